@@ -1,0 +1,33 @@
+# Two commands do everything on a fresh Debian machine:
+#   make run    installs what is missing, builds the game and starts it on assets/
+#   make test   installs what is missing, builds with ASan/UBSan and runs every test
+JOBS ?= $(shell nproc)
+
+.PHONY: run test build bench fuzz deps clean
+
+deps:
+	@./tools/install-deps.sh
+
+build: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j $(JOBS)
+
+run: build
+	./build/release/orvelle $(ARGS)
+
+test: deps
+	@cmake --preset test >/dev/null
+	@cmake --build --preset test -j $(JOBS)
+	@ctest --preset test -j $(JOBS)
+
+bench: deps
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench -j $(JOBS)
+	@./tools/run-benchmarks.sh build/bench
+
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+
+clean:
+	rm -rf build
