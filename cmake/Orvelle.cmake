@@ -12,6 +12,12 @@ function(orvelle_library name)
   foreach(pattern ${ARG_EXCLUDE})
     list(FILTER ARG_SOURCES EXCLUDE REGEX "${pattern}")
   endforeach()
+  if(NOT ARG_SOURCES)
+    # A subsystem whose code has not arrived yet still gives a (empty) library.
+    set(empty "${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp")
+    file(WRITE "${empty}" "// no sources yet\n")
+    set(ARG_SOURCES "${empty}")
+  endif()
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
@@ -39,6 +45,54 @@ function(orvelle_tests)
     gtest_discover_tests(${exe}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
-      PROPERTIES ENVIRONMENT "${ARG_ENV}" LABELS "${ARG_LABELS}" TIMEOUT 300)
+      PROPERTIES ENVIRONMENT "${ORVELLE_TEST_ENV};${ARG_ENV}" LABELS "${ARG_LABELS}" TIMEOUT 300)
+  endforeach()
+endfunction()
+
+# Headless defaults for every test: SDL draws offscreen through Mesa's
+# OpenGL and plays sound nowhere.
+set(ORVELLE_TEST_ENV
+  "SDL_VIDEODRIVER=offscreen;SDL_RENDER_DRIVER=opengl;SDL_AUDIODRIVER=dummy;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+
+# orvelle_benchmarks(LIBS ...)
+#   Every *_bench.cpp in the current folder becomes bench_<stem>.
+function(orvelle_benchmarks)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB benches CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_bench.cpp")
+  foreach(src ${benches})
+    get_filename_component(stem "${src}" NAME_WE)
+    string(REGEX REPLACE "_bench$" "" stem "${stem}")
+    add_executable(bench_${stem} "${src}")
+    target_include_directories(bench_${stem} PRIVATE "${PROJECT_SOURCE_DIR}/src" "${PROJECT_SOURCE_DIR}/bench")
+    target_link_libraries(bench_${stem} PRIVATE ${ARG_LIBS} benchmark::benchmark Threads::Threads)
+    target_compile_definitions(bench_${stem} PRIVATE ORVELLE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    set_target_properties(bench_${stem} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bench")
+  endforeach()
+endfunction()
+
+# orvelle_fuzzers(LIBS ...)
+#   Every *_fuzz.cpp in the current folder defines LLVMFuzzerTestOneInput.
+#   In the fuzz build it becomes the libFuzzer program fuzz_<stem>; in the test
+#   build it becomes replay_<stem>, a CTest test that feeds it every input kept
+#   in fuzz/corpus/<stem>/ (inputs that once found a fault stay there).
+function(orvelle_fuzzers)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB fuzzers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_fuzz.cpp")
+  foreach(src ${fuzzers})
+    get_filename_component(stem "${src}" NAME_WE)
+    string(REGEX REPLACE "_fuzz$" "" stem "${stem}")
+    if(ORVELLE_FUZZ)
+      add_executable(fuzz_${stem} "${src}")
+      target_link_options(fuzz_${stem} PRIVATE -fsanitize=fuzzer,address,undefined)
+      set(target fuzz_${stem})
+    else()
+      add_executable(replay_${stem} "${src}" "${PROJECT_SOURCE_DIR}/fuzz/ReplayMain.cpp")
+      add_test(NAME replay_${stem} COMMAND replay_${stem} "${PROJECT_SOURCE_DIR}/fuzz/corpus/${stem}")
+      set_tests_properties(replay_${stem} PROPERTIES ENVIRONMENT "${ORVELLE_TEST_ENV}" TIMEOUT 300)
+      set(target replay_${stem})
+    endif()
+    target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}/src")
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} Threads::Threads)
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz")
   endforeach()
 endfunction()
