@@ -1,0 +1,191 @@
+// Building the asset index: the exclusion list file, the recursive folder
+// scan (archives first, then loose files) and the index's global state.
+#include "core/AssetIndex.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "core/Archive.h"
+#include "core/FileData.h"
+#include "core/Folders.h"
+#include "core/Log.h"
+#include "core/Settings.h"
+
+namespace
+{
+TFileNameIndex gIndex;
+std::set<TString> gExcluded;
+bool gFirstPeek = false;
+
+constexpr int kListFileLimit = 100000;
+
+bool StartsWith(const TString& text, const char* prefix)
+{
+    return std::strncmp(text.CStr(), prefix, std::strlen(prefix)) == 0;
+}
+
+TString Lower(const TString& text)
+{
+    TString out = text;
+    out.ToLower();
+    return out;
+}
+
+using TVisited = std::set<std::pair<dev_t, ino_t>>;
+
+void ScanFolder(const TString& folderPath, const TString& keyPrefix, TVisited& visited)
+{
+    struct stat info;
+    if (stat(folderPath.CStr(), &info) != 0 || !S_ISDIR(info.st_mode)) return;
+    // Links are not followed, but a bind mount or hard-linked folder can
+    // still lead back; each folder is scanned once.
+    if (!visited.insert({info.st_dev, info.st_ino}).second) return;
+
+    FindPackedArchives(folderPath);
+
+    TString prefix = keyPrefix == TString(".") ? TString() : keyPrefix;
+    TString relative;
+    if (prefix.IsEmpty())
+    {
+        TString lowerPath = Lower(folderPath);
+        relative = StartsWith(lowerPath, "assets") ? lowerPath.Substring(7) : lowerPath;
+        if (!relative.IsEmpty()) relative += '/';
+    }
+
+    TFolderIterator it;
+    it.Begin(folderPath);
+    TString name;
+    bool isFolder = false;
+    bool isLink = false;
+    while (it.Next(name, &isFolder, &isLink))
+    {
+        if (!IsSafeEntryName(name.CStr(), static_cast<size_t>(name.Length()))) continue;
+        TString lowerName = Lower(name);
+        TString key = prefix + relative + lowerName;
+        if (!IsNameAllowed(key)) continue;
+        TString path = folderPath + "/" + name;
+        if (isFolder)
+        {
+            if (lowerName == TString(".svn") || isLink) continue;
+            ScanFolder(path, prefix.IsEmpty() ? TString() : prefix + lowerName + "/", visited);
+        }
+        else
+        {
+            TResolvedName value;
+            value.text = path;
+            value.kind = TFileKind::kDisk;
+            gIndex[key] = value;
+        }
+    }
+}
+}  // namespace
+
+TFileNameIndex& GetFileNameIndex()
+{
+    return gIndex;
+}
+
+std::set<TString>& GetExcludedNames()
+{
+    return gExcluded;
+}
+
+void SetFirstPeekMode(bool on)
+{
+    gFirstPeek = on;
+}
+
+bool IsFirstPeekMode()
+{
+    return gFirstPeek;
+}
+
+void ClearAssetIndex()
+{
+    gIndex.clear();
+    gExcluded.clear();
+}
+
+bool IsSafeEntryName(const char* name, size_t length)
+{
+    if (name == nullptr || length == 0 || name[0] == '/' || name[0] == '\\') return false;
+    size_t componentStart = 0;
+    for (size_t i = 0; i <= length; ++i)
+    {
+        if (i < length && (name[i] == ':' || name[i] == '\0')) return false;
+        if (i == length || name[i] == '/' || name[i] == '\\')
+        {
+            if (i - componentStart == 2 && name[componentStart] == '.' &&
+                name[componentStart + 1] == '.')
+                return false;
+            componentStart = i + 1;
+        }
+    }
+    return true;
+}
+
+bool IsNameAllowed(const TString& name)
+{
+    return gExcluded.find(name) == gExcluded.end();
+}
+
+bool ReadAssetListFile(const TString& text, bool add)
+{
+    bool cleared = false;
+    const char* p = text.CStr();
+    while (*p != '\0')
+    {
+        while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r') ++p;
+        const char* start = p;
+        while (*p != '\0' && *p != ' ' && *p != '\t' && *p != '\n' && *p != '\r') ++p;
+        if (p == start) continue;
+        TString token(start, static_cast<int>(p - start));
+        token.ToLower();
+        if (token == TString("-*"))
+        {
+            gExcluded.clear();
+            cleared = true;
+        }
+        else if (add)
+            gExcluded.insert(token);
+        else
+            gExcluded.erase(token);
+    }
+    return cleared;
+}
+
+void ScanAssetFolder(const TString& folderPath, const TString& keyPrefix)
+{
+    TVisited visited;
+    ScanFolder(folderPath, keyPrefix, visited);
+}
+
+void BuildAssetIndex(const std::function<void()>& registerBuiltins)
+{
+    if (registerBuiltins) registerBuiltins();
+
+    // The list file sits in the program folder, which is the current folder
+    // at start-up; the index cannot find it, so it is opened by path.
+    TDiskFileData list;
+    if (list.Open(gFirstPeek ? "firstpeek.txt" : "final.txt", kFileReadBinary))
+    {
+        int length = list.GetLength();
+        if (length > 0 && length < kListFileLimit)
+        {
+            std::string bytes(static_cast<size_t>(length), '\0');
+            int got = list.Read(bytes.data(), length);
+            if (got > 0) ReadAssetListFile(TString(bytes.data(), got), true);
+        }
+        list.Close();
+    }
+
+    ScanAssetFolder("assets", "");
+    if (GetSetting("activex") == TString("1")) return;
+    TString user = GetUserDataFolder();
+    if (!user.IsEmpty()) ScanAssetFolder(user, "user:");
+    TString common = GetCommonDataFolder();
+    if (!common.IsEmpty()) ScanAssetFolder(common, "common:");
+}

@@ -1,0 +1,520 @@
+// The preferences store: loading the chunk file and the legacy XML form,
+// slot access, and the atomic save.
+#include "core/Prefs.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/FileNames.h"
+#include "core/Log.h"
+#include "core/SettingKeys.h"
+#include "core/Settings.h"
+#include "core/Xml.h"
+#include "core/XmlFileAccess.h"
+
+namespace {
+
+TPrefs::TSaveHook g_saveHook = nullptr;
+
+TString Lowered(const TString& text)
+{
+    TString out = text;
+    out.ToLower();
+    return out;
+}
+
+// Text of bytes up to the first NUL (or all of them).
+TString TextOf(const unsigned char* bytes, size_t size)
+{
+    size_t n = 0;
+    while (n < size && bytes[n] != 0)
+        ++n;
+    return TString(reinterpret_cast<const char*>(bytes), static_cast<int>(n));
+}
+
+TString TextOf(const std::string& bytes)
+{
+    return TextOf(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+std::string ValueBytes(const TString& text)
+{
+    return std::string(text.CStr(), static_cast<size_t>(text.Length()) + 1);
+}
+
+uint32_t Le32(const unsigned char* p)
+{
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+
+void PutLe32(std::vector<unsigned char>& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+// Enciphered chunk length for a plain payload of n bytes.
+size_t EncipheredLength(size_t n)
+{
+    return n / 8 * 8 + 8;
+}
+
+// Reads "install.txt" (text mode) when it can be opened.
+void ReadInstallText(int& state, TString& text)
+{
+    TFileHandle* file = OpenFileByName(TString("install.txt"), kFileReadText);
+    state = 0;
+    if (!file)
+        return;
+    std::string bytes;
+    char buffer[512];
+    for (;;)
+    {
+        const int got = ReadFileHandle(file, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        bytes.append(buffer, static_cast<size_t>(got));
+        if (bytes.size() > 4096)
+            break; // an install key is a short name, not a document
+    }
+    CloseFileHandle(file);
+    text = TextOf(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    state = text.IsEmpty() ? 1 : 2;
+}
+
+bool WriteAll(int fd, const unsigned char* data, size_t size)
+{
+    while (size > 0)
+    {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void MakeFolders(const std::string& folder)
+{
+    for (size_t at = 1; at <= folder.size(); ++at)
+    {
+        if (at == folder.size() || folder[at] == '/')
+            ::mkdir(folder.substr(0, at).c_str(), 0755);
+    }
+}
+
+} // namespace
+
+uint32_t LegacyPrefsChecksum(const char* text, size_t len)
+{
+    uint32_t c = 0;
+    for (size_t i = 0; i < len; ++i)
+    {
+        const uint32_t b = static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(text[i])));
+        c ^= b << (8 * (i % 4));
+    }
+    return c;
+}
+
+void TPrefs::SetSaveHookForTest(TSaveHook hook)
+{
+    g_saveHook = hook;
+}
+
+TPrefs::TPrefs(bool saveEnabled)
+    : cipher_(GetSetting(kSettingEncryptionKey)), keyText_(GetSetting(kSettingEncryptionKey)),
+      fileName_("user:prefs.dat"), saveEnabled_(saveEnabled)
+{
+    if (keyText_.IsEmpty())
+        LogPrintf("ERROR: No encryption key set before TPrefs construction!");
+    installKey_ = GetSetting(kSettingInstallKey);
+    if (installKey_.IsEmpty())
+        installKey_ = "unknown";
+    Load();
+}
+
+TPrefs::~TPrefs()
+{
+    Save();
+}
+
+TPrefsSlots& TPrefs::GetSlots(const TString& installKey)
+{
+    return store_[installKey];
+}
+
+void TPrefs::Load()
+{
+    int stateCode = 0;
+    TString installText;
+    ReadInstallText(stateCode, installText);
+    const InstallText state = static_cast<InstallText>(stateCode);
+    if (state == InstallText::kText)
+        installKey_ = installText;
+
+    installKey_.ToLower();
+    current_ = &GetSlots(installKey_);
+
+    std::vector<unsigned char> file;
+    if (!XmlReadWholeFile(fileName_, file))
+    {
+        if (state == InstallText::kText)
+        {
+            installKey_ = installText;
+            current_ = &GetSlots(installKey_);
+        }
+        return;
+    }
+    if (file.size() >= 2 && file[0] == '<' && file[1] == '>')
+    {
+        ImportLegacyXml(file, state, installText);
+        Save();
+        return;
+    }
+    ReadChunks(file.data(), file.size(), state == InstallText::kEmpty);
+}
+
+void TPrefs::ReadChunks(const unsigned char* data, size_t size, bool installTextEmpty)
+{
+    size_t pos = 0;
+    bool first = true;
+    TString section;
+    size_t index = 0;
+    while (size - pos >= 8)
+    {
+        const unsigned char* tag = data + pos;
+        const uint32_t length = Le32(data + pos + 4);
+        if (length == 0 || length > kMaxChunk)
+        {
+            LogPrintf("prefs: chunk of %u bytes refused; reading stops", length);
+            return;
+        }
+        if (size - pos - 8 < length)
+        {
+            LogPrintf("prefs: truncated chunk; reading stops");
+            return;
+        }
+        const unsigned char* body = data + pos + 8;
+        pos += 8 + length;
+
+        std::vector<unsigned char> payload;
+        if (tag[0] == 'U')
+        {
+            payload.assign(body, body + length);
+        }
+        else
+        {
+            payload = cipher_.DecryptBytes(body, length);
+            if (payload.empty())
+            {
+                LogPrintf("prefs: chunk cannot be deciphered; reading stops");
+                return;
+            }
+        }
+
+        if (first)
+        {
+            first = false;
+            if (tag[0] != 'I')
+            {
+                LogPrintf("prefs: file does not begin with an install key; nothing read");
+                return;
+            }
+            section = Lowered(TextOf(payload.data(), payload.size()));
+            GetSlots(section);
+            if (installTextEmpty)
+            {
+                installKey_ = section;
+                current_ = &GetSlots(installKey_);
+            }
+            continue;
+        }
+
+        switch (tag[0])
+        {
+        case 'I':
+            section = Lowered(TextOf(payload.data(), payload.size()));
+            GetSlots(section);
+            break;
+        case 'U': {
+            if (payload.size() < 2)
+                return;
+            index = static_cast<size_t>(payload[0]) | (static_cast<size_t>(payload[1]) << 8);
+            if (index > static_cast<size_t>(kMaxUserSlot) + 1)
+            {
+                LogPrintf("prefs: user index %zu out of range; reading stops", index);
+                return;
+            }
+            TPrefsSlots& slots = GetSlots(section);
+            if (slots.size() < index + 1)
+                slots.resize(index + 1);
+            break;
+        }
+        case 'K': {
+            if (payload.size() < 2)
+                return;
+            const size_t n = static_cast<size_t>(payload[0]) | (static_cast<size_t>(payload[1]) << 8);
+            if (payload.size() < n + 2)
+            {
+                LogPrintf("prefs: key longer than its chunk; reading stops");
+                return;
+            }
+            auto it = store_.find(section);
+            if (it == store_.end() || it->second.size() <= index)
+            {
+                LogPrintf("prefs: value for a missing user slot; reading stops");
+                return;
+            }
+            const TString key = TextOf(payload.data() + 2, n);
+            it->second[index][key] = std::string(payload.begin() + 2 + static_cast<ptrdiff_t>(n), payload.end());
+            break;
+        }
+        default:
+            LogPrintf("prefs: unknown chunk; reading stops");
+            return;
+        }
+    }
+    if (pos != size)
+        LogPrintf("prefs: %zu stray bytes at the end ignored", size - pos);
+}
+
+void TPrefs::ImportLegacyXml(const std::vector<unsigned char>& file, InstallText installState,
+                             const TString& installText)
+{
+    TXmlNode document;
+    if (!keyText_.IsEmpty())
+    {
+        TXmlNode scratch;
+        scratch.Parse(file.data(), file.size());
+        TXmlNode* data1 = scratch.FindChild("data1");
+        TXmlNode* data2 = scratch.FindChild("data2");
+        if (data1 && data2)
+        {
+            const TString text = cipher_.DecryptText(data1->GetAttribute("data"));
+            const uint32_t checksum = LegacyPrefsChecksum(text.CStr(), static_cast<size_t>(text.Length()));
+            // Written as a signed 32-bit number; its low 32 bits are what counts.
+            const uint32_t expected =
+                static_cast<uint32_t>(std::strtoll(data2->GetAttribute("data").CStr(), nullptr, 10));
+            if (checksum == expected)
+                document.Parse(text.CStr());
+            else
+                LogPrintf("prefs: legacy file checksum mismatch; nothing imported");
+        }
+    }
+    else
+    {
+        document.Parse(file.data(), file.size());
+    }
+
+    if (installState == InstallText::kEmpty)
+    {
+        TXmlNode* install = document.FindChild("install");
+        if (install)
+            installKey_ = Lowered(install->GetAttribute("qvinstallkey"));
+    }
+    else if (installState == InstallText::kText)
+    {
+        installKey_ = Lowered(installText);
+    }
+
+    for (TXmlNode* install : document.Children())
+    {
+        if (std::strcmp(install->name.CStr(), "install") != 0)
+            continue;
+        TPrefsSlots& slots = GetSlots(Lowered(install->GetAttribute("qvinstallkey")));
+        size_t i = 0;
+        for (TXmlNode* slotNode : install->Children())
+        {
+            if (i > static_cast<size_t>(kMaxUserSlot) + 1)
+                break;
+            slots.resize(i + 1);
+            for (const XmlAttribute* attribute : slotNode->Attributes())
+                slots[i][attribute->name] = ValueBytes(attribute->value);
+            ++i;
+        }
+    }
+    current_ = &GetSlots(installKey_);
+}
+
+TString TPrefs::GetValue(const TString& key, const TString& def, int slot) const
+{
+    if (slot < -1)
+    {
+        LogPrintf("prefs: slot %d refused for key '%s'", slot, key.CStr());
+        return def;
+    }
+    if (!current_)
+        return def;
+    const size_t index = static_cast<size_t>(slot + 1);
+    if (index >= current_->size())
+        return def;
+    const TPrefsSlot& values = (*current_)[index];
+    auto it = values.find(key);
+    if (it == values.end())
+        return def;
+    return TextOf(it->second);
+}
+
+int TPrefs::GetInt(const TString& key, int def, int slot) const
+{
+    return GetValue(key, TString::Format("%d", def), slot).ToInt();
+}
+
+bool TPrefs::SetValue(const TString& key, const TString& value, int slot, bool saveNow)
+{
+    if (slot < -1 || slot > kMaxUserSlot)
+    {
+        LogPrintf("prefs: slot %d refused for key '%s'", slot, key.CStr());
+        return false;
+    }
+    const size_t keyBytes = static_cast<size_t>(key.Length()) + 1;
+    if (keyBytes > 0xFFFF)
+    {
+        LogPrintf("prefs: key of %zu bytes is too long to store", keyBytes - 1);
+        return false;
+    }
+    const size_t plain = 2 + keyBytes + static_cast<size_t>(value.Length()) + 1;
+    if (EncipheredLength(plain) > kMaxChunk)
+    {
+        LogPrintf("prefs: value of %d bytes for key '%s' is too large to store", value.Length(), key.CStr());
+        return false;
+    }
+    if (!current_)
+        current_ = &GetSlots(installKey_);
+    const size_t index = static_cast<size_t>(slot + 1);
+    if (current_->size() < index + 1)
+        current_->resize(index + 1);
+    (*current_)[index][key] = ValueBytes(value);
+    if (saveNow)
+        Save();
+    return true;
+}
+
+bool TPrefs::SetInt(const TString& key, int value, int slot, bool saveNow)
+{
+    return SetValue(key, TString::Format("%d", value), slot, saveNow);
+}
+
+int TPrefs::GetUserCount() const
+{
+    if (!current_ || current_->empty())
+        return 0;
+    return static_cast<int>(current_->size()) - 1;
+}
+
+int TPrefs::DeleteUser(int slot)
+{
+    const int count = GetUserCount();
+    if (slot < 0)
+    {
+        LogPrintf("prefs: cannot delete user slot %d", slot);
+        return count;
+    }
+    if (slot >= count)
+        return count;
+    current_->erase(current_->begin() + slot + 1);
+    return GetUserCount();
+}
+
+std::vector<unsigned char> TPrefs::BuildImage() const
+{
+    std::vector<unsigned char> out;
+    auto enciphered = [&](const char* tag, const std::vector<unsigned char>& plain) {
+        const std::vector<unsigned char> cipher = cipher_.EncryptBytes(plain.data(), plain.size());
+        out.insert(out.end(), tag, tag + 4);
+        PutLe32(out, static_cast<uint32_t>(cipher.size()));
+        out.insert(out.end(), cipher.begin(), cipher.end());
+    };
+    auto installChunk = [&](const TString& key) {
+        const char* text = key.CStr();
+        enciphered("IKEY", std::vector<unsigned char>(text, text + key.Length() + 1));
+    };
+
+    installChunk(installKey_);
+    for (const auto& [installKey, slots] : store_)
+    {
+        installChunk(installKey);
+        for (size_t i = 0; i < slots.size(); ++i)
+        {
+            out.insert(out.end(), {'U', 'S', 'E', 'R'});
+            PutLe32(out, 2);
+            out.push_back(static_cast<unsigned char>(i));
+            out.push_back(static_cast<unsigned char>(i >> 8));
+            for (const auto& [key, value] : slots[i])
+            {
+                const size_t n = static_cast<size_t>(key.Length()) + 1;
+                std::vector<unsigned char> plain;
+                plain.reserve(2 + n + value.size());
+                plain.push_back(static_cast<unsigned char>(n));
+                plain.push_back(static_cast<unsigned char>(n >> 8));
+                plain.insert(plain.end(), key.CStr(), key.CStr() + n);
+                plain.insert(plain.end(), value.begin(), value.end());
+                enciphered("KVPR", plain);
+            }
+        }
+    }
+    return out;
+}
+
+bool TPrefs::Save()
+{
+    if (!saveEnabled_)
+        return true;
+    const std::vector<unsigned char> image = BuildImage();
+
+    const TResolvedName resolved = ResolveFileNameTagged(fileName_, false);
+    if (resolved.kind != TFileKind::kDisk || resolved.text.IsEmpty())
+    {
+        LogPrintf("prefs: cannot save %s: no folder for it", fileName_.CStr());
+        return false;
+    }
+    const std::string path = resolved.text.CStr();
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash ? slash : 1);
+    MakeFolders(folder);
+    const std::string temporary = path + ".tmp";
+
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+    {
+        LogPrintf("prefs: cannot save %s: %s", temporary.c_str(), std::strerror(errno));
+        return false;
+    }
+    int error = 0;
+    if (!WriteAll(fd, image.data(), image.size()) || ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+    {
+        LogPrintf("prefs: cannot save %s: %s", temporary.c_str(), std::strerror(error));
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    if (g_saveHook && !g_saveHook(temporary.c_str()))
+        return false;
+    if (::rename(temporary.c_str(), path.c_str()) != 0)
+    {
+        LogPrintf("prefs: cannot replace %s: %s", path.c_str(), std::strerror(errno));
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0)
+    {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
