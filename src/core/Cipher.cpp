@@ -304,7 +304,7 @@ std::vector<unsigned char> StringCipher::DecryptBytes(const void* data, size_t l
 
 int StringCipher::Encrypt(const void* data, int len, void* out, int outSize, bool text)
 {
-    if (len < 0)
+    if (len < 0 || !data)
         len = 0;
     const std::vector<unsigned char> cipher = EncryptBytes(data, static_cast<size_t>(len));
     const size_t needed = text ? Base64EncodedLength(cipher.size()) + 1 : cipher.size();
