@@ -36,16 +36,25 @@ function(orvelle_tests)
   foreach(src ${tests})
     get_filename_component(stem "${src}" NAME_WE)
     set(exe "${prefix}_${stem}")
-    add_executable(${exe} "${src}" ${support})
+    add_executable(${exe} "${src}" ${support} "${PROJECT_SOURCE_DIR}/tests/common/TestMain.cpp")
     target_include_directories(${exe} PRIVATE "${PROJECT_SOURCE_DIR}/src" "${PROJECT_SOURCE_DIR}/tests")
-    target_link_libraries(${exe} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+    target_link_libraries(${exe} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock Threads::Threads)
     target_compile_definitions(${exe} PRIVATE
       ORVELLE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
       ORVELLE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    # Headless defaults are set by the test entry (tests/common/TestMain.cpp);
+    # a list-valued ENVIRONMENT does not survive test discovery intact.
+    set(props TIMEOUT 300)
+    if(ARG_ENV)
+      list(APPEND props ENVIRONMENT "${ARG_ENV}")
+    endif()
+    if(ARG_LABELS)
+      list(APPEND props LABELS "${ARG_LABELS}")
+    endif()
     gtest_discover_tests(${exe}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
-      PROPERTIES ENVIRONMENT "${ORVELLE_TEST_ENV};${ARG_ENV}" LABELS "${ARG_LABELS}" TIMEOUT 300)
+      PROPERTIES ${props})
   endforeach()
 endfunction()
 
