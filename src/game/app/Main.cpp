@@ -1,10 +1,49 @@
-// Program entry of the game.
-#include <cstdio>
+// Program entry of the game: the game's start-up settings, then the
+// framework's start function around the game's main function.
+#include "core/Settings.h"
+#include "core/host/App.h"
+#include "core/host/CommandLine.h"
+#include "core/host/Start.h"
+#include "game/app/FrameworkServices.h"
 
-#include "core/Version.h"
+namespace {
 
-int main(int, char**)
+// The preferences file's key.
+const char* const kEncryptionKey = "c7Vq2mLr9TzaW4kN";
+
+void ApplyStartupSettings()
 {
-    std::printf("Orvelle %s\n", GetVersionText());
-    return 0;
+    SetSetting("publisher", "Hollvane-Plomet");
+    SetSetting("gamename", "Orvelle");
+    SetSetting("utf8mode", "1");
+    SetSetting("automergemask", "1");
+    SetSetting("flashmajorversion", "8");
+    SetSetting("fixbuttonmask", "1");
+    SetSetting("hittestchildren", "1");
+    SetSetting("animatedparticles", "1");
+    SetSetting("encryptionkey", kEncryptionKey);
+}
+
+// The game's main loop until the screens arrive: a window of the game's
+// size that ends on a close request.
+void MainCallback(TApp& app, const TString&)
+{
+    app.SetDisplayMode(800, 600, false);
+    TEvent ev;
+    for (;;) {
+        app.GetNextEvent(ev);
+        if (ev.type == kEventQuit)
+            break;
+        if (ev.type == kEventClose)
+            app.Quit(0);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ApplyStartupSettings();
+    RegisterFrameworkServices();
+    return StartFramework(JoinCommandLine(argc, argv), &MainCallback, false);
 }

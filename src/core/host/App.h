@@ -1,0 +1,88 @@
+// TApp, the framework's public face, and GetApp, the one way to reach it.
+// The facade holds the platform host and forwards to it; its constructor
+// assembles the configuration and the asset index, its destructor tears the
+// framework down in order and runs the exit-statistics upload.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "core/String.h"
+#include "core/Task.h"
+#include "core/host/Event.h"
+#include "core/host/HostServices.h"
+
+class TAppHost;
+class TAssetManager;
+class TStringTable;
+
+class TApp {
+public:
+    // Takes ownership of the host. Publishes itself through GetApp first,
+    // then the configuration steps run (see App.cpp).
+    explicit TApp(TAppHost* host);
+    ~TApp();
+    TApp(const TApp&) = delete;
+    TApp& operator=(const TApp&) = delete;
+
+    TAppHost* GetHost() const { return m_host; }
+
+    TString GetProductName() const;
+    // Four numbers joined by full stops.
+    TString GetVersion() const;
+    void SetWindowTitle(const TString& title);
+    // False when the window system gives no window.
+    bool CreateMainWindow();
+    bool IsForeground() const;
+    bool SetFullScreen(bool fullScreen);
+    bool IsFullScreen() const;
+    void GetDisplaySize(int& width, int& height, bool& fullScreen) const;
+    void GetNextEvent(TEvent& ev);
+    uint32_t GetTime() const;
+    void Sleep(uint32_t ms) const;
+    void OpenURL(const TString& url);
+    // Makes the sound manager when there is none; its start result (false
+    // without a sound system).
+    bool StartSound();
+    // Null before StartSound or without a sound system.
+    THostSoundManager* GetSoundManager() const;
+    // The next fetch (once no message waits) gives the quit event.
+    void Quit(int exitCode);
+    void ReportOutOfVideoMemory();
+    THostWindowManager* GetWindowManager() const;
+    // The host's string table and asset manager (never null while the
+    // facade exists).
+    TStringTable* GetStringTable() const;
+    TAssetManager* GetAssetManager() const;
+    void AddTask(TTask* task);
+    bool RemoveTask(TTask* task);
+    TTaskList& GetTaskList();
+    void AddAppTask(TTask* task);
+    // One phase-0 pass of the application task list; the display handler
+    // calls it once every asset's device data is back.
+    void RunAppTasks();
+    int GetMouseMode() const;
+    void SetMousePosition(int x, int y);
+    // Calls the display handler only when the visibility changes.
+    void ShowSystemCursor(bool visible);
+    bool IsFlipDone() const;
+    TString GetClipboardText() const;
+    void SetDisplayMode(int width, int height, bool fullScreen);
+    void SetCursor(const std::shared_ptr<TTexture>& image, int hotX, int hotY, bool overlay);
+    // Registers the built-in pointer picture as "__systemcursor__.png"
+    // unless a file of that name exists.
+    void RegisterSystemCursor();
+    uint32_t Random();
+
+private:
+    TAppHost* m_host = nullptr;
+    TTaskList m_appTasks;
+};
+
+// The single facade; null before its construction and after its destruction
+// has begun to take the host apart.
+TApp* GetApp();
+
+// Puts text on the clipboard; false when the clipboard refuses or there is
+// no facade.
+bool StringToClipboard(const TString& text);

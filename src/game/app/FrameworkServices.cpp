@@ -1,0 +1,28 @@
+// The program's subsystems, registered with the framework.
+#include "game/app/FrameworkServices.h"
+
+#include "core/host/HostServices.h"
+#include "sound/OggDataSource.h"
+#include "sound/SoundManager.h"
+
+namespace {
+
+// The sound manager as the platform host drives it.
+class TSoundManagerLink final : public THostSoundManager {
+public:
+    bool Init() override { return m_manager.Init(); }
+    void Update() override { m_manager.Update(); }
+    void Enable(bool on) override { m_manager.Enable(on); }
+
+private:
+    TSoundManager m_manager;
+};
+
+}  // namespace
+
+void RegisterFrameworkServices()
+{
+    auto& services = GetFrameworkServices();
+    services.makeSoundManager = []() -> THostSoundManager* { return new TSoundManagerLink(); };
+    services.registerOggDataSourceBuilder = [] { RegisterOggDataSourceBuilder(); };
+}

@@ -1,0 +1,315 @@
+// The event fetch: first-call game-state values, the order of its steps,
+// messages with several events, the held game, the idle pass and quitting.
+#include <gtest/gtest.h>
+
+#include "HostFakes.h"
+#include "core/host/GetNextEvent.h"
+
+using namespace hostfakes;
+using platform::Message;
+using platform::WindowSignal;
+
+namespace {
+
+class CountingTask : public TTask {
+public:
+    explicit CountingTask(int* runs) : m_runs(runs) {}
+    bool IsReady(int phase) override { return phase == TaskPhaseIdle; }
+    bool Run() override
+    {
+        ++*m_runs;
+        return true;
+    }
+
+private:
+    int* m_runs;
+};
+
+class FetchTest : public HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        host.reset(new TAppHost("", true));
+        host->SetGameState(new FakeGameState());
+        ASSERT_TRUE(host->CreateMainWindow());
+        window = services.window;
+    }
+    void TearDown() override
+    {
+        delete host->GetGameState();
+        host->SetGameState(nullptr);
+        delete host->GetSoundManager();
+        host->SetSoundManager(nullptr);
+        delete host->GetWindowManager();
+        host->SetWindowManager(nullptr);
+        host.reset();
+        HostTest::TearDown();
+    }
+    TEvent Fetch()
+    {
+        TEvent ev;
+        GetNextEvent(*host, ev);
+        return ev;
+    }
+    // Skips the first call's game-state announcements.
+    void SkipFirstCall() { host->firstFetchDone = true; }
+
+    std::unique_ptr<TAppHost> host;
+    platform::NullWindow* window = nullptr;
+};
+
+}  // namespace
+
+TEST_F(FetchTest, FirstCallAnnouncesLoadThenSessionReady500msLater)
+{
+    TEvent ev = Fetch();
+    EXPECT_EQ(kEventIdle, ev.type);
+    std::vector<std::string> gs;
+    for (const auto& line : Journal())
+        if (line.rfind("gs:", 0) == 0 && line != "gs:new")
+            gs.push_back(line);
+    ASSERT_EQ(2u, gs.size());
+    EXPECT_EQ("gs:loadbroadcast=0 @1000", gs[0]);
+    EXPECT_EQ("gs:sessionready=0 @1500", gs[1]);
+    // Only the first call does it.
+    Journal().clear();
+    Fetch();
+    for (const auto& line : Journal())
+        EXPECT_EQ(std::string::npos, line.find("loadbroadcast")) << line;
+}
+
+TEST_F(FetchTest, IdlePassServicesSoundTasksAndWaitsOneMs)
+{
+    SkipFirstCall();
+    auto* sound = new FakeSound();
+    host->SetSoundManager(sound);
+    int runs = 0;
+    host->GetTaskList().Add(new CountingTask(&runs));
+    uint32_t before = Now();
+    TEvent ev = Fetch();
+    EXPECT_EQ(kEventIdle, ev.type);
+    EXPECT_EQ(0, ev.data);
+    EXPECT_EQ(1, sound->updates);
+    EXPECT_EQ(1, runs);
+    EXPECT_EQ(before + 1, Now());
+}
+
+TEST_F(FetchTest, StepsComeInPriorityOrder)
+{
+    SkipFirstCall();
+    ASSERT_NE(nullptr, host->GetWindowManager());
+    auto& f = host->Flags();
+    f.activationChanged = true;
+    f.active = false;
+    f.displayModeChanged = true;
+    f.redrawRequested = true;
+    f.appActivationChanged = true;
+    f.appActive = false;
+    f.closeRequested = true;
+    f.mouseLeftPending = true;
+    host->Input().mouseX = 12;
+    host->Input().mouseY = 34;
+    Message key;
+    key.Add(kEventKeyDown, 0, 0, 'A', 0);
+    window->Queue(key);
+    host->PostQuit(3);
+
+    struct Want {
+        int32_t type;
+        int32_t data;
+    };
+    const Want order[] = {
+        {kEventActivate, 0}, {kEventDisplayModeChanged, 0}, {kEventRedraw, 0}, {kEventActivate, 0},
+        {kEventClose, 0},    {kEventMouseLeave, 0},         {kEventKeyDown, 'A'}, {kEventQuit, 0},
+        {kEventIdle, 0},
+    };
+    for (const Want& w : order) {
+        TEvent ev = Fetch();
+        EXPECT_EQ(w.type, ev.type);
+        EXPECT_EQ(w.data, ev.data);
+        if (ev.type == kEventMouseLeave) {
+            EXPECT_EQ(12, ev.x);
+            EXPECT_EQ(34, ev.y);
+        }
+    }
+    // The close request stopped a playing movie first.
+    EXPECT_NE(std::find(Journal().begin(), Journal().end(), "wm:stopmovie"), Journal().end());
+}
+
+TEST_F(FetchTest, MessageWithSeveralEventsIsHandedOutInOrder)
+{
+    SkipFirstCall();
+    Message text;
+    text.Add(kEventCharUtf8, 0, 0, 'a', 0);
+    text.Add(kEventCharUtf8, 0, 0, 0xE9, 0);
+    text.Add(kEventCharUtf8, 0, 0, 0x1D11E, 0);
+    window->Queue(text);
+    Message empty;
+    window->Queue(empty);
+    EXPECT_EQ('a', Fetch().data);
+    EXPECT_EQ(0xE9, Fetch().data);
+    EXPECT_EQ(0x1D11E, Fetch().data);
+    EXPECT_EQ(kEventEmpty, Fetch().type);  // a handled message with no event
+    EXPECT_EQ(kEventIdle, Fetch().type);
+}
+
+TEST_F(FetchTest, WindowSignalsSetTheFlagsTheFetchReports)
+{
+    SkipFirstCall();
+    auto* wm = services.windowManager;
+    ASSERT_EQ(wm, host->GetWindowManager());
+    Message close;
+    close.signal = WindowSignal::CloseRequest;
+    window->Queue(close);
+    EXPECT_EQ(kEventEmpty, Fetch().type);  // the message itself
+    EXPECT_EQ(kEventClose, Fetch().type);  // then the flag
+
+    Message expose;
+    expose.signal = WindowSignal::Exposed;
+    expose.Add(kEventRedraw, 0, 0, 0, 0);
+    window->Queue(expose);
+    EXPECT_EQ(kEventRedraw, Fetch().type);
+    EXPECT_EQ(kEventRedraw, Fetch().type);
+    EXPECT_GE(wm->invalidations, 1);
+
+    Message lost;
+    lost.signal = WindowSignal::AppDeactivated;
+    window->Queue(lost);
+    EXPECT_EQ(kEventEmpty, Fetch().type);
+    // The host's own activation and the application's both report.
+    for (int i = 0; i < 2; ++i) {
+        TEvent ev = Fetch();
+        EXPECT_EQ(kEventActivate, ev.type);
+        EXPECT_EQ(0, ev.data);
+    }
+    EXPECT_EQ(kEventIdle, Fetch().type);
+    EXPECT_FALSE(host->Flags().suspended);  // windowed: not suspended
+
+    Message gained;
+    gained.signal = WindowSignal::AppActivated;
+    window->Queue(gained);
+    Fetch();
+    for (int i = 0; i < 2; ++i) {
+        TEvent ev = Fetch();
+        EXPECT_EQ(kEventActivate, ev.type);
+        EXPECT_EQ(1, ev.data);
+    }
+}
+
+TEST_F(FetchTest, TwoActivationChangesBeforeAFetchCancelOut)
+{
+    SkipFirstCall();
+    host->SetActiveState(false, true);
+    host->SetActiveState(true, true);
+    EXPECT_FALSE(host->Flags().activationChanged);
+    EXPECT_EQ(kEventIdle, Fetch().type);
+}
+
+TEST_F(FetchTest, MinimiseSuspendsAndRestoreResumes)
+{
+    SkipFirstCall();
+    Message min;
+    min.signal = WindowSignal::Minimised;
+    window->Queue(min);
+    Fetch();
+    EXPECT_TRUE(host->Flags().suspended);
+    EXPECT_FALSE(host->Flags().active);
+    TEvent ev = Fetch();
+    EXPECT_EQ(kEventActivate, ev.type);
+    EXPECT_EQ(0, ev.data);
+    // The app-level activation change is reported too.
+    ev = Fetch();
+    EXPECT_EQ(kEventActivate, ev.type);
+    EXPECT_EQ(kEventIdle, Fetch().type);
+
+    Message restore;
+    restore.signal = WindowSignal::Restored;
+    window->Queue(restore);
+    Fetch();
+    EXPECT_FALSE(host->Flags().suspended);
+    EXPECT_TRUE(host->Flags().active);
+    EXPECT_TRUE(host->Flags().appActive);
+}
+
+TEST_F(FetchTest, HeldGameOnlyPumpsMessages)
+{
+    SkipFirstCall();
+    auto* gs = static_cast<FakeGameState*>(host->GetGameState());
+    gs->heldCalls = 3;
+    Message close;
+    close.signal = WindowSignal::CloseRequest;
+    close.Add(kEventKeyDown, 0, 0, 'X', 0);  // dropped while held
+    window->Queue(close);
+    host->SetDisplayMode(800, 600, false);
+    host->Flags().displayModeChanged = false;
+    Message alt;
+    alt.action = platform::HostAction::ToggleFullScreen;  // not acted on while held
+    window->Queue(alt);
+    uint32_t before = Now();
+    TEvent ev = Fetch();
+    // The close request was dispatched during the hold; its event comes now.
+    EXPECT_EQ(kEventClose, ev.type);
+    EXPECT_EQ(before + 3, Now());  // 1 ms per held round
+    EXPECT_FALSE(window->fullScreen);
+    EXPECT_EQ(kEventIdle, Fetch().type);
+
+    // A quit asked for while held ends the hold's wait at once.
+    gs->heldCalls = 100;
+    host->PostQuit(0);
+    EXPECT_EQ(kEventQuit, Fetch().type);
+}
+
+TEST_F(FetchTest, AltEnterSwitchesTheDisplay)
+{
+    SkipFirstCall();
+    host->SetDisplayMode(800, 600, false);
+    EXPECT_EQ(kEventDisplayModeChanged, Fetch().type);
+    Message alt;
+    alt.action = platform::HostAction::ToggleFullScreen;
+    window->Queue(alt);
+    TEvent ev = Fetch();
+    EXPECT_EQ(kEventFullScreenToggle, ev.type);
+    EXPECT_EQ(1, ev.data);
+    EXPECT_TRUE(window->fullScreen);
+    window->Queue(alt);
+    ev = Fetch();
+    EXPECT_EQ(kEventFullScreenToggle, ev.type);
+    EXPECT_EQ(0, ev.data);
+
+    // Embedded without "-pq=", the page owns the display: no event.
+    host->embedded = true;
+    window->Queue(alt);
+    EXPECT_EQ(kEventEmpty, Fetch().type);
+    EXPECT_FALSE(window->fullScreen);
+}
+
+TEST_F(FetchTest, QuitWaitsForQueuedMessages)
+{
+    SkipFirstCall();
+    host->PostQuit(7);
+    Message m;
+    m.Add(kEventMouseMove, 1, 2, 0, 0);
+    window->Queue(m);
+    EXPECT_EQ(kEventMouseMove, Fetch().type);
+    EXPECT_EQ(kEventQuit, Fetch().type);
+    EXPECT_EQ(7, host->quitCode);
+    EXPECT_EQ(kEventIdle, Fetch().type);
+}
+
+TEST_F(FetchTest, HoverAfterStillness)
+{
+    SkipFirstCall();
+    auto& st = host->Input();
+    st.hoverArmed = true;
+    st.pointerInside = true;
+    st.lastMoveTime = host->GetTime();
+    st.mouseX = 40;
+    st.mouseY = 50;
+    EXPECT_EQ(kEventIdle, Fetch().type);
+    Now() += 400;
+    TEvent ev = Fetch();
+    EXPECT_EQ(kEventHover, ev.type);
+    EXPECT_EQ(40, ev.x);
+    EXPECT_EQ(50, ev.y);
+}
