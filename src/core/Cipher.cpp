@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -247,7 +248,8 @@ std::vector<unsigned char> BlowfishEncryptPadded(const BlowfishKey& key, const u
 
 std::vector<unsigned char> BlowfishDecryptPadded(const BlowfishKey& key, const unsigned char* data, size_t len)
 {
-    if (len == 0)
+    // Rounding up to whole blocks must not wrap.
+    if (len == 0 || len > (SIZE_MAX >> 1))
         return {};
     std::vector<unsigned char> buf((len + 7) / 8 * 8, 0);
     std::memcpy(buf.data(), data, len);

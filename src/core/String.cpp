@@ -87,9 +87,15 @@ TString::TString(const TString& other) noexcept : rep_(other.rep_) {
 
 TString::~TString() { Release(); }
 
+// GCC 12 cannot see that a body freed here is never touched again through
+// another handle and warns when destructors are inlined into each other.
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic ignored "-Wuse-after-free"
+#endif
 void TString::Release() noexcept {
-  if (rep_ != nullptr && --rep_->refs == 0) FreeRep(rep_);
+  TStringRep* rep = rep_;
   rep_ = nullptr;
+  if (rep != nullptr && --rep->refs == 0) FreeRep(rep);
 }
 
 TString& TString::operator=(const TString& other) noexcept {
