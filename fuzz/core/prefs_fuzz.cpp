@@ -12,7 +12,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const bool once = [] {
-        SetSetting("encryptionkey", "fuzzkey");
         SetSetting("installkey", "game");
         return true;
     }();
@@ -22,7 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::vector<uint8_t> copy(data, data + size);
     if (!copy.empty())
         RegisterMemoryFileByName("user:prefs.dat", copy.data(), copy.size());
+    // With a key the legacy form is enciphered behind a checksum; without
+    // one its XML is imported directly, so both readers see every input.
+    for (const char* keyText : {"fuzzkey", ""})
     {
+        SetSetting("encryptionkey", keyText);
         TPrefs prefs(false);
         prefs.GetValue("name", "", 0);
         prefs.GetInt("level", 1, -1);

@@ -17,22 +17,11 @@
 namespace
 {
 TFileNameIndex gIndex;
-std::set<TString> gExcluded;
+TExcludedNames gExcluded;
 bool gFirstPeek = false;
 
 constexpr int kListFileLimit = 100000;
 
-bool StartsWith(const TString& text, const char* prefix)
-{
-    return std::strncmp(text.CStr(), prefix, std::strlen(prefix)) == 0;
-}
-
-TString Lower(const TString& text)
-{
-    TString out = text;
-    out.ToLower();
-    return out;
-}
 
 using TVisited = std::set<std::pair<dev_t, ino_t>>;
 
@@ -50,8 +39,8 @@ void ScanFolder(const TString& folderPath, const TString& keyPrefix, TVisited& v
     TString relative;
     if (prefix.IsEmpty())
     {
-        TString lowerPath = Lower(folderPath);
-        relative = StartsWith(lowerPath, "assets") ? lowerPath.Substring(7) : lowerPath;
+        TString lowerPath = LowerCaseName(folderPath);
+        relative = NameStartsWith(lowerPath, "assets") ? lowerPath.Substring(7) : lowerPath;
         if (!relative.IsEmpty()) relative += '/';
     }
 
@@ -63,7 +52,7 @@ void ScanFolder(const TString& folderPath, const TString& keyPrefix, TVisited& v
     while (it.Next(name, &isFolder, &isLink))
     {
         if (!IsSafeEntryName(name.CStr(), static_cast<size_t>(name.Length()))) continue;
-        TString lowerName = Lower(name);
+        TString lowerName = LowerCaseName(name);
         TString key = prefix + relative + lowerName;
         if (!IsNameAllowed(key)) continue;
         TString path = folderPath + "/" + name;
@@ -83,12 +72,57 @@ void ScanFolder(const TString& folderPath, const TString& keyPrefix, TVisited& v
 }
 }  // namespace
 
+TFileNameIndex::iterator TFileNameIndex::find(const char* key)
+{
+    auto hit = byName_.find(std::string_view(key));
+    return hit == byName_.end() ? map_.end() : hit->second;
+}
+
+TResolvedName& TFileNameIndex::operator[](const TString& key)
+{
+    auto [it, inserted] = map_.try_emplace(key);
+    if (inserted) byName_.emplace(std::string_view(it->first.CStr()), it);
+    return it->second;
+}
+
+void TFileNameIndex::erase(iterator it)
+{
+    byName_.erase(std::string_view(it->first.CStr()));
+    map_.erase(it);
+}
+
+size_t TFileNameIndex::erase(const TString& key)
+{
+    auto it = find(key);
+    if (it == end()) return 0;
+    erase(it);
+    return 1;
+}
+
+void TFileNameIndex::clear()
+{
+    byName_.clear();
+    map_.clear();
+}
+
+TString LowerCaseName(const TString& name)
+{
+    TString out = name;
+    out.ToLower();
+    return out;
+}
+
+bool NameStartsWith(const TString& text, const char* prefix)
+{
+    return std::strncmp(text.CStr(), prefix, std::strlen(prefix)) == 0;
+}
+
 TFileNameIndex& GetFileNameIndex()
 {
     return gIndex;
 }
 
-std::set<TString>& GetExcludedNames()
+TExcludedNames& GetExcludedNames()
 {
     return gExcluded;
 }

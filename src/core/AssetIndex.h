@@ -4,9 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
+#include <string_view>
+#include <unordered_map>
 
 #include "core/String.h"
 
@@ -28,13 +31,63 @@ struct TResolvedName
     bool IsEmpty() const { return kind == TFileKind::kNone || text.IsEmpty(); }
 };
 
+// Order of index keys and excluded names: plain unsigned bytes, never the
+// locale library. The keys are lower-cased file names, not text shown to
+// anyone, and enumerating the names below a folder needs every key with a
+// given prefix in one run, which only the byte order guarantees. Transparent,
+// so a lookup by a plain character pointer builds no TString.
+struct TIndexKeyLess
+{
+    using is_transparent = void;
+    bool operator()(const TString& a, const TString& b) const { return Less(a.CStr(), b.CStr()); }
+    bool operator()(const TString& a, const char* b) const { return Less(a.CStr(), b); }
+    bool operator()(const char* a, const TString& b) const { return Less(a, b.CStr()); }
+    static bool Less(const char* a, const char* b) { return std::strcmp(a, b) < 0; }
+};
+
 // Keys are lower-case logical names; values keep their on-disk case.
-using TFileNameIndex = std::map<TString, TResolvedName>;
+// Ordered (FindNextAssetName walks the keys below a folder in order), with a
+// hash table beside the tree so that resolving a name costs one hash and one
+// comparison. The two always hold the same keys: change the index only
+// through these operations.
+class TFileNameIndex
+{
+public:
+    using Map = std::map<TString, TResolvedName, TIndexKeyLess>;
+    using iterator = Map::iterator;
+    using const_iterator = Map::const_iterator;
+
+    iterator begin() { return map_.begin(); }
+    iterator end() { return map_.end(); }
+    const_iterator begin() const { return map_.begin(); }
+    const_iterator end() const { return map_.end(); }
+    size_t size() const { return map_.size(); }
+    bool empty() const { return map_.empty(); }
+
+    // end() when the key is not held.
+    iterator find(const char* key);
+    iterator find(const TString& key) { return find(key.CStr()); }
+    // The first key not less than key (byte order).
+    iterator lower_bound(const TString& key) { return map_.lower_bound(key); }
+    // The value under key, inserted empty when missing.
+    TResolvedName& operator[](const TString& key);
+    void erase(iterator it);
+    // Number of entries erased (0 or 1).
+    size_t erase(const TString& key);
+    void clear();
+
+private:
+    Map map_;
+    // Views of the map's own keys: a key's text never moves while its node
+    // lives, since nothing writes to a const TString.
+    std::unordered_map<std::string_view, iterator> byName_;
+};
+using TExcludedNames = std::set<TString, TIndexKeyLess>;
 
 // The global index (FileNameIndex). Lives for the whole run.
 TFileNameIndex& GetFileNameIndex();
 // The global exclusion set (lower-case names).
-std::set<TString>& GetExcludedNames();
+TExcludedNames& GetExcludedNames();
 
 // Selects "firstpeek.txt" instead of "final.txt" as the list file.
 void SetFirstPeekMode(bool on);
@@ -67,5 +120,9 @@ bool IsNameAllowed(const TString& name);
 // not empty, no ':' or NUL, no leading '/' or backslash, no ".." component.
 bool IsSafeEntryName(const char* name, size_t length);
 
+// The name with ASCII letters lower-cased, as index keys are made.
+TString LowerCaseName(const TString& name);
+// True when text begins with prefix (bytes, case-sensitive).
+bool NameStartsWith(const TString& text, const char* prefix);
 // Empties the index and the exclusion set (tests and benchmarks).
 void ClearAssetIndex();

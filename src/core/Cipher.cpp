@@ -142,6 +142,11 @@ inline void StoreBE(unsigned char* p, uint32_t v)
 
 BlowfishKey::BlowfishKey()
 {
+    LoadInitialTables();
+}
+
+void BlowfishKey::LoadInitialTables()
+{
     const std::vector<uint32_t>& pi = Pi();
     p_.assign(pi.begin(), pi.begin() + 18);
     for (int i = 0; i < 4; ++i)
@@ -181,10 +186,7 @@ void BlowfishKey::DecryptWords(uint32_t& l, uint32_t& r) const
 
 void BlowfishKey::SetKey(const unsigned char* key, size_t keyLen)
 {
-    const std::vector<uint32_t>& pi = Pi();
-    p_.assign(pi.begin(), pi.begin() + 18);
-    for (int i = 0; i < 4; ++i)
-        s_[i].assign(pi.begin() + 18 + 256 * i, pi.begin() + 18 + 256 * (i + 1));
+    LoadInitialTables();
     if (keyLen > 56)
         keyLen = 56;
     if (keyLen > 0)
@@ -278,7 +280,9 @@ StringCipher::StringCipher(const TString& keyText) : key_(new BlowfishKey)
     for (size_t i = 0; i < 12; ++i)
         text[i] = i < len ? src[i] : 'A';
     std::memcpy(text + 9, kKeyTail, 3);
-    unsigned char key[9];
+    // An "=" inside the key text makes its group decode short; the bytes it
+    // leaves unwritten must be zeros, or the key would differ from run to run.
+    unsigned char key[9] = {};
     Base64Decode(key, text, 12);
     key_->SetKey(key, sizeof key);
     std::memset(key, 0, sizeof key);

@@ -24,6 +24,8 @@ public:
     int lastLength = 0;
 
 private:
+    // The pi-derived P-array and S-boxes every schedule starts from.
+    void LoadInitialTables();
     uint32_t F(uint32_t x) const;
     void EncryptWords(uint32_t& l, uint32_t& r) const;
     void DecryptWords(uint32_t& l, uint32_t& r) const;

@@ -42,6 +42,17 @@ int CopyText(const uint8_t* data, int size, int& position, uint8_t* out, int cou
     return kept;
 }
 
+// A read of count bytes (already clamped to what is left) shared by the two
+// views: text mode (1) drops carriage returns, every other mode copies.
+int CopyOut(const uint8_t* data, int size, int& position, int mode, void* buffer, int count)
+{
+    auto* out = static_cast<uint8_t*>(buffer);
+    if (mode == kFileReadText) return CopyText(data, size, position, out, count);
+    std::memcpy(out, data + position, static_cast<size_t>(count));
+    position += count;
+    return count;
+}
+
 int NewPosition(int position, int size, int offset, int origin, bool& moved)
 {
     long long target;
@@ -202,7 +213,8 @@ bool TMemoryFile::Open(const TString& name, int mode)
 {
     Close();
     mode_ = mode;
-    if (mode >= 2 || mode < 0) return false;
+    // Modes 2 and above write; any other value reads (as bytes unless 1).
+    if (mode >= 2) return false;
     const char* text = name.CStr();
     uint64_t address = 0;
     if (text[0] == '\0' || !ParseDecimal(text + 1, address) || address == 0) return false;
@@ -231,11 +243,7 @@ int TMemoryFile::Read(void* buffer, int count)
 {
     if (data_ == nullptr || buffer == nullptr || count <= 0) return 0;
     if (static_cast<long long>(position_) + count > size_) count = size_ - position_;
-    if (mode_ == kFileReadText)
-        return CopyText(data_, size_, position_, static_cast<uint8_t*>(buffer), count);
-    std::memcpy(buffer, data_ + position_, static_cast<size_t>(count));
-    position_ += count;
-    return count;
+    return CopyOut(data_, size_, position_, mode_, buffer, count);
 }
 
 void TMemoryFile::Seek(int offset, int origin)
@@ -309,11 +317,7 @@ int TFlatFileMap::Read(void* buffer, int count)
         count = size_ - position_;
     }
     if (data_ == nullptr || count <= 0) return 0;
-    if (mode_ == kFileReadText)
-        return CopyText(data_, size_, position_, static_cast<uint8_t*>(buffer), count);
-    std::memcpy(buffer, data_ + position_, static_cast<size_t>(count));
-    position_ += count;
-    return count;
+    return CopyOut(data_, size_, position_, mode_, buffer, count);
 }
 
 void TFlatFileMap::Seek(int offset, int origin)

@@ -18,17 +18,6 @@ namespace
 {
 std::map<std::pair<uintptr_t, uint64_t>, int> gMemoryBlocks;
 
-bool StartsWith(const TString& text, const char* prefix)
-{
-    return std::strncmp(text.CStr(), prefix, std::strlen(prefix)) == 0;
-}
-
-TString Lower(const TString& text)
-{
-    TString out = text;
-    out.ToLower();
-    return out;
-}
 
 bool HasDotDotComponent(const TString& text)
 {
@@ -44,6 +33,39 @@ bool HasDotDotComponent(const TString& text)
         }
     }
 }
+
+// A lower-cased copy of a name for index lookups, on the stack when short,
+// so that resolving a name the index already holds allocates nothing.
+class TLowerName
+{
+public:
+    explicit TLowerName(const TString& name)
+    {
+        const char* in = name.CStr();
+        size_t length = std::strlen(in);
+        char* out = small_;
+        if (length >= sizeof(small_))
+        {
+            big_.resize(length);
+            out = big_.data();
+        }
+        for (size_t i = 0; i < length; ++i)
+        {
+            char c = in[i];
+            out[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+        out[length] = '\0';
+        text_ = out;
+    }
+    TLowerName(const TLowerName&) = delete;
+    TLowerName& operator=(const TLowerName&) = delete;
+    const char* CStr() const { return text_; }
+
+private:
+    char small_[256];
+    std::string big_;
+    const char* text_ = small_;
+};
 
 void ForgetMemoryBlock(const TResolvedName& value)
 {
@@ -66,9 +88,9 @@ void CreateFoldersFor(const TString& path)
     TString base;
     TString user = GetUserDataFolder();
     TString common = GetCommonDataFolder();
-    if (!user.IsEmpty() && StartsWith(path, (user + "/").CStr()))
+    if (!user.IsEmpty() && NameStartsWith(path, (user + "/").CStr()))
         base = user;
-    else if (!common.IsEmpty() && StartsWith(path, (common + "/").CStr()))
+    else if (!common.IsEmpty() && NameStartsWith(path, (common + "/").CStr()))
         base = common;
     else
         return;
@@ -90,7 +112,7 @@ TResolvedName ResolveFileNameTagged(const TString& name, bool reading)
 {
     TResolvedName none;
     // A literal path keeps its case: this file system tells cases apart.
-    if (StartsWith(name, "::"))
+    if (NameStartsWith(name, "::"))
     {
         TString path = name.Substring(2);
         if (!path.IsEmpty() && access(path.CStr(), R_OK) == 0)
@@ -103,10 +125,12 @@ TResolvedName ResolveFileNameTagged(const TString& name, bool reading)
         return none;
     }
 
-    TString key = Lower(name);
+    TLowerName lower(name);
     TFileNameIndex& index = GetFileNameIndex();
-    auto hit = index.find(key);
+    auto hit = index.find(lower.CStr());
     if (hit != index.end() && !hit->second.IsEmpty()) return hit->second;
+
+    TString key(lower.CStr());
 
     if (reading && !IsNameAllowed(key)) return none;
 
@@ -121,11 +145,14 @@ TResolvedName ResolveFileNameTagged(const TString& name, bool reading)
     };
     for (const auto& entry : kPrefixes)
     {
-        if (!StartsWith(key, entry.prefix)) continue;
+        if (!NameStartsWith(key, entry.prefix)) continue;
         // An unavailable folder must not turn "user:x" into "/x".
         if (entry.folder.IsEmpty()) return none;
-        TString path =
-            entry.folder + "/" + name.Substring(static_cast<int>(std::strlen(entry.prefix)));
+        TString rest = name.Substring(static_cast<int>(std::strlen(entry.prefix)));
+        // A ".." component would lead out of the data folder (for writing
+        // too, and with the name then cached in the index).
+        if (HasDotDotComponent(rest)) return none;
+        TString path = entry.folder + "/" + rest;
         if (reading && access(path.CStr(), R_OK | W_OK) != 0) return none;
         TResolvedName found;
         found.text = path;
@@ -134,7 +161,7 @@ TResolvedName ResolveFileNameTagged(const TString& name, bool reading)
         return found;
     }
 
-    if (StartsWith(key, "assets") && (key.CharAt(6) == '/' || key.CharAt(6) == '\\'))
+    if (NameStartsWith(key, "assets") && (key.CharAt(6) == '/' || key.CharAt(6) == '\\'))
         return ResolveFileNameTagged(name.Substring(7), false);
     return none;
 }
@@ -196,7 +223,7 @@ bool DeleteFileByName(const TString& name)
     if (resolved.IsEmpty() || resolved.kind == TFileKind::kArchive) return false;
     // The index keys are lower-case, so the entry is erased under that form
     // (a mixed-case name would otherwise leave a stale entry behind).
-    TString key = Lower(name);
+    TString key = LowerCaseName(name);
     TFileNameIndex& index = GetFileNameIndex();
     if (resolved.kind == TFileKind::kMemory)
     {
@@ -208,7 +235,7 @@ bool DeleteFileByName(const TString& name)
         }
         return true;
     }
-    if (!(StartsWith(name, "user:") || StartsWith(name, "common:")) || name.Find("..") >= 0)
+    if (!(NameStartsWith(name, "user:") || NameStartsWith(name, "common:")) || name.Find("..") >= 0)
         return false;
     if (unlink(resolved.text.CStr()) != 0) return false;
     index.erase(key);
@@ -218,7 +245,7 @@ bool DeleteFileByName(const TString& name)
 void RegisterMemoryFile(TFileNameIndex& index, const TString& name, const void* address,
                         size_t size)
 {
-    TString key = Lower(name);
+    TString key = LowerCaseName(name);
     auto it = index.find(key);
     if (it != index.end())
     {
@@ -253,15 +280,16 @@ bool IsRegisteredMemoryBlock(uintptr_t address, uint64_t size)
 
 bool FindNextAssetName(const TString& folder, TString& name, bool recursive)
 {
-    TString lowerFolder = Lower(folder);
+    TString lowerFolder = LowerCaseName(folder);
     int folderLength = lowerFolder.Length();
     TFileNameIndex& index = GetFileNameIndex();
     auto it = index.lower_bound(name.IsEmpty() ? lowerFolder : name);
-    if (it != index.end() && !name.IsEmpty() && it->first == name) ++it;
+    if (it != index.end() && !name.IsEmpty() && std::strcmp(it->first.CStr(), name.CStr()) == 0)
+        ++it;
     for (; it != index.end(); ++it)
     {
         const TString& key = it->first;
-        if (!StartsWith(key, lowerFolder.CStr())) return false;
+        if (!NameStartsWith(key, lowerFolder.CStr())) return false;
         if (!recursive && key.Length() > folderLength + 1 &&
             std::strchr(key.CStr() + folderLength + 1, '/') != nullptr)
             continue;
@@ -273,9 +301,9 @@ bool FindNextAssetName(const TString& folder, TString& name, bool recursive)
 
 bool IsNativeCodeNameAllowed(const TString& name)
 {
-    TString key = Lower(name);
-    if (StartsWith(key, "user:") || StartsWith(key, "common:") || StartsWith(key, "desktop:") ||
-        StartsWith(key, "::"))
+    TString key = LowerCaseName(name);
+    if (NameStartsWith(key, "user:") || NameStartsWith(key, "common:") ||
+        NameStartsWith(key, "desktop:") || NameStartsWith(key, "::"))
         return false;
     TResolvedName resolved = ResolveFileNameTagged(name, true);
     return resolved.kind == TFileKind::kDisk && IsNativeCodePathAllowed(resolved.text);

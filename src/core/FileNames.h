@@ -18,7 +18,8 @@
 // "::" names are literal paths that keep their case and must name an existing
 // readable file, also for writing (they never create one); other names are looked
 // up lower-cased, and the folder-prefixed ones keep the case of the text
-// after the prefix in the path they resolve to.
+// after the prefix in the path they resolve to; a ".." component after such
+// a prefix resolves nothing, so no name leads out of its data folder.
 TResolvedName ResolveFileNameTagged(const TString& name, bool reading);
 // The text of ResolveFileNameTagged; "" when unresolved.
 TString ResolveFileName(const TString& name, bool reading);

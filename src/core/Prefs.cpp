@@ -105,6 +105,36 @@ bool WriteAll(int fd, const unsigned char* data, size_t size)
     return true;
 }
 
+// Whether a key/value pair can be written so that the reader takes it back:
+// the key's length travels in 16 bits and every chunk must stay within the
+// reader's limit, or one oversized chunk would hide all the chunks after it.
+// Logs the reason when it cannot.
+bool IsStorable(const TString& key, const TString& value)
+{
+    const size_t keyBytes = static_cast<size_t>(key.Length()) + 1;
+    if (keyBytes > 0xFFFF)
+    {
+        LogPrintf("prefs: key of %zu bytes is too long to store", keyBytes - 1);
+        return false;
+    }
+    const size_t plain = 2 + keyBytes + static_cast<size_t>(value.Length()) + 1;
+    if (EncipheredLength(plain) > TPrefs::kMaxChunk)
+    {
+        LogPrintf("prefs: value of %d bytes for key '%s' is too large to store", value.Length(), key.CStr());
+        return false;
+    }
+    return true;
+}
+
+// The same for an install key, which travels alone in its chunk.
+bool IsStorableInstallKey(const TString& installKey)
+{
+    if (EncipheredLength(static_cast<size_t>(installKey.Length()) + 1) <= TPrefs::kMaxChunk)
+        return true;
+    LogPrintf("prefs: install key of %d bytes is too long to store", installKey.Length());
+    return false;
+}
+
 void MakeFolders(const std::string& folder)
 {
     for (size_t at = 1; at <= folder.size(); ++at)
@@ -320,7 +350,7 @@ void TPrefs::ImportLegacyXml(const std::vector<unsigned char>& file, InstallText
     if (installState == InstallText::kEmpty)
     {
         TXmlNode* install = document.FindChild("install");
-        if (install)
+        if (install && IsStorableInstallKey(install->GetAttribute("qvinstallkey")))
             installKey_ = Lowered(install->GetAttribute("qvinstallkey"));
     }
     else if (installState == InstallText::kText)
@@ -332,7 +362,13 @@ void TPrefs::ImportLegacyXml(const std::vector<unsigned char>& file, InstallText
     {
         if (std::strcmp(install->name.CStr(), "install") != 0)
             continue;
-        TPrefsSlots& slots = GetSlots(Lowered(install->GetAttribute("qvinstallkey")));
+        // Whatever is imported is saved at once in the chunk form: pairs that
+        // form could not carry are left behind here rather than written as
+        // chunks that would hide the rest of the file.
+        const TString section = Lowered(install->GetAttribute("qvinstallkey"));
+        if (!IsStorableInstallKey(section))
+            continue;
+        TPrefsSlots& slots = GetSlots(section);
         size_t i = 0;
         for (TXmlNode* slotNode : install->Children())
         {
@@ -340,7 +376,10 @@ void TPrefs::ImportLegacyXml(const std::vector<unsigned char>& file, InstallText
                 break;
             slots.resize(i + 1);
             for (const XmlAttribute* attribute : slotNode->Attributes())
-                slots[i][attribute->name] = ValueBytes(attribute->value);
+            {
+                if (IsStorable(attribute->name, attribute->value))
+                    slots[i][attribute->name] = ValueBytes(attribute->value);
+            }
             ++i;
         }
     }
@@ -378,18 +417,8 @@ bool TPrefs::SetValue(const TString& key, const TString& value, int slot, bool s
         LogPrintf("prefs: slot %d refused for key '%s'", slot, key.CStr());
         return false;
     }
-    const size_t keyBytes = static_cast<size_t>(key.Length()) + 1;
-    if (keyBytes > 0xFFFF)
-    {
-        LogPrintf("prefs: key of %zu bytes is too long to store", keyBytes - 1);
+    if (!IsStorable(key, value))
         return false;
-    }
-    const size_t plain = 2 + keyBytes + static_cast<size_t>(value.Length()) + 1;
-    if (EncipheredLength(plain) > kMaxChunk)
-    {
-        LogPrintf("prefs: value of %d bytes for key '%s' is too large to store", value.Length(), key.CStr());
-        return false;
-    }
     if (!current_)
         current_ = &GetSlots(installKey_);
     const size_t index = static_cast<size_t>(slot + 1);
@@ -510,11 +539,12 @@ bool TPrefs::Save()
         ::unlink(temporary.c_str());
         return false;
     }
+    // Without this the rename itself may not survive a power cut; the new
+    // file is in place either way, so a failure here is only reported.
     const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0 || ::fsync(dirFd) != 0)
+        LogPrintf("prefs: cannot sync the folder of %s: %s", path.c_str(), std::strerror(errno));
     if (dirFd >= 0)
-    {
-        ::fsync(dirFd);
         ::close(dirFd);
-    }
     return true;
 }

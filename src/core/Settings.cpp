@@ -166,6 +166,18 @@ TString BuildComputerId(const unsigned char address[8])
     return TString(out);
 }
 
+bool IsUsableHardwareAddress(const unsigned char* bytes, size_t length)
+{
+    // Tunnels and other virtual links report all-zero addresses: taking one
+    // would give every such machine the same identifier.
+    for (size_t i = 0; i < length; ++i)
+    {
+        if (bytes[i] != 0)
+            return true;
+    }
+    return false;
+}
+
 namespace {
 
 bool ReadAddressFromIfaddrs(unsigned char address[8])
@@ -179,9 +191,9 @@ bool ReadAddressFromIfaddrs(unsigned char address[8])
         if (!it->ifa_addr || it->ifa_addr->sa_family != AF_PACKET || (it->ifa_flags & IFF_LOOPBACK))
             continue;
         const auto* ll = reinterpret_cast<const sockaddr_ll*>(it->ifa_addr);
-        if (ll->sll_halen == 0)
-            continue;
         const size_t n = ll->sll_halen < 8 ? ll->sll_halen : 8;
+        if (!IsUsableHardwareAddress(ll->sll_addr, n))
+            continue;
         std::memset(address, 0, 8);
         std::memcpy(address, ll->sll_addr, n);
         found = true;
@@ -220,13 +232,12 @@ bool ReadAddressFromSysfs(unsigned char address[8])
                                   &bytes[3], &bytes[4], &bytes[5], &bytes[6], &bytes[7]);
         if (n < 6)
             continue;
-        bool allZero = true;
+        unsigned char candidate[8] = {};
         for (int i = 0; i < n; ++i)
-            allZero = allZero && bytes[i] == 0;
-        if (allZero)
+            candidate[i] = static_cast<unsigned char>(bytes[i]);
+        if (!IsUsableHardwareAddress(candidate, static_cast<size_t>(n)))
             continue;
-        for (int i = 0; i < 8; ++i)
-            address[i] = static_cast<unsigned char>(i < n ? bytes[i] : 0);
+        std::memcpy(address, candidate, 8);
         return true;
     }
     return false;

@@ -3,6 +3,8 @@
 // flag, the host's change hook and the "settings.xml" overrides.
 #pragma once
 
+#include <cstddef>
+
 #include "core/String.h"
 
 // Stores value under key (inserted or replaced), then: re-evaluates the cheat
@@ -51,8 +53,12 @@ bool ApplySettingsFile(const char* fileName = "::assets/settings.xml");
 // a[0..7] (a[6] and a[7] are overwritten from a[3] and a[4] first).
 TString BuildComputerId(const unsigned char address[8]);
 
+// Whether length bytes of an interface's hardware address can identify this
+// computer: false for an empty or all-zero address.
+bool IsUsableHardwareAddress(const unsigned char* bytes, size_t length);
+
 // Fills address with the first non-loopback interface's hardware address
-// (zero-padded to 8 bytes). Returns false when no interface has one.
+// (zero-padded to 8 bytes). Returns false when no interface has a usable one.
 bool ReadHardwareAddress(unsigned char address[8]);
 
 // Whether cheatCode unlocks developer mode on the computer computerId under

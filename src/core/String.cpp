@@ -342,12 +342,15 @@ int TString::WriteAt(int position, const void* bytes, int count, bool terminate)
     bool shared = rep_->refs > 2;
     int64_t current = shared ? int64_t{Length()} + 1 : rep_->capacity;
     if (current < need) {
-      int64_t grown = current < kMinCapacity ? kMinCapacity : current;
+      // Doubling the current capacity (not the minimum) keeps the growth
+      // sequence of a short text: 5, 10, 20, ... (Reserve lifts it to 16).
+      int64_t grown = current < 1 ? 1 : current;
       while (grown < need) grown *= 2;
       if (grown > INT32_MAX) grown = need;
       Reserve(static_cast<int>(grown));
     } else if (shared) {
-      Reserve(static_cast<int>(current));
+      // Room enough already: an ordinary detach (capacity length + 1).
+      Detach();
     }
   }
   if (count > 0) memmove(rep_->text + position, bytes, static_cast<size_t>(count));

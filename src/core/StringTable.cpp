@@ -70,6 +70,20 @@ bool IsAllDigits(const std::string& s)
     return !s.empty();
 }
 
+// The argument number of an all-digit escape; leading zeros count for
+// nothing, and numbers too large for any argument list stay large.
+int ArgumentNumber(const std::string& digits)
+{
+    long long n = 0;
+    for (char c : digits)
+    {
+        n = n * 10 + (c - '0');
+        if (n > 1000000)
+            return 1000000;
+    }
+    return static_cast<int>(n);
+}
+
 } // namespace
 
 bool TStringTable::LoadFile(const char* fileName)
@@ -187,7 +201,7 @@ TString TStringTable::Lookup(const TString& label, int count, const TString* arg
             }
             else if (IsAllDigits(content))
             {
-                const int n = content.size() > 9 ? 0 : std::atoi(content.c_str());
+                const int n = ArgumentNumber(content);
                 if (n < 1 || n > count || !args)
                 {
                     ok = false;

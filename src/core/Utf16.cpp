@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <string>
 
 namespace
 {
@@ -13,7 +14,7 @@ const char16_t kEmptyWide[1] = {0};
 
 constexpr uint32_t kReplacement = 0xFFFD;
 
-void AppendUtf8(TString& out, uint32_t cp)
+void AppendUtf8(std::string& out, uint32_t cp)
 {
     char bytes[4];
     int n;
@@ -43,7 +44,7 @@ void AppendUtf8(TString& out, uint32_t cp)
         bytes[3] = static_cast<char>(0x80 | (cp & 0x3F));
         n = 4;
     }
-    out.Append(bytes, n);
+    out.append(bytes, static_cast<size_t>(n));
 }
 
 // Decodes one strict UTF-8 sequence at p (bytes left: avail); returns the
@@ -90,8 +91,10 @@ uint32_t DecodeOne(const unsigned char* p, int avail, int& used)
 
 TString WideToUtf8(const char16_t* text)
 {
-    TString out;
-    if (text == nullptr || text[0] == 0) return out;
+    if (text == nullptr || text[0] == 0) return TString();
+    // Collected in a growing buffer: appending to a TString reserves the
+    // exact size each time, which would make long texts quadratic.
+    std::string out;
     for (const char16_t* p = text; *p != 0; ++p)
     {
         uint32_t unit = *p;
@@ -111,7 +114,7 @@ TString WideToUtf8(const char16_t* text)
         else
             AppendUtf8(out, unit);
     }
-    return out;
+    return TString(out.data(), static_cast<int>(out.size()));
 }
 
 const char16_t* Utf8ToWide(const TString& text)

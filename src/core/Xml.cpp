@@ -228,20 +228,27 @@ void DecodeXmlEntities(char* token, int& len, bool& beganWithEntity)
 {
     beganWithEntity = false;
     int r = 0, w = 0;
+    // Where the next ';' at or after the scan stands (len: none). Searching
+    // afresh at every "&#" would make a long run of them quadratic.
+    int semi = -1;
     while (r < len)
     {
         if (token[r] == '&')
         {
             if (r + 1 < len && token[r + 1] == '#')
             {
-                const void* semi = std::memchr(token + r + 2, ';', static_cast<size_t>(len - r - 2));
+                if (semi < r + 2)
+                {
+                    const void* found = std::memchr(token + r + 2, ';', static_cast<size_t>(len - r - 2));
+                    semi = found ? static_cast<int>(static_cast<const char*>(found) - token) : len;
+                }
                 unsigned value = 0;
-                if (semi && ParseCharReference(token + r + 2, static_cast<const char*>(semi), value))
+                if (semi < len && ParseCharReference(token + r + 2, token + semi, value))
                 {
                     if (w == 0)
                         beganWithEntity = true;
                     token[w++] = static_cast<char>(value & 0xFF);
-                    r = static_cast<int>(static_cast<const char*>(semi) - token) + 1;
+                    r = semi + 1;
                     continue;
                 }
             }

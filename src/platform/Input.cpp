@@ -3,6 +3,7 @@
 #include "platform/Input.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "platform/Keys.h"
 
@@ -138,12 +139,27 @@ bool CheckHover(const InputContext& ctx, InputState& st, Message& out)
     return true;
 }
 
+namespace {
+
+// A degenerate viewport (a vanishing scale while the window changes mode)
+// must not turn a position into a value no int can hold.
+int ToGame(int pixel, int origin, float scale)
+{
+    double s = scale > 0.0f && std::isfinite(scale) ? scale : 1.0;
+    double v = std::floor((static_cast<double>(pixel) - origin) / s);
+    if (v < INT32_MIN)
+        return INT32_MIN;
+    if (v > INT32_MAX)
+        return INT32_MAX;
+    return static_cast<int>(v);
+}
+
+}  // namespace
+
 void MapToGame(const InputContext& ctx, int px, int py, int& gx, int& gy)
 {
-    float sx = ctx.scaleX > 0.0f ? ctx.scaleX : 1.0f;
-    float sy = ctx.scaleY > 0.0f ? ctx.scaleY : 1.0f;
-    gx = static_cast<int>(std::floor((px - ctx.originX) / sx));
-    gy = static_cast<int>(std::floor((py - ctx.originY) / sy));
+    gx = ToGame(px, ctx.originX, ctx.scaleX);
+    gy = ToGame(py, ctx.originY, ctx.scaleY);
 }
 
 }  // namespace platform

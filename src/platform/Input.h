@@ -21,7 +21,7 @@ struct InputContext {
     bool movieInput = false;
     bool shiftDown = false;     // keyboard state when a message arrives
     bool controlDown = false;
-    bool altDown = false;
+    bool altDown = false;       // Alt as the system key (typed text is dropped)
     // Window pixels to game coordinates: game = (pixel - origin) / scale.
     float scaleX = 1.0f;
     float scaleY = 1.0f;

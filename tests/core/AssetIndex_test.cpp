@@ -203,3 +203,35 @@ TEST(AssetIndex, EntryNamesThatCouldShadowOrEscapeAreUnsafe)
         EXPECT_EQ(c.safe, IsSafeEntryName(c.name.data(), c.name.size()));
     }
 }
+
+TEST(AssetIndex, HashedLookupFollowsEveryChangeOfTheIndex)
+{
+    TFileNameIndex index;
+    TString key("images/x.png");
+    index[key].text = "first";
+    // The caller's string may change afterwards; the index keeps its own key.
+    key.WriteAt(0, "I", 1, false);
+    key.ToLower();
+    ASSERT_NE(index.find("images/x.png"), index.end());
+    EXPECT_EQ(index.find("Images/x.png"), index.end());
+    EXPECT_STREQ("first", index.find("images/x.png")->second.text.CStr());
+
+    index["images/x.png"].text = "second";  // replaces, does not add
+    index["a.png"].text = "a";
+    EXPECT_EQ(2u, index.size());
+    EXPECT_STREQ("second", index.find(TString("images/x.png"))->second.text.CStr());
+    EXPECT_STREQ("a.png", index.lower_bound("a")->first.CStr());
+
+    EXPECT_EQ(1u, index.erase(TString("images/x.png")));
+    EXPECT_EQ(0u, index.erase(TString("images/x.png")));
+    EXPECT_EQ(index.find("images/x.png"), index.end());
+    index.erase(index.find("a.png"));
+    EXPECT_EQ(index.find("a.png"), index.end());
+    EXPECT_TRUE(index.empty());
+
+    index["b.png"].text = "b";
+    index.clear();
+    EXPECT_EQ(index.find("b.png"), index.end());
+    index["b.png"].text = "again";
+    EXPECT_STREQ("again", index.find("b.png")->second.text.CStr());
+}

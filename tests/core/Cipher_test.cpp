@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Base64.h"
+
 
 namespace {
 
@@ -177,6 +179,33 @@ TEST(StringCipher, KeyTextRules)
     ASSERT_EQ(empty.Encrypt(text, n, out.data(), 64, false), 0);
     EXPECT_EQ(empty.DecryptBytes(out.data(), static_cast<size_t>(empty.GetLastLength())),
               std::vector<unsigned char>(text, text + n));
+}
+
+// Leaves stack garbage where the next call's locals will live.
+__attribute__((noinline)) void DirtyTheStack()
+{
+    volatile unsigned char junk[4096];
+    for (size_t i = 0; i < sizeof junk; ++i)
+        junk[i] = static_cast<unsigned char>(0xA5 ^ i);
+}
+
+TEST(StringCipher, PaddingCharacterInTheKeyTextGivesAFixedKey)
+{
+    // "AAA=" decodes to two bytes, so the nine key bytes are 00 00, 00 00 00,
+    // the group "A" + tail, and a zero where the short group left a gap.
+    unsigned char key[9] = {};
+    const std::string lastGroup = std::string("A") + StringCipher::KeyTail();
+    ASSERT_EQ(Base64Decode(key + 5, lastGroup.data(), 4), 3u);
+    BlowfishKey expected;
+    expected.SetKey(key, sizeof key);
+    const unsigned char text[] = "twelve bytes";
+    const std::vector<unsigned char> want = BlowfishEncryptPadded(expected, text, 12);
+    for (int round = 0; round < 3; ++round)
+    {
+        DirtyTheStack();
+        StringCipher cipher("AAA=AAAAA");
+        EXPECT_EQ(cipher.EncryptBytes(text, 12), want);
+    }
 }
 
 TEST(StringCipher, WrongKeyIsGarbageNotACrash)

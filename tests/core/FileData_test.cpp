@@ -232,6 +232,7 @@ TEST(MemoryFile, NamesMustCarryARegisteredAddressAndSize)
         {good, kFileWriteBinary, false},      {"&0,5", kFileReadBinary, false},
         {bare, kFileReadBinary, false},       {wrongSize, kFileReadBinary, false},
         {"&12345,5", kFileReadBinary, false}, {"&", kFileReadBinary, false},
+        {good, -1, true},                     {good, 7, false},
     };
     for (const Case& c : cases)
     {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FileTestSupport.h"
+#include "core/Collation.h"
 #include "core/FileHandle.h"
 #include "core/FileNames.h"
 
@@ -124,6 +125,33 @@ TEST_F(FileNames, WritingCreatesFoldersBelowTheDataFolderOnly)
     EXPECT_FALSE(fs::exists(tree_ / "home/escape"));
 }
 
+TEST_F(FileNames, PrefixedNamesNeverLeaveTheirDataFolder)
+{
+    // Existing targets outside the data folders, reachable only by climbing.
+    tree_.Write("home/outside.txt", "o");
+    tree_.Write("home/user/a..b", "ok");
+    fs::create_directories(tree_ / "home/desk");
+    struct Case
+    {
+        const char* name;
+        bool resolves;
+    } const cases[] = {
+        {"user:../outside.txt", false},    {"user:sub/../../outside.txt", false},
+        {"common:../outside.txt", false},  {"desktop:../outside.txt", false},
+        {"user:..\\outside.txt", false},   {"user:..", false},
+        {"user:a..b", true},               {"user:./a..b", true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.resolves, FileExists(c.name));
+        EXPECT_EQ(c.resolves, !ResolveFileName(c.name, false).IsEmpty());
+    }
+    TFileHandle h;
+    EXPECT_FALSE(h.Open("user:../outside.txt", kFileWriteBinary));
+    EXPECT_EQ("o", ReadAll((tree_ / "home/outside.txt").string()));
+}
+
 TEST_F(FileNames, ExcludedNamesAreRefusedForReadingOnly)
 {
     tree_.Write("assets/images/secret.png", "s");
@@ -204,6 +232,45 @@ TEST_F(FileNames, FindNextAssetNameWalksKeysBelowAFolder)
     EXPECT_EQ((std::vector<std::string>{"images/x.png"}), Enumerate("images", false));
     EXPECT_EQ((std::vector<std::string>{"user:prefs.dat"}), Enumerate("user:", false));
     EXPECT_TRUE(Enumerate("sounds", true).empty());
+}
+
+namespace
+{
+// A locale-style order: case and the separators '/', '.' are ignored, so
+// "ab/c.png" and "a/bc.png" collate as equal.
+int LooseCollate(const char* a, const char* b)
+{
+    auto next = [](const char*& p) {
+        while (*p == '/' || *p == '.') ++p;
+        return *p >= 'A' && *p <= 'Z' ? *p - 'A' + 'a' : static_cast<unsigned char>(*p);
+    };
+    for (;;)
+    {
+        int x = next(a);
+        int y = next(b);
+        if (x != y || x == 0) return x - y;
+        ++a;
+        ++b;
+    }
+}
+}  // namespace
+
+TEST_F(FileNames, IndexIgnoresTheLocaleLibraryOrder)
+{
+    tree_.Write("assets/ab/c.png", "1");
+    tree_.Write("assets/a/bc.png", "2");
+    tree_.Write("assets/a/b.png", "3");
+    tree_.Write("assets/a.png", "4");
+    auto* loose = new TDllCollateHandler(nullptr, &LooseCollate);
+    TDllCollateHandler* previous = InstallCollateHandler(loose);
+    ScanAssetFolder("assets", "");
+    EXPECT_EQ(4u, GetFileNameIndex().size());
+    EXPECT_EQ(std::string("assets/ab/c.png"), ResolveFileName("AB/C.png", true).CStr());
+    EXPECT_EQ(std::string("assets/a/bc.png"), ResolveFileName("a/bc.png", true).CStr());
+    EXPECT_EQ((std::vector<std::string>{"a/b.png", "a/bc.png"}), Enumerate("a/", true));
+    EXPECT_EQ((std::vector<std::string>{"a.png"}), Enumerate("", false));
+    EXPECT_EQ(InstallCollateHandler(previous), loose);
+    delete loose;
 }
 
 TEST_F(FileNames, NativeCodeComesOnlyFromTheProgramAndAssetsFolders)

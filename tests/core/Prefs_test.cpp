@@ -314,6 +314,29 @@ TEST_F(PrefsTest, LegacyImportWithoutKeyAndEmptyInstallText)
     EXPECT_STREQ(prefs.GetValue("name", "-", 0).CStr(), "Ann");
 }
 
+TEST_F(PrefsTest, LegacyPairsTheChunkFormCannotCarryAreLeftBehind)
+{
+    // Imported and saved at once: a value over the chunk limit or a key too
+    // long for its 16-bit length must not become a chunk that hides the rest.
+    SetSetting("encryptionkey", "");
+    const std::string bigValue(0x400000, 'v');
+    const std::string longKey(70000, 'k');
+    WritePrefs("<>\n<install qvinstallkey=\"Game\"><s a=\"1\" big=\"" + bigValue + "\"/><u " + longKey +
+               "=\"x\" name=\"Ann\"/></install>\n<install qvinstallkey=\"" + std::string(0x400000, 'i') +
+               "\"><s c=\"1\"/></install>\n</>\n");
+    {
+        TPrefs prefs(true);
+        EXPECT_STREQ(prefs.GetValue("big", "-", -1).CStr(), "-");
+        EXPECT_STREQ(prefs.GetValue(longKey.c_str(), "-", 0).CStr(), "-");
+        EXPECT_EQ(prefs.GetStore().size(), 1u); // the oversized install key is not imported
+    }
+    EXPECT_NE(tree.Log().find("too large to store"), std::string::npos);
+    EXPECT_NE(tree.Log().find("too long to store"), std::string::npos);
+    TPrefs back(false);
+    EXPECT_STREQ(back.GetValue("a", "-", -1).CStr(), "1");
+    EXPECT_STREQ(back.GetValue("name", "-", 0).CStr(), "Ann");
+}
+
 TEST(PrefsChecksum, SignedBytesInUnsignedArithmetic)
 {
     EXPECT_EQ(LegacyPrefsChecksum("", 0), 0u);

@@ -168,10 +168,24 @@ TEST(ComputerId, KnownAddressesAndShape)
     const unsigned char b[8] = {0xDE, 0xAD, 0xBE, 0xEF, 0x01, 0x02, 0, 0};
     EXPECT_STREQ(BuildComputerId(b).CStr(), "SESCQFNLCFMNNO_O");
 
+    const struct {
+        std::vector<unsigned char> bytes;
+        bool usable;
+    } addresses[] = {
+        {{}, false},
+        {{0, 0, 0, 0}, false},                // a tunnel's address
+        {{0, 0, 0, 0, 0, 0}, false},          // loopback-like
+        {{0x02, 0xFC, 0, 0, 0, 1}, true},
+        {{0, 0, 0, 0, 0, 0, 0, 1}, true},
+    };
+    for (const auto& c : addresses)
+        EXPECT_EQ(IsUsableHardwareAddress(c.bytes.data(), c.bytes.size()), c.usable) << c.bytes.size();
+
     unsigned char address[8] = {};
     if (!ReadHardwareAddress(address))
         GTEST_SKIP() << "no network interface with a hardware address";
     const std::string id = BuildComputerId(address).CStr();
+    EXPECT_TRUE(IsUsableHardwareAddress(address, 8));
     ASSERT_EQ(id.size(), 16u);
     for (int i = 0; i < 8; ++i)
     {

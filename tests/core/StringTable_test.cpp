@@ -46,6 +46,7 @@ protected:
                                         Row("WIN", "Win %BONUS%") + Row("BONUS", "50 coins %1%") +
                                         Row("SALE", "50% off today") + Row("TRAIL", "Trailing %") +
                                         Row("SIX", "Arg %6%") + Row("ZERO", "Arg %0%") + Row("ARG", "[%1%]") +
+                                        Row("PADDED", "[%0000000002%]") + Row("HUGE", "[%99999999999999999999%]") +
                                         Row("BROKEN", "Uses %NOPE%") + Row("ENT", "a &amp; b &lt;c&gt; &#195;&#169;"));
         table.AddBuffer(sheet.data(), sheet.size());
     }
@@ -68,6 +69,7 @@ TEST_F(StringTableTest, EscapesResolve)
     EXPECT_EQ(Get("ARG", "%%"), "[%]");
     EXPECT_EQ(Get("ARG", "plain"), "[plain]");
     EXPECT_EQ(Get("ARG"), "[]");
+    EXPECT_EQ(Get("PADDED", "a", "b"), "[b]"); // leading zeros count for nothing
     EXPECT_EQ(Get("ENT"), "a & b <c> \xC3\xA9");
 }
 
@@ -83,7 +85,7 @@ TEST_F(StringTableTest, FailuresGiveTheMissingMark)
         const char* label;
         const char* arg;
     } cases[] = {
-        {"NO_SUCH_LABEL", ""}, {"SIX", ""},    {"ZERO", ""},     {"BROKEN", ""},
+        {"NO_SUCH_LABEL", ""}, {"SIX", ""},    {"ZERO", ""},     {"BROKEN", ""}, {"HUGE", ""},
         {"ARG", "%NOPE%"},     {"ARG", "%x"},  {"ARG", "%"},
     };
     for (const auto& c : cases)

@@ -318,6 +318,41 @@ TEST(StringTest, WriteAtDoublesCapacityAndBuildsByteByByte) {
   EXPECT_EQ(s.Length(), 202);
 }
 
+TEST(StringTest, WriteAtDoublesFromTheCurrentCapacity) {
+  // {text, position, bytes written, capacity afterwards}: the current
+  // capacity is doubled until it holds the need; Reserve lifts it to 16.
+  struct Case {
+    const char* text;
+    int position;
+    int count;
+    int capacity;
+  } const cases[] = {
+      {"abcd", -1, 1, 16},   // cap 5, need 6: 10 -> 16
+      {"abcd", -1, 13, 20},  // cap 5, need 18: 10, 20
+      {"abcd", 30, 2, 40},   // cap 5, need 33: 10, 20, 40
+      {"", 0, 20, 32},       // cap 1, need 21: 2, 4, ..., 32
+  };
+  for (const Case& c : cases) {
+    TString s(c.text);
+    std::string bytes(static_cast<size_t>(c.count), 'z');
+    s.WriteAt(c.position, bytes.data(), c.count, true);
+    EXPECT_EQ(s.Capacity(), c.capacity) << c.text << " @" << c.position << " +" << c.count;
+  }
+  // A shared body is detached as every writer detaches: capacity length + 1
+  // when that holds the write, doubling from there when it does not.
+  TString original("abcdef");
+  TString copy(original);
+  copy.WriteAt(0, "X", 1, false);
+  EXPECT_STREQ(copy.CStr(), "Xbcdef");
+  EXPECT_EQ(copy.Capacity(), 7);
+  TString grown(original);
+  grown.WriteAt(-1, "ghijklmn", 8, true);
+  EXPECT_STREQ(grown.CStr(), "abcdefghijklmn");
+  EXPECT_EQ(grown.Capacity(), 28);  // need 15: 7, 14, 28
+  EXPECT_STREQ(original.CStr(), "abcdef");
+  EXPECT_EQ(original.Capacity(), 7);
+}
+
 TEST(StringTest, WriteAtWithoutTerminatorAndGaps) {
   TString s("abcdef");
   EXPECT_EQ(s.WriteAt(1, "XY", 2, false), 3);

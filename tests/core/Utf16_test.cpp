@@ -56,3 +56,13 @@ TEST(Utf16, ConversionsShareOneBuffer)
     EXPECT_EQ(0, empty[0]);
     EXPECT_EQ(0, GetWideConversionCapacity());
 }
+
+TEST(Utf16, LongTextConvertsWhole)
+{
+    // 1-, 2-, 3- and 4-byte characters repeated past any small buffer.
+    std::u16string wide;
+    for (int i = 0; i < 20000; ++i) wide += u"a\u00e9\u20ac\U0001F600";
+    TString utf8 = WideToUtf8(wide.c_str());
+    EXPECT_EQ(utf8.Length(), 20000 * (1 + 2 + 3 + 4));
+    EXPECT_EQ(std::u16string(Utf8ToWide(utf8)), wide);
+}

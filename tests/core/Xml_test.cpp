@@ -173,6 +173,27 @@ TEST(XmlRead, LongTokensAreNotCut)
     EXPECT_EQ(Str(a->text), value);
 }
 
+TEST(XmlRead, LongRunsOfUnfinishedReferencesStayLiteral)
+{
+    // Each "&#" looks for its ";" once per scan, not once per reference:
+    // these megabyte-long tokens would take minutes otherwise.
+    std::string run;
+    for (int i = 0; i < 1000000; ++i)
+        run += "&#";
+    for (const std::string& text : {run, run + ";"})
+    {
+        const std::string doc = "<a>" + text + "</a>";
+        TXmlNode root;
+        root.Parse(doc.c_str());
+        ASSERT_NE(root.FindChild("a"), nullptr);
+        EXPECT_EQ(root.FindChild("a")->textLength, static_cast<int>(text.size()));
+    }
+    // A reference after such a run still decodes.
+    TXmlNode root;
+    root.Parse("<a>&#&#&#65;</a>");
+    EXPECT_EQ(Str(root.FindChild("a")->text), "&#&#A");
+}
+
 TEST(Zxml, ContainerRoundTripAndCorruption)
 {
     const std::string text = "<settings><vsync>1</vsync></settings>";
@@ -206,6 +227,19 @@ TEST(Zxml, ContainerRoundTripAndCorruption)
         root.Parse(c.bytes.data(), c.bytes.size());
         EXPECT_FALSE(root.HasChildren());
         EXPECT_EQ(root.textLength, 0);
+    }
+    // Texts that inflate in several steps, up to exactly the declared length.
+    for (size_t size : {size_t(16384), size_t(16385), size_t(200000)})
+    {
+        SCOPED_TRACE(size);
+        std::string big = "<a>";
+        while (big.size() < size - 4)
+            big += static_cast<char>('a' + big.size() * 7 % 26);
+        big += "</a>";
+        const std::vector<unsigned char> z = MakeZxml(big);
+        std::vector<unsigned char> inflated;
+        ASSERT_TRUE(InflateZxml(z.data(), z.size(), inflated));
+        EXPECT_EQ(std::string(inflated.begin(), inflated.end()), big);
     }
     // A compressed length beyond the data is cut to the data, which is whole.
     const std::vector<unsigned char> generous = MakeZxml(text, 0, 1000000);

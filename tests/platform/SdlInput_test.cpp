@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include <climits>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -176,6 +178,37 @@ TEST(SdlInput, ControlAltIsNotASystemKey)
     EXPECT_EQ(0, f.Run(Text("a")).count);
 }
 
+TEST(SdlInput, TextTypedWithAltGrReachesTheGame)
+{
+    // The keyboard state read when the text arrives decides: left Alt is the
+    // system key (its text is a system character), right Alt is AltGr on
+    // most layouts and types characters of its own.
+    struct Case {
+        Uint16 mod;
+        bool typed;
+    };
+    const Case cases[] = {
+        {KMOD_NONE, true},
+        {KMOD_LALT, false},
+        {KMOD_RALT, true},
+        {KMOD_MODE, true},
+        {KMOD_LCTRL | KMOD_LALT, true},
+        {KMOD_LALT | KMOD_RALT, false},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.ctx.utf8 = true;
+        ReadModifierState(c.mod, f.ctx);
+        Message& m = f.Run(Text("@"));
+        EXPECT_EQ(c.typed ? 1 : 0, m.count) << "mod " << c.mod;
+    }
+    Fixture f;
+    ReadModifierState(KMOD_RSHIFT | KMOD_RCTRL, f.ctx);
+    EXPECT_TRUE(f.ctx.shiftDown);
+    EXPECT_TRUE(f.ctx.controlDown);
+    EXPECT_FALSE(f.ctx.altDown);
+}
+
 TEST(SdlInput, InsertNeedsShiftAlone)
 {
     struct Case {
@@ -337,6 +370,25 @@ TEST(SdlInput, PositionsAreMappedToGameCoordinates)
     // Left of the picture gives negative coordinates, not a wrapped value.
     Message& left = f.Run(Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 50, 0));
     EXPECT_EQ(-25, left.events[0].x);
+
+    // Degenerate scales: none is undefined arithmetic.
+    struct Case {
+        float scale;
+        int gx;
+    };
+    const Case cases[] = {
+        {0.0f, 200},
+        {-2.0f, 200},
+        {std::numeric_limits<float>::quiet_NaN(), 200},
+        {std::numeric_limits<float>::infinity(), 200},
+        {1e-30f, INT32_MAX},
+    };
+    for (const Case& c : cases) {
+        int gx = 0, gy = 0;
+        f.ctx.scaleX = c.scale;
+        MapToGame(f.ctx, 300, 50, gx, gy);
+        EXPECT_EQ(c.gx, gx) << c.scale;
+    }
 }
 
 TEST(SdlInput, ActivationClickIsSwallowedFor400ms)
@@ -402,6 +454,7 @@ TEST(SdlInput, Wheel)
         Uint32 direction;
         int count;
         int32_t code;
+        float preciseX = 0, preciseY = 0;
     };
     const Case cases[] = {
         {0, 1, SDL_MOUSEWHEEL_NORMAL, 1, kButtonWheelAway},
@@ -409,6 +462,11 @@ TEST(SdlInput, Wheel)
         {0, 1, SDL_MOUSEWHEEL_FLIPPED, 1, kButtonWheelToward},
         {0, 0, SDL_MOUSEWHEEL_NORMAL, 1, kButtonWheelToward},  // zero delta
         {3, 0, SDL_MOUSEWHEEL_NORMAL, 0, 0},                   // sideways only
+        // Less than a notch: the precise amount gives the direction.
+        {0, 0, SDL_MOUSEWHEEL_NORMAL, 1, kButtonWheelAway, 0.0f, 0.25f},
+        {0, 0, SDL_MOUSEWHEEL_NORMAL, 1, kButtonWheelToward, 0.0f, -0.25f},
+        {0, 0, SDL_MOUSEWHEEL_FLIPPED, 1, kButtonWheelToward, 0.0f, 0.25f},
+        {0, 0, SDL_MOUSEWHEEL_NORMAL, 0, 0, 0.5f, 0.0f},  // a little sideways
     };
     for (const Case& c : cases) {
         Fixture f;
@@ -420,6 +478,8 @@ TEST(SdlInput, Wheel)
         e.wheel.x = c.x;
         e.wheel.y = c.y;
         e.wheel.direction = c.direction;
+        e.wheel.preciseX = c.preciseX;
+        e.wheel.preciseY = c.preciseY;
         Message& m = f.Run(e);
         ASSERT_EQ(c.count, m.count);
         if (c.count) {

@@ -20,7 +20,8 @@ TApp* g_app = nullptr;
 
 uint32_t AppTime()
 {
-    return g_app ? g_app->GetTime() : HostTickMs();
+    // The facade is published before it holds its host.
+    return g_app && g_app->GetHost() ? g_app->GetTime() : HostTickMs();
 }
 
 // The settings change hook reaches the host only once the facade holds it.
@@ -224,5 +225,5 @@ uint32_t TApp::Random() { return m_host->GetRandom().Next(); }
 bool StringToClipboard(const TString& text)
 {
     TApp* app = GetApp();
-    return app && app->GetHost()->SetClipboardText(text);
+    return app && app->GetHost() && app->GetHost()->SetClipboardText(text);
 }

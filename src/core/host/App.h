@@ -34,6 +34,7 @@ public:
     // False when the window system gives no window.
     bool CreateMainWindow();
     bool IsForeground() const;
+    // False when the display refuses the switch.
     bool SetFullScreen(bool fullScreen);
     bool IsFullScreen() const;
     void GetDisplaySize(int& width, int& height, bool& fullScreen) const;
@@ -66,6 +67,7 @@ public:
     // Calls the display handler only when the visibility changes.
     void ShowSystemCursor(bool visible);
     bool IsFlipDone() const;
+    // "" when the clipboard holds no text.
     TString GetClipboardText() const;
     void SetDisplayMode(int width, int height, bool fullScreen);
     void SetCursor(const std::shared_ptr<TTexture>& image, int hotX, int hotY, bool overlay);

@@ -2,6 +2,8 @@
 // activation, display forwarding, cursors, clipboard, URLs and shutdown.
 #include "core/host/AppHost.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -19,6 +21,18 @@ namespace {
 
 // The generator's fixed key until the facade re-seeds it.
 const uint32_t kHostSeed[4] = {0xD4C4CF4B, 0x3E2019A7, 0xE6489797, 0x5746FCB5};
+
+// A game position in window pixels, truncated as the pointer call takes it
+// and kept within what an int holds.
+int ScaledPosition(int v, double scale, int origin)
+{
+    double p = std::trunc(v * scale) + origin;
+    if (!(p > INT32_MIN))
+        return INT32_MIN;
+    if (p > INT32_MAX)
+        return INT32_MAX;
+    return static_cast<int>(p);
+}
 
 }  // namespace
 
@@ -322,6 +336,16 @@ void TAppHost::SetDisplayMode(int width, int height, bool fullScreen)
         fullScreen = false;
     }
     m_scaleX = 1.0f;
+    if (embedded) {
+        // Inside a host page the picture fills the page's area, and the page
+        // alone decides about full screen.
+        int parentWidth = 0, parentHeight = 0;
+        if (m_window)
+            m_window->GetClientSize(parentWidth, parentHeight);
+        if (parentWidth > 0 && width > 0)
+            m_scaleX = m_scaleY = static_cast<float>(parentWidth) / static_cast<float>(width);
+        fullScreen = false;
+    }
     if (m_display) {
         m_display->SetDisplayMode(width, height, fullScreen);
         m_display->AfterModeSet(!m_modeSetOnce);
@@ -385,7 +409,13 @@ void TAppHost::OnSettingChanged(const TString& key, const TString& value)
     } else if (key == "memorymax") {
         SetLogFolder(TString::Format("__MEMORYMAX__=%d", value.ToInt()).CStr());
     } else if (key == "viewportscale") {
-        m_scaleX = value.ToFloat();
+        // The scale multiplies window sizes and pointer positions: a text
+        // that reads as no usable factor leaves the scale as it was.
+        float scale = value.ToFloat();
+        if (std::isfinite(scale) && scale > 0.0f)
+            m_scaleX = scale;
+        else
+            LogPrintf("ERROR: viewportscale \"%s\" is not a usable scale", value.CStr());
     }
 }
 
@@ -397,7 +427,7 @@ void TAppHost::SetMousePosition(int x, int y)
     int ox = 0, oy = 0;
     if (m_display)
         m_display->GetViewport(sx, sy, ox, oy);
-    m_window->WarpMouse(static_cast<int>(x * m_scaleX * sx) + ox, static_cast<int>(y * m_scaleX * sy) + oy);
+    m_window->WarpMouse(ScaledPosition(x, m_scaleX * sx, ox), ScaledPosition(y, m_scaleX * sy, oy));
 }
 
 // --- Cursors ----------------------------------------------------------------

@@ -39,10 +39,14 @@ public:
 
     // ms since start, less the time a portal page held the game.
     uint32_t GetTime() const;
+    // Opens the text with the desktop's handler (logged when it cannot).
     void OpenURL(const TString& text);
+    // False without a window or when the clipboard refuses.
     bool SetClipboardText(const TString& text);
+    // "" without a window or clipboard text.
     TString GetClipboardText();
     void SetWindowTitle(const TString& text);
+    // False without a window or when another window has the input focus.
     bool IsForeground() const;
     void SetMousePosition(int x, int y);
     // Hands out scale x; returns the embedded flag.
@@ -50,8 +54,12 @@ public:
     void SetCursor(const std::shared_ptr<TTexture>& image, int hotX, int hotY, bool overlay);
     void ReapplyCursors();
     void ShowSystemCursor(bool visible);
+    // Forwards to the display handler (without one the host sizes and shows
+    // the window itself). Inside a host page the picture is scaled to the
+    // page and is never full screen.
     void SetDisplayMode(int width, int height, bool fullScreen);
     bool IsFullScreen() const;
+    // False when the display (or the window) refuses the switch.
     bool SetFullScreen(bool fullScreen);
     void GetDisplaySize(int& width, int& height, bool& fullScreen) const;
     // The settings change hook: "vsync", "memorymax", "viewportscale".

@@ -11,12 +11,20 @@ TString JoinCommandLine(int argc, const char* const* argv)
         const char* arg = argv[i] ? argv[i] : "";
         if (!out.empty())
             out += ' ';
-        bool quote = arg[0] == '\0' || std::strpbrk(arg, " \t") != nullptr;
-        if (quote)
-            out += '"';
-        out += arg;
-        if (quote)
-            out += '"';
+        const char* blank = std::strpbrk(arg, " \t");
+        if (arg[0] != '\0' && !blank) {
+            out += arg;
+            continue;
+        }
+        // A switch keeps its name in front of the quotes, as it is written
+        // on the command line (-wd="My Games"): its reader expects the value
+        // right after the '=' to open the quotes.
+        const char* eq = arg[0] == '-' ? std::strchr(arg, '=') : nullptr;
+        size_t head = eq && eq < blank ? static_cast<size_t>(eq - arg) + 1 : 0;
+        out.append(arg, head);
+        out += '"';
+        out += arg + head;
+        out += '"';
     }
     return TString(out.c_str());
 }

@@ -9,7 +9,9 @@
 #include "core/String.h"
 
 // Joins argv[1..argc-1] with single blanks; an argument that holds a blank
-// or a tab (or is empty) is wrapped in double quotes. "" without arguments.
+// or a tab (or is empty) is wrapped in double quotes, except that a switch
+// ("-name=value" with the '=' before the first blank) keeps "-name=" in
+// front of the quoted value. "" without arguments.
 TString JoinCommandLine(int argc, const char* const* argv);
 
 // Plain, case-sensitive substring search anywhere in the text.

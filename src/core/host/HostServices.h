@@ -73,7 +73,9 @@ public:
     // The system pointer picture ("__systemcursor__.png"); null when it
     // cannot be loaded.
     virtual std::shared_ptr<TTexture> LoadCursorImage(const TString& name) = 0;
+    // Where the drawn pointer stands, in game coordinates.
     virtual void GetMouseImagePos(int& x, int& y) const = 0;
+    // The pointer moved to (x, y), in game coordinates.
     virtual void OnMouseMove(int x, int y) = 0;
     virtual void RedrawMouseRect() = 0;
     virtual void ClearRedrawFlag() = 0;

@@ -1,8 +1,10 @@
 // The program's subsystems, registered with the framework.
 #include "game/app/FrameworkServices.h"
 
+#include "core/host/App.h"
 #include "core/host/HostServices.h"
 #include "sound/OggDataSource.h"
+#include "sound/Sound.h"
 #include "sound/SoundManager.h"
 
 namespace {
@@ -18,11 +20,24 @@ private:
     TSoundManager m_manager;
 };
 
+// A sound device out of memory is handled like video memory running out:
+// the display drops to its low-memory state. Before the facade exists, or
+// once it is gone, there is no display to tell.
+void ReportSoundOutOfMemory()
+{
+    if (TApp* app = GetApp())
+        app->ReportOutOfVideoMemory();
+}
+
 }  // namespace
 
 void RegisterFrameworkServices()
 {
     auto& services = GetFrameworkServices();
     services.makeSoundManager = []() -> THostSoundManager* { return new TSoundManagerLink(); };
-    services.registerOggDataSourceBuilder = [] { RegisterOggDataSourceBuilder(); };
+    services.registerOggDataSourceBuilder = [] {
+        RegisterOggDataSourceBuilder();
+        RegisterSoundAssetLoader();
+    };
+    TSoundManager::SetOutOfMemoryHandler(&ReportSoundOutOfMemory);
 }

@@ -249,6 +249,13 @@ void TranslateButton(const SDL_MouseButtonEvent& b, bool down, const InputContex
 
 }  // namespace
 
+void ReadModifierState(Uint16 mod, InputContext& ctx)
+{
+    ctx.shiftDown = (mod & KMOD_SHIFT) != 0;
+    ctx.controlDown = (mod & KMOD_CTRL) != 0;
+    ctx.altDown = (mod & KMOD_LALT) != 0;
+}
+
 void TranslateSdlEvent(const SDL_Event& event, const InputContext& ctx, InputState& st, Message& out)
 {
     out.Clear();
@@ -281,11 +288,16 @@ void TranslateSdlEvent(const SDL_Event& event, const InputContext& ctx, InputSta
         TranslateButton(event.button, false, ctx, st, out);
         break;
     case SDL_MOUSEWHEEL: {
-        int32_t dy = event.wheel.y;
-        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+        // Smooth-scrolling devices report turns of less than one notch only
+        // in the precise amounts; their sign is the direction, as a small
+        // wheel delta is on other systems.
+        const SDL_MouseWheelEvent& w = event.wheel;
+        int32_t dy = w.y != 0 ? w.y : (w.preciseY > 0.0f ? 1 : (w.preciseY < 0.0f ? -1 : 0));
+        bool sideways = w.x != 0 || w.preciseX != 0.0f;
+        if (w.direction == SDL_MOUSEWHEEL_FLIPPED)
             dy = -dy;
         // A purely sideways turn is another message, without an event.
-        if (dy == 0 && event.wheel.x != 0)
+        if (dy == 0 && sideways)
             break;
         if (!PassesActivationGuard(false, ctx, st))
             break;

@@ -15,6 +15,12 @@ namespace platform {
 // the pad's Enter and divide).
 int32_t SdlKeyToVirtualKey(const SDL_Keysym& key, bool* extended);
 
+// The keyboard state a message is translated with, from SDL's modifier
+// state: Shift, Control, and Alt as the system key. Right Alt does not count
+// as Alt here: on most layouts it is AltGr, whose typed characters ('@', '{',
+// the euro sign...) must reach the game as text. Never fails.
+void ReadModifierState(Uint16 mod, InputContext& ctx);
+
 // Translates one SDL event. The message is cleared first. Mouse positions
 // are mapped to game coordinates with ctx.
 void TranslateSdlEvent(const SDL_Event& event, const InputContext& ctx, InputState& st, Message& out);

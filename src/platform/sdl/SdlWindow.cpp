@@ -115,10 +115,7 @@ public:
             SDL_Event e;
             if (SDL_PollEvent(&e)) {
                 InputContext c = ctx;
-                SDL_Keymod mod = SDL_GetModState();
-                c.shiftDown = (mod & KMOD_SHIFT) != 0;
-                c.controlDown = (mod & KMOD_CTRL) != 0;
-                c.altDown = (mod & KMOD_ALT) != 0;
+                ReadModifierState(static_cast<Uint16>(SDL_GetModState()), c);
                 TranslateSdlEvent(e, c, st, out);
                 // A maximise request cannot be refused beforehand; it is
                 // undone here, as the window has one size only.

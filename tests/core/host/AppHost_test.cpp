@@ -3,6 +3,8 @@
 // and the desktop services over the headless window.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "HostFakes.h"
 #include "core/Version.h"
 #include "core/host/App.h"
@@ -11,21 +13,7 @@ using namespace hostfakes;
 
 namespace {
 
-class AppHostTest : public HostTest {
-protected:
-    void TearDown() override
-    {
-        if (host) {
-            delete host->GetWindowManager();
-            host->SetWindowManager(nullptr);
-            delete host->GetGameState();
-            host->SetGameState(nullptr);
-            host.reset();
-        }
-        HostTest::TearDown();
-    }
-    std::unique_ptr<TAppHost> host;
-};
+class AppHostTest : public BareHostTest {};
 
 }  // namespace
 
@@ -161,6 +149,39 @@ TEST_F(AppHostTest, MainWindowIsMadeHiddenWithItsTitle)
     EXPECT_TRUE(host->IsFullScreen());
 }
 
+TEST_F(AppHostTest, DisplayModeForwardsToTheDisplayHandler)
+{
+    host.reset(new TAppHost("", true));
+    ASSERT_TRUE(host->CreateMainWindow());
+    FakeDisplay display;
+    host->SetDisplay(&display);
+    Journal().clear();
+    host->SetDisplayMode(800, 600, true);
+    host->SetDisplayMode(1024, 768, false);
+    const std::vector<std::string> want = {"display:mode 800x600 full", "display:after first",
+                                           "display:mode 1024x768 windowed", "display:after"};
+    EXPECT_EQ(want, Journal());
+    float scale = 0;
+    EXPECT_FALSE(host->GetViewportScale(scale));
+    EXPECT_FLOAT_EQ(1.0f, scale);
+
+    // Inside a host page (here the test page, which is the main window
+    // itself) the picture is scaled to the page and never full screen.
+    DeleteHostManagers(*host);
+    host.reset(new TAppHost("--axtest", true));
+    host->embedded = true;
+    host->activeXTest = true;
+    ASSERT_TRUE(host->CreateMainWindow());
+    ASSERT_EQ(960, services.window->width);
+    host->SetDisplay(&display);
+    Journal().clear();
+    host->SetDisplayMode(800, 600, true);
+    EXPECT_EQ("display:mode 800x600 windowed", Journal().front());
+    EXPECT_TRUE(host->GetViewportScale(scale));
+    EXPECT_FLOAT_EQ(1.2f, scale);
+    host->SetDisplay(nullptr);
+}
+
 TEST_F(AppHostTest, NoWindowSystemMeansNoWindow)
 {
     services.windowFails = true;
@@ -225,6 +246,18 @@ TEST_F(AppHostTest, SettingsReachTheHostOnlyThroughTheFacade)
         EXPECT_FLOAT_EQ(1.5f, scale);
         SetSetting("memorymax", "1234");
         EXPECT_EQ(1234, GetLogMemoryLimit());
+        // Texts that make no usable factor leave the scale alone.
+        for (const char* bad : {"0", "-2", "abc", "nan", "1e39"}) {
+            SetSetting("viewportscale", bad);
+            raw->GetViewportScale(scale);
+            EXPECT_FLOAT_EQ(1.5f, scale) << bad;
+        }
+        // A huge factor still puts the pointer somewhere an int can name.
+        ASSERT_TRUE(raw->CreateMainWindow());
+        SetSetting("viewportscale", "1e30");
+        raw->SetMousePosition(10, -20);
+        EXPECT_EQ(INT32_MAX, services.window->warpX);
+        EXPECT_EQ(INT32_MIN, services.window->warpY);
     }
     // The facade is gone and took the host with it; the hook is unhooked.
     EXPECT_EQ(nullptr, GetApp());

@@ -82,6 +82,26 @@ TEST_F(AppTest, ConstructionPublishesAndConfigures)
     EXPECT_FALSE(HasSetting("memorymax"));  // the store is emptied
 }
 
+TEST_F(AppTest, ClockReadBeforeTheHostIsHeldUsesTheTickSource)
+{
+    // The facade is reachable before it holds its host; a clock read in that
+    // window (here from a change hook that still runs) must not reach it.
+    static bool read;
+    static uint32_t seen;
+    read = false;
+    SetSettingChangeHook([](const TString& key, const TString&) {
+        if (GetApp() && key == "memorymax") {
+            seen = GetClockSourceTime();
+            read = true;
+        }
+        return true;
+    });
+    TApp* app = MakeApp();
+    EXPECT_TRUE(read);
+    EXPECT_EQ(Now(), seen);
+    delete app;
+}
+
 TEST_F(AppTest, StringTableTurnsOnLabelTranslation)
 {
     TApp* app = MakeApp();
@@ -172,40 +192,7 @@ TEST_F(AppTest, ForwardingAndTasks)
 
 TEST_F(AppTest, SystemCursorVisibilityReachesTheDisplayOnlyOnChange)
 {
-    struct CursorDisplay : THostDisplay {
-        bool SetDisplayMode(int, int, bool) override { return true; }
-        void AfterModeSet(bool) override {}
-        bool IsFullScreen() const override { return false; }
-        bool SetWindowed(bool) override { return true; }
-        void GetDisplaySize(int& w, int& h, bool& f) const override { w = h = 0; f = false; }
-        bool IsDeviceValid() const override { return true; }
-        void Restore() override {}
-        bool IsFlipDone() const override { return true; }
-        bool RestoreAssets() override { return true; }
-        void ReportOutOfVideoMemory() override {}
-        void SetVsync(bool on) override { Note(on ? "display:vsync on" : "display:vsync off"); }
-        void SetCursorVisible(bool v) override { Note(v ? "display:cursor shown" : "display:cursor hidden"); }
-        void SetCursor(const std::shared_ptr<TTexture>&, int, int, bool overlay) override
-        {
-            Note(overlay ? "display:overlay cursor" : "display:cursor");
-        }
-        std::shared_ptr<TTexture> LoadCursorImage(const TString& name) override
-        {
-            Note(std::string("display:load ") + name.CStr());
-            return nullptr;
-        }
-        void GetMouseImagePos(int& x, int& y) const override { x = y = 0; }
-        void OnMouseMove(int, int) override {}
-        void RedrawMouseRect() override {}
-        void ClearRedrawFlag() override {}
-        void ToggleDebugOverlay() override {}
-        void GetViewport(float& sx, float& sy, int& ox, int& oy) const override
-        {
-            sx = sy = 1;
-            ox = oy = 0;
-        }
-    } display;
-
+    FakeDisplay display;
     TApp* app = MakeApp();
     app->GetHost()->SetDisplay(&display);
     Journal().clear();

@@ -86,9 +86,11 @@ TEST(CommandLine, CheatCodeNeverReadsPastTheEnd)
 
 TEST(CommandLine, JoinQuotesArgumentsWithBlanks)
 {
-    const char* argv[] = {"prog", "--multiple", "options=a=1&b=2", "-wd=/a folder/x", "", "tab\there"};
-    EXPECT_STREQ("--multiple options=a=1&b=2 \"-wd=/a folder/x\" \"\" \"tab\there\"",
-                 JoinCommandLine(6, argv).CStr());
+    const char* argv[] = {"prog", "--multiple", "options=a=1&b=2", "-wd=/a folder/x", "", "tab\there",
+                          "-x a=b", "a b=c"};
+    // A switch's value is quoted behind its "-name=", where its reader looks.
+    EXPECT_STREQ("--multiple options=a=1&b=2 -wd=\"/a folder/x\" \"\" \"tab\there\" \"-x a=b\" \"a b=c\"",
+                 JoinCommandLine(8, argv).CStr());
     EXPECT_STREQ("", JoinCommandLine(1, argv).CStr());
     EXPECT_STREQ("", JoinCommandLine(0, nullptr).CStr());
 }

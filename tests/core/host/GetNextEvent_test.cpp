@@ -25,37 +25,19 @@ private:
     int* m_runs;
 };
 
-class FetchTest : public HostTest {
+class FetchTest : public BareHostTest {
 protected:
     void SetUp() override
     {
-        HostTest::SetUp();
+        BareHostTest::SetUp();
         host.reset(new TAppHost("", true));
         host->SetGameState(new FakeGameState());
         ASSERT_TRUE(host->CreateMainWindow());
         window = services.window;
     }
-    void TearDown() override
-    {
-        delete host->GetGameState();
-        host->SetGameState(nullptr);
-        delete host->GetSoundManager();
-        host->SetSoundManager(nullptr);
-        delete host->GetWindowManager();
-        host->SetWindowManager(nullptr);
-        host.reset();
-        HostTest::TearDown();
-    }
-    TEvent Fetch()
-    {
-        TEvent ev;
-        GetNextEvent(*host, ev);
-        return ev;
-    }
     // Skips the first call's game-state announcements.
     void SkipFirstCall() { host->firstFetchDone = true; }
 
-    std::unique_ptr<TAppHost> host;
     platform::NullWindow* window = nullptr;
 };
 
@@ -312,4 +294,71 @@ TEST_F(FetchTest, HoverAfterStillness)
     EXPECT_EQ(kEventHover, ev.type);
     EXPECT_EQ(40, ev.x);
     EXPECT_EQ(50, ev.y);
+}
+
+TEST_F(FetchTest, DisplayHandlerSteps)
+{
+    SkipFirstCall();
+    FakeDisplay display;
+    host->SetDisplay(&display);
+    auto& f = host->Flags();
+
+    // A lost device still lets a quit through, before anything is restored.
+    display.deviceValid = false;
+    host->PostQuit(0);
+    Journal().clear();
+    EXPECT_EQ(kEventQuit, Fetch().type);
+    EXPECT_TRUE(Journal().empty());
+
+    // In front, the lost device is restored and the call is an empty event.
+    TEvent ev = Fetch();
+    EXPECT_EQ(kEventEmpty, ev.type);
+    EXPECT_EQ(std::vector<std::string>{"display:restore"}, Journal());
+
+    // Suspended, nothing is restored, not even after a redraw.
+    display.deviceValid = false;
+    f.suspended = true;
+    f.redrawRequested = true;
+    Journal().clear();
+    EXPECT_EQ(kEventRedraw, Fetch().type);
+    EXPECT_TRUE(Journal().empty());
+    f.suspended = false;
+    f.redrawRequested = true;
+    EXPECT_EQ(kEventEmpty, Fetch().type);  // the restore step comes first
+    EXPECT_EQ(kEventRedraw, Fetch().type);
+
+    // Going inactive clears the display's redraw flag.
+    Journal().clear();
+    host->SetActiveState(false, true);
+    ev = Fetch();
+    EXPECT_EQ(kEventActivate, ev.type);
+    EXPECT_EQ(0, ev.data);
+    EXPECT_EQ(std::vector<std::string>{"display:clear redraw"}, Journal());
+    host->SetActiveState(true, true);
+    Fetch();
+
+    // The pointer leaves at the display's mouse-image position.
+    display.mouseX = 321;
+    display.mouseY = -5;
+    f.mouseLeftPending = true;
+    ev = Fetch();
+    EXPECT_EQ(kEventMouseLeave, ev.type);
+    EXPECT_EQ(321, ev.x);
+    EXPECT_EQ(-5, ev.y);
+
+    // Alt+F1 toggles the overlay with no event; Alt+Enter asks the display.
+    Message overlay;
+    overlay.action = platform::HostAction::ToggleOverlay;
+    window->Queue(overlay);
+    Message alt;
+    alt.action = platform::HostAction::ToggleFullScreen;
+    window->Queue(alt);
+    Journal().clear();
+    EXPECT_EQ(kEventEmpty, Fetch().type);
+    ev = Fetch();
+    EXPECT_EQ(kEventFullScreenToggle, ev.type);
+    EXPECT_EQ(1, ev.data);
+    const std::vector<std::string> want = {"display:overlay", "display:fullscreen"};
+    EXPECT_EQ(want, Journal());
+    host->SetDisplay(nullptr);
 }

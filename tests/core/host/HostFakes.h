@@ -18,6 +18,7 @@
 #include "core/Settings.h"
 #include "core/host/App.h"
 #include "core/host/AppHost.h"
+#include "core/host/GetNextEvent.h"
 #include "core/host/HostServices.h"
 #include "platform/null/NullWindow.h"
 
@@ -77,6 +78,75 @@ struct FakeSound : THostSoundManager {
     void Update() override { ++updates; }
     void Enable(bool on) override { Note(on ? "sound:on" : "sound:off"); }
     int updates = 0;
+};
+
+// A display handler that notes what the host asks of it; its state is set
+// by the test.
+struct FakeDisplay : THostDisplay {
+    bool SetDisplayMode(int w, int h, bool f) override
+    {
+        Note("display:mode " + std::to_string(w) + "x" + std::to_string(h) + (f ? " full" : " windowed"));
+        width = w;
+        height = h;
+        fullScreen = f;
+        return true;
+    }
+    void AfterModeSet(bool first) override { Note(first ? "display:after first" : "display:after"); }
+    bool IsFullScreen() const override { return fullScreen; }
+    bool SetWindowed(bool windowed) override
+    {
+        Note(windowed ? "display:windowed" : "display:fullscreen");
+        fullScreen = !windowed;
+        return true;
+    }
+    void GetDisplaySize(int& w, int& h, bool& f) const override
+    {
+        w = width;
+        h = height;
+        f = fullScreen;
+    }
+    bool IsDeviceValid() const override { return deviceValid; }
+    void Restore() override
+    {
+        Note("display:restore");
+        deviceValid = true;
+    }
+    bool IsFlipDone() const override { return true; }
+    bool RestoreAssets() override { return true; }
+    void ReportOutOfVideoMemory() override { ++outOfMemoryReports; }
+    void SetVsync(bool on) override { Note(on ? "display:vsync on" : "display:vsync off"); }
+    void SetCursorVisible(bool v) override { Note(v ? "display:cursor shown" : "display:cursor hidden"); }
+    void SetCursor(const std::shared_ptr<TTexture>&, int, int, bool overlay) override
+    {
+        Note(overlay ? "display:overlay cursor" : "display:cursor");
+    }
+    std::shared_ptr<TTexture> LoadCursorImage(const TString& name) override
+    {
+        Note(std::string("display:load ") + name.CStr());
+        return nullptr;
+    }
+    void GetMouseImagePos(int& x, int& y) const override
+    {
+        x = mouseX;
+        y = mouseY;
+    }
+    void OnMouseMove(int, int) override {}
+    void RedrawMouseRect() override { Note("display:redraw mouse"); }
+    void ClearRedrawFlag() override { Note("display:clear redraw"); }
+    void ToggleDebugOverlay() override { Note("display:overlay"); }
+    void GetViewport(float& sx, float& sy, int& ox, int& oy) const override
+    {
+        sx = sy = 1;
+        ox = oy = 0;
+    }
+
+    bool deviceValid = true;
+    bool fullScreen = false;
+    int width = 0;
+    int height = 0;
+    int mouseX = 0;
+    int mouseY = 0;
+    int outOfMemoryReports = 0;
 };
 
 struct FakeGameState : THostGameState {
@@ -186,6 +256,38 @@ protected:
 private:
     std::string m_dir;
     std::filesystem::path m_cwd;
+};
+
+// Deletes the managers a facade would delete before its host goes.
+inline void DeleteHostManagers(TAppHost& host)
+{
+    delete host.GetGameState();
+    host.SetGameState(nullptr);
+    delete host.GetSoundManager();
+    host.SetSoundManager(nullptr);
+    delete host.GetWindowManager();
+    host.SetWindowManager(nullptr);
+}
+
+// A host without a facade, taken apart after each test.
+class BareHostTest : public HostTest {
+protected:
+    void TearDown() override
+    {
+        if (host) {
+            DeleteHostManagers(*host);
+            host.reset();
+        }
+        HostTest::TearDown();
+    }
+    TEvent Fetch()
+    {
+        TEvent ev;
+        GetNextEvent(*host, ev);
+        return ev;
+    }
+
+    std::unique_ptr<TAppHost> host;
 };
 
 }  // namespace hostfakes

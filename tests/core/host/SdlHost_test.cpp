@@ -12,11 +12,11 @@ using namespace hostfakes;
 
 namespace {
 
-class SdlHostTest : public HostTest {
+class SdlHostTest : public BareHostTest {
 protected:
     void SetUp() override
     {
-        HostTest::SetUp();
+        BareHostTest::SetUp();
         GetFrameworkServices().makeWindow = nullptr;  // the SDL window
         host.reset(new TAppHost("", true));
         ASSERT_TRUE(host->CreateMainWindow());
@@ -27,25 +27,11 @@ protected:
         for (int i = 0; i < 50 && Fetch().type != kEventIdle; ++i) {
         }
     }
-    void TearDown() override
-    {
-        delete host->GetWindowManager();
-        host->SetWindowManager(nullptr);
-        host.reset();
-        HostTest::TearDown();
-    }
-    TEvent Fetch()
-    {
-        TEvent ev;
-        GetNextEvent(*host, ev);
-        return ev;
-    }
     void Push(SDL_Event e)
     {
         ASSERT_EQ(1, SDL_PushEvent(&e));
     }
 
-    std::unique_ptr<TAppHost> host;
     SDL_Window* sdl = nullptr;
 };
 

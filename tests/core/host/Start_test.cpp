@@ -8,6 +8,7 @@
 
 #include "HostFakes.h"
 #include "core/Version.h"
+#include "core/host/CommandLine.h"
 #include "core/host/Start.h"
 
 using namespace hostfakes;
@@ -118,6 +119,25 @@ TEST_F(StartTest, FoldersLogAndCommandLineSettings)
     std::ifstream log(Dir() + "/data/Pub/Game/logfile.txt");
     std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
     EXPECT_NE(std::string::npos, text.find("Game, version 1.0.0.0.")) << text;
+}
+
+TEST_F(StartTest, WorkingFolderWithBlanksFromTheArguments)
+{
+    const std::string folder = Dir() + "/My Games";
+    std::filesystem::create_directories(folder);
+    const std::string wd = "-wd=" + folder;
+    const char* argv[] = {"orvelle", "--multiple", wd.c_str()};
+    static std::string seen;
+    seen.clear();
+    auto main = [](TApp& app, const TString&) {
+        seen = std::filesystem::current_path().string();
+        app.Quit(0);
+        TEvent ev;
+        while (ev.type != kEventQuit)
+            app.GetNextEvent(ev);
+    };
+    EXPECT_EQ(0, StartFramework(JoinCommandLine(3, argv), main, false));
+    EXPECT_EQ(folder, seen);
 }
 
 TEST_F(StartTest, PortalSwitches)
