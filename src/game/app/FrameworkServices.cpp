@@ -3,6 +3,9 @@
 
 #include "core/host/App.h"
 #include "core/host/HostServices.h"
+#include "graphics/DisplayLink.h"
+#include "graphics/Model.h"
+#include "graphics/Texture.h"
 #include "sound/OggDataSource.h"
 #include "sound/Sound.h"
 #include "sound/SoundManager.h"
@@ -40,4 +43,9 @@ void RegisterFrameworkServices()
         RegisterSoundAssetLoader();
     };
     TSoundManager::SetOutOfMemoryHandler(&ReportSoundOutOfMemory);
+
+    services.makeDisplay = &MakeDisplayLink;
+    services.destroyDisplay = &DestroyDisplayLink;
+    RegisterTextureAssetLoader();
+    RegisterModelAssetLoader();
 }

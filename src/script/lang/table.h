@@ -1,0 +1,47 @@
+// Tables: an array part for the integer keys 1..n and a hash part of chained
+// nodes with main positions; rehash chooses the array size over powers of two.
+//
+// Getters never fail (absent keys give &kNilObject). Setters return the slot to
+// write and raise "table index is nil", "table index is NaN", "table overflow"
+// or the memory error; they never return NULL.
+#pragma once
+
+#include "script/lang/object.h"
+
+// Largest array index and largest hash part: 2^24.
+#define MAXABITS 24
+#define MAXBITS 24
+
+// narray: array slots; lnhash: log2 of the hash size (clamped to limits).
+// The new table's metatable is the per-type table of tables.
+Table* TableNew(lua_State* L, int narray, int lnhash);
+void TableFree(lua_State* L, Table* t);
+
+const TValue* TableGet(Table* t, const TValue* key);
+const TValue* TableGetNum(Table* t, int key);
+// String or wide string key (matched by tag and identity).
+const TValue* TableGetStr(Table* t, LString* key);
+
+// TableGet with the array part inlined: the interpreter's common case.
+inline const TValue* TableGetFast(Table* t, const TValue* key) {
+  if (key->IsNumber()) {
+    lua_Number n = key->Num();
+    if (n >= 1 && n <= t->sizearray) {
+      int k = static_cast<int>(n);
+      if (static_cast<lua_Number>(k) == n) return &t->array[k - 1];
+    }
+  }
+  return TableGet(t, key);
+}
+
+TValue* TableSet(lua_State* L, Table* t, const TValue* key);
+TValue* TableSetNum(lua_State* L, Table* t, int key);
+TValue* TableSetStr(lua_State* L, Table* t, LString* key);
+
+// Traversal: key points at a stack slot holding the previous key (nil to
+// start); on success the slot gets the next key and key + 1 its value and 1 is
+// returned; 0 at the end. An unknown key raises "invalid key for `next'".
+int TableNext(lua_State* L, Table* t, StkId key);
+
+// The node where key would be placed first.
+Node* TableMainPosition(const Table* t, const TValue* key);

@@ -1,0 +1,806 @@
+// The interpreter loop and the value operations it shares with the host API:
+// conversions, indexing through handlers and per-type tables, arithmetic,
+// bitwise operations, comparison and (narrow or wide) concatenation.
+#include "script/lang/vm.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "script/lang/debug.h"
+#include "script/lang/do.h"
+#include "script/lang/func.h"
+#include "script/lang/gc.h"
+#include "script/lang/meta.h"
+#include "script/lang/opcodes.h"
+#include "script/lang/strings.h"
+#include "script/lang/table.h"
+
+// Handlers are followed at most this many times before giving up.
+#define MAXTAGLOOP 100
+
+// ---------------------------------------------------------------------------
+// Conversions
+
+const TValue* VMToNumber(const TValue* obj, TValue* n) {
+  lua_Number num;
+  switch (obj->tt) {
+    case LUA_TNUMBER:
+      return obj;
+    case LUA_TSTRING:
+      if (TextToNumber(obj->Str()->Data(), obj->Str()->len, &num)) {
+        n->SetNum(num);
+        return n;
+      }
+      return nullptr;
+    case LUA_TWSTRING:
+      if (WideToNumber(obj->Str()->WData(), obj->Str()->len, &num)) {
+        n->SetNum(num);
+        return n;
+      }
+      return nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+bool VMToString(lua_State* L, StkId obj) {
+  if (obj->IsString()) return true;
+  if (!obj->IsNumber()) return false;
+  char s[32];
+  int len = NumberToText(obj->Num(), s);
+  obj->SetStr(StrNew(L, s, static_cast<size_t>(len)));
+  return true;
+}
+
+bool VMToWide(lua_State* L, StkId obj) {
+  if (obj->IsWString()) return true;
+  if (!obj->IsNumber()) return false;
+  char s[32];
+  int len = NumberToText(obj->Num(), s);
+  lua_WChar w[32];
+  for (int i = 0; i < len; i++) w[i] = static_cast<unsigned char>(s[i]);
+  obj->SetStr(StrNewWide(L, w, static_cast<size_t>(len)));
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Handler calls
+
+// Calls f(p1, p2) and stores its first result at the slot saved as res.
+static void CallTMres(lua_State* L, ptrdiff_t res, const TValue* f, const TValue* p1, const TValue* p2) {
+  TValue fv = *f, a = *p1, b = *p2;  // the arguments may live in the stack
+  DoCheckStack(L, 3);
+  L->top[0] = fv;
+  L->top[1] = a;
+  L->top[2] = b;
+  L->top += 3;
+  DoCall(L, L->top - 3, 1);
+  L->top--;
+  *RestoreStack(L, res) = *L->top;
+}
+
+static void CallTMresOut(lua_State* L, TValue* out, const TValue* f, const TValue* p1, const TValue* p2) {
+  TValue fv = *f, a = *p1, b = *p2;
+  DoCheckStack(L, 3);
+  L->top[0] = fv;
+  L->top[1] = a;
+  L->top[2] = b;
+  L->top += 3;
+  DoCall(L, L->top - 3, 1);
+  L->top--;
+  *out = *L->top;
+}
+
+static void CallTM(lua_State* L, const TValue* f, const TValue* p1, const TValue* p2, const TValue* p3) {
+  TValue fv = *f, a = *p1, b = *p2, c = *p3;
+  DoCheckStack(L, 4);
+  L->top[0] = fv;
+  L->top[1] = a;
+  L->top[2] = b;
+  L->top[3] = c;
+  L->top += 4;
+  DoCall(L, L->top - 4, 0);
+}
+
+static inline bool InStack(lua_State* L, const TValue* p) {
+  return p >= L->stack && p < L->stack + L->stacksize;
+}
+
+// The handler of the first operand, else of the second; true when one was
+// a function and ran, its result in res.
+static bool CallBinTM(lua_State* L, const TValue* p1, const TValue* p2, StkId res, TMS event) {
+  ptrdiff_t result = SaveStack(L, res);
+  const TValue* tm = MetaGetByObj(L, p1, event);
+  if (tm->IsNil()) tm = MetaGetByObj(L, p2, event);
+  if (!tm->IsFunction()) return false;
+  CallTMres(L, result, tm, p1, p2);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Indexing
+
+void VMGetTable(lua_State* L, const TValue* t, TValue* key, StkId val) {
+  ptrdiff_t valr = SaveStack(L, val);
+  TValue tv = *t, kv = *key;  // the operands may move with the stack
+  const TValue* cur = &tv;
+  for (int loop = 0; loop < MAXTAGLOOP; loop++) {
+    const TValue* tm;
+    TValue mtv;
+    if (cur->IsTable()) {
+      Table* h = cur->Tbl();
+      const TValue* res = TableGet(h, &kv);
+      if (!res->IsNil() || (tm = MetaFast(L, h->metatable, TM_INDEX)) == nullptr) {
+        *RestoreStack(L, valr) = *res;
+        return;
+      }
+    } else {
+      tm = MetaGetByObj(L, cur, TM_INDEX);
+      if (tm->IsNil()) {
+        // No handler: a userdata's metatable is read directly.
+        if (cur->IsUserdata() && cur->Ud()->metatable) {
+          mtv.SetTbl(cur->Ud()->metatable);
+          tm = &mtv;
+        } else {
+          DebugTypeError(L, InStack(L, t) ? t : cur, "index");
+        }
+      }
+    }
+    if (tm->IsFunction()) {
+      CallTMres(L, valr, tm, cur, &kv);
+      return;
+    }
+    tv = *tm;
+    cur = &tv;
+  }
+  DebugRunError(L, "loop in gettable");
+}
+
+void VMSetTable(lua_State* L, const TValue* t, TValue* key, StkId val) {
+  TValue tv = *t, kv = *key, vv = *val;
+  const TValue* cur = &tv;
+  for (int loop = 0; loop < MAXTAGLOOP; loop++) {
+    const TValue* tm;
+    if (cur->IsTable()) {
+      Table* h = cur->Tbl();
+      const TValue* oldval = TableGet(h, &kv);
+      if (!oldval->IsNil() || (tm = MetaFast(L, h->metatable, TM_NEWINDEX)) == nullptr) {
+        *TableSet(L, h, &kv) = vv;
+        return;
+      }
+    } else {
+      tm = MetaGetByObj(L, cur, TM_NEWINDEX);
+      if (tm->IsNil()) DebugTypeError(L, InStack(L, t) ? t : cur, "index");
+    }
+    if (tm->IsFunction()) {
+      CallTM(L, tm, cur, &kv, &vv);
+      return;
+    }
+    tv = *tm;
+    cur = &tv;
+  }
+  DebugRunError(L, "loop in settable");
+}
+
+// ---------------------------------------------------------------------------
+// Comparison
+
+static const TValue* GetCompTM(lua_State* L, Table* mt1, Table* mt2, TMS event) {
+  const TValue* tm1 = MetaFast(L, mt1, event);
+  if (tm1 == nullptr) return nullptr;
+  if (mt1 == mt2) return tm1;
+  const TValue* tm2 = MetaFast(L, mt2, event);
+  if (tm2 == nullptr) return nullptr;
+  if (RawEqualObj(tm1, tm2)) return tm1;
+  return nullptr;
+}
+
+bool VMEqualObj(lua_State* L, const TValue* t1, const TValue* t2) {
+  if (t1->tt != t2->tt) return false;
+  const TValue* tm;
+  switch (t1->tt) {
+    case LUA_TNIL:
+      return true;
+    case LUA_TNUMBER:
+      return t1->Num() == t2->Num();
+    case LUA_TBOOLEAN:
+      return t1->Bool() == t2->Bool();
+    case LUA_TLIGHTUSERDATA:
+      return t1->Ptr() == t2->Ptr();
+    case LUA_TUSERDATA:
+      if (t1->Ud() == t2->Ud()) return true;
+      tm = GetCompTM(L, t1->Ud()->metatable, t2->Ud()->metatable, TM_EQ);
+      break;
+    case LUA_TTABLE:
+      if (t1->Tbl() == t2->Tbl()) return true;
+      tm = GetCompTM(L, t1->Tbl()->metatable, t2->Tbl()->metatable, TM_EQ);
+      break;
+    default:
+      return t1->Gc() == t2->Gc();
+  }
+  if (tm == nullptr) return false;
+  TValue res;
+  CallTMresOut(L, &res, tm, t1, t2);
+  return !res.IsFalse();
+}
+
+// Locale collation piece by piece across embedded zeros; a prefix sorts first.
+static int StrCompare(const LString* ls, const LString* rs) {
+  const char* l = ls->Data();
+  size_t ll = ls->len;
+  const char* r = rs->Data();
+  size_t lr = rs->len;
+  for (;;) {
+    int temp = std::strcoll(l, r);
+    if (temp != 0) return temp;
+    size_t len = std::strlen(l);  // both pieces are equal up to here
+    if (len == lr) return (len == ll) ? 0 : 1;
+    if (len == ll) return -1;
+    len++;
+    l += len;
+    ll -= len;
+    r += len;
+    lr -= len;
+  }
+}
+
+// -1 when no common ordering handler exists.
+static int CallOrderTM(lua_State* L, const TValue* p1, const TValue* p2, TMS event) {
+  const TValue* tm1 = MetaGetByObj(L, p1, event);
+  if (tm1->IsNil()) return -1;
+  const TValue* tm2 = MetaGetByObj(L, p2, event);
+  if (!RawEqualObj(tm1, tm2)) return -1;
+  TValue res;
+  CallTMresOut(L, &res, tm1, p1, p2);
+  return !res.IsFalse();
+}
+
+bool VMLessThan(lua_State* L, const TValue* l, const TValue* r) {
+  if (l->tt != r->tt) DebugOrderError(L, l, r);
+  if (l->IsNumber()) return l->Num() < r->Num();
+  if (l->IsString()) return StrCompare(l->Str(), r->Str()) < 0;
+  int res = CallOrderTM(L, l, r, TM_LT);
+  if (res != -1) return res != 0;
+  DebugOrderError(L, l, r);
+}
+
+bool VMLessEqual(lua_State* L, const TValue* l, const TValue* r) {
+  if (l->tt != r->tt) DebugOrderError(L, l, r);
+  if (l->IsNumber()) return l->Num() <= r->Num();
+  if (l->IsString()) return StrCompare(l->Str(), r->Str()) <= 0;
+  int res = CallOrderTM(L, l, r, TM_LE);
+  if (res != -1) return res != 0;
+  res = CallOrderTM(L, r, l, TM_LT);
+  if (res != -1) return res == 0;
+  DebugOrderError(L, l, r);
+}
+
+// ---------------------------------------------------------------------------
+// Concatenation
+
+void VMConcat(lua_State* L, int total, int last) {
+  // The last string or wide string among the operands picks the mode.
+  bool wide = false;
+  for (int i = 0; i < total; i++) {
+    const TValue* o = L->base + last - i;
+    if (o->IsString()) break;
+    if (o->IsWString()) {
+      wide = true;
+      break;
+    }
+  }
+  auto convert = [L, wide](StkId o) { return wide ? VMToWide(L, o) : VMToString(L, o); };
+  do {
+    StkId top = L->base + last + 1;
+    int n = 2;
+    if (!convert(top - 2) || !convert(top - 1)) {
+      if (!CallBinTM(L, top - 2, top - 1, top - 2, TM_CONCAT)) DebugConcatError(L, top - 2, top - 1);
+    } else if ((top - 1)->Str()->len > 0) {
+      size_t tl = static_cast<size_t>((top - 1)->Str()->len) + (top - 2)->Str()->len;
+      while (n < total && convert(top - n - 1)) {
+        tl += (top - n - 1)->Str()->len;
+        n++;
+      }
+      if (tl >= 0xFFFFFFFEu) DebugRunError(L, "string size overflow");
+      size_t unit = wide ? 2 : 1;
+      char* buffer = SharedBufferOpen(L, tl * unit);
+      top = L->base + last + 1;  // the buffer may have run a collection-free resize only
+      size_t pos = 0;
+      for (int i = n; i > 0; i--) {
+        LString* s = (top - i)->Str();
+        std::memcpy(buffer + pos, s->Data(), s->len * unit);
+        pos += s->len * unit;
+      }
+      LString* res = wide ? StrNewWide(L, reinterpret_cast<const lua_WChar*>(buffer), tl)
+                          : StrNew(L, buffer, tl);
+      (top - n)->SetStr(res);
+    }
+    total -= n - 1;
+    last -= n - 1;
+  } while (total > 1);
+}
+
+// ---------------------------------------------------------------------------
+// Arithmetic
+
+static void Arith(lua_State* L, StkId ra, const TValue* rb, const TValue* rc, TMS op) {
+  TValue tempb, tempc;
+  const TValue *b, *c;
+  if ((b = VMToNumber(rb, &tempb)) != nullptr && (c = VMToNumber(rc, &tempc)) != nullptr) {
+    switch (op) {
+      case TM_ADD:
+        ra->SetNum(b->Num() + c->Num());
+        break;
+      case TM_SUB:
+        ra->SetNum(b->Num() - c->Num());
+        break;
+      case TM_MUL:
+        ra->SetNum(b->Num() * c->Num());
+        break;
+      case TM_DIV:
+        ra->SetNum(b->Num() / c->Num());
+        break;
+      case TM_POW: {
+        // Power is not built in: it is the global "__pow" function.
+        const TValue* f = TableGetStr(gt(L)->Tbl(), G(L)->tmname[TM_POW]);
+        if (!f->IsFunction()) DebugRunError(L, "`__pow' (`^' operator) is not a function");
+        TValue nb = *b, nc = *c;
+        CallTMres(L, SaveStack(L, ra), f, &nb, &nc);
+        break;
+      }
+      default:
+        break;
+    }
+  } else if (!CallBinTM(L, rb, rc, ra, op)) {
+    DebugArithError(L, rb, rc);
+  }
+}
+
+static inline uint32_t LowBits(lua_Number n) { return static_cast<uint32_t>(static_cast<uint64_t>(NumberToInt64(n))); }
+
+// ---------------------------------------------------------------------------
+// Hooks inside the loop
+
+static int LineOf(const Proto* p, int pc) { return (p->lineinfo && pc >= 0 && pc < p->sizelineinfo) ? p->lineinfo[pc] : 0; }
+
+static void TraceExec(lua_State* L, const Instruction* pc) {
+  lu_byte mask = L->hookmask;
+  if (mask & LUA_MASKCOUNT) {
+    if (L->hookcount == 0) {
+      L->hookcount = L->basehookcount;
+      DoCallHook(L, LUA_HOOKCOUNT, -1);
+      if (L->ci->state & CI_YIELD) return;
+    }
+  }
+  if (mask & LUA_MASKLINE) {
+    CallInfo* ci = L->ci;
+    Proto* p = AsL(L->base[-1].Cl())->p;
+    int npc = static_cast<int>(pc - p->code) - 1;
+    int newline = LineOf(p, npc);
+    // A line hook runs on a new line, a backward jump, or function entry.
+    if (!L->hookinit) {
+      L->hookinit = 1;
+      ci->savedpc = pc;
+      DoCallHook(L, LUA_HOOKLINE, newline);
+      return;
+    }
+    int oldpc = static_cast<int>(ci->savedpc - p->code) - 1;
+    if (npc == 0 || pc <= ci->savedpc || newline != LineOf(p, oldpc)) DoCallHook(L, LUA_HOOKLINE, newline);
+    ci->savedpc = pc;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The loop
+
+#define RA(i) (base + GETARG_A(i))
+#define RB(i) (base + GETARG_B(i))
+#define RC(i) (base + GETARG_C(i))
+#define RKB(i) (ISK(GETARG_B(i)) ? k + INDEXK(GETARG_B(i)) : base + GETARG_B(i))
+#define RKC(i) (ISK(GETARG_C(i)) ? k + INDEXK(GETARG_C(i)) : base + GETARG_C(i))
+#define KBx(i) (k + GETARG_Bx(i))
+#define DOJUMP(pc, n) ((pc) += (n))
+
+StkId VMExecute(lua_State* L) {
+  LClosure* cl;
+  TValue* k;
+  const Instruction* pc;
+callentry:
+  L->ci->pc = &pc;
+  if (L->hookmask & LUA_MASKCALL) {
+    L->ci->state |= CI_HASFRAME;
+    pc = L->ci->savedpc;
+    DoCallHook(L, LUA_HOOKCALL, -1);
+  }
+retentry:
+  L->ci->state = CI_HASFRAME;
+  L->ci->pc = &pc;
+  pc = L->ci->savedpc;
+  cl = AsL(L->base[-1].Cl());
+  k = cl->p->k;
+  for (;;) {
+    const Instruction i = *pc++;
+    if (L->hookmask & (LUA_MASKLINE | LUA_MASKCOUNT)) {
+      bool fire = (L->hookmask & LUA_MASKLINE) != 0;
+      if ((L->hookmask & LUA_MASKCOUNT) && --L->hookcount == 0) fire = true;
+      if (fire) {
+        TraceExec(L, pc);
+        if (L->ci->state & CI_YIELD) {
+          L->ci->savedpc = pc - 1;
+          L->ci->state = CI_YIELD | CI_SAVEDPC;
+          return nullptr;
+        }
+      }
+    }
+    StkId base = L->base;
+    StkId ra = RA(i);
+    switch (GET_OPCODE(i)) {
+      case OP_MOVE:
+        *ra = *RB(i);
+        break;
+      case OP_LOADK:
+        *ra = *KBx(i);
+        break;
+      case OP_LOADBOOL:
+        ra->SetBool(GETARG_B(i));
+        if (GETARG_C(i)) pc++;
+        break;
+      case OP_LOADNIL: {
+        TValue* rb = RB(i);
+        do {
+          (rb--)->SetNil();
+        } while (rb >= ra);
+        break;
+      }
+      case OP_GETUPVAL:
+        *ra = *cl->Upvals()[GETARG_B(i)]->v;
+        break;
+      case OP_GETGLOBAL: {
+        TValue* rb = KBx(i);
+        if (cl->env.IsTable()) {
+          const TValue* v = TableGetStr(cl->env.Tbl(), rb->Str());
+          if (!v->IsNil()) {
+            *ra = *v;
+            break;
+          }
+        }
+        VMGetTable(L, &cl->env, rb, ra);
+        break;
+      }
+      case OP_GETTABLE: {
+        StkId rb = RB(i);
+        TValue* rc = RKC(i);
+        if (rb->IsTable()) {
+          const TValue* v = TableGetFast(rb->Tbl(), rc);
+          if (!v->IsNil()) {
+            *ra = *v;
+            break;
+          }
+        }
+        VMGetTable(L, rb, rc, ra);
+        break;
+      }
+      case OP_SETGLOBAL:
+        VMSetTable(L, &cl->env, KBx(i), ra);
+        break;
+      case OP_SETUPVAL:
+        *cl->Upvals()[GETARG_B(i)]->v = *ra;
+        break;
+      case OP_SETTABLE: {
+        TValue* rb = RKB(i);
+        TValue* rc = RKC(i);
+        if (ra->IsTable()) {
+          // Overwriting a present field needs no handler and cannot change
+          // a cached absence of an event, so it skips the full path.
+          Table* h = ra->Tbl();
+          TValue* slot = const_cast<TValue*>(TableGetFast(h, rb));
+          if (!slot->IsNil()) {
+            *slot = *rc;
+            break;
+          }
+          // An empty slot that exists (array part, dead key) takes the
+          // value when no "__newindex" handler is in the way.
+          if (slot != &kNilObject && MetaFast(L, h->metatable, TM_NEWINDEX) == nullptr) {
+            *slot = *rc;
+            h->flags = 0;
+            break;
+          }
+        }
+        VMSetTable(L, ra, rb, rc);
+        break;
+      }
+      case OP_NEWTABLE: {
+        unsigned b = luaP_fb2int(GETARG_B(i));
+        int narray = b > (1u << MAXABITS) ? (1 << MAXABITS) : static_cast<int>(b);
+        ra->SetTbl(TableNew(L, narray, GETARG_C(i)));
+        GCCheck(L);
+        break;
+      }
+      case OP_SELF: {
+        StkId rb = RB(i);
+        ra[1] = *rb;
+        VMGetTable(L, ra + 1, RKC(i), ra);
+        break;
+      }
+      case OP_ADD: {
+        TValue* rb = RKB(i);
+        TValue* rc = RKC(i);
+        if (rb->IsNumber() && rc->IsNumber())
+          ra->SetNum(rb->Num() + rc->Num());
+        else
+          Arith(L, ra, rb, rc, TM_ADD);
+        break;
+      }
+      case OP_SUB: {
+        TValue* rb = RKB(i);
+        TValue* rc = RKC(i);
+        if (rb->IsNumber() && rc->IsNumber())
+          ra->SetNum(rb->Num() - rc->Num());
+        else
+          Arith(L, ra, rb, rc, TM_SUB);
+        break;
+      }
+      case OP_MUL: {
+        TValue* rb = RKB(i);
+        TValue* rc = RKC(i);
+        if (rb->IsNumber() && rc->IsNumber())
+          ra->SetNum(rb->Num() * rc->Num());
+        else
+          Arith(L, ra, rb, rc, TM_MUL);
+        break;
+      }
+      case OP_DIV: {
+        TValue* rb = RKB(i);
+        TValue* rc = RKC(i);
+        if (rb->IsNumber() && rc->IsNumber())
+          ra->SetNum(rb->Num() / rc->Num());
+        else
+          Arith(L, ra, rb, rc, TM_DIV);
+        break;
+      }
+      case OP_BAND:
+      case OP_BOR:
+      case OP_SHL:
+      case OP_SHR: {
+        TValue* rb = RKB(i);
+        TValue* rc = RKC(i);
+        if (!rb->IsNumber() || !rc->IsNumber()) DebugArithError(L, rb, rc);
+        uint32_t x = LowBits(rb->Num());
+        uint32_t y = LowBits(rc->Num());
+        uint32_t r;
+        switch (GET_OPCODE(i)) {
+          case OP_BAND:
+            r = x & y;
+            break;
+          case OP_BOR:
+            r = x | y;
+            break;
+          case OP_SHL:
+            r = x << (y & 31);
+            break;
+          default:
+            r = x >> (y & 31);
+            break;
+        }
+        ra->SetNum(static_cast<lua_Number>(r));
+        break;
+      }
+      case OP_POW: {
+        TValue* rb = RKB(i);
+        TValue* rc = RKC(i);
+        if (rb->IsNumber() && rc->IsNumber())
+          ra->SetNum(static_cast<lua_Number>(LowBits(rb->Num()) ^ LowBits(rc->Num())));
+        else
+          Arith(L, ra, rb, rc, TM_POW);
+        break;
+      }
+      case OP_UNM: {
+        const TValue* rb = RB(i);
+        TValue temp;
+        if (const TValue* n = VMToNumber(rb, &temp)) {
+          ra->SetNum(-n->Num());
+        } else {
+          temp.SetNil();
+          if (!CallBinTM(L, rb, &temp, ra, TM_UNM)) DebugArithError(L, rb, &temp);
+        }
+        break;
+      }
+      case OP_NOT:
+        ra->SetBool(RB(i)->IsFalse());
+        break;
+      case OP_CONCAT: {
+        int b = GETARG_B(i);
+        int c = GETARG_C(i);
+        VMConcat(L, c - b + 1, c);
+        base = L->base;
+        *RA(i) = base[b];
+        GCCheck(L);
+        break;
+      }
+      case OP_JMP:
+        DOJUMP(pc, GETARG_sBx(i));
+        break;
+      case OP_EQ:
+        if (VMEqualObj(L, RKB(i), RKC(i)) != (GETARG_A(i) != 0))
+          pc++;
+        else
+          DOJUMP(pc, GETARG_sBx(*pc) + 1);
+        break;
+      case OP_LT: {
+        TValue* rb = RKB(i);
+        TValue* rc = RKC(i);
+        bool res = (rb->IsNumber() && rc->IsNumber()) ? rb->Num() < rc->Num() : VMLessThan(L, rb, rc);
+        if (res != (GETARG_A(i) != 0))
+          pc++;
+        else
+          DOJUMP(pc, GETARG_sBx(*pc) + 1);
+        break;
+      }
+      case OP_LE: {
+        TValue* rb = RKB(i);
+        TValue* rc = RKC(i);
+        bool res = (rb->IsNumber() && rc->IsNumber()) ? rb->Num() <= rc->Num() : VMLessEqual(L, rb, rc);
+        if (res != (GETARG_A(i) != 0))
+          pc++;
+        else
+          DOJUMP(pc, GETARG_sBx(*pc) + 1);
+        break;
+      }
+      case OP_TEST: {
+        TValue* rb = RB(i);
+        if (rb->IsFalse() == (GETARG_C(i) != 0)) {
+          pc++;
+        } else {
+          *ra = *rb;
+          DOJUMP(pc, GETARG_sBx(*pc) + 1);
+        }
+        break;
+      }
+      case OP_CALL:
+      case OP_TAILCALL: {
+        int b = GETARG_B(i);
+        if (b != 0) L->top = ra + b;  // else the previous open call set top
+        L->ci->savedpc = pc;
+        if (GET_OPCODE(i) == OP_TAILCALL && L->openupval) CloseUpvals(L, base);
+        StkId firstResult = DoPreCall(L, ra);
+        if (firstResult) {
+          if (L->ci->state & CI_YIELD) {
+            (L->ci - 1)->savedpc = pc;
+            (L->ci - 1)->state = CI_SAVEDPC;
+            return nullptr;
+          }
+          int nresults = GET_OPCODE(i) == OP_CALL ? GETARG_C(i) - 1 : LUA_MULTRET;
+          DoPosCall(L, nresults, firstResult);
+          if (nresults >= 0) L->top = L->ci->top;
+          break;
+        }
+        if (GET_OPCODE(i) == OP_CALL) {
+          (L->ci - 1)->savedpc = pc;
+          (L->ci - 1)->state = CI_SAVEDPC | CI_CALLING;
+          goto callentry;
+        }
+        // Tail call: the callee's frame replaces this one.
+        {
+          CallInfo* ci = L->ci - 1;
+          StkId func = ci->base - 1;
+          StkId pfunc = L->ci->base - 1;
+          if (L->openupval) CloseUpvals(L, ci->base);
+          int aux = 0;
+          for (; pfunc + aux < L->top; aux++) func[aux] = pfunc[aux];
+          ci->base = func + 1;
+          ci->top = L->top = func + aux;
+          ci->savedpc = L->ci->savedpc;
+          ci->tailcalls++;
+          ci->state = CI_SAVEDPC;
+          L->ci--;
+          L->base = L->ci->base;
+          goto callentry;
+        }
+      }
+      case OP_RETURN: {
+        CallInfo* ci = L->ci - 1;
+        int b = GETARG_B(i);
+        if (b != 0) L->top = ra + b - 1;
+        if (L->openupval) CloseUpvals(L, base);
+        L->ci->state = CI_SAVEDPC;
+        L->ci->savedpc = pc;
+        if (!(ci->state & CI_CALLING)) return ra;  // the caller is not this loop
+        int nresults = GETARG_C(*(ci->savedpc - 1)) - 1;
+        DoPosCall(L, nresults, ra);
+        if (nresults >= 0) L->top = L->ci->top;
+        goto retentry;
+      }
+      case OP_FORLOOP: {
+        if (ra[0].IsNumber() && ra[1].IsNumber() && ra[2].IsNumber()) {
+          lua_Number step = ra[2].Num();
+          lua_Number idx = ra[0].Num() + step;
+          if (step > 0 ? idx <= ra[1].Num() : idx >= ra[1].Num()) {
+            DOJUMP(pc, GETARG_sBx(i));
+            ra->SetNum(idx);
+          }
+          break;
+        }
+        if (!ra->IsNumber()) DebugRunError(L, "`for' initial value must be a number");
+        TValue tl, ts;
+        const TValue* plimit = VMToNumber(ra + 1, &tl);
+        if (!plimit) DebugRunError(L, "`for' limit must be a number");
+        ra[1] = *plimit;
+        const TValue* pstep = VMToNumber(ra + 2, &ts);
+        if (!pstep) DebugRunError(L, "`for' step must be a number");
+        ra[2] = *pstep;
+        lua_Number step = ra[2].Num();
+        lua_Number idx = ra->Num() + step;
+        lua_Number limit = ra[1].Num();
+        if (step > 0 ? idx <= limit : idx >= limit) {
+          DOJUMP(pc, GETARG_sBx(i));
+          ra->SetNum(idx);
+        }
+        break;
+      }
+      case OP_TFORLOOP: {
+        int nresults = GETARG_C(i) + 1;
+        StkId cb = ra + nresults + 2;  // call base above the loop variables
+        cb[0] = ra[0];
+        cb[1] = ra[1];
+        cb[2] = ra[2];
+        L->top = cb + 3;
+        DoCall(L, cb, nresults);
+        L->top = L->ci->top;
+        base = L->base;
+        ra = RA(i) + 2;
+        cb = ra + nresults;
+        do {
+          nresults--;
+          ra[nresults] = cb[nresults];
+        } while (nresults > 0);
+        if (ra->IsNil())
+          pc++;
+        else
+          DOJUMP(pc, GETARG_sBx(*pc) + 1);
+        break;
+      }
+      case OP_TFORPREP:
+        if (ra->IsTable()) {
+          ra[1] = *ra;
+          *ra = *TableGetStr(gt(L)->Tbl(), StrNewZ(L, "next"));
+        }
+        DOJUMP(pc, GETARG_sBx(i));
+        break;
+      case OP_SETLIST:
+      case OP_SETLISTO: {
+        if (!ra->IsTable()) DebugRunError(L, "table expected for list items");
+        Table* h = ra->Tbl();
+        int bc = GETARG_Bx(i);
+        int n;
+        if (GET_OPCODE(i) == OP_SETLIST) {
+          n = (bc & (LFIELDS_PER_FLUSH - 1)) + 1;
+        } else {
+          n = static_cast<int>(L->top - ra) - 1;
+          L->top = L->ci->top;
+        }
+        bc &= ~(LFIELDS_PER_FLUSH - 1);
+        for (; n > 0; n--) *TableSetNum(L, h, bc + n) = ra[n];
+        break;
+      }
+      case OP_CLOSE:
+        CloseUpvals(L, ra);
+        break;
+      case OP_CLOSURE: {
+        Proto* p = cl->p->p[GETARG_Bx(i)];
+        int nup = p->nups;
+        LClosure* ncl = LClosureNew(L, p, nup, &cl->env);
+        for (int j = 0; j < nup; j++, pc++) {
+          if (GET_OPCODE(*pc) == OP_GETUPVAL)
+            ncl->Upvals()[j] = cl->Upvals()[GETARG_B(*pc)];
+          else
+            ncl->Upvals()[j] = FindUpval(L, base + GETARG_B(*pc));
+        }
+        ra->SetCl(ncl);
+        GCCheck(L);
+        break;
+      }
+      default:
+        DebugRunError(L, "bad opcode");
+    }
+  }
+}

@@ -1,0 +1,1 @@
+noreturn_ran = true

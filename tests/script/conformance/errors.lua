@@ -1,0 +1,47 @@
+-- Error values, messages and their positions.
+local function show(...) print(unpack(arg)) end
+show(pcall(error, "plain"))
+show(pcall(function() error("here") end))
+show(pcall(function() error("no position", 0) end))
+local function raiser() error("caller's line", 2) end
+show(pcall(function()
+  raiser()
+end))
+local ok, e = pcall(function() error({code = 7}) end)
+print(type(e), e.code)
+show(pcall(function() error() end))
+show(pcall(function() error(42) end))
+show(pcall(function() undefinedfunction() end))
+show(pcall(function() local t = {} t.field.sub = 1 end))
+show(pcall(function() local t = {} t:method() end))
+show(pcall(function() local s = "x" return s + 1 end))
+show(pcall(assert, false))
+show(pcall(assert, nil, "custom"))
+show(assert(1, "unused"))
+show(pcall(function() string.rep() end))
+show(pcall(function() return ("x"):rep() end))
+show(pcall(function() local t = {rep = string.rep} return t:rep(1) end))
+show(pcall(function() return setmetatable(1, {}) end))
+show(pcall(function() return setmetatable({}, 1) end))
+local locked = setmetatable({}, {__metatable = "locked"})
+show(getmetatable(locked), pcall(setmetatable, locked, {}))
+-- xpcall hands the message to the handler
+show(xpcall(function() error("in body") end, function(m) return "handled: " .. m end))
+show(xpcall(function() return 1, 2 end, print))
+show(xpcall(function() error("x") end, function(m) error("again") end))
+-- runtime errors in loaded chunks name the chunk
+local f = loadstring("local a = nil\nreturn a.b", "=mychunk")
+show(pcall(f))
+f = loadstring("return nil + 1")
+show(pcall(f))
+show(loadstring("x = ", "@virtual.lua"))
+show(loadstring("x = 'abc"))
+show(loadstring("x = \"\\300\""))
+show(loadstring("x = 3..2"))
+-- deep recursion is an error, not a crash
+local function down(n) return down(n + 1) + 1 end
+local ok2, msg2 = pcall(down, 1)
+print(ok2, string.find(msg2, "stack overflow", 1, true) ~= nil)
+-- the error value of an error inside pcall inside pcall
+show(pcall(pcall, error, "inner"))
+show(select == nil, pcall(nil))

@@ -1,0 +1,4 @@
+print("before")
+local t = nil
+print(t.x)
+print("never")
