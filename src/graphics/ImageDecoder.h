@@ -29,6 +29,18 @@ int ImageSquareSide(int width, int height);
 // S * S * 4 in size_t, for an S from ImageSquareSide.
 inline size_t ImageBlockBytes(int side) { return size_t(side) * size_t(side) * 4u; }
 
+// Pixel blocks of the loaders, from the plain heap allocator. One released
+// block of up to 1024 x 1024 pixels is kept for the next load of a similar
+// size: textures load one after another, and a fresh block each time costs
+// more in page faults than a JPEG decode. Safe from any thread.
+// AllocateImageBlock returns null when memory runs out; its contents are
+// undefined.
+uint8_t* AllocateImageBlock(size_t bytes);
+// Any block from the plain heap allocator (null is ignored).
+void ReleaseImageBlock(uint8_t* block);
+// Zeroes what lies right of and below a width x height image in its block.
+void ClearImagePadding(uint8_t* block, int side, int width, int height);
+
 // --- PNG -----------------------------------------------------------------
 
 // data and option are not used. A non-null *pixels passed in is released

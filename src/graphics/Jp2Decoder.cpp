@@ -4,6 +4,7 @@
 #include <openjpeg.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -48,7 +49,8 @@ void Quiet(const char*, void*) {}
 struct Channel {
   const opj_image_comp_t* comp = nullptr;
   int shiftLeft = 0, shiftRight = 0;
-  int offset = 0, maxValue = 255;
+  // 64-bit: a signed 31-bit sample plus its offset does not fit an int.
+  int64_t offset = 0, maxValue = 255;
 
   explicit Channel(const opj_image_comp_t* c) : comp(c) {
     if (!c) return;
@@ -57,15 +59,14 @@ struct Channel {
       shiftLeft = 8 - prec;
     else
       shiftRight = prec - 8;
-    offset = c->sgnd ? (1 << (prec - 1)) : 0;
-    maxValue = int((1u << prec) - 1u);
+    offset = c->sgnd ? (int64_t(1) << (prec - 1)) : 0;
+    maxValue = (int64_t(1) << prec) - 1;
   }
 
   uint8_t At(int x, int y) const {
     const int cx = std::min(int(OPJ_UINT32(x) / std::max<OPJ_UINT32>(comp->dx, 1)), int(comp->w) - 1);
     const int cy = std::min(int(OPJ_UINT32(y) / std::max<OPJ_UINT32>(comp->dy, 1)), int(comp->h) - 1);
-    int v = comp->data[size_t(cy) * comp->w + size_t(cx)] + offset;
-    v = std::clamp(v, 0, maxValue);
+    const int64_t v = std::clamp<int64_t>(int64_t(comp->data[size_t(cy) * comp->w + size_t(cx)]) + offset, 0, maxValue);
     return uint8_t(((v << shiftLeft) >> shiftRight) & 0xFF);
   }
 };
@@ -104,17 +105,18 @@ void PadByte(uint8_t* block, int side, int width, int height, int pos) {
 // treat the image as RGB.
 void SyccToRgb(opj_image_t* image) {
   opj_image_comp_t* c = image->comps;
-  if (c[0].dx != 1 || c[0].dy != 1 || c[1].w != c[0].w || c[2].w != c[0].w || c[1].h != c[0].h ||
-      c[2].h != c[0].h)
+  if (!c[0].data || !c[1].data || !c[2].data || c[0].dx != 1 || c[0].dy != 1 || c[1].w != c[0].w ||
+      c[2].w != c[0].w || c[1].h != c[0].h || c[2].h != c[0].h)
     return;  // subsampled chroma: left as is and read as colour channels
   const int prec = int(std::clamp<OPJ_UINT32>(c[0].prec, 1, 31));
-  const int half = 1 << (prec - 1), maxValue = int((1u << prec) - 1u);
+  const double half = double(int64_t(1) << (prec - 1)), top = double((int64_t(1) << prec) - 1);
   const size_t n = size_t(c[0].w) * c[0].h;
   for (size_t i = 0; i < n; ++i) {
     const double y = c[0].data[i], cb = c[1].data[i] - half, cr = c[2].data[i] - half;
-    c[0].data[i] = std::clamp(int(y + 1.402 * cr), 0, maxValue);
-    c[1].data[i] = std::clamp(int(y - 0.344136 * cb - 0.714136 * cr), 0, maxValue);
-    c[2].data[i] = std::clamp(int(y + 1.772 * cb), 0, maxValue);
+    // Clamped as doubles: a damaged file's samples can reach far past int.
+    c[0].data[i] = int(std::clamp(y + 1.402 * cr, 0.0, top));
+    c[1].data[i] = int(std::clamp(y - 0.344136 * cb - 0.714136 * cr, 0.0, top));
+    c[2].data[i] = int(std::clamp(y + 1.772 * cb, 0.0, top));
   }
   c[1].prec = c[2].prec = c[0].prec;
   c[0].sgnd = c[1].sgnd = c[2].sgnd = 0;
@@ -181,7 +183,8 @@ bool LoadJp2Image(const TString& name, uint8_t** pixels, int* width, int* height
       break;
     }
     if (!opj_decode(codec, stream, image) || !opj_end_decompress(codec, stream)) break;
-    block = static_cast<uint8_t*>(std::calloc(ImageBlockBytes(s), 1));
+    // Every byte of the square is written below (image, padding or constant).
+    block = AllocateImageBlock(ImageBlockBytes(s));
     if (!block) break;
 
     // Colour components first in file order; the opacity component is the
@@ -245,7 +248,7 @@ bool LoadJp2Image(const TString& name, uint8_t** pixels, int* width, int* height
   opj_stream_destroy(stream);  // closes the file
   if (!ok) {
     if (w > 0 && s != 0) LogPrintf("LoadJp2Image: cannot decode %s", name.CStr());
-    std::free(block);
+    ReleaseImageBlock(block);
     return false;
   }
   *out = block;
@@ -256,4 +259,4 @@ bool LoadJp2Image(const TString& name, uint8_t** pixels, int* width, int* height
   return true;
 }
 
-void FreeJp2Image(uint8_t* pixels) { std::free(pixels); }
+void FreeJp2Image(uint8_t* pixels) { ReleaseImageBlock(pixels); }

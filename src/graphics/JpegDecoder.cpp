@@ -124,16 +124,18 @@ bool JpegDecode(JpegJob* job) {
     LogPrintf("JPEG: image of %ux%u refused", unsigned(cinfo->image_width), unsigned(cinfo->image_height));
     return false;
   }
-  // Padding is uploaded with the image, so it must not carry stale memory.
-  job->block = static_cast<uint8_t*>(std::calloc(ImageBlockBytes(job->side), 1));
+  job->block = AllocateImageBlock(ImageBlockBytes(job->side));
   if (!job->block) return false;
   job->width = int(cinfo->image_width);
   job->height = int(cinfo->image_height);
+  // Padding is uploaded with the image, so it must not carry stale memory;
+  // every image byte is written by the decode.
+  ClearImagePadding(job->block, job->side, job->width, job->height);
 
   jpeg_start_decompress(cinfo);
   const size_t stride = size_t(job->side) * 4u;
   const int components = cinfo->output_components;
-  if (int(cinfo->output_width) != job->width || int(cinfo->output_height) > job->height ||
+  if (int(cinfo->output_width) != job->width || int(cinfo->output_height) != job->height ||
       (components != 4 && components != 3 && components != 1))
     return false;
   while (cinfo->output_scanline < cinfo->output_height) {
@@ -184,10 +186,10 @@ bool LoadJpegImage(const TString& name, uint8_t** pixels, int* width, int* heigh
     if (height) *height = job->height;
     if (side) *side = job->side;
   } else {
-    std::free(job->block);
+    ReleaseImageBlock(job->block);
   }
   delete job;
   return ok;
 }
 
-void FreeJpegImage(uint8_t* pixels) { std::free(pixels); }
+void FreeJpegImage(uint8_t* pixels) { ReleaseImageBlock(pixels); }

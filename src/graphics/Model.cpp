@@ -26,10 +26,11 @@ TClassId TModel::ClassId() {
 TModel::~TModel() = default;
 
 void TModel::RestoreDeviceData() {
-  if (mesh_) {
-    const TString name = mesh_->name;
-    Init(name);
-  }
+  if (!mesh_) return;
+  // The mesh is not device data: a file that has gone or gone bad since the
+  // first load must not take the vertices in memory with it.
+  std::unique_ptr<TMeshData> kept = std::move(mesh_);
+  if (!Init(kept->name)) mesh_ = std::move(kept);
 }
 
 bool TModel::Init(const TString& fileName) {

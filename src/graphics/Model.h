@@ -39,7 +39,8 @@ class TModel : public TAsset {
   static std::shared_ptr<TModel> FromAsset(TAsset* asset) { return AssetCast<TModel>(asset); }
 
   void ReleaseDeviceData() override {}
-  // Reads the stored file again (when mesh data exists).
+  // Reads the stored file again (when mesh data exists); when that fails the
+  // mesh already loaded stays.
   void RestoreDeviceData() override;
 
   // The mesh cached under name, else a newly loaded and registered one;

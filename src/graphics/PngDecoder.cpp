@@ -80,12 +80,13 @@ bool PngDecode(PngJob* job) {
   job->height = int(h);
 
   if (*job->callerPixels) {
-    std::free(*job->callerPixels);
+    ReleaseImageBlock(*job->callerPixels);
     *job->callerPixels = nullptr;
   }
-  job->block = static_cast<uint8_t*>(std::calloc(ImageBlockBytes(job->side), 1));
+  job->block = AllocateImageBlock(ImageBlockBytes(job->side));
   job->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * size_t(job->height)));
   if (!job->block || !job->rows) png_error(png, "Visual PNG: out of memory");
+  ClearImagePadding(job->block, job->side, job->width, job->height);
   const size_t stride = size_t(job->side) * 4u;
   for (int r = 0; r < job->height; ++r) job->rows[r] = job->block + stride * size_t(r);
   png_read_image(png, job->rows);
@@ -107,7 +108,7 @@ bool LoadPngImage(TTextureData* data, int option, const TString& name, uint8_t**
   // The buffer handed in belongs to this call from here on, so a failure
   // releases it instead of dropping the only pointer to it.
   auto fail = [&]() {
-    std::free(*job.callerPixels);
+    ReleaseImageBlock(*job.callerPixels);
     *job.callerPixels = nullptr;
     return false;
   };
@@ -127,7 +128,7 @@ bool LoadPngImage(TTextureData* data, int option, const TString& name, uint8_t**
   if (job.png) png_destroy_read_struct(&job.png, job.info ? &job.info : nullptr, nullptr);
   CloseFileHandle(job.file);
   if (!ok) {
-    std::free(job.block);
+    ReleaseImageBlock(job.block);
     return fail();
   }
   *job.callerPixels = job.block;
@@ -138,4 +139,4 @@ bool LoadPngImage(TTextureData* data, int option, const TString& name, uint8_t**
   return true;
 }
 
-void FreePngImage(uint8_t* pixels) { std::free(pixels); }
+void FreePngImage(uint8_t* pixels) { ReleaseImageBlock(pixels); }

@@ -11,11 +11,10 @@
 class TLuaObjectWrapper {
  public:
   // Pops the value on the top of L's stack and anchors it (nil when the
-  // stack is empty). Raises the engine's memory error when the registry
-  // cannot grow.
+  // stack is empty); a coroutine L is kept alive with it. Raises the
+  // engine's memory error when the registry cannot grow.
   explicit TLuaObjectWrapper(lua_State* L);
-  // Clears the registry entry (through the state's main thread, so a
-  // wrapper may outlive the coroutine it was made on).
+  // Clears the registry entries (through the state's main thread).
   virtual ~TLuaObjectWrapper();
   TLuaObjectWrapper(const TLuaObjectWrapper&) = delete;
   TLuaObjectWrapper& operator=(const TLuaObjectWrapper&) = delete;
@@ -37,5 +36,9 @@ class TLuaObjectWrapper {
   lua_State* L_;
 
  private:
+  // The registry key that anchors a coroutine L_: an address inside this
+  // wrapper, so no other wrapper can have it.
+  void* ThreadKey() const { return const_cast<lua_State**>(&main_); }
+
   lua_State* main_;  // the state's main thread
 };

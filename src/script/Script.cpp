@@ -199,6 +199,10 @@ int TScript::Resume(int nargs) {
 }
 
 bool TScript::DoTask() {
+  // A pass of the task list made from inside the running coroutine (a native
+  // call that pumps events) cannot resume it; failing there would stop the
+  // timer of a coroutine that is about to yield and wait for it.
+  if (L_ != nullptr && L_->ci != L_->base_ci && !IsYielded()) return true;
   int status = Resume(0);
   if (status != 0 || !IsYielded()) StopTimer();
   return true;
@@ -263,7 +267,9 @@ int TScript::RunFunction(int nargs, int nresults) {
     if (lua_type(L, -1) == LUA_TNIL) {
       lua_pop(L, 1);
       if (luaL_loadbuffer(L, kGetClosureText, sizeof kGetClosureText - 1, kGetClosureText) == 0) {
-        ProtectedCall(L, 0, 0, true);
+        // A failed definition (a handler on the globals refusing it) leaves
+        // its error value, which must not become one of the arguments.
+        if (ProtectedCall(L, 0, 0, true) != 0) lua_pop(L, 1);
       } else {
         ReportToAlert(L);
       }
@@ -336,7 +342,10 @@ int TScript::DoLuaString(const TString& text, int length, int nresults) {
     stage = "running";
     status = RunFunction(0, nresults == 0 ? 1 : nresults);
     if (status == 0) {
-      if (nresults == 0 && lua_gettop(L) > 0) lua_pop(L, 1);
+      // Back to the height at entry rather than popping one value: a result
+      // function started as the coroutine consumed that value, and when it
+      // ran to its end it left its own results (perhaps none) instead.
+      if (nresults == 0 && lua_gettop(L) > top) lua_settop(L, top);
       return 0;
     }
   }

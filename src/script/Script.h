@@ -71,7 +71,9 @@ class TScript : public TAnimTask {
   // it (true) or pops it and declines (false, the default).
   virtual bool PassClosure();
   // Resumes the coroutine; stops the timer when that failed or the
-  // coroutine is no longer suspended. Always true (the task stays listed).
+  // coroutine is no longer suspended. Does nothing while the thread is
+  // running (a task pass made from inside it). Always true (the task stays
+  // listed).
   bool DoTask() override;
 
   // Stack helpers; each pops what it reads.

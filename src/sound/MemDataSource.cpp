@@ -36,19 +36,29 @@ std::shared_ptr<TMemDataSource> TMemDataSource::FromSource(TSoundDataSource& sou
   memory->channels_ = source.GetChannels();
   memory->sampleRate_ = source.GetSampleRate();
   memory->duration_ = source.GetDuration();
+  // The length comes from an untrusted header: memory grows with what the
+  // source really delivers, so a file that lies about its length costs no
+  // more than its actual sound.
+  constexpr uint32_t kChunk = 1u << 20;
+  const auto wanted = static_cast<uint32_t>(total);
+  uint32_t read = 0;
   try {
-    memory->pcm_.resize(static_cast<size_t>(total));
+    while (read < wanted) {
+      const uint32_t chunk = std::min(kChunk, wanted - read);
+      memory->pcm_.resize(static_cast<size_t>(read) + chunk);
+      const uint32_t got = source.Read(memory->pcm_.data() + read, read, chunk);
+      read += got;
+      if (got < chunk) break;
+    }
   } catch (const std::bad_alloc&) {
     LogPrintf("Sound too long to keep in memory (%lld bytes)", static_cast<long long>(total));
     return nullptr;
   }
-  const uint32_t read = total > 0 ? source.Read(memory->pcm_.data(), 0, static_cast<uint32_t>(total)) : 0;
-  memory->totalBytes_ = static_cast<uint32_t>(total);
-  if (read < memory->totalBytes_) {
+  memory->totalBytes_ = read;
+  if (read < wanted) {
     // The header promised more than the stream holds: keep only real sound.
     memory->pcm_.resize(read);
     memory->pcm_.shrink_to_fit();
-    memory->totalBytes_ = read;
     memory->duration_ = DurationOf(read, memory->channels_, memory->sampleRate_);
   }
   return memory;

@@ -58,7 +58,9 @@ std::shared_ptr<TSound> TSound::Get(const TString& name, bool preload, int32_t d
   int32_t group = defaultGroup;
   const int query = name.FindChar('?');
   if (query >= 0) {
-    group = GroupOf(name, defaultGroup);
+    // Only the query picks the group: a folder or file name may contain
+    // "group=" too.
+    group = GroupOf(name.Substring(query), defaultGroup);
     cut = name.Substring(0, query);
   }
   const TString key = TString::Format("%s;%d;%d", cut.CStr(), preload ? 1 : 0, group);

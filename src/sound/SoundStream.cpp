@@ -201,7 +201,9 @@ void TSoundStream::Play(bool once)
 void TSoundStream::SetVolume(float volume)
 {
   TSoundLockGuard guard;
-  const float v = std::clamp(volume, 0.0f, 1.0f);
+  // A volume computed as NaN silences rather than reaching an undefined
+  // conversion.
+  const float v = std::isnan(volume) ? 0.0f : std::clamp(volume, 0.0f, 1.0f);
   if (!buffer_) return;
   uint32_t status = 0;
   const TAudioResult got = buffer_->GetStatus(&status);

@@ -59,9 +59,12 @@ void TStreamSpooler::Seek(float seconds)
     position_ = 0;
     return;
   }
-  const double frames = std::floor(std::max(0.0, static_cast<double>(seconds)) * source_->GetSampleRate());
-  const int64_t bytes = std::min<int64_t>(static_cast<int64_t>(frames) * block, INT32_MAX / block * block);
-  position_ = static_cast<int32_t>(bytes);
+  // Clamped before the conversion: an infinite or huge time must not
+  // overflow it (NaN counts as 0).
+  const double lastFrame = static_cast<double>(INT32_MAX / block);
+  const double wanted = std::floor(static_cast<double>(seconds) * source_->GetSampleRate());
+  const double frames = wanted > 0.0 ? std::min(wanted, lastFrame) : 0.0;
+  position_ = static_cast<int32_t>(static_cast<int64_t>(frames) * block);
 }
 
 double TStreamSpooler::GetDuration()

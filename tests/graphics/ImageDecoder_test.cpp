@@ -35,7 +35,9 @@ class ImageDecoder : public ::testing::Test {
   void Png(Decoded& d, const std::string& name) {
     uint32_t key = 1;
     d.ok = LoadPngImage(nullptr, 0, name.c_str(), &d.px, &d.w, &d.h, &d.s, &key, &d.alpha);
-    if (d.ok) EXPECT_EQ(key, 0u);
+    if (d.ok) {
+      EXPECT_EQ(key, 0u);
+    }
   }
   void Jpeg(Decoded& d, const std::string& name) { d.ok = LoadJpegImage(name.c_str(), &d.px, &d.w, &d.h, &d.s); }
   void Jp2(Decoded& d, const std::string& name, int alphaIn = -1) {
@@ -201,7 +203,9 @@ TEST_F(ImageDecoder, JpegColourAndGreyLoadOpaqueWithZeroedPadding) {
     EXPECT_NEAR(int(p & 0xFF), 50, 4);
     for (int y = 0; y < 4; ++y)
       for (int x = 0; x < 4; ++x)
-        if (x >= 3 || y >= 2) EXPECT_EQ(d.At(x, y), 0u) << x << "," << y;
+        if (x >= 3 || y >= 2) {
+          EXPECT_EQ(d.At(x, y), 0u) << x << "," << y;
+        }
   }
   Decoded g;
   Jpeg(g, "g.jpg");
@@ -209,6 +213,42 @@ TEST_F(ImageDecoder, JpegColourAndGreyLoadOpaqueWithZeroedPadding) {
   const uint32_t p = g.At(2, 1);
   EXPECT_EQ(p, 0xFF000000u | (p & 0xFF) * 0x010101u);
   EXPECT_NEAR(int(p & 0xFF), 90, 2);
+}
+
+// A released block is handed to the next load of that size: its padding
+// must be cleared again, not left as the previous picture.
+TEST_F(ImageDecoder, ReusedBlocksStartWithZeroPaddingAgain) {
+  const std::vector<uint32_t> full(4 * 4, 0xFFFFFFFFu), small(3 * 3, 0xFF808080u);
+  assets_.Put("full.png", imagefx::PngFromArgb(4, 4, full));
+  assets_.Put("small.png", imagefx::PngFromArgb(3, 3, small));
+  assets_.Put("full.jpg", imagefx::JpegFromArgb(4, 4, full));
+  assets_.Put("small.jpg", imagefx::JpegFromArgb(3, 3, small));
+  struct Case {
+    const char* what;
+    const char* full;
+    const char* small;
+    bool png;
+  } const cases[] = {{"png", "full.png", "small.png", true}, {"jpeg", "full.jpg", "small.jpg", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Decoded first;
+    c.png ? Png(first, c.full) : Jpeg(first, c.full);
+    ASSERT_TRUE(first.ok);
+    ASSERT_EQ(first.s, 4);
+    uint8_t* const recycled = first.px;
+    c.png ? FreePngImage(first.px) : FreeJpegImage(first.px);
+    first.px = nullptr;
+    Decoded second;
+    c.png ? Png(second, c.small) : Jpeg(second, c.small);
+    ASSERT_TRUE(second.ok);
+    ASSERT_EQ(second.s, 4);
+    EXPECT_EQ(second.px, recycled);  // the block really was reused
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x)
+        if (x >= 3 || y >= 3) {
+          EXPECT_EQ(second.At(x, y), 0u) << x << "," << y;
+        }
+  }
 }
 
 TEST_F(ImageDecoder, JpegCutAfterItsHeaderStillLoads) {

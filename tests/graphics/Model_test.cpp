@@ -109,4 +109,33 @@ TEST_F(ModelTest, GetCachesAndRestoreRereadsTheFile) {
   EXPECT_FLOAT_EQ(a->GetMesh()->vertices[0].a.x, 2.0f);
 }
 
+TEST_F(ModelTest, ARestoreThatCannotRereadKeepsTheLoadedMesh) {
+  const std::string good = Mesh({{1500, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 0}}, {0, 1, 1});
+  struct Case {
+    const char* what;
+    bool remove;
+    std::string replacement;
+  } const cases[] = {
+      {"file gone", true, ""},
+      {"file cut short", false, good.substr(0, good.size() - 3)},
+      {"other magic", false, "TRIX" + good.substr(4)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    assets_.Put("k.mesh", good);
+    TModel model;
+    ASSERT_TRUE(model.Init("k.mesh"));
+    if (c.remove)
+      assets_.Remove("k.mesh");
+    else
+      assets_.Put("k.mesh", c.replacement);
+    model.RestoreDeviceData();
+    ASSERT_NE(model.GetMesh(), nullptr);
+    ASSERT_EQ(model.GetMesh()->vertices.size(), 2u);
+    EXPECT_FLOAT_EQ(model.GetMesh()->vertices[0].a.x, 1.5f);
+    EXPECT_EQ(model.GetMesh()->indices.size(), 3u);
+    EXPECT_EQ(model.GetMesh()->name, TString("k.mesh"));
+  }
+}
+
 }  // namespace

@@ -133,6 +133,71 @@ TEST(AudioBuffer, PlayedOnceStopsAtTheEndWithCursorsAtZero)
   EXPECT_EQ(write, 0u);
 }
 
+TEST(AudioBuffer, BytesUpToTheWriteCursorAreAlreadyTaken)
+{
+  // 100 stereo frames, each sample its frame number times 10; the write
+  // cursor leads by 4 frames.
+  std::mutex lock;
+  TPcmAudioBuffer buffer(Format(2, 44100), 400, &lock, 16);
+  std::vector<int16_t> ramp(200);
+  for (int i = 0; i < 200; ++i) ramp[i] = static_cast<int16_t>(i / 2 * 10);
+  WriteSamples(buffer, ramp);
+  ASSERT_EQ(buffer.Play(true), kAudioOk);
+  std::vector<int32_t> out(2 * 8, 0);
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    buffer.MixLocked(out.data(), 2, 44100);
+  }
+  uint32_t play = 0;
+  uint32_t write = 0;
+  buffer.GetCurrentPosition(&play, &write);
+  EXPECT_EQ(play, 8u);
+  EXPECT_EQ(write, 24u);
+
+  // Overwrite everything, including the frames the mixer has taken, and
+  // play on across the write cursor. A second Play changes nothing taken.
+  WriteSamples(buffer, std::vector<int16_t>(200, -1));
+  ASSERT_EQ(buffer.Play(true), kAudioOk);
+  std::fill(out.begin(), out.end(), 0);
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    buffer.MixLocked(out.data(), 6, 44100);
+  }
+  const std::vector<int32_t> expected = {20, 20, 30, 30, 40, 40, 50, 50, -1, -1, -1, -1, 0, 0, 0, 0};
+  EXPECT_EQ(out, expected);
+
+  // A stopped buffer has taken nothing: a restart plays what is there now.
+  buffer.Stop();
+  WriteSamples(buffer, std::vector<int16_t>(200, 7));
+  buffer.Play(true);
+  std::fill(out.begin(), out.end(), 0);
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    buffer.MixLocked(out.data(), 1, 44100);
+  }
+  EXPECT_EQ(out[0], 7);
+}
+
+TEST(AudioBuffer, LockHandsOutTheCurrentBytes)
+{
+  std::mutex lock;
+  TPcmAudioBuffer buffer(Format(1, 22050), 16, &lock, 0);
+  WriteSamples(buffer, {1, 2, 3, 4, 5, 6, 7, 8});
+  void* data = nullptr;
+  uint32_t length = 0;
+  ASSERT_EQ(buffer.Lock(4, 8, &data, &length), kAudioOk);
+  std::vector<int16_t> seen(4);
+  std::memcpy(seen.data(), data, 8);
+  EXPECT_EQ(seen, (std::vector<int16_t>{3, 4, 5, 6}));
+  static_cast<int16_t*>(data)[0] = 30;
+  ASSERT_EQ(buffer.Unlock(data, length), kAudioOk);
+  ASSERT_EQ(buffer.Lock(0, 16, &data, &length), kAudioOk);
+  std::vector<int16_t> all(8);
+  std::memcpy(all.data(), data, 16);
+  EXPECT_EQ(all, (std::vector<int16_t>{1, 2, 30, 4, 5, 6, 7, 8}));
+  ASSERT_EQ(buffer.Unlock(data, length), kAudioOk);
+}
+
 TEST(AudioBuffer, MixesMonoToBothChannelsWithVolume)
 {
   std::mutex lock;

@@ -232,8 +232,11 @@ TEST_F(LuaObjectTest, ThreadLivesWhileHeldAndWrappersOutliveIt) {
   auto onThread = std::make_unique<TLuaObjectWrapper>(T);
   EXPECT_EQ(onThread->GetType(), LUA_TNUMBER);
   thread.reset();
-  lua_setgcthreshold(L, 0);  // the thread is collected
-  onThread.reset();          // its registry entry is cleared through the main thread
+  lua_setgcthreshold(L, 0);  // the wrapper alone keeps the thread it reads through
+  EXPECT_EQ(onThread->GetType(), LUA_TNUMBER);
+  EXPECT_STREQ(onThread->ToString().CStr(), "5");
+  onThread.reset();  // its registry entries are cleared through the main thread
+  lua_setgcthreshold(L, 0);
   EXPECT_EQ(lua_gettop(L), 0);
 }
 

@@ -77,6 +77,15 @@ TEST_F(ScriptTest, DumpTableText) {
   ASSERT_EQ(s.DoLuaString("local t = {} t.t = t DumpTable(t)"), 0);
   std::string deep = Global(s, "dumped");
   EXPECT_NE(deep.find("            ...\n"), std::string::npos) << deep;
+  // Every script gets the same functions under the chunk name "DumpTable",
+  // also the second and later ones (which load it precompiled).
+  for (int i = 0; i < 2; ++i) {
+    TScript other;
+    ASSERT_EQ(other.DoLuaString("ok, where = pcall(_Internal_DumpTable, {}, nil)"), 0);
+    EXPECT_EQ(Global(other, "where"), "[string \"DumpTable\"]:9: attempt to compare number with nil");
+    ASSERT_EQ(other.DoLuaString("function DebugOut(t) dumped = t end DumpTable({1})"), 0);
+    EXPECT_EQ(Global(other, "dumped"), "Dump Table: \n  1 -> 1\n");
+  }
 }
 
 TEST_F(ScriptTest, DoLuaStringReportsEachStage) {
@@ -104,6 +113,38 @@ TEST_F(ScriptTest, DoLuaStringReportsEachStage) {
   lua_settop(s.GetState(), 0);
   ASSERT_EQ(s.DoLuaString("y = 5 -- and garbage = =", 5), 0);
   EXPECT_EQ(Global(s, "y"), "5");
+}
+
+// Whatever a text does, DoLuaString without results leaves the values the
+// caller had on the stack, also when the text hands back a function that is
+// started as the coroutine and ends at once (with or without results).
+TEST_F(ScriptTest, DoLuaStringWithoutResultsKeepsTheCallersStack) {
+  TScript s;
+  lua_State* L = s.GetState();
+  const char* texts[] = {
+      "x = 1",
+      "return 5, 6",
+      "return function() quick = 1 end",
+      "return function() return 1, 2, 3 end",
+      "error('failed')",
+      "x = = 1",
+  };
+  for (const char* text : texts) {
+    lua_settop(L, 0);
+    lua_pushnumber(L, 42);
+    s.DoLuaString(text);
+    ASSERT_EQ(lua_gettop(L), 1) << text;
+    EXPECT_EQ(lua_tonumber(L, 1), 42) << text;
+  }
+  // A body that yields first: the caller's value is there again once it ends.
+  lua_settop(L, 0);
+  lua_pushnumber(L, 42);
+  ASSERT_EQ(s.DoLuaString("return function() coroutine.yield(1, 2) end"), 0);
+  ASSERT_TRUE(s.IsYielded());
+  EXPECT_EQ(s.Resume(0), 0);
+  EXPECT_FALSE(s.IsYielded());
+  ASSERT_EQ(lua_gettop(L), 1);
+  EXPECT_EQ(lua_tonumber(L, 1), 42);
 }
 
 TEST_F(ScriptTest, ErrorValuesThatAreNotStringsAndFailingHandlers) {
@@ -191,6 +232,35 @@ TEST_F(ScriptTest, ReturnedFunctionRunsAsCoroutineResumedByTheTaskList) {
   EXPECT_EQ(folder_.LogCount("lua_resume"), 0);
 }
 
+// A native call inside the coroutine that runs the task list (as an event
+// pump does) finds the script running: the pass leaves it and its timer alone.
+TTaskList* g_pumped = nullptr;
+void PumpTasks() { g_pumped->RunTasks(TaskPhaseIdle); }
+
+TEST_F(ScriptTest, TaskPassFromInsideTheCoroutineKeepsItsTimer) {
+  auto* s = new TScript;
+  TTaskList list;
+  g_pumped = &list;
+  list.Add(s);
+  LuaBindFunction(s->GetState(), "Pump", &PumpTasks);
+  ASSERT_TRUE(s->RunScript(folder_.Write("pump.lua",
+                                         "return function()\n"
+                                         "  Pump() coroutine.yield()\n"
+                                         "  step = 2\n"
+                                         "  Pump() coroutine.yield()\n"
+                                         "  step = 3\n"
+                                         "end\n")));
+  EXPECT_TRUE(s->IsYielded());
+  EXPECT_GE(s->GetOverdue(), 0);
+  list.RunTasks(TaskPhaseIdle);  // started from the list, pumps inside
+  EXPECT_EQ(Global(*s, "step"), "2");
+  EXPECT_GE(s->GetOverdue(), 0);
+  list.RunTasks(TaskPhaseIdle);
+  EXPECT_EQ(Global(*s, "step"), "3");
+  EXPECT_EQ(s->GetOverdue(), -1);
+  EXPECT_EQ(folder_.LogCount("lua_resume"), 0);
+}
+
 TEST_F(ScriptTest, FailingCoroutineStopsTheTimerAndLogs) {
   TScript s;
   ASSERT_TRUE(s.RunScript(folder_.Write("co.lua", "return function() coroutine.yield() error('inside') end")));
@@ -266,6 +336,55 @@ TEST_F(ScriptTest, CallsWhileSuspendedRunAndLeaveTheCoroutineIntact) {
   EXPECT_TRUE(s.IsYielded());
   EXPECT_EQ(s.Resume(0), 0);
   EXPECT_EQ(Global(s, "resumed"), "2");
+}
+
+// When the globals refuse the definition of "GetClosure", a call while
+// suspended fails cleanly: one error value in place of the function and its
+// arguments, reported, and the coroutine untouched.
+TEST_F(ScriptTest, CallWhileSuspendedWhenGetClosureCannotBeDefined) {
+  TScript s;
+  lua_State* L = s.GetState();
+  ASSERT_EQ(s.DoLuaString("function Add(a, b) return a + b end\n"
+                          "setmetatable(_G, {__newindex = function(t, k) error('no new global ' .. k) end})"),
+            0);
+  ASSERT_TRUE(s.RunScript(folder_.Write("wait.lua", kWaitingScript)));
+  ASSERT_TRUE(s.IsYielded());
+  lua_settop(L, 0);
+  PushGlobal(s, "Add");
+  lua_pushnumber(L, 2);
+  lua_pushnumber(L, 3);
+  EXPECT_NE(s.RunFunction(2, 1), 0);
+  EXPECT_EQ(lua_gettop(L), 1);
+  EXPECT_EQ(folder_.LogCount("no new global GetClosure"), 1);
+  EXPECT_EQ(Global(s, "GetClosure"), "<nil>");
+  EXPECT_TRUE(s.IsYielded());
+}
+
+// A call made while the coroutine is suspended runs on a scratch coroutine;
+// a table argument it hands to a binding stays readable until the next run,
+// collections in between included.
+TLuaTable* g_keptTable = nullptr;
+void KeepTable(TLuaTable* t) { g_keptTable = t; }
+
+TEST_F(ScriptTest, TableArgumentOfACallWhileSuspendedOutlivesTheScratchCoroutine) {
+  TScript s;
+  lua_State* L = s.GetState();
+  LuaBindFunction(L, "Keep", &KeepTable);
+  ASSERT_TRUE(s.RunScript(folder_.Write("wait.lua", kWaitingScript)));
+  ASSERT_EQ(s.DoLuaString("function K(n) Keep({x = n}) end"), 0);
+  ASSERT_TRUE(s.IsYielded());
+  g_keptTable = nullptr;
+  PushGlobal(s, "K");
+  lua_pushnumber(L, 8);
+  ASSERT_EQ(s.RunFunction(1, 0), 0);
+  ASSERT_NE(g_keptTable, nullptr);
+  lua_setgcthreshold(L, 0);
+  lua_setgcthreshold(L, 0);
+  EXPECT_EQ(g_keptTable->GetNumber("x", 0), 8);
+  EXPECT_EQ(s.GetTemporaryCount(), 1);
+  ASSERT_EQ(s.DoLuaString("x = 1"), 0);
+  EXPECT_EQ(s.GetTemporaryCount(), 0);
+  EXPECT_TRUE(s.IsYielded());
 }
 
 // Takes closures the way the window system does: the pending yield returns

@@ -169,12 +169,15 @@ class TLyingSource : public TSoundDataSource {
     if (position >= 1000) return 0;
     const uint32_t count = std::min(bytes, 1000 - position);
     std::memset(destination, 7, count);
+    largestRequest = std::max(largestRequest, bytes);
     return count;
   }
   int64_t GetTotalBytes() override { return claimed_; }
   int32_t GetSampleRate() override { return 100; }
   int32_t GetChannels() override { return 1; }
   double GetDuration() override { return static_cast<double>(claimed_) / 200.0; }
+
+  uint32_t largestRequest = 0;
 
  private:
   int64_t claimed_;
@@ -189,6 +192,14 @@ TEST(MemDataSource, ShortDecodeShrinksAndHugeLengthsAreRefused)
   ASSERT_NE(memory, nullptr);
   EXPECT_EQ(memory->GetTotalBytes(), 1000);
   EXPECT_DOUBLE_EQ(memory->GetDuration(), 5.0);
+
+  // A header claiming the largest length allowed does not get that much
+  // memory up front: the decode grows with what really arrives.
+  TLyingSource biggest(TMemDataSource::kMaxBytes);
+  memory = TMemDataSource::FromSource(biggest);
+  ASSERT_NE(memory, nullptr);
+  EXPECT_EQ(memory->GetTotalBytes(), 1000);
+  EXPECT_LE(biggest.largestRequest, 1u << 20);
 
   for (int64_t claimed : {int64_t{-1}, int64_t{1} << 40, TMemDataSource::kMaxBytes + 1}) {
     TLyingSource huge(claimed);

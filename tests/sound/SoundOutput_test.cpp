@@ -93,3 +93,33 @@ TEST(SoundOutput, ToneLevelAndLengthInTheDeviceOutput)
   unsetenv("SDL_DISKAUDIOFILE");
   setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
+
+TEST(SoundOutput, MixerRunsWhileTheSoundLockIsHeld)
+{
+  // The mixer takes only the device's own lock: holding the sound lock (as
+  // a long refill does) never stalls the output.
+  TTempFolder folder;
+  RegisterOggDataSourceBuilder();
+  SetAudioDeviceFactory(nullptr);
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  const std::string name = folder.Write("hum.ogg", MakeOggTone(2, 44100, 3.0));
+  TSoundManager manager;
+  ASSERT_TRUE(manager.Init());
+  auto sound = TSound::Get(name.c_str(), false, 0);
+  ASSERT_NE(sound, nullptr);
+  auto instance = sound->Play(true);
+  ASSERT_NE(instance, nullptr);
+  manager.Lock();
+  TAudioBuffer* buffer = instance->GetStream()->GetBuffer();
+  ASSERT_NE(buffer, nullptr);
+  uint32_t start = 0;
+  buffer->GetCurrentPosition(&start, nullptr);
+  uint32_t play = start;
+  for (int i = 0; i < 500 && play == start; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    buffer->GetCurrentPosition(&play, nullptr);
+  }
+  manager.Unlock();
+  EXPECT_NE(play, start) << "the play cursor moved while the sound lock was held";
+  sound->Stop();
+}

@@ -3,6 +3,9 @@
 // streams without a device.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "sound/support/SoundFixture.h"
 
 namespace {
@@ -244,7 +247,8 @@ TEST_F(SoundStreamTest, VolumeMapsToHundredthsOfADecibel)
     float volume;
     int32_t device;
   } cases[] = {{1.0f, 0}, {0.5f, -2500}, {0.0f, -10000}, {0.001f, -4995}, {2.0f, 0}, {-1.0f, -10000},
-               {0.9f, -500}, {0.25f, -3750}};
+               {0.9f, -500}, {0.25f, -3750}, {std::nanf(""), -10000},
+               {std::numeric_limits<float>::infinity(), 0}, {-std::numeric_limits<float>::infinity(), -10000}};
   for (const auto& c : cases) {
     stream->SetVolume(c.volume);
     int32_t volume = 1;

@@ -74,6 +74,12 @@ TEST_F(SoundTest, GetCutsTheQueryAndKeysByGroup)
   EXPECT_STREQ(plain->GetClassName(), "TSound");
   EXPECT_TRUE(plain->IsKindOf(TAsset::ClassId()));
   EXPECT_EQ(TSound::Get("", true, 0), nullptr);
+
+  // Only the query picks the group, not a folder named like one.
+  folder_.Write("group=5/pop.ogg", MakeOggTone(1, 22050, 0.2));
+  const TString folderName = folder_.Name("group=5/pop").c_str();
+  EXPECT_EQ(TSound::Get(folderName + "?loud", true, 3)->GetData()->group, 3);
+  EXPECT_EQ(TSound::Get(folderName + "?group=1001", true, 3)->GetData()->group, 1001);
 }
 
 TEST_F(SoundTest, MissingFileIsLoggedAndTriedAgainLater)

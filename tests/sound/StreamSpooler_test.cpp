@@ -1,6 +1,9 @@
 // Filling buffer halves from a source, with and without looping.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include <numeric>
 
 #include "sound/MemDataSource.h"
@@ -101,4 +104,17 @@ TEST(StreamSpooler, SeekAndRewindUseWholeFrames)
   EXPECT_EQ(spooler.GetPosition(), 4);
   spooler.Rewind();
   EXPECT_EQ(spooler.GetPosition(), 0);
+
+  // Times no sound reaches stay inside the position's range.
+  struct Case {
+    float seconds;
+    int32_t position;
+  } cases[] = {{-1.0f, 0},
+               {std::nanf(""), 0},
+               {std::numeric_limits<float>::infinity(), INT32_MAX / 4 * 4},
+               {1e30f, INT32_MAX / 4 * 4}};
+  for (const auto& c : cases) {
+    spooler.Seek(c.seconds);
+    EXPECT_EQ(spooler.GetPosition(), c.position) << c.seconds;
+  }
 }

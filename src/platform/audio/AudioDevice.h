@@ -44,9 +44,12 @@ class TAudioBuffer {
  public:
   virtual ~TAudioBuffer() = default;
 
-  // Grants direct access to bytes [offset, offset + bytes) until Unlock.
+  // Grants access to bytes [offset, offset + bytes) until Unlock stores what
+  // was written there. Bytes between the play and the write cursor have
+  // already been taken for output: writing them changes nothing audible.
   // Fails with kAudioErrInvalidParam when the region is outside the buffer,
-  // kAudioErrAlreadyLocked while a region is locked, or the injected error.
+  // kAudioErrAlreadyLocked while a region is locked, kAudioErrOutOfMemory,
+  // or the injected error.
   virtual TAudioResult Lock(uint32_t offset, uint32_t bytes, void** data, uint32_t* length) = 0;
   // kAudioErrInvalidParam when nothing is locked.
   virtual TAudioResult Unlock(void* data, uint32_t length) = 0;

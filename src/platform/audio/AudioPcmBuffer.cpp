@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 bool TAudioFormat::IsValid() const
 {
@@ -26,6 +27,7 @@ TPcmAudioBuffer::TPcmAudioBuffer(const TAudioFormat& format, uint32_t bytes, std
   // A latency that reaches a whole half would make every refill decision
   // wrong; keep it well inside.
   latencyBytes_ = std::min(latencyBytes, bytes / 8) / block * block;
+  committed_.resize(latencyBytes_);
 }
 
 TAudioResult TPcmAudioBuffer::Lock(uint32_t offset, uint32_t bytes, void** data, uint32_t* length)
@@ -36,8 +38,19 @@ TAudioResult TPcmAudioBuffer::Lock(uint32_t offset, uint32_t bytes, void** data,
   *length = 0;
   if (locked_) return kAudioErrAlreadyLocked;
   if (offset > data_.size() || bytes > data_.size() - offset || bytes == 0) return kAudioErrInvalidParam;
+  if (staging_.size() < bytes) {
+    // Streams lock the same half every time: this grows once.
+    try {
+      staging_.resize(bytes);
+    } catch (const std::bad_alloc&) {
+      return kAudioErrOutOfMemory;
+    }
+  }
+  std::memcpy(staging_.data(), data_.data() + offset, bytes);
   locked_ = true;
-  *data = data_.data() + offset;
+  lockedOffset_ = offset;
+  lockedBytes_ = bytes;
+  *data = staging_.data();
   *length = bytes;
   return kAudioOk;
 }
@@ -48,6 +61,7 @@ TAudioResult TPcmAudioBuffer::Unlock(void* data, uint32_t length)
   (void)length;
   std::lock_guard<std::mutex> guard(*lock_);
   if (!locked_) return kAudioErrInvalidParam;
+  std::memcpy(data_.data() + lockedOffset_, staging_.data(), lockedBytes_);
   locked_ = false;
   return kAudioOk;
 }
@@ -56,8 +70,11 @@ TAudioResult TPcmAudioBuffer::Play(bool loop)
 {
   std::lock_guard<std::mutex> guard(*lock_);
   if (frameCount_ == 0) return kAudioErrInvalidParam;
+  const bool wasPlaying = playing_;
   playing_ = true;
   looping_ = loop;
+  // Already playing: what the mixer has taken stays taken.
+  if (!wasPlaying) CommitLocked();
   return kAudioOk;
 }
 
@@ -65,6 +82,7 @@ TAudioResult TPcmAudioBuffer::Stop()
 {
   std::lock_guard<std::mutex> guard(*lock_);
   playing_ = false;
+  commitFrames_ = 0;
   return kAudioOk;
 }
 
@@ -88,6 +106,7 @@ TAudioResult TPcmAudioBuffer::SetCurrentPosition(uint32_t play)
   if (frame >= frameCount_ && frameCount_ > 0) return kAudioErrInvalidParam;
   playFrame_ = frame;
   fraction_ = 0.0;
+  CommitLocked();
   return kAudioOk;
 }
 
@@ -128,7 +147,24 @@ bool TPcmAudioBuffer::StepFrameLocked()
   if (looping_) return true;
   playing_ = false;
   fraction_ = 0.0;
+  commitFrames_ = 0;
   return false;
+}
+
+void TPcmAudioBuffer::CommitLocked()
+{
+  commitFrame_ = playFrame_;
+  commitFrames_ = 0;
+  if (!playing_ || frameCount_ == 0) return;
+  const uint32_t block = static_cast<uint32_t>(format_.BlockAlign());
+  const uint32_t frames = std::min(latencyBytes_ / block, frameCount_);
+  if (frames == 0) return;
+  const uint32_t first = std::min(frames, frameCount_ - playFrame_);
+  std::memcpy(committed_.data(), data_.data() + static_cast<size_t>(playFrame_) * block,
+              static_cast<size_t>(first) * block);
+  std::memcpy(committed_.data() + static_cast<size_t>(first) * block, data_.data(),
+              static_cast<size_t>(frames - first) * block);
+  commitFrames_ = frames;
 }
 
 void TPcmAudioBuffer::AdvanceLocked(uint32_t bytes)
@@ -140,14 +176,20 @@ void TPcmAudioBuffer::AdvanceLocked(uint32_t bytes)
     playFrame_ += step - 1;
     if (!StepFrameLocked()) return;
   }
+  CommitLocked();
 }
 
 int32_t TPcmAudioBuffer::SampleAt(uint32_t frame, int channel) const
 {
-  const size_t offset = static_cast<size_t>(frame) * format_.BlockAlign();
-  if (format_.bits == 8) return (static_cast<int32_t>(data_[offset + channel]) - 128) << 8;
-  const size_t at = offset + static_cast<size_t>(channel) * 2;
-  return static_cast<int16_t>(static_cast<uint16_t>(data_[at] | (data_[at + 1] << 8)));
+  const uint32_t block = static_cast<uint32_t>(format_.BlockAlign());
+  const uint8_t* bytes = data_.data() + static_cast<size_t>(frame) * block;
+  if (commitFrames_ > 0) {
+    const uint32_t into = frame >= commitFrame_ ? frame - commitFrame_ : frame + frameCount_ - commitFrame_;
+    if (into < commitFrames_) bytes = committed_.data() + static_cast<size_t>(into) * block;
+  }
+  if (format_.bits == 8) return (static_cast<int32_t>(bytes[channel]) - 128) << 8;
+  const size_t at = static_cast<size_t>(channel) * 2;
+  return static_cast<int16_t>(static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8)));
 }
 
 void TPcmAudioBuffer::MixLocked(int32_t* out, int frames, int outputRate)
@@ -178,4 +220,5 @@ void TPcmAudioBuffer::MixLocked(int32_t* out, int frames, int outputRate)
       StepFrameLocked();
     }
   }
+  CommitLocked();
 }

@@ -13,6 +13,11 @@ class TPcmAudioBuffer : public TAudioBuffer {
   // lock guards every field; it is the device's own lock (shared by all of
   // its buffers and its mixer), never the sound manager's. latencyBytes is how
   // far the write cursor leads the play cursor while playing.
+  // The bytes between the play and the write cursor count as already taken
+  // by the mixer (its next callback reads them from a copy made when the
+  // play cursor last moved), so a write there is not heard, as on hardware.
+  // Lock hands out a copy of the region and Unlock stores it back under the
+  // device lock: the mixer never reads bytes that another thread is writing.
   TPcmAudioBuffer(const TAudioFormat& format, uint32_t bytes, std::mutex* lock, uint32_t latencyBytes);
   ~TPcmAudioBuffer() override = default;
 
@@ -46,10 +51,21 @@ class TPcmAudioBuffer : public TAudioBuffer {
   int32_t SampleAt(uint32_t frame, int channel) const;
   // Steps one frame; false when a buffer played once has reached its end.
   bool StepFrameLocked();
+  // Takes the copy of the frames between the play and the write cursor.
+  void CommitLocked();
 
   std::mutex* lock_;
   TAudioFormat format_;
   std::vector<uint8_t> data_;
+  // What Lock hands out, stored back by Unlock.
+  std::vector<uint8_t> staging_;
+  uint32_t lockedOffset_ = 0;
+  uint32_t lockedBytes_ = 0;
+  // The frames the mixer has taken: commitFrames_ frames from commitFrame_
+  // on (wrapping).
+  std::vector<uint8_t> committed_;
+  uint32_t commitFrame_ = 0;
+  uint32_t commitFrames_ = 0;
   uint32_t frameCount_;
   uint32_t latencyBytes_;
   uint32_t playFrame_ = 0;

@@ -111,9 +111,9 @@ class TSdlAudioDevice : public TAudioDevice {
       deviceRate = core_->outputRate;
     }
     // The write cursor leads by what one callback may consume, in this
-    // buffer's bytes.
+    // buffer's bytes, plus the frames that resampling reads beyond it.
     const uint64_t latency =
-        static_cast<uint64_t>(deviceFrames) * format.rate / std::max(deviceRate, 1) * format.BlockAlign();
+        (static_cast<uint64_t>(deviceFrames) * format.rate / std::max(deviceRate, 1) + 2) * format.BlockAlign();
     try {
       *buffer = std::make_shared<TSdlAudioBuffer>(core_, format, bytes, static_cast<uint32_t>(latency));
     } catch (const std::bad_alloc&) {
