@@ -110,7 +110,16 @@ bool TDXContext::CreateLocked(void* window, bool fullScreen, int width, int heig
     r = display_.CreateFullScreenDisplay(window, width, height, depth, flags);
   }
   if (GfxFailed(r)) {
-    ReportDXError(r, kDeviceContextFile, 6);
+    // Two refusals shape the next request: one asks for the other kind of
+    // window back buffer; the other means the desktop's depth cannot take a
+    // window, and the colour count set here refuses later windows at once.
+    if (r == GFX_E_ALTBACKBUFFER) {
+      altBackBuffer_ = true;
+    } else if (r == GFX_E_BADDESKTOPDEPTH) {
+      desktopColours_ = 32;
+    } else {
+      ReportDXError(r, kDeviceContextFile, 6);
+    }
     return false;
   }
   displayBits_ = depth <= 16 ? 16 : 32;

@@ -8,6 +8,7 @@
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "graphics/DXError.h"
+#include "graphics/DeviceColour.h"
 #include "graphics/DisplayHandler.h"
 
 namespace {
@@ -15,9 +16,13 @@ namespace {
 // One colour channel scaled into its mask; out-of-range components are
 // clamped so the conversion stays defined.
 uint32_t Channel(float c, uint32_t mask) {
-  const double v = std::clamp(double(c), 0.0, 1.0) * double(mask);
+  const double v = double(UnitComponent(c)) * double(mask);
   return uint32_t(v) & mask;
 }
+
+// A fill coordinate as a whole pixel (truncated); far-off values are held
+// inside the integer range, where any clip bounds them anyway.
+int32_t ToPixel(float v) { return int32_t(std::clamp(v, -1.0e9f, 1.0e9f)); }
 
 uint32_t FillColour(const TFloatVector4& c) {
   return Channel(c.x, 0x00FF0000u) + Channel(c.y, 0x0000FF00u) + Channel(c.z, 0x000000FFu) +
@@ -233,6 +238,7 @@ void TDisplayHandler::DrawVertices(GfxPrimitive type, const TVertexSet& set) {
   if (d.dxBroken || !device_) return;
   if (GetSettingBool("brokenindexedverts")) {
     const int n = std::min(set.count, 65535);
+    if (n <= 0) return;  // nothing to draw, and no buffer to hand over
     if (int(d.indexBuffer.size()) < n) {
       int cap = d.indexBuffer.empty() ? 1 : int(d.indexBuffer.size());
       while (cap < n) cap = std::min(cap * 2, 65535);
@@ -286,11 +292,7 @@ bool TDisplayHandler::FillRect(float left, float top, float right, float bottom,
     if (was3d) host_->End3d();
     if (!was2d) host_->Begin2d();
     const float ox = float(d.viewport.left), oy = float(d.viewport.top);
-    const float a = TargetAlpha() ? colour.w : 1.0f;
-    const uint32_t argb = (uint32_t(std::clamp(a, 0.0f, 1.0f) * 255.0f) << 24) |
-                          (uint32_t(std::clamp(colour.x, 0.0f, 1.0f) * 255.0f) << 16) |
-                          (uint32_t(std::clamp(colour.y, 0.0f, 1.0f) * 255.0f) << 8) |
-                          uint32_t(std::clamp(colour.z, 0.0f, 1.0f) * 255.0f);
+    const uint32_t argb = PackArgb(TFloatVector4(colour.x, colour.y, colour.z, TargetAlpha() ? colour.w : 1.0f));
     TDrawVertex v[4] = {{left - ox, top - oy, 0, 0, argb, 0, 0, 0},
                         {right - ox, top - oy, 0, 0, argb, 0, 1, 0},
                         {right - ox, bottom - oy, 0, 0, argb, 0, 1, 1},
@@ -319,7 +321,7 @@ bool TDisplayHandler::FillRect(float left, float top, float right, float bottom,
   } else {
     bounds.Intersect(d.clip, d.screen);
   }
-  TRect r{int(left), int(top), int(right), int(bottom)};
+  TRect r{ToPixel(left), ToPixel(top), ToPixel(right), ToPixel(bottom)};
   r.Intersect(r, bounds);
   if (r.right <= r.left || r.bottom <= r.top) return false;
   if (!target && host_->IsEmbedded()) {

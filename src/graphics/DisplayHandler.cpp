@@ -507,8 +507,11 @@ bool TPlatformData::Restore() {
     host->Sleep(100);
     return false;
   }
-  host->ReleaseAllAssets();
   const int w = screen.right - screen.left, h = screen.bottom - screen.top;
+  // Before the first mode set there is no size to make a display of; a
+  // forced 0 x 0 mode would only walk the fall-backs into a fatal end.
+  if (w <= 0 || h <= 0) return false;
+  host->ReleaseAllAssets();
   if (!hasDisplay || lowMemoryNotice) {
     LogPrintf("TPlatformData::Restore: mDirectDraw NULL. Calling SetDisplay()");
     handler->SetDisplay(w, h, fullScreen, true, true, false);

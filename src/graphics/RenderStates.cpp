@@ -6,6 +6,7 @@
 
 #include "core/Log.h"
 #include "graphics/DXError.h"
+#include "graphics/DeviceColour.h"
 #include "graphics/DisplayHandler.h"
 
 namespace {
@@ -20,11 +21,6 @@ GfxMatrix ToGfx(const TMatrix4x4& m) {
     g.m[r][3] = row.w;
   }
   return g;
-}
-
-uint32_t PackColour(const TFloatVector4& c) {
-  return (uint32_t(c.w * 255.0f) << 24) | (uint32_t(c.x * 255.0f) << 16) | (uint32_t(c.y * 255.0f) << 8) |
-         uint32_t(c.z * 255.0f);
 }
 
 TRect Intersected(const TRect& a, const TRect& b) {
@@ -87,7 +83,7 @@ void TDisplayHandler::SetCullMode(int kind) {
 }
 
 void TDisplayHandler::SetAmbient(const TFloatVector4& colour) {
-  if (device_) RS(GFX_RS_AMBIENT, PackColour(colour), 2370);
+  if (device_) RS(GFX_RS_AMBIENT, PackArgb(colour), 2370);
 }
 
 void TDisplayHandler::SetMaterial(const GfxMaterial& material) {

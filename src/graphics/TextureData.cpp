@@ -196,6 +196,8 @@ bool TDxTextureData::Load(const TString& nameArg, const TString& maskArg) {
 // Surface
 
 bool TDxTextureData::CreateSurface(int w, int h, bool clear) {
+  // The image keeps the size asked for; a square surface only adds borders.
+  const int requestedW = w, requestedH = h;
   borderX = borderY = 0;
   if (!HasFlag(kSimple) && SquareTexturesOnly() && w != h) {
     const int side = std::max(TexturePowerOfTwo(w, 2), TexturePowerOfTwo(h, 2));
@@ -212,8 +214,8 @@ bool TDxTextureData::CreateSurface(int w, int h, bool clear) {
   ReleaseSurface();
   const GfxTextureUsage usage = HasFlag(kNoFile) && !HasFlag(kSimple) ? GFX_TEXTURE_TARGET : GFX_TEXTURE_STATIC;
   surface_ = device->CreateTexture(w, h, usage);
-  width = w;
-  height = h;
+  width = requestedW;
+  height = requestedH;
   if (!surface_) {
     // The device refused the size or ran out of memory; the loader keeps the
     // image data's sizes, and Restore tries again.

@@ -38,6 +38,10 @@ class TTextureData {
   virtual bool Restore() = 0;
   // pixels: 32-bit ARGB, rowLength pixels per source row, rows rows.
   virtual bool Upload(int rowLength, int rows, const uint32_t* pixels) = 0;
+  // The image keeps the size asked for; a display that wants square
+  // textures gets a square surface, half its extra size recorded in
+  // borderX and borderY. False when the device refuses; without a display
+  // only a no-file texture reports true (Restore makes the surface later).
   virtual bool CreateSurface(int width, int height, bool clear) = 0;
   // Copies rect (null: the whole image) to (x, y) of dest's surface, or of
   // the screen's back buffer when dest is empty.

@@ -227,16 +227,20 @@ void LuaBindFunction(lua_State* L, const char* name, R (*fn)(A...)) {
   LuaPublishClosure(L, name, &binding_detail::FreeAdapter<R, A...>, &rec, sizeof rec);
 }
 
-// Publishes a member function called on object under the global name.
-template <class C, class R, class... A>
-void LuaBindMember(lua_State* L, const char* name, C* object, R (C::*method)(A...)) {
+// Publishes a member function called on object under the global name. The
+// object may be of a class derived from the member's (an inherited member
+// named through the derived class has the base's type).
+template <class O, class C, class R, class... A>
+void LuaBindMember(lua_State* L, const char* name, O* object, R (C::*method)(A...)) {
+  static_assert(std::is_base_of_v<C, O>, "the object has no such member");
   using M = R (C::*)(A...);
   binding_detail::MemberRecord<C, M> rec{object, method};
   LuaPublishClosure(L, name, &binding_detail::MemberAdapter<C, M, R, A...>, &rec, sizeof rec);
 }
 
-template <class C, class R, class... A>
-void LuaBindMember(lua_State* L, const char* name, const C* object, R (C::*method)(A...) const) {
+template <class O, class C, class R, class... A>
+void LuaBindMember(lua_State* L, const char* name, const O* object, R (C::*method)(A...) const) {
+  static_assert(std::is_base_of_v<C, O>, "the object has no such member");
   using M = R (C::*)(A...) const;
   binding_detail::MemberRecord<const C, M> rec{object, method};
   LuaPublishClosure(L, name, &binding_detail::MemberAdapter<const C, M, R, A...>, &rec, sizeof rec);

@@ -1,6 +1,7 @@
 // Wide-string helpers over the engine's interned 16-bit strings.
 #include "script/WideString.h"
 
+#include "script/lang/api.h"
 #include "script/lang/do.h"
 #include "script/lang/gc.h"
 #include "script/lang/state.h"
@@ -19,18 +20,12 @@ bool NumberToWide(lua_State* L, TValue* value) {
 }
 
 const lua_WChar* ToWideString(lua_State* L, int idx) {
-  if (lua_type(L, idx) == LUA_TNONE) return nullptr;
-  // Resolve the slot through the API so pseudo-indices behave as usual.
-  int t = lua_type(L, idx);
-  if (t != LUA_TWSTRING && t != LUA_TNUMBER) return nullptr;
-  StkId o;
-  if (idx > 0)
-    o = L->base + (idx - 1);
-  else if (idx > LUA_REGISTRYINDEX)
-    o = L->top + idx;
-  else
-    return nullptr;  // pseudo-indices hold no numbers to convert in place
-  if (t == LUA_TNUMBER && !NumberToWide(L, o)) return nullptr;
+  // Every acceptable index works, pseudo-indices included, as for
+  // lua_tostring.
+  TValue* o = ApiIndexToSlot(L, idx);
+  if (o == nullptr) return nullptr;
+  if (o->IsNumber() && !NumberToWide(L, o)) return nullptr;
+  if (!o->IsWString()) return nullptr;
   return o->Str()->WData();
 }
 

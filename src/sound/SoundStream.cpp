@@ -279,6 +279,9 @@ void TSoundStream::SwitchToQueued()
   spooler_ = queued_;
   queued_ = nullptr;
   sourceEnded_ = false;
+  // The new part gets a countdown of its own: one queued after the old part
+  // had ended would otherwise be cut off as soon as its own data ends.
+  bytesLeft_ = static_cast<int32_t>(bufferBytes_);
   pendingNotify_ = owner_;
   if (auto instance = playing_.lock()) {
     instance->currentSound = instance->queuedSound;

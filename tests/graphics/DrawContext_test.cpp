@@ -41,6 +41,7 @@ TEST_F(DrawContextTest, RefusedBlocksLogTheirLineAndKeepState) {
     std::function<bool(TDrawContext*)> call;  // returns the call's result (true for void calls)
     const char* line;
     bool in2d, in3d;
+    const char* absent = nullptr;  // text the line must not carry
   } const cases[] = {
       {"Begin2d twice", [](TDrawContext* d) { d->BeginDraw(false), d->Begin2d(); },
        [](TDrawContext* d) { return d->Begin2d(); }, "Begin2d called when already in Begin2d state", true, false},
@@ -62,8 +63,8 @@ TEST_F(DrawContextTest, RefusedBlocksLogTheirLineAndKeepState) {
        [](TDrawContext* d) { return d->End2d(), true; }, "ERROR: Calling End2d after EndDraw or EndRenderTarget!",
        false, false},
       {"End3d after EndDraw", [](TDrawContext* d) { d->BeginDraw(false), d->Begin3d(), d->EndDraw(false); },
-       [](TDrawContext* d) { return d->End3d(), true; }, ": Calling End3d after EndDraw or EndRenderTarget!", false,
-       false},
+       [](TDrawContext* d) { return d->End3d(), true; }, "Calling End3d after EndDraw or EndRenderTarget!", false,
+       false, "ERROR: Calling End3d"},
       {"DrawVertices outside a block", [](TDrawContext* d) { d->BeginDraw(false); },
        [](TDrawContext* d) {
          TVertexSet s;
@@ -78,7 +79,12 @@ TEST_F(DrawContextTest, RefusedBlocksLogTheirLineAndKeepState) {
     const bool result = c.call(dc_);
     const std::string log = NewLog();
     EXPECT_NE(log.find(c.line), std::string::npos) << log;
-    if (std::string(c.what).rfind("Begin", 0) == 0) EXPECT_FALSE(result);
+    if (c.absent) {
+      EXPECT_EQ(log.find(c.absent), std::string::npos) << log;
+    }
+    if (std::string(c.what).rfind("Begin", 0) == 0) {
+      EXPECT_FALSE(result);
+    }
     EXPECT_EQ(dc_->Is2d(), c.in2d);
     EXPECT_EQ(dc_->Is3d(), c.in3d);
     // Close whatever the case left open, quietly.
@@ -140,8 +146,12 @@ TEST_F(DrawContextTest, FpsIsRecomputedEveryFifteenthFrame) {
     dc_->BeginDraw(false);
     dc_->EndDraw(false);
     now += 20;
-    if (frame < 15) EXPECT_EQ(dc_->GetState().fps, 0.0f) << frame;
-    if (frame == 15) EXPECT_NEAR(dc_->GetState().fps, 53.57f, 0.01f);
+    if (frame < 15) {
+      EXPECT_EQ(dc_->GetState().fps, 0.0f) << frame;
+    }
+    if (frame == 15) {
+      EXPECT_NEAR(dc_->GetState().fps, 53.57f, 0.01f);
+    }
   }
   EXPECT_NEAR(dc_->GetState().fps, 53.57f, 0.01f);
   // A frame that takes longer shows only at the next multiple of 15.
@@ -149,7 +159,9 @@ TEST_F(DrawContextTest, FpsIsRecomputedEveryFifteenthFrame) {
     display_.host.SetFixedTime(true, now);
     dc_->EndDraw(false);
     now += 40;
-    if (frame < 45) EXPECT_NEAR(dc_->GetState().fps, 53.57f, 0.01f);
+    if (frame < 45) {
+      EXPECT_NEAR(dc_->GetState().fps, 53.57f, 0.01f);
+    }
   }
   EXPECT_LT(dc_->GetState().fps, 53.0f);
 }

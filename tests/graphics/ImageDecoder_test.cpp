@@ -392,6 +392,25 @@ TEST_F(ImageDecoder, Jp2OpacityComponentsGiveAlpha) {
   }
 }
 
+// A colour component stored at half resolution is spread over the pixels it
+// covers, not read past its own smaller sample grid.
+TEST_F(ImageDecoder, Jp2SubsampledColourIsUpsampled) {
+  Jp2Spec s;
+  s.width = 4;
+  s.height = 2;
+  s.components = {{1, 2, 3, 4, 5, 6, 7, 8}, {10, 20, 30, 40, 50, 60, 70, 80}, {100, 200}};
+  s.subsampleLast = 2;  // blue: one sample per 2 x 2 pixels
+  assets_.Put("sub.jp2", EncodeJp2(s));
+  Decoded d;
+  Jp2(d, "sub.jp2", 1);
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.alpha, 0);
+  const uint32_t expected[2][4] = {{0xFF010A64u, 0xFF021464u, 0xFF031EC8u, 0xFF0428C8u},
+                                   {0xFF053264u, 0xFF063C64u, 0xFF0746C8u, 0xFF0850C8u}};
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(d.At(x, y), expected[y][x]) << x << "," << y;
+}
+
 TEST_F(ImageDecoder, DamagedJp2FilesFail) {
   Jp2Spec s;
   s.width = 32;

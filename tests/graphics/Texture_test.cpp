@@ -273,6 +273,42 @@ TEST_F(TextureTest, SurfacesArePowersOfTwoWithRowsPacked) {
   dc_->GetDisplayHandler()->GetPlatformData()->squareTexturesOnly = false;
 }
 
+// An empty texture keeps the size asked for; a display that wants square
+// textures only widens its surface and centres the image in borders.
+TEST_F(TextureTest, EmptyTexturesKeepTheirSizeOnASquareSurface) {
+  struct Case {
+    bool square;
+    int w, h;
+    int surfaceW, surfaceH, borderX, borderY;
+  } const cases[] = {
+      {false, 8, 4, 8, 4, 0, 0},
+      {true, 8, 4, 8, 8, 0, 2},
+      {true, 5, 12, 16, 16, 5, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + (c.square ? " square" : ""));
+    dc_->GetDisplayHandler()->GetPlatformData()->squareTexturesOnly = c.square;
+    TTextureRef t = TTexture::CreateEmpty(c.w, c.h, true);
+    ASSERT_NE(t, nullptr);
+    for (int round = 0; round < 2; ++round) {  // as made, and as restored after a device loss
+      const TTextureData* d = t->GetData();
+      EXPECT_EQ(t->GetWidth(), c.w);
+      EXPECT_EQ(t->GetHeight(), c.h);
+      EXPECT_EQ(d->surfaceWidth, c.surfaceW);
+      EXPECT_EQ(d->surfaceHeight, c.surfaceH);
+      EXPECT_EQ(d->borderX, c.borderX);
+      EXPECT_EQ(d->borderY, c.borderY);
+      int sw = 0, sh = 0;
+      t->GetSurfaceSize(&sw, &sh);
+      EXPECT_EQ(sw, (c.w + 2 * c.borderX + 1) & ~1);
+      EXPECT_EQ(sh, (c.h + 2 * c.borderY + 1) & ~1);
+      t->ReleaseDeviceData();
+      t->RestoreDeviceData();
+    }
+  }
+  dc_->GetDisplayHandler()->GetPlatformData()->squareTexturesOnly = false;
+}
+
 TEST_F(TextureTest, DamagedImagesGiveNoTexture) {
   const std::string png = imagefx::PngFromArgb(8, 8, Solid(8, 8, kRed));
   assets_.Put("t.png", imagefx::Truncated(png, png.size() - 20));

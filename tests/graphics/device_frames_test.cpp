@@ -1,6 +1,8 @@
 // Frame, render-target and primitive rules over the recording device.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/Settings.h"
 #include "graphics/DisplayHandler.h"
 #include "platform/null/GfxRecordingDevice.h"
@@ -92,6 +94,11 @@ TEST_F(DeviceFramesTest, BrokenIndexedVertsGoThroughTheIndexedPath) {
   handler_->DrawVertices(GFX_PT_TRIANGLELIST, Set(9));
   EXPECT_EQ(handler_->GetPlatformData()->indexBuffer.size(), 16u);
   EXPECT_EQ(handler_->GetPlatformData()->indexBuffer[15], 15);
+  // An empty list draws nothing and is no device error.
+  dev_.ClearCalls();
+  handler_->DrawVertices(GFX_PT_TRIANGLELIST, Set(0));
+  EXPECT_FALSE(dev_.Called("DrawIndexedPrimitive"));
+  EXPECT_FALSE(log_.Has("DX Error"));
 }
 
 TEST_F(DeviceFramesTest, SplitRequestExpandsIndexedDraws) {
@@ -139,6 +146,8 @@ TEST_F(DeviceFramesTest, FillRectClipsConvertsAndRefusesEmpty) {
       {"clipped to screen", -10, -10, 900, 700, true, "ColorFill back 0 0 800 600 0xff7f00ff"},
       {"wholly outside", 900, 0, 950, 50, false, nullptr},
       {"inverted", 30, 40, 10, 20, false, nullptr},
+      {"far beyond the integer range", -1e20f, -1e20f, 1e20f, 1e20f, true, "ColorFill back 0 0 800 600 0xff7f00ff"},
+      {"not a number", std::nanf(""), 0, 10, 10, false, nullptr},
   };
   for (const Case& c : cases) {
     dev_.ClearCalls();
@@ -148,6 +157,10 @@ TEST_F(DeviceFramesTest, FillRectClipsConvertsAndRefusesEmpty) {
     else
       EXPECT_FALSE(dev_.Called("ColorFill")) << c.name;
   }
+  // Components outside 0..1 are held at its ends; NaN counts as 0.
+  dev_.ClearCalls();
+  EXPECT_TRUE(handler_->FillRect(0, 0, 1, 1, TFloatVector4(std::nanf(""), 2, -1, 1), nullptr));
+  EXPECT_TRUE(dev_.Called("ColorFill back 0 0 1 1 0xff00ff00"));
   handler_->SetClipRect(TRect(0, 0, 100, 100));
   EXPECT_FALSE(handler_->FillRect(200, 200, 300, 300, TFloatVector4(1, 1, 1, 1), nullptr));
   // A texture target bounds the fill by its own size, not the clip.

@@ -205,6 +205,12 @@ TEST_F(DisplayHandlerTest, UnreadableDisplaySettingsLeaveLowMemoryOff) {
 }
 
 TEST_F(DisplayHandlerTest, RestoreWithFewFramesRecreatesOtherwiseRestoresSurfaces) {
+  // Before any mode set there is nothing to restore: no 0 x 0 display is
+  // attempted, so no fall-back can end the program.
+  EXPECT_FALSE(handler_->GetPlatformData()->Restore());
+  EXPECT_FALSE(dev_.Called("CreateDisplay"));
+  EXPECT_TRUE(host_.exits.empty());
+  EXPECT_TRUE(host_.quits.empty());
   handler_->SetDisplay(800, 600, false, false, false, false);
   TPlatformData* d = handler_->GetPlatformData();
   d->workingCount = 2;

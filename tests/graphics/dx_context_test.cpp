@@ -99,6 +99,23 @@ TEST_F(DXContextTest, WindowOutOfVideoMemoryRefusesLaterWindowsAtOnce) {
   EXPECT_TRUE(Ctx().Create(nullptr, true, 800, 600, 32, 1));
 }
 
+TEST_F(DXContextTest, DeviceRefusalsShapeTheNextRequest) {
+  // The other back buffer is asked for next time.
+  dev_.Fail("CreateDisplay", GFX_E_ALTBACKBUFFER);
+  EXPECT_FALSE(Ctx().Create(nullptr, false, 800, 600, 32, 1));
+  EXPECT_TRUE(Ctx().UsesAltBackBuffer());
+  EXPECT_EQ(Ctx().GetDesktopColourCount(), -1);
+  // A desktop depth that cannot take a window refuses later windows before
+  // the device is asked; full screen still works.
+  dev_.Fail("CreateDisplay", GFX_E_BADDESKTOPDEPTH);
+  EXPECT_FALSE(Ctx().Create(nullptr, false, 800, 600, 32, 1));
+  EXPECT_EQ(Ctx().GetDesktopColourCount(), 32);
+  dev_.ClearCalls();
+  EXPECT_FALSE(Ctx().Create(nullptr, false, 800, 600, 32, 1));
+  EXPECT_FALSE(dev_.Called("CreateDisplay"));
+  EXPECT_TRUE(Ctx().Create(nullptr, true, 800, 600, 32, 1));
+}
+
 TEST_F(DXContextTest, DesktopTooSmallCountsOneEdgeOneFrameAndCaption) {
   Ctx().SetDesktopMode(-1, 806, 629);  // 800 + 2 + 4, 600 + 2 + 4 + 23
   EXPECT_FALSE(Ctx().DesktopTooSmall(800, 600));

@@ -140,6 +140,9 @@ TEST_F(RenderStatesTest, StateSetsAndSimpleStates) {
   EXPECT_EQ(TSS(GFX_TSS_MAGFILTER), GFX_TFILTER_POINT);
   handler_->SetAmbient(TFloatVector4(1, 0.5f, 0, 1));
   EXPECT_EQ(RS(GFX_RS_AMBIENT), 0xFFFF7F00u);
+  // Out-of-range components are held at 0 and 1 rather than wrapped.
+  handler_->SetAmbient(TFloatVector4(1.5f, -0.5f, std::nanf(""), 2));
+  EXPECT_EQ(RS(GFX_RS_AMBIENT), 0xFFFF0000u);
   struct {
     int kind;
     uint32_t fvf, lighting;

@@ -131,6 +131,39 @@ TEST_F(GfxDeviceTest, TransparentTexelsLeaveMultiplyAndSubtractiveAlone) {
   dev_->DestroyTexture(t);
 }
 
+TEST_F(GfxDeviceTest, AlphaTestDropsDrawsFadedToZeroAlpha) {
+  // The default alpha test (alpha >= 1) with vertex alpha 0: a faded-out
+  // quad leaves the picture alone even under blends that ignore alpha.
+  dev_->SetRenderState(GFX_RS_ALPHATESTENABLE, 1);
+  dev_->SetRenderState(GFX_RS_ALPHAREF, 1);
+  dev_->SetRenderState(GFX_RS_ALPHAFUNC, GFX_CMP_GREATEREQUAL);
+  struct Case {
+    const char* name;
+    uint32_t alphaOp, alphaArg1, s, d, vertex;
+    uint32_t want;  // at the quad
+  } cases[] = {
+      {"multiply faded out", GFX_TOP_MODULATE, GFX_TA_TEXTURE, GFX_BLEND_ZERO, GFX_BLEND_SRCCOLOR, 0x00404040u,
+       0xFFC8C8C8u},
+      {"subtractive faded out", GFX_TOP_MODULATE, GFX_TA_TEXTURE, GFX_BLEND_ZERO, GFX_BLEND_INVSRCCOLOR,
+       0x00FFFFFFu, 0xFFC8C8C8u},
+      {"multiply barely visible", GFX_TOP_MODULATE, GFX_TA_TEXTURE, GFX_BLEND_ZERO, GFX_BLEND_SRCCOLOR, 0x01808080u,
+       0x01646464u},
+      // Alpha from the texture factor: the vertex alpha decides nothing.
+      {"opaque at alpha 0", GFX_TOP_SELECTARG1, GFX_TA_TFACTOR, GFX_BLEND_ONE, GFX_BLEND_ZERO, 0x00FF0000u,
+       0x00FF0000u},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    dev_->SetTextureStageState(0, GFX_TSS_ALPHAOP, c.alphaOp);
+    dev_->SetTextureStageState(0, GFX_TSS_ALPHAARG1, c.alphaArg1);
+    dev_->SetTextureStageState(0, GFX_TSS_ALPHAARG2, GFX_TA_CURRENT);
+    ASSERT_EQ(dev_->ColorFill(nullptr, {0, 0, 64, 64}, 0xFFC8C8C8u), GFX_OK);
+    Blend(c.s != GFX_BLEND_ONE, c.s, c.d);
+    Quad(8, 8, 24, 24, c.vertex);
+    EXPECT_TRUE(Near(Pixel(10, 10), c.want, 2, false));
+  }
+}
+
 TEST_F(GfxDeviceTest, AlphaCaptureWritesOnlyDestinationAlpha) {
   ASSERT_EQ(dev_->ColorFill(nullptr, {0, 0, 64, 64}, 0x00336699u), GFX_OK);
   // Colour from the replicated alpha, alpha from the texture factor.
@@ -142,6 +175,42 @@ TEST_F(GfxDeviceTest, AlphaCaptureWritesOnlyDestinationAlpha) {
   EXPECT_TRUE(Near(Pixel(4, 4), 0x80336699u, 2));
   EXPECT_TRUE(Near(Pixel(12, 12), 0x40336699u, 2));
   EXPECT_EQ(Pixel(20, 20), 0x00336699u);
+}
+
+TEST_F(GfxDeviceTest, AlphaCaptureOfOneSelectedArgumentIgnoresTheOther) {
+  GfxTexture* t = dev_->CreateTexture(1, 1, GFX_TEXTURE_STATIC);
+  ASSERT_NE(t, nullptr);
+  uint32_t* px = dev_->LockTexture(t);
+  ASSERT_NE(px, nullptr);
+  px[0] = 0x80102030u;
+  dev_->UnlockTexture(t);
+  dev_->SetTexture(0, t);
+  dev_->SetTextureStageState(0, GFX_TSS_COLOROP, GFX_TOP_SELECTARG1);
+  dev_->SetTextureStageState(0, GFX_TSS_ALPHAOP, GFX_TOP_SELECTARG1);
+  dev_->SetTextureStageState(0, GFX_TSS_ALPHAARG1, GFX_TA_TFACTOR);
+  struct Case {
+    const char* name;
+    uint32_t arg1, s, d;
+    uint32_t want;
+  } cases[] = {
+      // The texel's alpha alone: the vertex alpha 0x40 does not scale it.
+      {"texture", GFX_TA_TEXTURE | GFX_TA_ALPHAREPLICATE, GFX_BLEND_SRCALPHA, GFX_BLEND_ONE, 0x80336699u},
+      // The white factor: the whole quad, whatever the texel's alpha.
+      {"factor", GFX_TA_TFACTOR, GFX_BLEND_ONE, GFX_BLEND_ONE, 0xFF336699u},
+      // The vertex's alpha alone, even with a texture still bound.
+      {"diffuse", GFX_TA_DIFFUSE | GFX_TA_ALPHAREPLICATE, GFX_BLEND_SRCALPHA, GFX_BLEND_ONE, 0x40336699u},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(dev_->ColorFill(nullptr, {0, 0, 64, 64}, 0x00336699u), GFX_OK);
+    dev_->SetTextureStageState(0, GFX_TSS_COLORARG1, c.arg1);
+    Blend(true, c.s, c.d);
+    Quad(0, 0, 16, 16, 0x40FFFFFFu);
+    EXPECT_TRUE(Near(Pixel(4, 4), c.want, 2));
+    EXPECT_EQ(Pixel(20, 20), 0x00336699u);
+  }
+  dev_->SetTexture(0, nullptr);
+  dev_->DestroyTexture(t);
 }
 
 TEST_F(GfxDeviceTest, ViewportOffsetsAndClipsPretransformedVertices) {

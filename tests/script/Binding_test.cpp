@@ -226,6 +226,18 @@ class Account {
   TString name_ = "none";
 };
 
+// A member inherited from a second base: the object pointer needs its
+// adjustment when the member is called.
+class Tagged {
+ public:
+  virtual ~Tagged() = default;
+  int tag = 7;
+};
+class Savings : public Tagged, public Account {
+ public:
+  Savings() : Account(1000) {}
+};
+
 TEST_F(BindingTest, MemberFunctionsRunOnTheirObject) {
   Account a(10), b(100);
   LuaBindMember(L, "DepositA", &a, &Account::Deposit);
@@ -247,6 +259,17 @@ TEST_F(BindingTest, MemberFunctionsRunOnTheirObject) {
   ASSERT_EQ(lua_gettop(L), 2);
   EXPECT_EQ(lua_tonumber(L, 1), 15);
   EXPECT_STREQ(lua_tostring(L, 2), "alice");
+  lua_settop(L, 0);
+
+  // An inherited member on a derived object, through a second base.
+  Savings savings;
+  LuaBindMember(L, "DepositS", &savings, &Savings::Deposit);
+  LuaBindMember(L, "NameS", static_cast<const Savings*>(&savings), &Savings::Name);
+  ASSERT_EQ(Call("DepositS", [&] { lua_pushnumber(L, 5); }), 0);
+  EXPECT_EQ(lua_tonumber(L, -1), 1005);
+  ASSERT_EQ(Call("NameS", [] {}), 0);
+  EXPECT_STREQ(lua_tostring(L, -1), "none");
+  EXPECT_EQ(savings.tag, 7);
   lua_settop(L, 0);
 
   // Re-publishing moves the name to another object; unbinding removes it.

@@ -49,6 +49,36 @@ TEST_F(WideHelpers, ToWideStringConvertsNumbersInPlace) {
   EXPECT_EQ(ToWideString(L, -1), nullptr);
 }
 
+// Reads its two upvalues through ToWideString, as a call adapter would.
+int ReadUpvalues(lua_State* L) {
+  const lua_WChar* first = ToWideString(L, lua_upvalueindex(1));
+  const lua_WChar* second = ToWideString(L, lua_upvalueindex(2));
+  lua_pushboolean(L, first != nullptr && Units(first) == u"hi");
+  lua_pushboolean(L, second != nullptr && Units(second) == u"7");
+  lua_pushboolean(L, ToWideString(L, lua_upvalueindex(3)) == nullptr);  // beyond the count
+  return 3;
+}
+
+TEST_F(WideHelpers, ToWideStringReadsPseudoIndices) {
+  const lua_WChar hi[] = {'h', 'i', 0};
+  PushWideString(L, hi);
+  lua_pushnumber(L, 7);
+  lua_pushcclosure(L, ReadUpvalues, 2);
+  ASSERT_EQ(lua_pcall(L, 0, 3, 0), 0);
+  EXPECT_TRUE(lua_toboolean(L, 1)) << "wide string upvalue";
+  EXPECT_TRUE(lua_toboolean(L, 2)) << "number upvalue";
+  EXPECT_TRUE(lua_toboolean(L, 3)) << "missing upvalue";
+  lua_settop(L, 0);
+
+  PushWideString(L, hi);
+  lua_rawseti(L, LUA_REGISTRYINDEX, 3);
+  const lua_WChar* w = ToWideString(L, lua_registryrefindex(3));
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(Units(w), u"hi");
+  EXPECT_EQ(ToWideString(L, lua_registryrefindex(4)), nullptr);  // absent entry
+  EXPECT_EQ(ToWideString(L, LUA_GLOBALSINDEX), nullptr);  // a table
+}
+
 TEST_F(WideHelpers, PushesInternTheUnits) {
   const lua_WChar text[] = {'h', 'i', 0};
   PushWideString(L, text);

@@ -158,4 +158,84 @@ TEST_F(Debug, CallAndReturnHooksPair) {
   EXPECT_EQ(calls, returns);
 }
 
+
+std::vector<std::string> g_names;
+
+// Records how its caller named it ("namewhat:name").
+int NameProbe(lua_State* L) {
+  lua_Debug ar;
+  EXPECT_TRUE(lua_getstack(L, 0, &ar));
+  lua_getinfo(L, "n", &ar);
+  g_names.push_back(std::string(ar.namewhat) + ":" + (ar.name ? ar.name : "(none)"));
+  lua_pushnumber(L, 1);
+  return 1;
+}
+
+TEST_F(Debug, OnlyCallsNameTheCalledFunction) {
+  g_names.clear();
+  lua_register(L, "probe", NameProbe);
+  ASSERT_EQ(RunScript(L, "t = {}"), 0);
+  lua_pushstring(L, "t");
+  lua_gettable(L, LUA_GLOBALSINDEX);
+  lua_newtable(L);
+  lua_pushstring(L, "__index");
+  lua_pushcfunction(L, NameProbe);
+  lua_rawset(L, -3);
+  lua_setmetatable(L, -2);
+  lua_pop(L, 1);
+  ASSERT_EQ(RunScript(L, "probe() local p = probe p() local x = t.field"), 0);
+  // A handler run by an indexing operation has no name.
+  EXPECT_EQ(g_names, (std::vector<std::string>{"global:probe", "local:p", ":(none)"}));
+}
+
+int SetLoopState(lua_State* L) {
+  lua_Debug ar;
+  EXPECT_TRUE(lua_getstack(L, 1, &ar));
+  int refused = 0;
+  for (int n = 1;; n++) {
+    const char* name = lua_getlocal(L, &ar, n);
+    if (name == nullptr) break;
+    lua_pop(L, 1);
+    lua_pushnumber(L, 1000);
+    const char* set = lua_setlocal(L, &ar, n);
+    if (name[0] == '(') {
+      EXPECT_EQ(set, nullptr) << name;
+      refused++;
+    } else {
+      EXPECT_STREQ(set, name);
+    }
+  }
+  lua_pushnumber(L, refused);
+  return 1;
+}
+
+TEST_F(Debug, SetLocalLeavesTheLoopStateAlone) {
+  lua_register(L, "poke", SetLoopState);
+  ASSERT_EQ(RunScript(L, "local n, r = 0, 0 for i = 1, 3 do n = n + 1 r = poke() end return n, r", nullptr, 2), 0);
+  // poke set n to 1000 each time, but the loop still ran three times.
+  EXPECT_EQ(lua_tonumber(L, -2), 1001);
+  EXPECT_EQ(lua_tonumber(L, -1), 2);  // "(for limit)" and "(for step)"
+  lua_pop(L, 2);
+}
+
+int g_hookLine = 0;
+
+TEST_F(Debug, LineHookSeesTheLineItReports) {
+  g_lines.clear();
+  lua_sethook(
+      L,
+      [](lua_State* L1, lua_Debug* ar) {
+        lua_Debug self;
+        ASSERT_TRUE(lua_getstack(L1, 0, &self));
+        lua_getinfo(L1, "l", &self);
+        EXPECT_EQ(self.currentline, ar->currentline);
+        g_hookLine++;
+      },
+      LUA_MASKLINE, 0);
+  g_hookLine = 0;
+  ASSERT_EQ(RunScript(L, "local a = 1\nlocal b = 2\nfor i = 1, 2 do\n  a = a + i\nend\nreturn a"), 0);
+  lua_sethook(L, nullptr, 0, 0);
+  EXPECT_GE(g_hookLine, 5);
+}
+
 }  // namespace

@@ -262,3 +262,57 @@ TEST_F(Collector, StressCollectionAtEveryCheck) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a finaliser sees of its object in two weak tables kept in the
+// registry: 1 = the weak-value table, 2 = the weak-key table.
+std::vector<std::pair<int, int>> g_weakSeen;
+
+int ProbeWeakTables(lua_State* L) {
+  int byValue = 0, byKey = 0;
+  lua_rawgeti(L, LUA_REGISTRYINDEX, 1);
+  lua_pushnil(L);
+  while (lua_next(L, -2)) {
+    if (lua_rawequal(L, -1, 1)) byValue++;
+    lua_pop(L, 1);
+  }
+  lua_pop(L, 1);
+  lua_rawgeti(L, LUA_REGISTRYINDEX, 2);
+  lua_pushvalue(L, 1);
+  lua_rawget(L, -2);
+  byKey = lua_toboolean(L, -1);
+  lua_pop(L, 2);
+  g_weakSeen.emplace_back(byValue, byKey);
+  return 0;
+}
+
+}  // namespace
+
+TEST_F(Collector, FinalisedUserdataLeavesWeakValuesButNotWeakKeys) {
+  // An object handed to its finaliser is alive only for that handler: weak
+  // values must not hand it out again, while a weak key keeps its entry.
+  g_weakSeen.clear();
+  PushWeakTable("v");
+  lua_rawseti(L, LUA_REGISTRYINDEX, 1);
+  PushWeakTable("k");
+  lua_rawseti(L, LUA_REGISTRYINDEX, 2);
+  PushFinalizable(9, ProbeWeakTables);
+  lua_rawgeti(L, LUA_REGISTRYINDEX, 1);
+  lua_pushvalue(L, -2);
+  lua_rawseti(L, -2, 1);  // weakv[1] = u
+  lua_pop(L, 1);
+  lua_rawgeti(L, LUA_REGISTRYINDEX, 2);
+  lua_pushvalue(L, -2);
+  lua_pushboolean(L, 1);
+  lua_rawset(L, -3);  // weakk[u] = true
+  lua_pop(L, 2);      // drop the table and the last strong reference
+  Collect();
+  ASSERT_EQ(g_weakSeen.size(), 1u);
+  EXPECT_EQ(g_weakSeen[0].first, 0) << "weak value still hands out a finalised object";
+  EXPECT_EQ(g_weakSeen[0].second, 1) << "weak key lost while its object is alive";
+  Collect();  // now it is gone for good, and so is the weak key
+  lua_rawgeti(L, LUA_REGISTRYINDEX, 2);
+  EXPECT_EQ(CountEntries(lua_gettop(L)), 0);
+  lua_pop(L, 1);
+}

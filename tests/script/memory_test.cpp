@@ -156,6 +156,25 @@ TEST(MemoryLimits, EveryFailurePointDuringAScriptIsSurvivable) {
   }
 }
 
+TEST(MemoryLimits, ResumeRefusalsWithoutMemoryGiveStatusFour) {
+  // A refused resume builds its message outside any protected call of the
+  // coroutine: an exhausted allocator must give status 4, not a panic.
+  TestAllocator a;
+  ScopedAllocator use(&a);
+  lua_State* L = lua_open();
+  ASSERT_NE(L, nullptr);
+  lua_State* co = lua_newthread(L);
+  a.growthsLeft = 0;
+  EXPECT_EQ(lua_resume(co, 0), LUA_ERRMEM);  // a thread without a body is dead
+  EXPECT_STREQ(lua_tostring(co, -1), "not enough memory");
+  a.growthsLeft = -1;
+  lua_settop(co, 0);
+  EXPECT_EQ(lua_resume(co, 0), LUA_ERRRUN);
+  EXPECT_STREQ(lua_tostring(co, -1), "cannot resume dead coroutine");
+  lua_close(L);
+  EXPECT_EQ(a.inUse, 0u);
+}
+
 TEST(MemoryLimits, SharedBufferResizesCarryTheAllocationFlag) {
   TestAllocator a;
   ScopedAllocator use(&a);
@@ -168,7 +187,23 @@ TEST(MemoryLimits, SharedBufferResizesCarryTheAllocationFlag) {
   EXPECT_STREQ(lua_tostring(L, -1), "abcdef");
   EXPECT_GT(a.flaggedCalls, 0);
   EXPECT_EQ(L->allocflag, 0);
+  // A resize that fails drops the flag as well.
+  lua_pushcfunction(L, [](lua_State* L1) {
+    lua_concat(L1, 2);
+    return 0;
+  });
+  std::string big(4096, 'x');
+  lua_pushstring(L, big.c_str());
+  lua_pushstring(L, big.c_str());
+  long flaggedBefore = a.flaggedCalls, failuresBefore = a.failures;
+  a.limit = a.inUse + 512;  // the 8 KiB buffer cannot be had
+  EXPECT_EQ(lua_pcall(L, 2, 0, 0), LUA_ERRMEM);
+  EXPECT_GT(a.flaggedCalls, flaggedBefore);
+  EXPECT_GT(a.failures, failuresBefore);
+  EXPECT_EQ(L->allocflag, 0);
+  a.limit = static_cast<size_t>(-1);
   lua_close(L);
+  EXPECT_EQ(a.inUse, 0u);
 }
 
 }  // namespace

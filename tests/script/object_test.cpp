@@ -1,6 +1,7 @@
 // Values and conversions: the wide and narrow text-to-number rules, safe
 // float-to-integer truncation, and interning of strings and wide strings.
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "ScriptTestUtil.h"
@@ -98,6 +99,21 @@ TEST(NumberText, FormatsWithFourteenDigits) {
   EXPECT_STREQ(buff, "1e+100");
   NumberToText(3, buff);
   EXPECT_STREQ(buff, "3");
+}
+
+TEST(NumberText, IntegerShortcutMatchesTheGeneralFormat) {
+  // Integral values take a shortcut; it must print exactly what "%.14g"
+  // prints, including where that switches to an exponent or keeps "-0".
+  const double cases[] = {0.0,    -0.0,   1.0,     -1.0,   9.0,   10.0,  -10.0, 123456789.0, 99999999999999.0,
+                          -99999999999999.0, 1e14, -1e14, 123456789012345.0, 1e15,  4294967296.0, 2.5,
+                          -2.5,   1e-300, 9007199254740993.0, 1e300};
+  for (double n : cases) {
+    char expected[64], got[32];
+    std::snprintf(expected, sizeof expected, "%.14g", n);
+    int len = NumberToText(n, got);
+    EXPECT_STREQ(got, expected) << n;
+    EXPECT_EQ(len, static_cast<int>(std::strlen(expected))) << n;
+  }
 }
 
 TEST(ChunkIdText, ShortensSourcesForMessages) {

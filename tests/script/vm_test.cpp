@@ -224,6 +224,71 @@ TEST_F(Vm, ClosuresShareUpvalues) {
             321);
 }
 
+
+TEST_F(Vm, TypeErrorsNameWhatTheCodeLoadedTheValueFrom) {
+  struct Case {
+    const char* src;
+    const char* message;
+  } cases[] = {
+      // A method call on a nil local names the local, not the call slot.
+      {"local a\na:foo()", "test:2: attempt to index local `a' (a nil value)"},
+      {"obj = {} obj:nomethod()", "test:1: attempt to call method `nomethod' (a nil value)"},
+      {"local t = {} t.m:go()", "test:1: attempt to index field `m' (a nil value)"},
+      {"local t = {} return t.x.y", "test:1: attempt to index field `x' (a nil value)"},
+      {"return nofunc()", "test:1: attempt to call global `nofunc' (a nil value)"},
+      // Forward jumps are followed: the register was last set on a path the
+      // code may have skipped, so no name is given.
+      {"return (xx or yy).z", "test:1: attempt to index a nil value"},
+      {"local s = 'a' return s .. {}", "test:1: attempt to concatenate a table value"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ErrorOf(L, c.src), c.message) << c.src;
+}
+
+TEST_F(Vm, RunTimeErrorsCarryTheLineOfTheFailingOperation) {
+  // Each operation's error path must see the current position.
+  const char* statements[] = {
+      "return y + 1", "return y .. 'a'", "return y < 1",        "y()",     "return y.f",
+      "y.f = 1",      "return y & 1",    "for i = 1, y do end", "return -y", "return x ^ y",
+      "return {} == y and {} < {}", "return {} <= {}",  "local t = {y = 1} return t.y.z",
+  };
+  for (const char* stmt : statements) {
+    std::string err = ErrorOf(L, std::string("local x = 1\nlocal y\n") + stmt);
+    EXPECT_EQ(err.rfind("test:3: ", 0), 0u) << stmt << ": " << err;
+  }
+}
+
+TEST_F(Vm, IndexErrorsPastAHandlerNameTheHandlerValue) {
+  // The table's "__index" / "__newindex" is a userdata without a metatable:
+  // the failure is at that userdata, not at the table the script indexed.
+  ASSERT_EQ(RunScript(L, "t = {}"), 0);
+  lua_pushstring(L, "t");
+  lua_gettable(L, LUA_GLOBALSINDEX);
+  lua_newtable(L);
+  lua_pushstring(L, "__index");
+  lua_newuserdata(L, 4);
+  lua_rawset(L, -3);
+  lua_pushstring(L, "__newindex");
+  lua_newuserdata(L, 4);
+  lua_rawset(L, -3);
+  lua_setmetatable(L, -2);
+  lua_pop(L, 1);
+  EXPECT_EQ(ErrorOf(L, "local v = t return v.x"), "test:1: attempt to index a userdata value");
+  EXPECT_EQ(ErrorOf(L, "local v = t v.x = 1"), "test:1: attempt to index a userdata value");
+  EXPECT_EQ(ErrorOf(L, "local v return v.x"), "test:1: attempt to index local `v' (a nil value)");
+}
+
+TEST_F(Vm, LightAndFullUserdataCompareAsTwoUserdataValues) {
+  static int anchor;
+  lua_pushstring(L, "light");
+  lua_pushlightuserdata(L, &anchor);
+  lua_settable(L, LUA_GLOBALSINDEX);
+  lua_pushstring(L, "full");
+  lua_newuserdata(L, 4);
+  lua_settable(L, LUA_GLOBALSINDEX);
+  std::string err = ErrorOf(L, "return light < full");
+  EXPECT_NE(err.find("attempt to compare two userdata values"), std::string::npos) << err;
+}
+
 }  // namespace
 
 namespace {

@@ -299,6 +299,37 @@ TEST_F(SoundStreamTest, QueuedPartContinuesInsideTheSameHalf)
   stream->Stop(false);
 }
 
+TEST_F(SoundStreamTest, PartQueuedAfterTheEndPlaysToItsOwnEnd)
+{
+  // The first part ends in the second half; the follow-up is queued only
+  // while the countdown after it runs, and must still play all its 3 s.
+  auto stream = DetachedStream(MakeTaggedSource(2, 44100, 1.25, 0), false);
+  ASSERT_TRUE(stream->CreateBuffer(44100, 2, 16, 2.0f));
+  TFakeAudioBuffer* buffer = FakeOf(*stream);
+  stream->Play(false);
+  EXPECT_TRUE(stream->Service(false));  // second half: the end of the part
+  EXPECT_TRUE(stream->HasSourceEnded());
+  buffer->Advance(kHalf + 100);
+  EXPECT_TRUE(stream->Service(false));  // first half: silence, countdown runs
+  stream->Queue(new TStreamSpooler(MakeTaggedSource(2, 44100, 3.0, 100)), {});
+  buffer->Advance(kHalf);
+  EXPECT_TRUE(stream->Service(false));  // second half: the queued part starts
+  EXPECT_FALSE(stream->HasQueued());
+  EXPECT_TRUE(HoldsSource(buffer->Snapshot(), kHalf, kHalf, 0, 2, 100));
+  for (uint32_t part = 1; part < 3; ++part) {
+    buffer->Advance(kHalf);
+    EXPECT_TRUE(stream->Service(false)) << part;
+    const uint32_t offset = stream->GetLastFilledHalf() == 1 ? 0 : kHalf;
+    EXPECT_TRUE(HoldsSource(buffer->Snapshot(), offset, kHalf, part * kHalf, 2, 100)) << part;
+  }
+  EXPECT_TRUE(stream->HasSourceEnded());
+  buffer->Advance(kHalf);
+  EXPECT_TRUE(stream->Service(false)) << "the last second of the part is playing";
+  EXPECT_TRUE(buffer->IsPlaying());
+  buffer->Advance(kHalf);
+  EXPECT_FALSE(stream->Service(false));
+}
+
 TEST_F(SoundStreamTest, FailedLockEndsTheStream)
 {
   auto stream = DetachedStream(MakeTaggedSource(2, 44100, 5.0), false);

@@ -6,6 +6,7 @@
 #include "graphics/DisplayLink.h"
 #include "graphics/Model.h"
 #include "graphics/Texture.h"
+#include "script/ScriptCode.h"
 #include "sound/OggDataSource.h"
 #include "sound/Sound.h"
 #include "sound/SoundManager.h"
@@ -48,4 +49,5 @@ void RegisterFrameworkServices()
     services.destroyDisplay = &DestroyDisplayLink;
     RegisterTextureAssetLoader();
     RegisterModelAssetLoader();
+    RegisterScriptCodeLoader();
 }

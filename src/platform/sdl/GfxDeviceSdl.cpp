@@ -549,16 +549,22 @@ class SdlDevice final : public IGfxDevice {
     }
   }
 
-  void ForgetGpu(SdlTexture* t) {
-    if (t->gpuNewer && renderer_ && t->handle) ReadTextureBack(t);
+  // Destroys the texture's GPU objects; the CPU copy is uploaded again on
+  // next use.
+  static void DropGpuObjects(SdlTexture* t) {
     if (t->handle) SDL_DestroyTexture(t->handle);
     for (auto& v : t->variant)
       if (v) SDL_DestroyTexture(v);
     t->handle = t->variant[0] = t->variant[1] = nullptr;
     t->modesFor = nullptr;
     t->cpuNewer = true;
-    t->gpuNewer = false;
     t->variantStale[0] = t->variantStale[1] = true;
+  }
+
+  void ForgetGpu(SdlTexture* t) {
+    if (t->gpuNewer && renderer_ && t->handle) ReadTextureBack(t);
+    DropGpuObjects(t);
+    t->gpuNewer = false;
   }
 
   void ReadTextureBack(SdlTexture* t) {
@@ -575,13 +581,8 @@ class SdlDevice final : public IGfxDevice {
   SDL_Texture* Upload(SdlTexture* t) {
     if (!renderer_) return nullptr;
     if (t->generation != generation_) {
-      if (t->handle) SDL_DestroyTexture(t->handle);
-      for (auto& v : t->variant)
-        if (v) SDL_DestroyTexture(v);
-      t->handle = t->variant[0] = t->variant[1] = nullptr;
-      t->modesFor = nullptr;
+      DropGpuObjects(t);
       t->generation = generation_;
-      t->cpuNewer = true;
     }
     if (!t->handle) {
       t->handle = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
@@ -618,13 +619,42 @@ class SdlDevice final : public IGfxDevice {
     return v;
   }
 
+  // The alpha test (alpha >= reference) drops every pixel of a draw whose
+  // output alpha is scaled by the vertex alpha when that alpha is below the
+  // reference at every vertex: interpolation cannot raise it, and texel
+  // alpha only lowers it. SDL has no alpha test, and blends such as multiply
+  // ignore alpha, so such a draw (a sprite faded out) must be dropped here.
+  bool AlphaTestDropsAll(const GfxVertex* v, int count) const {
+    if (!rs_[GFX_RS_ALPHATESTENABLE] || rs_[GFX_RS_ALPHAFUNC] != GFX_CMP_GREATEREQUAL) return false;
+    const uint32_t ref = rs_[GFX_RS_ALPHAREF];
+    if (ref == 0) return false;
+    auto isDiffuse = [](uint32_t arg) {
+      arg &= 0xF;
+      return arg == GFX_TA_DIFFUSE || arg == GFX_TA_CURRENT;  // stage 0: current is the diffuse colour
+    };
+    const uint32_t op = tss_[GFX_TSS_ALPHAOP];
+    const bool scaled = (op == GFX_TOP_MODULATE && (isDiffuse(tss_[GFX_TSS_ALPHAARG1]) ||
+                                                    isDiffuse(tss_[GFX_TSS_ALPHAARG2]))) ||
+                        (op == GFX_TOP_SELECTARG1 && isDiffuse(tss_[GFX_TSS_ALPHAARG1]));
+    if (!scaled) return false;
+    for (int i = 0; i < count; ++i)
+      if ((v[i].diffuse >> 24) >= ref) return false;
+    return true;
+  }
+
+  // The stage set-up of drawing into a texture's alpha: the colour carries a
+  // replicated alpha (or the white texture factor) and the alpha is 1.
+  bool CaptureMode() const {
+    const uint32_t arg1 = tss_[GFX_TSS_COLORARG1];
+    return (arg1 & GFX_TA_ALPHAREPLICATE) != 0 ||
+           ((arg1 & 0xF) == GFX_TA_TFACTOR && tss_[GFX_TSS_ALPHAARG1] == GFX_TA_TFACTOR);
+  }
+
   // Which blend the state asks for, and whether transparent texels must be
   // made neutral (-1 no, 0 white, 1 black).
   SDL_BlendMode CurrentBlend(int* variant) {
     *variant = -1;
-    const uint32_t arg1 = tss_[GFX_TSS_COLORARG1];
-    const bool capture = (arg1 & GFX_TA_ALPHAREPLICATE) != 0 ||
-                         ((arg1 & 0xF) == GFX_TA_TFACTOR && tss_[GFX_TSS_ALPHAARG1] == GFX_TA_TFACTOR);
+    const bool capture = CaptureMode();
     const bool enable = rs_[GFX_RS_ALPHABLENDENABLE] != 0;
     uint32_t src = enable ? rs_[GFX_RS_SRCBLEND] : GFX_BLEND_ONE;
     uint32_t dst = enable ? rs_[GFX_RS_DESTBLEND] : GFX_BLEND_ZERO;
@@ -658,13 +688,25 @@ class SdlDevice final : public IGfxDevice {
     if (indexCount < 3 || viewport_.width <= 0 || viewport_.height <= 0) return GFX_OK;
 
     const auto* src = static_cast<const GfxVertex*>(vertices);
+    if (AlphaTestDropsAll(src, count)) return GFX_OK;
+    // Captured into alpha is the shader's texel alpha times vertex alpha.
+    // A set-up that selects one argument alone must not be scaled by the
+    // other: the texel's alone (vertex alpha made 1), the vertex's alone (no
+    // texel), or the white factor (neither).
+    uint32_t alphaOr = 0;
+    bool untextured = false;
+    if (tss_[GFX_TSS_COLOROP] == GFX_TOP_SELECTARG1 && CaptureMode()) {
+      const uint32_t arg = tss_[GFX_TSS_COLORARG1] & 0xF;
+      if (arg == GFX_TA_TEXTURE || arg == GFX_TA_TFACTOR) alphaOr = 0xFF000000u;
+      untextured = arg == GFX_TA_TFACTOR || arg == GFX_TA_DIFFUSE;
+    }
     verts_.resize(size_t(count));
     // Pixel centres lie on integers in our vertex space and on halves in SDL's.
     if (fvf == GFX_FVF_TLVERTEX) {
       const float ox = 0.5f - float(viewport_.x), oy = 0.5f - float(viewport_.y);
       for (int i = 0; i < count; ++i) {
         const GfxVertex& v = src[i];
-        verts_[i] = SDL_Vertex{{v.x + ox, v.y + oy}, ToSdlColor(v.diffuse), {v.u, v.v}};
+        verts_[i] = SDL_Vertex{{v.x + ox, v.y + oy}, ToSdlColor(v.diffuse | alphaOr), {v.u, v.v}};
       }
     } else {
       if (combinedDirty_) {
@@ -682,7 +724,7 @@ class SdlDevice final : public IGfxDevice {
         if (cw == 0.0f) cw = 1e-6f;
         const float px = (cx / cw + 1.0f) * hw + 0.5f;
         const float py = (1.0f - cy / cw) * hh + 0.5f;
-        verts_[i] = SDL_Vertex{{px, py}, ToSdlColor(v.diffuse), {v.u, v.v}};
+        verts_[i] = SDL_Vertex{{px, py}, ToSdlColor(v.diffuse | alphaOr), {v.u, v.v}};
       }
     }
 
@@ -719,7 +761,7 @@ class SdlDevice final : public IGfxDevice {
     const int variant = cachedVariant_;
     const SDL_BlendMode blend = cachedBlend_;
     SDL_Texture* tex = nullptr;
-    if (texture_) {
+    if (texture_ && !untextured) {
       tex = variant >= 0 ? UploadVariant(texture_, variant) : Upload(texture_);
       if (!tex) return GFX_E_OUTOFVIDEOMEMORY;
       const SDL_ScaleMode scale =

@@ -2,6 +2,7 @@
 // and every lua_* entry point over the core modules.
 #include <climits>
 
+#include "script/lang/api.h"
 #include "script/lang/debug.h"
 #include "script/lang/do.h"
 #include "script/lang/dump.h"
@@ -43,6 +44,12 @@ TValue* Adr(lua_State* L, int idx) {
   int n = LUA_GLOBALSINDEX - idx;
   return n <= c->nupvalues ? &c->Upvalues()[n - 1] : nullptr;
 }
+
+}  // namespace
+
+TValue* ApiIndexToSlot(lua_State* L, int idx) { return Adr(L, idx); }
+
+namespace {
 
 // As Adr, with the shared nil object for "no value".
 inline TValue* ValueAt(lua_State* L, int idx) {

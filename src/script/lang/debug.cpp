@@ -4,6 +4,7 @@
 #include "script/lang/debug.h"
 
 #include <cstdarg>
+#include <cstring>
 
 #include "script/lang/do.h"
 #include "script/lang/func.h"
@@ -23,8 +24,9 @@ const char* TypeNameOf(const TValue* o) {
   return (o->tt >= 0 && o->tt <= LUA_TUPVAL) ? names[o->tt] : "?";
 }
 
-// The instruction that last set register reg before lastpc, found by a
-// linear scan (jumps are not followed); -1 when none.
+// The instruction that last set register reg before lastpc, found by
+// running through the code and taking every forward jump that does not pass
+// lastpc (so a value only set on a skipped path gets no name); -1 when none.
 int LastSetter(const Proto* p, int lastpc, int reg) {
   int last = -1;
   for (int pc = 0; pc < lastpc && pc < p->sizecode; pc++) {
@@ -32,6 +34,13 @@ int LastSetter(const Proto* p, int lastpc, int reg) {
     OpCode op = GET_OPCODE(i);
     int a = GETARG_A(i);
     switch (op) {
+      case OP_JMP:
+      case OP_FORLOOP:
+      case OP_TFORPREP: {
+        int dest = pc + 1 + GETARG_sBx(i);
+        if (pc < dest && dest <= lastpc) pc = dest - 1;
+        break;
+      }
       case OP_LOADNIL:
         if (a <= reg && reg <= GETARG_B(i)) last = pc;
         break;
@@ -103,6 +112,8 @@ const char* GetFuncName(CallInfo* ci, const char** name) {
   int pc = DebugCurrentPc(nullptr, ci);
   if (pc < 0 || pc >= p->sizecode) return nullptr;
   Instruction i = p->code[pc];
+  // Handlers and iterators are called by other operations: they have no name.
+  if (GET_OPCODE(i) != OP_CALL && GET_OPCODE(i) != OP_TAILCALL) return nullptr;
   return GetObjName(ci, GETARG_A(i), name);
 }
 
@@ -213,7 +224,8 @@ void DebugArithError(lua_State* L, const TValue* p1, const TValue* p2) {
 void DebugOrderError(lua_State* L, const TValue* p1, const TValue* p2) {
   const char* t1 = TypeNameOf(p1);
   const char* t2 = TypeNameOf(p2);
-  if (p1->tt == p2->tt)
+  // By name: a light and a full userdata are both "userdata".
+  if (std::strcmp(t1, t2) == 0)
     DebugRunError(L, "attempt to compare two %s values", t1);
   else
     DebugRunError(L, "attempt to compare %s with %s", t1, t2);
@@ -320,7 +332,9 @@ const char* lua_setlocal(lua_State* L, const lua_Debug* ar, int n) {
   L->top--;
   if (ar->i_ci == 0 || !IsLuaCI(ci)) return nullptr;
   const char* name = GetLocalName(ProtoOf(ci), n, DebugCurrentPc(L, ci));
-  if (name) ci->base[n - 1] = *L->top;
+  // Names starting with '(' are the loops' own state: not writable.
+  if (name == nullptr || name[0] == '(') return nullptr;
+  ci->base[n - 1] = *L->top;
   return name;
 }
 

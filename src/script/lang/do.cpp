@@ -24,7 +24,7 @@ void DoSetErrorObj(lua_State* L, int errcode, StkId oldtop) {
       oldtop->SetStr(StrNewZ(L, "not enough memory"));  // fixed: no allocation
       break;
     case LUA_ERRERR:
-      oldtop->SetStr(StrNewZ(L, "error in error handling"));
+      oldtop->SetStr(StrNewZ(L, "error in error handling"));  // fixed too
       break;
     case LUA_ERRSYNTAX:
     case LUA_ERRRUN:
@@ -319,11 +319,18 @@ static void ResumeBody(lua_State* L, void* ud) {
   if (firstResult != nullptr) DoPosCall(L, LUA_MULTRET, firstResult);
 }
 
+static void PushResumeMessage(lua_State* L, void* msg) {
+  L->top->SetStr(StrNewZ(L, static_cast<const char*>(msg)));
+  DoIncrTop(L);
+}
+
+// The refusal runs outside any protected call of the coroutine, so a failing
+// allocation here must become a status rather than a panic.
 static int ResumeError(lua_State* L, const char* msg) {
   L->top = L->ci->base;
-  L->top->SetStr(StrNewZ(L, msg));
-  DoIncrTop(L);
-  return LUA_ERRRUN;
+  if (DoRawRunProtected(L, PushResumeMessage, const_cast<char*>(msg)) == 0) return LUA_ERRRUN;
+  DoSetErrorObj(L, LUA_ERRMEM, L->ci->base);
+  return LUA_ERRMEM;
 }
 
 int DoResume(lua_State* L, int nargs) {

@@ -2,7 +2,10 @@
 // prototypes, wide-string constants included.
 #include "script/lang/dump.h"
 
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <utility>
 
 #include "script/lang/debug.h"
 #include "script/lang/do.h"
@@ -11,6 +14,7 @@
 #include "script/lang/opcodes.h"
 #include "script/lang/state.h"
 #include "script/lang/strings.h"
+#include "script/lang/verify.h"
 
 namespace {
 
@@ -126,11 +130,15 @@ void DumpHeader(DumpState* D) {
 
 // ---------------------------------------------------------------------------
 // Reading
+//
+// The whole chunk is read into memory first, so every count and size is
+// checked against the bytes actually left before anything is allocated: a
+// corrupt count fails as a short file instead of demanding a huge block.
 
 struct LoadState {
   lua_State* L;
-  Stream* Z;
-  TextBuffer* b;
+  const unsigned char* p;    // next unread byte
+  const unsigned char* end;  // one past the last byte
   bool swap;
   std::string name;
   int depth;  // nesting of function records being read
@@ -140,26 +148,42 @@ struct LoadState {
 // native stack.
 constexpr int kMaxNesting = 200;
 
-void LoadBlock(LoadState* S, void* b, size_t size) {
-  if (StreamRead(S->Z, b, size) != 0) DebugRunError(S->L, "unexpected end of file in %s", S->name.c_str());
+// Smallest encodings, used to bound counts by the bytes left: a local
+// variable (name of at least one byte, start, end), an upvalue name, a
+// constant (a nil's type byte), a function record (source size, line,
+// four bytes, six counts).
+constexpr uint64_t kMinLocVar = 4 + 1 + 4 + 4;
+constexpr uint64_t kMinName = 4 + 1;
+constexpr uint64_t kMinConstant = 1;
+constexpr uint64_t kMinFunction = 4 + 4 + 4 + 6 * 4;
+
+[[noreturn]] void Truncated(LoadState* S) { DebugRunError(S->L, "unexpected end of file in %s", S->name.c_str()); }
+[[noreturn]] void BadCode(LoadState* S) { DebugRunError(S->L, "bad code in %s", S->name.c_str()); }
+
+void Need(LoadState* S, uint64_t n) {
+  if (n > static_cast<uint64_t>(S->end - S->p)) Truncated(S);
+}
+
+const unsigned char* Take(LoadState* S, uint64_t n) {
+  Need(S, n);
+  const unsigned char* b = S->p;
+  S->p += n;
+  return b;
 }
 
 template <class T>
 T LoadScalar(LoadState* S) {
-  T x;
-  LoadBlock(S, &x, sizeof x);
+  unsigned char b[sizeof(T)];
+  std::memcpy(b, Take(S, sizeof b), sizeof b);
   if (S->swap) {
-    unsigned char* p = reinterpret_cast<unsigned char*>(&x);
-    for (size_t i = 0; i < sizeof x / 2; i++) std::swap(p[i], p[sizeof x - 1 - i]);
+    for (size_t i = 0; i < sizeof b / 2; i++) std::swap(b[i], b[sizeof b - 1 - i]);
   }
+  T x;
+  std::memcpy(&x, b, sizeof x);
   return x;
 }
 
-int LoadByte(LoadState* S) {
-  int c = StreamGetc(S->Z);
-  if (c == EOZ) DebugRunError(S->L, "unexpected end of file in %s", S->name.c_str());
-  return c;
-}
+int LoadByte(LoadState* S) { return *Take(S, 1); }
 
 int LoadInt(LoadState* S) {
   int x = LoadScalar<int32_t>(S);
@@ -167,59 +191,56 @@ int LoadInt(LoadState* S) {
   return x;
 }
 
-// Reads n bytes into the load buffer, growing it only as bytes arrive, so a
-// corrupt size cannot demand a huge block up front.
-char* LoadBytes(LoadState* S, size_t n) {
-  size_t got = 0;
-  while (got < n) {
-    size_t step = n - got;
-    size_t cap = got < 65536 ? 65536 : got;
-    if (step > cap) step = cap;
-    TextBufferOpen(S->L, S->b, got + step);
-    LoadBlock(S, S->b->buffer + got, step);
-    got += step;
-  }
-  return S->b->buffer;
+// A count of elements taking at least `each' bytes apiece.
+int LoadCount(LoadState* S, uint64_t each) {
+  int n = LoadInt(S);
+  Need(S, static_cast<uint64_t>(n) * each);
+  return n;
 }
 
+// Size 0 means "no string" (nullptr); the terminator is counted, not kept.
 LString* LoadString(LoadState* S) {
   uint32_t size = LoadScalar<uint32_t>(S);
   if (size == 0) return nullptr;
-  char* s = LoadBytes(S, size);
+  const char* s = reinterpret_cast<const char*>(Take(S, size));
   return StrNew(S->L, s, size - 1);
 }
 
 LString* LoadWideString(LoadState* S) {
   uint32_t size = LoadScalar<uint32_t>(S);
   if (size == 0) return nullptr;
-  char* s = LoadBytes(S, static_cast<size_t>(size) * 2);
-  if (S->swap) {
-    for (size_t i = 0; i < size; i++) std::swap(s[2 * i], s[2 * i + 1]);
-  }
+  const unsigned char* s = Take(S, static_cast<uint64_t>(size) * 2);
   std::u16string units(size - 1, u'\0');
-  std::memcpy(units.data(), s, (size - 1) * 2u);
+  for (size_t i = 0; i + 1 < size; i++) {
+    unsigned lo = s[2 * i], hi = s[2 * i + 1];
+    if (S->swap) std::swap(lo, hi);
+    units[i] = static_cast<char16_t>(lo | (hi << 8));
+  }
   return StrNewWide(S->L, reinterpret_cast<const lua_WChar*>(units.data()), size - 1);
 }
 
-// Vectors grow as their elements arrive; *size always matches the block so
-// a failure part-way leaves a prototype the collector can free.
+// Names of locals and upvalues, and string constants, must be present.
+LString* LoadName(LoadState* S, bool wide = false) {
+  LString* s = wide ? LoadWideString(S) : LoadString(S);
+  if (s == nullptr) BadCode(S);
+  return s;
+}
+
+// Allocates v for n elements (already bounded by the bytes left), sets every
+// one with init, and only then publishes the size, so the collector never
+// sees an unset element; read then fills them in order.
 template <class T, class Init, class Read>
 void LoadVector(LoadState* S, T*& v, int& size, int n, Init init, Read read) {
-  for (int i = 0; i < n; i++) {
-    if (i >= size) {
-      int newsize = size == 0 ? (n < 256 ? n : 256) : (size > n / 2 ? n : size * 2);
-      MemResizeVector(S->L, v, static_cast<size_t>(size), static_cast<size_t>(newsize));
-      for (int j = size; j < newsize; j++) init(v[j]);
-      size = newsize;
-    }
-    read(v[i]);
-  }
+  v = MemNewVector<T>(S->L, static_cast<size_t>(n));
+  for (int i = 0; i < n; i++) init(v[i]);
+  size = n;
+  for (int i = 0; i < n; i++) read(v[i]);
 }
 
 Proto* LoadFunction(LoadState* S, LString* p);
 
 void LoadConstants(LoadState* S, Proto* f) {
-  int n = LoadInt(S);
+  int n = LoadCount(S, kMinConstant);
   LoadVector(S, f->k, f->sizek, n, [](TValue& o) { o.SetNil(); },
              [S](TValue& o) {
                int t = LoadByte(S);
@@ -231,26 +252,21 @@ void LoadConstants(LoadState* S, Proto* f) {
                    o.SetNum(LoadScalar<lua_Number>(S));
                    break;
                  case LUA_TSTRING:
-                 case LUA_TWSTRING: {
-                   LString* s = t == LUA_TSTRING ? LoadString(S) : LoadWideString(S);
-                   if (s)
-                     o.SetStr(s);
-                   else
-                     o.SetNil();
+                 case LUA_TWSTRING:
+                   o.SetStr(LoadName(S, t == LUA_TWSTRING));
                    break;
-                 }
                  default:
                    DebugRunError(S->L, "bad constant type (%d) in %s", t, S->name.c_str());
                }
              });
-  n = LoadInt(S);
+  n = LoadCount(S, kMinFunction);
   LoadVector(S, f->p, f->sizep, n, [](Proto*& q) { q = nullptr; },
              [S, f](Proto*& q) { q = LoadFunction(S, f->source); });
 }
 
 Proto* LoadFunction(LoadState* S, LString* p) {
   lua_State* L = S->L;
-  if (++S->depth > kMaxNesting) DebugRunError(L, "bad code in %s", S->name.c_str());
+  if (++S->depth > kMaxNesting) BadCode(S);
   Proto* f = ProtoNew(L);
   // Keep the prototype reachable while its parts load.
   DoCheckStack(L, 1);
@@ -263,33 +279,29 @@ Proto* LoadFunction(LoadState* S, LString* p) {
   f->numparams = static_cast<lu_byte>(LoadByte(S));
   f->is_vararg = static_cast<lu_byte>(LoadByte(S));
   f->maxstacksize = static_cast<lu_byte>(LoadByte(S));
-  int n = LoadInt(S);
+  int n = LoadCount(S, 4);
   LoadVector(S, f->lineinfo, f->sizelineinfo, n, [](int& x) { x = 0; },
              [S](int& x) { x = LoadScalar<int32_t>(S); });
-  n = LoadInt(S);
+  n = LoadCount(S, kMinLocVar);
   LoadVector(S, f->locvars, f->sizelocvars, n,
              [](LocVar& v) {
                v.varname = nullptr;
                v.startpc = v.endpc = 0;
              },
              [S](LocVar& v) {
-               v.varname = LoadString(S);
+               v.varname = LoadName(S);
                v.startpc = LoadInt(S);
                v.endpc = LoadInt(S);
              });
-  n = LoadInt(S);
+  n = LoadCount(S, kMinName);
   if (n != 0 && n != f->nups) DebugRunError(L, "bad nupvalues in %s: read %d; expected %d", S->name.c_str(), n, f->nups);
   LoadVector(S, f->upvalues, f->sizeupvalues, n, [](LString*& s) { s = nullptr; },
-             [S](LString*& s) { s = LoadString(S); });
+             [S](LString*& s) { s = LoadName(S); });
   LoadConstants(S, f);
-  n = LoadInt(S);
+  n = LoadCount(S, sizeof(Instruction));
   LoadVector(S, f->code, f->sizecode, n, [](Instruction& x) { x = 0; },
              [S](Instruction& x) { x = LoadScalar<uint32_t>(S); });
-  if (f->sizelineinfo != 0 && f->sizelineinfo != n) {
-    // A line table of another length cannot describe this code.
-    DebugRunError(L, "bad code in %s", S->name.c_str());
-  }
-  if (!DebugCheckCode(f)) DebugRunError(L, "bad code in %s", S->name.c_str());
+  if (!VerifyCode(f)) BadCode(S);
   L->top--;
   S->depth--;
   return f;
@@ -328,6 +340,19 @@ void LoadHeader(LoadState* S) {
     DebugRunError(S->L, "unknown number format in %s", S->name.c_str());
 }
 
+// Reads the rest of the stream into the load buffer, growing it as bytes
+// arrive; returns the byte count.
+size_t ReadAll(lua_State* L, Stream* z, TextBuffer* b) {
+  size_t got = 0;
+  for (;;) {
+    size_t want = b->size > got + 4096 ? b->size - got : (got < 4096 ? 4096 : got);
+    TextBufferOpen(L, b, got + want);
+    size_t missing = StreamRead(z, b->buffer + got, want);
+    got += want - missing;
+    if (missing != 0) return got;
+  }
+}
+
 }  // namespace
 
 int DumpProto(lua_State* L, const Proto* f, lua_Chunkwriter w, void* data) {
@@ -340,8 +365,6 @@ int DumpProto(lua_State* L, const Proto* f, lua_Chunkwriter w, void* data) {
 Proto* UndumpChunk(lua_State* L, Stream* z, TextBuffer* buff) {
   LoadState S;
   S.L = L;
-  S.Z = z;
-  S.b = buff;
   S.swap = false;
   S.depth = 0;
   const char* s = z->name ? z->name : "?";
@@ -351,10 +374,13 @@ Proto* UndumpChunk(lua_State* L, Stream* z, TextBuffer* buff) {
     S.name = "binary string";
   else
     S.name = s;
+  size_t size = ReadAll(L, z, buff);
+  S.p = reinterpret_cast<const unsigned char*>(buff->buffer);
+  S.end = S.p + size;
   LoadHeader(&S);
   Proto* f = LoadFunction(&S, nullptr);
   // The loader makes the main closure without upvalues; code that reads
   // upvalues there would reach past the closure.
-  if (f->nups != 0) DebugRunError(L, "bad code in %s", S.name.c_str());
+  if (f->nups != 0) BadCode(&S);
   return f;
 }

@@ -169,27 +169,29 @@ void PropagateMarks(GCState* st) {
 }
 
 // True when a weak entry's object is gone. Narrow strings count as values
-// and are never cleared; wide strings and every other object are.
-bool IsCleared(const TValue* o) {
+// and are never cleared; wide strings and every other object are. A userdata
+// that has been handed to its finaliser is kept alive only for that handler:
+// weak values drop it at once, weak keys keep it while it lives.
+bool IsCleared(const TValue* o, bool iskey) {
   if (!o->IsCollectable()) return false;
   if (o->IsString()) {
     o->Gc()->marked |= GC_MARKED;
     return false;
   }
   if (!IsMarked(o->Gc())) return true;
-  return o->IsUserdata() && (o->Gc()->marked & GC_FINALIZED) && !(o->Gc()->marked & GC_MARKED);
+  return !iskey && o->IsUserdata() && (o->Gc()->marked & GC_FINALIZED);
 }
 
 void ClearWeakTables(Table* h) {
   for (; h; h = static_cast<Table*>(h->gclist)) {
     if (h->marked & GC_WEAKVALUE) {
       for (int i = 0; i < h->sizearray; i++)
-        if (IsCleared(&h->array[i])) h->array[i].SetNil();
+        if (IsCleared(&h->array[i], false)) h->array[i].SetNil();
     }
     for (int i = h->SizeNode() - 1; i >= 0; i--) {
       Node* n = &h->node[i];
       if (n->val.IsNil()) continue;
-      if (((h->marked & GC_WEAKVALUE) && IsCleared(&n->val)) || ((h->marked & GC_WEAKKEY) && IsCleared(&n->key)))
+      if (((h->marked & GC_WEAKVALUE) && IsCleared(&n->val, false)) || ((h->marked & GC_WEAKKEY) && IsCleared(&n->key, true)))
         n->val.SetNil();  // the key stays as a dead marker for the chain
     }
   }
@@ -300,11 +302,7 @@ void MarkRoots(GCState* st, lua_State* L) {
 void CheckSizes(lua_State* L) {
   global_State* g = G(L);
   if (g->strt.nuse < static_cast<uint32_t>(g->strt.size / 4) && g->strt.size > 64) StrResize(L, g->strt.size / 2);
-  if (g->buff.size > 64) {
-    L->allocflag = 1;
-    TextBufferResize(L, &g->buff, g->buff.size / 2);
-    L->allocflag = 0;
-  }
+  if (g->buff.size > 64) SharedBufferResize(L, g->buff.size / 2);
 }
 
 void DoOneGCTM(lua_State* L) {

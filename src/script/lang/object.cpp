@@ -142,7 +142,29 @@ bool WideToNumber(const lua_WChar* s, size_t len, lua_Number* result) {
   return true;
 }
 
-int NumberToText(lua_Number n, char* buff) { return std::snprintf(buff, 32, "%.14g", n); }
+int NumberToText(lua_Number n, char* buff) {
+  // Integers of up to 14 digits print the same under "%.14g" as in decimal;
+  // they are by far the most common case (keys, counters, concatenated
+  // indices), and the runtime's float formatting is slow.
+  if (n > -1e14 && n < 1e14) {
+    int64_t i = static_cast<int64_t>(n);
+    if (static_cast<lua_Number>(i) == n && !(i == 0 && std::signbit(n))) {
+      char digits[16];
+      uint64_t u = i < 0 ? static_cast<uint64_t>(-i) : static_cast<uint64_t>(i);
+      int len = 0;
+      do {
+        digits[len++] = static_cast<char>('0' + u % 10);
+        u /= 10;
+      } while (u != 0);
+      int out = 0;
+      if (i < 0) buff[out++] = '-';
+      while (len > 0) buff[out++] = digits[--len];
+      buff[out] = '\0';
+      return out;
+    }
+  }
+  return std::snprintf(buff, 32, "%.14g", n);
+}
 
 int Log2Ceil(uint32_t x) {
   int l = 0;

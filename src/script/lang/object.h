@@ -20,7 +20,8 @@
 //   dump.h     precompiled chunk writer and reader
 //   opcodes.h  instruction format and opcodes (MAXSTACK lives there)
 //   lexer.h, parser.h, codegen.h: the compiler (tokens, parsing, code
-//              generation); api.cpp holds the lua_* entry points.
+//              generation); api.cpp holds the lua_* entry points, api.h its
+//              index resolution for the engine's native helpers.
 //
 // The engine's string object is LString; TString is the framework's string
 // (core/String.h), a different type, and both may meet in one file.

@@ -103,7 +103,9 @@ void OpenState(lua_State* L, void*) {
   StrResize(L, 32);
   MetaInit(L);
   LexInitReserved(L);
+  // Both error texts are fixed, so reporting these errors never allocates.
   StrFix(StrNewZ(L, "not enough memory"));
+  StrFix(StrNewZ(L, "error in error handling"));
   g->GCthreshold = 4 * g->nblocks;
 }
 
@@ -113,7 +115,7 @@ void CloseState(lua_State* L) {
   GCFreeAll(L);
   if (g->strt.hash) MemFreeVector(L, g->strt.hash, static_cast<size_t>(g->strt.size));
   g->strt.hash = nullptr;
-  TextBufferFree(L, &g->buff);
+  SharedBufferResize(L, 0);
   FreeStack(L, L);
   lua_Alloc f = g->frealloc;
   void* ud = g->ud;

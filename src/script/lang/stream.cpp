@@ -96,16 +96,19 @@ char* TextBufferOpen(lua_State* L, TextBuffer* b, size_t n) {
   return b->buffer;
 }
 
+void SharedBufferResize(lua_State* L, size_t size) {
+  // The flag tells the allocation function which block this is; it must
+  // drop again even when the resize fails.
+  struct FlagScope {
+    lua_State* L;
+    explicit FlagScope(lua_State* l) : L(l) { L->allocflag = 1; }
+    ~FlagScope() { L->allocflag = 0; }
+  } scope(L);
+  TextBufferResize(L, &G(L)->buff, size);
+}
+
 char* SharedBufferOpen(lua_State* L, size_t n) {
   TextBuffer* b = &G(L)->buff;
-  if (n <= b->size) return b->buffer;
-  L->allocflag = 1;
-  try {
-    TextBufferOpen(L, b, n);
-  } catch (...) {
-    L->allocflag = 0;
-    throw;
-  }
-  L->allocflag = 0;
+  if (n > b->size) SharedBufferResize(L, n < 32 ? 32 : n);
   return b->buffer;
 }

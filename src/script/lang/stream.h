@@ -61,3 +61,4 @@ inline void TextBufferFree(lua_State* L, TextBuffer* b) { TextBufferResize(L, b,
 // The state's shared text buffer (concatenation, formatting); its resizes run
 // with the thread's allocation flag set.
 char* SharedBufferOpen(lua_State* L, size_t n);
+void SharedBufferResize(lua_State* L, size_t size);

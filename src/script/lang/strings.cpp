@@ -57,7 +57,7 @@ static LString* NewObject(lua_State* L, const void* data, size_t len, size_t uni
   ts->next = tb->hash[h1];
   tb->hash[h1] = ts;
   tb->nuse++;
-  if (tb->nuse > static_cast<uint32_t>(tb->size) && tb->size <= 0x3FFFFFFE / 2) StrResize(L, tb->size * 2);
+  if (tb->nuse > static_cast<uint32_t>(tb->size) && tb->size <= 0x3FFFFFFE) StrResize(L, tb->size * 2);
   return ts;
 }
 

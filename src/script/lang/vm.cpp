@@ -106,6 +106,12 @@ static inline bool InStack(lua_State* L, const TValue* p) {
   return p >= L->stack && p < L->stack + L->stacksize;
 }
 
+// The value an indexing error names: the operand itself (its register gives
+// the variable's name) on the first step, the handler that failed after that.
+static inline const TValue* Culprit(lua_State* L, const TValue* t, const TValue* cur, int loop) {
+  return (loop == 0 && InStack(L, t)) ? t : cur;
+}
+
 // The handler of the first operand, else of the second; true when one was
 // a function and ran, its result in res.
 static bool CallBinTM(lua_State* L, const TValue* p1, const TValue* p2, StkId res, TMS event) {
@@ -142,7 +148,7 @@ void VMGetTable(lua_State* L, const TValue* t, TValue* key, StkId val) {
           mtv.SetTbl(cur->Ud()->metatable);
           tm = &mtv;
         } else {
-          DebugTypeError(L, InStack(L, t) ? t : cur, "index");
+          DebugTypeError(L, Culprit(L, t, cur, loop), "index");
         }
       }
     }
@@ -170,7 +176,7 @@ void VMSetTable(lua_State* L, const TValue* t, TValue* key, StkId val) {
       }
     } else {
       tm = MetaGetByObj(L, cur, TM_NEWINDEX);
-      if (tm->IsNil()) DebugTypeError(L, InStack(L, t) ? t : cur, "index");
+      if (tm->IsNil()) DebugTypeError(L, Culprit(L, t, cur, loop), "index");
     }
     if (tm->IsFunction()) {
       CallTM(L, tm, cur, &kv, &vv);
@@ -363,7 +369,15 @@ static inline uint32_t LowBits(lua_Number n) { return static_cast<uint32_t>(stat
 
 static int LineOf(const Proto* p, int pc) { return (p->lineinfo && pc >= 0 && pc < p->sizelineinfo) ? p->lineinfo[pc] : 0; }
 
+// The loop keeps the program counter in a register and publishes it in the
+// call record's savedpc only where something may look at it (errors, hooks,
+// calls, collections). savedpc also remembers the previous instruction for
+// the line hook, so it is read before being brought up to date; the hook
+// itself sees the current position.
 static void TraceExec(lua_State* L, const Instruction* pc) {
+  CallInfo* ci = L->ci;
+  const Instruction* oldpc = ci->savedpc;
+  ci->savedpc = pc;
   lu_byte mask = L->hookmask;
   if (mask & LUA_MASKCOUNT) {
     if (L->hookcount == 0) {
@@ -373,20 +387,17 @@ static void TraceExec(lua_State* L, const Instruction* pc) {
     }
   }
   if (mask & LUA_MASKLINE) {
-    CallInfo* ci = L->ci;
     Proto* p = AsL(L->base[-1].Cl())->p;
     int npc = static_cast<int>(pc - p->code) - 1;
     int newline = LineOf(p, npc);
     // A line hook runs on a new line, a backward jump, or function entry.
     if (!L->hookinit) {
       L->hookinit = 1;
-      ci->savedpc = pc;
       DoCallHook(L, LUA_HOOKLINE, newline);
       return;
     }
-    int oldpc = static_cast<int>(ci->savedpc - p->code) - 1;
-    if (npc == 0 || pc <= ci->savedpc || newline != LineOf(p, oldpc)) DoCallHook(L, LUA_HOOKLINE, newline);
-    ci->savedpc = pc;
+    int oldnpc = static_cast<int>(oldpc - p->code) - 1;
+    if (npc == 0 || pc <= oldpc || newline != LineOf(p, oldnpc)) DoCallHook(L, LUA_HOOKLINE, newline);
   }
 }
 
@@ -401,170 +412,250 @@ static void TraceExec(lua_State* L, const Instruction* pc) {
 #define KBx(i) (k + GETARG_Bx(i))
 #define DOJUMP(pc, n) ((pc) += (n))
 
+// Publishes the position before anything that may raise an error, run a
+// handler or hook, call a function or collect garbage.
+#define SAVEPC() (L->ci->savedpc = pc)
+
+// Fetches the next instruction and runs the hooks due before it; the base
+// is read afresh because handlers and hooks may move the stack. Returns
+// from the loop when a hook yielded.
+#define FETCH()                                                          \
+  {                                                                      \
+    i = *pc++;                                                           \
+    if (L->hookmask & (LUA_MASKLINE | LUA_MASKCOUNT)) {                  \
+      bool fire = (L->hookmask & LUA_MASKLINE) != 0;                     \
+      if ((L->hookmask & LUA_MASKCOUNT) && --L->hookcount == 0) fire = true; \
+      if (fire) {                                                        \
+        TraceExec(L, pc);                                                \
+        if (L->ci->state & CI_YIELD) {                                   \
+          L->ci->savedpc = pc - 1;                                       \
+          L->ci->state = CI_YIELD | CI_SAVEDPC;                          \
+          return nullptr;                                                \
+        }                                                                \
+      }                                                                  \
+    }                                                                    \
+    base = L->base;                                                      \
+    ra = RA(i);                                                          \
+  }
+
+// With GCC and clang every operation ends in a jump of its own through a
+// table of labels, which predicts far better than one shared switch.
+#if defined(__GNUC__)
+#define VM_THREADED 1
+#define vmcase(op) case op: L_##op:
+#define vmnext     \
+  {                \
+    FETCH();       \
+    goto* kDispatch[GET_OPCODE(i)]; \
+  }
+#else
+#define VM_THREADED 0
+#define vmcase(op) case op:
+#define vmnext break
+#endif
+
 StkId VMExecute(lua_State* L) {
+#if VM_THREADED
+  static const void* const kDispatch[64] = {
+      &&L_OP_MOVE,     &&L_OP_LOADK,    &&L_OP_LOADBOOL, &&L_OP_LOADNIL,  &&L_OP_GETUPVAL, &&L_OP_GETGLOBAL,
+      &&L_OP_GETTABLE, &&L_OP_SETGLOBAL, &&L_OP_SETUPVAL, &&L_OP_SETTABLE, &&L_OP_NEWTABLE, &&L_OP_SELF,
+      &&L_OP_ADD,      &&L_OP_SUB,      &&L_OP_MUL,      &&L_OP_DIV,      &&L_OP_BAND,     &&L_OP_BOR,
+      &&L_OP_SHL,      &&L_OP_SHR,      &&L_OP_POW,      &&L_OP_UNM,      &&L_OP_NOT,      &&L_OP_CONCAT,
+      &&L_OP_JMP,      &&L_OP_EQ,       &&L_OP_LT,       &&L_OP_LE,       &&L_OP_TEST,     &&L_OP_CALL,
+      &&L_OP_TAILCALL, &&L_OP_RETURN,   &&L_OP_FORLOOP,  &&L_OP_TFORLOOP, &&L_OP_TFORPREP, &&L_OP_SETLIST,
+      &&L_OP_SETLISTO, &&L_OP_CLOSE,    &&L_OP_CLOSURE,  &&L_BAD,         &&L_BAD,         &&L_BAD,
+      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
+      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
+      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
+      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
+  };
+  static_assert(NUM_OPCODES == 39, "the label table lists every operation");
+#endif
   LClosure* cl;
   TValue* k;
   const Instruction* pc;
+  Instruction i;
+  StkId base;
+  StkId ra;
 callentry:
-  L->ci->pc = &pc;
+  L->ci->pc = nullptr;  // the position lives in savedpc
   if (L->hookmask & LUA_MASKCALL) {
     L->ci->state |= CI_HASFRAME;
-    pc = L->ci->savedpc;
     DoCallHook(L, LUA_HOOKCALL, -1);
   }
 retentry:
   L->ci->state = CI_HASFRAME;
-  L->ci->pc = &pc;
+  L->ci->pc = nullptr;
   pc = L->ci->savedpc;
   cl = AsL(L->base[-1].Cl());
   k = cl->p->k;
   for (;;) {
-    const Instruction i = *pc++;
-    if (L->hookmask & (LUA_MASKLINE | LUA_MASKCOUNT)) {
-      bool fire = (L->hookmask & LUA_MASKLINE) != 0;
-      if ((L->hookmask & LUA_MASKCOUNT) && --L->hookcount == 0) fire = true;
-      if (fire) {
-        TraceExec(L, pc);
-        if (L->ci->state & CI_YIELD) {
-          L->ci->savedpc = pc - 1;
-          L->ci->state = CI_YIELD | CI_SAVEDPC;
-          return nullptr;
-        }
-      }
-    }
-    StkId base = L->base;
-    StkId ra = RA(i);
+    FETCH();
+#if VM_THREADED
+    goto* kDispatch[GET_OPCODE(i)];
+#endif
     switch (GET_OPCODE(i)) {
-      case OP_MOVE:
+      vmcase(OP_MOVE) {
         *ra = *RB(i);
-        break;
-      case OP_LOADK:
+        vmnext;
+      }
+      vmcase(OP_LOADK) {
         *ra = *KBx(i);
-        break;
-      case OP_LOADBOOL:
+        vmnext;
+      }
+      vmcase(OP_LOADBOOL) {
         ra->SetBool(GETARG_B(i));
         if (GETARG_C(i)) pc++;
-        break;
-      case OP_LOADNIL: {
+        vmnext;
+      }
+      vmcase(OP_LOADNIL) {
         TValue* rb = RB(i);
         do {
           (rb--)->SetNil();
         } while (rb >= ra);
-        break;
+        vmnext;
       }
-      case OP_GETUPVAL:
+      vmcase(OP_GETUPVAL) {
         *ra = *cl->Upvals()[GETARG_B(i)]->v;
-        break;
-      case OP_GETGLOBAL: {
+        vmnext;
+      }
+      vmcase(OP_GETGLOBAL) {
         TValue* rb = KBx(i);
         if (cl->env.IsTable()) {
           const TValue* v = TableGetStr(cl->env.Tbl(), rb->Str());
           if (!v->IsNil()) {
             *ra = *v;
-            break;
+            vmnext;
           }
         }
+        SAVEPC();
         VMGetTable(L, &cl->env, rb, ra);
-        break;
+        vmnext;
       }
-      case OP_GETTABLE: {
+      vmcase(OP_GETTABLE) {
         StkId rb = RB(i);
         TValue* rc = RKC(i);
         if (rb->IsTable()) {
-          const TValue* v = TableGetFast(rb->Tbl(), rc);
+          const TValue* v = rc->IsString() ? TableGetStr(rb->Tbl(), rc->Str()) : TableGetFast(rb->Tbl(), rc);
           if (!v->IsNil()) {
             *ra = *v;
-            break;
+            vmnext;
           }
         }
+        SAVEPC();
         VMGetTable(L, rb, rc, ra);
-        break;
+        vmnext;
       }
-      case OP_SETGLOBAL:
+      vmcase(OP_SETGLOBAL) {
+        SAVEPC();
         VMSetTable(L, &cl->env, KBx(i), ra);
-        break;
-      case OP_SETUPVAL:
+        vmnext;
+      }
+      vmcase(OP_SETUPVAL) {
         *cl->Upvals()[GETARG_B(i)]->v = *ra;
-        break;
-      case OP_SETTABLE: {
+        vmnext;
+      }
+      vmcase(OP_SETTABLE) {
         TValue* rb = RKB(i);
         TValue* rc = RKC(i);
         if (ra->IsTable()) {
           // Overwriting a present field needs no handler and cannot change
           // a cached absence of an event, so it skips the full path.
           Table* h = ra->Tbl();
-          TValue* slot = const_cast<TValue*>(TableGetFast(h, rb));
+          TValue* slot = const_cast<TValue*>(rb->IsString() ? TableGetStr(h, rb->Str()) : TableGetFast(h, rb));
           if (!slot->IsNil()) {
             *slot = *rc;
-            break;
+            vmnext;
           }
           // An empty slot that exists (array part, dead key) takes the
           // value when no "__newindex" handler is in the way.
           if (slot != &kNilObject && MetaFast(L, h->metatable, TM_NEWINDEX) == nullptr) {
             *slot = *rc;
             h->flags = 0;
-            break;
+            vmnext;
           }
         }
+        SAVEPC();
         VMSetTable(L, ra, rb, rc);
-        break;
+        vmnext;
       }
-      case OP_NEWTABLE: {
+      vmcase(OP_NEWTABLE) {
         unsigned b = luaP_fb2int(GETARG_B(i));
         int narray = b > (1u << MAXABITS) ? (1 << MAXABITS) : static_cast<int>(b);
+        SAVEPC();
         ra->SetTbl(TableNew(L, narray, GETARG_C(i)));
         GCCheck(L);
-        break;
+        vmnext;
       }
-      case OP_SELF: {
+      vmcase(OP_SELF) {
         StkId rb = RB(i);
+        TValue* rc = RKC(i);
         ra[1] = *rb;
-        VMGetTable(L, ra + 1, RKC(i), ra);
-        break;
+        if (rb->IsTable() && rc->IsString()) {
+          const TValue* v = TableGetStr(rb->Tbl(), rc->Str());
+          if (!v->IsNil()) {
+            *ra = *v;
+            vmnext;
+          }
+        }
+        SAVEPC();
+        VMGetTable(L, rb, rc, ra);  // an error names the object's register
+        vmnext;
       }
-      case OP_ADD: {
+      vmcase(OP_ADD) {
         TValue* rb = RKB(i);
         TValue* rc = RKC(i);
-        if (rb->IsNumber() && rc->IsNumber())
+        if (rb->IsNumber() && rc->IsNumber()) {
           ra->SetNum(rb->Num() + rc->Num());
-        else
+        } else {
+          SAVEPC();
           Arith(L, ra, rb, rc, TM_ADD);
-        break;
+        }
+        vmnext;
       }
-      case OP_SUB: {
+      vmcase(OP_SUB) {
         TValue* rb = RKB(i);
         TValue* rc = RKC(i);
-        if (rb->IsNumber() && rc->IsNumber())
+        if (rb->IsNumber() && rc->IsNumber()) {
           ra->SetNum(rb->Num() - rc->Num());
-        else
+        } else {
+          SAVEPC();
           Arith(L, ra, rb, rc, TM_SUB);
-        break;
+        }
+        vmnext;
       }
-      case OP_MUL: {
+      vmcase(OP_MUL) {
         TValue* rb = RKB(i);
         TValue* rc = RKC(i);
-        if (rb->IsNumber() && rc->IsNumber())
+        if (rb->IsNumber() && rc->IsNumber()) {
           ra->SetNum(rb->Num() * rc->Num());
-        else
+        } else {
+          SAVEPC();
           Arith(L, ra, rb, rc, TM_MUL);
-        break;
+        }
+        vmnext;
       }
-      case OP_DIV: {
+      vmcase(OP_DIV) {
         TValue* rb = RKB(i);
         TValue* rc = RKC(i);
-        if (rb->IsNumber() && rc->IsNumber())
+        if (rb->IsNumber() && rc->IsNumber()) {
           ra->SetNum(rb->Num() / rc->Num());
-        else
+        } else {
+          SAVEPC();
           Arith(L, ra, rb, rc, TM_DIV);
-        break;
+        }
+        vmnext;
       }
-      case OP_BAND:
-      case OP_BOR:
-      case OP_SHL:
-      case OP_SHR: {
+      vmcase(OP_BAND)
+      vmcase(OP_BOR)
+      vmcase(OP_SHL)
+      vmcase(OP_SHR) {
         TValue* rb = RKB(i);
         TValue* rc = RKC(i);
-        if (!rb->IsNumber() || !rc->IsNumber()) DebugArithError(L, rb, rc);
+        if (!rb->IsNumber() || !rc->IsNumber()) {
+          SAVEPC();
+          DebugArithError(L, rb, rc);
+        }
         uint32_t x = LowBits(rb->Num());
         uint32_t y = LowBits(rc->Num());
         uint32_t r;
@@ -583,70 +674,100 @@ retentry:
             break;
         }
         ra->SetNum(static_cast<lua_Number>(r));
-        break;
+        vmnext;
       }
-      case OP_POW: {
+      vmcase(OP_POW) {
         TValue* rb = RKB(i);
         TValue* rc = RKC(i);
-        if (rb->IsNumber() && rc->IsNumber())
+        if (rb->IsNumber() && rc->IsNumber()) {
           ra->SetNum(static_cast<lua_Number>(LowBits(rb->Num()) ^ LowBits(rc->Num())));
-        else
+        } else {
+          SAVEPC();
           Arith(L, ra, rb, rc, TM_POW);
-        break;
+        }
+        vmnext;
       }
-      case OP_UNM: {
+      vmcase(OP_UNM) {
         const TValue* rb = RB(i);
         TValue temp;
         if (const TValue* n = VMToNumber(rb, &temp)) {
           ra->SetNum(-n->Num());
         } else {
+          SAVEPC();
           temp.SetNil();
           if (!CallBinTM(L, rb, &temp, ra, TM_UNM)) DebugArithError(L, rb, &temp);
         }
-        break;
+        vmnext;
       }
-      case OP_NOT:
+      vmcase(OP_NOT) {
         ra->SetBool(RB(i)->IsFalse());
-        break;
-      case OP_CONCAT: {
+        vmnext;
+      }
+      vmcase(OP_CONCAT) {
         int b = GETARG_B(i);
         int c = GETARG_C(i);
+        SAVEPC();
         VMConcat(L, c - b + 1, c);
         base = L->base;
         *RA(i) = base[b];
         GCCheck(L);
-        break;
+        vmnext;
       }
-      case OP_JMP:
+      vmcase(OP_JMP) {
         DOJUMP(pc, GETARG_sBx(i));
-        break;
-      case OP_EQ:
-        if (VMEqualObj(L, RKB(i), RKC(i)) != (GETARG_A(i) != 0))
-          pc++;
-        else
-          DOJUMP(pc, GETARG_sBx(*pc) + 1);
-        break;
-      case OP_LT: {
+        vmnext;
+      }
+      vmcase(OP_EQ) {
         TValue* rb = RKB(i);
         TValue* rc = RKC(i);
-        bool res = (rb->IsNumber() && rc->IsNumber()) ? rb->Num() < rc->Num() : VMLessThan(L, rb, rc);
+        bool res;
+        if (rb->tt != rc->tt) {
+          res = false;
+        } else if (rb->IsNumber()) {
+          res = rb->Num() == rc->Num();
+        } else {
+          SAVEPC();
+          res = VMEqualObj(L, rb, rc);
+        }
         if (res != (GETARG_A(i) != 0))
           pc++;
         else
           DOJUMP(pc, GETARG_sBx(*pc) + 1);
-        break;
+        vmnext;
       }
-      case OP_LE: {
+      vmcase(OP_LT) {
         TValue* rb = RKB(i);
         TValue* rc = RKC(i);
-        bool res = (rb->IsNumber() && rc->IsNumber()) ? rb->Num() <= rc->Num() : VMLessEqual(L, rb, rc);
+        bool res;
+        if (rb->IsNumber() && rc->IsNumber()) {
+          res = rb->Num() < rc->Num();
+        } else {
+          SAVEPC();
+          res = VMLessThan(L, rb, rc);
+        }
         if (res != (GETARG_A(i) != 0))
           pc++;
         else
           DOJUMP(pc, GETARG_sBx(*pc) + 1);
-        break;
+        vmnext;
       }
-      case OP_TEST: {
+      vmcase(OP_LE) {
+        TValue* rb = RKB(i);
+        TValue* rc = RKC(i);
+        bool res;
+        if (rb->IsNumber() && rc->IsNumber()) {
+          res = rb->Num() <= rc->Num();
+        } else {
+          SAVEPC();
+          res = VMLessEqual(L, rb, rc);
+        }
+        if (res != (GETARG_A(i) != 0))
+          pc++;
+        else
+          DOJUMP(pc, GETARG_sBx(*pc) + 1);
+        vmnext;
+      }
+      vmcase(OP_TEST) {
         TValue* rb = RB(i);
         if (rb->IsFalse() == (GETARG_C(i) != 0)) {
           pc++;
@@ -654,13 +775,33 @@ retentry:
           *ra = *rb;
           DOJUMP(pc, GETARG_sBx(*pc) + 1);
         }
-        break;
+        vmnext;
       }
-      case OP_CALL:
-      case OP_TAILCALL: {
+      vmcase(OP_CALL)
+      vmcase(OP_TAILCALL) {
         int b = GETARG_B(i);
         if (b != 0) L->top = ra + b;  // else the previous open call set top
-        L->ci->savedpc = pc;
+        SAVEPC();
+        if (GET_OPCODE(i) == OP_CALL && ra->IsFunction() && !ra->Cl()->isC) {
+          // A script function with fixed parameters, room on the stack and
+          // a free call record: the common call, set up here without the
+          // general path's checks.
+          Proto* p = AsL(ra->Cl())->p;
+          if (!p->is_vararg && L->ci + 1 != L->end_ci && L->stack_last - L->top > p->maxstacksize) {
+            if (L->top > ra + 1 + p->numparams) L->top = ra + 1 + p->numparams;
+            L->ci->state = CI_SAVEDPC | CI_CALLING;
+            CallInfo* ci = ++L->ci;
+            L->base = ci->base = ra + 1;
+            ci->top = ci->base + p->maxstacksize;
+            ci->savedpc = p->code;
+            ci->pc = nullptr;
+            ci->tailcalls = 0;
+            ci->state = CI_SAVEDPC;
+            for (StkId t = L->top; t < ci->top; t++) t->SetNil();
+            L->top = ci->top;
+            goto callentry;
+          }
+        }
         if (GET_OPCODE(i) == OP_TAILCALL && L->openupval) CloseUpvals(L, base);
         StkId firstResult = DoPreCall(L, ra);
         if (firstResult) {
@@ -672,7 +813,7 @@ retentry:
           int nresults = GET_OPCODE(i) == OP_CALL ? GETARG_C(i) - 1 : LUA_MULTRET;
           DoPosCall(L, nresults, firstResult);
           if (nresults >= 0) L->top = L->ci->top;
-          break;
+          vmnext;
         }
         if (GET_OPCODE(i) == OP_CALL) {
           (L->ci - 1)->savedpc = pc;
@@ -697,20 +838,32 @@ retentry:
           goto callentry;
         }
       }
-      case OP_RETURN: {
+      vmcase(OP_RETURN) {
         CallInfo* ci = L->ci - 1;
         int b = GETARG_B(i);
         if (b != 0) L->top = ra + b - 1;
-        if (L->openupval) CloseUpvals(L, base);
+        if (L->openupval && static_cast<UpVal*>(L->openupval)->v >= base) CloseUpvals(L, base);
         L->ci->state = CI_SAVEDPC;
         L->ci->savedpc = pc;
         if (!(ci->state & CI_CALLING)) return ra;  // the caller is not this loop
         int nresults = GETARG_C(*(ci->savedpc - 1)) - 1;
-        DoPosCall(L, nresults, ra);
+        StkId res = base - 1;  // results go where the function was
+        if (!(L->hookmask & LUA_MASKRET) && (nresults <= 0 || res + nresults < L->stack_last)) {
+          // No return hook and room for the results: the general return
+          // without its checks.
+          L->ci = ci;
+          L->base = ci->base;
+          int wanted = nresults;
+          for (StkId first = ra; wanted != 0 && first < L->top; wanted--) *res++ = *first++;
+          for (; wanted > 0; wanted--) (res++)->SetNil();
+          L->top = res;
+        } else {
+          DoPosCall(L, nresults, ra);
+        }
         if (nresults >= 0) L->top = L->ci->top;
         goto retentry;
       }
-      case OP_FORLOOP: {
+      vmcase(OP_FORLOOP) {
         if (ra[0].IsNumber() && ra[1].IsNumber() && ra[2].IsNumber()) {
           lua_Number step = ra[2].Num();
           lua_Number idx = ra[0].Num() + step;
@@ -718,8 +871,9 @@ retentry:
             DOJUMP(pc, GETARG_sBx(i));
             ra->SetNum(idx);
           }
-          break;
+          vmnext;
         }
+        SAVEPC();
         if (!ra->IsNumber()) DebugRunError(L, "`for' initial value must be a number");
         TValue tl, ts;
         const TValue* plimit = VMToNumber(ra + 1, &tl);
@@ -735,15 +889,16 @@ retentry:
           DOJUMP(pc, GETARG_sBx(i));
           ra->SetNum(idx);
         }
-        break;
+        vmnext;
       }
-      case OP_TFORLOOP: {
+      vmcase(OP_TFORLOOP) {
         int nresults = GETARG_C(i) + 1;
         StkId cb = ra + nresults + 2;  // call base above the loop variables
         cb[0] = ra[0];
         cb[1] = ra[1];
         cb[2] = ra[2];
         L->top = cb + 3;
+        SAVEPC();
         DoCall(L, cb, nresults);
         L->top = L->ci->top;
         base = L->base;
@@ -757,17 +912,20 @@ retentry:
           pc++;
         else
           DOJUMP(pc, GETARG_sBx(*pc) + 1);
-        break;
+        vmnext;
       }
-      case OP_TFORPREP:
+      vmcase(OP_TFORPREP) {
         if (ra->IsTable()) {
+          SAVEPC();
           ra[1] = *ra;
           *ra = *TableGetStr(gt(L)->Tbl(), StrNewZ(L, "next"));
         }
         DOJUMP(pc, GETARG_sBx(i));
-        break;
-      case OP_SETLIST:
-      case OP_SETLISTO: {
+        vmnext;
+      }
+      vmcase(OP_SETLIST)
+      vmcase(OP_SETLISTO) {
+        SAVEPC();
         if (!ra->IsTable()) DebugRunError(L, "table expected for list items");
         Table* h = ra->Tbl();
         int bc = GETARG_Bx(i);
@@ -780,14 +938,16 @@ retentry:
         }
         bc &= ~(LFIELDS_PER_FLUSH - 1);
         for (; n > 0; n--) *TableSetNum(L, h, bc + n) = ra[n];
-        break;
+        vmnext;
       }
-      case OP_CLOSE:
+      vmcase(OP_CLOSE) {
         CloseUpvals(L, ra);
-        break;
-      case OP_CLOSURE: {
+        vmnext;
+      }
+      vmcase(OP_CLOSURE) {
         Proto* p = cl->p->p[GETARG_Bx(i)];
         int nup = p->nups;
+        SAVEPC();
         LClosure* ncl = LClosureNew(L, p, nup, &cl->env);
         for (int j = 0; j < nup; j++, pc++) {
           if (GET_OPCODE(*pc) == OP_GETUPVAL)
@@ -797,9 +957,13 @@ retentry:
         }
         ra->SetCl(ncl);
         GCCheck(L);
-        break;
+        vmnext;
       }
       default:
+#if VM_THREADED
+      L_BAD:
+#endif
+        SAVEPC();
         DebugRunError(L, "bad opcode");
     }
   }
