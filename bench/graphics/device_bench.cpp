@@ -64,7 +64,13 @@ void BM_DeviceLayer(benchmark::State& state) {
   dev->SetRenderState(GFX_RS_ALPHABLENDENABLE, 1);
   dev->SetRenderState(GFX_RS_SRCBLEND, GFX_BLEND_SRCALPHA);
   dev->SetRenderState(GFX_RS_DESTBLEND, GFX_BLEND_INVSRCALPHA);
+  // The display handler's default alpha test and stage, so the layer's
+  // alpha-test check runs as it does in the game.
   dev->SetRenderState(GFX_RS_ALPHATESTENABLE, 1);
+  dev->SetRenderState(GFX_RS_ALPHAREF, 1);
+  dev->SetRenderState(GFX_RS_ALPHAFUNC, GFX_CMP_GREATEREQUAL);
+  dev->SetTextureStageState(0, GFX_TSS_ALPHAOP, GFX_TOP_MODULATE);
+  dev->SetTextureStageState(0, GFX_TSS_ALPHAARG2, GFX_TA_CURRENT);
   dev->SetTexture(0, tex);
   uint32_t pixel = 0;
   for (auto _ : state) {

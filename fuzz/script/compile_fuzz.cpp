@@ -1,8 +1,12 @@
 // Feeds arbitrary bytes to the script compiler through the loader: source
 // text in byte mode, and in UTF-16 mode when it starts with FF FE. Every
-// input must end in a prototype or a syntax error, never a crash or a hang.
+// input must end in a prototype or a syntax error, never a crash or a hang;
+// and whatever compiles must pass the chunk checker once dumped.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "script/lang/lua.h"
 
@@ -25,6 +29,11 @@ const char* Read(lua_State*, void* ud, size_t* size) {
   return in->data;
 }
 
+int Collect(lua_State*, const void* p, size_t sz, void* ud) {
+  static_cast<std::string*>(ud)->append(static_cast<const char*>(p), sz);
+  return 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -33,7 +42,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   lua_State* L = lua_open();
   if (!L) return 0;
   Input in{reinterpret_cast<const char*>(data), size, false};
-  lua_load(L, Read, &in, "=fuzz");
+  if (lua_load(L, Read, &in, "=fuzz") == 0) {
+    std::string bytes;
+    lua_dump(L, Collect, &bytes);
+    Input again{bytes.data(), bytes.size(), false};
+    if (lua_load(L, Read, &again, "=again") != 0) {
+      // Code the compiler emits that the checker refuses is a compiler or
+      // checker fault either way.
+      std::fprintf(stderr, "dumped chunk rejected: %s\n", lua_tostring(L, -1));
+      std::abort();
+    }
+  }
   lua_close(L);
   return 0;
 }

@@ -282,6 +282,9 @@ bool TDisplayHandler::Begin3dStates() {
 void TDisplayHandler::End2dStates() {
   host_->SetCurrentTexture(nullptr);
   if (!device_) return;
+  // The stage must agree with the context, or the next untextured draw
+  // would sample the texture of the finished block.
+  if (data_->hasDisplay && !data_->dxBroken) SetTexture(nullptr);
   device_->SetTransform(GFX_TRANSFORM_WORLD, GfxMatrix::Identity());
   device_->SetTransform(GFX_TRANSFORM_VIEW, GfxMatrix::Identity());
 }

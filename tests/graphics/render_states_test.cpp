@@ -120,6 +120,15 @@ TEST_F(RenderStatesTest, StateSetsAndSimpleStates) {
   EXPECT_EQ(RS(GFX_RS_SPECULARENABLE), 0u);
   EXPECT_EQ(TSS(GFX_TSS_ADDRESSV), GFX_TADDRESS_CLAMP);
   EXPECT_EQ(handler_->GetBlendMode(), 0);
+  // Ending the 2D block empties both the context's texture and the stage.
+  GfxTexture* tex = dev_.CreateTexture(4, 4, GFX_TEXTURE_STATIC);
+  host_.current = tex;
+  handler_->SetTexture(tex);
+  ASSERT_EQ(dev_.CurrentTexture(), tex);
+  handler_->End2dStates();
+  EXPECT_EQ(host_.current, nullptr);
+  EXPECT_EQ(dev_.CurrentTexture(), nullptr);
+  dev_.DestroyTexture(tex);
 
   struct {
     int kind;

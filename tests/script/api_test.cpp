@@ -1,5 +1,6 @@
 // The host API with the dialect's changes: pseudo-indices, auto-growing
 // pushes, wide strings, per-type metatables, userdata, concatenation, dump.
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,19 @@ TEST_F(Api, PushesBeyondTheGrantedSlotsGrowTheStack) {
   ASSERT_EQ(lua_pcall(L, 0, LUA_MULTRET, 0), 0);
   ASSERT_EQ(lua_gettop(L), 100);
   for (int i = 0; i < 100; i++) EXPECT_EQ(lua_tonumber(L, i + 1), i);
+}
+
+TEST_F(Api, RaisingTheTopGrowsTheStackLikePushes) {
+  lua_pushcfunction(L, [](lua_State* L1) {
+    lua_settop(L1, 300);  // far beyond the 20 slots a native function gets
+    lua_pushnumber(L1, 1);
+    lua_replace(L1, 300);
+    return 300;
+  });
+  ASSERT_EQ(lua_pcall(L, 0, LUA_MULTRET, 0), 0);
+  ASSERT_EQ(lua_gettop(L), 300);
+  EXPECT_EQ(lua_type(L, 299), LUA_TNIL);
+  EXPECT_EQ(lua_tonumber(L, 300), 1);
 }
 
 int CheckStackLimit(lua_State* L) {
@@ -356,6 +370,15 @@ TEST_F(Api, ErrorsRunHostDestructors) {
   });
   EXPECT_EQ(lua_pcall(L, 0, 0, 0), LUA_ERRRUN);
   EXPECT_EQ(g_destroyed, 1);
+}
+
+TEST_F(Api, ForeignExceptionsLeaveTheProtectionCountBalanced) {
+  // Host code must not throw through the engine, but if it does, later
+  // errors must still be caught rather than take a stale catcher for real.
+  lua_pushcfunction(L, [](lua_State*) -> int { throw std::runtime_error("host"); });
+  EXPECT_THROW(lua_pcall(L, 0, 0, 0), std::runtime_error);
+  EXPECT_EQ(L->nprotected, 0);
+  EXPECT_EQ(L->nCcalls, 0);
 }
 
 TEST_F(Api, CProtectedCall) {

@@ -303,6 +303,8 @@ TEST(Codegen, DebugInformation) {
   ASSERT_GE(f->locvars.size(), 3u);
   EXPECT_EQ(f->locvars[0].name, "a");
   EXPECT_EQ(f->locvars[0].startpc, 1);
+  // Locals of the function end before its final RETURN.
+  EXPECT_EQ(f->locvars[0].endpc, static_cast<int>(f->code.size()) - 1);
   EXPECT_EQ(f->locvars[2].name, "i");
   EXPECT_EQ(f->locvars[3].name, "(for limit)");
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ScriptTestUtil.h"
+#include "script/lang/opcodes.h"
 
 namespace {
 
@@ -221,7 +222,9 @@ TEST_F(Chunks, EveryTruncationFailsCleanly) {
   for (size_t n = 1; n < good.size(); n++) {
     int status = Load(good.substr(0, n));
     EXPECT_EQ(status, LUA_ERRRUN) << n;
-    if (n > 22) EXPECT_EQ(last_, "unexpected end of file in chunk") << n;
+    if (n > 22) {
+      EXPECT_EQ(last_, "unexpected end of file in chunk") << n;
+    }
   }
 }
 
@@ -232,6 +235,306 @@ TEST_F(Chunks, HugeSizesFailWithoutHugeAllocations) {
   std::string bad = good.substr(0, k) + std::string("\xF0\xFF\xFF\x7F", 4) + "k";
   EXPECT_EQ(Load(bad), LUA_ERRRUN);
   EXPECT_EQ(last_, "unexpected end of file in chunk");
+}
+
+
+// ---------------------------------------------------------------------------
+// Hand-built chunks for the bytecode checker.
+
+// One function record's fields; the defaults make a valid main function.
+struct Fn {
+  int nups = 0, params = 0, vararg = 1, maxstack = 2;
+  std::vector<Instruction> code = {CREATE_ABC(OP_RETURN, 0, 1, 0)};
+  int lines = -1;  // line-table length; -1: one per instruction
+  // Constants: 'n' number, 's' string "k", 'w' wide "k", '0' nil, 'e' empty string.
+  std::string k;
+  std::vector<Fn> p;
+  std::vector<std::string> locals;
+};
+
+class ChunkWriter {
+ public:
+  static std::string Write(const Fn& f) {
+    ChunkWriter w;
+    w.out_.assign("\x1bLua\x50\x01\x04\x04\x04\x06\x08\x09\x09\x08", 14);
+    double test = 31415926.535897933;
+    w.Raw(&test, 8);
+    w.Function(f, true);
+    return w.out_;
+  }
+
+ private:
+  void Raw(const void* p, size_t n) { out_.append(static_cast<const char*>(p), n); }
+  void Int(int32_t v) { Raw(&v, 4); }
+  void Byte(int v) { out_.push_back(static_cast<char>(v)); }
+  void Str(const std::string& s) {
+    Int(static_cast<int32_t>(s.size() + 1));
+    Raw(s.c_str(), s.size() + 1);
+  }
+  void Function(const Fn& f, bool main) {
+    if (main)
+      Str("=hand");
+    else
+      Int(0);
+    Int(0);
+    Byte(f.nups);
+    Byte(f.params);
+    Byte(f.vararg);
+    Byte(f.maxstack);
+    int lines = f.lines < 0 ? static_cast<int>(f.code.size()) : f.lines;
+    Int(lines);
+    for (int i = 0; i < lines; i++) Int(1);
+    Int(static_cast<int32_t>(f.locals.size()));
+    for (const std::string& l : f.locals) {
+      if (l.empty())
+        Int(0);
+      else
+        Str(l);
+      Int(0);
+      Int(0);
+    }
+    Int(0);  // no upvalue names
+    Int(static_cast<int32_t>(f.k.size()));
+    for (char c : f.k) {
+      switch (c) {
+        case 'n': {
+          Byte(3);
+          double v = 7;
+          Raw(&v, 8);
+          break;
+        }
+        case 's':
+          Byte(4);
+          Str("k");
+          break;
+        case 'w':
+          Byte(9);
+          Int(2);
+          Raw("k\0\0\0", 4);
+          break;
+        case 'e':
+          Byte(4);
+          Int(0);
+          break;
+        default:
+          Byte(0);
+      }
+    }
+    Int(static_cast<int32_t>(f.p.size()));
+    for (const Fn& q : f.p) Function(q, false);
+    Int(static_cast<int32_t>(f.code.size()));
+    for (Instruction i : f.code) Raw(&i, 4);
+  }
+  std::string out_;
+};
+
+Instruction ABC(OpCode o, int a, int b, int c) { return CREATE_ABC(o, a, b, c); }
+Instruction ABx(OpCode o, int a, int bx) { return CREATE_ABx(o, a, bx); }
+Instruction AsBx(OpCode o, int a, int sbx) { return CREATE_AsBx(o, a, sbx); }
+const Instruction kRet = CREATE_ABC(OP_RETURN, 0, 1, 0);
+
+TEST_F(Chunks, CheckerAcceptsWellFormedHandBuiltCode) {
+  Fn inner;
+  inner.nups = 1;
+  inner.vararg = 0;
+  inner.code = {ABC(OP_GETUPVAL, 0, 0, 0), ABC(OP_RETURN, 0, 2, 0), kRet};
+  Fn f;
+  f.maxstack = 4;
+  f.k = "sn";
+  f.p = {inner};
+  f.code = {ABx(OP_CLOSURE, 1, 0), ABC(OP_MOVE, 0, 0, 0),   // upvalue: local 0
+            ABx(OP_LOADK, 0, 1),                            // the captured local
+            ABC(OP_CALL, 1, 1, 0), ABC(OP_RETURN, 1, 0, 0), // return f()
+            kRet};
+  ASSERT_EQ(Load(ChunkWriter::Write(f)), 0) << last_;
+  // The closure captured register 0 before LOADK stored 7 there.
+  ASSERT_EQ(lua_pcall(L, 0, 1, 0), 0) << lua_tostring(L, -1);
+  EXPECT_EQ(lua_tonumber(L, -1), 7);
+}
+
+TEST_F(Chunks, CheckerRefusesMalformedCode) {
+  struct Case {
+    const char* what;
+    Fn f;
+  };
+  auto code = [](std::vector<Instruction> c, int maxstack = 2, std::string k = "") {
+    Fn f;
+    f.code = std::move(c);
+    f.maxstack = maxstack;
+    f.k = std::move(k);
+    return f;
+  };
+  auto with = [](Fn f, auto change) {
+    change(f);
+    return f;
+  };
+  Fn closure = with(Fn{}, [](Fn& f) {
+    Fn inner;
+    inner.nups = 1;
+    f.p = {inner};
+  });
+  std::vector<Case> cases = {
+      {"no code", code({})},
+      {"code ends without RETURN", code({ABC(OP_LOADNIL, 0, 0, 0)})},
+      {"unknown opcode", code({ABC(OpCode(39), 0, 0, 0), kRet})},
+      {"opcode 63", code({ABC(OpCode(63), 0, 0, 0), kRet})},
+      {"stack above 250", code({kRet}, 251)},
+      {"vararg flag 2", with(Fn{}, [](Fn& f) { f.vararg = 2; })},
+      {"parameters beyond the stack", with(Fn{}, [](Fn& f) { f.params = 2; })},
+      {"line table of another length", with(Fn{}, [](Fn& f) { f.lines = 3; })},
+      {"register A past the stack", code({ABC(OP_MOVE, 2, 0, 0), kRet})},
+      {"register B past the stack", code({ABC(OP_MOVE, 0, 2, 0), kRet})},
+      {"constant index past the table", code({ABx(OP_LOADK, 0, 1), kRet}, 2, "n")},
+      {"RK constant past the table", code({ABC(OP_ADD, 0, 250, 251), kRet}, 2, "n")},
+      {"global named by a number", code({ABx(OP_GETGLOBAL, 0, 0), kRet}, 2, "n")},
+      {"global named by a wide string", code({ABx(OP_SETGLOBAL, 0, 0), kRet}, 2, "w")},
+      {"upvalue the function lacks", code({ABC(OP_GETUPVAL, 0, 0, 0), kRet})},
+      {"LOADNIL range reversed", code({ABC(OP_LOADNIL, 1, 0, 0), kRet})},
+      {"CONCAT with C below B", code({ABC(OP_CONCAT, 0, 1, 0), kRet})},
+      {"CONCAT with C past the stack", code({ABC(OP_CONCAT, 0, 0, 300), kRet}, 2, std::string(60, 'n'))},
+      {"jump past the end", code({AsBx(OP_JMP, 0, 1), kRet})},
+      {"jump before the start", code({AsBx(OP_JMP, 0, -2), kRet})},
+      {"test without a jump", code({ABC(OP_EQ, 0, 0, 1), ABC(OP_MOVE, 0, 1, 0), kRet})},
+      {"test whose jump leaves the code", code({ABC(OP_TEST, 0, 0, 0), AsBx(OP_JMP, 0, 5), kRet})},
+      {"LOADBOOL skipping past the end", code({ABC(OP_LOADBOOL, 0, 1, 1), kRet})},
+      {"open call not consumed", code({ABC(OP_CALL, 0, 1, 0), ABC(OP_MOVE, 0, 1, 0), kRet})},
+      {"open call consumed from above", code({ABC(OP_CALL, 0, 1, 0), ABC(OP_CALL, 1, 0, 1), kRet})},
+      {"open call returned from above", code({ABC(OP_CALL, 0, 1, 0), ABC(OP_RETURN, 1, 0, 0), kRet})},
+      {"tail call without RETURN", code({ABC(OP_TAILCALL, 0, 1, 0), kRet, kRet})},
+      {"RETURN up to the top from past the stack", code({ABC(OP_RETURN, 3, 0, 0)})},
+      {"RETURN of values past the stack", code({ABC(OP_RETURN, 1, 3, 0)})},
+      {"CALL arguments past the stack", code({ABC(OP_CALL, 0, 3, 1), kRet})},
+      {"CALL results past the stack", code({ABC(OP_CALL, 0, 1, 4), kRet})},
+      {"FORLOOP registers past the stack", code({AsBx(OP_FORLOOP, 0, -1), kRet})},
+      {"TFORLOOP call past the stack", code({ABC(OP_TFORLOOP, 0, 0, 0), AsBx(OP_JMP, 0, -2), kRet}, 5)},
+      {"SETLIST items past the stack", code({ABx(OP_SETLIST, 0, 1), kRet})},
+      {"CLOSURE of a missing prototype", code({ABx(OP_CLOSURE, 0, 0), kRet})},
+      {"CLOSURE without its upvalue instruction",
+       with(closure, [](Fn& f) { f.code = {ABx(OP_CLOSURE, 0, 0), kRet}; })},
+      {"CLOSURE upvalue from an arithmetic instruction",
+       with(closure, [](Fn& f) { f.code = {ABx(OP_CLOSURE, 0, 0), ABC(OP_ADD, 0, 0, 0), kRet}; })},
+      {"jump into a CLOSURE upvalue instruction",
+       with(closure, [](Fn& f) { f.code = {AsBx(OP_JMP, 0, 1), ABx(OP_CLOSURE, 0, 0), ABC(OP_MOVE, 0, 0, 0), kRet}; })},
+      {"nested function with 33 upvalues",
+       with(Fn{}, [](Fn& f) {
+         Fn inner;
+         inner.nups = 33;
+         f.p = {inner};
+       })},
+      {"empty string constant", code({kRet}, 2, "e")},
+      {"local without a name", with(Fn{}, [](Fn& f) { f.locals = {""}; })},
+      {"main function with upvalues", with(Fn{}, [](Fn& f) { f.nups = 1; })},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Load(ChunkWriter::Write(c.f)), LUA_ERRRUN) << c.what;
+    EXPECT_EQ(last_, "bad code in chunk") << c.what;
+  }
+}
+
+TEST_F(Chunks, NestingDepthIsBounded) {
+  auto nested = [](int depth) {
+    Fn f;
+    for (int i = 0; i < depth; i++) {
+      Fn outer;
+      outer.p = {f};
+      f = outer;
+    }
+    return ChunkWriter::Write(f);
+  };
+  EXPECT_EQ(Load(nested(150)), 0) << last_;
+  lua_settop(L, 0);
+  EXPECT_EQ(Load(nested(250)), LUA_ERRRUN);
+  EXPECT_EQ(last_, "bad code in chunk");
+}
+
+TEST_F(Chunks, CountsBeyondTheBytesLeftAreShortFiles) {
+  // Each count is patched to a value the remaining bytes cannot hold.
+  Fn f;
+  f.k = "n";
+  std::string good = ChunkWriter::Write(f);
+  const size_t header = 22;
+  const size_t source = header + 4 + 6;  // after "=hand\0"
+  struct Case {
+    const char* what;
+    size_t offset;
+  } cases[] = {
+      {"line table", source + 8},
+      {"locals", source + 8 + 4 + 4},
+      {"upvalue names", source + 8 + 4 + 4 + 4},
+      {"constants", source + 8 + 4 + 4 + 4 + 4},
+      {"prototypes", source + 8 + 4 + 4 + 4 + 4 + 4 + 9},
+  };
+  for (const Case& c : cases) {
+    for (int32_t count : {100000, 0x7FFFFFFF}) {
+      std::string bad = good;
+      std::memcpy(&bad[c.offset], &count, 4);
+      EXPECT_EQ(Load(bad), LUA_ERRRUN) << c.what;
+      EXPECT_EQ(last_, "unexpected end of file in chunk") << c.what;
+    }
+  }
+  // A string size near 2^32 and a wide one whose byte count overflows 32 bits.
+  std::string bad = good;
+  std::memcpy(&bad[header], "\xFF\xFF\xFF\xFF", 4);
+  EXPECT_EQ(Load(bad), LUA_ERRRUN);
+  EXPECT_EQ(last_, "unexpected end of file in chunk");
+  Fn w;
+  w.k = "w";
+  bad = ChunkWriter::Write(w);
+  size_t pos = bad.find(std::string("\x09\x02\x00\x00\x00", 5));
+  ASSERT_NE(pos, std::string::npos);
+  std::memcpy(&bad[pos + 1], "\x01\x00\x00\x80", 4);
+  EXPECT_EQ(Load(bad), LUA_ERRRUN);
+  EXPECT_EQ(last_, "unexpected end of file in chunk");
+}
+
+void StopAfterBudget(lua_State* L, lua_Debug*) {
+  lua_pushstring(L, "budget spent");
+  lua_error(L);
+}
+
+TEST_F(Chunks, FlippedBytesLoadAsErrorsOrSafeFunctions) {
+  // Every byte of real chunks changed three ways: the load fails, or the
+  // function it gives runs to a result or an error under an instruction
+  // budget, with memory capped (the sanitizers watch every access).
+  const char* sources[] = {
+      kSample,
+      "local s = '' for i = 1, 3 do if i == 2 then continue end s = s .. i end "
+      "for k, v in next, {a = 1} do s = s .. k end while s == nil do break end "
+      "repeat s = s .. 'x' until true return s, {f = function(...) return arg.n end}",
+      "local a, b = 1, 2 local function f(x, ...) return x and a or b, arg end "
+      "return f(b > a, 3, 4), a .. b, -a ^ b & 7 << 1 >> 1 | 8, {&4 &4 f(1)}",
+  };
+  for (const char* src : sources) {
+    const std::string good = Dump(src);
+    TestAllocator cap;
+    cap.limit = 64u << 20;
+    ScopedAllocator scoped(&cap);
+    lua_State* F = lua_open();
+    ASSERT_NE(F, nullptr);
+    int loaded = 0;
+    for (size_t pos = 0; pos < good.size(); pos++) {
+      for (int flip : {0x01, 0x80, 0xFF}) {
+        std::string bad = good;
+        bad[pos] = static_cast<char>(bad[pos] ^ flip);
+        lua_settop(F, 0);
+        if (LoadText(F, bad, "=chunk") != 0) continue;
+        loaded++;
+        lua_sethook(F, StopAfterBudget, LUA_MASKCOUNT, 5000);
+        lua_pcall(F, 0, 0, 0);
+        lua_sethook(F, nullptr, 0, 0);
+      }
+    }
+    // Flips of line numbers, names and constants still load.
+    EXPECT_GT(loaded, 0);
+    lua_close(F);
+  }
+}
+
+TEST_F(Chunks, ChunksReadInSmallPiecesLoadTheSame) {
+  const std::string good = Dump(kSample);
+  ASSERT_EQ(LoadText(L, good, "=chunk", 3), 0);
+  ASSERT_EQ(lua_pcall(L, 0, 1, 0), 0);
+  EXPECT_EQ(lua_tonumber(L, -1), 3.5);
 }
 
 }  // namespace

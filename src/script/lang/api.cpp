@@ -95,6 +95,9 @@ int lua_gettop(lua_State* L) { return static_cast<int>(L->top - L->base); }
 
 void lua_settop(lua_State* L, int idx) {
   if (idx >= 0) {
+    // Raising the top is a push of nils: it grows the stack like every push
+    // instead of writing past its end.
+    if (idx > L->top - L->base) DoCheckStack(L, idx - static_cast<int>(L->top - L->base));
     while (L->top < L->base + idx) (L->top++)->SetNil();
     L->top = L->base + idx;
   } else {

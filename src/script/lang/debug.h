@@ -1,5 +1,5 @@
-// The debug interface: hooks, call-stack inspection, error messages with
-// source positions, and the bytecode checker.
+// The debug interface: hooks, call-stack inspection, and error messages
+// with source positions and variable names.
 //
 // The error functions never return (run-time error, status 1).
 #pragma once
@@ -20,6 +20,3 @@
 // Current pc of a script call record, and its line (-1 for native ones).
 int DebugCurrentPc(lua_State* L, CallInfo* ci);
 int DebugCurrentLine(lua_State* L, CallInfo* ci);
-
-// True when the code of pt is valid (jumps, registers, constants in range).
-bool DebugCheckCode(const Proto* pt);

@@ -43,9 +43,18 @@ void DoThrow(lua_State* L, int status) {
 }
 
 int DoRawRunProtected(lua_State* L, Pfunc f, void* ud) {
-  unsigned short oldnCcalls = L->nCcalls;
-  int status = 0;
+  // The counters come back however f leaves, a foreign exception from host
+  // code included, so later errors still find (or miss) their catcher.
+  struct Guard {
+    lua_State* L;
+    unsigned short nCcalls;
+    ~Guard() {
+      L->nprotected--;
+      L->nCcalls = nCcalls;
+    }
+  } guard{L, L->nCcalls};
   L->nprotected++;
+  int status = 0;
   try {
     f(L, ud);
   } catch (const LuaThrow& e) {
@@ -53,8 +62,6 @@ int DoRawRunProtected(lua_State* L, Pfunc f, void* ud) {
   } catch (const std::bad_alloc&) {
     status = LUA_ERRMEM;
   }
-  L->nprotected--;
-  L->nCcalls = oldnCcalls;
   return status;
 }
 

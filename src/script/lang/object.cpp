@@ -85,8 +85,18 @@ bool TextToNumber(const char* s, size_t len, lua_Number* result) {
   size_t end = i;
   while (i < len && IsSpaceUnit(static_cast<unsigned char>(s[i]))) i++;
   if (i != len) return false;
-  std::string text(s + start, end - start);
-  *result = std::strtod(text.c_str(), nullptr);
+  // strtod needs a terminated copy; short numbers (nearly all) stay off the
+  // heap.
+  char small[64];
+  size_t n = end - start;
+  if (n < sizeof small) {
+    std::memcpy(small, s + start, n);
+    small[n] = '\0';
+    *result = std::strtod(small, nullptr);
+  } else {
+    std::string text(s + start, n);
+    *result = std::strtod(text.c_str(), nullptr);
+  }
   return true;
 }
 

@@ -123,6 +123,11 @@ enum : int { NUM_OPCODES = OP_CLOSURE + 1 };  // 39
 //   returned).
 // - RETURN A B: B-1 values from R(A); B == 0: from R(A) to the current top.
 // - SETLISTO: the item count runs from R(A+1) to the current top.
+// - An open call (CALL with C == 0, and every TAILCALL) is directly followed
+//   by the instruction that takes its results: CALL or TAILCALL with B == 0
+//   and a lower A, RETURN with B == 0 and an A no higher, or SETLISTO with a
+//   lower A. Every other instruction runs with the stack top at the frame's
+//   top. The chunk checker (verify.h) refuses code that breaks this.
 //
 // Tests and conditional jumps
 // - EQ, LT, LE and TEST are always followed by a JMP. When the test holds the

@@ -210,8 +210,8 @@ void OpenFunc(LexState* ls, FuncState* fs, CompiledProto* f) {
 
 void CloseFunc(LexState* ls) {
   FuncState* fs = ls->fs;
-  luaK_codeABC(fs, OP_RETURN, 0, 1, 0);  // final return
-  RemoveVars(ls, 0);
+  RemoveVars(ls, 0);  // locals end before the final return
+  luaK_codeABC(fs, OP_RETURN, 0, 1, 0);
   ls->fs = fs->prev;
 }
 

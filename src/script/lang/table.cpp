@@ -70,6 +70,15 @@ Node* TableMainPosition(const Table* t, const TValue* key) {
 // ---------------------------------------------------------------------------
 // Lookup
 
+const TValue* TableGetStr(Table* t, LString* key) {
+  Node* n = HashPow2(t, key->hash);
+  do {
+    if (n->key.tt == key->tt && n->key.value.gc == key) return &n->val;
+    n = n->next;
+  } while (n);
+  return &kNilObject;
+}
+
 static const TValue* GetNumHash(Table* t, lua_Number key) {
   Node* n = HashNum(t, key);
   do {

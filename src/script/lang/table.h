@@ -19,17 +19,8 @@ void TableFree(lua_State* L, Table* t);
 
 const TValue* TableGet(Table* t, const TValue* key);
 const TValue* TableGetNum(Table* t, int key);
-// String or wide string key (matched by tag and identity). Inline: field and
-// global reads of every script go through it.
-inline const TValue* TableGetStr(Table* t, LString* key) {
-  const int tt = key->tt;
-  const Node* n = &t->node[key->hash & static_cast<lu_hash>((1u << t->lsizenode) - 1)];
-  do {
-    if (n->key.value.gc == key && n->key.tt == tt) return &n->val;
-    n = n->next;
-  } while (n);
-  return &kNilObject;
-}
+// String or wide string key (matched by tag and identity).
+const TValue* TableGetStr(Table* t, LString* key);
 
 // TableGet with the array part inlined: the interpreter's common case.
 inline const TValue* TableGetFast(Table* t, const TValue* key) {

@@ -106,12 +106,6 @@ static inline bool InStack(lua_State* L, const TValue* p) {
   return p >= L->stack && p < L->stack + L->stacksize;
 }
 
-// The value an indexing error names: the operand itself (its register gives
-// the variable's name) on the first step, the handler that failed after that.
-static inline const TValue* Culprit(lua_State* L, const TValue* t, const TValue* cur, int loop) {
-  return (loop == 0 && InStack(L, t)) ? t : cur;
-}
-
 // The handler of the first operand, else of the second; true when one was
 // a function and ran, its result in res.
 static bool CallBinTM(lua_State* L, const TValue* p1, const TValue* p2, StkId res, TMS event) {
@@ -148,7 +142,7 @@ void VMGetTable(lua_State* L, const TValue* t, TValue* key, StkId val) {
           mtv.SetTbl(cur->Ud()->metatable);
           tm = &mtv;
         } else {
-          DebugTypeError(L, Culprit(L, t, cur, loop), "index");
+          DebugTypeError(L, InStack(L, t) ? t : cur, "index");
         }
       }
     }
@@ -176,7 +170,7 @@ void VMSetTable(lua_State* L, const TValue* t, TValue* key, StkId val) {
       }
     } else {
       tm = MetaGetByObj(L, cur, TM_NEWINDEX);
-      if (tm->IsNil()) DebugTypeError(L, Culprit(L, t, cur, loop), "index");
+      if (tm->IsNil()) DebugTypeError(L, InStack(L, t) ? t : cur, "index");
     }
     if (tm->IsFunction()) {
       CallTM(L, tm, cur, &kv, &vv);
@@ -411,6 +405,14 @@ static void TraceExec(lua_State* L, const Instruction* pc) {
 #define RKC(i) (ISK(GETARG_C(i)) ? k + INDEXK(GETARG_C(i)) : base + GETARG_C(i))
 #define KBx(i) (k + GETARG_Bx(i))
 #define DOJUMP(pc, n) ((pc) += (n))
+// A test is followed by a jump: taken when the outcome equals A, else skipped.
+#define CONDJUMP(res)                                   \
+  {                                                     \
+    if ((res) != (GETARG_A(i) != 0))                    \
+      pc++;                                             \
+    else                                                \
+      DOJUMP(pc, GETARG_sBx(*pc) + 1);                  \
+  }
 
 // Publishes the position before anything that may raise an error, run a
 // handler or hook, call a function or collect garbage.
@@ -453,6 +455,37 @@ static void TraceExec(lua_State* L, const Instruction* pc) {
 #define vmcase(op) case op:
 #define vmnext break
 #endif
+
+// Arithmetic: two numbers directly, anything else through conversion and
+// handlers.
+#define ARITH_OP(op, event)                   \
+  {                                           \
+    TValue* rb = RKB(i);                      \
+    TValue* rc = RKC(i);                      \
+    if (rb->IsNumber() && rc->IsNumber()) {   \
+      ra->SetNum(rb->Num() op rc->Num());     \
+    } else {                                  \
+      SAVEPC();                               \
+      Arith(L, ra, rb, rc, event);            \
+    }                                         \
+    vmnext;                                   \
+  }
+
+// Order: two numbers directly, anything else through the full comparison.
+#define ORDER_OP(op, full)                    \
+  {                                           \
+    TValue* rb = RKB(i);                      \
+    TValue* rc = RKC(i);                      \
+    bool res;                                 \
+    if (rb->IsNumber() && rc->IsNumber()) {   \
+      res = rb->Num() op rc->Num();           \
+    } else {                                  \
+      SAVEPC();                               \
+      res = full(L, rb, rc);                  \
+    }                                         \
+    CONDJUMP(res);                            \
+    vmnext;                                   \
+  }
 
 StkId VMExecute(lua_State* L) {
 #if VM_THREADED
@@ -602,50 +635,10 @@ retentry:
         VMGetTable(L, rb, rc, ra);  // an error names the object's register
         vmnext;
       }
-      vmcase(OP_ADD) {
-        TValue* rb = RKB(i);
-        TValue* rc = RKC(i);
-        if (rb->IsNumber() && rc->IsNumber()) {
-          ra->SetNum(rb->Num() + rc->Num());
-        } else {
-          SAVEPC();
-          Arith(L, ra, rb, rc, TM_ADD);
-        }
-        vmnext;
-      }
-      vmcase(OP_SUB) {
-        TValue* rb = RKB(i);
-        TValue* rc = RKC(i);
-        if (rb->IsNumber() && rc->IsNumber()) {
-          ra->SetNum(rb->Num() - rc->Num());
-        } else {
-          SAVEPC();
-          Arith(L, ra, rb, rc, TM_SUB);
-        }
-        vmnext;
-      }
-      vmcase(OP_MUL) {
-        TValue* rb = RKB(i);
-        TValue* rc = RKC(i);
-        if (rb->IsNumber() && rc->IsNumber()) {
-          ra->SetNum(rb->Num() * rc->Num());
-        } else {
-          SAVEPC();
-          Arith(L, ra, rb, rc, TM_MUL);
-        }
-        vmnext;
-      }
-      vmcase(OP_DIV) {
-        TValue* rb = RKB(i);
-        TValue* rc = RKC(i);
-        if (rb->IsNumber() && rc->IsNumber()) {
-          ra->SetNum(rb->Num() / rc->Num());
-        } else {
-          SAVEPC();
-          Arith(L, ra, rb, rc, TM_DIV);
-        }
-        vmnext;
-      }
+      vmcase(OP_ADD) ARITH_OP(+, TM_ADD);
+      vmcase(OP_SUB) ARITH_OP(-, TM_SUB);
+      vmcase(OP_MUL) ARITH_OP(*, TM_MUL);
+      vmcase(OP_DIV) ARITH_OP(/, TM_DIV);
       vmcase(OP_BAND)
       vmcase(OP_BOR)
       vmcase(OP_SHL)
@@ -729,44 +722,11 @@ retentry:
           SAVEPC();
           res = VMEqualObj(L, rb, rc);
         }
-        if (res != (GETARG_A(i) != 0))
-          pc++;
-        else
-          DOJUMP(pc, GETARG_sBx(*pc) + 1);
+        CONDJUMP(res);
         vmnext;
       }
-      vmcase(OP_LT) {
-        TValue* rb = RKB(i);
-        TValue* rc = RKC(i);
-        bool res;
-        if (rb->IsNumber() && rc->IsNumber()) {
-          res = rb->Num() < rc->Num();
-        } else {
-          SAVEPC();
-          res = VMLessThan(L, rb, rc);
-        }
-        if (res != (GETARG_A(i) != 0))
-          pc++;
-        else
-          DOJUMP(pc, GETARG_sBx(*pc) + 1);
-        vmnext;
-      }
-      vmcase(OP_LE) {
-        TValue* rb = RKB(i);
-        TValue* rc = RKC(i);
-        bool res;
-        if (rb->IsNumber() && rc->IsNumber()) {
-          res = rb->Num() <= rc->Num();
-        } else {
-          SAVEPC();
-          res = VMLessEqual(L, rb, rc);
-        }
-        if (res != (GETARG_A(i) != 0))
-          pc++;
-        else
-          DOJUMP(pc, GETARG_sBx(*pc) + 1);
-        vmnext;
-      }
+      vmcase(OP_LT) ORDER_OP(<, VMLessThan);
+      vmcase(OP_LE) ORDER_OP(<=, VMLessEqual);
       vmcase(OP_TEST) {
         TValue* rb = RB(i);
         if (rb->IsFalse() == (GETARG_C(i) != 0)) {
