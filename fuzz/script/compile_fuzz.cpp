@@ -8,45 +8,20 @@
 #include <cstdlib>
 #include <string>
 
-#include "script/lang/lua.h"
+#include "ScriptFuzz.h"
 
-namespace {
-
-struct Input {
-  const char* data;
-  size_t size;
-  bool done;
-};
-
-const char* Read(lua_State*, void* ud, size_t* size) {
-  auto* in = static_cast<Input*>(ud);
-  if (in->done) {
-    *size = 0;
-    return nullptr;
-  }
-  in->done = true;
-  *size = in->size;
-  return in->data;
-}
-
-int Collect(lua_State*, const void* p, size_t sz, void* ud) {
-  static_cast<std::string*>(ud)->append(static_cast<const char*>(p), sz);
-  return 0;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Precompiled chunks (first byte 27) belong to the chunk reader's target.
   if (size > 0 && data[0] == 27) return 0;
   lua_State* L = lua_open();
   if (!L) return 0;
-  Input in{reinterpret_cast<const char*>(data), size, false};
-  if (lua_load(L, Read, &in, "=fuzz") == 0) {
+  FuzzInput in{reinterpret_cast<const char*>(data), size, false};
+  if (lua_load(L, FuzzInput::Read, &in, "=fuzz") == 0) {
     std::string bytes;
-    lua_dump(L, Collect, &bytes);
-    Input again{bytes.data(), bytes.size(), false};
-    if (lua_load(L, Read, &again, "=again") != 0) {
+    lua_dump(L, FuzzCollect, &bytes);
+    FuzzInput again{bytes.data(), bytes.size(), false};
+    if (lua_load(L, FuzzInput::Read, &again, "=again") != 0) {
       // Code the compiler emits that the checker refuses is a compiler or
       // checker fault either way.
       std::fprintf(stderr, "dumped chunk rejected: %s\n", lua_tostring(L, -1));

@@ -79,6 +79,7 @@ struct TestAllocator {
   long growthsLeft = -1;  // -1: unlimited
   long failures = 0;
   long flaggedCalls = 0;  // calls made with the allocation flag set
+  bool failShrinks = false;  // refuse to make a block smaller (not 0)
 
   static void* Alloc(void* ud, void* block, size_t osize, size_t nsize, int, int allocflag) {
     TestAllocator* a = static_cast<TestAllocator*>(ud);
@@ -86,6 +87,10 @@ struct TestAllocator {
     if (nsize == 0) {
       std::free(block);
       a->inUse -= osize;
+      return nullptr;
+    }
+    if (a->failShrinks && nsize < osize) {
+      a->failures++;
       return nullptr;
     }
     if (nsize > osize) {

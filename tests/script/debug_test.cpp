@@ -72,6 +72,22 @@ TEST_F(Debug, MainChunkAndTailCalls) {
   EXPECT_GE(g_seen.levels, 2);
 }
 
+TEST_F(Debug, LostTailCallsShowAsOneLevel) {
+  static std::vector<std::string> whats;
+  whats.clear();
+  lua_register(L, "walk", [](lua_State* L1) {
+    lua_Debug ar;
+    for (int level = 0; lua_getstack(L1, level, &ar); level++) {
+      lua_getinfo(L1, "Sl", &ar);
+      whats.push_back(std::string(ar.what) + " " + ar.source + " " + std::to_string(ar.currentline));
+    }
+    return 0;
+  });
+  ASSERT_EQ(RunScript(L, "local function f()\n walk() end\nlocal function g() return f() end\ng()"), 0);
+  // g's frame went to f: one lost tail call between f and the chunk.
+  EXPECT_EQ(whats, (std::vector<std::string>{"C =[C] -1", "Lua =test 2", "tail =(tail call) -1", "main =test 4"}));
+}
+
 TEST_F(Debug, InfoOfAFunctionValue) {
   ASSERT_EQ(RunScript(L, "return function(a, b)\n return a end", nullptr, 1), 0);
   lua_Debug ar;

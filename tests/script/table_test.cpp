@@ -149,3 +149,81 @@ TEST_F(Tables, WideAndNarrowKeysAreSeparateEntries) {
 }
 
 }  // namespace
+
+namespace {
+
+// Inserts string keys "k1", "k2", ... into the table at index 1 of the
+// native function's stack until an insertion fails.
+int InsertUntilFailure(lua_State* L) {
+  for (int i = 1; i <= 1000; i++) {
+    lua_pushfstring(L, "k%d", i);
+    lua_pushnumber(L, i);
+    lua_rawset(L, 1);
+    lua_pushnumber(L, i);
+    lua_rawseti(L, LUA_REGISTRYINDEX, 5);  // last key that went in
+  }
+  return 0;
+}
+
+TEST(TablesUnderMemoryLimits, FailedRehashKeepsEveryEntry) {
+  // A rehash that moves the array part into the hash part and then cannot
+  // shrink the array block (or cannot allocate at all) must leave the table
+  // as it was: no lost entry and no placeholder for the key being added.
+  for (bool shrinks : {true, false}) {
+    TestAllocator a;
+    ScopedAllocator use(&a);
+    lua_State* L = lua_open();
+    ASSERT_NE(L, nullptr);
+    lua_newtable(L);
+    for (int i = 1; i <= 64; i++) {
+      lua_pushnumber(L, i);
+      lua_rawseti(L, 1, i);
+    }
+    for (const char* k : {"a", "b", "c"}) {
+      lua_pushstring(L, k);
+      lua_pushstring(L, k);
+      lua_rawset(L, 1);
+    }
+    for (int i = 2; i <= 64; i++) {
+      lua_pushnil(L);
+      lua_rawseti(L, 1, i);
+    }
+    lua_pushcfunction(L, InsertUntilFailure);
+    lua_pushvalue(L, 1);
+    if (shrinks)
+      a.failShrinks = true;
+    else
+      a.growthsLeft = 8;
+    EXPECT_EQ(lua_pcall(L, 1, 0, 0), LUA_ERRMEM) << shrinks;
+    a.failShrinks = false;
+    a.growthsLeft = -1;
+    lua_pop(L, 1);
+    lua_rawgeti(L, LUA_REGISTRYINDEX, 5);
+    int last = static_cast<int>(lua_tonumber(L, -1));
+    lua_pop(L, 1);
+    lua_rawgeti(L, 1, 1);
+    EXPECT_EQ(lua_tonumber(L, -1), 1) << shrinks;
+    lua_pop(L, 1);
+    int entries = 0;
+    lua_pushnil(L);
+    while (lua_next(L, 1)) {
+      entries++;
+      lua_pop(L, 1);
+    }
+    EXPECT_EQ(entries, 1 + 3 + last) << shrinks << ": an entry was lost or a placeholder left";
+    for (const char* k : {"a", "b", "c"}) {
+      lua_pushstring(L, k);
+      lua_rawget(L, 1);
+      EXPECT_STREQ(lua_tostring(L, -1), k) << shrinks;
+      lua_pop(L, 1);
+    }
+    lua_pushfstring(L, "k%d", last + 1);
+    lua_rawget(L, 1);
+    EXPECT_EQ(lua_type(L, -1), LUA_TNIL) << shrinks << ": the failed key holds a value";
+    lua_pop(L, 1);
+    lua_close(L);
+    EXPECT_EQ(a.inUse, 0u);
+  }
+}
+
+}  // namespace

@@ -573,22 +573,15 @@ void luaK_infix(FuncState* fs, BinOpr op, expdesc* v) {
 void luaK_posfix(FuncState* fs, BinOpr op, expdesc* e1, expdesc* e2) {
   switch (op) {
     case OPR_AND:
+      // The left operand's exits when false become the whole expression's.
       luaK_dischargevars(fs, e2);
       luaK_concat(fs, &e2->f, e1->f);
-      e1->k = e2->k;
-      e1->info = e2->info;
-      e1->aux = e2->aux;
-      e1->t = e2->t;
-      e1->f = e2->f;
+      *e1 = *e2;
       break;
     case OPR_OR:
       luaK_dischargevars(fs, e2);
       luaK_concat(fs, &e2->t, e1->t);
-      e1->k = e2->k;
-      e1->info = e2->info;
-      e1->aux = e2->aux;
-      e1->t = e2->t;
-      e1->f = e2->f;
+      *e1 = *e2;
       break;
     case OPR_CONCAT:
       luaK_exp2val(fs, e2);

@@ -276,6 +276,17 @@ void DoCall(lua_State* L, StkId func, int nResults) {
   GCCheck(L);
 }
 
+static void ShrinkCIToLimit(lua_State* L, void*) { DoReallocCI(L, LUA_MAXCALLS); }
+
+// After a "stack overflow" the call records were grown past the limit to
+// report it; once unwound they go back to the limit, so the next overflow is
+// the same run-time error at the same depth.
+static void RestoreCallLimit(lua_State* L) {
+  if (L->size_ci > LUA_MAXCALLS && (L->ci - L->base_ci) + 1 < LUA_MAXCALLS) {
+    DoRawRunProtected(L, ShrinkCIToLimit, nullptr);  // a refused shrink keeps the larger array
+  }
+}
+
 int DoPCall(lua_State* L, Pfunc func, void* u, ptrdiff_t oldtop, ptrdiff_t ef) {
   unsigned short oldnCcalls = L->nCcalls;
   ptrdiff_t old_ci = SaveCI(L, L->ci);
@@ -291,6 +302,7 @@ int DoPCall(lua_State* L, Pfunc func, void* u, ptrdiff_t oldtop, ptrdiff_t ef) {
     L->ci = RestoreCI(L, old_ci);
     L->base = L->ci->base;
     L->allowhook = old_allowhooks;
+    RestoreCallLimit(L);
   }
   L->errfunc = old_errfunc;
   return status;

@@ -270,6 +270,21 @@ void ReadNumber(LexState* ls, bool startsWithPoint, Token* tok) {
   tok->raw = ls->buff;
 }
 
+// After '<' or '>' (c): the doubled character is a shift, one followed by
+// '=' a comparison, otherwise c alone.
+int ReadAngle(LexState* ls, int c, int doubled, int withEqual) {
+  Next(ls);
+  if (ls->current == c) {
+    Next(ls);
+    return doubled;
+  }
+  if (ls->current == '=') {
+    Next(ls);
+    return withEqual;
+  }
+  return c;
+}
+
 int Lex(LexState* ls, Token* tok) {
   ls->buff.clear();
   for (;;) {
@@ -310,27 +325,9 @@ int Lex(LexState* ls, Token* tok) {
         Next(ls);
         return TK_EQ;
       case '<':
-        Next(ls);
-        if (ls->current == '<') {
-          Next(ls);
-          return TK_SHL;
-        }
-        if (ls->current == '=') {
-          Next(ls);
-          return TK_LE;
-        }
-        return '<';
+        return ReadAngle(ls, '<', TK_SHL, TK_LE);
       case '>':
-        Next(ls);
-        if (ls->current == '>') {
-          Next(ls);
-          return TK_SHR;
-        }
-        if (ls->current == '=') {
-          Next(ls);
-          return TK_GE;
-        }
-        return '>';
+        return ReadAngle(ls, '>', TK_SHR, TK_GE);
       case '~':
         Next(ls);
         if (ls->current != '=') return '~';

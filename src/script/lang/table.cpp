@@ -148,29 +148,39 @@ static void Resize(lua_State* L, Table* t, int nasize, int nhlog) {
   Node* nold = t->node;
   bool hadNodes = nold != kDummyNode;
   SetNodeVector(L, t, nhlog);  // may raise: nothing changed yet
+  // Until the old nodes are moved, a failed array resize can put everything
+  // back: the old array block and the old nodes are still intact.
+  auto rollback = [&] {
+    if (t->node != kDummyNode) MemFreeVector(L, t->node, static_cast<size_t>(t->SizeNode()));
+    t->node = nold;
+    t->lsizenode = static_cast<lu_byte>(oldhsize);
+    // Any free node will do: the first pass of an insert rescans.
+    t->firstfree = hadNodes ? &nold[(1 << oldhsize) - 1] : nullptr;
+    t->sizearray = oldasize;
+  };
   if (nasize > oldasize) {
     try {
       MemResizeVector(L, t->array, static_cast<size_t>(oldasize), static_cast<size_t>(nasize));
     } catch (...) {
-      if (t->node != kDummyNode) MemFreeVector(L, t->node, static_cast<size_t>(t->SizeNode()));
-      t->node = nold;
-      t->lsizenode = static_cast<lu_byte>(oldhsize);
-      t->firstfree = nullptr;
-      if (hadNodes) {
-        // Any free node will do: the first pass of an insert rescans.
-        t->firstfree = &nold[(1 << oldhsize) - 1];
-      }
+      rollback();
       throw;
     }
     for (int i = oldasize; i < nasize; i++) t->array[i].SetNil();
     t->sizearray = nasize;
   }
   if (nasize < oldasize) {
-    t->sizearray = nasize;
-    for (int i = nasize; i < oldasize; i++) {
-      if (!t->array[i].IsNil()) *TableSetNum(L, t, i + 1) = t->array[i];
+    // The tail moves into the new nodes first; an allocator that refuses to
+    // shrink the block then leaves the table exactly as it was.
+    try {
+      t->sizearray = nasize;
+      for (int i = nasize; i < oldasize; i++) {
+        if (!t->array[i].IsNil()) *TableSetNum(L, t, i + 1) = t->array[i];
+      }
+      MemResizeVector(L, t->array, static_cast<size_t>(oldasize), static_cast<size_t>(nasize));
+    } catch (...) {
+      rollback();
+      throw;
     }
-    MemResizeVector(L, t->array, static_cast<size_t>(oldasize), static_cast<size_t>(nasize));
   }
   if (hadNodes) {
     for (int i = (1 << oldhsize) - 1; i >= 0; i--) {
@@ -274,7 +284,14 @@ static TValue* NewKey(lua_State* L, Table* t, const TValue* key) {
   // every insertion finds room.
   if (GetFreePos(t) == nullptr) {
     mp->val.SetBool(0);  // counted by the rehash, replaced by the caller
-    Rehash(L, t, nullptr);
+    try {
+      Rehash(L, t, nullptr);
+    } catch (...) {
+      // A failed rehash leaves the nodes as they were: the new key must not
+      // stay behind holding the placeholder.
+      mp->val.SetNil();
+      throw;
+    }
     return const_cast<TValue*>(TableGet(t, key));
   }
   return &mp->val;

@@ -358,6 +358,14 @@ static void Arith(lua_State* L, StkId ra, const TValue* rb, const TValue* rc, TM
 
 static inline uint32_t LowBits(lua_Number n) { return static_cast<uint32_t>(static_cast<uint64_t>(NumberToInt64(n))); }
 
+// The value a raw read of table t finds under key, or NULL when t is no
+// table or the entry is nil (the full indexing path then decides).
+static inline const TValue* RawHit(const TValue* t, const TValue* key) {
+  if (!t->IsTable()) return nullptr;
+  const TValue* v = key->IsString() ? TableGetStr(t->Tbl(), key->Str()) : TableGetFast(t->Tbl(), key);
+  return v->IsNil() ? nullptr : v;
+}
+
 // ---------------------------------------------------------------------------
 // Hooks inside the loop
 
@@ -417,38 +425,41 @@ static void TraceExec(lua_State* L, const Instruction* pc) {
 // Publishes the position before anything that may raise an error, run a
 // handler or hook, call a function or collect garbage.
 #define SAVEPC() (L->ci->savedpc = pc)
-
-// Fetches the next instruction and runs the hooks due before it; the base
-// is read afresh because handlers and hooks may move the stack. Returns
-// from the loop when a hook yielded.
-#define FETCH()                                                          \
-  {                                                                      \
-    i = *pc++;                                                           \
-    if (L->hookmask & (LUA_MASKLINE | LUA_MASKCOUNT)) {                  \
-      bool fire = (L->hookmask & LUA_MASKLINE) != 0;                     \
-      if ((L->hookmask & LUA_MASKCOUNT) && --L->hookcount == 0) fire = true; \
-      if (fire) {                                                        \
-        TraceExec(L, pc);                                                \
-        if (L->ci->state & CI_YIELD) {                                   \
-          L->ci->savedpc = pc - 1;                                       \
-          L->ci->state = CI_YIELD | CI_SAVEDPC;                          \
-          return nullptr;                                                \
-        }                                                                \
-      }                                                                  \
-    }                                                                    \
-    base = L->base;                                                      \
-    ra = RA(i);                                                          \
+// Runs x with the position published; x may move the stack, so the base is
+// read again afterwards.
+#define Protect(x) \
+  {                \
+    SAVEPC();      \
+    x;             \
+    base = L->base; \
   }
 
+// The hooks due before the instruction at pc - 1; true when one yielded, and
+// the loop must then return (the instruction runs again on resumption).
+static inline bool RunHooks(lua_State* L, const Instruction* pc) {
+  bool fire = (L->hookmask & LUA_MASKLINE) != 0;
+  if ((L->hookmask & LUA_MASKCOUNT) && --L->hookcount == 0) fire = true;
+  if (!fire) return false;
+  TraceExec(L, pc);
+  if (!(L->ci->state & CI_YIELD)) return false;
+  L->ci->savedpc = pc - 1;
+  L->ci->state = CI_YIELD | CI_SAVEDPC;
+  return true;
+}
+
 // With GCC and clang every operation ends in a jump of its own through a
-// table of labels, which predicts far better than one shared switch.
+// table of labels, which predicts far better than one shared switch. The
+// sequence is kept short (fetch, hook test, jump) so the compiler copies it
+// into every operation instead of sharing one jump; the hooks run out of
+// line.
 #if defined(__GNUC__)
 #define VM_THREADED 1
 #define vmcase(op) case op: L_##op:
-#define vmnext     \
-  {                \
-    FETCH();       \
-    goto* kDispatch[GET_OPCODE(i)]; \
+#define vmnext                                                       \
+  {                                                                  \
+    i = *pc++;                                                       \
+    if (L->hookmask & (LUA_MASKLINE | LUA_MASKCOUNT)) goto hooks;    \
+    goto* kDispatch[GET_OPCODE(i)];                                  \
   }
 #else
 #define VM_THREADED 0
@@ -460,13 +471,13 @@ static void TraceExec(lua_State* L, const Instruction* pc) {
 // handlers.
 #define ARITH_OP(op, event)                   \
   {                                           \
+    StkId ra = RA(i);                         \
     TValue* rb = RKB(i);                      \
     TValue* rc = RKC(i);                      \
     if (rb->IsNumber() && rc->IsNumber()) {   \
       ra->SetNum(rb->Num() op rc->Num());     \
     } else {                                  \
-      SAVEPC();                               \
-      Arith(L, ra, rb, rc, event);            \
+      Protect(Arith(L, ra, rb, rc, event));   \
     }                                         \
     vmnext;                                   \
   }
@@ -480,13 +491,17 @@ static void TraceExec(lua_State* L, const Instruction* pc) {
     if (rb->IsNumber() && rc->IsNumber()) {   \
       res = rb->Num() op rc->Num();           \
     } else {                                  \
-      SAVEPC();                               \
-      res = full(L, rb, rc);                  \
+      Protect(res = full(L, rb, rc));         \
     }                                         \
     CONDJUMP(res);                            \
     vmnext;                                   \
   }
 
+// GCC would otherwise merge the operations' identical closing jumps back
+// into one.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("no-crossjumping")))
+#endif
 StkId VMExecute(lua_State* L) {
 #if VM_THREADED
   static const void* const kDispatch[64] = {
@@ -509,7 +524,6 @@ StkId VMExecute(lua_State* L) {
   const Instruction* pc;
   Instruction i;
   StkId base;
-  StkId ra;
 callentry:
   L->ci->pc = nullptr;  // the position lives in savedpc
   if (L->hookmask & LUA_MASKCALL) {
@@ -522,26 +536,39 @@ retentry:
   pc = L->ci->savedpc;
   cl = AsL(L->base[-1].Cl());
   k = cl->p->k;
-  for (;;) {
-    FETCH();
+  base = L->base;
 #if VM_THREADED
-    goto* kDispatch[GET_OPCODE(i)];
+  vmnext;
+hooks:
+  if (RunHooks(L, pc)) return nullptr;
+  base = L->base;
+  goto* kDispatch[GET_OPCODE(i)];
 #endif
+  for (;;) {
+    i = *pc++;
+    if (L->hookmask & (LUA_MASKLINE | LUA_MASKCOUNT)) {
+      if (RunHooks(L, pc)) return nullptr;
+      base = L->base;
+    }
     switch (GET_OPCODE(i)) {
       vmcase(OP_MOVE) {
+        StkId ra = RA(i);
         *ra = *RB(i);
         vmnext;
       }
       vmcase(OP_LOADK) {
+        StkId ra = RA(i);
         *ra = *KBx(i);
         vmnext;
       }
       vmcase(OP_LOADBOOL) {
+        StkId ra = RA(i);
         ra->SetBool(GETARG_B(i));
         if (GETARG_C(i)) pc++;
         vmnext;
       }
       vmcase(OP_LOADNIL) {
+        StkId ra = RA(i);
         TValue* rb = RB(i);
         do {
           (rb--)->SetNil();
@@ -549,46 +576,41 @@ retentry:
         vmnext;
       }
       vmcase(OP_GETUPVAL) {
+        StkId ra = RA(i);
         *ra = *cl->Upvals()[GETARG_B(i)]->v;
         vmnext;
       }
       vmcase(OP_GETGLOBAL) {
+        StkId ra = RA(i);
         TValue* rb = KBx(i);
-        if (cl->env.IsTable()) {
-          const TValue* v = TableGetStr(cl->env.Tbl(), rb->Str());
-          if (!v->IsNil()) {
-            *ra = *v;
-            vmnext;
-          }
-        }
-        SAVEPC();
-        VMGetTable(L, &cl->env, rb, ra);
+        if (const TValue* v = RawHit(&cl->env, rb))
+          *ra = *v;
+        else
+          Protect(VMGetTable(L, &cl->env, rb, ra));
         vmnext;
       }
       vmcase(OP_GETTABLE) {
+        StkId ra = RA(i);
         StkId rb = RB(i);
         TValue* rc = RKC(i);
-        if (rb->IsTable()) {
-          const TValue* v = rc->IsString() ? TableGetStr(rb->Tbl(), rc->Str()) : TableGetFast(rb->Tbl(), rc);
-          if (!v->IsNil()) {
-            *ra = *v;
-            vmnext;
-          }
-        }
-        SAVEPC();
-        VMGetTable(L, rb, rc, ra);
+        if (const TValue* v = RawHit(rb, rc))
+          *ra = *v;
+        else
+          Protect(VMGetTable(L, rb, rc, ra));
         vmnext;
       }
       vmcase(OP_SETGLOBAL) {
-        SAVEPC();
-        VMSetTable(L, &cl->env, KBx(i), ra);
+        StkId ra = RA(i);
+        Protect(VMSetTable(L, &cl->env, KBx(i), ra));
         vmnext;
       }
       vmcase(OP_SETUPVAL) {
+        StkId ra = RA(i);
         *cl->Upvals()[GETARG_B(i)]->v = *ra;
         vmnext;
       }
       vmcase(OP_SETTABLE) {
+        StkId ra = RA(i);
         TValue* rb = RKB(i);
         TValue* rc = RKC(i);
         if (ra->IsTable()) {
@@ -608,31 +630,27 @@ retentry:
             vmnext;
           }
         }
-        SAVEPC();
-        VMSetTable(L, ra, rb, rc);
+        Protect(VMSetTable(L, ra, rb, rc));
         vmnext;
       }
       vmcase(OP_NEWTABLE) {
+        StkId ra = RA(i);
         unsigned b = luaP_fb2int(GETARG_B(i));
         int narray = b > (1u << MAXABITS) ? (1 << MAXABITS) : static_cast<int>(b);
         SAVEPC();
         ra->SetTbl(TableNew(L, narray, GETARG_C(i)));
-        GCCheck(L);
+        Protect(GCCheck(L));
         vmnext;
       }
       vmcase(OP_SELF) {
+        StkId ra = RA(i);
         StkId rb = RB(i);
         TValue* rc = RKC(i);
         ra[1] = *rb;
-        if (rb->IsTable() && rc->IsString()) {
-          const TValue* v = TableGetStr(rb->Tbl(), rc->Str());
-          if (!v->IsNil()) {
-            *ra = *v;
-            vmnext;
-          }
-        }
-        SAVEPC();
-        VMGetTable(L, rb, rc, ra);  // an error names the object's register
+        if (const TValue* v = RawHit(rb, rc))
+          *ra = *v;
+        else
+          Protect(VMGetTable(L, rb, rc, ra));  // an error names the object's register
         vmnext;
       }
       vmcase(OP_ADD) ARITH_OP(+, TM_ADD);
@@ -643,6 +661,7 @@ retentry:
       vmcase(OP_BOR)
       vmcase(OP_SHL)
       vmcase(OP_SHR) {
+        StkId ra = RA(i);
         TValue* rb = RKB(i);
         TValue* rc = RKC(i);
         if (!rb->IsNumber() || !rc->IsNumber()) {
@@ -670,17 +689,18 @@ retentry:
         vmnext;
       }
       vmcase(OP_POW) {
+        StkId ra = RA(i);
         TValue* rb = RKB(i);
         TValue* rc = RKC(i);
         if (rb->IsNumber() && rc->IsNumber()) {
           ra->SetNum(static_cast<lua_Number>(LowBits(rb->Num()) ^ LowBits(rc->Num())));
         } else {
-          SAVEPC();
-          Arith(L, ra, rb, rc, TM_POW);
+          Protect(Arith(L, ra, rb, rc, TM_POW));
         }
         vmnext;
       }
       vmcase(OP_UNM) {
+        StkId ra = RA(i);
         const TValue* rb = RB(i);
         TValue temp;
         if (const TValue* n = VMToNumber(rb, &temp)) {
@@ -689,10 +709,12 @@ retentry:
           SAVEPC();
           temp.SetNil();
           if (!CallBinTM(L, rb, &temp, ra, TM_UNM)) DebugArithError(L, rb, &temp);
+          base = L->base;
         }
         vmnext;
       }
       vmcase(OP_NOT) {
+        StkId ra = RA(i);
         ra->SetBool(RB(i)->IsFalse());
         vmnext;
       }
@@ -703,7 +725,7 @@ retentry:
         VMConcat(L, c - b + 1, c);
         base = L->base;
         *RA(i) = base[b];
-        GCCheck(L);
+        Protect(GCCheck(L));
         vmnext;
       }
       vmcase(OP_JMP) {
@@ -719,8 +741,7 @@ retentry:
         } else if (rb->IsNumber()) {
           res = rb->Num() == rc->Num();
         } else {
-          SAVEPC();
-          res = VMEqualObj(L, rb, rc);
+          Protect(res = VMEqualObj(L, rb, rc));
         }
         CONDJUMP(res);
         vmnext;
@@ -728,6 +749,7 @@ retentry:
       vmcase(OP_LT) ORDER_OP(<, VMLessThan);
       vmcase(OP_LE) ORDER_OP(<=, VMLessEqual);
       vmcase(OP_TEST) {
+        StkId ra = RA(i);
         TValue* rb = RB(i);
         if (rb->IsFalse() == (GETARG_C(i) != 0)) {
           pc++;
@@ -739,6 +761,7 @@ retentry:
       }
       vmcase(OP_CALL)
       vmcase(OP_TAILCALL) {
+        StkId ra = RA(i);
         int b = GETARG_B(i);
         if (b != 0) L->top = ra + b;  // else the previous open call set top
         SAVEPC();
@@ -773,6 +796,7 @@ retentry:
           int nresults = GET_OPCODE(i) == OP_CALL ? GETARG_C(i) - 1 : LUA_MULTRET;
           DoPosCall(L, nresults, firstResult);
           if (nresults >= 0) L->top = L->ci->top;
+          base = L->base;
           vmnext;
         }
         if (GET_OPCODE(i) == OP_CALL) {
@@ -799,6 +823,7 @@ retentry:
         }
       }
       vmcase(OP_RETURN) {
+        StkId ra = RA(i);
         CallInfo* ci = L->ci - 1;
         int b = GETARG_B(i);
         if (b != 0) L->top = ra + b - 1;
@@ -824,6 +849,7 @@ retentry:
         goto retentry;
       }
       vmcase(OP_FORLOOP) {
+        StkId ra = RA(i);
         if (ra[0].IsNumber() && ra[1].IsNumber() && ra[2].IsNumber()) {
           lua_Number step = ra[2].Num();
           lua_Number idx = ra[0].Num() + step;
@@ -852,6 +878,7 @@ retentry:
         vmnext;
       }
       vmcase(OP_TFORLOOP) {
+        StkId ra = RA(i);
         int nresults = GETARG_C(i) + 1;
         StkId cb = ra + nresults + 2;  // call base above the loop variables
         cb[0] = ra[0];
@@ -875,16 +902,19 @@ retentry:
         vmnext;
       }
       vmcase(OP_TFORPREP) {
+        StkId ra = RA(i);
         if (ra->IsTable()) {
           SAVEPC();
           ra[1] = *ra;
           *ra = *TableGetStr(gt(L)->Tbl(), StrNewZ(L, "next"));
+          base = L->base;
         }
         DOJUMP(pc, GETARG_sBx(i));
         vmnext;
       }
       vmcase(OP_SETLIST)
       vmcase(OP_SETLISTO) {
+        StkId ra = RA(i);
         SAVEPC();
         if (!ra->IsTable()) DebugRunError(L, "table expected for list items");
         Table* h = ra->Tbl();
@@ -901,10 +931,12 @@ retentry:
         vmnext;
       }
       vmcase(OP_CLOSE) {
+        StkId ra = RA(i);
         CloseUpvals(L, ra);
         vmnext;
       }
       vmcase(OP_CLOSURE) {
+        StkId ra = RA(i);
         Proto* p = cl->p->p[GETARG_Bx(i)];
         int nup = p->nups;
         SAVEPC();
@@ -916,7 +948,7 @@ retentry:
             ncl->Upvals()[j] = FindUpval(L, base + GETARG_B(*pc));
         }
         ra->SetCl(ncl);
-        GCCheck(L);
+        Protect(GCCheck(L));
         vmnext;
       }
       default:
