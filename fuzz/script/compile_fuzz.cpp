@@ -10,7 +10,6 @@
 
 #include "ScriptFuzz.h"
 
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Precompiled chunks (first byte 27) belong to the chunk reader's target.
   if (size > 0 && data[0] == 27) return 0;

@@ -256,6 +256,45 @@ TEST_F(GfxDeviceTest, OrthographicProjectionWithHalfPixelOffsetIsPixelExact) {
   dev_->DestroyTexture(tex);
 }
 
+TEST_F(GfxDeviceTest, EveryPrimitiveFormCoversTheSameQuad) {
+  // Corners in fan order: top-left, top-right, bottom-right, bottom-left.
+  const GfxVertex c[4] = {{1.5f, 1.5f, 0, 1, 0xFFFF0000u, 0, 0, 0},
+                          {9.5f, 1.5f, 0, 1, 0xFFFF0000u, 0, 0, 0},
+                          {9.5f, 9.5f, 0, 1, 0xFFFF0000u, 0, 0, 0},
+                          {1.5f, 9.5f, 0, 1, 0xFFFF0000u, 0, 0, 0}};
+  const GfxVertex listV[6] = {c[0], c[1], c[2], c[0], c[2], c[3]};
+  const GfxVertex stripV[4] = {c[0], c[1], c[3], c[2]};
+  const uint16_t listI[6] = {0, 1, 2, 0, 2, 3}, fanI[4] = {0, 1, 2, 3}, stripI[4] = {0, 1, 3, 2};
+  struct Case {
+    const char* name;
+    GfxPrimitive type;
+    const GfxVertex* v;
+    int count;
+    const uint16_t* idx;
+    int idxCount;
+  } cases[] = {
+      {"list", GFX_PT_TRIANGLELIST, listV, 6, nullptr, 0},
+      {"fan", GFX_PT_TRIANGLEFAN, c, 4, nullptr, 0},
+      {"strip", GFX_PT_TRIANGLESTRIP, stripV, 4, nullptr, 0},
+      {"indexed list", GFX_PT_TRIANGLELIST, c, 4, listI, 6},
+      {"indexed fan", GFX_PT_TRIANGLEFAN, c, 4, fanI, 4},
+      {"indexed strip", GFX_PT_TRIANGLESTRIP, c, 4, stripI, 4},
+  };
+  Blend(false, GFX_BLEND_ONE, GFX_BLEND_ZERO);
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    ASSERT_EQ(dev_->ColorFill(nullptr, {0, 0, 64, 64}, 0xFF000000u), GFX_OK);
+    const GfxResult r = k.idx ? dev_->DrawIndexedPrimitive(k.type, GFX_FVF_TLVERTEX, k.v, k.count, k.idx, k.idxCount)
+                              : dev_->DrawPrimitive(k.type, GFX_FVF_TLVERTEX, k.v, k.count);
+    ASSERT_EQ(r, GFX_OK);
+    for (int y : {1, 2, 5, 9, 10})
+      for (int x : {1, 2, 5, 9, 10}) {
+        const bool inside = x >= 2 && x < 10 && y >= 2 && y < 10;
+        EXPECT_EQ(Pixel(x, y), inside ? 0xFFFF0000u : 0xFF000000u) << x << "," << y;
+      }
+  }
+}
+
 TEST_F(GfxDeviceTest, IndexedDrawAndCopiesBetweenBackBufferAndTexture) {
   ASSERT_EQ(dev_->ColorFill(nullptr, {0, 0, 64, 64}, 0xFF000000u), GFX_OK);
   Blend(false, GFX_BLEND_ONE, GFX_BLEND_ZERO);

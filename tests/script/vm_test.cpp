@@ -269,6 +269,24 @@ TEST_F(Vm, LightAndFullUserdataCompareAsTwoUserdataValues) {
   EXPECT_NE(err.find("attempt to compare two userdata values"), std::string::npos) << err;
 }
 
+
+TEST_F(Vm, CallsAdjustArgumentsAndResults) {
+  struct Case {
+    const char* src;
+    double value;
+  } cases[] = {
+      {"local function f() return 1 end local a, b, c = f() return (b == nil and c == nil) and a", 1},
+      {"local function f() return 1, 2, 3 end local a = f() return a", 1},
+      {"local function f() end local a = 5 a = f() if a == nil then return 1 end return 0", 1},
+      // An open result list feeds the next call.
+      {"local function f() return 1, 2, 3 end local function g(a, b, c) return a + b + c end return g(f())", 6},
+      {"local function f(a, b) return b end if f(1) == nil then return 1 end return 0", 1},
+      // Deep enough to grow both the value stack and the call records.
+      {"local function d(n) if n == 0 then return 0 end local x, y = d(n - 1) return x + 1 end return d(3000)", 3000},
+  };
+  for (const Case& c : cases) EXPECT_EQ(NumberOf(L, c.src), c.value) << c.src;
+}
+
 }  // namespace
 
 namespace {

@@ -729,30 +729,28 @@ class SdlDevice final : public IGfxDevice {
     }
 
     // SDL draws triangle lists only.
-    idx_.clear();
-    auto at = [&](int i) -> int { return indices ? indices[i] : i; };
     const int n = indices ? indexCount : count;
-    if (type == GFX_PT_TRIANGLELIST) {
-      for (int i = 0; i + 2 < n; i += 3) {
-        idx_.push_back(at(i));
-        idx_.push_back(at(i + 1));
-        idx_.push_back(at(i + 2));
-      }
-    } else if (type == GFX_PT_TRIANGLEFAN) {
-      for (int i = 1; i + 1 < n; ++i) {
-        idx_.push_back(at(0));
-        idx_.push_back(at(i));
-        idx_.push_back(at(i + 1));
-      }
-    } else {
-      for (int i = 0; i + 2 < n; ++i) {
-        idx_.push_back(at(i));
-        idx_.push_back(at(i + 1));
-        idx_.push_back(at(i + 2));
+    const int tris = type == GFX_PT_TRIANGLELIST ? n / 3 : std::max(0, n - 2);
+    idx_.resize(size_t(tris) * 3);
+    int* out = idx_.data();
+    for (int t = 0; t < tris; ++t, out += 3) {
+      if (type == GFX_PT_TRIANGLELIST) {
+        out[0] = 3 * t;
+        out[1] = 3 * t + 1;
+        out[2] = 3 * t + 2;
+      } else {
+        out[0] = type == GFX_PT_TRIANGLEFAN ? 0 : t;
+        out[1] = t + 1;
+        out[2] = t + 2;
       }
     }
-    for (int& k : idx_)
-      if (k < 0 || k >= count) return GFX_E_INVALIDARG;
+    // Without indices every entry is in range by construction.
+    if (indices) {
+      for (int& k : idx_) {
+        k = indices[k];
+        if (k >= count) return GFX_E_INVALIDARG;
+      }
+    }
 
     if (blendDirty_) {
       cachedBlend_ = CurrentBlend(&cachedVariant_);

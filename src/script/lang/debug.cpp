@@ -154,8 +154,9 @@ void FuncInfo(lua_Debug* ar, const TValue* func) {
 
 int DebugCurrentPc(lua_State*, CallInfo* ci) {
   if (!IsLuaCI(ci)) return -1;
-  const Instruction* pc = (ci->state & CI_HASFRAME) && ci->pc ? *ci->pc : ci->savedpc;
-  return static_cast<int>(pc - ProtoOf(ci)->code) - 1;
+  // The interpreter publishes its position in savedpc before anything that
+  // can look at it.
+  return static_cast<int>(ci->savedpc - ProtoOf(ci)->code) - 1;
 }
 
 int DebugCurrentLine(lua_State* L, CallInfo* ci) {

@@ -525,14 +525,12 @@ StkId VMExecute(lua_State* L) {
   Instruction i;
   StkId base;
 callentry:
-  L->ci->pc = nullptr;  // the position lives in savedpc
   if (L->hookmask & LUA_MASKCALL) {
     L->ci->state |= CI_HASFRAME;
     DoCallHook(L, LUA_HOOKCALL, -1);
   }
 retentry:
   L->ci->state = CI_HASFRAME;
-  L->ci->pc = nullptr;
   pc = L->ci->savedpc;
   cl = AsL(L->base[-1].Cl());
   k = cl->p->k;
@@ -777,7 +775,6 @@ hooks:
             L->base = ci->base = ra + 1;
             ci->top = ci->base + p->maxstacksize;
             ci->savedpc = p->code;
-            ci->pc = nullptr;
             ci->tailcalls = 0;
             ci->state = CI_SAVEDPC;
             for (StkId t = L->top; t < ci->top; t++) t->SetNil();

@@ -176,6 +176,27 @@ int B_tonumber(lua_State* L) {
   return 1;
 }
 
+// "table: %p" and the like for the values shown by their address; false
+// (buff untouched) for any other type.
+bool AddressText(lua_State* L, int idx, char* buff, size_t size) {
+  switch (lua_type(L, idx)) {
+    case LUA_TTABLE:
+      std::snprintf(buff, size, "%.40s: %p", lua_typename(L, LUA_TTABLE), lua_topointer(L, idx));
+      return true;
+    case LUA_TFUNCTION:
+      std::snprintf(buff, size, "function: %p", lua_topointer(L, idx));
+      return true;
+    case LUA_TTHREAD:
+      std::snprintf(buff, size, "thread: %p", static_cast<void*>(lua_tothread(L, idx)));
+      return true;
+    case LUA_TUSERDATA:
+      std::snprintf(buff, size, "userdata: %p", lua_touserdata(L, idx));
+      return true;
+    default:
+      return false;
+  }
+}
+
 int B_tostring(lua_State* L) {
   char buff[64];
   luaL_checkany(L, 1);
@@ -202,17 +223,9 @@ int B_tostring(lua_State* L) {
     case LUA_TNIL:
       lua_pushliteral(L, "nil");
       return 1;
-    case LUA_TTABLE:
-      std::snprintf(buff, sizeof buff, "table: %p", lua_topointer(L, 1));
-      break;
-    case LUA_TFUNCTION:
-      std::snprintf(buff, sizeof buff, "function: %p", lua_topointer(L, 1));
-      break;
-    case LUA_TTHREAD:
-      std::snprintf(buff, sizeof buff, "thread: %p", static_cast<void*>(lua_tothread(L, 1)));
-      break;
     default:
-      std::snprintf(buff, sizeof buff, "userdata: %p", lua_touserdata(L, 1));
+      // A light userdata shows its pointer like a full one.
+      if (!AddressText(L, 1, buff, sizeof buff)) std::snprintf(buff, sizeof buff, "userdata: %p", lua_touserdata(L, 1));
       break;
   }
   lua_pushstring(L, buff);
@@ -250,20 +263,10 @@ int B_towstring(lua_State* L) {
     case LUA_TWSTRING:
       lua_pushvalue(L, 1);
       return 1;
-    case LUA_TTABLE:
-      std::snprintf(buff, sizeof buff, "%.40s: %p", lua_typename(L, LUA_TTABLE), lua_topointer(L, 1));
-      break;
-    case LUA_TFUNCTION:
-      std::snprintf(buff, sizeof buff, "function: %p", lua_topointer(L, 1));
-      break;
-    case LUA_TUSERDATA:
-      std::snprintf(buff, sizeof buff, "userdata: %p", lua_touserdata(L, 1));
-      break;
-    case LUA_TTHREAD:
-      std::snprintf(buff, sizeof buff, "thread: %p", static_cast<void*>(lua_tothread(L, 1)));
-      break;
     default:
-      return luaL_argerror(L, 1, "value expected");
+      // Booleans and light userdata have no wide text.
+      if (!AddressText(L, 1, buff, sizeof buff)) return luaL_argerror(L, 1, "value expected");
+      break;
   }
   PushWideOfBytes(L, buff, std::strlen(buff), false);
   return 1;
@@ -618,7 +621,7 @@ int Co_auxwrap(lua_State* L) {
   lua_State* co = lua_tothread(L, lua_upvalueindex(1));
   int r = AuxResume(L, co, lua_gettop(L));
   if (r < 0) {
-    if (lua_type(L, -1) == LUA_TSTRING) {
+    if (lua_type(L, -1) == LUA_TSTRING || lua_type(L, -1) == LUA_TNUMBER) {
       luaL_where(L, 1);
       lua_insert(L, -2);
       lua_concat(L, 2);

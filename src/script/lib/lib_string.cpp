@@ -42,30 +42,25 @@ int S_sub(lua_State* L) {
   return 1;
 }
 
-int S_lower(lua_State* L) {
+// The argument with each byte mapped through a <cctype> case function.
+int MapBytes(lua_State* L, int (*map)(int)) {
   size_t l;
   const char* s = luaL_checklstring(L, 1, &l);
   luaL_Buffer b;
   luaL_buffinit(L, &b);
-  for (size_t i = 0; i < l; i++) luaL_putchar(&b, std::tolower(uchar(s[i])));
+  for (size_t i = 0; i < l; i++) luaL_putchar(&b, map(uchar(s[i])));
   luaL_pushresult(&b);
   return 1;
 }
 
-int S_upper(lua_State* L) {
-  size_t l;
-  const char* s = luaL_checklstring(L, 1, &l);
-  luaL_Buffer b;
-  luaL_buffinit(L, &b);
-  for (size_t i = 0; i < l; i++) luaL_putchar(&b, std::toupper(uchar(s[i])));
-  luaL_pushresult(&b);
-  return 1;
-}
+int S_lower(lua_State* L) { return MapBytes(L, [](int c) { return std::tolower(c); }); }
+int S_upper(lua_State* L) { return MapBytes(L, [](int c) { return std::toupper(c); }); }
 
 int S_rep(lua_State* L) {
   size_t l;
   const char* s = luaL_checklstring(L, 1, &l);
   int n = luaL_checkint(L, 2);
+  if (l == 0) n = 0;  // a huge count of nothing would only spin
   luaL_Buffer b;
   luaL_buffinit(L, &b);
   for (; n > 0; n--) luaL_addlstring(&b, s, l);
@@ -576,42 +571,33 @@ char ControlEscape(unsigned c) {
   }
 }
 
+// One character of %Q: its escape, itself when printable, else its code in
+// hexadecimal with the given number of digits (2 for bytes, 4 for units).
+void AddEscapedChar(luaL_Buffer* b, unsigned c, int hexDigits) {
+  char esc = ControlEscape(c);
+  if (esc) {
+    luaL_putchar(b, '\\');
+    luaL_putchar(b, esc);
+  } else if (c >= 32 && c <= 126) {
+    luaL_putchar(b, static_cast<char>(c));
+  } else {
+    char hex[12];
+    std::snprintf(hex, sizeof hex, "\\x%0*x", hexDigits, c);
+    luaL_addstring(b, hex);
+  }
+}
+
 void AddEscaped(lua_State* L, luaL_Buffer* b, int arg) {
-  char hex[12];
   if (lua_type(L, arg) == LUA_TWSTRING) {
     size_t n = lua_strlen(L, arg);
     const lua_WChar* w = ToWideString(L, arg);
     luaL_addlstring(b, "L\"", 2);
-    for (size_t i = 0; i < n; i++) {
-      unsigned c = w[i];
-      char esc = ControlEscape(c);
-      if (esc) {
-        luaL_putchar(b, '\\');
-        luaL_putchar(b, esc);
-      } else if (c >= 32 && c <= 126) {
-        luaL_putchar(b, static_cast<char>(c));
-      } else {
-        std::snprintf(hex, sizeof hex, "\\x%04x", c);
-        luaL_addstring(b, hex);
-      }
-    }
+    for (size_t i = 0; i < n; i++) AddEscapedChar(b, w[i], 4);
   } else {
     size_t n;
     const char* s = luaL_checklstring(L, arg, &n);
     luaL_putchar(b, '"');
-    for (size_t i = 0; i < n; i++) {
-      unsigned c = uchar(s[i]);
-      char esc = ControlEscape(c);
-      if (esc) {
-        luaL_putchar(b, '\\');
-        luaL_putchar(b, esc);
-      } else if (c >= 32 && c <= 126) {
-        luaL_putchar(b, static_cast<char>(c));
-      } else {
-        std::snprintf(hex, sizeof hex, "\\x%02x", c);
-        luaL_addstring(b, hex);
-      }
-    }
+    for (size_t i = 0; i < n; i++) AddEscapedChar(b, uchar(s[i]), 2);
   }
   luaL_putchar(b, '"');
 }

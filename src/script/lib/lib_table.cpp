@@ -14,10 +14,10 @@ int CheckedSize(lua_State* L, int idx) {
 int T_foreachi(lua_State* L) {
   int n = CheckedSize(L, 1);
   luaL_checktype(L, 2, LUA_TFUNCTION);
-  for (int i = 1; i <= n; i++) {
+  for (long long i = 1; i <= n; i++) {  // n may be INT_MAX (table.setn)
     lua_pushvalue(L, 2);
     lua_pushnumber(L, static_cast<lua_Number>(i));
-    lua_rawgeti(L, 1, i);
+    lua_rawgeti(L, 1, static_cast<int>(i));
     lua_call(L, 2, 1);
     if (!lua_isnil(L, -1)) return 1;
     lua_pop(L, 1);
@@ -96,12 +96,13 @@ int T_concat(lua_State* L) {
   if (n == 0) n = luaL_getn(L, 1);
   luaL_Buffer b;
   luaL_buffinit(L, &b);
-  for (; i <= n; i++) {
-    lua_rawgeti(L, 1, i);
+  // A wider counter: j may be INT_MAX, and the step past it must not wrap.
+  for (long long k = i; k <= n; k++) {
+    lua_rawgeti(L, 1, static_cast<int>(k));
     int t = lua_type(L, -1);
     luaL_argcheck(L, t == LUA_TSTRING || t == LUA_TNUMBER, 1, "table contains non-strings");
     luaL_addvalue(&b);
-    if (i != n) luaL_addlstring(&b, sep, lsep);
+    if (k != n) luaL_addlstring(&b, sep, lsep);
   }
   luaL_pushresult(&b);
   return 1;

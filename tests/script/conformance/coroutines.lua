@@ -62,3 +62,7 @@ print(pcall(dead))
 local many = coroutine.create(function(...) coroutine.yield(unpack(arg)) end)
 local r = {coroutine.resume(many, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10)}
 print(table.getn(r), r[1], r[11])
+
+-- a wrapped coroutine's error text gets the caller's position, numbers too
+local wrapped = coroutine.wrap(function() error(42, 0) end)
+print(pcall(function() local r = wrapped() return r end))

@@ -71,3 +71,6 @@ print(string.byte(bin, 1), string.sub(bin, 2, 4), loadstring(bin)(2, 3))
 print(pcall(string.dump, print))
 local up = 1
 print(pcall(string.dump, function() return up end))
+-- repeating nothing any number of times is immediate
+print("[" .. string.rep("", 2000000000) .. "]", string.rep("ab", 0), string.rep("ab", -1))
+print(string.upper("abc-xyz"), string.lower("M\200N") == "m\200n")

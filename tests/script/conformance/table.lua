@@ -66,3 +66,7 @@ print(recs[1].k, recs[2].k, recs[3].k)
 print(pcall(table.sort, {5, 4, 3, 2, 1, 6, 7, 8, 9, 10, 11, 12}, function(a, b) return true end))
 print(pcall(table.sort, {3, "a", 1}))
 print(pcall(table.sort, {1, 2}, 3))
+-- the last index a size can name: joining and walking stop there
+local edge = {}
+edge[2147483647] = "z"
+print(table.concat(edge, "-", 2147483647, 2147483647), table.concat(edge, "-", 5, 4))
