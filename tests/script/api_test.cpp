@@ -1,10 +1,12 @@
 // The host API with the dialect's changes: pseudo-indices, auto-growing
 // pushes, wide strings, per-type metatables, userdata, concatenation, dump.
+#include <climits>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "ScriptTestUtil.h"
+#include "script/lib/lualib.h"
 
 namespace {
 
@@ -459,6 +461,102 @@ TEST_F(Api, GcCountersInKilobytes) {
   EXPECT_EQ(G(L)->GCthreshold, static_cast<size_t>(-1));
   lua_setgcthreshold(L, 0);  // runs a collection now
   EXPECT_GE(lua_getgcthreshold(L), lua_getgccount(L));
+}
+
+// Integer keys inside, at and past both ends of the array part, through the
+// raw accessors: the values must be those the table module sees, and the
+// table's handlers must never run.
+TEST_F(Api, RawIntegerAccessAroundTheArrayPart) {
+  luaopen_stdlibs(L);
+  ASSERT_EQ(RunScript(L,
+                      "local t = setmetatable({10, 20, 30}, {__index = function() return 'meta' end,\n"
+                      "  __newindex = function() error('newindex ran') end})\n"
+                      "rawset(t, 0, 'zero') rawset(t, -1, 'minus') rawset(t, 6, 'six')\n"
+                      "return t",
+                      nullptr, 1),
+            0);
+  struct Case {
+    int key;
+    const char* before;  // the value as text, "nil" for none
+  };
+  const Case cases[] = {{INT_MIN, "nil"}, {-1, "minus"}, {0, "zero"}, {1, "10"}, {3, "30"},
+                        {4, "nil"},       {6, "six"},    {7, "nil"},  {INT_MAX, "nil"}};
+  auto text = [&](int idx) { return lua_isnil(L, idx) ? std::string("nil") : std::string(lua_tostring(L, idx)); };
+  for (const Case& c : cases) {
+    lua_rawgeti(L, 1, c.key);
+    EXPECT_EQ(text(-1), c.before) << c.key;
+    lua_pop(L, 1);
+  }
+  // Write each key, then read it back both raw and through the script's rawget.
+  for (const Case& c : cases) {
+    lua_pushstring(L, ("v" + std::to_string(c.key)).c_str());
+    lua_rawseti(L, 1, c.key);
+  }
+  lua_pushnil(L);
+  lua_rawseti(L, 1, 2);  // a hole in the array part
+  lua_pushstring(L, "t");
+  lua_pushvalue(L, 1);
+  lua_settable(L, LUA_GLOBALSINDEX);
+  for (const Case& c : cases) {
+    lua_rawgeti(L, 1, c.key);
+    EXPECT_EQ(text(-1), "v" + std::to_string(c.key)) << c.key;
+    lua_pop(L, 1);
+    std::string src = "return rawget(t, " + std::to_string(c.key) + ") == 'v" + std::to_string(c.key) + "' and 1 or 0";
+    EXPECT_EQ(NumberOf(L, src), 1) << c.key;
+  }
+  lua_rawgeti(L, 1, 2);
+  EXPECT_TRUE(lua_isnil(L, -1));
+  lua_pop(L, 1);
+  EXPECT_EQ(NumberOf(L, "local n = 0 for k in pairs(t) do n = n + 1 end return n"), 9);
+  // Non-tables: reading pushes nil, writing just pops the value.
+  lua_pushnumber(L, 5);
+  lua_rawgeti(L, -1, 1);
+  EXPECT_TRUE(lua_isnil(L, -1));
+  lua_pushstring(L, "x");
+  lua_rawseti(L, -3, 1);
+  EXPECT_EQ(lua_gettop(L), 3);
+}
+
+int ApiLess(lua_State* L) {
+  lua_pushboolean(L, lua_lessthan(L, 1, 2));
+  return 1;
+}
+
+// lua_lessthan must agree with the script's `<` on every kind of pair:
+// results, handlers and the errors (without their position prefix).
+TEST_F(Api, LessThanAgreesWithTheScriptOperator) {
+  luaopen_stdlibs(L);
+  lua_register(L, "apiless", ApiLess);
+  std::string mismatches;
+  ASSERT_EQ(RunScript(L,
+                      "local mt = {__lt = function(a, b) return a.v < b.v end}\n"
+                      "local A, B = setmetatable({v = 1}, mt), setmetatable({v = 2}, mt)\n"
+                      "local C = setmetatable({v = 0}, {__lt = function() return true end})\n"
+                      "local s = 'same'\n"
+                      "local cases = {{1, 2}, {2, 1}, {1, 1}, {-0, 0}, {0/0, 1}, {1, 0/0}, {-1/0, 1/0},\n"
+                      "  {'a', 'b'}, {'b', 'a'}, {s, s}, {'a', 'a\\0'}, {'a\\0b', 'a\\0a'}, {'', 'a'},\n"
+                      "  {A, B}, {B, A}, {A, A}, {A, C}, {L\"a\", L\"b\"}, {L\"a\", L\"a\"}, {1, '2'}, {'2', 1},\n"
+                      "  {{}, {}}, {true, false}, {print, print}, {L\"a\", 'b'}}\n"
+                      "local out = ''\n"
+                      "local function strip(m) return (string.gsub(tostring(m), '^[^:]*:%d+: ', '')) end\n"
+                      "for i, c in ipairs(cases) do\n"
+                      "  local a, b = c[1], c[2]\n"
+                      "  local ok1, r1 = pcall(apiless, a, b)\n"
+                      "  local ok2, r2 = pcall(function() return a < b end)\n"
+                      "  if not ok1 then r1 = strip(r1) end\n"
+                      "  if not ok2 then r2 = strip(r2) end\n"
+                      "  if ok1 ~= ok2 or r1 ~= r2 then out = out .. i .. ': ' .. tostring(r1) .. ' / ' .. tostring(r2) .. '\\n' end\n"
+                      "end\n"
+                      "return out",
+                      &mismatches, 1),
+            0)
+      << mismatches;
+  EXPECT_STREQ(lua_tostring(L, -1), "");
+  lua_pop(L, 1);
+  // Absent indices compare as not less.
+  lua_pushnumber(L, 1);
+  EXPECT_EQ(lua_lessthan(L, 1, 5), 0);
+  EXPECT_EQ(lua_lessthan(L, 5, 1), 0);
 }
 
 }  // namespace

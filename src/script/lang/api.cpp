@@ -62,6 +62,10 @@ inline void Push(lua_State* L, const TValue* v) {
   DoIncrTop(L);
 }
 
+// Integer keys 1..sizearray live in the array part: the raw accessors
+// index it directly and leave every other key to the table module.
+inline bool InArrayPart(const Table* t, int n) { return static_cast<unsigned>(n) - 1u < static_cast<unsigned>(t->sizearray); }
+
 // Writes are refused for the read-only registry references and for the
 // shared nil object that stands for absent values.
 inline bool Writable(const TValue* o) { return o != nullptr && o != &kNilObject; }
@@ -190,6 +194,10 @@ int lua_lessthan(lua_State* L, int index1, int index2) {
   TValue* o1 = Adr(L, index1);
   TValue* o2 = Adr(L, index2);
   if (!o1 || !o2) return 0;
+  // Sorting compares numbers, or strings that are often the same interned
+  // object, far more than anything with an order handler.
+  if (o1->IsNumber() && o2->IsNumber()) return o1->Num() < o2->Num();
+  if (o1->IsString() && o2->IsString() && o1->Str() == o2->Str()) return 0;
   return VMLessThan(L, o1, o2);
 }
 
@@ -341,7 +349,8 @@ void lua_rawgeti(lua_State* L, int idx, int n) {
     lua_pushnil(L);
     return;
   }
-  Push(L, TableGetNum(t->Tbl(), n));
+  Table* h = t->Tbl();
+  Push(L, InArrayPart(h, n) ? &h->array[n - 1] : TableGetNum(h, n));
 }
 
 void lua_newtable(lua_State* L) {
@@ -382,7 +391,15 @@ void lua_rawset(lua_State* L, int idx) {
 
 void lua_rawseti(lua_State* L, int idx, int n) {
   const TValue* t = ValueAt(L, idx);
-  if (t->IsTable()) *TableSetNum(L, t->Tbl(), n) = *(L->top - 1);
+  if (t->IsTable()) {
+    // An array slot already exists (a nil one too) and an integer key never
+    // names an event, so the table's absent-event cache stays valid.
+    Table* h = t->Tbl();
+    if (InArrayPart(h, n))
+      h->array[n - 1] = *(L->top - 1);
+    else
+      *TableSetNum(L, h, n) = *(L->top - 1);
+  }
   L->top--;
 }
 

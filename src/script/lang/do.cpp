@@ -106,11 +106,6 @@ void DoGrowStack(lua_State* L, int n) {
     DoReallocStack(L, L->stacksize + n + EXTRA_STACK);
 }
 
-void DoIncrTop(lua_State* L) {
-  if (L->top >= L->stack_last) DoGrowStack(L, 1);
-  L->top++;
-}
-
 static CallInfo* GrowCI(lua_State* L) {
   if (L->size_ci > LUA_MAXCALLS) {
     // Already handling an overflow: give up on the stack.
@@ -197,14 +192,7 @@ StkId DoPreCall(lua_State* L, StkId func) {
     }
     DoCheckStack(L, p->maxstacksize);
     CallInfo* ci = NextCI(L);
-    L->base = ci->base = RestoreStack(L, funcr) + 1;
-    ci->top = L->base + p->maxstacksize;
-    ci->savedpc = p->code;
-    ci->pc = nullptr;
-    ci->tailcalls = 0;
-    ci->state = CI_SAVEDPC;
-    while (L->top < ci->top) (L->top++)->SetNil();
-    L->top = ci->top;
+    DoOpenScriptFrame(L, ci, RestoreStack(L, funcr) + 1, p);
     return nullptr;
   }
   DoCheckStack(L, LUA_MINSTACK);
@@ -213,7 +201,6 @@ StkId DoPreCall(lua_State* L, StkId func) {
   ci->top = L->top + LUA_MINSTACK;
   ci->state = CI_C;
   ci->savedpc = nullptr;
-  ci->pc = nullptr;
   ci->tailcalls = 0;
   if (L->hookmask & LUA_MASKCALL) DoCallHook(L, LUA_HOOKCALL, -1);
   int n = AsC(L->base[-1].Cl())->f(L);
@@ -246,14 +233,7 @@ void DoPosCall(lua_State* L, int wanted, StkId firstResult) {
     res = RestoreStack(L, resr);
     firstResult = RestoreStack(L, frr);
   }
-  L->ci--;
-  L->base = L->ci->base;
-  while (wanted != 0 && firstResult < L->top) {
-    *res++ = *firstResult++;
-    wanted--;
-  }
-  while (wanted-- > 0) (res++)->SetNil();
-  L->top = res;
+  DoCloseFrame(L, res, firstResult, wanted);
 }
 
 void DoCall(lua_State* L, StkId func, int nResults) {

@@ -25,11 +25,17 @@ void DoGrowStack(lua_State* L, int n);
 void DoReallocStack(lua_State* L, int newsize);
 void DoReallocCI(lua_State* L, int newsize);
 // Advances top after a push, growing the stack when it reaches the limit.
-void DoIncrTop(lua_State* L);
+inline void DoIncrTop(lua_State* L);
 
 inline void DoCheckStack(lua_State* L, int n) {
   if (reinterpret_cast<char*>(L->stack_last) - reinterpret_cast<char*>(L->top) <= static_cast<ptrdiff_t>(n * sizeof(TValue)))
     DoGrowStack(L, n);
+}
+
+// Every push goes through here: inline, with the growth out of line.
+inline void DoIncrTop(lua_State* L) {
+  if (L->top >= L->stack_last) DoGrowStack(L, 1);
+  L->top++;
 }
 
 // Calls: func is the slot of the function with its arguments above it (a
@@ -42,6 +48,35 @@ StkId DoPreCall(lua_State* L, StkId func);
 // Moves results from firstResult to the caller's frame, nresults wanted
 // (LUA_MULTRET for all), pops the call record.
 void DoPosCall(lua_State* L, int wanted, StkId firstResult);
+
+// The two halves of a script call shared by DoPreCall/DoPosCall and the
+// interpreter loop's inlined calls and returns, so both keep one behaviour.
+//
+// Opens p's frame at base (the slot above the function) in record ci, which
+// the caller has already made current: the frame starts at the function's
+// first instruction with every register above the arguments nil. The caller
+// has made room for p->maxstacksize slots and cut surplus arguments.
+inline void DoOpenScriptFrame(lua_State* L, CallInfo* ci, StkId base, const Proto* p) {
+  L->base = ci->base = base;
+  ci->top = base + p->maxstacksize;
+  ci->savedpc = p->code;
+  ci->tailcalls = 0;
+  ci->state = CI_SAVEDPC;
+  for (StkId t = L->top; t < ci->top; t++) t->SetNil();
+  L->top = ci->top;
+}
+
+// Pops the running record and moves the results from firstResult up to top
+// into the slots from res (where the function was): wanted of them, padded
+// with nil (LUA_MULTRET: all). The caller has made room for them.
+inline void DoCloseFrame(lua_State* L, StkId res, StkId firstResult, int wanted) {
+  L->ci--;
+  L->base = L->ci->base;
+  for (; wanted != 0 && firstResult < L->top; wanted--) *res++ = *firstResult++;
+  for (; wanted > 0; wanted--) (res++)->SetNil();
+  L->top = res;
+}
+
 // Full call (runs a fresh interpreter loop for script functions). Counts
 // nested native calls: 200 raises "C stack overflow".
 void DoCall(lua_State* L, StkId func, int nResults);

@@ -43,7 +43,6 @@ void StackInit(lua_State* L1, lua_State* L) {
   L1->ci = L1->base_ci;
   L1->ci->state = CI_C;
   L1->ci->savedpc = nullptr;
-  L1->ci->pc = nullptr;
   L1->ci->tailcalls = 0;
   L1->top->SetNil();  // the "function" slot of the base record
   L1->top++;

@@ -31,7 +31,6 @@ struct CallInfo {
   StkId top;                 // top for this function
   int state;
   const Instruction* savedpc;
-  const Instruction** pc;    // the running loop's instruction position
   int tailcalls;             // tail calls lost under this record
 };
 

@@ -771,14 +771,7 @@ hooks:
           if (!p->is_vararg && L->ci + 1 != L->end_ci && L->stack_last - L->top > p->maxstacksize) {
             if (L->top > ra + 1 + p->numparams) L->top = ra + 1 + p->numparams;
             L->ci->state = CI_SAVEDPC | CI_CALLING;
-            CallInfo* ci = ++L->ci;
-            L->base = ci->base = ra + 1;
-            ci->top = ci->base + p->maxstacksize;
-            ci->savedpc = p->code;
-            ci->tailcalls = 0;
-            ci->state = CI_SAVEDPC;
-            for (StkId t = L->top; t < ci->top; t++) t->SetNil();
-            L->top = ci->top;
+            DoOpenScriptFrame(L, ++L->ci, ra + 1, p);
             goto callentry;
           }
         }
@@ -833,12 +826,7 @@ hooks:
         if (!(L->hookmask & LUA_MASKRET) && (nresults <= 0 || res + nresults < L->stack_last)) {
           // No return hook and room for the results: the general return
           // without its checks.
-          L->ci = ci;
-          L->base = ci->base;
-          int wanted = nresults;
-          for (StkId first = ra; wanted != 0 && first < L->top; wanted--) *res++ = *first++;
-          for (; wanted > 0; wanted--) (res++)->SetNil();
-          L->top = res;
+          DoCloseFrame(L, res, ra, nresults);
         } else {
           DoPosCall(L, nresults, ra);
         }
