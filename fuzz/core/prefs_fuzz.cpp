@@ -11,7 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool once = [] {
+    static const bool once = []
+    {
         SetSetting("installkey", "game");
         return true;
     }();
@@ -19,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // The memory file must outlive the store's read of it.
     const std::vector<uint8_t> copy(data, data + size);
-    if (!copy.empty())
-        RegisterMemoryFileByName("user:prefs.dat", copy.data(), copy.size());
+    if (!copy.empty()) RegisterMemoryFileByName("user:prefs.dat", copy.data(), copy.size());
     // With a key the legacy form is enciphered behind a checksum; without
     // one its XML is imported directly, so both readers see every input.
     for (const char* keyText : {"fuzzkey", ""})
@@ -35,7 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         TPrefs reread(false);
         reread.ReadChunks(image.data(), image.size(), false);
     }
-    if (!copy.empty())
-        RegisterMemoryFileByName("user:prefs.dat", nullptr, 0);
+    if (!copy.empty()) RegisterMemoryFileByName("user:prefs.dat", nullptr, 0);
     return 0;
 }

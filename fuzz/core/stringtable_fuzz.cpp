@@ -14,13 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     table.GetFlashStrings(flash);
 
     const TString args[5] = {"1", "%%", "%A%", "%", "plain"};
-    int budget = 256; // keeps huge tables from dominating the run
+    int budget = 256;  // keeps huge tables from dominating the run
     for (const auto& entry : table.Entries())
     {
         table.Lookup(entry.first, 5, args);
         table.Lookup(entry.first, 0, nullptr);
-        if (--budget == 0)
-            break;
+        if (--budget == 0) break;
     }
     return 0;
 }

@@ -19,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (root.NextChild(name, child))
     {
         child->ResetAttributeIterator();
-        while (child->NextAttribute(name, value))
-            child->GetAttribute(name.CStr());
+        while (child->NextAttribute(name, value)) child->GetAttribute(name.CStr());
     }
     return 0;
 }

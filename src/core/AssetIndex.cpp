@@ -22,7 +22,6 @@ bool gFirstPeek = false;
 
 constexpr int kListFileLimit = 100000;
 
-
 using TVisited = std::set<std::pair<dev_t, ino_t>>;
 
 void ScanFolder(const TString& folderPath, const TString& keyPrefix, TVisited& visited)

@@ -3,7 +3,8 @@
 
 #include <array>
 
-namespace {
+namespace
+{
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
@@ -19,7 +20,7 @@ constexpr std::array<unsigned char, 256> MakeDecodeTable()
 
 constexpr std::array<unsigned char, 256> kDecode = MakeDecodeTable();
 
-} // namespace
+}  // namespace
 
 size_t Base64EncodedLength(size_t len)
 {
@@ -38,10 +39,8 @@ size_t Base64Encode(char* out, const unsigned char* in, size_t len)
     {
         unsigned v = static_cast<unsigned>(in[i]) << 16;
         const size_t left = len - i;
-        if (left > 1)
-            v |= static_cast<unsigned>(in[i + 1]) << 8;
-        if (left > 2)
-            v |= in[i + 2];
+        if (left > 1) v |= static_cast<unsigned>(in[i + 1]) << 8;
+        if (left > 2) v |= in[i + 2];
         out[o++] = kAlphabet[(v >> 18) & 63];
         out[o++] = kAlphabet[(v >> 12) & 63];
         out[o++] = left > 1 ? kAlphabet[(v >> 6) & 63] : '=';
@@ -56,8 +55,7 @@ size_t Base64Decode(unsigned char* out, const char* in, size_t len)
     for (size_t i = 0; i < len; i += 4)
     {
         char c[4];
-        for (size_t k = 0; k < 4; ++k)
-            c[k] = i + k < len ? in[i + k] : '=';
+        for (size_t k = 0; k < 4; ++k) c[k] = i + k < len ? in[i + k] : '=';
         unsigned v = 0;
         for (size_t k = 0; k < 4; ++k)
             v = (v << 6) | (c[k] == '=' ? 0u : kDecode[static_cast<unsigned char>(c[k])]);
@@ -65,14 +63,11 @@ size_t Base64Decode(unsigned char* out, const char* in, size_t len)
         if (c[3] == '=')
         {
             --n;
-            if (c[2] == '=')
-                --n;
+            if (c[2] == '=') --n;
         }
         out[o++] = static_cast<unsigned char>(v >> 16);
-        if (n > 1)
-            out[o++] = static_cast<unsigned char>(v >> 8);
-        if (n > 2)
-            out[o++] = static_cast<unsigned char>(v);
+        if (n > 1) out[o++] = static_cast<unsigned char>(v >> 8);
+        if (n > 2) out[o++] = static_cast<unsigned char>(v);
     }
     return o;
 }

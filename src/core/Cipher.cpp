@@ -9,7 +9,8 @@
 
 #include "core/Base64.h"
 
-namespace {
+namespace
+{
 
 // The initial P-array and S-boxes are the fractional hexadecimal digits of
 // pi, 18 + 4 * 256 words in all. They are computed once with fixed-point
@@ -17,7 +18,8 @@ namespace {
 // constant cannot hide in a table of a thousand words.
 constexpr size_t kPiWords = 18 + 4 * 256;
 
-class PiDigits {
+class PiDigits
+{
 public:
     PiDigits()
     {
@@ -77,8 +79,7 @@ private:
         {
             int64_t cur = static_cast<int64_t>(x[i]) - y[i] - borrow;
             borrow = cur < 0 ? 1 : 0;
-            if (cur < 0)
-                cur += static_cast<int64_t>(1) << 32;
+            if (cur < 0) cur += static_cast<int64_t>(1) << 32;
             x[i] = static_cast<uint32_t>(cur);
         }
     }
@@ -94,10 +95,8 @@ private:
         size_t lead = 0;
         for (uint32_t k = 0;; ++k)
         {
-            while (lead < power.size() && power[lead] == 0)
-                ++lead;
-            if (lead == power.size())
-                break;
+            while (lead < power.size() && power[lead] == 0) ++lead;
+            if (lead == power.size()) break;
             std::fill(term.begin(), term.begin() + static_cast<ptrdiff_t>(lead), 0u);
             std::copy(power.begin() + static_cast<ptrdiff_t>(lead), power.end(),
                       term.begin() + static_cast<ptrdiff_t>(lead));
@@ -135,7 +134,7 @@ inline void StoreBE(unsigned char* p, uint32_t v)
     p[3] = static_cast<unsigned char>(v);
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // BlowfishKey
@@ -187,8 +186,7 @@ void BlowfishKey::DecryptWords(uint32_t& l, uint32_t& r) const
 void BlowfishKey::SetKey(const unsigned char* key, size_t keyLen)
 {
     LoadInitialTables();
-    if (keyLen > 56)
-        keyLen = 56;
+    if (keyLen > 56) keyLen = 56;
     if (keyLen > 0)
     {
         size_t k = 0;
@@ -237,29 +235,26 @@ void BlowfishKey::DecryptBlock(unsigned char block[8]) const
     StoreBE(block + 4, r);
 }
 
-std::vector<unsigned char> BlowfishEncryptPadded(const BlowfishKey& key, const unsigned char* data, size_t len)
+std::vector<unsigned char> BlowfishEncryptPadded(const BlowfishKey& key, const unsigned char* data,
+                                                 size_t len)
 {
     const size_t pad = 8 - len % 8;
     std::vector<unsigned char> out(len + pad, static_cast<unsigned char>(pad));
-    if (len)
-        std::memcpy(out.data(), data, len);
-    for (size_t i = 0; i < out.size(); i += 8)
-        key.EncryptBlock(out.data() + i);
+    if (len) std::memcpy(out.data(), data, len);
+    for (size_t i = 0; i < out.size(); i += 8) key.EncryptBlock(out.data() + i);
     return out;
 }
 
-std::vector<unsigned char> BlowfishDecryptPadded(const BlowfishKey& key, const unsigned char* data, size_t len)
+std::vector<unsigned char> BlowfishDecryptPadded(const BlowfishKey& key, const unsigned char* data,
+                                                 size_t len)
 {
     // Rounding up to whole blocks must not wrap.
-    if (len == 0 || len > (SIZE_MAX >> 1))
-        return {};
+    if (len == 0 || len > (SIZE_MAX >> 1)) return {};
     std::vector<unsigned char> buf((len + 7) / 8 * 8, 0);
     std::memcpy(buf.data(), data, len);
-    for (size_t i = 0; i < buf.size(); i += 8)
-        key.DecryptBlock(buf.data() + i);
+    for (size_t i = 0; i < buf.size(); i += 8) key.DecryptBlock(buf.data() + i);
     const int v = static_cast<signed char>(buf[len - 1]);
-    if (v < 0 || static_cast<size_t>(v) > len)
-        return {};
+    if (v < 0 || static_cast<size_t>(v) > len) return {};
     buf.resize(len - static_cast<size_t>(v));
     return buf;
 }
@@ -277,8 +272,7 @@ StringCipher::StringCipher(const TString& keyText) : key_(new BlowfishKey)
     char text[12];
     const char* src = keyText.CStr();
     const size_t len = std::strlen(src);
-    for (size_t i = 0; i < 12; ++i)
-        text[i] = i < len ? src[i] : 'A';
+    for (size_t i = 0; i < 12; ++i) text[i] = i < len ? src[i] : 'A';
     std::memcpy(text + 9, kKeyTail, 3);
     // An "=" inside the key text makes its group decode short; the bytes it
     // leaves unwritten must be zeros, or the key would differ from run to run.
@@ -310,8 +304,7 @@ std::vector<unsigned char> StringCipher::DecryptBytes(const void* data, size_t l
 
 int StringCipher::Encrypt(const void* data, int len, void* out, int outSize, bool text)
 {
-    if (len < 0 || !data)
-        len = 0;
+    if (len < 0 || !data) len = 0;
     const std::vector<unsigned char> cipher = EncryptBytes(data, static_cast<size_t>(len));
     const size_t needed = text ? Base64EncodedLength(cipher.size()) + 1 : cipher.size();
     if (!out || outSize < 0 || static_cast<size_t>(outSize) < needed)
@@ -335,14 +328,14 @@ std::vector<unsigned char> StringCipher::DecodeText(const void* data, int len) c
 {
     std::vector<unsigned char> bytes(Base64DecodedLength(static_cast<size_t>(len)));
     // Base64Decode already reads a short final group as padded with "=".
-    bytes.resize(Base64Decode(bytes.data(), static_cast<const char*>(data), static_cast<size_t>(len)));
+    bytes.resize(
+        Base64Decode(bytes.data(), static_cast<const char*>(data), static_cast<size_t>(len)));
     return bytes;
 }
 
 int StringCipher::Decrypt(const void* data, int len, void* out, int outSize, bool text)
 {
-    if (len < 0 || (!data && len > 0))
-        len = 0;
+    if (len < 0 || (!data && len > 0)) len = 0;
     std::vector<unsigned char> plain;
     if (text)
     {
@@ -370,9 +363,7 @@ TString StringCipher::DecryptText(const TString& base64) const
     const std::vector<unsigned char> cipher = DecodeText(base64.CStr(), base64.Length());
     const std::vector<unsigned char> plain = DecryptBytes(cipher.data(), cipher.size());
     size_t n = 0;
-    while (n < plain.size() && plain[n] != 0)
-        ++n;
-    if (n == 0)
-        return TString();
+    while (n < plain.size() && plain[n] != 0) ++n;
+    if (n == 0) return TString();
     return TString(reinterpret_cast<const char*>(plain.data()), static_cast<int>(n));
 }

@@ -11,7 +11,8 @@
 #include "core/String.h"
 
 // One key schedule: the P-array and the four S-boxes.
-class BlowfishKey {
+class BlowfishKey
+{
 public:
     BlowfishKey();
     // Standard schedule; keyLen 1..56 bytes (other lengths are cut or, for 0,
@@ -30,20 +31,23 @@ private:
     void EncryptWords(uint32_t& l, uint32_t& r) const;
     void DecryptWords(uint32_t& l, uint32_t& r) const;
 
-    std::vector<uint32_t> p_;    // 18 words
-    std::vector<uint32_t> s_[4]; // 256 words each
+    std::vector<uint32_t> p_;     // 18 words
+    std::vector<uint32_t> s_[4];  // 256 words each
 };
 
 // Pads n bytes with p = 8 - n % 8 bytes of value p and enciphers every block;
 // the result is n + p bytes long. Never fails.
-std::vector<unsigned char> BlowfishEncryptPadded(const BlowfishKey& key, const unsigned char* data, size_t len);
+std::vector<unsigned char> BlowfishEncryptPadded(const BlowfishKey& key, const unsigned char* data,
+                                                 size_t len);
 
 // Deciphers (input zero-filled to whole blocks) and removes the padding named
 // by the last input byte. An impossible padding (the last byte read as signed
 // is negative or above len) gives an empty result.
-std::vector<unsigned char> BlowfishDecryptPadded(const BlowfishKey& key, const unsigned char* data, size_t len);
+std::vector<unsigned char> BlowfishDecryptPadded(const BlowfishKey& key, const unsigned char* data,
+                                                 size_t len);
 
-class StringCipher {
+class StringCipher
+{
 public:
     // Key text: padded with "A" or cut to 12 characters, its last three
     // replaced by the program's fixed tail, base64-decoded to a 9-byte key.

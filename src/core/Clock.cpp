@@ -4,61 +4,80 @@
 #include <atomic>
 #include <chrono>
 
-namespace {
+namespace
+{
 
-uint32_t MonotonicMilliseconds() {
-  auto now = std::chrono::steady_clock::now().time_since_epoch();
-  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+uint32_t MonotonicMilliseconds()
+{
+    auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 std::atomic<TClockTimeSource> g_source{&MonotonicMilliseconds};
 
 // Modular 32-bit sums: the readings wrap like the millisecond counter does.
-int32_t Wrap(uint32_t v) { return static_cast<int32_t>(v); }
+int32_t Wrap(uint32_t v)
+{
+    return static_cast<int32_t>(v);
+}
 
 }  // namespace
 
-void SetClockTimeSource(TClockTimeSource source) {
-  g_source.store(source != nullptr ? source : &MonotonicMilliseconds);
+void SetClockTimeSource(TClockTimeSource source)
+{
+    g_source.store(source != nullptr ? source : &MonotonicMilliseconds);
 }
 
-uint32_t GetClockSourceTime() { return g_source.load()(); }
-
-int32_t TClock::RunningTime() const {
-  uint32_t elapsed = GetClockSourceTime() - base_;
-  return Wrap(static_cast<uint32_t>(offset_) + elapsed - static_cast<uint32_t>(pauseTotal_));
+uint32_t GetClockSourceTime()
+{
+    return g_source.load()();
 }
 
-int32_t TClock::GetTime() const { return paused_ ? pausedAt_ : RunningTime(); }
-
-void TClock::SetTime(int32_t ms) {
-  base_ = GetClockSourceTime();
-  offset_ = ms;
-  pausedAt_ = ms;
-  pauseTotal_ = 0;
+int32_t TClock::RunningTime() const
+{
+    uint32_t elapsed = GetClockSourceTime() - base_;
+    return Wrap(static_cast<uint32_t>(offset_) + elapsed - static_cast<uint32_t>(pauseTotal_));
 }
 
-void TClock::Start() {
-  if (!paused_) return;
-  if (!started_) {
+int32_t TClock::GetTime() const
+{
+    return paused_ ? pausedAt_ : RunningTime();
+}
+
+void TClock::SetTime(int32_t ms)
+{
+    base_ = GetClockSourceTime();
+    offset_ = ms;
+    pausedAt_ = ms;
+    pauseTotal_ = 0;
+}
+
+void TClock::Start()
+{
+    if (!paused_) return;
+    if (!started_)
+    {
+        paused_ = false;
+        started_ = true;
+        SetTime(0);
+        return;
+    }
+    pauseTotal_ = Wrap(static_cast<uint32_t>(pauseTotal_) + static_cast<uint32_t>(RunningTime()) -
+                       static_cast<uint32_t>(pausedAt_));
     paused_ = false;
-    started_ = true;
+}
+
+bool TClock::Stop()
+{
+    if (paused_) return true;
+    pausedAt_ = RunningTime();
+    paused_ = true;
+    return false;
+}
+
+void TClock::Reset()
+{
     SetTime(0);
-    return;
-  }
-  pauseTotal_ = Wrap(static_cast<uint32_t>(pauseTotal_) + static_cast<uint32_t>(RunningTime()) -
-                     static_cast<uint32_t>(pausedAt_));
-  paused_ = false;
-}
-
-bool TClock::Stop() {
-  if (paused_) return true;
-  pausedAt_ = RunningTime();
-  paused_ = true;
-  return false;
-}
-
-void TClock::Reset() {
-  SetTime(0);
-  paused_ = true;
+    paused_ = true;
 }

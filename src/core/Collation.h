@@ -7,24 +7,25 @@
 using TCollateEntry = int (*)(const char* a, const char* b);
 
 // Owns one loaded locale library and its comparison entry.
-class TDllCollateHandler {
- public:
-  // Takes ownership of library (a dlopen handle, may be null).
-  TDllCollateHandler(void* library, TCollateEntry entry);
-  // Takes over the other's library and entry and leaves it empty, so that
-  // exactly one object frees the library.
-  TDllCollateHandler(TDllCollateHandler&& other) noexcept;
-  TDllCollateHandler(const TDllCollateHandler&) = delete;
-  TDllCollateHandler& operator=(const TDllCollateHandler&) = delete;
-  virtual ~TDllCollateHandler();
+class TDllCollateHandler
+{
+public:
+    // Takes ownership of library (a dlopen handle, may be null).
+    TDllCollateHandler(void* library, TCollateEntry entry);
+    // Takes over the other's library and entry and leaves it empty, so that
+    // exactly one object frees the library.
+    TDllCollateHandler(TDllCollateHandler&& other) noexcept;
+    TDllCollateHandler(const TDllCollateHandler&) = delete;
+    TDllCollateHandler& operator=(const TDllCollateHandler&) = delete;
+    virtual ~TDllCollateHandler();
 
-  // The entry's result for (a, b); 0 when the handler holds no entry.
-  int Compare(const char* a, const char* b) const;
-  bool HasEntry() const { return entry_ != nullptr; }
+    // The entry's result for (a, b); 0 when the handler holds no entry.
+    int Compare(const char* a, const char* b) const;
+    bool HasEntry() const { return entry_ != nullptr; }
 
- private:
-  void** library_;  // separately allocated cell holding the library handle
-  TCollateEntry entry_;
+private:
+    void** library_;  // separately allocated cell holding the library handle
+    TCollateEntry entry_;
 };
 
 // File name of the locale library, looked for in the program's own folder.

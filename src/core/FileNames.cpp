@@ -18,7 +18,6 @@ namespace
 {
 std::map<std::pair<uintptr_t, uint64_t>, int> gMemoryBlocks;
 
-
 bool HasDotDotComponent(const TString& text)
 {
     const char* p = text.CStr();

@@ -17,7 +17,8 @@
 #include "core/Xml.h"
 #include "core/XmlFileAccess.h"
 
-namespace {
+namespace
+{
 
 TPrefs::TSaveHook g_saveHook = nullptr;
 
@@ -32,8 +33,7 @@ TString Lowered(const TString& text)
 TString TextOf(const unsigned char* bytes, size_t size)
 {
     size_t n = 0;
-    while (n < size && bytes[n] != 0)
-        ++n;
+    while (n < size && bytes[n] != 0) ++n;
     return TString(reinterpret_cast<const char*>(bytes), static_cast<int>(n));
 }
 
@@ -49,14 +49,13 @@ std::string ValueBytes(const TString& text)
 
 uint32_t Le32(const unsigned char* p)
 {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 void PutLe32(std::vector<unsigned char>& out, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
 
 // Enciphered chunk length for a plain payload of n bytes.
@@ -70,18 +69,15 @@ void ReadInstallText(int& state, TString& text)
 {
     TFileHandle* file = OpenFileByName(TString("install.txt"), kFileReadText);
     state = 0;
-    if (!file)
-        return;
+    if (!file) return;
     std::string bytes;
     char buffer[512];
     for (;;)
     {
         const int got = ReadFileHandle(file, buffer, sizeof buffer);
-        if (got <= 0)
-            break;
+        if (got <= 0) break;
         bytes.append(buffer, static_cast<size_t>(got));
-        if (bytes.size() > 4096)
-            break; // an install key is a short name, not a document
+        if (bytes.size() > 4096) break;  // an install key is a short name, not a document
     }
     CloseFileHandle(file);
     text = TextOf(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
@@ -95,8 +91,7 @@ bool WriteAll(int fd, const unsigned char* data, size_t size)
         const ssize_t n = ::write(fd, data, size);
         if (n < 0)
         {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
         data += n;
@@ -120,7 +115,8 @@ bool IsStorable(const TString& key, const TString& value)
     const size_t plain = 2 + keyBytes + static_cast<size_t>(value.Length()) + 1;
     if (EncipheredLength(plain) > TPrefs::kMaxChunk)
     {
-        LogPrintf("prefs: value of %d bytes for key '%s' is too large to store", value.Length(), key.CStr());
+        LogPrintf("prefs: value of %d bytes for key '%s' is too large to store", value.Length(),
+                  key.CStr());
         return false;
     }
     return true;
@@ -139,19 +135,19 @@ void MakeFolders(const std::string& folder)
 {
     for (size_t at = 1; at <= folder.size(); ++at)
     {
-        if (at == folder.size() || folder[at] == '/')
-            ::mkdir(folder.substr(0, at).c_str(), 0755);
+        if (at == folder.size() || folder[at] == '/') ::mkdir(folder.substr(0, at).c_str(), 0755);
     }
 }
 
-} // namespace
+}  // namespace
 
 uint32_t LegacyPrefsChecksum(const char* text, size_t len)
 {
     uint32_t c = 0;
     for (size_t i = 0; i < len; ++i)
     {
-        const uint32_t b = static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(text[i])));
+        const uint32_t b =
+            static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(text[i])));
         c ^= b << (8 * (i % 4));
     }
     return c;
@@ -163,14 +159,14 @@ void TPrefs::SetSaveHookForTest(TSaveHook hook)
 }
 
 TPrefs::TPrefs(bool saveEnabled)
-    : cipher_(GetSetting(kSettingEncryptionKey)), keyText_(GetSetting(kSettingEncryptionKey)),
-      fileName_("user:prefs.dat"), saveEnabled_(saveEnabled)
+    : cipher_(GetSetting(kSettingEncryptionKey)),
+      keyText_(GetSetting(kSettingEncryptionKey)),
+      fileName_("user:prefs.dat"),
+      saveEnabled_(saveEnabled)
 {
-    if (keyText_.IsEmpty())
-        LogPrintf("ERROR: No encryption key set before TPrefs construction!");
+    if (keyText_.IsEmpty()) LogPrintf("ERROR: No encryption key set before TPrefs construction!");
     installKey_ = GetSetting(kSettingInstallKey);
-    if (installKey_.IsEmpty())
-        installKey_ = "unknown";
+    if (installKey_.IsEmpty()) installKey_ = "unknown";
     Load();
 }
 
@@ -190,8 +186,7 @@ void TPrefs::Load()
     TString installText;
     ReadInstallText(stateCode, installText);
     const InstallText state = static_cast<InstallText>(stateCode);
-    if (state == InstallText::kText)
-        installKey_ = installText;
+    if (state == InstallText::kText) installKey_ = installText;
 
     installKey_.ToLower();
     current_ = &GetSlots(installKey_);
@@ -273,50 +268,50 @@ void TPrefs::ReadChunks(const unsigned char* data, size_t size, bool installText
 
         switch (tag[0])
         {
-        case 'I':
-            section = Lowered(TextOf(payload.data(), payload.size()));
-            GetSlots(section);
-            break;
-        case 'U': {
-            if (payload.size() < 2)
-                return;
-            index = static_cast<size_t>(payload[0]) | (static_cast<size_t>(payload[1]) << 8);
-            if (index > static_cast<size_t>(kMaxUserSlot) + 1)
+            case 'I':
+                section = Lowered(TextOf(payload.data(), payload.size()));
+                GetSlots(section);
+                break;
+            case 'U':
             {
-                LogPrintf("prefs: user index %zu out of range; reading stops", index);
-                return;
+                if (payload.size() < 2) return;
+                index = static_cast<size_t>(payload[0]) | (static_cast<size_t>(payload[1]) << 8);
+                if (index > static_cast<size_t>(kMaxUserSlot) + 1)
+                {
+                    LogPrintf("prefs: user index %zu out of range; reading stops", index);
+                    return;
+                }
+                TPrefsSlots& slots = GetSlots(section);
+                if (slots.size() < index + 1) slots.resize(index + 1);
+                break;
             }
-            TPrefsSlots& slots = GetSlots(section);
-            if (slots.size() < index + 1)
-                slots.resize(index + 1);
-            break;
-        }
-        case 'K': {
-            if (payload.size() < 2)
-                return;
-            const size_t n = static_cast<size_t>(payload[0]) | (static_cast<size_t>(payload[1]) << 8);
-            if (payload.size() < n + 2)
+            case 'K':
             {
-                LogPrintf("prefs: key longer than its chunk; reading stops");
-                return;
+                if (payload.size() < 2) return;
+                const size_t n =
+                    static_cast<size_t>(payload[0]) | (static_cast<size_t>(payload[1]) << 8);
+                if (payload.size() < n + 2)
+                {
+                    LogPrintf("prefs: key longer than its chunk; reading stops");
+                    return;
+                }
+                auto it = store_.find(section);
+                if (it == store_.end() || it->second.size() <= index)
+                {
+                    LogPrintf("prefs: value for a missing user slot; reading stops");
+                    return;
+                }
+                const TString key = TextOf(payload.data() + 2, n);
+                it->second[index][key] =
+                    std::string(payload.begin() + 2 + static_cast<ptrdiff_t>(n), payload.end());
+                break;
             }
-            auto it = store_.find(section);
-            if (it == store_.end() || it->second.size() <= index)
-            {
-                LogPrintf("prefs: value for a missing user slot; reading stops");
+            default:
+                LogPrintf("prefs: unknown chunk; reading stops");
                 return;
-            }
-            const TString key = TextOf(payload.data() + 2, n);
-            it->second[index][key] = std::string(payload.begin() + 2 + static_cast<ptrdiff_t>(n), payload.end());
-            break;
-        }
-        default:
-            LogPrintf("prefs: unknown chunk; reading stops");
-            return;
         }
     }
-    if (pos != size)
-        LogPrintf("prefs: %zu stray bytes at the end ignored", size - pos);
+    if (pos != size) LogPrintf("prefs: %zu stray bytes at the end ignored", size - pos);
 }
 
 void TPrefs::ImportLegacyXml(const std::vector<unsigned char>& file, InstallText installState,
@@ -332,10 +327,11 @@ void TPrefs::ImportLegacyXml(const std::vector<unsigned char>& file, InstallText
         if (data1 && data2)
         {
             const TString text = cipher_.DecryptText(data1->GetAttribute("data"));
-            const uint32_t checksum = LegacyPrefsChecksum(text.CStr(), static_cast<size_t>(text.Length()));
+            const uint32_t checksum =
+                LegacyPrefsChecksum(text.CStr(), static_cast<size_t>(text.Length()));
             // Written as a signed 32-bit number; its low 32 bits are what counts.
-            const uint32_t expected =
-                static_cast<uint32_t>(std::strtoll(data2->GetAttribute("data").CStr(), nullptr, 10));
+            const uint32_t expected = static_cast<uint32_t>(
+                std::strtoll(data2->GetAttribute("data").CStr(), nullptr, 10));
             if (checksum == expected)
                 document.Parse(text.CStr());
             else
@@ -360,20 +356,17 @@ void TPrefs::ImportLegacyXml(const std::vector<unsigned char>& file, InstallText
 
     for (TXmlNode* install : document.Children())
     {
-        if (std::strcmp(install->name.CStr(), "install") != 0)
-            continue;
+        if (std::strcmp(install->name.CStr(), "install") != 0) continue;
         // Whatever is imported is saved at once in the chunk form: pairs that
         // form could not carry are left behind here rather than written as
         // chunks that would hide the rest of the file.
         const TString section = Lowered(install->GetAttribute("qvinstallkey"));
-        if (!IsStorableInstallKey(section))
-            continue;
+        if (!IsStorableInstallKey(section)) continue;
         TPrefsSlots& slots = GetSlots(section);
         size_t i = 0;
         for (TXmlNode* slotNode : install->Children())
         {
-            if (i > static_cast<size_t>(kMaxUserSlot) + 1)
-                break;
+            if (i > static_cast<size_t>(kMaxUserSlot) + 1) break;
             slots.resize(i + 1);
             for (const XmlAttribute* attribute : slotNode->Attributes())
             {
@@ -393,15 +386,12 @@ TString TPrefs::GetValue(const TString& key, const TString& def, int slot) const
         LogPrintf("prefs: slot %d refused for key '%s'", slot, key.CStr());
         return def;
     }
-    if (!current_)
-        return def;
+    if (!current_) return def;
     const size_t index = static_cast<size_t>(slot + 1);
-    if (index >= current_->size())
-        return def;
+    if (index >= current_->size()) return def;
     const TPrefsSlot& values = (*current_)[index];
     auto it = values.find(key);
-    if (it == values.end())
-        return def;
+    if (it == values.end()) return def;
     return TextOf(it->second);
 }
 
@@ -417,16 +407,12 @@ bool TPrefs::SetValue(const TString& key, const TString& value, int slot, bool s
         LogPrintf("prefs: slot %d refused for key '%s'", slot, key.CStr());
         return false;
     }
-    if (!IsStorable(key, value))
-        return false;
-    if (!current_)
-        current_ = &GetSlots(installKey_);
+    if (!IsStorable(key, value)) return false;
+    if (!current_) current_ = &GetSlots(installKey_);
     const size_t index = static_cast<size_t>(slot + 1);
-    if (current_->size() < index + 1)
-        current_->resize(index + 1);
+    if (current_->size() < index + 1) current_->resize(index + 1);
     (*current_)[index][key] = ValueBytes(value);
-    if (saveNow)
-        Save();
+    if (saveNow) Save();
     return true;
 }
 
@@ -437,8 +423,7 @@ bool TPrefs::SetInt(const TString& key, int value, int slot, bool saveNow)
 
 int TPrefs::GetUserCount() const
 {
-    if (!current_ || current_->empty())
-        return 0;
+    if (!current_ || current_->empty()) return 0;
     return static_cast<int>(current_->size()) - 1;
 }
 
@@ -450,8 +435,7 @@ int TPrefs::DeleteUser(int slot)
         LogPrintf("prefs: cannot delete user slot %d", slot);
         return count;
     }
-    if (slot >= count)
-        return count;
+    if (slot >= count) return count;
     current_->erase(current_->begin() + slot + 1);
     return GetUserCount();
 }
@@ -459,13 +443,15 @@ int TPrefs::DeleteUser(int slot)
 std::vector<unsigned char> TPrefs::BuildImage() const
 {
     std::vector<unsigned char> out;
-    auto enciphered = [&](const char* tag, const std::vector<unsigned char>& plain) {
+    auto enciphered = [&](const char* tag, const std::vector<unsigned char>& plain)
+    {
         const std::vector<unsigned char> cipher = cipher_.EncryptBytes(plain.data(), plain.size());
         out.insert(out.end(), tag, tag + 4);
         PutLe32(out, static_cast<uint32_t>(cipher.size()));
         out.insert(out.end(), cipher.begin(), cipher.end());
     };
-    auto installChunk = [&](const TString& key) {
+    auto installChunk = [&](const TString& key)
+    {
         const char* text = key.CStr();
         enciphered("IKEY", std::vector<unsigned char>(text, text + key.Length() + 1));
     };
@@ -498,8 +484,7 @@ std::vector<unsigned char> TPrefs::BuildImage() const
 
 bool TPrefs::Save()
 {
-    if (!saveEnabled_)
-        return true;
+    if (!saveEnabled_) return true;
     const std::vector<unsigned char> image = BuildImage();
 
     const TResolvedName resolved = ResolveFileNameTagged(fileName_, false);
@@ -510,7 +495,8 @@ bool TPrefs::Save()
     }
     const std::string path = resolved.text.CStr();
     const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash ? slash : 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string(".") : path.substr(0, slash ? slash : 1);
     MakeFolders(folder);
     const std::string temporary = path + ".tmp";
 
@@ -521,18 +507,15 @@ bool TPrefs::Save()
         return false;
     }
     int error = 0;
-    if (!WriteAll(fd, image.data(), image.size()) || ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
+    if (!WriteAll(fd, image.data(), image.size()) || ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
     if (error != 0)
     {
         LogPrintf("prefs: cannot save %s: %s", temporary.c_str(), std::strerror(error));
         ::unlink(temporary.c_str());
         return false;
     }
-    if (g_saveHook && !g_saveHook(temporary.c_str()))
-        return false;
+    if (g_saveHook && !g_saveHook(temporary.c_str())) return false;
     if (::rename(temporary.c_str(), path.c_str()) != 0)
     {
         LogPrintf("prefs: cannot replace %s: %s", path.c_str(), std::strerror(errno));
@@ -544,7 +527,6 @@ bool TPrefs::Save()
     const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0 || ::fsync(dirFd) != 0)
         LogPrintf("prefs: cannot sync the folder of %s: %s", path.c_str(), std::strerror(errno));
-    if (dirFd >= 0)
-        ::close(dirFd);
+    if (dirFd >= 0) ::close(dirFd);
     return true;
 }

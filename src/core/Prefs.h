@@ -12,7 +12,8 @@
 #include "core/Cipher.h"
 #include "core/String.h"
 
-struct TPrefsLess {
+struct TPrefsLess
+{
     bool operator()(const TString& a, const TString& b) const { return a < b; }
 };
 
@@ -21,7 +22,8 @@ using TPrefsSlot = std::map<TString, std::string, TPrefsLess>;
 // Index 0 is the shared slot (-1), index n + 1 user slot n.
 using TPrefsSlots = std::vector<TPrefsSlot>;
 
-class TPrefs {
+class TPrefs
+{
 public:
     // Builds the cipher from the setting "encryptionkey" (logged when empty),
     // takes the install key from the setting "installkey" ("unknown" when
@@ -76,10 +78,16 @@ public:
     static void SetSaveHookForTest(TSaveHook hook);
 
 private:
-    enum class InstallText { kMissing, kEmpty, kText };
+    enum class InstallText
+    {
+        kMissing,
+        kEmpty,
+        kText
+    };
 
     void Load();
-    void ImportLegacyXml(const std::vector<unsigned char>& file, InstallText installState, const TString& installText);
+    void ImportLegacyXml(const std::vector<unsigned char>& file, InstallText installState,
+                         const TString& installText);
     TPrefsSlots& GetSlots(const TString& installKey);
 
     StringCipher cipher_;

@@ -22,9 +22,11 @@
 #include "core/SettingKeys.h"
 #include "core/Xml.h"
 
-namespace {
+namespace
+{
 
-struct TStringLess {
+struct TStringLess
+{
     bool operator()(const TString& a, const TString& b) const { return a < b; }
 };
 
@@ -36,7 +38,7 @@ std::map<TString, TString, TStringLess>& Store()
 
 bool g_legacyLineWrap = false;
 TSettingChangeHook g_changeHook = nullptr;
-std::vector<TString> g_pendingKeys; // keys the hook could not apply yet, oldest first
+std::vector<TString> g_pendingKeys;  // keys the hook could not apply yet, oldest first
 bool g_settingsFileApplied = false;
 
 void RemovePending(const TString& key)
@@ -56,27 +58,23 @@ void EvaluateCheatLock()
     auto& store = Store();
     const TString code = GetSetting(kSettingCheatCode);
     const TString key = GetSetting(kSettingEncryptionKey);
-    if (code.IsEmpty() || key.IsEmpty())
-        return;
+    if (code.IsEmpty() || key.IsEmpty()) return;
     // Written straight into the store: the hook has no business with it.
     store[TString(kSettingCheatMode)] =
         IsCheatCodeValid(code, GetSetting(kSettingComputerId), key) ? "1" : "0";
 }
 
-} // namespace
+}  // namespace
 
 void SetSetting(const TString& key, const TString& value)
 {
     Store()[key] = value;
-    if (key == kSettingEncryptionKey || key == kSettingCheatCode)
-        EvaluateCheatLock();
-    if (key == kSettingLegacyLineWrap)
-        g_legacyLineWrap = true;
+    if (key == kSettingEncryptionKey || key == kSettingCheatCode) EvaluateCheatLock();
+    if (key == kSettingLegacyLineWrap) g_legacyLineWrap = true;
     if (g_changeHook)
     {
         RemovePending(key);
-        if (!g_changeHook(key, value))
-            g_pendingKeys.push_back(key);
+        if (!g_changeHook(key, value)) g_pendingKeys.push_back(key);
     }
 }
 
@@ -116,35 +114,29 @@ void SetSettingChangeHook(TSettingChangeHook hook)
 
 int ReplayPendingSettingChanges()
 {
-    if (!g_changeHook)
-        return static_cast<int>(g_pendingKeys.size());
+    if (!g_changeHook) return static_cast<int>(g_pendingKeys.size());
     std::vector<TString> keys;
     keys.swap(g_pendingKeys);
     for (const TString& key : keys)
     {
         // A key erased by ClearSettings in the meantime has nothing to apply.
-        if (!HasSetting(key))
-            continue;
-        if (!g_changeHook(key, GetSetting(key)))
-            g_pendingKeys.push_back(key);
+        if (!HasSetting(key)) continue;
+        if (!g_changeHook(key, GetSetting(key))) g_pendingKeys.push_back(key);
     }
     return static_cast<int>(g_pendingKeys.size());
 }
 
 bool ApplySettingsFile(const char* fileName)
 {
-    if (g_settingsFileApplied)
-        return false;
+    if (g_settingsFileApplied) return false;
     g_settingsFileApplied = true;
 
     TXmlNode document;
-    if (!document.LoadFile(fileName))
-        return false;
+    if (!document.LoadFile(fileName)) return false;
     TXmlNode* settings = document.FindChild("settings");
     if (settings)
     {
-        for (TXmlNode* child : settings->Children())
-            SetSetting(child->name, child->text);
+        for (TXmlNode* child : settings->Children()) SetSetting(child->name, child->text);
     }
     return true;
 }
@@ -172,19 +164,18 @@ bool IsUsableHardwareAddress(const unsigned char* bytes, size_t length)
     // would give every such machine the same identifier.
     for (size_t i = 0; i < length; ++i)
     {
-        if (bytes[i] != 0)
-            return true;
+        if (bytes[i] != 0) return true;
     }
     return false;
 }
 
-namespace {
+namespace
+{
 
 bool ReadAddressFromIfaddrs(unsigned char address[8])
 {
     ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0)
-        return false;
+    if (getifaddrs(&list) != 0) return false;
     bool found = false;
     for (ifaddrs* it = list; it && !found; it = it->ifa_next)
     {
@@ -192,8 +183,7 @@ bool ReadAddressFromIfaddrs(unsigned char address[8])
             continue;
         const auto* ll = reinterpret_cast<const sockaddr_ll*>(it->ifa_addr);
         const size_t n = ll->sll_halen < 8 ? ll->sll_halen : 8;
-        if (!IsUsableHardwareAddress(ll->sll_addr, n))
-            continue;
+        if (!IsUsableHardwareAddress(ll->sll_addr, n)) continue;
         std::memset(address, 0, 8);
         std::memcpy(address, ll->sll_addr, n);
         found = true;
@@ -206,8 +196,7 @@ bool ReadAddressFromIfaddrs(unsigned char address[8])
 bool ReadAddressFromSysfs(unsigned char address[8])
 {
     DIR* dir = opendir("/sys/class/net");
-    if (!dir)
-        return false;
+    if (!dir) return false;
     std::vector<std::string> names;
     while (dirent* entry = readdir(dir))
     {
@@ -220,40 +209,35 @@ bool ReadAddressFromSysfs(unsigned char address[8])
     {
         const std::string path = "/sys/class/net/" + name + "/address";
         FILE* f = std::fopen(path.c_str(), "r");
-        if (!f)
-            continue;
+        if (!f) continue;
         char line[64] = {};
         const bool got = std::fgets(line, sizeof line, f) != nullptr;
         std::fclose(f);
-        if (!got)
-            continue;
+        if (!got) continue;
         unsigned bytes[8] = {};
-        const int n = std::sscanf(line, "%2x:%2x:%2x:%2x:%2x:%2x:%2x:%2x", &bytes[0], &bytes[1], &bytes[2],
-                                  &bytes[3], &bytes[4], &bytes[5], &bytes[6], &bytes[7]);
-        if (n < 6)
-            continue;
+        const int n = std::sscanf(line, "%2x:%2x:%2x:%2x:%2x:%2x:%2x:%2x", &bytes[0], &bytes[1],
+                                  &bytes[2], &bytes[3], &bytes[4], &bytes[5], &bytes[6], &bytes[7]);
+        if (n < 6) continue;
         unsigned char candidate[8] = {};
-        for (int i = 0; i < n; ++i)
-            candidate[i] = static_cast<unsigned char>(bytes[i]);
-        if (!IsUsableHardwareAddress(candidate, static_cast<size_t>(n)))
-            continue;
+        for (int i = 0; i < n; ++i) candidate[i] = static_cast<unsigned char>(bytes[i]);
+        if (!IsUsableHardwareAddress(candidate, static_cast<size_t>(n))) continue;
         std::memcpy(address, candidate, 8);
         return true;
     }
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool ReadHardwareAddress(unsigned char address[8])
 {
     return ReadAddressFromIfaddrs(address) || ReadAddressFromSysfs(address);
 }
 
-bool IsCheatCodeValid(const TString& cheatCode, const TString& computerId, const TString& encryptionKey)
+bool IsCheatCodeValid(const TString& cheatCode, const TString& computerId,
+                      const TString& encryptionKey)
 {
-    if (computerId.IsEmpty() || cheatCode.IsEmpty())
-        return false;
+    if (computerId.IsEmpty() || cheatCode.IsEmpty()) return false;
     StringCipher cipher(encryptionKey);
     return std::strcmp(cipher.DecryptText(cheatCode).CStr(), computerId.CStr()) == 0;
 }

@@ -65,7 +65,8 @@ bool ReadHardwareAddress(unsigned char address[8]);
 // the key text encryptionKey. The code is the base64 text of computerId
 // enciphered with the key (StringCipher, text mode); it is accepted when it
 // deciphers to exactly computerId. An empty computerId never matches.
-bool IsCheatCodeValid(const TString& cheatCode, const TString& computerId, const TString& encryptionKey);
+bool IsCheatCodeValid(const TString& cheatCode, const TString& computerId,
+                      const TString& encryptionKey);
 
 // The code that IsCheatCodeValid accepts for computerId (a developer tool).
 TString MakeCheatCode(const TString& computerId, const TString& encryptionKey);

@@ -13,7 +13,8 @@
 #include "core/Xml.h"
 #include "core/XmlFileAccess.h"
 
-namespace {
+namespace
+{
 
 const char kMissing[] = "#####";
 
@@ -21,20 +22,17 @@ const char kMissing[] = "#####";
 const char* FindIn(const char* from, const char* end, const char* needle)
 {
     const size_t n = std::strlen(needle);
-    if (from >= end || static_cast<size_t>(end - from) < n)
-        return end;
+    if (from >= end || static_cast<size_t>(end - from) < n) return end;
     for (const char* p = from; p + n <= end; ++p)
     {
-        if (std::memcmp(p, needle, n) == 0)
-            return p;
+        if (std::memcmp(p, needle, n) == 0) return p;
     }
     return end;
 }
 
 const char* FindCharIn(const char* from, const char* end, char c)
 {
-    if (from >= end)
-        return end;
+    if (from >= end) return end;
     const void* p = std::memchr(from, c, static_cast<size_t>(end - from));
     return p ? static_cast<const char*>(p) : end;
 }
@@ -44,11 +42,9 @@ const char* FindCharIn(const char* from, const char* end, char c)
 bool ReadCell(const char* from, const char* rowEnd, TString& text, const char*& after)
 {
     const char* data = FindIn(from, rowEnd, "<Data");
-    if (data == rowEnd)
-        return false;
+    if (data == rowEnd) return false;
     const char* open = FindCharIn(data + 5, rowEnd, '>');
-    if (open == rowEnd)
-        return false;
+    if (open == rowEnd) return false;
     const char* begin = open + 1;
     const char* close = FindCharIn(begin, rowEnd, '<');
     std::string bytes(begin, close);
@@ -64,8 +60,7 @@ bool IsAllDigits(const std::string& s)
 {
     for (char c : s)
     {
-        if (c < '0' || c > '9')
-            return false;
+        if (c < '0' || c > '9') return false;
     }
     return !s.empty();
 }
@@ -78,13 +73,12 @@ int ArgumentNumber(const std::string& digits)
     for (char c : digits)
     {
         n = n * 10 + (c - '0');
-        if (n > 1000000)
-            return 1000000;
+        if (n > 1000000) return 1000000;
     }
     return static_cast<int>(n);
 }
 
-} // namespace
+}  // namespace
 
 bool TStringTable::LoadFile(const char* fileName)
 {
@@ -95,8 +89,7 @@ bool TStringTable::LoadFile(const char* fileName)
 bool TStringTable::AddFile(const char* fileName)
 {
     std::vector<unsigned char> data;
-    if (!fileName || !XmlReadWholeFile(TString(fileName), data))
-        return false;
+    if (!fileName || !XmlReadWholeFile(TString(fileName), data)) return false;
     AddBuffer(data.data(), data.size());
     return true;
 }
@@ -107,13 +100,11 @@ void TStringTable::AddBuffer(const void* data, size_t size)
     const char* text = static_cast<const char*>(data);
     if (size >= 4 && std::memcmp(data, "ZXML", 4) == 0)
     {
-        if (!InflateZxml(data, size, inflated))
-            return;
+        if (!InflateZxml(data, size, inflated)) return;
         text = reinterpret_cast<const char*>(inflated.data());
         size = inflated.size();
     }
-    if (!text || size == 0)
-        return;
+    if (!text || size == 0) return;
     // The text ends at its first NUL, as the scanner always read it.
     const char* end = FindCharIn(text, text + size, '\0');
 
@@ -143,7 +134,8 @@ bool TStringTable::LoadStartupFiles()
         TString name;
         while (FindNextAssetName(TString(folder), name, false))
         {
-            const char* file = name.CStr() + (name.Length() >= static_cast<int>(prefix) ? prefix : 0);
+            const char* file =
+                name.CStr() + (name.Length() >= static_cast<int>(prefix) ? prefix : 0);
             if (std::strncmp(file, "string", 6) == 0 && std::strstr(file, ".xml"))
                 AddFile(name.CStr());
         }
@@ -151,8 +143,8 @@ bool TStringTable::LoadStartupFiles()
     return ok;
 }
 
-TString TStringTable::GetString(const TString& label, const TString& a1, const TString& a2, const TString& a3,
-                                const TString& a4, const TString& a5) const
+TString TStringTable::GetString(const TString& label, const TString& a1, const TString& a2,
+                                const TString& a3, const TString& a4, const TString& a5) const
 {
     const TString args[5] = {a1, a2, a3, a4, a5};
     return Lookup(label, 5, args);
@@ -161,8 +153,7 @@ TString TStringTable::GetString(const TString& label, const TString& a1, const T
 bool TStringTable::GetRaw(const TString& label, TString& text) const
 {
     auto it = table_.find(label);
-    if (it == table_.end())
-        return false;
+    if (it == table_.end()) return false;
     text = it->second;
     return true;
 }
@@ -184,10 +175,12 @@ TString TStringTable::Lookup(const TString& label, int count, const TString* arg
                 result.push_back(text[i++]);
                 continue;
             }
-            const char* close = static_cast<const char*>(std::memchr(text + i + 1, '%', len - i - 1));
+            const char* close =
+                static_cast<const char*>(std::memchr(text + i + 1, '%', len - i - 1));
             if (!close)
             {
-                LogPrintf("Non-matched percent (%%) escape found in string %s, '%s'", label.CStr(), text);
+                LogPrintf("Non-matched percent (%%) escape found in string %s, '%s'", label.CStr(),
+                          text);
                 // A lone percent sign ("50% off", "100%") is plain text.
                 result.push_back('%');
                 ++i;
@@ -250,8 +243,7 @@ TString TStringTable::Lookup(const TString& label, int count, const TString* arg
     {
         for (char& c : result)
         {
-            if (c != ' ')
-                c = 'x';
+            if (c != ' ') c = 'x';
         }
     }
     return TString(result.data(), static_cast<int>(result.size()));
@@ -268,12 +260,10 @@ void TStringTable::GetFlashStrings(TStringMap& out) const
             any = true;
         }
     }
-    if (any)
-        return;
+    if (any) return;
     for (const auto& [label, text] : table_)
     {
         int a = 0, b = 0;
-        if (std::sscanf(label.CStr(), "flash%2d_%2d", &a, &b) >= 1)
-            out[label] = text;
+        if (std::sscanf(label.CStr(), "flash%2d_%2d", &a, &b) >= 1) out[label] = text;
     }
 }

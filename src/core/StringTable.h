@@ -8,13 +8,15 @@
 
 #include "core/String.h"
 
-struct TStringTableLess {
+struct TStringTableLess
+{
     bool operator()(const TString& a, const TString& b) const { return a < b; }
 };
 
 using TStringMap = std::map<TString, TString, TStringTableLess>;
 
-class TStringTable {
+class TStringTable
+{
 public:
     TStringTable() = default;
 
@@ -33,9 +35,9 @@ public:
     bool LoadStartupFiles();
 
     // Lookup with five arguments (missing ones are empty).
-    TString GetString(const TString& label, const TString& a1 = TString(), const TString& a2 = TString(),
-                      const TString& a3 = TString(), const TString& a4 = TString(),
-                      const TString& a5 = TString()) const;
+    TString GetString(const TString& label, const TString& a1 = TString(),
+                      const TString& a2 = TString(), const TString& a3 = TString(),
+                      const TString& a4 = TString(), const TString& a5 = TString()) const;
     // The resolved text, or "#####" (logged) when the label is missing or an
     // escape cannot be resolved. args may be null when count is 0.
     TString Lookup(const TString& label, int count, const TString* args) const;

@@ -128,8 +128,7 @@ const char16_t* Utf8ToWide(const TString& text)
     // Every UTF-16 unit comes from at least one byte, so the old rule of
     // 2 * length + 1 is more than enough; kept for its growth behaviour.
     long long needed = 2LL * length + 1;
-    if (needed > INT_MAX)
-        needed = static_cast<long long>(length) + 1;
+    if (needed > INT_MAX) needed = static_cast<long long>(length) + 1;
     if (gWideCapacity < needed)
     {
         char16_t* grown =

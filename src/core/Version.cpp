@@ -3,7 +3,8 @@
 
 const char* GetVersionText()
 {
-    static_assert(kVersionMajor == 1 && kVersionMinor == 0 && kVersionRelease == 0 && kVersionBuild == 0,
-                  "update the text below with the constants");
+    static_assert(
+        kVersionMajor == 1 && kVersionMinor == 0 && kVersionRelease == 0 && kVersionBuild == 0,
+        "update the text below with the constants");
     return "1.0.0.0";
 }

@@ -21,15 +21,13 @@ int TGetChar::ReadUtf8Char(unsigned char group[4], int& groupLen)
 {
     groupLen = 0;
     const int c = stop ? -1 : GetChar();
-    if (c < 0)
-        return -1;
+    if (c < 0) return -1;
     group[groupLen++] = static_cast<unsigned char>(c);
     const int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
     for (int i = 0; i < more; ++i)
     {
         const int d = stop ? -1 : GetChar();
-        if (d < 0)
-            break;
+        if (d < 0) break;
         group[groupLen++] = static_cast<unsigned char>(d);
     }
     return c;
@@ -37,22 +35,19 @@ int TGetChar::ReadUtf8Char(unsigned char group[4], int& groupLen)
 
 void TGetChar::PushBack(const unsigned char group[4], int groupLen)
 {
-    for (int i = groupLen - 1; i >= 0; --i)
-        UngetChar(group[i]);
+    for (int i = groupLen - 1; i >= 0; --i) UngetChar(group[i]);
 }
 
 int TGetCharString::UngetChar(int byte)
 {
-    if (pos_ == 0)
-        return -1;
+    if (pos_ == 0) return -1;
     --pos_;
     return byte;
 }
 
 int TGetCharString::GetChar()
 {
-    if (pos_ >= size_)
-        return -1;
+    if (pos_ >= size_) return -1;
     return data_[pos_++];
 }
 
@@ -68,8 +63,7 @@ TGetCharFile::~TGetCharFile()
 
 int TGetCharFile::UngetChar(int byte)
 {
-    if (!file_ || !XmlStepBack(file_))
-        return -1;
+    if (!file_ || !XmlStepBack(file_)) return -1;
     return byte;
 }
 
@@ -80,8 +74,7 @@ int TGetCharFile::GetChar()
 
 void TGetCharFile::Rewind()
 {
-    if (file_)
-        XmlRewindFile(file_);
+    if (file_) XmlRewindFile(file_);
 }
 
 bool TGetCharFile::Reopen()
@@ -94,10 +87,12 @@ bool TGetCharFile::Reopen()
 // ---------------------------------------------------------------------------
 // Tokens and references
 
-namespace {
+namespace
+{
 
-struct XmlToken {
-    std::string bytes; // grows as needed: long tokens are never cut
+struct XmlToken
+{
+    std::string bytes;  // grows as needed: long tokens are never cut
     int length = 0;
     bool quoted = false;
     bool fromEntity = false;
@@ -110,8 +105,7 @@ struct XmlToken {
 
 bool IsSpaceGroup(int c, const unsigned char* group, int groupLen)
 {
-    if (c < 128 && std::isspace(c))
-        return true;
+    if (c < 128 && std::isspace(c)) return true;
     // The U+FEFF signature counts as blank wherever it appears.
     return groupLen == 3 && group[0] == 0xEF && group[1] == 0xBB && group[2] == 0xBF;
 }
@@ -129,8 +123,7 @@ void ReadXmlToken(TGetChar& src, XmlToken& token)
     do
     {
         c = src.ReadUtf8Char(group, groupLen);
-        if (c < 0)
-            return;
+        if (c < 0) return;
     } while (IsSpaceGroup(c, group, groupLen));
 
     if (c == '<' || c == '>' || c == '=')
@@ -145,8 +138,7 @@ void ReadXmlToken(TGetChar& src, XmlToken& token)
         for (;;)
         {
             c = src.ReadUtf8Char(group, groupLen);
-            if (c < 0 || c == '"')
-                break;
+            if (c < 0 || c == '"') break;
             token.bytes.append(reinterpret_cast<const char*>(group), static_cast<size_t>(groupLen));
         }
     }
@@ -156,8 +148,7 @@ void ReadXmlToken(TGetChar& src, XmlToken& token)
         for (;;)
         {
             c = src.ReadUtf8Char(group, groupLen);
-            if (c < 0 || IsSpaceGroup(c, group, groupLen))
-                break;
+            if (c < 0 || IsSpaceGroup(c, group, groupLen)) break;
             if (c == '<' || c == '>' || c == '=')
             {
                 src.PushBack(group, groupLen);
@@ -180,7 +171,8 @@ void ReadXmlToken(TGetChar& src, XmlToken& token)
     token.fromEntity = fromEntity;
 }
 
-struct NamedEntity {
+struct NamedEntity
+{
     const char* name;
     char value;
 };
@@ -199,30 +191,28 @@ bool ParseCharReference(const char* p, const char* end, unsigned& value)
     {
         for (++p; p < end && std::isxdigit(static_cast<unsigned char>(*p)); ++p)
         {
-            const int d = std::isdigit(static_cast<unsigned char>(*p)) ? *p - '0'
-                                                                        : (std::tolower(static_cast<unsigned char>(*p)) - 'a' + 10);
+            const int d = std::isdigit(static_cast<unsigned char>(*p))
+                              ? *p - '0'
+                              : (std::tolower(static_cast<unsigned char>(*p)) - 'a' + 10);
             value = value * 16 + static_cast<unsigned>(d);
             digits = true;
         }
         return digits;
     }
-    while (p < end && std::isspace(static_cast<unsigned char>(*p)))
-        ++p;
+    while (p < end && std::isspace(static_cast<unsigned char>(*p))) ++p;
     bool negative = false;
-    if (p < end && (*p == '+' || *p == '-'))
-        negative = *p++ == '-';
+    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
     // Unsigned wrap-around keeps the low 8 bits exact for any digit count.
     for (; p < end && std::isdigit(static_cast<unsigned char>(*p)); ++p)
     {
         value = value * 10 + static_cast<unsigned>(*p - '0');
         digits = true;
     }
-    if (negative)
-        value = 0u - value;
+    if (negative) value = 0u - value;
     return digits;
 }
 
-} // namespace
+}  // namespace
 
 void DecodeXmlEntities(char* token, int& len, bool& beganWithEntity)
 {
@@ -239,14 +229,14 @@ void DecodeXmlEntities(char* token, int& len, bool& beganWithEntity)
             {
                 if (semi < r + 2)
                 {
-                    const void* found = std::memchr(token + r + 2, ';', static_cast<size_t>(len - r - 2));
+                    const void* found =
+                        std::memchr(token + r + 2, ';', static_cast<size_t>(len - r - 2));
                     semi = found ? static_cast<int>(static_cast<const char*>(found) - token) : len;
                 }
                 unsigned value = 0;
                 if (semi < len && ParseCharReference(token + r + 2, token + semi, value))
                 {
-                    if (w == 0)
-                        beganWithEntity = true;
+                    if (w == 0) beganWithEntity = true;
                     token[w++] = static_cast<char>(value & 0xFF);
                     r = semi + 1;
                     continue;
@@ -258,18 +248,17 @@ void DecodeXmlEntities(char* token, int& len, bool& beganWithEntity)
                 for (const NamedEntity& e : kEntities)
                 {
                     const int n = static_cast<int>(std::strlen(e.name));
-                    if (len - r - 1 >= n && std::memcmp(token + r + 1, e.name, static_cast<size_t>(n)) == 0)
+                    if (len - r - 1 >= n &&
+                        std::memcmp(token + r + 1, e.name, static_cast<size_t>(n)) == 0)
                     {
-                        if (w == 0)
-                            beganWithEntity = true;
+                        if (w == 0) beganWithEntity = true;
                         token[w++] = e.value;
                         r += 1 + n;
                         matched = true;
                         break;
                     }
                 }
-                if (matched)
-                    continue;
+                if (matched) continue;
             }
         }
         token[w++] = token[r++];
@@ -291,10 +280,8 @@ TXmlNode::TXmlNode(const char* nodeName) : name(nodeName) {}
 
 TXmlNode::~TXmlNode()
 {
-    for (TXmlNode* child : children_)
-        delete child;
-    for (XmlAttribute* attribute : attributes_)
-        delete attribute;
+    for (TXmlNode* child : children_) delete child;
+    for (XmlAttribute* attribute : attributes_) delete attribute;
 }
 
 TXmlNode* TXmlNode::AddChild(const TString& childName)
@@ -312,13 +299,11 @@ void TXmlNode::AppendText(const TString& token, int len)
     if (textLength != 0)
     {
         const int end = text.WriteAt(textLength, " ", 1, true);
-        if (end < 0)
-            return;
+        if (end < 0) return;
         textLength = end;
     }
     const int end = text.WriteAt(textLength, token.CStr(), len, true);
-    if (end >= 0)
-        textLength = end;
+    if (end >= 0) textLength = end;
 }
 
 void TXmlNode::AddAttribute(const TString& attributeName, const TString& value, bool quoted)
@@ -347,47 +332,46 @@ TXmlNode* TXmlNode::ReadElement(TGetChar& src, bool& endTag)
         {
             if (pendingSlashOrQuestion || declaration)
             {
-                if (child)
-                    child->OnElementClosed(pending);
+                if (child) child->OnElementClosed(pending);
                 return nullptr;
             }
             return child;
         }
         switch (state)
         {
-        case 0:
-            if (token.BeginsWith('/'))
-            {
-                endTag = true;
-                OnElementClosed(token.Text());
-                do
-                    ReadXmlToken(src, token);
-                while (token.length != 0 && !token.Is('>'));
-                return nullptr;
-            }
-            child = AddChild(token.Text());
-            declaration = std::strcmp(child->name.CStr(), "?xml") == 0 ||
-                          std::strcmp(child->name.CStr(), "!DOCTYPE") == 0 ||
-                          std::strncmp(child->name.CStr(), "!--", 3) == 0;
-            state = 1;
-            break;
-        case 1:
-            if (token.Is('='))
-            {
-                state = 2;
-            }
-            else
-            {
-                pending = token.Text();
-                pendingSlashOrQuestion = token.length > 0 && (token.bytes[0] == '/' || token.bytes[0] == '?');
-            }
-            break;
-        default:
-            child->AddAttribute(pending, token.Text(), token.quoted);
-            pending = TString();
-            pendingSlashOrQuestion = false;
-            state = 1;
-            break;
+            case 0:
+                if (token.BeginsWith('/'))
+                {
+                    endTag = true;
+                    OnElementClosed(token.Text());
+                    do ReadXmlToken(src, token);
+                    while (token.length != 0 && !token.Is('>'));
+                    return nullptr;
+                }
+                child = AddChild(token.Text());
+                declaration = std::strcmp(child->name.CStr(), "?xml") == 0 ||
+                              std::strcmp(child->name.CStr(), "!DOCTYPE") == 0 ||
+                              std::strncmp(child->name.CStr(), "!--", 3) == 0;
+                state = 1;
+                break;
+            case 1:
+                if (token.Is('='))
+                {
+                    state = 2;
+                }
+                else
+                {
+                    pending = token.Text();
+                    pendingSlashOrQuestion =
+                        token.length > 0 && (token.bytes[0] == '/' || token.bytes[0] == '?');
+                }
+                break;
+            default:
+                child->AddAttribute(pending, token.Text(), token.quoted);
+                pending = TString();
+                pendingSlashOrQuestion = false;
+                state = 1;
+                break;
         }
     }
 }
@@ -398,8 +382,7 @@ void TXmlNode::ReadContent(TGetChar& src)
     for (;;)
     {
         ReadXmlToken(src, token);
-        if (token.length == 0)
-            return;
+        if (token.length == 0) return;
         if (!token.BeginsWith('<'))
         {
             AppendText(token.Text(), token.length);
@@ -411,7 +394,9 @@ void TXmlNode::ReadContent(TGetChar& src)
         {
             if (src.nestingDepth >= kMaxDepth)
             {
-                LogPrintf("XML: elements nested deeper than %d; the rest of the document is ignored", kMaxDepth);
+                LogPrintf(
+                    "XML: elements nested deeper than %d; the rest of the document is ignored",
+                    kMaxDepth);
                 src.stop = true;
                 return;
             }
@@ -419,22 +404,19 @@ void TXmlNode::ReadContent(TGetChar& src)
             child->ReadContent(src);
             --src.nestingDepth;
         }
-        if (endTag)
-            return;
+        if (endTag) return;
     }
 }
 
 void TXmlNode::Parse(const char* buffer)
 {
-    if (!buffer)
-        return;
+    if (!buffer) return;
     Parse(buffer, std::strlen(buffer));
 }
 
 void TXmlNode::Parse(const void* data, size_t size)
 {
-    if (!data)
-        return;
+    if (!data) return;
     if (size >= 4 && std::memcmp(data, "ZXML", 4) == 0)
     {
         ParseZxml(data, size);
@@ -453,21 +435,21 @@ bool InflateZxml(const void* container, size_t size, std::vector<unsigned char>&
         LogPrintf("ZXML: container too short or without its magic (%zu bytes)", size);
         return false;
     }
-    auto le32 = [bytes](size_t at) {
+    auto le32 = [bytes](size_t at)
+    {
         return static_cast<uint32_t>(bytes[at]) | (static_cast<uint32_t>(bytes[at + 1]) << 8) |
-               (static_cast<uint32_t>(bytes[at + 2]) << 16) | (static_cast<uint32_t>(bytes[at + 3]) << 24);
+               (static_cast<uint32_t>(bytes[at + 2]) << 16) |
+               (static_cast<uint32_t>(bytes[at + 3]) << 24);
     };
     size_t compressed = le32(4);
     const size_t declared = le32(8);
-    if (compressed > size - 12)
-        compressed = size - 12;
+    if (compressed > size - 12) compressed = size - 12;
     if (declared > TXmlNode::kMaxZxmlText)
     {
         LogPrintf("ZXML: declared text of %zu bytes is above the limit", declared);
         return false;
     }
-    if (declared == 0)
-        return true;
+    if (declared == 0) return true;
 
     // Inflate in steps rather than trusting the declared length up front.
     z_stream zs{};
@@ -495,8 +477,7 @@ bool InflateZxml(const void* container, size_t size, std::vector<unsigned char>&
         zs.avail_out = static_cast<uInt>(step);
         rc = inflate(&zs, Z_NO_FLUSH);
         text.resize(have + step - zs.avail_out);
-        if (rc == Z_BUF_ERROR && zs.avail_out != 0)
-            break; // input ran out
+        if (rc == Z_BUF_ERROR && zs.avail_out != 0) break;  // input ran out
     }
     inflateEnd(&zs);
     if (rc != Z_STREAM_END)
@@ -511,8 +492,7 @@ bool InflateZxml(const void* container, size_t size, std::vector<unsigned char>&
 bool TXmlNode::ParseZxml(const void* container, size_t size)
 {
     std::vector<unsigned char> text;
-    if (!InflateZxml(container, size, text))
-        return false;
+    if (!InflateZxml(container, size, text)) return false;
     TGetCharString src(text.data(), text.size());
     ReadContent(src);
     return true;
@@ -521,28 +501,24 @@ bool TXmlNode::ParseZxml(const void* container, size_t size)
 bool TXmlNode::LoadFile(const char* fileName)
 {
     std::vector<unsigned char> data;
-    if (!XmlReadWholeFile(TString(fileName), data))
-        return false;
+    if (!XmlReadWholeFile(TString(fileName), data)) return false;
     Parse(data.data(), data.size());
     return true;
 }
 
 TXmlNode* TXmlNode::FindChild(const char* childName) const
 {
-    if (!childName)
-        return nullptr;
+    if (!childName) return nullptr;
     for (TXmlNode* child : children_)
     {
-        if (std::strcmp(child->name.CStr(), childName) == 0)
-            return child;
+        if (std::strcmp(child->name.CStr(), childName) == 0) return child;
     }
     return nullptr;
 }
 
 bool TXmlNode::NextChild(TString& childName, TXmlNode*& node)
 {
-    if (childWalk_ >= children_.size())
-        return false;
+    if (childWalk_ >= children_.size()) return false;
     node = children_[childWalk_++];
     childName = node->name;
     return true;
@@ -550,14 +526,12 @@ bool TXmlNode::NextChild(TString& childName, TXmlNode*& node)
 
 TString TXmlNode::GetAttribute(const char* attributeName, bool* quoted) const
 {
-    if (!attributeName)
-        return TString();
+    if (!attributeName) return TString();
     for (const XmlAttribute* attribute : attributes_)
     {
         if (std::strcmp(attribute->name.CStr(), attributeName) == 0)
         {
-            if (quoted)
-                *quoted = attribute->quoted;
+            if (quoted) *quoted = attribute->quoted;
             return attribute->value;
         }
     }
@@ -580,8 +554,7 @@ void TXmlNode::SetAttribute(const TString& attributeName, const TString& value)
 
 bool TXmlNode::NextAttribute(TString& attributeName, TString& value)
 {
-    if (attributeWalk_ >= attributes_.size())
-        return false;
+    if (attributeWalk_ >= attributes_.size()) return false;
     const XmlAttribute* attribute = attributes_[attributeWalk_++];
     attributeName = attribute->name;
     value = attribute->value;
@@ -594,11 +567,9 @@ bool TXmlNode::NextAttribute(TString& attributeName, TString& value)
 TString EscapeXml(const char* input)
 {
     TString out;
-    if (!input)
-        return out;
+    if (!input) return out;
     const size_t len = std::strlen(input);
-    if (len < (1u << 29))
-        out.Reserve(static_cast<int>(2 * len));
+    if (len < (1u << 29)) out.Reserve(static_cast<int>(2 * len));
     int pos = 0;
     char number[8];
     for (size_t i = 0; i < len; ++i)
@@ -615,31 +586,41 @@ TString EscapeXml(const char* input)
         {
             switch (c)
             {
-            case '&': piece = "&amp;"; break;
-            case '<': piece = "&lt;"; break;
-            case '>': piece = "&gt;"; break;
-            case '"': piece = "&quot;"; break;
-            case '\'': piece = "&apos;"; break;
-            default: piece = input + i; break;
+                case '&':
+                    piece = "&amp;";
+                    break;
+                case '<':
+                    piece = "&lt;";
+                    break;
+                case '>':
+                    piece = "&gt;";
+                    break;
+                case '"':
+                    piece = "&quot;";
+                    break;
+                case '\'':
+                    piece = "&apos;";
+                    break;
+                default:
+                    piece = input + i;
+                    break;
             }
-            if (piece != input + i)
-                n = static_cast<int>(std::strlen(piece));
+            if (piece != input + i) n = static_cast<int>(std::strlen(piece));
         }
         const int end = out.WriteAt(pos, piece, n, true);
-        if (end < 0)
-            break;
+        if (end < 0) break;
         pos = end;
     }
     return out;
 }
 
-namespace {
+namespace
+{
 
 void Put(TString& out, int& pos, const char* bytes, int count)
 {
     const int end = out.WriteAt(pos, bytes, count, true);
-    if (end >= 0)
-        pos = end;
+    if (end >= 0) pos = end;
 }
 
 void Put(TString& out, int& pos, const char* text)
@@ -663,7 +644,7 @@ void Indent(TString& out, int& pos, int count)
     }
 }
 
-} // namespace
+}  // namespace
 
 void TXmlNode::Write(TString& out, int& position, int indent) const
 {
@@ -676,11 +657,9 @@ void TXmlNode::Write(TString& out, int& position, int indent) const
         Indent(out, position, indent + 4);
         Put(out, position, EscapeXml(attribute->name.CStr()));
         Put(out, position, "=");
-        if (attribute->quoted)
-            Put(out, position, "\"");
+        if (attribute->quoted) Put(out, position, "\"");
         Put(out, position, EscapeXml(attribute->value.CStr()));
-        if (attribute->quoted)
-            Put(out, position, "\"");
+        if (attribute->quoted) Put(out, position, "\"");
     }
     Put(out, position, ">\n");
     if (textLength != 0)
@@ -689,8 +668,7 @@ void TXmlNode::Write(TString& out, int& position, int indent) const
         Put(out, position, EscapeXml(text.CStr()));
         Put(out, position, "\n");
     }
-    for (const TXmlNode* child : children_)
-        child->Write(out, position, indent + 4);
+    for (const TXmlNode* child : children_) child->Write(out, position, indent + 4);
     Indent(out, position, indent);
     Put(out, position, "</");
     Put(out, position, EscapeXml(name.CStr()));
@@ -703,7 +681,6 @@ TString TXmlNode::ToString()
     out.Reserve(sizeHint);
     int position = 0;
     Write(out, position, 0);
-    if (position > sizeHint)
-        sizeHint = position + 1;
+    if (position > sizeHint) sizeHint = position + 1;
     return out;
 }

@@ -8,10 +8,11 @@
 
 #include "core/String.h"
 
-struct XmlAttribute {
+struct XmlAttribute
+{
     TString name;
     TString value;
-    bool quoted = false; // written, or to be written, in double quotes
+    bool quoted = false;  // written, or to be written, in double quotes
 };
 
 // Copy of the attribute's value.
@@ -19,7 +20,8 @@ TString XmlAttributeValue(const XmlAttribute& attribute);
 
 // A byte source for the reader. GetChar yields the next byte or -1 at the
 // end (always -1 once stop is set); UngetChar steps back one byte.
-class TGetChar {
+class TGetChar
+{
 public:
     virtual ~TGetChar() = default;
     virtual int UngetChar(int byte) = 0;
@@ -35,14 +37,18 @@ public:
     bool stop = false;
     int nestingDepth = 0;
     int stopMode = 0;
-    bool error = false; // the input ended inside a tag
+    bool error = false;  // the input ended inside a tag
     bool topLevelClosed = false;
 };
 
 // Reads a memory block of known size.
-class TGetCharString : public TGetChar {
+class TGetCharString : public TGetChar
+{
 public:
-    TGetCharString(const void* data, size_t size) : data_(static_cast<const unsigned char*>(data)), size_(size) {}
+    TGetCharString(const void* data, size_t size)
+        : data_(static_cast<const unsigned char*>(data)), size_(size)
+    {
+    }
     int UngetChar(int byte) override;
     int GetChar() override;
     void Rewind() override { pos_ = 0; }
@@ -56,7 +62,8 @@ private:
 class TFileHandle;
 
 // Reads a file opened by logical name for binary reading.
-class TGetCharFile : public TGetChar {
+class TGetCharFile : public TGetChar
+{
 public:
     // IsOpen() tells whether the file could be opened.
     explicit TGetCharFile(const TString& fileName);
@@ -74,7 +81,8 @@ private:
     TFileHandle* file_ = nullptr;
 };
 
-class TXmlNode {
+class TXmlNode
+{
 public:
     TXmlNode();
     explicit TXmlNode(const char* name);

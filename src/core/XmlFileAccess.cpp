@@ -23,8 +23,7 @@ int XmlReadByte(TFileHandle* file)
 bool XmlStepBack(TFileHandle* file)
 {
     const int at = TellFileHandle(file);
-    if (at <= 0)
-        return false;
+    if (at <= 0) return false;
     SeekFileHandle(file, at - 1, kSeekStart);
     return true;
 }
@@ -38,8 +37,7 @@ bool XmlReadWholeFile(const TString& name, std::vector<unsigned char>& data)
 {
     data.clear();
     TFileHandle* file = XmlOpenFile(name);
-    if (!file)
-        return false;
+    if (!file) return false;
     SeekFileHandle(file, 0, kSeekEnd);
     const int length = TellFileHandle(file);
     SeekFileHandle(file, 0, kSeekStart);

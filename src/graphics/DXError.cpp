@@ -4,10 +4,12 @@
 #include "core/Log.h"
 #include "graphics/DisplayHandler.h"
 
-GfxResult ReportDXError(GfxResult result, const char* file, int line) {
-  if (result == GFX_E_OUTOFVIDEOMEMORY) {
-    if (TDisplayHandler* h = GetDisplayHandler()) h->GetHost()->ReportOutOfVideoMemory();
-  }
-  LogPrintf("DX Error: %s (0x%x), File %s, Line %d", "", unsigned(result), file, line);
-  return result;
+GfxResult ReportDXError(GfxResult result, const char* file, int line)
+{
+    if (result == GFX_E_OUTOFVIDEOMEMORY)
+    {
+        if (TDisplayHandler* h = GetDisplayHandler()) h->GetHost()->ReportOutOfVideoMemory();
+    }
+    LogPrintf("DX Error: %s (0x%x), File %s, Line %d", "", unsigned(result), file, line);
+    return result;
 }

@@ -13,8 +13,9 @@ inline constexpr const char* kDeviceContextFile = "directx";
 GfxResult ReportDXError(GfxResult result, const char* file, int line);
 
 // ReportDXError only when result is a failure; returns whether it succeeded.
-inline bool CheckDX(GfxResult result, const char* file, int line) {
-  if (!GfxFailed(result)) return true;
-  ReportDXError(result, file, line);
-  return false;
+inline bool CheckDX(GfxResult result, const char* file, int line)
+{
+    if (!GfxFailed(result)) return true;
+    ReportDXError(result, file, line);
+    return false;
 }

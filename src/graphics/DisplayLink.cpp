@@ -14,138 +14,163 @@
 #include "graphics/DrawContext.h"
 #include "platform/gfx/Device.h"
 
-namespace {
+namespace
+{
 
 // The application side of the handler's host; the drawing side comes from
 // the drawing context's own host.
-class TLinkHost final : public TDrawContextHost {
- public:
-  explicit TLinkHost(TAppHost& host) : host_(host) {}
-  uint32_t GetTime() override { return host_.GetTime(); }
-  void Sleep(uint32_t ms) override { host_.Sleep(ms); }
-  bool IsActive() override { return host_.Flags().active; }
-  bool GetPendingActivation(bool* newState) override {
-    if (!host_.Flags().activationChanged) return false;
-    *newState = host_.Flags().appActive;
-    return true;
-  }
-  bool IsSuspended() override { return host_.Flags().suspended; }
-  bool IsForeground() override { return host_.IsForeground(); }
-  bool HasPqSwitch() override { return host_.HasSwitch("-pq="); }
-  bool IsEmbedded() override { return host_.embedded; }
-  float GetViewportScale() override {
-    float s = 1.0f;
-    host_.GetViewportScale(s);
-    return s;
-  }
-  void* GetMainWindow() override { return host_.GetWindow() ? host_.GetWindow()->GetNativeHandle() : nullptr; }
-  void SetDisplayModeChanged() override { host_.Flags().displayModeChanged = true; }
-  void ReleaseAllAssets() override {
-    if (TAssetManager* m = host_.GetAssetManager()) m->ReleaseAll();
-  }
-  void RestoreAllAssets() override {
-    if (TAssetManager* m = host_.GetAssetManager()) m->RestoreAll();
-  }
-  int GetAssetCount() override {
-    TAssetManager* m = host_.GetAssetManager();
-    return m ? m->GetCount() : 0;
-  }
-  void InvalidateWindows() override {
-    if (THostWindowManager* wm = host_.GetWindowManager()) wm->Invalidate();
-  }
-  bool HasWindowManager() override { return host_.GetWindowManager() != nullptr; }
-  void ReapplyCursors() override { host_.ReapplyCursors(); }
-  void ReportOutOfVideoMemory() override {
-    if (TApp* app = GetApp())
-      app->ReportOutOfVideoMemory();
-    else
-      TDrawContextHost::ReportOutOfVideoMemory();
-  }
-  void PostQuit(int code) override { host_.PostQuit(code); }
+class TLinkHost final : public TDrawContextHost
+{
+public:
+    explicit TLinkHost(TAppHost& host) : host_(host) {}
+    uint32_t GetTime() override { return host_.GetTime(); }
+    void Sleep(uint32_t ms) override { host_.Sleep(ms); }
+    bool IsActive() override { return host_.Flags().active; }
+    bool GetPendingActivation(bool* newState) override
+    {
+        if (!host_.Flags().activationChanged) return false;
+        *newState = host_.Flags().appActive;
+        return true;
+    }
+    bool IsSuspended() override { return host_.Flags().suspended; }
+    bool IsForeground() override { return host_.IsForeground(); }
+    bool HasPqSwitch() override { return host_.HasSwitch("-pq="); }
+    bool IsEmbedded() override { return host_.embedded; }
+    float GetViewportScale() override
+    {
+        float s = 1.0f;
+        host_.GetViewportScale(s);
+        return s;
+    }
+    void* GetMainWindow() override
+    {
+        return host_.GetWindow() ? host_.GetWindow()->GetNativeHandle() : nullptr;
+    }
+    void SetDisplayModeChanged() override { host_.Flags().displayModeChanged = true; }
+    void ReleaseAllAssets() override
+    {
+        if (TAssetManager* m = host_.GetAssetManager()) m->ReleaseAll();
+    }
+    void RestoreAllAssets() override
+    {
+        if (TAssetManager* m = host_.GetAssetManager()) m->RestoreAll();
+    }
+    int GetAssetCount() override
+    {
+        TAssetManager* m = host_.GetAssetManager();
+        return m ? m->GetCount() : 0;
+    }
+    void InvalidateWindows() override
+    {
+        if (THostWindowManager* wm = host_.GetWindowManager()) wm->Invalidate();
+    }
+    bool HasWindowManager() override { return host_.GetWindowManager() != nullptr; }
+    void ReapplyCursors() override { host_.ReapplyCursors(); }
+    void ReportOutOfVideoMemory() override
+    {
+        if (TApp* app = GetApp())
+            app->ReportOutOfVideoMemory();
+        else
+            TDrawContextHost::ReportOutOfVideoMemory();
+    }
+    void PostQuit(int code) override { host_.PostQuit(code); }
 
- private:
-  TAppHost& host_;
+private:
+    TAppHost& host_;
 };
 
-class TDisplayLink final : public THostDisplay {
- public:
-  explicit TDisplayLink(TAppHost& host) : linkHost_(host) {
-    device_ = GfxCreateSdlDevice();
-    TDrawContext::UseDevice(device_.get(), &linkHost_);
-    handler_ = TDrawContext::Get()->GetDisplayHandler();
-  }
-  ~TDisplayLink() override {
-    // The context's handler borrows the device and the host.
-    TDrawContext::Destroy();
-    TDrawContext::UseDevice(nullptr, nullptr);
-    device_.reset();
-  }
-
-  // --- THostDisplay ---
-  bool SetDisplayMode(int width, int height, bool fullScreen) override {
-    handler_->SetDisplay(width, height, fullScreen, false, false, false);
-    return handler_->IsReady();
-  }
-  void AfterModeSet(bool firstTime) override {
-    if (firstTime) handler_->CalibratePixelOffset();
-    // Until the window system draws, every mode starts on a black frame.
-    if (handler_->BeginDraw(false)) {
-      int w = 0, h = 0;
-      handler_->GetScreenSize(&w, &h, nullptr);
-      handler_->FillRect(0, 0, float(w), float(h), TFloatVector4(0, 0, 0, 1), nullptr);
-      handler_->EndDraw(true);
+class TDisplayLink final : public THostDisplay
+{
+public:
+    explicit TDisplayLink(TAppHost& host) : linkHost_(host)
+    {
+        device_ = GfxCreateSdlDevice();
+        TDrawContext::UseDevice(device_.get(), &linkHost_);
+        handler_ = TDrawContext::Get()->GetDisplayHandler();
     }
-  }
-  bool IsFullScreen() const override { return handler_->IsFullscreen(); }
-  bool SetWindowed(bool windowed) override { return handler_->SetWindowed(!windowed); }
-  void GetDisplaySize(int& width, int& height, bool& fullScreen) const override {
-    handler_->GetScreenSize(&width, &height, &fullScreen);
-  }
-  bool IsDeviceValid() const override { return handler_->IsDeviceValid(); }
-  void Restore() override { handler_->GetPlatformData()->Restore(); }
-  bool IsFlipDone() const override { return handler_->IsPresentDone(); }
-  bool RestoreAssets() override {
-    handler_->RestoreAssets();
-    return !handler_->IsBroken();
-  }
-  void ReportOutOfVideoMemory() override { handler_->OutOfVideoMemory(); }
-  void SetVsync(bool on) override { handler_->SetVsync(on); }
-  void SetCursorVisible(bool) override {}
-  void SetCursor(const std::shared_ptr<TTexture>&, int, int, bool) override {}
-  std::shared_ptr<TTexture> LoadCursorImage(const TString&) override { return nullptr; }
-  void GetMouseImagePos(int& x, int& y) const override { x = y = 0; }
-  void OnMouseMove(int, int) override {}
-  void RedrawMouseRect() override {}
-  void ClearRedrawFlag() override {}
-  void ToggleDebugOverlay() override {}
-  void GetViewport(float& scaleX, float& scaleY, int& originX, int& originY) const override {
-    // The picture is letterboxed into the window at the largest scale that fits.
-    int w = 0, h = 0;
-    handler_->GetScreenSize(&w, &h, nullptr);
-    GfxRect c = device_->GetWindowClientRect();
-    scaleX = scaleY = 1.0f;
-    originX = originY = 0;
-    if (w <= 0 || h <= 0 || c.Width() <= 0 || c.Height() <= 0) return;
-    const float s = std::min(float(c.Width()) / w, float(c.Height()) / h);
-    scaleX = scaleY = s;
-    originX = int((c.Width() - w * s) / 2);
-    originY = int((c.Height() - h * s) / 2);
-  }
+    ~TDisplayLink() override
+    {
+        // The context's handler borrows the device and the host.
+        TDrawContext::Destroy();
+        TDrawContext::UseDevice(nullptr, nullptr);
+        device_.reset();
+    }
 
- private:
-  TLinkHost linkHost_;
-  std::unique_ptr<IGfxDevice> device_;
-  TDisplayHandler* handler_ = nullptr;
+    // --- THostDisplay ---
+    bool SetDisplayMode(int width, int height, bool fullScreen) override
+    {
+        handler_->SetDisplay(width, height, fullScreen, false, false, false);
+        return handler_->IsReady();
+    }
+    void AfterModeSet(bool firstTime) override
+    {
+        if (firstTime) handler_->CalibratePixelOffset();
+        // Until the window system draws, every mode starts on a black frame.
+        if (handler_->BeginDraw(false))
+        {
+            int w = 0, h = 0;
+            handler_->GetScreenSize(&w, &h, nullptr);
+            handler_->FillRect(0, 0, float(w), float(h), TFloatVector4(0, 0, 0, 1), nullptr);
+            handler_->EndDraw(true);
+        }
+    }
+    bool IsFullScreen() const override { return handler_->IsFullscreen(); }
+    bool SetWindowed(bool windowed) override { return handler_->SetWindowed(!windowed); }
+    void GetDisplaySize(int& width, int& height, bool& fullScreen) const override
+    {
+        handler_->GetScreenSize(&width, &height, &fullScreen);
+    }
+    bool IsDeviceValid() const override { return handler_->IsDeviceValid(); }
+    void Restore() override { handler_->GetPlatformData()->Restore(); }
+    bool IsFlipDone() const override { return handler_->IsPresentDone(); }
+    bool RestoreAssets() override
+    {
+        handler_->RestoreAssets();
+        return !handler_->IsBroken();
+    }
+    void ReportOutOfVideoMemory() override { handler_->OutOfVideoMemory(); }
+    void SetVsync(bool on) override { handler_->SetVsync(on); }
+    void SetCursorVisible(bool) override {}
+    void SetCursor(const std::shared_ptr<TTexture>&, int, int, bool) override {}
+    std::shared_ptr<TTexture> LoadCursorImage(const TString&) override { return nullptr; }
+    void GetMouseImagePos(int& x, int& y) const override { x = y = 0; }
+    void OnMouseMove(int, int) override {}
+    void RedrawMouseRect() override {}
+    void ClearRedrawFlag() override {}
+    void ToggleDebugOverlay() override {}
+    void GetViewport(float& scaleX, float& scaleY, int& originX, int& originY) const override
+    {
+        // The picture is letterboxed into the window at the largest scale that fits.
+        int w = 0, h = 0;
+        handler_->GetScreenSize(&w, &h, nullptr);
+        GfxRect c = device_->GetWindowClientRect();
+        scaleX = scaleY = 1.0f;
+        originX = originY = 0;
+        if (w <= 0 || h <= 0 || c.Width() <= 0 || c.Height() <= 0) return;
+        const float s = std::min(float(c.Width()) / w, float(c.Height()) / h);
+        scaleX = scaleY = s;
+        originX = int((c.Width() - w * s) / 2);
+        originY = int((c.Height() - h * s) / 2);
+    }
+
+private:
+    TLinkHost linkHost_;
+    std::unique_ptr<IGfxDevice> device_;
+    TDisplayHandler* handler_ = nullptr;
 };
 
 std::unique_ptr<TDisplayLink> gLink;
 
 }  // namespace
 
-THostDisplay* MakeDisplayLink(TAppHost& host) {
-  if (!host.GetWindow() || !host.GetWindow()->GetNativeHandle()) return nullptr;
-  gLink = std::make_unique<TDisplayLink>(host);
-  return gLink.get();
+THostDisplay* MakeDisplayLink(TAppHost& host)
+{
+    if (!host.GetWindow() || !host.GetWindow()->GetNativeHandle()) return nullptr;
+    gLink = std::make_unique<TDisplayLink>(host);
+    return gLink.get();
 }
 
-void DestroyDisplayLink() { gLink.reset(); }
+void DestroyDisplayLink()
+{
+    gLink.reset();
+}

@@ -10,16 +10,18 @@
 #include "graphics/DisplayHandler.h"
 #include "platform/Time.h"
 
-namespace {
+namespace
+{
 
 TDrawContext* gDrawContext = nullptr;
 IGfxDevice* gInjectedDevice = nullptr;
 TDisplayHost* gInjectedHost = nullptr;
 TDebugOverlayTextHook gOverlayTextHook = nullptr;
 
-GfxTexture* SurfaceOf(const TTextureRef& texture) {
-  if (!texture || !texture->GetDxData()) return nullptr;
-  return texture->GetDxData()->GetSurface();
+GfxTexture* SurfaceOf(const TTextureRef& texture)
+{
+    if (!texture || !texture->GetDxData()) return nullptr;
+    return texture->GetDxData()->GetSurface();
 }
 
 }  // namespace
@@ -27,244 +29,307 @@ GfxTexture* SurfaceOf(const TTextureRef& texture) {
 // ---------------------------------------------------------------------------
 // Lifetime
 
-TDrawContext* TDrawContext::Get() {
-  if (!gDrawContext) gDrawContext = new TDrawContext();
-  return gDrawContext;
+TDrawContext* TDrawContext::Get()
+{
+    if (!gDrawContext) gDrawContext = new TDrawContext();
+    return gDrawContext;
 }
 
-TDrawContext* TDrawContext::Instance() { return gDrawContext; }
-
-void TDrawContext::UseDevice(IGfxDevice* device, TDisplayHost* host) {
-  gInjectedDevice = device;
-  gInjectedHost = host;
+TDrawContext* TDrawContext::Instance()
+{
+    return gDrawContext;
 }
 
-void TDrawContext::SetDebugOverlayTextHook(TDebugOverlayTextHook hook) { gOverlayTextHook = hook; }
-
-void TDrawContext::Destroy() {
-  delete gDrawContext;
-  gDrawContext = nullptr;
+void TDrawContext::UseDevice(IGfxDevice* device, TDisplayHost* host)
+{
+    gInjectedDevice = device;
+    gInjectedHost = host;
 }
 
-TDrawContext::TDrawContext() {
-  IGfxDevice* device = gInjectedDevice;
-  if (!device) {
-    ownDevice_ = GfxCreateSdlDevice();
-    device = ownDevice_.get();
-  }
-  TDisplayHost* host = gInjectedHost;
-  if (!host) {
-    ownHost_ = std::make_unique<TDrawContextHost>();
-    host = ownHost_.get();
-  }
-  handler_.reset(CreateDisplayHandler(device, host));
+void TDrawContext::SetDebugOverlayTextHook(TDebugOverlayTextHook hook)
+{
+    gOverlayTextHook = hook;
 }
 
-TDrawContext::~TDrawContext() {
-  // Surfaces belong to the device that goes away below.
-  TDxTextureData::ReleaseAllSurfaces();
-  handler_.reset();
-  ownDevice_.reset();
-  ownHost_.reset();
-  state_.clipStack.clear();
-  state_.currentTexture.reset();
-  stashedTexture_.reset();
+void TDrawContext::Destroy()
+{
+    delete gDrawContext;
+    gDrawContext = nullptr;
+}
+
+TDrawContext::TDrawContext()
+{
+    IGfxDevice* device = gInjectedDevice;
+    if (!device)
+    {
+        ownDevice_ = GfxCreateSdlDevice();
+        device = ownDevice_.get();
+    }
+    TDisplayHost* host = gInjectedHost;
+    if (!host)
+    {
+        ownHost_ = std::make_unique<TDrawContextHost>();
+        host = ownHost_.get();
+    }
+    handler_.reset(CreateDisplayHandler(device, host));
+}
+
+TDrawContext::~TDrawContext()
+{
+    // Surfaces belong to the device that goes away below.
+    TDxTextureData::ReleaseAllSurfaces();
+    handler_.reset();
+    ownDevice_.reset();
+    ownHost_.reset();
+    state_.clipStack.clear();
+    state_.currentTexture.reset();
+    stashedTexture_.reset();
 }
 
 // ---------------------------------------------------------------------------
 // Frames and render targets
 
-bool TDrawContext::BeginDraw(bool restoreMouse) {
-  state_.inDraw = handler_->BeginDraw(restoreMouse);
-  return state_.inDraw;
+bool TDrawContext::BeginDraw(bool restoreMouse)
+{
+    state_.inDraw = handler_->BeginDraw(restoreMouse);
+    return state_.inDraw;
 }
 
-GfxResult TDrawContext::EndDraw(bool present) {
-  const uint32_t now = handler_->GetHost()->GetTime();
-  state_.frameTimes[state_.frameIndex] = now;
-  state_.frameIndex = (state_.frameIndex + 1) % 15;
-  if (state_.frameIndex == 0) {
-    const uint32_t span = now - state_.frameTimes[0];
-    // The ring may hold one time only at start-up; no division by zero.
-    if (span != 0) state_.fps = 15000.0f / float(span);
-  }
-  if (state_.overlayVisible) DrawOverlay();
-  state_.inDraw = false;
-  return handler_->EndDraw(present);
+GfxResult TDrawContext::EndDraw(bool present)
+{
+    const uint32_t now = handler_->GetHost()->GetTime();
+    state_.frameTimes[state_.frameIndex] = now;
+    state_.frameIndex = (state_.frameIndex + 1) % 15;
+    if (state_.frameIndex == 0)
+    {
+        const uint32_t span = now - state_.frameTimes[0];
+        // The ring may hold one time only at start-up; no division by zero.
+        if (span != 0) state_.fps = 15000.0f / float(span);
+    }
+    if (state_.overlayVisible) DrawOverlay();
+    state_.inDraw = false;
+    return handler_->EndDraw(present);
 }
 
-bool TDrawContext::BeginRenderTarget(const TTextureRef& texture, int mode) {
-  if (!texture || texture->IsSimple() || state_.inDraw || state_.inRenderTarget) return false;
-  GfxTexture* surface = SurfaceOf(texture);
-  if (!surface) return false;
-  state_.inRenderTarget = handler_->BeginRenderTarget(surface, mode);
-  state_.inDraw = state_.inRenderTarget;
-  return state_.inRenderTarget;
+bool TDrawContext::BeginRenderTarget(const TTextureRef& texture, int mode)
+{
+    if (!texture || texture->IsSimple() || state_.inDraw || state_.inRenderTarget) return false;
+    GfxTexture* surface = SurfaceOf(texture);
+    if (!surface) return false;
+    state_.inRenderTarget = handler_->BeginRenderTarget(surface, mode);
+    state_.inDraw = state_.inRenderTarget;
+    return state_.inRenderTarget;
 }
 
-void TDrawContext::EndRenderTarget() {
-  handler_->EndRenderTarget();
-  state_.inRenderTarget = false;
-  state_.inDraw = false;
+void TDrawContext::EndRenderTarget()
+{
+    handler_->EndRenderTarget();
+    state_.inRenderTarget = false;
+    state_.inDraw = false;
 }
 
 // ---------------------------------------------------------------------------
 // Blocks
 
-bool TDrawContext::Begin2d() {
-  if (state_.in2d) {
-    LogPrintf("Begin2d called when already in Begin2d state");
-    return false;
-  }
-  if (state_.in3d) {
-    LogPrintf("Begin2d called when already in Begin3d state");
-    return false;
-  }
-  if (!IsDrawing()) {
-    LogPrintf("ERROR: Calling Begin2d outside of a BeginDraw or BeginRenderTarget block!");
-    return false;
-  }
-  state_.in2d = handler_->Begin2dStates();
-  return state_.in2d;
+bool TDrawContext::Begin2d()
+{
+    if (state_.in2d)
+    {
+        LogPrintf("Begin2d called when already in Begin2d state");
+        return false;
+    }
+    if (state_.in3d)
+    {
+        LogPrintf("Begin2d called when already in Begin3d state");
+        return false;
+    }
+    if (!IsDrawing())
+    {
+        LogPrintf("ERROR: Calling Begin2d outside of a BeginDraw or BeginRenderTarget block!");
+        return false;
+    }
+    state_.in2d = handler_->Begin2dStates();
+    return state_.in2d;
 }
 
-void TDrawContext::End2d() {
-  if (!state_.in2d) {
-    LogPrintf("End2d called when not in Begin2d state");
-    return;
-  }
-  if (!IsDrawing()) LogPrintf("ERROR: Calling End2d after EndDraw or EndRenderTarget!");
-  SetTexture(TTextureRef());
-  handler_->End2dStates();
-  state_.in2d = false;
+void TDrawContext::End2d()
+{
+    if (!state_.in2d)
+    {
+        LogPrintf("End2d called when not in Begin2d state");
+        return;
+    }
+    if (!IsDrawing()) LogPrintf("ERROR: Calling End2d after EndDraw or EndRenderTarget!");
+    SetTexture(TTextureRef());
+    handler_->End2dStates();
+    state_.in2d = false;
 }
 
-bool TDrawContext::Begin3d() {
-  if (state_.in2d) {
-    LogPrintf("Begin3d called when already in Begin2d state");
-    return false;
-  }
-  if (state_.in3d) {
-    LogPrintf("Begin3d called when already in Begin3d state");
-    return false;
-  }
-  if (!IsDrawing()) {
-    LogPrintf("ERROR: Calling Begin3d outside of a BeginDraw or BeginRenderTarget block!");
-    return false;
-  }
-  state_.in3d = handler_->Begin3dStates();
-  return state_.in3d;
+bool TDrawContext::Begin3d()
+{
+    if (state_.in2d)
+    {
+        LogPrintf("Begin3d called when already in Begin2d state");
+        return false;
+    }
+    if (state_.in3d)
+    {
+        LogPrintf("Begin3d called when already in Begin3d state");
+        return false;
+    }
+    if (!IsDrawing())
+    {
+        LogPrintf("ERROR: Calling Begin3d outside of a BeginDraw or BeginRenderTarget block!");
+        return false;
+    }
+    state_.in3d = handler_->Begin3dStates();
+    return state_.in3d;
 }
 
-void TDrawContext::End3d() {
-  if (!state_.in3d) {
-    LogPrintf("End3d called when not in Begin3d state");
-    return;
-  }
-  if (!IsDrawing()) LogPrintf("Calling End3d after EndDraw or EndRenderTarget!");
-  handler_->End3dStates();
-  state_.in3d = false;
+void TDrawContext::End3d()
+{
+    if (!state_.in3d)
+    {
+        LogPrintf("End3d called when not in Begin3d state");
+        return;
+    }
+    if (!IsDrawing()) LogPrintf("Calling End3d after EndDraw or EndRenderTarget!");
+    handler_->End3dStates();
+    state_.in3d = false;
 }
 
 // ---------------------------------------------------------------------------
 // Drawing
 
-void TDrawContext::DrawVertices(int kind, const TVertexSet& vertices) {
-  if (!state_.in2d && !state_.in3d) {
-    LogPrintf("DrawVertices called when not in Begin2d or Begin3d state");
-    return;
-  }
-  handler_->DrawVertices(GfxPrimitive(kind), vertices);
+void TDrawContext::DrawVertices(int kind, const TVertexSet& vertices)
+{
+    if (!state_.in2d && !state_.in3d)
+    {
+        LogPrintf("DrawVertices called when not in Begin2d or Begin3d state");
+        return;
+    }
+    handler_->DrawVertices(GfxPrimitive(kind), vertices);
 }
 
-void TDrawContext::SetTexture(const TTextureRef& texture) {
-  TTextureRef use = (texture && texture->IsSimple()) ? TTextureRef() : texture;
-  state_.currentTexture = use;
-  stashedTexture_.reset();
-  handler_->SetTexture(SurfaceOf(use));
+void TDrawContext::SetTexture(const TTextureRef& texture)
+{
+    TTextureRef use = (texture && texture->IsSimple()) ? TTextureRef() : texture;
+    state_.currentTexture = use;
+    stashedTexture_.reset();
+    handler_->SetTexture(SurfaceOf(use));
 }
 
-void TDrawContext::SetBlendMode(int mode) { handler_->SetBlendMode(mode); }
-
-void TDrawContext::SetCullMode(int kind) { handler_->SetCullMode(kind); }
-
-void TDrawContext::SetTextureFilter(int kind) {
-  if (kind == 0 || kind == 1) handler_->SetTextureFilter(kind);
+void TDrawContext::SetBlendMode(int mode)
+{
+    handler_->SetBlendMode(mode);
 }
 
-void TDrawContext::FillRect(const TRect& rect, const TFloatVector4& colour, const TTextureRef& texture) {
-  TRect r = rect;
-  if (!texture) {
-    const TRect v = GetViewport();
-    r.left += v.left;
-    r.right += v.left;
-    r.top += v.top;
-    r.bottom += v.top;
-    r.Intersect(r, v);
-  }
-  handler_->FillRect(float(r.left), float(r.top), float(r.right), float(r.bottom), colour, SurfaceOf(texture));
+void TDrawContext::SetCullMode(int kind)
+{
+    handler_->SetCullMode(kind);
+}
+
+void TDrawContext::SetTextureFilter(int kind)
+{
+    if (kind == 0 || kind == 1) handler_->SetTextureFilter(kind);
+}
+
+void TDrawContext::FillRect(const TRect& rect, const TFloatVector4& colour,
+                            const TTextureRef& texture)
+{
+    TRect r = rect;
+    if (!texture)
+    {
+        const TRect v = GetViewport();
+        r.left += v.left;
+        r.right += v.left;
+        r.top += v.top;
+        r.bottom += v.top;
+        r.Intersect(r, v);
+    }
+    handler_->FillRect(float(r.left), float(r.top), float(r.right), float(r.bottom), colour,
+                       SurfaceOf(texture));
 }
 
 // ---------------------------------------------------------------------------
 // Viewports and clipping
 
-TRect TDrawContext::GetViewport() const {
-  int x = 0, y = 0, right = 0, bottom = 0;
-  handler_->GetViewport(&x, &y, &right, &bottom);
-  return TRect(x, y, right, bottom);
+TRect TDrawContext::GetViewport() const
+{
+    int x = 0, y = 0, right = 0, bottom = 0;
+    handler_->GetViewport(&x, &y, &right, &bottom);
+    return TRect(x, y, right, bottom);
 }
 
-void TDrawContext::PushViewport(const TRect& rect) {
-  handler_->PushViewport(rect.left, rect.top, rect.right, rect.bottom);
+void TDrawContext::PushViewport(const TRect& rect)
+{
+    handler_->PushViewport(rect.left, rect.top, rect.right, rect.bottom);
 }
 
-void TDrawContext::PopViewport() { handler_->PopViewport(); }
-
-TRect TDrawContext::GetClipRect() const {
-  return state_.clipStack.empty() ? TRect() : state_.clipStack.back();
+void TDrawContext::PopViewport()
+{
+    handler_->PopViewport();
 }
 
-void TDrawContext::PushClipRect(const TRect& rect) {
-  state_.clipStack.push_back(rect);
-  handler_->SetClipRect(rect);
+TRect TDrawContext::GetClipRect() const
+{
+    return state_.clipStack.empty() ? TRect() : state_.clipStack.back();
 }
 
-void TDrawContext::PopClipRect() {
-  if (state_.clipStack.size() < 2) return;
-  state_.clipStack.pop_back();
-  handler_->SetClipRect(state_.clipStack.back());
+void TDrawContext::PushClipRect(const TRect& rect)
+{
+    state_.clipStack.push_back(rect);
+    handler_->SetClipRect(rect);
+}
+
+void TDrawContext::PopClipRect()
+{
+    if (state_.clipStack.size() < 2) return;
+    state_.clipStack.pop_back();
+    handler_->SetClipRect(state_.clipStack.back());
 }
 
 // ---------------------------------------------------------------------------
 // Settings and the overlay
 
-void TDrawContext::OnSettingChanged(const TString& key, const TString& value) {
-  handler_->SetRenderSetting(key, value);
+void TDrawContext::OnSettingChanged(const TString& key, const TString& value)
+{
+    handler_->SetRenderSetting(key, value);
 }
 
-TString TDrawContext::GetRenderSetting(const TString& key) const { return handler_->GetRenderSetting(key); }
-
-bool TDrawContext::RequiresSquareTextures() const { return handler_->GetPlatformData()->squareTexturesOnly; }
-
-bool TDrawContext::ToggleDebugOverlay() {
-  state_.overlayVisible = !state_.overlayVisible;
-  return !state_.overlayVisible;
+TString TDrawContext::GetRenderSetting(const TString& key) const
+{
+    return handler_->GetRenderSetting(key);
 }
 
-void TDrawContext::DrawOverlay() {
-  state_.overlayCreated = true;
-  const int memory = GetMemoryInUse(), peak = GetPeakMemoryInUse();
-  const int maxTexture = atoi(GetSetting("max_texture_ram_allocated", "").CStr());
-  const int texture = atoi(GetSetting("texture_ram_allocated", "").CStr());
-  const int sprites = atoi(GetSetting("current_sprite_count", "").CStr());
-  const TString text = TString::Format(
-      "Brindlecor Version %d.%d.%d.%d<br>%f FPS<tab pos='150'>Sprites: %d<br>Mem: %dkB<tab pos='150'>TexMem: "
-      "%dkB<br>MaxMem: %dkB<tab pos='150'>MaxTexMem: %dkB<br>",
-      4, 0, 24, 2, double(state_.fps), sprites, memory / 1024, texture / 1024, peak / 1024, maxTexture / 1024);
-  TScoped2d block;
-  FillRect(TRect(0, 0, 300, 64), TFloatVector4(0, 0, 0, 0), TTextureRef());
-  if (gOverlayTextHook) gOverlayTextHook(text);
-  block.Release();
+bool TDrawContext::RequiresSquareTextures() const
+{
+    return handler_->GetPlatformData()->squareTexturesOnly;
+}
+
+bool TDrawContext::ToggleDebugOverlay()
+{
+    state_.overlayVisible = !state_.overlayVisible;
+    return !state_.overlayVisible;
+}
+
+void TDrawContext::DrawOverlay()
+{
+    state_.overlayCreated = true;
+    const int memory = GetMemoryInUse(), peak = GetPeakMemoryInUse();
+    const int maxTexture = atoi(GetSetting("max_texture_ram_allocated", "").CStr());
+    const int texture = atoi(GetSetting("texture_ram_allocated", "").CStr());
+    const int sprites = atoi(GetSetting("current_sprite_count", "").CStr());
+    const TString text = TString::Format(
+        "Brindlecor Version %d.%d.%d.%d<br>%f FPS<tab pos='150'>Sprites: %d<br>Mem: %dkB<tab "
+        "pos='150'>TexMem: "
+        "%dkB<br>MaxMem: %dkB<tab pos='150'>MaxTexMem: %dkB<br>",
+        4, 0, 24, 2, double(state_.fps), sprites, memory / 1024, texture / 1024, peak / 1024,
+        maxTexture / 1024);
+    TScoped2d block;
+    FillRect(TRect(0, 0, 300, 64), TFloatVector4(0, 0, 0, 0), TTextureRef());
+    if (gOverlayTextHook) gOverlayTextHook(text);
+    block.Release();
 }
 
 // ---------------------------------------------------------------------------
@@ -272,62 +337,78 @@ void TDrawContext::DrawOverlay() {
 
 TScoped2d::TScoped2d() : began(TDrawContext::Get()->Begin2d()) {}
 
-void TScoped2d::Release() {
-  if (!began) return;
-  began = false;
-  if (TDrawContext* dc = TDrawContext::Instance()) dc->End2d();
+void TScoped2d::Release()
+{
+    if (!began) return;
+    began = false;
+    if (TDrawContext* dc = TDrawContext::Instance()) dc->End2d();
 }
 
-uint32_t TDrawContextHost::GetTime() { return fixedTime_ ? time_ : platform::GetTickMs(); }
-
-bool TDrawContextHost::IsDrawing() {
-  TDrawContext* dc = TDrawContext::Instance();
-  return dc && dc->IsDrawing();
+uint32_t TDrawContextHost::GetTime()
+{
+    return fixedTime_ ? time_ : platform::GetTickMs();
 }
 
-bool TDrawContextHost::Is2d() {
-  TDrawContext* dc = TDrawContext::Instance();
-  return dc && dc->Is2d();
+bool TDrawContextHost::IsDrawing()
+{
+    TDrawContext* dc = TDrawContext::Instance();
+    return dc && dc->IsDrawing();
 }
 
-bool TDrawContextHost::Is3d() {
-  TDrawContext* dc = TDrawContext::Instance();
-  return dc && dc->Is3d();
+bool TDrawContextHost::Is2d()
+{
+    TDrawContext* dc = TDrawContext::Instance();
+    return dc && dc->Is2d();
 }
 
-void TDrawContextHost::Begin2d() {
-  if (TDrawContext* dc = TDrawContext::Instance()) dc->Begin2d();
+bool TDrawContextHost::Is3d()
+{
+    TDrawContext* dc = TDrawContext::Instance();
+    return dc && dc->Is3d();
 }
 
-void TDrawContextHost::End2d() {
-  if (TDrawContext* dc = TDrawContext::Instance()) dc->End2d();
+void TDrawContextHost::Begin2d()
+{
+    if (TDrawContext* dc = TDrawContext::Instance()) dc->Begin2d();
 }
 
-void TDrawContextHost::Begin3d() {
-  if (TDrawContext* dc = TDrawContext::Instance()) dc->Begin3d();
+void TDrawContextHost::End2d()
+{
+    if (TDrawContext* dc = TDrawContext::Instance()) dc->End2d();
 }
 
-void TDrawContextHost::End3d() {
-  if (TDrawContext* dc = TDrawContext::Instance()) dc->End3d();
+void TDrawContextHost::Begin3d()
+{
+    if (TDrawContext* dc = TDrawContext::Instance()) dc->Begin3d();
 }
 
-GfxTexture* TDrawContextHost::GetCurrentTexture() {
-  TDrawContext* dc = TDrawContext::Instance();
-  return dc ? SurfaceOf(dc->state_.currentTexture) : nullptr;
+void TDrawContextHost::End3d()
+{
+    if (TDrawContext* dc = TDrawContext::Instance()) dc->End3d();
+}
+
+GfxTexture* TDrawContextHost::GetCurrentTexture()
+{
+    TDrawContext* dc = TDrawContext::Instance();
+    return dc ? SurfaceOf(dc->state_.currentTexture) : nullptr;
 }
 
 // The handler clears the stage around its own fills and puts the previous
 // texture back afterwards; the reference is kept meanwhile so the texture
 // cannot die in between.
-void TDrawContextHost::SetCurrentTexture(GfxTexture* texture) {
-  TDrawContext* dc = TDrawContext::Instance();
-  if (!dc) return;
-  TDrawContextState& s = dc->state_;
-  if (!texture) {
-    if (s.currentTexture) dc->stashedTexture_ = s.currentTexture;
-    s.currentTexture.reset();
-  } else if (SurfaceOf(dc->stashedTexture_) == texture) {
-    s.currentTexture = dc->stashedTexture_;
-    dc->stashedTexture_.reset();
-  }
+void TDrawContextHost::SetCurrentTexture(GfxTexture* texture)
+{
+    TDrawContext* dc = TDrawContext::Instance();
+    if (!dc) return;
+    TDrawContextState& s = dc->state_;
+    if (!texture)
+    {
+        if (s.currentTexture) dc->stashedTexture_ = s.currentTexture;
+        s.currentTexture.reset();
+    }
+    else if (SurfaceOf(dc->stashedTexture_) == texture)
+    {
+        s.currentTexture = dc->stashedTexture_;
+        dc->stashedTexture_.reset();
+    }
 }

@@ -22,17 +22,18 @@
 
 class TDisplayHandler;
 
-struct TDrawContextState {
-  uint32_t frameIndex = 0;       // position in the frame-time ring, 0..14
-  float fps = 0.0f;
-  uint32_t frameTimes[15] = {};  // application ms of the last frames
-  bool overlayVisible = false;
-  bool overlayCreated = false;   // the overlay's text object exists
-  TTextureRef currentTexture;
-  std::vector<TRect> clipStack;  // screen coordinates
-  bool in2d = false, in3d = false;
-  bool inDraw = false;
-  bool inRenderTarget = false;
+struct TDrawContextState
+{
+    uint32_t frameIndex = 0;  // position in the frame-time ring, 0..14
+    float fps = 0.0f;
+    uint32_t frameTimes[15] = {};  // application ms of the last frames
+    bool overlayVisible = false;
+    bool overlayCreated = false;  // the overlay's text object exists
+    TTextureRef currentTexture;
+    std::vector<TRect> clipStack;  // screen coordinates
+    bool in2d = false, in3d = false;
+    bool inDraw = false;
+    bool inRenderTarget = false;
 };
 
 // The text engine draws the debug overlay's text through this: create its
@@ -40,111 +41,115 @@ struct TDrawContextState {
 // (tagged) and draw it in the box (0, 0, 512, 512) at scale 1.
 using TDebugOverlayTextHook = void (*)(const TString& text);
 
-class TDrawContext {
- public:
-  static TDrawContext* Get();
-  // The instance when one exists, else null (never creates it).
-  static TDrawContext* Instance();
-  static void Destroy();
-  // Before the first Get: the device and host the display handler is made
-  // over (both borrowed; null host: the context's own). Without this Get
-  // makes an SDL device and its own host.
-  static void UseDevice(IGfxDevice* device, TDisplayHost* host);
-  static void SetDebugOverlayTextHook(TDebugOverlayTextHook hook);
+class TDrawContext
+{
+public:
+    static TDrawContext* Get();
+    // The instance when one exists, else null (never creates it).
+    static TDrawContext* Instance();
+    static void Destroy();
+    // Before the first Get: the device and host the display handler is made
+    // over (both borrowed; null host: the context's own). Without this Get
+    // makes an SDL device and its own host.
+    static void UseDevice(IGfxDevice* device, TDisplayHost* host);
+    static void SetDebugOverlayTextHook(TDebugOverlayTextHook hook);
 
-  bool BeginDraw(bool restoreMouse);
-  GfxResult EndDraw(bool present);
-  bool BeginRenderTarget(const TTextureRef& texture, int mode);
-  void EndRenderTarget();
-  bool Begin2d();
-  void End2d();
-  bool Begin3d();
-  void End3d();
-  bool Is2d() const { return state_.in2d; }
-  bool Is3d() const { return state_.in3d; }
-  bool IsDrawing() const { return state_.inDraw || state_.inRenderTarget; }
+    bool BeginDraw(bool restoreMouse);
+    GfxResult EndDraw(bool present);
+    bool BeginRenderTarget(const TTextureRef& texture, int mode);
+    void EndRenderTarget();
+    bool Begin2d();
+    void End2d();
+    bool Begin3d();
+    void End3d();
+    bool Is2d() const { return state_.in2d; }
+    bool Is3d() const { return state_.in3d; }
+    bool IsDrawing() const { return state_.inDraw || state_.inRenderTarget; }
 
-  // kind: primitive type (6 triangle fan).
-  void DrawVertices(int kind, const TVertexSet& vertices);
-  void SetTexture(const TTextureRef& texture);
-  TTextureRef GetTexture() const { return state_.currentTexture; }
-  void SetBlendMode(int mode);
-  void SetCullMode(int kind);
-  void SetTextureFilter(int kind);
-  // colour: red, green, blue, alpha. Without texture rect is relative to the
-  // viewport; with one the rectangle of that texture is filled.
-  void FillRect(const TRect& rect, const TFloatVector4& colour, const TTextureRef& texture);
+    // kind: primitive type (6 triangle fan).
+    void DrawVertices(int kind, const TVertexSet& vertices);
+    void SetTexture(const TTextureRef& texture);
+    TTextureRef GetTexture() const { return state_.currentTexture; }
+    void SetBlendMode(int mode);
+    void SetCullMode(int kind);
+    void SetTextureFilter(int kind);
+    // colour: red, green, blue, alpha. Without texture rect is relative to the
+    // viewport; with one the rectangle of that texture is filled.
+    void FillRect(const TRect& rect, const TFloatVector4& colour, const TTextureRef& texture);
 
-  TRect GetViewport() const;
-  void PushViewport(const TRect& rect);
-  void PopViewport();
-  TRect GetClipRect() const;
-  void PushClipRect(const TRect& rect);
-  void PopClipRect();
+    TRect GetViewport() const;
+    void PushViewport(const TRect& rect);
+    void PopViewport();
+    TRect GetClipRect() const;
+    void PushClipRect(const TRect& rect);
+    void PopClipRect();
 
-  void OnSettingChanged(const TString& key, const TString& value);
-  TString GetRenderSetting(const TString& key) const;
-  bool RequiresSquareTextures() const;
-  // True when the overlay is now hidden.
-  bool ToggleDebugOverlay();
+    void OnSettingChanged(const TString& key, const TString& value);
+    TString GetRenderSetting(const TString& key) const;
+    bool RequiresSquareTextures() const;
+    // True when the overlay is now hidden.
+    bool ToggleDebugOverlay();
 
-  TDisplayHandler* GetDisplayHandler() const { return handler_.get(); }
-  const TDrawContextState& GetState() const { return state_; }
+    TDisplayHandler* GetDisplayHandler() const { return handler_.get(); }
+    const TDrawContextState& GetState() const { return state_; }
 
- private:
-  friend class TDrawContextHost;
-  TDrawContext();
-  ~TDrawContext();
-  void DrawOverlay();
+private:
+    friend class TDrawContextHost;
+    TDrawContext();
+    ~TDrawContext();
+    void DrawOverlay();
 
-  TDrawContextState state_;
-  // The device wrapper: what the display handler runs over.
-  std::unique_ptr<IGfxDevice> ownDevice_;
-  std::unique_ptr<TDisplayHost> ownHost_;
-  std::unique_ptr<TDisplayHandler> handler_;
-  TTextureRef stashedTexture_;  // kept while the handler borrows the stage
+    TDrawContextState state_;
+    // The device wrapper: what the display handler runs over.
+    std::unique_ptr<IGfxDevice> ownDevice_;
+    std::unique_ptr<TDisplayHost> ownHost_;
+    std::unique_ptr<TDisplayHandler> handler_;
+    TTextureRef stashedTexture_;  // kept while the handler borrows the stage
 };
 
 // Ends a 2D block only when it was this guard that opened it.
-class TScoped2d {
- public:
-  // Begin2d on the drawing context; began holds its result.
-  TScoped2d();
-  explicit TScoped2d(bool beganAlready) : began(beganAlready) {}
-  ~TScoped2d() { Release(); }
-  TScoped2d(const TScoped2d&) = delete;
-  TScoped2d& operator=(const TScoped2d&) = delete;
-  void Release();
+class TScoped2d
+{
+public:
+    // Begin2d on the drawing context; began holds its result.
+    TScoped2d();
+    explicit TScoped2d(bool beganAlready) : began(beganAlready) {}
+    ~TScoped2d() { Release(); }
+    TScoped2d(const TScoped2d&) = delete;
+    TScoped2d& operator=(const TScoped2d&) = delete;
+    void Release();
 
-  bool began = false;
+    bool began = false;
 };
 
 // The display host's drawing-context side: the display handler asks the
 // drawing context about blocks and the current texture through it. The
 // platform host derives from it; tests set the window and the clock.
-class TDrawContextHost : public TDisplayHost {
- public:
-  uint32_t GetTime() override;
-  void* GetMainWindow() override { return window_; }
-  void SetMainWindow(void* window) { window_ = window; }
-  // Tests: a fixed application time instead of the platform clock.
-  void SetFixedTime(bool on, uint32_t ms) {
-    fixedTime_ = on;
-    time_ = ms;
-  }
+class TDrawContextHost : public TDisplayHost
+{
+public:
+    uint32_t GetTime() override;
+    void* GetMainWindow() override { return window_; }
+    void SetMainWindow(void* window) { window_ = window; }
+    // Tests: a fixed application time instead of the platform clock.
+    void SetFixedTime(bool on, uint32_t ms)
+    {
+        fixedTime_ = on;
+        time_ = ms;
+    }
 
-  bool IsDrawing() override;
-  bool Is2d() override;
-  bool Is3d() override;
-  void Begin2d() override;
-  void End2d() override;
-  void Begin3d() override;
-  void End3d() override;
-  GfxTexture* GetCurrentTexture() override;
-  void SetCurrentTexture(GfxTexture* texture) override;
+    bool IsDrawing() override;
+    bool Is2d() override;
+    bool Is3d() override;
+    void Begin2d() override;
+    void End2d() override;
+    void Begin3d() override;
+    void End3d() override;
+    GfxTexture* GetCurrentTexture() override;
+    void SetCurrentTexture(GfxTexture* texture) override;
 
- private:
-  void* window_ = nullptr;
-  bool fixedTime_ = false;
-  uint32_t time_ = 0;
+private:
+    void* window_ = nullptr;
+    bool fixedTime_ = false;
+    uint32_t time_ = 0;
 };

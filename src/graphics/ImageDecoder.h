@@ -27,7 +27,10 @@ void SetMaxImageSide(int side);
 int ImageSquareSide(int width, int height);
 
 // S * S * 4 in size_t, for an S from ImageSquareSide.
-inline size_t ImageBlockBytes(int side) { return size_t(side) * size_t(side) * 4u; }
+inline size_t ImageBlockBytes(int side)
+{
+    return size_t(side) * size_t(side) * 4u;
+}
 
 // Pixel blocks of the loaders, from the plain heap allocator. One released
 // block of up to 1024 x 1024 pixels is kept for the next load of a similar

@@ -20,55 +20,61 @@
 class TTexture;
 using TTextureRef = std::shared_ptr<TTexture>;
 
-class TTexture : public TAsset {
- public:
-  // Option bits of Get.
-  enum : uint32_t { kOptionMipmap = 1, kOptionAlpha = 2, kOptionNoAlpha = 4 };
+class TTexture : public TAsset
+{
+public:
+    // Option bits of Get.
+    enum : uint32_t
+    {
+        kOptionMipmap = 1,
+        kOptionAlpha = 2,
+        kOptionNoAlpha = 4
+    };
 
-  TTexture();
-  ~TTexture() override;
+    TTexture();
+    ~TTexture() override;
 
-  static TClassId ClassId();
-  const char* GetClassName() const override { return "TTexture"; }
-  bool IsKindOf(TClassId id) const override { return id == ClassId() || TAsset::IsKindOf(id); }
-  static TTextureRef FromAsset(TAsset* asset) { return AssetCast<TTexture>(asset); }
+    static TClassId ClassId();
+    const char* GetClassName() const override { return "TTexture"; }
+    bool IsKindOf(TClassId id) const override { return id == ClassId() || TAsset::IsKindOf(id); }
+    static TTextureRef FromAsset(TAsset* asset) { return AssetCast<TTexture>(asset); }
 
-  void ReleaseDeviceData() override;
-  void RestoreDeviceData() override;
-  // One quad inside a 2D block (not for simple textures).
-  virtual void Draw(const TDrawParams& params);
-  // Draw with parameters from position, alpha, scale and flags, rotated by
-  // rotation radians.
-  virtual void DrawAt(float x, float y, float alpha, float scale, float rotation, uint32_t flags);
-  // Outside drawing blocks: copies rect (clamped to the image; null = all)
-  // to (x, y) of dest, or of the screen when dest is empty.
-  virtual void CopyTo(int x, int y, const TRect* rect, const TTextureRef& dest);
-  virtual int GetWidth() const;
-  virtual int GetHeight() const;
+    void ReleaseDeviceData() override;
+    void RestoreDeviceData() override;
+    // One quad inside a 2D block (not for simple textures).
+    virtual void Draw(const TDrawParams& params);
+    // Draw with parameters from position, alpha, scale and flags, rotated by
+    // rotation radians.
+    virtual void DrawAt(float x, float y, float alpha, float scale, float rotation, uint32_t flags);
+    // Outside drawing blocks: copies rect (clamped to the image; null = all)
+    // to (x, y) of dest, or of the screen when dest is empty.
+    virtual void CopyTo(int x, int y, const TRect* rect, const TTextureRef& dest);
+    virtual int GetWidth() const;
+    virtual int GetHeight() const;
 
-  // --- creation ---
-  static TTextureRef Get(const TString& name, uint32_t options);
-  static TTextureRef GetWithMask(const TString& name, const TString& maskName, uint32_t options);
-  static TTextureRef CreateEmpty(int width, int height, bool alpha);
-  static TTextureRef GetCursorImage(const TString& name);
-  static TTextureRef Find(const TString& key);
-  // A new texture registered under key (an empty key: its own "%x:tex:r").
-  static TTextureRef Create(const TString& key);
+    // --- creation ---
+    static TTextureRef Get(const TString& name, uint32_t options);
+    static TTextureRef GetWithMask(const TString& name, const TString& maskName, uint32_t options);
+    static TTextureRef CreateEmpty(int width, int height, bool alpha);
+    static TTextureRef GetCursorImage(const TString& name);
+    static TTextureRef Find(const TString& key);
+    // A new texture registered under key (an empty key: its own "%x:tex:r").
+    static TTextureRef Create(const TString& key);
 
-  // --- queries ---
-  bool HasAlpha() const;
-  bool IsSimple() const;
-  void GetSurfaceSize(int* width, int* height) const;
-  bool Lock(uint32_t** pixels, int* pitch);
-  void Unlock();
-  void CheckLost();
-  TString GetSourceName() const;
-  TTextureRef GetShared();
-  TTextureData* GetData() const { return data_.get(); }
-  TDxTextureData* GetDxData() const { return data_.get(); }
+    // --- queries ---
+    bool HasAlpha() const;
+    bool IsSimple() const;
+    void GetSurfaceSize(int* width, int* height) const;
+    bool Lock(uint32_t** pixels, int* pitch);
+    void Unlock();
+    void CheckLost();
+    TString GetSourceName() const;
+    TTextureRef GetShared();
+    TTextureData* GetData() const { return data_.get(); }
+    TDxTextureData* GetDxData() const { return data_.get(); }
 
- private:
-  std::unique_ptr<TDxTextureData> data_;
+private:
+    std::unique_ptr<TDxTextureData> data_;
 };
 
 TString MakeTextureKey(const TString& name, bool alpha, bool mipmap, bool simple);

@@ -7,40 +7,37 @@
 
 #include "platform/Keys.h"
 
-namespace platform {
+namespace platform
+{
 
 bool Message::Add(int32_t type, int32_t x, int32_t y, int32_t data, int32_t mods)
 {
-    if (count >= kMaxMessageEvents)
-        return false;
+    if (count >= kMaxMessageEvents) return false;
     events[count++].Set(type, x, y, data, mods);
     return true;
 }
 
 bool PassesActivationGuard(bool buttonUp, const InputContext& ctx, InputState& st)
 {
-    if (ctx.movieInput)
-        return false;
-    if (ctx.moviePlaying)
-        return true;
-    if (buttonUp)
-        st.activationGuard = false;
+    if (ctx.movieInput) return false;
+    if (ctx.moviePlaying) return true;
+    if (buttonUp) st.activationGuard = false;
     // Unsigned difference: a stamp from the future (clock adjusted) reads as
     // long ago rather than blocking clicks for 49 days.
-    if (st.activationGuard && ctx.now - st.activationStamp < kActivationGuardMs)
-        return false;
+    if (st.activationGuard && ctx.now - st.activationStamp < kActivationGuardMs) return false;
     return true;
 }
 
 bool AddUtf8ModeUnit(uint16_t unit, InputState& st, Message& out)
 {
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
+    if (unit >= 0xD800 && unit <= 0xDBFF)
+    {
         st.pendingHighSurrogate = unit;
         return false;
     }
-    if (unit >= 0xDC00 && unit <= 0xDFFF) {
-        if (st.pendingHighSurrogate == 0)
-            return false;
+    if (unit >= 0xDC00 && unit <= 0xDFFF)
+    {
+        if (st.pendingHighSurrogate == 0) return false;
         int32_t cp = ((st.pendingHighSurrogate - 0xD800) << 10) + (unit - 0xDC00) + 0x10000;
         st.pendingHighSurrogate = 0;
         return out.Add(kEventCharUtf8, 0, 0, cp, 0);
@@ -49,7 +46,8 @@ bool AddUtf8ModeUnit(uint16_t unit, InputState& st, Message& out)
     return out.Add(kEventCharUtf8, 0, 0, unit, 0);
 }
 
-namespace {
+namespace
+{
 
 // Decodes one code point; surrogate code points written as three bytes are
 // accepted so that a pair spelt that way still meets. Returns the bytes
@@ -59,32 +57,51 @@ size_t DecodeOne(std::string_view s, size_t i, int32_t& cp)
     auto b = static_cast<unsigned char>(s[i]);
     size_t need;
     int32_t min;
-    if (b < 0x80) {
+    if (b < 0x80)
+    {
         cp = b;
         return 1;
-    } else if (b >= 0xC2 && b <= 0xDF) {
-        need = 1; cp = b & 0x1F; min = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        need = 2; cp = b & 0x0F; min = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        need = 3; cp = b & 0x07; min = 0x10000;
-    } else {
+    }
+    else if (b >= 0xC2 && b <= 0xDF)
+    {
+        need = 1;
+        cp = b & 0x1F;
+        min = 0x80;
+    }
+    else if (b >= 0xE0 && b <= 0xEF)
+    {
+        need = 2;
+        cp = b & 0x0F;
+        min = 0x800;
+    }
+    else if (b >= 0xF0 && b <= 0xF4)
+    {
+        need = 3;
+        cp = b & 0x07;
+        min = 0x10000;
+    }
+    else
+    {
         cp = -1;
         return 1;
     }
-    if (i + need >= s.size()) {
+    if (i + need >= s.size())
+    {
         cp = -1;
         return 1;
     }
-    for (size_t k = 1; k <= need; ++k) {
+    for (size_t k = 1; k <= need; ++k)
+    {
         auto c = static_cast<unsigned char>(s[i + k]);
-        if ((c & 0xC0) != 0x80) {
+        if ((c & 0xC0) != 0x80)
+        {
             cp = -1;
             return 1;
         }
         cp = (cp << 6) | (c & 0x3F);
     }
-    if (cp < min || cp > 0x10FFFF) {
+    if (cp < min || cp > 0x10FFFF)
+    {
         cp = -1;
         return 1;
     }
@@ -96,18 +113,23 @@ size_t DecodeOne(std::string_view s, size_t i, int32_t& cp)
 void AddTextEvents(std::string_view utf8, const InputContext& ctx, InputState& st, Message& out)
 {
     size_t i = 0;
-    while (i < utf8.size()) {
+    while (i < utf8.size())
+    {
         int32_t cp;
         i += DecodeOne(utf8, i, cp);
-        if (cp < 0)
-            continue;
-        if (!ctx.utf8) {
+        if (cp < 0) continue;
+        if (!ctx.utf8)
+        {
             out.Add(kEventChar, 0, 0, cp < 256 ? cp : '?', 0);
-        } else if (cp >= 0x10000) {
+        }
+        else if (cp >= 0x10000)
+        {
             cp -= 0x10000;
             AddUtf8ModeUnit(static_cast<uint16_t>(0xD800 + (cp >> 10)), st, out);
             AddUtf8ModeUnit(static_cast<uint16_t>(0xDC00 + (cp & 0x3FF)), st, out);
-        } else {
+        }
+        else
+        {
             AddUtf8ModeUnit(static_cast<uint16_t>(cp), st, out);
         }
     }
@@ -115,31 +137,35 @@ void AddTextEvents(std::string_view utf8, const InputContext& ctx, InputState& s
 
 int32_t ControlCharacterFor(int32_t vk, bool control, bool alt)
 {
-    if (alt)
-        return 0;
-    switch (vk) {
-    case kVkReturn: return control ? 10 : 13;
-    case kVkEscape: return 27;
-    case kVkTab: return control ? 0 : 9;
-    case kVkBack: return control ? 127 : 8;
-    default: break;
+    if (alt) return 0;
+    switch (vk)
+    {
+        case kVkReturn:
+            return control ? 10 : 13;
+        case kVkEscape:
+            return 27;
+        case kVkTab:
+            return control ? 0 : 9;
+        case kVkBack:
+            return control ? 127 : 8;
+        default:
+            break;
     }
-    if (control && vk >= 'A' && vk <= 'Z')
-        return vk - 'A' + 1;
+    if (control && vk >= 'A' && vk <= 'Z') return vk - 'A' + 1;
     return 0;
 }
 
 bool CheckHover(const InputContext& ctx, InputState& st, Message& out)
 {
-    if (!st.hoverArmed || !st.pointerInside || ctx.now - st.lastMoveTime < kHoverMs)
-        return false;
+    if (!st.hoverArmed || !st.pointerInside || ctx.now - st.lastMoveTime < kHoverMs) return false;
     st.lastMoveTime = ctx.now;
     out.Clear();
     out.Add(kEventHover, st.mouseX, st.mouseY, 0, 0);
     return true;
 }
 
-namespace {
+namespace
+{
 
 // A degenerate viewport (a vanishing scale while the window changes mode)
 // must not turn a position into a value no int can hold.
@@ -147,10 +173,8 @@ int ToGame(int pixel, int origin, float scale)
 {
     double s = scale > 0.0f && std::isfinite(scale) ? scale : 1.0;
     double v = std::floor((static_cast<double>(pixel) - origin) / s);
-    if (v < INT32_MIN)
-        return INT32_MIN;
-    if (v > INT32_MAX)
-        return INT32_MAX;
+    if (v < INT32_MIN) return INT32_MIN;
+    if (v > INT32_MAX) return INT32_MAX;
     return static_cast<int>(v);
 }
 

@@ -10,18 +10,20 @@
 
 #include "core/host/Event.h"
 
-namespace platform {
+namespace platform
+{
 
 // What the translation reads from the host for one message.
-struct InputContext {
+struct InputContext
+{
     uint32_t now = 0;           // application time, ms
     bool utf8 = false;          // character events are code points (14), else bytes (13)
     bool embedded = false;      // the program runs inside a host page
     bool moviePlaying = false;  // the window manager's movie flags
     bool movieInput = false;
-    bool shiftDown = false;     // keyboard state when a message arrives
+    bool shiftDown = false;  // keyboard state when a message arrives
     bool controlDown = false;
-    bool altDown = false;       // Alt as the system key (typed text is dropped)
+    bool altDown = false;  // Alt as the system key (typed text is dropped)
     // Window pixels to game coordinates: game = (pixel - origin) / scale.
     float scaleX = 1.0f;
     float scaleY = 1.0f;
@@ -30,7 +32,8 @@ struct InputContext {
 };
 
 // Translation state the host keeps between messages.
-struct InputState {
+struct InputState
+{
     bool activationGuard = false;  // set when a click activates the window
     uint32_t activationStamp = 0;
     uint16_t pendingHighSurrogate = 0;
@@ -43,7 +46,8 @@ struct InputState {
 };
 
 // The host's side of a message (its window procedure).
-enum class WindowSignal : uint8_t {
+enum class WindowSignal : uint8_t
+{
     None,
     CloseRequest,
     AppActivated,
@@ -56,7 +60,8 @@ enum class WindowSignal : uint8_t {
 };
 
 // Something the host must do before it can finish the message's event.
-enum class HostAction : uint8_t {
+enum class HostAction : uint8_t
+{
     None,
     ToggleFullScreen,  // Alt+Enter: the event is 19 with the new state, or empty
     ToggleOverlay,     // Alt+F1: no event
@@ -64,7 +69,8 @@ enum class HostAction : uint8_t {
 
 inline constexpr int kMaxMessageEvents = 40;
 
-struct Message {
+struct Message
+{
     WindowSignal signal = WindowSignal::None;
     HostAction action = HostAction::None;
     bool rightButton = false;  // a right-button message, kept from embedded hosts

@@ -5,9 +5,11 @@
 
 #include <string>
 
-namespace platform {
+namespace platform
+{
 
-class InstanceLock {
+class InstanceLock
+{
 public:
     InstanceLock() = default;
     ~InstanceLock();

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
-namespace platform {
+namespace platform
+{
 
 // The virtual-key numbers the backends produce for physical keys.
-enum VirtualKey : int32_t {
+enum VirtualKey : int32_t
+{
     kVkBack = 0x08,
     kVkTab = 0x09,
     kVkReturn = 0x0D,

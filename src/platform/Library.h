@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace platform
+{
 
-class Library {
+class Library
+{
 public:
     Library() = default;
     ~Library();

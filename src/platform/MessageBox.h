@@ -3,7 +3,8 @@
 
 #include <string>
 
-namespace platform {
+namespace platform
+{
 
 // Shows a modal box with an OK button, or logs "MessageBox: title: text"
 // when boxes are switched off or the window system cannot show one.

@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace platform {
+namespace platform
+{
 
 // Absolute path of the running program; "" when it cannot be read.
 std::string GetProgramPath();

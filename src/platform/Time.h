@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-namespace platform {
+namespace platform
+{
 
 // Milliseconds since an arbitrary start, wrapping at 2^32; never fails.
 uint32_t GetTickMs();

@@ -10,16 +10,19 @@
 
 #include "platform/Input.h"
 
-namespace platform {
+namespace platform
+{
 
-struct WindowParams {
+struct WindowParams
+{
     std::string title;
-    int width = 480;   // client size
+    int width = 480;  // client size
     int height = 360;
     bool visible = false;
 };
 
-class Window {
+class Window
+{
 public:
     virtual ~Window() = default;
 

@@ -13,119 +13,139 @@
 #include "script/TypeTable.h"
 #include "script/lang/state.h"
 
-int64_t LuaArgInteger(lua_State* L, int idx) {
-  double d = lua_tonumber(L, idx);
-  if (std::isnan(d)) return 0;
-  if (d >= 9223372036854775807.0) return std::numeric_limits<int64_t>::max();
-  if (d <= -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
-  return static_cast<int64_t>(d);
+int64_t LuaArgInteger(lua_State* L, int idx)
+{
+    double d = lua_tonumber(L, idx);
+    if (std::isnan(d)) return 0;
+    if (d >= 9223372036854775807.0) return std::numeric_limits<int64_t>::max();
+    if (d <= -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(d);
 }
 
-TString LuaArgString(lua_State* L, int idx) {
-  int type = lua_type(L, idx);
-  if (type != LUA_TSTRING && type != LUA_TNUMBER) return TString();
-  const char* s = lua_tostring(L, idx);
-  return s != nullptr ? TString(s, static_cast<int>(lua_strlen(L, idx))) : TString();
+TString LuaArgString(lua_State* L, int idx)
+{
+    int type = lua_type(L, idx);
+    if (type != LUA_TSTRING && type != LUA_TNUMBER) return TString();
+    const char* s = lua_tostring(L, idx);
+    return s != nullptr ? TString(s, static_cast<int>(lua_strlen(L, idx))) : TString();
 }
 
-void* LuaArgObject(lua_State* L, int idx) {
-  int type = lua_type(L, idx);
-  if (type == LUA_TLIGHTUSERDATA) return lua_touserdata(L, idx);
-  if (type != LUA_TUSERDATA) return nullptr;
-  // A userdata that owns its payload is script data, not a native object;
-  // handing out its payload as an object pointer would let a script forge one.
-  if (idx <= LUA_REGISTRYINDEX) return nullptr;
-  const TValue* o = idx > 0 ? L->base + (idx - 1) : L->top + idx;
-  if (!o->Ud()->IsExternalRef()) return nullptr;
-  return lua_touserdata(L, idx);
+void* LuaArgObject(lua_State* L, int idx)
+{
+    int type = lua_type(L, idx);
+    if (type == LUA_TLIGHTUSERDATA) return lua_touserdata(L, idx);
+    if (type != LUA_TUSERDATA) return nullptr;
+    // A userdata that owns its payload is script data, not a native object;
+    // handing out its payload as an object pointer would let a script forge one.
+    if (idx <= LUA_REGISTRYINDEX) return nullptr;
+    const TValue* o = idx > 0 ? L->base + (idx - 1) : L->top + idx;
+    if (!o->Ud()->IsExternalRef()) return nullptr;
+    return lua_touserdata(L, idx);
 }
 
-TLuaTable* LuaArgTable(lua_State* L, int idx) {
-  lua_pushvalue(L, idx);
-  return new TLuaTable(L);
+TLuaTable* LuaArgTable(lua_State* L, int idx)
+{
+    lua_pushvalue(L, idx);
+    return new TLuaTable(L);
 }
 
-void LuaReleaseArgTable(lua_State* L, TLuaTable* table) {
-  if (table == nullptr) return;
-  TScript* owner = TScript::FromState(L);
-  if (owner != nullptr)
-    owner->AddTemporary(table);
-  else
-    delete table;
+void LuaReleaseArgTable(lua_State* L, TLuaTable* table)
+{
+    if (table == nullptr) return;
+    TScript* owner = TScript::FromState(L);
+    if (owner != nullptr)
+        owner->AddTemporary(table);
+    else
+        delete table;
 }
 
-binding_detail::Arg<TLuaTable*>::~Arg() { delete v; }
+binding_detail::Arg<TLuaTable*>::~Arg()
+{
+    delete v;
+}
 
-void LuaPushObject(lua_State* L, void* ptr) {
-  if (ptr == nullptr) {
+void LuaPushObject(lua_State* L, void* ptr)
+{
+    if (ptr == nullptr)
+    {
+        lua_pushnil(L);
+        return;
+    }
+    PushUserdataRef(L, ptr);
+    lua_pushstring(L, "qvMessageMetatable");
+    lua_rawget(L, LUA_REGISTRYINDEX);
+    if (lua_type(L, -1) == LUA_TTABLE)
+        lua_setmetatable(L, -2);
+    else
+        lua_pop(L, 1);
+}
+
+TString LuaErrorText(lua_State* L, int idx)
+{
+    int type = lua_type(L, idx);
+    if (type == LUA_TSTRING || type == LUA_TNUMBER) return LuaArgString(L, idx);
+    if (type == LUA_TNONE) return TString("(no error value)");
+    return TString::Format("(error value: %s)", lua_typename(L, type));
+}
+
+void LuaPublishClosure(lua_State* L, const char* name, lua_CFunction adapter, const void* record,
+                       size_t size)
+{
+    lua_pushstring(L, name);
+    void* payload = lua_newuserdata(L, size);
+    std::memcpy(payload, record, size);
+    lua_pushcclosure(L, adapter, 1);
+    lua_settable(L, LUA_GLOBALSINDEX);
+}
+
+void LuaUnbind(lua_State* L, const char* name)
+{
+    lua_pushstring(L, name);
     lua_pushnil(L);
-    return;
-  }
-  PushUserdataRef(L, ptr);
-  lua_pushstring(L, "qvMessageMetatable");
-  lua_rawget(L, LUA_REGISTRYINDEX);
-  if (lua_type(L, -1) == LUA_TTABLE)
-    lua_setmetatable(L, -2);
-  else
-    lua_pop(L, 1);
-}
-
-TString LuaErrorText(lua_State* L, int idx) {
-  int type = lua_type(L, idx);
-  if (type == LUA_TSTRING || type == LUA_TNUMBER) return LuaArgString(L, idx);
-  if (type == LUA_TNONE) return TString("(no error value)");
-  return TString::Format("(error value: %s)", lua_typename(L, type));
-}
-
-void LuaPublishClosure(lua_State* L, const char* name, lua_CFunction adapter, const void* record, size_t size) {
-  lua_pushstring(L, name);
-  void* payload = lua_newuserdata(L, size);
-  std::memcpy(payload, record, size);
-  lua_pushcclosure(L, adapter, 1);
-  lua_settable(L, LUA_GLOBALSINDEX);
-}
-
-void LuaUnbind(lua_State* L, const char* name) {
-  lua_pushstring(L, name);
-  lua_pushnil(L);
-  lua_settable(L, LUA_GLOBALSINDEX);
+    lua_settable(L, LUA_GLOBALSINDEX);
 }
 
 void ScriptDebugOut(TString /*text*/) {}
 
-namespace {
+namespace
+{
 
-int Alert(lua_State* L) {
-  TString text = LuaErrorText(L, -1);
-  LogPrintf("Lua error: %s", text.CStr());
-  return 0;
+int Alert(lua_State* L)
+{
+    TString text = LuaErrorText(L, -1);
+    LogPrintf("Lua error: %s", text.CStr());
+    return 0;
 }
 
-int ToParams(lua_State* L) {
-  int t = lua_gettop(L);
-  if (lua_type(L, t) != LUA_TTABLE) {
-    lua_pushstring(L, "toparams: table expected");
-    lua_error(L);
-    return 0;
-  }
-  if (!lua_checkstack(L, 1)) return 0;
-  int n = GetLuaTableSize(L, t);
-  if (n <= 0) return 0;
-  // The count comes from the script ("n" may say anything): refuse what the
-  // stack cannot hold instead of growing it without bound.
-  if (n > LUA_MAXCSTACK - 1 || !lua_checkstack(L, n)) {
-    lua_pushstring(L, "toparams: too many results");
-    lua_error(L);
-    return 0;
-  }
-  for (int i = 1; i <= n; ++i) lua_rawgeti(L, t, i);
-  return n;
+int ToParams(lua_State* L)
+{
+    int t = lua_gettop(L);
+    if (lua_type(L, t) != LUA_TTABLE)
+    {
+        lua_pushstring(L, "toparams: table expected");
+        lua_error(L);
+        return 0;
+    }
+    if (!lua_checkstack(L, 1)) return 0;
+    int n = GetLuaTableSize(L, t);
+    if (n <= 0) return 0;
+    // The count comes from the script ("n" may say anything): refuse what the
+    // stack cannot hold instead of growing it without bound.
+    if (n > LUA_MAXCSTACK - 1 || !lua_checkstack(L, n))
+    {
+        lua_pushstring(L, "toparams: too many results");
+        lua_error(L);
+        return 0;
+    }
+    for (int i = 1; i <= n; ++i) lua_rawgeti(L, t, i);
+    return n;
 }
 
 }  // namespace
 
-void PublishScriptHostFunctions(lua_State* L) {
-  lua_register(L, "_ALERT", Alert);
-  LuaBindFunction(L, "DebugOut", &ScriptDebugOut);
-  lua_register(L, "toparams", ToParams);
+void PublishScriptHostFunctions(lua_State* L)
+{
+    lua_register(L, "_ALERT", Alert);
+    LuaBindFunction(L, "DebugOut", &ScriptDebugOut);
+    lua_register(L, "toparams", ToParams);
 }

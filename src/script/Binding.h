@@ -63,7 +63,8 @@ TString LuaErrorText(lua_State* L, int idx);
 
 // Sets the global name to a closure of adapter with one upvalue holding a
 // copy of the size bytes at record.
-void LuaPublishClosure(lua_State* L, const char* name, lua_CFunction adapter, const void* record, size_t size);
+void LuaPublishClosure(lua_State* L, const char* name, lua_CFunction adapter, const void* record,
+                       size_t size);
 // Removes a published global (sets it to nil).
 void LuaUnbind(lua_State* L, const char* name);
 
@@ -72,100 +73,120 @@ void PublishScriptHostFunctions(lua_State* L);
 // The output function behind "DebugOut": it discards the text.
 void ScriptDebugOut(TString text);
 
-namespace binding_detail {
+namespace binding_detail
+{
 
 template <class T>
 using Plain = std::remove_cv_t<std::remove_reference_t<T>>;
 
 template <class T, class Enable = void>
-struct Arg {
-  static_assert(sizeof(T) == 0, "no script conversion for this parameter type");
+struct Arg
+{
+    static_assert(sizeof(T) == 0, "no script conversion for this parameter type");
 };
 
 template <>
-struct Arg<bool> {
-  bool v = false;
-  void Read(lua_State* L, int i) { v = lua_toboolean(L, i) != 0; }
-  bool Get() const { return v; }
-  void Finish(lua_State*) {}
+struct Arg<bool>
+{
+    bool v = false;
+    void Read(lua_State* L, int i) { v = lua_toboolean(L, i) != 0; }
+    bool Get() const { return v; }
+    void Finish(lua_State*) {}
 };
 
 template <class T>
-struct Arg<T, std::enable_if_t<std::is_floating_point_v<T>>> {
-  T v = 0;
-  void Read(lua_State* L, int i) { v = static_cast<T>(lua_tonumber(L, i)); }
-  T Get() const { return v; }
-  void Finish(lua_State*) {}
+struct Arg<T, std::enable_if_t<std::is_floating_point_v<T>>>
+{
+    T v = 0;
+    void Read(lua_State* L, int i) { v = static_cast<T>(lua_tonumber(L, i)); }
+    T Get() const { return v; }
+    void Finish(lua_State*) {}
 };
 
 template <class T>
-struct Arg<T, std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool>>> {
-  T v = 0;
-  void Read(lua_State* L, int i) { v = static_cast<T>(LuaArgInteger(L, i)); }
-  T Get() const { return v; }
-  void Finish(lua_State*) {}
+struct Arg<T, std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool>>>
+{
+    T v = 0;
+    void Read(lua_State* L, int i) { v = static_cast<T>(LuaArgInteger(L, i)); }
+    T Get() const { return v; }
+    void Finish(lua_State*) {}
 };
 
 template <>
-struct Arg<TString> {
-  TString v;
-  void Read(lua_State* L, int i) { v = LuaArgString(L, i); }
-  const TString& Get() const { return v; }
-  void Finish(lua_State*) {}
+struct Arg<TString>
+{
+    TString v;
+    void Read(lua_State* L, int i) { v = LuaArgString(L, i); }
+    const TString& Get() const { return v; }
+    void Finish(lua_State*) {}
 };
 
 template <>
-struct Arg<lua_State*> {
-  lua_State* v = nullptr;
-  void Read(lua_State* L, int) { v = L; }
-  lua_State* Get() const { return v; }
-  void Finish(lua_State*) {}
+struct Arg<lua_State*>
+{
+    lua_State* v = nullptr;
+    void Read(lua_State* L, int) { v = L; }
+    lua_State* Get() const { return v; }
+    void Finish(lua_State*) {}
 };
 
 // The table lives until the call returns; only then does the owning script
 // take it, so a run started from inside the call cannot delete it.
 template <>
-struct Arg<TLuaTable*> {
-  TLuaTable* v = nullptr;
-  Arg() = default;
-  Arg(const Arg&) = delete;
-  Arg& operator=(const Arg&) = delete;
-  ~Arg();
-  void Read(lua_State* L, int i) { v = LuaArgTable(L, i); }
-  TLuaTable* Get() const { return v; }
-  void Finish(lua_State* L) {
-    LuaReleaseArgTable(L, v);
-    v = nullptr;
-  }
+struct Arg<TLuaTable*>
+{
+    TLuaTable* v = nullptr;
+    Arg() = default;
+    Arg(const Arg&) = delete;
+    Arg& operator=(const Arg&) = delete;
+    ~Arg();
+    void Read(lua_State* L, int i) { v = LuaArgTable(L, i); }
+    TLuaTable* Get() const { return v; }
+    void Finish(lua_State* L)
+    {
+        LuaReleaseArgTable(L, v);
+        v = nullptr;
+    }
 };
 
 template <class T>
 struct Arg<T*, std::enable_if_t<!std::is_same_v<std::remove_cv_t<T>, char> &&
                                 !std::is_same_v<std::remove_cv_t<T>, TLuaTable> &&
-                                !std::is_same_v<std::remove_cv_t<T>, lua_State>>> {
-  T* v = nullptr;
-  void Read(lua_State* L, int i) { v = static_cast<T*>(LuaArgObject(L, i)); }
-  T* Get() const { return v; }
-  void Finish(lua_State*) {}
+                                !std::is_same_v<std::remove_cv_t<T>, lua_State>>>
+{
+    T* v = nullptr;
+    void Read(lua_State* L, int i) { v = static_cast<T*>(LuaArgObject(L, i)); }
+    T* Get() const { return v; }
+    void Finish(lua_State*) {}
 };
 
 template <class R>
-int PushResult(lua_State* L, R&& r) {
-  using P = Plain<R>;
-  if constexpr (std::is_same_v<P, bool>) {
-    lua_pushboolean(L, r ? 1 : 0);
-  } else if constexpr (std::is_integral_v<P> || std::is_floating_point_v<P>) {
-    lua_pushnumber(L, static_cast<lua_Number>(r));
-  } else if constexpr (std::is_same_v<P, TString>) {
-    lua_pushlstring(L, r.CStr(), static_cast<size_t>(r.Length()));
-  } else if constexpr (std::is_pointer_v<P>) {
-    static_assert(!std::is_same_v<std::remove_cv_t<std::remove_pointer_t<P>>, char>,
-                  "return TString for text, not a character pointer");
-    LuaPushObject(L, const_cast<void*>(static_cast<const void*>(r)));
-  } else {
-    static_assert(sizeof(P) == 0, "no script conversion for this result type");
-  }
-  return 1;
+int PushResult(lua_State* L, R&& r)
+{
+    using P = Plain<R>;
+    if constexpr (std::is_same_v<P, bool>)
+    {
+        lua_pushboolean(L, r ? 1 : 0);
+    }
+    else if constexpr (std::is_integral_v<P> || std::is_floating_point_v<P>)
+    {
+        lua_pushnumber(L, static_cast<lua_Number>(r));
+    }
+    else if constexpr (std::is_same_v<P, TString>)
+    {
+        lua_pushlstring(L, r.CStr(), static_cast<size_t>(r.Length()));
+    }
+    else if constexpr (std::is_pointer_v<P>)
+    {
+        static_assert(!std::is_same_v<std::remove_cv_t<std::remove_pointer_t<P>>, char>,
+                      "return TString for text, not a character pointer");
+        LuaPushObject(L, const_cast<void*>(static_cast<const void*>(r)));
+    }
+    else
+    {
+        static_assert(sizeof(P) == 0, "no script conversion for this result type");
+    }
+    return 1;
 }
 
 template <class... A>
@@ -173,75 +194,92 @@ constexpr bool kPassesThread = (std::is_same_v<Plain<A>, lua_State*> || ...);
 
 // Reads the arguments left to right, calls, pushes the result.
 template <class R, class... A, class F, size_t... I>
-int Invoke(lua_State* L, F&& call, std::index_sequence<I...>) {
-  std::tuple<Arg<Plain<A>>...> args;
-  (std::get<I>(args).Read(L, static_cast<int>(I) + 1), ...);
-  if constexpr (std::is_void_v<R>) {
-    call(std::get<I>(args).Get()...);
-    (std::get<I>(args).Finish(L), ...);
-    return 0;
-  } else {
-    R result = call(std::get<I>(args).Get()...);
-    (std::get<I>(args).Finish(L), ...);
-    if constexpr (std::is_same_v<Plain<R>, int> && kPassesThread<A...>) {
-      return result;
-    } else {
-      return PushResult(L, std::move(result));
+int Invoke(lua_State* L, F&& call, std::index_sequence<I...>)
+{
+    std::tuple<Arg<Plain<A>>...> args;
+    (std::get<I>(args).Read(L, static_cast<int>(I) + 1), ...);
+    if constexpr (std::is_void_v<R>)
+    {
+        call(std::get<I>(args).Get()...);
+        (std::get<I>(args).Finish(L), ...);
+        return 0;
     }
-  }
+    else
+    {
+        R result = call(std::get<I>(args).Get()...);
+        (std::get<I>(args).Finish(L), ...);
+        if constexpr (std::is_same_v<Plain<R>, int> && kPassesThread<A...>)
+        {
+            return result;
+        }
+        else
+        {
+            return PushResult(L, std::move(result));
+        }
+    }
 }
 
 template <class R, class... A>
-struct FreeRecord {
-  R (*fn)(A...);
+struct FreeRecord
+{
+    R (*fn)(A...);
 };
 
 template <class C, class M>
-struct MemberRecord {
-  C* object;
-  M method;
+struct MemberRecord
+{
+    C* object;
+    M method;
 };
 
 template <class R, class... A>
-int FreeAdapter(lua_State* L) {
-  FreeRecord<R, A...> rec;
-  std::memcpy(&rec, lua_touserdata(L, lua_upvalueindex(1)), sizeof rec);
-  return Invoke<R, A...>(L, rec.fn, std::index_sequence_for<A...>{});
+int FreeAdapter(lua_State* L)
+{
+    FreeRecord<R, A...> rec;
+    std::memcpy(&rec, lua_touserdata(L, lua_upvalueindex(1)), sizeof rec);
+    return Invoke<R, A...>(L, rec.fn, std::index_sequence_for<A...>{});
 }
 
 template <class C, class M, class R, class... A>
-int MemberAdapter(lua_State* L) {
-  MemberRecord<C, M> rec;
-  std::memcpy(&rec, lua_touserdata(L, lua_upvalueindex(1)), sizeof rec);
-  return Invoke<R, A...>(
-      L, [&rec](auto&&... a) -> R { return (rec.object->*rec.method)(std::forward<decltype(a)>(a)...); },
-      std::index_sequence_for<A...>{});
+int MemberAdapter(lua_State* L)
+{
+    MemberRecord<C, M> rec;
+    std::memcpy(&rec, lua_touserdata(L, lua_upvalueindex(1)), sizeof rec);
+    return Invoke<R, A...>(
+        L,
+        [&rec](auto&&... a) -> R
+        { return (rec.object->*rec.method)(std::forward<decltype(a)>(a)...); },
+        std::index_sequence_for<A...>{});
 }
 
 }  // namespace binding_detail
 
 // Publishes a free function under the global name.
 template <class R, class... A>
-void LuaBindFunction(lua_State* L, const char* name, R (*fn)(A...)) {
-  binding_detail::FreeRecord<R, A...> rec{fn};
-  LuaPublishClosure(L, name, &binding_detail::FreeAdapter<R, A...>, &rec, sizeof rec);
+void LuaBindFunction(lua_State* L, const char* name, R (*fn)(A...))
+{
+    binding_detail::FreeRecord<R, A...> rec{fn};
+    LuaPublishClosure(L, name, &binding_detail::FreeAdapter<R, A...>, &rec, sizeof rec);
 }
 
 // Publishes a member function called on object under the global name. The
 // object may be of a class derived from the member's (an inherited member
 // named through the derived class has the base's type).
 template <class O, class C, class R, class... A>
-void LuaBindMember(lua_State* L, const char* name, O* object, R (C::*method)(A...)) {
-  static_assert(std::is_base_of_v<C, O>, "the object has no such member");
-  using M = R (C::*)(A...);
-  binding_detail::MemberRecord<C, M> rec{object, method};
-  LuaPublishClosure(L, name, &binding_detail::MemberAdapter<C, M, R, A...>, &rec, sizeof rec);
+void LuaBindMember(lua_State* L, const char* name, O* object, R (C::*method)(A...))
+{
+    static_assert(std::is_base_of_v<C, O>, "the object has no such member");
+    using M = R (C::*)(A...);
+    binding_detail::MemberRecord<C, M> rec{object, method};
+    LuaPublishClosure(L, name, &binding_detail::MemberAdapter<C, M, R, A...>, &rec, sizeof rec);
 }
 
 template <class O, class C, class R, class... A>
-void LuaBindMember(lua_State* L, const char* name, const O* object, R (C::*method)(A...) const) {
-  static_assert(std::is_base_of_v<C, O>, "the object has no such member");
-  using M = R (C::*)(A...) const;
-  binding_detail::MemberRecord<const C, M> rec{object, method};
-  LuaPublishClosure(L, name, &binding_detail::MemberAdapter<const C, M, R, A...>, &rec, sizeof rec);
+void LuaBindMember(lua_State* L, const char* name, const O* object, R (C::*method)(A...) const)
+{
+    static_assert(std::is_base_of_v<C, O>, "the object has no such member");
+    using M = R (C::*)(A...) const;
+    binding_detail::MemberRecord<const C, M> rec{object, method};
+    LuaPublishClosure(L, name, &binding_detail::MemberAdapter<const C, M, R, A...>, &rec,
+                      sizeof rec);
 }

@@ -6,11 +6,15 @@
 #include "script/lang/state.h"
 #include "script/lang/udata.h"
 
-void PushUserdataRef(lua_State* L, void* ptr) {
-  GCCheck(L);
-  Udata* u = UdataNewRef(L, ptr);
-  L->top->SetUd(u);
-  DoIncrTop(L);
+void PushUserdataRef(lua_State* L, void* ptr)
+{
+    GCCheck(L);
+    Udata* u = UdataNewRef(L, ptr);
+    L->top->SetUd(u);
+    DoIncrTop(L);
 }
 
-void PushLuaString(lua_State* L, TString s) { lua_pushstring(L, s.CStr()); }
+void PushLuaString(lua_State* L, TString s)
+{
+    lua_pushstring(L, s.CStr());
+}

@@ -9,58 +9,59 @@
 // Every getter leaves the stack as it found it and reads under protection:
 // when the referenced value is not a table, or an "__index" handler fails,
 // the getter returns its default (null, false, 0).
-class TLuaTable : public TLuaObjectWrapper {
- public:
-  // Takes the value on the top of L's stack (the kind is not checked).
-  explicit TLuaTable(lua_State* L);
-  ~TLuaTable() override;
+class TLuaTable : public TLuaObjectWrapper
+{
+public:
+    // Takes the value on the top of L's stack (the kind is not checked).
+    explicit TLuaTable(lua_State* L);
+    ~TLuaTable() override;
 
-  // Pushes t[name] (handlers apply) and returns true when it is not nil;
-  // pushes nothing and returns false otherwise (and on any failure).
-  bool PushField(const char* name) const;
-  bool PushIndex(double index) const;
+    // Pushes t[name] (handlers apply) and returns true when it is not nil;
+    // pushes nothing and returns false otherwise (and on any failure).
+    bool PushField(const char* name) const;
+    bool PushIndex(double index) const;
 
-  // The entry's text; the default when it is nil (or cannot be read). An
-  // entry that has no text (a table, a boolean) gives "".
-  TString GetString(const char* name, const TString& def = TString()) const;
-  TString GetStringAt(double index, const TString& def = TString()) const;
-  // The entry as a number (0 when it does not convert); the default when nil.
-  double GetNumber(const char* name, double def = 0) const;
-  double GetNumberAt(double index, double def = 0) const;
-  // False only for a false entry; the default when nil.
-  bool GetBool(const char* name, bool def = false) const;
-  // A new TLuaTable (owned by the caller) when the entry is a table, else null.
-  TLuaTable* GetTable(const char* name) const;
-  TLuaTable* GetTableAt(double index) const;
-  // Entries 1 to 4 of a table entry as r, g, b, a, each defaulting to def's;
-  // def itself when the entry is not a table.
-  TFloatVector4 GetColor(const char* name, const TFloatVector4& def) const;
-  TFloatVector4 GetColorAt(double index, const TFloatVector4& def) const;
-  // GetLuaTableSize of the table; 0 when it is not a table.
-  int GetCount() const;
+    // The entry's text; the default when it is nil (or cannot be read). An
+    // entry that has no text (a table, a boolean) gives "".
+    TString GetString(const char* name, const TString& def = TString()) const;
+    TString GetStringAt(double index, const TString& def = TString()) const;
+    // The entry as a number (0 when it does not convert); the default when nil.
+    double GetNumber(const char* name, double def = 0) const;
+    double GetNumberAt(double index, double def = 0) const;
+    // False only for a false entry; the default when nil.
+    bool GetBool(const char* name, bool def = false) const;
+    // A new TLuaTable (owned by the caller) when the entry is a table, else null.
+    TLuaTable* GetTable(const char* name) const;
+    TLuaTable* GetTableAt(double index) const;
+    // Entries 1 to 4 of a table entry as r, g, b, a, each defaulting to def's;
+    // def itself when the entry is not a table.
+    TFloatVector4 GetColor(const char* name, const TFloatVector4& def) const;
+    TFloatVector4 GetColorAt(double index, const TFloatVector4& def) const;
+    // GetLuaTableSize of the table; 0 when it is not a table.
+    int GetCount() const;
 
-  // One traversal step. key holds the previous key's wrapper (null to
-  // start); it is deleted. On success key receives the new key's wrapper and
-  // the value's wrapper is returned (the caller owns both); at the end, or
-  // when the value is not a table or the key is not in it, key is null and
-  // null is returned.
-  TLuaObjectWrapper* Next(TLuaObjectWrapper*& key) const;
+    // One traversal step. key holds the previous key's wrapper (null to
+    // start); it is deleted. On success key receives the new key's wrapper and
+    // the value's wrapper is returned (the caller owns both); at the end, or
+    // when the value is not a table or the key is not in it, key is null and
+    // null is returned.
+    TLuaObjectWrapper* Next(TLuaObjectWrapper*& key) const;
 
-  // Hands this table to the script that owns the state (the global
-  // "_SCRIPT"), which deletes it before its next run. False when no script
-  // owns the state: the caller keeps it.
-  bool AutoDelete();
+    // Hands this table to the script that owns the state (the global
+    // "_SCRIPT"), which deletes it before its next run. False when no script
+    // owns the state: the caller keeps it.
+    bool AutoDelete();
 
- public:
-  // One pending read (internal to the getters).
-  struct Lookup;
+public:
+    // One pending read (internal to the getters).
+    struct Lookup;
 
- private:
-  // Runs the lookup protected; on success the entry is on the stack top.
-  bool PushEntry(Lookup& lookup) const;
-  TString StringOf(Lookup& lookup, const TString& def) const;
-  double NumberOf(Lookup& lookup, double def) const;
-  bool BoolOf(Lookup& lookup, bool def) const;
-  TLuaTable* TableOf(Lookup& lookup) const;
-  TFloatVector4 ColorOf(Lookup& lookup, const TFloatVector4& def) const;
+private:
+    // Runs the lookup protected; on success the entry is on the stack top.
+    bool PushEntry(Lookup& lookup) const;
+    TString StringOf(Lookup& lookup, const TString& def) const;
+    double NumberOf(Lookup& lookup, double def) const;
+    bool BoolOf(Lookup& lookup, bool def) const;
+    TLuaTable* TableOf(Lookup& lookup) const;
+    TFloatVector4 ColorOf(Lookup& lookup, const TFloatVector4& def) const;
 };

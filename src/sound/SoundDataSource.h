@@ -8,25 +8,27 @@
 
 #include "core/String.h"
 
-class TSoundDataSource {
- public:
-  virtual ~TSoundDataSource() = default;
-  // Copies up to bytes bytes starting at byte position into destination;
-  // returns how many were delivered (fewer at the end, 0 at or past it or on
-  // a decoding error that ends the data).
-  virtual uint32_t Read(void* destination, uint32_t position, uint32_t bytes) = 0;
-  // All PCM bytes of the sound (never negative).
-  virtual int64_t GetTotalBytes() = 0;
-  virtual int32_t GetSampleRate() = 0;
-  virtual int32_t GetChannels() = 0;
-  virtual double GetDuration() = 0;
+class TSoundDataSource
+{
+public:
+    virtual ~TSoundDataSource() = default;
+    // Copies up to bytes bytes starting at byte position into destination;
+    // returns how many were delivered (fewer at the end, 0 at or past it or on
+    // a decoding error that ends the data).
+    virtual uint32_t Read(void* destination, uint32_t position, uint32_t bytes) = 0;
+    // All PCM bytes of the sound (never negative).
+    virtual int64_t GetTotalBytes() = 0;
+    virtual int32_t GetSampleRate() = 0;
+    virtual int32_t GetChannels() = 0;
+    virtual double GetDuration() = 0;
 };
 
-class TSoundDataSourceBuilder {
- public:
-  virtual ~TSoundDataSourceBuilder() = default;
-  // A source for the logical file name; empty on failure.
-  virtual std::shared_ptr<TSoundDataSource> Create(const TString& name, bool stream) = 0;
+class TSoundDataSourceBuilder
+{
+public:
+    virtual ~TSoundDataSourceBuilder() = default;
+    // A source for the logical file name; empty on failure.
+    virtual std::shared_ptr<TSoundDataSource> Create(const TString& name, bool stream) = 0;
 };
 
 // Stores or replaces the builder for extension (without the dot). The builder

@@ -4,9 +4,10 @@
 
 class TSoundStream;
 
-class TStreamNotify {
- public:
-  virtual ~TStreamNotify() = default;
-  // Called by TSoundManager::Update (main thread, under the sound lock).
-  virtual void OnStreamNotify(TSoundStream* stream) = 0;
+class TStreamNotify
+{
+public:
+    virtual ~TStreamNotify() = default;
+    // Called by TSoundManager::Update (main thread, under the sound lock).
+    virtual void OnStreamNotify(TSoundStream* stream) = 0;
 };

@@ -7,24 +7,34 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 TEST(Base64, Vectors)
 {
-    struct Case {
+    struct Case
+    {
         const char* plain;
         const char* encoded;
     };
     const Case cases[] = {
-        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="},
-        {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {"abc", "YWJj"}, {"ab", "YWI="},
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+        {"abc", "YWJj"},
+        {"ab", "YWI="},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.plain);
         const size_t n = std::strlen(c.plain);
         std::string out(Base64EncodedLength(n), '?');
-        EXPECT_EQ(Base64Encode(out.data(), reinterpret_cast<const unsigned char*>(c.plain), n), out.size());
+        EXPECT_EQ(Base64Encode(out.data(), reinterpret_cast<const unsigned char*>(c.plain), n),
+                  out.size());
         EXPECT_EQ(out, c.encoded);
         std::vector<unsigned char> back(Base64DecodedLength(out.size()));
         back.resize(Base64Decode(back.data(), out.data(), out.size()));
@@ -38,8 +48,7 @@ TEST(Base64, ForeignCharactersStayInsideTheTable)
 {
     // Every byte value, high ones included, decodes without leaving the table.
     std::string all;
-    for (int c = 1; c < 256; ++c)
-        all.push_back(static_cast<char>(c));
+    for (int c = 1; c < 256; ++c) all.push_back(static_cast<char>(c));
     std::vector<unsigned char> out(Base64DecodedLength(all.size()));
     EXPECT_LE(Base64Decode(out.data(), all.data(), all.size()), out.size());
     // Unknown characters count as zero bits.
@@ -50,4 +59,4 @@ TEST(Base64, ForeignCharactersStayInsideTheTable)
     EXPECT_EQ(three[2], 0);
 }
 
-} // namespace
+}  // namespace

@@ -10,8 +10,8 @@
 
 #include "core/Base64.h"
 
-
-namespace {
+namespace
+{
 
 std::vector<unsigned char> Hex(const char* hex)
 {
@@ -21,7 +21,8 @@ std::vector<unsigned char> Hex(const char* hex)
     return out;
 }
 
-struct BlockVector {
+struct BlockVector
+{
     const char* key;
     const char* plain;
     const char* cipher;
@@ -60,7 +61,8 @@ TEST(Blowfish, VariableKeyLengthVectors)
     // Published variable-key-length vectors: prefixes of one long key
     // encrypting FEDCBA9876543210. The program's keys are 9 bytes long.
     const std::vector<unsigned char> full = Hex("F0E1D2C3B4A5968778695A4B3C2D1E0F0011223344556677");
-    const struct {
+    const struct
+    {
         size_t length;
         const char* cipher;
     } cases[] = {{1, "F9AD597C49DB005E"}, {8, "E87A244E2CC85E82"}, {9, "15750E7A4F4EC577"}};
@@ -91,7 +93,8 @@ TEST(Blowfish, PaddingAlwaysAddsOneToEightBytes)
         schedule.DecryptBlock(last.data());
         const unsigned char pad = static_cast<unsigned char>(8 - n % 8);
         EXPECT_EQ(last[7], pad);
-        const std::vector<unsigned char> plain = BlowfishDecryptPadded(schedule, cipher.data(), cipher.size());
+        const std::vector<unsigned char> plain =
+            BlowfishDecryptPadded(schedule, cipher.data(), cipher.size());
         EXPECT_EQ(plain, std::vector<unsigned char>(data, data + n));
     }
 }
@@ -119,7 +122,7 @@ TEST(StringCipher, TextRoundTripAndSizes)
     const int needed = cipher.Encrypt(text, n, nullptr, 0, true);
     const int padded = n + 8 - n % 8;
     EXPECT_EQ(needed, 4 * ((padded + 2) / 3) + 1);
-    EXPECT_EQ(cipher.GetLastLength(), 0); // a size query leaves it alone
+    EXPECT_EQ(cipher.GetLastLength(), 0);  // a size query leaves it alone
     std::vector<char> out(static_cast<size_t>(needed));
     ASSERT_EQ(cipher.Encrypt(text, n, out.data(), needed, true), 0);
     EXPECT_EQ(cipher.GetLastLength(), needed - 1);
@@ -133,12 +136,14 @@ TEST(StringCipher, TextRoundTripAndSizes)
 
     // Decrypt in text mode, missing "=" restored.
     std::string encoded(out.data());
-    while (!encoded.empty() && encoded.back() == '=')
-        encoded.pop_back();
-    const int plainNeeded = cipher.Decrypt(encoded.data(), static_cast<int>(encoded.size()), nullptr, 0, true);
+    while (!encoded.empty() && encoded.back() == '=') encoded.pop_back();
+    const int plainNeeded =
+        cipher.Decrypt(encoded.data(), static_cast<int>(encoded.size()), nullptr, 0, true);
     EXPECT_EQ(plainNeeded, n);
     std::vector<char> plain(static_cast<size_t>(plainNeeded));
-    ASSERT_EQ(cipher.Decrypt(encoded.data(), static_cast<int>(encoded.size()), plain.data(), plainNeeded, true), 0);
+    ASSERT_EQ(cipher.Decrypt(encoded.data(), static_cast<int>(encoded.size()), plain.data(),
+                             plainNeeded, true),
+              0);
     EXPECT_STREQ(plain.data(), text);
 }
 
@@ -161,7 +166,8 @@ TEST(StringCipher, KeyTextRules)
 {
     const char* text = "same plaintext";
     const int n = static_cast<int>(std::strlen(text));
-    auto encrypt = [&](const char* key) {
+    auto encrypt = [&](const char* key)
+    {
         StringCipher cipher(key);
         std::vector<unsigned char> out(64);
         EXPECT_EQ(cipher.Encrypt(text, n, out.data(), 64, false), 0);
@@ -185,8 +191,7 @@ TEST(StringCipher, KeyTextRules)
 __attribute__((noinline)) void DirtyTheStack()
 {
     volatile unsigned char junk[4096];
-    for (size_t i = 0; i < sizeof junk; ++i)
-        junk[i] = static_cast<unsigned char>(0xA5 ^ i);
+    for (size_t i = 0; i < sizeof junk; ++i) junk[i] = static_cast<unsigned char>(0xA5 ^ i);
 }
 
 TEST(StringCipher, PaddingCharacterInTheKeyTextGivesAFixedKey)
@@ -219,4 +224,4 @@ TEST(StringCipher, WrongKeyIsGarbageNotACrash)
     EXPECT_STREQ(b.DecryptText(TString()).CStr(), "");
 }
 
-} // namespace
+}  // namespace

@@ -228,11 +228,16 @@ TEST(MemoryFile, NamesMustCarryARegisteredAddressAndSize)
         int mode;
         bool opens;
     } const cases[] = {
-        {good, kFileReadBinary, true},        {good, kFileReadText, true},
-        {good, kFileWriteBinary, false},      {"&0,5", kFileReadBinary, false},
-        {bare, kFileReadBinary, false},       {wrongSize, kFileReadBinary, false},
-        {"&12345,5", kFileReadBinary, false}, {"&", kFileReadBinary, false},
-        {good, -1, true},                     {good, 7, false},
+        {good, kFileReadBinary, true},
+        {good, kFileReadText, true},
+        {good, kFileWriteBinary, false},
+        {"&0,5", kFileReadBinary, false},
+        {bare, kFileReadBinary, false},
+        {wrongSize, kFileReadBinary, false},
+        {"&12345,5", kFileReadBinary, false},
+        {"&", kFileReadBinary, false},
+        {good, -1, true},
+        {good, 7, false},
     };
     for (const Case& c : cases)
     {

@@ -136,10 +136,14 @@ TEST_F(FileNames, PrefixedNamesNeverLeaveTheirDataFolder)
         const char* name;
         bool resolves;
     } const cases[] = {
-        {"user:../outside.txt", false},    {"user:sub/../../outside.txt", false},
-        {"common:../outside.txt", false},  {"desktop:../outside.txt", false},
-        {"user:..\\outside.txt", false},   {"user:..", false},
-        {"user:a..b", true},               {"user:./a..b", true},
+        {"user:../outside.txt", false},
+        {"user:sub/../../outside.txt", false},
+        {"common:../outside.txt", false},
+        {"desktop:../outside.txt", false},
+        {"user:..\\outside.txt", false},
+        {"user:..", false},
+        {"user:a..b", true},
+        {"user:./a..b", true},
     };
     for (const Case& c : cases)
     {
@@ -240,7 +244,8 @@ namespace
 // "ab/c.png" and "a/bc.png" collate as equal.
 int LooseCollate(const char* a, const char* b)
 {
-    auto next = [](const char*& p) {
+    auto next = [](const char*& p)
+    {
         while (*p == '/' || *p == '.') ++p;
         return *p >= 'A' && *p <= 'Z' ? *p - 'A' + 'a' : static_cast<unsigned char>(*p);
     };

@@ -14,20 +14,21 @@
 #include "core/Settings.h"
 #include "core/Xml.h"
 
-namespace {
+namespace
+{
 
 const char kKey[] = "prefskey";
 
 // Builds chunk files by hand, enciphered as the store does.
-class ChunkWriter {
+class ChunkWriter
+{
 public:
     explicit ChunkWriter(const char* keyText = kKey) : cipher_(keyText) {}
 
     ChunkWriter& Raw(const char* tag, uint32_t length, const std::string& payload)
     {
         bytes_.append(tag, 4);
-        for (int i = 0; i < 4; ++i)
-            bytes_.push_back(static_cast<char>(length >> (8 * i)));
+        for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<char>(length >> (8 * i)));
         bytes_ += payload;
         return *this;
     }
@@ -36,10 +37,14 @@ public:
         const std::vector<unsigned char> c = cipher_.EncryptBytes(plain.data(), plain.size());
         return Raw(tag, static_cast<uint32_t>(c.size()), std::string(c.begin(), c.end()));
     }
-    ChunkWriter& Install(const std::string& key) { return Enciphered("IKEY", key + std::string(1, '\0')); }
+    ChunkWriter& Install(const std::string& key)
+    {
+        return Enciphered("IKEY", key + std::string(1, '\0'));
+    }
     ChunkWriter& User(unsigned index)
     {
-        return Raw("USER", 2, std::string{static_cast<char>(index & 0xFF), static_cast<char>(index >> 8)});
+        return Raw("USER", 2,
+                   std::string{static_cast<char>(index & 0xFF), static_cast<char>(index >> 8)});
     }
     ChunkWriter& Value(const std::string& key, const std::string& value)
     {
@@ -55,7 +60,8 @@ private:
     std::string bytes_;
 };
 
-class PrefsTest : public ::testing::Test {
+class PrefsTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -97,13 +103,14 @@ TEST_F(PrefsTest, SlotsValuesAndUsers)
     EXPECT_EQ(prefs.DeleteUser(0), 2);
     EXPECT_STREQ(prefs.GetValue("name", "", 0).CStr(), "Bob");
     EXPECT_STREQ(prefs.GetValue("name", "", 1).CStr(), "Cy");
-    EXPECT_STREQ(prefs.GetValue("score", "", -1).CStr(), "-5"); // shared slot untouched
+    EXPECT_STREQ(prefs.GetValue("score", "", -1).CStr(), "-5");  // shared slot untouched
 }
 
 TEST_F(PrefsTest, SlotAndSizeLimitsAreRefused)
 {
     TPrefs prefs(false);
-    struct Case {
+    struct Case
+    {
         const char* what;
         std::string key;
         size_t valueSize;
@@ -145,11 +152,11 @@ TEST_F(PrefsTest, RoundTripThroughTheFile)
     }
     SetSetting("installkey", "Other");
     {
-        TPrefs other(true); // reads Game's data, adds its own section
+        TPrefs other(true);  // reads Game's data, adds its own section
         EXPECT_EQ(other.GetUserCount(), 0);
         other.SetValue("mine", "yes", 0);
     }
-    SetSetting("installkey", "GAME"); // letter case does not matter
+    SetSetting("installkey", "GAME");  // letter case does not matter
     TPrefs back(false);
     EXPECT_STREQ(back.GetInstallKey().CStr(), "game");
     EXPECT_EQ(back.GetUserCount(), 2);
@@ -171,7 +178,7 @@ TEST_F(PrefsTest, RoundTripThroughTheFile)
 TEST_F(PrefsTest, ChunkLengthsAreEncipheredLengths)
 {
     TPrefs prefs(false);
-    prefs.SetValue("k", "abc", -1); // 2 + "k\0" + "abc\0" = 8 plain bytes
+    prefs.SetValue("k", "abc", -1);  // 2 + "k\0" + "abc\0" = 8 plain bytes
     const std::vector<unsigned char> image = prefs.BuildImage();
     const std::string bytes(image.begin(), image.end());
     const size_t kvpr = bytes.find("KVPR");
@@ -182,9 +189,10 @@ TEST_F(PrefsTest, ChunkLengthsAreEncipheredLengths)
 
 TEST_F(PrefsTest, DamagedFilesKeepWhatCameBefore)
 {
-    struct Case {
+    struct Case
+    {
         const char* what;
-        std::string damage; // inserted between value a and value b
+        std::string damage;  // inserted between value a and value b
         bool keepsA;
     };
     ChunkWriter wrongKey("anotherkey");
@@ -196,7 +204,8 @@ TEST_F(PrefsTest, DamagedFilesKeepWhatCameBefore)
         {"length beyond the file", ChunkWriter().Raw("KVPR", 64, "short").Bytes(), true},
         {"unknown tag", ChunkWriter().Enciphered("XXXX", "abcdefgh").Bytes(), true},
         {"wrong key", wrongKey.Bytes(), true},
-        {"key longer than its chunk", ChunkWriter().Enciphered("KVPR", std::string("\xff\x00k\0v\0", 6)).Bytes(), true},
+        {"key longer than its chunk",
+         ChunkWriter().Enciphered("KVPR", std::string("\xff\x00k\0v\0", 6)).Bytes(), true},
         {"value for a missing slot", ChunkWriter().Install("fresh").Value("x", "y").Bytes(), true},
         {"user index 1025", ChunkWriter().User(1025).Bytes(), true},
         {"short user chunk", ChunkWriter().Raw("USER", 1, "\x01").Bytes(), true},
@@ -230,15 +239,28 @@ TEST_F(PrefsTest, FirstChunkAndUserIndexRules)
     WritePrefs(ChunkWriter().User(0).Install("game").User(0).Value("a", "1").Bytes());
     {
         TPrefs prefs(false);
-        EXPECT_STREQ(prefs.GetValue("a", "-", -1).CStr(), "-"); // must begin with IKEY
+        EXPECT_STREQ(prefs.GetValue("a", "-", -1).CStr(), "-");  // must begin with IKEY
     }
-    WritePrefs(ChunkWriter().Install("game").User(1024).Value("top", "1").User(1025).Value("over", "1").Bytes());
+    WritePrefs(ChunkWriter()
+                   .Install("game")
+                   .User(1024)
+                   .Value("top", "1")
+                   .User(1025)
+                   .Value("over", "1")
+                   .Bytes());
     TPrefs prefs(false);
     EXPECT_STREQ(prefs.GetValue("top", "-", 1023).CStr(), "1");
     EXPECT_EQ(prefs.GetUserCount(), 1024);
 
     // Mixed-case install keys in the file share one section.
-    WritePrefs(ChunkWriter().Install("GaMe").User(0).Value("a", "1").Install("GAME").User(0).Value("b", "2").Bytes());
+    WritePrefs(ChunkWriter()
+                   .Install("GaMe")
+                   .User(0)
+                   .Value("a", "1")
+                   .Install("GAME")
+                   .User(0)
+                   .Value("b", "2")
+                   .Bytes());
     TPrefs mixed(false);
     EXPECT_STREQ(mixed.GetValue("a", "-", -1).CStr(), "1");
     EXPECT_STREQ(mixed.GetValue("b", "-", -1).CStr(), "2");
@@ -247,11 +269,17 @@ TEST_F(PrefsTest, FirstChunkAndUserIndexRules)
 
 TEST_F(PrefsTest, InstallTextChoosesTheSection)
 {
-    WritePrefs(ChunkWriter().Install("fromfile").User(0).Value("a", "file").Install("named").User(0).Value("a", "named")
+    WritePrefs(ChunkWriter()
+                   .Install("fromfile")
+                   .User(0)
+                   .Value("a", "file")
+                   .Install("named")
+                   .User(0)
+                   .Value("a", "named")
                    .Bytes());
     WriteInstallText("");
     {
-        TPrefs prefs(false); // empty install.txt: the file's first key
+        TPrefs prefs(false);  // empty install.txt: the file's first key
         EXPECT_STREQ(prefs.GetInstallKey().CStr(), "fromfile");
         EXPECT_STREQ(prefs.GetValue("a", "-", -1).CStr(), "file");
     }
@@ -264,10 +292,12 @@ TEST_F(PrefsTest, InstallTextChoosesTheSection)
 std::string LegacyFile(const std::string& document, const char* keyText, int checksumDelta)
 {
     StringCipher cipher(keyText);
-    const int needed = cipher.Encrypt(document.data(), static_cast<int>(document.size()), nullptr, 0, true);
+    const int needed =
+        cipher.Encrypt(document.data(), static_cast<int>(document.size()), nullptr, 0, true);
     std::vector<char> b64(static_cast<size_t>(needed));
     cipher.Encrypt(document.data(), static_cast<int>(document.size()), b64.data(), needed, true);
-    const uint32_t sum = LegacyPrefsChecksum(document.data(), document.size()) + static_cast<uint32_t>(checksumDelta);
+    const uint32_t sum = LegacyPrefsChecksum(document.data(), document.size()) +
+                         static_cast<uint32_t>(checksumDelta);
     TXmlNode root;
     root.AddChild("data1")->SetAttribute("data", b64.data());
     root.AddChild("data2")->SetAttribute("data", TString::Format("%d", static_cast<int>(sum)));
@@ -275,7 +305,8 @@ std::string LegacyFile(const std::string& document, const char* keyText, int che
 }
 
 const char kLegacyDocument[] =
-    "<>\n<install qvinstallkey=\"Game\"><shared volume=\"7\"/><u0 name=\"Ann\" city=\"M\xC3\xBCnchen\"/></install>\n"
+    "<>\n<install qvinstallkey=\"Game\"><shared volume=\"7\"/><u0 name=\"Ann\" "
+    "city=\"M\xC3\xBCnchen\"/></install>\n"
     "<install qvinstallkey=\"old\"><s a=\"1\"/></install>\n</>\n";
 
 TEST_F(PrefsTest, LegacyImportWithChecksum)
@@ -309,8 +340,9 @@ TEST_F(PrefsTest, LegacyImportWithoutKeyAndEmptyInstallText)
     WriteInstallText("");
     WritePrefs(std::string("<>") + (kLegacyDocument + 2));
     TPrefs prefs(false);
-    EXPECT_NE(tree.Log().find("ERROR: No encryption key set before TPrefs construction!"), std::string::npos);
-    EXPECT_STREQ(prefs.GetInstallKey().CStr(), "game"); // the first install element's key
+    EXPECT_NE(tree.Log().find("ERROR: No encryption key set before TPrefs construction!"),
+              std::string::npos);
+    EXPECT_STREQ(prefs.GetInstallKey().CStr(), "game");  // the first install element's key
     EXPECT_STREQ(prefs.GetValue("name", "-", 0).CStr(), "Ann");
 }
 
@@ -321,14 +353,14 @@ TEST_F(PrefsTest, LegacyPairsTheChunkFormCannotCarryAreLeftBehind)
     SetSetting("encryptionkey", "");
     const std::string bigValue(0x400000, 'v');
     const std::string longKey(70000, 'k');
-    WritePrefs("<>\n<install qvinstallkey=\"Game\"><s a=\"1\" big=\"" + bigValue + "\"/><u " + longKey +
-               "=\"x\" name=\"Ann\"/></install>\n<install qvinstallkey=\"" + std::string(0x400000, 'i') +
-               "\"><s c=\"1\"/></install>\n</>\n");
+    WritePrefs("<>\n<install qvinstallkey=\"Game\"><s a=\"1\" big=\"" + bigValue + "\"/><u " +
+               longKey + "=\"x\" name=\"Ann\"/></install>\n<install qvinstallkey=\"" +
+               std::string(0x400000, 'i') + "\"><s c=\"1\"/></install>\n</>\n");
     {
         TPrefs prefs(true);
         EXPECT_STREQ(prefs.GetValue("big", "-", -1).CStr(), "-");
         EXPECT_STREQ(prefs.GetValue(longKey.c_str(), "-", 0).CStr(), "-");
-        EXPECT_EQ(prefs.GetStore().size(), 1u); // the oversized install key is not imported
+        EXPECT_EQ(prefs.GetStore().size(), 1u);  // the oversized install key is not imported
     }
     EXPECT_NE(tree.Log().find("too large to store"), std::string::npos);
     EXPECT_NE(tree.Log().find("too long to store"), std::string::npos);
@@ -369,7 +401,7 @@ TEST_F(PrefsTest, InterruptedSaveLeavesThePreviousFileWhole)
         TPrefs reader(false);
         EXPECT_STREQ(reader.GetValue("name", "-", 0).CStr(), "Ann");
         EXPECT_EQ(ReadPrefs(), before);
-    } // the destructor's save is abandoned too
+    }  // the destructor's save is abandoned too
     TPrefs::SetSaveHookForTest(nullptr);
     EXPECT_EQ(ReadPrefs(), before);
 
@@ -393,4 +425,4 @@ TEST_F(PrefsTest, SaveWithoutAFolderFailsLoudly)
     EXPECT_TRUE(disabled.Save());
 }
 
-} // namespace
+}  // namespace

@@ -12,7 +12,8 @@
 #include "FileTestSupport.h"
 #include "core/SettingKeys.h"
 
-namespace {
+namespace
+{
 
 std::vector<std::pair<std::string, std::string>> g_hookCalls;
 bool g_displayExists = false;
@@ -24,7 +25,8 @@ bool RecordingHook(const TString& key, const TString& value)
     return std::string(key.CStr()) != "vsync" || g_displayExists;
 }
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -51,10 +53,12 @@ TEST_F(SettingsTest, ValuesDefaultsAndBooleans)
     SetSetting("k", "2");
     EXPECT_STREQ(GetSetting("k").CStr(), "2");
 
-    const struct {
+    const struct
+    {
         const char* value;
         bool expected;
-    } cases[] = {{"1", true}, {"2", true}, {"-1", true}, {"yes", false}, {"true", false}, {"", false}, {"0", false}};
+    } cases[] = {{"1", true},     {"2", true}, {"-1", true}, {"yes", false},
+                 {"true", false}, {"", false}, {"0", false}};
     for (const auto& c : cases)
     {
         SetSetting("flag", c.value);
@@ -97,13 +101,12 @@ TEST_F(SettingsTest, CheatLock)
     SetSetting(kSettingCheatCode, code);
     SetSetting(kSettingEncryptionKey, "otherkey");
     EXPECT_STREQ(GetSetting(kSettingCheatMode).CStr(), "0");
-    for (const auto& call : g_hookCalls)
-        EXPECT_NE(call.first, "cheatmode");
+    for (const auto& call : g_hookCalls) EXPECT_NE(call.first, "cheatmode");
 }
 
 TEST_F(SettingsTest, HookRunsOnlyOnceRegisteredAndKeepsVsyncUntilADisplayExists)
 {
-    SetSetting("vsync", "0"); // before the host exists
+    SetSetting("vsync", "0");  // before the host exists
     EXPECT_TRUE(g_hookCalls.empty());
 
     SetSettingChangeHook(RecordingHook);
@@ -115,7 +118,7 @@ TEST_F(SettingsTest, HookRunsOnlyOnceRegisteredAndKeepsVsyncUntilADisplayExists)
     // Still no display: the wish stays pending.
     EXPECT_EQ(ReplayPendingSettingChanges(), 1);
     g_displayExists = true;
-    SetSetting("vsync", "2"); // a newer value replaces the pending one
+    SetSetting("vsync", "2");  // a newer value replaces the pending one
     g_hookCalls.clear();
     EXPECT_EQ(ReplayPendingSettingChanges(), 0);
     EXPECT_TRUE(g_hookCalls.empty());
@@ -139,7 +142,8 @@ TEST_F(SettingsTest, SettingsFileAppliedOnceInDocumentOrder)
     filetest::TempTree tree;
     tree.Write("assets/settings.xml",
                "<?xml version=\"1.0\"?>\n<other><vsync>9</vsync></other>\n"
-               "<settings>\n  <vsync>1</vsync>\n  <gamename>My Game</gamename>\n  <vsync>0</vsync>\n</settings>\n");
+               "<settings>\n  <vsync>1</vsync>\n  <gamename>My Game</gamename>\n  "
+               "<vsync>0</vsync>\n</settings>\n");
     SetSettingChangeHook(RecordingHook);
     g_displayExists = false;
     EXPECT_TRUE(ApplySettingsFile());
@@ -168,18 +172,20 @@ TEST(ComputerId, KnownAddressesAndShape)
     const unsigned char b[8] = {0xDE, 0xAD, 0xBE, 0xEF, 0x01, 0x02, 0, 0};
     EXPECT_STREQ(BuildComputerId(b).CStr(), "SESCQFNLCFMNNO_O");
 
-    const struct {
+    const struct
+    {
         std::vector<unsigned char> bytes;
         bool usable;
     } addresses[] = {
         {{}, false},
-        {{0, 0, 0, 0}, false},                // a tunnel's address
-        {{0, 0, 0, 0, 0, 0}, false},          // loopback-like
+        {{0, 0, 0, 0}, false},        // a tunnel's address
+        {{0, 0, 0, 0, 0, 0}, false},  // loopback-like
         {{0x02, 0xFC, 0, 0, 0, 1}, true},
         {{0, 0, 0, 0, 0, 0, 0, 1}, true},
     };
     for (const auto& c : addresses)
-        EXPECT_EQ(IsUsableHardwareAddress(c.bytes.data(), c.bytes.size()), c.usable) << c.bytes.size();
+        EXPECT_EQ(IsUsableHardwareAddress(c.bytes.data(), c.bytes.size()), c.usable)
+            << c.bytes.size();
 
     unsigned char address[8] = {};
     if (!ReadHardwareAddress(address))
@@ -196,4 +202,4 @@ TEST(ComputerId, KnownAddressesAndShape)
     }
 }
 
-} // namespace
+}  // namespace

@@ -12,23 +12,26 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::string Str(const TString& s)
 {
     return std::string(s.CStr());
 }
 
-std::vector<unsigned char> MakeZxml(const std::string& text, int declaredDelta = 0, int compressedDelta = 0)
+std::vector<unsigned char> MakeZxml(const std::string& text, int declaredDelta = 0,
+                                    int compressedDelta = 0)
 {
     uLongf bound = compressBound(static_cast<uLong>(text.size()));
     std::vector<unsigned char> z(bound);
-    EXPECT_EQ(compress(z.data(), &bound, reinterpret_cast<const Bytef*>(text.data()), text.size()), Z_OK);
+    EXPECT_EQ(compress(z.data(), &bound, reinterpret_cast<const Bytef*>(text.data()), text.size()),
+              Z_OK);
     z.resize(bound);
     std::vector<unsigned char> out = {'Z', 'X', 'M', 'L'};
-    auto put = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+    auto put = [&](uint32_t v)
+    {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
     };
     put(static_cast<uint32_t>(static_cast<int64_t>(z.size()) + compressedDelta));
     put(static_cast<uint32_t>(static_cast<int64_t>(text.size()) + declaredDelta));
@@ -38,7 +41,8 @@ std::vector<unsigned char> MakeZxml(const std::string& text, int declaredDelta =
 
 TEST(XmlRead, ElementsAttributesAndText)
 {
-    struct Case {
+    struct Case
+    {
         const char* input;
         const char* child;
         const char* attribute;
@@ -53,7 +57,7 @@ TEST(XmlRead, ElementsAttributesAndText)
         {"<a>x=y</a>", "a", "", "", false, "x = y"},
         {"<a>&lt;b&gt;</a>", "a", "", "", false, "<b>"},
         {"<a k=\"v w=<>\">t</a>", "a", "k", "v w=<>", true, "t"},
-        {"\xEF\xBB\xBF<a>t</a>", "a", "", "", false, "t"},       // signature skipped
+        {"\xEF\xBB\xBF<a>t</a>", "a", "", "", false, "t"},        // signature skipped
         {"<a>&#195;&#169;</a>", "a", "", "", false, "\xC3\xA9"},  // byte references
         {"<a>&#x41;&#X62;</a>", "a", "", "", false, "Ab"},        // hexadecimal references
         {"<a>&bogus; &amp</a>", "a", "", "", false, "&bogus; &amp"},
@@ -112,15 +116,16 @@ TEST(XmlRead, DeclarationAndMismatchedEndTags)
 
 TEST(XmlRead, DamagedDocumentsKeepWhatWasRead)
 {
-    struct Case {
+    struct Case
+    {
         const char* input;
-        const char* path; // names from the root, '/' separated
+        const char* path;  // names from the root, '/' separated
         const char* text;
     };
     const Case cases[] = {
-        {"<a><b>text", "a/b", "text"},               // truncated inside content
-        {"<a><b x=\"1", "a/b", ""},                  // truncated inside a tag
-        {"<a k=\"never closed>body</a>", "a", ""},   // unterminated quote runs to the end
+        {"<a><b>text", "a/b", "text"},              // truncated inside content
+        {"<a><b x=\"1", "a/b", ""},                 // truncated inside a tag
+        {"<a k=\"never closed>body</a>", "a", ""},  // unterminated quote runs to the end
         {"<a>one</a", "a", "one"},
         {"<", "", ""},
         {"", "", ""},
@@ -150,13 +155,11 @@ TEST(XmlRead, DamagedDocumentsKeepWhatWasRead)
 TEST(XmlRead, DeepNestingStopsWithoutOverflow)
 {
     std::string deep;
-    for (int i = 0; i < 100000; ++i)
-        deep += "<n>";
+    for (int i = 0; i < 100000; ++i) deep += "<n>";
     TXmlNode root;
     root.Parse(deep.c_str());
     int depth = 0;
-    for (TXmlNode* node = &root; node->HasChildren(); node = node->Children()[0])
-        ++depth;
+    for (TXmlNode* node = &root; node->HasChildren(); node = node->Children()[0]) ++depth;
     EXPECT_GE(depth, TXmlNode::kMaxDepth);
     EXPECT_LE(depth, TXmlNode::kMaxDepth + 1);
 }
@@ -178,8 +181,7 @@ TEST(XmlRead, LongRunsOfUnfinishedReferencesStayLiteral)
     // Each "&#" looks for its ";" once per scan, not once per reference:
     // these megabyte-long tokens would take minutes otherwise.
     std::string run;
-    for (int i = 0; i < 1000000; ++i)
-        run += "&#";
+    for (int i = 0; i < 1000000; ++i) run += "&#";
     for (const std::string& text : {run, run + ";"})
     {
         const std::string doc = "<a>" + text + "</a>";
@@ -204,7 +206,8 @@ TEST(Zxml, ContainerRoundTripAndCorruption)
         ASSERT_NE(root.FindChild("settings"), nullptr);
         EXPECT_EQ(Str(root.FindChild("settings")->FindChild("vsync")->text), "1");
     }
-    struct Case {
+    struct Case
+    {
         const char* what;
         std::vector<unsigned char> bytes;
     };
@@ -233,8 +236,7 @@ TEST(Zxml, ContainerRoundTripAndCorruption)
     {
         SCOPED_TRACE(size);
         std::string big = "<a>";
-        while (big.size() < size - 4)
-            big += static_cast<char>('a' + big.size() * 7 % 26);
+        while (big.size() < size - 4) big += static_cast<char>('a' + big.size() * 7 % 26);
         big += "</a>";
         const std::vector<unsigned char> z = MakeZxml(big);
         std::vector<unsigned char> inflated;
@@ -270,8 +272,7 @@ TEST(XmlWrite, LayoutAndEscaping)
 TEST(XmlWrite, AnyBytesSurviveWriteAndRead)
 {
     std::string bytes;
-    for (int c = 1; c < 256; ++c)
-        bytes.push_back(static_cast<char>(c));
+    for (int c = 1; c < 256; ++c) bytes.push_back(static_cast<char>(c));
     TXmlNode root;
     TXmlNode* item = root.AddChild("item");
     item->SetAttribute("raw", TString(bytes.c_str()));
@@ -297,11 +298,11 @@ TEST(XmlTree, AttributeAndChildWalks)
     root.Parse("<a x=1 y=\"2\"><b/><c/></a>");
     TXmlNode* a = root.FindChild("a");
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(root.FindChild("A"), nullptr); // case-sensitive
+    EXPECT_EQ(root.FindChild("A"), nullptr);  // case-sensitive
 
     bool quoted = true;
     EXPECT_EQ(Str(a->GetAttribute("missing", &quoted)), "");
-    EXPECT_TRUE(quoted); // untouched
+    EXPECT_TRUE(quoted);  // untouched
     a->SetAttribute("x", "9");
     EXPECT_EQ(Str(a->GetAttribute("x", &quoted)), "9");
     EXPECT_TRUE(quoted);
@@ -309,15 +310,13 @@ TEST(XmlTree, AttributeAndChildWalks)
     std::vector<std::string> names;
     TString name, value;
     a->ResetAttributeIterator();
-    while (a->NextAttribute(name, value))
-        names.push_back(Str(name) + "=" + Str(value));
+    while (a->NextAttribute(name, value)) names.push_back(Str(name) + "=" + Str(value));
     EXPECT_EQ(names, (std::vector<std::string>{"x=9", "y=2"}));
 
     names.clear();
     TXmlNode* child = nullptr;
     a->ResetChildIterator();
-    while (a->NextChild(name, child))
-        names.push_back(Str(name));
+    while (a->NextChild(name, child)) names.push_back(Str(name));
     EXPECT_EQ(names, (std::vector<std::string>{"b", "c"}));
     EXPECT_EQ(Str(XmlAttributeValue(*a->Attributes()[1])), "2");
 }
@@ -332,8 +331,8 @@ TEST(XmlFile, LoadFilePlainZxmlAndMissing)
     {
         std::ofstream(plain, std::ios::binary) << "\xEF\xBB\xBF<root><v>1</v></root>";
         const std::vector<unsigned char> z = MakeZxml("<root><v>2</v></root>");
-        std::ofstream(packed, std::ios::binary).write(reinterpret_cast<const char*>(z.data()),
-                                                      static_cast<std::streamsize>(z.size()));
+        std::ofstream(packed, std::ios::binary)
+            .write(reinterpret_cast<const char*>(z.data()), static_cast<std::streamsize>(z.size()));
     }
     for (const auto& [file, expected] : {std::pair{plain, "1"}, std::pair{packed, "2"}})
     {
@@ -359,4 +358,4 @@ TEST(XmlFile, LoadFilePlainZxmlAndMissing)
     std::filesystem::remove_all(dir);
 }
 
-} // namespace
+}  // namespace

@@ -14,14 +14,16 @@
 #include "platform/InstanceLock.h"
 #include "platform/Time.h"
 
-namespace {
+namespace
+{
 
 std::string UniqueName(const char* tag)
 {
     return std::string("h6lock_") + tag + "_" + std::to_string(getpid());
 }
 
-struct RuntimeDir {
+struct RuntimeDir
+{
     std::string path;
     RuntimeDir()
     {
@@ -49,7 +51,8 @@ TEST(InstanceLock, SecondProcessIsRefused)
 
     pid_t child = fork();
     ASSERT_GE(child, 0);
-    if (child == 0) {
+    if (child == 0)
+    {
         platform::InstanceLock other;
         _exit(other.Acquire(name) ? 1 : 0);
     }
@@ -85,17 +88,16 @@ TEST(InstanceLock, RaiseRequestReachesTheHolder)
 
     pid_t child = fork();
     ASSERT_GE(child, 0);
-    if (child == 0)
-        _exit(platform::InstanceLock::SignalHolder(name) ? 0 : 1);
+    if (child == 0) _exit(platform::InstanceLock::SignalHolder(name) ? 0 : 1);
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(0, WEXITSTATUS(status));
     bool got = false;
-    for (int i = 0; i < 200 && !got; ++i) {
+    for (int i = 0; i < 200 && !got; ++i)
+    {
         got = platform::TakeRaiseRequest();
-        if (!got)
-            platform::SleepMs(5);
+        if (!got) platform::SleepMs(5);
     }
     EXPECT_TRUE(got);
     EXPECT_FALSE(platform::TakeRaiseRequest());

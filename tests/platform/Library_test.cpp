@@ -11,9 +11,11 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
-struct TempDir {
+struct TempDir
+{
     fs::path path;
     TempDir()
     {
@@ -49,7 +51,8 @@ TEST(Library, LoadsOnlyInsideAllowedFolders)
 
     EXPECT_FALSE(lib.Open((other / "mod.qvmod").string(), allowed));
     EXPECT_FALSE(lib.Open((program / "link.qvmod").string(), allowed));
-    EXPECT_FALSE(lib.Open((program / "assets" / ".." / ".." / "other" / "mod.qvmod").string(), allowed));
+    EXPECT_FALSE(
+        lib.Open((program / "assets" / ".." / ".." / "other" / "mod.qvmod").string(), allowed));
     EXPECT_FALSE(lib.Open((program / "missing.qvmod").string(), allowed));
     EXPECT_FALSE(lib.Open((program / "assets").string(), allowed));  // a folder
     EXPECT_FALSE(lib.IsOpen());
@@ -60,7 +63,11 @@ TEST(Library, LoadsOnlyInsideAllowedFolders)
     EXPECT_FALSE(lib.Open((root.path / "program2" / "m.so").string(), allowed));
 
     // A file that is not a library fails cleanly.
-    { FILE* f = fopen((program / "bad.qvmod").c_str(), "w"); fputs("not a library", f); fclose(f); }
+    {
+        FILE* f = fopen((program / "bad.qvmod").c_str(), "w");
+        fputs("not a library", f);
+        fclose(f);
+    }
     EXPECT_FALSE(lib.Open((program / "bad.qvmod").string(), allowed));
     EXPECT_FALSE(lib.LastError().empty());
 }

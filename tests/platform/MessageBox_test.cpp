@@ -25,7 +25,8 @@ TEST(MessageBox, HeadlessBoxesAreLogged)
     std::ifstream in(dir + "/logfile.txt");
     std::stringstream ss;
     ss << in.rdbuf();
-    EXPECT_NE(std::string::npos, ss.str().find(": MessageBox: LoadRes: missing \xC3\xA9 file\n")) << ss.str();
+    EXPECT_NE(std::string::npos, ss.str().find(": MessageBox: LoadRes: missing \xC3\xA9 file\n"))
+        << ss.str();
     EXPECT_NE(std::string::npos, ss.str().find(": MessageBox: Second: text\n"));
     std::filesystem::remove_all(dir);
 }

@@ -16,9 +16,11 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
-struct FakeOpener {
+struct FakeOpener
+{
     fs::path dir;
     std::string oldPath;
     FakeOpener()
@@ -27,8 +29,9 @@ struct FakeOpener {
         dir = mkdtemp(tmpl);
         // The stand-in opener writes its arguments, one per line.
         std::ofstream script(dir / "xdg-open");
-        script << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" << (dir / "args.tmp").string()
-               << "\"\nmv \"" << (dir / "args.tmp").string() << "\" \"" << (dir / "args").string() << "\"\n";
+        script << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \""
+               << (dir / "args.tmp").string() << "\"\nmv \"" << (dir / "args.tmp").string()
+               << "\" \"" << (dir / "args").string() << "\"\n";
         script.close();
         chmod((dir / "xdg-open").c_str(), 0755);
         oldPath = getenv("PATH") ? getenv("PATH") : "";
@@ -41,8 +44,10 @@ struct FakeOpener {
     }
     std::string WaitForArgs()
     {
-        for (int i = 0; i < 400; ++i) {
-            if (fs::exists(dir / "args")) {
+        for (int i = 0; i < 400; ++i)
+        {
+            if (fs::exists(dir / "args"))
+            {
                 std::ifstream in(dir / "args");
                 std::stringstream ss;
                 ss << in.rdbuf();

@@ -15,9 +15,11 @@
 
 using namespace platform;
 
-namespace {
+namespace
+{
 
-SDL_Event Key(Uint32 type, SDL_Keycode sym, Uint16 mod = KMOD_NONE, SDL_Scancode sc = SDL_SCANCODE_UNKNOWN)
+SDL_Event Key(Uint32 type, SDL_Keycode sym, Uint16 mod = KMOD_NONE,
+              SDL_Scancode sc = SDL_SCANCODE_UNKNOWN)
 {
     SDL_Event e{};
     e.type = type;
@@ -53,7 +55,8 @@ SDL_Event WindowEvent(Uint8 which)
     return e;
 }
 
-struct Fixture {
+struct Fixture
+{
     InputContext ctx;
     InputState st;
     Message msg;
@@ -69,7 +72,8 @@ struct Fixture {
 
 TEST(SdlInput, KeyDownCodes)
 {
-    struct Case {
+    struct Case
+    {
         SDL_Keycode sym;
         SDL_Scancode sc;
         int32_t code;
@@ -113,7 +117,8 @@ TEST(SdlInput, KeyDownCodes)
         {SDLK_LSHIFT, SDL_SCANCODE_LSHIFT, kVkShift, 0},
         {SDLK_RCTRL, SDL_SCANCODE_RCTRL, kVkControl, kModExtended},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         Fixture f;
         Message& m = f.Run(Key(SDL_KEYDOWN, c.sym, KMOD_NONE, c.sc));
         ASSERT_GE(m.count, 1) << "key " << c.sym;
@@ -183,7 +188,8 @@ TEST(SdlInput, TextTypedWithAltGrReachesTheGame)
     // The keyboard state read when the text arrives decides: left Alt is the
     // system key (its text is a system character), right Alt is AltGr on
     // most layouts and types characters of its own.
-    struct Case {
+    struct Case
+    {
         Uint16 mod;
         bool typed;
     };
@@ -195,7 +201,8 @@ TEST(SdlInput, TextTypedWithAltGrReachesTheGame)
         {KMOD_LCTRL | KMOD_LALT, true},
         {KMOD_LALT | KMOD_RALT, false},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         Fixture f;
         f.ctx.utf8 = true;
         ReadModifierState(c.mod, f.ctx);
@@ -211,7 +218,8 @@ TEST(SdlInput, TextTypedWithAltGrReachesTheGame)
 
 TEST(SdlInput, InsertNeedsShiftAlone)
 {
-    struct Case {
+    struct Case
+    {
         Uint16 mod;
         bool event;
     };
@@ -221,11 +229,13 @@ TEST(SdlInput, InsertNeedsShiftAlone)
         {KMOD_LCTRL, false},
         {KMOD_LSHIFT | KMOD_LCTRL, false},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         Fixture f;
         Message& m = f.Run(Key(SDL_KEYDOWN, SDLK_INSERT, c.mod));
         EXPECT_EQ(c.event ? 1 : 0, m.count) << "mod " << c.mod;
-        if (c.event) {
+        if (c.event)
+        {
             EXPECT_EQ(kKeyInsert, m.events[0].data);
             EXPECT_EQ(kModShift | kModExtended, m.events[0].modifiers);
         }
@@ -234,25 +244,31 @@ TEST(SdlInput, InsertNeedsShiftAlone)
 
 TEST(SdlInput, ControlKeysTypeTheirCharacters)
 {
-    struct Case {
+    struct Case
+    {
         SDL_Keycode sym;
         Uint16 mod;
         int32_t ch;  // 0: no character event
     };
     const Case cases[] = {
-        {SDLK_RETURN, KMOD_NONE, 13},  {SDLK_RETURN, KMOD_LCTRL, 10}, {SDLK_KP_ENTER, KMOD_NONE, 13},
-        {SDLK_ESCAPE, KMOD_NONE, 27},  {SDLK_TAB, KMOD_NONE, 9},       {SDLK_TAB, KMOD_LCTRL, 0},
-        {SDLK_BACKSPACE, KMOD_NONE, 8}, {SDLK_BACKSPACE, KMOD_LCTRL, 127}, {SDLK_a, KMOD_LCTRL, 1},
-        {SDLK_z, KMOD_RCTRL, 26},      {SDLK_a, KMOD_NONE, 0},        {SDLK_1, KMOD_LCTRL, 0},
+        {SDLK_RETURN, KMOD_NONE, 13},   {SDLK_RETURN, KMOD_LCTRL, 10},
+        {SDLK_KP_ENTER, KMOD_NONE, 13}, {SDLK_ESCAPE, KMOD_NONE, 27},
+        {SDLK_TAB, KMOD_NONE, 9},       {SDLK_TAB, KMOD_LCTRL, 0},
+        {SDLK_BACKSPACE, KMOD_NONE, 8}, {SDLK_BACKSPACE, KMOD_LCTRL, 127},
+        {SDLK_a, KMOD_LCTRL, 1},        {SDLK_z, KMOD_RCTRL, 26},
+        {SDLK_a, KMOD_NONE, 0},         {SDLK_1, KMOD_LCTRL, 0},
     };
-    for (bool utf8 : {false, true}) {
-        for (const Case& c : cases) {
+    for (bool utf8 : {false, true})
+    {
+        for (const Case& c : cases)
+        {
             Fixture f;
             f.ctx.utf8 = utf8;
             Message& m = f.Run(Key(SDL_KEYDOWN, c.sym, c.mod));
             ASSERT_GE(m.count, 1);
             EXPECT_EQ(kEventKeyDown, m.events[0].type);
-            if (c.ch == 0) {
+            if (c.ch == 0)
+            {
                 EXPECT_EQ(1, m.count) << "key " << c.sym;
                 continue;
             }
@@ -271,7 +287,8 @@ TEST(SdlInput, TextGivesOneEventPerCodePoint)
     Message& m = f.Run(Text("a\xC3\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E"));
     ASSERT_EQ(4, m.count);
     const int32_t expected[] = {'a', 0xE9, 0x20AC, 0x1D11E};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
+    {
         EXPECT_EQ(kEventCharUtf8, m.events[i].type);
         EXPECT_EQ(expected[i], m.events[i].data);
         EXPECT_EQ(0, m.events[i].modifiers);
@@ -314,7 +331,10 @@ TEST(SdlInput, MalformedTextIsSkipped)
     Fixture f;
     f.ctx.utf8 = true;
     // A stray continuation byte, a truncated sequence, an overlong form.
-    Message& m = f.Run(Text("\x80" "b\xC0\xAF" "c\xE2\x82"));
+    Message& m =
+        f.Run(Text("\x80"
+                   "b\xC0\xAF"
+                   "c\xE2\x82"));
     ASSERT_EQ(2, m.count);
     EXPECT_EQ('b', m.events[0].data);
     EXPECT_EQ('c', m.events[1].data);
@@ -322,7 +342,8 @@ TEST(SdlInput, MalformedTextIsSkipped)
 
 TEST(SdlInput, MouseButtons)
 {
-    struct Case {
+    struct Case
+    {
         Uint32 type;
         Uint8 button;
         int32_t eventType;
@@ -339,7 +360,8 @@ TEST(SdlInput, MouseButtons)
         {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_X1, kEventButton, kButtonExtra1Down, false},
         {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_X2, kEventButton, kButtonExtra2Down, false},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         Fixture f;
         f.ctx.shiftDown = true;
         f.ctx.controlDown = true;
@@ -372,7 +394,8 @@ TEST(SdlInput, PositionsAreMappedToGameCoordinates)
     EXPECT_EQ(-25, left.events[0].x);
 
     // Degenerate scales: none is undefined arithmetic.
-    struct Case {
+    struct Case
+    {
         float scale;
         int gx;
     };
@@ -383,7 +406,8 @@ TEST(SdlInput, PositionsAreMappedToGameCoordinates)
         {std::numeric_limits<float>::infinity(), 200},
         {1e-30f, INT32_MAX},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         int gx = 0, gy = 0;
         f.ctx.scaleX = c.scale;
         MapToGame(f.ctx, 300, 50, gx, gy);
@@ -403,12 +427,15 @@ TEST(SdlInput, ActivationClickIsSwallowedFor400ms)
     f.ctx.now = 1399;
     EXPECT_EQ(0, f.Run(Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT)).count);
     EXPECT_EQ(0, f.Run(Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT)).count);
-    EXPECT_EQ(0, f.Run([] {
-        SDL_Event e{};
-        e.type = SDL_MOUSEWHEEL;
-        e.wheel.y = 1;
-        return e;
-    }()).count);
+    EXPECT_EQ(0, f.Run(
+                      []
+                      {
+                          SDL_Event e{};
+                          e.type = SDL_MOUSEWHEEL;
+                          e.wheel.y = 1;
+                          return e;
+                      }())
+                     .count);
     // The release ends the guard and comes through itself.
     EXPECT_EQ(1, f.Run(Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT)).count);
     EXPECT_FALSE(f.st.activationGuard);
@@ -449,7 +476,8 @@ TEST(SdlInput, ActivationGuardAndMovies)
 
 TEST(SdlInput, Wheel)
 {
-    struct Case {
+    struct Case
+    {
         Sint32 x, y;
         Uint32 direction;
         int count;
@@ -468,7 +496,8 @@ TEST(SdlInput, Wheel)
         {0, 0, SDL_MOUSEWHEEL_FLIPPED, 1, kButtonWheelToward, 0.0f, 0.25f},
         {0, 0, SDL_MOUSEWHEEL_NORMAL, 0, 0, 0.5f, 0.0f},  // a little sideways
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         Fixture f;
         f.st.mouseX = 7;
         f.st.mouseY = 8;
@@ -482,7 +511,8 @@ TEST(SdlInput, Wheel)
         e.wheel.preciseY = c.preciseY;
         Message& m = f.Run(e);
         ASSERT_EQ(c.count, m.count);
-        if (c.count) {
+        if (c.count)
+        {
             EXPECT_EQ(kEventButton, m.events[0].type);
             EXPECT_EQ(c.code, m.events[0].data);
             EXPECT_EQ(7, m.events[0].x);
@@ -536,7 +566,8 @@ TEST(SdlInput, MoveArmsHoverAndLeaveDisarms)
 
 TEST(SdlInput, WindowEvents)
 {
-    struct Case {
+    struct Case
+    {
         Uint32 type;
         Uint8 which;
         WindowSignal signal;
@@ -550,7 +581,8 @@ TEST(SdlInput, WindowEvents)
         {SDL_WINDOWEVENT, SDL_WINDOWEVENT_MAXIMIZED, WindowSignal::Restored},
         {SDL_WINDOWEVENT, SDL_WINDOWEVENT_MOVED, WindowSignal::None},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         Fixture f;
         SDL_Event e{};
         e.type = c.type;

@@ -45,7 +45,8 @@ TEST(SdlWindow, PolledEventsAreTranslated)
     ctx.utf8 = true;
     InputState st;
     Message msg;
-    while (window->PollMessage(ctx, st, msg)) {
+    while (window->PollMessage(ctx, st, msg))
+    {
         // drain what the window system queued on opening
     }
     SDL_Event e{};

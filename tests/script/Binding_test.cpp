@@ -17,365 +17,461 @@
 #include "script/Script.h"
 #include "script/WideString.h"
 
-namespace {
+namespace
+{
 
 // What the last call of Record saw.
-struct Seen {
-  double d = -1;
-  float f = -1;
-  int i = -1;
-  unsigned u = 1;
-  bool b = true;
-  TString s = "unset";
+struct Seen
+{
+    double d = -1;
+    float f = -1;
+    int i = -1;
+    unsigned u = 1;
+    bool b = true;
+    TString s = "unset";
 } g_seen;
 
-void Record(double d, float f, int i, unsigned u, bool b, const TString& s) {
-  g_seen = Seen{d, f, i, u, b, s};
+void Record(double d, float f, int i, unsigned u, bool b, const TString& s)
+{
+    g_seen = Seen{d, f, i, u, b, s};
 }
 
 // A state with no script host around it.
-class BareState : public ::testing::Test {
- protected:
-  void SetUp() override {
-    L = lua_open();
-    ASSERT_NE(L, nullptr);
-  }
-  void TearDown() override { lua_close(L); }
+class BareState : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        L = lua_open();
+        ASSERT_NE(L, nullptr);
+    }
+    void TearDown() override { lua_close(L); }
 
-  // Calls the global name with the values pushed by push; returns the status.
-  template <class Push>
-  int Call(const char* name, Push push, int nresults = 1) {
-    lua_pushstring(L, name);
-    lua_gettable(L, LUA_GLOBALSINDEX);
-    int before = lua_gettop(L);
-    push();
-    return lua_pcall(L, lua_gettop(L) - before, nresults, 0);
-  }
+    // Calls the global name with the values pushed by push; returns the status.
+    template <class Push>
+    int Call(const char* name, Push push, int nresults = 1)
+    {
+        lua_pushstring(L, name);
+        lua_gettable(L, LUA_GLOBALSINDEX);
+        int before = lua_gettop(L);
+        push();
+        return lua_pcall(L, lua_gettop(L) - before, nresults, 0);
+    }
 
-  lua_State* L = nullptr;
+    lua_State* L = nullptr;
 };
 
 using BindingTest = BareState;
 
-enum class V { kNone, kNil, kTrue, kFalse, kNumber, kNumericString, kText, kWide, kTable };
+enum class V
+{
+    kNone,
+    kNil,
+    kTrue,
+    kFalse,
+    kNumber,
+    kNumericString,
+    kText,
+    kWide,
+    kTable
+};
 
-void PushValue(lua_State* L, V v, double n) {
-  static const lua_WChar wide[] = {'4', '2', 0};
-  switch (v) {
-    case V::kNone: break;
-    case V::kNil: lua_pushnil(L); break;
-    case V::kTrue: lua_pushboolean(L, 1); break;
-    case V::kFalse: lua_pushboolean(L, 0); break;
-    case V::kNumber: lua_pushnumber(L, n); break;
-    case V::kNumericString: lua_pushstring(L, "12.75"); break;
-    case V::kText: lua_pushstring(L, "hello"); break;
-    case V::kWide: PushWideString(L, wide); break;
-    case V::kTable: lua_newtable(L); break;
-  }
+void PushValue(lua_State* L, V v, double n)
+{
+    static const lua_WChar wide[] = {'4', '2', 0};
+    switch (v)
+    {
+        case V::kNone:
+            break;
+        case V::kNil:
+            lua_pushnil(L);
+            break;
+        case V::kTrue:
+            lua_pushboolean(L, 1);
+            break;
+        case V::kFalse:
+            lua_pushboolean(L, 0);
+            break;
+        case V::kNumber:
+            lua_pushnumber(L, n);
+            break;
+        case V::kNumericString:
+            lua_pushstring(L, "12.75");
+            break;
+        case V::kText:
+            lua_pushstring(L, "hello");
+            break;
+        case V::kWide:
+            PushWideString(L, wide);
+            break;
+        case V::kTable:
+            lua_newtable(L);
+            break;
+    }
 }
 
-TEST_F(BindingTest, ArgumentConversions) {
-  LuaBindFunction(L, "Record", &Record);
-  struct Case {
-    V value;
-    double n;
-    double d;
-    int i;
-    unsigned u;
-    bool b;
-    const char* s;
-  };
-  const Case cases[] = {
-      {V::kNone, 0, 0, 0, 0, false, ""},
-      {V::kNil, 0, 0, 0, 0, false, ""},
-      {V::kFalse, 0, 0, 0, 0, false, ""},
-      {V::kTrue, 0, 0, 0, 0, true, ""},
-      {V::kNumber, 3.9, 3.9, 3, 3, true, "3.9"},
-      {V::kNumber, -3.9, -3.9, -3, 0xFFFFFFFDu, true, "-3.9"},
-      {V::kNumber, 0, 0, 0, 0, true, "0"},
-      {V::kNumber, 4294967295.0, 4294967295.0, -1, 0xFFFFFFFFu, true, "4294967295"},
-      {V::kNumber, NAN, NAN, 0, 0, true, nullptr},  // text of NaN not checked
-      {V::kNumericString, 0, 12.75, 12, 12, true, "12.75"},
-      {V::kText, 0, 0, 0, 0, true, "hello"},
-      // Digits in a wide string convert to a number, but there is no text.
-      {V::kWide, 0, 42, 42, 42, true, ""},
-      {V::kTable, 0, 0, 0, 0, true, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.value));
-    SCOPED_TRACE(c.n);
-    // Every parameter gets the same value.
-    ASSERT_EQ(Call("Record", [&] {
-                for (int k = 0; k < 6; ++k) PushValue(L, c.value, c.n);
-              }),
-              0);
-    if (std::isnan(c.d)) {
-      EXPECT_TRUE(std::isnan(g_seen.d));
-    } else {
-      EXPECT_EQ(g_seen.d, c.d);
-      EXPECT_EQ(g_seen.f, static_cast<float>(c.d));
+TEST_F(BindingTest, ArgumentConversions)
+{
+    LuaBindFunction(L, "Record", &Record);
+    struct Case
+    {
+        V value;
+        double n;
+        double d;
+        int i;
+        unsigned u;
+        bool b;
+        const char* s;
+    };
+    const Case cases[] = {
+        {V::kNone, 0, 0, 0, 0, false, ""},
+        {V::kNil, 0, 0, 0, 0, false, ""},
+        {V::kFalse, 0, 0, 0, 0, false, ""},
+        {V::kTrue, 0, 0, 0, 0, true, ""},
+        {V::kNumber, 3.9, 3.9, 3, 3, true, "3.9"},
+        {V::kNumber, -3.9, -3.9, -3, 0xFFFFFFFDu, true, "-3.9"},
+        {V::kNumber, 0, 0, 0, 0, true, "0"},
+        {V::kNumber, 4294967295.0, 4294967295.0, -1, 0xFFFFFFFFu, true, "4294967295"},
+        {V::kNumber, NAN, NAN, 0, 0, true, nullptr},  // text of NaN not checked
+        {V::kNumericString, 0, 12.75, 12, 12, true, "12.75"},
+        {V::kText, 0, 0, 0, 0, true, "hello"},
+        // Digits in a wide string convert to a number, but there is no text.
+        {V::kWide, 0, 42, 42, 42, true, ""},
+        {V::kTable, 0, 0, 0, 0, true, ""},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(static_cast<int>(c.value));
+        SCOPED_TRACE(c.n);
+        // Every parameter gets the same value.
+        ASSERT_EQ(Call("Record",
+                       [&]
+                       {
+                           for (int k = 0; k < 6; ++k) PushValue(L, c.value, c.n);
+                       }),
+                  0);
+        if (std::isnan(c.d))
+        {
+            EXPECT_TRUE(std::isnan(g_seen.d));
+        }
+        else
+        {
+            EXPECT_EQ(g_seen.d, c.d);
+            EXPECT_EQ(g_seen.f, static_cast<float>(c.d));
+        }
+        EXPECT_EQ(g_seen.i, c.i);
+        EXPECT_EQ(g_seen.u, c.u);
+        EXPECT_EQ(g_seen.b, c.b);
+        if (c.s != nullptr)
+        {
+            EXPECT_STREQ(g_seen.s.CStr(), c.s);
+        }
+        lua_settop(L, 0);
     }
-    EXPECT_EQ(g_seen.i, c.i);
-    EXPECT_EQ(g_seen.u, c.u);
-    EXPECT_EQ(g_seen.b, c.b);
-    if (c.s != nullptr) {
-      EXPECT_STREQ(g_seen.s.CStr(), c.s);
-    }
-    lua_settop(L, 0);
-  }
 }
 
-unsigned AllOnes() { return 0xFFFFFFFFu; }
-int MinusOne() { return -1; }
-float Half() { return 0.5f; }
-bool Yes() { return true; }
-TString Text() { return TString("made here"); }
+unsigned AllOnes()
+{
+    return 0xFFFFFFFFu;
+}
+int MinusOne()
+{
+    return -1;
+}
+float Half()
+{
+    return 0.5f;
+}
+bool Yes()
+{
+    return true;
+}
+TString Text()
+{
+    return TString("made here");
+}
 void Nothing() {}
 int g_object = 0;
-int* Object() { return &g_object; }
-int* NoObject() { return nullptr; }
-
-TEST_F(BindingTest, ResultConversions) {
-  LuaBindFunction(L, "AllOnes", &AllOnes);
-  LuaBindFunction(L, "MinusOne", &MinusOne);
-  LuaBindFunction(L, "Half", &Half);
-  LuaBindFunction(L, "Yes", &Yes);
-  LuaBindFunction(L, "Text", &Text);
-  auto none = [] {};
-  ASSERT_EQ(Call("AllOnes", none), 0);
-  EXPECT_EQ(lua_tonumber(L, -1), 4294967295.0);
-  ASSERT_EQ(Call("MinusOne", none), 0);
-  EXPECT_EQ(lua_tonumber(L, -1), -1.0);
-  ASSERT_EQ(Call("Half", none), 0);
-  EXPECT_EQ(lua_tonumber(L, -1), 0.5);
-  ASSERT_EQ(Call("Yes", none), 0);
-  EXPECT_EQ(lua_type(L, -1), LUA_TBOOLEAN);
-  EXPECT_TRUE(lua_toboolean(L, -1));
-  ASSERT_EQ(Call("Text", none), 0);
-  EXPECT_STREQ(lua_tostring(L, -1), "made here");
-  lua_settop(L, 0);
-
-  LuaBindFunction(L, "Nothing", &Nothing);
-  ASSERT_EQ(Call("Nothing", none, LUA_MULTRET), 0);
-  EXPECT_EQ(lua_gettop(L), 0);
+int* Object()
+{
+    return &g_object;
+}
+int* NoObject()
+{
+    return nullptr;
 }
 
-TEST_F(BindingTest, ObjectResultsCarryTheMessageMetatable) {
-  LuaBindFunction(L, "Object", &Object);
-  LuaBindFunction(L, "NoObject", &NoObject);
-  lua_newtable(L);  // the metatable, kept at 1
-  lua_pushstring(L, "qvMessageMetatable");
-  lua_pushvalue(L, 1);
-  lua_settable(L, LUA_REGISTRYINDEX);
-  ASSERT_EQ(Call("Object", [] {}), 0);
-  ASSERT_EQ(lua_type(L, -1), LUA_TUSERDATA);
-  EXPECT_EQ(lua_touserdata(L, -1), &g_object);
-  ASSERT_TRUE(lua_getmetatable(L, -1));
-  EXPECT_TRUE(lua_rawequal(L, -1, 1));
-  lua_settop(L, 1);
-  ASSERT_EQ(Call("NoObject", [] {}), 0);
-  EXPECT_EQ(lua_type(L, -1), LUA_TNIL);
+TEST_F(BindingTest, ResultConversions)
+{
+    LuaBindFunction(L, "AllOnes", &AllOnes);
+    LuaBindFunction(L, "MinusOne", &MinusOne);
+    LuaBindFunction(L, "Half", &Half);
+    LuaBindFunction(L, "Yes", &Yes);
+    LuaBindFunction(L, "Text", &Text);
+    auto none = [] {};
+    ASSERT_EQ(Call("AllOnes", none), 0);
+    EXPECT_EQ(lua_tonumber(L, -1), 4294967295.0);
+    ASSERT_EQ(Call("MinusOne", none), 0);
+    EXPECT_EQ(lua_tonumber(L, -1), -1.0);
+    ASSERT_EQ(Call("Half", none), 0);
+    EXPECT_EQ(lua_tonumber(L, -1), 0.5);
+    ASSERT_EQ(Call("Yes", none), 0);
+    EXPECT_EQ(lua_type(L, -1), LUA_TBOOLEAN);
+    EXPECT_TRUE(lua_toboolean(L, -1));
+    ASSERT_EQ(Call("Text", none), 0);
+    EXPECT_STREQ(lua_tostring(L, -1), "made here");
+    lua_settop(L, 0);
+
+    LuaBindFunction(L, "Nothing", &Nothing);
+    ASSERT_EQ(Call("Nothing", none, LUA_MULTRET), 0);
+    EXPECT_EQ(lua_gettop(L), 0);
+}
+
+TEST_F(BindingTest, ObjectResultsCarryTheMessageMetatable)
+{
+    LuaBindFunction(L, "Object", &Object);
+    LuaBindFunction(L, "NoObject", &NoObject);
+    lua_newtable(L);  // the metatable, kept at 1
+    lua_pushstring(L, "qvMessageMetatable");
+    lua_pushvalue(L, 1);
+    lua_settable(L, LUA_REGISTRYINDEX);
+    ASSERT_EQ(Call("Object", [] {}), 0);
+    ASSERT_EQ(lua_type(L, -1), LUA_TUSERDATA);
+    EXPECT_EQ(lua_touserdata(L, -1), &g_object);
+    ASSERT_TRUE(lua_getmetatable(L, -1));
+    EXPECT_TRUE(lua_rawequal(L, -1, 1));
+    lua_settop(L, 1);
+    ASSERT_EQ(Call("NoObject", [] {}), 0);
+    EXPECT_EQ(lua_type(L, -1), LUA_TNIL);
 }
 
 void* g_pointer = reinterpret_cast<void*>(1);
-void TakePointer(int* p) { g_pointer = p; }
-
-TEST_F(BindingTest, PointerParametersTakeOnlyReferencesAndLightUserdata) {
-  LuaBindFunction(L, "TakePointer", &TakePointer);
-  int target = 0;
-  struct Case {
-    const char* what;
-    std::function<void()> push;
-    void* expect;
-  };
-  const Case cases[] = {
-      {"external reference", [&] { PushUserdataRef(L, &target); }, &target},
-      {"light userdata", [&] { lua_pushlightuserdata(L, &target); }, &target},
-      {"script userdata", [&] { lua_newuserdata(L, 16); }, nullptr},
-      {"number", [&] { lua_pushnumber(L, 1234); }, nullptr},
-      {"string", [&] { lua_pushstring(L, "text"); }, nullptr},
-      {"table", [&] { lua_newtable(L); }, nullptr},
-      {"nil", [&] { lua_pushnil(L); }, nullptr},
-      {"absent", [] {}, nullptr},
-  };
-  for (const Case& c : cases) {
-    g_pointer = reinterpret_cast<void*>(1);
-    ASSERT_EQ(Call("TakePointer", c.push), 0) << c.what;
-    EXPECT_EQ(g_pointer, c.expect) << c.what;
-    lua_settop(L, 0);
-  }
+void TakePointer(int* p)
+{
+    g_pointer = p;
 }
 
-class Account {
- public:
-  explicit Account(double start) : balance_(start) {}
-  double Deposit(double amount) {
-    balance_ += amount;
-    return balance_;
-  }
-  TString Name() const { return name_; }
-  void Rename(TString name) { name_ = name; }
-  int PushBoth(lua_State* L) {
-    lua_pushnumber(L, balance_);
-    PushLuaString(L, name_);
-    return 2;
-  }
+TEST_F(BindingTest, PointerParametersTakeOnlyReferencesAndLightUserdata)
+{
+    LuaBindFunction(L, "TakePointer", &TakePointer);
+    int target = 0;
+    struct Case
+    {
+        const char* what;
+        std::function<void()> push;
+        void* expect;
+    };
+    const Case cases[] = {
+        {"external reference", [&] { PushUserdataRef(L, &target); }, &target},
+        {"light userdata", [&] { lua_pushlightuserdata(L, &target); }, &target},
+        {"script userdata", [&] { lua_newuserdata(L, 16); }, nullptr},
+        {"number", [&] { lua_pushnumber(L, 1234); }, nullptr},
+        {"string", [&] { lua_pushstring(L, "text"); }, nullptr},
+        {"table", [&] { lua_newtable(L); }, nullptr},
+        {"nil", [&] { lua_pushnil(L); }, nullptr},
+        {"absent", [] {}, nullptr},
+    };
+    for (const Case& c : cases)
+    {
+        g_pointer = reinterpret_cast<void*>(1);
+        ASSERT_EQ(Call("TakePointer", c.push), 0) << c.what;
+        EXPECT_EQ(g_pointer, c.expect) << c.what;
+        lua_settop(L, 0);
+    }
+}
 
- private:
-  double balance_;
-  TString name_ = "none";
+class Account
+{
+public:
+    explicit Account(double start) : balance_(start) {}
+    double Deposit(double amount)
+    {
+        balance_ += amount;
+        return balance_;
+    }
+    TString Name() const { return name_; }
+    void Rename(TString name) { name_ = name; }
+    int PushBoth(lua_State* L)
+    {
+        lua_pushnumber(L, balance_);
+        PushLuaString(L, name_);
+        return 2;
+    }
+
+private:
+    double balance_;
+    TString name_ = "none";
 };
 
 // A member inherited from a second base: the object pointer needs its
 // adjustment when the member is called.
-class Tagged {
- public:
-  virtual ~Tagged() = default;
-  int tag = 7;
+class Tagged
+{
+public:
+    virtual ~Tagged() = default;
+    int tag = 7;
 };
-class Savings : public Tagged, public Account {
- public:
-  Savings() : Account(1000) {}
+class Savings : public Tagged, public Account
+{
+public:
+    Savings() : Account(1000) {}
 };
 
-TEST_F(BindingTest, MemberFunctionsRunOnTheirObject) {
-  Account a(10), b(100);
-  LuaBindMember(L, "DepositA", &a, &Account::Deposit);
-  LuaBindMember(L, "DepositB", &b, &Account::Deposit);
-  LuaBindMember(L, "RenameA", &a, &Account::Rename);
-  LuaBindMember(L, "NameA", static_cast<const Account*>(&a), &Account::Name);
-  LuaBindMember(L, "BothA", &a, &Account::PushBoth);
+TEST_F(BindingTest, MemberFunctionsRunOnTheirObject)
+{
+    Account a(10), b(100);
+    LuaBindMember(L, "DepositA", &a, &Account::Deposit);
+    LuaBindMember(L, "DepositB", &b, &Account::Deposit);
+    LuaBindMember(L, "RenameA", &a, &Account::Rename);
+    LuaBindMember(L, "NameA", static_cast<const Account*>(&a), &Account::Name);
+    LuaBindMember(L, "BothA", &a, &Account::PushBoth);
 
-  ASSERT_EQ(Call("DepositA", [&] { lua_pushnumber(L, 5); }), 0);
-  EXPECT_EQ(lua_tonumber(L, -1), 15);
-  ASSERT_EQ(Call("DepositB", [&] { lua_pushnumber(L, 1); }), 0);
-  EXPECT_EQ(lua_tonumber(L, -1), 101);
-  ASSERT_EQ(Call("RenameA", [&] { lua_pushstring(L, "alice"); }, 0), 0);
-  ASSERT_EQ(Call("NameA", [] {}), 0);
-  EXPECT_STREQ(lua_tostring(L, -1), "alice");
-  lua_settop(L, 0);
-  // The thread-taking target decides the result count.
-  ASSERT_EQ(Call("BothA", [] {}, LUA_MULTRET), 0);
-  ASSERT_EQ(lua_gettop(L), 2);
-  EXPECT_EQ(lua_tonumber(L, 1), 15);
-  EXPECT_STREQ(lua_tostring(L, 2), "alice");
-  lua_settop(L, 0);
+    ASSERT_EQ(Call("DepositA", [&] { lua_pushnumber(L, 5); }), 0);
+    EXPECT_EQ(lua_tonumber(L, -1), 15);
+    ASSERT_EQ(Call("DepositB", [&] { lua_pushnumber(L, 1); }), 0);
+    EXPECT_EQ(lua_tonumber(L, -1), 101);
+    ASSERT_EQ(Call(
+                  "RenameA", [&] { lua_pushstring(L, "alice"); }, 0),
+              0);
+    ASSERT_EQ(Call("NameA", [] {}), 0);
+    EXPECT_STREQ(lua_tostring(L, -1), "alice");
+    lua_settop(L, 0);
+    // The thread-taking target decides the result count.
+    ASSERT_EQ(Call(
+                  "BothA", [] {}, LUA_MULTRET),
+              0);
+    ASSERT_EQ(lua_gettop(L), 2);
+    EXPECT_EQ(lua_tonumber(L, 1), 15);
+    EXPECT_STREQ(lua_tostring(L, 2), "alice");
+    lua_settop(L, 0);
 
-  // An inherited member on a derived object, through a second base.
-  Savings savings;
-  LuaBindMember(L, "DepositS", &savings, &Savings::Deposit);
-  LuaBindMember(L, "NameS", static_cast<const Savings*>(&savings), &Savings::Name);
-  ASSERT_EQ(Call("DepositS", [&] { lua_pushnumber(L, 5); }), 0);
-  EXPECT_EQ(lua_tonumber(L, -1), 1005);
-  ASSERT_EQ(Call("NameS", [] {}), 0);
-  EXPECT_STREQ(lua_tostring(L, -1), "none");
-  EXPECT_EQ(savings.tag, 7);
-  lua_settop(L, 0);
+    // An inherited member on a derived object, through a second base.
+    Savings savings;
+    LuaBindMember(L, "DepositS", &savings, &Savings::Deposit);
+    LuaBindMember(L, "NameS", static_cast<const Savings*>(&savings), &Savings::Name);
+    ASSERT_EQ(Call("DepositS", [&] { lua_pushnumber(L, 5); }), 0);
+    EXPECT_EQ(lua_tonumber(L, -1), 1005);
+    ASSERT_EQ(Call("NameS", [] {}), 0);
+    EXPECT_STREQ(lua_tostring(L, -1), "none");
+    EXPECT_EQ(savings.tag, 7);
+    lua_settop(L, 0);
 
-  // Re-publishing moves the name to another object; unbinding removes it.
-  LuaBindMember(L, "DepositA", &b, &Account::Deposit);
-  ASSERT_EQ(Call("DepositA", [&] { lua_pushnumber(L, 1); }), 0);
-  EXPECT_EQ(lua_tonumber(L, -1), 102);
-  LuaUnbind(L, "DepositA");
-  EXPECT_NE(Call("DepositA", [] {}), 0);
+    // Re-publishing moves the name to another object; unbinding removes it.
+    LuaBindMember(L, "DepositA", &b, &Account::Deposit);
+    ASSERT_EQ(Call("DepositA", [&] { lua_pushnumber(L, 1); }), 0);
+    EXPECT_EQ(lua_tonumber(L, -1), 102);
+    LuaUnbind(L, "DepositA");
+    EXPECT_NE(Call("DepositA", [] {}), 0);
 }
 
 // Reads a field of the table argument; the table lives through the call.
 double g_width = -1;
 TLuaTable* g_table = nullptr;
-void Style(TLuaTable* t) {
-  g_table = t;
-  g_width = t->GetNumber("width", -2);
+void Style(TLuaTable* t)
+{
+    g_table = t;
+    g_width = t->GetNumber("width", -2);
 }
 
-TEST_F(BindingTest, TableArgumentsWithoutAScriptAreDeletedAfterTheCall) {
-  LuaBindFunction(L, "Style", &Style);
-  ASSERT_EQ(Call("Style",
-                 [&] {
-                   lua_newtable(L);
-                   lua_pushstring(L, "width");
-                   lua_pushnumber(L, 64);
-                   lua_settable(L, -3);
-                 },
-                 0),
-            0);
-  EXPECT_EQ(g_width, 64);
-  // A non-table still arrives as a reference, whose reads give defaults.
-  ASSERT_EQ(Call("Style", [] {}, 0), 0);
-  EXPECT_EQ(g_width, -2);
-  // (LeakSanitizer checks that neither reference outlived its call.)
+TEST_F(BindingTest, TableArgumentsWithoutAScriptAreDeletedAfterTheCall)
+{
+    LuaBindFunction(L, "Style", &Style);
+    ASSERT_EQ(Call(
+                  "Style",
+                  [&]
+                  {
+                      lua_newtable(L);
+                      lua_pushstring(L, "width");
+                      lua_pushnumber(L, 64);
+                      lua_settable(L, -3);
+                  },
+                  0),
+              0);
+    EXPECT_EQ(g_width, 64);
+    // A non-table still arrives as a reference, whose reads give defaults.
+    ASSERT_EQ(Call(
+                  "Style", [] {}, 0),
+              0);
+    EXPECT_EQ(g_width, -2);
+    // (LeakSanitizer checks that neither reference outlived its call.)
 }
 
-TEST(BindingScriptTest, TableArgumentsGoToTheOwningScriptAfterTheCall) {
-  hosttest::TempFolder folder;
-  TScript s;
-  LuaBindFunction(s.GetState(), "Style", &Style);
-  ASSERT_EQ(s.DoLuaString("Style({width = 32})"), 0);
-  EXPECT_EQ(g_width, 32);
-  EXPECT_EQ(s.GetTemporaryCount(), 1);
-  // Still readable until the script runs again.
-  EXPECT_EQ(g_table->GetNumber("width", 0), 32);
-  ASSERT_EQ(s.DoLuaString("x = 1"), 0);
-  EXPECT_EQ(s.GetTemporaryCount(), 0);
+TEST(BindingScriptTest, TableArgumentsGoToTheOwningScriptAfterTheCall)
+{
+    hosttest::TempFolder folder;
+    TScript s;
+    LuaBindFunction(s.GetState(), "Style", &Style);
+    ASSERT_EQ(s.DoLuaString("Style({width = 32})"), 0);
+    EXPECT_EQ(g_width, 32);
+    EXPECT_EQ(s.GetTemporaryCount(), 1);
+    // Still readable until the script runs again.
+    EXPECT_EQ(g_table->GetNumber("width", 0), 32);
+    ASSERT_EQ(s.DoLuaString("x = 1"), 0);
+    EXPECT_EQ(s.GetTemporaryCount(), 0);
 }
 
 // A target that starts another run of its script while it holds the table.
 TScript* g_script = nullptr;
-void Reentrant(TLuaTable* t) {
-  g_script->DoLuaString("inner = 1");
-  g_width = t->GetNumber("width", -3);
+void Reentrant(TLuaTable* t)
+{
+    g_script->DoLuaString("inner = 1");
+    g_width = t->GetNumber("width", -3);
 }
 
-TEST(BindingScriptTest, TableArgumentSurvivesARunStartedByTheTarget) {
-  hosttest::TempFolder folder;
-  TScript s;
-  g_script = &s;
-  LuaBindFunction(s.GetState(), "Reentrant", &Reentrant);
-  ASSERT_EQ(s.DoLuaString("Reentrant({width = 9})"), 0);
-  EXPECT_EQ(g_width, 9);
+TEST(BindingScriptTest, TableArgumentSurvivesARunStartedByTheTarget)
+{
+    hosttest::TempFolder folder;
+    TScript s;
+    g_script = &s;
+    LuaBindFunction(s.GetState(), "Reentrant", &Reentrant);
+    ASSERT_EQ(s.DoLuaString("Reentrant({width = 9})"), 0);
+    EXPECT_EQ(g_width, 9);
 }
 
-TEST(BindingScriptTest, HostFunctions) {
-  hosttest::TempFolder folder;
-  TScript s;
-  lua_State* L = s.GetState();
-  struct Case {
-    const char* text;
-    const char* expect;  // the results joined by ",", or "error"
-  };
-  const Case cases[] = {
-      {"return toparams({1, nil, 3, n = 3})", "1,nil,3"},
-      {"return toparams({})", ""},
-      {"return toparams({1, 2, 3, n = 1})", "1"},
-      {"return toparams({[4] = 'd'})", "nil,nil,nil,d"},
-      {"return toparams({n = -5})", ""},
-      {"return toparams({n = 1e9})", "error"},
-      {"return toparams({n = 2147483648})", ""},  // wraps negative
-      {"return toparams({n = 3000})", "error"},
-      {"return toparams(5)", "error"},
-      {"return toparams()", "error"},
-  };
-  for (const Case& c : cases) {
-    ASSERT_EQ(s.DoLuaString(
-                  TString::Format("local function pack(...) return arg end\n"
-                                  "local r = pack(pcall(function() %s end))\n"
-                                  "if not r[1] then joined = 'error' else\n"
-                                  "  joined = '' for i = 2, r.n do\n"
-                                  "    if i > 2 then joined = joined .. ',' end joined = joined .. tostring(r[i]) end end",
-                                  c.text)),
-              0)
-        << c.text;
-    lua_pushstring(L, "joined");
-    lua_gettable(L, LUA_GLOBALSINDEX);
-    EXPECT_STREQ(lua_tostring(L, -1), c.expect) << c.text;
-    lua_settop(L, 0);
-  }
+TEST(BindingScriptTest, HostFunctions)
+{
+    hosttest::TempFolder folder;
+    TScript s;
+    lua_State* L = s.GetState();
+    struct Case
+    {
+        const char* text;
+        const char* expect;  // the results joined by ",", or "error"
+    };
+    const Case cases[] = {
+        {"return toparams({1, nil, 3, n = 3})", "1,nil,3"},
+        {"return toparams({})", ""},
+        {"return toparams({1, 2, 3, n = 1})", "1"},
+        {"return toparams({[4] = 'd'})", "nil,nil,nil,d"},
+        {"return toparams({n = -5})", ""},
+        {"return toparams({n = 1e9})", "error"},
+        {"return toparams({n = 2147483648})", ""},  // wraps negative
+        {"return toparams({n = 3000})", "error"},
+        {"return toparams(5)", "error"},
+        {"return toparams()", "error"},
+    };
+    for (const Case& c : cases)
+    {
+        ASSERT_EQ(s.DoLuaString(TString::Format("local function pack(...) return arg end\n"
+                                                "local r = pack(pcall(function() %s end))\n"
+                                                "if not r[1] then joined = 'error' else\n"
+                                                "  joined = '' for i = 2, r.n do\n"
+                                                "    if i > 2 then joined = joined .. ',' end "
+                                                "joined = joined .. tostring(r[i]) end end",
+                                                c.text)),
+                  0)
+            << c.text;
+        lua_pushstring(L, "joined");
+        lua_gettable(L, LUA_GLOBALSINDEX);
+        EXPECT_STREQ(lua_tostring(L, -1), c.expect) << c.text;
+        lua_settop(L, 0);
+    }
 
-  ASSERT_EQ(s.DoLuaString("DebugOut('discarded') DebugOut() DebugOut({})"), 0);
-  ASSERT_EQ(s.DoLuaString("_ALERT('direct') _ALERT(12) _ALERT({})"), 0);
-  EXPECT_EQ(folder.LogCount("Lua error: direct"), 1);
-  EXPECT_EQ(folder.LogCount("Lua error: 12"), 1);
-  EXPECT_EQ(folder.LogCount("Lua error: (error value: table)"), 1);
+    ASSERT_EQ(s.DoLuaString("DebugOut('discarded') DebugOut() DebugOut({})"), 0);
+    ASSERT_EQ(s.DoLuaString("_ALERT('direct') _ALERT(12) _ALERT({})"), 0);
+    EXPECT_EQ(folder.LogCount("Lua error: direct"), 1);
+    EXPECT_EQ(folder.LogCount("Lua error: 12"), 1);
+    EXPECT_EQ(folder.LogCount("Lua error: (error value: table)"), 1);
 }
 
 }  // namespace

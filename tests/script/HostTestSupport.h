@@ -13,52 +13,60 @@
 #include "core/String.h"
 #include "script/lang/lua.h"
 
-namespace hosttest {
+namespace hosttest
+{
 
 namespace fs = std::filesystem;
 
-class TempFolder {
- public:
-  TempFolder() {
-    char pattern[] = "/tmp/orvelle-host-XXXXXX";
-    char* made = mkdtemp(pattern);
-    root_ = made != nullptr ? fs::path(made) : fs::temp_directory_path() / "orvelle-host-fallback";
-    fs::create_directories(root_ / "log");
-    SetLogFolder((root_ / "log").c_str());
-  }
-  ~TempFolder() {
-    SetLogFolder(nullptr);
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
+class TempFolder
+{
+public:
+    TempFolder()
+    {
+        char pattern[] = "/tmp/orvelle-host-XXXXXX";
+        char* made = mkdtemp(pattern);
+        root_ =
+            made != nullptr ? fs::path(made) : fs::temp_directory_path() / "orvelle-host-fallback";
+        fs::create_directories(root_ / "log");
+        SetLogFolder((root_ / "log").c_str());
+    }
+    ~TempFolder()
+    {
+        SetLogFolder(nullptr);
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
 
-  // Writes a file and returns its logical "::" name.
-  TString Write(const std::string& name, const std::string& bytes) {
-    fs::path p = root_ / name;
-    fs::create_directories(p.parent_path());
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return TString(("::" + p.string()).c_str());
-  }
+    // Writes a file and returns its logical "::" name.
+    TString Write(const std::string& name, const std::string& bytes)
+    {
+        fs::path p = root_ / name;
+        fs::create_directories(p.parent_path());
+        std::ofstream out(p, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return TString(("::" + p.string()).c_str());
+    }
 
-  std::string Log() const {
-    std::ifstream in(root_ / "log" / "logfile.txt", std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
-  // Occurrences of text in the log.
-  int LogCount(const std::string& text) const {
-    std::string log = Log();
-    int n = 0;
-    for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
-    return n;
-  }
+    std::string Log() const
+    {
+        std::ifstream in(root_ / "log" / "logfile.txt", std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+    // Occurrences of text in the log.
+    int LogCount(const std::string& text) const
+    {
+        std::string log = Log();
+        int n = 0;
+        for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+        return n;
+    }
 
-  const fs::path& Root() const { return root_; }
+    const fs::path& Root() const { return root_; }
 
- private:
-  fs::path root_;
+private:
+    fs::path root_;
 };
 
 }  // namespace hosttest

@@ -14,7 +14,8 @@
 #include "core/host/GetNextEvent.h"
 #include "core/host/SystemCursor.h"
 
-namespace {
+namespace
+{
 
 TApp* g_app = nullptr;
 
@@ -27,8 +28,7 @@ uint32_t AppTime()
 // The settings change hook reaches the host only once the facade holds it.
 bool HostSettingHook(const TString& key, const TString& value)
 {
-    if (!g_app || !g_app->GetHost())
-        return false;
+    if (!g_app || !g_app->GetHost()) return false;
     g_app->GetHost()->OnSettingChanged(key, value);
     // "vsync" waits until there is a display to take it.
     return !(key == "vsync" && !g_app->GetHost()->GetDisplay());
@@ -58,33 +58,28 @@ TApp::TApp(TAppHost* host)
     const TString& cmd = host->GetCommandLine();
     SetSetting("memorymax", "100000000");
     SetSetting("texturememorymax", "100000000");
-    if (host->HasSwitch("-url="))
-        SetSetting("downloadurl", WordAfterSwitch(cmd, "-url="));
-    if (host->HasSwitch("--stringtest"))
-        SetSetting("stringtest", "1");
+    if (host->HasSwitch("-url=")) SetSetting("downloadurl", WordAfterSwitch(cmd, "-url="));
+    if (host->HasSwitch("--stringtest")) SetSetting("stringtest", "1");
     SetSetting("utf8modeinit", GetSetting("utf8mode", ""));
     // 3. The host, then the generator re-seeded from rand.
     m_host = host;
     uint32_t key[4];
-    for (uint32_t& word : key)
-        word = SeedWordFromRand();
+    for (uint32_t& word : key) word = SeedWordFromRand();
     m_host->GetRandom().SeedByArray(key, 4);
     SetSettingChangeHook(&HostSettingHook);
     // 4. The window script.
-    if (THostWindowManager* wm = m_host->GetWindowManager())
-        wm->CreateWindowScript();
+    if (THostWindowManager* wm = m_host->GetWindowManager()) wm->CreateWindowScript();
     // 5, 6.
     SetSetting("computerid", GetComputerId());
     ApplySettingsFile();
     // 7. The data folders are already where the logical names look.
     // 8, 9.
-    if (GetSettingBool("firstpeek"))
-        SetFirstPeekMode(true);
+    if (GetSettingBool("firstpeek")) SetFirstPeekMode(true);
     BuildAssetIndex([this] { RegisterSystemCursor(); });
     // 10.
-    if (m_host->GetStringTable()->LoadStartupFiles()) {
-        if (THostWindowManager* wm = m_host->GetWindowManager())
-            wm->SetTranslateLabels(true);
+    if (m_host->GetStringTable()->LoadStartupFiles())
+    {
+        if (THostWindowManager* wm = m_host->GetWindowManager()) wm->SetTranslateLabels(true);
     }
     // 11.
     SetSetting("buildtag", m_host->GetInternalName());
@@ -93,12 +88,12 @@ TApp::TApp(TAppHost* host)
     SetSetting("version", m_host->GetVersion());
     // 12.
     auto& services = GetFrameworkServices();
-    if (services.registerOggDataSourceBuilder)
-        services.registerOggDataSourceBuilder();
+    if (services.registerOggDataSourceBuilder) services.registerOggDataSourceBuilder();
     if (!m_host->GetGameState() && services.makeGameState)
         m_host->SetGameState(services.makeGameState());
     // 13.
-    if (THostGameState* gs = m_host->GetGameState()) {
+    if (THostGameState* gs = m_host->GetGameState())
+    {
         if (GetSettingBool("firstpeek"))
             gs->AddFirstPeekHandler();
         else if (GetSettingBool("postmetrics"))
@@ -117,9 +112,9 @@ TApp::~TApp()
     // 3. Sound, then the drawing side.
     delete m_host->GetSoundManager();
     m_host->SetSoundManager(nullptr);
-    if (m_host->GetDisplay()) {
-        if (services.destroyDisplay)
-            services.destroyDisplay();
+    if (m_host->GetDisplay())
+    {
+        if (services.destroyDisplay) services.destroyDisplay();
         m_host->SetDisplay(nullptr);
     }
     // 4. From here on nothing reaches the facade, and no setting the exit
@@ -135,62 +130,132 @@ TApp::~TApp()
     delete m_host;
     m_host = nullptr;
     // 6.
-    if (GetSettingBool("postmetrics"))
-        SaveExitStats();
+    if (GetSettingBool("postmetrics")) SaveExitStats();
     // 7.
     ClearSettings();
 }
 
-TString TApp::GetProductName() const { return m_host->GetProductName(); }
-TString TApp::GetVersion() const { return m_host->GetVersion(); }
-void TApp::SetWindowTitle(const TString& title) { m_host->SetWindowTitle(title); }
-bool TApp::CreateMainWindow() { return m_host->CreateMainWindow(); }
-bool TApp::IsForeground() const { return m_host->IsForeground(); }
-bool TApp::SetFullScreen(bool fullScreen) { return m_host->SetFullScreen(fullScreen); }
-bool TApp::IsFullScreen() const { return m_host->IsFullScreen(); }
+TString TApp::GetProductName() const
+{
+    return m_host->GetProductName();
+}
+TString TApp::GetVersion() const
+{
+    return m_host->GetVersion();
+}
+void TApp::SetWindowTitle(const TString& title)
+{
+    m_host->SetWindowTitle(title);
+}
+bool TApp::CreateMainWindow()
+{
+    return m_host->CreateMainWindow();
+}
+bool TApp::IsForeground() const
+{
+    return m_host->IsForeground();
+}
+bool TApp::SetFullScreen(bool fullScreen)
+{
+    return m_host->SetFullScreen(fullScreen);
+}
+bool TApp::IsFullScreen() const
+{
+    return m_host->IsFullScreen();
+}
 
 void TApp::GetDisplaySize(int& width, int& height, bool& fullScreen) const
 {
     m_host->GetDisplaySize(width, height, fullScreen);
 }
 
-void TApp::GetNextEvent(TEvent& ev) { ::GetNextEvent(*m_host, ev); }
-uint32_t TApp::GetTime() const { return m_host->GetTime(); }
-void TApp::Sleep(uint32_t ms) const { m_host->Sleep(ms); }
-void TApp::OpenURL(const TString& url) { m_host->OpenURL(url); }
+void TApp::GetNextEvent(TEvent& ev)
+{
+    ::GetNextEvent(*m_host, ev);
+}
+uint32_t TApp::GetTime() const
+{
+    return m_host->GetTime();
+}
+void TApp::Sleep(uint32_t ms) const
+{
+    m_host->Sleep(ms);
+}
+void TApp::OpenURL(const TString& url)
+{
+    m_host->OpenURL(url);
+}
 
 bool TApp::StartSound()
 {
-    if (!m_host->GetSoundManager()) {
+    if (!m_host->GetSoundManager())
+    {
         auto& make = GetFrameworkServices().makeSoundManager;
-        if (!make)
-            return false;
+        if (!make) return false;
         m_host->SetSoundManager(make());
     }
     THostSoundManager* sound = m_host->GetSoundManager();
     return sound && sound->Init();
 }
 
-THostSoundManager* TApp::GetSoundManager() const { return m_host->GetSoundManager(); }
-void TApp::Quit(int exitCode) { m_host->PostQuit(exitCode); }
+THostSoundManager* TApp::GetSoundManager() const
+{
+    return m_host->GetSoundManager();
+}
+void TApp::Quit(int exitCode)
+{
+    m_host->PostQuit(exitCode);
+}
 
 void TApp::ReportOutOfVideoMemory()
 {
-    if (THostDisplay* display = m_host->GetDisplay())
-        display->ReportOutOfVideoMemory();
+    if (THostDisplay* display = m_host->GetDisplay()) display->ReportOutOfVideoMemory();
 }
 
-THostWindowManager* TApp::GetWindowManager() const { return m_host->GetWindowManager(); }
-TStringTable* TApp::GetStringTable() const { return m_host->GetStringTable(); }
-TAssetManager* TApp::GetAssetManager() const { return m_host->GetAssetManager(); }
-void TApp::AddTask(TTask* task) { m_host->GetTaskList().Add(task); }
-bool TApp::RemoveTask(TTask* task) { return m_host->GetTaskList().Remove(task); }
-TTaskList& TApp::GetTaskList() { return m_host->GetTaskList(); }
-void TApp::AddAppTask(TTask* task) { m_appTasks.Add(task); }
-void TApp::RunAppTasks() { m_appTasks.RunTasks(TaskPhaseIdle); }
-int TApp::GetMouseMode() const { return m_host->mouseMode; }
-void TApp::SetMousePosition(int x, int y) { m_host->SetMousePosition(x, y); }
-void TApp::ShowSystemCursor(bool visible) { m_host->ShowSystemCursor(visible); }
+THostWindowManager* TApp::GetWindowManager() const
+{
+    return m_host->GetWindowManager();
+}
+TStringTable* TApp::GetStringTable() const
+{
+    return m_host->GetStringTable();
+}
+TAssetManager* TApp::GetAssetManager() const
+{
+    return m_host->GetAssetManager();
+}
+void TApp::AddTask(TTask* task)
+{
+    m_host->GetTaskList().Add(task);
+}
+bool TApp::RemoveTask(TTask* task)
+{
+    return m_host->GetTaskList().Remove(task);
+}
+TTaskList& TApp::GetTaskList()
+{
+    return m_host->GetTaskList();
+}
+void TApp::AddAppTask(TTask* task)
+{
+    m_appTasks.Add(task);
+}
+void TApp::RunAppTasks()
+{
+    m_appTasks.RunTasks(TaskPhaseIdle);
+}
+int TApp::GetMouseMode() const
+{
+    return m_host->mouseMode;
+}
+void TApp::SetMousePosition(int x, int y)
+{
+    m_host->SetMousePosition(x, y);
+}
+void TApp::ShowSystemCursor(bool visible)
+{
+    m_host->ShowSystemCursor(visible);
+}
 
 bool TApp::IsFlipDone() const
 {
@@ -199,13 +264,15 @@ bool TApp::IsFlipDone() const
     return !display || display->IsFlipDone();
 }
 
-TString TApp::GetClipboardText() const { return m_host->GetClipboardText(); }
+TString TApp::GetClipboardText() const
+{
+    return m_host->GetClipboardText();
+}
 
 void TApp::SetDisplayMode(int width, int height, bool fullScreen)
 {
     THostWindowManager* wm = m_host->GetWindowManager();
-    if (wm && !wm->HasRootWindow())
-        wm->CreateRootScreen(width, height);
+    if (wm && !wm->HasRootWindow()) wm->CreateRootScreen(width, height);
     m_host->SetDisplayMode(width, height, fullScreen);
 }
 
@@ -220,7 +287,10 @@ void TApp::RegisterSystemCursor()
         RegisterMemoryFileByName(kSystemCursorName, kSystemCursorPng, kSystemCursorPngSize);
 }
 
-uint32_t TApp::Random() { return m_host->GetRandom().Next(); }
+uint32_t TApp::Random()
+{
+    return m_host->GetRandom().Next();
+}
 
 bool StringToClipboard(const TString& text)
 {

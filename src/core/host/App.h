@@ -16,7 +16,8 @@ class TAppHost;
 class TAssetManager;
 class TStringTable;
 
-class TApp {
+class TApp
+{
 public:
     // Takes ownership of the host. Publishes itself through GetApp first,
     // then the configuration steps run (see App.cpp).

@@ -20,7 +20,8 @@
 #include "platform/Input.h"
 #include "platform/Window.h"
 
-class TAppHost {
+class TAppHost
+{
 public:
     // Initialisation in the framework's order: generator seeded with the
     // fixed key, utf8 flag, managers, folders (the current folder becomes the
@@ -112,7 +113,8 @@ public:
 
     // Window-state flags, as the window procedure and the event fetch keep
     // them.
-    struct TFlags {
+    struct TFlags
+    {
         bool active = true;
         bool activationChanged = false;
         bool closeRequested = false;

@@ -7,12 +7,13 @@
 TString JoinCommandLine(int argc, const char* const* argv)
 {
     std::string out;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc; ++i)
+    {
         const char* arg = argv[i] ? argv[i] : "";
-        if (!out.empty())
-            out += ' ';
+        if (!out.empty()) out += ' ';
         const char* blank = std::strpbrk(arg, " \t");
-        if (arg[0] != '\0' && !blank) {
+        if (arg[0] != '\0' && !blank)
+        {
             out += arg;
             continue;
         }
@@ -36,15 +37,12 @@ bool HasSwitch(const TString& commandLine, const char* switchText)
 
 TString WordAfterSwitch(const TString& commandLine, const char* switchText)
 {
-    if (!switchText)
-        return TString();
+    if (!switchText) return TString();
     const char* at = std::strstr(commandLine.CStr(), switchText);
-    if (!at)
-        return TString();
+    if (!at) return TString();
     const char* start = at + std::strlen(switchText);
     const char* end = start;
-    while (*end && *end != ' ')
-        ++end;
+    while (*end && *end != ' ') ++end;
     return TString(start, static_cast<int>(end - start));
 }
 
@@ -52,17 +50,14 @@ TString CheatCodeOf(const TString& commandLine)
 {
     const char* text = commandLine.CStr();
     const char* at = std::strstr(text, "--cheat");
-    if (!at)
-        return TString();
+    if (!at) return TString();
     // The code starts one separator after the switch; a switch at the very
     // end (or followed by one character) has no code at all.
     size_t rest = std::strlen(at);
-    if (rest <= 8)
-        return TString();
+    if (rest <= 8) return TString();
     const char* start = at + 8;
     const char* end = start;
-    while (*end && *end != ' ')
-        ++end;
+    while (*end && *end != ' ') ++end;
     return TString(start, static_cast<int>(end - start));
 }
 
@@ -70,27 +65,27 @@ std::vector<std::pair<TString, TString>> ParseOptions(const TString& commandLine
 {
     std::vector<std::pair<TString, TString>> pairs;
     const char* at = std::strstr(commandLine.CStr(), "options=");
-    if (!at)
-        return pairs;
+    if (!at) return pairs;
     const char* p = at + 8;
-    while (*p && *p != ' ') {
+    while (*p && *p != ' ')
+    {
         const char* eq = std::strchr(p, '=');
-        if (!eq)
-            break;
+        if (!eq) break;
         TString key(p, static_cast<int>(eq - p));
         const char* value = eq + 1;
         const char* amp = std::strchr(value, '&');
         const char* end;
-        if (amp) {
+        if (amp)
+        {
             end = amp;
-        } else {
+        }
+        else
+        {
             end = std::strchr(value, ' ');
-            if (!end)
-                end = value + std::strlen(value);
+            if (!end) end = value + std::strlen(value);
         }
         pairs.emplace_back(key, TString(value, static_cast<int>(end - value)));
-        if (*end == '\0')
-            break;
+        if (*end == '\0') break;
         p = end + 1;
     }
     return pairs;

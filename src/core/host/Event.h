@@ -4,10 +4,11 @@
 
 #include <cstdint>
 
-enum TEventType : int32_t {
+enum TEventType : int32_t
+{
     kEventIdle = 1,
-    kEventEmpty = 2,   // a message was handled with nothing for the game
-    kEventClose = 3,   // close request
+    kEventEmpty = 2,  // a message was handled with nothing for the game
+    kEventClose = 3,  // close request
     kEventQuit = 4,
     kEventLeftDown = 5,
     kEventButton = 6,  // other mouse button or wheel; data is a button code
@@ -26,7 +27,8 @@ enum TEventType : int32_t {
 };
 
 // Button codes of kEventButton.
-enum TButtonCode : int32_t {
+enum TButtonCode : int32_t
+{
     kButtonRightUp = 0,
     kButtonRightDown = 1,
     kButtonMiddleUp = 2,
@@ -38,7 +40,8 @@ enum TButtonCode : int32_t {
 };
 
 // Bits of TEvent::modifiers.
-enum TEventModifier : int32_t {
+enum TEventModifier : int32_t
+{
     kModShift = 1,
     kModControl = 2,
     kModAlt = 4,
@@ -46,7 +49,8 @@ enum TEventModifier : int32_t {
 };
 
 // Key codes that differ from the virtual-key code of the key.
-enum TKeyCode : int32_t {
+enum TKeyCode : int32_t
+{
     kKeyUp = -128,
     kKeyDown = -127,
     kKeyLeft = -126,
@@ -57,7 +61,8 @@ enum TKeyCode : int32_t {
     kKeyDelete = -1,
 };
 
-struct TEvent {
+struct TEvent
+{
     int32_t type = 0;
     int32_t data = 0;
     int32_t x = 0;

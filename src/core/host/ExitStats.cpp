@@ -11,7 +11,8 @@
 #include "core/host/HostServices.h"
 #include "platform/Time.h"
 
-namespace {
+namespace
+{
 
 const char* const kMetricsFile = "user:metrics.txt";
 
@@ -28,27 +29,24 @@ void ExitSleep(uint32_t ms)
 
 void SaveExitStats()
 {
-    if (!FileExists(kMetricsFile))
-        return;
+    if (!FileExists(kMetricsFile)) return;
     std::vector<char> buffer(kExitStatsMaxBytes + 1, 0);
     int got = 0;
-    if (TFileHandle* file = OpenFileByName(kMetricsFile, 0)) {
+    if (TFileHandle* file = OpenFileByName(kMetricsFile, 0))
+    {
         got = file->Read(buffer.data(), kExitStatsMaxBytes);
         CloseFileHandle(file);
     }
-    if (got <= 0)
-        return;
+    if (got <= 0) return;
     buffer[static_cast<size_t>(got)] = '\0';
 
     // Without a configured server there is nowhere to send the data; it stays
     // on disk rather than going to a host nobody chose.
     TString site = GetSetting("site", "");
-    if (site.IsEmpty())
-        return;
+    if (site.IsEmpty()) return;
     auto& make = GetFrameworkServices().makeHttp;
     std::unique_ptr<TSimpleHttp> http = make ? make() : nullptr;
-    if (!http)
-        return;
+    if (!http) return;
     if (!http->BeginRequest(TString("http://") + site + "/servlet/exitStats", TString(), true))
         return;
     http->AddParameter("game", GetSetting("qvgamehandle", ""));
@@ -60,8 +58,10 @@ void SaveExitStats()
 
     uint32_t start = HostTickMs();
     int status = http->GetStatus();
-    while (status == TSimpleHttp::kBusy) {
-        if (HostTickMs() - start >= kExitStatsTimeoutMs) {
+    while (status == TSimpleHttp::kBusy)
+    {
+        if (HostTickMs() - start >= kExitStatsTimeoutMs)
+        {
             http->Cancel();
             status = TSimpleHttp::kFailed;
             break;
@@ -70,6 +70,5 @@ void SaveExitStats()
         status = http->GetStatus();
     }
     http.reset();
-    if (status == TSimpleHttp::kDone)
-        DeleteFileByName(kMetricsFile);
+    if (status == TSimpleHttp::kDone) DeleteFileByName(kMetricsFile);
 }

@@ -4,7 +4,8 @@
 #include "core/host/AppHost.h"
 #include "platform/InstanceLock.h"
 
-namespace {
+namespace
+{
 
 platform::InputContext MakeContext(TAppHost& host)
 {
@@ -12,7 +13,8 @@ platform::InputContext MakeContext(TAppHost& host)
     ctx.now = host.GetTime();
     ctx.utf8 = host.utf8;
     ctx.embedded = host.embedded;
-    if (THostWindowManager* wm = host.GetWindowManager()) {
+    if (THostWindowManager* wm = host.GetWindowManager())
+    {
         ctx.moviePlaying = wm->IsMoviePlaying();
         ctx.movieInput = wm->IsMovieInput();
     }
@@ -30,8 +32,7 @@ bool DeviceValid(TAppHost& host)
 bool Poll(TAppHost& host, platform::Message& msg)
 {
     platform::Window* window = host.GetWindow();
-    if (!window || !window->IsOpen())
-        return false;
+    if (!window || !window->IsOpen()) return false;
     return window->PollMessage(MakeContext(host), host.Input(), msg);
 }
 
@@ -39,8 +40,7 @@ bool Poll(TAppHost& host, platform::Message& msg)
 // when an embedding page owns the display.
 void ToggleFullScreen(TAppHost& host, platform::Message& msg)
 {
-    if (host.embedded && !host.HasSwitch("-pq="))
-        return;
+    if (host.embedded && !host.HasSwitch("-pq=")) return;
     host.SetFullScreen(!host.IsFullScreen());
     msg.Add(kEventFullScreenToggle, 0, 0, host.IsFullScreen() ? 1 : 0, 0);
 }
@@ -56,30 +56,29 @@ void Dispatch(TAppHost& host, const platform::Message& msg)
 void Deliver(TAppHost& host, platform::Message& msg, TEvent& ev)
 {
     Dispatch(host, msg);
-    switch (msg.action) {
-    case platform::HostAction::None:
-        break;
-    case platform::HostAction::ToggleFullScreen:
-        ToggleFullScreen(host, msg);
-        break;
-    case platform::HostAction::ToggleOverlay:
-        if (THostDisplay* display = host.GetDisplay())
-            display->ToggleDebugOverlay();
-        break;
+    switch (msg.action)
+    {
+        case platform::HostAction::None:
+            break;
+        case platform::HostAction::ToggleFullScreen:
+            ToggleFullScreen(host, msg);
+            break;
+        case platform::HostAction::ToggleOverlay:
+            if (THostDisplay* display = host.GetDisplay()) display->ToggleDebugOverlay();
+            break;
     }
-    if (msg.count == 0) {
+    if (msg.count == 0)
+    {
         ev.Set(kEventEmpty, 0, 0, 0, 0);
         return;
     }
     ev = msg.events[0];
-    for (int i = 1; i < msg.count; ++i)
-        host.pendingEvents.push_back(msg.events[i]);
+    for (int i = 1; i < msg.count; ++i) host.pendingEvents.push_back(msg.events[i]);
 }
 
 bool TakeQuit(TAppHost& host, TEvent& ev)
 {
-    if (!host.quitPending)
-        return false;
+    if (!host.quitPending) return false;
     host.quitPending = false;
     ev.Set(kEventQuit, 0, 0, 0, 0);
     return true;
@@ -98,104 +97,107 @@ void GetNextEvent(TAppHost& host, TEvent& ev)
     //    platform: there is never a parent window to lose.
 
     // 2. The game-state handlers hear of the first fetch.
-    if (!host.firstFetchDone) {
+    if (!host.firstFetchDone)
+    {
         host.firstFetchDone = true;
-        if (gameState)
-            gameState->SetStateInt("loadbroadcast", 0);
+        if (gameState) gameState->SetStateInt("loadbroadcast", 0);
         host.Sleep(500);
-        if (gameState)
-            gameState->SetStateInt("sessionready", 0);
+        if (gameState) gameState->SetStateInt("sessionready", 0);
     }
 
     // 3. While a handler holds the game only messages are pumped.
-    while (gameState && gameState->IsHeld()) {
+    while (gameState && gameState->IsHeld())
+    {
         host.Sleep(1);
         platform::Message msg;
-        if (Poll(host, msg)) {
+        if (Poll(host, msg))
+        {
             // Dispatched only: the game hears nothing while it is held.
             Dispatch(host, msg);
-        } else if (TakeQuit(host, ev)) {
+        }
+        else if (TakeQuit(host, ev))
+        {
             return;
         }
     }
 
     // 4. Activation toggled by the window procedure.
-    if (flags.activationChanged) {
+    if (flags.activationChanged)
+    {
         flags.activationChanged = false;
-        if (!flags.active && display)
-            display->ClearRedrawFlag();
+        if (!flags.active && display) display->ClearRedrawFlag();
         ev.Set(kEventActivate, 0, 0, flags.active ? 1 : 0, 0);
         return;
     }
     // 5. A lost device still lets the program quit.
-    if (!DeviceValid(host) && TakeQuit(host, ev))
-        return;
+    if (!DeviceValid(host) && TakeQuit(host, ev)) return;
     // 6. A lost device is restored while the program is in front.
-    if (!flags.suspended && flags.active && !DeviceValid(host)) {
+    if (!flags.suspended && flags.active && !DeviceValid(host))
+    {
         display->Restore();
         ev.Set(kEventEmpty, 0, 0, 0, 0);
         return;
     }
     // 7.
-    if (flags.displayModeChanged) {
+    if (flags.displayModeChanged)
+    {
         flags.displayModeChanged = false;
         ev.Set(kEventDisplayModeChanged, 0, 0, 0, 0);
         return;
     }
     // 8.
-    if (flags.redrawRequested) {
+    if (flags.redrawRequested)
+    {
         flags.redrawRequested = false;
         ev.Set(kEventRedraw, 0, 0, 0, 0);
-        if (!DeviceValid(host) && !flags.suspended)
-            display->Restore();
+        if (!DeviceValid(host) && !flags.suspended) display->Restore();
         return;
     }
     // 9.
-    if (flags.appActivationChanged) {
+    if (flags.appActivationChanged)
+    {
         flags.appActivationChanged = false;
         ev.Set(kEventActivate, 0, 0, flags.appActive ? 1 : 0, 0);
         return;
     }
     // 10.
-    if (flags.closeRequested) {
+    if (flags.closeRequested)
+    {
         flags.closeRequested = false;
-        if (THostWindowManager* wm = host.GetWindowManager())
-            wm->StopMovieIfPlaying();
+        if (THostWindowManager* wm = host.GetWindowManager()) wm->StopMovieIfPlaying();
         ev.Set(kEventClose, 0, 0, 0, 0);
         return;
     }
     // 11.
-    if (flags.mouseLeftPending) {
+    if (flags.mouseLeftPending)
+    {
         flags.mouseLeftPending = false;
         int x = host.Input().mouseX, y = host.Input().mouseY;
-        if (display)
-            display->GetMouseImagePos(x, y);
+        if (display) display->GetMouseImagePos(x, y);
         ev.Set(kEventMouseLeave, x, y, 0, 0);
         return;
     }
     // 12. The rest of the last message, then the next message, then a quit
     //     asked for by the application (it comes once nothing else waits).
-    if (!host.pendingEvents.empty()) {
+    if (!host.pendingEvents.empty())
+    {
         ev = host.pendingEvents.front();
         host.pendingEvents.pop_front();
         return;
     }
     platform::Message msg;
-    if (Poll(host, msg)) {
+    if (Poll(host, msg))
+    {
         Deliver(host, msg, ev);
         return;
     }
-    if (TakeQuit(host, ev))
-        return;
+    if (TakeQuit(host, ev)) return;
 
     // 13. Idle pass.
-    if (host.IsFullScreen() && flags.active && !flags.activationChanged)
-        host.KeepTopmost();
+    if (host.IsFullScreen() && flags.active && !flags.activationChanged) host.KeepTopmost();
     // A second copy of the program asked for this window to come forward.
-    if (platform::TakeRaiseRequest() && host.GetWindow())
-        host.GetWindow()->Raise();
-    if (THostSoundManager* sound = host.GetSoundManager())
-        sound->Update();
+    if (platform::TakeRaiseRequest() && host.GetWindow()) host.GetWindow()->Raise();
+    if (THostSoundManager* sound = host.GetSoundManager()) sound->Update();
     host.GetTaskList().RunTasks(TaskPhaseIdle);
     ev.Set(kEventIdle, 0, 0, 0, 0);
     host.Sleep(1);

@@ -15,12 +15,14 @@
 class TTexture;
 class TAppHost;
 
-namespace platform {
+namespace platform
+{
 class Window;
 }
 
 // The window manager as the host and the facade use it.
-class THostWindowManager {
+class THostWindowManager
+{
 public:
     virtual ~THostWindowManager() = default;
     // The whole window tree is drawn on the next frame.
@@ -38,7 +40,8 @@ public:
 };
 
 // The sound manager as the host uses it.
-class THostSoundManager {
+class THostSoundManager
+{
 public:
     virtual ~THostSoundManager() = default;
     // Starts sound output; false when it cannot.
@@ -49,7 +52,8 @@ public:
 };
 
 // The display handler as the host uses it.
-class THostDisplay {
+class THostDisplay
+{
 public:
     virtual ~THostDisplay() = default;
     // Sets the mode; false when no mode could be set.
@@ -69,7 +73,8 @@ public:
     virtual void ReportOutOfVideoMemory() = 0;
     virtual void SetVsync(bool on) = 0;
     virtual void SetCursorVisible(bool visible) = 0;
-    virtual void SetCursor(const std::shared_ptr<TTexture>& image, int hotX, int hotY, bool overlay) = 0;
+    virtual void SetCursor(const std::shared_ptr<TTexture>& image, int hotX, int hotY,
+                           bool overlay) = 0;
     // The system pointer picture ("__systemcursor__.png"); null when it
     // cannot be loaded.
     virtual std::shared_ptr<TTexture> LoadCursorImage(const TString& name) = 0;
@@ -85,7 +90,8 @@ public:
 };
 
 // The game-state services as the framework uses them.
-class THostGameState {
+class THostGameState
+{
 public:
     virtual ~THostGameState() = default;
     virtual void SetState(const TString& key, const TString& value) = 0;
@@ -107,9 +113,16 @@ public:
 };
 
 // The HTTP request of the exit-statistics upload.
-class TSimpleHttp {
+class TSimpleHttp
+{
 public:
-    enum Status { kBusy = 0, kDone = 1, kFailed = 2, kOutputError = 3 };
+    enum Status
+    {
+        kBusy = 0,
+        kDone = 1,
+        kFailed = 2,
+        kOutputError = 3
+    };
     virtual ~TSimpleHttp() = default;
     // Prepares a request; outputFile may be empty (the reply is dropped).
     virtual bool BeginRequest(const TString& url, const TString& outputFile, bool post) = 0;
@@ -123,7 +136,8 @@ public:
 };
 
 // Registered implementations. Every slot may stay empty.
-struct TFrameworkServices {
+struct TFrameworkServices
+{
     std::function<std::unique_ptr<platform::Window>()> makeWindow;  // default: SDL
     std::function<THostWindowManager*()> makeWindowManager;
     std::function<THostSoundManager*()> makeSoundManager;

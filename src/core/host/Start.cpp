@@ -19,22 +19,22 @@
 #include "platform/Library.h"
 #include "platform/Process.h"
 
-namespace {
+namespace
+{
 
 std::function<void(const char*)> g_trace;
 
 void Trace(const char* step)
 {
-    if (g_trace)
-        g_trace(step);
+    if (g_trace) g_trace(step);
 }
 
 THostGameState* EnsureGameState(TAppHost& host)
 {
-    if (!host.GetGameState()) {
+    if (!host.GetGameState())
+    {
         auto& make = GetFrameworkServices().makeGameState;
-        if (make)
-            host.SetGameState(make());
+        if (make) host.SetGameState(make());
     }
     return host.GetGameState();
 }
@@ -48,34 +48,32 @@ void RunTestHarnessHook(platform::Library& harness, TString& commandLine)
     // Start-up has not entered the program folder yet; it is taken from the
     // program's own path.
     std::string program = platform::GetProgramPath();
-    std::string folder = program.substr(0, program.rfind('/') == std::string::npos ? 0 : program.rfind('/'));
-    if (folder.empty())
-        return;
+    std::string folder =
+        program.substr(0, program.rfind('/') == std::string::npos ? 0 : program.rfind('/'));
+    if (folder.empty()) return;
     std::string path = folder + "/" + kHarnessLibrary;
     // Only the program's own folder is searched, never the library path or
     // a folder other users can write.
-    if (!harness.Open(path, {folder}))
-        return;
+    if (!harness.Open(path, {folder})) return;
     auto hook = reinterpret_cast<THarnessHook>(harness.Symbol("TestHook"));
-    if (!hook)
-        return;
+    if (!hook) return;
     const char* text = commandLine.CStr();
     TString keep = commandLine;
     hook(&text);
-    if (text && text != keep.CStr())
-        commandLine = TString(text);
+    if (text && text != keep.CStr()) commandLine = TString(text);
 }
 
 void LoadGameStateModules(THostGameState* gameState)
 {
     TString name;
-    while (FindNextAssetName("", name, false)) {
-        if (name.Find(".qvmod") < 0 || name == "firstpeek.qvmod")
-            continue;
+    while (FindNextAssetName("", name, false))
+    {
+        if (name.Find(".qvmod") < 0 || name == "firstpeek.qvmod") continue;
         // Modules are native code: only files shipped in the program's own
         // folders qualify.
         TResolvedName resolved = ResolveFileNameTagged(name, true);
-        if (resolved.kind != TFileKind::kDisk || !IsNativeCodeNameAllowed(name)) {
+        if (resolved.kind != TFileKind::kDisk || !IsNativeCodeNameAllowed(name))
+        {
             LogPrintf("Game-state module %s refused: not in the program's folders", name.CStr());
             continue;
         }
@@ -100,33 +98,34 @@ int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowM
     RunTestHarnessHook(harness, commandLine);
     // 2.
     bool wnd = HasSwitch(commandLine, "-wnd=");
-    if (wnd || HasSwitch(commandLine, "--multiple"))
-        allowMultiple = true;
+    if (wnd || HasSwitch(commandLine, "--multiple")) allowMultiple = true;
     // 3.
     Trace("host");
     TAppHost* host = CreateAppHost(commandLine, allowMultiple);
     // 4. A parent window of a portal page cannot be had on this platform.
-    if (wnd) {
+    if (wnd)
+    {
         std::fprintf(stderr, "Error: mExternalWindowParent is lost, exiting!\n");
         LogPrintf("Error: mExternalWindowParent is lost, exiting!");
         std::exit(-1);
     }
     // 5.
     Trace("portal");
-    if (HasSwitch(commandLine, "-msn")) {
-        if (THostGameState* gs = EnsureGameState(*host))
-            gs->EnableMsnMode();
+    if (HasSwitch(commandLine, "-msn"))
+    {
+        if (THostGameState* gs = EnsureGameState(*host)) gs->EnableMsnMode();
     }
-    if (HasSwitch(commandLine, "-zylom")) {
-        if (THostGameState* gs = EnsureGameState(*host))
-            gs->EnableZylomMode();
+    if (HasSwitch(commandLine, "-zylom"))
+    {
+        if (THostGameState* gs = EnsureGameState(*host)) gs->EnableZylomMode();
     }
-    if (HasSwitch(commandLine, "-aol")) {
-        if (THostGameState* gs = EnsureGameState(*host))
-            gs->EnablePortalHandler();
+    if (HasSwitch(commandLine, "-aol"))
+    {
+        if (THostGameState* gs = EnsureGameState(*host)) gs->EnablePortalHandler();
     }
     // 6.
-    if (HasSwitch(commandLine, "--axtest")) {
+    if (HasSwitch(commandLine, "--axtest"))
+    {
         host->embedded = true;
         host->activeXTest = true;
         SetSetting("activex", "1");
@@ -137,16 +136,17 @@ int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowM
     SetDataFolders(host->GetProductName(), commandLine, embeddedWithoutPq);
     // 8.
     Trace("log");
-    if (!embeddedWithoutPq)
-        SetLogFolder(GetUserDataFolder().CStr());
+    if (!embeddedWithoutPq) SetLogFolder(GetUserDataFolder().CStr());
     // 9.
     Trace("app");
     TApp* app = new TApp(host);
     // 10. Without a window nothing could ever end the game loop.
     Trace("window");
-    if (!app->CreateMainWindow()) {
+    if (!app->CreateMainWindow())
+    {
         LogPrintf("ERROR: the main window could not be created, exiting");
-        if (THostGameState* gs = host->GetGameState()) {
+        if (THostGameState* gs = host->GetGameState())
+        {
             host->SetGameState(nullptr);
             delete gs;
         }
@@ -154,14 +154,14 @@ int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowM
         return -1;
     }
     // 11.
-    if (host->activeXTest)
-        SetSetting("activex", "1");
+    if (host->activeXTest) SetSetting("activex", "1");
     // 12.
     Trace("sound");
     app->StartSound();
     // 13.
     Trace("draw");
-    if (auto& make = GetFrameworkServices().makeDisplay) {
+    if (auto& make = GetFrameworkServices().makeDisplay)
+    {
         host->SetDisplay(make(*host));
         ReplayPendingSettingChanges();
     }
@@ -172,36 +172,35 @@ int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowM
     ToShortPath(shortPath, sizeof shortPath);
     SetSetting("installkey", shortPath);
     SetSetting("startupdir", host->GetStartFolder());
-    if (HasSwitch(commandLine, "--cheat"))
-        SetSetting("cheatcode", CheatCodeOf(commandLine));
+    if (HasSwitch(commandLine, "--cheat")) SetSetting("cheatcode", CheatCodeOf(commandLine));
     // 17.
-    for (const auto& [key, value] : ParseOptions(commandLine))
-        SetSetting(key, value);
+    for (const auto& [key, value] : ParseOptions(commandLine)) SetSetting(key, value);
     // 18.
-    if (HasSwitch(commandLine, "-pq=")) {
-        if (THostGameState* gs = EnsureGameState(*host))
-            gs->EnableMsnMode();
+    if (HasSwitch(commandLine, "-pq="))
+    {
+        if (THostGameState* gs = EnsureGameState(*host)) gs->EnableMsnMode();
     }
     // 19.
     Trace("modules");
     THostGameState* gameState = EnsureGameState(*host);
     LoadGameStateModules(gameState);
     // 20.
-    if (gameState) {
+    if (gameState)
+    {
         gameState->SetState("cmdline", commandLine);
         gameState->SetState("commondatadir", GetCommonDataFolder());
         gameState->SetState("userdatadir", GetUserDataFolder());
     }
     // 21.
     Trace("main");
-    if (gameMain)
-        gameMain(*app, commandLine);
+    if (gameMain) gameMain(*app, commandLine);
     int exitCode = host->quitCode;
 
     // Shutdown. There is no harness window to post a quit to; the harness
     // library stays loaded until the process ends.
     Trace("shutdown");
-    if (THostGameState* gs = host->GetGameState()) {
+    if (THostGameState* gs = host->GetGameState())
+    {
         host->SetGameState(nullptr);
         delete gs;
     }

@@ -11,10 +11,12 @@
 #include "sound/Sound.h"
 #include "sound/SoundManager.h"
 
-namespace {
+namespace
+{
 
 // The sound manager as the platform host drives it.
-class TSoundManagerLink final : public THostSoundManager {
+class TSoundManagerLink final : public THostSoundManager
+{
 public:
     bool Init() override { return m_manager.Init(); }
     void Update() override { m_manager.Update(); }
@@ -29,8 +31,7 @@ private:
 // once it is gone, there is no display to tell.
 void ReportSoundOutOfMemory()
 {
-    if (TApp* app = GetApp())
-        app->ReportOutOfVideoMemory();
+    if (TApp* app = GetApp()) app->ReportOutOfVideoMemory();
 }
 
 }  // namespace
@@ -39,7 +40,8 @@ void RegisterFrameworkServices()
 {
     auto& services = GetFrameworkServices();
     services.makeSoundManager = []() -> THostSoundManager* { return new TSoundManagerLink(); };
-    services.registerOggDataSourceBuilder = [] {
+    services.registerOggDataSourceBuilder = []
+    {
         RegisterOggDataSourceBuilder();
         RegisterSoundAssetLoader();
     };

@@ -7,7 +7,8 @@
 #include "game/app/FrameworkServices.h"
 #include "graphics/DrawContext.h"
 
-namespace {
+namespace
+{
 
 // The preferences file's key.
 const char* const kEncryptionKey = "c7Vq2mLr9TzaW4kN";
@@ -31,11 +32,9 @@ void DrawClearedFrame(TApp& app, uint32_t& lastFrame)
 {
     const uint32_t now = app.GetTime();
     const uint32_t interval = app.IsForeground() ? 12 : 200;
-    if (now - lastFrame < interval)
-        return;
+    if (now - lastFrame < interval) return;
     TDrawContext* dc = TDrawContext::Instance();
-    if (dc == nullptr || !dc->BeginDraw(false))
-        return;
+    if (dc == nullptr || !dc->BeginDraw(false)) return;
     lastFrame = now;
     dc->FillRect(TRect(0, 0, 800, 600), TFloatVector4(0.0f, 0.0f, 0.0f, 1.0f), TTextureRef());
     dc->EndDraw(true);
@@ -48,14 +47,12 @@ void MainCallback(TApp& app, const TString&)
     app.SetDisplayMode(800, 600, false);
     uint32_t lastFrame = app.GetTime();
     TEvent ev;
-    for (;;) {
+    for (;;)
+    {
         app.GetNextEvent(ev);
-        if (ev.type == kEventQuit)
-            break;
-        if (ev.type == kEventClose)
-            app.Quit(0);
-        if (ev.type == kEventIdle)
-            DrawClearedFrame(app, lastFrame);
+        if (ev.type == kEventQuit) break;
+        if (ev.type == kEventClose) app.Quit(0);
+        if (ev.type == kEventIdle) DrawClearedFrame(app, lastFrame);
     }
 }
 }  // namespace

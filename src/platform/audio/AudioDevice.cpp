@@ -4,32 +4,35 @@
 
 #include <mutex>
 
-namespace {
+namespace
+{
 std::mutex gFactoryLock;
 TAudioDeviceFactory& Factory()
 {
-  static TAudioDeviceFactory factory;
-  return factory;
+    static TAudioDeviceFactory factory;
+    return factory;
 }
 }  // namespace
 
 void SetAudioDeviceFactory(TAudioDeviceFactory factory)
 {
-  std::lock_guard<std::mutex> guard(gFactoryLock);
-  Factory() = std::move(factory);
+    std::lock_guard<std::mutex> guard(gFactoryLock);
+    Factory() = std::move(factory);
 }
 
 TAudioResult OpenAudioDevice(std::unique_ptr<TAudioDevice>* device)
 {
-  if (device == nullptr) return kAudioErrInvalidParam;
-  device->reset();
-  TAudioDeviceFactory factory;
-  {
-    std::lock_guard<std::mutex> guard(gFactoryLock);
-    factory = Factory();
-  }
-  const TAudioResult result = factory ? factory(device) : OpenSdlAudioDevice(device);
-  if (result != kAudioOk) device->reset();
-  else if (!*device) return kAudioErrNoDevice;
-  return result;
+    if (device == nullptr) return kAudioErrInvalidParam;
+    device->reset();
+    TAudioDeviceFactory factory;
+    {
+        std::lock_guard<std::mutex> guard(gFactoryLock);
+        factory = Factory();
+    }
+    const TAudioResult result = factory ? factory(device) : OpenSdlAudioDevice(device);
+    if (result != kAudioOk)
+        device->reset();
+    else if (!*device)
+        return kAudioErrNoDevice;
+    return result;
 }

@@ -28,58 +28,61 @@ constexpr int32_t kAudioVolumeMax = 0;
 constexpr int32_t kAudioVolumeMin = -10000;
 
 // Interleaved PCM; 8-bit samples are unsigned, 16-bit signed little-endian.
-struct TAudioFormat {
-  int32_t channels = 2;
-  int32_t rate = 44100;
-  int32_t bits = 16;
+struct TAudioFormat
+{
+    int32_t channels = 2;
+    int32_t rate = 44100;
+    int32_t bits = 16;
 
-  int32_t BlockAlign() const { return channels * (bits / 8); }
-  int32_t BytesPerSecond() const { return rate * BlockAlign(); }
-  // Channels 1 or 2, 8 or 16 bits, a rate from 100 to 384000.
-  bool IsValid() const;
+    int32_t BlockAlign() const { return channels * (bits / 8); }
+    int32_t BytesPerSecond() const { return rate * BlockAlign(); }
+    // Channels 1 or 2, 8 or 16 bits, a rate from 100 to 384000.
+    bool IsValid() const;
 };
 
 // One secondary buffer. Every call is safe from any thread.
-class TAudioBuffer {
- public:
-  virtual ~TAudioBuffer() = default;
+class TAudioBuffer
+{
+public:
+    virtual ~TAudioBuffer() = default;
 
-  // Grants access to bytes [offset, offset + bytes) until Unlock stores what
-  // was written there. Bytes between the play and the write cursor have
-  // already been taken for output: writing them changes nothing audible.
-  // Fails with kAudioErrInvalidParam when the region is outside the buffer,
-  // kAudioErrAlreadyLocked while a region is locked, kAudioErrOutOfMemory,
-  // or the injected error.
-  virtual TAudioResult Lock(uint32_t offset, uint32_t bytes, void** data, uint32_t* length) = 0;
-  // kAudioErrInvalidParam when nothing is locked.
-  virtual TAudioResult Unlock(void* data, uint32_t length) = 0;
-  // Plays from the current play cursor, wrapping when looping; a buffer
-  // played once stops at its end with both cursors back at 0.
-  virtual TAudioResult Play(bool loop) = 0;
-  // Stops and keeps the play cursor where it is.
-  virtual TAudioResult Stop() = 0;
-  // While playing the write cursor runs a small latency ahead of the play
-  // cursor (wrapping); while stopped both are equal.
-  virtual TAudioResult GetCurrentPosition(uint32_t* play, uint32_t* write) = 0;
-  virtual TAudioResult SetCurrentPosition(uint32_t play) = 0;
-  // Clamped into [kAudioVolumeMin, kAudioVolumeMax].
-  virtual TAudioResult SetVolume(int32_t hundredthsOfDb) = 0;
-  virtual TAudioResult GetVolume(int32_t* hundredthsOfDb) = 0;
-  virtual TAudioResult GetStatus(uint32_t* status) = 0;
-  virtual TAudioResult Restore() = 0;
-  virtual uint32_t GetSize() const = 0;
-  virtual TAudioFormat GetFormat() const = 0;
+    // Grants access to bytes [offset, offset + bytes) until Unlock stores what
+    // was written there. Bytes between the play and the write cursor have
+    // already been taken for output: writing them changes nothing audible.
+    // Fails with kAudioErrInvalidParam when the region is outside the buffer,
+    // kAudioErrAlreadyLocked while a region is locked, kAudioErrOutOfMemory,
+    // or the injected error.
+    virtual TAudioResult Lock(uint32_t offset, uint32_t bytes, void** data, uint32_t* length) = 0;
+    // kAudioErrInvalidParam when nothing is locked.
+    virtual TAudioResult Unlock(void* data, uint32_t length) = 0;
+    // Plays from the current play cursor, wrapping when looping; a buffer
+    // played once stops at its end with both cursors back at 0.
+    virtual TAudioResult Play(bool loop) = 0;
+    // Stops and keeps the play cursor where it is.
+    virtual TAudioResult Stop() = 0;
+    // While playing the write cursor runs a small latency ahead of the play
+    // cursor (wrapping); while stopped both are equal.
+    virtual TAudioResult GetCurrentPosition(uint32_t* play, uint32_t* write) = 0;
+    virtual TAudioResult SetCurrentPosition(uint32_t play) = 0;
+    // Clamped into [kAudioVolumeMin, kAudioVolumeMax].
+    virtual TAudioResult SetVolume(int32_t hundredthsOfDb) = 0;
+    virtual TAudioResult GetVolume(int32_t* hundredthsOfDb) = 0;
+    virtual TAudioResult GetStatus(uint32_t* status) = 0;
+    virtual TAudioResult Restore() = 0;
+    virtual uint32_t GetSize() const = 0;
+    virtual TAudioFormat GetFormat() const = 0;
 };
 
-class TAudioDevice {
- public:
-  virtual ~TAudioDevice() = default;
-  // The format the device mixes into (44100 Hz, 16-bit stereo by default).
-  virtual TAudioResult SetPrimaryFormat(const TAudioFormat& format) = 0;
-  // A silent, stopped buffer of bytes bytes at full volume. Fails with
-  // kAudioErrInvalidParam for an invalid format or a size of 0.
-  virtual TAudioResult CreateBuffer(const TAudioFormat& format, uint32_t bytes,
-                                    std::shared_ptr<TAudioBuffer>* buffer) = 0;
+class TAudioDevice
+{
+public:
+    virtual ~TAudioDevice() = default;
+    // The format the device mixes into (44100 Hz, 16-bit stereo by default).
+    virtual TAudioResult SetPrimaryFormat(const TAudioFormat& format) = 0;
+    // A silent, stopped buffer of bytes bytes at full volume. Fails with
+    // kAudioErrInvalidParam for an invalid format or a size of 0.
+    virtual TAudioResult CreateBuffer(const TAudioFormat& format, uint32_t bytes,
+                                      std::shared_ptr<TAudioBuffer>* buffer) = 0;
 };
 
 // Opens the default output device through the installed factory (the SDL

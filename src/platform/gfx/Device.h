@@ -36,52 +36,140 @@ inline constexpr GfxResult GFX_E_SCENE_END_FAILED = static_cast<int32_t>(0x88760
 inline constexpr GfxResult GFX_E_ALTBACKBUFFER = static_cast<int32_t>(0x887602EBu);
 inline constexpr GfxResult GFX_E_BADDESKTOPDEPTH = static_cast<int32_t>(0x8876023Cu);
 
-inline bool GfxFailed(GfxResult r) { return r < 0; }
+inline bool GfxFailed(GfxResult r)
+{
+    return r < 0;
+}
 
 // Render states. Values are what SetRenderState takes for each.
-enum GfxRenderState : int {
-  GFX_RS_ALPHABLENDENABLE, GFX_RS_SRCBLEND, GFX_RS_DESTBLEND,
-  GFX_RS_ALPHATESTENABLE, GFX_RS_ALPHAREF, GFX_RS_ALPHAFUNC,
-  GFX_RS_TEXTUREFACTOR, GFX_RS_ZENABLE, GFX_RS_ZWRITEENABLE,
-  GFX_RS_LIGHTING, GFX_RS_CULLMODE, GFX_RS_SHADEMODE, GFX_RS_SPECULARENABLE,
-  GFX_RS_CLIPPING, GFX_RS_AMBIENT, GFX_RS_ANTIALIAS, GFX_RS_COLORVERTEX,
-  GFX_RS_NORMALIZENORMALS, GFX_RS_DIFFUSEMATERIALSOURCE, GFX_RS_AMBIENTMATERIALSOURCE,
-  GFX_RS_SPECULARMATERIALSOURCE, GFX_RS_EMISSIVEMATERIALSOURCE, GFX_RS_WRAP0,
-  GFX_RS_COUNT
+enum GfxRenderState : int
+{
+    GFX_RS_ALPHABLENDENABLE,
+    GFX_RS_SRCBLEND,
+    GFX_RS_DESTBLEND,
+    GFX_RS_ALPHATESTENABLE,
+    GFX_RS_ALPHAREF,
+    GFX_RS_ALPHAFUNC,
+    GFX_RS_TEXTUREFACTOR,
+    GFX_RS_ZENABLE,
+    GFX_RS_ZWRITEENABLE,
+    GFX_RS_LIGHTING,
+    GFX_RS_CULLMODE,
+    GFX_RS_SHADEMODE,
+    GFX_RS_SPECULARENABLE,
+    GFX_RS_CLIPPING,
+    GFX_RS_AMBIENT,
+    GFX_RS_ANTIALIAS,
+    GFX_RS_COLORVERTEX,
+    GFX_RS_NORMALIZENORMALS,
+    GFX_RS_DIFFUSEMATERIALSOURCE,
+    GFX_RS_AMBIENTMATERIALSOURCE,
+    GFX_RS_SPECULARMATERIALSOURCE,
+    GFX_RS_EMISSIVEMATERIALSOURCE,
+    GFX_RS_WRAP0,
+    GFX_RS_COUNT
 };
 
-enum GfxBlendFactor : uint32_t {
-  GFX_BLEND_ZERO = 1, GFX_BLEND_ONE, GFX_BLEND_SRCCOLOR, GFX_BLEND_INVSRCCOLOR,
-  GFX_BLEND_SRCALPHA, GFX_BLEND_INVSRCALPHA, GFX_BLEND_DESTALPHA, GFX_BLEND_INVDESTALPHA,
-  GFX_BLEND_DESTCOLOR, GFX_BLEND_INVDESTCOLOR
+enum GfxBlendFactor : uint32_t
+{
+    GFX_BLEND_ZERO = 1,
+    GFX_BLEND_ONE,
+    GFX_BLEND_SRCCOLOR,
+    GFX_BLEND_INVSRCCOLOR,
+    GFX_BLEND_SRCALPHA,
+    GFX_BLEND_INVSRCALPHA,
+    GFX_BLEND_DESTALPHA,
+    GFX_BLEND_INVDESTALPHA,
+    GFX_BLEND_DESTCOLOR,
+    GFX_BLEND_INVDESTCOLOR
 };
-enum GfxCompare : uint32_t { GFX_CMP_NEVER = 1, GFX_CMP_LESS, GFX_CMP_EQUAL, GFX_CMP_LESSEQUAL,
-                             GFX_CMP_GREATER, GFX_CMP_NOTEQUAL, GFX_CMP_GREATEREQUAL, GFX_CMP_ALWAYS };
-enum GfxCull : uint32_t { GFX_CULL_NONE = 1, GFX_CULL_CW = 2, GFX_CULL_CCW = 3 };
-enum GfxShade : uint32_t { GFX_SHADE_FLAT = 1, GFX_SHADE_GOURAUD = 2 };
-enum GfxAntialias : uint32_t { GFX_ANTIALIAS_NONE = 0, GFX_ANTIALIAS_SORTINDEPENDENT = 2 };
+enum GfxCompare : uint32_t
+{
+    GFX_CMP_NEVER = 1,
+    GFX_CMP_LESS,
+    GFX_CMP_EQUAL,
+    GFX_CMP_LESSEQUAL,
+    GFX_CMP_GREATER,
+    GFX_CMP_NOTEQUAL,
+    GFX_CMP_GREATEREQUAL,
+    GFX_CMP_ALWAYS
+};
+enum GfxCull : uint32_t
+{
+    GFX_CULL_NONE = 1,
+    GFX_CULL_CW = 2,
+    GFX_CULL_CCW = 3
+};
+enum GfxShade : uint32_t
+{
+    GFX_SHADE_FLAT = 1,
+    GFX_SHADE_GOURAUD = 2
+};
+enum GfxAntialias : uint32_t
+{
+    GFX_ANTIALIAS_NONE = 0,
+    GFX_ANTIALIAS_SORTINDEPENDENT = 2
+};
 inline constexpr uint32_t GFX_MCS_MATERIAL = 0;
 
 // Texture stage states (stage 0 is the only one the SDL device honours).
-enum GfxStageState : int {
-  GFX_TSS_COLOROP, GFX_TSS_COLORARG1, GFX_TSS_COLORARG2,
-  GFX_TSS_ALPHAOP, GFX_TSS_ALPHAARG1, GFX_TSS_ALPHAARG2,
-  GFX_TSS_ADDRESSU, GFX_TSS_ADDRESSV, GFX_TSS_MAGFILTER, GFX_TSS_MINFILTER, GFX_TSS_MIPFILTER,
-  GFX_TSS_COUNT
+enum GfxStageState : int
+{
+    GFX_TSS_COLOROP,
+    GFX_TSS_COLORARG1,
+    GFX_TSS_COLORARG2,
+    GFX_TSS_ALPHAOP,
+    GFX_TSS_ALPHAARG1,
+    GFX_TSS_ALPHAARG2,
+    GFX_TSS_ADDRESSU,
+    GFX_TSS_ADDRESSV,
+    GFX_TSS_MAGFILTER,
+    GFX_TSS_MINFILTER,
+    GFX_TSS_MIPFILTER,
+    GFX_TSS_COUNT
 };
-enum GfxTextureOp : uint32_t { GFX_TOP_DISABLE = 1, GFX_TOP_SELECTARG1 = 2, GFX_TOP_MODULATE = 4 };
-enum GfxTextureArg : uint32_t {
-  GFX_TA_DIFFUSE = 0, GFX_TA_CURRENT = 1, GFX_TA_TEXTURE = 2, GFX_TA_TFACTOR = 3,
-  GFX_TA_ALPHAREPLICATE = 0x20
+enum GfxTextureOp : uint32_t
+{
+    GFX_TOP_DISABLE = 1,
+    GFX_TOP_SELECTARG1 = 2,
+    GFX_TOP_MODULATE = 4
 };
-enum GfxTextureAddress : uint32_t { GFX_TADDRESS_WRAP = 1, GFX_TADDRESS_MIRROR = 2, GFX_TADDRESS_CLAMP = 3 };
-enum GfxTextureFilter : uint32_t { GFX_TFILTER_NONE = 1, GFX_TFILTER_POINT = 2, GFX_TFILTER_LINEAR = 3 };
+enum GfxTextureArg : uint32_t
+{
+    GFX_TA_DIFFUSE = 0,
+    GFX_TA_CURRENT = 1,
+    GFX_TA_TEXTURE = 2,
+    GFX_TA_TFACTOR = 3,
+    GFX_TA_ALPHAREPLICATE = 0x20
+};
+enum GfxTextureAddress : uint32_t
+{
+    GFX_TADDRESS_WRAP = 1,
+    GFX_TADDRESS_MIRROR = 2,
+    GFX_TADDRESS_CLAMP = 3
+};
+enum GfxTextureFilter : uint32_t
+{
+    GFX_TFILTER_NONE = 1,
+    GFX_TFILTER_POINT = 2,
+    GFX_TFILTER_LINEAR = 3
+};
 
-enum GfxTransformKind : int { GFX_TRANSFORM_WORLD, GFX_TRANSFORM_VIEW, GFX_TRANSFORM_PROJECTION };
+enum GfxTransformKind : int
+{
+    GFX_TRANSFORM_WORLD,
+    GFX_TRANSFORM_VIEW,
+    GFX_TRANSFORM_PROJECTION
+};
 
-enum GfxPrimitive : int {
-  GFX_PT_POINTLIST = 1, GFX_PT_LINELIST, GFX_PT_LINESTRIP,
-  GFX_PT_TRIANGLELIST, GFX_PT_TRIANGLESTRIP, GFX_PT_TRIANGLEFAN
+enum GfxPrimitive : int
+{
+    GFX_PT_POINTLIST = 1,
+    GFX_PT_LINELIST,
+    GFX_PT_LINESTRIP,
+    GFX_PT_TRIANGLELIST,
+    GFX_PT_TRIANGLESTRIP,
+    GFX_PT_TRIANGLEFAN
 };
 
 // Vertex formats; every vertex is 32 bytes.
@@ -89,154 +177,168 @@ inline constexpr uint32_t GFX_FVF_VERTEX = 0x112;    // x y z, normal, u v: lit 
 inline constexpr uint32_t GFX_FVF_LVERTEX = 0x1E2;   // x y z, reserved, diffuse, specular, u v
 inline constexpr uint32_t GFX_FVF_TLVERTEX = 0x1C4;  // x y z rhw, diffuse, specular, u v: pixels
 
-struct GfxVertex {
-  float x, y, z, rhw;
-  uint32_t diffuse, specular;  // packed ARGB
-  float u, v;
+struct GfxVertex
+{
+    float x, y, z, rhw;
+    uint32_t diffuse, specular;  // packed ARGB
+    float u, v;
 };
 static_assert(sizeof(GfxVertex) == 32, "vertices are 32 bytes");
 
-struct GfxMatrix {
-  float m[4][4];
-  static GfxMatrix Identity();
+struct GfxMatrix
+{
+    float m[4][4];
+    static GfxMatrix Identity();
 };
 
-struct GfxRect {
-  int32_t left, top, right, bottom;
-  int32_t Width() const { return right - left; }
-  int32_t Height() const { return bottom - top; }
+struct GfxRect
+{
+    int32_t left, top, right, bottom;
+    int32_t Width() const { return right - left; }
+    int32_t Height() const { return bottom - top; }
 };
 
-struct GfxViewport {
-  int32_t x, y, width, height;
-  float minZ, maxZ;
+struct GfxViewport
+{
+    int32_t x, y, width, height;
+    float minZ, maxZ;
 };
 
-struct GfxMaterial {
-  float diffuse[4], ambient[4], specular[4], emissive[4];
-  float power;
+struct GfxMaterial
+{
+    float diffuse[4], ambient[4], specular[4], emissive[4];
+    float power;
 };
 
 // What the renderer says about itself.
-struct GfxDeviceInfo {
-  std::string driver;        // render driver name
-  std::string description;   // adapter description (GL renderer string)
-  std::string vendor;
-  uint32_t versionHigh = 0, versionLow = 0;
-  uint32_t vendorId = 0, deviceId = 0, subSysId = 0, revision = 0;
-  int maxTextureWidth = 0, maxTextureHeight = 0;
-  bool hardware = true;
-  bool customBlend = false;        // the blend table can be built
-  int64_t videoMemory = -1;        // bytes; -1 unknown
+struct GfxDeviceInfo
+{
+    std::string driver;       // render driver name
+    std::string description;  // adapter description (GL renderer string)
+    std::string vendor;
+    uint32_t versionHigh = 0, versionLow = 0;
+    uint32_t vendorId = 0, deviceId = 0, subSysId = 0, revision = 0;
+    int maxTextureWidth = 0, maxTextureHeight = 0;
+    bool hardware = true;
+    bool customBlend = false;  // the blend table can be built
+    int64_t videoMemory = -1;  // bytes; -1 unknown
 };
 
-struct GfxDisplayMode {
-  int width, height, bitsPerPixel, refreshRate;
+struct GfxDisplayMode
+{
+    int width, height, bitsPerPixel, refreshRate;
 };
 
-struct GfxMonitor {
-  GfxRect bounds;  // whole monitor
-  GfxRect work;    // without panels
+struct GfxMonitor
+{
+    GfxRect bounds;  // whole monitor
+    GfxRect work;    // without panels
 };
 
-struct GfxDesktopInfo {
-  int colourCount = -1;       // -1 when more than 256 colours
-  int width = 0, height = 0;
-  int bitsPerPixel = 32;
-  // Window decoration sizes, used to tell whether a window fits.
-  int edgeX = 2, edgeY = 2, frameX = 4, frameY = 4, caption = 23;
+struct GfxDesktopInfo
+{
+    int colourCount = -1;  // -1 when more than 256 colours
+    int width = 0, height = 0;
+    int bitsPerPixel = 32;
+    // Window decoration sizes, used to tell whether a window fits.
+    int edgeX = 2, edgeY = 2, frameX = 4, frameY = 4, caption = 23;
 };
 
 // Texture kinds.
-enum GfxTextureUsage : uint32_t {
-  GFX_TEXTURE_STATIC = 0,  // loaded images
-  GFX_TEXTURE_TARGET = 1,  // empty textures and render targets
+enum GfxTextureUsage : uint32_t
+{
+    GFX_TEXTURE_STATIC = 0,  // loaded images
+    GFX_TEXTURE_TARGET = 1,  // empty textures and render targets
 };
 
 // A texture: owned by the device that made it; callers hold the pointer until
 // DestroyTexture. Devices keep their GPU objects in a subclass.
-class GfxTexture {
- public:
-  virtual ~GfxTexture() = default;
-  int width = 0, height = 0;
-  GfxTextureUsage usage = GFX_TEXTURE_STATIC;
-  std::vector<uint32_t> pixels;  // the CPU copy, row by row
-  bool locked = false;
+class GfxTexture
+{
+public:
+    virtual ~GfxTexture() = default;
+    int width = 0, height = 0;
+    GfxTextureUsage usage = GFX_TEXTURE_STATIC;
+    std::vector<uint32_t> pixels;  // the CPU copy, row by row
+    bool locked = false;
 };
 
 // Display creation flags (low 16 bits); the high 16 bits pick the adapter.
 inline constexpr uint32_t GFX_DISPLAY_KEEP_WINDOW = 2;
 inline constexpr uint32_t GFX_DISPLAY_ANTIALIAS = 4;
 
-class IGfxDevice {
- public:
-  virtual ~IGfxDevice() = default;
+class IGfxDevice
+{
+public:
+    virtual ~IGfxDevice() = default;
 
-  // --- display ---
-  virtual GfxDesktopInfo GetDesktop() = 0;
-  virtual std::vector<GfxMonitor> GetMonitors() = 0;
-  virtual std::vector<GfxDisplayMode> GetDisplayModes() = 0;
-  virtual int GetAdapterCount() = 0;
-  // Makes the back buffer (width x height) and the presentation of it into
-  // window (an SDL_Window*). Full screen covers the desktop and letterboxes.
-  virtual GfxResult CreateDisplay(void* window, bool fullScreen, int width, int height, int depth,
-                                  uint32_t flags) = 0;
-  virtual void DestroyDisplay() = 0;
-  virtual bool HasDisplay() const = 0;
-  virtual GfxDeviceInfo GetInfo() = 0;
-  // Shows the back buffer. GFX_E_SURFACELOST while lost.
-  virtual GfxResult Present() = 0;
-  // GFX_OK or GFX_E_WASSTILLDRAWING.
-  virtual GfxResult GetFlipStatus() = 0;
-  // GFX_OK, or GFX_E_SURFACELOST when the renderer lost its surfaces.
-  virtual GfxResult TestLost() = 0;
-  // Makes lost surfaces usable again; their pictures are gone.
-  virtual GfxResult RestoreSurfaces() = 0;
-  virtual void SetVsync(bool on) = 0;
-  virtual int GetRefreshRate() = 0;
-  // The window's client area in screen coordinates; empty without a window.
-  virtual GfxRect GetWindowClientRect() = 0;
-  virtual void MoveWindow(int x, int y) = 0;
-  virtual void ShowWindow() = 0;
-  // Test hook: behaves as if the renderer reported lost targets.
-  virtual void SimulateLoss() = 0;
+    // --- display ---
+    virtual GfxDesktopInfo GetDesktop() = 0;
+    virtual std::vector<GfxMonitor> GetMonitors() = 0;
+    virtual std::vector<GfxDisplayMode> GetDisplayModes() = 0;
+    virtual int GetAdapterCount() = 0;
+    // Makes the back buffer (width x height) and the presentation of it into
+    // window (an SDL_Window*). Full screen covers the desktop and letterboxes.
+    virtual GfxResult CreateDisplay(void* window, bool fullScreen, int width, int height, int depth,
+                                    uint32_t flags) = 0;
+    virtual void DestroyDisplay() = 0;
+    virtual bool HasDisplay() const = 0;
+    virtual GfxDeviceInfo GetInfo() = 0;
+    // Shows the back buffer. GFX_E_SURFACELOST while lost.
+    virtual GfxResult Present() = 0;
+    // GFX_OK or GFX_E_WASSTILLDRAWING.
+    virtual GfxResult GetFlipStatus() = 0;
+    // GFX_OK, or GFX_E_SURFACELOST when the renderer lost its surfaces.
+    virtual GfxResult TestLost() = 0;
+    // Makes lost surfaces usable again; their pictures are gone.
+    virtual GfxResult RestoreSurfaces() = 0;
+    virtual void SetVsync(bool on) = 0;
+    virtual int GetRefreshRate() = 0;
+    // The window's client area in screen coordinates; empty without a window.
+    virtual GfxRect GetWindowClientRect() = 0;
+    virtual void MoveWindow(int x, int y) = 0;
+    virtual void ShowWindow() = 0;
+    // Test hook: behaves as if the renderer reported lost targets.
+    virtual void SimulateLoss() = 0;
 
-  // --- scene and state ---
-  virtual GfxResult BeginScene() = 0;
-  virtual GfxResult EndScene() = 0;
-  virtual GfxResult SetRenderState(GfxRenderState state, uint32_t value) = 0;
-  virtual uint32_t GetRenderState(GfxRenderState state) const = 0;
-  virtual GfxResult SetTextureStageState(int stage, GfxStageState state, uint32_t value) = 0;
-  virtual uint32_t GetTextureStageState(int stage, GfxStageState state) const = 0;
-  virtual GfxResult SetTransform(GfxTransformKind kind, const GfxMatrix& matrix) = 0;
-  virtual GfxResult SetMaterial(const GfxMaterial& material) = 0;
-  virtual GfxResult SetViewport(const GfxViewport& viewport) = 0;
-  virtual GfxViewport GetViewport() const = 0;
-  virtual GfxResult SetTexture(int stage, GfxTexture* texture) = 0;
-  // Depth/stencil clear: there is no depth buffer; recorded only.
-  virtual GfxResult ClearDepth(uint32_t flags) = 0;
-  virtual GfxResult DrawPrimitive(GfxPrimitive type, uint32_t fvf, const void* vertices, int count) = 0;
-  virtual GfxResult DrawIndexedPrimitive(GfxPrimitive type, uint32_t fvf, const void* vertices, int vertexCount,
-                                         const uint16_t* indices, int indexCount) = 0;
+    // --- scene and state ---
+    virtual GfxResult BeginScene() = 0;
+    virtual GfxResult EndScene() = 0;
+    virtual GfxResult SetRenderState(GfxRenderState state, uint32_t value) = 0;
+    virtual uint32_t GetRenderState(GfxRenderState state) const = 0;
+    virtual GfxResult SetTextureStageState(int stage, GfxStageState state, uint32_t value) = 0;
+    virtual uint32_t GetTextureStageState(int stage, GfxStageState state) const = 0;
+    virtual GfxResult SetTransform(GfxTransformKind kind, const GfxMatrix& matrix) = 0;
+    virtual GfxResult SetMaterial(const GfxMaterial& material) = 0;
+    virtual GfxResult SetViewport(const GfxViewport& viewport) = 0;
+    virtual GfxViewport GetViewport() const = 0;
+    virtual GfxResult SetTexture(int stage, GfxTexture* texture) = 0;
+    // Depth/stencil clear: there is no depth buffer; recorded only.
+    virtual GfxResult ClearDepth(uint32_t flags) = 0;
+    virtual GfxResult DrawPrimitive(GfxPrimitive type, uint32_t fvf, const void* vertices,
+                                    int count) = 0;
+    virtual GfxResult DrawIndexedPrimitive(GfxPrimitive type, uint32_t fvf, const void* vertices,
+                                           int vertexCount, const uint16_t* indices,
+                                           int indexCount) = 0;
 
-  // --- textures (32-bit ARGB, 0xAARRGGBB; a CPU copy is kept) ---
-  virtual GfxTexture* CreateTexture(int width, int height, GfxTextureUsage usage) = 0;
-  virtual void DestroyTexture(GfxTexture* texture) = 0;
-  virtual bool GetTextureSize(const GfxTexture* texture, int* width, int* height) const = 0;
-  // Pixels row by row, pitch = width. Null on failure.
-  virtual uint32_t* LockTexture(GfxTexture* texture) = 0;
-  virtual void UnlockTexture(GfxTexture* texture) = 0;
+    // --- textures (32-bit ARGB, 0xAARRGGBB; a CPU copy is kept) ---
+    virtual GfxTexture* CreateTexture(int width, int height, GfxTextureUsage usage) = 0;
+    virtual void DestroyTexture(GfxTexture* texture) = 0;
+    virtual bool GetTextureSize(const GfxTexture* texture, int* width, int* height) const = 0;
+    // Pixels row by row, pitch = width. Null on failure.
+    virtual uint32_t* LockTexture(GfxTexture* texture) = 0;
+    virtual void UnlockTexture(GfxTexture* texture) = 0;
 
-  // --- back buffer ---
-  // Fills rect of target (null: the back buffer) with argb, no blending.
-  virtual GfxResult ColorFill(GfxTexture* target, const GfxRect& rect, uint32_t argb) = 0;
-  // Copies area of the back buffer to the same place in texture (clipped).
-  virtual GfxResult CopyBackToTexture(const GfxRect& area, GfxTexture* texture) = 0;
-  // Copies area of texture to the same place in the back buffer (clipped).
-  virtual GfxResult CopyTextureToBack(GfxTexture* texture, const GfxRect& area) = 0;
-  // Reads area of the back buffer as ARGB rows of area width.
-  virtual GfxResult ReadBack(const GfxRect& area, uint32_t* out) = 0;
-  virtual bool GetBackBufferSize(int* width, int* height) const = 0;
+    // --- back buffer ---
+    // Fills rect of target (null: the back buffer) with argb, no blending.
+    virtual GfxResult ColorFill(GfxTexture* target, const GfxRect& rect, uint32_t argb) = 0;
+    // Copies area of the back buffer to the same place in texture (clipped).
+    virtual GfxResult CopyBackToTexture(const GfxRect& area, GfxTexture* texture) = 0;
+    // Copies area of texture to the same place in the back buffer (clipped).
+    virtual GfxResult CopyTextureToBack(GfxTexture* texture, const GfxRect& area) = 0;
+    // Reads area of the back buffer as ARGB rows of area width.
+    virtual GfxResult ReadBack(const GfxRect& area, uint32_t* out) = 0;
+    virtual bool GetBackBufferSize(int* width, int* height) const = 0;
 };
 
 // The SDL renderer device. Never null; displays fail to create when SDL video

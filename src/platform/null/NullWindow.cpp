@@ -1,12 +1,12 @@
 // The headless window.
 #include "platform/null/NullWindow.h"
 
-namespace platform {
+namespace platform
+{
 
 bool NullWindow::Create(const WindowParams& params)
 {
-    if (createFails)
-        return false;
+    if (createFails) return false;
     m_open = true;
     title = params.title;
     width = params.width;
@@ -17,7 +17,8 @@ bool NullWindow::Create(const WindowParams& params)
 
 void NullWindow::SetClientSize(int w, int h)
 {
-    if (m_open && w > 0 && h > 0) {
+    if (m_open && w > 0 && h > 0)
+    {
         width = w;
         height = h;
     }
@@ -31,8 +32,7 @@ void NullWindow::GetClientSize(int& w, int& h) const
 
 bool NullWindow::SetFullScreen(bool full)
 {
-    if (!m_open || !fullScreenWorks)
-        return false;
+    if (!m_open || !fullScreenWorks) return false;
     fullScreen = full;
     return true;
 }
@@ -45,7 +45,8 @@ void NullWindow::WarpMouse(int x, int y)
 
 bool NullWindow::PollMessage(const InputContext& ctx, InputState& st, Message& out)
 {
-    if (!queue.empty()) {
+    if (!queue.empty())
+    {
         out = queue.front();
         queue.pop_front();
         return true;
@@ -55,8 +56,7 @@ bool NullWindow::PollMessage(const InputContext& ctx, InputState& st, Message& o
 
 bool NullWindow::SetClipboardText(const std::string& utf8)
 {
-    if (!clipboardWorks)
-        return false;
+    if (!clipboardWorks) return false;
     clipboard = utf8;
     return true;
 }

@@ -7,9 +7,11 @@
 
 #include "platform/Window.h"
 
-namespace platform {
+namespace platform
+{
 
-class NullWindow final : public Window {
+class NullWindow final : public Window
+{
 public:
     bool Create(const WindowParams& params) override;
     void Destroy() override { m_open = false; }

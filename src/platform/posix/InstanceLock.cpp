@@ -17,9 +17,11 @@
 
 #include "core/Log.h"
 
-namespace platform {
+namespace platform
+{
 
-namespace {
+namespace
+{
 
 volatile sig_atomic_t g_raiseRequests = 0;
 
@@ -32,10 +34,10 @@ std::string RuntimeFolder()
 {
     const char* dir = std::getenv("XDG_RUNTIME_DIR");
     // A relative or empty value is not a place to trust with a lock.
-    if (dir && dir[0] == '/') {
+    if (dir && dir[0] == '/')
+    {
         struct stat st;
-        if (stat(dir, &st) == 0 && S_ISDIR(st.st_mode))
-            return dir;
+        if (stat(dir, &st) == 0 && S_ISDIR(st.st_mode)) return dir;
     }
     return "/tmp";
 }
@@ -57,15 +59,16 @@ bool InstanceLock::Acquire(const std::string& name)
     Release();
     std::string path = PathFor(name);
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
+    if (fd < 0)
+    {
         LogPrintf("Instance lock %s cannot be opened: %s", path.c_str(), std::strerror(errno));
         return true;
     }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+    {
         int err = errno;
         close(fd);
-        if (err == EWOULDBLOCK)
-            return false;
+        if (err == EWOULDBLOCK) return false;
         LogPrintf("Instance lock %s cannot be taken: %s", path.c_str(), std::strerror(err));
         return true;
     }
@@ -79,7 +82,8 @@ bool InstanceLock::Acquire(const std::string& name)
 
 void InstanceLock::Release()
 {
-    if (m_fd >= 0) {
+    if (m_fd >= 0)
+    {
         // The file stays: removing it would let a third instance lock a new
         // file while a second still waits on the old one.
         flock(m_fd, LOCK_UN);
@@ -92,24 +96,22 @@ bool InstanceLock::SignalHolder(const std::string& name)
 {
     std::string path = PathFor(name);
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     // Only a file of this user names a process worth signalling: a file
     // planted by someone else in a shared folder could name any of ours.
     struct stat st;
-    if (fstat(fd, &st) != 0 || st.st_uid != getuid() || !S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || st.st_uid != getuid() || !S_ISREG(st.st_mode))
+    {
         close(fd);
         return false;
     }
     char buf[32] = {};
     ssize_t n = read(fd, buf, sizeof buf - 1);
     close(fd);
-    if (n <= 0)
-        return false;
+    if (n <= 0) return false;
     char* end = nullptr;
     long pid = std::strtol(buf, &end, 10);
-    if (pid <= 1 || end == buf || pid == static_cast<long>(getpid()))
-        return false;
+    if (pid <= 1 || end == buf || pid == static_cast<long>(getpid())) return false;
     return kill(static_cast<pid_t>(pid), SIGUSR1) == 0;
 }
 
@@ -125,8 +127,7 @@ void InstallRaiseRequestHandler()
 
 bool TakeRaiseRequest()
 {
-    if (g_raiseRequests == 0)
-        return false;
+    if (g_raiseRequests == 0) return false;
     g_raiseRequests = 0;
     return true;
 }

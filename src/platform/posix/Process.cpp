@@ -14,22 +14,21 @@
 
 extern char** environ;
 
-namespace platform {
+namespace platform
+{
 
 std::string GetProgramPath()
 {
     std::vector<char> buf(PATH_MAX + 1);
     ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-    if (n <= 0)
-        return std::string();
+    if (n <= 0) return std::string();
     return std::string(buf.data(), static_cast<size_t>(n));
 }
 
 std::string GetCurrentFolder()
 {
     char* cwd = getcwd(nullptr, 0);
-    if (!cwd)
-        return std::string();
+    if (!cwd) return std::string();
     std::string out(cwd);
     free(cwd);
     return out;
@@ -42,11 +41,9 @@ bool SetCurrentFolder(const std::string& path)
 
 std::string GetCanonicalPath(const std::string& path)
 {
-    if (path.empty())
-        return std::string();
+    if (path.empty()) return std::string();
     char* real = realpath(path.c_str(), nullptr);
-    if (!real)
-        return std::string();
+    if (!real) return std::string();
     std::string out(real);
     free(real);
     return out;
@@ -54,12 +51,12 @@ std::string GetCanonicalPath(const std::string& path)
 
 bool OpenUrl(const std::string& url)
 {
-    if (url.empty())
-        return false;
+    if (url.empty()) return false;
     // Earlier openers are reaped without blocking, so none lingers as a
     // zombie and children that other code started are left alone.
     static std::vector<pid_t> pending;
-    for (auto it = pending.begin(); it != pending.end();) {
+    for (auto it = pending.begin(); it != pending.end();)
+    {
         int status;
         if (waitpid(*it, &status, WNOHANG) != 0)
             it = pending.erase(it);
@@ -71,7 +68,8 @@ bool OpenUrl(const std::string& url)
     char* argv[] = {prog, arg.data(), nullptr};
     pid_t pid;
     int rc = posix_spawnp(&pid, prog, nullptr, nullptr, argv, environ);
-    if (rc != 0) {
+    if (rc != 0)
+    {
         LogPrintf("ERROR: xdg-open could not be started for %s", url.c_str());
         return false;
     }

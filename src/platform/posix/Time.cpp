@@ -4,7 +4,8 @@
 #include <chrono>
 #include <thread>
 
-namespace platform {
+namespace platform
+{
 
 uint32_t GetTickMs()
 {

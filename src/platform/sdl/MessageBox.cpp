@@ -8,15 +8,16 @@
 
 #include "core/Log.h"
 
-namespace platform {
+namespace platform
+{
 
-namespace {
+namespace
+{
 bool g_toLog = false;
 
 bool Headless()
 {
-    if (std::getenv("ORVELLE_NO_MESSAGEBOX"))
-        return true;
+    if (std::getenv("ORVELLE_NO_MESSAGEBOX")) return true;
     const char* driver = std::getenv("SDL_VIDEODRIVER");
     return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
@@ -30,7 +31,8 @@ void SetMessageBoxesToLog(bool toLog)
 void ShowMessageBox(const std::string& title, const std::string& text)
 {
     if (g_toLog || Headless() ||
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), nullptr) != 0)
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(),
+                                 nullptr) != 0)
         LogPrintf("MessageBox: %s: %s", title.c_str(), text.c_str());
 }
 

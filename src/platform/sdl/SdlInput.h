@@ -6,7 +6,8 @@
 
 #include "platform/Input.h"
 
-namespace platform {
+namespace platform
+{
 
 // The virtual-key code of a key (letters upper case, digits as characters,
 // punctuation as the OEM codes of its US-layout position), or 0 for keys
@@ -23,6 +24,7 @@ void ReadModifierState(Uint16 mod, InputContext& ctx);
 
 // Translates one SDL event. The message is cleared first. Mouse positions
 // are mapped to game coordinates with ctx.
-void TranslateSdlEvent(const SDL_Event& event, const InputContext& ctx, InputState& st, Message& out);
+void TranslateSdlEvent(const SDL_Event& event, const InputContext& ctx, InputState& st,
+                       Message& out);
 
 }  // namespace platform

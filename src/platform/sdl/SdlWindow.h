@@ -7,7 +7,8 @@
 
 #include "platform/Window.h"
 
-namespace platform {
+namespace platform
+{
 
 SDL_Window* GetSdlWindow(const Window& window);
 

@@ -57,9 +57,16 @@ inline TValue* ValueAt(lua_State* L, int idx) {
   return o ? o : const_cast<TValue*>(&kNilObject);
 }
 
+// DoIncrTop with its common case inline: pushes are most of what native
+// library loops do.
+inline void IncrTop(lua_State* L) {
+  if (L->top >= L->stack_last) DoGrowStack(L, 1);
+  L->top++;
+}
+
 inline void Push(lua_State* L, const TValue* v) {
   *L->top = *v;
-  DoIncrTop(L);
+  IncrTop(L);
 }
 
 // Integer keys 1..sizearray live in the array part: the raw accessors
@@ -88,7 +95,7 @@ lua_State* lua_newthread(lua_State* L) {
   GCCheck(L);
   lua_State* L1 = ThreadNew(L);
   L->top->SetTh(L1);
-  DoIncrTop(L);
+  IncrTop(L);
   return L1;
 }
 
@@ -270,18 +277,18 @@ const void* lua_topointer(lua_State* L, int idx) {
 
 void lua_pushnil(lua_State* L) {
   L->top->SetNil();
-  DoIncrTop(L);
+  IncrTop(L);
 }
 
 void lua_pushnumber(lua_State* L, lua_Number n) {
   L->top->SetNum(n);
-  DoIncrTop(L);
+  IncrTop(L);
 }
 
 void lua_pushlstring(lua_State* L, const char* s, size_t len) {
   GCCheck(L);
   L->top->SetStr(StrNew(L, s, len));
-  DoIncrTop(L);
+  IncrTop(L);
 }
 
 void lua_pushstring(lua_State* L, const char* s) {
@@ -313,17 +320,17 @@ void lua_pushcclosure(lua_State* L, lua_CFunction fn, int n) {
   L->top -= n;
   for (int i = 0; i < n; i++) cl->Upvalues()[i] = L->top[i];
   L->top->SetCl(cl);
-  DoIncrTop(L);
+  IncrTop(L);
 }
 
 void lua_pushboolean(lua_State* L, int b) {
   L->top->SetBool(b);
-  DoIncrTop(L);
+  IncrTop(L);
 }
 
 void lua_pushlightuserdata(lua_State* L, void* p) {
   L->top->SetPtr(p);
-  DoIncrTop(L);
+  IncrTop(L);
 }
 
 // ---------------------------------------------------------------------------
@@ -356,7 +363,7 @@ void lua_rawgeti(lua_State* L, int idx, int n) {
 void lua_newtable(lua_State* L) {
   GCCheck(L);
   L->top->SetTbl(TableNew(L, 0, 0));
-  DoIncrTop(L);
+  IncrTop(L);
 }
 
 int lua_getmetatable(lua_State* L, int objindex) {
@@ -467,9 +474,9 @@ void FCCall(lua_State* L, void* ud) {
   CCallS* c = static_cast<CCallS*>(ud);
   CClosure* cl = CClosureNew(L, c->func, 0);
   L->top->SetCl(cl);
-  DoIncrTop(L);
+  IncrTop(L);
   L->top->SetPtr(c->ud);
-  DoIncrTop(L);
+  IncrTop(L);
   DoCall(L, L->top - 2, 0);
 }
 
@@ -546,7 +553,7 @@ int lua_next(lua_State* L, int idx) {
   }
   int more = TableNext(L, t->Tbl(), L->top - 1);
   if (more)
-    DoIncrTop(L);
+    IncrTop(L);
   else
     L->top--;
   return more;
@@ -559,7 +566,7 @@ void lua_concat(lua_State* L, int n) {
     L->top -= (n - 1);
   } else if (n == 0) {
     L->top->SetStr(StrNew(L, "", 0));
-    DoIncrTop(L);
+    IncrTop(L);
   }
 }
 
@@ -567,6 +574,6 @@ void* lua_newuserdata(lua_State* L, size_t size) {
   GCCheck(L);
   Udata* u = UdataNew(L, size);
   L->top->SetUd(u);
-  DoIncrTop(L);
+  IncrTop(L);
   return u->Payload();
 }

@@ -20,142 +20,164 @@
 // A constant of a compiled function: nil, a number, a string or a wide
 // string (type tags of lua.h: LUA_TNIL, LUA_TNUMBER, LUA_TSTRING,
 // LUA_TWSTRING).
-struct KConstant {
-  int type = 0;
-  double n = 0;
-  std::string s;
-  std::u16string w;
+struct KConstant
+{
+    int type = 0;
+    double n = 0;
+    std::string s;
+    std::u16string w;
 };
 
 // A compiled function before it becomes an engine prototype (parser.h turns
 // the tree into Proto objects).
-struct CompiledProto {
-  struct Local {
-    std::string name;
-    int startpc = 0;
-    int endpc = 0;
-  };
-  std::string source;
-  int lineDefined = 0;
-  int numparams = 0;
-  bool is_vararg = false;
-  int maxstacksize = 2;  // registers 0 and 1 are always valid
-  std::vector<Instruction> code;
-  std::vector<int> lineinfo;
-  std::vector<KConstant> k;
-  std::vector<std::unique_ptr<CompiledProto>> p;
-  std::vector<Local> locvars;
-  std::vector<std::string> upvalues;  // names; size is the upvalue count
+struct CompiledProto
+{
+    struct Local
+    {
+        std::string name;
+        int startpc = 0;
+        int endpc = 0;
+    };
+    std::string source;
+    int lineDefined = 0;
+    int numparams = 0;
+    bool is_vararg = false;
+    int maxstacksize = 2;  // registers 0 and 1 are always valid
+    std::vector<Instruction> code;
+    std::vector<int> lineinfo;
+    std::vector<KConstant> k;
+    std::vector<std::unique_ptr<CompiledProto>> p;
+    std::vector<Local> locvars;
+    std::vector<std::string> upvalues;  // names; size is the upvalue count
 };
 
-enum expkind {
-  VVOID,       // no value (empty expression list)
-  VNIL,
-  VTRUE,
-  VFALSE,
-  VK,          // info = constant index
-  VLOCAL,      // info = local register
-  VUPVAL,      // info = upvalue index
-  VGLOBAL,     // info = constant index of the name
-  VINDEXED,    // info = table register, aux = key RK
-  VJMP,        // info = pc of the conditional jump
-  VRELOCABLE,  // info = pc of the instruction whose A is still to be set
-  VNONRELOC,   // info = register holding the value
-  VCALL,       // info = pc of the CALL
+enum expkind
+{
+    VVOID,  // no value (empty expression list)
+    VNIL,
+    VTRUE,
+    VFALSE,
+    VK,          // info = constant index
+    VLOCAL,      // info = local register
+    VUPVAL,      // info = upvalue index
+    VGLOBAL,     // info = constant index of the name
+    VINDEXED,    // info = table register, aux = key RK
+    VJMP,        // info = pc of the conditional jump
+    VRELOCABLE,  // info = pc of the instruction whose A is still to be set
+    VNONRELOC,   // info = register holding the value
+    VCALL,       // info = pc of the CALL
 };
 
-struct expdesc {
-  expkind k = VVOID;
-  int info = 0;
-  int aux = 0;
-  int t = NO_JUMP;  // patch list of "exit when true"
-  int f = NO_JUMP;  // patch list of "exit when false"
+struct expdesc
+{
+    expkind k = VVOID;
+    int info = 0;
+    int aux = 0;
+    int t = NO_JUMP;  // patch list of "exit when true"
+    int f = NO_JUMP;  // patch list of "exit when false"
 };
 
-inline void InitExp(expdesc* e, expkind k, int info) {
-  e->k = k;
-  e->info = info;
-  e->aux = 0;
-  e->t = e->f = NO_JUMP;
+inline void InitExp(expdesc* e, expkind k, int info)
+{
+    e->k = k;
+    e->info = info;
+    e->aux = 0;
+    e->t = e->f = NO_JUMP;
 }
 
-struct upvaldesc {
-  expkind k;  // VLOCAL or VUPVAL in the enclosing function
-  int info;
+struct upvaldesc
+{
+    expkind k;  // VLOCAL or VUPVAL in the enclosing function
+    int info;
 };
 
 // One open block of the function being compiled.
-struct BlockCnt {
-  BlockCnt* previous = nullptr;
-  int breaklist = NO_JUMP;
-  int continuelist = NO_JUMP;
-  int nactvar = 0;           // active locals when the block opened
-  bool upval = false;        // a local of this block is captured
-  bool isbreakable = false;  // the block a loop opens
+struct BlockCnt
+{
+    BlockCnt* previous = nullptr;
+    int breaklist = NO_JUMP;
+    int continuelist = NO_JUMP;
+    int nactvar = 0;           // active locals when the block opened
+    bool upval = false;        // a local of this block is captured
+    bool isbreakable = false;  // the block a loop opens
 };
 
 // Limits of one function.
-enum : int {
-  kMaxVars = 200,
-  kMaxUpvalues = 32,
-  kMaxParams = 100,
-  kMaxParserLevel = 200,
-  kMaxWhileExp = 100,
-  kMaxLoopLevel = 100,
+enum : int
+{
+    kMaxVars = 200,
+    kMaxUpvalues = 32,
+    kMaxParams = 100,
+    kMaxParserLevel = 200,
+    kMaxWhileExp = 100,
+    kMaxLoopLevel = 100,
 };
 
-struct FuncState {
-  CompiledProto* f = nullptr;
-  FuncState* prev = nullptr;
-  LexState* ls = nullptr;
-  BlockCnt* bl = nullptr;
-  int pc = 0;            // next instruction
-  int lasttarget = -1;   // pc of the last jump target
-  int jpc = NO_JUMP;     // jumps pending to the next instruction
-  int freereg = 0;
-  int nactvar = 0;
-  int nups = 0;
-  upvaldesc upvalues[kMaxUpvalues];
-  int actvar[kMaxVars];  // indices into f->locvars
-  // Constant lookup: each value enters the table once.
-  std::map<double, int> numk;
-  std::unordered_map<std::string, int> strk;
-  std::map<std::u16string, int> wstrk;
-  int nilk = -1;
+struct FuncState
+{
+    CompiledProto* f = nullptr;
+    FuncState* prev = nullptr;
+    LexState* ls = nullptr;
+    BlockCnt* bl = nullptr;
+    int pc = 0;           // next instruction
+    int lasttarget = -1;  // pc of the last jump target
+    int jpc = NO_JUMP;    // jumps pending to the next instruction
+    int freereg = 0;
+    int nactvar = 0;
+    int nups = 0;
+    upvaldesc upvalues[kMaxUpvalues];
+    int actvar[kMaxVars];  // indices into f->locvars
+    // Constant lookup: each value enters the table once.
+    std::map<double, int> numk;
+    std::unordered_map<std::string, int> strk;
+    std::map<std::u16string, int> wstrk;
+    int nilk = -1;
 };
 
 // Binary operators in the parser's order; the first nine map to opcodes
 // OP_ADD + code.
-enum BinOpr {
-  OPR_ADD,
-  OPR_SUB,
-  OPR_MULT,
-  OPR_DIV,
-  OPR_BAND,
-  OPR_BOR,
-  OPR_SHL,
-  OPR_SHR,
-  OPR_POW,
-  OPR_CONCAT,
-  OPR_NE,
-  OPR_EQ,
-  OPR_LT,
-  OPR_LE,
-  OPR_GT,
-  OPR_GE,
-  OPR_AND,
-  OPR_OR,
-  OPR_NOBINOPR,
+enum BinOpr
+{
+    OPR_ADD,
+    OPR_SUB,
+    OPR_MULT,
+    OPR_DIV,
+    OPR_BAND,
+    OPR_BOR,
+    OPR_SHL,
+    OPR_SHR,
+    OPR_POW,
+    OPR_CONCAT,
+    OPR_NE,
+    OPR_EQ,
+    OPR_LT,
+    OPR_LE,
+    OPR_GT,
+    OPR_GE,
+    OPR_AND,
+    OPR_OR,
+    OPR_NOBINOPR,
 };
 
-enum UnOpr { OPR_MINUS, OPR_NOT, OPR_NOUNOPR };
+enum UnOpr
+{
+    OPR_MINUS,
+    OPR_NOT,
+    OPR_NOUNOPR
+};
 
-inline Instruction& getcode(FuncState* fs, const expdesc* e) { return fs->f->code[e->info]; }
+inline Instruction& getcode(FuncState* fs, const expdesc* e)
+{
+    return fs->f->code[e->info];
+}
 
 int luaK_code(FuncState* fs, Instruction i, int line);
 int luaK_codeABC(FuncState* fs, OpCode o, int a, int b, int c);
 int luaK_codeABx(FuncState* fs, OpCode o, int a, int bx);
-inline int luaK_codeAsBx(FuncState* fs, OpCode o, int a, int sbx) { return luaK_codeABx(fs, o, a, sbx + MAXARG_sBx); }
+inline int luaK_codeAsBx(FuncState* fs, OpCode o, int a, int sbx)
+{
+    return luaK_codeABx(fs, o, a, sbx + MAXARG_sBx);
+}
 void luaK_fixline(FuncState* fs, int line);
 void luaK_nil(FuncState* fs, int from, int n);
 void luaK_reserveregs(FuncState* fs, int n);

@@ -106,6 +106,11 @@ void DoGrowStack(lua_State* L, int n) {
     DoReallocStack(L, L->stacksize + n + EXTRA_STACK);
 }
 
+void DoIncrTop(lua_State* L) {
+  if (L->top >= L->stack_last) DoGrowStack(L, 1);
+  L->top++;
+}
+
 static CallInfo* GrowCI(lua_State* L) {
   if (L->size_ci > LUA_MAXCALLS) {
     // Already handling an overflow: give up on the stack.

@@ -25,17 +25,11 @@ void DoGrowStack(lua_State* L, int n);
 void DoReallocStack(lua_State* L, int newsize);
 void DoReallocCI(lua_State* L, int newsize);
 // Advances top after a push, growing the stack when it reaches the limit.
-inline void DoIncrTop(lua_State* L);
+void DoIncrTop(lua_State* L);
 
 inline void DoCheckStack(lua_State* L, int n) {
   if (reinterpret_cast<char*>(L->stack_last) - reinterpret_cast<char*>(L->top) <= static_cast<ptrdiff_t>(n * sizeof(TValue)))
     DoGrowStack(L, n);
-}
-
-// Every push goes through here: inline, with the growth out of line.
-inline void DoIncrTop(lua_State* L) {
-  if (L->top >= L->stack_last) DoGrowStack(L, 1);
-  L->top++;
 }
 
 // Calls: func is the slot of the function with its arguments above it (a

@@ -63,7 +63,8 @@ typedef int (*lua_Chunkwriter)(lua_State* L, const void* p, size_t sz, void* ud)
 // frees it and returns NULL. Returns NULL when it cannot allocate. flag is
 // reserved (always 0); allocflag is the calling thread's allocation flag (1
 // only while the shared text buffer is resized).
-typedef void* (*lua_Alloc)(void* ud, void* block, size_t osize, size_t nsize, int flag, int allocflag);
+typedef void* (*lua_Alloc)(void* ud, void* block, size_t osize, size_t nsize, int flag,
+                           int allocflag);
 
 // The program-wide allocation function and user data that lua_open uses.
 // Passing NULL restores the default (runtime realloc/free).
@@ -162,7 +163,8 @@ void lua_concat(lua_State* L, int n);
 #define lua_boxpointer(L, u) (*(void**)(lua_newuserdata(L, sizeof(void*))) = (u))
 #define lua_unboxpointer(L, i) (*(void**)(lua_touserdata(L, i)))
 #define lua_pop(L, n) lua_settop(L, -(n)-1)
-#define lua_register(L, n, f) (lua_pushstring(L, n), lua_pushcfunction(L, f), lua_settable(L, LUA_GLOBALSINDEX))
+#define lua_register(L, n, f) \
+    (lua_pushstring(L, n), lua_pushcfunction(L, f), lua_settable(L, LUA_GLOBALSINDEX))
 #define lua_pushcfunction(L, f) lua_pushcclosure(L, f, 0)
 #define lua_isfunction(L, n) (lua_type(L, n) == LUA_TFUNCTION)
 #define lua_istable(L, n) (lua_type(L, n) == LUA_TTABLE)
@@ -194,17 +196,18 @@ void lua_concat(lua_State* L, int n);
 struct lua_Debug;
 typedef void (*lua_Hook)(lua_State* L, lua_Debug* ar);
 
-struct lua_Debug {
-  int event;
-  const char* name;      // (n)
-  const char* namewhat;  // (n) "global", "local", "field", "method"
-  const char* what;      // (S) "Lua", "C", "main", "tail"
-  const char* source;    // (S)
-  int currentline;       // (l)
-  int nups;              // (u) number of upvalues
-  int linedefined;       // (S)
-  char short_src[LUA_IDSIZE];  // (S)
-  int i_ci;              // active function (private)
+struct lua_Debug
+{
+    int event;
+    const char* name;            // (n)
+    const char* namewhat;        // (n) "global", "local", "field", "method"
+    const char* what;            // (S) "Lua", "C", "main", "tail"
+    const char* source;          // (S)
+    int currentline;             // (l)
+    int nups;                    // (u) number of upvalues
+    int linedefined;             // (S)
+    char short_src[LUA_IDSIZE];  // (S)
+    int i_ci;                    // active function (private)
 };
 
 int lua_getstack(lua_State* L, int level, lua_Debug* ar);  // 0 past the last level

@@ -18,30 +18,40 @@ void* MemRealloc(lua_State* L, void* block, size_t oldsize, size_t newsize);
 // Doubles *size (at least 4; up to limit once half of it is reached; the error
 // message errormsg past it) and reallocates the vector; *size changes only
 // after success.
-void* MemGrowAux(lua_State* L, void* block, int* size, size_t elemsize, int limit, const char* errormsg);
+void* MemGrowAux(lua_State* L, void* block, int* size, size_t elemsize, int limit,
+                 const char* errormsg);
 
 // Element-count wrappers: the byte size is checked for overflow first.
 void* MemReallocVector(lua_State* L, void* block, size_t oldn, size_t newn, size_t elemsize);
 
 template <class T>
-inline T* MemNew(lua_State* L) {
-  return static_cast<T*>(MemRealloc(L, nullptr, 0, sizeof(T)));
+inline T* MemNew(lua_State* L)
+{
+    return static_cast<T*>(MemRealloc(L, nullptr, 0, sizeof(T)));
 }
 template <class T>
-inline T* MemNewVector(lua_State* L, size_t n) {
-  return static_cast<T*>(MemReallocVector(L, nullptr, 0, n, sizeof(T)));
+inline T* MemNewVector(lua_State* L, size_t n)
+{
+    return static_cast<T*>(MemReallocVector(L, nullptr, 0, n, sizeof(T)));
 }
 template <class T>
-inline void MemFreeVector(lua_State* L, T* v, size_t n) {
-  MemRealloc(L, v, n * sizeof(T), 0);
+inline void MemFreeVector(lua_State* L, T* v, size_t n)
+{
+    MemRealloc(L, v, n * sizeof(T), 0);
 }
 template <class T>
-inline void MemResizeVector(lua_State* L, T*& v, size_t oldn, size_t newn) {
-  v = static_cast<T*>(MemReallocVector(L, v, oldn, newn, sizeof(T)));
+inline void MemResizeVector(lua_State* L, T*& v, size_t oldn, size_t newn)
+{
+    v = static_cast<T*>(MemReallocVector(L, v, oldn, newn, sizeof(T)));
 }
 // Grows v when it cannot hold nelems + 1 elements.
 template <class T>
-inline void MemGrowVector(lua_State* L, T*& v, int nelems, int& size, int limit, const char* errormsg) {
-  if (nelems + 1 > size) v = static_cast<T*>(MemGrowAux(L, v, &size, sizeof(T), limit, errormsg));
+inline void MemGrowVector(lua_State* L, T*& v, int nelems, int& size, int limit,
+                          const char* errormsg)
+{
+    if (nelems + 1 > size) v = static_cast<T*>(MemGrowAux(L, v, &size, sizeof(T), limit, errormsg));
 }
-inline void MemFree(lua_State* L, void* block, size_t size) { MemRealloc(L, block, size, 0); }
+inline void MemFree(lua_State* L, void* block, size_t size)
+{
+    MemRealloc(L, block, size, 0);
+}

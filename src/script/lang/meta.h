@@ -7,23 +7,24 @@
 #include "script/lang/object.h"
 
 // Order matters: the first ones are cached as absent in Table::flags.
-enum TMS {
-  TM_INDEX,
-  TM_NEWINDEX,
-  TM_GC,
-  TM_MODE,
-  TM_EQ,  // last event with a fast absence cache
-  TM_ADD,
-  TM_SUB,
-  TM_MUL,
-  TM_DIV,
-  TM_POW,
-  TM_UNM,
-  TM_LT,
-  TM_LE,
-  TM_CONCAT,
-  TM_CALL,
-  TM_N
+enum TMS
+{
+    TM_INDEX,
+    TM_NEWINDEX,
+    TM_GC,
+    TM_MODE,
+    TM_EQ,  // last event with a fast absence cache
+    TM_ADD,
+    TM_SUB,
+    TM_MUL,
+    TM_DIV,
+    TM_POW,
+    TM_UNM,
+    TM_LT,
+    TM_LE,
+    TM_CONCAT,
+    TM_CALL,
+    TM_N
 };
 
 extern const char* const kEventNames[TM_N];

@@ -61,17 +61,19 @@ struct Proto;
 
 // ---------------------------------------------------------------------------
 // Collectable objects share this header.
-struct GCObject {
-  GCObject* next;  // next object in its collector list (or string-table chain)
-  lu_byte tt;      // type tag
-  lu_byte marked;  // collector flag bits (gc.h)
+struct GCObject
+{
+    GCObject* next;  // next object in its collector list (or string-table chain)
+    lu_byte tt;      // type tag
+    lu_byte marked;  // collector flag bits (gc.h)
 };
 
-union Value {
-  GCObject* gc;
-  void* p;
-  lua_Number n;
-  int b;
+union Value
+{
+    GCObject* gc;
+    void* p;
+    lua_Number n;
+    int b;
 };
 
 struct LString;
@@ -79,48 +81,65 @@ struct Udata;
 struct Closure;
 
 // A tagged value: 16 bytes.
-struct TValue {
-  Value value;
-  int tt;
+struct TValue
+{
+    Value value;
+    int tt;
 
-  int type() const { return tt; }
-  bool IsNil() const { return tt == LUA_TNIL; }
-  bool IsNumber() const { return tt == LUA_TNUMBER; }
-  bool IsString() const { return tt == LUA_TSTRING; }
-  bool IsWString() const { return tt == LUA_TWSTRING; }
-  bool IsAnyString() const { return tt == LUA_TSTRING || tt == LUA_TWSTRING; }
-  bool IsTable() const { return tt == LUA_TTABLE; }
-  bool IsFunction() const { return tt == LUA_TFUNCTION; }
-  bool IsBoolean() const { return tt == LUA_TBOOLEAN; }
-  bool IsUserdata() const { return tt == LUA_TUSERDATA; }
-  bool IsThread() const { return tt == LUA_TTHREAD; }
-  bool IsLightUserdata() const { return tt == LUA_TLIGHTUSERDATA; }
-  bool IsCollectable() const { return tt >= LUA_TSTRING; }
-  // nil and false are false; everything else is true.
-  bool IsFalse() const { return tt == LUA_TNIL || (tt == LUA_TBOOLEAN && value.b == 0); }
+    int type() const { return tt; }
+    bool IsNil() const { return tt == LUA_TNIL; }
+    bool IsNumber() const { return tt == LUA_TNUMBER; }
+    bool IsString() const { return tt == LUA_TSTRING; }
+    bool IsWString() const { return tt == LUA_TWSTRING; }
+    bool IsAnyString() const { return tt == LUA_TSTRING || tt == LUA_TWSTRING; }
+    bool IsTable() const { return tt == LUA_TTABLE; }
+    bool IsFunction() const { return tt == LUA_TFUNCTION; }
+    bool IsBoolean() const { return tt == LUA_TBOOLEAN; }
+    bool IsUserdata() const { return tt == LUA_TUSERDATA; }
+    bool IsThread() const { return tt == LUA_TTHREAD; }
+    bool IsLightUserdata() const { return tt == LUA_TLIGHTUSERDATA; }
+    bool IsCollectable() const { return tt >= LUA_TSTRING; }
+    // nil and false are false; everything else is true.
+    bool IsFalse() const { return tt == LUA_TNIL || (tt == LUA_TBOOLEAN && value.b == 0); }
 
-  lua_Number Num() const { return value.n; }
-  int Bool() const { return value.b; }
-  void* Ptr() const { return value.p; }
-  GCObject* Gc() const { return value.gc; }
-  LString* Str() const { return reinterpret_cast<LString*>(value.gc); }
-  Table* Tbl() const { return reinterpret_cast<Table*>(value.gc); }
-  Closure* Cl() const { return reinterpret_cast<Closure*>(value.gc); }
-  Udata* Ud() const { return reinterpret_cast<Udata*>(value.gc); }
-  lua_State* Th() const { return reinterpret_cast<lua_State*>(value.gc); }
+    lua_Number Num() const { return value.n; }
+    int Bool() const { return value.b; }
+    void* Ptr() const { return value.p; }
+    GCObject* Gc() const { return value.gc; }
+    LString* Str() const { return reinterpret_cast<LString*>(value.gc); }
+    Table* Tbl() const { return reinterpret_cast<Table*>(value.gc); }
+    Closure* Cl() const { return reinterpret_cast<Closure*>(value.gc); }
+    Udata* Ud() const { return reinterpret_cast<Udata*>(value.gc); }
+    lua_State* Th() const { return reinterpret_cast<lua_State*>(value.gc); }
 
-  void SetNil() { tt = LUA_TNIL; }
-  void SetNum(lua_Number n) { value.n = n; tt = LUA_TNUMBER; }
-  void SetBool(int b) { value.b = b != 0; tt = LUA_TBOOLEAN; }
-  void SetPtr(void* p) { value.p = p; tt = LUA_TLIGHTUSERDATA; }
-  // Any collectable object: the tag comes from the object's header, so a
-  // wide string stays a wide string.
-  void SetObj(GCObject* o) { value.gc = o; tt = o->tt; }
-  inline void SetStr(LString* s);
-  inline void SetTbl(Table* t);
-  inline void SetCl(Closure* c);
-  inline void SetUd(Udata* u);
-  inline void SetTh(lua_State* th);
+    void SetNil() { tt = LUA_TNIL; }
+    void SetNum(lua_Number n)
+    {
+        value.n = n;
+        tt = LUA_TNUMBER;
+    }
+    void SetBool(int b)
+    {
+        value.b = b != 0;
+        tt = LUA_TBOOLEAN;
+    }
+    void SetPtr(void* p)
+    {
+        value.p = p;
+        tt = LUA_TLIGHTUSERDATA;
+    }
+    // Any collectable object: the tag comes from the object's header, so a
+    // wide string stays a wide string.
+    void SetObj(GCObject* o)
+    {
+        value.gc = o;
+        tt = o->tt;
+    }
+    inline void SetStr(LString* s);
+    inline void SetTbl(Table* t);
+    inline void SetCl(Closure* c);
+    inline void SetUd(Udata* u);
+    inline void SetTh(lua_State* th);
 };
 
 static_assert(sizeof(Value) == 8, "payload is 8 bytes");
@@ -135,123 +154,167 @@ extern const TValue kNilObject;
 // Strings (tag 4) and wide strings (tag 9): same layout; the length counts
 // bytes or 16-bit units. The text follows the header and ends with a 0 byte
 // (narrow) or a 0 unit (wide).
-struct LString : GCObject {
-  lu_byte reserved;  // reserved-word index (1-based) for the lexer; 0 otherwise
-  lu_hash hash;
-  uint32_t len;
+struct LString : GCObject
+{
+    lu_byte reserved;  // reserved-word index (1-based) for the lexer; 0 otherwise
+    lu_hash hash;
+    uint32_t len;
 
-  bool IsWide() const { return tt == LUA_TWSTRING; }
-  char* Data() { return reinterpret_cast<char*>(this + 1); }
-  const char* Data() const { return reinterpret_cast<const char*>(this + 1); }
-  lua_WChar* WData() { return reinterpret_cast<lua_WChar*>(this + 1); }
-  const lua_WChar* WData() const { return reinterpret_cast<const lua_WChar*>(this + 1); }
-  // Bytes of the object as allocated.
-  size_t AllocSize() const { return sizeof(LString) + (IsWide() ? (len + 1) * 2u : len + 1u); }
+    bool IsWide() const { return tt == LUA_TWSTRING; }
+    char* Data() { return reinterpret_cast<char*>(this + 1); }
+    const char* Data() const { return reinterpret_cast<const char*>(this + 1); }
+    lua_WChar* WData() { return reinterpret_cast<lua_WChar*>(this + 1); }
+    const lua_WChar* WData() const { return reinterpret_cast<const lua_WChar*>(this + 1); }
+    // Bytes of the object as allocated.
+    size_t AllocSize() const { return sizeof(LString) + (IsWide() ? (len + 1) * 2u : len + 1u); }
 };
 
 // ---------------------------------------------------------------------------
 // Full userdata (tag 7). The stored length is the requested size rounded up to
 // even; an odd length (1) marks an external reference whose payload holds a
 // pointer to an object outside the state.
-struct alignas(16) Udata : GCObject {
-  Table* metatable;
-  uint32_t len;
+struct alignas(16) Udata : GCObject
+{
+    Table* metatable;
+    uint32_t len;
 
-  bool IsExternalRef() const { return (len & 1u) != 0; }
-  void* Payload() { return reinterpret_cast<char*>(this) + sizeof(Udata); }
-  size_t PayloadSize() const { return IsExternalRef() ? sizeof(void*) : len; }
-  size_t AllocSize() const { return sizeof(Udata) + PayloadSize(); }
+    bool IsExternalRef() const { return (len & 1u) != 0; }
+    void* Payload() { return reinterpret_cast<char*>(this) + sizeof(Udata); }
+    size_t PayloadSize() const { return IsExternalRef() ? sizeof(void*) : len; }
+    size_t AllocSize() const { return sizeof(Udata) + PayloadSize(); }
 };
 
 // ---------------------------------------------------------------------------
 // Function prototypes (tag 10).
-struct LocVar {
-  LString* varname;
-  int startpc;  // first pc where the variable is active
-  int endpc;    // first pc where it is dead
+struct LocVar
+{
+    LString* varname;
+    int startpc;  // first pc where the variable is active
+    int endpc;    // first pc where it is dead
 };
 
-struct Proto : GCObject {
-  TValue* k;              // constants (nil, numbers, strings, wide strings)
-  Instruction* code;
-  Proto** p;              // nested prototypes
-  int* lineinfo;          // source line of each instruction
-  LocVar* locvars;        // debug information of local variables
-  LString** upvalues;     // upvalue names
-  LString* source;
-  int sizeupvalues;
-  int sizek;
-  int sizecode;
-  int sizelineinfo;
-  int sizep;
-  int sizelocvars;
-  int lineDefined;
-  GCObject* gclist;       // collector gray-list link
-  lu_byte nups;           // number of upvalues
-  lu_byte numparams;
-  lu_byte is_vararg;
-  lu_byte maxstacksize;
+struct Proto : GCObject
+{
+    TValue* k;  // constants (nil, numbers, strings, wide strings)
+    Instruction* code;
+    Proto** p;           // nested prototypes
+    int* lineinfo;       // source line of each instruction
+    LocVar* locvars;     // debug information of local variables
+    LString** upvalues;  // upvalue names
+    LString* source;
+    int sizeupvalues;
+    int sizek;
+    int sizecode;
+    int sizelineinfo;
+    int sizep;
+    int sizelocvars;
+    int lineDefined;
+    GCObject* gclist;  // collector gray-list link
+    lu_byte nups;      // number of upvalues
+    lu_byte numparams;
+    lu_byte is_vararg;
+    lu_byte maxstacksize;
 };
 
 // ---------------------------------------------------------------------------
 // Upvalues (tag 11): open while v points into a stack, closed when v points
 // at the upvalue's own value.
-struct UpVal : GCObject {
-  TValue* v;
-  TValue value;
+struct UpVal : GCObject
+{
+    TValue* v;
+    TValue value;
 };
 
 // ---------------------------------------------------------------------------
 // Closures (tag 6). Upvalue arrays follow the structure in the same block.
-struct Closure : GCObject {
-  lu_byte isC;
-  lu_byte nupvalues;
-  GCObject* gclist;
-  TValue env;  // table of globals of a script function (nil for native ones)
+struct Closure : GCObject
+{
+    lu_byte isC;
+    lu_byte nupvalues;
+    GCObject* gclist;
+    TValue env;  // table of globals of a script function (nil for native ones)
 };
 
-struct CClosure : Closure {
-  lua_CFunction f;
-  TValue* Upvalues() { return reinterpret_cast<TValue*>(this + 1); }
-  static size_t SizeFor(int n) { return sizeof(CClosure) + sizeof(TValue) * static_cast<size_t>(n); }
+struct CClosure : Closure
+{
+    lua_CFunction f;
+    TValue* Upvalues() { return reinterpret_cast<TValue*>(this + 1); }
+    static size_t SizeFor(int n)
+    {
+        return sizeof(CClosure) + sizeof(TValue) * static_cast<size_t>(n);
+    }
 };
 
-struct LClosure : Closure {
-  Proto* p;
-  UpVal** Upvals() { return reinterpret_cast<UpVal**>(this + 1); }
-  static size_t SizeFor(int n) { return sizeof(LClosure) + sizeof(UpVal*) * static_cast<size_t>(n); }
+struct LClosure : Closure
+{
+    Proto* p;
+    UpVal** Upvals() { return reinterpret_cast<UpVal**>(this + 1); }
+    static size_t SizeFor(int n)
+    {
+        return sizeof(LClosure) + sizeof(UpVal*) * static_cast<size_t>(n);
+    }
 };
 
-inline CClosure* AsC(Closure* c) { return static_cast<CClosure*>(c); }
-inline LClosure* AsL(Closure* c) { return static_cast<LClosure*>(c); }
-inline bool IsCFunction(const TValue* o) { return o->IsFunction() && o->Cl()->isC; }
-inline bool IsLFunction(const TValue* o) { return o->IsFunction() && !o->Cl()->isC; }
+inline CClosure* AsC(Closure* c)
+{
+    return static_cast<CClosure*>(c);
+}
+inline LClosure* AsL(Closure* c)
+{
+    return static_cast<LClosure*>(c);
+}
+inline bool IsCFunction(const TValue* o)
+{
+    return o->IsFunction() && o->Cl()->isC;
+}
+inline bool IsLFunction(const TValue* o)
+{
+    return o->IsFunction() && !o->Cl()->isC;
+}
 
 // ---------------------------------------------------------------------------
 // Tables (tag 5).
-struct Node {
-  TValue val;
-  TValue key;
-  Node* next;  // chain of colliding keys
+struct Node
+{
+    TValue val;
+    TValue key;
+    Node* next;  // chain of colliding keys
 };
 
-struct Table : GCObject {
-  lu_byte flags;      // bit e set: event e known absent from this table
-  lu_byte lsizenode;  // log2 of the hash-part size
-  Table* metatable;
-  TValue* array;
-  Node* node;
-  Node* firstfree;    // every free node lies below this one
-  GCObject* gclist;
-  int sizearray;
+struct Table : GCObject
+{
+    lu_byte flags;      // bit e set: event e known absent from this table
+    lu_byte lsizenode;  // log2 of the hash-part size
+    Table* metatable;
+    TValue* array;
+    Node* node;
+    Node* firstfree;  // every free node lies below this one
+    GCObject* gclist;
+    int sizearray;
 
-  int SizeNode() const { return 1 << lsizenode; }
+    int SizeNode() const { return 1 << lsizenode; }
 };
 
-inline void TValue::SetStr(LString* s) { value.gc = s; tt = s->tt; }
-inline void TValue::SetTbl(Table* t) { value.gc = t; tt = LUA_TTABLE; }
-inline void TValue::SetCl(Closure* c) { value.gc = c; tt = LUA_TFUNCTION; }
-inline void TValue::SetUd(Udata* u) { value.gc = u; tt = LUA_TUSERDATA; }
+inline void TValue::SetStr(LString* s)
+{
+    value.gc = s;
+    tt = s->tt;
+}
+inline void TValue::SetTbl(Table* t)
+{
+    value.gc = t;
+    tt = LUA_TTABLE;
+}
+inline void TValue::SetCl(Closure* c)
+{
+    value.gc = c;
+    tt = LUA_TFUNCTION;
+}
+inline void TValue::SetUd(Udata* u)
+{
+    value.gc = u;
+    tt = LUA_TUSERDATA;
+}
 
 // ---------------------------------------------------------------------------
 // Conversions and helpers (object.cpp).

@@ -54,43 +54,51 @@ const uint8_t luaP_opmodes[NUM_OPCODES] = {
     0x21,  // CLOSURE
 };
 
-int luaP_int2fb(unsigned int x) {
-  int e = 0;
-  // Round up while shifting so the decoded size never falls below x.
-  while (x >= 8) {
-    x = (x + 1) >> 1;
-    e++;
-  }
-  return (e << 3) | int(x);
+int luaP_int2fb(unsigned int x)
+{
+    int e = 0;
+    // Round up while shifting so the decoded size never falls below x.
+    while (x >= 8)
+    {
+        x = (x + 1) >> 1;
+        e++;
+    }
+    return (e << 3) | int(x);
 }
 
-int luaP_log2(unsigned int x) {
-  int l = 0;
-  while (x > 1) {
-    x >>= 1;
-    l++;
-  }
-  return l;
+int luaP_log2(unsigned int x)
+{
+    int l = 0;
+    while (x > 1)
+    {
+        x >>= 1;
+        l++;
+    }
+    return l;
 }
 
-std::string luaP_format(Instruction i) {
-  OpCode op = GET_OPCODE(i);
-  char buf[64];
-  if (int(op) >= NUM_OPCODES) {
-    std::snprintf(buf, sizeof buf, "OP%d", int(op));
+std::string luaP_format(Instruction i)
+{
+    OpCode op = GET_OPCODE(i);
+    char buf[64];
+    if (int(op) >= NUM_OPCODES)
+    {
+        std::snprintf(buf, sizeof buf, "OP%d", int(op));
+        return buf;
+    }
+    const char* name = luaP_opnames[op];
+    switch (getOpMode(op))
+    {
+        case iABC:
+            std::snprintf(buf, sizeof buf, "%s %d %d %d", name, GETARG_A(i), GETARG_B(i),
+                          GETARG_C(i));
+            break;
+        case iABx:
+            std::snprintf(buf, sizeof buf, "%s %d %d", name, GETARG_A(i), GETARG_Bx(i));
+            break;
+        default:
+            std::snprintf(buf, sizeof buf, "%s %d %d", name, GETARG_A(i), GETARG_sBx(i));
+            break;
+    }
     return buf;
-  }
-  const char* name = luaP_opnames[op];
-  switch (getOpMode(op)) {
-    case iABC:
-      std::snprintf(buf, sizeof buf, "%s %d %d %d", name, GETARG_A(i), GETARG_B(i), GETARG_C(i));
-      break;
-    case iABx:
-      std::snprintf(buf, sizeof buf, "%s %d %d", name, GETARG_A(i), GETARG_Bx(i));
-      break;
-    default:
-      std::snprintf(buf, sizeof buf, "%s %d %d", name, GETARG_A(i), GETARG_sBx(i));
-      break;
-  }
-  return buf;
 }

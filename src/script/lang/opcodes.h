@@ -18,90 +18,105 @@ typedef uint32_t Instruction;
 //   Bx = B and C joined, bits 6-23 (18 bits), 0..262143
 //   sBx = Bx - MAXARG_sBx, -131071..131072
 // ---------------------------------------------------------------------------
-enum : int {
-  SIZE_OP = 6,
-  SIZE_C = 9,
-  SIZE_B = 9,
-  SIZE_Bx = SIZE_C + SIZE_B,
-  SIZE_A = 8,
+enum : int
+{
+    SIZE_OP = 6,
+    SIZE_C = 9,
+    SIZE_B = 9,
+    SIZE_Bx = SIZE_C + SIZE_B,
+    SIZE_A = 8,
 
-  POS_OP = 0,
-  POS_C = POS_OP + SIZE_OP,
-  POS_B = POS_C + SIZE_C,
-  POS_Bx = POS_C,
-  POS_A = POS_B + SIZE_B,
+    POS_OP = 0,
+    POS_C = POS_OP + SIZE_OP,
+    POS_B = POS_C + SIZE_C,
+    POS_Bx = POS_C,
+    POS_A = POS_B + SIZE_B,
 
-  MAXARG_A = (1 << SIZE_A) - 1,
-  MAXARG_B = (1 << SIZE_B) - 1,
-  MAXARG_C = (1 << SIZE_C) - 1,
-  MAXARG_Bx = (1 << SIZE_Bx) - 1,
-  MAXARG_sBx = MAXARG_Bx >> 1,  // 131071
+    MAXARG_A = (1 << SIZE_A) - 1,
+    MAXARG_B = (1 << SIZE_B) - 1,
+    MAXARG_C = (1 << SIZE_C) - 1,
+    MAXARG_Bx = (1 << SIZE_Bx) - 1,
+    MAXARG_sBx = MAXARG_Bx >> 1,  // 131071
 };
 
 // Registers per function; an RK operand of MAXSTACK or more names constant
 // (operand - MAXSTACK), so constants 0..MAXINDEXRK are reachable directly.
-enum : int {
-  MAXSTACK = 250,
-  MAXINDEXRK = MAXARG_B - MAXSTACK,  // 261
-  NO_REG = MAXARG_A,                 // "no register" inside the compiler only
-  NO_JUMP = -1,                      // end of a jump list
-  LFIELDS_PER_FLUSH = 32,            // list items stored per SETLIST
+enum : int
+{
+    MAXSTACK = 250,
+    MAXINDEXRK = MAXARG_B - MAXSTACK,  // 261
+    NO_REG = MAXARG_A,                 // "no register" inside the compiler only
+    NO_JUMP = -1,                      // end of a jump list
+    LFIELDS_PER_FLUSH = 32,            // list items stored per SETLIST
 };
 
-inline bool ISK(int x) { return x >= MAXSTACK; }
-inline int INDEXK(int x) { return x - MAXSTACK; }
-inline int RKASK(int k) { return k + MAXSTACK; }
+inline bool ISK(int x)
+{
+    return x >= MAXSTACK;
+}
+inline int INDEXK(int x)
+{
+    return x - MAXSTACK;
+}
+inline int RKASK(int k)
+{
+    return k + MAXSTACK;
+}
 
 // ---------------------------------------------------------------------------
 // Operations. R(x) register, K(x) constant, RK(x) register or constant,
 // U(x) upvalue, Kst(x) constant (a string).
 // ---------------------------------------------------------------------------
-enum OpCode : int {
-  OP_MOVE = 0,    // A B     R(A) := R(B)
-  OP_LOADK,       // A Bx    R(A) := K(Bx)
-  OP_LOADBOOL,    // A B C   R(A) := (B != 0); if C then pc++
-  OP_LOADNIL,     // A B     R(A) ... R(B) := nil
-  OP_GETUPVAL,    // A B     R(A) := U(B)
-  OP_GETGLOBAL,   // A Bx    R(A) := globals[K(Bx)]
-  OP_GETTABLE,    // A B C   R(A) := R(B)[RK(C)]
-  OP_SETGLOBAL,   // A Bx    globals[K(Bx)] := R(A)
-  OP_SETUPVAL,    // A B     U(B) := R(A)
-  OP_SETTABLE,    // A B C   R(A)[RK(B)] := RK(C)
-  OP_NEWTABLE,    // A B C   R(A) := {} (array size fb2int(B), hash log C)
-  OP_SELF,        // A B C   R(A+1) := R(B); R(A) := R(B)[RK(C)]
-  OP_ADD,         // A B C   R(A) := RK(B) + RK(C)
-  OP_SUB,         // A B C   R(A) := RK(B) - RK(C)
-  OP_MUL,         // A B C   R(A) := RK(B) * RK(C)
-  OP_DIV,         // A B C   R(A) := RK(B) / RK(C)
-  OP_BAND,        // A B C   R(A) := RK(B) & RK(C)       (32-bit)
-  OP_BOR,         // A B C   R(A) := RK(B) | RK(C)       (32-bit)
-  OP_SHL,         // A B C   R(A) := RK(B) << (RK(C) & 31)
-  OP_SHR,         // A B C   R(A) := RK(B) >> (RK(C) & 31) (logical)
-  OP_POW,         // A B C   R(A) := RK(B) ^ RK(C)  (xor of two numbers,
-                  //         else the power path)
-  OP_UNM,         // A B     R(A) := -R(B)
-  OP_NOT,         // A B     R(A) := not R(B)
-  OP_CONCAT,      // A B C   R(A) := R(B) .. ... .. R(C)
-  OP_JMP,         // sBx     pc += sBx
-  OP_EQ,          // A B C   if ((RK(B) == RK(C)) ~= A) then pc++
-  OP_LT,          // A B C   if ((RK(B) <  RK(C)) ~= A) then pc++
-  OP_LE,          // A B C   if ((RK(B) <= RK(C)) ~= A) then pc++
-  OP_TEST,        // A B C   if (truth(R(B)) == C) then R(A) := R(B) else pc++
-  OP_CALL,        // A B C   R(A) ... R(A+C-2) := R(A)(R(A+1) ... R(A+B-1))
-  OP_TAILCALL,    // A B C   return R(A)(R(A+1) ... R(A+B-1))
-  OP_RETURN,      // A B     return R(A) ... R(A+B-2)
-  OP_FORLOOP,     // A sBx   R(A) += R(A+2); if R(A) <?= R(A+1) then pc += sBx
-  OP_TFORLOOP,    // A C     R(A+2) ... R(A+2+C) := R(A)(R(A+1), R(A+2));
-                  //         if R(A+2) == nil then pc++
-  OP_TFORPREP,    // A sBx   if R(A) is a table then R(A+1) := R(A),
-                  //         R(A) := globals.next; pc += sBx
-  OP_SETLIST,     // A Bx    R(A)[Bx - Bx%32 + i] := R(A+i), 1 <= i <= Bx%32+1
-  OP_SETLISTO,    // A Bx    R(A)[Bx - Bx%32 + i] := R(A+i), 1 <= i <= top-A-1
-  OP_CLOSE,       // A       close upvalues of R(A) and above
-  OP_CLOSURE,     // A Bx    R(A) := closure(prototype Bx, upvalues follow)
+enum OpCode : int
+{
+    OP_MOVE = 0,   // A B     R(A) := R(B)
+    OP_LOADK,      // A Bx    R(A) := K(Bx)
+    OP_LOADBOOL,   // A B C   R(A) := (B != 0); if C then pc++
+    OP_LOADNIL,    // A B     R(A) ... R(B) := nil
+    OP_GETUPVAL,   // A B     R(A) := U(B)
+    OP_GETGLOBAL,  // A Bx    R(A) := globals[K(Bx)]
+    OP_GETTABLE,   // A B C   R(A) := R(B)[RK(C)]
+    OP_SETGLOBAL,  // A Bx    globals[K(Bx)] := R(A)
+    OP_SETUPVAL,   // A B     U(B) := R(A)
+    OP_SETTABLE,   // A B C   R(A)[RK(B)] := RK(C)
+    OP_NEWTABLE,   // A B C   R(A) := {} (array size fb2int(B), hash log C)
+    OP_SELF,       // A B C   R(A+1) := R(B); R(A) := R(B)[RK(C)]
+    OP_ADD,        // A B C   R(A) := RK(B) + RK(C)
+    OP_SUB,        // A B C   R(A) := RK(B) - RK(C)
+    OP_MUL,        // A B C   R(A) := RK(B) * RK(C)
+    OP_DIV,        // A B C   R(A) := RK(B) / RK(C)
+    OP_BAND,       // A B C   R(A) := RK(B) & RK(C)       (32-bit)
+    OP_BOR,        // A B C   R(A) := RK(B) | RK(C)       (32-bit)
+    OP_SHL,        // A B C   R(A) := RK(B) << (RK(C) & 31)
+    OP_SHR,        // A B C   R(A) := RK(B) >> (RK(C) & 31) (logical)
+    OP_POW,        // A B C   R(A) := RK(B) ^ RK(C)  (xor of two numbers,
+                   //         else the power path)
+    OP_UNM,        // A B     R(A) := -R(B)
+    OP_NOT,        // A B     R(A) := not R(B)
+    OP_CONCAT,     // A B C   R(A) := R(B) .. ... .. R(C)
+    OP_JMP,        // sBx     pc += sBx
+    OP_EQ,         // A B C   if ((RK(B) == RK(C)) ~= A) then pc++
+    OP_LT,         // A B C   if ((RK(B) <  RK(C)) ~= A) then pc++
+    OP_LE,         // A B C   if ((RK(B) <= RK(C)) ~= A) then pc++
+    OP_TEST,       // A B C   if (truth(R(B)) == C) then R(A) := R(B) else pc++
+    OP_CALL,       // A B C   R(A) ... R(A+C-2) := R(A)(R(A+1) ... R(A+B-1))
+    OP_TAILCALL,   // A B C   return R(A)(R(A+1) ... R(A+B-1))
+    OP_RETURN,     // A B     return R(A) ... R(A+B-2)
+    OP_FORLOOP,    // A sBx   R(A) += R(A+2); if R(A) <?= R(A+1) then pc += sBx
+    OP_TFORLOOP,   // A C     R(A+2) ... R(A+2+C) := R(A)(R(A+1), R(A+2));
+                   //         if R(A+2) == nil then pc++
+    OP_TFORPREP,   // A sBx   if R(A) is a table then R(A+1) := R(A),
+                   //         R(A) := globals.next; pc += sBx
+    OP_SETLIST,    // A Bx    R(A)[Bx - Bx%32 + i] := R(A+i), 1 <= i <= Bx%32+1
+    OP_SETLISTO,   // A Bx    R(A)[Bx - Bx%32 + i] := R(A+i), 1 <= i <= top-A-1
+    OP_CLOSE,      // A       close upvalues of R(A) and above
+    OP_CLOSURE,    // A Bx    R(A) := closure(prototype Bx, upvalues follow)
 };
 
-enum : int { NUM_OPCODES = OP_CLOSURE + 1 };  // 39
+enum : int
+{
+    NUM_OPCODES = OP_CLOSURE + 1
+};  // 39
 
 // ---------------------------------------------------------------------------
 // Conventions (what the compiler emits and the virtual machine executes)
@@ -205,59 +220,116 @@ enum : int { NUM_OPCODES = OP_CLOSURE + 1 };  // 39
 // ---------------------------------------------------------------------------
 
 // Instruction field access.
-inline OpCode GET_OPCODE(Instruction i) { return OpCode((i >> POS_OP) & ((1u << SIZE_OP) - 1)); }
-inline int GETARG_A(Instruction i) { return int((i >> POS_A) & ((1u << SIZE_A) - 1)); }
-inline int GETARG_B(Instruction i) { return int((i >> POS_B) & ((1u << SIZE_B) - 1)); }
-inline int GETARG_C(Instruction i) { return int((i >> POS_C) & ((1u << SIZE_C) - 1)); }
-inline int GETARG_Bx(Instruction i) { return int((i >> POS_Bx) & ((1u << SIZE_Bx) - 1)); }
-inline int GETARG_sBx(Instruction i) { return GETARG_Bx(i) - MAXARG_sBx; }
+inline OpCode GET_OPCODE(Instruction i)
+{
+    return OpCode((i >> POS_OP) & ((1u << SIZE_OP) - 1));
+}
+inline int GETARG_A(Instruction i)
+{
+    return int((i >> POS_A) & ((1u << SIZE_A) - 1));
+}
+inline int GETARG_B(Instruction i)
+{
+    return int((i >> POS_B) & ((1u << SIZE_B) - 1));
+}
+inline int GETARG_C(Instruction i)
+{
+    return int((i >> POS_C) & ((1u << SIZE_C) - 1));
+}
+inline int GETARG_Bx(Instruction i)
+{
+    return int((i >> POS_Bx) & ((1u << SIZE_Bx) - 1));
+}
+inline int GETARG_sBx(Instruction i)
+{
+    return GETARG_Bx(i) - MAXARG_sBx;
+}
 
-inline Instruction SetField(Instruction i, int v, int pos, int size) {
-  Instruction mask = ((1u << size) - 1) << pos;
-  return (i & ~mask) | ((Instruction(v) << pos) & mask);
+inline Instruction SetField(Instruction i, int v, int pos, int size)
+{
+    Instruction mask = ((1u << size) - 1) << pos;
+    return (i & ~mask) | ((Instruction(v) << pos) & mask);
 }
-inline void SET_OPCODE(Instruction& i, OpCode o) { i = SetField(i, o, POS_OP, SIZE_OP); }
-inline void SETARG_A(Instruction& i, int v) { i = SetField(i, v, POS_A, SIZE_A); }
-inline void SETARG_B(Instruction& i, int v) { i = SetField(i, v, POS_B, SIZE_B); }
-inline void SETARG_C(Instruction& i, int v) { i = SetField(i, v, POS_C, SIZE_C); }
-inline void SETARG_Bx(Instruction& i, int v) { i = SetField(i, v, POS_Bx, SIZE_Bx); }
-inline void SETARG_sBx(Instruction& i, int v) { SETARG_Bx(i, v + MAXARG_sBx); }
+inline void SET_OPCODE(Instruction& i, OpCode o)
+{
+    i = SetField(i, o, POS_OP, SIZE_OP);
+}
+inline void SETARG_A(Instruction& i, int v)
+{
+    i = SetField(i, v, POS_A, SIZE_A);
+}
+inline void SETARG_B(Instruction& i, int v)
+{
+    i = SetField(i, v, POS_B, SIZE_B);
+}
+inline void SETARG_C(Instruction& i, int v)
+{
+    i = SetField(i, v, POS_C, SIZE_C);
+}
+inline void SETARG_Bx(Instruction& i, int v)
+{
+    i = SetField(i, v, POS_Bx, SIZE_Bx);
+}
+inline void SETARG_sBx(Instruction& i, int v)
+{
+    SETARG_Bx(i, v + MAXARG_sBx);
+}
 
-inline Instruction CREATE_ABC(OpCode o, int a, int b, int c) {
-  return (Instruction(o) << POS_OP) | (Instruction(a) << POS_A) | (Instruction(b) << POS_B) |
-         (Instruction(c) << POS_C);
+inline Instruction CREATE_ABC(OpCode o, int a, int b, int c)
+{
+    return (Instruction(o) << POS_OP) | (Instruction(a) << POS_A) | (Instruction(b) << POS_B) |
+           (Instruction(c) << POS_C);
 }
-inline Instruction CREATE_ABx(OpCode o, int a, int bx) {
-  return (Instruction(o) << POS_OP) | (Instruction(a) << POS_A) | (Instruction(bx) << POS_Bx);
+inline Instruction CREATE_ABx(OpCode o, int a, int bx)
+{
+    return (Instruction(o) << POS_OP) | (Instruction(a) << POS_A) | (Instruction(bx) << POS_Bx);
 }
-inline Instruction CREATE_AsBx(OpCode o, int a, int sbx) { return CREATE_ABx(o, a, sbx + MAXARG_sBx); }
+inline Instruction CREATE_AsBx(OpCode o, int a, int sbx)
+{
+    return CREATE_ABx(o, a, sbx + MAXARG_sBx);
+}
 
 // ---------------------------------------------------------------------------
 // Mode bytes: shared by the code generator and the bytecode checker.
 //   bits 0-1 operand format, bit 2 B is a register, bit 3 B is RK,
 //   bit 4 C is RK, bit 5 sets R(A), bit 6 Bx is a constant, bit 7 test.
 // ---------------------------------------------------------------------------
-enum OpMode : int { iABC = 0, iABx = 1, iAsBx = 2 };
+enum OpMode : int
+{
+    iABC = 0,
+    iABx = 1,
+    iAsBx = 2
+};
 
-enum : int {
-  OpModeBreg = 2,
-  OpModeBrk = 3,
-  OpModeCrk = 4,
-  OpModesetA = 5,
-  OpModeK = 6,
-  OpModeT = 7,
+enum : int
+{
+    OpModeBreg = 2,
+    OpModeBrk = 3,
+    OpModeCrk = 4,
+    OpModesetA = 5,
+    OpModeK = 6,
+    OpModeT = 7,
 };
 
 extern const uint8_t luaP_opmodes[NUM_OPCODES];
 extern const char* const luaP_opnames[NUM_OPCODES];
 
-inline OpMode getOpMode(OpCode m) { return OpMode(luaP_opmodes[m] & 3); }
-inline bool testOpMode(OpCode m, int bit) { return (luaP_opmodes[m] & (1u << bit)) != 0; }
+inline OpMode getOpMode(OpCode m)
+{
+    return OpMode(luaP_opmodes[m] & 3);
+}
+inline bool testOpMode(OpCode m, int bit)
+{
+    return (luaP_opmodes[m] & (1u << bit)) != 0;
+}
 
 // The "floating-point byte" of NEWTABLE's B: eeeeexxx is xxx * 2^eeeee,
 // rounding the encoded size up. Sizes far beyond any table still encode.
 int luaP_int2fb(unsigned int x);
-inline unsigned int luaP_fb2int(int x) { return unsigned(x & 7) << ((x >> 3) & 31); }
+inline unsigned int luaP_fb2int(int x)
+{
+    return unsigned(x & 7) << ((x >> 3) & 31);
+}
 
 // Floor of log2(x) for x >= 1 (0 for 0).
 int luaP_log2(unsigned int x);

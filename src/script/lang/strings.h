@@ -11,7 +11,10 @@
 
 // The interned string of len bytes (a terminating 0 is added).
 LString* StrNew(lua_State* L, const char* s, size_t len);
-inline LString* StrNewZ(lua_State* L, const char* s) { return StrNew(L, s, std::strlen(s)); }
+inline LString* StrNewZ(lua_State* L, const char* s)
+{
+    return StrNew(L, s, std::strlen(s));
+}
 // The interned wide string of len 16-bit units (a terminating 0 unit is added).
 LString* StrNewWide(lua_State* L, const lua_WChar* s, size_t len);
 

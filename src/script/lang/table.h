@@ -23,15 +23,18 @@ const TValue* TableGetNum(Table* t, int key);
 const TValue* TableGetStr(Table* t, LString* key);
 
 // TableGet with the array part inlined: the interpreter's common case.
-inline const TValue* TableGetFast(Table* t, const TValue* key) {
-  if (key->IsNumber()) {
-    lua_Number n = key->Num();
-    if (n >= 1 && n <= t->sizearray) {
-      int k = static_cast<int>(n);
-      if (static_cast<lua_Number>(k) == n) return &t->array[k - 1];
+inline const TValue* TableGetFast(Table* t, const TValue* key)
+{
+    if (key->IsNumber())
+    {
+        lua_Number n = key->Num();
+        if (n >= 1 && n <= t->sizearray)
+        {
+            int k = static_cast<int>(n);
+            if (static_cast<lua_Number>(k) == n) return &t->array[k - 1];
+        }
     }
-  }
-  return TableGet(t, key);
+    return TableGet(t, key);
 }
 
 TValue* TableSet(lua_State* L, Table* t, const TValue* key);

@@ -7,31 +7,38 @@
 #include "script/lang/meta.h"
 #include "script/lang/state.h"
 
-static Udata* NewBlock(lua_State* L, size_t payload, uint32_t storedlen) {
-  Udata* u = static_cast<Udata*>(MemRealloc(L, nullptr, 0, sizeof(Udata) + payload));
-  u->tt = LUA_TUSERDATA;
-  u->marked = 0;
-  u->len = storedlen;
-  u->metatable = DefaultMetatableFor(L, LUA_TUSERDATA);
-  global_State* g = G(L);
-  u->next = g->rootudata;
-  g->rootudata = u;
-  return u;
+static Udata* NewBlock(lua_State* L, size_t payload, uint32_t storedlen)
+{
+    Udata* u = static_cast<Udata*>(MemRealloc(L, nullptr, 0, sizeof(Udata) + payload));
+    u->tt = LUA_TUSERDATA;
+    u->marked = 0;
+    u->len = storedlen;
+    u->metatable = DefaultMetatableFor(L, LUA_TUSERDATA);
+    global_State* g = G(L);
+    u->next = g->rootudata;
+    g->rootudata = u;
+    return u;
 }
 
-Udata* UdataNew(lua_State* L, size_t size) {
-  // Round up to even without wrapping: a size near the top would otherwise
-  // become a tiny block.
-  if (size >= MAX_BLOCK_SIZE - sizeof(Udata) - 1) DebugPlainError(L, "memory allocation error: block too big");
-  size_t even = (size + 1) & ~static_cast<size_t>(1);
-  Udata* u = NewBlock(L, even, static_cast<uint32_t>(even));
-  return u;
+Udata* UdataNew(lua_State* L, size_t size)
+{
+    // Round up to even without wrapping: a size near the top would otherwise
+    // become a tiny block.
+    if (size >= MAX_BLOCK_SIZE - sizeof(Udata) - 1)
+        DebugPlainError(L, "memory allocation error: block too big");
+    size_t even = (size + 1) & ~static_cast<size_t>(1);
+    Udata* u = NewBlock(L, even, static_cast<uint32_t>(even));
+    return u;
 }
 
-Udata* UdataNewRef(lua_State* L, void* ptr) {
-  Udata* u = NewBlock(L, sizeof(void*), 1);
-  std::memcpy(u->Payload(), &ptr, sizeof ptr);
-  return u;
+Udata* UdataNewRef(lua_State* L, void* ptr)
+{
+    Udata* u = NewBlock(L, sizeof(void*), 1);
+    std::memcpy(u->Payload(), &ptr, sizeof ptr);
+    return u;
 }
 
-void UdataFree(lua_State* L, Udata* u) { MemFree(L, u, u->AllocSize()); }
+void UdataFree(lua_State* L, Udata* u)
+{
+    MemFree(L, u, u->AllocSize());
+}

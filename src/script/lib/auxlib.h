@@ -14,9 +14,10 @@
 
 #include "script/lang/lua.h"
 
-struct luaL_reg {
-  const char* name;
-  lua_CFunction func;
+struct luaL_reg
+{
+    const char* name;
+    lua_CFunction func;
 };
 
 // Registers the functions of l (ending with a null name) into the global
@@ -75,7 +76,7 @@ int luaL_loadfile(lua_State* L, const char* filename);
 int luaL_loadbuffer(lua_State* L, const char* buff, size_t sz, const char* name);
 
 #define luaL_argcheck(L, cond, numarg, extramsg) \
-  if (!(cond)) luaL_argerror(L, numarg, extramsg)
+    if (!(cond)) luaL_argerror(L, numarg, extramsg)
 #define luaL_checkstring(L, n) (luaL_checklstring(L, (n), NULL))
 #define luaL_optstring(L, n, d) (luaL_optlstring(L, (n), (d), NULL))
 #define luaL_checkint(L, n) (luaL_checkinteger(L, (n)))
@@ -94,16 +95,18 @@ int luaL_optinteger(lua_State* L, int numArg, int def);
 // pushed or popped between buffer calls except as luaL_addvalue expects.
 #define LUAL_BUFFERSIZE 512
 
-struct luaL_Buffer {
-  char* p;    // write position in buffer
-  int lvl;    // pieces already on the stack
-  int wide;   // 0: bytes; 1: 16-bit units, two bytes each
-  lua_State* L;
-  char buffer[LUAL_BUFFERSIZE];
+struct luaL_Buffer
+{
+    char* p;   // write position in buffer
+    int lvl;   // pieces already on the stack
+    int wide;  // 0: bytes; 1: 16-bit units, two bytes each
+    lua_State* L;
+    char buffer[LUAL_BUFFERSIZE];
 };
 
-#define luaL_putchar(B, c) \
-  ((void)((B)->p < ((B)->buffer + LUAL_BUFFERSIZE) || luaL_prepbuffer(B)), (*(B)->p++ = (char)(c)))
+#define luaL_putchar(B, c)                                                   \
+    ((void)((B)->p < ((B)->buffer + LUAL_BUFFERSIZE) || luaL_prepbuffer(B)), \
+     (*(B)->p++ = (char)(c)))
 #define luaL_addsize(B, n) ((B)->p += (n))
 
 void luaL_buffinit(lua_State* L, luaL_Buffer* B);

@@ -11,15 +11,19 @@
 
 using namespace hostfakes;
 
-namespace {
+namespace
+{
 
-class AppHostTest : public BareHostTest {};
+class AppHostTest : public BareHostTest
+{
+};
 
 }  // namespace
 
 TEST_F(AppHostTest, TimeCountsFromStartWithOffsetLessPausedTime)
 {
-    struct Case {
+    struct Case
+    {
         uint32_t start;
         uint32_t now;
         int32_t offset;
@@ -31,10 +35,11 @@ TEST_F(AppHostTest, TimeCountsFromStartWithOffsetLessPausedTime)
         {1000, 1500, 0, 0, 500},
         {1000, 1500, 200, 0, 700},
         {1000, 1500, 200, 100, 600},
-        {1000, 1500, -600, 0, 0xFFFFFF9C},         // wraps like 32-bit time
+        {1000, 1500, -600, 0, 0xFFFFFF9C},        // wraps like 32-bit time
         {0xFFFFFF00u, 0x00000100u, 0, 0, 0x200},  // across the counter's wrap
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         Now() = c.start;
         TAppHost h("", true);
         auto* gs = new FakeGameState();
@@ -71,7 +76,8 @@ TEST_F(AppHostTest, InitialisationReadsVersionAndEntersTheProgramFolder)
     EXPECT_STREQ(kVersionInternalName, host->GetInternalName().CStr());
     EXPECT_STREQ(kVersionProductName, host->GetProductName().CStr());
     EXPECT_EQ(std::filesystem::current_path().string(), host->GetProgramFolder().CStr());
-    EXPECT_EQ(std::string(host->GetProgramFolder().CStr()) + "/assets", host->GetAssetsFolder().CStr());
+    EXPECT_EQ(std::string(host->GetProgramFolder().CStr()) + "/assets",
+              host->GetAssetsFolder().CStr());
     EXPECT_NE(nullptr, host->GetWindowManager());
     EXPECT_TRUE(host->HasSwitch("--multiple"));
     EXPECT_EQ(nullptr, host->GetWindow());
@@ -91,7 +97,8 @@ TEST_F(AppHostTest, SecondInstanceExitsWithZero)
             TAppHost first("", false);
             // A second host in another process finds the lock taken.
             pid_t child = fork();
-            if (child == 0) {
+            if (child == 0)
+            {
                 TAppHost second("", false);
                 _exit(5);  // not reached when the rule holds
             }
@@ -218,7 +225,7 @@ TEST_F(AppHostTest, ActivationRules)
     EXPECT_FALSE(f.appActive);
     EXPECT_TRUE(f.activationChanged);
     EXPECT_TRUE(f.appActivationChanged);
-    EXPECT_FALSE(f.suspended);  // suspended only in full screen
+    EXPECT_FALSE(f.suspended);   // suspended only in full screen
     host->OnActivateApp(false);  // no change
     host->OnActivateApp(true);
     EXPECT_TRUE(f.active);
@@ -247,7 +254,8 @@ TEST_F(AppHostTest, SettingsReachTheHostOnlyThroughTheFacade)
         SetSetting("memorymax", "1234");
         EXPECT_EQ(1234, GetLogMemoryLimit());
         // Texts that make no usable factor leave the scale alone.
-        for (const char* bad : {"0", "-2", "abc", "nan", "1e39"}) {
+        for (const char* bad : {"0", "-2", "abc", "nan", "1e39"})
+        {
             SetSetting("viewportscale", bad);
             raw->GetViewportScale(scale);
             EXPECT_FLOAT_EQ(1.5f, scale) << bad;

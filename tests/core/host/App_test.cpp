@@ -14,9 +14,11 @@
 
 using namespace hostfakes;
 
-namespace {
+namespace
+{
 
-class AppTest : public HostTest {
+class AppTest : public HostTest
+{
 protected:
     TApp* MakeApp(const char* cmd = "")
     {
@@ -33,7 +35,8 @@ protected:
     }
 };
 
-class RecordingTask : public TTask {
+class RecordingTask : public TTask
+{
 public:
     explicit RecordingTask(const char* name) : m_name(name) {}
     ~RecordingTask() override { Note(std::string("task:delete ") + m_name); }
@@ -89,13 +92,16 @@ TEST_F(AppTest, ClockReadBeforeTheHostIsHeldUsesTheTickSource)
     static bool read;
     static uint32_t seen;
     read = false;
-    SetSettingChangeHook([](const TString& key, const TString&) {
-        if (GetApp() && key == "memorymax") {
-            seen = GetClockSourceTime();
-            read = true;
-        }
-        return true;
-    });
+    SetSettingChangeHook(
+        [](const TString& key, const TString&)
+        {
+            if (GetApp() && key == "memorymax")
+            {
+                seen = GetClockSourceTime();
+                read = true;
+            }
+            return true;
+        });
     TApp* app = MakeApp();
     EXPECT_TRUE(read);
     EXPECT_EQ(Now(), seen);
@@ -183,8 +189,7 @@ TEST_F(AppTest, ForwardingAndTasks)
 
     app->Quit(4);
     TEvent ev;
-    for (int i = 0; i < 10 && ev.type != kEventQuit; ++i)
-        app->GetNextEvent(ev);
+    for (int i = 0; i < 10 && ev.type != kEventQuit; ++i) app->GetNextEvent(ev);
     EXPECT_EQ(kEventQuit, ev.type);
     delete app;
     EXPECT_FALSE(StringToClipboard("no facade"));
@@ -208,7 +213,8 @@ TEST_F(AppTest, SystemCursorVisibilityReachesTheDisplayOnlyOnChange)
     Journal().clear();
     app->SetCursor(nullptr, 0, 0, false);
     app->SetCursor(nullptr, 0, 0, false);
-    std::vector<std::string> cursor = {"display:load __systemcursor__.png", "display:cursor", "display:cursor"};
+    std::vector<std::string> cursor = {"display:load __systemcursor__.png", "display:cursor",
+                                       "display:cursor"};
     EXPECT_EQ(cursor, Journal());
 
     // "vsync" reaches the display through the change hook.
@@ -226,7 +232,8 @@ TEST(SystemCursor, IsA32By32PalettePng)
     const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     EXPECT_EQ(0, std::memcmp(p, signature, 8));
     EXPECT_EQ(0, std::memcmp(p + 12, "IHDR", 4));
-    auto be32 = [](const unsigned char* q) { return (q[0] << 24) | (q[1] << 16) | (q[2] << 8) | q[3]; };
+    auto be32 = [](const unsigned char* q)
+    { return (q[0] << 24) | (q[1] << 16) | (q[2] << 8) | q[3]; };
     EXPECT_EQ(32, be32(p + 16));  // width
     EXPECT_EQ(32, be32(p + 20));  // height
     EXPECT_EQ(8, p[24]);          // bits per index

@@ -7,15 +7,15 @@
 
 #include "core/host/CommandLine.h"
 
-namespace {
+namespace
+{
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 Pairs Parse(const char* cmd)
 {
     Pairs out;
-    for (const auto& [k, v] : ParseOptions(cmd))
-        out.emplace_back(k.CStr(), v.CStr());
+    for (const auto& [k, v] : ParseOptions(cmd)) out.emplace_back(k.CStr(), v.CStr());
     return out;
 }
 
@@ -23,7 +23,8 @@ Pairs Parse(const char* cmd)
 
 TEST(CommandLine, OptionsPairs)
 {
-    struct Case {
+    struct Case
+    {
         const char* cmd;
         Pairs want;
     };
@@ -42,8 +43,7 @@ TEST(CommandLine, OptionsPairs)
         {"no switch a=1", {}},
         {"xoptions=a=1", {{"a", "1"}}},  // found anywhere, even inside a word
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.want, Parse(c.cmd)) << c.cmd;
+    for (const Case& c : cases) EXPECT_EQ(c.want, Parse(c.cmd)) << c.cmd;
 }
 
 TEST(CommandLine, SwitchesAreCaseSensitiveSubstrings)
@@ -67,30 +67,29 @@ TEST(CommandLine, WordAfterSwitch)
 
 TEST(CommandLine, CheatCodeNeverReadsPastTheEnd)
 {
-    struct Case {
+    struct Case
+    {
         const char* cmd;
         const char* code;
     };
     const Case cases[] = {
-        {"--cheat ABCD", "ABCD"},
-        {"--cheat ABCD --multiple", "ABCD"},
-        {"--cheat=ABCD", "ABCD"},
-        {"x --cheat", ""},   // at the very end
-        {"x --cheat ", ""},  // one separator, then the end
-        {"--cheat  two", ""},  // the code ends at the first blank
+        {"--cheat ABCD", "ABCD"}, {"--cheat ABCD --multiple", "ABCD"},
+        {"--cheat=ABCD", "ABCD"}, {"x --cheat", ""},  // at the very end
+        {"x --cheat ", ""},                           // one separator, then the end
+        {"--cheat  two", ""},                         // the code ends at the first blank
         {"nothing", ""},
     };
-    for (const Case& c : cases)
-        EXPECT_STREQ(c.code, CheatCodeOf(c.cmd).CStr()) << c.cmd;
+    for (const Case& c : cases) EXPECT_STREQ(c.code, CheatCodeOf(c.cmd).CStr()) << c.cmd;
 }
 
 TEST(CommandLine, JoinQuotesArgumentsWithBlanks)
 {
-    const char* argv[] = {"prog", "--multiple", "options=a=1&b=2", "-wd=/a folder/x", "", "tab\there",
-                          "-x a=b", "a b=c"};
+    const char* argv[] = {"prog", "--multiple", "options=a=1&b=2", "-wd=/a folder/x",
+                          "",     "tab\there",  "-x a=b",          "a b=c"};
     // A switch's value is quoted behind its "-name=", where its reader looks.
-    EXPECT_STREQ("--multiple options=a=1&b=2 -wd=\"/a folder/x\" \"\" \"tab\there\" \"-x a=b\" \"a b=c\"",
-                 JoinCommandLine(8, argv).CStr());
+    EXPECT_STREQ(
+        "--multiple options=a=1&b=2 -wd=\"/a folder/x\" \"\" \"tab\there\" \"-x a=b\" \"a b=c\"",
+        JoinCommandLine(8, argv).CStr());
     EXPECT_STREQ("", JoinCommandLine(1, argv).CStr());
     EXPECT_STREQ("", JoinCommandLine(0, nullptr).CStr());
 }

@@ -12,10 +12,13 @@
 
 using namespace hostfakes;
 
-namespace {
+namespace
+{
 
-struct FakeHttp : TSimpleHttp {
-    struct Record {
+struct FakeHttp : TSimpleHttp
+{
+    struct Record
+    {
         std::string url;
         bool post = false;
         std::vector<std::pair<std::string, std::string>> params;
@@ -55,11 +58,10 @@ struct FakeHttp : TSimpleHttp {
     void Start() override { Last().started = true; }
     int GetStatus() override
     {
-        if (Last().cancelled)
-            return kFailed;
-        if (BusyPolls() < 0)
-            return kBusy;
-        if (BusyPolls() > 0) {
+        if (Last().cancelled) return kFailed;
+        if (BusyPolls() < 0) return kBusy;
+        if (BusyPolls() > 0)
+        {
             --BusyPolls();
             return kBusy;
         }
@@ -68,7 +70,8 @@ struct FakeHttp : TSimpleHttp {
     void Cancel() override { Last().cancelled = true; }
 };
 
-class ExitStatsTest : public HostTest {
+class ExitStatsTest : public HostTest
+{
 protected:
     void SetUp() override
     {
@@ -76,7 +79,8 @@ protected:
         m_user = Dir() + "/user";
         std::filesystem::create_directories(m_user);
         SetUserDataFolder(m_user.c_str());
-        GetFrameworkServices().makeHttp = [] { return std::unique_ptr<TSimpleHttp>(new FakeHttp()); };
+        GetFrameworkServices().makeHttp = []
+        { return std::unique_ptr<TSimpleHttp>(new FakeHttp()); };
         FakeHttp::Last() = FakeHttp::Record();
         FakeHttp::FinalStatus() = TSimpleHttp::kDone;
         FakeHttp::BusyPolls() = 0;
@@ -123,7 +127,8 @@ TEST_F(ExitStatsTest, SendsTheFiveFieldsAndDeletesOnSuccess)
 
 TEST_F(ExitStatsTest, FailureKeepsTheFile)
 {
-    for (int status : {TSimpleHttp::kFailed, TSimpleHttp::kOutputError}) {
+    for (int status : {TSimpleHttp::kFailed, TSimpleHttp::kOutputError})
+    {
         WriteMetrics("data");
         FakeHttp::FinalStatus() = status;
         SaveExitStats();

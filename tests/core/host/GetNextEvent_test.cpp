@@ -9,9 +9,11 @@ using namespace hostfakes;
 using platform::Message;
 using platform::WindowSignal;
 
-namespace {
+namespace
+{
 
-class CountingTask : public TTask {
+class CountingTask : public TTask
+{
 public:
     explicit CountingTask(int* runs) : m_runs(runs) {}
     bool IsReady(int phase) override { return phase == TaskPhaseIdle; }
@@ -25,7 +27,8 @@ private:
     int* m_runs;
 };
 
-class FetchTest : public BareHostTest {
+class FetchTest : public BareHostTest
+{
 protected:
     void SetUp() override
     {
@@ -49,8 +52,7 @@ TEST_F(FetchTest, FirstCallAnnouncesLoadThenSessionReady500msLater)
     EXPECT_EQ(kEventIdle, ev.type);
     std::vector<std::string> gs;
     for (const auto& line : Journal())
-        if (line.rfind("gs:", 0) == 0 && line != "gs:new")
-            gs.push_back(line);
+        if (line.rfind("gs:", 0) == 0 && line != "gs:new") gs.push_back(line);
     ASSERT_EQ(2u, gs.size());
     EXPECT_EQ("gs:loadbroadcast=0 @1000", gs[0]);
     EXPECT_EQ("gs:sessionready=0 @1500", gs[1]);
@@ -97,20 +99,25 @@ TEST_F(FetchTest, StepsComeInPriorityOrder)
     window->Queue(key);
     host->PostQuit(3);
 
-    struct Want {
+    struct Want
+    {
         int32_t type;
         int32_t data;
     };
     const Want order[] = {
-        {kEventActivate, 0}, {kEventDisplayModeChanged, 0}, {kEventRedraw, 0}, {kEventActivate, 0},
-        {kEventClose, 0},    {kEventMouseLeave, 0},         {kEventKeyDown, 'A'}, {kEventQuit, 0},
+        {kEventActivate, 0},  {kEventDisplayModeChanged, 0},
+        {kEventRedraw, 0},    {kEventActivate, 0},
+        {kEventClose, 0},     {kEventMouseLeave, 0},
+        {kEventKeyDown, 'A'}, {kEventQuit, 0},
         {kEventIdle, 0},
     };
-    for (const Want& w : order) {
+    for (const Want& w : order)
+    {
         TEvent ev = Fetch();
         EXPECT_EQ(w.type, ev.type);
         EXPECT_EQ(w.data, ev.data);
-        if (ev.type == kEventMouseLeave) {
+        if (ev.type == kEventMouseLeave)
+        {
             EXPECT_EQ(12, ev.x);
             EXPECT_EQ(34, ev.y);
         }
@@ -160,7 +167,8 @@ TEST_F(FetchTest, WindowSignalsSetTheFlagsTheFetchReports)
     window->Queue(lost);
     EXPECT_EQ(kEventEmpty, Fetch().type);
     // The host's own activation and the application's both report.
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 2; ++i)
+    {
         TEvent ev = Fetch();
         EXPECT_EQ(kEventActivate, ev.type);
         EXPECT_EQ(0, ev.data);
@@ -172,7 +180,8 @@ TEST_F(FetchTest, WindowSignalsSetTheFlagsTheFetchReports)
     gained.signal = WindowSignal::AppActivated;
     window->Queue(gained);
     Fetch();
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 2; ++i)
+    {
         TEvent ev = Fetch();
         EXPECT_EQ(kEventActivate, ev.type);
         EXPECT_EQ(1, ev.data);

@@ -22,7 +22,8 @@
 #include "core/host/HostServices.h"
 #include "platform/null/NullWindow.h"
 
-namespace hostfakes {
+namespace hostfakes
+{
 
 // Everything the fakes see, in order, as "who:what" lines.
 inline std::vector<std::string>& Journal()
@@ -30,7 +31,10 @@ inline std::vector<std::string>& Journal()
     static std::vector<std::string> j;
     return j;
 }
-inline void Note(const std::string& line) { Journal().push_back(line); }
+inline void Note(const std::string& line)
+{
+    Journal().push_back(line);
+}
 
 // Fake time: sleeping advances it.
 inline uint32_t& Now()
@@ -39,7 +43,8 @@ inline uint32_t& Now()
     return now;
 }
 
-struct FakeWindowManager : THostWindowManager {
+struct FakeWindowManager : THostWindowManager
+{
     FakeWindowManager() { Note("wm:new"); }
     ~FakeWindowManager() override { Note("wm:delete"); }
     void Invalidate() override { ++invalidations; }
@@ -67,7 +72,8 @@ struct FakeWindowManager : THostWindowManager {
     bool movieInput = false;
 };
 
-struct FakeSound : THostSoundManager {
+struct FakeSound : THostSoundManager
+{
     FakeSound() { Note("sound:new"); }
     ~FakeSound() override { Note("sound:delete"); }
     bool Init() override
@@ -82,16 +88,21 @@ struct FakeSound : THostSoundManager {
 
 // A display handler that notes what the host asks of it; its state is set
 // by the test.
-struct FakeDisplay : THostDisplay {
+struct FakeDisplay : THostDisplay
+{
     bool SetDisplayMode(int w, int h, bool f) override
     {
-        Note("display:mode " + std::to_string(w) + "x" + std::to_string(h) + (f ? " full" : " windowed"));
+        Note("display:mode " + std::to_string(w) + "x" + std::to_string(h) +
+             (f ? " full" : " windowed"));
         width = w;
         height = h;
         fullScreen = f;
         return true;
     }
-    void AfterModeSet(bool first) override { Note(first ? "display:after first" : "display:after"); }
+    void AfterModeSet(bool first) override
+    {
+        Note(first ? "display:after first" : "display:after");
+    }
     bool IsFullScreen() const override { return fullScreen; }
     bool SetWindowed(bool windowed) override
     {
@@ -115,7 +126,10 @@ struct FakeDisplay : THostDisplay {
     bool RestoreAssets() override { return true; }
     void ReportOutOfVideoMemory() override { ++outOfMemoryReports; }
     void SetVsync(bool on) override { Note(on ? "display:vsync on" : "display:vsync off"); }
-    void SetCursorVisible(bool v) override { Note(v ? "display:cursor shown" : "display:cursor hidden"); }
+    void SetCursorVisible(bool v) override
+    {
+        Note(v ? "display:cursor shown" : "display:cursor hidden");
+    }
     void SetCursor(const std::shared_ptr<TTexture>&, int, int, bool overlay) override
     {
         Note(overlay ? "display:overlay cursor" : "display:cursor");
@@ -149,7 +163,8 @@ struct FakeDisplay : THostDisplay {
     int outOfMemoryReports = 0;
 };
 
-struct FakeGameState : THostGameState {
+struct FakeGameState : THostGameState
+{
     FakeGameState() { Note("gs:new"); }
     ~FakeGameState() override { Note("gs:delete"); }
     void SetState(const TString& key, const TString& value) override
@@ -158,11 +173,13 @@ struct FakeGameState : THostGameState {
     }
     void SetStateInt(const TString& key, int value) override
     {
-        Note(std::string("gs:") + key.CStr() + "=" + std::to_string(value) + " @" + std::to_string(Now()));
+        Note(std::string("gs:") + key.CStr() + "=" + std::to_string(value) + " @" +
+             std::to_string(Now()));
     }
     bool IsHeld() override
     {
-        if (heldCalls > 0) {
+        if (heldCalls > 0)
+        {
             --heldCalls;
             return true;
         }
@@ -188,7 +205,8 @@ struct FakeGameState : THostGameState {
 
 // The host's stand-ins, registered in the framework services, with the
 // window kept reachable for the test.
-struct Services {
+struct Services
+{
     platform::NullWindow* window = nullptr;
     FakeGameState* gameState = nullptr;
     FakeWindowManager* windowManager = nullptr;
@@ -198,19 +216,22 @@ struct Services {
     {
         auto& s = GetFrameworkServices();
         s = TFrameworkServices();
-        s.makeWindow = [this]() -> std::unique_ptr<platform::Window> {
+        s.makeWindow = [this]() -> std::unique_ptr<platform::Window>
+        {
             auto w = std::make_unique<platform::NullWindow>();
             w->createFails = windowFails;
             window = w.get();
             Note("window:new");
             return w;
         };
-        s.makeWindowManager = [this]() -> THostWindowManager* {
+        s.makeWindowManager = [this]() -> THostWindowManager*
+        {
             windowManager = new FakeWindowManager();
             return windowManager;
         };
         s.makeSoundManager = []() -> THostSoundManager* { return new FakeSound(); };
-        s.makeGameState = [this]() -> THostGameState* {
+        s.makeGameState = [this]() -> THostGameState*
+        {
             gameState = new FakeGameState();
             return gameState;
         };
@@ -222,7 +243,8 @@ struct Services {
 
 // Fresh global state for each test: settings, asset index, folders in a
 // temporary XDG data folder, services, journal and clock.
-class HostTest : public ::testing::Test {
+class HostTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -270,11 +292,13 @@ inline void DeleteHostManagers(TAppHost& host)
 }
 
 // A host without a facade, taken apart after each test.
-class BareHostTest : public HostTest {
+class BareHostTest : public HostTest
+{
 protected:
     void TearDown() override
     {
-        if (host) {
+        if (host)
+        {
             DeleteHostManagers(*host);
             host.reset();
         }

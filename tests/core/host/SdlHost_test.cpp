@@ -10,9 +10,11 @@
 
 using namespace hostfakes;
 
-namespace {
+namespace
+{
 
-class SdlHostTest : public BareHostTest {
+class SdlHostTest : public BareHostTest
+{
 protected:
     void SetUp() override
     {
@@ -24,13 +26,11 @@ protected:
         sdl = platform::GetSdlWindow(*host->GetWindow());
         ASSERT_NE(nullptr, sdl);
         // Whatever the window system queued on opening.
-        for (int i = 0; i < 50 && Fetch().type != kEventIdle; ++i) {
+        for (int i = 0; i < 50 && Fetch().type != kEventIdle; ++i)
+        {
         }
     }
-    void Push(SDL_Event e)
-    {
-        ASSERT_EQ(1, SDL_PushEvent(&e));
-    }
+    void Push(SDL_Event e) { ASSERT_EQ(1, SDL_PushEvent(&e)); }
 
     SDL_Window* sdl = nullptr;
 };
@@ -90,7 +90,6 @@ TEST_F(SdlHostTest, DisplayModeSizesTheWindowAndQuitEnds)
     EXPECT_EQ(kEventDisplayModeChanged, Fetch().type);
     host->PostQuit(0);
     TEvent ev;
-    for (int i = 0; i < 50 && ev.type != kEventQuit; ++i)
-        ev = Fetch();
+    for (int i = 0; i < 50 && ev.type != kEventQuit; ++i) ev = Fetch();
     EXPECT_EQ(kEventQuit, ev.type);
 }

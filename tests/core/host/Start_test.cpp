@@ -13,7 +13,8 @@
 
 using namespace hostfakes;
 
-namespace {
+namespace
+{
 
 int g_mainCalls = 0;
 TString g_mainCommandLine;
@@ -26,12 +27,12 @@ void QuittingMain(TApp& app, const TString& commandLine)
     EXPECT_EQ(&app, GetApp());
     app.Quit(5);
     TEvent ev;
-    for (int i = 0; i < 100 && ev.type != kEventQuit; ++i)
-        app.GetNextEvent(ev);
+    for (int i = 0; i < 100 && ev.type != kEventQuit; ++i) app.GetNextEvent(ev);
     EXPECT_EQ(kEventQuit, ev.type);
 }
 
-class StartTest : public HostTest {
+class StartTest : public HostTest
+{
 protected:
     void SetUp() override
     {
@@ -48,12 +49,11 @@ protected:
     static std::vector<std::string> Without(std::initializer_list<const char*> prefixes)
     {
         std::vector<std::string> out;
-        for (const auto& line : Journal()) {
+        for (const auto& line : Journal())
+        {
             bool skip = false;
-            for (const char* p : prefixes)
-                skip = skip || line.rfind(p, 0) == 0;
-            if (!skip)
-                out.push_back(line);
+            for (const char* p : prefixes) skip = skip || line.rfind(p, 0) == 0;
+            if (!skip) out.push_back(line);
         }
         return out;
     }
@@ -67,18 +67,23 @@ TEST_F(StartTest, StartUpAndShutdownInOrder)
     EXPECT_EQ(5, code);
     EXPECT_EQ(1, g_mainCalls);
     std::vector<std::string> want = {
-        "step:harness", "step:host",     "wm:new",       "step:portal",   "step:folders", "step:log",
-        "step:app",     "wm:script",     "gs:new",       "step:window",   "window:new",   "step:sound",
-        "sound:new",    "sound:init",    "step:draw",    "step:settings", "step:modules", "gs:cmdline=--multiple",
-        "gs:commondatadir=", "gs:userdatadir=", "step:main", "main:called", "step:shutdown", "gs:delete",
-        "wm:delete",    "sound:delete",  "step:done",
+        "step:harness",      "step:host",       "wm:new",
+        "step:portal",       "step:folders",    "step:log",
+        "step:app",          "wm:script",       "gs:new",
+        "step:window",       "window:new",      "step:sound",
+        "sound:new",         "sound:init",      "step:draw",
+        "step:settings",     "step:modules",    "gs:cmdline=--multiple",
+        "gs:commondatadir=", "gs:userdatadir=", "step:main",
+        "main:called",       "step:shutdown",   "gs:delete",
+        "wm:delete",         "sound:delete",    "step:done",
     };
     // The folder values depend on the temporary folder: compare their keys.
     std::vector<std::string> got;
     // (Module lines are left out: another test may be placing modules in the
     // shared program folder meanwhile.)
     for (std::string line :
-         Without({"gs:loadbroadcast", "gs:sessionready", "sound:on", "sound:off", "gs:module"})) {
+         Without({"gs:loadbroadcast", "gs:sessionready", "sound:on", "sound:off", "gs:module"}))
+    {
         if (line.rfind("gs:commondatadir=", 0) == 0 || line.rfind("gs:userdatadir=", 0) == 0)
             line = line.substr(0, line.find('=') + 1);
         got.push_back(line);
@@ -94,7 +99,8 @@ TEST_F(StartTest, FoldersLogAndCommandLineSettings)
     TString seen[6];
     static TString* out;
     out = seen;
-    auto main = [](TApp& app, const TString&) {
+    auto main = [](TApp& app, const TString&)
+    {
         out[0] = GetSetting("installkey");
         out[1] = GetSetting("startupdir");
         out[2] = GetSetting("cheatcode");
@@ -103,8 +109,7 @@ TEST_F(StartTest, FoldersLogAndCommandLineSettings)
         out[5] = GetSetting("-pq");
         app.Quit(0);
         TEvent ev;
-        while (ev.type != kEventQuit)
-            app.GetNextEvent(ev);
+        while (ev.type != kEventQuit) app.GetNextEvent(ev);
     };
     std::string start = std::filesystem::current_path().string();
     int code = StartFramework("--cheat CODE1 options=a=1&b=2 c=3", main, true);
@@ -129,12 +134,12 @@ TEST_F(StartTest, WorkingFolderWithBlanksFromTheArguments)
     const char* argv[] = {"orvelle", "--multiple", wd.c_str()};
     static std::string seen;
     seen.clear();
-    auto main = [](TApp& app, const TString&) {
+    auto main = [](TApp& app, const TString&)
+    {
         seen = std::filesystem::current_path().string();
         app.Quit(0);
         TEvent ev;
-        while (ev.type != kEventQuit)
-            app.GetNextEvent(ev);
+        while (ev.type != kEventQuit) app.GetNextEvent(ev);
     };
     EXPECT_EQ(0, StartFramework(JoinCommandLine(3, argv), main, false));
     EXPECT_EQ(folder, seen);
@@ -143,9 +148,8 @@ TEST_F(StartTest, WorkingFolderWithBlanksFromTheArguments)
 TEST_F(StartTest, PortalSwitches)
 {
     StartFramework("-msn -zylom -aol -pq=1", &QuittingMain, true);
-    auto has = [](const char* line) {
-        return std::count(Journal().begin(), Journal().end(), line);
-    };
+    auto has = [](const char* line)
+    { return std::count(Journal().begin(), Journal().end(), line); };
     EXPECT_EQ(2, has("gs:msn"));  // "-msn" and "-pq="
     EXPECT_EQ(1, has("gs:zylom"));
     EXPECT_EQ(1, has("gs:portal"));
@@ -162,7 +166,8 @@ TEST_F(StartTest, ModulesLoadOnlyFromTheProgramsOwnFolders)
     ASSERT_FALSE(std::filesystem::is_symlink(assets));
     bool madeAssets = std::filesystem::create_directories(assets);
     std::vector<std::filesystem::path> made;
-    auto touch = [&](const std::filesystem::path& p) {
+    auto touch = [&](const std::filesystem::path& p)
+    {
         std::ofstream(p) << "x";
         made.push_back(p);
     };
@@ -174,17 +179,16 @@ TEST_F(StartTest, ModulesLoadOnlyFromTheProgramsOwnFolders)
     std::ofstream(user + "/evil" + tag + ".qvmod") << "x";
 
     StartFramework("", &QuittingMain, true);
-    for (const auto& p : made)
-        std::filesystem::remove(p);
-    if (madeAssets) {
+    for (const auto& p : made) std::filesystem::remove(p);
+    if (madeAssets)
+    {
         std::error_code ec;
         std::filesystem::remove(assets, ec);  // only when empty
     }
 
     std::vector<std::string> modules;
     for (const auto& line : Journal())
-        if (line.rfind("gs:module ", 0) == 0)
-            modules.push_back(line.substr(10));
+        if (line.rfind("gs:module ", 0) == 0) modules.push_back(line.substr(10));
     std::sort(modules.begin(), modules.end());
     std::vector<std::string> want = {"also" + tag + ".qvmod.old", "good" + tag + ".qvmod"};
     EXPECT_EQ(want, modules);
@@ -220,10 +224,10 @@ TEST_F(StartTest, SecondInstanceEndsWithZero)
         },
         ::testing::ExitedWithCode(0), "");
     bool raised = false;
-    for (int i = 0; i < 200 && !raised; ++i) {
+    for (int i = 0; i < 200 && !raised; ++i)
+    {
         raised = platform::TakeRaiseRequest();
-        if (!raised)
-            usleep(5000);
+        if (!raised) usleep(5000);
     }
     EXPECT_TRUE(raised);
     // "--multiple" lifts the rule.

@@ -16,9 +16,11 @@
 
 using namespace hostfakes;
 
-namespace {
+namespace
+{
 
-class FrameworkServicesTest : public HostTest {
+class FrameworkServicesTest : public HostTest
+{
 protected:
     void SetUp() override
     {
@@ -77,7 +79,8 @@ TEST_F(FrameworkServicesTest, FacadeRegistersTheOggBuilderAndTheSoundLoader)
     map.AddAsset("beep");
     const std::string log = ReadLog();
     EXPECT_NE(std::string::npos, log.find("OGG file could not be opened")) << log;
-    EXPECT_NE(std::string::npos, log.find("TSound::Get: No valid sound file found: beep.ogg")) << log;
+    EXPECT_NE(std::string::npos, log.find("TSound::Get: No valid sound file found: beep.ogg"))
+        << log;
 }
 
 TEST_F(FrameworkServicesTest, SoundOutOfMemoryReachesTheDisplayOnce)

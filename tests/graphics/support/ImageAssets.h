@@ -8,26 +8,30 @@
 #include "core/FileTestSupport.h"
 #include "graphics/support/ImageFixtures.h"
 
-class ImageAssets {
- public:
-  // Writes assets/<name> and rescans, so name resolves.
-  void Put(const std::string& name, const std::string& bytes) {
-    tree_.Write("assets/" + name, bytes);
-    Rescan();
-  }
-  void Remove(const std::string& name) {
-    std::error_code ec;
-    std::filesystem::remove(tree_ / ("assets/" + name), ec);
-    Rescan();
-  }
-  void Rescan() {
-    ClearAssetIndex();
-    ScanAssetFolder("assets", "");
-  }
-  std::string Log() const { return tree_.Log(); }
-  bool LogHas(const std::string& text) const { return Log().find(text) != std::string::npos; }
-  const filetest::TempTree& Tree() const { return tree_; }
+class ImageAssets
+{
+public:
+    // Writes assets/<name> and rescans, so name resolves.
+    void Put(const std::string& name, const std::string& bytes)
+    {
+        tree_.Write("assets/" + name, bytes);
+        Rescan();
+    }
+    void Remove(const std::string& name)
+    {
+        std::error_code ec;
+        std::filesystem::remove(tree_ / ("assets/" + name), ec);
+        Rescan();
+    }
+    void Rescan()
+    {
+        ClearAssetIndex();
+        ScanAssetFolder("assets", "");
+    }
+    std::string Log() const { return tree_.Log(); }
+    bool LogHas(const std::string& text) const { return Log().find(text) != std::string::npos; }
+    const filetest::TempTree& Tree() const { return tree_; }
 
- private:
-  filetest::TempTree tree_;
+private:
+    filetest::TempTree tree_;
 };
