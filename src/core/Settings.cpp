@@ -219,7 +219,7 @@ bool ReadAddressFromSysfs(unsigned char address[8])
                                   &bytes[2], &bytes[3], &bytes[4], &bytes[5], &bytes[6], &bytes[7]);
         if (n < 6) continue;
         unsigned char candidate[8] = {};
-        for (int i = 0; i < n; ++i) candidate[i] = static_cast<unsigned char>(bytes[i]);
+        for (int i = 0; i < n && i < 8; ++i) candidate[i] = static_cast<unsigned char>(bytes[i]);
         if (!IsUsableHardwareAddress(candidate, static_cast<size_t>(n))) continue;
         std::memcpy(address, candidate, 8);
         return true;
