@@ -51,41 +51,10 @@ void AppendUtf8(std::string& out, uint32_t cp)
 // code point (U+FFFD for a malformed sequence) and stores its length.
 uint32_t DecodeOne(const unsigned char* p, int avail, int& used)
 {
-    unsigned char lead = p[0];
-    used = 1;
-    if (lead < 0x80) return lead;
-    int n;
-    uint32_t cp;
-    uint32_t minimum;
-    if (lead >= 0xC2 && lead <= 0xDF)
-    {
-        n = 2;
-        cp = lead & 0x1F;
-        minimum = 0x80;
-    }
-    else if (lead >= 0xE0 && lead <= 0xEF)
-    {
-        n = 3;
-        cp = lead & 0x0F;
-        minimum = 0x800;
-    }
-    else if (lead >= 0xF0 && lead <= 0xF4)
-    {
-        n = 4;
-        cp = lead & 0x07;
-        minimum = 0x10000;
-    }
-    else
-        return kReplacement;
-    if (avail < n) return kReplacement;
-    for (int i = 1; i < n; ++i)
-    {
-        if ((p[i] & 0xC0) != 0x80) return kReplacement;
-        cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kReplacement;
-    used = n;
-    return cp;
+    size_t n = 1;
+    const int32_t cp = DecodeUtf8Sequence(p, avail > 0 ? static_cast<size_t>(avail) : 0, n, false);
+    used = static_cast<int>(n);
+    return cp < 0 ? kReplacement : static_cast<uint32_t>(cp);
 }
 }  // namespace
 
@@ -168,4 +137,46 @@ void FreeWideConversionBuffer()
 int GetWideConversionCapacity()
 {
     return gWideCapacity;
+}
+
+int32_t DecodeUtf8Sequence(const unsigned char* p, size_t avail, size_t& used,
+                           bool allowSurrogates)
+{
+    used = 1;
+    if (avail == 0) return -1;
+    const unsigned char lead = p[0];
+    if (lead < 0x80) return lead;
+    size_t n;
+    int32_t cp;
+    int32_t minimum;
+    if (lead >= 0xC2 && lead <= 0xDF)
+    {
+        n = 2;
+        cp = lead & 0x1F;
+        minimum = 0x80;
+    }
+    else if (lead >= 0xE0 && lead <= 0xEF)
+    {
+        n = 3;
+        cp = lead & 0x0F;
+        minimum = 0x800;
+    }
+    else if (lead >= 0xF0 && lead <= 0xF4)
+    {
+        n = 4;
+        cp = lead & 0x07;
+        minimum = 0x10000;
+    }
+    else
+        return -1;
+    if (avail < n) return -1;
+    for (size_t i = 1; i < n; ++i)
+    {
+        if ((p[i] & 0xC0) != 0x80) return -1;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    if (cp < minimum || cp > 0x10FFFF) return -1;
+    if (!allowSurrogates && cp >= 0xD800 && cp <= 0xDFFF) return -1;
+    used = n;
+    return cp;
 }

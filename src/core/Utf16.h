@@ -2,6 +2,9 @@
 // than by the C library so the result never depends on the process locale.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "core/String.h"
 
 // UTF-8 of the zero-terminated UTF-16 text. Lone surrogates become U+FFFD.
@@ -19,3 +22,10 @@ void FreeWideConversionBuffer();
 
 // Capacity of the conversion buffer in UTF-16 units (diagnostics and tests).
 int GetWideConversionCapacity();
+
+// Decodes one UTF-8 sequence at p (avail bytes readable). Returns its code
+// point and stores its length in used, or returns -1 with used = 1 for a
+// malformed, overlong, truncated or out-of-range sequence. Surrogate code
+// points spelt as three bytes are refused unless allowSurrogates is set.
+int32_t DecodeUtf8Sequence(const unsigned char* p, size_t avail, size_t& used,
+                           bool allowSurrogates);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/Utf16.h"
 #include "platform/Keys.h"
 
 namespace platform
@@ -54,58 +55,10 @@ namespace
 // used (at least 1) and cp = -1 for a malformed sequence.
 size_t DecodeOne(std::string_view s, size_t i, int32_t& cp)
 {
-    auto b = static_cast<unsigned char>(s[i]);
-    size_t need;
-    int32_t min;
-    if (b < 0x80)
-    {
-        cp = b;
-        return 1;
-    }
-    else if (b >= 0xC2 && b <= 0xDF)
-    {
-        need = 1;
-        cp = b & 0x1F;
-        min = 0x80;
-    }
-    else if (b >= 0xE0 && b <= 0xEF)
-    {
-        need = 2;
-        cp = b & 0x0F;
-        min = 0x800;
-    }
-    else if (b >= 0xF0 && b <= 0xF4)
-    {
-        need = 3;
-        cp = b & 0x07;
-        min = 0x10000;
-    }
-    else
-    {
-        cp = -1;
-        return 1;
-    }
-    if (i + need >= s.size())
-    {
-        cp = -1;
-        return 1;
-    }
-    for (size_t k = 1; k <= need; ++k)
-    {
-        auto c = static_cast<unsigned char>(s[i + k]);
-        if ((c & 0xC0) != 0x80)
-        {
-            cp = -1;
-            return 1;
-        }
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF)
-    {
-        cp = -1;
-        return 1;
-    }
-    return need + 1;
+    size_t used = 1;
+    cp = DecodeUtf8Sequence(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i,
+                            used, true);
+    return used;
 }
 
 }  // namespace
