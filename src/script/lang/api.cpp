@@ -16,564 +16,692 @@
 #include "script/lang/udata.h"
 #include "script/lang/vm.h"
 
-namespace {
+namespace
+{
 
-inline bool IsRegistryRef(int idx) { return idx < LUA_REGISTRYREFBASE; }
+inline bool IsRegistryRef(int idx)
+{
+    return idx < LUA_REGISTRYREFBASE;
+}
 
 // The slot of an index, or nullptr for "no value". Registry references point
 // into the registry table (or at the shared nil object): read-only.
-TValue* Adr(lua_State* L, int idx) {
-  if (idx > 0) {
-    TValue* o = L->base + (idx - 1);
-    return o >= L->top ? nullptr : o;
-  }
-  if (idx > LUA_REGISTRYINDEX) {
-    if (-idx > L->top - L->base) return nullptr;
-    return L->top + idx;
-  }
-  if (idx == LUA_REGISTRYINDEX) return registry(L);
-  if (idx == LUA_GLOBALSINDEX) return gt(L);
-  if (IsRegistryRef(idx)) {
-    int n = LUA_REGISTRYREFBASE - idx;
-    return const_cast<TValue*>(TableGetNum(registry(L)->Tbl(), n));
-  }
-  // Upvalue of the running native closure.
-  TValue* func = L->base - 1;
-  if (!IsCFunction(func)) return nullptr;
-  CClosure* c = AsC(func->Cl());
-  int n = LUA_GLOBALSINDEX - idx;
-  return n <= c->nupvalues ? &c->Upvalues()[n - 1] : nullptr;
+TValue* Adr(lua_State* L, int idx)
+{
+    if (idx > 0)
+    {
+        TValue* o = L->base + (idx - 1);
+        return o >= L->top ? nullptr : o;
+    }
+    if (idx > LUA_REGISTRYINDEX)
+    {
+        if (-idx > L->top - L->base) return nullptr;
+        return L->top + idx;
+    }
+    if (idx == LUA_REGISTRYINDEX) return registry(L);
+    if (idx == LUA_GLOBALSINDEX) return gt(L);
+    if (IsRegistryRef(idx))
+    {
+        int n = LUA_REGISTRYREFBASE - idx;
+        return const_cast<TValue*>(TableGetNum(registry(L)->Tbl(), n));
+    }
+    // Upvalue of the running native closure.
+    TValue* func = L->base - 1;
+    if (!IsCFunction(func)) return nullptr;
+    CClosure* c = AsC(func->Cl());
+    int n = LUA_GLOBALSINDEX - idx;
+    return n <= c->nupvalues ? &c->Upvalues()[n - 1] : nullptr;
 }
 
 }  // namespace
 
-TValue* ApiIndexToSlot(lua_State* L, int idx) { return Adr(L, idx); }
+TValue* ApiIndexToSlot(lua_State* L, int idx)
+{
+    return Adr(L, idx);
+}
 
-namespace {
+namespace
+{
 
 // As Adr, with the shared nil object for "no value".
-inline TValue* ValueAt(lua_State* L, int idx) {
-  TValue* o = Adr(L, idx);
-  return o ? o : const_cast<TValue*>(&kNilObject);
+inline TValue* ValueAt(lua_State* L, int idx)
+{
+    TValue* o = Adr(L, idx);
+    return o ? o : const_cast<TValue*>(&kNilObject);
 }
 
 // DoIncrTop with its common case inline: pushes are most of what native
 // library loops do.
-inline void IncrTop(lua_State* L) {
-  if (L->top >= L->stack_last) DoGrowStack(L, 1);
-  L->top++;
+inline void IncrTop(lua_State* L)
+{
+    if (L->top >= L->stack_last) DoGrowStack(L, 1);
+    L->top++;
 }
 
-inline void Push(lua_State* L, const TValue* v) {
-  *L->top = *v;
-  IncrTop(L);
+inline void Push(lua_State* L, const TValue* v)
+{
+    *L->top = *v;
+    IncrTop(L);
 }
 
 // Integer keys 1..sizearray live in the array part: the raw accessors
 // index it directly and leave every other key to the table module.
-inline bool InArrayPart(const Table* t, int n) { return static_cast<unsigned>(n) - 1u < static_cast<unsigned>(t->sizearray); }
+inline bool InArrayPart(const Table* t, int n)
+{
+    return static_cast<unsigned>(n) - 1u < static_cast<unsigned>(t->sizearray);
+}
 
 // Writes are refused for the read-only registry references and for the
 // shared nil object that stands for absent values.
-inline bool Writable(const TValue* o) { return o != nullptr && o != &kNilObject; }
+inline bool Writable(const TValue* o)
+{
+    return o != nullptr && o != &kNilObject;
+}
 
-const char* const kTypeNames[] = {"nil",   "boolean",  "userdata", "number", "string", "table",
-                                  "function", "userdata", "thread", "wstring", "proto",  "upval"};
+const char* const kTypeNames[] = {"nil",      "boolean",  "userdata", "number",  "string", "table",
+                                  "function", "userdata", "thread",   "wstring", "proto",  "upval"};
 
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // State
 
-lua_CFunction lua_atpanic(lua_State* L, lua_CFunction panicf) {
-  lua_CFunction old = G(L)->panic;
-  G(L)->panic = panicf;
-  return old;
+lua_CFunction lua_atpanic(lua_State* L, lua_CFunction panicf)
+{
+    lua_CFunction old = G(L)->panic;
+    G(L)->panic = panicf;
+    return old;
 }
 
-lua_State* lua_newthread(lua_State* L) {
-  GCCheck(L);
-  lua_State* L1 = ThreadNew(L);
-  L->top->SetTh(L1);
-  IncrTop(L);
-  return L1;
+lua_State* lua_newthread(lua_State* L)
+{
+    GCCheck(L);
+    lua_State* L1 = ThreadNew(L);
+    L->top->SetTh(L1);
+    IncrTop(L);
+    return L1;
 }
 
 // ---------------------------------------------------------------------------
 // Stack manipulation
 
-int lua_gettop(lua_State* L) { return static_cast<int>(L->top - L->base); }
-
-void lua_settop(lua_State* L, int idx) {
-  if (idx >= 0) {
-    // Raising the top is a push of nils: it grows the stack like every push
-    // instead of writing past its end.
-    if (idx > L->top - L->base) DoCheckStack(L, idx - static_cast<int>(L->top - L->base));
-    while (L->top < L->base + idx) (L->top++)->SetNil();
-    L->top = L->base + idx;
-  } else {
-    L->top += idx + 1;
-  }
+int lua_gettop(lua_State* L)
+{
+    return static_cast<int>(L->top - L->base);
 }
 
-void lua_remove(lua_State* L, int idx) {
-  StkId p = Adr(L, idx);
-  if (p == nullptr || p < L->base || p >= L->top) return;
-  while (++p < L->top) *(p - 1) = *p;
-  L->top--;
+void lua_settop(lua_State* L, int idx)
+{
+    if (idx >= 0)
+    {
+        // Raising the top is a push of nils: it grows the stack like every push
+        // instead of writing past its end.
+        if (idx > L->top - L->base) DoCheckStack(L, idx - static_cast<int>(L->top - L->base));
+        while (L->top < L->base + idx) (L->top++)->SetNil();
+        L->top = L->base + idx;
+    }
+    else
+    {
+        L->top += idx + 1;
+    }
 }
 
-void lua_insert(lua_State* L, int idx) {
-  StkId p = Adr(L, idx);
-  if (p == nullptr || p < L->base || p >= L->top) return;
-  for (StkId q = L->top; q > p; q--) *q = *(q - 1);
-  *p = *L->top;
+void lua_remove(lua_State* L, int idx)
+{
+    StkId p = Adr(L, idx);
+    if (p == nullptr || p < L->base || p >= L->top) return;
+    while (++p < L->top) *(p - 1) = *p;
+    L->top--;
 }
 
-void lua_replace(lua_State* L, int idx) {
-  TValue* o = Adr(L, idx);
-  // The globals pseudo-index only ever holds a table.
-  if (Writable(o) && !IsRegistryRef(idx) && (idx != LUA_GLOBALSINDEX || (L->top - 1)->IsTable())) *o = *(L->top - 1);
-  L->top--;
+void lua_insert(lua_State* L, int idx)
+{
+    StkId p = Adr(L, idx);
+    if (p == nullptr || p < L->base || p >= L->top) return;
+    for (StkId q = L->top; q > p; q--) *q = *(q - 1);
+    *p = *L->top;
 }
 
-void lua_pushvalue(lua_State* L, int idx) { Push(L, ValueAt(L, idx)); }
-
-int lua_checkstack(lua_State* L, int size) {
-  if (size < 0 || (L->top - L->base) + size > LUA_MAXCSTACK) return 0;
-  DoCheckStack(L, size);
-  if (L->ci->top < L->top + size) L->ci->top = L->top + size;
-  return 1;
+void lua_replace(lua_State* L, int idx)
+{
+    TValue* o = Adr(L, idx);
+    // The globals pseudo-index only ever holds a table.
+    if (Writable(o) && !IsRegistryRef(idx) && (idx != LUA_GLOBALSINDEX || (L->top - 1)->IsTable()))
+        *o = *(L->top - 1);
+    L->top--;
 }
 
-void lua_xmove(lua_State* from, lua_State* to, int n) {
-  if (from == to || n <= 0) return;
-  from->top -= n;
-  for (int i = 0; i < n; i++) Push(to, from->top + i);
+void lua_pushvalue(lua_State* L, int idx)
+{
+    Push(L, ValueAt(L, idx));
+}
+
+int lua_checkstack(lua_State* L, int size)
+{
+    if (size < 0 || (L->top - L->base) + size > LUA_MAXCSTACK) return 0;
+    DoCheckStack(L, size);
+    if (L->ci->top < L->top + size) L->ci->top = L->top + size;
+    return 1;
+}
+
+void lua_xmove(lua_State* from, lua_State* to, int n)
+{
+    if (from == to || n <= 0) return;
+    from->top -= n;
+    for (int i = 0; i < n; i++) Push(to, from->top + i);
 }
 
 // ---------------------------------------------------------------------------
 // Access
 
-int lua_type(lua_State* L, int idx) {
-  TValue* o = Adr(L, idx);
-  return o == nullptr ? LUA_TNONE : o->tt;
+int lua_type(lua_State* L, int idx)
+{
+    TValue* o = Adr(L, idx);
+    return o == nullptr ? LUA_TNONE : o->tt;
 }
 
-const char* lua_typename(lua_State*, int t) {
-  if (t == LUA_TNONE) return "no value";
-  if (t < 0 || t > LUA_TUPVAL) return "?";
-  return kTypeNames[t];
+const char* lua_typename(lua_State*, int t)
+{
+    if (t == LUA_TNONE) return "no value";
+    if (t < 0 || t > LUA_TUPVAL) return "?";
+    return kTypeNames[t];
 }
 
-int lua_iscfunction(lua_State* L, int idx) { return IsCFunction(ValueAt(L, idx)); }
-
-int lua_isnumber(lua_State* L, int idx) {
-  TValue n;
-  return VMToNumber(ValueAt(L, idx), &n) != nullptr;
+int lua_iscfunction(lua_State* L, int idx)
+{
+    return IsCFunction(ValueAt(L, idx));
 }
 
-int lua_isstring(lua_State* L, int idx) {
-  int t = lua_type(L, idx);
-  return t == LUA_TSTRING || t == LUA_TNUMBER || t == LUA_TWSTRING;
+int lua_isnumber(lua_State* L, int idx)
+{
+    TValue n;
+    return VMToNumber(ValueAt(L, idx), &n) != nullptr;
 }
 
-int lua_isuserdata(lua_State* L, int idx) {
-  const TValue* o = ValueAt(L, idx);
-  return o->IsUserdata() || o->IsLightUserdata();
+int lua_isstring(lua_State* L, int idx)
+{
+    int t = lua_type(L, idx);
+    return t == LUA_TSTRING || t == LUA_TNUMBER || t == LUA_TWSTRING;
 }
 
-int lua_rawequal(lua_State* L, int index1, int index2) {
-  TValue* o1 = Adr(L, index1);
-  TValue* o2 = Adr(L, index2);
-  return o1 && o2 && RawEqualObj(o1, o2);
+int lua_isuserdata(lua_State* L, int idx)
+{
+    const TValue* o = ValueAt(L, idx);
+    return o->IsUserdata() || o->IsLightUserdata();
 }
 
-int lua_equal(lua_State* L, int index1, int index2) {
-  TValue* o1 = Adr(L, index1);
-  TValue* o2 = Adr(L, index2);
-  if (!o1 || !o2) return 0;
-  if (o1->tt != o2->tt) return 0;
-  return VMEqualObj(L, o1, o2);
+int lua_rawequal(lua_State* L, int index1, int index2)
+{
+    TValue* o1 = Adr(L, index1);
+    TValue* o2 = Adr(L, index2);
+    return o1 && o2 && RawEqualObj(o1, o2);
 }
 
-int lua_lessthan(lua_State* L, int index1, int index2) {
-  TValue* o1 = Adr(L, index1);
-  TValue* o2 = Adr(L, index2);
-  if (!o1 || !o2) return 0;
-  // Sorting compares numbers, or strings that are often the same interned
-  // object, far more than anything with an order handler.
-  if (o1->IsNumber() && o2->IsNumber()) return o1->Num() < o2->Num();
-  if (o1->IsString() && o2->IsString() && o1->Str() == o2->Str()) return 0;
-  return VMLessThan(L, o1, o2);
+int lua_equal(lua_State* L, int index1, int index2)
+{
+    TValue* o1 = Adr(L, index1);
+    TValue* o2 = Adr(L, index2);
+    if (!o1 || !o2) return 0;
+    if (o1->tt != o2->tt) return 0;
+    return VMEqualObj(L, o1, o2);
 }
 
-lua_Number lua_tonumber(lua_State* L, int idx) {
-  TValue n;
-  const TValue* o = VMToNumber(ValueAt(L, idx), &n);
-  return o ? o->Num() : 0;
+int lua_lessthan(lua_State* L, int index1, int index2)
+{
+    TValue* o1 = Adr(L, index1);
+    TValue* o2 = Adr(L, index2);
+    if (!o1 || !o2) return 0;
+    // Sorting compares numbers, or strings that are often the same interned
+    // object, far more than anything with an order handler.
+    if (o1->IsNumber() && o2->IsNumber()) return o1->Num() < o2->Num();
+    if (o1->IsString() && o2->IsString() && o1->Str() == o2->Str()) return 0;
+    return VMLessThan(L, o1, o2);
 }
 
-int lua_toboolean(lua_State* L, int idx) { return !ValueAt(L, idx)->IsFalse(); }
-
-const char* lua_tostring(lua_State* L, int idx) {
-  TValue* o = Adr(L, idx);
-  if (o == nullptr) return nullptr;
-  if (o->IsString()) return o->Str()->Data();
-  if (o->IsNumber() && Writable(o) && VMToString(L, o)) return o->Str()->Data();
-  return nullptr;
+lua_Number lua_tonumber(lua_State* L, int idx)
+{
+    TValue n;
+    const TValue* o = VMToNumber(ValueAt(L, idx), &n);
+    return o ? o->Num() : 0;
 }
 
-size_t lua_strlen(lua_State* L, int idx) {
-  TValue* o = Adr(L, idx);
-  if (o == nullptr) return 0;
-  if (o->IsAnyString()) return o->Str()->len;
-  if (o->IsNumber() && Writable(o) && VMToString(L, o)) return o->Str()->len;
-  return 0;
+int lua_toboolean(lua_State* L, int idx)
+{
+    return !ValueAt(L, idx)->IsFalse();
 }
 
-lua_CFunction lua_tocfunction(lua_State* L, int idx) {
-  const TValue* o = ValueAt(L, idx);
-  return IsCFunction(o) ? AsC(o->Cl())->f : nullptr;
+const char* lua_tostring(lua_State* L, int idx)
+{
+    TValue* o = Adr(L, idx);
+    if (o == nullptr) return nullptr;
+    if (o->IsString()) return o->Str()->Data();
+    if (o->IsNumber() && Writable(o) && VMToString(L, o)) return o->Str()->Data();
+    return nullptr;
 }
 
-void* lua_touserdata(lua_State* L, int idx) {
-  const TValue* o = ValueAt(L, idx);
-  if (o->IsLightUserdata()) return o->Ptr();
-  if (o->IsUserdata()) {
-    Udata* u = o->Ud();
-    if (u->IsExternalRef()) {
-      void* p;
-      std::memcpy(&p, u->Payload(), sizeof p);
-      return p;
+size_t lua_strlen(lua_State* L, int idx)
+{
+    TValue* o = Adr(L, idx);
+    if (o == nullptr) return 0;
+    if (o->IsAnyString()) return o->Str()->len;
+    if (o->IsNumber() && Writable(o) && VMToString(L, o)) return o->Str()->len;
+    return 0;
+}
+
+lua_CFunction lua_tocfunction(lua_State* L, int idx)
+{
+    const TValue* o = ValueAt(L, idx);
+    return IsCFunction(o) ? AsC(o->Cl())->f : nullptr;
+}
+
+void* lua_touserdata(lua_State* L, int idx)
+{
+    const TValue* o = ValueAt(L, idx);
+    if (o->IsLightUserdata()) return o->Ptr();
+    if (o->IsUserdata())
+    {
+        Udata* u = o->Ud();
+        if (u->IsExternalRef())
+        {
+            void* p;
+            std::memcpy(&p, u->Payload(), sizeof p);
+            return p;
+        }
+        return u->Payload();
     }
-    return u->Payload();
-  }
-  return nullptr;
+    return nullptr;
 }
 
-lua_State* lua_tothread(lua_State* L, int idx) {
-  const TValue* o = ValueAt(L, idx);
-  return o->IsThread() ? o->Th() : nullptr;
+lua_State* lua_tothread(lua_State* L, int idx)
+{
+    const TValue* o = ValueAt(L, idx);
+    return o->IsThread() ? o->Th() : nullptr;
 }
 
-const void* lua_topointer(lua_State* L, int idx) {
-  const TValue* o = ValueAt(L, idx);
-  switch (o->tt) {
-    case LUA_TTABLE:
-    case LUA_TFUNCTION:
-    case LUA_TTHREAD:
-      return o->Gc();
-    case LUA_TUSERDATA:
-    case LUA_TLIGHTUSERDATA:
-      return lua_touserdata(L, idx);
-    default:
-      return nullptr;
-  }
+const void* lua_topointer(lua_State* L, int idx)
+{
+    const TValue* o = ValueAt(L, idx);
+    switch (o->tt)
+    {
+        case LUA_TTABLE:
+        case LUA_TFUNCTION:
+        case LUA_TTHREAD:
+            return o->Gc();
+        case LUA_TUSERDATA:
+        case LUA_TLIGHTUSERDATA:
+            return lua_touserdata(L, idx);
+        default:
+            return nullptr;
+    }
 }
 
 // ---------------------------------------------------------------------------
 // Push
 
-void lua_pushnil(lua_State* L) {
-  L->top->SetNil();
-  IncrTop(L);
+void lua_pushnil(lua_State* L)
+{
+    L->top->SetNil();
+    IncrTop(L);
 }
 
-void lua_pushnumber(lua_State* L, lua_Number n) {
-  L->top->SetNum(n);
-  IncrTop(L);
+void lua_pushnumber(lua_State* L, lua_Number n)
+{
+    L->top->SetNum(n);
+    IncrTop(L);
 }
 
-void lua_pushlstring(lua_State* L, const char* s, size_t len) {
-  GCCheck(L);
-  L->top->SetStr(StrNew(L, s, len));
-  IncrTop(L);
+void lua_pushlstring(lua_State* L, const char* s, size_t len)
+{
+    GCCheck(L);
+    L->top->SetStr(StrNew(L, s, len));
+    IncrTop(L);
 }
 
-void lua_pushstring(lua_State* L, const char* s) {
-  if (s == nullptr)
-    lua_pushnil(L);
-  else
-    lua_pushlstring(L, s, std::strlen(s));
+void lua_pushstring(lua_State* L, const char* s)
+{
+    if (s == nullptr)
+        lua_pushnil(L);
+    else
+        lua_pushlstring(L, s, std::strlen(s));
 }
 
-const char* lua_pushvfstring(lua_State* L, const char* fmt, va_list argp) {
-  GCCheck(L);
-  return PushVFString(L, fmt, argp);
+const char* lua_pushvfstring(lua_State* L, const char* fmt, va_list argp)
+{
+    GCCheck(L);
+    return PushVFString(L, fmt, argp);
 }
 
-const char* lua_pushfstring(lua_State* L, const char* fmt, ...) {
-  GCCheck(L);
-  va_list argp;
-  va_start(argp, fmt);
-  const char* ret = PushVFString(L, fmt, argp);
-  va_end(argp);
-  return ret;
+const char* lua_pushfstring(lua_State* L, const char* fmt, ...)
+{
+    GCCheck(L);
+    va_list argp;
+    va_start(argp, fmt);
+    const char* ret = PushVFString(L, fmt, argp);
+    va_end(argp);
+    return ret;
 }
 
-void lua_pushcclosure(lua_State* L, lua_CFunction fn, int n) {
-  GCCheck(L);
-  if (n < 0) n = 0;
-  if (n > 255) n = 255;
-  CClosure* cl = CClosureNew(L, fn, n);
-  L->top -= n;
-  for (int i = 0; i < n; i++) cl->Upvalues()[i] = L->top[i];
-  L->top->SetCl(cl);
-  IncrTop(L);
+void lua_pushcclosure(lua_State* L, lua_CFunction fn, int n)
+{
+    GCCheck(L);
+    if (n < 0) n = 0;
+    if (n > 255) n = 255;
+    CClosure* cl = CClosureNew(L, fn, n);
+    L->top -= n;
+    for (int i = 0; i < n; i++) cl->Upvalues()[i] = L->top[i];
+    L->top->SetCl(cl);
+    IncrTop(L);
 }
 
-void lua_pushboolean(lua_State* L, int b) {
-  L->top->SetBool(b);
-  IncrTop(L);
+void lua_pushboolean(lua_State* L, int b)
+{
+    L->top->SetBool(b);
+    IncrTop(L);
 }
 
-void lua_pushlightuserdata(lua_State* L, void* p) {
-  L->top->SetPtr(p);
-  IncrTop(L);
+void lua_pushlightuserdata(lua_State* L, void* p)
+{
+    L->top->SetPtr(p);
+    IncrTop(L);
 }
 
 // ---------------------------------------------------------------------------
 // Get
 
-void lua_gettable(lua_State* L, int idx) {
-  TValue t = *ValueAt(L, idx);
-  VMGetTable(L, &t, L->top - 1, L->top - 1);
+void lua_gettable(lua_State* L, int idx)
+{
+    TValue t = *ValueAt(L, idx);
+    VMGetTable(L, &t, L->top - 1, L->top - 1);
 }
 
-void lua_rawget(lua_State* L, int idx) {
-  const TValue* t = ValueAt(L, idx);
-  if (!t->IsTable()) {
-    (L->top - 1)->SetNil();
-    return;
-  }
-  *(L->top - 1) = *TableGet(t->Tbl(), L->top - 1);
+void lua_rawget(lua_State* L, int idx)
+{
+    const TValue* t = ValueAt(L, idx);
+    if (!t->IsTable())
+    {
+        (L->top - 1)->SetNil();
+        return;
+    }
+    *(L->top - 1) = *TableGet(t->Tbl(), L->top - 1);
 }
 
-void lua_rawgeti(lua_State* L, int idx, int n) {
-  const TValue* t = ValueAt(L, idx);
-  if (!t->IsTable()) {
-    lua_pushnil(L);
-    return;
-  }
-  Table* h = t->Tbl();
-  Push(L, InArrayPart(h, n) ? &h->array[n - 1] : TableGetNum(h, n));
+void lua_rawgeti(lua_State* L, int idx, int n)
+{
+    const TValue* t = ValueAt(L, idx);
+    if (!t->IsTable())
+    {
+        lua_pushnil(L);
+        return;
+    }
+    Table* h = t->Tbl();
+    Push(L, InArrayPart(h, n) ? &h->array[n - 1] : TableGetNum(h, n));
 }
 
-void lua_newtable(lua_State* L) {
-  GCCheck(L);
-  L->top->SetTbl(TableNew(L, 0, 0));
-  IncrTop(L);
+void lua_newtable(lua_State* L)
+{
+    GCCheck(L);
+    L->top->SetTbl(TableNew(L, 0, 0));
+    IncrTop(L);
 }
 
-int lua_getmetatable(lua_State* L, int objindex) {
-  TValue* o = Adr(L, objindex);
-  if (o == nullptr) return 0;
-  TValue scratch;
-  const TValue* mt = MetatableValueOf(L, o, &scratch);
-  if (mt == nullptr) return 0;
-  Push(L, mt);
-  return 1;
+int lua_getmetatable(lua_State* L, int objindex)
+{
+    TValue* o = Adr(L, objindex);
+    if (o == nullptr) return 0;
+    TValue scratch;
+    const TValue* mt = MetatableValueOf(L, o, &scratch);
+    if (mt == nullptr) return 0;
+    Push(L, mt);
+    return 1;
 }
 
-void lua_getfenv(lua_State* L, int idx) {
-  const TValue* o = ValueAt(L, idx);
-  Push(L, IsLFunction(o) ? &o->Cl()->env : gt(L));
+void lua_getfenv(lua_State* L, int idx)
+{
+    const TValue* o = ValueAt(L, idx);
+    Push(L, IsLFunction(o) ? &o->Cl()->env : gt(L));
 }
 
 // ---------------------------------------------------------------------------
 // Set
 
-void lua_settable(lua_State* L, int idx) {
-  TValue t = *ValueAt(L, idx);
-  VMSetTable(L, &t, L->top - 2, L->top - 1);
-  L->top -= 2;
+void lua_settable(lua_State* L, int idx)
+{
+    TValue t = *ValueAt(L, idx);
+    VMSetTable(L, &t, L->top - 2, L->top - 1);
+    L->top -= 2;
 }
 
-void lua_rawset(lua_State* L, int idx) {
-  const TValue* t = ValueAt(L, idx);
-  if (t->IsTable()) *TableSet(L, t->Tbl(), L->top - 2) = *(L->top - 1);
-  L->top -= 2;
+void lua_rawset(lua_State* L, int idx)
+{
+    const TValue* t = ValueAt(L, idx);
+    if (t->IsTable()) *TableSet(L, t->Tbl(), L->top - 2) = *(L->top - 1);
+    L->top -= 2;
 }
 
-void lua_rawseti(lua_State* L, int idx, int n) {
-  const TValue* t = ValueAt(L, idx);
-  if (t->IsTable()) {
-    // An array slot already exists (a nil one too) and an integer key never
-    // names an event, so the table's absent-event cache stays valid.
-    Table* h = t->Tbl();
-    if (InArrayPart(h, n))
-      h->array[n - 1] = *(L->top - 1);
+void lua_rawseti(lua_State* L, int idx, int n)
+{
+    const TValue* t = ValueAt(L, idx);
+    if (t->IsTable())
+    {
+        // An array slot already exists (a nil one too) and an integer key never
+        // names an event, so the table's absent-event cache stays valid.
+        Table* h = t->Tbl();
+        if (InArrayPart(h, n))
+            h->array[n - 1] = *(L->top - 1);
+        else
+            *TableSetNum(L, h, n) = *(L->top - 1);
+    }
+    L->top--;
+}
+
+int lua_setmetatable(lua_State* L, int objindex)
+{
+    TValue* obj = Adr(L, objindex);
+    const TValue* mt = L->top - 1;
+    int res = 1;
+    Table* newmt;
+    if (mt->IsNil())
+        newmt = G(L)->defaultmeta;
+    else if (mt->IsTable())
+        newmt = mt->Tbl();
     else
-      *TableSetNum(L, h, n) = *(L->top - 1);
-  }
-  L->top--;
+        newmt = nullptr;
+    if (obj == nullptr || newmt == nullptr)
+    {
+        res = 0;
+    }
+    else if (obj->IsTable())
+    {
+        obj->Tbl()->metatable = newmt;
+    }
+    else if (obj->IsUserdata())
+    {
+        obj->Ud()->metatable = newmt;
+    }
+    else
+    {
+        res = 0;
+    }
+    L->top--;
+    return res;
 }
 
-int lua_setmetatable(lua_State* L, int objindex) {
-  TValue* obj = Adr(L, objindex);
-  const TValue* mt = L->top - 1;
-  int res = 1;
-  Table* newmt;
-  if (mt->IsNil())
-    newmt = G(L)->defaultmeta;
-  else if (mt->IsTable())
-    newmt = mt->Tbl();
-  else
-    newmt = nullptr;
-  if (obj == nullptr || newmt == nullptr) {
-    res = 0;
-  } else if (obj->IsTable()) {
-    obj->Tbl()->metatable = newmt;
-  } else if (obj->IsUserdata()) {
-    obj->Ud()->metatable = newmt;
-  } else {
-    res = 0;
-  }
-  L->top--;
-  return res;
-}
-
-int lua_setfenv(lua_State* L, int idx) {
-  TValue* o = Adr(L, idx);
-  int res = 0;
-  if (o && IsLFunction(o) && (L->top - 1)->IsTable()) {
-    o->Cl()->env = *(L->top - 1);
-    res = 1;
-  }
-  L->top--;
-  return res;
+int lua_setfenv(lua_State* L, int idx)
+{
+    TValue* o = Adr(L, idx);
+    int res = 0;
+    if (o && IsLFunction(o) && (L->top - 1)->IsTable())
+    {
+        o->Cl()->env = *(L->top - 1);
+        res = 1;
+    }
+    L->top--;
+    return res;
 }
 
 // ---------------------------------------------------------------------------
 // Calls and loading
 
-void lua_call(lua_State* L, int nargs, int nresults) {
-  StkId func = L->top - (nargs + 1);
-  DoCall(L, func, nresults);
+void lua_call(lua_State* L, int nargs, int nresults)
+{
+    StkId func = L->top - (nargs + 1);
+    DoCall(L, func, nresults);
 }
 
-namespace {
+namespace
+{
 
-struct CallS {
-  StkId func;
-  int nresults;
+struct CallS
+{
+    StkId func;
+    int nresults;
 };
 
-void FCall(lua_State* L, void* ud) {
-  CallS* c = static_cast<CallS*>(ud);
-  DoCall(L, c->func, c->nresults);
+void FCall(lua_State* L, void* ud)
+{
+    CallS* c = static_cast<CallS*>(ud);
+    DoCall(L, c->func, c->nresults);
 }
 
-struct CCallS {
-  lua_CFunction func;
-  void* ud;
+struct CCallS
+{
+    lua_CFunction func;
+    void* ud;
 };
 
-void FCCall(lua_State* L, void* ud) {
-  CCallS* c = static_cast<CCallS*>(ud);
-  CClosure* cl = CClosureNew(L, c->func, 0);
-  L->top->SetCl(cl);
-  IncrTop(L);
-  L->top->SetPtr(c->ud);
-  IncrTop(L);
-  DoCall(L, L->top - 2, 0);
+void FCCall(lua_State* L, void* ud)
+{
+    CCallS* c = static_cast<CCallS*>(ud);
+    CClosure* cl = CClosureNew(L, c->func, 0);
+    L->top->SetCl(cl);
+    IncrTop(L);
+    L->top->SetPtr(c->ud);
+    IncrTop(L);
+    DoCall(L, L->top - 2, 0);
 }
 
 }  // namespace
 
-int lua_pcall(lua_State* L, int nargs, int nresults, int errfunc) {
-  ptrdiff_t func = 0;
-  if (errfunc != 0) {
-    TValue* o = Adr(L, errfunc);
-    if (o != nullptr && o >= L->stack && o < L->stack + L->stacksize) func = SaveStack(L, o);
-  }
-  CallS c;
-  c.func = L->top - (nargs + 1);
-  c.nresults = nresults;
-  return DoPCall(L, FCall, &c, SaveStack(L, c.func), func);
+int lua_pcall(lua_State* L, int nargs, int nresults, int errfunc)
+{
+    ptrdiff_t func = 0;
+    if (errfunc != 0)
+    {
+        TValue* o = Adr(L, errfunc);
+        if (o != nullptr && o >= L->stack && o < L->stack + L->stacksize) func = SaveStack(L, o);
+    }
+    CallS c;
+    c.func = L->top - (nargs + 1);
+    c.nresults = nresults;
+    return DoPCall(L, FCall, &c, SaveStack(L, c.func), func);
 }
 
-int lua_cpcall(lua_State* L, lua_CFunction func, void* ud) {
-  CCallS c{func, ud};
-  return DoPCall(L, FCCall, &c, SaveStack(L, L->top), 0);
+int lua_cpcall(lua_State* L, lua_CFunction func, void* ud)
+{
+    CCallS c{func, ud};
+    return DoPCall(L, FCCall, &c, SaveStack(L, L->top), 0);
 }
 
-int lua_load(lua_State* L, lua_Chunkreader reader, void* data, const char* chunkname) {
-  if (!chunkname) chunkname = "?";
-  Stream z;
-  StreamInit(L, &z, reader, data, chunkname);
-  int c = StreamLookahead(&z);
-  return DoProtectedParser(L, &z, c == 27);
+int lua_load(lua_State* L, lua_Chunkreader reader, void* data, const char* chunkname)
+{
+    if (!chunkname) chunkname = "?";
+    Stream z;
+    StreamInit(L, &z, reader, data, chunkname);
+    int c = StreamLookahead(&z);
+    return DoProtectedParser(L, &z, c == 27);
 }
 
-int lua_dump(lua_State* L, lua_Chunkwriter writer, void* data) {
-  const TValue* o = L->top - 1;
-  if (L->top > L->base && IsLFunction(o) && o->Cl()->nupvalues == 0) {
-    DumpProto(L, AsL(o->Cl())->p, writer, data);
-    return 1;
-  }
-  return 0;
+int lua_dump(lua_State* L, lua_Chunkwriter writer, void* data)
+{
+    const TValue* o = L->top - 1;
+    if (L->top > L->base && IsLFunction(o) && o->Cl()->nupvalues == 0)
+    {
+        DumpProto(L, AsL(o->Cl())->p, writer, data);
+        return 1;
+    }
+    return 0;
 }
 
 // ---------------------------------------------------------------------------
 // Coroutines, collector, miscellaneous
 
-int lua_yield(lua_State* L, int nresults) { return DoYield(L, nresults); }
-
-int lua_resume(lua_State* L, int narg) { return DoResume(L, narg); }
-
-int lua_getgcthreshold(lua_State* L) {
-  size_t kb = G(L)->GCthreshold >> 10;
-  return kb > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(kb);
+int lua_yield(lua_State* L, int nresults)
+{
+    return DoYield(L, nresults);
 }
 
-int lua_getgccount(lua_State* L) {
-  size_t kb = G(L)->nblocks >> 10;
-  return kb > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(kb);
+int lua_resume(lua_State* L, int narg)
+{
+    return DoResume(L, narg);
 }
 
-void lua_setgcthreshold(lua_State* L, int newthreshold) {
-  if (static_cast<unsigned>(newthreshold) >= 0x400000u)
-    G(L)->GCthreshold = static_cast<size_t>(-1);
-  else
-    G(L)->GCthreshold = static_cast<size_t>(newthreshold) << 10;
-  GCCheck(L);
+int lua_getgcthreshold(lua_State* L)
+{
+    size_t kb = G(L)->GCthreshold >> 10;
+    return kb > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(kb);
 }
 
-const char* lua_version(void) { return LUA_VERSION; }
-
-int lua_error(lua_State* L) { DebugErrorMsg(L); }
-
-int lua_next(lua_State* L, int idx) {
-  const TValue* t = ValueAt(L, idx);
-  if (!t->IsTable()) {
-    L->top--;
-    return 0;
-  }
-  int more = TableNext(L, t->Tbl(), L->top - 1);
-  if (more)
-    IncrTop(L);
-  else
-    L->top--;
-  return more;
+int lua_getgccount(lua_State* L)
+{
+    size_t kb = G(L)->nblocks >> 10;
+    return kb > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(kb);
 }
 
-void lua_concat(lua_State* L, int n) {
-  if (n >= 2) {
+void lua_setgcthreshold(lua_State* L, int newthreshold)
+{
+    if (static_cast<unsigned>(newthreshold) >= 0x400000u)
+        G(L)->GCthreshold = static_cast<size_t>(-1);
+    else
+        G(L)->GCthreshold = static_cast<size_t>(newthreshold) << 10;
     GCCheck(L);
-    VMConcat(L, n, static_cast<int>(L->top - L->base) - 1);
-    L->top -= (n - 1);
-  } else if (n == 0) {
-    L->top->SetStr(StrNew(L, "", 0));
-    IncrTop(L);
-  }
 }
 
-void* lua_newuserdata(lua_State* L, size_t size) {
-  GCCheck(L);
-  Udata* u = UdataNew(L, size);
-  L->top->SetUd(u);
-  IncrTop(L);
-  return u->Payload();
+const char* lua_version(void)
+{
+    return LUA_VERSION;
+}
+
+int lua_error(lua_State* L)
+{
+    DebugErrorMsg(L);
+}
+
+int lua_next(lua_State* L, int idx)
+{
+    const TValue* t = ValueAt(L, idx);
+    if (!t->IsTable())
+    {
+        L->top--;
+        return 0;
+    }
+    int more = TableNext(L, t->Tbl(), L->top - 1);
+    if (more)
+        IncrTop(L);
+    else
+        L->top--;
+    return more;
+}
+
+void lua_concat(lua_State* L, int n)
+{
+    if (n >= 2)
+    {
+        GCCheck(L);
+        VMConcat(L, n, static_cast<int>(L->top - L->base) - 1);
+        L->top -= (n - 1);
+    }
+    else if (n == 0)
+    {
+        L->top->SetStr(StrNew(L, "", 0));
+        IncrTop(L);
+    }
+}
+
+void* lua_newuserdata(lua_State* L, size_t size)
+{
+    GCCheck(L);
+    Udata* u = UdataNew(L, size);
+    L->top->SetUd(u);
+    IncrTop(L);
+    return u->Payload();
 }

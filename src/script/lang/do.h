@@ -11,8 +11,9 @@
 #include "script/lang/state.h"
 
 // The object thrown by every script error; the error value is on the stack.
-struct LuaThrow {
-  int status;
+struct LuaThrow
+{
+    int status;
 };
 
 // Raises status with the error value on the stack top (or the fixed texts of
@@ -27,9 +28,11 @@ void DoReallocCI(lua_State* L, int newsize);
 // Advances top after a push, growing the stack when it reaches the limit.
 void DoIncrTop(lua_State* L);
 
-inline void DoCheckStack(lua_State* L, int n) {
-  if (reinterpret_cast<char*>(L->stack_last) - reinterpret_cast<char*>(L->top) <= static_cast<ptrdiff_t>(n * sizeof(TValue)))
-    DoGrowStack(L, n);
+inline void DoCheckStack(lua_State* L, int n)
+{
+    if (reinterpret_cast<char*>(L->stack_last) - reinterpret_cast<char*>(L->top) <=
+        static_cast<ptrdiff_t>(n * sizeof(TValue)))
+        DoGrowStack(L, n);
 }
 
 // Calls: func is the slot of the function with its arguments above it (a
@@ -50,25 +53,27 @@ void DoPosCall(lua_State* L, int wanted, StkId firstResult);
 // the caller has already made current: the frame starts at the function's
 // first instruction with every register above the arguments nil. The caller
 // has made room for p->maxstacksize slots and cut surplus arguments.
-inline void DoOpenScriptFrame(lua_State* L, CallInfo* ci, StkId base, const Proto* p) {
-  L->base = ci->base = base;
-  ci->top = base + p->maxstacksize;
-  ci->savedpc = p->code;
-  ci->tailcalls = 0;
-  ci->state = CI_SAVEDPC;
-  for (StkId t = L->top; t < ci->top; t++) t->SetNil();
-  L->top = ci->top;
+inline void DoOpenScriptFrame(lua_State* L, CallInfo* ci, StkId base, const Proto* p)
+{
+    L->base = ci->base = base;
+    ci->top = base + p->maxstacksize;
+    ci->savedpc = p->code;
+    ci->tailcalls = 0;
+    ci->state = CI_SAVEDPC;
+    for (StkId t = L->top; t < ci->top; t++) t->SetNil();
+    L->top = ci->top;
 }
 
 // Pops the running record and moves the results from firstResult up to top
 // into the slots from res (where the function was): wanted of them, padded
 // with nil (LUA_MULTRET: all). The caller has made room for them.
-inline void DoCloseFrame(lua_State* L, StkId res, StkId firstResult, int wanted) {
-  L->ci--;
-  L->base = L->ci->base;
-  for (; wanted != 0 && firstResult < L->top; wanted--) *res++ = *firstResult++;
-  for (; wanted > 0; wanted--) (res++)->SetNil();
-  L->top = res;
+inline void DoCloseFrame(lua_State* L, StkId res, StkId firstResult, int wanted)
+{
+    L->ci--;
+    L->base = L->ci->base;
+    for (; wanted != 0 && firstResult < L->top; wanted--) *res++ = *firstResult++;
+    for (; wanted > 0; wanted--) (res++)->SetNil();
+    L->top = res;
 }
 
 // Full call (runs a fresh interpreter loop for script functions). Counts

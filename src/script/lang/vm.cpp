@@ -21,386 +21,456 @@
 // ---------------------------------------------------------------------------
 // Conversions
 
-const TValue* VMToNumber(const TValue* obj, TValue* n) {
-  lua_Number num;
-  switch (obj->tt) {
-    case LUA_TNUMBER:
-      return obj;
-    case LUA_TSTRING:
-      if (TextToNumber(obj->Str()->Data(), obj->Str()->len, &num)) {
-        n->SetNum(num);
-        return n;
-      }
-      return nullptr;
-    case LUA_TWSTRING:
-      if (WideToNumber(obj->Str()->WData(), obj->Str()->len, &num)) {
-        n->SetNum(num);
-        return n;
-      }
-      return nullptr;
-    default:
-      return nullptr;
-  }
+const TValue* VMToNumber(const TValue* obj, TValue* n)
+{
+    lua_Number num;
+    switch (obj->tt)
+    {
+        case LUA_TNUMBER:
+            return obj;
+        case LUA_TSTRING:
+            if (TextToNumber(obj->Str()->Data(), obj->Str()->len, &num))
+            {
+                n->SetNum(num);
+                return n;
+            }
+            return nullptr;
+        case LUA_TWSTRING:
+            if (WideToNumber(obj->Str()->WData(), obj->Str()->len, &num))
+            {
+                n->SetNum(num);
+                return n;
+            }
+            return nullptr;
+        default:
+            return nullptr;
+    }
 }
 
-bool VMToString(lua_State* L, StkId obj) {
-  if (obj->IsString()) return true;
-  if (!obj->IsNumber()) return false;
-  char s[32];
-  int len = NumberToText(obj->Num(), s);
-  obj->SetStr(StrNew(L, s, static_cast<size_t>(len)));
-  return true;
+bool VMToString(lua_State* L, StkId obj)
+{
+    if (obj->IsString()) return true;
+    if (!obj->IsNumber()) return false;
+    char s[32];
+    int len = NumberToText(obj->Num(), s);
+    obj->SetStr(StrNew(L, s, static_cast<size_t>(len)));
+    return true;
 }
 
-bool VMToWide(lua_State* L, StkId obj) {
-  if (obj->IsWString()) return true;
-  if (!obj->IsNumber()) return false;
-  char s[32];
-  int len = NumberToText(obj->Num(), s);
-  lua_WChar w[32];
-  for (int i = 0; i < len; i++) w[i] = static_cast<unsigned char>(s[i]);
-  obj->SetStr(StrNewWide(L, w, static_cast<size_t>(len)));
-  return true;
+bool VMToWide(lua_State* L, StkId obj)
+{
+    if (obj->IsWString()) return true;
+    if (!obj->IsNumber()) return false;
+    char s[32];
+    int len = NumberToText(obj->Num(), s);
+    lua_WChar w[32];
+    for (int i = 0; i < len; i++) w[i] = static_cast<unsigned char>(s[i]);
+    obj->SetStr(StrNewWide(L, w, static_cast<size_t>(len)));
+    return true;
 }
 
 // ---------------------------------------------------------------------------
 // Handler calls
 
 // Calls f(p1, p2) and stores its first result at the slot saved as res.
-static void CallTMres(lua_State* L, ptrdiff_t res, const TValue* f, const TValue* p1, const TValue* p2) {
-  TValue fv = *f, a = *p1, b = *p2;  // the arguments may live in the stack
-  DoCheckStack(L, 3);
-  L->top[0] = fv;
-  L->top[1] = a;
-  L->top[2] = b;
-  L->top += 3;
-  DoCall(L, L->top - 3, 1);
-  L->top--;
-  *RestoreStack(L, res) = *L->top;
+static void CallTMres(lua_State* L, ptrdiff_t res, const TValue* f, const TValue* p1,
+                      const TValue* p2)
+{
+    TValue fv = *f, a = *p1, b = *p2;  // the arguments may live in the stack
+    DoCheckStack(L, 3);
+    L->top[0] = fv;
+    L->top[1] = a;
+    L->top[2] = b;
+    L->top += 3;
+    DoCall(L, L->top - 3, 1);
+    L->top--;
+    *RestoreStack(L, res) = *L->top;
 }
 
-static void CallTMresOut(lua_State* L, TValue* out, const TValue* f, const TValue* p1, const TValue* p2) {
-  TValue fv = *f, a = *p1, b = *p2;
-  DoCheckStack(L, 3);
-  L->top[0] = fv;
-  L->top[1] = a;
-  L->top[2] = b;
-  L->top += 3;
-  DoCall(L, L->top - 3, 1);
-  L->top--;
-  *out = *L->top;
+static void CallTMresOut(lua_State* L, TValue* out, const TValue* f, const TValue* p1,
+                         const TValue* p2)
+{
+    TValue fv = *f, a = *p1, b = *p2;
+    DoCheckStack(L, 3);
+    L->top[0] = fv;
+    L->top[1] = a;
+    L->top[2] = b;
+    L->top += 3;
+    DoCall(L, L->top - 3, 1);
+    L->top--;
+    *out = *L->top;
 }
 
-static void CallTM(lua_State* L, const TValue* f, const TValue* p1, const TValue* p2, const TValue* p3) {
-  TValue fv = *f, a = *p1, b = *p2, c = *p3;
-  DoCheckStack(L, 4);
-  L->top[0] = fv;
-  L->top[1] = a;
-  L->top[2] = b;
-  L->top[3] = c;
-  L->top += 4;
-  DoCall(L, L->top - 4, 0);
+static void CallTM(lua_State* L, const TValue* f, const TValue* p1, const TValue* p2,
+                   const TValue* p3)
+{
+    TValue fv = *f, a = *p1, b = *p2, c = *p3;
+    DoCheckStack(L, 4);
+    L->top[0] = fv;
+    L->top[1] = a;
+    L->top[2] = b;
+    L->top[3] = c;
+    L->top += 4;
+    DoCall(L, L->top - 4, 0);
 }
 
-static inline bool InStack(lua_State* L, const TValue* p) {
-  return p >= L->stack && p < L->stack + L->stacksize;
+static inline bool InStack(lua_State* L, const TValue* p)
+{
+    return p >= L->stack && p < L->stack + L->stacksize;
 }
 
 // The handler of the first operand, else of the second; true when one was
 // a function and ran, its result in res.
-static bool CallBinTM(lua_State* L, const TValue* p1, const TValue* p2, StkId res, TMS event) {
-  ptrdiff_t result = SaveStack(L, res);
-  const TValue* tm = MetaGetByObj(L, p1, event);
-  if (tm->IsNil()) tm = MetaGetByObj(L, p2, event);
-  if (!tm->IsFunction()) return false;
-  CallTMres(L, result, tm, p1, p2);
-  return true;
+static bool CallBinTM(lua_State* L, const TValue* p1, const TValue* p2, StkId res, TMS event)
+{
+    ptrdiff_t result = SaveStack(L, res);
+    const TValue* tm = MetaGetByObj(L, p1, event);
+    if (tm->IsNil()) tm = MetaGetByObj(L, p2, event);
+    if (!tm->IsFunction()) return false;
+    CallTMres(L, result, tm, p1, p2);
+    return true;
 }
 
 // ---------------------------------------------------------------------------
 // Indexing
 
-void VMGetTable(lua_State* L, const TValue* t, TValue* key, StkId val) {
-  ptrdiff_t valr = SaveStack(L, val);
-  TValue tv = *t, kv = *key;  // the operands may move with the stack
-  const TValue* cur = &tv;
-  for (int loop = 0; loop < MAXTAGLOOP; loop++) {
-    const TValue* tm;
-    TValue mtv;
-    if (cur->IsTable()) {
-      Table* h = cur->Tbl();
-      const TValue* res = TableGet(h, &kv);
-      if (!res->IsNil() || (tm = MetaFast(L, h->metatable, TM_INDEX)) == nullptr) {
-        *RestoreStack(L, valr) = *res;
-        return;
-      }
-    } else {
-      tm = MetaGetByObj(L, cur, TM_INDEX);
-      if (tm->IsNil()) {
-        // No handler: a userdata's metatable is read directly.
-        if (cur->IsUserdata() && cur->Ud()->metatable) {
-          mtv.SetTbl(cur->Ud()->metatable);
-          tm = &mtv;
-        } else {
-          DebugTypeError(L, InStack(L, t) ? t : cur, "index");
+void VMGetTable(lua_State* L, const TValue* t, TValue* key, StkId val)
+{
+    ptrdiff_t valr = SaveStack(L, val);
+    TValue tv = *t, kv = *key;  // the operands may move with the stack
+    const TValue* cur = &tv;
+    for (int loop = 0; loop < MAXTAGLOOP; loop++)
+    {
+        const TValue* tm;
+        TValue mtv;
+        if (cur->IsTable())
+        {
+            Table* h = cur->Tbl();
+            const TValue* res = TableGet(h, &kv);
+            if (!res->IsNil() || (tm = MetaFast(L, h->metatable, TM_INDEX)) == nullptr)
+            {
+                *RestoreStack(L, valr) = *res;
+                return;
+            }
         }
-      }
+        else
+        {
+            tm = MetaGetByObj(L, cur, TM_INDEX);
+            if (tm->IsNil())
+            {
+                // No handler: a userdata's metatable is read directly.
+                if (cur->IsUserdata() && cur->Ud()->metatable)
+                {
+                    mtv.SetTbl(cur->Ud()->metatable);
+                    tm = &mtv;
+                }
+                else
+                {
+                    DebugTypeError(L, InStack(L, t) ? t : cur, "index");
+                }
+            }
+        }
+        if (tm->IsFunction())
+        {
+            CallTMres(L, valr, tm, cur, &kv);
+            return;
+        }
+        tv = *tm;
+        cur = &tv;
     }
-    if (tm->IsFunction()) {
-      CallTMres(L, valr, tm, cur, &kv);
-      return;
-    }
-    tv = *tm;
-    cur = &tv;
-  }
-  DebugRunError(L, "loop in gettable");
+    DebugRunError(L, "loop in gettable");
 }
 
-void VMSetTable(lua_State* L, const TValue* t, TValue* key, StkId val) {
-  TValue tv = *t, kv = *key, vv = *val;
-  const TValue* cur = &tv;
-  for (int loop = 0; loop < MAXTAGLOOP; loop++) {
-    const TValue* tm;
-    if (cur->IsTable()) {
-      Table* h = cur->Tbl();
-      const TValue* oldval = TableGet(h, &kv);
-      if (!oldval->IsNil() || (tm = MetaFast(L, h->metatable, TM_NEWINDEX)) == nullptr) {
-        *TableSet(L, h, &kv) = vv;
-        return;
-      }
-    } else {
-      tm = MetaGetByObj(L, cur, TM_NEWINDEX);
-      if (tm->IsNil()) DebugTypeError(L, InStack(L, t) ? t : cur, "index");
+void VMSetTable(lua_State* L, const TValue* t, TValue* key, StkId val)
+{
+    TValue tv = *t, kv = *key, vv = *val;
+    const TValue* cur = &tv;
+    for (int loop = 0; loop < MAXTAGLOOP; loop++)
+    {
+        const TValue* tm;
+        if (cur->IsTable())
+        {
+            Table* h = cur->Tbl();
+            const TValue* oldval = TableGet(h, &kv);
+            if (!oldval->IsNil() || (tm = MetaFast(L, h->metatable, TM_NEWINDEX)) == nullptr)
+            {
+                *TableSet(L, h, &kv) = vv;
+                return;
+            }
+        }
+        else
+        {
+            tm = MetaGetByObj(L, cur, TM_NEWINDEX);
+            if (tm->IsNil()) DebugTypeError(L, InStack(L, t) ? t : cur, "index");
+        }
+        if (tm->IsFunction())
+        {
+            CallTM(L, tm, cur, &kv, &vv);
+            return;
+        }
+        tv = *tm;
+        cur = &tv;
     }
-    if (tm->IsFunction()) {
-      CallTM(L, tm, cur, &kv, &vv);
-      return;
-    }
-    tv = *tm;
-    cur = &tv;
-  }
-  DebugRunError(L, "loop in settable");
+    DebugRunError(L, "loop in settable");
 }
 
 // ---------------------------------------------------------------------------
 // Comparison
 
-static const TValue* GetCompTM(lua_State* L, Table* mt1, Table* mt2, TMS event) {
-  const TValue* tm1 = MetaFast(L, mt1, event);
-  if (tm1 == nullptr) return nullptr;
-  if (mt1 == mt2) return tm1;
-  const TValue* tm2 = MetaFast(L, mt2, event);
-  if (tm2 == nullptr) return nullptr;
-  if (RawEqualObj(tm1, tm2)) return tm1;
-  return nullptr;
+static const TValue* GetCompTM(lua_State* L, Table* mt1, Table* mt2, TMS event)
+{
+    const TValue* tm1 = MetaFast(L, mt1, event);
+    if (tm1 == nullptr) return nullptr;
+    if (mt1 == mt2) return tm1;
+    const TValue* tm2 = MetaFast(L, mt2, event);
+    if (tm2 == nullptr) return nullptr;
+    if (RawEqualObj(tm1, tm2)) return tm1;
+    return nullptr;
 }
 
-bool VMEqualObj(lua_State* L, const TValue* t1, const TValue* t2) {
-  if (t1->tt != t2->tt) return false;
-  const TValue* tm;
-  switch (t1->tt) {
-    case LUA_TNIL:
-      return true;
-    case LUA_TNUMBER:
-      return t1->Num() == t2->Num();
-    case LUA_TBOOLEAN:
-      return t1->Bool() == t2->Bool();
-    case LUA_TLIGHTUSERDATA:
-      return t1->Ptr() == t2->Ptr();
-    case LUA_TUSERDATA:
-      if (t1->Ud() == t2->Ud()) return true;
-      tm = GetCompTM(L, t1->Ud()->metatable, t2->Ud()->metatable, TM_EQ);
-      break;
-    case LUA_TTABLE:
-      if (t1->Tbl() == t2->Tbl()) return true;
-      tm = GetCompTM(L, t1->Tbl()->metatable, t2->Tbl()->metatable, TM_EQ);
-      break;
-    default:
-      return t1->Gc() == t2->Gc();
-  }
-  if (tm == nullptr) return false;
-  TValue res;
-  CallTMresOut(L, &res, tm, t1, t2);
-  return !res.IsFalse();
+bool VMEqualObj(lua_State* L, const TValue* t1, const TValue* t2)
+{
+    if (t1->tt != t2->tt) return false;
+    const TValue* tm;
+    switch (t1->tt)
+    {
+        case LUA_TNIL:
+            return true;
+        case LUA_TNUMBER:
+            return t1->Num() == t2->Num();
+        case LUA_TBOOLEAN:
+            return t1->Bool() == t2->Bool();
+        case LUA_TLIGHTUSERDATA:
+            return t1->Ptr() == t2->Ptr();
+        case LUA_TUSERDATA:
+            if (t1->Ud() == t2->Ud()) return true;
+            tm = GetCompTM(L, t1->Ud()->metatable, t2->Ud()->metatable, TM_EQ);
+            break;
+        case LUA_TTABLE:
+            if (t1->Tbl() == t2->Tbl()) return true;
+            tm = GetCompTM(L, t1->Tbl()->metatable, t2->Tbl()->metatable, TM_EQ);
+            break;
+        default:
+            return t1->Gc() == t2->Gc();
+    }
+    if (tm == nullptr) return false;
+    TValue res;
+    CallTMresOut(L, &res, tm, t1, t2);
+    return !res.IsFalse();
 }
 
 // Locale collation piece by piece across embedded zeros; a prefix sorts first.
-static int StrCompare(const LString* ls, const LString* rs) {
-  const char* l = ls->Data();
-  size_t ll = ls->len;
-  const char* r = rs->Data();
-  size_t lr = rs->len;
-  for (;;) {
-    int temp = std::strcoll(l, r);
-    if (temp != 0) return temp;
-    size_t len = std::strlen(l);  // both pieces are equal up to here
-    if (len == lr) return (len == ll) ? 0 : 1;
-    if (len == ll) return -1;
-    len++;
-    l += len;
-    ll -= len;
-    r += len;
-    lr -= len;
-  }
+static int StrCompare(const LString* ls, const LString* rs)
+{
+    const char* l = ls->Data();
+    size_t ll = ls->len;
+    const char* r = rs->Data();
+    size_t lr = rs->len;
+    for (;;)
+    {
+        int temp = std::strcoll(l, r);
+        if (temp != 0) return temp;
+        size_t len = std::strlen(l);  // both pieces are equal up to here
+        if (len == lr) return (len == ll) ? 0 : 1;
+        if (len == ll) return -1;
+        len++;
+        l += len;
+        ll -= len;
+        r += len;
+        lr -= len;
+    }
 }
 
 // -1 when no common ordering handler exists.
-static int CallOrderTM(lua_State* L, const TValue* p1, const TValue* p2, TMS event) {
-  const TValue* tm1 = MetaGetByObj(L, p1, event);
-  if (tm1->IsNil()) return -1;
-  const TValue* tm2 = MetaGetByObj(L, p2, event);
-  if (!RawEqualObj(tm1, tm2)) return -1;
-  TValue res;
-  CallTMresOut(L, &res, tm1, p1, p2);
-  return !res.IsFalse();
+static int CallOrderTM(lua_State* L, const TValue* p1, const TValue* p2, TMS event)
+{
+    const TValue* tm1 = MetaGetByObj(L, p1, event);
+    if (tm1->IsNil()) return -1;
+    const TValue* tm2 = MetaGetByObj(L, p2, event);
+    if (!RawEqualObj(tm1, tm2)) return -1;
+    TValue res;
+    CallTMresOut(L, &res, tm1, p1, p2);
+    return !res.IsFalse();
 }
 
-bool VMLessThan(lua_State* L, const TValue* l, const TValue* r) {
-  if (l->tt != r->tt) DebugOrderError(L, l, r);
-  if (l->IsNumber()) return l->Num() < r->Num();
-  if (l->IsString()) return StrCompare(l->Str(), r->Str()) < 0;
-  int res = CallOrderTM(L, l, r, TM_LT);
-  if (res != -1) return res != 0;
-  DebugOrderError(L, l, r);
+bool VMLessThan(lua_State* L, const TValue* l, const TValue* r)
+{
+    if (l->tt != r->tt) DebugOrderError(L, l, r);
+    if (l->IsNumber()) return l->Num() < r->Num();
+    if (l->IsString()) return StrCompare(l->Str(), r->Str()) < 0;
+    int res = CallOrderTM(L, l, r, TM_LT);
+    if (res != -1) return res != 0;
+    DebugOrderError(L, l, r);
 }
 
-bool VMLessEqual(lua_State* L, const TValue* l, const TValue* r) {
-  if (l->tt != r->tt) DebugOrderError(L, l, r);
-  if (l->IsNumber()) return l->Num() <= r->Num();
-  if (l->IsString()) return StrCompare(l->Str(), r->Str()) <= 0;
-  int res = CallOrderTM(L, l, r, TM_LE);
-  if (res != -1) return res != 0;
-  res = CallOrderTM(L, r, l, TM_LT);
-  if (res != -1) return res == 0;
-  DebugOrderError(L, l, r);
+bool VMLessEqual(lua_State* L, const TValue* l, const TValue* r)
+{
+    if (l->tt != r->tt) DebugOrderError(L, l, r);
+    if (l->IsNumber()) return l->Num() <= r->Num();
+    if (l->IsString()) return StrCompare(l->Str(), r->Str()) <= 0;
+    int res = CallOrderTM(L, l, r, TM_LE);
+    if (res != -1) return res != 0;
+    res = CallOrderTM(L, r, l, TM_LT);
+    if (res != -1) return res == 0;
+    DebugOrderError(L, l, r);
 }
 
 // ---------------------------------------------------------------------------
 // Concatenation
 
-void VMConcat(lua_State* L, int total, int last) {
-  // The last string or wide string among the operands picks the mode.
-  bool wide = false;
-  for (int i = 0; i < total; i++) {
-    const TValue* o = L->base + last - i;
-    if (o->IsString()) break;
-    if (o->IsWString()) {
-      wide = true;
-      break;
+void VMConcat(lua_State* L, int total, int last)
+{
+    // The last string or wide string among the operands picks the mode.
+    bool wide = false;
+    for (int i = 0; i < total; i++)
+    {
+        const TValue* o = L->base + last - i;
+        if (o->IsString()) break;
+        if (o->IsWString())
+        {
+            wide = true;
+            break;
+        }
     }
-  }
-  auto convert = [L, wide](StkId o) { return wide ? VMToWide(L, o) : VMToString(L, o); };
-  do {
-    StkId top = L->base + last + 1;
-    int n = 2;
-    if (!convert(top - 2) || !convert(top - 1)) {
-      if (!CallBinTM(L, top - 2, top - 1, top - 2, TM_CONCAT)) DebugConcatError(L, top - 2, top - 1);
-    } else if ((top - 1)->Str()->len > 0) {
-      size_t tl = static_cast<size_t>((top - 1)->Str()->len) + (top - 2)->Str()->len;
-      while (n < total && convert(top - n - 1)) {
-        tl += (top - n - 1)->Str()->len;
-        n++;
-      }
-      if (tl >= 0xFFFFFFFEu) DebugRunError(L, "string size overflow");
-      size_t unit = wide ? 2 : 1;
-      char* buffer = SharedBufferOpen(L, tl * unit);
-      top = L->base + last + 1;  // the buffer may have run a collection-free resize only
-      size_t pos = 0;
-      for (int i = n; i > 0; i--) {
-        LString* s = (top - i)->Str();
-        std::memcpy(buffer + pos, s->Data(), s->len * unit);
-        pos += s->len * unit;
-      }
-      LString* res = wide ? StrNewWide(L, reinterpret_cast<const lua_WChar*>(buffer), tl)
-                          : StrNew(L, buffer, tl);
-      (top - n)->SetStr(res);
-    }
-    total -= n - 1;
-    last -= n - 1;
-  } while (total > 1);
+    auto convert = [L, wide](StkId o) { return wide ? VMToWide(L, o) : VMToString(L, o); };
+    do
+    {
+        StkId top = L->base + last + 1;
+        int n = 2;
+        if (!convert(top - 2) || !convert(top - 1))
+        {
+            if (!CallBinTM(L, top - 2, top - 1, top - 2, TM_CONCAT))
+                DebugConcatError(L, top - 2, top - 1);
+        }
+        else if ((top - 1)->Str()->len > 0)
+        {
+            size_t tl = static_cast<size_t>((top - 1)->Str()->len) + (top - 2)->Str()->len;
+            while (n < total && convert(top - n - 1))
+            {
+                tl += (top - n - 1)->Str()->len;
+                n++;
+            }
+            if (tl >= 0xFFFFFFFEu) DebugRunError(L, "string size overflow");
+            size_t unit = wide ? 2 : 1;
+            char* buffer = SharedBufferOpen(L, tl * unit);
+            top = L->base + last + 1;  // the buffer may have run a collection-free resize only
+            size_t pos = 0;
+            for (int i = n; i > 0; i--)
+            {
+                LString* s = (top - i)->Str();
+                std::memcpy(buffer + pos, s->Data(), s->len * unit);
+                pos += s->len * unit;
+            }
+            LString* res = wide ? StrNewWide(L, reinterpret_cast<const lua_WChar*>(buffer), tl)
+                                : StrNew(L, buffer, tl);
+            (top - n)->SetStr(res);
+        }
+        total -= n - 1;
+        last -= n - 1;
+    } while (total > 1);
 }
 
 // ---------------------------------------------------------------------------
 // Arithmetic
 
-static void Arith(lua_State* L, StkId ra, const TValue* rb, const TValue* rc, TMS op) {
-  TValue tempb, tempc;
-  const TValue *b, *c;
-  if ((b = VMToNumber(rb, &tempb)) != nullptr && (c = VMToNumber(rc, &tempc)) != nullptr) {
-    switch (op) {
-      case TM_ADD:
-        ra->SetNum(b->Num() + c->Num());
-        break;
-      case TM_SUB:
-        ra->SetNum(b->Num() - c->Num());
-        break;
-      case TM_MUL:
-        ra->SetNum(b->Num() * c->Num());
-        break;
-      case TM_DIV:
-        ra->SetNum(b->Num() / c->Num());
-        break;
-      case TM_POW: {
-        // Power is not built in: it is the global "__pow" function.
-        const TValue* f = TableGetStr(gt(L)->Tbl(), G(L)->tmname[TM_POW]);
-        if (!f->IsFunction()) DebugRunError(L, "`__pow' (`^' operator) is not a function");
-        TValue nb = *b, nc = *c;
-        CallTMres(L, SaveStack(L, ra), f, &nb, &nc);
-        break;
-      }
-      default:
-        break;
+static void Arith(lua_State* L, StkId ra, const TValue* rb, const TValue* rc, TMS op)
+{
+    TValue tempb, tempc;
+    const TValue *b, *c;
+    if ((b = VMToNumber(rb, &tempb)) != nullptr && (c = VMToNumber(rc, &tempc)) != nullptr)
+    {
+        switch (op)
+        {
+            case TM_ADD:
+                ra->SetNum(b->Num() + c->Num());
+                break;
+            case TM_SUB:
+                ra->SetNum(b->Num() - c->Num());
+                break;
+            case TM_MUL:
+                ra->SetNum(b->Num() * c->Num());
+                break;
+            case TM_DIV:
+                ra->SetNum(b->Num() / c->Num());
+                break;
+            case TM_POW:
+            {
+                // Power is not built in: it is the global "__pow" function.
+                const TValue* f = TableGetStr(gt(L)->Tbl(), G(L)->tmname[TM_POW]);
+                if (!f->IsFunction()) DebugRunError(L, "`__pow' (`^' operator) is not a function");
+                TValue nb = *b, nc = *c;
+                CallTMres(L, SaveStack(L, ra), f, &nb, &nc);
+                break;
+            }
+            default:
+                break;
+        }
     }
-  } else if (!CallBinTM(L, rb, rc, ra, op)) {
-    DebugArithError(L, rb, rc);
-  }
+    else if (!CallBinTM(L, rb, rc, ra, op))
+    {
+        DebugArithError(L, rb, rc);
+    }
 }
 
-static inline uint32_t LowBits(lua_Number n) { return static_cast<uint32_t>(static_cast<uint64_t>(NumberToInt64(n))); }
+static inline uint32_t LowBits(lua_Number n)
+{
+    return static_cast<uint32_t>(static_cast<uint64_t>(NumberToInt64(n)));
+}
 
 // The value a raw read of table t finds under key, or NULL when t is no
 // table or the entry is nil (the full indexing path then decides).
-static inline const TValue* RawHit(const TValue* t, const TValue* key) {
-  if (!t->IsTable()) return nullptr;
-  const TValue* v = key->IsString() ? TableGetStr(t->Tbl(), key->Str()) : TableGetFast(t->Tbl(), key);
-  return v->IsNil() ? nullptr : v;
+static inline const TValue* RawHit(const TValue* t, const TValue* key)
+{
+    if (!t->IsTable()) return nullptr;
+    const TValue* v =
+        key->IsString() ? TableGetStr(t->Tbl(), key->Str()) : TableGetFast(t->Tbl(), key);
+    return v->IsNil() ? nullptr : v;
 }
 
 // ---------------------------------------------------------------------------
 // Hooks inside the loop
 
-static int LineOf(const Proto* p, int pc) { return (p->lineinfo && pc >= 0 && pc < p->sizelineinfo) ? p->lineinfo[pc] : 0; }
+static int LineOf(const Proto* p, int pc)
+{
+    return (p->lineinfo && pc >= 0 && pc < p->sizelineinfo) ? p->lineinfo[pc] : 0;
+}
 
 // The loop keeps the program counter in a register and publishes it in the
 // call record's savedpc only where something may look at it (errors, hooks,
 // calls, collections). savedpc also remembers the previous instruction for
 // the line hook, so it is read before being brought up to date; the hook
 // itself sees the current position.
-static void TraceExec(lua_State* L, const Instruction* pc) {
-  CallInfo* ci = L->ci;
-  const Instruction* oldpc = ci->savedpc;
-  ci->savedpc = pc;
-  lu_byte mask = L->hookmask;
-  if (mask & LUA_MASKCOUNT) {
-    if (L->hookcount == 0) {
-      L->hookcount = L->basehookcount;
-      DoCallHook(L, LUA_HOOKCOUNT, -1);
-      if (L->ci->state & CI_YIELD) return;
+static void TraceExec(lua_State* L, const Instruction* pc)
+{
+    CallInfo* ci = L->ci;
+    const Instruction* oldpc = ci->savedpc;
+    ci->savedpc = pc;
+    lu_byte mask = L->hookmask;
+    if (mask & LUA_MASKCOUNT)
+    {
+        if (L->hookcount == 0)
+        {
+            L->hookcount = L->basehookcount;
+            DoCallHook(L, LUA_HOOKCOUNT, -1);
+            if (L->ci->state & CI_YIELD) return;
+        }
     }
-  }
-  if (mask & LUA_MASKLINE) {
-    Proto* p = AsL(L->base[-1].Cl())->p;
-    int npc = static_cast<int>(pc - p->code) - 1;
-    int newline = LineOf(p, npc);
-    // A line hook runs on a new line, a backward jump, or function entry.
-    if (!L->hookinit) {
-      L->hookinit = 1;
-      DoCallHook(L, LUA_HOOKLINE, newline);
-      return;
+    if (mask & LUA_MASKLINE)
+    {
+        Proto* p = AsL(L->base[-1].Cl())->p;
+        int npc = static_cast<int>(pc - p->code) - 1;
+        int newline = LineOf(p, npc);
+        // A line hook runs on a new line, a backward jump, or function entry.
+        if (!L->hookinit)
+        {
+            L->hookinit = 1;
+            DoCallHook(L, LUA_HOOKLINE, newline);
+            return;
+        }
+        int oldnpc = static_cast<int>(oldpc - p->code) - 1;
+        if (npc == 0 || pc <= oldpc || newline != LineOf(p, oldnpc))
+            DoCallHook(L, LUA_HOOKLINE, newline);
     }
-    int oldnpc = static_cast<int>(oldpc - p->code) - 1;
-    if (npc == 0 || pc <= oldpc || newline != LineOf(p, oldnpc)) DoCallHook(L, LUA_HOOKLINE, newline);
-  }
 }
 
 // ---------------------------------------------------------------------------
@@ -414,37 +484,38 @@ static void TraceExec(lua_State* L, const Instruction* pc) {
 #define KBx(i) (k + GETARG_Bx(i))
 #define DOJUMP(pc, n) ((pc) += (n))
 // A test is followed by a jump: taken when the outcome equals A, else skipped.
-#define CONDJUMP(res)                                   \
-  {                                                     \
-    if ((res) != (GETARG_A(i) != 0))                    \
-      pc++;                                             \
-    else                                                \
-      DOJUMP(pc, GETARG_sBx(*pc) + 1);                  \
-  }
+#define CONDJUMP(res)                        \
+    {                                        \
+        if ((res) != (GETARG_A(i) != 0))     \
+            pc++;                            \
+        else                                 \
+            DOJUMP(pc, GETARG_sBx(*pc) + 1); \
+    }
 
 // Publishes the position before anything that may raise an error, run a
 // handler or hook, call a function or collect garbage.
 #define SAVEPC() (L->ci->savedpc = pc)
 // Runs x with the position published; x may move the stack, so the base is
 // read again afterwards.
-#define Protect(x) \
-  {                \
-    SAVEPC();      \
-    x;             \
-    base = L->base; \
-  }
+#define Protect(x)      \
+    {                   \
+        SAVEPC();       \
+        x;              \
+        base = L->base; \
+    }
 
 // The hooks due before the instruction at pc - 1; true when one yielded, and
 // the loop must then return (the instruction runs again on resumption).
-static inline bool RunHooks(lua_State* L, const Instruction* pc) {
-  bool fire = (L->hookmask & LUA_MASKLINE) != 0;
-  if ((L->hookmask & LUA_MASKCOUNT) && --L->hookcount == 0) fire = true;
-  if (!fire) return false;
-  TraceExec(L, pc);
-  if (!(L->ci->state & CI_YIELD)) return false;
-  L->ci->savedpc = pc - 1;
-  L->ci->state = CI_YIELD | CI_SAVEDPC;
-  return true;
+static inline bool RunHooks(lua_State* L, const Instruction* pc)
+{
+    bool fire = (L->hookmask & LUA_MASKLINE) != 0;
+    if ((L->hookmask & LUA_MASKCOUNT) && --L->hookcount == 0) fire = true;
+    if (!fire) return false;
+    TraceExec(L, pc);
+    if (!(L->ci->state & CI_YIELD)) return false;
+    L->ci->savedpc = pc - 1;
+    L->ci->state = CI_YIELD | CI_SAVEDPC;
+    return true;
 }
 
 // With GCC and clang every operation ends in a jump of its own through a
@@ -454,13 +525,15 @@ static inline bool RunHooks(lua_State* L, const Instruction* pc) {
 // line.
 #if defined(__GNUC__)
 #define VM_THREADED 1
-#define vmcase(op) case op: L_##op:
-#define vmnext                                                       \
-  {                                                                  \
-    i = *pc++;                                                       \
-    if (L->hookmask & (LUA_MASKLINE | LUA_MASKCOUNT)) goto hooks;    \
-    goto* kDispatch[GET_OPCODE(i)];                                  \
-  }
+#define vmcase(op) \
+    case op:       \
+        L_##op:
+#define vmnext                                                        \
+    {                                                                 \
+        i = *pc++;                                                    \
+        if (L->hookmask & (LUA_MASKLINE | LUA_MASKCOUNT)) goto hooks; \
+        goto* kDispatch[GET_OPCODE(i)];                               \
+    }
 #else
 #define VM_THREADED 0
 #define vmcase(op) case op:
@@ -469,479 +542,556 @@ static inline bool RunHooks(lua_State* L, const Instruction* pc) {
 
 // Arithmetic: two numbers directly, anything else through conversion and
 // handlers.
-#define ARITH_OP(op, event)                   \
-  {                                           \
-    StkId ra = RA(i);                         \
-    TValue* rb = RKB(i);                      \
-    TValue* rc = RKC(i);                      \
-    if (rb->IsNumber() && rc->IsNumber()) {   \
-      ra->SetNum(rb->Num() op rc->Num());     \
-    } else {                                  \
-      Protect(Arith(L, ra, rb, rc, event));   \
-    }                                         \
-    vmnext;                                   \
-  }
+#define ARITH_OP(op, event)                       \
+    {                                             \
+        StkId ra = RA(i);                         \
+        TValue* rb = RKB(i);                      \
+        TValue* rc = RKC(i);                      \
+        if (rb->IsNumber() && rc->IsNumber())     \
+        {                                         \
+            ra->SetNum(rb->Num() op rc->Num());   \
+        }                                         \
+        else                                      \
+        {                                         \
+            Protect(Arith(L, ra, rb, rc, event)); \
+        }                                         \
+        vmnext;                                   \
+    }
 
 // Order: two numbers directly, anything else through the full comparison.
 #define ORDER_OP(op, full)                    \
-  {                                           \
-    TValue* rb = RKB(i);                      \
-    TValue* rc = RKC(i);                      \
-    bool res;                                 \
-    if (rb->IsNumber() && rc->IsNumber()) {   \
-      res = rb->Num() op rc->Num();           \
-    } else {                                  \
-      Protect(res = full(L, rb, rc));         \
-    }                                         \
-    CONDJUMP(res);                            \
-    vmnext;                                   \
-  }
+    {                                         \
+        TValue* rb = RKB(i);                  \
+        TValue* rc = RKC(i);                  \
+        bool res;                             \
+        if (rb->IsNumber() && rc->IsNumber()) \
+        {                                     \
+            res = rb->Num() op rc->Num();     \
+        }                                     \
+        else                                  \
+        {                                     \
+            Protect(res = full(L, rb, rc));   \
+        }                                     \
+        CONDJUMP(res);                        \
+        vmnext;                               \
+    }
 
 // GCC would otherwise merge the operations' identical closing jumps back
 // into one.
 #if defined(__GNUC__) && !defined(__clang__)
 __attribute__((optimize("no-crossjumping")))
 #endif
-StkId VMExecute(lua_State* L) {
+StkId VMExecute(lua_State* L)
+{
 #if VM_THREADED
-  static const void* const kDispatch[64] = {
-      &&L_OP_MOVE,     &&L_OP_LOADK,    &&L_OP_LOADBOOL, &&L_OP_LOADNIL,  &&L_OP_GETUPVAL, &&L_OP_GETGLOBAL,
-      &&L_OP_GETTABLE, &&L_OP_SETGLOBAL, &&L_OP_SETUPVAL, &&L_OP_SETTABLE, &&L_OP_NEWTABLE, &&L_OP_SELF,
-      &&L_OP_ADD,      &&L_OP_SUB,      &&L_OP_MUL,      &&L_OP_DIV,      &&L_OP_BAND,     &&L_OP_BOR,
-      &&L_OP_SHL,      &&L_OP_SHR,      &&L_OP_POW,      &&L_OP_UNM,      &&L_OP_NOT,      &&L_OP_CONCAT,
-      &&L_OP_JMP,      &&L_OP_EQ,       &&L_OP_LT,       &&L_OP_LE,       &&L_OP_TEST,     &&L_OP_CALL,
-      &&L_OP_TAILCALL, &&L_OP_RETURN,   &&L_OP_FORLOOP,  &&L_OP_TFORLOOP, &&L_OP_TFORPREP, &&L_OP_SETLIST,
-      &&L_OP_SETLISTO, &&L_OP_CLOSE,    &&L_OP_CLOSURE,  &&L_BAD,         &&L_BAD,         &&L_BAD,
-      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
-      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
-      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
-      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
-  };
-  static_assert(NUM_OPCODES == 39, "the label table lists every operation");
+    static const void* const kDispatch[64] = {
+        &&L_OP_MOVE,      &&L_OP_LOADK,    &&L_OP_LOADBOOL,  &&L_OP_LOADNIL,  &&L_OP_GETUPVAL,
+        &&L_OP_GETGLOBAL, &&L_OP_GETTABLE, &&L_OP_SETGLOBAL, &&L_OP_SETUPVAL, &&L_OP_SETTABLE,
+        &&L_OP_NEWTABLE,  &&L_OP_SELF,     &&L_OP_ADD,       &&L_OP_SUB,      &&L_OP_MUL,
+        &&L_OP_DIV,       &&L_OP_BAND,     &&L_OP_BOR,       &&L_OP_SHL,      &&L_OP_SHR,
+        &&L_OP_POW,       &&L_OP_UNM,      &&L_OP_NOT,       &&L_OP_CONCAT,   &&L_OP_JMP,
+        &&L_OP_EQ,        &&L_OP_LT,       &&L_OP_LE,        &&L_OP_TEST,     &&L_OP_CALL,
+        &&L_OP_TAILCALL,  &&L_OP_RETURN,   &&L_OP_FORLOOP,   &&L_OP_TFORLOOP, &&L_OP_TFORPREP,
+        &&L_OP_SETLIST,   &&L_OP_SETLISTO, &&L_OP_CLOSE,     &&L_OP_CLOSURE,  &&L_BAD,
+        &&L_BAD,          &&L_BAD,         &&L_BAD,          &&L_BAD,         &&L_BAD,
+        &&L_BAD,          &&L_BAD,         &&L_BAD,          &&L_BAD,         &&L_BAD,
+        &&L_BAD,          &&L_BAD,         &&L_BAD,          &&L_BAD,         &&L_BAD,
+        &&L_BAD,          &&L_BAD,         &&L_BAD,          &&L_BAD,         &&L_BAD,
+        &&L_BAD,          &&L_BAD,         &&L_BAD,          &&L_BAD,
+    };
+    static_assert(NUM_OPCODES == 39, "the label table lists every operation");
 #endif
-  LClosure* cl;
-  TValue* k;
-  const Instruction* pc;
-  Instruction i;
-  StkId base;
+    LClosure* cl;
+    TValue* k;
+    const Instruction* pc;
+    Instruction i;
+    StkId base;
 callentry:
-  if (L->hookmask & LUA_MASKCALL) {
-    L->ci->state |= CI_HASFRAME;
-    DoCallHook(L, LUA_HOOKCALL, -1);
-  }
+    if (L->hookmask & LUA_MASKCALL)
+    {
+        L->ci->state |= CI_HASFRAME;
+        DoCallHook(L, LUA_HOOKCALL, -1);
+    }
 retentry:
-  L->ci->state = CI_HASFRAME;
-  pc = L->ci->savedpc;
-  cl = AsL(L->base[-1].Cl());
-  k = cl->p->k;
-  base = L->base;
+    L->ci->state = CI_HASFRAME;
+    pc = L->ci->savedpc;
+    cl = AsL(L->base[-1].Cl());
+    k = cl->p->k;
+    base = L->base;
 #if VM_THREADED
-  vmnext;
+    vmnext;
 hooks:
-  if (RunHooks(L, pc)) return nullptr;
-  base = L->base;
-  goto* kDispatch[GET_OPCODE(i)];
+    if (RunHooks(L, pc)) return nullptr;
+    base = L->base;
+    goto* kDispatch[GET_OPCODE(i)];
 #endif
-  for (;;) {
-    i = *pc++;
-    if (L->hookmask & (LUA_MASKLINE | LUA_MASKCOUNT)) {
-      if (RunHooks(L, pc)) return nullptr;
-      base = L->base;
-    }
-    switch (GET_OPCODE(i)) {
-      vmcase(OP_MOVE) {
-        StkId ra = RA(i);
-        *ra = *RB(i);
-        vmnext;
-      }
-      vmcase(OP_LOADK) {
-        StkId ra = RA(i);
-        *ra = *KBx(i);
-        vmnext;
-      }
-      vmcase(OP_LOADBOOL) {
-        StkId ra = RA(i);
-        ra->SetBool(GETARG_B(i));
-        if (GETARG_C(i)) pc++;
-        vmnext;
-      }
-      vmcase(OP_LOADNIL) {
-        StkId ra = RA(i);
-        TValue* rb = RB(i);
-        do {
-          (rb--)->SetNil();
-        } while (rb >= ra);
-        vmnext;
-      }
-      vmcase(OP_GETUPVAL) {
-        StkId ra = RA(i);
-        *ra = *cl->Upvals()[GETARG_B(i)]->v;
-        vmnext;
-      }
-      vmcase(OP_GETGLOBAL) {
-        StkId ra = RA(i);
-        TValue* rb = KBx(i);
-        if (const TValue* v = RawHit(&cl->env, rb))
-          *ra = *v;
-        else
-          Protect(VMGetTable(L, &cl->env, rb, ra));
-        vmnext;
-      }
-      vmcase(OP_GETTABLE) {
-        StkId ra = RA(i);
-        StkId rb = RB(i);
-        TValue* rc = RKC(i);
-        if (const TValue* v = RawHit(rb, rc))
-          *ra = *v;
-        else
-          Protect(VMGetTable(L, rb, rc, ra));
-        vmnext;
-      }
-      vmcase(OP_SETGLOBAL) {
-        StkId ra = RA(i);
-        Protect(VMSetTable(L, &cl->env, KBx(i), ra));
-        vmnext;
-      }
-      vmcase(OP_SETUPVAL) {
-        StkId ra = RA(i);
-        *cl->Upvals()[GETARG_B(i)]->v = *ra;
-        vmnext;
-      }
-      vmcase(OP_SETTABLE) {
-        StkId ra = RA(i);
-        TValue* rb = RKB(i);
-        TValue* rc = RKC(i);
-        if (ra->IsTable()) {
-          // Overwriting a present field needs no handler and cannot change
-          // a cached absence of an event, so it skips the full path.
-          Table* h = ra->Tbl();
-          TValue* slot = const_cast<TValue*>(rb->IsString() ? TableGetStr(h, rb->Str()) : TableGetFast(h, rb));
-          if (!slot->IsNil()) {
-            *slot = *rc;
-            vmnext;
-          }
-          // An empty slot that exists (array part, dead key) takes the
-          // value when no "__newindex" handler is in the way.
-          if (slot != &kNilObject && MetaFast(L, h->metatable, TM_NEWINDEX) == nullptr) {
-            *slot = *rc;
-            h->flags = 0;
-            vmnext;
-          }
-        }
-        Protect(VMSetTable(L, ra, rb, rc));
-        vmnext;
-      }
-      vmcase(OP_NEWTABLE) {
-        StkId ra = RA(i);
-        unsigned b = luaP_fb2int(GETARG_B(i));
-        int narray = b > (1u << MAXABITS) ? (1 << MAXABITS) : static_cast<int>(b);
-        SAVEPC();
-        ra->SetTbl(TableNew(L, narray, GETARG_C(i)));
-        Protect(GCCheck(L));
-        vmnext;
-      }
-      vmcase(OP_SELF) {
-        StkId ra = RA(i);
-        StkId rb = RB(i);
-        TValue* rc = RKC(i);
-        ra[1] = *rb;
-        if (const TValue* v = RawHit(rb, rc))
-          *ra = *v;
-        else
-          Protect(VMGetTable(L, rb, rc, ra));  // an error names the object's register
-        vmnext;
-      }
-      vmcase(OP_ADD) ARITH_OP(+, TM_ADD);
-      vmcase(OP_SUB) ARITH_OP(-, TM_SUB);
-      vmcase(OP_MUL) ARITH_OP(*, TM_MUL);
-      vmcase(OP_DIV) ARITH_OP(/, TM_DIV);
-      vmcase(OP_BAND)
-      vmcase(OP_BOR)
-      vmcase(OP_SHL)
-      vmcase(OP_SHR) {
-        StkId ra = RA(i);
-        TValue* rb = RKB(i);
-        TValue* rc = RKC(i);
-        if (!rb->IsNumber() || !rc->IsNumber()) {
-          SAVEPC();
-          DebugArithError(L, rb, rc);
-        }
-        uint32_t x = LowBits(rb->Num());
-        uint32_t y = LowBits(rc->Num());
-        uint32_t r;
-        switch (GET_OPCODE(i)) {
-          case OP_BAND:
-            r = x & y;
-            break;
-          case OP_BOR:
-            r = x | y;
-            break;
-          case OP_SHL:
-            r = x << (y & 31);
-            break;
-          default:
-            r = x >> (y & 31);
-            break;
-        }
-        ra->SetNum(static_cast<lua_Number>(r));
-        vmnext;
-      }
-      vmcase(OP_POW) {
-        StkId ra = RA(i);
-        TValue* rb = RKB(i);
-        TValue* rc = RKC(i);
-        if (rb->IsNumber() && rc->IsNumber()) {
-          ra->SetNum(static_cast<lua_Number>(LowBits(rb->Num()) ^ LowBits(rc->Num())));
-        } else {
-          Protect(Arith(L, ra, rb, rc, TM_POW));
-        }
-        vmnext;
-      }
-      vmcase(OP_UNM) {
-        StkId ra = RA(i);
-        const TValue* rb = RB(i);
-        TValue temp;
-        if (const TValue* n = VMToNumber(rb, &temp)) {
-          ra->SetNum(-n->Num());
-        } else {
-          SAVEPC();
-          temp.SetNil();
-          if (!CallBinTM(L, rb, &temp, ra, TM_UNM)) DebugArithError(L, rb, &temp);
-          base = L->base;
-        }
-        vmnext;
-      }
-      vmcase(OP_NOT) {
-        StkId ra = RA(i);
-        ra->SetBool(RB(i)->IsFalse());
-        vmnext;
-      }
-      vmcase(OP_CONCAT) {
-        int b = GETARG_B(i);
-        int c = GETARG_C(i);
-        SAVEPC();
-        VMConcat(L, c - b + 1, c);
-        base = L->base;
-        *RA(i) = base[b];
-        Protect(GCCheck(L));
-        vmnext;
-      }
-      vmcase(OP_JMP) {
-        DOJUMP(pc, GETARG_sBx(i));
-        vmnext;
-      }
-      vmcase(OP_EQ) {
-        TValue* rb = RKB(i);
-        TValue* rc = RKC(i);
-        bool res;
-        if (rb->tt != rc->tt) {
-          res = false;
-        } else if (rb->IsNumber()) {
-          res = rb->Num() == rc->Num();
-        } else {
-          Protect(res = VMEqualObj(L, rb, rc));
-        }
-        CONDJUMP(res);
-        vmnext;
-      }
-      vmcase(OP_LT) ORDER_OP(<, VMLessThan);
-      vmcase(OP_LE) ORDER_OP(<=, VMLessEqual);
-      vmcase(OP_TEST) {
-        StkId ra = RA(i);
-        TValue* rb = RB(i);
-        if (rb->IsFalse() == (GETARG_C(i) != 0)) {
-          pc++;
-        } else {
-          *ra = *rb;
-          DOJUMP(pc, GETARG_sBx(*pc) + 1);
-        }
-        vmnext;
-      }
-      vmcase(OP_CALL)
-      vmcase(OP_TAILCALL) {
-        StkId ra = RA(i);
-        int b = GETARG_B(i);
-        if (b != 0) L->top = ra + b;  // else the previous open call set top
-        SAVEPC();
-        if (GET_OPCODE(i) == OP_CALL && ra->IsFunction() && !ra->Cl()->isC) {
-          // A script function with fixed parameters, room on the stack and
-          // a free call record: the common call, set up here without the
-          // general path's checks.
-          Proto* p = AsL(ra->Cl())->p;
-          if (!p->is_vararg && L->ci + 1 != L->end_ci && L->stack_last - L->top > p->maxstacksize) {
-            if (L->top > ra + 1 + p->numparams) L->top = ra + 1 + p->numparams;
-            L->ci->state = CI_SAVEDPC | CI_CALLING;
-            DoOpenScriptFrame(L, ++L->ci, ra + 1, p);
-            goto callentry;
-          }
-        }
-        if (GET_OPCODE(i) == OP_TAILCALL && L->openupval) CloseUpvals(L, base);
-        StkId firstResult = DoPreCall(L, ra);
-        if (firstResult) {
-          if (L->ci->state & CI_YIELD) {
-            (L->ci - 1)->savedpc = pc;
-            (L->ci - 1)->state = CI_SAVEDPC;
-            return nullptr;
-          }
-          int nresults = GET_OPCODE(i) == OP_CALL ? GETARG_C(i) - 1 : LUA_MULTRET;
-          DoPosCall(L, nresults, firstResult);
-          if (nresults >= 0) L->top = L->ci->top;
-          base = L->base;
-          vmnext;
-        }
-        if (GET_OPCODE(i) == OP_CALL) {
-          (L->ci - 1)->savedpc = pc;
-          (L->ci - 1)->state = CI_SAVEDPC | CI_CALLING;
-          goto callentry;
-        }
-        // Tail call: the callee's frame replaces this one.
+    for (;;)
+    {
+        i = *pc++;
+        if (L->hookmask & (LUA_MASKLINE | LUA_MASKCOUNT))
         {
-          CallInfo* ci = L->ci - 1;
-          StkId func = ci->base - 1;
-          StkId pfunc = L->ci->base - 1;
-          if (L->openupval) CloseUpvals(L, ci->base);
-          int aux = 0;
-          for (; pfunc + aux < L->top; aux++) func[aux] = pfunc[aux];
-          ci->base = func + 1;
-          ci->top = L->top = func + aux;
-          ci->savedpc = L->ci->savedpc;
-          ci->tailcalls++;
-          ci->state = CI_SAVEDPC;
-          L->ci--;
-          L->base = L->ci->base;
-          goto callentry;
+            if (RunHooks(L, pc)) return nullptr;
+            base = L->base;
         }
-      }
-      vmcase(OP_RETURN) {
-        StkId ra = RA(i);
-        CallInfo* ci = L->ci - 1;
-        int b = GETARG_B(i);
-        if (b != 0) L->top = ra + b - 1;
-        if (L->openupval && static_cast<UpVal*>(L->openupval)->v >= base) CloseUpvals(L, base);
-        L->ci->state = CI_SAVEDPC;
-        L->ci->savedpc = pc;
-        if (!(ci->state & CI_CALLING)) return ra;  // the caller is not this loop
-        int nresults = GETARG_C(*(ci->savedpc - 1)) - 1;
-        StkId res = base - 1;  // results go where the function was
-        if (!(L->hookmask & LUA_MASKRET) && (nresults <= 0 || res + nresults < L->stack_last)) {
-          // No return hook and room for the results: the general return
-          // without its checks.
-          DoCloseFrame(L, res, ra, nresults);
-        } else {
-          DoPosCall(L, nresults, ra);
-        }
-        if (nresults >= 0) L->top = L->ci->top;
-        goto retentry;
-      }
-      vmcase(OP_FORLOOP) {
-        StkId ra = RA(i);
-        if (ra[0].IsNumber() && ra[1].IsNumber() && ra[2].IsNumber()) {
-          lua_Number step = ra[2].Num();
-          lua_Number idx = ra[0].Num() + step;
-          if (step > 0 ? idx <= ra[1].Num() : idx >= ra[1].Num()) {
-            DOJUMP(pc, GETARG_sBx(i));
-            ra->SetNum(idx);
-          }
-          vmnext;
-        }
-        SAVEPC();
-        if (!ra->IsNumber()) DebugRunError(L, "`for' initial value must be a number");
-        TValue tl, ts;
-        const TValue* plimit = VMToNumber(ra + 1, &tl);
-        if (!plimit) DebugRunError(L, "`for' limit must be a number");
-        ra[1] = *plimit;
-        const TValue* pstep = VMToNumber(ra + 2, &ts);
-        if (!pstep) DebugRunError(L, "`for' step must be a number");
-        ra[2] = *pstep;
-        lua_Number step = ra[2].Num();
-        lua_Number idx = ra->Num() + step;
-        lua_Number limit = ra[1].Num();
-        if (step > 0 ? idx <= limit : idx >= limit) {
-          DOJUMP(pc, GETARG_sBx(i));
-          ra->SetNum(idx);
-        }
-        vmnext;
-      }
-      vmcase(OP_TFORLOOP) {
-        StkId ra = RA(i);
-        int nresults = GETARG_C(i) + 1;
-        StkId cb = ra + nresults + 2;  // call base above the loop variables
-        cb[0] = ra[0];
-        cb[1] = ra[1];
-        cb[2] = ra[2];
-        L->top = cb + 3;
-        SAVEPC();
-        DoCall(L, cb, nresults);
-        L->top = L->ci->top;
-        base = L->base;
-        ra = RA(i) + 2;
-        cb = ra + nresults;
-        do {
-          nresults--;
-          ra[nresults] = cb[nresults];
-        } while (nresults > 0);
-        if (ra->IsNil())
-          pc++;
-        else
-          DOJUMP(pc, GETARG_sBx(*pc) + 1);
-        vmnext;
-      }
-      vmcase(OP_TFORPREP) {
-        StkId ra = RA(i);
-        if (ra->IsTable()) {
-          SAVEPC();
-          ra[1] = *ra;
-          *ra = *TableGetStr(gt(L)->Tbl(), StrNewZ(L, "next"));
-          base = L->base;
-        }
-        DOJUMP(pc, GETARG_sBx(i));
-        vmnext;
-      }
-      vmcase(OP_SETLIST)
-      vmcase(OP_SETLISTO) {
-        StkId ra = RA(i);
-        SAVEPC();
-        if (!ra->IsTable()) DebugRunError(L, "table expected for list items");
-        Table* h = ra->Tbl();
-        int bc = GETARG_Bx(i);
-        int n;
-        if (GET_OPCODE(i) == OP_SETLIST) {
-          n = (bc & (LFIELDS_PER_FLUSH - 1)) + 1;
-        } else {
-          n = static_cast<int>(L->top - ra) - 1;
-          L->top = L->ci->top;
-        }
-        bc &= ~(LFIELDS_PER_FLUSH - 1);
-        for (; n > 0; n--) *TableSetNum(L, h, bc + n) = ra[n];
-        vmnext;
-      }
-      vmcase(OP_CLOSE) {
-        StkId ra = RA(i);
-        CloseUpvals(L, ra);
-        vmnext;
-      }
-      vmcase(OP_CLOSURE) {
-        StkId ra = RA(i);
-        Proto* p = cl->p->p[GETARG_Bx(i)];
-        int nup = p->nups;
-        SAVEPC();
-        LClosure* ncl = LClosureNew(L, p, nup, &cl->env);
-        for (int j = 0; j < nup; j++, pc++) {
-          if (GET_OPCODE(*pc) == OP_GETUPVAL)
-            ncl->Upvals()[j] = cl->Upvals()[GETARG_B(*pc)];
-          else
-            ncl->Upvals()[j] = FindUpval(L, base + GETARG_B(*pc));
-        }
-        ra->SetCl(ncl);
-        Protect(GCCheck(L));
-        vmnext;
-      }
-      default:
+        switch (GET_OPCODE(i))
+        {
+            vmcase(OP_MOVE)
+            {
+                StkId ra = RA(i);
+                *ra = *RB(i);
+                vmnext;
+            }
+            vmcase(OP_LOADK)
+            {
+                StkId ra = RA(i);
+                *ra = *KBx(i);
+                vmnext;
+            }
+            vmcase(OP_LOADBOOL)
+            {
+                StkId ra = RA(i);
+                ra->SetBool(GETARG_B(i));
+                if (GETARG_C(i)) pc++;
+                vmnext;
+            }
+            vmcase(OP_LOADNIL)
+            {
+                StkId ra = RA(i);
+                TValue* rb = RB(i);
+                do
+                {
+                    (rb--)->SetNil();
+                } while (rb >= ra);
+                vmnext;
+            }
+            vmcase(OP_GETUPVAL)
+            {
+                StkId ra = RA(i);
+                *ra = *cl->Upvals()[GETARG_B(i)]->v;
+                vmnext;
+            }
+            vmcase(OP_GETGLOBAL)
+            {
+                StkId ra = RA(i);
+                TValue* rb = KBx(i);
+                if (const TValue* v = RawHit(&cl->env, rb))
+                    *ra = *v;
+                else
+                    Protect(VMGetTable(L, &cl->env, rb, ra));
+                vmnext;
+            }
+            vmcase(OP_GETTABLE)
+            {
+                StkId ra = RA(i);
+                StkId rb = RB(i);
+                TValue* rc = RKC(i);
+                if (const TValue* v = RawHit(rb, rc))
+                    *ra = *v;
+                else
+                    Protect(VMGetTable(L, rb, rc, ra));
+                vmnext;
+            }
+            vmcase(OP_SETGLOBAL)
+            {
+                StkId ra = RA(i);
+                Protect(VMSetTable(L, &cl->env, KBx(i), ra));
+                vmnext;
+            }
+            vmcase(OP_SETUPVAL)
+            {
+                StkId ra = RA(i);
+                *cl->Upvals()[GETARG_B(i)]->v = *ra;
+                vmnext;
+            }
+            vmcase(OP_SETTABLE)
+            {
+                StkId ra = RA(i);
+                TValue* rb = RKB(i);
+                TValue* rc = RKC(i);
+                if (ra->IsTable())
+                {
+                    // Overwriting a present field needs no handler and cannot change
+                    // a cached absence of an event, so it skips the full path.
+                    Table* h = ra->Tbl();
+                    TValue* slot = const_cast<TValue*>(rb->IsString() ? TableGetStr(h, rb->Str())
+                                                                      : TableGetFast(h, rb));
+                    if (!slot->IsNil())
+                    {
+                        *slot = *rc;
+                        vmnext;
+                    }
+                    // An empty slot that exists (array part, dead key) takes the
+                    // value when no "__newindex" handler is in the way.
+                    if (slot != &kNilObject && MetaFast(L, h->metatable, TM_NEWINDEX) == nullptr)
+                    {
+                        *slot = *rc;
+                        h->flags = 0;
+                        vmnext;
+                    }
+                }
+                Protect(VMSetTable(L, ra, rb, rc));
+                vmnext;
+            }
+            vmcase(OP_NEWTABLE)
+            {
+                StkId ra = RA(i);
+                unsigned b = luaP_fb2int(GETARG_B(i));
+                int narray = b > (1u << MAXABITS) ? (1 << MAXABITS) : static_cast<int>(b);
+                SAVEPC();
+                ra->SetTbl(TableNew(L, narray, GETARG_C(i)));
+                Protect(GCCheck(L));
+                vmnext;
+            }
+            vmcase(OP_SELF)
+            {
+                StkId ra = RA(i);
+                StkId rb = RB(i);
+                TValue* rc = RKC(i);
+                ra[1] = *rb;
+                if (const TValue* v = RawHit(rb, rc))
+                    *ra = *v;
+                else
+                    Protect(VMGetTable(L, rb, rc, ra));  // an error names the object's register
+                vmnext;
+            }
+            vmcase(OP_ADD) ARITH_OP(+, TM_ADD);
+            vmcase(OP_SUB) ARITH_OP(-, TM_SUB);
+            vmcase(OP_MUL) ARITH_OP(*, TM_MUL);
+            vmcase(OP_DIV) ARITH_OP(/, TM_DIV);
+            vmcase(OP_BAND) vmcase(OP_BOR) vmcase(OP_SHL) vmcase(OP_SHR)
+            {
+                StkId ra = RA(i);
+                TValue* rb = RKB(i);
+                TValue* rc = RKC(i);
+                if (!rb->IsNumber() || !rc->IsNumber())
+                {
+                    SAVEPC();
+                    DebugArithError(L, rb, rc);
+                }
+                uint32_t x = LowBits(rb->Num());
+                uint32_t y = LowBits(rc->Num());
+                uint32_t r;
+                switch (GET_OPCODE(i))
+                {
+                    case OP_BAND:
+                        r = x & y;
+                        break;
+                    case OP_BOR:
+                        r = x | y;
+                        break;
+                    case OP_SHL:
+                        r = x << (y & 31);
+                        break;
+                    default:
+                        r = x >> (y & 31);
+                        break;
+                }
+                ra->SetNum(static_cast<lua_Number>(r));
+                vmnext;
+            }
+            vmcase(OP_POW)
+            {
+                StkId ra = RA(i);
+                TValue* rb = RKB(i);
+                TValue* rc = RKC(i);
+                if (rb->IsNumber() && rc->IsNumber())
+                {
+                    ra->SetNum(static_cast<lua_Number>(LowBits(rb->Num()) ^ LowBits(rc->Num())));
+                }
+                else
+                {
+                    Protect(Arith(L, ra, rb, rc, TM_POW));
+                }
+                vmnext;
+            }
+            vmcase(OP_UNM)
+            {
+                StkId ra = RA(i);
+                const TValue* rb = RB(i);
+                TValue temp;
+                if (const TValue* n = VMToNumber(rb, &temp))
+                {
+                    ra->SetNum(-n->Num());
+                }
+                else
+                {
+                    SAVEPC();
+                    temp.SetNil();
+                    if (!CallBinTM(L, rb, &temp, ra, TM_UNM)) DebugArithError(L, rb, &temp);
+                    base = L->base;
+                }
+                vmnext;
+            }
+            vmcase(OP_NOT)
+            {
+                StkId ra = RA(i);
+                ra->SetBool(RB(i)->IsFalse());
+                vmnext;
+            }
+            vmcase(OP_CONCAT)
+            {
+                int b = GETARG_B(i);
+                int c = GETARG_C(i);
+                SAVEPC();
+                VMConcat(L, c - b + 1, c);
+                base = L->base;
+                *RA(i) = base[b];
+                Protect(GCCheck(L));
+                vmnext;
+            }
+            vmcase(OP_JMP)
+            {
+                DOJUMP(pc, GETARG_sBx(i));
+                vmnext;
+            }
+            vmcase(OP_EQ)
+            {
+                TValue* rb = RKB(i);
+                TValue* rc = RKC(i);
+                bool res;
+                if (rb->tt != rc->tt)
+                {
+                    res = false;
+                }
+                else if (rb->IsNumber())
+                {
+                    res = rb->Num() == rc->Num();
+                }
+                else
+                {
+                    Protect(res = VMEqualObj(L, rb, rc));
+                }
+                CONDJUMP(res);
+                vmnext;
+            }
+            vmcase(OP_LT) ORDER_OP(<, VMLessThan);
+            vmcase(OP_LE) ORDER_OP(<=, VMLessEqual);
+            vmcase(OP_TEST)
+            {
+                StkId ra = RA(i);
+                TValue* rb = RB(i);
+                if (rb->IsFalse() == (GETARG_C(i) != 0))
+                {
+                    pc++;
+                }
+                else
+                {
+                    *ra = *rb;
+                    DOJUMP(pc, GETARG_sBx(*pc) + 1);
+                }
+                vmnext;
+            }
+            vmcase(OP_CALL) vmcase(OP_TAILCALL)
+            {
+                StkId ra = RA(i);
+                int b = GETARG_B(i);
+                if (b != 0) L->top = ra + b;  // else the previous open call set top
+                SAVEPC();
+                if (GET_OPCODE(i) == OP_CALL && ra->IsFunction() && !ra->Cl()->isC)
+                {
+                    // A script function with fixed parameters, room on the stack and
+                    // a free call record: the common call, set up here without the
+                    // general path's checks.
+                    Proto* p = AsL(ra->Cl())->p;
+                    if (!p->is_vararg && L->ci + 1 != L->end_ci &&
+                        L->stack_last - L->top > p->maxstacksize)
+                    {
+                        if (L->top > ra + 1 + p->numparams) L->top = ra + 1 + p->numparams;
+                        L->ci->state = CI_SAVEDPC | CI_CALLING;
+                        DoOpenScriptFrame(L, ++L->ci, ra + 1, p);
+                        goto callentry;
+                    }
+                }
+                if (GET_OPCODE(i) == OP_TAILCALL && L->openupval) CloseUpvals(L, base);
+                StkId firstResult = DoPreCall(L, ra);
+                if (firstResult)
+                {
+                    if (L->ci->state & CI_YIELD)
+                    {
+                        (L->ci - 1)->savedpc = pc;
+                        (L->ci - 1)->state = CI_SAVEDPC;
+                        return nullptr;
+                    }
+                    int nresults = GET_OPCODE(i) == OP_CALL ? GETARG_C(i) - 1 : LUA_MULTRET;
+                    DoPosCall(L, nresults, firstResult);
+                    if (nresults >= 0) L->top = L->ci->top;
+                    base = L->base;
+                    vmnext;
+                }
+                if (GET_OPCODE(i) == OP_CALL)
+                {
+                    (L->ci - 1)->savedpc = pc;
+                    (L->ci - 1)->state = CI_SAVEDPC | CI_CALLING;
+                    goto callentry;
+                }
+                // Tail call: the callee's frame replaces this one.
+                {
+                    CallInfo* ci = L->ci - 1;
+                    StkId func = ci->base - 1;
+                    StkId pfunc = L->ci->base - 1;
+                    if (L->openupval) CloseUpvals(L, ci->base);
+                    int aux = 0;
+                    for (; pfunc + aux < L->top; aux++) func[aux] = pfunc[aux];
+                    ci->base = func + 1;
+                    ci->top = L->top = func + aux;
+                    ci->savedpc = L->ci->savedpc;
+                    ci->tailcalls++;
+                    ci->state = CI_SAVEDPC;
+                    L->ci--;
+                    L->base = L->ci->base;
+                    goto callentry;
+                }
+            }
+            vmcase(OP_RETURN)
+            {
+                StkId ra = RA(i);
+                CallInfo* ci = L->ci - 1;
+                int b = GETARG_B(i);
+                if (b != 0) L->top = ra + b - 1;
+                if (L->openupval && static_cast<UpVal*>(L->openupval)->v >= base)
+                    CloseUpvals(L, base);
+                L->ci->state = CI_SAVEDPC;
+                L->ci->savedpc = pc;
+                if (!(ci->state & CI_CALLING)) return ra;  // the caller is not this loop
+                int nresults = GETARG_C(*(ci->savedpc - 1)) - 1;
+                StkId res = base - 1;  // results go where the function was
+                if (!(L->hookmask & LUA_MASKRET) &&
+                    (nresults <= 0 || res + nresults < L->stack_last))
+                {
+                    // No return hook and room for the results: the general return
+                    // without its checks.
+                    DoCloseFrame(L, res, ra, nresults);
+                }
+                else
+                {
+                    DoPosCall(L, nresults, ra);
+                }
+                if (nresults >= 0) L->top = L->ci->top;
+                goto retentry;
+            }
+            vmcase(OP_FORLOOP)
+            {
+                StkId ra = RA(i);
+                if (ra[0].IsNumber() && ra[1].IsNumber() && ra[2].IsNumber())
+                {
+                    lua_Number step = ra[2].Num();
+                    lua_Number idx = ra[0].Num() + step;
+                    if (step > 0 ? idx <= ra[1].Num() : idx >= ra[1].Num())
+                    {
+                        DOJUMP(pc, GETARG_sBx(i));
+                        ra->SetNum(idx);
+                    }
+                    vmnext;
+                }
+                SAVEPC();
+                if (!ra->IsNumber()) DebugRunError(L, "`for' initial value must be a number");
+                TValue tl, ts;
+                const TValue* plimit = VMToNumber(ra + 1, &tl);
+                if (!plimit) DebugRunError(L, "`for' limit must be a number");
+                ra[1] = *plimit;
+                const TValue* pstep = VMToNumber(ra + 2, &ts);
+                if (!pstep) DebugRunError(L, "`for' step must be a number");
+                ra[2] = *pstep;
+                lua_Number step = ra[2].Num();
+                lua_Number idx = ra->Num() + step;
+                lua_Number limit = ra[1].Num();
+                if (step > 0 ? idx <= limit : idx >= limit)
+                {
+                    DOJUMP(pc, GETARG_sBx(i));
+                    ra->SetNum(idx);
+                }
+                vmnext;
+            }
+            vmcase(OP_TFORLOOP)
+            {
+                StkId ra = RA(i);
+                int nresults = GETARG_C(i) + 1;
+                StkId cb = ra + nresults + 2;  // call base above the loop variables
+                cb[0] = ra[0];
+                cb[1] = ra[1];
+                cb[2] = ra[2];
+                L->top = cb + 3;
+                SAVEPC();
+                DoCall(L, cb, nresults);
+                L->top = L->ci->top;
+                base = L->base;
+                ra = RA(i) + 2;
+                cb = ra + nresults;
+                do
+                {
+                    nresults--;
+                    ra[nresults] = cb[nresults];
+                } while (nresults > 0);
+                if (ra->IsNil())
+                    pc++;
+                else
+                    DOJUMP(pc, GETARG_sBx(*pc) + 1);
+                vmnext;
+            }
+            vmcase(OP_TFORPREP)
+            {
+                StkId ra = RA(i);
+                if (ra->IsTable())
+                {
+                    SAVEPC();
+                    ra[1] = *ra;
+                    *ra = *TableGetStr(gt(L)->Tbl(), StrNewZ(L, "next"));
+                    base = L->base;
+                }
+                DOJUMP(pc, GETARG_sBx(i));
+                vmnext;
+            }
+            vmcase(OP_SETLIST) vmcase(OP_SETLISTO)
+            {
+                StkId ra = RA(i);
+                SAVEPC();
+                if (!ra->IsTable()) DebugRunError(L, "table expected for list items");
+                Table* h = ra->Tbl();
+                int bc = GETARG_Bx(i);
+                int n;
+                if (GET_OPCODE(i) == OP_SETLIST)
+                {
+                    n = (bc & (LFIELDS_PER_FLUSH - 1)) + 1;
+                }
+                else
+                {
+                    n = static_cast<int>(L->top - ra) - 1;
+                    L->top = L->ci->top;
+                }
+                bc &= ~(LFIELDS_PER_FLUSH - 1);
+                for (; n > 0; n--) *TableSetNum(L, h, bc + n) = ra[n];
+                vmnext;
+            }
+            vmcase(OP_CLOSE)
+            {
+                StkId ra = RA(i);
+                CloseUpvals(L, ra);
+                vmnext;
+            }
+            vmcase(OP_CLOSURE)
+            {
+                StkId ra = RA(i);
+                Proto* p = cl->p->p[GETARG_Bx(i)];
+                int nup = p->nups;
+                SAVEPC();
+                LClosure* ncl = LClosureNew(L, p, nup, &cl->env);
+                for (int j = 0; j < nup; j++, pc++)
+                {
+                    if (GET_OPCODE(*pc) == OP_GETUPVAL)
+                        ncl->Upvals()[j] = cl->Upvals()[GETARG_B(*pc)];
+                    else
+                        ncl->Upvals()[j] = FindUpval(L, base + GETARG_B(*pc));
+                }
+                ra->SetCl(ncl);
+                Protect(GCCheck(L));
+                vmnext;
+            }
+            default:
 #if VM_THREADED
-      L_BAD:
+            L_BAD:
 #endif
-        SAVEPC();
-        DebugRunError(L, "bad opcode");
+                SAVEPC();
+                DebugRunError(L, "bad opcode");
+        }
     }
-  }
 }
