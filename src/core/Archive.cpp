@@ -99,7 +99,12 @@ bool ParseArchiveTable(const uint8_t* bytes, size_t length, const TString& label
                        std::vector<TArchiveEntry>& entries)
 {
     entries.clear();
-    if (bytes == nullptr || length < 4 || std::memcmp(bytes, "QVPK", 4) != 0) return false;
+    if (bytes == nullptr || length < 4 || std::memcmp(bytes, "QVPK", 4) != 0)
+    {
+        // A damaged archive otherwise shows only as assets that are missing.
+        LogPrintf("Packed archive %s skipped: not an archive", label.CStr());
+        return false;
+    }
     if (length < 8)
     {
         LogPrintf("Packed archive %s: header truncated", label.CStr());
@@ -206,9 +211,12 @@ int ReadPackedArchive(const TString& path)
     else
     {
         std::vector<uint8_t> bytes;
-        if (!ReadWholeFile(path, bytes) ||
-            !ParseArchiveTable(bytes.data(), bytes.size(), path, entries))
+        if (!ReadWholeFile(path, bytes))
+        {
+            LogPrintf("Packed archive %s skipped: it cannot be read", path.CStr());
             return -1;
+        }
+        if (!ParseArchiveTable(bytes.data(), bytes.size(), path, entries)) return -1;
         LogPrintf("Failed to open flat file %s", path.CStr());
     }
     EnterEntries(static_cast<int>(number), entries);

@@ -63,7 +63,8 @@ std::vector<TFileMapHandler>& GetPackedArchives();
 void FindPackedArchives(const TString& folder);
 
 // Reads one archive's table into the global name index and maps it. A file
-// that cannot be opened or does not begin with "QVPK" is skipped silently.
+// that cannot be opened or does not begin with "QVPK" is skipped with a log
+// line.
 // Entries whose name is empty, contains ':' or NUL, has a ".." component
 // (split at '/' or backslash) or begins with one of those separators, and
 // entries lying outside the file (or of 2 GiB and more) are skipped with a
@@ -81,7 +82,8 @@ struct TArchiveEntry
 };
 
 // Parses the table of contents of an archive image of length bytes (the
-// whole file). Returns false when the magic is wrong or the header is short.
+// whole file). Returns false when the magic is wrong or the header is short
+// (both logged).
 // Bad entries are dropped and a truncated table stops, each with a log line
 // naming label. Pure: touches no global state (the fuzz target's entry).
 bool ParseArchiveTable(const uint8_t* bytes, size_t length, const TString& label,

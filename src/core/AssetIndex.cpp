@@ -3,6 +3,7 @@
 #include "core/AssetIndex.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -215,6 +216,10 @@ void BuildAssetIndex(const std::function<void()>& registerBuiltins)
         list.Close();
     }
 
+    struct stat assetsInfo;
+    if (stat("assets", &assetsInfo) != 0 || !S_ISDIR(assetsInfo.st_mode) ||
+        access("assets", R_OK | X_OK) != 0)
+        LogPrintf("ERROR: the assets folder is missing or cannot be read");
     ScanAssetFolder("assets", "");
     if (GetSetting("activex") == TString("1")) return;
     TString user = GetUserDataFolder();

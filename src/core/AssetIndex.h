@@ -97,7 +97,8 @@ bool IsFirstPeekMode();
 // system-cursor registration) when given, reads the list file from the
 // current folder (ignored at 100000 bytes and more), scans "assets", and,
 // unless the setting "activex" is "1", the user-data and common-data folders
-// under the prefixes "user:" and "common:".
+// under the prefixes "user:" and "common:". A missing or unreadable "assets"
+// folder is logged; the index then holds what the other folders give.
 void BuildAssetIndex(const std::function<void()>& registerBuiltins = nullptr);
 
 // Splits text at blanks, tabs, CR and LF; each lower-cased token is added to

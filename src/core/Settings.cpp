@@ -132,12 +132,22 @@ bool ApplySettingsFile(const char* fileName)
     g_settingsFileApplied = true;
 
     TXmlNode document;
-    if (!document.LoadFile(fileName)) return false;
-    TXmlNode* settings = document.FindChild("settings");
-    if (settings)
+    bool whole = false;
+    if (!document.LoadFile(fileName, &whole)) return false;
+    // A damaged file applies nothing: half of a file's settings could leave
+    // the game in a state nobody chose.
+    if (!whole)
     {
-        for (TXmlNode* child : settings->Children()) SetSetting(child->name, child->text);
+        LogPrintf("ERROR: %s is damaged; none of its settings are applied", fileName);
+        return true;
     }
+    TXmlNode* settings = document.FindChild("settings");
+    if (!settings)
+    {
+        LogPrintf("ERROR: %s has no settings element; nothing is applied", fileName);
+        return true;
+    }
+    for (TXmlNode* child : settings->Children()) SetSetting(child->name, child->text);
     return true;
 }
 

@@ -45,7 +45,8 @@ int ReplayPendingSettingChanges();
 // Applies the children of the first "settings" element of the file (plain
 // XML or ZXML) as SetSetting(name, text) in document order. Runs at most once
 // per process; later calls return false without reading anything. A missing
-// file or element changes nothing (still counts as the one application).
+// file or element, or a damaged file (see TXmlNode::Parse), changes nothing
+// (still counts as the one application); the latter two are logged.
 // Returns true when the file was read.
 bool ApplySettingsFile(const char* fileName = "::assets/settings.xml");
 

@@ -346,6 +346,7 @@ TXmlNode* TXmlNode::ReadElement(TGetChar& src, bool& endTag)
                     OnElementClosed(token.Text());
                     do ReadXmlToken(src, token);
                     while (token.length != 0 && !token.Is('>'));
+                    if (token.length == 0) src.error = true;
                     return nullptr;
                 }
                 child = AddChild(token.Text());
@@ -382,7 +383,12 @@ void TXmlNode::ReadContent(TGetChar& src)
     for (;;)
     {
         ReadXmlToken(src, token);
-        if (token.length == 0) return;
+        if (token.length == 0)
+        {
+            // Only the document itself may end with the input.
+            if (src.nestingDepth > 0) src.error = true;
+            return;
+        }
         if (!token.BeginsWith('<'))
         {
             AppendText(token.Text(), token.length);
@@ -408,22 +414,19 @@ void TXmlNode::ReadContent(TGetChar& src)
     }
 }
 
-void TXmlNode::Parse(const char* buffer)
+bool TXmlNode::Parse(const char* buffer)
 {
-    if (!buffer) return;
-    Parse(buffer, std::strlen(buffer));
+    if (!buffer) return false;
+    return Parse(buffer, std::strlen(buffer));
 }
 
-void TXmlNode::Parse(const void* data, size_t size)
+bool TXmlNode::Parse(const void* data, size_t size)
 {
-    if (!data) return;
-    if (size >= 4 && std::memcmp(data, "ZXML", 4) == 0)
-    {
-        ParseZxml(data, size);
-        return;
-    }
+    if (!data) return false;
+    if (size >= 4 && std::memcmp(data, "ZXML", 4) == 0) return ParseZxml(data, size);
     TGetCharString src(data, size);
     ReadContent(src);
+    return !src.error && !src.stop;
 }
 
 bool InflateZxml(const void* container, size_t size, std::vector<unsigned char>& text)
@@ -486,6 +489,10 @@ bool InflateZxml(const void* container, size_t size, std::vector<unsigned char>&
         text.clear();
         return false;
     }
+    // The stream itself is whole, so its text is kept; the header still lied.
+    if (text.size() != declared)
+        LogPrintf("ZXML: header declares %zu bytes of text, the container holds %zu", declared,
+                  text.size());
     return true;
 }
 
@@ -495,14 +502,16 @@ bool TXmlNode::ParseZxml(const void* container, size_t size)
     if (!InflateZxml(container, size, text)) return false;
     TGetCharString src(text.data(), text.size());
     ReadContent(src);
-    return true;
+    return !src.error && !src.stop;
 }
 
-bool TXmlNode::LoadFile(const char* fileName)
+bool TXmlNode::LoadFile(const char* fileName, bool* whole)
 {
     std::vector<unsigned char> data;
+    if (whole) *whole = false;
     if (!XmlReadWholeFile(TString(fileName), data)) return false;
-    Parse(data.data(), data.size());
+    const bool complete = Parse(data.data(), data.size());
+    if (whole) *whole = complete;
     return true;
 }
 

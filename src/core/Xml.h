@@ -37,7 +37,7 @@ public:
     bool stop = false;
     int nestingDepth = 0;
     int stopMode = 0;
-    bool error = false;  // the input ended inside a tag
+    bool error = false;  // the input ended inside a tag or an open element
     bool topLevelClosed = false;
 };
 
@@ -101,17 +101,23 @@ public:
 
     // Parses the file (plain or ZXML) into this node as the document root.
     // Returns false, reading nothing, when the file cannot be opened; a
-    // damaged file still returns true with whatever tree was read.
-    bool LoadFile(const char* fileName);
+    // damaged file still returns true with whatever tree was read. When
+    // whole is given it tells whether the document was read to its proper
+    // end (see Parse).
+    bool LoadFile(const char* fileName, bool* whole = nullptr);
     // Parses a NUL-terminated text. ZXML containers hold NUL bytes: pass
     // them through the sized form.
-    void Parse(const char* buffer);
+    bool Parse(const char* buffer);
     // Parses size bytes; a block beginning with "ZXML" is a ZXML container.
-    void Parse(const void* data, size_t size);
+    // The tree read is kept either way; returns false when the document was
+    // damaged: input ending inside a tag or inside an open element, nesting
+    // beyond kMaxDepth, or a ZXML container that could not be inflated.
+    bool Parse(const void* data, size_t size);
     // Inflates a ZXML container of size bytes and parses its text. A header
     // shorter than 12 bytes, a compressed length beyond the data, a declared
     // text above kMaxZxmlText or a failed inflation parse as an empty
-    // document (logged). Returns false in those cases.
+    // document (logged). Returns false in those cases, and when the
+    // inflated text is damaged as Parse tells.
     bool ParseZxml(const void* container, size_t size);
 
     // First child named exactly name (bytewise), or null.

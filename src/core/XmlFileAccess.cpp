@@ -1,9 +1,39 @@
 // File access for the XML reader and its neighbours, over logical names.
 #include "core/XmlFileAccess.h"
 
+#include <sys/stat.h>
+
+#include "core/AssetIndex.h"
 #include "core/FileHandle.h"
 #include "core/FileNames.h"
 #include "core/Log.h"
+
+namespace
+{
+
+// Whether something stands on disk under name even though it cannot be
+// opened (no permission, not a regular file). A missing data file is normal;
+// one that is there but unusable is worth a log line. Only looks: resolving
+// for writing would enter new names into the index.
+bool IsPresentOnDisk(const TString& name)
+{
+    TString path;
+    if (NameStartsWith(name, "::"))
+    {
+        path = name.Substring(2);
+    }
+    else
+    {
+        TFileNameIndex& index = GetFileNameIndex();
+        auto hit = index.find(LowerCaseName(name).CStr());
+        if (hit == index.end() || hit->second.kind != TFileKind::kDisk) return false;
+        path = hit->second.text;
+    }
+    struct stat info;
+    return !path.IsEmpty() && lstat(path.CStr(), &info) == 0;
+}
+
+}  // namespace
 
 TFileHandle* XmlOpenFile(const TString& name)
 {
@@ -37,7 +67,11 @@ bool XmlReadWholeFile(const TString& name, std::vector<unsigned char>& data)
 {
     data.clear();
     TFileHandle* file = XmlOpenFile(name);
-    if (!file) return false;
+    if (!file)
+    {
+        if (IsPresentOnDisk(name)) LogPrintf("Cannot open %s", name.CStr());
+        return false;
+    }
     SeekFileHandle(file, 0, kSeekEnd);
     const int length = TellFileHandle(file);
     SeekFileHandle(file, 0, kSeekStart);

@@ -21,6 +21,7 @@ void XmlRewindFile(TFileHandle* file);
 // Largest file read whole (the data files this serves are far smaller).
 inline constexpr int kMaxWholeFile = 256 << 20;
 
-// Reads the whole file (binary). False when it cannot be opened, is larger
-// than kMaxWholeFile (logged) or cannot be read whole (logged).
+// Reads the whole file (binary). False when it cannot be opened (logged when
+// something is there that cannot be opened), is larger than kMaxWholeFile
+// (logged) or cannot be read whole (logged).
 bool XmlReadWholeFile(const TString& name, std::vector<unsigned char>& data);

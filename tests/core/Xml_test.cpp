@@ -152,6 +152,44 @@ TEST(XmlRead, DamagedDocumentsKeepWhatWasRead)
     EXPECT_EQ(Str(quoted.FindChild("a")->GetAttribute("k")), "never closed>body</a>");
 }
 
+// Readers that must not act on half a document ask whether it was whole.
+TEST(XmlRead, ParseTellsWhetherTheDocumentWasWhole)
+{
+    struct Case
+    {
+        std::string input;
+        bool whole;
+    };
+    std::string deep;
+    for (int i = 0; i < TXmlNode::kMaxDepth + 10; ++i) deep += "<n>";
+    const Case cases[] = {
+        {"<a><b>t</b></a>\n", true},
+        {"<?xml version=\"1.0\"?><!-- c --><a x=\"1\"/>", true},
+        {"", true},
+        {"just text", true},
+        {"<a><b>text", false},                    // elements left open
+        {"<a><b x=\"1", false},                   // inside a tag
+        {"<a>one</a", false},                     // inside an end tag
+        {"<a k=\"never closed>body</a>", false},  // quote runs to the end
+        {"<", false},
+        {deep, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.input.substr(0, 40));
+        TXmlNode root;
+        EXPECT_EQ(root.Parse(c.input.data(), c.input.size()), c.whole);
+        const std::vector<unsigned char> z = MakeZxml(c.input);
+        TXmlNode packed;
+        EXPECT_EQ(packed.Parse(z.data(), z.size()), c.whole);
+    }
+    // A container that cannot be inflated is damaged whatever it held.
+    std::vector<unsigned char> cut = MakeZxml("<a><b>t</b></a>");
+    cut.resize(cut.size() - 4);
+    TXmlNode root;
+    EXPECT_FALSE(root.Parse(cut.data(), cut.size()));
+}
+
 TEST(XmlRead, DeepNestingStopsWithoutOverflow)
 {
     std::string deep;

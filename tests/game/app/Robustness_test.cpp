@@ -1,0 +1,500 @@
+// End-to-end robustness of the game program: the built program runs as a
+// child process in a prepared program folder of its own, against damaged,
+// hostile or missing data, headless. Each run must reach its main loop,
+// log what was wrong, and end with exit code 0 on a termination request
+// (which the program takes as a close request) - no crash, no hang, no lost
+// user data.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/Folders.h"
+#include "core/Prefs.h"
+#include "core/Settings.h"
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void PutLe32(std::string& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+struct ArchiveEntry
+{
+    std::string name;
+    std::string data;
+    // When set, the table points here instead of at the data.
+    bool overrideLocation = false;
+    uint32_t offset = 0;
+    uint32_t size = 0;
+};
+
+// A packed archive: magic, entry count, the table, then the data.
+std::string MakeArchive(const std::vector<ArchiveEntry>& entries)
+{
+    size_t tableSize = 8;
+    for (const auto& e : entries) tableSize += 9 + e.name.size();
+    std::string out = "QVPK";
+    PutLe32(out, static_cast<uint32_t>(entries.size()));
+    size_t dataAt = tableSize;
+    for (const auto& e : entries)
+    {
+        out.push_back(static_cast<char>(e.name.size()));
+        out += e.name;
+        PutLe32(out, e.overrideLocation ? e.offset : static_cast<uint32_t>(dataAt));
+        PutLe32(out, e.overrideLocation ? e.size : static_cast<uint32_t>(e.data.size()));
+        dataAt += e.data.size();
+    }
+    for (const auto& e : entries) out += e.data;
+    return out;
+}
+
+// A ZXML container whose header declares `declared` text bytes.
+std::string MakeZxml(const std::string& text, uint32_t declared)
+{
+    uLongf packedSize = compressBound(text.size());
+    std::string packed(packedSize, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+             reinterpret_cast<const Bytef*>(text.data()), text.size());
+    packed.resize(packedSize);
+    std::string out = "ZXML";
+    PutLe32(out, static_cast<uint32_t>(packed.size()));
+    PutLe32(out, declared);
+    return out + packed;
+}
+
+std::string Garbage(size_t n, uint32_t seed)
+{
+    std::string out;
+    for (size_t i = 0; i < n; ++i)
+    {
+        seed = seed * 1103515245u + 12345u;
+        out.push_back(static_cast<char>(seed >> 16));
+    }
+    return out;
+}
+
+// The program's own preferences key.
+const char kGameKey[] = "c7Vq2mLr9TzaW4kN";
+
+const char kGoodStrings[] =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+    "<strings><string id=\"HELLO\">Hello</string></strings>\n";
+
+struct RunResult
+{
+    bool reachedLoop = false;
+    bool hung = false;
+    bool exited = false;
+    int exitCode = -1;
+    int signal = 0;
+    std::string log;
+    std::string output;
+};
+
+// One private program folder (a link to, or a copy of, the built program
+// and an assets folder) with private user folders.
+class ProgramRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const fs::path built = ORVELLE_PROGRAM;
+        ASSERT_TRUE(fs::exists(built)) << built;
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/orvelle-robust-XXXXXX";
+        std::vector<char> buf(pattern.begin(), pattern.end());
+        buf.push_back('\0');
+        ASSERT_NE(mkdtemp(buf.data()), nullptr);
+        root_ = buf.data();
+        program_ = root_ / "prog";
+        fs::create_directories(program_ / "assets");
+        fs::create_directories(root_ / "home");
+        const fs::path exe = program_ / "orvelle";
+        if (::link(built.c_str(), exe.c_str()) != 0) fs::copy_file(built, exe);
+        // The user-data folder the program picks from XDG_DATA_HOME.
+        userData_ = root_ / "data" / "Hollvane-Plomet" / "Orvelle";
+    }
+
+    void TearDown() override
+    {
+        std::error_code ec;
+        // Restore permissions taken away by a case, so the folder can go.
+        for (auto it = fs::recursive_directory_iterator(
+                 root_, fs::directory_options::skip_permission_denied, ec);
+             it != fs::recursive_directory_iterator(); it.increment(ec))
+        {
+            if (!it->is_symlink(ec))
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        }
+        fs::remove_all(root_, ec);
+    }
+
+    fs::path Assets() const { return program_ / "assets"; }
+
+    // Starts the program, waits until its window is up, asks it to close
+    // and waits for it to end; kills it when either wait runs out.
+    RunResult Run()
+    {
+        RunResult r;
+        const fs::path exe = program_ / "orvelle";
+        const fs::path out = root_ / "output.txt";
+        const std::string home = (root_ / "home").string();
+        std::vector<std::string> env = {
+            "HOME=" + home,
+            "XDG_DATA_HOME=" + (root_ / "data").string(),
+            "XDG_CONFIG_HOME=" + (root_ / "config").string(),
+            "XDG_CACHE_HOME=" + (root_ / "cache").string(),
+            "XDG_RUNTIME_DIR=" + home,
+            "TMPDIR=" + home,
+            "SDL_VIDEODRIVER=offscreen",
+            "SDL_RENDER_DRIVER=opengl",
+            "SDL_AUDIODRIVER=dummy",
+            // The display driver's own allocations are not this program's.
+            "ASAN_OPTIONS=detect_leaks=0",
+            "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1",
+            "PATH=/usr/bin:/bin",
+        };
+        std::vector<char*> envp;
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        std::string exeText = exe.string();
+        char* argv[] = {exeText.data(), nullptr};
+
+        const pid_t pid = fork();
+        if (pid == 0)
+        {
+            const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (fd >= 0)
+            {
+                dup2(fd, 1);
+                dup2(fd, 2);
+            }
+            if (chdir(program_.c_str()) != 0) _exit(126);
+            execve(exeText.c_str(), argv, envp.data());
+            _exit(127);
+        }
+        if (pid < 0) return r;
+
+        const fs::path logPath = userData_ / "logfile.txt";
+        int status = 0;
+        bool ended = false;
+        auto waitFor = [&](std::chrono::seconds limit, const std::function<bool()>& done)
+        {
+            const auto until = std::chrono::steady_clock::now() + limit;
+            while (std::chrono::steady_clock::now() < until)
+            {
+                if (waitpid(pid, &status, WNOHANG) == pid)
+                {
+                    ended = true;
+                    return false;
+                }
+                if (done()) return true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            return false;
+        };
+        // The display's description is logged once the window and its
+        // signal handling exist.
+        r.reachedLoop =
+            waitFor(std::chrono::seconds(30), [&]
+                    { return ReadAll(logPath).find("Device identifier") != std::string::npos; });
+        if (!ended)
+        {
+            kill(pid, SIGTERM);
+            waitFor(std::chrono::seconds(30), [] { return false; });
+        }
+        if (!ended)
+        {
+            r.hung = true;
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+        r.exited = WIFEXITED(status);
+        r.exitCode = r.exited ? WEXITSTATUS(status) : -1;
+        r.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+        r.log = ReadAll(logPath);
+        r.output = ReadAll(out);
+        return r;
+    }
+
+    // Runs and checks the common outcome; the log must hold every expected text.
+    RunResult RunClean(const std::vector<std::string>& expectedLog)
+    {
+        RunResult r = Run();
+        const std::string context = "log:\n" + r.log + "\noutput:\n" + r.output;
+        EXPECT_FALSE(r.hung) << context;
+        EXPECT_TRUE(r.reachedLoop) << context;
+        EXPECT_TRUE(r.exited) << "signal " << r.signal << "\n" << context;
+        EXPECT_EQ(r.exitCode, 0) << context;
+        EXPECT_EQ(r.output.find("Sanitizer"), std::string::npos) << context;
+        EXPECT_EQ(r.output.find("runtime error"), std::string::npos) << context;
+        for (const auto& text : expectedLog)
+            EXPECT_NE(r.log.find(text), std::string::npos) << "missing \"" << text << "\"\n"
+                                                           << context;
+        return r;
+    }
+
+    struct FileCase
+    {
+        const char* label;
+        std::string bytes;
+        const char* logged;
+    };
+
+    // One run per case with file holding the case's bytes, each with a
+    // fresh user-data folder.
+    void RunEach(const fs::path& file, const std::vector<FileCase>& cases)
+    {
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE(c.label);
+            WriteAll(file, c.bytes);
+            RunClean({c.logged});
+            fs::remove_all(userData_);
+        }
+    }
+
+    fs::path root_;
+    fs::path program_;
+    fs::path userData_;
+};
+
+// The shipped data, as the baseline the damaged cases are measured against.
+TEST_F(ProgramRun, GoodDataRunsAndClosesCleanly)
+{
+    fs::copy(fs::path(ORVELLE_SOURCE_DIR) / "assets", Assets(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    const RunResult r = RunClean({"Orvelle, version"});
+    EXPECT_EQ(r.log.find("ERROR"), std::string::npos) << r.log;
+    EXPECT_EQ(r.log.find("skipped"), std::string::npos) << r.log;
+}
+
+// Damaged start-up settings: the run goes on with the defaults.
+TEST_F(ProgramRun, DamagedSettingsFileIsLoggedAndIgnored)
+{
+    std::string deep = "<settings>";
+    for (int i = 0; i < 100000; ++i) deep += "<a>";
+    RunEach(Assets() / "settings.xml",
+            {
+                {"garbage", Garbage(4096, 7), "settings.xml"},
+                {"truncated", "<?xml version=\"1.0\"?><settings><vsync>1</vs",
+                 "settings.xml is damaged"},
+                {"without its settings element", "<other><vsync>1</vsync></other>",
+                 "settings.xml has no settings element"},
+                {"nested 100000 deep", deep, "settings.xml is damaged"},
+            });
+}
+
+TEST_F(ProgramRun, DamagedArchivesAreLoggedAndSkipped)
+{
+    const std::string good =
+        MakeArchive({{"a.txt", "alpha", false, 0, 0}, {"b.txt", "beta", false, 0, 0}});
+    RunEach(Assets() / "data.qvp",
+            {
+                {"garbage", Garbage(2048, 3), "data.qvp skipped: not an archive"},
+                {"wrong magic", "QVPX" + good.substr(4), "data.qvp skipped: not an archive"},
+                {"header only, truncated", good.substr(0, 6), "data.qvp: header truncated"},
+                {"empty", "", "data.qvp skipped"},
+                {"table truncated", good.substr(0, 20), "truncated"},
+                {"data truncated", good.substr(0, good.size() - 3), "outside the file"},
+                {"entries pointing outside",
+                 MakeArchive({{"out.txt", "x", true, 0xFFFFFFF0u, 64},
+                              {"wrap.txt", "x", true, 0x7FFFFFFFu, 0x90000000u},
+                              {"../escape.txt", "y", false, 0, 0},
+                              {"/abs.txt", "y", false, 0, 0}}),
+                 "skipped"},
+                {"count beyond table",
+                 [&]
+                 {
+                     std::string s = good;
+                     s[7] = 0x7F;
+                     return s;
+                 }(),
+                 "truncated"},
+            });
+}
+
+TEST_F(ProgramRun, StringsWithLyingZxmlHeaderAreLogged)
+{
+    const std::string text = kGoodStrings;
+    RunEach(
+        Assets() / "strings.xml",
+        {
+            {"declares less than it holds", MakeZxml(text, 10), "ZXML: inflation failed"},
+            {"declares far more than it holds", MakeZxml(text, 60u << 20), "ZXML: header declares"},
+            {"declares above the limit", MakeZxml(text, 0xFFFFFFF0u), "above the limit"},
+            {"compressed length beyond the file",
+             [&]
+             {
+                 std::string s = MakeZxml(text, static_cast<uint32_t>(text.size()));
+                 s[4] = s[5] = s[6] = s[7] = '\xFF';
+                 return s.substr(0, s.size() - 5);
+             }(),
+             "ZXML: inflation failed"},
+            {"header only", std::string("ZXML\x10\0\0\0", 8), "ZXML: container too short"},
+        });
+}
+
+TEST_F(ProgramRun, MissingAssetsFolderIsLogged)
+{
+    struct Case
+    {
+        const char* label;
+        std::function<void()> make;
+        bool needsPermissions;
+    } cases[] = {
+        {"missing", [] {}, false},
+        {"a plain file", [this] { WriteAll(Assets(), "not a folder"); }, false},
+        {"a dangling link", [this] { fs::create_directory_symlink("nowhere", Assets()); }, false},
+        {"unreadable",
+         [this]
+         {
+             fs::create_directories(Assets());
+             WriteAll(Assets() / "settings.xml", "<settings/>");
+             fs::permissions(Assets(), fs::perms::none);
+         },
+         true},
+    };
+    for (const auto& c : cases)
+    {
+        if (c.needsPermissions && geteuid() == 0) continue;
+        SCOPED_TRACE(c.label);
+        fs::remove_all(Assets());
+        c.make();
+        RunClean({"assets folder"});
+        std::error_code ec;
+        if (fs::is_directory(fs::symlink_status(Assets(), ec)))
+            fs::permissions(Assets(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(Assets());
+        fs::remove_all(userData_);
+    }
+}
+
+TEST_F(ProgramRun, UnreadableFilesAreLogged)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    WriteAll(Assets() / "settings.xml", "<settings><vsync>1</vsync></settings>");
+    WriteAll(Assets() / "strings.xml", kGoodStrings);
+    WriteAll(Assets() / "data.qvp", MakeArchive({{"a.txt", "alpha", false, 0, 0}}));
+    fs::create_directories(Assets() / "locked");
+    WriteAll(Assets() / "locked" / "inner.txt", "x");
+    for (const char* name : {"settings.xml", "strings.xml", "data.qvp"})
+        fs::permissions(Assets() / name, fs::perms::none);
+    fs::permissions(Assets() / "locked", fs::perms::none);
+    RunClean({"settings.xml", "strings.xml", "data.qvp"});
+}
+
+// Data files that are not regular files: a reader that opened a pipe would
+// wait forever for a writer, one that took a folder for a file would fail.
+TEST_F(ProgramRun, SpecialFilesInPlaceOfDataFilesDoNotHang)
+{
+    for (const char* name : {"settings.xml", "strings.xml", "data.qvp"})
+        ASSERT_EQ(mkfifo((Assets() / name).c_str(), 0600), 0) << name;
+    ASSERT_EQ(mkfifo((program_ / "final.txt").c_str(), 0600), 0);
+    fs::create_directories(Assets() / "more.qvp");
+    RunClean({"Cannot open ::assets/settings.xml", "Cannot open strings.xml",
+              "data.qvp skipped: it cannot be read"});
+}
+
+// Native code and list files beside the program that are not what their
+// names promise.
+TEST_F(ProgramRun, DamagedProgramFolderFilesAreRefused)
+{
+    WriteAll(program_ / "qvHarness.so", Garbage(5000, 17));
+    WriteAll(program_ / "final.txt", Garbage(50000, 19));
+    WriteAll(Assets() / "extra.qvmod",
+             "\x7F"
+             "ELF" +
+                 Garbage(3000, 23));
+    RunClean({"extra.qvmod"});
+}
+
+TEST_F(ProgramRun, SymlinkLoopsInAssetsDoNotHang)
+{
+    WriteAll(Assets() / "settings.xml", "<settings><vsync>1</vsync></settings>");
+    fs::create_directory_symlink(".", Assets() / "self");
+    fs::create_directory_symlink("..", Assets() / "parent");
+    fs::create_symlink("loop-b", Assets() / "loop-a");
+    fs::create_symlink("loop-a", Assets() / "loop-b");
+    fs::create_symlink("loop.qvp", Assets() / "loop.qvp");
+    RunClean({});
+}
+
+// Corrupt user files the program does not need at start-up must survive the
+// run untouched (they may still be recoverable), and a good one must too.
+TEST_F(ProgramRun, UserFilesSurviveTheRun)
+{
+    const std::string prefs = Garbage(300, 11);
+    const std::string goodPrefs = Garbage(64, 5);
+    const std::string install = Garbage(10000, 13);
+    WriteAll(userData_ / "prefs.dat", prefs);
+    WriteAll(program_ / "install.txt", install);
+    // A file whose name looks like a logical name must not stand in for one.
+    WriteAll(Assets() / "user:prefs.dat", goodPrefs);
+    RunClean({});
+    EXPECT_EQ(ReadAll(userData_ / "prefs.dat"), prefs);
+    EXPECT_EQ(ReadAll(program_ / "install.txt"), install);
+    EXPECT_EQ(ReadAll(Assets() / "user:prefs.dat"), goodPrefs);
+}
+
+// Preferences the game wrote in an earlier run are still there, byte for
+// byte and readable, after a run.
+TEST_F(ProgramRun, GoodPreferencesSurviveTheRun)
+{
+    fs::create_directories(userData_);
+    SetUserDataFolder(TString(userData_.c_str()));
+    SetSetting("encryptionkey", kGameKey);
+    SetSetting("installkey", "orvelle");
+    {
+        TPrefs prefs(true);
+        ASSERT_TRUE(prefs.SetValue("volume", "7"));
+        ASSERT_TRUE(prefs.SetValue("name", "Ann", 0));
+        ASSERT_TRUE(prefs.Save());
+    }
+    const std::string before = ReadAll(userData_ / "prefs.dat");
+    ASSERT_FALSE(before.empty());
+    RunClean({});
+    EXPECT_EQ(ReadAll(userData_ / "prefs.dat"), before);
+    TPrefs prefs(false);
+    EXPECT_STREQ(prefs.GetValue("volume", "").CStr(), "7");
+    EXPECT_STREQ(prefs.GetValue("name", "", 0).CStr(), "Ann");
+    ClearSettings();
+}
+
+}  // namespace
