@@ -24,7 +24,8 @@ void StampChunkChecksums(std::vector<uint8_t>& image)
                                 (uint32_t(chunk[2]) << 8) | uint32_t(chunk[3]);
         if (length > image.size() - at - 12) break;
         const uLong crc = crc32(0L, chunk + 4, 4 + length);
-        for (int i = 0; i < 4; ++i) chunk[8 + length + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+        for (int i = 0; i < 4; ++i)
+            chunk[8 + length + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
         at += 12 + size_t(length);
     }
 }

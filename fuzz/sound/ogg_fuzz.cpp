@@ -61,6 +61,16 @@ void StampPageChecksums(std::vector<uint8_t>& image)
 
 }  // namespace
 
+// The system vorbisfile loses one small block (a serial-number list of a few
+// bytes) when it refuses a file whose stream starts do not chain; it is freed
+// nowhere a caller can reach. Only leaks allocated inside that library are
+// waived, and only here: the unit tests still catch a missing ov_clear on our
+// side.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libvorbisfile.so\n";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::vector<uint8_t> image(data, data + size);

@@ -139,8 +139,7 @@ int GetWideConversionCapacity()
     return gWideCapacity;
 }
 
-int32_t DecodeUtf8Sequence(const unsigned char* p, size_t avail, size_t& used,
-                           bool allowSurrogates)
+int32_t DecodeUtf8Sequence(const unsigned char* p, size_t avail, size_t& used, bool allowSurrogates)
 {
     used = 1;
     if (avail == 0) return -1;

@@ -151,6 +151,7 @@ void TOggDataSource::Free()
 {
     if (decoderOpen_) ov_clear(decoder_.get());  // also closes the reader
     decoderOpen_ = false;
+    decodeFailed_ = false;
     decoder_.reset();
     reader_.reset();
 }
@@ -243,9 +244,15 @@ bool TOggDataSource::OpenDecoder()
     totalBytes_ = frames * block;
     const double seconds = ov_time_total(decoder_.get(), -1);
     duration_ = (!cut && seconds >= 0.0) ? seconds : static_cast<double>(frames) / sampleRate_;
-    if (ov_pcm_seek(decoder_.get(), 0) != 0)
+    // Rewinding sets the decoder up. Other failures here are harmless (the
+    // decoder already stands at the start after opening), but a failed set-up
+    // leaves it half built and any later read would use that.
+    const int rewound = ov_pcm_seek(decoder_.get(), 0);
+    if (rewound == OV_EBADLINK)
     {
-        // Not fatal: the decoder already stands at the start after opening.
+        LogPrintf("OGG file could not be opened: decoder set-up failed (error %d)", rewound);
+        Free();
+        return false;
     }
     position_ = 0;
     return true;
@@ -253,7 +260,12 @@ bool TOggDataSource::OpenDecoder()
 
 bool TOggDataSource::SeekTo(uint32_t frame)
 {
-    if (ov_pcm_seek(decoder_.get(), static_cast<ogg_int64_t>(frame)) != 0) return false;
+    const int sought = ov_pcm_seek(decoder_.get(), static_cast<ogg_int64_t>(frame));
+    if (sought != 0)
+    {
+        if (sought == OV_EBADLINK) decodeFailed_ = true;
+        return false;
+    }
     position_ = frame * static_cast<uint32_t>(channels_) * 2;
     return true;
 }
@@ -270,7 +282,12 @@ long TOggDataSource::DecodeChunk(char* target, int length)
             if (++holes > kMaxHolesInARow) return 0;
             continue;
         }
-        // Other errors end the data.
+        // Other errors end the data; a failed set-up (of a later link) for good.
+        if (got == OV_EBADLINK && !decodeFailed_)
+        {
+            LogPrintf("OGG stream damaged: decoder set-up failed; the rest is dropped");
+            decodeFailed_ = true;
+        }
         if (got <= 0) return 0;
         // A chained stream may switch format; what follows is not this sound.
         const vorbis_info* info = ov_info(decoder_.get(), bitstream);
@@ -310,7 +327,7 @@ uint32_t TOggDataSource::Decode(uint8_t* destination, uint32_t skip, uint32_t by
 uint32_t TOggDataSource::Read(void* destination, uint32_t position, uint32_t bytes)
 {
     TSoundLockGuard guard;
-    if (!decoderOpen_ || destination == nullptr || bytes == 0) return 0;
+    if (!decoderOpen_ || decodeFailed_ || destination == nullptr || bytes == 0) return 0;
     if (static_cast<int64_t>(position) >= totalBytes_) return 0;
     const uint32_t block = static_cast<uint32_t>(channels_) * 2;
     const uint32_t frame = position / block;

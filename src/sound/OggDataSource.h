@@ -22,7 +22,8 @@ public:
     // read while playing, else its bytes are copied into memory first. False
     // silently when no file opens; false with "OGG file could not be opened"
     // when it is not usable Ogg Vorbis (including rate 0, no channels or more
-    // than two). Call once per object.
+    // than two, or a decoder that cannot set up from its headers). Call once
+    // per object. Read returns 0 from the point a later link fails to set up.
     bool Open(const TString& name, bool stream);
 
     // Decodes an Ogg Vorbis image held in memory (copied). Same failures as
@@ -54,6 +55,9 @@ private:
     int64_t totalBytes_ = 0;
     std::unique_ptr<OggVorbis_File> decoder_;
     bool decoderOpen_ = false;
+    // Set once the decoder fails to set up for a link: it keeps its tables
+    // half built then, and the system decoder would divide by zero on a retry.
+    bool decodeFailed_ = false;
     uint32_t position_ = 0;  // the decoder's byte position, always on a frame
 };
 

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "core/Settings.h"
@@ -261,6 +263,31 @@ TEST(OggDataSource, BadFilesFailWithTheLogLine)
     TOggDataSource missing;
     EXPECT_FALSE(missing.Open(folder.Name("nothing").c_str(), true));
     EXPECT_EQ(log.Text(), before) << "a missing file fails silently";
+}
+
+// A codebook whose code lengths cannot form a code: the system decoder fails
+// to set up, keeps its half-built tables, and divided by zero when read again.
+TEST(OggDataSource, DecoderThatCannotSetUpIsRefused)
+{
+    std::ifstream in(ORVELLE_SOURCE_DIR "/fuzz/corpus/ogg/bad-codebook-lengths.ogg",
+                     std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                     std::istreambuf_iterator<char>()};
+    ASSERT_GT(bytes.size(), 3000u);
+    TTempFolder folder;
+    TLogCapture log;
+    const std::string path = folder.Write("bad.ogg", bytes);
+    for (int mode = 0; mode < 3; ++mode)
+    {
+        TOggDataSource source;
+        const bool opened = mode == 2 ? source.OpenMemory(bytes.data(), bytes.size())
+                                      : source.Open(path.c_str(), mode == 1);
+        EXPECT_FALSE(opened) << mode;
+        std::vector<uint8_t> pcm(4096);
+        for (uint32_t position : {0u, 4096u, 0u})
+            EXPECT_EQ(source.Read(pcm.data(), position, 4096), 0u);
+    }
+    EXPECT_TRUE(log.Contains("decoder set-up failed"));
 }
 
 TEST(OggDataSource, TruncatedAndEmptyStreamsEndEarlyWithoutHarm)
