@@ -3,7 +3,7 @@
 #   make test   installs what is missing, builds with ASan/UBSan and runs every test
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build bench fuzz deps clean
+.PHONY: run test build bench fuzz tsan deps clean
 
 deps:
 	@./tools/install-deps.sh
@@ -28,6 +28,12 @@ bench: deps
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz -j $(JOBS)
+
+# The thread-safety stress tests (label "tsan") under ThreadSanitizer.
+tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS) --target sound_stress_SoundStress_test
+	@ctest --preset tsan
 
 clean:
 	rm -rf build
