@@ -23,6 +23,16 @@ function(orvelle_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
+# Include folders, GoogleTest and the data-folder definitions every test
+# program and test support file is compiled with.
+function(_orvelle_test_settings target scope)
+  target_include_directories(${target} ${scope} "${PROJECT_SOURCE_DIR}/src" "${PROJECT_SOURCE_DIR}/tests")
+  target_link_libraries(${target} ${scope} GTest::gtest GTest::gmock Threads::Threads)
+  target_compile_definitions(${target} ${scope}
+    ORVELLE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
+    ORVELLE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+endfunction()
+
 # orvelle_tests(LIBS ...)
 #   Every *_test.cpp in the current folder becomes its own test program
 #   (so one unit's test cannot break another's build), linked with LIBS and
@@ -33,15 +43,25 @@ function(orvelle_tests)
   file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}/tests" "${CMAKE_CURRENT_SOURCE_DIR}")
   string(REPLACE "/" "_" prefix "${rel}")
   file(GLOB support CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp")
+  # The test entry and each folder's support files are compiled once and
+  # linked into every program (object libraries, so nothing is dropped).
+  if(NOT TARGET orvelle_test_main)
+    add_library(orvelle_test_main OBJECT "${PROJECT_SOURCE_DIR}/tests/common/TestMain.cpp")
+    target_link_libraries(orvelle_test_main PUBLIC GTest::gtest)
+  endif()
+  set(common orvelle_test_main)
+  if(support)
+    add_library(${prefix}_test_support OBJECT ${support})
+    _orvelle_test_settings(${prefix}_test_support PUBLIC)
+    target_link_libraries(${prefix}_test_support PUBLIC ${ARG_LIBS})
+    list(APPEND common ${prefix}_test_support)
+  endif()
   foreach(src ${tests})
     get_filename_component(stem "${src}" NAME_WE)
     set(exe "${prefix}_${stem}")
-    add_executable(${exe} "${src}" ${support} "${PROJECT_SOURCE_DIR}/tests/common/TestMain.cpp")
-    target_include_directories(${exe} PRIVATE "${PROJECT_SOURCE_DIR}/src" "${PROJECT_SOURCE_DIR}/tests")
-    target_link_libraries(${exe} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock Threads::Threads)
-    target_compile_definitions(${exe} PRIVATE
-      ORVELLE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
-      ORVELLE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    add_executable(${exe} "${src}")
+    _orvelle_test_settings(${exe} PRIVATE)
+    target_link_libraries(${exe} PRIVATE ${common} ${ARG_LIBS})
     # Headless defaults are set by the test entry (tests/common/TestMain.cpp);
     # a list-valued ENVIRONMENT does not survive test discovery intact.
     set(props TIMEOUT 300)

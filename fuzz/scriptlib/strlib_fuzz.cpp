@@ -10,31 +10,14 @@
 // pattern inputs keep at most four such items over subjects of 64 bytes.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
+#include "../script/ScriptFuzz.h"
 #include "script/lang/lua.h"
 #include "script/lib/lualib.h"
 
 namespace
 {
-
-size_t g_inUse = 0;
-
-// Caps the state's memory so huge repeat counts end in a memory error.
-void* CappedAlloc(void*, void* block, size_t osize, size_t nsize, int, int)
-{
-    if (nsize == 0)
-    {
-        std::free(block);
-        g_inUse -= osize;
-        return nullptr;
-    }
-    if (nsize > osize && g_inUse + (nsize - osize) > (16u << 20)) return nullptr;
-    void* p = std::realloc(block, nsize);
-    if (p) g_inUse = g_inUse - osize + nsize;
-    return p;
-}
 
 void PushStringFunction(lua_State* L, const char* name)
 {
@@ -70,7 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (repeats > 4 || firstSize > 64) return 0;
     }
 
-    lua_setallocator(CappedAlloc, nullptr);
+    // Caps the state's memory so huge repeat counts end in a memory error.
+    FuzzBudget budget{16u << 20};
+    lua_setallocator(FuzzBudget::Alloc, &budget);
     lua_State* L = lua_open();
     if (L == nullptr)
     {

@@ -5,35 +5,18 @@
 // Every page carries a checksum, so a mutated page is dropped before the
 // decoder sees it; the target stamps fresh checksums into a copy first, or
 // the Vorbis headers and packets would never be reached.
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include <ogg/ogg.h>
 
 #include "sound/MemDataSource.h"
 #include "sound/OggDataSource.h"
 
 namespace
 {
-
-uint32_t PageCrc(const uint8_t* p, size_t n)
-{
-    static const auto table = []
-    {
-        std::array<uint32_t, 256> t{};
-        for (uint32_t i = 0; i < 256; ++i)
-        {
-            uint32_t r = i << 24;
-            for (int k = 0; k < 8; ++k) r = (r & 0x80000000u) ? (r << 1) ^ 0x04c11db7u : r << 1;
-            t[i] = r;
-        }
-        return t;
-    }();
-    uint32_t crc = 0;
-    for (size_t i = 0; i < n; ++i) crc = (crc << 8) ^ table[((crc >> 24) ^ p[i]) & 0xff];
-    return crc;
-}
 
 // Rewrites the checksum of every whole page found in the image.
 void StampPageChecksums(std::vector<uint8_t>& image)
@@ -52,9 +35,12 @@ void StampPageChecksums(std::vector<uint8_t>& image)
         size_t length = 27 + segments;
         for (size_t i = 0; i < segments; ++i) length += page[27 + i];
         if (at + length > image.size()) break;
-        std::memset(page + 22, 0, 4);
-        const uint32_t crc = PageCrc(page, length);
-        for (int i = 0; i < 4; ++i) page[22 + i] = static_cast<uint8_t>(crc >> (8 * i));
+        ogg_page view{};
+        view.header = page;
+        view.header_len = static_cast<long>(27 + segments);
+        view.body = page + 27 + segments;
+        view.body_len = static_cast<long>(length - 27 - segments);
+        ogg_page_checksum_set(&view);
         at += length;
     }
 }

@@ -57,8 +57,16 @@ TString HomeFolder()
     return TString();
 }
 
-// Creates every missing folder of an absolute path; failures are left to
-// the later file operations, which then fail on their own.
+// A publisher or product name becomes one folder name: separators cannot
+// nest it elsewhere, and "." or ".." would climb out of the data folder.
+bool MakeFolderName(const TString& name, TString& out)
+{
+    out = name;
+    out.Replace("/", "_", kReplaceAll);
+    return !(out.IsEmpty() || out == TString(".") || out == TString(".."));
+}
+}  // namespace
+
 void CreateFolderChain(const TString& path)
 {
     std::string text(path.CStr());
@@ -71,16 +79,6 @@ void CreateFolderChain(const TString& path)
         }
     }
 }
-
-// A publisher or product name becomes one folder name: separators cannot
-// nest it elsewhere, and "." or ".." would climb out of the data folder.
-bool MakeFolderName(const TString& name, TString& out)
-{
-    out = name;
-    out.Replace("/", "_", kReplaceAll);
-    return !(out.IsEmpty() || out == TString(".") || out == TString(".."));
-}
-}  // namespace
 
 TString GetFullPathUtf8(const TString& name)
 {

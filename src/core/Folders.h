@@ -38,6 +38,10 @@ TString GetCurrentDirectoryUtf8();
 // the home folder is unknown, the product name is empty, or a name is "." or
 // "..". '/' inside a publisher or product name becomes '_'.
 int GetAppDataFolder(bool shared, TString& out, const TString& productName);
+// Creates every missing folder of path, parents first. Returns nothing:
+// failures are left to the later file operations, which then fail on their
+// own.
+void CreateFolderChain(const TString& path);
 // Desktop: $XDG_DESKTOP_DIR when absolute, else ~/Desktop (created when
 // missing). 0 with the folder in out (no trailing "/"), -1 when unknown.
 int GetDesktopDir(TString& out);

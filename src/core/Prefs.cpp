@@ -3,7 +3,6 @@
 #include "core/Prefs.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +10,7 @@
 #include <cstring>
 
 #include "core/FileNames.h"
+#include "core/Folders.h"
 #include "core/Log.h"
 #include "core/SettingKeys.h"
 #include "core/Settings.h"
@@ -129,14 +129,6 @@ bool IsStorableInstallKey(const TString& installKey)
         return true;
     LogPrintf("prefs: install key of %d bytes is too long to store", installKey.Length());
     return false;
-}
-
-void MakeFolders(const std::string& folder)
-{
-    for (size_t at = 1; at <= folder.size(); ++at)
-    {
-        if (at == folder.size() || folder[at] == '/') ::mkdir(folder.substr(0, at).c_str(), 0755);
-    }
 }
 
 }  // namespace
@@ -497,7 +489,7 @@ bool TPrefs::Save()
     const size_t slash = path.rfind('/');
     const std::string folder =
         slash == std::string::npos ? std::string(".") : path.substr(0, slash ? slash : 1);
-    MakeFolders(folder);
+    CreateFolderChain(folder.c_str());
     const std::string temporary = path + ".tmp";
 
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -62,24 +62,6 @@ bool ImageFileExists(const TString& name)
            FileExists(bare + ".jpg");
 }
 
-void ReleaseImage(const TString& name, uint8_t* pixels)
-{
-    if (Contains(name, ".png"))
-        FreePngImage(pixels);
-    else if (Contains(name, ".jpg"))
-        FreeJpegImage(pixels);
-    else
-        FreeJp2Image(pixels);
-}
-
-void ReleaseMask(const TString& name, uint8_t* pixels)
-{
-    if (Contains(name, ".png"))
-        FreePngImage(pixels);
-    else
-        FreeJpegImage(pixels);
-}
-
 }  // namespace
 
 int TexturePowerOfTwo(int value, int minimum)
@@ -191,7 +173,7 @@ bool TDxTextureData::Load(const TString& nameArg, const TString& maskArg)
         }
         if (!decoded)
         {
-            ReleaseImage(full, pixels);
+            ReleaseImageBlock(pixels);
             return false;
         }
         if (maskPixels && mside == side)
@@ -199,7 +181,7 @@ bool TDxTextureData::Load(const TString& nameArg, const TString& maskArg)
             const size_t count = size_t(side) * size_t(side);
             for (size_t i = 0; i < count; ++i) pixels[i * 4 + 3] = maskPixels[i * 4 + 2];
         }
-        if (maskPixels) ReleaseMask(mask, maskPixels);
+        ReleaseImageBlock(maskPixels);
     }
 
     int sw = side, sh = side;
@@ -210,7 +192,7 @@ bool TDxTextureData::Load(const TString& nameArg, const TString& maskArg)
     }
     if ((sw > kMaxPlainSide || sh > kMaxPlainSide) && !HasFlag(kSlow))
     {
-        ReleaseImage(full, pixels);
+        ReleaseImageBlock(pixels);
         return false;
     }
     // Rows are packed in place so the block uploads without another copy.
@@ -229,7 +211,7 @@ bool TDxTextureData::Load(const TString& nameArg, const TString& maskArg)
     width = w;
     height = h;
     if (created && surface_) Upload(sw, sh, reinterpret_cast<const uint32_t*>(pixels));
-    ReleaseImage(full, pixels);
+    ReleaseImageBlock(pixels);
     return true;
 }
 

@@ -2,6 +2,7 @@
 #define SCRIPT_LANG_NO_TSTRING_ALIAS
 #include "script/LuaObject.h"
 
+#include "script/Binding.h"
 #include "script/LuaStackGuard.h"
 #include "script/lang/state.h"
 
@@ -65,9 +66,7 @@ TString TLuaObjectWrapper::ToString() const
 {
     TLuaStackGuard guard(L_);
     Push();
-    int type = lua_type(L_, -1);
-    if (type != LUA_TSTRING && type != LUA_TNUMBER) return TString();
-    return TString(lua_tostring(L_, -1), static_cast<int>(lua_strlen(L_, -1)));
+    return LuaArgString(L_, -1);
 }
 
 int TLuaObjectWrapper::GetType() const

@@ -2,6 +2,7 @@
 #include "script/LuaTable.h"
 
 #include "core/Log.h"
+#include "script/Binding.h"
 #include "script/LuaStackGuard.h"
 #include "script/Script.h"
 #include "script/TypeTable.h"
@@ -126,9 +127,7 @@ TString TLuaTable::StringOf(Lookup& lookup, const TString& def) const
 {
     TLuaStackGuard guard(L_);
     if (!PushEntry(lookup)) return def;
-    int type = lua_type(L_, -1);
-    if (type != LUA_TSTRING && type != LUA_TNUMBER) return TString();
-    return TString(lua_tostring(L_, -1), static_cast<int>(lua_strlen(L_, -1)));
+    return LuaArgString(L_, -1);
 }
 
 double TLuaTable::NumberOf(Lookup& lookup, double def) const

@@ -5,10 +5,9 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "core/FileTestSupport.h"
 #include "core/Log.h"
 #include "core/String.h"
 #include "script/lang/lua.h"
@@ -43,17 +42,11 @@ public:
     TString Write(const std::string& name, const std::string& bytes)
     {
         fs::path p = root_ / name;
-        fs::create_directories(p.parent_path());
-        std::ofstream out(p, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        filetest::WriteAll(p, bytes);
         return TString(("::" + p.string()).c_str());
     }
 
-    std::string Log() const
-    {
-        std::ifstream in(root_ / "log" / "logfile.txt", std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
+    std::string Log() const { return filetest::ReadAll(root_ / "log" / "logfile.txt"); }
     // Occurrences of text in the log.
     int LogCount(const std::string& text) const
     {

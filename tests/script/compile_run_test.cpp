@@ -6,28 +6,11 @@
 #include <vector>
 
 #include "CompileHelpers.h"
+#include "ScriptTestUtil.h"
 #include "script/lang/lua.h"
 
 namespace
 {
-
-struct Reader
-{
-    std::string text;
-    bool done = false;
-    static const char* Read(lua_State*, void* ud, size_t* size)
-    {
-        auto* r = static_cast<Reader*>(ud);
-        if (r->done)
-        {
-            *size = 0;
-            return nullptr;
-        }
-        r->done = true;
-        *size = r->text.size();
-        return r->text.data();
-    }
-};
 
 class CompileRun : public ::testing::Test
 {
@@ -35,11 +18,7 @@ protected:
     void SetUp() override { L = lua_open(); }
     void TearDown() override { lua_close(L); }
 
-    int Load(const std::string& src, const char* name = "=run")
-    {
-        Reader r{src};
-        return lua_load(L, Reader::Read, &r, name);
-    }
+    int Load(const std::string& src, const char* name = "=run") { return LoadText(L, src, name); }
 
     // Runs src; returns its results as text ("nil", numbers by %.14g, strings
     // as they are, "wstring:N" for a wide string of N units), or "error: msg".

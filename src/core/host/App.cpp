@@ -51,47 +51,41 @@ TApp* GetApp()
 
 TApp::TApp(TAppHost* host)
 {
-    // 1. (The image codec needs no global initialisation.)
+    // The image codec needs no global initialisation.
     g_app = this;
     SetClockTimeSource(&AppTime);
-    // 2. Settings defaults and the command line's own settings.
+    // Settings defaults and the command line's own settings.
     const TString& cmd = host->GetCommandLine();
     SetSetting("memorymax", "100000000");
     SetSetting("texturememorymax", "100000000");
     if (host->HasSwitch("-url=")) SetSetting("downloadurl", WordAfterSwitch(cmd, "-url="));
     if (host->HasSwitch("--stringtest")) SetSetting("stringtest", "1");
     SetSetting("utf8modeinit", GetSetting("utf8mode", ""));
-    // 3. The host, then the generator re-seeded from rand.
+    // The host, then the generator re-seeded from rand.
     m_host = host;
     uint32_t key[4];
     for (uint32_t& word : key) word = SeedWordFromRand();
     m_host->GetRandom().SeedByArray(key, 4);
     SetSettingChangeHook(&HostSettingHook);
-    // 4. The window script.
+    // The window script.
     if (THostWindowManager* wm = m_host->GetWindowManager()) wm->CreateWindowScript();
-    // 5, 6.
     SetSetting("computerid", GetComputerId());
     ApplySettingsFile();
-    // 7. The data folders are already where the logical names look.
-    // 8, 9.
+    // The data folders are already where the logical names look.
     if (GetSettingBool("firstpeek")) SetFirstPeekMode(true);
     BuildAssetIndex([this] { RegisterSystemCursor(); });
-    // 10.
     if (m_host->GetStringTable()->LoadStartupFiles())
     {
         if (THostWindowManager* wm = m_host->GetWindowManager()) wm->SetTranslateLabels(true);
     }
-    // 11.
     SetSetting("buildtag", m_host->GetInternalName());
     LogPrintf("%s, version %s.", m_host->GetProductName().CStr(), m_host->GetVersion().CStr());
     SetSetting("gamename", m_host->GetProductName());
     SetSetting("version", m_host->GetVersion());
-    // 12.
     auto& services = GetFrameworkServices();
     if (services.registerOggDataSourceBuilder) services.registerOggDataSourceBuilder();
     if (!m_host->GetGameState() && services.makeGameState)
         m_host->SetGameState(services.makeGameState());
-    // 13.
     if (THostGameState* gs = m_host->GetGameState())
     {
         if (GetSettingBool("firstpeek"))
@@ -104,12 +98,10 @@ TApp::TApp(TAppHost* host)
 TApp::~TApp()
 {
     auto& services = GetFrameworkServices();
-    // 1.
     delete m_host->GetWindowManager();
     m_host->SetWindowManager(nullptr);
-    // 2.
     m_host->GetTaskList().DeleteAll();
-    // 3. Sound, then the drawing side.
+    // Sound, then the drawing side.
     delete m_host->GetSoundManager();
     m_host->SetSoundManager(nullptr);
     if (m_host->GetDisplay())
@@ -117,21 +109,18 @@ TApp::~TApp()
         if (services.destroyDisplay) services.destroyDisplay();
         m_host->SetDisplay(nullptr);
     }
-    // 4. From here on nothing reaches the facade, and no setting the exit
+    // From here on nothing reaches the facade, and no setting the exit
     //    code stores reaches the host.
     SetSettingChangeHook(nullptr);
     g_app = nullptr;
     SetClockTimeSource(nullptr);
-    // 5.
     delete m_host->GetGameState();
     m_host->SetGameState(nullptr);
     m_host->DestroyStringTable();
     m_host->DestroyAssetManager();
     delete m_host;
     m_host = nullptr;
-    // 6.
     if (GetSettingBool("postmetrics")) SaveExitStats();
-    // 7.
     ClearSettings();
 }
 

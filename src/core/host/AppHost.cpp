@@ -72,18 +72,18 @@ TString MakeInstanceName(const TString& programPath)
 
 TAppHost::TAppHost(const TString& commandLine, bool allowMultiple)
 {
-    // 1. Fields; the generator with its fixed key; an empty task list.
+    // Fields; the generator with its fixed key; an empty task list.
     m_random.SeedByArray(kHostSeed, 4);
-    // 2. utf8 flag, command line.
+    // utf8 flag, command line.
     utf8 = GetSettingBool("utf8mode");
     m_commandLine = commandLine;
-    // 3. The managers that exist from the start.
+    // The managers that exist from the start.
     auto& services = GetFrameworkServices();
     if (services.makeWindowManager) m_windowManager = services.makeWindowManager();
     m_assetManager = new TAssetManager();
     SetGlobalAssetManager(m_assetManager);
     m_stringTable = new TStringTable();
-    // 4. Folders; the current folder becomes the program folder.
+    // Folders; the current folder becomes the program folder.
     m_startFolder = platform::GetCurrentFolder().c_str();
     m_programPath = platform::GetProgramPath().c_str();
     {
@@ -98,10 +98,10 @@ TAppHost::TAppHost(const TString& commandLine, bool allowMultiple)
         if (!platform::SetCurrentFolder(m_programFolder.CStr()))
             LogPrintf("ERROR: cannot enter the program folder %s", m_programFolder.CStr());
     }
-    // 5. Instance name.
+    // Instance name.
     m_instanceName =
         services.instanceName.IsEmpty() ? MakeInstanceName(m_programPath) : services.instanceName;
-    // 6. One instance only, unless allowed.
+    // One instance only, unless allowed.
     if (!allowMultiple)
     {
         platform::InstallRaiseRequestHandler();
@@ -111,7 +111,7 @@ TAppHost::TAppHost(const TString& commandLine, bool allowMultiple)
             std::exit(0);
         }
     }
-    // 7. Assets folder, start time; data folders start as the program folder
+    // Assets folder, start time; data folders start as the program folder
     //    (SetDataFolders replaces them).
     m_assetsFolder = m_programFolder + "/assets";
     m_startTime = HostTickMs();
@@ -119,9 +119,9 @@ TAppHost::TAppHost(const TString& commandLine, bool allowMultiple)
     ::SetUserDataFolder(m_programFolder);
     ::SetCommonDataFolder(m_programFolder);
     ::SetDesktopFolder(m_programFolder);
-    // 8. Version information.
+    // Version information.
     ReadVersion();
-    // 9. No display helper thread: the pointer is drawn into each frame.
+    // No display helper thread: the pointer is drawn into each frame.
 }
 
 void TAppHost::ReadVersion()

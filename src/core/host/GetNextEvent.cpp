@@ -93,10 +93,10 @@ void GetNextEvent(TAppHost& host, TEvent& ev)
     THostDisplay* display = host.GetDisplay();
     THostGameState* gameState = host.GetGameState();
 
-    // 1. An embedding page that has gone away cannot be told on this
+    // An embedding page that has gone away cannot be told on this
     //    platform: there is never a parent window to lose.
 
-    // 2. The game-state handlers hear of the first fetch.
+    // The game-state handlers hear of the first fetch.
     if (!host.firstFetchDone)
     {
         host.firstFetchDone = true;
@@ -105,7 +105,7 @@ void GetNextEvent(TAppHost& host, TEvent& ev)
         if (gameState) gameState->SetStateInt("sessionready", 0);
     }
 
-    // 3. While a handler holds the game only messages are pumped.
+    // While a handler holds the game only messages are pumped.
     while (gameState && gameState->IsHeld())
     {
         host.Sleep(1);
@@ -121,7 +121,7 @@ void GetNextEvent(TAppHost& host, TEvent& ev)
         }
     }
 
-    // 4. Activation toggled by the window procedure.
+    // Activation toggled by the window procedure.
     if (flags.activationChanged)
     {
         flags.activationChanged = false;
@@ -129,23 +129,21 @@ void GetNextEvent(TAppHost& host, TEvent& ev)
         ev.Set(kEventActivate, 0, 0, flags.active ? 1 : 0, 0);
         return;
     }
-    // 5. A lost device still lets the program quit.
+    // A lost device still lets the program quit.
     if (!DeviceValid(host) && TakeQuit(host, ev)) return;
-    // 6. A lost device is restored while the program is in front.
+    // A lost device is restored while the program is in front.
     if (!flags.suspended && flags.active && !DeviceValid(host))
     {
         display->Restore();
         ev.Set(kEventEmpty, 0, 0, 0, 0);
         return;
     }
-    // 7.
     if (flags.displayModeChanged)
     {
         flags.displayModeChanged = false;
         ev.Set(kEventDisplayModeChanged, 0, 0, 0, 0);
         return;
     }
-    // 8.
     if (flags.redrawRequested)
     {
         flags.redrawRequested = false;
@@ -153,14 +151,12 @@ void GetNextEvent(TAppHost& host, TEvent& ev)
         if (!DeviceValid(host) && !flags.suspended) display->Restore();
         return;
     }
-    // 9.
     if (flags.appActivationChanged)
     {
         flags.appActivationChanged = false;
         ev.Set(kEventActivate, 0, 0, flags.appActive ? 1 : 0, 0);
         return;
     }
-    // 10.
     if (flags.closeRequested)
     {
         flags.closeRequested = false;
@@ -168,7 +164,6 @@ void GetNextEvent(TAppHost& host, TEvent& ev)
         ev.Set(kEventClose, 0, 0, 0, 0);
         return;
     }
-    // 11.
     if (flags.mouseLeftPending)
     {
         flags.mouseLeftPending = false;
@@ -177,7 +172,7 @@ void GetNextEvent(TAppHost& host, TEvent& ev)
         ev.Set(kEventMouseLeave, x, y, 0, 0);
         return;
     }
-    // 12. The rest of the last message, then the next message, then a quit
+    // The rest of the last message, then the next message, then a quit
     //     asked for by the application (it comes once nothing else waits).
     if (!host.pendingEvents.empty())
     {
@@ -193,7 +188,7 @@ void GetNextEvent(TAppHost& host, TEvent& ev)
     }
     if (TakeQuit(host, ev)) return;
 
-    // 13. Idle pass.
+    // Idle pass.
     if (host.IsFullScreen() && flags.active && !flags.activationChanged) host.KeepTopmost();
     // A second copy of the program asked for this window to come forward.
     if (platform::TakeRaiseRequest() && host.GetWindow()) host.GetWindow()->Raise();

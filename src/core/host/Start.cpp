@@ -1,4 +1,4 @@
-// The start function: start-up steps 1 to 21, the game's main function,
+// The start function: the start-up steps in order, the game's main function,
 // then shutdown.
 #include "core/host/Start.h"
 
@@ -92,24 +92,20 @@ void SetStartTrace(std::function<void(const char* step)> trace)
 int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowMultiple)
 {
     TString commandLine = commandLineIn;
-    // 1.
     Trace("harness");
     platform::Library harness;
     RunTestHarnessHook(harness, commandLine);
-    // 2.
     bool wnd = HasSwitch(commandLine, "-wnd=");
     if (wnd || HasSwitch(commandLine, "--multiple")) allowMultiple = true;
-    // 3.
     Trace("host");
     TAppHost* host = CreateAppHost(commandLine, allowMultiple);
-    // 4. A parent window of a portal page cannot be had on this platform.
+    // A parent window of a portal page cannot be had on this platform.
     if (wnd)
     {
         std::fprintf(stderr, "Error: mExternalWindowParent is lost, exiting!\n");
         LogPrintf("Error: mExternalWindowParent is lost, exiting!");
         std::exit(-1);
     }
-    // 5.
     Trace("portal");
     if (HasSwitch(commandLine, "-msn"))
     {
@@ -123,7 +119,6 @@ int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowM
     {
         if (THostGameState* gs = EnsureGameState(*host)) gs->EnablePortalHandler();
     }
-    // 6.
     if (HasSwitch(commandLine, "--axtest"))
     {
         host->embedded = true;
@@ -131,16 +126,13 @@ int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowM
         SetSetting("activex", "1");
     }
     bool embeddedWithoutPq = host->embedded && !HasSwitch(commandLine, "-pq=");
-    // 7.
     Trace("folders");
     SetDataFolders(host->GetProductName(), commandLine, embeddedWithoutPq);
-    // 8.
     Trace("log");
     if (!embeddedWithoutPq) SetLogFolder(GetUserDataFolder().CStr());
-    // 9.
     Trace("app");
     TApp* app = new TApp(host);
-    // 10. Without a window nothing could ever end the game loop.
+    // Without a window nothing could ever end the game loop.
     Trace("window");
     if (!app->CreateMainWindow())
     {
@@ -153,19 +145,15 @@ int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowM
         delete app;
         return -1;
     }
-    // 11.
     if (host->activeXTest) SetSetting("activex", "1");
-    // 12.
     Trace("sound");
     app->StartSound();
-    // 13.
     Trace("draw");
     if (auto& make = GetFrameworkServices().makeDisplay)
     {
         host->SetDisplay(make(*host));
         ReplayPendingSettingChanges();
     }
-    // 14, 15, 16.
     Trace("settings");
     char shortPath[260];
     std::snprintf(shortPath, sizeof shortPath, "%s", host->GetProgramFolder().CStr());
@@ -173,25 +161,20 @@ int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowM
     SetSetting("installkey", shortPath);
     SetSetting("startupdir", host->GetStartFolder());
     if (HasSwitch(commandLine, "--cheat")) SetSetting("cheatcode", CheatCodeOf(commandLine));
-    // 17.
     for (const auto& [key, value] : ParseOptions(commandLine)) SetSetting(key, value);
-    // 18.
     if (HasSwitch(commandLine, "-pq="))
     {
         if (THostGameState* gs = EnsureGameState(*host)) gs->EnableMsnMode();
     }
-    // 19.
     Trace("modules");
     THostGameState* gameState = EnsureGameState(*host);
     LoadGameStateModules(gameState);
-    // 20.
     if (gameState)
     {
         gameState->SetState("cmdline", commandLine);
         gameState->SetState("commondatadir", GetCommonDataFolder());
         gameState->SetState("userdatadir", GetUserDataFolder());
     }
-    // 21.
     Trace("main");
     if (gameMain) gameMain(*app, commandLine);
     int exitCode = host->quitCode;

@@ -13,6 +13,7 @@
 // same); CreateTexture returns null; LockTexture returns null.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -196,6 +197,11 @@ struct GfxRect
     int32_t left, top, right, bottom;
     int32_t Width() const { return right - left; }
     int32_t Height() const { return bottom - top; }
+    // This rectangle cut to a w x h surface; may come out empty.
+    GfxRect ClippedTo(int32_t w, int32_t h) const
+    {
+        return {std::max(left, 0), std::max(top, 0), std::min(right, w), std::min(bottom, h)};
+    }
 };
 
 struct GfxViewport

@@ -19,11 +19,6 @@ std::string Str(const char* format, ...)
     return buf;
 }
 
-GfxRect ClipTo(const GfxRect& r, int w, int h)
-{
-    return {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, w), std::min(r.bottom, h)};
-}
-
 }  // namespace
 
 GfxRecordingDevice::GfxRecordingDevice()
@@ -313,7 +308,7 @@ GfxResult GfxRecordingDevice::ColorFill(GfxTexture* target, const GfxRect& rect,
     std::vector<uint32_t>* px = target ? &target->pixels : &back_;
     int w = target ? target->width : backW_, h = target ? target->height : backH_;
     if (!target && !hasDisplay_) return GFX_E_POINTER;
-    GfxRect c = ClipTo(rect, w, h);
+    GfxRect c = rect.ClippedTo(w, h);
     for (int y = c.top; y < c.bottom; ++y)
         for (int x = c.left; x < c.right; ++x) (*px)[size_t(y) * w + x] = argb;
     return GFX_OK;
@@ -325,7 +320,7 @@ GfxResult GfxRecordingDevice::CopyBackToTexture(const GfxRect& area, GfxTexture*
         Str("CopyBackToTexture %d %d %d %d", area.left, area.top, area.right, area.bottom));
     if (GfxResult r = Take("CopyBackToTexture"); GfxFailed(r)) return r;
     if (!t || !hasDisplay_) return GFX_E_POINTER;
-    GfxRect c = ClipTo(area, std::min(t->width, backW_), std::min(t->height, backH_));
+    GfxRect c = area.ClippedTo(std::min(t->width, backW_), std::min(t->height, backH_));
     for (int y = c.top; y < c.bottom; ++y)
         for (int x = c.left; x < c.right; ++x)
             t->pixels[size_t(y) * t->width + x] = back_[size_t(y) * backW_ + x];
@@ -338,7 +333,7 @@ GfxResult GfxRecordingDevice::CopyTextureToBack(GfxTexture* t, const GfxRect& ar
         Str("CopyTextureToBack %d %d %d %d", area.left, area.top, area.right, area.bottom));
     if (GfxResult r = Take("CopyTextureToBack"); GfxFailed(r)) return r;
     if (!t || !hasDisplay_) return GFX_E_POINTER;
-    GfxRect c = ClipTo(area, std::min(t->width, backW_), std::min(t->height, backH_));
+    GfxRect c = area.ClippedTo(std::min(t->width, backW_), std::min(t->height, backH_));
     for (int y = c.top; y < c.bottom; ++y)
         for (int x = c.left; x < c.right; ++x)
             back_[size_t(y) * backW_ + x] = t->pixels[size_t(y) * t->width + x];

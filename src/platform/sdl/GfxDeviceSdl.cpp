@@ -507,7 +507,7 @@ public:
         auto* target = static_cast<SdlTexture*>(tex);
         if (target)
         {
-            GfxRect c = ClipTo(r, target->width, target->height);
+            GfxRect c = r.ClippedTo(target->width, target->height);
             if (c.right <= c.left || c.bottom <= c.top) return GFX_OK;
             if (target->gpuNewer) ReadTextureBack(target);
             for (int y = c.top; y < c.bottom; ++y)
@@ -519,7 +519,7 @@ public:
         }
         if (!renderer_ || !back_) return GFX_E_POINTER;
         if (lost_) return GFX_E_SURFACELOST;
-        GfxRect c = ClipTo(r, backW_, backH_);
+        GfxRect c = r.ClippedTo(backW_, backH_);
         if (c.right <= c.left || c.bottom <= c.top) return GFX_OK;
         UseBackFull();
         SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
@@ -536,7 +536,7 @@ public:
         if (!t) return GFX_E_POINTER;
         if (!renderer_ || !back_) return GFX_E_POINTER;
         if (lost_) return GFX_E_SURFACELOST;
-        GfxRect c = ClipTo(area, std::min(t->width, backW_), std::min(t->height, backH_));
+        GfxRect c = area.ClippedTo(std::min(t->width, backW_), std::min(t->height, backH_));
         if (c.right <= c.left || c.bottom <= c.top) return GFX_OK;
         if (t->gpuNewer) ReadTextureBack(t);
         std::vector<uint32_t> rows(size_t(c.Width()) * c.Height());
@@ -556,7 +556,7 @@ public:
         if (!t) return GFX_E_POINTER;
         if (!renderer_ || !back_) return GFX_E_POINTER;
         if (lost_) return GFX_E_SURFACELOST;
-        GfxRect c = ClipTo(area, std::min(t->width, backW_), std::min(t->height, backH_));
+        GfxRect c = area.ClippedTo(std::min(t->width, backW_), std::min(t->height, backH_));
         if (c.right <= c.left || c.bottom <= c.top) return GFX_OK;
         SDL_Texture* h = Upload(t);
         if (!h) return GFX_E_OUTOFVIDEOMEMORY;
@@ -575,7 +575,7 @@ public:
     {
         if (!out) return GFX_E_POINTER;
         if (!renderer_ || !back_) return GFX_E_POINTER;
-        GfxRect c = ClipTo(area, backW_, backH_);
+        GfxRect c = area.ClippedTo(backW_, backH_);
         if (c.left != area.left || c.top != area.top || c.right != area.right ||
             c.bottom != area.bottom)
             return GFX_E_INVALIDARG;
@@ -606,12 +606,6 @@ private:
             d->deviceReset_ = true;
         }
         return 0;
-    }
-
-    static GfxRect ClipTo(const GfxRect& r, int w, int h)
-    {
-        return {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, w),
-                std::min(r.bottom, h)};
     }
 
     bool ProbeCustomBlend()

@@ -18,13 +18,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "core/FileTestSupport.h"
 #include "core/Folders.h"
 #include "core/Prefs.h"
 #include "core/Settings.h"
@@ -34,55 +33,10 @@ namespace fs = std::filesystem;
 namespace
 {
 
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void PutLe32(std::string& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-struct ArchiveEntry
-{
-    std::string name;
-    std::string data;
-    // When set, the table points here instead of at the data.
-    bool overrideLocation = false;
-    uint32_t offset = 0;
-    uint32_t size = 0;
-};
-
-// A packed archive: magic, entry count, the table, then the data.
-std::string MakeArchive(const std::vector<ArchiveEntry>& entries)
-{
-    size_t tableSize = 8;
-    for (const auto& e : entries) tableSize += 9 + e.name.size();
-    std::string out = "QVPK";
-    PutLe32(out, static_cast<uint32_t>(entries.size()));
-    size_t dataAt = tableSize;
-    for (const auto& e : entries)
-    {
-        out.push_back(static_cast<char>(e.name.size()));
-        out += e.name;
-        PutLe32(out, e.overrideLocation ? e.offset : static_cast<uint32_t>(dataAt));
-        PutLe32(out, e.overrideLocation ? e.size : static_cast<uint32_t>(e.data.size()));
-        dataAt += e.data.size();
-    }
-    for (const auto& e : entries) out += e.data;
-    return out;
-}
+using filetest::ArchiveWriter;
+using filetest::PutLe32;
+using filetest::ReadAll;
+using filetest::WriteAll;
 
 // A ZXML container whose header declares `declared` text bytes.
 std::string MakeZxml(const std::string& text, uint32_t declared)
@@ -323,8 +277,7 @@ TEST_F(ProgramRun, DamagedSettingsFileIsLoggedAndIgnored)
 
 TEST_F(ProgramRun, DamagedArchivesAreLoggedAndSkipped)
 {
-    const std::string good =
-        MakeArchive({{"a.txt", "alpha", false, 0, 0}, {"b.txt", "beta", false, 0, 0}});
+    const std::string good = ArchiveWriter().Add("a.txt", "alpha").Add("b.txt", "beta").Build();
     RunEach(Assets() / "data.qvp",
             {
                 {"garbage", Garbage(2048, 3), "data.qvp skipped: not an archive"},
@@ -334,10 +287,12 @@ TEST_F(ProgramRun, DamagedArchivesAreLoggedAndSkipped)
                 {"table truncated", good.substr(0, 20), "truncated"},
                 {"data truncated", good.substr(0, good.size() - 3), "outside the file"},
                 {"entries pointing outside",
-                 MakeArchive({{"out.txt", "x", true, 0xFFFFFFF0u, 64},
-                              {"wrap.txt", "x", true, 0x7FFFFFFFu, 0x90000000u},
-                              {"../escape.txt", "y", false, 0, 0},
-                              {"/abs.txt", "y", false, 0, 0}}),
+                 ArchiveWriter()
+                     .AddRaw("out.txt", 0xFFFFFFF0u, 64)
+                     .AddRaw("wrap.txt", 0x7FFFFFFFu, 0x90000000u)
+                     .Add("../escape.txt", "y")
+                     .Add("/abs.txt", "y")
+                     .Build(),
                  "skipped"},
                 {"count beyond table",
                  [&]
@@ -411,7 +366,7 @@ TEST_F(ProgramRun, UnreadableFilesAreLogged)
     if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
     WriteAll(Assets() / "settings.xml", "<settings><vsync>1</vsync></settings>");
     WriteAll(Assets() / "strings.xml", kGoodStrings);
-    WriteAll(Assets() / "data.qvp", MakeArchive({{"a.txt", "alpha", false, 0, 0}}));
+    WriteAll(Assets() / "data.qvp", ArchiveWriter().Add("a.txt", "alpha").Build());
     fs::create_directories(Assets() / "locked");
     WriteAll(Assets() / "locked" / "inner.txt", "x");
     for (const char* name : {"settings.xml", "strings.xml", "data.qvp"})

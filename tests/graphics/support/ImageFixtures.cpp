@@ -8,8 +8,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <algorithm>
 #include <stdexcept>
 
@@ -220,19 +218,6 @@ std::string EncodeJp2(const Jp2Spec& spec)
     opj_destroy_codec(codec);
     opj_image_destroy(image);
     return ok ? mem.bytes : std::string();
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-}
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 std::string Truncated(const std::string& bytes, size_t keep)

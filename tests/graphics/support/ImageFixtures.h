@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -49,9 +48,7 @@ struct Jp2Spec
 };
 std::string EncodeJp2(const Jp2Spec& spec);
 
-// --- files ---
-void WriteFile(const std::filesystem::path& path, const std::string& bytes);
-std::string ReadFile(const std::filesystem::path& path);
+// --- damaged copies ---
 // Copies of a file's bytes: cut to keep bytes, and with bytes flipped from
 // offset on every step bytes.
 std::string Truncated(const std::string& bytes, size_t keep);
