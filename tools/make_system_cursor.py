@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the built-in 32x32 pointer picture (8-bit palette PNG with a
-transparent background) and writes it as a C++ byte array.
+transparent magenta background) and writes it as a C++ byte array.
 
 Usage: tools/make_system_cursor.py > src/core/host/SystemCursorData.cpp
 """
@@ -55,7 +55,9 @@ def png():
     raw = b"".join(b"\x00" + bytes(row) for row in pixels())
     out = b"\x89PNG\r\n\x1a\n"
     out += chunk(b"IHDR", struct.pack(">IIBBBBB", SIZE, SIZE, 8, 3, 0, 0, 0))
-    out += chunk(b"PLTE", bytes([0, 0, 0, 0, 0, 0, 255, 255, 255]))
+    # Entry 0, the background, is magenta: the normal pointer slot draws by
+    # colour key, which would show a transparent black as an opaque square.
+    out += chunk(b"PLTE", bytes([255, 0, 255, 0, 0, 0, 255, 255, 255]))
     out += chunk(b"tRNS", bytes([0]))
     out += chunk(b"IDAT", zlib.compress(raw, 9))
     out += chunk(b"IEND", b"")

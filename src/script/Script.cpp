@@ -208,6 +208,11 @@ bool TScript::IsYielded() const
     return L_ != nullptr && L_->ci != L_->base_ci && (L_->ci->state & CI_YIELD) != 0;
 }
 
+bool TScript::IsRunning() const
+{
+    return L_ != nullptr && L_->ci != L_->base_ci && (L_->ci->state & CI_YIELD) == 0;
+}
+
 bool TScript::PassClosure()
 {
     lua_pop(L_, 1);

@@ -68,6 +68,9 @@ public:
     int Resume(int nargs);
     // True while the thread is suspended in a yield.
     bool IsYielded() const;
+    // True while the thread is inside a resume or call (neither suspended
+    // nor finished): deleting the script now would pull its stack away.
+    bool IsRunning() const;
     // Offered a closure on the stack top while the script is suspended; takes
     // it (true) or pops it and declines (false, the default).
     virtual bool PassClosure();

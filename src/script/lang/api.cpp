@@ -635,6 +635,11 @@ int lua_resume(lua_State* L, int narg)
     return DoResume(L, narg);
 }
 
+int lua_getnccalls(lua_State* L)
+{
+    return L->nCcalls;
+}
+
 int lua_getgcthreshold(lua_State* L)
 {
     size_t kb = G(L)->GCthreshold >> 10;

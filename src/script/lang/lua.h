@@ -147,6 +147,8 @@ int lua_dump(lua_State* L, lua_Chunkwriter writer, void* data);
 // Coroutines.
 int lua_yield(lua_State* L, int nresults);
 int lua_resume(lua_State* L, int narg);
+// Native calls the thread is nested in; lua_yield refuses while above 0.
+int lua_getnccalls(lua_State* L);
 
 // Collector (kilobytes).
 int lua_getgcthreshold(lua_State* L);
