@@ -23,6 +23,7 @@ TDXContext::TDXContext(TDisplayHandler* handler, IGfxDevice* device)
 
 TDXContext::~TDXContext()
 {
+    ReleaseMouseImage();
     ReleaseDevice();
 }
 
@@ -211,6 +212,8 @@ bool TDXContext::CreateLocked(void* window, bool fullScreen, int width, int heig
 GfxResult TDXContext::Present()
 {
     std::lock_guard<std::recursive_timed_mutex> lock(mouseMutex_);
+    if (restorePending_) RestoreMouseImage();
+    PlacePointer();
     display_.UpdateBounds();
     return display_.Present();
 }

@@ -116,6 +116,20 @@ public:
     // Reads "common:display.xml" (the constructor does so unless "-pq=").
     void ReadDisplaySettings();
 
+    // --- the mouse image (the device context's) ---
+    bool SetMouseImage(const std::shared_ptr<TTexture>& image, int hotX, int hotY, bool overlay)
+    {
+        return GetContext()->SetMouseImage(image, hotX, hotY, overlay);
+    }
+    void UpdateMouse(int x, int y) { GetContext()->UpdateMouse(x, y); }
+    void ResetMouseImage() { GetContext()->ResetMouseImage(); }
+    // True when the platform's colour cursor is the pointer.
+    bool UpdateCursor() { return GetContext()->SetCursorIcon(true); }
+    void GetMouseImagePos(int* x, int* y) const { GetContext()->GetMouseImagePos(x, y); }
+    void SetCursorVisible(bool visible) { GetContext()->SetCursorVisible(visible); }
+    // The pointer left the window.
+    void RedrawMouseRect() { GetContext()->HideMouse(); }
+
     // --- render states, blend modes, viewports ---
     void SetWorldTransform(const TMatrix4x4& m);
     void SetViewTransform(const TMatrix4x4& m);

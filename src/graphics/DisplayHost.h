@@ -9,8 +9,10 @@
 #include <cstdint>
 
 #include "core/String.h"
+#include "core/Task.h"
 
 class GfxTexture;
+struct GfxRect;
 
 class TDisplayHost
 {
@@ -45,10 +47,19 @@ public:
     virtual void ReleaseAllAssets();  // the asset manager's ReleaseAll
     virtual void RestoreAllAssets();  // the asset manager's RestoreAll
     virtual int GetAssetCount();
-    virtual void RunIdleTasks() {}  // one pass of the application task list
+    // The application task list: one pass of it after every device restore.
+    // The default host keeps a list of its own.
+    virtual void AddAppTask(TTask* task) { appTasks_.Add(task); }
+    virtual void RunIdleTasks() { appTasks_.RunTasks(TaskPhaseIdle); }
     virtual void InvalidateWindows() {}
     virtual bool HasWindowManager() { return false; }
     virtual bool HoldsPresentation() { return false; }
+    // The root window's area in picture pixels; false without one.
+    virtual bool GetRootWindowArea(GfxRect* area)
+    {
+        (void)area;
+        return false;
+    }
     virtual void ReapplyCursors() {}
     virtual void InstallDefaultCursor() {}
     virtual void ReportOutOfVideoMemory();  // default: the display handler's OutOfVideoMemory
@@ -71,6 +82,7 @@ public:
     virtual void GiveBackCaptureTexture(GfxTexture* texture) { (void)texture; }
 
 private:
+    TTaskList appTasks_;
     float scale_ = 1.0f;
     float storedScale_ = 1.0f;
 };

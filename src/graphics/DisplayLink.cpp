@@ -1,7 +1,6 @@
 // The bridge between the platform host and the display handler, which the
-// drawing context makes over the device and host given here. The pointer
-// image and cursor calls belong to the mouse image, which is not part of
-// this link yet: they are accepted and do nothing.
+// drawing context makes over the device and host given here; the pointer
+// calls go to the device context's mouse image.
 #include "graphics/DisplayLink.h"
 
 #include <algorithm>
@@ -66,6 +65,22 @@ public:
     }
     bool HasWindowManager() override { return host_.GetWindowManager() != nullptr; }
     void ReapplyCursors() override { host_.ReapplyCursors(); }
+    // The built-in arrow, hot spot (2, 2), in the normal slot.
+    void InstallDefaultCursor() override { host_.SetCursor(nullptr, 2, 2, false); }
+    void AddAppTask(TTask* task) override
+    {
+        if (TApp* app = GetApp())
+            app->AddAppTask(task);
+        else
+            TDrawContextHost::AddAppTask(task);
+    }
+    void RunIdleTasks() override
+    {
+        if (TApp* app = GetApp())
+            app->RunAppTasks();
+        else
+            TDrawContextHost::RunIdleTasks();
+    }
     void ReportOutOfVideoMemory() override
     {
         if (TApp* app = GetApp())
@@ -130,12 +145,20 @@ public:
     }
     void ReportOutOfVideoMemory() override { handler_->OutOfVideoMemory(); }
     void SetVsync(bool on) override { handler_->SetVsync(on); }
-    void SetCursorVisible(bool) override {}
-    void SetCursor(const std::shared_ptr<TTexture>&, int, int, bool) override {}
-    std::shared_ptr<TTexture> LoadCursorImage(const TString&) override { return nullptr; }
-    void GetMouseImagePos(int& x, int& y) const override { x = y = 0; }
-    void OnMouseMove(int, int) override {}
-    void RedrawMouseRect() override {}
+    void SetCursorVisible(bool visible) override { handler_->SetCursorVisible(visible); }
+    void SetCursor(const std::shared_ptr<TTexture>& image, int hotX, int hotY,
+                   bool overlay) override
+    {
+        handler_->SetMouseImage(image, hotX, hotY, overlay);
+    }
+    std::shared_ptr<TTexture> LoadCursorImage(const TString& name) override
+    {
+        return TTexture::GetCursorImage(name);
+    }
+    bool DrawsPointer() const override { return !handler_->UpdateCursor(); }
+    void GetMouseImagePos(int& x, int& y) const override { handler_->GetMouseImagePos(&x, &y); }
+    void OnMouseMove(int x, int y) override { handler_->UpdateMouse(x, y); }
+    void RedrawMouseRect() override { handler_->RedrawMouseRect(); }
     void ClearRedrawFlag() override {}
     void ToggleDebugOverlay() override {}
     void GetViewport(float& scaleX, float& scaleY, int& originX, int& originY) const override

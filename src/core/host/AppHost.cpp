@@ -457,7 +457,7 @@ void TAppHost::SetCursor(const std::shared_ptr<TTexture>& image, int hotX, int h
     }
     if (m_display) m_display->SetCursor(shown, hotX, hotY, overlay);
     // The window system's own pointer gives way to the drawn one.
-    if (m_window && m_display) m_window->ShowSystemCursor(false);
+    if (m_window && m_display) m_window->ShowSystemCursor(!m_display->DrawsPointer());
 }
 
 void TAppHost::ReapplyCursors()

@@ -75,6 +75,9 @@ public:
     virtual void SetCursorVisible(bool visible) = 0;
     virtual void SetCursor(const std::shared_ptr<TTexture>& image, int hotX, int hotY,
                            bool overlay) = 0;
+    // False while the platform's own (colour) cursor stands in for the drawn
+    // pointer, which the window system must then leave visible.
+    virtual bool DrawsPointer() const { return true; }
     // The system pointer picture ("__systemcursor__.png"); null when it
     // cannot be loaded.
     virtual std::shared_ptr<TTexture> LoadCursorImage(const TString& name) = 0;

@@ -1,8 +1,11 @@
 // The program's subsystems, registered with the framework.
 #include "game/app/FrameworkServices.h"
 
+#include "core/Random.h"
 #include "core/host/App.h"
 #include "core/host/HostServices.h"
+#include "graphics/AnimatedTexture.h"
+#include "graphics/AnimationHost.h"
 #include "graphics/DisplayLink.h"
 #include "graphics/Model.h"
 #include "graphics/Texture.h"
@@ -24,6 +27,27 @@ public:
 
 private:
     TSoundManager m_manager;
+};
+
+// Animated sprites run their coroutines on the host's task list.
+class TAppAnimationHost final : public TAnimationHost
+{
+public:
+    TTaskList& GetTaskList() override
+    {
+        TApp* app = GetApp();
+        return app ? app->GetTaskList() : spare_;
+    }
+    uint32_t Random() override
+    {
+        TApp* app = GetApp();
+        return app ? app->Random() : random_.Next();
+    }
+
+private:
+    // Before the facade exists and after it is gone.
+    TTaskList spare_;
+    TMersenneTwister random_;
 };
 
 // A sound device out of memory is handled like video memory running out:
@@ -50,6 +74,9 @@ void RegisterFrameworkServices()
     services.makeDisplay = &MakeDisplayLink;
     services.destroyDisplay = &DestroyDisplayLink;
     RegisterTextureAssetLoader();
+    RegisterAnimatedTextureAssetLoader();
+    static TAppAnimationHost animationHost;
+    SetAnimationHost(&animationHost);
     RegisterModelAssetLoader();
     RegisterScriptCodeLoader();
 }

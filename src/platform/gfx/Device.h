@@ -345,6 +345,25 @@ public:
     // Reads area of the back buffer as ARGB rows of area width.
     virtual GfxResult ReadBack(const GfxRect& area, uint32_t* out) = 0;
     virtual bool GetBackBufferSize(int* width, int* height) const = 0;
+
+    // --- the pointer: composed into the window picture at present, at the
+    // picture's scale and letterbox offset; the back buffer never holds it ---
+    // width x height ARGB pixels with straight alpha, blended by their alpha;
+    // null pixels or an empty size remove it. False when no picture of that
+    // size can be held (the pointer is then removed).
+    virtual bool SetPointerImage(const uint32_t* argb, int width, int height) = 0;
+    // The image's top-left corner in picture pixels, the picture area it is
+    // clipped to, and whether it is drawn at all.
+    virtual void SetPointerPlacement(int x, int y, const GfxRect& clip, bool visible) = 0;
+    // The platform's own pointer as a colour cursor from 32 x 32 ARGB pixels
+    // with its hot spot; null pixels give back the system arrow. False when
+    // the platform cannot make one.
+    virtual bool SetColorCursor(const uint32_t* argb, int hotX, int hotY) = 0;
+    // Tests: while on, each present keeps a copy of the composed window
+    // picture (window pixels, ARGB); the last copy, false when none.
+    virtual void CapturePresentedPicture(bool on) = 0;
+    virtual bool GetPresentedPicture(std::vector<uint32_t>* pixels, int* width,
+                                     int* height) const = 0;
 };
 
 // The SDL renderer device. Never null; displays fail to create when SDL video

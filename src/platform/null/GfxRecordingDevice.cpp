@@ -108,7 +108,81 @@ GfxResult GfxRecordingDevice::Present()
     if (GfxResult r = Take("Present"); GfxFailed(r)) return r;
     if (lost) return GFX_E_SURFACELOST;
     ++presents;
+    if (capture_) ComposePicture();
     return GFX_OK;
+}
+
+bool GfxRecordingDevice::SetPointerImage(const uint32_t* argb, int width, int height)
+{
+    calls.push_back(Str("SetPointerImage %dx%d", width, height));
+    pointerPixels.clear();
+    pointerWidth = pointerHeight = 0;
+    if (!argb || width <= 0 || height <= 0) return true;
+    if (GfxFailed(Take("SetPointerImage"))) return false;
+    pointerPixels.assign(argb, argb + size_t(width) * height);
+    pointerWidth = width;
+    pointerHeight = height;
+    return true;
+}
+
+void GfxRecordingDevice::SetPointerPlacement(int x, int y, const GfxRect& clip, bool visible)
+{
+    pointerX = x;
+    pointerY = y;
+    pointerClip = clip;
+    pointerVisible = visible;
+}
+
+bool GfxRecordingDevice::SetColorCursor(const uint32_t* argb, int hotX, int hotY)
+{
+    calls.push_back(Str("SetColorCursor %d %d", hotX, hotY));
+    if (GfxFailed(Take("SetColorCursor"))) return false;
+    if (argb)
+        colorCursor.assign(argb, argb + 32 * 32);
+    else
+        colorCursor.clear();
+    colorCursorHotX = hotX;
+    colorCursorHotY = hotY;
+    return true;
+}
+
+void GfxRecordingDevice::ComposePicture()
+{
+    presented_ = back_;
+    if (!pointerVisible || pointerPixels.empty()) return;
+    const GfxRect c = pointerClip.ClippedTo(backW_, backH_);
+    for (int y = 0; y < pointerHeight; ++y)
+        for (int x = 0; x < pointerWidth; ++x)
+        {
+            const int px = pointerX + x, py = pointerY + y;
+            if (px < c.left || px >= c.right || py < c.top || py >= c.bottom) continue;
+            const uint32_t src = pointerPixels[size_t(y) * pointerWidth + x];
+            uint32_t& dst = presented_[size_t(py) * backW_ + px];
+            const uint32_t a = src >> 24, i = 255 - a;
+            if (a == 0) continue;
+            if (a == 255)
+            {
+                dst = (dst & 0xFF000000u) | (src & 0xFFFFFFu);
+                continue;
+            }
+            uint32_t out = dst & 0xFF000000u;
+            for (int shift = 0; shift < 24; shift += 8)
+            {
+                const uint32_t d = (dst >> shift) & 255, s = (src >> shift) & 255;
+                out |= (((d * i + s * a) >> 8) & 255) << shift;
+            }
+            dst = out;
+        }
+}
+
+bool GfxRecordingDevice::GetPresentedPicture(std::vector<uint32_t>* pixels, int* width,
+                                             int* height) const
+{
+    if (presented_.empty()) return false;
+    if (pixels) *pixels = presented_;
+    if (width) *width = backW_;
+    if (height) *height = backH_;
+    return true;
 }
 
 GfxResult GfxRecordingDevice::GetFlipStatus()
@@ -237,6 +311,7 @@ GfxResult GfxRecordingDevice::DrawPrimitive(GfxPrimitive type, uint32_t fvf, con
     lastFvf = fvf;
     lastPrimitive = type;
     ++drawCalls;
+    draws.push_back({texture_, lastVertices, rs_[GFX_RS_SRCBLEND], rs_[GFX_RS_DESTBLEND]});
     return GFX_OK;
 }
 

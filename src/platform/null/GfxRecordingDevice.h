@@ -6,7 +6,8 @@
 // Failures are injected per operation name ("CreateDisplay", "BeginScene",
 // "EndScene", "Present", "SetViewport", "DrawPrimitive", "DrawIndexedPrimitive",
 // "RestoreSurfaces", "ColorFill", "CopyBackToTexture", "CopyTextureToBack",
-// "ReadBack", "SetRenderState", "SetTextureStageState", "CreateTexture"): each
+// "ReadBack", "SetRenderState", "SetTextureStageState", "CreateTexture",
+// "SetPointerImage", "SetColorCursor"): each
 // queued result is returned by one call in turn.
 #pragma once
 
@@ -40,6 +41,14 @@ public:
     uint32_t lastFvf = 0;
     int lastPrimitive = 0;
     int drawCalls = 0;
+    // Every non-indexed draw in order: texture, vertices and blend factors.
+    struct TDraw
+    {
+        GfxTexture* texture;
+        std::vector<GfxVertex> vertices;
+        uint32_t srcBlend, destBlend;
+    };
+    std::vector<TDraw> draws;
     GfxMatrix transforms[3];
     GfxMaterial material{};
     bool vsync = false;
@@ -108,7 +117,28 @@ public:
     GfxResult ReadBack(const GfxRect& area, uint32_t* out) override;
     bool GetBackBufferSize(int* width, int* height) const override;
 
+    // The window picture is the back buffer at scale 1 with the pointer
+    // blended in: opaque pixels copied, transparent ones skipped, the rest
+    // (back x (255 - a) + pointer x a) >> 8 per channel.
+    bool SetPointerImage(const uint32_t* argb, int width, int height) override;
+    void SetPointerPlacement(int x, int y, const GfxRect& clip, bool visible) override;
+    bool SetColorCursor(const uint32_t* argb, int hotX, int hotY) override;
+    void CapturePresentedPicture(bool on) override { capture_ = on; }
+    bool GetPresentedPicture(std::vector<uint32_t>* pixels, int* width,
+                             int* height) const override;
+
+    // The pointer as last handed over.
+    std::vector<uint32_t> pointerPixels;
+    int pointerWidth = 0, pointerHeight = 0;
+    int pointerX = 0, pointerY = 0;
+    GfxRect pointerClip{0, 0, 0, 0};
+    bool pointerVisible = false;
+    std::vector<uint32_t> colorCursor;  // 32 x 32, empty: the system arrow
+    int colorCursorHotX = 0, colorCursorHotY = 0;
+
 private:
+    void ComposePicture();
+
     GfxResult Take(const std::string& op);
 
     bool hasDisplay_ = false;
@@ -119,4 +149,6 @@ private:
     GfxViewport viewport_{0, 0, 0, 0, 0.0f, 1.0f};
     GfxTexture* texture_ = nullptr;
     std::vector<GfxTexture*> textures_;
+    bool capture_ = false;
+    std::vector<uint32_t> presented_;
 };

@@ -135,6 +135,7 @@ public:
     {
         SDL_DelEventWatch(&SdlDevice::EventWatch, this);
         DestroyDisplay();
+        if (cursor_) SDL_FreeCursor(cursor_);
         for (SdlTexture* t : textures_) delete t;
     }
 
@@ -242,6 +243,7 @@ public:
     void DestroyDisplay() override
     {
         for (SdlTexture* t : textures_) ForgetGpu(t);
+        DropGpuObjects(&pointer_);
         if (back_) SDL_DestroyTexture(back_);
         back_ = nullptr;
         if (renderer_) SDL_DestroyRenderer(renderer_);
@@ -304,6 +306,8 @@ public:
         SDL_SetTextureBlendMode(back_, SDL_BLENDMODE_NONE);
         SDL_SetTextureScaleMode(back_, SDL_ScaleModeLinear);
         SDL_RenderCopy(renderer_, back_, nullptr, &dst);
+        DrawPointer(dst);
+        if (capture_) CaptureWindow(ow, oh);
         SDL_RenderPresent(renderer_);
         SDL_SetRenderTarget(renderer_, back_);
         viewportDirty_ = true;
@@ -595,7 +599,104 @@ public:
         return true;
     }
 
+    // ----- pointer -----
+    bool SetPointerImage(const uint32_t* argb, int width, int height) override
+    {
+        DropGpuObjects(&pointer_);
+        pointer_.pixels.clear();
+        pointer_.width = pointer_.height = 0;
+        if (!argb || width <= 0 || height <= 0) return true;
+        if (width > 1024 || height > 1024) return false;
+        pointer_.width = width;
+        pointer_.height = height;
+        pointer_.pixels.assign(argb, argb + size_t(width) * height);
+        pointer_.cpuNewer = true;
+        return true;
+    }
+
+    void SetPointerPlacement(int x, int y, const GfxRect& clip, bool visible) override
+    {
+        pointerX_ = x;
+        pointerY_ = y;
+        pointerClip_ = clip;
+        pointerVisible_ = visible;
+    }
+
+    bool SetColorCursor(const uint32_t* argb, int hotX, int hotY) override
+    {
+        SDL_Cursor* made = nullptr;
+        if (argb)
+        {
+            SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+                const_cast<uint32_t*>(argb), 32, 32, 32, 32 * 4, SDL_PIXELFORMAT_ARGB8888);
+            if (!surface) return false;
+            made = SDL_CreateColorCursor(surface, hotX, hotY);
+            SDL_FreeSurface(surface);
+            if (!made) return false;
+            SDL_SetCursor(made);
+            SDL_ShowCursor(SDL_ENABLE);
+        }
+        else
+        {
+            SDL_SetCursor(SDL_GetDefaultCursor());
+        }
+        if (cursor_) SDL_FreeCursor(cursor_);
+        cursor_ = made;
+        return true;
+    }
+
+    void CapturePresentedPicture(bool on) override { capture_ = on; }
+
+    bool GetPresentedPicture(std::vector<uint32_t>* pixels, int* width,
+                             int* height) const override
+    {
+        if (captured_.empty()) return false;
+        if (pixels) *pixels = captured_;
+        if (width) *width = capturedW_;
+        if (height) *height = capturedH_;
+        return true;
+    }
+
 private:
+    // The pointer over the picture placed at dst (window pixels), scaled as
+    // the picture is, and cut to its clip area.
+    void DrawPointer(const SDL_Rect& dst)
+    {
+        if (!pointerVisible_ || pointer_.pixels.empty() || backW_ <= 0 || backH_ <= 0) return;
+        SDL_Texture* h = Upload(&pointer_);
+        if (!h) return;
+        const double sx = double(dst.w) / backW_, sy = double(dst.h) / backH_;
+        const GfxRect c = pointerClip_.ClippedTo(backW_, backH_);
+        if (c.right <= c.left || c.bottom <= c.top) return;
+        SDL_Rect clip{dst.x + int(std::lround(c.left * sx)), dst.y + int(std::lround(c.top * sy)),
+                      int(std::lround(c.Width() * sx)), int(std::lround(c.Height() * sy))};
+        SDL_Rect to{dst.x + int(std::lround(pointerX_ * sx)),
+                    dst.y + int(std::lround(pointerY_ * sy)),
+                    int(std::lround(pointer_.width * sx)), int(std::lround(pointer_.height * sy))};
+        SDL_RenderSetClipRect(renderer_, &clip);
+        SDL_SetTextureBlendMode(h, SDL_BLENDMODE_BLEND);
+        SDL_SetTextureColorMod(h, 255, 255, 255);
+        SDL_SetTextureAlphaMod(h, 255);
+        SDL_SetTextureScaleMode(h, sx == 1.0 && sy == 1.0 ? SDL_ScaleModeNearest
+                                                          : SDL_ScaleModeLinear);
+        SDL_RenderCopy(renderer_, h, nullptr, &to);
+        SDL_RenderSetClipRect(renderer_, nullptr);
+    }
+
+    void CaptureWindow(int w, int h)
+    {
+        if (w <= 0 || h <= 0) return;
+        captured_.assign(size_t(w) * h, 0u);
+        if (SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, captured_.data(),
+                                 w * 4) != 0)
+        {
+            captured_.clear();
+            return;
+        }
+        capturedW_ = w;
+        capturedH_ = h;
+    }
+
     static int SDLCALL EventWatch(void* self, SDL_Event* e)
     {
         auto* d = static_cast<SdlDevice*>(self);
@@ -952,6 +1053,14 @@ private:
     bool blendDirty_ = true;
     SDL_BlendMode cachedBlend_ = SDL_BLENDMODE_NONE;
     int cachedVariant_ = -1;
+    SdlTexture pointer_;
+    int pointerX_ = 0, pointerY_ = 0;
+    GfxRect pointerClip_{0, 0, 0, 0};
+    bool pointerVisible_ = false;
+    SDL_Cursor* cursor_ = nullptr;
+    bool capture_ = false;
+    std::vector<uint32_t> captured_;
+    int capturedW_ = 0, capturedH_ = 0;
 };
 
 }  // namespace
