@@ -212,9 +212,10 @@ void TAnimatedSprite::Play(const TString& functionName)
             textureName = animation_->GetFileName();
         else if (GetSpriteTexture())
             textureName = GetSpriteTexture()->GetData()->name;
-        LogPrintf("TAnimatedSprite::Play: lua_resume error: '%s' when attempting to call function "
-                  "'%s' in '%s'",
-                  LuaErrorText(T, -1).CStr(), functionName.CStr(), textureName.CStr());
+        LogPrintf(
+            "TAnimatedSprite::Play: lua_resume error: '%s' when attempting to call function "
+            "'%s' in '%s'",
+            LuaErrorText(T, -1).CStr(), functionName.CStr(), textureName.CStr());
         lua_pop(T, 1);
     }
 }
@@ -328,8 +329,7 @@ int TAnimatedSprite::WaitLuaNextFrame(lua_State* L)
     return lua_yield(L, 0);
 }
 
-bool TAnimatedSprite::LoadAnimation(const TString& name, const TString& image,
-                                    const TString& mask)
+bool TAnimatedSprite::LoadAnimation(const TString& name, const TString& image, const TString& mask)
 {
     TAnimatedTextureRef loaded = TAnimatedTexture::Get(name, image, mask);
     SetTexture(loaded);

@@ -32,7 +32,10 @@ public:
     static TClassId ClassId();
     const char* GetClassName() const override { return "TAnimatedTexture"; }
     bool IsKindOf(TClassId id) const override { return id == ClassId() || TTexture::IsKindOf(id); }
-    static TAnimatedTextureRef FromAsset(TAsset* asset) { return AssetCast<TAnimatedTexture>(asset); }
+    static TAnimatedTextureRef FromAsset(TAsset* asset)
+    {
+        return AssetCast<TAnimatedTexture>(asset);
+    }
 
     // The current frame (nothing for frame -1 or a frame of width 0).
     void Draw(const TDrawParams& params) override;

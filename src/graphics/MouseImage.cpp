@@ -77,8 +77,7 @@ bool TDXContext::MakeColorCursor(const TTextureRef& image, int hotX, int hotY)
     int pitch = 0;
     if (!image->Lock(&px, &pitch)) return false;
     const int w = std::min({image->GetWidth(), pitch, 32}), h = std::min(image->GetHeight(), 32);
-    for (int y = 0; y < h; ++y)
-        std::copy_n(px + size_t(y) * pitch, w, cursor.begin() + y * 32);
+    for (int y = 0; y < h; ++y) std::copy_n(px + size_t(y) * pitch, w, cursor.begin() + y * 32);
     image->Unlock();
     cursorIcon_ = device_->SetColorCursor(cursor.data(), hotX, hotY);
     return cursorIcon_;

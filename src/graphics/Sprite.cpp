@@ -75,7 +75,8 @@ void TSprite::SetTexture(const TTextureRef& texture)
 void TSprite::SortChildren()
 {
     std::stable_sort(children_.begin(), children_.end(),
-                     [](const TSpriteRef& a, const TSpriteRef& b) { return a->layer_ < b->layer_; });
+                     [](const TSpriteRef& a, const TSpriteRef& b)
+                     { return a->layer_ < b->layer_; });
 }
 
 void TSprite::SetLayer(int layer)
@@ -181,8 +182,7 @@ void TSprite::GetBounds(TRect& out, const TDrawParams& parent, int depth)
     }
 }
 
-bool TSprite::HitTest(const int point[2], const TDrawParams& parent, int alphaThreshold,
-                      int depth)
+bool TSprite::HitTest(const int point[2], const TDrawParams& parent, int alphaThreshold, int depth)
 {
     if (!texture_ && !GetSettingBool("hittestchildren")) return false;
     if (!visible_) return false;
@@ -216,7 +216,6 @@ bool TSprite::HitTest(const int point[2], const TDrawParams& parent, int alphaTh
     const int alpha = int(pixels[pitch + 1] >> 24);
     scratch->Unlock();
     int threshold = alphaThreshold;
-    if (threshold > 240 && dc->GetRenderSetting("16bitmode").ToInt() != 0)
-        threshold &= ~15;
+    if (threshold > 240 && dc->GetRenderSetting("16bitmode").ToInt() != 0) threshold &= ~15;
     return alpha >= threshold;
 }

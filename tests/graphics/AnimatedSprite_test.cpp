@@ -128,16 +128,16 @@ TEST_F(AnimatedSpriteTest, FadeoutFallsInEqualSteps)
 
 TEST_F(AnimatedSpriteTest, WaitsForZeroAndForever)
 {
-    TAnimatedSpriteRef zero = Sprite(
-        "function DoAnim() SetCurrentFrame(1); WaitLuaNextFrame(0); SetCurrentFrame(2) end");
+    TAnimatedSpriteRef zero =
+        Sprite("function DoAnim() SetCurrentFrame(1); WaitLuaNextFrame(0); SetCurrentFrame(2) end");
     zero->Play("DoAnim");
     EXPECT_EQ(zero->GetCurrentFrame(), 1);
     Pass(0);
     EXPECT_EQ(zero->GetCurrentFrame(), 2);
 
-    TAnimatedSpriteRef ever = Sprite(
-        "function DoAnim() SetCurrentFrame(1); WaitLuaNextFrame(); SetCurrentFrame(2) end",
-        "ever.xml");
+    TAnimatedSpriteRef ever =
+        Sprite("function DoAnim() SetCurrentFrame(1); WaitLuaNextFrame(); SetCurrentFrame(2) end",
+               "ever.xml");
     ever->Play("DoAnim");
     Pass(100000);
     EXPECT_EQ(ever->GetCurrentFrame(), 1);
@@ -164,9 +164,10 @@ TEST_F(AnimatedSpriteTest, PauseHoldsTheSubtree)
     EXPECT_EQ(parent->GetCurrentFrame(), 1);
     EXPECT_EQ(child->GetCurrentFrame(), 0);
     // From the script: halt() pauses the whole tree below it.
-    TAnimatedSpriteRef self = Sprite("function DoAnim() SetCurrentFrame(1); halt(); "
-                                     "coroutine.yield(); SetCurrentFrame(2) end",
-                                     "halt.xml");
+    TAnimatedSpriteRef self = Sprite(
+        "function DoAnim() SetCurrentFrame(1); halt(); "
+        "coroutine.yield(); SetCurrentFrame(2) end",
+        "halt.xml");
     self->Play("DoAnim");
     Pass(1000);
     EXPECT_EQ(self->GetCurrentFrame(), 1);
@@ -191,8 +192,9 @@ TEST_F(AnimatedSpriteTest, RemoveSpriteFromItsOwnCoroutine)
     TSpriteRef parent = TSprite::Create(0);
     std::weak_ptr<TAnimatedSprite> weak;
     {
-        TAnimatedSpriteRef s = Sprite("function DoAnim() WaitLuaNextFrame(10); RemoveSprite(); "
-                                      "SetCurrentFrame(2); WaitLuaNextFrame(10) end");
+        TAnimatedSpriteRef s = Sprite(
+            "function DoAnim() WaitLuaNextFrame(10); RemoveSprite(); "
+            "SetCurrentFrame(2); WaitLuaNextFrame(10) end");
         parent->AddChild(s);
         s->Play("DoAnim");
         weak = s;
@@ -206,17 +208,18 @@ TEST_F(AnimatedSpriteTest, RemoveSpriteFromItsOwnCoroutine)
     Pass(1);
     EXPECT_TRUE(weak.expired());
     // Without a parent it does nothing.
-    TAnimatedSpriteRef lone = Sprite("function DoAnim() RemoveSprite(); SetCurrentFrame(1) end",
-                                     "lone.xml");
+    TAnimatedSpriteRef lone =
+        Sprite("function DoAnim() RemoveSprite(); SetCurrentFrame(1) end", "lone.xml");
     lone->Play("DoAnim");
     EXPECT_EQ(lone->GetCurrentFrame(), 1);
 }
 
 TEST_F(AnimatedSpriteTest, RunLoadsAnotherAnimationAndCallsIt)
 {
-    assets_.Put("other.xml", "<sequence><img name=\"sheet.png\"/><framelist><frame w=\"5\"/>"
-                             "<frame w=\"6\"/></framelist><script luascript=\"function Go() "
-                             "SetCurrentFrame(1) end\"/></sequence>");
+    assets_.Put("other.xml",
+                "<sequence><img name=\"sheet.png\"/><framelist><frame w=\"5\"/>"
+                "<frame w=\"6\"/></framelist><script luascript=\"function Go() "
+                "SetCurrentFrame(1) end\"/></sequence>");
     TAnimatedSpriteRef s = Sprite("function DoAnim() run{'other.xml', anim = 'Go'} end");
     s->Play("DoAnim");
     ASSERT_NE(s->GetAnimation(), nullptr);

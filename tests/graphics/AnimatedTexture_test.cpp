@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+
 #include "core/AssetManager.h"
 #include "core/AssetMap.h"
 #include "core/Xml.h"
@@ -42,8 +45,8 @@ protected:
     }
     void PutSheet(const std::string& name, int w, int h, const std::vector<uint32_t>& colours)
     {
-        assets_.Put(name, imagefx::PngFromArgb(w * int(colours.size()), h,
-                                               animfx::Strip(w, h, colours)));
+        assets_.Put(name,
+                    imagefx::PngFromArgb(w * int(colours.size()), h, animfx::Strip(w, h, colours)));
     }
     bool ReadXml(const std::string& text, TAnimationData& out)
     {
@@ -83,9 +86,10 @@ TEST_F(AnimatedTextureTest, XmlFramesInheritRegistrationAndTransform)
     // A first frame without regx has (0, 0); a later frame without xform
     // copies a first frame that has none.
     TAnimationData e;
-    ASSERT_TRUE(ReadXml("<sequence><img name=\"s\"/><framelist><frame w=\"1\"/>"
-                        "<frame w=\"1\"/></framelist></sequence>",
-                        e));
+    ASSERT_TRUE(
+        ReadXml("<sequence><img name=\"s\"/><framelist><frame w=\"1\"/>"
+                "<frame w=\"1\"/></framelist></sequence>",
+                e));
     EXPECT_EQ(e.frames[0].regX, 0);
     EXPECT_FALSE(e.frames[1].HasTransform());
 }
@@ -170,8 +174,8 @@ TEST_F(AnimatedTextureTest, BinaryVersionsOneAndTwo)
         EXPECT_EQ(d.frames[0].regY, 5);
         EXPECT_FLOAT_EQ(d.frames[0].alpha, version == 1 ? 1.0f : 0.25f);
         EXPECT_STREQ(d.frames[0].anchors[0].name.CStr(), "hand");
-        EXPECT_STREQ(d.script.CStr(), version == 2 ? "function DoAnim() end"
-                                                   : MakeDefaultAnimationScript(2).CStr());
+        EXPECT_STREQ(d.script.CStr(),
+                     version == 2 ? "function DoAnim() end" : MakeDefaultAnimationScript(2).CStr());
         EXPECT_EQ(d.maxWidth, 40);
     }
 }
@@ -244,7 +248,7 @@ TEST_F(AnimatedTextureTest, LookupOrderAndFileKinds)
         const char* name;
         int frames;  // 0: Get fails
     } const cases[] = {
-        {"bin", 1}, {"bin.anm", 1}, {"both", 0}, {"both.xml", 3},
+        {"bin", 1},       {"bin.anm", 1}, {"both", 0},     {"both.xml", 3},
         {"upper.XML", 3}, {"missing", 0}, {"dir/anim", 3},
     };
     for (const Case& c : cases)
@@ -372,6 +376,53 @@ TEST_F(AnimatedTextureTest, ZeroWidthFrameDrawsNothing)
     ASSERT_NE(t, nullptr);
     scene_.Frame([&] { t->DrawAt(0, 0, 1, 1, 0, 0); });
     EXPECT_TRUE(scene_.device.draws.empty());
+}
+
+}  // namespace
+
+namespace
+{
+
+// The content tool's output (generated frames, no SVG) reads back the same in
+// both forms.
+TEST_F(AnimatedTextureTest, TheContentToolWritesBothForms)
+{
+    const std::string dir = assets_.Tree().Root().string() + "/assets/made";
+    const std::string desc = assets_.Tree().Root().string() + "/desc.json";
+    {
+        std::ofstream out(desc);
+        out << R"({"name": "m", "script": "function DoAnim() end", "frames": [)"
+               R"({"fill": "#ff0000", "width": 4, "height": 3, "name": "a", "regx": 1, "regy": 2,)"
+               R"( "anchors": [{"name": "p", "x": 3, "y": 1}]},)"
+               R"({"fill": "#00ff0080", "width": 5, "height": 2, "alpha": 0.5,)"
+               R"( "xform": [2, 0, 0, 2, 1, 1]}]})";
+    }
+    const std::string command = "python3 " ORVELLE_SOURCE_DIR "/tools/make_animation.py " + desc +
+                                " " + dir + " --anm 2 >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) GTEST_SKIP() << "python3 cannot run the tool";
+    assets_.Rescan();
+    for (const char* name : {"made/m.xml", "made/m.anm"})
+    {
+        SCOPED_TRACE(name);
+        TAnimatedTextureRef t = TAnimatedTexture::Get(name, "", "");
+        ASSERT_NE(t, nullptr);
+        ASSERT_EQ(t->GetFrameCount(), 2);
+        const TAnimationData& d = t->GetAnimation();
+        EXPECT_STREQ(d.script.CStr(), "function DoAnim() end");
+        EXPECT_EQ(d.frames[1].x, 4);
+        EXPECT_EQ(d.frames[1].regX, 2);
+        EXPECT_FLOAT_EQ(d.frames[1].alpha, 0.5f);
+        EXPECT_FLOAT_EQ(d.frames[1].xform[0], 2.0f);
+        int x = 0, y = 0;
+        EXPECT_TRUE(t->GetFramePoint(0, "p", &x, &y));
+        EXPECT_EQ(x, 3);
+        uint32_t* px = nullptr;
+        int pitch = 0;
+        ASSERT_TRUE(t->Lock(&px, &pitch));
+        EXPECT_EQ(px[0], 0xFFFF0000u);
+        EXPECT_EQ(px[4], 0x8000FF00u);
+        t->Unlock();
+    }
 }
 
 }  // namespace

@@ -138,8 +138,8 @@ TEST_F(MouseImageTest, OverlayBlendsWithItsAlphaAndGivesWayWhenCleared)
 
 TEST_F(MouseImageTest, HotSpotVisibilityAndClipping)
 {
-    ASSERT_TRUE(ctx_->SetMouseImage(Image(2, 2, std::vector<uint32_t>(4, 0xFF0000FFu)), 1, 1,
-                                    false));
+    ASSERT_TRUE(
+        ctx_->SetMouseImage(Image(2, 2, std::vector<uint32_t>(4, 0xFF0000FFu)), 1, 1, false));
     Present();
     EXPECT_EQ(At(0, 0), 0xFFFFFFu);  // not shown before the first move
     ctx_->UpdateMouse(30, 30);
@@ -206,8 +206,8 @@ TEST_F(MouseImageTest, NoRoomForThePointerMeansNoPointerAndNoError)
 TEST_F(MouseImageTest, RestoreRebuildsBothImagesWithTheirHotSpots)
 {
     ASSERT_TRUE(ctx_->SetMouseImage(Image(1, 1, {0xFFFF0000u}), 0, 0, false));
-    ASSERT_TRUE(ctx_->SetMouseImage(Image(3, 3, std::vector<uint32_t>(9, 0xFF00FF00u)), 2, 2,
-                                    true));
+    ASSERT_TRUE(
+        ctx_->SetMouseImage(Image(3, 3, std::vector<uint32_t>(9, 0xFF00FF00u)), 2, 2, true));
     ctx_->UpdateMouse(10, 10);
     EXPECT_EQ(host_.tasks.Count(), 1);  // the listener
     // The device lost its pictures; the display comes back and the listener

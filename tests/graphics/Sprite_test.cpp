@@ -229,9 +229,9 @@ TEST_F(SpriteHitTest, ThresholdsAgainstThePixelUnderThePoint)
         int x, y, threshold;
         bool hit;
     } const cases[] = {
-        {17, 17, 255, true},  {21, 17, 128, true}, {21, 17, 129, false}, {21, 21, 1, false},
-        {21, 21, 0, true},    {21, 21, -1, true},  {30, 20, -1, false},  {24, 20, -1, false},
-        {16, 16, 255, true},
+        {17, 17, 255, true}, {21, 17, 128, true}, {21, 17, 129, false},
+        {21, 21, 1, false},  {21, 21, 0, true},   {21, 21, -1, true},
+        {30, 20, -1, false}, {24, 20, -1, false}, {16, 16, 255, true},
     };
     for (const Case& c : cases)
     {

@@ -124,8 +124,7 @@ public:
     void SetPointerPlacement(int x, int y, const GfxRect& clip, bool visible) override;
     bool SetColorCursor(const uint32_t* argb, int hotX, int hotY) override;
     void CapturePresentedPicture(bool on) override { capture_ = on; }
-    bool GetPresentedPicture(std::vector<uint32_t>* pixels, int* width,
-                             int* height) const override;
+    bool GetPresentedPicture(std::vector<uint32_t>* pixels, int* width, int* height) const override;
 
     // The pointer as last handed over.
     std::vector<uint32_t> pointerPixels;

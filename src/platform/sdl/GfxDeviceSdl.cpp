@@ -647,8 +647,7 @@ public:
 
     void CapturePresentedPicture(bool on) override { capture_ = on; }
 
-    bool GetPresentedPicture(std::vector<uint32_t>* pixels, int* width,
-                             int* height) const override
+    bool GetPresentedPicture(std::vector<uint32_t>* pixels, int* width, int* height) const override
     {
         if (captured_.empty()) return false;
         if (pixels) *pixels = captured_;
@@ -671,14 +670,14 @@ private:
         SDL_Rect clip{dst.x + int(std::lround(c.left * sx)), dst.y + int(std::lround(c.top * sy)),
                       int(std::lround(c.Width() * sx)), int(std::lround(c.Height() * sy))};
         SDL_Rect to{dst.x + int(std::lround(pointerX_ * sx)),
-                    dst.y + int(std::lround(pointerY_ * sy)),
-                    int(std::lround(pointer_.width * sx)), int(std::lround(pointer_.height * sy))};
+                    dst.y + int(std::lround(pointerY_ * sy)), int(std::lround(pointer_.width * sx)),
+                    int(std::lround(pointer_.height * sy))};
         SDL_RenderSetClipRect(renderer_, &clip);
         SDL_SetTextureBlendMode(h, SDL_BLENDMODE_BLEND);
         SDL_SetTextureColorMod(h, 255, 255, 255);
         SDL_SetTextureAlphaMod(h, 255);
-        SDL_SetTextureScaleMode(h, sx == 1.0 && sy == 1.0 ? SDL_ScaleModeNearest
-                                                          : SDL_ScaleModeLinear);
+        SDL_SetTextureScaleMode(
+            h, sx == 1.0 && sy == 1.0 ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
         SDL_RenderCopy(renderer_, h, nullptr, &to);
         SDL_RenderSetClipRect(renderer_, nullptr);
     }
