@@ -16,11 +16,14 @@
 #include "core/ValueTypes.h"
 #include "graphics/DrawParams.h"
 #include "graphics/Texture.h"
+#include "script/ScriptObject.h"
 
 class TSprite;
 using TSpriteRef = std::shared_ptr<TSprite>;
 
-class TSprite : public std::enable_shared_from_this<TSprite>
+// Scripts hold sprites (the animation bindings call their members), so a
+// sprite is a script object: a binding outliving its sprite does nothing.
+class TSprite : public std::enable_shared_from_this<TSprite>, public TScriptObject
 {
 public:
     // A new sprite of that layer, with the texture when one is given.

@@ -1,7 +1,7 @@
 // The bridge between the platform host and the display handler, which the
 // drawing context makes over the device and host given here; the pointer
 // calls go to the device context's mouse image.
-#include "graphics/DisplayLink.h"
+#include "game/app/DisplayLink.h"
 
 #include <algorithm>
 #include <memory>
