@@ -2,20 +2,15 @@
 // same quads; animated sprite set-up against a bare script environment; one
 // pixel hit test beside one sprite draw. A hidden SDL display.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
-
 #include <cmath>
-#include <filesystem>
 #include <functional>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/AssetIndex.h"
-#include "core/AssetManager.h"
 #include "graphics/AnimatedSprite.h"
 #include "graphics/AnimationHost.h"
+#include "graphics/BenchDisplay.h"
 #include "graphics/DisplayHandler.h"
 #include "graphics/DrawContext.h"
 #include "graphics/Sprite.h"
@@ -39,23 +34,12 @@ const char kAnimationXml[] =
 struct Bench
 {
     Bench()
+        : display(800, 600,
+                  {{"pixel.png",
+                    std::string(reinterpret_cast<const char*>(kPixelPng), sizeof kPixelPng)},
+                   {"bench.xml", kAnimationXml}}),
+          dc(display.dc)
     {
-        char pattern[] = "/tmp/orvelle-spritebench-XXXXXX";
-        root = mkdtemp(pattern);
-        std::filesystem::create_directories(root + "/assets");
-        std::ofstream(root + "/assets/pixel.png", std::ios::binary)
-            .write(reinterpret_cast<const char*>(kPixelPng), sizeof kPixelPng);
-        std::ofstream(root + "/assets/bench.xml", std::ios::binary) << kAnimationXml;
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(root);
-        ClearAssetIndex();
-        ScanAssetFolder("assets", "");
-        SetGlobalAssetManager(&manager);
-        window = GfxCreateHiddenWindow(800, 600);
-        host.SetMainWindow(window);
-        TDrawContext::UseDevice(nullptr, &host);
-        dc = TDrawContext::Get();
-        dc->GetDisplayHandler()->SetDisplay(800, 600, false, true, true, false);
         texture = TTexture::CreateEmpty(32, 32, true);
         uint32_t* px = nullptr;
         int pitch = 0;
@@ -70,19 +54,9 @@ struct Bench
     {
         animation.reset();
         texture.reset();
-        TDrawContext::Destroy();
-        TDrawContext::UseDevice(nullptr, nullptr);
-        GfxDestroyWindow(window);
-        SetGlobalAssetManager(nullptr);
-        std::filesystem::current_path(previous);
-        std::filesystem::remove_all(root);
     }
-    std::string root;
-    std::filesystem::path previous;
-    TAssetManager manager;
-    TDrawContextHost host;
-    void* window = nullptr;
-    TDrawContext* dc = nullptr;
+    BenchDisplay display;
+    TDrawContext* dc;
     TTextureRef texture;
     TAnimatedTextureRef animation;
 };

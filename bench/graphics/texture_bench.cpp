@@ -22,6 +22,7 @@
 #include "graphics/DisplayHandler.h"
 #include "graphics/DrawContext.h"
 #include "graphics/Texture.h"
+#include "graphics/BenchDisplay.h"
 
 namespace
 {
@@ -94,43 +95,20 @@ std::string EncodeJpeg(const std::vector<uint8_t>& rgb)
     return out;
 }
 
-// The files in a temporary asset folder and a hidden display, made once.
+// The pictures, and the files in a temporary asset folder with a hidden
+// display, made once.
 struct Bench
 {
     Bench()
+        : rgb(Picture()),
+          png(EncodePng(rgb)),
+          jpeg(EncodeJpeg(rgb)),
+          display(640, 480, {{"bench.png", png}, {"bench.jpg", jpeg}})
     {
-        char pattern[] = "/tmp/orvelle-texbench-XXXXXX";
-        root = mkdtemp(pattern);
-        std::filesystem::create_directories(root + "/assets");
-        const std::vector<uint8_t> rgb = Picture();
-        png = EncodePng(rgb);
-        jpeg = EncodeJpeg(rgb);
-        std::ofstream(root + "/assets/bench.png", std::ios::binary) << png;
-        std::ofstream(root + "/assets/bench.jpg", std::ios::binary) << jpeg;
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(root);
-        ClearAssetIndex();
-        ScanAssetFolder("assets", "");
-        SetGlobalAssetManager(&manager);
-        window = GfxCreateHiddenWindow(640, 480);
-        host.SetMainWindow(window);
-        TDrawContext::UseDevice(nullptr, &host);
-        TDrawContext::Get()->GetDisplayHandler()->SetDisplay(640, 480, false, true, true, false);
     }
-    ~Bench()
-    {
-        TDrawContext::Destroy();
-        TDrawContext::UseDevice(nullptr, nullptr);
-        GfxDestroyWindow(window);
-        SetGlobalAssetManager(nullptr);
-        std::filesystem::current_path(previous);
-        std::filesystem::remove_all(root);
-    }
-    std::string root, png, jpeg;
-    std::filesystem::path previous;
-    TAssetManager manager;
-    TDrawContextHost host;
-    void* window = nullptr;
+    std::vector<uint8_t> rgb;
+    std::string png, jpeg;
+    BenchDisplay display;
 };
 
 Bench& Setup()

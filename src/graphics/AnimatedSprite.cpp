@@ -9,33 +9,15 @@
 #include "graphics/AnimationHost.h"
 #include "script/Binding.h"
 #include "script/Script.h"
-#include "script/lib/auxlib.h"
 
 namespace
 {
 
-int AppendChunkPiece(lua_State*, const void* p, size_t size, void* ud)
-{
-    static_cast<std::string*>(ud)->append(static_cast<const char*>(p), size);
-    return 0;
-}
-
 // The library compiled once per run; every environment loads the chunk.
-// Empty when it could not be made: the text itself is run then.
 const std::string& LibraryChunk()
 {
-    static const std::string chunk = []
-    {
-        std::string bytes;
-        lua_State* S = lua_open();
-        if (S == nullptr) return bytes;
-        if (luaL_loadbuffer(S, kAnimationLibraryText, std::strlen(kAnimationLibraryText),
-                            "ganimationscript") != 0 ||
-            lua_dump(S, AppendChunkPiece, &bytes) == 0)
-            bytes.clear();
-        lua_close(S);
-        return bytes;
-    }();
+    static const std::string chunk = CompileScriptChunk(
+        kAnimationLibraryText, std::strlen(kAnimationLibraryText), "ganimationscript");
     return chunk;
 }
 
@@ -163,12 +145,8 @@ void TAnimatedSprite::SetupScript()
     GetAnimationHost().GetTaskList().Add(script_);
     lua_State* L = script_->GetState();
     if (L == nullptr) return;
-    const std::string& chunk = LibraryChunk();
-    if (chunk.empty())
-        script_->DoBuffer(kAnimationLibraryText, std::strlen(kAnimationLibraryText),
-                          "ganimationscript");
-    else
-        script_->DoBuffer(chunk.data(), chunk.size(), "ganimationscript");
+    script_->DoChunkOrText(LibraryChunk(), kAnimationLibraryText,
+                           std::strlen(kAnimationLibraryText), "ganimationscript");
     PublishAnimatedSpriteBindings(L, this);
     if (animation_)
     {

@@ -57,23 +57,29 @@ int AppendDumpPiece(lua_State*, const void* p, size_t size, void* ud)
     return 0;
 }
 
+}  // namespace
+
+std::string CompileScriptChunk(const char* text, size_t size, const char* chunkName)
+{
+    std::string bytes;
+    lua_State* S = lua_open();
+    if (S == nullptr) return bytes;
+    if (luaL_loadbuffer(S, text, size, chunkName) != 0 || lua_dump(S, AppendDumpPiece, &bytes) == 0)
+        bytes.clear();
+    lua_close(S);
+    return bytes;
+}
+
+namespace
+{
+
 // The table-dump text, compiled once per process. Every TScript runs it (the
 // level loaders make one per file), and loading the precompiled chunk costs a
-// fraction of compiling the text each time. Empty when it could not be made:
-// the text itself is run then.
+// fraction of compiling the text each time.
 const std::string& DumpTableChunk()
 {
-    static const std::string chunk = []
-    {
-        std::string bytes;
-        lua_State* S = lua_open();
-        if (S == nullptr) return bytes;
-        if (luaL_loadbuffer(S, kDumpTableText, sizeof kDumpTableText - 1, "DumpTable") != 0 ||
-            lua_dump(S, AppendDumpPiece, &bytes) == 0)
-            bytes.clear();
-        lua_close(S);
-        return bytes;
-    }();
+    static const std::string chunk =
+        CompileScriptChunk(kDumpTableText, sizeof kDumpTableText - 1, "DumpTable");
     return chunk;
 }
 
@@ -164,11 +170,7 @@ void TScript::InitLibraries()
     TLuaStackGuard guard(L_);
     luaopen_stdlibs(L_);
     PublishScriptHostFunctions(L_);
-    const std::string& chunk = DumpTableChunk();
-    if (chunk.empty())
-        DoBuffer(kDumpTableText, sizeof kDumpTableText - 1, "DumpTable");
-    else
-        DoBuffer(chunk.data(), chunk.size(), "DumpTable");
+    DoChunkOrText(DumpTableChunk(), kDumpTableText, sizeof kDumpTableText - 1, "DumpTable");
 }
 
 TScript* TScript::NewThread()
@@ -392,6 +394,13 @@ int TScript::DoBuffer(const char* bytes, size_t size, const char* chunkName)
         return status;
     }
     return ProtectedCall(L_, 0, 0, IsYielded());
+}
+
+int TScript::DoChunkOrText(const std::string& chunk, const char* text, size_t size,
+                           const char* chunkName)
+{
+    if (chunk.empty()) return DoBuffer(text, size, chunkName);
+    return DoBuffer(chunk.data(), chunk.size(), chunkName);
 }
 
 int TScript::DoLuaString(const TString& text, int length, int nresults)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/AnimTask.h"
@@ -19,6 +20,10 @@ class TLuaThread;
 // "assets/?;?;../?;../../?".
 const TString& GetScriptSearchPath();
 void SetScriptSearchPath(const TString& path);
+
+// The precompiled chunk of a text that every new state runs, for compiling
+// it once per process; empty when it does not compile.
+std::string CompileScriptChunk(const char* text, size_t size, const char* chunkName);
 
 // Main thread only. Script errors never escape: they reach the global
 // "_ALERT" (and from there the debug log) and come back as a status.
@@ -60,6 +65,10 @@ public:
     // Runs a precompiled chunk or text of size bytes under chunkName with no
     // results; errors go to "_ALERT". Returns 0 or the error status.
     int DoBuffer(const char* bytes, size_t size, const char* chunkName);
+    // DoBuffer of a chunk made by CompileScriptChunk, or of its text when the
+    // chunk is empty.
+    int DoChunkOrText(const std::string& chunk, const char* text, size_t size,
+                      const char* chunkName);
     // Compiles (through TScriptCode::Get) and runs a file. False for an empty
     // name, a missing file, or a compile or run error. The stack is restored.
     bool RunScript(const TString& fileName);
