@@ -66,9 +66,15 @@ void EvaluateCheatLock()
 
 }  // namespace
 
+namespace
+{
+uint32_t g_settingsVersion = 0;
+}  // namespace
+
 void SetSetting(const TString& key, const TString& value)
 {
     Store()[key] = value;
+    ++g_settingsVersion;
     if (key == kSettingEncryptionKey || key == kSettingCheatCode) EvaluateCheatLock();
     if (key == kSettingLegacyLineWrap) g_legacyLineWrap = true;
     if (g_changeHook)
@@ -95,9 +101,15 @@ bool HasSetting(const TString& key)
     return Store().count(key) != 0;
 }
 
+uint32_t GetSettingsVersion()
+{
+    return g_settingsVersion;
+}
+
 void ClearSettings()
 {
     Store().clear();
+    ++g_settingsVersion;
     g_pendingKeys.clear();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "core/String.h"
 
@@ -20,6 +21,10 @@ bool GetSettingBool(const TString& key);
 
 // True when key is present (even with an empty value).
 bool HasSetting(const TString& key);
+
+// A number that changes whenever the store does: code that reads a key on
+// every frame keeps the value until it changes.
+uint32_t GetSettingsVersion();
 
 // Empties the store (the facade's destructor). The line-wrap flag stays set.
 void ClearSettings();

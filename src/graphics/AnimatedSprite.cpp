@@ -153,7 +153,16 @@ void TAnimatedSprite::SetupScript()
         TString path = "?;?.lua;scripts/?;scripts/?.lua;%s?;%s?.lua";
         path.Replace("%s", animation_->GetFolder(), kReplaceAll);
         SetScriptSearchPath(path);
-        script_->DoLuaString(animation_->GetScript());
+        const std::string& chunk = animation_->GetScriptChunk();
+        if (chunk.empty())
+        {
+            script_->DoLuaString(animation_->GetScript());
+        }
+        else
+        {
+            script_->SetGlobalString("LUA_PATH", path);
+            script_->DoBuffer(chunk.data(), chunk.size(), animation_->GetScript().CStr());
+        }
     }
 }
 
@@ -172,7 +181,8 @@ void TAnimatedSprite::Play(const TString& functionName)
         SetupScript();
     }
     StopAnimation();
-    thread_ = script_->NewThread();
+    // The environment's libraries are open; its coroutine shares them.
+    thread_ = script_->NewThread(false);
     if (!thread_) return;
     if (clock_) thread_->SetClock(clock_);
     GetAnimationHost().GetTaskList().Add(thread_);

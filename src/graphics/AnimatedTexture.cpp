@@ -4,6 +4,7 @@
 
 #include "core/AssetManager.h"
 #include "core/AssetMap.h"
+#include "script/Script.h"
 
 #include <cstring>
 
@@ -68,6 +69,18 @@ int TAnimatedTexture::GetHeight() const
 {
     const TAnimationFrame* f = GetFrameRecord(currentFrame_);
     return f ? f->h : 0;
+}
+
+const std::string& TAnimatedTexture::GetScriptChunk() const
+{
+    if (!scriptCompiled_)
+    {
+        scriptCompiled_ = true;
+        // Named by its text, as a text run on its own would be.
+        scriptChunk_ = CompileScriptChunk(data_.script.CStr(), size_t(data_.script.Length()),
+                                          data_.script.CStr());
+    }
+    return scriptChunk_;
 }
 
 void TAnimatedTexture::SetFrame(int index)

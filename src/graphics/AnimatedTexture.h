@@ -11,6 +11,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "core/String.h"
 #include "graphics/AnimationFile.h"
@@ -53,6 +54,9 @@ public:
     // The frame's record; null out of range.
     const TAnimationFrame* GetFrameRecord(int frame) const;
     TString GetScript() const { return data_.script; }
+    // The script compiled once for every sprite that plays it; empty when it
+    // does not compile (the text is then run, and its error reported, as is).
+    const std::string& GetScriptChunk() const;
     // Directory part of the name, with its last '/' or '\'; "" without one.
     TString GetFolder() const { return folder_; }
     const TString& GetFileName() const { return fileName_; }
@@ -65,6 +69,8 @@ private:
     TString fileName_;
     TString folder_;
     int currentFrame_ = 0;
+    mutable std::string scriptChunk_;
+    mutable bool scriptCompiled_ = false;
 };
 
 // Installs TAnimatedTexture as the asset map's loader of ".xml" and ".anm" names.

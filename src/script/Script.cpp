@@ -123,7 +123,7 @@ void SetScriptSearchPath(const TString& path)
     SearchPath() = path;
 }
 
-TScript::TScript(lua_State* thread) : TAnimTask(nullptr)
+TScript::TScript(lua_State* thread, bool openLibraries) : TAnimTask(nullptr)
 {
     StopTimer();
     if (thread == nullptr)
@@ -143,7 +143,7 @@ TScript::TScript(lua_State* thread) : TAnimTask(nullptr)
     {
         L_ = thread;
     }
-    InitLibraries();
+    if (openLibraries) InitLibraries();
 }
 
 TScript::~TScript()
@@ -173,11 +173,11 @@ void TScript::InitLibraries()
     DoChunkOrText(DumpTableChunk(), kDumpTableText, sizeof kDumpTableText - 1, "DumpTable");
 }
 
-TScript* TScript::NewThread()
+TScript* TScript::NewThread(bool openLibraries)
 {
     if (L_ == nullptr) return nullptr;
     auto* thread = new TLuaThread(L_);
-    auto* child = new TScript(thread->GetState());
+    auto* child = new TScript(thread->GetState(), openLibraries);
     child->thread_ = thread;
     return child;
 }

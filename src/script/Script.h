@@ -34,7 +34,9 @@ public:
     // on that thread (of a state another script owns). Then InitLibraries. The
     // timer is stopped. When no state can be opened, the script is inert:
     // every run fails (GetState() is null).
-    explicit TScript(lua_State* thread = nullptr);
+    // openLibraries false skips InitLibraries: a coroutine of a state whose
+    // libraries are open shares them already.
+    explicit TScript(lua_State* thread = nullptr, bool openLibraries = true);
     // Deletes the pending temporaries; a child lets go of its thread; a main
     // script closes its state. Children must go before their main script.
     ~TScript() override;
@@ -46,7 +48,7 @@ public:
     void InitLibraries();
     // A child script on a new coroutine of this script's state (owned by the
     // caller; it owns its thread).
-    TScript* NewThread();
+    TScript* NewThread(bool openLibraries = true);
 
     // Calls the function below the top nargs values. Returns 0 or the error
     // status (the error value left is nil: the handler returns nothing;
