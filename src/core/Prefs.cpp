@@ -2,13 +2,10 @@
 // slot access, and the atomic save.
 #include "core/Prefs.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
+#include "core/AtomicFile.h"
 #include "core/FileNames.h"
 #include "core/Folders.h"
 #include "core/Log.h"
@@ -82,22 +79,6 @@ void ReadInstallText(int& state, TString& text)
     CloseFileHandle(file);
     text = TextOf(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     state = text.IsEmpty() ? 1 : 2;
-}
-
-bool WriteAll(int fd, const unsigned char* data, size_t size)
-{
-    while (size > 0)
-    {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0)
-        {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
 }
 
 // Whether a key/value pair can be written so that the reader takes it back:
@@ -490,35 +471,7 @@ bool TPrefs::Save()
     const std::string folder =
         slash == std::string::npos ? std::string(".") : path.substr(0, slash ? slash : 1);
     CreateFolderChain(folder.c_str());
-    const std::string temporary = path + ".tmp";
-
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-    {
-        LogPrintf("prefs: cannot save %s: %s", temporary.c_str(), std::strerror(errno));
-        return false;
-    }
-    int error = 0;
-    if (!WriteAll(fd, image.data(), image.size()) || ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error != 0)
-    {
-        LogPrintf("prefs: cannot save %s: %s", temporary.c_str(), std::strerror(error));
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    if (g_saveHook && !g_saveHook(temporary.c_str())) return false;
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
-    {
-        LogPrintf("prefs: cannot replace %s: %s", path.c_str(), std::strerror(errno));
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    // Without this the rename itself may not survive a power cut; the new
-    // file is in place either way, so a failure here is only reported.
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0 || ::fsync(dirFd) != 0)
-        LogPrintf("prefs: cannot sync the folder of %s: %s", path.c_str(), std::strerror(errno));
-    if (dirFd >= 0) ::close(dirFd);
-    return true;
+    TBeforeRename hook;
+    if (g_saveHook) hook = [](const char* temporary) { return g_saveHook(temporary); };
+    return WriteFileAtomically("prefs", path, image.data(), image.size(), hook);
 }
