@@ -1,6 +1,8 @@
 // The game-state board and its process-wide handler list.
 #include "services/GameState.h"
 
+#include <cstring>
+
 #include "core/host/App.h"
 #include "sound/SoundManager.h"
 
@@ -93,7 +95,7 @@ void TGameState::SetState(const TString& keyIn, const TString& valueIn)
     {
         if (handler->OnSetState(key, value)) return;
     }
-    if (key == "mute") ApplyMute(previous, value);
+    if (std::strcmp(key.CStr(), "mute") == 0) ApplyMute(previous, value);
 }
 
 void TGameState::ApplyMute(const TString& previous, const TString& value)

@@ -24,6 +24,13 @@ bool StartsWith(const TString& text, const char* prefix)
     return std::strncmp(text.CStr(), prefix, std::strlen(prefix)) == 0;
 }
 
+// Every key passes these tests: comparing with a literal must not build a
+// string for it.
+bool Is(const TString& text, const char* literal)
+{
+    return std::strcmp(text.CStr(), literal) == 0;
+}
+
 // The name behind "elapsed-time" and its one separator character.
 TString StopwatchNameOf(const TString& key)
 {
@@ -38,6 +45,11 @@ int32_t Wrapped(int64_t value)
 }
 
 }  // namespace
+
+bool TBytewiseEqual::operator()(const TString& a, const TString& b) const
+{
+    return a.SharesBodyWith(b) || std::strcmp(a.CStr(), b.CStr()) == 0;
+}
 
 // --- Column values -----------------------------------------------------------
 
@@ -228,7 +240,7 @@ bool TMetricsGameStateHandler::OnSetState(const TString& key, const TString& val
 
 bool TMetricsGameStateHandler::OnPlainKey(const TString& key, const TString& value)
 {
-    if (key == "begin-status")
+    if (Is(key, "begin-status"))
     {
         m_blockState = kInStatus;
         m_statusBlock = std::make_unique<TStatusBlock>();
@@ -236,7 +248,7 @@ bool TMetricsGameStateHandler::OnPlainKey(const TString& key, const TString& val
         m_current = m_statusBlock.get();
         return true;
     }
-    if (key == "begin-session")
+    if (Is(key, "begin-session"))
     {
         m_blockState = kInSession;
         m_current = &m_sessionBlocks[value];
@@ -266,8 +278,8 @@ bool TMetricsGameStateHandler::OnPlainKey(const TString& key, const TString& val
         }
         return true;
     }
-    if (key == "commondatadir") return false;
-    if (key == "userdatadir")
+    if (Is(key, "commondatadir")) return false;
+    if (Is(key, "userdatadir"))
     {
         m_store.SetFolder(value);
         RequestDxDiagReport(value);
@@ -275,7 +287,7 @@ bool TMetricsGameStateHandler::OnPlainKey(const TString& key, const TString& val
         m_ready = true;
         return false;
     }
-    if (key == "outputfile")
+    if (Is(key, "outputfile"))
     {
         m_store.SetOutputFile(value);
         m_store.ReadTimeFile();
@@ -302,11 +314,11 @@ void TMetricsGameStateHandler::OnBlockKey(const TString& key, const TString& val
     }
     if (m_blockState == kSkipping || !m_current || m_current == &m_skipBlock) return;
     std::shared_ptr<TGameStateValue> column;
-    if (key == "add-state")
+    if (Is(key, "add-state"))
         column = std::make_shared<TStatusValue>(value);
-    else if (key == "add-timer")
+    else if (Is(key, "add-timer"))
         column = std::make_shared<TElapsedTimeValue>(value);
-    else if (key == "add-value")
+    else if (Is(key, "add-value"))
         column = std::make_shared<TConstValue>(value);
     if (column) m_current->values.push_back(std::move(column));
 }
@@ -321,7 +333,7 @@ void TMetricsGameStateHandler::ApplyStopwatch(const TString& key, const TString&
     }
     int32_t& watch = m_store.stopwatches[key];
     const int32_t old = watch;
-    if (std::strcmp(value.CStr(), "0") == 0)
+    if (Is(value, "0"))
     {
         if (old < 0) watch = Wrapped(old + now);
     }

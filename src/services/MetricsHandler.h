@@ -17,6 +17,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "services/GameState.h"
@@ -78,6 +79,15 @@ struct TStatusBlock
     std::vector<std::shared_ptr<TGameStateValue>> values;
 };
 
+// Keys as bytes: the recorder looks every key up twice, and the collation
+// order of an ordered map is of no use to it.
+struct TBytewiseEqual
+{
+    bool operator()(const TString& a, const TString& b) const;
+};
+template <class V>
+using TKeyMap = std::unordered_map<TString, V, std::hash<TString>, TBytewiseEqual>;
+
 // The recorder's data and its line writer.
 struct SMetricsStore
 {
@@ -103,10 +113,10 @@ struct SMetricsStore
     bool WriteLine(const TString& name, const std::vector<TString>& values) const;
 
     TMetricsEnvironment environment;
-    std::map<TString, TString> states;
+    TKeyMap<TString> states;
     // A value of 0 or more is a stopped stopwatch's total; a running one is
     // kept as (total - start time), negative.
-    std::map<TString, int32_t> stopwatches;
+    TKeyMap<int32_t> stopwatches;
     uint32_t startTime = 0;
     int32_t timeOffset = 0;
     TString folder;
