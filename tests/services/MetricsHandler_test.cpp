@@ -186,6 +186,20 @@ TEST_F(MetricsTest, ElapsedBlocksFollowThePlayTimeKeptAcrossRuns)
     EXPECT_EQ(TimeFile(45 * kMinute), filetest::ReadAll(fs::path(UserFolder()) / "time.dat"));
 }
 
+TEST_F(MetricsTest, AnElapsedBlockFallingDueWhileOpenIsWrittenAsItStands)
+{
+    TMetricsGameStateHandler* metrics = AddMetrics();
+    Set("userdatadir", UserFolder().c_str());
+    Set("begin-elapsed 1", "minute");
+    Set("add-value", "first");
+    g_now += kMinute;
+    Set("add-value", "too late");  // the block is written before this key is taken
+    Set("add-value", "also late");
+    Set("end-elapsed", "");
+    EXPECT_EQ("minute" + kStamp + ",\"first\"\r\n", Metrics());
+    EXPECT_EQ(TMetricsGameStateHandler::kOutside, metrics->GetBlockState());
+}
+
 TEST_F(MetricsTest, NothingIsWrittenUntilADestinationIsNamed)
 {
     AddMetrics();
