@@ -49,26 +49,28 @@ TString TDllGameState::OnGetState(const TString& key, const TString& value)
     return answer ? TString(answer) : value;
 }
 
-bool TDllGameState::QueryRestartMode()
+bool TDllGameState::Ask(TQuery query) const
 {
     const QvGameStateHandler* t = Usable();
-    return t && t->QueryRestartMode && t->QueryRestartMode(t->object) != 0;
+    return t && t->*query && (t->*query)(t->object) != 0;
+}
+
+bool TDllGameState::QueryRestartMode()
+{
+    return Ask(&QvGameStateHandler::QueryRestartMode);
 }
 
 bool TDllGameState::QueryJumpToMenu()
 {
-    const QvGameStateHandler* t = Usable();
-    return t && t->QueryJumpToMenu && t->QueryJumpToMenu(t->object) != 0;
+    return Ask(&QvGameStateHandler::QueryJumpToMenu);
 }
 
 bool TDllGameState::QueryMuteGame()
 {
-    const QvGameStateHandler* t = Usable();
-    return t && t->QueryMuteGame && t->QueryMuteGame(t->object) != 0;
+    return Ask(&QvGameStateHandler::QueryMuteGame);
 }
 
 bool TDllGameState::IsHoldingGame()
 {
-    const QvGameStateHandler* t = Usable();
-    return t && t->IsHoldingGame && t->IsHoldingGame(t->object) != 0;
+    return Ask(&QvGameStateHandler::IsHoldingGame);
 }

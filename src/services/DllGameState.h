@@ -36,6 +36,9 @@ public:
 
 private:
     const QvGameStateHandler* Usable() const { return m_tableUsable ? m_table : nullptr; }
+    // One of the module's four questions; false when it cannot be asked.
+    using TQuery = int (*QvGameStateHandler::*)(void*);
+    bool Ask(TQuery query) const;
 
     struct TModule
     {

@@ -132,30 +132,29 @@ TString TGameState::GetState(const TString& key)
     return value;
 }
 
-bool TGameState::QueryRestartMode()
+bool TGameState::AnyHandler(bool (TGameStateHandler::*ask)())
 {
     for (TGameStateHandler* handler : Handlers())
-        if (handler->QueryRestartMode()) return true;
+        if ((handler->*ask)()) return true;
     return false;
+}
+
+bool TGameState::QueryRestartMode()
+{
+    return AnyHandler(&TGameStateHandler::QueryRestartMode);
 }
 
 bool TGameState::QueryJumpToMenu()
 {
-    for (TGameStateHandler* handler : Handlers())
-        if (handler->QueryJumpToMenu()) return true;
-    return false;
+    return AnyHandler(&TGameStateHandler::QueryJumpToMenu);
 }
 
 bool TGameState::IsHeld()
 {
-    for (TGameStateHandler* handler : Handlers())
-        if (handler->IsHoldingGame()) return true;
-    return false;
+    return AnyHandler(&TGameStateHandler::IsHoldingGame);
 }
 
 bool TGameState::QueryMuteGame()
 {
-    for (TGameStateHandler* handler : Handlers())
-        if (handler->QueryMuteGame()) return true;
-    return GetState("mute").ToInt() != 0;
+    return AnyHandler(&TGameStateHandler::QueryMuteGame) || GetState("mute").ToInt() != 0;
 }

@@ -82,6 +82,8 @@ private:
     TGameState();
     ~TGameState() = default;
     void ApplyMute(const TString& previous, const TString& value);
+    // True at the first handler whose answer is true.
+    static bool AnyHandler(bool (TGameStateHandler::*ask)());
 
     std::map<TString, TString> m_states;
     float m_savedVolume = 0.0f;

@@ -354,25 +354,9 @@ TString TMetricsGameStateHandler::OnGetState(const TString& key, const TString& 
     return TString::Format("%12d", m_store.StopwatchTotal(StopwatchNameOf(key)));
 }
 
-bool TMetricsGameStateHandler::QueryRestartMode()
-{
-    FlushDueBlocks();
-    return false;
-}
-
-bool TMetricsGameStateHandler::QueryJumpToMenu()
-{
-    FlushDueBlocks();
-    return false;
-}
-
-bool TMetricsGameStateHandler::QueryMuteGame()
-{
-    FlushDueBlocks();
-    return false;
-}
-
-bool TMetricsGameStateHandler::IsHoldingGame()
+// The recorder answers no to every question; being asked is its chance to
+// write the elapsed blocks that have fallen due.
+bool TMetricsGameStateHandler::FlushAndAnswerNo()
 {
     FlushDueBlocks();
     return false;

@@ -152,10 +152,10 @@ public:
     bool OnSetState(const TString& key, const TString& value) override;
     // "elapsed-time<c><name>": the stopwatch's current total as "%12d".
     TString OnGetState(const TString& key, const TString& value) override;
-    bool QueryRestartMode() override;
-    bool QueryJumpToMenu() override;
-    bool QueryMuteGame() override;
-    bool IsHoldingGame() override;
+    bool QueryRestartMode() override { return FlushAndAnswerNo(); }
+    bool QueryJumpToMenu() override { return FlushAndAnswerNo(); }
+    bool QueryMuteGame() override { return FlushAndAnswerNo(); }
+    bool IsHoldingGame() override { return FlushAndAnswerNo(); }
     // Writes every session block, in name order, then closes.
     void Shutdown() override;
 
@@ -176,6 +176,7 @@ protected:
     void WriteError(const TString& message);
 
 private:
+    bool FlushAndAnswerNo();
     bool OnPlainKey(const TString& key, const TString& value);
     void OnBlockKey(const TString& key, const TString& value);
     void ApplyStopwatch(const TString& key, const TString& value);
