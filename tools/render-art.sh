@@ -36,9 +36,10 @@ for svg in $(find art/images -name '*.svg' | LC_ALL=C sort); do
   fi
   mkdir -p "$(dirname "$png")"
   tmp=$(mktemp "$png.tmp-XXXXXX")
-  if ! rsvg-convert --format=png --width="$width" --height="$height" --output="$tmp" "$svg"; then
+  if ! rsvg-convert --format=png --width="$width" --height="$height" --output="$tmp" "$svg" ||
+     ! python3 tools/png_rgba.py "$tmp"; then
     rm -f "$tmp"
-    echo "$svg: rsvg-convert failed" >&2
+    echo "$svg: could not be rendered" >&2
     status=1
     continue
   fi

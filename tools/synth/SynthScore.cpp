@@ -8,12 +8,14 @@
 namespace
 {
 
+// The words before a comment: a '#' that begins a word starts one; inside a
+// word it is a sharp (F#3).
 std::vector<std::string> SplitWords(const std::string& line)
 {
     std::vector<std::string> words;
-    std::istringstream in(line.substr(0, line.find('#')));
+    std::istringstream in(line);
     std::string word;
-    while (in >> word) words.push_back(word);
+    while (in >> word && word[0] != '#') words.push_back(word);
     return words;
 }
 

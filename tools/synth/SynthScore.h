@@ -21,9 +21,10 @@
 //                              notes; "|" between bars is ignored
 //   repeat 4 C2:1 G2:1         the notes that follow, that many times
 //
-// '#' starts a comment. Notes of a voice follow each other from beat 0;
-// every note starts at the beginning of its wave and fades in and out over
-// at least a millisecond, so no note clicks.
+// A '#' at the start of a word starts a comment. Notes of a voice follow
+// each other from beat 0; every note starts at the beginning of its wave and
+// fades in and out over at least a millisecond, so no note clicks.
+
 #pragma once
 
 #include <string>
