@@ -3,18 +3,21 @@
 # assets/images/ as a 32-bit RGBA PNG, at the pixel size the SVG root's
 # width and height give. A picture whose bytes come out unchanged is left
 # alone, so a second run touches no file. Installs rsvg-convert (Debian
-# package librsvg2-bin) when it is missing; building and testing the game
-# never need it.
+# package librsvg2-bin) and python3 (for tools/png_rgba.py) when they are
+# missing; building and testing the game never need them.
 set -eu
 cd "$(dirname "$0")/.."
 
-if ! command -v rsvg-convert >/dev/null 2>&1; then
-  echo "Installing librsvg2-bin (rsvg-convert)"
+missing=""
+command -v rsvg-convert >/dev/null 2>&1 || missing="librsvg2-bin"
+command -v python3 >/dev/null 2>&1 || missing="$missing python3"
+if [ -n "$missing" ]; then
+  echo "Installing $missing"
   SUDO=""
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends librsvg2-bin >/dev/null
+  $SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null
 fi
 
 # The root element's integer width or height attribute ($2) of SVG file $1.

@@ -8,6 +8,8 @@
 namespace
 {
 
+constexpr size_t kMaxNotesPerVoice = 100000;
+
 // The words before a comment: a '#' that begins a word starts one; inside a
 // word it is a sharp (F#3).
 std::vector<std::string> SplitWords(const std::string& line)
@@ -238,6 +240,9 @@ private:
                 return Fail("'" + pitch +
                             "' is not a note (C4, F#3, Bb2), a frequency (440hz) or a rest (r)");
             }
+            if (voice.notes.size() >= kMaxNotesPerVoice)
+                return Fail("voice '" + voice.name + "' has more than " +
+                            std::to_string(kMaxNotesPerVoice) + " notes");
             TSynthNote note;
             note.startBeat = voice.endBeat;
             note.beats = length_;

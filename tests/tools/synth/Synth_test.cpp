@@ -360,4 +360,15 @@ TEST(SynthScore, NotesFollowEachOtherAtTheirPitches)
     EXPECT_NEAR(score.voices[1].notes[0].frequency, 12543.85, 0.01);
 }
 
+TEST(SynthScore, RefusesAVoiceOfTooManyNotes)
+{
+    std::string line = "repeat 1000";
+    for (int i = 0; i < 101; ++i) line += " C4:0.001";
+    TSynthScore score;
+    TSynthError error;
+    EXPECT_FALSE(ParseSynthScore("voice a\n" + line + "\n", score, error));
+    EXPECT_EQ(error.line, 2);
+    EXPECT_NE(error.message.find("more than 100000 notes"), std::string::npos) << error.message;
+}
+
 }  // namespace
