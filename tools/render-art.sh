@@ -11,14 +11,7 @@ cd "$(dirname "$0")/.."
 missing=""
 command -v rsvg-convert >/dev/null 2>&1 || missing="librsvg2-bin"
 command -v python3 >/dev/null 2>&1 || missing="$missing python3"
-if [ -n "$missing" ]; then
-  echo "Installing $missing"
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null
-fi
+[ -z "$missing" ] || ./tools/install-deps.sh $missing
 
 # The root element's integer width or height attribute ($2) of SVG file $1.
 root_size() {
