@@ -5,9 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "synth/SynthRender.h"
@@ -40,16 +39,28 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes)
     return true;
 }
 
+namespace
+{
+
+// The whole file; false when it cannot be opened or read (a folder, say).
+bool ReadWholeFile(const std::string& path, std::string& text)
+{
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    char buffer[65536];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+    const bool ok = std::ferror(file) == 0;
+    std::fclose(file);
+    return ok;
+}
+
+}  // namespace
+
 int RunSynth(const std::string& input, const std::string& output, std::ostream& err)
 {
-    std::ifstream file(input, std::ios::binary);
-    if (!file)
-    {
-        err << input << ": cannot be read\n";
-        return 1;
-    }
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
+    std::string text;
+    if (!ReadWholeFile(input, text))
     {
         err << input << ": cannot be read\n";
         return 1;

@@ -300,11 +300,14 @@ TEST_F(SynthTest, FailureLeavesAnEarlierOutputAlone)
     EXPECT_EQ(Files(), (std::vector<std::string>{"sound.ogg", "sound.txt"}));
 }
 
-TEST_F(SynthTest, MissingDescriptionOrUnwritableOutputFails)
+TEST_F(SynthTest, UnreadableDescriptionOrUnwritableOutputFails)
 {
     std::ostringstream err;
     EXPECT_EQ(RunSynth((tree_ / "absent.txt").string(), (tree_ / "absent.ogg").string(), err), 1);
     EXPECT_NE(err.str().find("absent.txt: cannot be read"), std::string::npos);
+    err.str("");
+    EXPECT_EQ(RunSynth(tree_.Root().string(), (tree_ / "folder.ogg").string(), err), 1);
+    EXPECT_NE(err.str().find(": cannot be read"), std::string::npos);
 
     tree_.Write("ok.txt", "voice a\nnotes C4\n");
     tree_.Write("blocker", "a file where a folder should be");
