@@ -202,11 +202,13 @@ std::vector<int> WalkGrid::FindPath(TGridCell start, TGridCell destination) cons
 {
     std::vector<int> out;
     if (!IsInside(destination.column, destination.row)) return out;
-    const int startIndex = IsInside(start.column, start.row) ? IndexOf(start.column, start.row) : -1;
+    const int startIndex =
+        IsInside(start.column, start.row) ? IndexOf(start.column, start.row) : -1;
     RunWave(startIndex, IndexOf(destination.column, destination.row), true);
     out.resize(static_cast<size_t>(columns_) * static_cast<size_t>(rows_));
     for (int c = 0; c < columns_; ++c)
-        for (int r = 0; r < rows_; ++r) out[static_cast<size_t>(c * rows_ + r)] = wave_[IndexOf(c, r)];
+        for (int r = 0; r < rows_; ++r)
+            out[static_cast<size_t>(c * rows_ + r)] = wave_[IndexOf(c, r)];
     return out;
 }
 

@@ -242,10 +242,8 @@ TEST_F(WalkGridTest, OpenGridPathsFollowTheNeighbourOrder)
         TGridCell start, destination;
         Cells path;
     } const cases[] = {
-        {{0, 0}, {3, 3}, {{1, 1}, {2, 2}, {3, 3}}},
-        {{0, 0}, {3, 0}, {{1, 1}, {2, 0}, {3, 0}}},
-        {{0, 0}, {0, 3}, {{1, 1}, {0, 2}, {0, 3}}},
-        {{5, 5}, {6, 5}, {{6, 5}}},
+        {{0, 0}, {3, 3}, {{1, 1}, {2, 2}, {3, 3}}}, {{0, 0}, {3, 0}, {{1, 1}, {2, 0}, {3, 0}}},
+        {{0, 0}, {0, 3}, {{1, 1}, {0, 2}, {0, 3}}}, {{5, 5}, {6, 5}, {{6, 5}}},
         {{39, 59}, {38, 58}, {{38, 58}}},
     };
     for (const Case& c : cases)
@@ -446,9 +444,9 @@ TEST_F(WalkGridTest, LoadPassStaysInsideTheGrid)
     // Ragged rows, non-table rows, and "n" fields claiming far more than
     // there is: only what lies inside the grid counts.
     WalkGrid ragged;
-    const TString file = PassFile(
-        "ragged.lua", {"{1}", "7", "\"row\"", "{0,0,1, n=100000000}", "{1,1}"},
-        "Pass.n = 2000000000\nPass[61] = {1}\nPass[60] = {[40] = 1, [41] = 1}\n");
+    const TString file =
+        PassFile("ragged.lua", {"{1}", "7", "\"row\"", "{0,0,1, n=100000000}", "{1,1}"},
+                 "Pass.n = 2000000000\nPass[61] = {1}\nPass[60] = {[40] = 1, [41] = 1}\n");
     EXPECT_TRUE(ragged.LoadPass(file));
     EXPECT_EQ(ragged.GetCell(0, 0), -1);
     EXPECT_EQ(ragged.GetCell(0, 1), 0);
@@ -521,8 +519,8 @@ TEST_F(WalkGridTest, SearchEqualsThePlainAlgorithmOnRandomGrids)
             if (inside(random) == 0) s = d;
             const Reference want = ReferencePath(plain, s, d);
             const TPathResult got = g.GetPath(s, d);
-            const std::string where = "round " + std::to_string(round) + " " + Show({s}) + "->" +
-                                      Show({d});
+            const std::string where =
+                "round " + std::to_string(round) + " " + Show({s}) + "->" + Show({d});
             ASSERT_EQ(got.error, want.error) << where;
             ASSERT_EQ(Show(got.cells), Show(want.cells)) << where;
             ++searches;
