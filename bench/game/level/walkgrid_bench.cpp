@@ -23,7 +23,8 @@ constexpr int kRows = WalkGrid::kRows;
 
 struct Plain
 {
-    std::vector<int> cells = std::vector<int>(kColumns * kRows, 0);  // index row * kColumns + column
+    std::vector<int> cells =
+        std::vector<int>(kColumns * kRows, 0);  // index row * kColumns + column
     int& at(int c, int r) { return cells[r * kColumns + c]; }
 };
 
@@ -211,13 +212,15 @@ void BM_LevelRandomPairs(benchmark::State& state)
 template <bool kOurs>
 void BM_EnclosedDestination(benchmark::State& state)
 {
-    for (auto _ : state) benchmark::DoNotOptimize(Search<kOurs>(EnclosedScene(), {2, 58}, {10, 30}));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Search<kOurs>(EnclosedScene(), {2, 58}, {10, 30}));
 }
 
 template <bool kOurs>
 void BM_EnclosedStart(benchmark::State& state)
 {
-    for (auto _ : state) benchmark::DoNotOptimize(Search<kOurs>(EnclosedScene(), {30, 30}, {2, 58}));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Search<kOurs>(EnclosedScene(), {30, 30}, {2, 58}));
 }
 
 template <bool kOurs>
@@ -230,7 +233,9 @@ void BM_Burst50(benchmark::State& state)
 }
 
 BENCHMARK(BM_OpenCornerToCorner<true>)->Name("open_corner/ours")->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_OpenCornerToCorner<false>)->Name("open_corner/textbook")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OpenCornerToCorner<false>)
+    ->Name("open_corner/textbook")
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LevelRandomPairs<true>)->Name("level_1000_pairs/ours")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LevelRandomPairs<false>)
     ->Name("level_1000_pairs/textbook")

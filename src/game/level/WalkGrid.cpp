@@ -95,13 +95,10 @@ TGridCell WalkGrid::PixelToCell(int x, int y)
 
 TGridPixel WalkGrid::CellToPixel(int column, int row, bool centre)
 {
-    TGridPixel pixel{column * kCellWidth, row * kCellHeight};
-    if (centre)
-    {
-        pixel.x += kCellWidth / 2;
-        pixel.y += kCellHeight / 2;
-    }
-    return pixel;
+    // Cells far off the grid (read from a damaged file) wrap rather than overflow.
+    const int64_t half = centre ? 1 : 0;
+    return {static_cast<int>(int64_t{column} * kCellWidth + half * (kCellWidth / 2)),
+            static_cast<int>(int64_t{row} * kCellHeight + half * (kCellHeight / 2))};
 }
 
 void WalkGrid::ReadPass(const TLuaTable& pass)
