@@ -5,6 +5,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <initializer_list>
 #include <memory>
 
 #include "core/FileNames.h"
@@ -65,6 +66,16 @@ void AppendInt(std::string& text, int value)
     char digits[16];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     text.append(digits, end);
+}
+
+// Each value with a comma before it.
+void AppendValues(std::string& text, std::initializer_list<int> values)
+{
+    for (const int value : values)
+    {
+        text += ',';
+        AppendInt(text, value);
+    }
 }
 
 void AppendQuoted(std::string& text, const TString& name)
@@ -273,11 +284,7 @@ bool BuildLayoutText(const TLevelLayout& layout, std::string& text)
         AppendInt(text, land.type);
         text += ',';
         AppendQuoted(text, land.image);
-        for (const int value : {land.x, land.y, land.originX, land.originY, land.locked ? 1 : 0})
-        {
-            text += ',';
-            AppendInt(text, value);
-        }
+        AppendValues(text, {land.x, land.y, land.originX, land.originY, land.locked ? 1 : 0});
         text += "},\n";
         OfferGroup(groups, land.image);
     }
@@ -288,25 +295,19 @@ bool BuildLayoutText(const TLevelLayout& layout, std::string& text)
     {
         text += "\t{";
         AppendInt(text, slot.x);
-        text += ',';
-        AppendInt(text, slot.y);
+        AppendValues(text, {slot.y});
         text += ',';
         AppendQuoted(text, slot.firstImage);
         text += ',';
         AppendQuoted(text, slot.secondImage);
-        text += ',';
-        AppendInt(text, slot.access ? 1 : 0);
+        AppendValues(text, {slot.access ? 1 : 0});
         OfferGroup(groups, slot.firstImage);
         OfferGroup(groups, slot.secondImage);
         if (slot.hasStall)
         {
-            for (const int value :
-                 {slot.stallKind, slot.stallNumber, slot.stallLevel, slot.broken ? 1 : 0})
-            {
-                text += ',';
-                AppendInt(text, value);
-            }
-            if (slot.enemy) text += ",1";
+            AppendValues(text,
+                         {slot.stallKind, slot.stallNumber, slot.stallLevel, slot.broken ? 1 : 0});
+            if (slot.enemy) AppendValues(text, {1});
         }
         text += "},\n";
     }

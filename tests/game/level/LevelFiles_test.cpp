@@ -253,6 +253,13 @@ TEST_F(LevelFilesTest, SavedPairReadsBack)
     ASSERT_EQ(SaveLevelFiles(7, other, WalkGrid()), TLevelSaveResult::kDone);
     EXPECT_EQ(Saved("level_7_pass.lua"), BuildPassText(WalkGrid()));
     EXPECT_EQ(Listing().size(), 2u);
+    // Empty entry lists and tables read back as empty.
+    ASSERT_TRUE(ReadLevelLayout(LevelLayoutFileName(kUserLevelFolder, 7), back));
+    EXPECT_TRUE(back.customerEntries.empty());
+    EXPECT_TRUE(back.monsterEntries.empty());
+    EXPECT_TRUE(back.landElements.empty());
+    EXPECT_TRUE(back.slots.empty());
+    EXPECT_TRUE(back.resources.empty());
 }
 
 TEST_F(LevelFilesTest, ReaderTakesHandMadeFiles)
