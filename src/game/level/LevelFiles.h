@@ -65,7 +65,8 @@ struct TLevelLayout
 // Runs the layout file in a fresh script environment and reads its four
 // tables into out (replaced whole). False, with one log line and out left
 // empty, when the file is missing, does not run, or lacks a table (or
-// Entry one of its arrays).
+// Entry one of its arrays). Rows that are not tables are skipped, and a
+// table is read up to its 10,000th entry (both logged once).
 bool ReadLevelLayout(const TString& fileName, TLevelLayout& out);
 // The same over a script that has already run the file.
 bool ReadLevelLayout(TScript& script, const TString& fileName, TLevelLayout& out);
