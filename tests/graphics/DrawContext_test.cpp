@@ -25,19 +25,11 @@ class DrawContextTest : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(display_.Ready()); }
 
-    // Log text written since the last call.
-    std::string NewLog()
-    {
-        const std::string all = assets_.Log();
-        std::string fresh = all.substr(std::min(seen_, all.size()));
-        seen_ = all.size();
-        return fresh;
-    }
+    std::string NewLog() { return assets_.NewLog(); }
 
     ImageAssets assets_;
     ImageDisplay display_{400, 300};
     TDrawContext* dc_ = display_.dc;
-    size_t seen_ = 0;
 };
 
 TEST_F(DrawContextTest, RefusedBlocksLogTheirLineAndKeepState)

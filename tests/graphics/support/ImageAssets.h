@@ -2,6 +2,7 @@
 // "assets/" are found by their plain logical names right away.
 #pragma once
 
+#include <algorithm>
 #include <string>
 
 #include "core/AssetIndex.h"
@@ -29,9 +30,18 @@ public:
         ScanAssetFolder("assets", "");
     }
     std::string Log() const { return tree_.Log(); }
+    // Log text written since the last call.
+    std::string NewLog()
+    {
+        const std::string all = Log();
+        std::string fresh = all.substr(std::min(seen_, all.size()));
+        seen_ = all.size();
+        return fresh;
+    }
     bool LogHas(const std::string& text) const { return Log().find(text) != std::string::npos; }
     const filetest::TempTree& Tree() const { return tree_; }
 
 private:
     filetest::TempTree tree_;
+    size_t seen_ = 0;
 };
