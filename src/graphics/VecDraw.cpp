@@ -170,6 +170,37 @@ void TQvMiniVecDraw::Render(const uint8_t* shape, const uint8_t* end, float qx, 
     PutSpans(spans, count, originX_ + (tx >> 2), originY_ + (ty >> 2));
 }
 
+void TQvMiniVecDraw::RenderRect(float qx, float qy, float qw, float qh)
+{
+    if (!(qw > 0.0f) || !(qh > 0.0f)) return;
+    // Shape units per quarter pixel, as fine as 16 bits allow.
+    const float unitsPerQuarter = std::min(32.0f, 32000.0f / std::max(qw, qh));
+    const int16_t w = int16_t(qw * unitsPerQuarter), h = int16_t(qh * unitsPerQuarter);
+    const int16_t corners[5][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}, {0, 0}};
+    uint8_t shape[3 + 5 * 5 + 1];
+    uint8_t* p = shape;
+    *p++ = 2;
+    *p++ = 1;
+    for (int i = 0; i < 5; ++i)
+    {
+        *p++ = i == 0 ? 4 : 5;
+        for (int16_t v : corners[i])
+        {
+            *p++ = uint8_t(uint16_t(v) & 255);
+            *p++ = uint8_t(uint16_t(v) >> 8);
+        }
+    }
+    *p++ = 8;
+    const TVecTransform keep = transform;
+    transform.scaleX = transform.scaleY = 128.0f / unitsPerQuarter;
+    transform.italic = false;
+    transform.outline[0] = transform.outline[1] = 0.0f;
+    raster_.SetCacheEnabled(false);
+    Render(shape, p, qx, qy);
+    raster_.SetCacheEnabled(true);
+    transform = keep;
+}
+
 void TQvMiniVecDraw::PutSpans(const TVecSpan* spans, int count, int originX, int originY)
 {
     if (pixels_)

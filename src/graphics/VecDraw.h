@@ -62,6 +62,10 @@ public:
     // Draws shape (read no further than end) at the origin plus (qx, qy)
     // quarter pixels, with the current transform and colours.
     void Render(const uint8_t* shape, const uint8_t* end, float qx, float qy);
+    // A filled rectangle of qw x qh quarter pixels at the origin plus (qx, qy),
+    // in slot 1's colour, as a closed path through the rasteriser (never
+    // cached: its shape is made on the spot).
+    void RenderRect(float qx, float qy, float qw, float qh);
     void FlushVertices();
     // FlushVertices, then unlocks and releases the target.
     void Flush();
