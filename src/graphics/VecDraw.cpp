@@ -57,9 +57,9 @@ void WriteSpan(uint32_t* row, int x0, int x1, uint32_t c, int mode)
     for (int x = x0; x < x1; ++x)
     {
         const uint32_t d = row[x];
-        const uint32_t r = (sr * a + ((d >> 16) & 255) * ia) / 255;
-        const uint32_t g = (sg * a + ((d >> 8) & 255) * ia) / 255;
-        const uint32_t b = (sb * a + (d & 255) * ia) / 255;
+        const uint32_t r = (sr * a + ((d >> 16) & 255) * ia + 127) / 255;
+        const uint32_t g = (sg * a + ((d >> 8) & 255) * ia + 127) / 255;
+        const uint32_t b = (sb * a + (d & 255) * ia + 127) / 255;
         row[x] = (d & 0xFF000000u) | r << 16 | g << 8 | b;
     }
 }
@@ -136,11 +136,6 @@ void TQvMiniVecDraw::BeginTarget(float x, float y, const TTextureRef& target)
     originY_ = qy >> 2;
     phaseX_ = qx & 3;
     phaseY_ = qy & 3;
-    if (pixelTarget_)
-    {
-        pixelTarget_ = false;
-        pixels_ = nullptr;
-    }
     if (target != target_)
     {
         Flush();
@@ -154,6 +149,7 @@ void TQvMiniVecDraw::BeginPixelTarget(float x, float y, uint32_t* pixels, int wi
 {
     BeginTarget(x, y, TTextureRef());
     FlushVertices();
+    UnlockTarget();
     pixelTarget_ = true;
     pixels_ = pixels;
     width_ = width;
@@ -260,6 +256,11 @@ bool TQvMiniVecDraw::LockTarget()
     target_->GetSurfaceSize(&width_, &height_);
     width_ = std::min(width_, pitch_);
     return true;
+}
+
+void TQvMiniVecDraw::EndPixelTarget()
+{
+    if (pixelTarget_) UnlockTarget();
 }
 
 void TQvMiniVecDraw::UnlockTarget()

@@ -57,8 +57,11 @@ public:
     // current one flushes and releases the old one and locks the new one; an
     // empty target draws through the drawing context.
     void BeginTarget(float x, float y, const TTextureRef& target);
-    // Device-free target: the caller's pixel block until the next BeginTarget.
+    // Device-free target: the caller's pixel block, written until
+    // EndPixelTarget or Flush (BeginTarget with no texture only moves the
+    // origin meanwhile).
     void BeginPixelTarget(float x, float y, uint32_t* pixels, int width, int height, int pitch);
+    void EndPixelTarget();
     // Draws shape (read no further than end) at the origin plus (qx, qy)
     // quarter pixels, with the current transform and colours.
     void Render(const uint8_t* shape, const uint8_t* end, float qx, float qy);
