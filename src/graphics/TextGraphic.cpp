@@ -121,6 +121,15 @@ int TTextGraphic::FirstLineIndex() const
     return int(std::min(firstLine_, float(lines_.size())));
 }
 
+float TTextGraphic::FirstLineTop(float scale) const
+{
+    const int first = FirstLineIndex();
+    float y = float(top_) + scale * blockOffset_;
+    if (first < int(lines_.size()))
+        y -= scale * (firstLine_ - float(first)) * float(lines_[size_t(first)]->height);
+    return y;
+}
+
 int TTextGraphic::CountLinesFitting(float scale, float spacing) const
 {
     float sum = 0.0f;
@@ -135,9 +144,7 @@ int TTextGraphic::CountLinesFitting(float scale, float spacing) const
 TString TTextGraphic::GetLinkAt(const TFloatPoint& point, float spacing, float scale) const
 {
     const int first = FirstLineIndex();
-    float y = float(top_) + scale * blockOffset_;
-    if (first < int(lines_.size()))
-        y -= scale * (firstLine_ - float(first)) * float(lines_[size_t(first)]->height);
+    float y = FirstLineTop(scale);
     for (size_t i = size_t(first); i < lines_.size(); ++i)
     {
         const TTextLine& line = *lines_[i];
@@ -219,9 +226,7 @@ void TTextGraphic::Draw(const TFloatPoint& position, int height, float scale, fl
     };
 
     const int first = FirstLineIndex();
-    float y = float(top_) + scale * blockOffset_;
-    if (first < int(lines_.size()))
-        y -= scale * (firstLine_ - float(first)) * float(lines_[size_t(first)]->height);
+    float y = FirstLineTop(scale);
     for (size_t li = size_t(first); li < lines_.size(); ++li)
     {
         const TTextLine& line = *lines_[li];

@@ -70,8 +70,10 @@ public:
 
 private:
     void Layout();
-    // The first line's whole index and the pixels scrolled off it.
+    // The first line's whole index, and where its top lies (box pixels) with
+    // its scrolled-away part above the block.
     int FirstLineIndex() const;
+    float FirstLineTop(float scale) const;
 
     TString text_;
     TTagState tagState_;

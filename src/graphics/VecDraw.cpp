@@ -191,9 +191,10 @@ void TQvMiniVecDraw::RenderRect(float qx, float qy, float qw, float qh)
     transform.scaleX = transform.scaleY = 128.0f / unitsPerQuarter;
     transform.italic = false;
     transform.outline[0] = transform.outline[1] = 0.0f;
+    const bool cached = raster_.IsCacheEnabled();
     raster_.SetCacheEnabled(false);
     Render(shape, p, qx, qy);
-    raster_.SetCacheEnabled(true);
+    raster_.SetCacheEnabled(cached);
     transform = keep;
 }
 

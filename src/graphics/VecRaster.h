@@ -61,6 +61,7 @@ public:
                            const TVecTransform& transform, int* count, bool* fromCache = nullptr);
 
     void SetCacheEnabled(bool on) { cacheOn_ = on; }
+    bool IsCacheEnabled() const { return cacheOn_; }
     void SetMaxCacheBlocks(int blocks) { maxBlocks_ = blocks < 1 ? 1 : blocks; }
     void ClearCache();
     size_t GetCacheEntries() const { return entries_.size(); }
