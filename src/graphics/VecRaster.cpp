@@ -18,10 +18,11 @@ constexpr int kMaxGroup = 63;  // groups beyond share the last one
 // outside the window, where nothing is drawn.
 int SampleIndex(float v)
 {
-    const float c = std::ceil(v - 0.5f);
-    if (!(c > -kQuarterWindow - 8.0f)) return -kQuarterWindow - 8;
-    if (c > kQuarterWindow + 8.0f) return kQuarterWindow + 8;
-    return int(c);
+    const float f = v - 0.5f;
+    if (!(f > -kQuarterWindow - 8.0f)) return -kQuarterWindow - 8;
+    if (f > kQuarterWindow + 8.0f) return kQuarterWindow + 8;
+    const int t = int(f);  // towards zero: the ceiling unless f is positive with a fraction
+    return t + (float(t) < f ? 1 : 0);
 }
 
 int16_t ReadS16(const uint8_t* p)
@@ -252,7 +253,7 @@ void TVecRaster::Parse(const uint8_t* shape, const uint8_t* end, int px, int py,
 // ---------------------------------------------------------------------------
 // Sweep
 
-void TVecRaster::AddRun(int layer, int start, int end)
+inline void TVecRaster::AddRun(int layer, int start, int end)
 {
     start = std::max(start, -kQuarterWindow) + kQuarterWindow;
     end = std::min(end, kQuarterWindow) + kQuarterWindow;
@@ -342,22 +343,18 @@ void TVecRaster::Sweep(const uint8_t* shape, const uint8_t* end, int px, int py,
         }
         while (next < order_.size() && edges_[size_t(order_[next])].top <= row)
         {
-            Edge& e = edges_[size_t(order_[next])];
+            Edge e = edges_[size_t(order_[next])];
             if (e.top < row) e.x += float(row - e.top) * e.slope;  // started above the window
-            active_.push_back(order_[next]);
+            active_.push_back(e);
             ++next;
         }
-        // Drop finished edges, then keep the rest ordered by x (it changes little).
-        size_t keep = 0;
-        for (size_t i = 0; i < active_.size(); ++i)
-            if (edges_[size_t(active_[i])].bottom > row) active_[keep++] = active_[i];
-        active_.resize(keep);
+        // Keep the list ordered by x (it changes little from row to row).
         for (size_t i = 1; i < active_.size(); ++i)
         {
-            const int v = active_[i];
-            const float x = edges_[size_t(v)].x;
+            if (!(active_[i].x < active_[i - 1].x)) continue;
+            const Edge v = active_[i];
             size_t j = i;
-            while (j > 0 && edges_[size_t(active_[j - 1])].x > x)
+            while (j > 0 && active_[j - 1].x > v.x)
             {
                 active_[j] = active_[j - 1];
                 --j;
@@ -365,12 +362,13 @@ void TVecRaster::Sweep(const uint8_t* shape, const uint8_t* end, int px, int py,
             active_[j] = v;
         }
 
+        uint8_t* fills = groupFill_.data();
+        const uint8_t* bases = groupSlotBase_.data();
         uint64_t on = 0;
         int winding[2] = {0, 0};
         int runLayer = -1, runStart = 0;
-        for (int i : active_)
+        for (const Edge& e : active_)
         {
-            const Edge& e = edges_[size_t(i)];
             const int g = e.group;
             if (g < 2)
             {
@@ -379,7 +377,7 @@ void TVecRaster::Sweep(const uint8_t* shape, const uint8_t* end, int px, int py,
             }
             else
             {
-                uint8_t& f = groupFill_[size_t(g)];
+                uint8_t& f = fills[g];
                 f = f ? 0 : e.fill;
                 on = f ? on | (1ull << g) : on & ~(1ull << g);
             }
@@ -388,8 +386,7 @@ void TVecRaster::Sweep(const uint8_t* shape, const uint8_t* end, int px, int py,
             {
                 const int top = 63 - __builtin_clzll(on);
                 layer = top < 2 ? LayerOfSlot(255 - top)
-                                : LayerOfSlot((groupFill_[size_t(top)] +
-                                               groupSlotBase_[size_t(top)]) & 255);
+                                : LayerOfSlot((fills[top] + bases[top]) & 255);
             }
             if (layer != runLayer)
             {
@@ -403,12 +400,16 @@ void TVecRaster::Sweep(const uint8_t* shape, const uint8_t* end, int px, int py,
                 runLayer = layer;
             }
         }
-        for (int i : active_)
+        // Step to the next row, dropping the edges that end here.
+        size_t keep = 0;
+        for (Edge& e : active_)
         {
-            Edge& e = edges_[size_t(i)];
-            groupFill_[e.group] = 0;
+            fills[e.group] = 0;
+            if (e.bottom <= row + 1) continue;
             e.x += e.slope;
+            active_[keep++] = e;
         }
+        active_.resize(keep);
         ++row;
         if ((row & 3) == 0 && dirty)
         {

@@ -103,12 +103,13 @@ private:
     void Parse(const uint8_t* shape, const uint8_t* end, int px, int py, const TVecTransform& t);
     void AddSegment(float x0, float y0, float x1, float y1, int fill, int group);
     void AddStroke(float x0, float y0, float x1, float y1, float width, int group);
-    void AddRun(int layer, int start, int end);
+    [[gnu::always_inline]] void AddRun(int layer, int start, int end);
     void ResolveRow(int row, std::vector<TVecSpan>& out);
 
     std::vector<Edge> edges_;
     size_t edgeCapacity_ = 512;
-    std::vector<int> order_, active_;
+    std::vector<int> order_;
+    std::vector<Edge> active_;
     std::vector<uint8_t> groupFill_, groupSlotBase_;
     int lastSegments_ = 0;
     // Coverage deltas per layer over the window, and the dirty cell range.
