@@ -33,6 +33,11 @@ struct CallInfo
     int state;
     const Instruction* savedpc;
     int tailcalls;  // tail calls lost under this record
+    // While state has CI_CALLING: the running closure and its constants, kept
+    // by the interpreter loop so a return resumes the caller without reading
+    // them back through the stack.
+    LClosure* cl;
+    TValue* k;
 };
 
 struct StringTable

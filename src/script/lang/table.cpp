@@ -15,7 +15,7 @@ namespace
 {
 
 // Tables without a hash part share this node; it is never written.
-Node dummynode_ = {{{nullptr}, LUA_TNIL}, {{nullptr}, LUA_TNIL}, nullptr};
+Node dummynode_ = {{{nullptr}, LUA_TNIL}, {{{nullptr}, LUA_TNIL}}};
 Node* const kDummyNode = &dummynode_;
 
 inline Node* NodeAt(const Table* t, uint32_t i)
@@ -88,7 +88,7 @@ const TValue* TableGetStr(Table* t, LString* key)
     do
     {
         if (n->key.tt == key->tt && n->key.value.gc == key) return &n->val;
-        n = n->next;
+        n = n->Next();
     } while (n);
     return &kNilObject;
 }
@@ -99,7 +99,7 @@ static const TValue* GetNumHash(Table* t, lua_Number key)
     do
     {
         if (n->key.IsNumber() && n->key.Num() == key) return &n->val;
-        n = n->next;
+        n = n->Next();
     } while (n);
     return &kNilObject;
 }
@@ -117,7 +117,7 @@ static const TValue* GetAny(Table* t, const TValue* key)
     do
     {
         if (RawEqualObj(&n->key, key)) return &n->val;
-        n = n->next;
+        n = n->Next();
     } while (n);
     return &kNilObject;
 }
@@ -159,13 +159,24 @@ static void SetNodeVector(lua_State* L, Table* t, int lsize)
     Node* nodes = MemNewVector<Node>(L, static_cast<size_t>(size));
     for (int i = 0; i < size; i++)
     {
-        nodes[i].next = nullptr;
+        nodes[i].link.next = 0;
         nodes[i].key.SetNil();
         nodes[i].val.SetNil();
     }
     t->node = nodes;
     t->lsizenode = static_cast<lu_byte>(lsize);
     t->firstfree = &nodes[size - 1];  // every free node lies at or below it
+}
+
+static TValue* NewKey(lua_State* L, Table* t, const TValue* key);
+
+// The slot for a key known to be absent (the entries moved by a resize):
+// its array slot, or a new node without the lookup a set would make first.
+static TValue* SetAbsent(lua_State* L, Table* t, const TValue* key)
+{
+    int k = ArrayIndex(key);
+    if (k > 0 && k <= t->sizearray) return &t->array[k - 1];
+    return NewKey(L, t, key);
 }
 
 static void Resize(lua_State* L, Table* t, int nasize, int nhlog)
@@ -226,7 +237,7 @@ static void Resize(lua_State* L, Table* t, int nasize, int nhlog)
         for (int i = (1 << oldhsize) - 1; i >= 0; i--)
         {
             Node* old = &nold[i];
-            if (!old->val.IsNil()) *TableSet(L, t, &old->key) = old->val;
+            if (!old->val.IsNil()) *SetAbsent(L, t, &old->key) = old->val;
         }
         MemFreeVector(L, nold, static_cast<size_t>(1) << oldhsize);
     }
@@ -327,20 +338,21 @@ static TValue* NewKey(lua_State* L, Table* t, const TValue* key)
         if (othern != mp)
         {
             // The occupant is not in its main position: move it to the free node.
-            while (othern->next != mp) othern = othern->next;
-            othern->next = n;
+            while (othern->Next() != mp) othern = othern->Next();
+            othern->SetNext(n);
             *n = *mp;
-            mp->next = nullptr;
+            n->SetNext(mp->Next());  // the link is a distance: re-aim it from n
+            mp->link.next = 0;
             mp->val.SetNil();
         }
         else
         {
-            n->next = mp->next;
-            mp->next = n;
+            n->SetNext(mp->Next());
+            mp->SetNext(n);
             mp = n;
         }
     }
-    mp->key = *key;
+    mp->SetKey(key);
     // Keep one free node available; when the last one is taken, grow now so
     // every insertion finds room.
     if (GetFreePos(t) == nullptr)
@@ -451,7 +463,7 @@ static int FindIndex(lua_State* L, Table* t, const TValue* key)
         do
         {
             if (RawEqualObj(&n->key, key)) return t->sizearray + static_cast<int>(n - t->node);
-            n = n->next;
+            n = n->Next();
         } while (n);
     }
     DebugRunError(L, "invalid key for `next'");

@@ -427,6 +427,24 @@ static inline const TValue* RawHit(const TValue* t, const TValue* key)
     return v->IsNil() ? nullptr : v;
 }
 
+// A raw read of a table, and when that misses, of the table its "__index"
+// names (the method and class-field pattern): the value, or NULL when the
+// full indexing path must decide (a handler function, a deeper chain, a
+// value that is no table). Nothing here raises or calls.
+static inline const TValue* IndexHit(lua_State* L, const TValue* t, const TValue* key)
+{
+    if (!t->IsTable()) return nullptr;
+    Table* h = t->Tbl();
+    const TValue* v = key->IsString() ? TableGetStr(h, key->Str()) : TableGetFast(h, key);
+    if (!v->IsNil()) return v;
+    const TValue* tm = MetaFast(L, h->metatable, TM_INDEX);
+    if (tm == nullptr) return v;  // no handler: the raw nil is the result
+    if (!tm->IsTable()) return nullptr;
+    h = tm->Tbl();
+    v = key->IsString() ? TableGetStr(h, key->Str()) : TableGetFast(h, key);
+    return v->IsNil() ? nullptr : v;
+}
+
 // ---------------------------------------------------------------------------
 // Hooks inside the loop
 
@@ -612,7 +630,6 @@ callentry:
         L->ci->state |= CI_HASFRAME;
         DoCallHook(L, LUA_HOOKCALL, -1);
     }
-retentry:
     L->ci->state = CI_HASFRAME;
     pc = L->ci->savedpc;
     cl = AsL(L->base[-1].Cl());
@@ -685,7 +702,7 @@ hooks:
                 StkId ra = RA(i);
                 StkId rb = RB(i);
                 TValue* rc = RKC(i);
-                if (const TValue* v = RawHit(rb, rc))
+                if (const TValue* v = IndexHit(L, rb, rc))
                     *ra = *v;
                 else
                     Protect(VMGetTable(L, rb, rc, ra));
@@ -748,7 +765,7 @@ hooks:
                 StkId rb = RB(i);
                 TValue* rc = RKC(i);
                 ra[1] = *rb;
-                if (const TValue* v = RawHit(rb, rc))
+                if (const TValue* v = IndexHit(L, rb, rc))
                     *ra = *v;
                 else
                     Protect(VMGetTable(L, rb, rc, ra));  // an error names the object's register
@@ -892,14 +909,25 @@ hooks:
                     // A script function with fixed parameters, room on the stack and
                     // a free call record: the common call, set up here without the
                     // general path's checks.
-                    Proto* p = AsL(ra->Cl())->p;
+                    LClosure* ncl = AsL(ra->Cl());
+                    Proto* p = ncl->p;
                     if (!p->is_vararg && L->ci + 1 != L->end_ci &&
                         L->stack_last - L->top > p->maxstacksize)
                     {
                         if (L->top > ra + 1 + p->numparams) L->top = ra + 1 + p->numparams;
                         L->ci->state = CI_SAVEDPC | CI_CALLING;
+                        L->ci->cl = cl;
+                        L->ci->k = k;
                         DoOpenScriptFrame(L, ++L->ci, ra + 1, p);
-                        goto callentry;
+                        if (L->hookmask & LUA_MASKCALL) goto callentry;
+                        // The callee's registers are known here: no need to read
+                        // them back from the call record as a fresh entry does.
+                        L->ci->state = CI_HASFRAME;
+                        cl = ncl;
+                        k = p->k;
+                        base = ra + 1;
+                        pc = p->code;
+                        vmnext;
                     }
                 }
                 if (GET_OPCODE(i) == OP_TAILCALL && L->openupval) CloseUpvals(L, base);
@@ -922,6 +950,8 @@ hooks:
                 {
                     (L->ci - 1)->savedpc = pc;
                     (L->ci - 1)->state = CI_SAVEDPC | CI_CALLING;
+                    (L->ci - 1)->cl = cl;
+                    (L->ci - 1)->k = k;
                     goto callentry;
                 }
                 // Tail call: the callee's frame replaces this one.
@@ -967,7 +997,14 @@ hooks:
                     DoPosCall(L, nresults, ra);
                 }
                 if (nresults >= 0) L->top = L->ci->top;
-                goto retentry;
+                // Back in the caller, whose closure and constants its record kept.
+                ci = L->ci;
+                ci->state = CI_HASFRAME;
+                pc = ci->savedpc;
+                cl = ci->cl;
+                k = ci->k;
+                base = ci->base;
+                vmnext;
             }
             vmcase(OP_FORLOOP)
             {
