@@ -309,6 +309,7 @@ struct Table : GCObject
 {
     lu_byte flags;      // bit e set: event e known absent from this table
     lu_byte lsizenode;  // log2 of the hash-part size
+    lu_byte inlinelog;  // log2 + 1 of the nodes made in the table's own block (0: none)
     int sizearray;
     Table* metatable;
     TValue* array;

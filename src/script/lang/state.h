@@ -33,10 +33,9 @@ struct CallInfo
     int state;
     const Instruction* savedpc;
     int tailcalls;  // tail calls lost under this record
-    // While state has CI_CALLING: the running closure and its constants, kept
+    // While state has CI_CALLING: the constants of the running function, kept
     // by the interpreter loop so a return resumes the caller without reading
-    // them back through the stack.
-    LClosure* cl;
+    // them back through its closure.
     TValue* k;
 };
 

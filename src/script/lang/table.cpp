@@ -145,7 +145,37 @@ const TValue* TableGet(Table* t, const TValue* key)
 // ---------------------------------------------------------------------------
 // Resizing
 
-static void SetNodeVector(lua_State* L, Table* t, int lsize)
+namespace
+{
+
+// Small hash parts asked for at creation (constructors with named fields)
+// are made in the table's own block, after the header: one allocation, and a
+// lookup finds the header and the nodes side by side. They stay there unused
+// when the table outgrows them.
+#define MAX_INLINE_LOG 3
+
+inline Node* InlineNodes(Table* t)
+{
+    return reinterpret_cast<Node*>(t + 1);
+}
+
+inline size_t InlineBytes(const Table* t)
+{
+    return t->inlinelog ? sizeof(Node) << (t->inlinelog - 1) : 0;
+}
+
+// Frees a node vector unless it is the shared dummy or the table's own.
+void FreeNodes(lua_State* L, Table* t, Node* nodes, int lsize)
+{
+    if (nodes == kDummyNode || nodes == nullptr) return;
+    if (t->inlinelog && nodes == InlineNodes(t)) return;
+    MemFreeVector(L, nodes, static_cast<size_t>(1) << lsize);
+}
+
+}  // namespace
+
+// storage: room for the nodes, or NULL to allocate them.
+static void SetNodeVector(lua_State* L, Table* t, int lsize, Node* storage = nullptr)
 {
     if (lsize > MAXBITS) DebugRunError(L, "table overflow");
     if (lsize == 0)
@@ -156,7 +186,7 @@ static void SetNodeVector(lua_State* L, Table* t, int lsize)
         return;
     }
     int size = 1 << lsize;
-    Node* nodes = MemNewVector<Node>(L, static_cast<size_t>(size));
+    Node* nodes = storage ? storage : MemNewVector<Node>(L, static_cast<size_t>(size));
     for (int i = 0; i < size; i++)
     {
         nodes[i].link.next = 0;
@@ -190,7 +220,7 @@ static void Resize(lua_State* L, Table* t, int nasize, int nhlog)
     // back: the old array block and the old nodes are still intact.
     auto rollback = [&]
     {
-        if (t->node != kDummyNode) MemFreeVector(L, t->node, static_cast<size_t>(t->SizeNode()));
+        FreeNodes(L, t, t->node, t->lsizenode);
         t->node = nold;
         t->lsizenode = static_cast<lu_byte>(oldhsize);
         // Any free node will do: the first pass of an insert rescans.
@@ -239,7 +269,7 @@ static void Resize(lua_State* L, Table* t, int nasize, int nhlog)
             Node* old = &nold[i];
             if (!old->val.IsNil()) *SetAbsent(L, t, &old->key) = old->val;
         }
-        MemFreeVector(L, nold, static_cast<size_t>(1) << oldhsize);
+        FreeNodes(L, t, nold, oldhsize);
     }
 }
 
@@ -413,9 +443,12 @@ Table* TableNew(lua_State* L, int narray, int lnhash)
     if (narray > (1 << MAXABITS)) narray = 1 << MAXABITS;
     if (lnhash < 0) lnhash = 0;
     if (lnhash > MAXBITS) lnhash = MAXBITS;
-    Table* t = MemNew<Table>(L);
+    int inlinelog = lnhash > 0 && lnhash <= MAX_INLINE_LOG ? lnhash + 1 : 0;
+    size_t inlinebytes = inlinelog ? sizeof(Node) << lnhash : 0;
+    Table* t = static_cast<Table*>(MemRealloc(L, nullptr, 0, sizeof(Table) + inlinebytes));
     t->flags = static_cast<lu_byte>(~0);
     t->lsizenode = 0;
+    t->inlinelog = static_cast<lu_byte>(inlinelog);
     t->metatable = DefaultMetatableFor(L, LUA_TTABLE);
     t->array = nullptr;
     t->sizearray = 0;
@@ -432,7 +465,7 @@ Table* TableNew(lua_State* L, int narray, int lnhash)
             for (int i = 0; i < narray; i++) t->array[i].SetNil();
             t->sizearray = narray;
         }
-        SetNodeVector(L, t, lnhash);
+        SetNodeVector(L, t, lnhash, inlinelog ? InlineNodes(t) : nullptr);
     }
     catch (...)
     {
@@ -445,10 +478,9 @@ Table* TableNew(lua_State* L, int narray, int lnhash)
 
 void TableFree(lua_State* L, Table* t)
 {
-    if (t->node != kDummyNode && t->node != nullptr)
-        MemFreeVector(L, t->node, static_cast<size_t>(t->SizeNode()));
+    FreeNodes(L, t, t->node, t->lsizenode);
     if (t->array) MemFreeVector(L, t->array, static_cast<size_t>(t->sizearray));
-    MemFree(L, t, sizeof(Table));
+    MemFree(L, t, sizeof(Table) + InlineBytes(t));
 }
 
 // Position of a key in traversal order: array slots first, then nodes.

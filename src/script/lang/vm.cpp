@@ -500,6 +500,9 @@ static void TraceExec(lua_State* L, const Instruction* pc)
 #define RKB(i) (ISK(GETARG_B(i)) ? k + INDEXK(GETARG_B(i)) : base + GETARG_B(i))
 #define RKC(i) (ISK(GETARG_C(i)) ? k + INDEXK(GETARG_C(i)) : base + GETARG_C(i))
 #define KBx(i) (k + GETARG_Bx(i))
+// The running closure sits below the frame; reading it where needed leaves
+// one more register to the loop.
+#define CL() AsL(base[-1].Cl())
 #define DOJUMP(pc, n) ((pc) += (n))
 // A test is followed by a jump: taken when the outcome equals A, else skipped.
 #define CONDJUMP(res)                        \
@@ -619,7 +622,6 @@ StkId VMExecute(lua_State* L)
     };
     static_assert(NUM_OPCODES == 39, "the label table lists every operation");
 #endif
-    LClosure* cl;
     TValue* k;
     const Instruction* pc;
     Instruction i;
@@ -632,8 +634,7 @@ callentry:
     }
     L->ci->state = CI_HASFRAME;
     pc = L->ci->savedpc;
-    cl = AsL(L->base[-1].Cl());
-    k = cl->p->k;
+    k = AsL(L->base[-1].Cl())->p->k;
     base = L->base;
 #if VM_THREADED
     vmnext;
@@ -684,17 +685,17 @@ hooks:
             vmcase(OP_GETUPVAL)
             {
                 StkId ra = RA(i);
-                *ra = *cl->Upvals()[GETARG_B(i)]->v;
+                *ra = *CL()->Upvals()[GETARG_B(i)]->v;
                 vmnext;
             }
             vmcase(OP_GETGLOBAL)
             {
                 StkId ra = RA(i);
                 TValue* rb = KBx(i);
-                if (const TValue* v = RawHit(&cl->env, rb))
+                if (const TValue* v = RawHit(&CL()->env, rb))
                     *ra = *v;
                 else
-                    Protect(VMGetTable(L, &cl->env, rb, ra));
+                    Protect(VMGetTable(L, &CL()->env, rb, ra));
                 vmnext;
             }
             vmcase(OP_GETTABLE)
@@ -711,13 +712,13 @@ hooks:
             vmcase(OP_SETGLOBAL)
             {
                 StkId ra = RA(i);
-                Protect(VMSetTable(L, &cl->env, KBx(i), ra));
+                Protect(VMSetTable(L, &CL()->env, KBx(i), ra));
                 vmnext;
             }
             vmcase(OP_SETUPVAL)
             {
                 StkId ra = RA(i);
-                *cl->Upvals()[GETARG_B(i)]->v = *ra;
+                *CL()->Upvals()[GETARG_B(i)]->v = *ra;
                 vmnext;
             }
             vmcase(OP_SETTABLE)
@@ -916,14 +917,12 @@ hooks:
                     {
                         if (L->top > ra + 1 + p->numparams) L->top = ra + 1 + p->numparams;
                         L->ci->state = CI_SAVEDPC | CI_CALLING;
-                        L->ci->cl = cl;
                         L->ci->k = k;
                         DoOpenScriptFrame(L, ++L->ci, ra + 1, p);
                         if (L->hookmask & LUA_MASKCALL) goto callentry;
                         // The callee's registers are known here: no need to read
                         // them back from the call record as a fresh entry does.
                         L->ci->state = CI_HASFRAME;
-                        cl = ncl;
                         k = p->k;
                         base = ra + 1;
                         pc = p->code;
@@ -950,7 +949,6 @@ hooks:
                 {
                     (L->ci - 1)->savedpc = pc;
                     (L->ci - 1)->state = CI_SAVEDPC | CI_CALLING;
-                    (L->ci - 1)->cl = cl;
                     (L->ci - 1)->k = k;
                     goto callentry;
                 }
@@ -997,11 +995,10 @@ hooks:
                     DoPosCall(L, nresults, ra);
                 }
                 if (nresults >= 0) L->top = L->ci->top;
-                // Back in the caller, whose closure and constants its record kept.
+                // Back in the caller, whose constants its record kept.
                 ci = L->ci;
                 ci->state = CI_HASFRAME;
                 pc = ci->savedpc;
-                cl = ci->cl;
                 k = ci->k;
                 base = ci->base;
                 vmnext;
@@ -1108,14 +1105,14 @@ hooks:
             vmcase(OP_CLOSURE)
             {
                 StkId ra = RA(i);
-                Proto* p = cl->p->p[GETARG_Bx(i)];
+                Proto* p = CL()->p->p[GETARG_Bx(i)];
                 int nup = p->nups;
                 SAVEPC();
-                LClosure* ncl = LClosureNew(L, p, nup, &cl->env);
+                LClosure* ncl = LClosureNew(L, p, nup, &CL()->env);
                 for (int j = 0; j < nup; j++, pc++)
                 {
                     if (GET_OPCODE(*pc) == OP_GETUPVAL)
-                        ncl->Upvals()[j] = cl->Upvals()[GETARG_B(*pc)];
+                        ncl->Upvals()[j] = CL()->Upvals()[GETARG_B(*pc)];
                     else
                         ncl->Upvals()[j] = FindUpval(L, base + GETARG_B(*pc));
                 }
