@@ -93,6 +93,13 @@ const TValue* TableGetStr(Table* t, LString* key)
     return &kNilObject;
 }
 
+const TValue* TableGetStrChain(Node* n, LString* key)
+{
+    for (; n != nullptr; n = n->Next())
+        if (n->key.tt == key->tt && n->key.value.gc == key) return &n->val;
+    return &kNilObject;
+}
+
 static const TValue* GetNumHash(Table* t, lua_Number key)
 {
     Node* n = HashNum(t, key);

@@ -423,7 +423,7 @@ static inline const TValue* RawHit(const TValue* t, const TValue* key)
 {
     if (!t->IsTable()) return nullptr;
     const TValue* v =
-        key->IsString() ? TableGetStr(t->Tbl(), key->Str()) : TableGetFast(t->Tbl(), key);
+        key->IsString() ? TableGetStrFast(t->Tbl(), key->Str()) : TableGetFast(t->Tbl(), key);
     return v->IsNil() ? nullptr : v;
 }
 
@@ -435,13 +435,13 @@ static inline const TValue* IndexHit(lua_State* L, const TValue* t, const TValue
 {
     if (!t->IsTable()) return nullptr;
     Table* h = t->Tbl();
-    const TValue* v = key->IsString() ? TableGetStr(h, key->Str()) : TableGetFast(h, key);
+    const TValue* v = key->IsString() ? TableGetStrFast(h, key->Str()) : TableGetFast(h, key);
     if (!v->IsNil()) return v;
     const TValue* tm = MetaFast(L, h->metatable, TM_INDEX);
     if (tm == nullptr) return v;  // no handler: the raw nil is the result
     if (!tm->IsTable()) return nullptr;
     h = tm->Tbl();
-    v = key->IsString() ? TableGetStr(h, key->Str()) : TableGetFast(h, key);
+    v = key->IsString() ? TableGetStrFast(h, key->Str()) : TableGetFast(h, key);
     return v->IsNil() ? nullptr : v;
 }
 
@@ -731,7 +731,7 @@ hooks:
                     // Overwriting a present field needs no handler and cannot change
                     // a cached absence of an event, so it skips the full path.
                     Table* h = ra->Tbl();
-                    TValue* slot = const_cast<TValue*>(rb->IsString() ? TableGetStr(h, rb->Str())
+                    TValue* slot = const_cast<TValue*>(rb->IsString() ? TableGetStrFast(h, rb->Str())
                                                                       : TableGetFast(h, rb));
                     if (!slot->IsNil())
                     {
@@ -1013,7 +1013,7 @@ hooks:
                     if (step > 0 ? idx <= ra[1].Num() : idx >= ra[1].Num())
                     {
                         DOJUMP(pc, GETARG_sBx(i));
-                        ra->SetNum(idx);
+                        ra->value.n = idx;  // already tagged as a number
                     }
                     vmnext;
                 }
