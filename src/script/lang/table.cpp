@@ -414,8 +414,17 @@ static TValue* NewKey(lua_State* L, Table* t, const TValue* key)
 TValue* TableSet(lua_State* L, Table* t, const TValue* key)
 {
     const TValue* p = TableGet(t, key);
+    if (p != &kNilObject)
+    {
+        t->flags = 0;
+        return const_cast<TValue*>(p);
+    }
+    return TableNewKey(L, t, key);
+}
+
+TValue* TableNewKey(lua_State* L, Table* t, const TValue* key)
+{
     t->flags = 0;
-    if (p != &kNilObject) return const_cast<TValue*>(p);
     if (key->IsNil()) DebugRunError(L, "table index is nil");
     if (key->IsNumber() && std::isnan(key->Num())) DebugRunError(L, "table index is NaN");
     return NewKey(L, t, key);

@@ -50,6 +50,8 @@ inline const TValue* TableGetFast(Table* t, const TValue* key)
 TValue* TableSet(lua_State* L, Table* t, const TValue* key);
 TValue* TableSetNum(lua_State* L, Table* t, int key);
 TValue* TableSetStr(lua_State* L, Table* t, LString* key);
+// TableSet for a key a lookup has just found absent.
+TValue* TableNewKey(lua_State* L, Table* t, const TValue* key);
 
 // Traversal: key points at a stack slot holding the previous key (nil to
 // start); on success the slot gets the next key and key + 1 its value and 1 is

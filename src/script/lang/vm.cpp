@@ -740,10 +740,19 @@ hooks:
                     }
                     // An empty slot that exists (array part, dead key) takes the
                     // value when no "__newindex" handler is in the way.
-                    if (slot != &kNilObject && MetaFast(L, h->metatable, TM_NEWINDEX) == nullptr)
+                    if (MetaFast(L, h->metatable, TM_NEWINDEX) == nullptr)
                     {
-                        *slot = *rc;
-                        h->flags = 0;
+                        if (slot != &kNilObject)
+                        {
+                            *slot = *rc;
+                            h->flags = 0;
+                        }
+                        else
+                        {
+                            // An absent key: inserted without a second lookup.
+                            TValue kv = *rb, vv = *rc;
+                            Protect(*TableNewKey(L, h, &kv) = vv);
+                        }
                         vmnext;
                     }
                 }
