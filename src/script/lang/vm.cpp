@@ -561,40 +561,48 @@ static inline bool RunHooks(lua_State* L, const Instruction* pc)
 #define vmnext break
 #endif
 
+// The common outcome of a test in the loop, so the compiler lays that path
+// out straight and the rare one aside.
+#if defined(__GNUC__)
+#define LIKELY(x) __builtin_expect(!!(x), 1)
+#else
+#define LIKELY(x) (x)
+#endif
+
 // Arithmetic: two numbers directly, anything else through conversion and
 // handlers.
-#define ARITH_OP(op, event)                       \
-    {                                             \
-        StkId ra = RA(i);                         \
-        TValue* rb = RKB(i);                      \
-        TValue* rc = RKC(i);                      \
-        if (rb->IsNumber() && rc->IsNumber())     \
-        {                                         \
-            ra->SetNum(rb->Num() op rc->Num());   \
-        }                                         \
-        else                                      \
-        {                                         \
-            Protect(Arith(L, ra, rb, rc, event)); \
-        }                                         \
-        vmnext;                                   \
+#define ARITH_OP(op, event)                           \
+    {                                                 \
+        StkId ra = RA(i);                             \
+        TValue* rb = RKB(i);                          \
+        TValue* rc = RKC(i);                          \
+        if (LIKELY(rb->IsNumber() && rc->IsNumber())) \
+        {                                             \
+            ra->SetNum(rb->Num() op rc->Num());       \
+        }                                             \
+        else                                          \
+        {                                             \
+            Protect(Arith(L, ra, rb, rc, event));     \
+        }                                             \
+        vmnext;                                       \
     }
 
 // Order: two numbers directly, anything else through the full comparison.
-#define ORDER_OP(op, full)                    \
-    {                                         \
-        TValue* rb = RKB(i);                  \
-        TValue* rc = RKC(i);                  \
-        bool res;                             \
-        if (rb->IsNumber() && rc->IsNumber()) \
-        {                                     \
-            res = rb->Num() op rc->Num();     \
-        }                                     \
-        else                                  \
-        {                                     \
-            Protect(res = full(L, rb, rc));   \
-        }                                     \
-        CONDJUMP(res);                        \
-        vmnext;                               \
+#define ORDER_OP(op, full)                            \
+    {                                                 \
+        TValue* rb = RKB(i);                          \
+        TValue* rc = RKC(i);                          \
+        bool res;                                     \
+        if (LIKELY(rb->IsNumber() && rc->IsNumber())) \
+        {                                             \
+            res = rb->Num() op rc->Num();             \
+        }                                             \
+        else                                          \
+        {                                             \
+            Protect(res = full(L, rb, rc));           \
+        }                                             \
+        CONDJUMP(res);                                \
+        vmnext;                                       \
     }
 
 // GCC would otherwise merge the operations' identical closing jumps back
@@ -692,7 +700,7 @@ hooks:
             {
                 StkId ra = RA(i);
                 TValue* rb = KBx(i);
-                if (const TValue* v = RawHit(&CL()->env, rb))
+                if (const TValue* v = RawHit(&CL()->env, rb); LIKELY(v != nullptr))
                     *ra = *v;
                 else
                     Protect(VMGetTable(L, &CL()->env, rb, ra));
@@ -703,7 +711,7 @@ hooks:
                 StkId ra = RA(i);
                 StkId rb = RB(i);
                 TValue* rc = RKC(i);
-                if (const TValue* v = IndexHit(L, rb, rc))
+                if (const TValue* v = IndexHit(L, rb, rc); LIKELY(v != nullptr))
                     *ra = *v;
                 else
                     Protect(VMGetTable(L, rb, rc, ra));
@@ -731,9 +739,9 @@ hooks:
                     // Overwriting a present field needs no handler and cannot change
                     // a cached absence of an event, so it skips the full path.
                     Table* h = ra->Tbl();
-                    TValue* slot = const_cast<TValue*>(rb->IsString() ? TableGetStrFast(h, rb->Str())
-                                                                      : TableGetFast(h, rb));
-                    if (!slot->IsNil())
+                    TValue* slot = const_cast<TValue*>(
+                        rb->IsString() ? TableGetStrFast(h, rb->Str()) : TableGetFast(h, rb));
+                    if (LIKELY(!slot->IsNil()))
                     {
                         *slot = *rc;
                         vmnext;
@@ -775,7 +783,7 @@ hooks:
                 StkId rb = RB(i);
                 TValue* rc = RKC(i);
                 ra[1] = *rb;
-                if (const TValue* v = IndexHit(L, rb, rc))
+                if (const TValue* v = IndexHit(L, rb, rc); LIKELY(v != nullptr))
                     *ra = *v;
                 else
                     Protect(VMGetTable(L, rb, rc, ra));  // an error names the object's register
@@ -1015,7 +1023,7 @@ hooks:
             vmcase(OP_FORLOOP)
             {
                 StkId ra = RA(i);
-                if (ra[0].IsNumber() && ra[1].IsNumber() && ra[2].IsNumber())
+                if (LIKELY(ra[0].IsNumber() && ra[1].IsNumber() && ra[2].IsNumber()))
                 {
                     lua_Number step = ra[2].Num();
                     lua_Number idx = ra[0].Num() + step;
