@@ -1,0 +1,14 @@
+// The graphics library's process-wide state put back as the program starts
+// with it.
+#include "graphics/Globals.h"
+
+#include "graphics/DisplaySurfaces.h"
+#include "graphics/DrawContext.h"
+
+void ResetGraphicsGlobals()
+{
+    TDrawContext::Destroy();
+    TDrawContext::ForgetDevice();
+    TDrawContext::SetDebugOverlayTextHook(nullptr);
+    CDisplay::ResetCreatedOnceForTests();
+}
