@@ -50,6 +50,51 @@ TApp* GetApp()
 }
 
 TApp::TApp(TAppHost* host)
+    : m_hostAndSettings(this,
+                        [](TApp& app)
+                        {
+                            app.m_host->DestroyStringTable();
+                            app.m_host->DestroyAssetManager();
+                            delete app.m_host;
+                            app.m_host = nullptr;
+                            if (GetSettingBool("postmetrics")) SaveExitStats();
+                            ClearSettings();
+                        }),
+      m_gameState(this,
+                  [](TApp& app)
+                  {
+                      delete app.m_host->GetGameState();
+                      app.m_host->SetGameState(nullptr);
+                  }),
+      m_unpublish(this,
+                  [](TApp&)
+                  {
+                      // From here on nothing reaches the facade, and no
+                      // setting the exit code stores reaches the host.
+                      SetSettingChangeHook(nullptr);
+                      g_app = nullptr;
+                      SetClockTimeSource(nullptr);
+                  }),
+      m_display(this,
+                [](TApp& app)
+                {
+                    if (!app.m_host->GetDisplay()) return;
+                    if (auto& destroy = GetFrameworkServices().destroyDisplay) destroy();
+                    app.m_host->SetDisplay(nullptr);
+                }),
+      m_sound(this,
+              [](TApp& app)
+              {
+                  delete app.m_host->GetSoundManager();
+                  app.m_host->SetSoundManager(nullptr);
+              }),
+      m_hostTasks(this, [](TApp& app) { app.m_host->GetTaskList().DeleteAll(); }),
+      m_windowManager(this,
+                      [](TApp& app)
+                      {
+                          delete app.m_host->GetWindowManager();
+                          app.m_host->SetWindowManager(nullptr);
+                      })
 {
     // The image codec needs no global initialisation.
     g_app = this;
@@ -95,34 +140,8 @@ TApp::TApp(TAppHost* host)
     }
 }
 
-TApp::~TApp()
-{
-    auto& services = GetFrameworkServices();
-    delete m_host->GetWindowManager();
-    m_host->SetWindowManager(nullptr);
-    m_host->GetTaskList().DeleteAll();
-    // Sound, then the drawing side.
-    delete m_host->GetSoundManager();
-    m_host->SetSoundManager(nullptr);
-    if (m_host->GetDisplay())
-    {
-        if (services.destroyDisplay) services.destroyDisplay();
-        m_host->SetDisplay(nullptr);
-    }
-    // From here on nothing reaches the facade, and no setting the exit
-    //    code stores reaches the host.
-    SetSettingChangeHook(nullptr);
-    g_app = nullptr;
-    SetClockTimeSource(nullptr);
-    delete m_host->GetGameState();
-    m_host->SetGameState(nullptr);
-    m_host->DestroyStringTable();
-    m_host->DestroyAssetManager();
-    delete m_host;
-    m_host = nullptr;
-    if (GetSettingBool("postmetrics")) SaveExitStats();
-    ClearSettings();
-}
+// The teardown runs in the members' destructors (see App.h).
+TApp::~TApp() = default;
 
 TString TApp::GetProductName() const
 {
