@@ -26,7 +26,7 @@ public:
     TApp(const TApp&) = delete;
     TApp& operator=(const TApp&) = delete;
 
-    TAppHost* GetHost() const { return m_host; }
+    TAppHost* GetHost() const { return host_; }
 
     TString GetProductName() const;
     // Four numbers joined by full stops.
@@ -92,20 +92,20 @@ private:
         void (*step_)(TApp& app);
     };
 
-    TAppHost* m_host = nullptr;
+    TAppHost* host_ = nullptr;
     // The teardown is the members' destruction, bottom-up: the window
     // manager goes first (its windows may use everything else), then the
     // host's tasks, sound and the display; then nothing may reach the facade
     // any more, the game state goes, the host itself with its string table
     // and asset manager, and last the application tasks.
-    TTaskList m_appTasks;
-    TTeardownStep m_hostAndSettings;
-    TTeardownStep m_gameState;
-    TTeardownStep m_unpublish;
-    TTeardownStep m_display;
-    TTeardownStep m_sound;
-    TTeardownStep m_hostTasks;
-    TTeardownStep m_windowManager;
+    TTaskList appTasks_;
+    TTeardownStep hostAndSettings_;
+    TTeardownStep gameState_;
+    TTeardownStep unpublish_;
+    TTeardownStep display_;
+    TTeardownStep sound_;
+    TTeardownStep hostTasks_;
+    TTeardownStep windowManager_;
 };
 
 // The single facade; null before its construction and after its destruction

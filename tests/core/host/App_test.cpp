@@ -38,16 +38,16 @@ protected:
 class RecordingTask : public TTask
 {
 public:
-    explicit RecordingTask(const char* name) : m_name(name) {}
-    ~RecordingTask() override { Note(std::string("task:delete ") + m_name); }
+    explicit RecordingTask(const char* name) : name_(name) {}
+    ~RecordingTask() override { Note(std::string("task:delete ") + name_); }
     bool Run() override
     {
-        Note(std::string("task:run ") + m_name);
+        Note(std::string("task:run ") + name_);
         return true;
     }
 
 private:
-    const char* m_name;
+    const char* name_;
 };
 
 }  // namespace
