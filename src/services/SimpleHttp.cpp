@@ -287,13 +287,12 @@ TString UrlEncode(const char* text)
 {
     static const char kReserved[] = " \"#$%&+,/:;<=>?@[\\]^`{|}";
     static const char kHex[] = "0123456789ABCDEF";
-    TString out;
-    if (!text) return out;
+    if (!text) return TString();
+    std::string out;
     for (const char* p = text; *p; ++p)
     {
         auto byte = static_cast<unsigned char>(*p);
-        bool encode = byte < 0x20 || byte >= 0x7F || std::strchr(kReserved, *p) != nullptr;
-        if (!encode)
+        if (byte >= 0x20 && byte < 0x7F && std::strchr(kReserved, *p) == nullptr)
         {
             out += *p;
             continue;
@@ -302,5 +301,5 @@ TString UrlEncode(const char* text)
         out += kHex[byte >> 4];
         out += kHex[byte & 15];
     }
-    return out;
+    return TString(out.c_str());
 }

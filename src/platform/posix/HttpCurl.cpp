@@ -3,6 +3,8 @@
 #include <curl/curl.h>
 
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "platform/Http.h"
 #include "platform/Time.h"
@@ -108,7 +110,11 @@ HttpResult HttpPerform(const HttpRequest& request)
     }
     TransferState state{&request, GetTickMs()};
     curl_slist* headers = nullptr;
-    for (const std::string& line : request.headers)
+    std::vector<std::string> lines = request.headers;
+    // Without this libcurl holds a larger body back for a second, waiting
+    // for a go-ahead that simple servers never send.
+    if (request.post) lines.push_back("Expect:");
+    for (const std::string& line : lines)
     {
         curl_slist* longer = curl_slist_append(headers, line.c_str());
         if (!longer)
