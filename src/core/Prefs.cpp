@@ -5,9 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/AtomicFile.h"
 #include "core/FileNames.h"
-#include "core/Folders.h"
+#include "core/FileReplace.h"
 #include "core/Log.h"
 #include "core/SettingKeys.h"
 #include "core/Settings.h"
@@ -16,8 +15,6 @@
 
 namespace
 {
-
-TPrefs::TSaveHook g_saveHook = nullptr;
 
 TString Lowered(const TString& text)
 {
@@ -128,7 +125,7 @@ uint32_t LegacyPrefsChecksum(const char* text, size_t len)
 
 void TPrefs::SetSaveHookForTest(TSaveHook hook)
 {
-    g_saveHook = hook;
+    SetFileReplaceHookForTest(hook);
 }
 
 TPrefs::TPrefs(bool saveEnabled)
@@ -459,19 +456,7 @@ bool TPrefs::Save()
 {
     if (!saveEnabled_) return true;
     const std::vector<unsigned char> image = BuildImage();
-
-    const TResolvedName resolved = ResolveFileNameTagged(fileName_, false);
-    if (resolved.kind != TFileKind::kDisk || resolved.text.IsEmpty())
-    {
-        LogPrintf("prefs: cannot save %s: no folder for it", fileName_.CStr());
-        return false;
-    }
-    const std::string path = resolved.text.CStr();
-    const size_t slash = path.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string(".") : path.substr(0, slash ? slash : 1);
-    CreateFolderChain(folder.c_str());
-    TBeforeRename hook;
-    if (g_saveHook) hook = [](const char* temporary) { return g_saveHook(temporary); };
-    return WriteFileAtomically("prefs", path, image.data(), image.size(), hook);
+    std::vector<TPreparedFile> file(1);
+    if (!PrepareFileReplace("prefs", fileName_, image.data(), image.size(), file[0])) return false;
+    return CommitFileReplace("prefs", file) < 0;
 }

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/AtomicFile.h"
+#include "core/FileReplace.h"
 #include "core/Clock.h"
 
 namespace
@@ -133,7 +133,7 @@ void SMetricsStore::WriteTimeFile() const
     const unsigned char bytes[4] = {static_cast<unsigned char>(ms), static_cast<unsigned char>(ms >> 8),
                                     static_cast<unsigned char>(ms >> 16),
                                     static_cast<unsigned char>(ms >> 24)};
-    WriteFileAtomically("metrics", timeFilePath.CStr(), bytes, sizeof bytes);
+    ReplaceFileAtPath("metrics", timeFilePath.CStr(), bytes, sizeof bytes);
 }
 
 TString FormatAscTime(const struct tm& when)

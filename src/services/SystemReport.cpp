@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "core/AtomicFile.h"
 #include "core/FileNames.h"
+#include "core/FileReplace.h"
 #include "core/Log.h"
 #include "core/Xml.h"
 #include "core/host/App.h"
@@ -243,13 +243,11 @@ void WriteSystemReport(const TReportLineWriter& write, const TSystemFactsSource&
     const TSystemFacts facts = source ? source() : GatherSystemFacts();
     if (!FileExists(kReportName))
     {
-        TString path = ResolveFileName(kReportName, false);
-        TString text = BuildDxDiagXml(facts);
-        if (path.IsEmpty())
-            LogPrintf("system report: no folder for %s", kReportName);
-        else
-            WriteFileAtomically("system report", path.CStr(), text.CStr(),
-                                static_cast<size_t>(text.Length()));
+        const TString text = BuildDxDiagXml(facts);
+        std::vector<TPreparedFile> file(1);
+        if (PrepareFileReplace("system report", kReportName, text.CStr(),
+                               static_cast<size_t>(text.Length()), file[0]))
+            CommitFileReplace("system report", file);
     }
     if (facts.hasRenderer) write("DxInfo", DxInfoValues(facts));
     std::vector<TString> names;
