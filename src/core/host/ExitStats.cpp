@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/AtomicFile.h"
 #include "core/FileHandle.h"
 #include "core/FileNames.h"
+#include "core/FileReplace.h"
 #include "core/Settings.h"
 #include "core/host/AppHost.h"
 #include "core/host/HostServices.h"
@@ -58,9 +58,10 @@ void DropSent(const std::string& text, size_t sent)
         DeleteFileByName(kMetricsFile);
         return;
     }
-    TString path = ResolveFileName(kMetricsFile, false);
-    if (path.IsEmpty()) return;
-    WriteFileAtomically("exit statistics", path.CStr(), text.data() + sent, text.size() - sent);
+    TPreparedFile rest;
+    if (PrepareFileReplace("exit statistics", kMetricsFile, text.data() + sent, text.size() - sent,
+                           rest))
+        CommitFileReplace("exit statistics", {rest});
 }
 
 }  // namespace
