@@ -316,6 +316,17 @@ void HostMessage(int kind)
     ApplyMute();
 }
 
+// Hands out a pending request of the page once; taking it sets the
+// running flag as given.
+bool TakeRequest(bool& request, bool runningAfter)
+{
+    if (!InPortalMode() || !request) return false;
+    request = false;
+    g_portal.running = runningAfter;
+    ApplyMute();
+    return true;
+}
+
 int BoardInt(const char* key)
 {
     TGameState* board = TGameState::Peek();
@@ -433,31 +444,14 @@ TString TMsnZylomHandler::OnGetState(const TString& key, const TString& value)
 
 bool TMsnZylomHandler::QueryRestartMode()
 {
-    TPortalState& p = g_portal;
-    if (!InPortalMode()) return false;
-    bool wanted = p.restart;
-    p.restart = false;
-    if (wanted)
-    {
-        p.running = true;
-        ApplyMute();
-    }
-    return wanted;
+    return TakeRequest(g_portal.restart, true);
 }
 
 bool TMsnZylomHandler::QueryJumpToMenu()
 {
-    TPortalState& p = g_portal;
-    if (!InPortalMode()) return false;
-    bool wanted = p.jumpToMenu;
-    p.jumpToMenu = false;
-    if (wanted)
-    {
-        p.cameFromMenu = true;
-        p.running = false;
-        ApplyMute();
-    }
-    return wanted;
+    if (!TakeRequest(g_portal.jumpToMenu, false)) return false;
+    g_portal.cameFromMenu = true;
+    return true;
 }
 
 bool TMsnZylomHandler::QueryMuteGame()
