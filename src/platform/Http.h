@@ -33,8 +33,8 @@ struct HttpRequest
 
 struct HttpResult
 {
-    int code = 0;        // libcurl's result: 0 when the exchange completed
-    long httpStatus = 0;  // the answer's status line, 0 when none came
+    int code = 0;               // libcurl's result: 0 when the exchange completed
+    long httpStatus = 0;        // the answer's status line, 0 when none came
     bool idleTimedOut = false;  // ended because nothing came for too long
     bool cancelled = false;     // ended through the cancel flag
 };

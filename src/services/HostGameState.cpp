@@ -79,7 +79,8 @@ private:
     {
         if (m_refused.empty() || GetLogPath().IsEmpty()) return;
         for (const std::string& mode : m_refused)
-            LogPrintf("Game-state portal mode %s refused: no portal on this platform", mode.c_str());
+            LogPrintf("Game-state portal mode %s refused: no portal on this platform",
+                      mode.c_str());
         m_refused.clear();
     }
 

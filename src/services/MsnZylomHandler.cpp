@@ -174,10 +174,10 @@ void ScoreSubmit(int score)
     TPortalState& p = g_portal;
     if (p.zylom)
     {
-        Send(TString::Format("ScoreSubmit(\"<game><score>%ld</score><time>%ld</time><level>%d</level>"
-                             "<sublevel>%d</sublevel></game>\")",
-                             static_cast<long>(score), static_cast<long>(Seconds()), p.level,
-                             p.sublevel),
+        Send(TString::Format(
+                 "ScoreSubmit(\"<game><score>%ld</score><time>%ld</time><level>%d</level>"
+                 "<sublevel>%d</sublevel></game>\")",
+                 static_cast<long>(score), static_cast<long>(Seconds()), p.level, p.sublevel),
              false);
         p.scoreSubmitted = true;
     }
@@ -210,8 +210,9 @@ void GameBreak()
 {
     if (!InPortalMode()) return;
     ++g_portal.breaks;
-    Send(TString::Format("GameBreak(\"<data><breakpoint>%d</breakpoint></data>\")", g_portal.breaks),
-         true);
+    Send(
+        TString::Format("GameBreak(\"<data><breakpoint>%d</breakpoint></data>\")", g_portal.breaks),
+        true);
 }
 
 // The command once went through a 256-byte buffer; a longer mode text is
@@ -286,32 +287,43 @@ void HostMessage(int kind)
     if (!InPortalMode()) return;
     switch (kind)
     {
-    case 1: p.jumpToMenu = true; break;
-    case 2: p.hostMute = true; break;
-    case 3: p.hostMute = false; break;
-    case 4:
-        if (CommandLineHas("-pq=") && IsMouseCaptured()) ReleaseMouseCapture();
-        BeginHold();
-        break;
-    case 5:
-    case 6:
-    case 9:
-    case 10: ReleaseHold(); break;
-    case 7:
-        p.running = true;
-        p.lastBroadcast = 0;
-        p.gamePaused = false;
-        ReleaseHold();
-        p.clock.Reset();
-        p.clock.Start();
-        p.breaks = 0;
-        if (p.cameFromMenu)
-            p.cameFromMenu = false;
-        else
+        case 1:
+            p.jumpToMenu = true;
+            break;
+        case 2:
+            p.hostMute = true;
+            break;
+        case 3:
+            p.hostMute = false;
+            break;
+        case 4:
+            if (CommandLineHas("-pq=") && IsMouseCaptured()) ReleaseMouseCapture();
+            BeginHold();
+            break;
+        case 5:
+        case 6:
+        case 9:
+        case 10:
+            ReleaseHold();
+            break;
+        case 7:
+            p.running = true;
+            p.lastBroadcast = 0;
+            p.gamePaused = false;
+            ReleaseHold();
+            p.clock.Reset();
+            p.clock.Start();
+            p.breaks = 0;
+            if (p.cameFromMenu)
+                p.cameFromMenu = false;
+            else
+                p.restart = true;
+            break;
+        case 8:
             p.restart = true;
-        break;
-    case 8: p.restart = true; break;
-    default: break;
+            break;
+        default:
+            break;
     }
     ApplyMute();
 }
@@ -360,10 +372,7 @@ std::vector<TPortalPiece> SplitPortalCommand(const char* text)
     return pieces;
 }
 
-TMsnZylomHandler::TMsnZylomHandler()
-    : m_aol(!g_portal.zylom && CommandLineHas("-aol"))
-{
-}
+TMsnZylomHandler::TMsnZylomHandler() : m_aol(!g_portal.zylom && CommandLineHas("-aol")) {}
 
 bool TMsnZylomHandler::OnSetState(const TString& key, const TString& value)
 {

@@ -39,11 +39,11 @@ public:
 struct TPortalHooks
 {
     std::function<uint32_t()> ticks;
-    std::function<float()> getVolume;            // the master group's volume
+    std::function<float()> getVolume;  // the master group's volume
     std::function<void(float)> setMasterVolume;
     std::function<void(bool)> showSystemCursor;
-    std::function<void()> setArrowCursor;        // the platform's own pointer while held
-    std::function<void()> restoreCursor;         // the game's pointer again after a hold
+    std::function<void()> setArrowCursor;  // the platform's own pointer while held
+    std::function<void()> restoreCursor;   // the game's pointer again after a hold
     std::function<bool()> isMouseCaptured;
     std::function<void()> releaseMouseCapture;
     std::function<TString()> commandLine;

@@ -72,9 +72,12 @@ const char* PathName(TPath path)
 {
     switch (path)
     {
-    case TPath::kHttps: return "HTTPS";
-    case TPath::kPost: return "POST";
-    case TPath::kGet: break;
+        case TPath::kHttps:
+            return "HTTPS";
+        case TPath::kPost:
+            return "POST";
+        case TPath::kGet:
+            break;
     }
     return "InternetOpenUrl";
 }
@@ -147,7 +150,8 @@ int Transfer(TSimpleHttp::TContext& context)
 
     if (file)
     {
-        if (std::fclose(file) != 0 && status == TSimpleHttp::kDone) status = TSimpleHttp::kOutputError;
+        if (std::fclose(file) != 0 && status == TSimpleHttp::kDone)
+            status = TSimpleHttp::kOutputError;
         if (status == TSimpleHttp::kDone &&
             std::rename(partPath.c_str(), context.outputPath.c_str()) != 0)
             status = TSimpleHttp::kOutputError;

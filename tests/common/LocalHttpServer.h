@@ -26,7 +26,7 @@ namespace testhttp
 struct Request
 {
     std::string method;
-    std::string target;  // path and query
+    std::string target;                          // path and query
     std::map<std::string, std::string> headers;  // names in lower case
     std::string body;
 };
@@ -52,7 +52,8 @@ public:
 
     explicit LocalHttpServer(Handler handler, int maxConnections = 64,
                              std::chrono::seconds lifetime = std::chrono::seconds(60))
-        : m_handler(std::move(handler)), m_maxConnections(maxConnections),
+        : m_handler(std::move(handler)),
+          m_maxConnections(maxConnections),
           m_deadline(std::chrono::steady_clock::now() + lifetime)
     {
         m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -174,7 +175,8 @@ private:
             if (colon != std::string::npos)
             {
                 std::string name = line.substr(0, colon);
-                for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                for (char& c : name)
+                    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
                 size_t valueStart = line.find_first_not_of(' ', colon + 1);
                 request.headers[name] =
                     valueStart == std::string::npos ? "" : line.substr(valueStart);

@@ -72,16 +72,20 @@ TEST_F(ExitUploadTest, PostsTheFieldsAndDeletesTheFile)
     EXPECT_EQ("POST", seen[0].method);
     EXPECT_EQ("/servlet/exitStats", seen[0].target);
     EXPECT_EQ("application/x-www-form-urlencoded", seen[0].headers["content-type"]);
-    EXPECT_EQ("game=orv&game_version=1.2.3.4&game_variant=windows&guid=ABCDEFGHIJKLMNOP"
-              "&game_data=level%3D3%20score%3D100%0A",
-              seen[0].body);
+    EXPECT_EQ(
+        "game=orv&game_version=1.2.3.4&game_variant=windows&guid=ABCDEFGHIJKLMNOP"
+        "&game_data=level%3D3%20score%3D100%0A",
+        seen[0].body);
     EXPECT_FALSE(MetricsExist());
 }
 
 TEST_F(ExitUploadTest, RefusingServerKeepsTheFile)
 {
-    LocalHttpServer server([](const Request&) { return Response{500, "no"}; }, 4,
-                           std::chrono::seconds(20));
+    LocalHttpServer server(
+        [](const Request&) {
+            return Response{500, "no"};
+        },
+        4, std::chrono::seconds(20));
     SetSetting("site", server.HostPort().c_str());
     WriteMetrics("data\n");
     SaveExitStats();
@@ -101,7 +105,8 @@ TEST_F(ExitUploadTest, OverSixtyFourKiBTheUnsentLinesStay)
     SaveExitStats();
     std::vector<Request> seen = server.Requests();
     ASSERT_EQ(1u, seen.size());
-    EXPECT_NE(std::string::npos, seen[0].body.find("&game_data=" + std::string(40000, 'a') + "%0A"));
+    EXPECT_NE(std::string::npos,
+              seen[0].body.find("&game_data=" + std::string(40000, 'a') + "%0A"));
     EXPECT_EQ(std::string::npos, seen[0].body.find('b'));
     EXPECT_EQ(second, Metrics());
 
@@ -120,9 +125,11 @@ TEST_F(ExitUploadTest, SilentServerIsLeftAfterTheLimit)
     services.tickSource = [] { return now; };
     services.sleep = [](uint32_t) { now += 1000; };
     {
-        LocalHttpServer server([](const Request&)
-                               { return Response{200, "", "", Response::Mode::kSilent}; },
-                               4, std::chrono::seconds(20));
+        LocalHttpServer server(
+            [](const Request&) {
+                return Response{200, "", "", Response::Mode::kSilent};
+            },
+            4, std::chrono::seconds(20));
         SetSetting("site", server.HostPort().c_str());
         WriteMetrics("data\n");
         SaveExitStats();

@@ -146,7 +146,7 @@ TEST_F(PortalTest, MsnSession)
     EXPECT_TRUE(Held());
     EXPECT_EQ((std::vector<std::string>{"hide", "arrow"}), g_fake.cursor);
     Set("sessionready", "");
-    Set("sessionready", "");  // once only
+    Set("sessionready", "");   // once only
     Set("loadbroadcast", "");  // no progress after the session is ready
     EXPECT_EQ((Texts{"SessionReady(\"<data></data>\")"}), channel_.Take());
     EXPECT_EQ(0.0f, g_fake.volume);  // muted while held and not running
@@ -224,10 +224,10 @@ TEST_F(PortalTest, ZylomNeverHoldsButPausesAndSubmitsTheLongForm)
     Set("sessionready", "");
     Set("gamemode", "arcade");
     Set("breaknow", "1");
-    EXPECT_EQ((Texts{"SessionReady(\"<data></data>\")",
-                     "GameReady(\"<data><mode>arcade</mode></data>\")",
-                     "GameBreak(\"<data><breakpoint>1</breakpoint></data>\")"}),
-              channel_.Take());
+    EXPECT_EQ(
+        (Texts{"SessionReady(\"<data></data>\")", "GameReady(\"<data><mode>arcade</mode></data>\")",
+               "GameBreak(\"<data><breakpoint>1</breakpoint></data>\")"}),
+        channel_.Take());
     EXPECT_FALSE(Held());
     Host(4);  // only the page holds
     EXPECT_TRUE(Held());
@@ -342,10 +342,10 @@ TEST_F(PortalTest, MuteFollowsHostPauseHoldAndScript)
         int value;
         bool muted;
     };
-    for (const Step& s : {Step{"windowmessage", 2, true}, Step{"windowmessage", 3, false},
-                          Step{"pause", 1, true}, Step{"pause", 0, false}, Step{"mute", 1, true},
-                          Step{"mute", 0, false}, Step{"windowmessage", 4, true},
-                          Step{"windowmessage", 5, false}})
+    for (const Step& s :
+         {Step{"windowmessage", 2, true}, Step{"windowmessage", 3, false}, Step{"pause", 1, true},
+          Step{"pause", 0, false}, Step{"mute", 1, true}, Step{"mute", 0, false},
+          Step{"windowmessage", 4, true}, Step{"windowmessage", 5, false}})
     {
         board_->SetStateInt(s.key, s.value);
         EXPECT_EQ(s.muted, board_->QueryMuteGame()) << s.key << " " << s.value;
@@ -428,7 +428,8 @@ TEST_F(PortalTest, WithoutAChannelThePostingModesRefuse)
 
     // The switches come before the log: the line is written once it is open.
     TString log = GetLogPath();
-    std::string folder(log.CStr(), static_cast<size_t>(log.Length()) - std::string("/logfile.txt").size());
+    std::string folder(log.CStr(),
+                       static_cast<size_t>(log.Length()) - std::string("/logfile.txt").size());
     SetLogFolder(nullptr);
     std::unique_ptr<THostGameState> face(MakeHostGameState());
     face->EnableMsnMode();

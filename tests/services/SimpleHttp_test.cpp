@@ -196,9 +196,9 @@ TEST_F(SimpleHttpTest, RefusedAnswersFail)
         bool post;
         const char* output;
     };
-    for (const Case& c : {Case{"/missing", true, nullptr}, Case{"/broken", true, nullptr},
-                          Case{"/missing", false, "user:page.html"},
-                          Case{"/broken", false, "user:page.html"}})
+    for (const Case& c :
+         {Case{"/missing", true, nullptr}, Case{"/broken", true, nullptr},
+          Case{"/missing", false, "user:page.html"}, Case{"/broken", false, "user:page.html"}})
     {
         TSimpleHttp http;
         http.BeginRequest(server.Url(c.path).c_str(), c.post, c.output);
@@ -231,9 +231,10 @@ TEST_F(SimpleHttpTest, RefusedConnectionIsLoggedPerPath)
         bool post;
         const char* line;
     };
-    for (const Case& c : {Case{"http://" + base, true, "Error creating connection (POST) 7"},
-                          Case{"http://" + base, false, "Error creating connection (InternetOpenUrl) 7"},
-                          Case{"https://" + base, false, "Error creating connection (HTTPS) 7"}})
+    for (const Case& c :
+         {Case{"http://" + base, true, "Error creating connection (POST) 7"},
+          Case{"http://" + base, false, "Error creating connection (InternetOpenUrl) 7"},
+          Case{"https://" + base, false, "Error creating connection (HTTPS) 7"}})
     {
         TSimpleHttp http;
         http.BeginRequest(c.url.c_str(), c.post, nullptr);
@@ -315,7 +316,8 @@ private:
         m_handshaken = SSL_accept(ssl) == 1;
         if (m_handshaken)
         {
-            const char answer[] = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";
+            const char answer[] =
+                "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";
             SSL_write(ssl, answer, sizeof answer - 1);
         }
         SSL_free(ssl);

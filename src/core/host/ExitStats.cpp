@@ -35,7 +35,8 @@ std::string ReadMetrics()
     if (!file) return text;
     char chunk[16384];
     int got;
-    while ((got = file->Read(chunk, sizeof chunk)) > 0) text.append(chunk, static_cast<size_t>(got));
+    while ((got = file->Read(chunk, sizeof chunk)) > 0)
+        text.append(chunk, static_cast<size_t>(got));
     CloseFileHandle(file);
     return text;
 }

@@ -150,7 +150,8 @@ HttpResult HttpPerform(const HttpRequest& request)
     {
         curl_easy_setopt(curl, CURLOPT_POST, 1L);
         curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body ? request.body : "");
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.bodySize));
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE,
+                         static_cast<curl_off_t>(request.bodySize));
     }
 
     result.code = static_cast<int>(curl_easy_perform(curl));

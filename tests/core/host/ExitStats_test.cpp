@@ -79,8 +79,7 @@ protected:
         m_user = Dir() + "/user";
         std::filesystem::create_directories(m_user);
         SetUserDataFolder(m_user.c_str());
-        GetFrameworkServices().makeHttp = []
-        { return std::unique_ptr<THostHttp>(new FakeHttp()); };
+        GetFrameworkServices().makeHttp = [] { return std::unique_ptr<THostHttp>(new FakeHttp()); };
         FakeHttp::Last() = FakeHttp::Record();
         FakeHttp::FinalStatus() = THostHttp::kDone;
         FakeHttp::BusyPolls() = 0;

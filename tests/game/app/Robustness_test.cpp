@@ -497,7 +497,8 @@ TEST_F(ProgramRun, PostMetricsRunUploadsToTheSite)
     std::string settings = ReadAll(Assets() / "settings.xml");
     const size_t end = settings.find("</settings>");
     ASSERT_NE(end, std::string::npos);
-    settings.insert(end, "  <postmetrics>1</postmetrics>\n  <site>" + server.HostPort() + "</site>\n");
+    settings.insert(end,
+                    "  <postmetrics>1</postmetrics>\n  <site>" + server.HostPort() + "</site>\n");
     WriteAll(Assets() / "settings.xml", settings);
     RunClean({"Orvelle, version"});
 

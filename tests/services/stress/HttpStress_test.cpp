@@ -51,8 +51,7 @@ TEST(HttpStressTest, AbandonedBurstThenShutdown)
         http->AddParameter("n", std::to_string(i).c_str());
         http->Start(0);
         (void)http->GetStatus();
-        if (i % 4 == 0)
-            kept.push_back(std::move(http));  // polled and dropped later
+        if (i % 4 == 0) kept.push_back(std::move(http));  // polled and dropped later
         // else dropped at once, while its worker runs
     }
     for (auto& http : kept) (void)http->GetStatus();
