@@ -8,6 +8,7 @@
 #include "graphics/Texture.h"
 #include "script/ScriptCode.h"
 #include "services/HostGameState.h"
+#include "services/HostHttp.h"
 #include "sound/OggDataSource.h"
 #include "sound/Sound.h"
 #include "sound/SoundManager.h"
@@ -49,6 +50,7 @@ void RegisterFrameworkServices()
     TSoundManager::SetOutOfMemoryHandler(&ReportSoundOutOfMemory);
 
     services.makeGameState = &MakeHostGameState;
+    services.makeHttp = &MakeHostHttp;
     services.makeDisplay = &MakeDisplayLink;
     services.destroyDisplay = &DestroyDisplayLink;
     RegisterTextureAssetLoader();

@@ -7,6 +7,7 @@
 #include "core/host/Start.h"
 #include "game/app/FrameworkServices.h"
 #include "graphics/DrawContext.h"
+#include "services/HostHttp.h"
 
 namespace
 {
@@ -62,5 +63,7 @@ int main(int argc, char** argv)
 {
     ApplyStartupSettings();
     RegisterFrameworkServices();
-    return StartFramework(JoinCommandLine(argc, argv), &MainCallback, false);
+    int exitCode = StartFramework(JoinCommandLine(argc, argv), &MainCallback, false);
+    ShutdownHostHttp();
+    return exitCode;
 }
