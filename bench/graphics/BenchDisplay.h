@@ -35,7 +35,7 @@ public:
         host_.SetMainWindow(window_);
         TDrawContext::UseDevice(nullptr, &host_);
         dc = TDrawContext::Get();
-        dc->GetDisplayHandler()->SetDisplay(width, height, false, true, true, false);
+        dc->GetDisplayHandler()->SetDisplay({.width = width, .height = height, .force = true, .quiet = true});
     }
     ~BenchDisplay()
     {

@@ -225,7 +225,7 @@ struct Display
         host.SetMainWindow(window);
         TDrawContext::UseDevice(nullptr, &host);
         dc = TDrawContext::Get();
-        dc->GetDisplayHandler()->SetDisplay(kW, kH, false, true, true, false);
+        dc->GetDisplayHandler()->SetDisplay({.width = kW, .height = kH, .force = true, .quiet = true});
         draw.CalibrateRendering();
         SetVecDraw(&draw);
     }

@@ -210,7 +210,7 @@ bool TScript::IsYielded() const
 
 bool TScript::IsRunning() const
 {
-    return L_ != nullptr && L_->ci != L_->base_ci && (L_->ci->state & CI_YIELD) == 0;
+    return L_ != nullptr && lua_isincall(L_) && !lua_isyielded(L_);
 }
 
 bool TScript::PassClosure()

@@ -68,7 +68,7 @@ protected:
     {
         TDrawContext::UseDevice(&device_, &host_);
         dc_ = TDrawContext::Get();
-        dc_->GetDisplayHandler()->SetDisplay(64, 48, false, true, true, false);
+        dc_->GetDisplayHandler()->SetDisplay({.width = 64, .height = 48, .force = true, .quiet = true});
         ASSERT_TRUE(dc_->GetDisplayHandler()->IsReady());
         ctx_ = dc_->GetDisplayHandler()->GetContext();
         host_.context = ctx_;
