@@ -14,6 +14,7 @@ int32_t Take(const uint8_t*& data, size_t& size)
 {
     int32_t v = 0;
     const size_t n = size < sizeof v ? size : sizeof v;
+    if (n == 0) return 0;
     std::memcpy(&v, data, n);
     data += n;
     size -= n;
