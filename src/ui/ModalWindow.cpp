@@ -87,10 +87,10 @@ void TModalWindow::DeleteTasks()
 
 void TModalWindow::UpdateCovering(TWindow* window, bool covers)
 {
-    if (covers)
-        covering_.insert(window);
-    else
-        covering_.erase(window);
+    // Only a change of the set decides: an opacity the modal was given
+    // directly stays while windows that never covered it come and go.
+    const bool changed = covers ? covering_.insert(window).second : covering_.erase(window) != 0;
+    if (!changed) return;
     const uint32_t flags = GetFlags();
     SetFlags(covering_.empty() ? (flags & ~kWindowOpaque) : (flags | kWindowOpaque));
 }

@@ -173,7 +173,9 @@ void TWindow::SetFlags(uint32_t flags)
     const uint32_t old = flags_;
     flags_ = (flags & 0xFF00u) | (old & 0xFFu);
     if ((old ^ flags_) & kWindowVisible) InvalidateManager();
-    TellModalCovering();
+    // Covering depends on these two bits only; the per-frame clearing of
+    // the capture bit must not walk to the modal for every window.
+    if ((old ^ flags_) & (kWindowVisible | kWindowOpaque)) TellModalCovering();
 }
 
 TRect TWindow::GetScreenRect() const
@@ -570,14 +572,19 @@ bool DrawTree(TDrawContext* dc, TWindow* window, int kind)
     dc->PushViewport(screen);
     dc->PushClipRect(clip);
     window->Draw();
+    // Children are drawn bottom to top. A handler may change the list while
+    // it draws: the walk goes on from where the child just drawn now stands.
     const std::vector<TWindow*>& children = window->GetChildren();
-    // Children are drawn bottom to top; a handler may change the list, so
-    // walk by index from the back.
     for (size_t i = children.size(); i-- > 0;)
     {
-        if (i >= children.size()) continue;
         TWindow* child = children[i];
         if (!child->IsModalLayer()) DrawTree(dc, child, kind);
+        if (i >= children.size() || children[i] != child)
+        {
+            auto it = std::find(children.begin(), children.end(), child);
+            i = it != children.end() ? static_cast<size_t>(it - children.begin())
+                                     : std::min(i, children.size());
+        }
     }
     window->DrawOverlay();
     dc->PopClipRect();

@@ -558,6 +558,11 @@ void TWindowManager::Draw()
     }
     if (!dc->BeginDraw(false)) return;
     redrawNeeded_ = false;
+    // The clip stack keeps its first entry for good: it must be the whole
+    // display (again after a mode change).
+    const TRect display = dc->GetViewport();
+    if (dc->GetState().clipStack.empty() || !(dc->GetClipRect() == display))
+        dc->PushClipRect(display);
     if (capture_)
     {
         if (screen_ != nullptr) DrawTree(dc, screen_, kDrawNormal);

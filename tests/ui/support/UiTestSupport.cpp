@@ -99,3 +99,24 @@ std::vector<std::string> UiTest::Calls()
 }
 
 }  // namespace uitest
+
+#include "graphics/DisplayHandler.h"
+
+namespace uitest
+{
+
+RecordingDisplay::RecordingDisplay()
+{
+    host.SetFixedTime(true, 1000);
+    TDrawContext::UseDevice(&device, &host);
+    dc = TDrawContext::Get();
+    dc->GetDisplayHandler()->SetDisplay(800, 600, false, true, true, false);
+}
+
+RecordingDisplay::~RecordingDisplay()
+{
+    TDrawContext::Destroy();
+    TDrawContext::UseDevice(nullptr, nullptr);
+}
+
+}  // namespace uitest

@@ -152,3 +152,35 @@ protected:
 };
 
 }  // namespace uitest
+
+#include "graphics/DrawContext.h"
+#include "platform/null/GfxRecordingDevice.h"
+
+namespace uitest
+{
+
+// The drawing context over the recording device, with an 800x600 display.
+class RecordingDisplay
+{
+public:
+    RecordingDisplay();
+    ~RecordingDisplay();
+    RecordingDisplay(const RecordingDisplay&) = delete;
+    RecordingDisplay& operator=(const RecordingDisplay&) = delete;
+
+    int Presents() const { return device.presents; }
+
+    class Host : public TDrawContextHost
+    {
+    public:
+        void Sleep(uint32_t) override {}
+        void ShowMessage(const char*, const char*) override {}
+        void ExitProcess(int) override {}
+        void PostQuit(int) override {}
+    };
+    GfxRecordingDevice device;
+    Host host;
+    TDrawContext* dc = nullptr;
+};
+
+}  // namespace uitest
