@@ -21,6 +21,14 @@ function(orvelle_library name)
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  orvelle_declare_library(${name})
+endfunction()
+
+# orvelle_declare_library(NAME)
+#   Lists a subsystem library for the link check (tests/link_check), which
+#   links all of it against only the dependencies it declares.
+function(orvelle_declare_library name)
+  set_property(GLOBAL APPEND PROPERTY ORVELLE_LIBRARIES ${name})
 endfunction()
 
 # Include folders, GoogleTest and the data-folder definitions every test

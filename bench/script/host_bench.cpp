@@ -57,7 +57,7 @@ double BoundWidth(TLuaTable* t)
     return t->GetNumber("width", 0);
 }
 
-struct Counter
+struct Counter : TScriptObject
 {
     int Step(int by)
     {
@@ -66,6 +66,26 @@ struct Counter
     }
     int value = 0;
 };
+
+// An object argument: the plain function takes the pointer unchecked, as
+// the adapters did before objects were checked against the live set.
+int PlainSteps(lua_State* L)
+{
+    auto* c = static_cast<Counter*>(lua_touserdata(L, 1));
+    lua_pushnumber(L, c != nullptr ? c->value : 0);
+    return 1;
+}
+int BoundSteps(Counter* c)
+{
+    return c != nullptr ? c->value : 0;
+}
+Counter g_counter;
+void SetCounterGlobal(lua_State* L)
+{
+    lua_pushstring(L, "counter");
+    LuaPushObject(L, &g_counter);
+    lua_settable(L, LUA_GLOBALSINDEX);
+}
 
 // Runs "for i = 1, kCalls do f(...) end" with f the global name and x a
 // local set to value; call gives the argument list.
@@ -106,6 +126,20 @@ void BM_CallMember_Bound(benchmark::State& state)
     LuaBindMember(s.GetState(), "Step", &c, &Counter::Step);
     RunLoop(state, s, "Step", "1");
     g_sink += c.value;
+}
+void BM_CallObject_Plain(benchmark::State& state)
+{
+    TScript s;
+    lua_register(s.GetState(), "Steps", PlainSteps);
+    SetCounterGlobal(s.GetState());
+    RunLoop(state, s, "Steps", "counter", "x");
+}
+void BM_CallObject_Bound(benchmark::State& state)
+{
+    TScript s;
+    LuaBindFunction(s.GetState(), "Steps", &BoundSteps);
+    SetCounterGlobal(s.GetState());
+    RunLoop(state, s, "Steps", "counter", "x");
 }
 void BM_CallString_Plain(benchmark::State& state)
 {
@@ -186,6 +220,8 @@ void BM_State_Script(benchmark::State& state)
 BENCHMARK(BM_CallNumbers_Plain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CallNumbers_Bound)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CallMember_Bound)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CallObject_Plain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CallObject_Bound)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CallString_Plain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CallString_PlainNoCopy)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CallString_Bound)->Unit(benchmark::kMillisecond);

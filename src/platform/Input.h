@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/host/Event.h"
+#include "core/Event.h"
 
 namespace platform
 {

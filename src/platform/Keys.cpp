@@ -1,7 +1,7 @@
 // Virtual key to framework key code.
 #include "platform/Keys.h"
 
-#include "core/host/Event.h"
+#include "core/Event.h"
 
 namespace platform
 {

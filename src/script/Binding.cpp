@@ -3,7 +3,10 @@
 #define SCRIPT_LANG_NO_TSTRING_ALIAS
 #include "script/Binding.h"
 
+#include <cxxabi.h>
+
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "core/Log.h"
@@ -30,7 +33,7 @@ TString LuaArgString(lua_State* L, int idx)
     return s != nullptr ? TString(s, static_cast<int>(lua_strlen(L, idx))) : TString();
 }
 
-void* LuaArgObject(lua_State* L, int idx)
+void* LuaArgPointer(lua_State* L, int idx)
 {
     int type = lua_type(L, idx);
     if (type == LUA_TLIGHTUSERDATA) return lua_touserdata(L, idx);
@@ -41,6 +44,51 @@ void* LuaArgObject(lua_State* L, int idx)
     const TValue* o = idx > 0 ? L->base + (idx - 1) : L->top + idx;
     if (!o->Ud()->IsExternalRef()) return nullptr;
     return lua_touserdata(L, idx);
+}
+
+namespace
+{
+
+// The name the running binding was called by, for log lines.
+TString BindingName(lua_State* L)
+{
+    lua_Debug ar;
+    if (lua_getstack(L, 0, &ar) != 0 && lua_getinfo(L, "n", &ar) != 0 && ar.name != nullptr)
+        return TString(ar.name);
+    return TString("(script binding)");
+}
+
+TString ClassName(const std::type_info& type)
+{
+    int status = 0;
+    char* readable = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+    TString name(status == 0 && readable != nullptr ? readable : type.name());
+    std::free(readable);
+    return name;
+}
+
+}  // namespace
+
+TScriptObject* LuaArgObject(lua_State* L, int idx)
+{
+    int type = lua_type(L, idx);
+    if (type != LUA_TLIGHTUSERDATA && type != LUA_TUSERDATA) return nullptr;
+    TScriptObject* object = TScriptObject::FromAddress(LuaArgPointer(L, idx));
+    if (object == nullptr)
+        LogPrintf("%s: argument %d is not a live object", BindingName(L).CStr(), idx);
+    return object;
+}
+
+void LuaLogWrongClass(lua_State* L, int idx, const std::type_info& expected,
+                      const TScriptObject& got)
+{
+    LogPrintf("%s: argument %d is a %s, not a %s", BindingName(L).CStr(), idx,
+              ClassName(typeid(got)).CStr(), ClassName(expected).CStr());
+}
+
+void LuaLogDeadTarget(lua_State* L)
+{
+    LogPrintf("%s: its object is gone; the call does nothing", BindingName(L).CStr());
 }
 
 TLuaTable* LuaArgTable(lua_State* L, int idx)
@@ -64,14 +112,14 @@ binding_detail::Arg<TLuaTable*>::~Arg()
     delete v;
 }
 
-void LuaPushObject(lua_State* L, void* ptr)
+void LuaPushObject(lua_State* L, const TScriptObject* object)
 {
-    if (ptr == nullptr)
+    if (object == nullptr)
     {
         lua_pushnil(L);
         return;
     }
-    PushUserdataRef(L, ptr);
+    PushUserdataRef(L, const_cast<TScriptObject*>(object));
     lua_pushstring(L, "qvMessageMetatable");
     lua_rawget(L, LUA_REGISTRYINDEX);
     if (lua_type(L, -1) == LUA_TTABLE)

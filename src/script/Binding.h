@@ -3,9 +3,18 @@
 // host functions every script state gets ("_ALERT", "DebugOut", "toparams").
 //
 // A published function is a native closure with one upvalue, a full userdata
-// holding the target (a function pointer, or an object pointer with a member
-// function pointer). Nothing keeps the object alive: publishing code
-// re-publishes or removes (LuaUnbind) its functions before the object goes.
+// holding the target (a function pointer, or an object's handle and pointer
+// with a member function pointer). Nothing keeps the object alive: publishing
+// code re-publishes or removes (LuaUnbind) its functions before the object
+// goes; a member function called after its object died does nothing, returns
+// no results and logs one line.
+//
+// Native objects that scripts hold, or whose members are published, derive
+// from TScriptObject (script/ScriptObject.h): LuaBindMember and a T* result
+// do not compile for a class that does not. Scripts see such an object as the
+// address of its TScriptObject base. A T* parameter takes T = a class derived
+// from TScriptObject, or another polymorphic base of such objects (reached by
+// dynamic_cast).
 //
 // Adapters do not check argument counts or kinds. Arguments convert as:
 //   double, float        lua_tonumber (0 when it does not convert)
@@ -14,13 +23,16 @@
 //   TString              the text of a string or number, else ""
 //   TLuaTable*           a new reference to the value, deleted after the call
 //                        returns, before the owning script's next run
-//   other T*             the pointer held by an external reference or a
-//                        light userdata; null for any other value
+//   other T*             the live object held by an external reference or a
+//                        light userdata when it is a T; null for nil and, with
+//                        one log line, for anything else (a deleted object,
+//                        one of another class, a value that is no object)
 //   lua_State*           the calling thread itself
 // Results push as: nothing (void), a number (integers, floats), a boolean,
-// a string (TString), an external reference with the "qvMessageMetatable"
-// registry entry as metatable (other T*; nil for a null pointer). A target
-// that takes the thread and returns int returns its own result count.
+// a string (TString), an external reference to the TScriptObject base with
+// the "qvMessageMetatable" registry entry as metatable (other T*; nil for a
+// null pointer). A target that takes the thread and returns int returns its
+// own result count.
 //
 // Failures: publishing raises the engine's memory error when the state
 // cannot grow; adapters never fail on their own.
@@ -33,7 +45,10 @@
 #include <type_traits>
 #include <utility>
 
+#include <typeinfo>
+
 #include "core/String.h"
+#include "script/ScriptObject.h"
 #include "script/lang/lua.h"
 
 class TLuaTable;
@@ -45,16 +60,31 @@ int64_t LuaArgInteger(lua_State* L, int idx);
 // The text of a string or number at idx; "" for every other value.
 TString LuaArgString(lua_State* L, int idx);
 // The held pointer of an external-reference userdata or a light userdata;
-// null for every other value.
-void* LuaArgObject(lua_State* L, int idx);
+// null for every other value. Unchecked: see LuaArgObject.
+void* LuaArgPointer(lua_State* L, int idx);
+// The live object held by an external reference or a light userdata at idx.
+// Null for nil or an absent argument; null with one log line for any other
+// value that is not a live object.
+TScriptObject* LuaArgObject(lua_State* L, int idx);
+// The same, as a T: null with one log line when the object is of another
+// class.
+template <class T>
+T* LuaArgObjectAs(lua_State* L, int idx);
+// Logs that argument idx of the running binding is an object of another
+// class than expected.
+void LuaLogWrongClass(lua_State* L, int idx, const std::type_info& expected,
+                      const TScriptObject& got);
+// Logs that the object behind the running member binding is gone.
+void LuaLogDeadTarget(lua_State* L);
 // A new TLuaTable referring to the value at idx (of any kind).
 TLuaTable* LuaArgTable(lua_State* L, int idx);
 // Hands an argument table to the script owning L (deleted before its next
 // run), or deletes it when no script owns the state.
 void LuaReleaseArgTable(lua_State* L, TLuaTable* table);
-// Pushes ptr as an external reference whose metatable is the registry entry
-// "qvMessageMetatable" (when that is a table); nil for a null pointer.
-void LuaPushObject(lua_State* L, void* ptr);
+// Pushes object (its TScriptObject base) as an external reference whose
+// metatable is the registry entry "qvMessageMetatable" (when that is a
+// table); nil for a null pointer.
+void LuaPushObject(lua_State* L, const TScriptObject* object);
 // The text of an error value for the log: the string or number itself, or a
 // placeholder naming the kind ("(error value: table)").
 TString LuaErrorText(lua_State* L, int idx);
@@ -72,6 +102,29 @@ void LuaUnbind(lua_State* L, const char* name);
 void PublishScriptHostFunctions(lua_State* L);
 // The output function behind "DebugOut": it discards the text.
 void ScriptDebugOut(TString text);
+
+template <class T>
+T* LuaArgObjectAs(lua_State* L, int idx)
+{
+    TScriptObject* object = LuaArgObject(L, idx);
+    if constexpr (std::is_same_v<std::remove_cv_t<T>, TScriptObject>)
+    {
+        return object;
+    }
+    else
+    {
+        if (object == nullptr) return nullptr;
+        // Most arguments are of exactly the class asked for; a type compare
+        // is much cheaper than a search through the class graph.
+        if constexpr (std::is_base_of_v<TScriptObject, std::remove_cv_t<T>>)
+        {
+            if (typeid(*object) == typeid(T)) return static_cast<T*>(object);
+        }
+        T* as = dynamic_cast<T*>(object);
+        if (as == nullptr) LuaLogWrongClass(L, idx, typeid(T), *object);
+        return as;
+    }
+}
 
 namespace binding_detail
 {
@@ -154,8 +207,10 @@ struct Arg<T*, std::enable_if_t<!std::is_same_v<std::remove_cv_t<T>, char> &&
                                 !std::is_same_v<std::remove_cv_t<T>, TLuaTable> &&
                                 !std::is_same_v<std::remove_cv_t<T>, lua_State>>>
 {
+    static_assert(std::is_base_of_v<TScriptObject, std::remove_cv_t<T>> || std::is_polymorphic_v<T>,
+                  "objects taken from scripts derive from TScriptObject");
     T* v = nullptr;
-    void Read(lua_State* L, int i) { v = static_cast<T*>(LuaArgObject(L, i)); }
+    void Read(lua_State* L, int i) { v = LuaArgObjectAs<T>(L, i); }
     T* Get() const { return v; }
     void Finish(lua_State*) {}
 };
@@ -180,7 +235,9 @@ int PushResult(lua_State* L, R&& r)
     {
         static_assert(!std::is_same_v<std::remove_cv_t<std::remove_pointer_t<P>>, char>,
                       "return TString for text, not a character pointer");
-        LuaPushObject(L, const_cast<void*>(static_cast<const void*>(r)));
+        static_assert(std::is_base_of_v<TScriptObject, std::remove_cv_t<std::remove_pointer_t<P>>>,
+                      "objects handed to scripts derive from TScriptObject");
+        LuaPushObject(L, r);
     }
     else
     {
@@ -228,6 +285,7 @@ struct FreeRecord
 template <class C, class M>
 struct MemberRecord
 {
+    TScriptHandle handle;
     C* object;
     M method;
 };
@@ -245,6 +303,11 @@ int MemberAdapter(lua_State* L)
 {
     MemberRecord<C, M> rec;
     std::memcpy(&rec, lua_touserdata(L, lua_upvalueindex(1)), sizeof rec);
+    if (TScriptObject::FromHandle(rec.handle) == nullptr)
+    {
+        LuaLogDeadTarget(L);
+        return 0;
+    }
     return Invoke<R, A...>(
         L,
         [&rec](auto&&... a) -> R
@@ -269,8 +332,10 @@ template <class O, class C, class R, class... A>
 void LuaBindMember(lua_State* L, const char* name, O* object, R (C::*method)(A...))
 {
     static_assert(std::is_base_of_v<C, O>, "the object has no such member");
+    static_assert(std::is_base_of_v<TScriptObject, O>,
+                  "objects whose members scripts call derive from TScriptObject");
     using M = R (C::*)(A...);
-    binding_detail::MemberRecord<C, M> rec{object, method};
+    binding_detail::MemberRecord<C, M> rec{object->GetScriptHandle(), object, method};
     LuaPublishClosure(L, name, &binding_detail::MemberAdapter<C, M, R, A...>, &rec, sizeof rec);
 }
 
@@ -278,8 +343,10 @@ template <class O, class C, class R, class... A>
 void LuaBindMember(lua_State* L, const char* name, const O* object, R (C::*method)(A...) const)
 {
     static_assert(std::is_base_of_v<C, O>, "the object has no such member");
+    static_assert(std::is_base_of_v<TScriptObject, O>,
+                  "objects whose members scripts call derive from TScriptObject");
     using M = R (C::*)(A...) const;
-    binding_detail::MemberRecord<const C, M> rec{object, method};
+    binding_detail::MemberRecord<const C, M> rec{object->GetScriptHandle(), object, method};
     LuaPublishClosure(L, name, &binding_detail::MemberAdapter<const C, M, R, A...>, &rec,
                       sizeof rec);
 }

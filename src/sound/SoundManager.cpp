@@ -53,9 +53,10 @@ TSoundManager::TSoundManager() : state_(std::make_unique<TSoundManagerState>())
 
 TSoundManager::~TSoundManager()
 {
-    Lock();
-    state_->stop = true;
-    Unlock();
+    {
+        TSoundLockGuard hold(this);
+        state_->stop = true;
+    }
     {
         std::lock_guard<std::mutex> guard(state_->sleepMutex);
         state_->sleepWake.notify_all();
@@ -64,18 +65,19 @@ TSoundManager::~TSoundManager()
     shuttingDown_ = true;
 
     // Streams take the lock (and may look for this manager) while they go.
-    Lock();
-    std::list<std::shared_ptr<TSoundStream>> retired;
-    std::list<std::shared_ptr<TSoundStream>> active;
-    std::vector<std::shared_ptr<void>> deferred;
-    retired.swap(state_->retired);
-    active.swap(state_->active);
-    deferred.swap(state_->deferred);
-    retired.clear();
-    active.clear();
-    deferred.clear();
-    state_->device.reset();
-    Unlock();
+    {
+        TSoundLockGuard hold(this);
+        std::list<std::shared_ptr<TSoundStream>> retired;
+        std::list<std::shared_ptr<TSoundStream>> active;
+        std::vector<std::shared_ptr<void>> deferred;
+        retired.swap(state_->retired);
+        active.swap(state_->active);
+        deferred.swap(state_->deferred);
+        retired.clear();
+        active.clear();
+        deferred.clear();
+        state_->device.reset();
+    }
 
     TSoundManager* self = this;
     gCurrent.compare_exchange_strong(self, nullptr);
@@ -109,25 +111,30 @@ bool TSoundManager::Init()
         state_->stop = false;
         state_->thread = std::thread([this] { ThreadMain(); });
     }
-    Lock();
-    reapClock_.Reset();
-    reapClock_.Start();
-    std::unique_ptr<TAudioDevice> device;
-    TAudioResult result = OpenAudioDevice(&device);
+    TAudioResult result;
+    {
+        TSoundLockGuard hold(this);
+        reapClock_.Reset();
+        reapClock_.Start();
+        std::unique_ptr<TAudioDevice> device;
+        result = OpenAudioDevice(&device);
+        if (result == kAudioOk)
+        {
+            TAudioFormat primary;
+            primary.channels = 2;
+            primary.rate = 44100;
+            primary.bits = 16;
+            (void)device->SetPrimaryFormat(primary);  // the device mixes into what it can
+            state_->device = std::move(device);
+            initialised_ = true;
+        }
+    }
+    // Reported outside the lock: the out-of-memory handler may do anything.
     if (result != kAudioOk)
     {
-        Unlock();
         ReportDeviceError(result, kManagerFile, 163);
         return false;
     }
-    TAudioFormat primary;
-    primary.channels = 2;
-    primary.rate = 44100;
-    primary.bits = 16;
-    (void)device->SetPrimaryFormat(primary);  // the device mixes into what it can
-    state_->device = std::move(device);
-    initialised_ = true;
-    Unlock();
     return true;
 }
 
@@ -136,10 +143,12 @@ void TSoundManager::ThreadMain()
     state_->threadId = std::this_thread::get_id();
     for (;;)
     {
-        Lock();
-        const bool stop = state_->stop;
-        if (!stop) Service(true);
-        Unlock();
+        bool stop;
+        {
+            TSoundLockGuard hold(this);
+            stop = state_->stop;
+            if (!stop) Service(true);
+        }
         if (stop) break;
         std::unique_lock<std::mutex> sleep(state_->sleepMutex);
         state_->sleepWake.wait_for(sleep, std::chrono::milliseconds(50),
@@ -171,7 +180,7 @@ int TSoundManager::GetLockDepth() const
 
 void TSoundManager::Update()
 {
-    Lock();
+    TSoundLockGuard hold(this);
     state_->retired.clear();
     state_->deferred.clear();
     // Most passes have nothing to deliver: no copy then.
@@ -189,17 +198,12 @@ void TSoundManager::Update()
                 target->OnStreamNotify(stream.get());
         }
     }
-    Unlock();
 }
 
 bool TSoundManager::Service(bool fromThread)
 {
-    Lock();
-    if (reapClock_.GetTime() <= kReapIntervalMs)
-    {
-        Unlock();
-        return true;
-    }
+    TSoundLockGuard hold(this);
+    if (reapClock_.GetTime() <= kReapIntervalMs) return true;
     reapClock_.Reset();
     reapClock_.Start();
     bool restart = true;
@@ -220,21 +224,19 @@ bool TSoundManager::Service(bool fromThread)
             break;
         }
     }
-    Unlock();
     return true;
 }
 
 void TSoundManager::AddStream(const std::shared_ptr<TSoundStream>& stream)
 {
     if (!stream) return;
-    Lock();
+    TSoundLockGuard hold(this);
     state_->active.push_back(stream);
-    Unlock();
 }
 
 void TSoundManager::RetireStream(TSoundStream* stream)
 {
-    Lock();
+    TSoundLockGuard hold(this);
     auto& active = state_->active;
     auto found = std::find_if(active.begin(), active.end(),
                               [stream](const auto& s) { return s.get() == stream; });
@@ -243,12 +245,11 @@ void TSoundManager::RetireStream(TSoundStream* stream)
         state_->retired.push_back(*found);
         active.erase(found);
     }
-    Unlock();
 }
 
 void TSoundManager::RemoveStream(TSoundStream* stream)
 {
-    Lock();
+    TSoundLockGuard hold(this);
     std::shared_ptr<TSoundStream> keep;
     for (auto* list : {&state_->active, &state_->retired})
     {
@@ -263,80 +264,71 @@ void TSoundManager::RemoveStream(TSoundStream* stream)
     // The stream may be destroyed now; its destructor takes the lock too.
     if (keep && IsServiceThread()) state_->deferred.push_back(std::move(keep));
     keep.reset();
-    Unlock();
 }
 
 int TSoundManager::GetActiveCount()
 {
-    Lock();
+    TSoundLockGuard hold(this);
     const int count = static_cast<int>(state_->active.size());
-    Unlock();
     return count;
 }
 
 int TSoundManager::GetRetiredCount()
 {
-    Lock();
+    TSoundLockGuard hold(this);
     const int count = static_cast<int>(state_->retired.size());
-    Unlock();
     return count;
 }
 
 float TSoundManager::GetGroupVolume(int32_t group)
 {
-    Lock();
+    TSoundLockGuard hold(this);
     float volume = state_->masterVolume;
     auto found = state_->groupVolumes.find(group);
     if (found != state_->groupVolumes.end()) volume *= found->second;
-    Unlock();
     return volume;
 }
 
 void TSoundManager::ApplyVolume(TSoundStream* stream)
 {
     if (stream == nullptr) return;
-    Lock();
+    TSoundLockGuard hold(this);
     const float v = GetGroupVolume(stream->GetGroup());
     // A nudge first, so that the device always sees a change.
     stream->SetVolume(v < 0.5f ? v + 0.05f : v - 0.05f);
     stream->SetVolume(v);
-    Unlock();
 }
 
 void TSoundManager::ApplyAllVolumes()
 {
-    Lock();
+    TSoundLockGuard hold(this);
     const std::vector<std::shared_ptr<TSoundStream>> streams(state_->active.begin(),
                                                              state_->active.end());
     for (const auto& stream : streams) ApplyVolume(stream.get());
-    Unlock();
 }
 
 void TSoundManager::SetMasterVolume(float volume)
 {
-    Lock();
+    TSoundLockGuard hold(this);
     state_->masterVolume = volume;
     ApplyAllVolumes();
-    Unlock();
 }
 
 void TSoundManager::SetGroupVolume(int32_t group, float volume)
 {
-    Lock();
+    TSoundLockGuard hold(this);
     state_->groupVolumes[group] = volume;
     ApplyAllVolumes();
-    Unlock();
 }
 
 void TSoundManager::Enable(bool on)
 {
-    Lock();
+    TSoundLockGuard hold(this);
     enabled_ = on;
     const std::vector<std::shared_ptr<TSoundStream>> streams(state_->active.begin(),
                                                              state_->active.end());
     for (const auto& stream : streams) stream->Suspend(!on);
     if (on) ApplyAllVolumes();
-    Unlock();
 }
 
 TAudioDevice* TSoundManager::GetDevice()
@@ -347,9 +339,8 @@ TAudioDevice* TSoundManager::GetDevice()
 void TSoundManager::DeferRelease(std::shared_ptr<void> reference)
 {
     if (!reference) return;
-    Lock();
+    TSoundLockGuard hold(this);
     state_->deferred.push_back(std::move(reference));
-    Unlock();
 }
 
 void SoundLock()

@@ -96,11 +96,13 @@ private:
 void SoundLock();
 void SoundUnlock();
 
-// Holds the current manager's lock for a scope (nothing without a manager).
+// Holds the current manager's lock, or the given manager's, for a scope
+// (nothing without a manager).
 class TSoundLockGuard
 {
 public:
-    TSoundLockGuard() : manager_(TSoundManager::Current())
+    TSoundLockGuard() : TSoundLockGuard(TSoundManager::Current()) {}
+    explicit TSoundLockGuard(TSoundManager* manager) : manager_(manager)
     {
         if (manager_) manager_->Lock();
     }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -191,12 +192,35 @@ TString Text()
     return TString("made here");
 }
 void Nothing() {}
-int g_object = 0;
-int* Object()
+
+// Script-visible classes: Square has its TScriptObject base behind another
+// base, so its own address and its base's differ.
+class Shape : public TScriptObject
+{
+public:
+    int sides = 0;
+};
+class Labelled
+{
+public:
+    virtual ~Labelled() = default;
+    TString label = "none";
+};
+class Square : public Labelled, public Shape
+{
+public:
+    Square() { sides = 4; }
+};
+class Sound : public TScriptObject
+{
+};
+
+Square g_object;
+Square* Object()
 {
     return &g_object;
 }
-int* NoObject()
+Square* NoObject()
 {
     return nullptr;
 }
@@ -237,7 +261,8 @@ TEST_F(BindingTest, ObjectResultsCarryTheMessageMetatable)
     lua_settable(L, LUA_REGISTRYINDEX);
     ASSERT_EQ(Call("Object", [] {}), 0);
     ASSERT_EQ(lua_type(L, -1), LUA_TUSERDATA);
-    EXPECT_EQ(lua_touserdata(L, -1), &g_object);
+    // Always the TScriptObject base, whatever class the binding returned.
+    EXPECT_EQ(lua_touserdata(L, -1), static_cast<TScriptObject*>(&g_object));
     ASSERT_TRUE(lua_getmetatable(L, -1));
     EXPECT_TRUE(lua_rawequal(L, -1, 1));
     lua_settop(L, 1);
@@ -245,42 +270,145 @@ TEST_F(BindingTest, ObjectResultsCarryTheMessageMetatable)
     EXPECT_EQ(lua_type(L, -1), LUA_TNIL);
 }
 
-void* g_pointer = reinterpret_cast<void*>(1);
-void TakePointer(int* p)
+const void* g_pointer = nullptr;
+void TakeShape(Shape* p)
 {
     g_pointer = p;
 }
-
-TEST_F(BindingTest, PointerParametersTakeOnlyReferencesAndLightUserdata)
+void TakeSquare(Square* p)
 {
-    LuaBindFunction(L, "TakePointer", &TakePointer);
-    int target = 0;
+    g_pointer = p;
+}
+void TakeLabelled(const Labelled* p)
+{
+    g_pointer = p;
+}
+void TakeBase(TScriptObject* p)
+{
+    g_pointer = p;
+}
+const void* const kUnset = &g_pointer;
+Square* g_heldSquare = nullptr;
+Square* HeldSquare()
+{
+    return g_heldSquare;
+}
+
+// Pointer arguments are accepted only while their object lives and is of
+// the class asked for; everything else reads null, with one log line for a
+// value that pretends to be an object.
+TEST(BindingObjectTest, PointerParametersTakeOnlyLiveObjectsOfTheirClass)
+{
+    hosttest::TempFolder folder;
+    lua_State* L = lua_open();
+    LuaBindFunction(L, "TakeShape", &TakeShape);
+    LuaBindFunction(L, "TakeSquare", &TakeSquare);
+    LuaBindFunction(L, "TakeLabelled", &TakeLabelled);
+    LuaBindFunction(L, "TakeBase", &TakeBase);
+    Square square;
+    Shape shape;
+    Sound sound;
+    auto deleted = std::make_unique<Shape>();
+    TScriptObject* gone = deleted.get();
+    deleted.reset();
+    int notAnObject = 0;
     struct Case
     {
         const char* what;
+        const char* binding;
         std::function<void()> push;
-        void* expect;
+        const void* expect;
+        const char* log;  // a text the log gains, or null for none
     };
     const Case cases[] = {
-        {"external reference", [&] { PushUserdataRef(L, &target); }, &target},
-        {"light userdata", [&] { lua_pushlightuserdata(L, &target); }, &target},
-        {"script userdata", [&] { lua_newuserdata(L, 16); }, nullptr},
-        {"number", [&] { lua_pushnumber(L, 1234); }, nullptr},
-        {"string", [&] { lua_pushstring(L, "text"); }, nullptr},
-        {"table", [&] { lua_newtable(L); }, nullptr},
-        {"nil", [&] { lua_pushnil(L); }, nullptr},
-        {"absent", [] {}, nullptr},
+        {"shape", "TakeShape", [&] { LuaPushObject(L, &shape); }, &shape, nullptr},
+        {"square as shape", "TakeShape", [&] { LuaPushObject(L, &square); },
+         static_cast<Shape*>(&square), nullptr},
+        {"square as square", "TakeSquare", [&] { LuaPushObject(L, &square); }, &square, nullptr},
+        {"square as its other base", "TakeLabelled", [&] { LuaPushObject(L, &square); },
+         static_cast<Labelled*>(&square), nullptr},
+        {"square as the base", "TakeBase", [&] { LuaPushObject(L, &square); },
+         static_cast<TScriptObject*>(&square), nullptr},
+        {"light userdata of a live object", "TakeShape",
+         [&] { lua_pushlightuserdata(L, static_cast<TScriptObject*>(&shape)); }, &shape, nullptr},
+        {"wrong class", "TakeShape", [&] { LuaPushObject(L, &sound); }, nullptr,
+         "argument 1 is a (anonymous namespace)::Sound, not a (anonymous namespace)::Shape"},
+        {"shape as a square", "TakeSquare", [&] { LuaPushObject(L, &shape); }, nullptr,
+         "not a (anonymous namespace)::Square"},
+        {"sound as a labelled", "TakeLabelled", [&] { LuaPushObject(L, &sound); }, nullptr,
+         "not a (anonymous namespace)::Labelled"},
+        {"deleted object", "TakeShape", [&] { PushUserdataRef(L, gone); }, nullptr,
+         "argument 1 is not a live object"},
+        {"deleted object as the base", "TakeBase", [&] { lua_pushlightuserdata(L, gone); }, nullptr,
+         "argument 1 is not a live object"},
+        {"foreign light userdata", "TakeShape", [&] { lua_pushlightuserdata(L, &notAnObject); },
+         nullptr, "argument 1 is not a live object"},
+        {"foreign reference", "TakeBase", [&] { PushUserdataRef(L, &notAnObject); }, nullptr,
+         "argument 1 is not a live object"},
+        // The derived object's own address is not where scripts see it.
+        {"derived address", "TakeSquare", [&] { lua_pushlightuserdata(L, &square); }, nullptr,
+         "argument 1 is not a live object"},
+        {"script userdata", "TakeShape", [&] { lua_newuserdata(L, 16); }, nullptr,
+         "argument 1 is not a live object"},
+        {"number", "TakeShape", [&] { lua_pushnumber(L, 1234); }, nullptr, nullptr},
+        {"string", "TakeShape", [&] { lua_pushstring(L, "text"); }, nullptr, nullptr},
+        {"table", "TakeShape", [&] { lua_newtable(L); }, nullptr, nullptr},
+        {"nil", "TakeShape", [&] { lua_pushnil(L); }, nullptr, nullptr},
+        {"absent", "TakeShape", [] {}, nullptr, nullptr},
     };
     for (const Case& c : cases)
     {
-        g_pointer = reinterpret_cast<void*>(1);
-        ASSERT_EQ(Call("TakePointer", c.push), 0) << c.what;
+        std::string before = folder.Log();
+        g_pointer = kUnset;
+        lua_pushstring(L, c.binding);
+        lua_gettable(L, LUA_GLOBALSINDEX);
+        int base = lua_gettop(L);
+        c.push();
+        ASSERT_EQ(lua_pcall(L, lua_gettop(L) - base, 0, 0), 0) << c.what;
         EXPECT_EQ(g_pointer, c.expect) << c.what;
+        std::string added = folder.Log().substr(before.size());
+        if (c.log == nullptr)
+        {
+            EXPECT_EQ(added, "") << c.what;
+        }
+        else
+        {
+            EXPECT_NE(added.find(c.log), std::string::npos) << c.what << ": " << added;
+            EXPECT_EQ(std::count(added.begin(), added.end(), '\n'), 1) << c.what << ": " << added;
+        }
         lua_settop(L, 0);
     }
+    lua_close(L);
 }
 
-class Account
+// A coroutine keeps an object across a yield; the object dies meanwhile.
+TEST(BindingObjectTest, ObjectDeletedWhileACoroutineHoldsIt)
+{
+    hosttest::TempFolder folder;
+    TScript s;
+    lua_State* L = s.GetState();
+    auto held = std::make_unique<Square>();
+    g_heldSquare = held.get();
+    LuaBindFunction(L, "TakeShape", &TakeShape);
+    LuaBindFunction(L, "Held", &HeldSquare);
+    ASSERT_EQ(s.DoLuaString("co = coroutine.create(function()\n"
+                            "  local o = Held()\n"
+                            "  TakeShape(o)\n"
+                            "  coroutine.yield()\n"
+                            "  TakeShape(o)\n"
+                            "end)\n"
+                            "assert(coroutine.resume(co))"),
+              0);
+    EXPECT_EQ(g_pointer, static_cast<Shape*>(held.get()));
+    held.reset();
+    g_heldSquare = nullptr;
+    g_pointer = kUnset;
+    ASSERT_EQ(s.DoLuaString("assert(coroutine.resume(co))"), 0);
+    EXPECT_EQ(g_pointer, nullptr);
+    EXPECT_EQ(folder.LogCount("TakeShape: argument 1 is not a live object"), 1) << folder.Log();
+}
+
+class Account : public TScriptObject
 {
 public:
     explicit Account(double start) : balance_(start) {}
@@ -362,6 +490,33 @@ TEST_F(BindingTest, MemberFunctionsRunOnTheirObject)
     EXPECT_EQ(lua_tonumber(L, -1), 102);
     LuaUnbind(L, "DepositA");
     EXPECT_NE(Call("DepositA", [] {}), 0);
+}
+
+// A member published on an object that dies later: the call does nothing and
+// gives no results, instead of reaching freed memory.
+TEST(BindingObjectTest, MemberOfADeletedObjectDoesNothing)
+{
+    hosttest::TempFolder folder;
+    TScript s;
+    lua_State* L = s.GetState();
+    auto account = std::make_unique<Account>(10);
+    LuaBindMember(L, "Deposit", account.get(), &Account::Deposit);
+    ASSERT_EQ(s.DoLuaString("a = Deposit(5)"), 0);
+    account.reset();
+    // A new object may take the same address; it is still not the one bound.
+    auto other = std::make_unique<Account>(100);
+    ASSERT_EQ(s.DoLuaString("b = Deposit(5) c = (function(...) return arg.n end)(Deposit(1))"), 0);
+    lua_pushstring(L, "a");
+    lua_gettable(L, LUA_GLOBALSINDEX);
+    EXPECT_EQ(lua_tonumber(L, -1), 15);
+    lua_pushstring(L, "b");
+    lua_gettable(L, LUA_GLOBALSINDEX);
+    EXPECT_TRUE(lua_isnil(L, -1));
+    lua_pushstring(L, "c");
+    lua_gettable(L, LUA_GLOBALSINDEX);
+    EXPECT_EQ(lua_tonumber(L, -1), 0);
+    lua_settop(L, 0);
+    EXPECT_EQ(folder.LogCount("Deposit: its object is gone"), 2) << folder.Log();
 }
 
 // Reads a field of the table argument; the table lives through the call.

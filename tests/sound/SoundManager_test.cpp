@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "sound/support/SoundFixture.h"
@@ -88,6 +89,53 @@ TEST_F(SoundManagerTest, LockIsReentrantAndCountsItsDepth)
     manager_->Unlock();
     other.join();
     EXPECT_TRUE(entered);
+}
+
+// Every call leaves the lock as it found it, early returns included. The
+// test holds the lock itself so the service thread cannot change the depth.
+TEST_F(SoundManagerTest, EveryCallReleasesTheLockItTakes)
+{
+    auto stream = Playing(5.0);
+    struct Case
+    {
+        const char* what;
+        std::function<void()> call;
+    };
+    const Case cases[] = {
+        {"service within the interval", [&] { manager_->Service(false); }},
+        {"service after the interval",
+         [&]
+         {
+             TFakeTime::Advance(600);
+             manager_->Service(false);
+         }},
+        {"update", [&] { manager_->Update(); }},
+        {"counts", [&] { (void)(manager_->GetActiveCount() + manager_->GetRetiredCount()); }},
+        {"volumes",
+         [&]
+         {
+             manager_->SetMasterVolume(0.5f);
+             manager_->SetGroupVolume(3, 0.5f);
+             (void)manager_->GetGroupVolume(3);
+         }},
+        {"enable", [&] { manager_->Enable(false), manager_->Enable(true); }},
+        {"init again", [&] { manager_->Init(); }},
+        {"defer", [&] { manager_->DeferRelease(std::make_shared<int>(1)); }},
+        {"retire and remove",
+         [&]
+         {
+             manager_->RetireStream(nullptr);
+             manager_->RemoveStream(nullptr);
+         }},
+    };
+    manager_->Lock();
+    for (const Case& c : cases)
+    {
+        c.call();
+        EXPECT_EQ(manager_->GetLockDepth(), 1) << c.what;
+    }
+    manager_->Unlock();
+    stream->Stop(false);
 }
 
 TEST_F(SoundManagerTest, GroupVolumes)
@@ -241,6 +289,11 @@ TEST_F(SoundManagerWithoutDeviceTest, FailedDeviceIsLoggedAndSoundsStillFinish)
 {
     EXPECT_FALSE(manager_->IsInitialised());
     EXPECT_TRUE(log_.Contains("DX Error:  (0x88780078), File .\\soundmanager, Line 163"));
+    // A failed retry gives the lock back too.
+    manager_->Lock();
+    EXPECT_FALSE(manager_->Init());
+    EXPECT_EQ(manager_->GetLockDepth(), 1);
+    manager_->Unlock();
     auto stream =
         TSoundStream::Create(new TStreamSpooler(MakeTaggedSource(1, 22050, 1.0)), false, 0, {});
     EXPECT_FALSE(stream->CreateBuffer(22050, 1, 16, 2.0f));

@@ -9,7 +9,7 @@
 
 #include "core/String.h"
 #include "core/Task.h"
-#include "core/host/Event.h"
+#include "core/Event.h"
 #include "core/host/HostServices.h"
 
 class TAppHost;

@@ -14,7 +14,7 @@
 #include "core/String.h"
 #include "core/StringTable.h"
 #include "core/Task.h"
-#include "core/host/Event.h"
+#include "core/Event.h"
 #include "core/host/HostServices.h"
 #include "platform/InstanceLock.h"
 #include "platform/Input.h"

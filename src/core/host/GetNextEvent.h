@@ -4,7 +4,7 @@
 // 0, a 1 ms wait, the idle event).
 #pragma once
 
-#include "core/host/Event.h"
+#include "core/Event.h"
 
 class TAppHost;
 

@@ -3,7 +3,7 @@
 
 #include "core/host/App.h"
 #include "core/host/HostServices.h"
-#include "graphics/DisplayLink.h"
+#include "game/app/DisplayLink.h"
 #include "graphics/Model.h"
 #include "graphics/Texture.h"
 #include "script/ScriptCode.h"

@@ -2,7 +2,7 @@
 // drawing context makes over the device and host given here. The pointer
 // image and cursor calls belong to the mouse image, which is not part of
 // this link yet: they are accepted and do nothing.
-#include "graphics/DisplayLink.h"
+#include "game/app/DisplayLink.h"
 
 #include <algorithm>
 #include <memory>

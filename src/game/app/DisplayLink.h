@@ -3,7 +3,8 @@
 // display calls. The program registers it once before start-up:
 //   GetFrameworkServices().makeDisplay = &MakeDisplayLink;
 //   GetFrameworkServices().destroyDisplay = &DestroyDisplayLink;
-// (the program must then link graphics before corehost).
+// It sits with the program's wiring because it joins graphics to the host,
+// and neither library may call the other.
 #pragma once
 
 class TAppHost;
