@@ -11,6 +11,7 @@
 #include "core/Asset.h"
 #include "core/String.h"
 #include "script/LuaObject.h"
+#include "script/ScriptObject.h"
 #include "script/lang/lua.h"
 
 class TWindow;
@@ -35,7 +36,7 @@ enum TMessageKind : int32_t
 
 // The receiver is not owned: the window manager clears it when that window
 // (or one containing it) is scheduled for deletion or destroyed.
-class TMessage
+class TMessage : public TScriptObject
 {
 public:
     explicit TMessage(int32_t kind = kGeneric, const TString& name = TString(),
@@ -45,7 +46,7 @@ public:
     }
     virtual const char* GetClassName() const { return "TMessage"; }
     virtual bool IsKindOf(TClassId id) const { return id == ClassId(); }
-    virtual ~TMessage() = default;
+    ~TMessage() override = default;
     TMessage(const TMessage&) = delete;
     TMessage& operator=(const TMessage&) = delete;
 
@@ -103,10 +104,13 @@ TMessage* InnerMessage(TMessage* message);
 // --- Script values ----------------------------------------------------------
 
 // Registers the metatable "qvMessageMetatable" in L's registry: "__gc"
-// deletes the held message, "__index" gives "type" and "name".
+// deletes the held message, "__index" gives "type" and "name". Every object
+// pushed to scripts carries this metatable; for one that is not a live
+// message both do nothing (a window value collected leaves its window be).
 void RegisterMessageMetatable(lua_State* L);
 // Pushes a new message value holding message; the script's collector owns
 // the message from here. Nil for null.
 void PushMessageValue(lua_State* L, TMessage* message);
-// The message held by the value at idx; null for nil or any other value.
+// The live message held by the value at idx; null for nil, any other value,
+// or a message already freed.
 TMessage* ToMessageValue(lua_State* L, int idx);

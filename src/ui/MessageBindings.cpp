@@ -2,6 +2,7 @@
 // registry's "qvMessageMetatable" as metatable.
 #include "script/Binding.h"
 #include "script/LuaPush.h"
+#include "script/ScriptObject.h"
 #include "ui/Message.h"
 
 namespace
@@ -9,16 +10,10 @@ namespace
 
 const char* const kMetatable = "qvMessageMetatable";
 
-// The value holds the message itself only when its metatable is ours: any
-// other userdata could hold anything.
 TMessage* HeldMessage(lua_State* L, int idx)
 {
-    if (lua_type(L, idx) != LUA_TUSERDATA || !lua_getmetatable(L, idx)) return nullptr;
-    lua_pushstring(L, kMetatable);
-    lua_rawget(L, LUA_REGISTRYINDEX);
-    const bool ours = lua_rawequal(L, -1, -2) != 0;
-    lua_pop(L, 2);
-    return ours ? static_cast<TMessage*>(lua_touserdata(L, idx)) : nullptr;
+    if (lua_type(L, idx) != LUA_TUSERDATA) return nullptr;
+    return dynamic_cast<TMessage*>(TScriptObject::FromAddress(LuaArgPointer(L, idx)));
 }
 
 int MessageGc(lua_State* L)
@@ -58,18 +53,7 @@ void RegisterMessageMetatable(lua_State* L)
 
 void PushMessageValue(lua_State* L, TMessage* message)
 {
-    if (message == nullptr)
-    {
-        lua_pushnil(L);
-        return;
-    }
-    PushUserdataRef(L, message);
-    lua_pushstring(L, kMetatable);
-    lua_rawget(L, LUA_REGISTRYINDEX);
-    if (lua_type(L, -1) == LUA_TTABLE)
-        lua_setmetatable(L, -2);
-    else
-        lua_pop(L, 1);
+    LuaPushObject(L, message);
 }
 
 TMessage* ToMessageValue(lua_State* L, int idx)

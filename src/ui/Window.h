@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "core/AnimTask.h"
+#include "core/Event.h"
 #include "core/String.h"
 #include "core/ValueTypes.h"
-#include "core/host/Event.h"
+#include "script/ScriptObject.h"
 #include "ui/WindowClass.h"
 
 class TMessage;
@@ -43,8 +44,9 @@ enum : int
 // Main thread only. A window owns its children and deletes them with
 // itself; a window still in its parent's list is taken out with
 // RemoveChild before it is deleted (the window manager's ScheduleDelete does
-// both and deletes it at the start of the next event).
-class TWindow
+// both and deletes it at the start of the next event). Scripts hold windows
+// through their script-object base.
+class TWindow : public TScriptObject
 {
 public:
     TWindow();

@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/Event.h"
 #include "core/ValueTypes.h"
-#include "core/host/Event.h"
 #include "core/host/HostServices.h"
 #include "graphics/Texture.h"
 #include "ui/WindowClass.h"

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "script/Binding.h"
 #include "script/Script.h"
 #include "ui/WindowScriptLink.h"
 #include "ui/WindowSpider.h"
@@ -238,6 +239,21 @@ TEST_F(MessageTest, ScriptMessageValuesAreFreedOnceByTheirCollector)
     EXPECT_EQ(0, g_messagesDeleted);
     ASSERT_EQ(0, script.DoLuaString("m = nil; collectgarbage()"));
     EXPECT_EQ(1, g_messagesDeleted);
+
+    // Two values of one message free it once; a window's value frees nothing.
+    PushMessageValue(L, new CountedMessage(kGeneric, "twice"));
+    lua_pushvalue(L, -1);
+    TMessage* twice = ToMessageValue(L, -1);
+    lua_pop(L, 2);
+    PushMessageValue(L, twice);
+    SetGlobal(L, "again");
+    auto* window = new TWindow();
+    LuaPushObject(L, window);
+    SetGlobal(L, "w");
+    ASSERT_EQ(0, script.DoLuaString("local t = w.type; w = nil; again = nil; collectgarbage()"));
+    EXPECT_EQ(2, g_messagesDeleted);
+    EXPECT_TRUE(IsLiveWindow(window));
+    delete window;
 
     // A value that is no message wraps as an empty generic message.
     lua_pushnumber(L, 3);
