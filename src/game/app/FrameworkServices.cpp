@@ -10,6 +10,7 @@
 #include "sound/OggDataSource.h"
 #include "sound/Sound.h"
 #include "sound/SoundManager.h"
+#include "ui/WindowManager.h"
 
 namespace
 {
@@ -46,6 +47,8 @@ void RegisterFrameworkServices()
         RegisterSoundAssetLoader();
     };
     TSoundManager::SetOutOfMemoryHandler(&ReportSoundOutOfMemory);
+
+    services.makeWindowManager = []() -> THostWindowManager* { return new TWindowManager(); };
 
     services.makeDisplay = &MakeDisplayLink;
     services.destroyDisplay = &DestroyDisplayLink;
