@@ -86,6 +86,26 @@ TEST_F(WindowTest, RefusedAttachmentIsUndone)
     (void)screen;
 }
 
+TEST_F(WindowTest, AChildDeletedWhileListedLeavesItsParentsList)
+{
+    TWindow parent;
+    auto* a = new TWindow();
+    auto* b = new TWindow();
+    parent.AddChild(a, false);
+    parent.AddChild(b, false);
+    delete a;  // without RemoveChild first
+    EXPECT_EQ((std::vector<TWindow*>{b}), parent.GetChildren());
+    parent.FitToChildren();  // walks the list: nothing freed is read
+}
+
+TEST_F(WindowTest, AMessageInADetachedBranchIsDeleted)
+{
+    TWindow root;
+    auto* leaf = new TWindow();
+    root.AddChild(leaf, false);
+    leaf->SendMessage(new TMessage(kUserMessageBase, "lost"));  // no modal above: freed
+}
+
 TEST_F(WindowTest, FindChildHonoursDepth)
 {
     TWindow root;
