@@ -25,6 +25,17 @@ struct TFloatPoint
 
 TFloatPoint AddFloatPoints(const TFloatPoint& a, const TFloatPoint& b);
 
+// An integer point (window coordinates).
+struct TPoint
+{
+    int32_t x = 0;
+    int32_t y = 0;
+
+    TPoint() = default;
+    TPoint(int32_t px, int32_t py) : x(px), y(py) {}
+    bool operator==(const TPoint& o) const { return x == o.x && y == o.y; }
+};
+
 struct TFloatVector3
 {
     float x = 0.0f;

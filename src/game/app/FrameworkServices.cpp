@@ -15,6 +15,7 @@
 #include "sound/OggDataSource.h"
 #include "sound/Sound.h"
 #include "sound/SoundManager.h"
+#include "ui/WindowManager.h"
 
 namespace
 {
@@ -72,6 +73,8 @@ void RegisterFrameworkServices()
         RegisterSoundAssetLoader();
     };
     TSoundManager::SetOutOfMemoryHandler(&ReportSoundOutOfMemory);
+
+    services.makeWindowManager = []() -> THostWindowManager* { return new TWindowManager(); };
 
     services.makeGameState = &MakeHostGameState;
     services.makeHttp = &MakeHostHttp;

@@ -6,8 +6,8 @@
 #include "core/host/CommandLine.h"
 #include "core/host/Start.h"
 #include "game/app/FrameworkServices.h"
-#include "graphics/DrawContext.h"
 #include "services/HostHttp.h"
+#include "ui/WindowManager.h"
 
 namespace
 {
@@ -28,33 +28,19 @@ void ApplyStartupSettings()
     SetSetting(kSettingEncryptionKey, kEncryptionKey);
 }
 
-// Until the window manager arrives, the loop itself draws the frames: a
-// cleared picture at most every 12 ms in the foreground, every 200 ms behind.
-void DrawClearedFrame(TApp& app, uint32_t& lastFrame)
-{
-    const uint32_t now = app.GetTime();
-    const uint32_t interval = app.IsForeground() ? 12 : 200;
-    if (now - lastFrame < interval) return;
-    TDrawContext* dc = TDrawContext::Instance();
-    if (dc == nullptr || !dc->BeginDraw(false)) return;
-    lastFrame = now;
-    dc->FillRect(TRect(0, 0, 800, 600), TFloatVector4(0.0f, 0.0f, 0.0f, 1.0f), TTextureRef());
-    dc->EndDraw(true);
-}
-
 // The game's main loop until the screens arrive: a window of the game's
-// size that ends on a close request.
+// size, drawn by the window manager, that ends on a close request.
 void MainCallback(TApp& app, const TString&)
 {
     app.SetDisplayMode(800, 600, false);
-    uint32_t lastFrame = app.GetTime();
     TEvent ev;
     for (;;)
     {
         app.GetNextEvent(ev);
+        if (TWindowManager* wm = GetWindowManager()) wm->HandleEvent(ev);
         if (ev.type == kEventQuit) break;
+        // No window script waits for the request yet: it ends the game.
         if (ev.type == kEventClose) app.Quit(0);
-        if (ev.type == kEventIdle) DrawClearedFrame(app, lastFrame);
     }
 }
 }  // namespace

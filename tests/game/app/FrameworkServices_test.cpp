@@ -17,6 +17,8 @@
 #include "services/GameState.h"
 #include "services/MetricsHandler.h"
 #include "sound/SoundManager.h"
+#include "ui/Screen.h"
+#include "ui/WindowManager.h"
 
 using namespace hostfakes;
 
@@ -100,6 +102,23 @@ TEST_F(FrameworkServicesTest, SoundOutOfMemoryReachesTheDisplayOnce)
     TSoundManager::ReportDeviceError(kAudioErrOutOfMemory, "test", 3);
     EXPECT_EQ(1, display.outOfMemoryReports);
     app->GetHost()->SetDisplay(nullptr);
+}
+
+TEST_F(FrameworkServicesTest, TheWindowManagerIsRegisteredAndGetsAScreenOfTheDisplaySize)
+{
+    MakeApp();
+    auto* wm = dynamic_cast<TWindowManager*>(app->GetWindowManager());
+    ASSERT_NE(nullptr, wm);
+    EXPECT_EQ(wm, GetWindowManager());
+    EXPECT_FALSE(wm->HasRootWindow());
+    app->SetDisplayMode(800, 600, false);
+    TScreen* screen = wm->GetScreen();
+    ASSERT_NE(nullptr, screen);
+    EXPECT_EQ(TRect(0, 0, 800, 600), screen->GetRect());
+    EXPECT_EQ(screen, wm->GetTopModal());
+    delete app;
+    app = nullptr;
+    EXPECT_EQ(nullptr, GetWindowManager());
 }
 
 TEST_F(FrameworkServicesTest, FacadeMakesTheBoardAndListsTheMetricsHandler)

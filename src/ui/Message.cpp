@@ -1,0 +1,41 @@
+// Messages and the messages that scripts post.
+#include "ui/Message.h"
+
+namespace
+{
+const char kMessageId = 0;
+const char kLuaMessageWrapperId = 0;
+}  // namespace
+
+TClassId TMessage::ClassId()
+{
+    return &kMessageId;
+}
+
+TClassId TLuaMessageWrapper::ClassId()
+{
+    return &kLuaMessageWrapperId;
+}
+
+TLuaMessageWrapper::TLuaMessageWrapper(lua_State* L)
+{
+    inner_ = ToMessageValue(L, -1);
+    value_ = std::make_unique<TLuaMessage>(L);
+    if (inner_ != nullptr)
+    {
+        SetKind(inner_->GetKind());
+        SetName(inner_->GetName());
+        SetReceiver(inner_->GetReceiver());
+    }
+}
+
+TLuaMessageWrapper::~TLuaMessageWrapper() = default;
+
+TMessage* InnerMessage(TMessage* message)
+{
+    if (message != nullptr && message->IsKindOf(TLuaMessageWrapper::ClassId()))
+    {
+        if (TMessage* inner = static_cast<TLuaMessageWrapper*>(message)->GetInner()) return inner;
+    }
+    return message;
+}

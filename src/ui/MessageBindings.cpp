@@ -1,0 +1,62 @@
+// Message values for scripts: a userdata holding a TMessage*, with the
+// registry's "qvMessageMetatable" as metatable.
+#include "script/Binding.h"
+#include "script/LuaPush.h"
+#include "script/ScriptObject.h"
+#include "ui/Message.h"
+
+namespace
+{
+
+const char* const kMetatable = "qvMessageMetatable";
+
+TMessage* HeldMessage(lua_State* L, int idx)
+{
+    if (lua_type(L, idx) != LUA_TUSERDATA) return nullptr;
+    return dynamic_cast<TMessage*>(TScriptObject::FromAddress(LuaArgPointer(L, idx)));
+}
+
+int MessageGc(lua_State* L)
+{
+    delete HeldMessage(L, 1);
+    return 0;
+}
+
+int MessageIndex(lua_State* L)
+{
+    TMessage* message = HeldMessage(L, 1);
+    if (message == nullptr) return 0;
+    const TString key = LuaArgString(L, 2);
+    if (key == "type")
+        lua_pushnumber(L, message->GetKind());
+    else if (key == "name")
+        PushLuaString(L, message->GetName());
+    else
+        lua_pushnil(L);
+    return 1;
+}
+
+}  // namespace
+
+void RegisterMessageMetatable(lua_State* L)
+{
+    lua_pushstring(L, kMetatable);
+    lua_newtable(L);
+    lua_pushstring(L, "__gc");
+    lua_pushcfunction(L, &MessageGc);
+    lua_rawset(L, -3);
+    lua_pushstring(L, "__index");
+    lua_pushcfunction(L, &MessageIndex);
+    lua_rawset(L, -3);
+    lua_rawset(L, LUA_REGISTRYINDEX);
+}
+
+void PushMessageValue(lua_State* L, TMessage* message)
+{
+    LuaPushObject(L, message);
+}
+
+TMessage* ToMessageValue(lua_State* L, int idx)
+{
+    return HeldMessage(L, idx);
+}

@@ -1,0 +1,148 @@
+// Modal windows: their tasks and clock, focus child, covering set and hot
+// keys.
+#include "ui/ModalWindow.h"
+
+#include <cctype>
+#include <string>
+
+#include "ui/Message.h"
+#include "ui/WindowManager.h"
+
+namespace
+{
+const TWindowClassInfo kModalWindowClass{"TModalWindow", &MakeWindowOf<TModalWindow>};
+}  // namespace
+
+TWindowClassId TModalWindow::ClassId()
+{
+    return &kModalWindowClass;
+}
+
+TModalWindow::TModalWindow() : tasks_(std::make_unique<TTaskList>())
+{
+    AddRoleFlags(kWindowModal | kWindowTakesFocus);
+}
+
+TModalWindow::~TModalWindow()
+{
+    if (TWindowManager* wm = GetWindowManager())
+        wm->QueueMessage(new TMessage(kModalClosed, GetIdString()));
+    tasks_.reset();
+    hotkeys_.clear();
+    clock_.Reset();
+    covering_.clear();
+}
+
+bool TModalWindow::OnAttached()
+{
+    clock_.Start();
+    return true;
+}
+
+void TModalWindow::PostInit(TWindowStyle& style)
+{
+    FitToChildren();
+    TWindow::PostInit(style);
+}
+
+bool TModalWindow::OnMessage(TMessage* message)
+{
+    if (message->GetKind() != kCloseWindow) return false;
+    if (!message->GetName().IsEmpty())
+    {
+        if (TWindowManager* wm = GetWindowManager()) wm->PopModal(message->GetName());
+    }
+    return true;
+}
+
+void TModalWindow::OnFocusChanged(TWindow* previous)
+{
+    if (focusChild_ == nullptr) return;
+    if (TWindowManager* wm = GetWindowManager()) wm->ReplaceFocusWindow(focusChild_);
+    focusChild_->OnFocusChanged(previous);
+}
+
+void TModalWindow::SetFocusChild(TWindow* child)
+{
+    focusChild_ = child;
+    TWindowManager* wm = GetWindowManager();
+    if (child != nullptr && wm != nullptr && wm->GetFocusWindow() == this)
+        wm->SetFocusWindow(child);
+}
+
+void TModalWindow::AddTask(TTask* task)
+{
+    if (tasks_) tasks_->Add(task);
+}
+
+void TModalWindow::RunTasks(int phase)
+{
+    if (tasks_) tasks_->RunTasks(phase);
+}
+
+void TModalWindow::DeleteTasks()
+{
+    if (tasks_) tasks_->DeleteAll();
+}
+
+void TModalWindow::UpdateCovering(TWindow* window, bool covers)
+{
+    // Only a change of the set decides: an opacity the modal was given
+    // directly stays while windows that never covered it come and go.
+    const bool changed = covers ? covering_.insert(window).second : covering_.erase(window) != 0;
+    if (!changed) return;
+    const uint32_t flags = GetFlags();
+    SetFlags(covering_.empty() ? (flags & ~kWindowOpaque) : (flags | kWindowOpaque));
+}
+
+void TModalWindow::WithdrawCovering(const TWindow* subtree)
+{
+    bool changed = false;
+    for (auto it = covering_.begin(); it != covering_.end();)
+    {
+        if (subtree->Contains(*it))
+        {
+            it = covering_.erase(it);
+            changed = true;
+        }
+        else
+        {
+            ++it;
+        }
+    }
+    if (changed && covering_.empty()) SetFlags(GetFlags() & ~kWindowOpaque);
+}
+
+void TModalWindow::RegisterHotkey(const TString& key, const TString& button)
+{
+    const std::string normal = HotKeyText(key).CStr();
+    if (button.IsEmpty())
+        hotkeys_.erase(normal);
+    else
+        hotkeys_[normal] = button;
+}
+
+TString TModalWindow::GetHotkeyButton(const TString& key) const
+{
+    auto it = hotkeys_.find(HotKeyText(key).CStr());
+    return it != hotkeys_.end() ? it->second : TString();
+}
+
+TString HotKeyText(const TString& description)
+{
+    const std::string d = description.CStr();
+    std::string out;
+    if (d.size() != 1 && !d.empty() && d[0] == '@')
+    {
+        out = "@";
+    }
+    else
+    {
+        if (d.find("shift-") != std::string::npos) out += "shift-";
+        if (d.find("ctrl-") != std::string::npos || d.find("control-") != std::string::npos)
+            out += "ctrl-";
+        if (d.find("alt-") != std::string::npos) out += "alt-";
+    }
+    if (!d.empty()) out += static_cast<char>(std::toupper(static_cast<unsigned char>(d.back())));
+    return TString(out.c_str(), static_cast<int>(out.size()));
+}

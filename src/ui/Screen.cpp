@@ -1,0 +1,39 @@
+// The root screen.
+#include "ui/Screen.h"
+
+#include "graphics/DrawContext.h"
+#include "ui/WindowManager.h"
+
+namespace
+{
+const TWindowClassInfo kScreenClass{"TScreen", &MakeWindowOf<TScreen>};
+}  // namespace
+
+TWindowClassId TScreen::ClassId()
+{
+    return &kScreenClass;
+}
+
+TScreen::TScreen()
+{
+    AddRoleFlags(kWindowScreenLayer);
+    SetFlags(GetFlags() | kWindowOpaque);
+    SetName("_screen_");
+}
+
+void TScreen::Draw()
+{
+    TDrawContext* dc = TDrawContext::Instance();
+    TWindowManager* wm = GetWindowManager();
+    if (dc == nullptr) return;
+    if (!neverClear_ && (clearAlways_ || (wm != nullptr && wm->GetTopModal() == this)))
+        dc->FillRect(GetLocalRect(), clearColour_, TTextureRef());
+    if (wm != nullptr)
+    {
+        if (TTextureRef capture = wm->GetCapture())
+        {
+            TScoped2d block;
+            capture->DrawAt(0, 0, 1.0f, 1.0f, 0.0f, 0);
+        }
+    }
+}

@@ -1,0 +1,68 @@
+// The window system's default view of the application: the facade's.
+#include "ui/WindowAppLink.h"
+
+#include "core/host/App.h"
+#include "core/host/AppHost.h"
+#include "graphics/DisplayHandler.h"
+#include "graphics/DrawContext.h"
+
+namespace
+{
+
+TWindowAppLink g_defaultLink;
+TWindowAppLink* g_link = nullptr;
+
+}  // namespace
+
+bool TWindowAppLink::IsFastFrameRate() const
+{
+    TApp* app = GetApp();
+    if (app == nullptr) return true;
+    TAppHost* host = app->GetHost();
+    return app->IsForeground() || (host && (host->HasSwitch("-pq=") || host->embedded));
+}
+
+bool TWindowAppLink::IsFlipDone() const
+{
+    TApp* app = GetApp();
+    return app == nullptr || app->IsFlipDone();
+}
+
+bool TWindowAppLink::IsDisplayReady() const
+{
+    TDrawContext* dc = TDrawContext::Instance();
+    return dc != nullptr && dc->GetDisplayHandler() != nullptr &&
+           dc->GetDisplayHandler()->IsReady();
+}
+
+bool TWindowAppLink::IsAppReady() const
+{
+    return GetApp() != nullptr;
+}
+
+bool TWindowAppLink::IsRelativeMouse() const
+{
+    TApp* app = GetApp();
+    return app != nullptr && app->GetMouseMode() != 0;
+}
+
+void TWindowAppLink::Quit(int code)
+{
+    if (TApp* app = GetApp()) app->Quit(code);
+}
+
+TTaskList* TWindowAppLink::GetTaskList()
+{
+    TApp* app = GetApp();
+    return app != nullptr ? &app->GetTaskList() : nullptr;
+}
+
+TWindowAppLink& GetWindowAppLink()
+{
+    return g_link != nullptr ? *g_link : g_defaultLink;
+}
+
+void SetWindowAppLink(TWindowAppLink* link)
+{
+    g_link = link;
+}

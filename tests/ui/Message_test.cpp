@@ -1,0 +1,266 @@
+// Messages: delivery up the tree to the modal's focus child, quitting,
+// listeners, the no-script path, the script's message values and the
+// modal-closed notice.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "script/Binding.h"
+#include "script/Script.h"
+#include "ui/WindowScriptLink.h"
+#include "ui/WindowSpider.h"
+#include "ui/support/UiTestSupport.h"
+
+using namespace uitest;
+
+namespace
+{
+
+using Lines = std::vector<std::string>;
+
+int g_messagesDeleted = 0;
+
+void SetGlobal(lua_State* L, const char* name)
+{
+    lua_pushstring(L, name);
+    lua_insert(L, -2);
+    lua_settable(L, LUA_GLOBALSINDEX);
+}
+
+void GetGlobal(lua_State* L, const char* name)
+{
+    lua_pushstring(L, name);
+    lua_gettable(L, LUA_GLOBALSINDEX);
+}
+
+class CountedMessage : public TMessage
+{
+public:
+    using TMessage::TMessage;
+    ~CountedMessage() override { ++g_messagesDeleted; }
+};
+
+class Listener : public TMessageListener
+{
+public:
+    explicit Listener(std::vector<std::string>* seen, bool takes) : seen_(seen), takes_(takes) {}
+    bool OnMessage(TMessage* m) override
+    {
+        seen_->push_back(m->GetName().CStr());
+        return takes_;
+    }
+
+private:
+    std::vector<std::string>* seen_;
+    bool takes_;
+};
+
+// Keeps what reaches the script.
+class FakeScript : public TWindowScriptLink
+{
+public:
+    std::vector<std::unique_ptr<TMessage>> posted;
+    std::vector<TWindow*> stack;
+    int wakes = 0;
+    bool translate = false;
+
+    bool PostToScript(TMessage* m, TLuaFunction*) override
+    {
+        posted.emplace_back(m);
+        return true;
+    }
+    void SetTopModal(TWindow* w) override { stack.assign(1, w); }
+    void PushWindow(TWindow* w) override { stack.push_back(w); }
+    void PopWindow() override
+    {
+        if (stack.size() > 1) stack.pop_back();
+    }
+    void ForgetWindow(TWindow* w) override
+    {
+        stack.erase(std::remove(stack.begin(), stack.end(), w), stack.end());
+    }
+    void WakeOnClose() override { ++wakes; }
+    bool RunText(const TString&) override { return true; }
+    void RegisterWindowType(const TString&, TWindowClassId) override {}
+    bool SetTranslateLabels(bool on) override
+    {
+        const bool old = translate;
+        translate = on;
+        return old;
+    }
+    bool GetTranslateLabels() const override { return translate; }
+};
+
+class MessageTest : public UiTest
+{
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        g_messagesDeleted = 0;
+        MakeScreen();
+        dialog = Modal("dialog", 800, 600);
+        wm->PushModal(dialog);
+        Calls();
+    }
+    RecModal* dialog = nullptr;
+};
+
+TEST_F(MessageTest, ClimbsToTheModalThenItsFocusChild)
+{
+    RecWindow* a = Window(dialog, "a", TRect(0, 0, 100, 100));
+    RecWindow* b = Window(a, "b", TRect(0, 0, 50, 50));
+    RecWindow* deep = Window(b, "deep", TRect(0, 0, 10, 10));
+    RecWindow* focus = Window(dialog, "focus", TRect(200, 0, 300, 100));
+    focus->take = {"OnMessage"};
+    dialog->SetFocusChild(focus);
+    EXPECT_EQ(focus, wm->GetFocusWindow());
+    Calls();
+    wm->QueueMessage(new CountedMessage(kUserMessageBase + 1, "up", deep));
+    wm->FlushMessages();
+    EXPECT_EQ((Lines{"deep.OnMessage up", "b.OnMessage up", "a.OnMessage up", "dialog.OnMessage up",
+                     "focus.OnMessage up"}),
+              Calls());
+    EXPECT_EQ(1, g_messagesDeleted);
+}
+
+TEST_F(MessageTest, UnclaimedMessagesGoToTheScriptOrAreDeleted)
+{
+    wm->QueueMessage(new CountedMessage(kGeneric, "nobody"));
+    wm->FlushMessages();
+    EXPECT_EQ(1, g_messagesDeleted);
+
+    auto* script = new FakeScript();
+    wm->SetScript(script);
+    EXPECT_EQ((std::vector<TWindow*>{dialog}), script->stack);
+    wm->QueueMessage(new CountedMessage(kGeneric, "kept"));
+    wm->FlushMessages();
+    EXPECT_EQ(1, g_messagesDeleted);
+    ASSERT_EQ(1u, script->posted.size());
+    EXPECT_STREQ("kept", script->posted[0]->GetName().CStr());
+
+    // A close request wakes the waiting script.
+    Send(kEventClose);
+    EXPECT_EQ(1, script->wakes);
+}
+
+TEST_F(MessageTest, QuitNowIsDeletedAndQuits)
+{
+    dialog->take = {"OnMessage"};
+    wm->QueueMessage(new CountedMessage(kQuitNow, "", dialog));
+    wm->FlushMessages();
+    EXPECT_EQ((std::vector<int>{0}), app.quits);
+    EXPECT_EQ(1, g_messagesDeleted);
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(MessageTest, ListenersHearMessagesWithoutReceiverFirst)
+{
+    std::vector<std::string> seen;
+    wm->AddListener(new Listener(&seen, false));
+    wm->AddListener(new Listener(&seen, true));
+    wm->AddListener(new Listener(&seen, true));
+    wm->QueueMessage(new CountedMessage(kGeneric, "free"));
+    wm->QueueMessage(new CountedMessage(kGeneric, "addressed", dialog));
+    wm->FlushMessages();
+    EXPECT_EQ((std::vector<std::string>{"free", "free"}), seen);
+    EXPECT_EQ((Lines{"dialog.OnMessage addressed"}), Calls());
+    EXPECT_EQ(2, g_messagesDeleted);
+}
+
+TEST_F(MessageTest, CloseMessagesPopTheNamedModal)
+{
+    RecModal* second = Modal("second", 300, 200);
+    wm->PushModal(second);
+    // An empty name is taken and pops nothing.
+    wm->QueueMessage(new TMessage(kCloseWindow, "", second));
+    wm->FlushMessages();
+    EXPECT_EQ(second, wm->GetTopModal());
+    const std::string id = second->GetIdString().CStr();
+    wm->QueueMessage(new TMessage(kCloseWindow, id.c_str(), second));
+    wm->FlushMessages();
+    EXPECT_EQ(dialog, wm->GetTopModal());
+    // The popped modal goes at the next event and says so.
+    Calls();
+    Send(kEventIdle);
+    EXPECT_FALSE(IsLiveWindow(second));
+    const Lines calls = Calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ("dialog.OnMessage " + id, calls[0]);
+}
+
+TEST_F(MessageTest, ModalClosedIsQueuedOnlyWhileAManagerExists)
+{
+    auto* loose = new TModalWindow();
+    const size_t before = wm->GetQueuedCount();
+    delete loose;
+    EXPECT_EQ(before + 1, wm->GetQueuedCount());
+    wm.reset();
+    TModalWindow alone;  // destroyed without a manager: nothing to queue into
+}
+
+TEST_F(MessageTest, PoppedModalTellsInnerWindowsFirst)
+{
+    RecModal* second = Modal("second", 300, 200);
+    wm->PushModal(second);
+    RecWindow* outer = Window(second, "outer", TRect(0, 0, 100, 100));
+    Window(outer, "inner", TRect(0, 0, 10, 10));
+    Window(second, "other", TRect(0, 0, 10, 10));
+    Calls();
+    wm->PopTopModal();
+    EXPECT_EQ((Lines{"dialog.OnFocusChanged second", "other.OnModalPopped", "inner.OnModalPopped",
+                     "outer.OnModalPopped"}),
+              Calls());
+}
+
+TEST_F(MessageTest, ScriptMessageValuesAreFreedOnceByTheirCollector)
+{
+    TScript script;
+    lua_State* L = script.GetState();
+    RegisterMessageMetatable(L);
+    PushMessageValue(L, new CountedMessage(kUserMessageBase + 5, "hello"));
+    SetGlobal(L, "m");
+    ASSERT_EQ(0, script.DoLuaString("kind = m.type; text = m.name; other = m.other"));
+    EXPECT_EQ(1005, script.GetGlobalNumber("kind"));
+    GetGlobal(L, "text");
+    EXPECT_STREQ("hello", lua_tostring(L, -1));
+    lua_pop(L, 1);
+
+    GetGlobal(L, "m");
+    auto* wrapper = new TLuaMessageWrapper(L);
+    EXPECT_EQ(1005, wrapper->GetKind());
+    EXPECT_STREQ("hello", wrapper->GetName().CStr());
+    ASSERT_NE(nullptr, wrapper->GetInner());
+    wm->QueueMessage(wrapper);
+    wm->FlushMessages();  // nobody takes it, no script: the wrapper goes
+    EXPECT_EQ(0, g_messagesDeleted);
+    // The value is still referenced by the global; then by nothing.
+    ASSERT_EQ(0, script.DoLuaString("collectgarbage()"));
+    EXPECT_EQ(0, g_messagesDeleted);
+    ASSERT_EQ(0, script.DoLuaString("m = nil; collectgarbage()"));
+    EXPECT_EQ(1, g_messagesDeleted);
+
+    // Two values of one message free it once; a window's value frees nothing.
+    PushMessageValue(L, new CountedMessage(kGeneric, "twice"));
+    lua_pushvalue(L, -1);
+    TMessage* twice = ToMessageValue(L, -1);
+    lua_pop(L, 2);
+    PushMessageValue(L, twice);
+    SetGlobal(L, "again");
+    auto* window = new TWindow();
+    LuaPushObject(L, window);
+    SetGlobal(L, "w");
+    ASSERT_EQ(0, script.DoLuaString("local t = w.type; w = nil; again = nil; collectgarbage()"));
+    EXPECT_EQ(2, g_messagesDeleted);
+    EXPECT_TRUE(IsLiveWindow(window));
+    delete window;
+
+    // A value that is no message wraps as an empty generic message.
+    lua_pushnumber(L, 3);
+    TLuaMessageWrapper plain(L);
+    EXPECT_EQ(nullptr, plain.GetInner());
+    EXPECT_EQ(kGeneric, plain.GetKind());
+    EXPECT_EQ(nullptr, ToMessageValue(L, -1));
+}
+
+}  // namespace
