@@ -3,7 +3,7 @@
 #   make test   installs what is missing, builds with ASan/UBSan and runs every test
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build bench fuzz tsan deps clean
+.PHONY: run test build bench fuzz tsan content deps clean
 
 deps:
 	@./tools/install-deps.sh
@@ -34,6 +34,14 @@ tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS) --target sound_stress_SoundStress_test
 	@ctest --preset tsan
+
+# Regenerates every committed picture and sound from art/ (pictures need
+# rsvg-convert, which tools/render-art.sh installs when missing).
+content: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j $(JOBS) --target orvelle-synth
+	@./tools/render-art.sh
+	@./tools/synth-audio.sh build/release/orvelle-synth
 
 clean:
 	rm -rf build

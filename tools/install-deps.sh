@@ -1,9 +1,11 @@
 #!/bin/sh
-# Installs the Debian packages the build, the game and the tests need.
+# Installs the Debian packages the build, the game and the tests need, or
+# the packages named as arguments (the content tools ask for theirs).
 # Does nothing (and says nothing) when everything is already there.
 set -e
 
-PACKAGES="cmake ninja-build g++ clang lld libclang-rt-14-dev pkg-config make
+PACKAGES="$*"
+[ -n "$PACKAGES" ] || PACKAGES="cmake ninja-build g++ clang lld libclang-rt-14-dev pkg-config make
  zlib1g-dev libpng-dev libjpeg62-turbo-dev libopenjp2-7-dev
  libogg-dev libvorbis-dev libsdl2-dev libcurl4-openssl-dev
  libgtest-dev libgmock-dev libbenchmark-dev

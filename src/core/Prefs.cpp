@@ -2,15 +2,11 @@
 // slot access, and the atomic save.
 #include "core/Prefs.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "core/FileNames.h"
-#include "core/Folders.h"
+#include "core/FileReplace.h"
 #include "core/Log.h"
 #include "core/SettingKeys.h"
 #include "core/Settings.h"
@@ -19,8 +15,6 @@
 
 namespace
 {
-
-TPrefs::TSaveHook g_saveHook = nullptr;
 
 TString Lowered(const TString& text)
 {
@@ -84,22 +78,6 @@ void ReadInstallText(int& state, TString& text)
     state = text.IsEmpty() ? 1 : 2;
 }
 
-bool WriteAll(int fd, const unsigned char* data, size_t size)
-{
-    while (size > 0)
-    {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0)
-        {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // Whether a key/value pair can be written so that the reader takes it back:
 // the key's length travels in 16 bits and every chunk must stay within the
 // reader's limit, or one oversized chunk would hide all the chunks after it.
@@ -147,7 +125,7 @@ uint32_t LegacyPrefsChecksum(const char* text, size_t len)
 
 void TPrefs::SetSaveHookForTest(TSaveHook hook)
 {
-    g_saveHook = hook;
+    SetFileReplaceHookForTest(hook);
 }
 
 TPrefs::TPrefs(bool saveEnabled)
@@ -478,47 +456,7 @@ bool TPrefs::Save()
 {
     if (!saveEnabled_) return true;
     const std::vector<unsigned char> image = BuildImage();
-
-    const TResolvedName resolved = ResolveFileNameTagged(fileName_, false);
-    if (resolved.kind != TFileKind::kDisk || resolved.text.IsEmpty())
-    {
-        LogPrintf("prefs: cannot save %s: no folder for it", fileName_.CStr());
-        return false;
-    }
-    const std::string path = resolved.text.CStr();
-    const size_t slash = path.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string(".") : path.substr(0, slash ? slash : 1);
-    CreateFolderChain(folder.c_str());
-    const std::string temporary = path + ".tmp";
-
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-    {
-        LogPrintf("prefs: cannot save %s: %s", temporary.c_str(), std::strerror(errno));
-        return false;
-    }
-    int error = 0;
-    if (!WriteAll(fd, image.data(), image.size()) || ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error != 0)
-    {
-        LogPrintf("prefs: cannot save %s: %s", temporary.c_str(), std::strerror(error));
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    if (g_saveHook && !g_saveHook(temporary.c_str())) return false;
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
-    {
-        LogPrintf("prefs: cannot replace %s: %s", path.c_str(), std::strerror(errno));
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    // Without this the rename itself may not survive a power cut; the new
-    // file is in place either way, so a failure here is only reported.
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0 || ::fsync(dirFd) != 0)
-        LogPrintf("prefs: cannot sync the folder of %s: %s", path.c_str(), std::strerror(errno));
-    if (dirFd >= 0) ::close(dirFd);
-    return true;
+    std::vector<TPreparedFile> file(1);
+    if (!PrepareFileReplace("prefs", fileName_, image.data(), image.size(), file[0])) return false;
+    return CommitFileReplace("prefs", file) < 0;
 }

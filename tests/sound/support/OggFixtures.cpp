@@ -1,7 +1,5 @@
-// Ogg Vorbis encoding with libvorbisenc and the other sound test helpers.
+// Ogg Vorbis tones and the other sound test helpers.
 #include "OggFixtures.h"
-
-#include <vorbis/vorbisenc.h>
 
 #include <atomic>
 #include <cmath>
@@ -13,15 +11,10 @@
 
 #include "core/Clock.h"
 #include "core/Log.h"
+#include "synth/OggEncoder.h"
 
 namespace
 {
-
-void AppendPage(std::vector<uint8_t>& out, const ogg_page& page)
-{
-    out.insert(out.end(), page.header, page.header + page.header_len);
-    out.insert(out.end(), page.body, page.body + page.body_len);
-}
 
 std::atomic<uint32_t> gFakeNow{1000};
 uint32_t FakeNow()
@@ -34,74 +27,16 @@ uint32_t FakeNow()
 std::vector<uint8_t> MakeOggTone(int channels, int rate, double seconds, double frequency,
                                  float amplitude)
 {
-    std::vector<uint8_t> out;
-    vorbis_info info;
-    vorbis_info_init(&info);
-    if (vorbis_encode_init_vbr(&info, channels, rate, 0.3f) != 0)
-    {
-        vorbis_info_clear(&info);
-        return out;
-    }
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    vorbis_dsp_state dsp;
-    vorbis_analysis_init(&dsp, &info);
-    vorbis_block block;
-    vorbis_block_init(&dsp, &block);
-    ogg_stream_state stream;
-    ogg_stream_init(&stream, 1234);
-
-    ogg_packet header;
-    ogg_packet headerComment;
-    ogg_packet headerCode;
-    vorbis_analysis_headerout(&dsp, &comment, &header, &headerComment, &headerCode);
-    ogg_stream_packetin(&stream, &header);
-    ogg_stream_packetin(&stream, &headerComment);
-    ogg_stream_packetin(&stream, &headerCode);
-    ogg_page page;
-    while (ogg_stream_flush(&stream, &page) != 0) AppendPage(out, page);
-
-    auto drain = [&]
-    {
-        ogg_packet packet;
-        while (vorbis_analysis_blockout(&dsp, &block) == 1)
-        {
-            vorbis_analysis(&block, nullptr);
-            vorbis_bitrate_addblock(&block);
-            while (vorbis_bitrate_flushpacket(&dsp, &packet) != 0)
-            {
-                ogg_stream_packetin(&stream, &packet);
-                while (ogg_stream_pageout(&stream, &page) != 0) AppendPage(out, page);
-            }
-        }
-    };
-
     const long frames = std::lround(seconds * rate);
-    long done = 0;
-    while (done < frames)
+    std::vector<float> samples(static_cast<size_t>(frames) * static_cast<size_t>(channels));
+    for (long i = 0; i < frames; ++i)
     {
-        const int chunk = static_cast<int>(std::min<long>(1024, frames - done));
-        float** buffer = vorbis_analysis_buffer(&dsp, chunk);
-        for (int i = 0; i < chunk; ++i)
-        {
-            const float value =
-                amplitude * static_cast<float>(std::sin(2.0 * M_PI * frequency *
-                                                        static_cast<double>(done + i) / rate));
-            for (int c = 0; c < channels; ++c) buffer[c][i] = value;
-        }
-        vorbis_analysis_wrote(&dsp, chunk);
-        drain();
-        done += chunk;
+        const float value = amplitude * static_cast<float>(std::sin(
+                                            2.0 * M_PI * frequency * static_cast<double>(i) / rate));
+        for (int c = 0; c < channels; ++c) samples[static_cast<size_t>(i * channels + c)] = value;
     }
-    vorbis_analysis_wrote(&dsp, 0);
-    drain();
-    while (ogg_stream_flush(&stream, &page) != 0) AppendPage(out, page);
-
-    ogg_stream_clear(&stream);
-    vorbis_block_clear(&block);
-    vorbis_dsp_clear(&dsp);
-    vorbis_comment_clear(&comment);
-    vorbis_info_clear(&info);
+    std::vector<uint8_t> out;
+    EncodeOggVorbis(samples, channels, rate, TOggEncoding{}, out);
     return out;
 }
 

@@ -1,0 +1,33 @@
+Entry=
+{
+	["customer"]=
+	{
+		10,5,
+		790,595,
+	},
+	["monster"]=
+	{
+		110,25,
+	},
+}
+LandElement=
+{
+	{0,"location_2:images/bg",400,300,0,0,0},
+	{2,"location_2:images/tree",100,200,30,-40,1},
+}
+Slot=
+{
+	{100,200,"location_2_break_slot:images/game_logic/location_2/slots/breake_slot_0","location_2_fun_slot:images/game_logic/location_2/slots/fun_slot_0",1},
+	{300,400,"location_2_break_slot:images/game_logic/location_2/slots/breake_slot_0","location_2_fun_slot:images/game_logic/location_2/slots/fun_slot_0",0,1,3,2,0,1},
+}
+Resources=
+{
+	"location_2",
+	"location_2_break_slot",
+	"location_2_fun_slot",
+}
+Pass=
+{
+	{0,1,0,1,},
+	{1,1,n=90},
+}

@@ -1,0 +1,271 @@
+// The committed content against its sources in art/: every picture rendered
+// at the size its SVG declares, every sound description synthesised, and the
+// start-up's pictures, sounds and texts where the game looks for them. Needs
+// no renderer: it catches a source added, resized or edited without running
+// `make content`.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/FileTestSupport.h"
+#include "core/StringTable.h"
+#include "graphics/ImageDecoder.h"
+#include "sound/OggDataSource.h"
+#include "synth/SynthRender.h"
+#include "synth/SynthScore.h"
+
+namespace
+{
+
+namespace fs = std::filesystem;
+using filetest::ReadAll;
+
+const fs::path kRoot = ORVELLE_SOURCE_DIR;
+
+// The framework's literal name of a file of the checkout.
+TString Literal(const fs::path& path)
+{
+    return TString(("::" + path.string()).c_str());
+}
+
+// Files under art/<folder> ending in extension, as paths relative to art/.
+std::vector<fs::path> Sources(const std::string& folder, const std::string& extension)
+{
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::recursive_directory_iterator(kRoot / "art" / folder))
+    {
+        if (entry.is_regular_file() && entry.path().extension() == extension)
+            found.push_back(fs::relative(entry.path(), kRoot / "art"));
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// The integer value of attribute name in the root <svg> tag; -1 when there
+// is none.
+int RootAttribute(const std::string& text, const std::string& name)
+{
+    const size_t start = text.find("<svg");
+    const size_t end = text.find('>', start);
+    if (start == std::string::npos || end == std::string::npos) return -1;
+    const std::string tag = text.substr(start, end - start);
+    for (size_t at = tag.find(name + "=\""); at != std::string::npos;
+         at = tag.find(name + "=\"", at + 1))
+    {
+        if (!std::isspace(static_cast<unsigned char>(tag[at - 1]))) continue;
+        const size_t first = at + name.size() + 2;
+        const size_t quote = tag.find('"', first);
+        const std::string digits = tag.substr(first, quote - first);
+        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos)
+            return -1;
+        return std::stoi(digits);
+    }
+    return -1;
+}
+
+struct TPicture
+{
+    bool ok = false;
+    int width = 0;
+    int height = 0;
+    int side = 0;
+    int hasAlpha = 0;
+    uint8_t* pixels = nullptr;  // blue, green, red, alpha
+
+    explicit TPicture(const fs::path& path)
+    {
+        uint32_t key = 0;
+        ok = LoadPngImage(nullptr, 0, Literal(path), &pixels, &width, &height, &side, &key,
+                          &hasAlpha);
+    }
+    ~TPicture() { FreePngImage(pixels); }
+    TPicture(const TPicture&) = delete;
+    TPicture& operator=(const TPicture&) = delete;
+
+    // 0xRRGGBBAA
+    uint32_t At(int x, int y) const
+    {
+        const uint8_t* p = pixels + (static_cast<size_t>(y) * side + x) * 4;
+        return uint32_t(p[2]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[0]) << 8 | p[3];
+    }
+};
+
+class ContentTest : public ::testing::Test
+{
+protected:
+    filetest::TempTree tree_;  // catches the decoders' log lines
+};
+
+TEST_F(ContentTest, EveryPictureIsRenderedAtItsDeclaredSize)
+{
+    const std::vector<fs::path> svgs = Sources("images", ".svg");
+    EXPECT_FALSE(svgs.empty());
+    for (const fs::path& svg : svgs)
+    {
+        SCOPED_TRACE(svg.string());
+        const std::string text = ReadAll(kRoot / "art" / svg);
+        const int width = RootAttribute(text, "width");
+        const int height = RootAttribute(text, "height");
+        ASSERT_GT(width, 0) << "the root needs an integer width";
+        ASSERT_GT(height, 0) << "the root needs an integer height";
+
+        fs::path png = kRoot / "assets" / svg;
+        png.replace_extension(".png");
+        ASSERT_TRUE(fs::exists(png)) << "not rendered: run make content";
+        const TPicture picture(png);
+        ASSERT_TRUE(picture.ok);
+        EXPECT_EQ(picture.width, width) << "rendered at another size: run make content";
+        EXPECT_EQ(picture.height, height) << "rendered at another size: run make content";
+        EXPECT_EQ(picture.hasAlpha, 1);
+    }
+}
+
+TEST_F(ContentTest, EverySoundIsSynthesisedAsItsDescriptionSays)
+{
+    const std::vector<fs::path> descriptions = Sources("audio", ".txt");
+    EXPECT_FALSE(descriptions.empty());
+    for (const fs::path& description : descriptions)
+    {
+        SCOPED_TRACE(description.string());
+        TSynthScore score;
+        TSynthError error;
+        ASSERT_TRUE(ParseSynthScore(ReadAll(kRoot / "art" / description), score, error))
+            << error.line << ": " << error.message;
+
+        fs::path ogg = kRoot / "assets" / description;
+        ogg.replace_extension(".ogg");
+        ASSERT_TRUE(fs::exists(ogg)) << "not synthesised: run make content";
+        TOggDataSource sound;
+        ASSERT_TRUE(sound.Open(Literal(ogg), false));
+        EXPECT_EQ(sound.GetSampleRate(), score.rate);
+        EXPECT_EQ(sound.GetChannels(), score.channels);
+        const int64_t frames = sound.GetTotalBytes() / (2 * score.channels);
+        EXPECT_GT(frames, 0);
+        if (score.loopBars > 0)
+        {
+            EXPECT_EQ(frames, SynthLoopFrames(score));
+        }
+
+        std::vector<uint8_t> pcm(static_cast<size_t>(sound.GetTotalBytes()));
+        EXPECT_EQ(sound.Read(pcm.data(), 0, static_cast<uint32_t>(pcm.size())), pcm.size());
+    }
+}
+
+// The files the start-up and its first screens load by these names.
+TEST_F(ContentTest, StartUpContentIsWhereTheGameLooks)
+{
+    const char* const pictures[] = {
+        "images/kursor",
+        "images/kursor_sys",
+        "images/core/main_menu/fon_close",
+        "images/core/loading/fon",
+        "images/core/loading/first_load",
+        "images/core/loading/load",
+        "images/core/loading/first_up_layer",
+        "images/core/loading/up_layer",
+        "images/core/dialog/panel",
+        "images/core/dialog/button_normal",
+        "images/core/dialog/button_pressed",
+        "images/core/dialog/button_hover",
+    };
+    for (const char* name : pictures)
+    {
+        EXPECT_TRUE(fs::exists(kRoot / "assets" / (std::string(name) + ".png"))) << name;
+        EXPECT_TRUE(fs::exists(kRoot / "art" / (std::string(name) + ".svg"))) << name;
+    }
+    for (const char* name : {"audio/music/main_menu", "audio/sound/core/click"})
+    {
+        EXPECT_TRUE(fs::exists(kRoot / "assets" / (std::string(name) + ".ogg"))) << name;
+        EXPECT_TRUE(fs::exists(kRoot / "art" / (std::string(name) + ".txt"))) << name;
+    }
+
+    TStringTable strings;
+    ASSERT_TRUE(strings.LoadFile(Literal(kRoot / "assets" / "strings.xml").CStr()));
+    EXPECT_EQ(strings.GetString(TString("game_name")), TString("Orvelle"));
+}
+
+TEST_F(ContentTest, PointersAreOpaqueAtTheirTips)
+{
+    struct Case
+    {
+        const char* name;
+        int x, y;
+    };
+    for (const Case& c : {Case{"kursor", 7, 6}, Case{"kursor_sys", 1, 1}})
+    {
+        SCOPED_TRACE(c.name);
+        const TPicture picture(kRoot / "assets" / "images" / (std::string(c.name) + ".png"));
+        ASSERT_TRUE(picture.ok);
+        EXPECT_EQ(picture.At(c.x, c.y) & 0xff, 0xffu);
+        // Nothing above or left of the tip, so the tip is where the pointer points.
+        for (int y = 0; y < picture.height; ++y)
+        {
+            for (int x = 0; x < picture.width; ++x)
+            {
+                if (x < c.x || y < c.y)
+                {
+                    EXPECT_EQ(picture.At(x, y) & 0xff, 0u) << x << ',' << y;
+                }
+            }
+        }
+    }
+}
+
+// A test reading back a frame tells the first loading screen from a black
+// one by these flat areas (art/README.md lists them).
+TEST_F(ContentTest, FirstLoadingPicturesHaveTheirFlatSpots)
+{
+    struct Case
+    {
+        const char* name;
+        int left, top, right, bottom;  // right and bottom excluded
+        uint32_t rgba;
+    };
+    const Case cases[] = {
+        {"images/core/main_menu/fon_close", 340, 0, 460, 80, 0x27345CFFu},
+        {"images/core/loading/first_load", 0, 8, 560, 18, 0xF2B33DFFu},
+        {"images/core/loading/load", 0, 8, 560, 18, 0x7CC35AFFu},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const TPicture picture(kRoot / "assets" / (std::string(c.name) + ".png"));
+        ASSERT_TRUE(picture.ok);
+        int wrong = 0;
+        for (int y = c.top; y < c.bottom; ++y)
+        {
+            for (int x = c.left; x < c.right; ++x) wrong += picture.At(x, y) != c.rgba;
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
+// The frame's window must sit over the bar: the bar centred in the frame
+// shows through it and the frame covers what lies around.
+TEST_F(ContentTest, LoadingFramesFitTheirBars)
+{
+    for (const char* set : {"first_", ""})
+    {
+        SCOPED_TRACE(set);
+        const fs::path folder = kRoot / "assets" / "images" / "core" / "loading";
+        const TPicture bar(folder / (std::string(set) + "load.png"));
+        const TPicture frame(folder / (std::string(set) + "up_layer.png"));
+        ASSERT_TRUE(bar.ok && frame.ok);
+        const int left = (frame.width - bar.width) / 2;
+        const int top = (frame.height - bar.height) / 2;
+        // Transparent across the bar's middle row, opaque just outside the bar.
+        for (int x = 8; x < bar.width - 8; ++x)
+            EXPECT_EQ(frame.At(left + x, top + bar.height / 2) & 0xff, 0u) << x;
+        for (int x = 0; x < bar.width; ++x)
+        {
+            EXPECT_EQ(frame.At(left + x, top - 1) & 0xff, 0xffu) << x;
+            EXPECT_EQ(frame.At(left + x, top + bar.height) & 0xff, 0xffu) << x;
+        }
+        EXPECT_EQ(frame.At(left - 1, top + bar.height / 2) & 0xff, 0xffu);
+        EXPECT_EQ(frame.At(left + bar.width, top + bar.height / 2) & 0xff, 0xffu);
+    }
+}
+
+}  // namespace
