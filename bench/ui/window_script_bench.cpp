@@ -34,39 +34,43 @@ public:
 
 void BM_BareYieldLoop(benchmark::State& state)
 {
+    TScript script;
+    script.DoLuaString(
+        "gCount = 0 return function() while true do local u = coroutine.yield() "
+        "if u then gCount = gCount + 1 end end end");
+    lua_State* L = script.GetState();
     for (auto _ : state)
     {
-        TScript script;
-        script.DoLuaString(
-            "gCount = 0 return function() while true do local u = coroutine.yield() "
-            "if u then gCount = gCount + 1 end end end");
-        lua_State* L = script.GetState();
         for (int i = 0; i < kMessages; ++i)
         {
             lua_newuserdata(L, sizeof(void*));
             script.Resume(1);
         }
-        benchmark::DoNotOptimize(script.GetGlobalNumber("gCount"));
     }
+    if (script.GetGlobalNumber("gCount") != double(state.iterations()) * kMessages)
+        state.SkipWithError("resumes lost");
     state.SetItemsProcessed(state.iterations() * kMessages);
 }
 BENCHMARK(BM_BareYieldLoop)->Unit(benchmark::kMillisecond);
 
-void BM_WaitForMessageWakeUp(benchmark::State& state)
+// wait: the text of WaitForMessage's wait argument.
+void RunWakeUps(benchmark::State& state, const char* wait)
 {
     BenchAppLink link;
     SetWindowAppLink(&link);
+    const TString body = TString::Format(
+        "gCount = 0 return function() while true do local m = WaitForMessage(%s) "
+        "if m then gCount = gCount + 1 end end end",
+        wait);
+    auto wm = std::make_unique<TWindowManager>();
+    wm->CreateRootScreen(800, 600);
+    wm->CreateWindowScript();
+    auto* script = static_cast<TWindowScript*>(wm->GetScript());
+    script->DoLuaString(body);
+    TEvent idle;
+    idle.type = kEventIdle;
     for (auto _ : state)
     {
-        auto wm = std::make_unique<TWindowManager>();
-        wm->CreateRootScreen(800, 600);
-        wm->CreateWindowScript();
-        auto* script = static_cast<TWindowScript*>(wm->GetScript());
-        script->DoLuaString(
-            "gCount = 0 return function() while true do local m = WaitForMessage() "
-            "if m then gCount = gCount + 1 end end end");
-        TEvent idle;
-        idle.type = kEventIdle;
         for (int i = 0; i < kMessages; ++i)
         {
             // One idle pass of the host: the task list, then the manager's event.
@@ -74,13 +78,53 @@ void BM_WaitForMessageWakeUp(benchmark::State& state)
             wm->QueueMessage(new TMessage(kUserMessageBase, "bench"));
             wm->HandleEvent(idle);
         }
-        if (script->GetGlobalNumber("gCount") != kMessages) state.SkipWithError("messages lost");
-        wm.reset();
     }
+    if (script->GetGlobalNumber("gCount") != double(state.iterations()) * kMessages)
+        state.SkipWithError("messages lost");
+    wm.reset();
     SetWindowAppLink(nullptr);
     state.SetItemsProcessed(state.iterations() * kMessages);
 }
+
+// Waiting with a time that does not run out: every resume brings a message.
+void BM_WaitForMessageWakeUp(benchmark::State& state)
+{
+    RunWakeUps(state, "100000");
+}
 BENCHMARK(BM_WaitForMessageWakeUp)->Unit(benchmark::kMillisecond);
+
+// WaitForMessage() polls: its 0 ms wait also wakes the script once per pass
+// without a message, so each message costs two trips through the loop.
+void BM_WaitForMessagePolling(benchmark::State& state)
+{
+    RunWakeUps(state, "");
+}
+BENCHMARK(BM_WaitForMessagePolling)->Unit(benchmark::kMillisecond);
+
+// The same idle passes and messages with no script: what the manager and the
+// message objects cost on their own.
+void BM_ManagerPassesWithoutScript(benchmark::State& state)
+{
+    BenchAppLink link;
+    SetWindowAppLink(&link);
+    auto wm = std::make_unique<TWindowManager>();
+    wm->CreateRootScreen(800, 600);
+    TEvent idle;
+    idle.type = kEventIdle;
+    for (auto _ : state)
+    {
+        for (int i = 0; i < kMessages; ++i)
+        {
+            link.tasks.RunTasks(TaskPhaseIdle);
+            wm->QueueMessage(new TMessage(kUserMessageBase, "bench"));
+            wm->HandleEvent(idle);
+        }
+    }
+    wm.reset();
+    SetWindowAppLink(nullptr);
+    state.SetItemsProcessed(state.iterations() * kMessages);
+}
+BENCHMARK(BM_ManagerPassesWithoutScript)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

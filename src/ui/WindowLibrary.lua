@@ -286,21 +286,17 @@ function FlushMessages()
 end
 
 function WaitForMessage(waitMs, skipQueue)
-    if not skipQueue then
-        local n = table.getn(gMessageQueue)
-        if n > 0 then
-            return table.remove(gMessageQueue, n)
-        end
+    -- The queues are arrays: an empty one has no first entry (cheaper to
+    -- ask than its length).
+    if not skipQueue and gMessageQueue[1] ~= nil then
+        return table.remove(gMessageQueue)
     end
     local m, command = HandleGetMessage(waitMs)
     if command then
         gYieldResult = command()
-    else
-        local n = table.getn(gCommandQueue)
-        if n > 0 then
-            local queued = table.remove(gCommandQueue, n)
-            gYieldResult = queued()
-        end
+    elseif gCommandQueue[1] ~= nil then
+        local queued = table.remove(gCommandQueue)
+        gYieldResult = queued()
     end
     return m
 end

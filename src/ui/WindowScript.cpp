@@ -172,8 +172,9 @@ bool TWindowScript::SetTranslateLabels(bool translate)
 void TWindowScript::PushMessage(TMessage* message)
 {
     lua_State* L = GetState();
-    if (auto* wrapper = dynamic_cast<TLuaMessageWrapper*>(message))
+    if (message->IsKindOf(TLuaMessageWrapper::ClassId()))
     {
+        auto* wrapper = static_cast<TLuaMessageWrapper*>(message);
         // The value keeps the script's message alive; the wrapper is done.
         wrapper->GetLuaValue().PushOn(L);
         delete wrapper;
