@@ -9,6 +9,9 @@
 #include <sstream>
 
 #include "core/AssetIndex.h"
+#include "core/AssetManager.h"
+#include "graphics/support/ImageFixtures.h"
+#include "script/lib/auxlib.h"
 #include "core/FileTestSupport.h"
 #include "core/Settings.h"
 #include "core/StringTable.h"
@@ -176,6 +179,18 @@ TEST_F(WindowScriptTest, LibraryIsBuiltInAndDefinesItsGlobals)
     EXPECT_TRUE(script->IsRegisteredType("Window"));
     // Listed once on the application task list; the manager takes it off.
     EXPECT_EQ(app.tasks.Count(), 1);
+}
+
+TEST_F(WindowScriptTest, LibraryCompilesOnItsOwn)
+{
+    TScript fresh;
+    lua_State* F = fresh.GetState();
+    const int top = lua_gettop(F);
+    ASSERT_EQ(luaL_loadbuffer(F, GetWindowLibraryText(), GetWindowLibrarySize(), "gScreenInit"), 0)
+        << lua_tostring(F, -1);
+    lua_settop(F, top);
+    // Running it in the window script logged no error.
+    EXPECT_EQ(Log().find("gScreenInit"), std::string::npos);
 }
 
 TEST_F(WindowScriptTest, BindingsAsLuaTexts)
@@ -482,6 +497,39 @@ TEST_F(WindowScriptTest, DisplaySplashWithoutImagePopsItsModal)
     Pass();
     EXPECT_EQ(Global("gDone"), "1");
     EXPECT_EQ(wm->GetTopModal(), wm->GetScreen());
+}
+
+TEST_F(WindowScriptTest, DisplaySplashShowsItsImageUntilTimeOrAnyKey)
+{
+    TAssetManager manager;
+    SetGlobalAssetManager(&manager);
+    std::vector<uint32_t> px(100 * 50, 0xFF336699u);
+    tree.Write("assets/splash.png", imagefx::PngFromArgb(100, 50, px, false));
+    ClearAssetIndex();
+    ScanAssetFolder("assets", "");
+
+    Start("DisplaySplash('', 'splash.png', 1000) gDone = 1");
+    Pass(60);  // past its short pause
+    TWindow* image = wm->GetTopModal()->FindChild("splashimage", -1);
+    ASSERT_NE(image, nullptr);
+    EXPECT_TRUE(image->IsKindOf(TImage::ClassId()));
+    // Fitted to the 800 x 600 display.
+    EXPECT_EQ(image->GetHeight(), 600);
+    EXPECT_EQ(Global("gDone"), "nil");
+    Post(kPressAnyKey, "raw:a");
+    Pass(1);
+    EXPECT_EQ(Global("gDone"), "1");
+    EXPECT_EQ(wm->GetTopModal(), wm->GetScreen());
+
+    // Without a key it ends on time.
+    Start("DisplaySplash('', 'splash.png', 1000) gDone = 2");
+    Pass(60);
+    Pass(500);
+    EXPECT_EQ(Global("gDone"), "1");
+    Pass(500);
+    EXPECT_EQ(Global("gDone"), "2");
+    EXPECT_EQ(wm->GetTopModal(), wm->GetScreen());
+    SetGlobalAssetManager(nullptr);
 }
 
 class FakeMovie : public TMovieHost
