@@ -279,6 +279,8 @@ TEST_F(WindowScriptTest, GenericCreateByTypeName)
 {
     EXPECT_EQ(Eval("Window{ name = 'w', w = 100, h = 50 }(); r = gDialogWidth .. 'x' .. gDialogHeight"),
               "100x50");
+    EXPECT_EQ(Eval("local x = DistributeX(3) local y = DistributeY(1) r = x[1] .. ',' .. x[3] .. ',' .. y[1]"),
+              "25,75,25");
     TWindow* w = wm->GetScreen()->FindChild("w", 1);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->GetWidth(), 100);
