@@ -379,6 +379,20 @@ TEST_F(WindowScriptTest, PassClosureResumesOnlyAWaitingScript)
     EXPECT_EQ(Global("gPassed"), "nilclosure");
 }
 
+TEST_F(WindowScriptTest, WaitingOutsideTheScriptsCoroutineIsAnError)
+{
+    // A command run while the script is suspended elsewhere runs on a
+    // coroutine of its own: a wait loop there must end, not spin.
+    Eval("function Cmd() WaitForCloseMessage('never') gAfter = 1 end");
+    Start("coroutine.yield()");
+    lua_pushstring(L, "Cmd");
+    lua_gettable(L, LUA_GLOBALSINDEX);
+    EXPECT_NE(script->RunFunction(0, 0), 0);
+    EXPECT_EQ(Global("gAfter"), "nil");
+    EXPECT_NE(Log().find("only the window script's own coroutine can wait"), std::string::npos);
+    EXPECT_TRUE(script->IsYielded());
+}
+
 TEST_F(WindowScriptTest, CloseRequestWakesOnlyASuspendedScript)
 {
     Key(kEventClose, 0);  // nothing suspended: no resume attempted
