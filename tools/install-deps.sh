@@ -7,7 +7,7 @@ set -e
 PACKAGES="$*"
 [ -n "$PACKAGES" ] || PACKAGES="cmake ninja-build g++ clang lld libclang-rt-14-dev pkg-config make
  zlib1g-dev libpng-dev libjpeg62-turbo-dev libopenjp2-7-dev
- libogg-dev libvorbis-dev libsdl2-dev libcurl4-openssl-dev
+ libogg-dev libvorbis-dev libsdl2-dev libcurl4-openssl-dev libssl-dev ca-certificates
  libgtest-dev libgmock-dev libbenchmark-dev
  libgl1-mesa-dri libegl1 libegl-mesa0 libgles2
  libfreetype-dev fonts-dejavu-core"

@@ -1,11 +1,15 @@
 // The host's face of the game-state board.
 #include "services/HostGameState.h"
 
+#include <string>
+#include <vector>
+
 #include "core/Log.h"
 #include "core/host/HostServices.h"
 #include "services/DllGameState.h"
 #include "services/GameState.h"
 #include "services/MetricsHandler.h"
+#include "services/MsnZylomHandler.h"
 
 namespace
 {
@@ -17,6 +21,7 @@ public:
 
     void SetState(const TString& key, const TString& value) override
     {
+        FlushRefusals();
         if (TGameState* board = TGameState::Get()) board->SetState(key, value);
     }
     void SetStateInt(const TString& key, int value) override
@@ -50,19 +55,36 @@ public:
         TGameState::Get();
         TGameState::AddHandler(new TPostMetricsHandler());
     }
-    void EnableMsnMode() override { RefusePortal("msn"); }
-    void EnableZylomMode() override { RefusePortal("zylom"); }
-    void EnablePortalHandler() override { RefusePortal("portal"); }
-    bool IsZylomMode() const override { return false; }
-    uint32_t GetHostPausedTime() const override { return 0; }
+    void EnableMsnMode() override
+    {
+        if (!::EnableMsnMode()) Refuse("msn");
+    }
+    void EnableZylomMode() override
+    {
+        if (!::EnableZylomMode()) Refuse("zylom");
+    }
+    void EnablePortalHandler() override { ::EnablePortalHandler(); }
+    bool IsZylomMode() const override { return ::IsZylomMode(); }
+    uint32_t GetHostPausedTime() const override { return ::GetHostPausedTime(); }
 
 private:
-    // A portal handler would hold the game waiting for a page that can never
-    // answer on this platform.
-    static void RefusePortal(const char* mode)
+    // The switches are read before the log is open; the refusal is written
+    // by the first call that finds it open.
+    void Refuse(const char* mode)
     {
-        LogPrintf("Game-state portal mode %s refused: no portal on this platform", mode);
+        m_refused.push_back(mode);
+        FlushRefusals();
     }
+    void FlushRefusals()
+    {
+        if (m_refused.empty() || GetLogPath().IsEmpty()) return;
+        for (const std::string& mode : m_refused)
+            LogPrintf("Game-state portal mode %s refused: no portal on this platform",
+                      mode.c_str());
+        m_refused.clear();
+    }
+
+    std::vector<std::string> m_refused;
 };
 
 }  // namespace

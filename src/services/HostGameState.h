@@ -7,6 +7,7 @@ class THostGameState;
 
 // A new host face of the board (owned by the host). The board itself is
 // made on first use once the facade exists; deleting the face destroys the
-// board and every listed handler (TGameState::Destroy). The web-portal
-// switches are refused with a log line: no portal channel exists here.
+// board and every listed handler (TGameState::Destroy). The portal modes
+// that post to a page are refused while no portal channel is installed (the
+// program installs none), with one log line once the log is open.
 THostGameState* MakeHostGameState();

@@ -113,7 +113,7 @@ public:
 };
 
 // The HTTP request of the exit-statistics upload.
-class TSimpleHttp
+class THostHttp
 {
 public:
     enum Status
@@ -123,7 +123,7 @@ public:
         kFailed = 2,
         kOutputError = 3
     };
-    virtual ~TSimpleHttp() = default;
+    virtual ~THostHttp() = default;
     // Prepares a request; outputFile may be empty (the reply is dropped).
     virtual bool BeginRequest(const TString& url, const TString& outputFile, bool post) = 0;
     // Appends name=value, the value URL-encoded, pairs joined by "&".
@@ -148,7 +148,7 @@ struct TFrameworkServices
     std::function<void()> registerOggDataSourceBuilder;
     // The game-state manager (made on first use, destroyed at shutdown).
     std::function<THostGameState*()> makeGameState;
-    std::function<std::unique_ptr<TSimpleHttp>()> makeHttp;
+    std::function<std::unique_ptr<THostHttp>()> makeHttp;
     // Time source of the host (ms) and its sleep; defaults: monotonic clock.
     std::function<uint32_t()> tickSource;
     std::function<void(uint32_t)> sleep;

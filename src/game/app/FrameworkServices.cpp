@@ -8,6 +8,7 @@
 #include "graphics/Texture.h"
 #include "script/ScriptCode.h"
 #include "services/HostGameState.h"
+#include "services/HostHttp.h"
 #include "sound/OggDataSource.h"
 #include "sound/Sound.h"
 #include "sound/SoundManager.h"
@@ -20,12 +21,12 @@ namespace
 class TSoundManagerLink final : public THostSoundManager
 {
 public:
-    bool Init() override { return m_manager.Init(); }
-    void Update() override { m_manager.Update(); }
-    void Enable(bool on) override { m_manager.Enable(on); }
+    bool Init() override { return manager_.Init(); }
+    void Update() override { manager_.Update(); }
+    void Enable(bool on) override { manager_.Enable(on); }
 
 private:
-    TSoundManager m_manager;
+    TSoundManager manager_;
 };
 
 // A sound device out of memory is handled like video memory running out:
@@ -51,6 +52,7 @@ void RegisterFrameworkServices()
 
     services.makeWindowManager = []() -> THostWindowManager* { return new TWindowManager(); };
     services.makeGameState = &MakeHostGameState;
+    services.makeHttp = &MakeHostHttp;
     services.makeDisplay = &MakeDisplayLink;
     services.destroyDisplay = &DestroyDisplayLink;
     RegisterTextureAssetLoader();

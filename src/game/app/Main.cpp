@@ -1,10 +1,13 @@
 // Program entry of the game: the game's start-up settings, then the
 // framework's start function around the game's main function.
 #include "core/Settings.h"
+#include "core/SettingKeys.h"
 #include "core/host/App.h"
 #include "core/host/CommandLine.h"
 #include "core/host/Start.h"
 #include "game/app/FrameworkServices.h"
+#include "graphics/DrawContext.h"
+#include "services/HostHttp.h"
 #include "ui/WindowManager.h"
 
 namespace
@@ -15,15 +18,15 @@ const char* const kEncryptionKey = "c7Vq2mLr9TzaW4kN";
 
 void ApplyStartupSettings()
 {
-    SetSetting("publisher", "Hollvane-Plomet");
-    SetSetting("gamename", "Orvelle");
-    SetSetting("utf8mode", "1");
-    SetSetting("automergemask", "1");
-    SetSetting("flashmajorversion", "8");
-    SetSetting("fixbuttonmask", "1");
-    SetSetting("hittestchildren", "1");
-    SetSetting("animatedparticles", "1");
-    SetSetting("encryptionkey", kEncryptionKey);
+    SetSetting(kSettingPublisher, "Hollvane-Plomet");
+    SetSetting(kSettingGameName, "Orvelle");
+    SetSetting(kSettingUtf8Mode, "1");
+    SetSetting(kSettingAutoMergeMask, "1");
+    SetSetting(kSettingFlashMajorVersion, "8");
+    SetSetting(kSettingFixButtonMask, "1");
+    SetSetting(kSettingHitTestChildren, "1");
+    SetSetting(kSettingAnimatedParticles, "1");
+    SetSetting(kSettingEncryptionKey, kEncryptionKey);
 }
 
 // The game's main loop until the screens arrive: a window of the game's
@@ -47,5 +50,7 @@ int main(int argc, char** argv)
 {
     ApplyStartupSettings();
     RegisterFrameworkServices();
-    return StartFramework(JoinCommandLine(argc, argv), &MainCallback, false);
+    int exitCode = StartFramework(JoinCommandLine(argc, argv), &MainCallback, false);
+    ShutdownHostHttp();
+    return exitCode;
 }

@@ -15,7 +15,7 @@ using namespace hostfakes;
 namespace
 {
 
-struct FakeHttp : TSimpleHttp
+struct FakeHttp : THostHttp
 {
     struct Record
     {
@@ -76,13 +76,12 @@ protected:
     void SetUp() override
     {
         HostTest::SetUp();
-        m_user = Dir() + "/user";
-        std::filesystem::create_directories(m_user);
-        SetUserDataFolder(m_user.c_str());
-        GetFrameworkServices().makeHttp = []
-        { return std::unique_ptr<TSimpleHttp>(new FakeHttp()); };
+        user_ = Dir() + "/user";
+        std::filesystem::create_directories(user_);
+        SetUserDataFolder(user_.c_str());
+        GetFrameworkServices().makeHttp = [] { return std::unique_ptr<THostHttp>(new FakeHttp()); };
         FakeHttp::Last() = FakeHttp::Record();
-        FakeHttp::FinalStatus() = TSimpleHttp::kDone;
+        FakeHttp::FinalStatus() = THostHttp::kDone;
         FakeHttp::BusyPolls() = 0;
         SetSetting("site", "stats.example");
         SetSetting("qvgamehandle", "orv");
@@ -93,11 +92,11 @@ protected:
     {
         std::ofstream(MetricsPath(), std::ios::binary) << text;
     }
-    std::string MetricsPath() const { return m_user + "/metrics.txt"; }
+    std::string MetricsPath() const { return user_ + "/metrics.txt"; }
     bool MetricsExist() const { return std::filesystem::exists(MetricsPath()); }
 
 private:
-    std::string m_user;
+    std::string user_;
 };
 
 }  // namespace
@@ -127,7 +126,7 @@ TEST_F(ExitStatsTest, SendsTheFiveFieldsAndDeletesOnSuccess)
 
 TEST_F(ExitStatsTest, FailureKeepsTheFile)
 {
-    for (int status : {TSimpleHttp::kFailed, TSimpleHttp::kOutputError})
+    for (int status : {THostHttp::kFailed, THostHttp::kOutputError})
     {
         WriteMetrics("data");
         FakeHttp::FinalStatus() = status;
@@ -159,17 +158,44 @@ TEST_F(ExitStatsTest, NothingToSendOrNowhereToSendIt)
     EXPECT_TRUE(MetricsExist());
 }
 
-TEST_F(ExitStatsTest, LargeFileSendsItsFirst64KiBAndIsDeletedWhole)
+// Past 64 KiB only whole lines go, and the rest stays for the next run.
+TEST_F(ExitStatsTest, LargeFileSendsWholeLinesAndKeepsTheRest)
+{
+    std::string line(99, 'm');
+    line += '\n';
+    std::string big;
+    while (big.size() + line.size() <= static_cast<size_t>(kExitStatsMaxBytes)) big += line;
+    const size_t sentSize = big.size();
+    const std::string rest = std::string(60, 't') + "-line crossing the limit\ntail-2";
+    big += rest;
+    ASSERT_GT(big.size(), static_cast<size_t>(kExitStatsMaxBytes));
+    WriteMetrics(big);
+    SaveExitStats();
+    ASSERT_EQ(5u, FakeHttp::Last().params.size());
+    EXPECT_EQ(big.substr(0, sentSize), FakeHttp::Last().params[4].second);
+    ASSERT_TRUE(MetricsExist());
+    std::ifstream in(MetricsPath(), std::ios::binary);
+    std::stringstream kept;
+    kept << in.rdbuf();
+    EXPECT_EQ(rest, kept.str());
+
+    // A refused upload keeps every byte.
+    WriteMetrics(big);
+    FakeHttp::FinalStatus() = THostHttp::kFailed;
+    SaveExitStats();
+    EXPECT_EQ(big.size(), std::filesystem::file_size(MetricsPath()));
+}
+
+TEST_F(ExitStatsTest, LargeFileWithoutALineBreakSendsItsFirst64KiB)
 {
     std::string big(kExitStatsMaxBytes + 5000, 'm');
     big[kExitStatsMaxBytes - 1] = 'E';
     WriteMetrics(big);
     SaveExitStats();
-    ASSERT_EQ(5u, FakeHttp::Last().params.size());
     const std::string& sent = FakeHttp::Last().params[4].second;
     EXPECT_EQ(static_cast<size_t>(kExitStatsMaxBytes), sent.size());
     EXPECT_EQ('E', sent.back());
-    EXPECT_FALSE(MetricsExist());
+    EXPECT_EQ(5000u, std::filesystem::file_size(MetricsPath()));
 }
 
 TEST_F(ExitStatsTest, BytesAfterAZeroAreNotSent)

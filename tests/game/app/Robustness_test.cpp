@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/LocalHttpServer.h"
 #include "core/FileTestSupport.h"
 #include "core/Folders.h"
 #include "core/Prefs.h"
@@ -123,7 +124,7 @@ protected:
 
     // Starts the program, waits until its window is up, asks it to close
     // and waits for it to end; kills it when either wait runs out.
-    RunResult Run()
+    RunResult Run(const std::vector<std::string>& arguments = {})
     {
         RunResult r;
         const fs::path exe = program_ / "orvelle";
@@ -148,7 +149,10 @@ protected:
         for (auto& e : env) envp.push_back(e.data());
         envp.push_back(nullptr);
         std::string exeText = exe.string();
-        char* argv[] = {exeText.data(), nullptr};
+        std::vector<std::string> args = arguments;
+        std::vector<char*> argv = {exeText.data()};
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
 
         const pid_t pid = fork();
         if (pid == 0)
@@ -160,7 +164,7 @@ protected:
                 dup2(fd, 2);
             }
             if (chdir(program_.c_str()) != 0) _exit(126);
-            execve(exeText.c_str(), argv, envp.data());
+            execve(exeText.c_str(), argv.data(), envp.data());
             _exit(127);
         }
         if (pid < 0) return r;
@@ -208,9 +212,10 @@ protected:
     }
 
     // Runs and checks the common outcome; the log must hold every expected text.
-    RunResult RunClean(const std::vector<std::string>& expectedLog)
+    RunResult RunClean(const std::vector<std::string>& expectedLog,
+                       const std::vector<std::string>& arguments = {})
     {
-        RunResult r = Run();
+        RunResult r = Run(arguments);
         const std::string context = "log:\n" + r.log + "\noutput:\n" + r.output;
         EXPECT_FALSE(r.hung) << context;
         EXPECT_TRUE(r.reachedLoop) << context;
@@ -479,4 +484,37 @@ TEST_F(ProgramRun, PostMetricsRunLeavesMetricsReportAndPlayTime)
     EXPECT_NE(report.find("<MachineName>"), std::string::npos) << report;
     ASSERT_TRUE(fs::exists(userData_ / "time.dat"));
     EXPECT_EQ(fs::file_size(userData_ / "time.dat"), 4u);
+}
+
+// With a statistics site set, the metrics of the run are posted to it at
+// exit and the file goes once the server took them.
+TEST_F(ProgramRun, PostMetricsRunUploadsToTheSite)
+{
+    testhttp::LocalHttpServer server([](const testhttp::Request&) { return testhttp::Response{}; },
+                                     8, std::chrono::seconds(90));
+    fs::copy(fs::path(ORVELLE_SOURCE_DIR) / "assets", Assets(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    std::string settings = ReadAll(Assets() / "settings.xml");
+    const size_t end = settings.find("</settings>");
+    ASSERT_NE(end, std::string::npos);
+    settings.insert(end,
+                    "  <postmetrics>1</postmetrics>\n  <site>" + server.HostPort() + "</site>\n");
+    WriteAll(Assets() / "settings.xml", settings);
+    RunClean({"Orvelle, version"});
+
+    std::vector<testhttp::Request> seen = server.Requests();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("POST", seen[0].method);
+    EXPECT_EQ("/servlet/exitStats", seen[0].target);
+    EXPECT_NE(seen[0].body.find("&game_data=DxInfo"), std::string::npos) << seen[0].body;
+    EXPECT_FALSE(fs::exists(userData_ / "metrics.txt"));
+}
+
+// No portal page exists here: the switch is refused, in the log, and the
+// game runs on as usual rather than waiting for a page.
+TEST_F(ProgramRun, PortalSwitchIsRefusedAndTheGameRuns)
+{
+    fs::copy(fs::path(ORVELLE_SOURCE_DIR) / "assets", Assets(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    RunClean({"Orvelle, version", "Game-state portal mode msn refused"}, {"-msn"});
 }
