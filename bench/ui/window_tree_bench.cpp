@@ -88,7 +88,7 @@ struct Scene
         host.SetMainWindow(window);
         TDrawContext::UseDevice(nullptr, &host);
         dc = TDrawContext::Get();
-        dc->GetDisplayHandler()->SetDisplay(kW, kH, false, true, true, false);
+        dc->GetDisplayHandler()->SetDisplay({.width = kW, .height = kH, .force = true, .quiet = true});
         if (!dc->GetDisplayHandler()->IsReady()) return false;
         g_texture = TTexture::CreateEmpty(kQuad, kQuad, true);
         uint32_t* pixels = nullptr;
