@@ -18,6 +18,7 @@
 #include "graphics/DrawContext.h"
 #include "graphics/Texture.h"
 #include "platform/gfx/Device.h"
+#include "ui/Image.h"
 #include "ui/Message.h"
 #include "ui/ModalWindow.h"
 #include "ui/Screen.h"
@@ -77,7 +78,8 @@ struct Scene
     TDrawContext* dc = nullptr;
     std::unique_ptr<TWindowManager> wm;
 
-    bool Open()
+    // imageLeaves: the leaves are image windows over the same texture.
+    bool Open(bool imageLeaves = false)
     {
         SetClockTimeSource(&Now);
         SetWindowAppLink(&app);
@@ -110,7 +112,17 @@ struct Scene
             screen->AddChild(group, false);
             for (int l = 0; l < kLeaves; ++l)
             {
-                auto* leaf = new QuadWindow();
+                TWindow* leaf = nullptr;
+                if (imageLeaves)
+                {
+                    auto* image = new TImage();
+                    image->SetTexture(g_texture, 1.0f);
+                    leaf = image;
+                }
+                else
+                {
+                    leaf = new QuadWindow();
+                }
                 leaf->SetPosition((l % 5) * 13, (l / 5) * 54);
                 leaf->SetSize(kQuad, kQuad);
                 group->AddChild(leaf, false);
@@ -137,10 +149,10 @@ void ReadOnePixel(TDrawContext* dc)
     benchmark::DoNotOptimize(pixel);
 }
 
-void BM_WindowTreeFrame(benchmark::State& state)
+void RunFrames(benchmark::State& state, bool imageLeaves)
 {
     Scene scene;
-    if (!scene.Open())
+    if (!scene.Open(imageLeaves))
     {
         state.SkipWithError("no display");
         return;
@@ -161,6 +173,17 @@ void BM_WindowTreeFrame(benchmark::State& state)
         ReadOnePixel(scene.dc);
     }
     state.SetItemsProcessed(state.iterations() * kGroups * kLeaves);
+}
+
+void BM_WindowTreeFrame(benchmark::State& state)
+{
+    RunFrames(state, false);
+}
+
+// The same tree with TImage leaves, each drawing the texture itself.
+void BM_WindowTreeFrameImages(benchmark::State& state)
+{
+    RunFrames(state, true);
 }
 
 void BM_DeviceQuadsBaseline(benchmark::State& state)
@@ -279,6 +302,7 @@ void BM_BareMessageQueueBaseline(benchmark::State& state)
 
 BENCHMARK(BM_DeviceQuadsBaseline)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 BENCHMARK(BM_WindowTreeFrame)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+BENCHMARK(BM_WindowTreeFrameImages)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 BENCHMARK(BM_BareMessageQueueBaseline)->Unit(benchmark::kMicrosecond)->MinTime(0.5);
 BENCHMARK(BM_MessagesThroughTheTree)->Unit(benchmark::kMicrosecond)->MinTime(0.5);
 

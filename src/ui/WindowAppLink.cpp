@@ -57,6 +57,30 @@ TTaskList* TWindowAppLink::GetTaskList()
     return app != nullptr ? &app->GetTaskList() : nullptr;
 }
 
+void TWindowAppLink::GetDisplaySize(int& width, int& height) const
+{
+    width = height = 0;
+    bool fullScreen = false;
+    if (TApp* app = GetApp()) app->GetDisplaySize(width, height, fullScreen);
+}
+
+bool TWindowAppLink::SetClipboardText(const TString& text)
+{
+    return StringToClipboard(text);
+}
+
+TStringTable* TWindowAppLink::GetStringTable() const
+{
+    TApp* app = GetApp();
+    return app != nullptr ? app->GetStringTable() : nullptr;
+}
+
+THostGameState* TWindowAppLink::GetGameState() const
+{
+    TApp* app = GetApp();
+    return app != nullptr && app->GetHost() != nullptr ? app->GetHost()->GetGameState() : nullptr;
+}
+
 TWindowAppLink& GetWindowAppLink()
 {
     return g_link != nullptr ? *g_link : g_defaultLink;

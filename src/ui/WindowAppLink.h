@@ -1,12 +1,17 @@
 // What the window system reads of the application: pacing conditions, the
-// display's state, the relative mouse mode, quitting and the application
-// task list. The default forwards to GetApp(); tests install their own.
+// display's state and size, the relative mouse mode, quitting, the
+// application task list, the clipboard, the string table and the game-state
+// manager. The default forwards to GetApp(); tests install their own.
 // Application time is GetClockSourceTime() (core/Clock.h) throughout.
 #pragma once
 
 #include <cstdint>
 
+#include "core/String.h"
+
 class TTaskList;
+class TStringTable;
+class THostGameState;
 
 class TWindowAppLink
 {
@@ -26,6 +31,14 @@ public:
     virtual void Quit(int code);
     // The host's task list; null without a facade.
     virtual TTaskList* GetTaskList();
+    // 0 x 0 without a facade.
+    virtual void GetDisplaySize(int& width, int& height) const;
+    // False when the clipboard refuses or there is no facade.
+    virtual bool SetClipboardText(const TString& text);
+    // Null without a facade.
+    virtual TStringTable* GetStringTable() const;
+    // Null when no game-state manager is registered.
+    virtual THostGameState* GetGameState() const;
 };
 
 // The installed link (the default one when none is).

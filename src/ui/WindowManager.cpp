@@ -13,6 +13,7 @@
 #include "ui/Screen.h"
 #include "ui/Window.h"
 #include "ui/WindowAppLink.h"
+#include "ui/WindowScript.h"
 #include "ui/WindowScriptLink.h"
 #include "ui/WindowSpider.h"
 
@@ -67,6 +68,7 @@ TWindowManager::~TWindowManager()
         delete m;
     }
     capture_.reset();
+    DetachScriptTask();
     script_.reset();
     if (g_manager == this) g_manager = nullptr;
 }
@@ -95,13 +97,35 @@ bool TWindowManager::GetTranslateLabels() const
     return script_ ? script_->GetTranslateLabels() : translateLabels_;
 }
 
+void TWindowManager::CreateWindowScript()
+{
+    SetScript(new TWindowScript());
+}
+
+void TWindowManager::StopMovieIfPlaying()
+{
+    if (script_) script_->StopMovieIfPlaying();
+}
+
+void TWindowManager::DetachScriptTask()
+{
+    // The list would delete the script a second time.
+    if (scriptTask_ != nullptr && scriptTaskList_ != nullptr) scriptTaskList_->Remove(scriptTask_);
+    scriptTask_ = nullptr;
+    scriptTaskList_ = nullptr;
+}
+
 void TWindowManager::SetScript(TWindowScriptLink* script)
 {
+    DetachScriptTask();
     script_.reset(script);
     if (script_)
     {
         script_->SetTranslateLabels(translateLabels_);
         if (TWindow* top = GetTopModal()) script_->SetTopModal(top);
+        scriptTask_ = script_->AttachToManager();
+        scriptTaskList_ = scriptTask_ != nullptr ? GetWindowAppLink().GetTaskList() : nullptr;
+        if (scriptTaskList_ != nullptr) scriptTaskList_->Add(scriptTask_);
     }
 }
 

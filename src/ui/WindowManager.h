@@ -22,6 +22,8 @@ class TWindow;
 class TWindowScriptLink;
 class TLuaFunction;
 class TDrawContext;
+class TTask;
+class TTaskList;
 
 // Offered every message that has no receiver, before the focus window.
 class TMessageListener
@@ -49,7 +51,9 @@ public:
     // Becomes the live manager that GetWindowManager returns.
     TWindowManager();
     // Deletes the listeners, pops every modal, deletes the pending and the
-    // overlay windows and the queued messages, releases the capture.
+    // overlay windows and the queued messages, releases the capture, then
+    // takes the script off the application task list and deletes it (Lua
+    // references in those windows and messages die before their script).
     ~TWindowManager() override;
     TWindowManager(const TWindowManager&) = delete;
     TWindowManager& operator=(const TWindowManager&) = delete;
@@ -59,16 +63,21 @@ public:
     bool HasRootWindow() const override { return screen_ != nullptr; }
     // Makes a TScreen of that size and installs it (SetScreen).
     void CreateRootScreen(int width, int height) override;
-    // The window script arrives with the scripting layer; nothing here.
-    void CreateWindowScript() override {}
+    // A new TWindowScript becomes the script (SetScript).
+    void CreateWindowScript() override;
     bool SetTranslateLabels(bool translate) override;
-    void StopMovieIfPlaying() override {}
-    bool IsMoviePlaying() const override { return false; }
-    bool IsMovieInput() const override { return false; }
+    void StopMovieIfPlaying() override;
+    bool IsMoviePlaying() const override { return moviePlaying_; }
+    bool IsMovieInput() const override { return movieInput_; }
+    // Kept by the window script's movie host.
+    void SetMoviePlaying(bool on) { moviePlaying_ = on; }
+    void SetMovieInput(bool on) { movieInput_ = on; }
 
     // --- Script ---
     TWindowScriptLink* GetScript() const { return script_.get(); }
-    // Owned from here; the current-window stack starts at the top modal.
+    // Owned from here (a previous one is deleted); the current-window stack
+    // starts at the top modal. The script's task joins the application task
+    // list until the script goes.
     void SetScript(TWindowScriptLink* script);
     bool GetTranslateLabels() const;
     // Runs text in the script with window as the current window; false
@@ -142,6 +151,7 @@ public:
 
 private:
     void DeletePending();
+    void DetachScriptTask();
     void HandleMouse(const TEvent& event);
     void HoverCapture(const TEvent& event);
     void MouseLeaveAll();
@@ -166,6 +176,10 @@ private:
     std::vector<TWindow*> hover_;  // front = most recent
     TWindow* focus_ = nullptr;
     std::unique_ptr<TWindowScriptLink> script_;
+    TTask* scriptTask_ = nullptr;
+    TTaskList* scriptTaskList_ = nullptr;
+    bool moviePlaying_ = false;
+    bool movieInput_ = false;
     std::deque<TMessage*> queue_;
     std::vector<std::unique_ptr<TMessageListener>> listeners_;
     THoverTrackHandler* hoverHandler_ = nullptr;

@@ -10,6 +10,7 @@
 
 class TLuaFunction;
 class TMessage;
+class TTask;
 class TWindow;
 
 class TWindowScriptLink
@@ -35,4 +36,9 @@ public:
     // Returns the previous value.
     virtual bool SetTranslateLabels(bool translate) = 0;
     virtual bool GetTranslateLabels() const = 0;
+    // The manager has taken the script: the task to list on the application
+    // task list while the script lives (null: none).
+    virtual TTask* AttachToManager() { return nullptr; }
+    // Stops and frees a movie the script plays.
+    virtual void StopMovieIfPlaying() {}
 };

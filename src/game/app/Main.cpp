@@ -6,6 +6,7 @@
 #include "core/host/CommandLine.h"
 #include "core/host/Start.h"
 #include "game/app/FrameworkServices.h"
+#include "graphics/DrawContext.h"
 #include "services/HostHttp.h"
 #include "ui/WindowManager.h"
 

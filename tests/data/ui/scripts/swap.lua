@@ -1,0 +1,4 @@
+-- Replaces whatever the modal held.
+MakeDialog{
+    Window{ name = "swapped", w = 50, h = 40 },
+}
