@@ -9,7 +9,8 @@ PACKAGES="$*"
  zlib1g-dev libpng-dev libjpeg62-turbo-dev libopenjp2-7-dev
  libogg-dev libvorbis-dev libsdl2-dev libcurl4-openssl-dev
  libgtest-dev libgmock-dev libbenchmark-dev
- libgl1-mesa-dri libegl1 libegl-mesa0 libgles2"
+ libgl1-mesa-dri libegl1 libegl-mesa0 libgles2
+ libfreetype-dev fonts-dejavu-core"
 
 missing=""
 for p in $PACKAGES; do

@@ -8,6 +8,7 @@
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "graphics/DisplayHandler.h"
+#include "graphics/TextGraphic.h"
 #include "platform/Time.h"
 
 namespace
@@ -16,7 +17,6 @@ namespace
 TDrawContext* gDrawContext = nullptr;
 IGfxDevice* gInjectedDevice = nullptr;
 TDisplayHost* gInjectedHost = nullptr;
-TDebugOverlayTextHook gOverlayTextHook = nullptr;
 
 GfxTexture* SurfaceOf(const TTextureRef& texture)
 {
@@ -44,11 +44,6 @@ void TDrawContext::UseDevice(IGfxDevice* device, TDisplayHost* host)
 {
     gInjectedDevice = device;
     gInjectedHost = host;
-}
-
-void TDrawContext::SetDebugOverlayTextHook(TDebugOverlayTextHook hook)
-{
-    gOverlayTextHook = hook;
 }
 
 void TDrawContext::Destroy()
@@ -81,6 +76,8 @@ TDrawContext::~TDrawContext()
     handler_.reset();
     ownDevice_.reset();
     ownHost_.reset();
+    delete state_.overlayText;
+    state_.overlayText = nullptr;
     state_.clipStack.clear();
     state_.currentTexture.reset();
     stashedTexture_.reset();
@@ -315,7 +312,10 @@ bool TDrawContext::ToggleDebugOverlay()
 
 void TDrawContext::DrawOverlay()
 {
-    state_.overlayCreated = true;
+    if (!state_.overlayText)
+        state_.overlayText =
+            TTextGraphic::Create(TString(), 512, 512, 0, "__DEFAULT", 16, TFloatVector4(1, 0, 0, 1))
+                .release();
     const int memory = GetMemoryInUse(), peak = GetPeakMemoryInUse();
     const int maxTexture = atoi(GetSetting("max_texture_ram_allocated", "").CStr());
     const int texture = atoi(GetSetting("texture_ram_allocated", "").CStr());
@@ -328,7 +328,8 @@ void TDrawContext::DrawOverlay()
         maxTexture / 1024);
     TScoped2d block;
     FillRect(TRect(0, 0, 300, 64), TFloatVector4(0, 0, 0, 0), TTextureRef());
-    if (gOverlayTextHook) gOverlayTextHook(text);
+    state_.overlayText->SetText(text);
+    state_.overlayText->Draw(TFloatPoint(0, 0), 512, 1.0f);
     block.Release();
 }
 

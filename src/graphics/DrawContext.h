@@ -21,6 +21,7 @@
 #include "platform/gfx/Device.h"
 
 class TDisplayHandler;
+class TTextGraphic;
 
 struct TDrawContextState
 {
@@ -28,18 +29,13 @@ struct TDrawContextState
     float fps = 0.0f;
     uint32_t frameTimes[15] = {};  // application ms of the last frames
     bool overlayVisible = false;
-    bool overlayCreated = false;  // the overlay's text object exists
+    TTextGraphic* overlayText = nullptr;  // owned; made at the first overlay draw
     TTextureRef currentTexture;
     std::vector<TRect> clipStack;  // screen coordinates
     bool in2d = false, in3d = false;
     bool inDraw = false;
     bool inRenderTarget = false;
 };
-
-// The text engine draws the debug overlay's text through this: create its
-// text object on first use (512 x 512, default font, size 16, red), set text
-// (tagged) and draw it in the box (0, 0, 512, 512) at scale 1.
-using TDebugOverlayTextHook = void (*)(const TString& text);
 
 class TDrawContext
 {
@@ -52,7 +48,6 @@ public:
     // over (both borrowed; null host: the context's own). Without this Get
     // makes an SDL device and its own host.
     static void UseDevice(IGfxDevice* device, TDisplayHost* host);
-    static void SetDebugOverlayTextHook(TDebugOverlayTextHook hook);
 
     bool BeginDraw(bool restoreMouse);
     GfxResult EndDraw(bool present);

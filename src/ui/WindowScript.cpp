@@ -17,7 +17,7 @@
 #include "ui/WindowStyle.h"
 
 extern const unsigned char kWindowLibraryText[];
-extern const std::size_t kWindowLibraryTextSize;
+extern const std::size_t kWindowLibraryText_size;
 
 const char* GetWindowLibraryText()
 {
@@ -26,7 +26,7 @@ const char* GetWindowLibraryText()
 
 size_t GetWindowLibrarySize()
 {
-    return kWindowLibraryTextSize;
+    return kWindowLibraryText_size;
 }
 
 namespace

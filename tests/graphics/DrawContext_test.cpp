@@ -212,7 +212,7 @@ TEST_F(DrawContextTest, ToggleDebugOverlayReportsHidden)
     ASSERT_TRUE(dc_->BeginDraw(false));
     dc_->EndDraw(false);
     EXPECT_FALSE(dc_->Is2d());
-    EXPECT_TRUE(dc_->GetState().overlayCreated);
+    EXPECT_NE(dc_->GetState().overlayText, nullptr);
     EXPECT_TRUE(dc_->ToggleDebugOverlay());
 }
 

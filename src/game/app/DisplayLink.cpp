@@ -12,6 +12,8 @@
 #include "core/host/HostServices.h"
 #include "graphics/DisplayHandler.h"
 #include "graphics/DrawContext.h"
+#include "graphics/FontRegistry.h"
+#include "graphics/VecDraw.h"
 #include "platform/gfx/Device.h"
 
 namespace
@@ -90,6 +92,11 @@ public:
     }
     ~TDisplayLink() override
     {
+        // The drawer flushes through the drawing context, and its span cache
+        // points into the registry's fonts.
+        SetVecDraw(nullptr);
+        vecDraw_.reset();
+        GetFontRegistry().Clear();
         // The context's handler borrows the device and the host.
         TDrawContext::Destroy();
         TDrawContext::UseDevice(nullptr, nullptr);
@@ -104,7 +111,13 @@ public:
     }
     void AfterModeSet(bool firstTime) override
     {
-        if (firstTime) handler_->CalibratePixelOffset();
+        if (firstTime)
+        {
+            handler_->CalibratePixelOffset();
+            vecDraw_ = std::make_unique<TQvMiniVecDraw>();
+            vecDraw_->CalibrateRendering();
+            SetVecDraw(vecDraw_.get());
+        }
         // Until the window system draws, every mode starts on a black frame.
         if (handler_->BeginDraw(false))
         {
@@ -137,7 +150,7 @@ public:
     void OnMouseMove(int, int) override {}
     void RedrawMouseRect() override {}
     void ClearRedrawFlag() override {}
-    void ToggleDebugOverlay() override {}
+    void ToggleDebugOverlay() override { TDrawContext::Get()->ToggleDebugOverlay(); }
     void GetViewport(float& scaleX, float& scaleY, int& originX, int& originY) const override
     {
         // The picture is letterboxed into the window at the largest scale that fits.
@@ -157,6 +170,7 @@ private:
     TLinkHost linkHost_;
     std::unique_ptr<IGfxDevice> device_;
     TDisplayHandler* handler_ = nullptr;
+    std::unique_ptr<TQvMiniVecDraw> vecDraw_;
 };
 
 std::unique_ptr<TDisplayLink> gLink;

@@ -347,6 +347,13 @@ public:
     virtual bool GetBackBufferSize(int* width, int* height) const = 0;
 };
 
+// Line lists as both devices draw them: each vertex pair (by index when
+// indices are given) becomes a one-pixel-high quad from the first x to the
+// second at the first vertex's y, as two triangles of out (a triangle list);
+// the pixel at the second x is left out, as line drawing does.
+void GfxLineListToQuads(const GfxVertex* vertices, int count, const uint16_t* indices,
+                        int indexCount, std::vector<GfxVertex>& out);
+
 // The SDL renderer device. Never null; displays fail to create when SDL video
 // is not initialised.
 std::unique_ptr<IGfxDevice> GfxCreateSdlDevice();

@@ -2,6 +2,7 @@
 #include "platform/null/GfxRecordingDevice.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -237,6 +238,7 @@ GfxResult GfxRecordingDevice::DrawPrimitive(GfxPrimitive type, uint32_t fvf, con
     lastFvf = fvf;
     lastPrimitive = type;
     ++drawCalls;
+    if (type == GFX_PT_LINELIST && fvf == GFX_FVF_TLVERTEX) DrawLineList(v, count, nullptr, 0);
     return GFX_OK;
 }
 
@@ -254,7 +256,52 @@ GfxResult GfxRecordingDevice::DrawIndexedPrimitive(GfxPrimitive type, uint32_t f
     lastFvf = fvf;
     lastPrimitive = type;
     ++drawCalls;
+    if (type == GFX_PT_LINELIST && fvf == GFX_FVF_TLVERTEX)
+        DrawLineList(v, vertexCount, indices, indexCount);
     return GFX_OK;
+}
+
+// Pixel centres lie on integers: a quad covers the centres left <= x < right
+// and top <= y < bottom, inside the viewport.
+void GfxRecordingDevice::DrawLineList(const GfxVertex* v, int count, const uint16_t* indices,
+                                      int indexCount)
+{
+    if (!hasDisplay_) return;
+    std::vector<GfxVertex> quads;
+    GfxLineListToQuads(v, count, indices, indexCount, quads);
+    const bool blend = rs_[GFX_RS_ALPHABLENDENABLE] && rs_[GFX_RS_SRCBLEND] == GFX_BLEND_SRCALPHA &&
+                       rs_[GFX_RS_DESTBLEND] == GFX_BLEND_INVSRCALPHA;
+    const int vl = std::max(viewport_.x, 0), vt = std::max(viewport_.y, 0);
+    const int vr = std::min(viewport_.x + viewport_.width, backW_),
+              vb = std::min(viewport_.y + viewport_.height, backH_);
+    auto index = [](float f, int lo, int hi)
+    { return f != f ? lo : int(std::clamp(std::ceil(f), float(lo), float(hi))); };
+    for (size_t q = 0; q + 5 < quads.size(); q += 6)
+    {
+        const GfxVertex& a = quads[q];
+        const GfxVertex& c = quads[q + 2];
+        const int x0 = index(a.x, vl, vr), x1 = index(c.x, vl, vr);
+        const int y0 = index(a.y, vt, vb), y1 = index(c.y, vt, vb);
+        const uint32_t src = a.diffuse, sa = src >> 24;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+            {
+                uint32_t& d = back_[size_t(y) * backW_ + x];
+                if (!blend)
+                {
+                    d = src;
+                    continue;
+                }
+                uint32_t out = d & 0xFF000000u;
+                for (int s = 0; s < 24; s += 8)
+                {
+                    const uint32_t ch =
+                        (((src >> s) & 255) * sa + ((d >> s) & 255) * (255 - sa) + 127) / 255;
+                    out |= ch << s;
+                }
+                d = out;
+            }
+    }
 }
 
 GfxTexture* GfxRecordingDevice::CreateTexture(int width, int height, GfxTextureUsage usage)

@@ -1,7 +1,9 @@
 // A graphics device that draws nothing and records every call, for unit tests
 // of state rules, blend choices and viewport arithmetic. Its back buffer and
 // textures are plain memory, so fills and copies can be checked; triangles are
-// recorded, not rasterised.
+// recorded, not rasterised. Line lists of pre-transformed vertices (the vector
+// drawer's spans) are also drawn into the back buffer, blended over it when
+// the blend state asks for source alpha, so span output can be read back.
 //
 // Failures are injected per operation name ("CreateDisplay", "BeginScene",
 // "EndScene", "Present", "SetViewport", "DrawPrimitive", "DrawIndexedPrimitive",
@@ -110,6 +112,7 @@ public:
 
 private:
     GfxResult Take(const std::string& op);
+    void DrawLineList(const GfxVertex* v, int count, const uint16_t* indices, int indexCount);
 
     bool hasDisplay_ = false;
     int backW_ = 0, backH_ = 0;

@@ -807,7 +807,15 @@ private:
         if (!renderer_ || !back_) return GFX_E_POINTER;
         if (lost_) return GFX_E_SURFACELOST;
         if (!vertices || count < 0 || indexCount < 0) return GFX_E_INVALIDARG;
-        // Lit vertices need lighting, points and lines have no use here.
+        // Line lists carry the vector drawer's spans, one pixel row a pair.
+        if (type == GFX_PT_LINELIST && fvf == GFX_FVF_TLVERTEX)
+        {
+            GfxLineListToQuads(static_cast<const GfxVertex*>(vertices), count, indices, indexCount,
+                               lineQuads_);
+            const int n = int(lineQuads_.size());
+            return Draw(GFX_PT_TRIANGLELIST, fvf, lineQuads_.data(), n, nullptr, n);
+        }
+        // Lit vertices need lighting; points and strips have no use here.
         if (fvf == GFX_FVF_VERTEX || type < GFX_PT_TRIANGLELIST || type > GFX_PT_TRIANGLEFAN)
             return GFX_OK;
         if (fvf != GFX_FVF_LVERTEX && fvf != GFX_FVF_TLVERTEX) return GFX_E_INVALIDARG;
@@ -947,6 +955,7 @@ private:
     SdlTexture* texture_ = nullptr;
     std::vector<SdlTexture*> textures_;
     std::vector<SDL_Vertex> verts_;
+    std::vector<GfxVertex> lineQuads_;
     std::vector<int> idx_;
     std::map<uint64_t, SDL_BlendMode> blendCache_;
     bool blendDirty_ = true;
