@@ -9,6 +9,7 @@
 #include "script/Binding.h"
 #include "script/LuaFunction.h"
 #include "script/LuaTable.h"
+#include "ui/Button.h"
 #include "ui/Image.h"
 #include "ui/Message.h"
 #include "ui/MovieHost.h"
@@ -52,6 +53,7 @@ TWindowScript::TWindowScript()
     if (GetState() == nullptr) return;
     PublishBindings();
     RegisterWindowType("Bitmap", TImage::ClassId());
+    RegisterWindowType("Button", TButton::ClassId());
     RegisterWindowType("Window", TWindow::ClassId());
     RegisterMessageMetatable(GetState());
     RunLibrary();

@@ -1,0 +1,301 @@
+// Buttons made from the controls fixture: the layer shown per type, state
+// and on bit, image reuse, radio groups, the press with its command and
+// messages, the close option, a command that closes its dialog, and button
+// names that never become script source.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "script/Binding.h"
+#include "ui/Button.h"
+#include "ui/WindowScript.h"
+#include "ui/support/UiTestSupport.h"
+
+using namespace uitest;
+
+namespace
+{
+
+std::string ReadControls(const char* name)
+{
+    std::ifstream in(std::string(ORVELLE_TEST_DATA) + "/ui/controls/" + name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Takes every message without receiver and logs it.
+class LogListener : public TMessageListener
+{
+public:
+    explicit LogListener(CallLog* log) : log_(log) {}
+    bool OnMessage(TMessage* m) override
+    {
+        log_->push_back("listener " + std::to_string(m->GetKind()) + " " + m->GetName().CStr());
+        return true;
+    }
+
+private:
+    CallLog* log_;
+};
+
+// Closes the top dialog at once, as a command run by a waiting script does.
+class PopAction : public TButton::Action
+{
+public:
+    void Run(TButton*) override { GetWindowManager()->PopModal("dlg"); }
+};
+
+// Records the on bit its button has while the command runs.
+class ToggleProbe : public TButton::Action
+{
+public:
+    static inline int seen = -1;
+    void Run(TButton* b) override { seen = b->IsOn() ? 1 : 0; }
+};
+
+class ButtonTest : public UiTest
+{
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        MakeScreen();
+        wm->CreateWindowScript();
+        script = static_cast<TWindowScript*>(wm->GetScript());
+        L = script->GetState();
+    }
+
+    std::string Eval(const std::string& text)
+    {
+        EXPECT_EQ(script->DoLuaString(("r = nil; " + text).c_str()), 0) << text;
+        return Global("r");
+    }
+    std::string Global(const char* name)
+    {
+        lua_pushstring(L, name);
+        lua_gettable(L, LUA_GLOBALSINDEX);
+        std::string out = lua_isnil(L, -1)       ? "nil"
+                          : lua_isboolean(L, -1) ? (lua_toboolean(L, -1) ? "true" : "false")
+                                                 : LuaArgString(L, -1).CStr();
+        lua_pop(L, 1);
+        return out;
+    }
+    // The fixture dialog pushed as "dlg".
+    void LoadButtons()
+    {
+        Eval("PushModal('dlg')");
+        ASSERT_EQ(script->DoLuaString(ReadControls("buttons.lua").c_str()), 0);
+    }
+    TButton* Button(const char* name)
+    {
+        TWindow* w = wm->GetTopModal()->FindChild(name, -1);
+        EXPECT_TRUE(w != nullptr && w->IsKindOf(TButton::ClassId())) << name;
+        return static_cast<TButton*>(w);
+    }
+    // The names of the visible children, front first.
+    static std::string Shown(const TWindow* w)
+    {
+        std::string out;
+        for (const TWindow* c : w->GetChildren())
+            if (c->GetFlags() & kWindowVisible) out += (out.empty() ? "" : " ") + std::string(c->GetName().CStr());
+        return out;
+    }
+    // A press; the commands it queued run as the script's message loop
+    // runs them.
+    void Press(TButton* b, TPoint p = TPoint(1, 1))
+    {
+        b->OnMouseDown(p);
+        b->OnMouseUp(p);
+        RunCommands();
+    }
+    void RunCommands() { Eval("while gCommandQueue[1] ~= nil do table.remove(gCommandQueue)() end"); }
+
+    TWindowScript* script = nullptr;
+    lua_State* L = nullptr;
+};
+
+TEST_F(ButtonTest, LayerPerTypeStateAndOnBit)
+{
+    LoadButtons();
+    struct Case
+    {
+        const char* button;
+        int state;
+        const char* shown;
+    } cases[] = {
+        {"push", TButton::kNormal, "image0"},   {"push", TButton::kPressed, "image1"},
+        {"push", TButton::kHover, "image2"},
+        // Graphics a, "", c: the pressed layer reuses a.
+        {"gap", TButton::kNormal, "image0"},    {"gap", TButton::kPressed, "image0"},
+        {"gap", TButton::kHover, "image2"},
+        // A toggle made with "on" shows the on layers.
+        {"toggle", TButton::kNormal, "image1"}, {"toggle", TButton::kPressed, "image0"},
+        {"toggle", TButton::kHover, "image3"},
+        // Radio buttons off.
+        {"r3", TButton::kNormal, "image0"},     {"r3", TButton::kPressed, "image1"},
+        {"r3", TButton::kHover, "image2"},
+    };
+    for (const Case& c : cases)
+    {
+        TButton* b = Button(c.button);
+        b->SetStateBits(c.state);
+        EXPECT_EQ(Shown(b), c.shown) << c.button << " " << c.state;
+        b->SetStateBits(TButton::kNormal);
+    }
+    // Every layer holds exactly its image; a missing middle entry files the
+    // previous image twice.
+    EXPECT_EQ(Button("gap")->GetChildren().size(), 2u);
+    EXPECT_EQ(Button("gap")->GetLayer(1), Button("gap")->GetLayer(0));
+    EXPECT_EQ(Button("push")->GetLayer(3).size(), 0u);
+}
+
+TEST_F(ButtonTest, EmptyFirstGraphicsEntryFilesNothingAndLaterChildrenShowOnEveryLayer)
+{
+    Eval("PushModal('dlg'); MakeDialog{ Button{ name = 'b', w = 10, h = 10, graphics = { '', 'x.png', '' },"
+         " Window{ name = 'label', w = 5, h = 5 } } }");
+    TButton* b = Button("b");
+    EXPECT_EQ(b->GetLayer(0).size(), 1u);  // the label only
+    EXPECT_EQ(b->GetLayer(2), b->GetLayer(1));
+    TWindow* label = b->FindChild("label", 1);
+    ASSERT_NE(label, nullptr);
+    for (int state : {TButton::kNormal, TButton::kPressed, TButton::kHover})
+    {
+        b->SetStateBits(state);
+        EXPECT_TRUE(label->GetFlags() & kWindowVisible) << state;
+    }
+    b->RemoveChild(label);
+    for (int layer = 0; layer < 4; ++layer)
+        for (TWindow* w : b->GetLayer(layer)) EXPECT_NE(w, label);
+    wm->ScheduleDelete(label);
+}
+
+TEST_F(ButtonTest, RadioGroupsRunFromTheirFirstButtonToTheNext)
+{
+    LoadButtons();
+    // r4 was turned on before its own group flag was set: its group then
+    // still began at r1, so r2 went off.
+    EXPECT_EQ(Eval("r = tostring(GetButtonToggleState('r2')) .. tostring(GetButtonToggleState('r4'))"),
+              "falsetrue");
+    Press(Button("r3"));
+    EXPECT_FALSE(Button("r1")->IsOn());
+    EXPECT_FALSE(Button("r2")->IsOn());
+    EXPECT_TRUE(Button("r3")->IsOn());
+    EXPECT_TRUE(Button("r4")->IsOn());  // the next group
+    Eval("SetButtonToggleState('r1', true)");
+    EXPECT_TRUE(Button("r1")->IsOn());
+    EXPECT_FALSE(Button("r3")->IsOn());
+    EXPECT_TRUE(Button("r4")->IsOn());
+    // Without any group start nobody turns anybody off.
+    EXPECT_TRUE(Button("n1")->IsOn());
+    EXPECT_TRUE(Button("n2")->IsOn());
+    EXPECT_EQ(Eval("r = tostring(GetButtonToggleState('panel')) .. tostring(GetButtonToggleState('none'))"),
+              "falsefalse");
+}
+
+TEST_F(ButtonTest, ToggleRunsItsCommandWhileStillOnThenShowsHoverOff)
+{
+    LoadButtons();
+    TButton* t = Button("toggle");
+    t->SetAction(new ToggleProbe());
+    t->OnMouseMove(TPoint(2, 2));
+    EXPECT_EQ(Shown(t), "image3");
+    EXPECT_EQ(wm->GetHoverList().size(), 1u);
+    Press(t, TPoint(2, 2));
+    EXPECT_EQ(ToggleProbe::seen, 1);
+    EXPECT_FALSE(t->IsOn());
+    EXPECT_EQ(t->GetVisualState(), TButton::kHover);
+    EXPECT_EQ(Shown(t), "image2");
+    // Leaving the rectangle leaves the hover state and the hover list.
+    EXPECT_FALSE(t->OnMouseMove(TPoint(-1, 2)));
+    EXPECT_EQ(t->GetVisualState(), TButton::kNormal);
+    EXPECT_TRUE(wm->GetHoverList().empty());
+    // A release outside does not click.
+    t->OnMouseDown(TPoint(2, 2));
+    t->OnMouseUp(TPoint(200, 2));
+    EXPECT_FALSE(t->IsOn());
+}
+
+TEST_F(ButtonTest, NamesReachGetButtonNameAsValuesNeverAsSource)
+{
+    const char* name = "]]; end; gInjected = true; function GetButtonName() return [[";
+    Eval("PushModal('dlg')");
+    Eval(std::string("MakeDialog{ Button{ name = '") + name +
+         "', w = 10, h = 10, command = function() gName = GetButtonName() end } }");
+    auto* b = static_cast<TButton*>(wm->GetTopModal()->FindChild(name, -1));
+    ASSERT_NE(b, nullptr);
+    Press(b);
+    EXPECT_EQ(Global("gName"), name);
+    EXPECT_EQ(Global("gInjected"), "nil");
+    // "SetCommand" replaces the action; the name still arrives unchanged.
+    Eval("SetCommand('" + std::string(name) + "', function() gSecond = GetButtonName() end)");
+    Press(b);
+    EXPECT_EQ(Global("gSecond"), name);
+    EXPECT_EQ(Global("gInjected"), "nil");
+}
+
+TEST_F(ButtonTest, CloseButtonQueuesTheCloseBeforeThePressAndSetsTheReturnValue)
+{
+    wm->AddListener(new LogListener(&log));
+    RecModal* dlg = Modal("dlg", 200, 100);
+    RecWindow* parent = Window(dlg, "parent", TRect(0, 0, 100, 100));
+    parent->take = {"OnMessage"};
+    auto* b = new TButton();
+    b->SetName("ok");
+    b->SetSize(20, 20);
+    parent->AddChild(b, true);
+    b->SetOptions(TButton::kOptionClose);
+    Calls();
+    Press(b);
+    wm->FlushMessages();
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"listener 1 " + std::string(dlg->GetIdString().CStr()),
+                                                  "parent.OnMessage ok"}));
+    EXPECT_EQ(Global("gReturnValue"), "ok");
+}
+
+TEST_F(ButtonTest, CommandClosingItsDialogDropsThePressUnlessSentToTheParent)
+{
+    for (bool toParent : {false, true})
+    {
+        RecModal* base = Modal("base", 300, 300);
+        base->take = {"OnMessage"};
+        wm->PushModal(base);
+        Eval("PushModal('dlg')");
+        Eval(std::string("MakeDialog{ Button{ name = 'shut', w = 10, h = 10, sendToParent = ") +
+             (toParent ? "true" : "false") + " } }");
+        TButton* b = Button("shut");
+        b->SetAction(new PopAction());
+        EXPECT_TRUE(b->RunCommand());
+        wm->FlushMessages();
+        EXPECT_EQ(base->messageKinds, toParent ? std::vector<int>{kButtonPress} : std::vector<int>{})
+            << toParent;
+        wm->PopTopModal();
+        wm->FlushMessages();
+    }
+}
+
+TEST_F(ButtonTest, HiddenButtonsLeaveTheHoverList)
+{
+    LoadButtons();
+    TButton* p = Button("push");
+    p->OnMouseMove(TPoint(1, 1));
+    ASSERT_EQ(wm->GetHoverList().size(), 1u);
+    EXPECT_EQ(Eval("r = EnableWindow('push', false)"), "true");
+    EXPECT_TRUE(wm->GetHoverList().empty());
+    EXPECT_EQ(p->GetVisualState(), TButton::kNormal);
+}
+
+TEST_F(ButtonTest, DoSelectLayerShowsALayerOfTheCurrentWindow)
+{
+    LoadButtons();
+    TButton* p = Button("push");
+    wm->GetScript()->PushWindow(p);
+    Eval("DoSelectLayer(2)");
+    EXPECT_EQ(Shown(p), "image2");
+    wm->GetScript()->PopWindow();
+    Eval("DoSelectLayer(1)");  // the modal is no layered window
+    EXPECT_EQ(Shown(p), "image2");
+}
+
+}  // namespace
