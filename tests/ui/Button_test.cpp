@@ -7,12 +7,22 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/AssetManager.h"
+#include "core/Settings.h"
+#include "graphics/support/ImageAssets.h"
+#include "graphics/support/ImageDisplay.h"
 #include "script/Binding.h"
 #include "ui/Button.h"
 #include "ui/WindowScript.h"
 #include "ui/support/UiTestSupport.h"
 
 using namespace uitest;
+
+// The GL driver of the headless display keeps allocations past exit.
+extern "C" const char* __asan_default_options()
+{
+    return "detect_leaks=0";
+}
 
 namespace
 {
@@ -296,6 +306,55 @@ TEST_F(ButtonTest, DoSelectLayerShowsALayerOfTheCurrentWindow)
     wm->GetScript()->PopWindow();
     Eval("DoSelectLayer(1)");  // the modal is no layered window
     EXPECT_EQ(Shown(p), "image2");
+}
+
+// Counts the presses that reach the command.
+class CountAction : public TButton::Action
+{
+public:
+    int* runs;
+    explicit CountAction(int* r) : runs(r) {}
+    void Run(TButton*) override { ++*runs; }
+};
+
+// A 20x20 mask, bright but for a dark 5x5 top-left corner, over a 40x40
+// button: with "fixbuttonmask" the point is scaled down into the mask,
+// without it scaled up (and past the mask's end from the middle on).
+TEST_F(ButtonTest, ReleaseOnADarkMaskPixelDoesNotClick)
+{
+    ImageAssets assets;
+    TAssetManager manager;
+    ImageDisplay display{64, 64};
+    ASSERT_TRUE(display.Ready());
+    SetGlobalAssetManager(&manager);
+    std::vector<uint32_t> px(20 * 20, 0xFFC0C0C0u);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 5; ++x) px[size_t(y) * 20 + x] = 0xFF131313u;
+    assets.Put("mask.png", imagefx::PngFromArgb(20, 20, px, false));
+    struct Case
+    {
+        const char* fix;
+        TPoint point;
+        bool clicks;
+    } cases[] = {
+        {"1", TPoint(4, 4), false},  {"1", TPoint(30, 30), true}, {"1", TPoint(12, 12), true},
+        {"0", TPoint(4, 4), true},   {"0", TPoint(1, 1), false},  {"0", TPoint(30, 30), false},
+    };
+    for (const Case& c : cases)
+    {
+        SetSetting("fixbuttonmask", c.fix);
+        Eval("PushModal('dlg'); MakeDialog{ Button{ name = 'm', w = 40, h = 40, mask = 'mask.png' } }");
+        TButton* b = Button("m");
+        int runs = 0;
+        b->SetAction(new CountAction(&runs));
+        Press(b, c.point);
+        EXPECT_EQ(runs, c.clicks ? 1 : 0) << c.fix << " " << c.point.x << "," << c.point.y;
+        wm->PopTopModal();
+        wm->FlushMessages();
+    }
+    SetSetting("fixbuttonmask", "");
+    wm.reset();
+    SetGlobalAssetManager(nullptr);
 }
 
 }  // namespace
