@@ -1,8 +1,9 @@
-// The button operations published to the window script's Lua state.
+// The button and label operations published to the window script's Lua state.
 #include "script/Binding.h"
 #include "script/LuaFunction.h"
 #include "ui/Button.h"
 #include "ui/LayeredWindow.h"
+#include "ui/Text.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowScript.h"
 
@@ -13,6 +14,29 @@ void TWindowScript::PublishButtonBindings()
     LuaBindMember(L, "SetCommand", this, &TWindowScript::SetCommand);
     LuaBindMember(L, "GetButtonToggleState", this, &TWindowScript::GetButtonToggleState);
     LuaBindMember(L, "SetButtonToggleState", this, &TWindowScript::SetButtonToggleState);
+    LuaBindMember(L, "GetLabel", this, &TWindowScript::GetLabel);
+    LuaBindMember(L, "SetLabel", this, &TWindowScript::SetLabel);
+}
+
+TString TWindowScript::GetLabel(TString name)
+{
+    TWindowManager* wm = GetWindowManager();
+    if (wm == nullptr || wm->GetTopModal() == nullptr) return TString();
+    TWindow* w = FindBelowTopModal(name);
+    if (w == nullptr) return name + "_is_not_found";
+    if (w->IsKindOf(TText::ClassId())) return static_cast<TText*>(w)->GetText();
+    if (w->IsKindOf(TButton::ClassId())) return GetLabelText(w);
+    return name + "_is_not_a_TText_window_or_TButton";
+}
+
+void TWindowScript::SetLabel(TString name, TString text)
+{
+    TWindow* w = FindBelowTopModal(name);
+    if (w == nullptr) return;
+    if (w->IsKindOf(TText::ClassId()))
+        static_cast<TText*>(w)->SetText(text);
+    else if (w->IsKindOf(TButton::ClassId()))
+        SetLabelText(w, text);
 }
 
 void TWindowScript::DoSelectLayer(int32_t n)

@@ -130,6 +130,8 @@ public:
     int SetCommand(lua_State* L);
     bool GetButtonToggleState(TString name);
     void SetButtonToggleState(TString name, bool on);
+    TString GetLabel(TString name);
+    void SetLabel(TString name, TString text);
 
 private:
     void PublishBindings();
