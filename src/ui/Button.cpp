@@ -449,3 +449,16 @@ bool TButton::RunCommand()
     if ((options_ & kSendToParent) != 0 && wm != nullptr) wm->QueueMessage(message.release());
     return true;
 }
+
+bool FindDefault::Visit(TWindow* window)
+{
+    if (window->IsKindOf(TButton::ClassId()))
+    {
+        auto* button = static_cast<TButton*>(window);
+        if ((button->GetOptions() & TButton::kDefault) != 0 && button->IsVisible()) defaultButton = button;
+        if ((button->GetOptions() & TButton::kCancel) != 0 && button->IsVisible()) cancelButton = button;
+        return defaultButton == nullptr || cancelButton == nullptr;
+    }
+    window->VisitChildren(*this);
+    return true;
+}

@@ -11,6 +11,7 @@
 
 #include "graphics/Texture.h"
 #include "ui/LayeredWindow.h"
+#include "ui/WindowSpider.h"
 
 class TLuaFunction;
 class TSound;
@@ -146,3 +147,21 @@ private:
     int32_t maskHeight_ = 0;
 };
 
+
+// The visible default and cancel buttons of a subtree; a later one in walk
+// order replaces an earlier one, and the walk stops once both are known.
+class FindDefault : public TWindowSpider
+{
+public:
+    bool Visit(TWindow* window) override;
+    TButton* defaultButton = nullptr;
+    TButton* cancelButton = nullptr;
+};
+
+// The first character of label matching the key's last one (ASCII case
+// ignored) wrapped in "<u>" and "</u>"; label unchanged when there is none
+// or the key is empty.
+TString TagHotKeyInLabel(const TString& key, const TString& label);
+// Label without its first "&"; key gets "@" and the byte after the "&", or
+// "" when there is none or it starts a longer UTF-8 character.
+TString StripHotKeyFromLabel(const TString& label, TString* key);

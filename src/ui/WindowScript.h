@@ -132,6 +132,11 @@ public:
     void SetButtonToggleState(TString name, bool on);
     TString GetLabel(TString name);
     void SetLabel(TString name, TString text);
+    void RegisterHotkey(TString key, TString button);
+    TString TagHotKey(TString key, TString label);
+    // (label) -> the label without its first "&", the key ("@" and the
+    // byte after the "&"; "" when that byte starts a longer character).
+    int StripKeyFromLabel(lua_State* L);
 
 private:
     void PublishBindings();

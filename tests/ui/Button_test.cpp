@@ -11,6 +11,7 @@
 #include "core/Settings.h"
 #include "graphics/support/ImageAssets.h"
 #include "graphics/support/ImageDisplay.h"
+#include "graphics/support/TestDisplayHost.h"
 #include "script/Binding.h"
 #include "ui/Button.h"
 #include "ui/WindowScript.h"
@@ -355,6 +356,140 @@ TEST_F(ButtonTest, ReleaseOnADarkMaskPixelDoesNotClick)
     SetSetting("fixbuttonmask", "");
     wm.reset();
     SetGlobalAssetManager(nullptr);
+}
+
+}  // namespace
+
+namespace
+{
+
+// Hot keys and Enter/Escape of a modal over buttons made in C++; a focus
+// window below the dialog records the characters and messages it gets.
+class HotKeyTest : public ButtonTest
+{
+protected:
+    void SetUp() override
+    {
+        ButtonTest::SetUp();
+        Eval("PushModal('dlg')");
+        dlg = static_cast<TModalWindow*>(wm->GetTopModal());
+        dlg->SetSize(300, 200);
+        focus = Window(dlg, "focus", TRect(0, 100, 50, 150));
+        focus->take = {"OnMessage"};
+        for (const char* name : {"open", "print", "ok", "cancel"})
+        {
+            auto* b = new TButton();
+            b->SetName(name);
+            b->SetSize(20, 20);
+            dlg->AddChild(b, true);
+            b->SetAction(new NameAction(&runs));
+        }
+        Button("ok")->SetOptions(TButton::kOptionDefault);
+        Button("cancel")->SetOptions(TButton::kOptionCancel);
+        wm->SetFocusWindow(focus);
+        Calls();
+    }
+    // Records the name of each button whose command runs.
+    class NameAction : public TButton::Action
+    {
+    public:
+        explicit NameAction(std::vector<std::string>* runs) : runs_(runs) {}
+        void Run(TButton* b) override { runs_->push_back(b->GetName().CStr()); }
+
+    private:
+        std::vector<std::string>* runs_;
+    };
+    void KeyDown(char key, int modifiers) { Send(kEventKeyDown, 0, 0, static_cast<unsigned char>(key), modifiers); }
+    void Char(char c) { Send(kEventChar, 0, 0, static_cast<unsigned char>(c)); }
+
+    TempLog tempLog;
+    TModalWindow* dlg = nullptr;
+    RecWindow* focus = nullptr;
+    std::vector<std::string> runs;
+};
+
+TEST_F(HotKeyTest, HotKeysPressTheirButtons)
+{
+    Eval("_RegisterHotkey('control-o', 'open'); _RegisterHotkey('@p', 'print'); _RegisterHotkey('', 'open')");
+    struct Case
+    {
+        char key;
+        int modifiers;
+        std::vector<std::string> runs;
+    } cases[] = {
+        {'O', 2, {"open"}}, {'O', 0, {}},        {'O', 3, {}},
+        {'P', 0, {"print"}}, {'P', 7, {"print"}}, {'Q', 2, {}},
+    };
+    for (const Case& c : cases)
+    {
+        runs.clear();
+        KeyDown(c.key, c.modifiers);
+        EXPECT_EQ(runs, c.runs) << c.key << " " << c.modifiers;
+    }
+    // An empty button name removes the key.
+    Eval("_RegisterHotkey('ctrl-o', '')");
+    runs.clear();
+    KeyDown('O', 2);
+    EXPECT_TRUE(runs.empty());
+    // A button that is not there is reported; the key still counts.
+    dlg->RegisterHotkey("x", "nowhere");
+    EXPECT_TRUE(dlg->OnKeyDown('X', 0));
+    EXPECT_TRUE(tempLog.Has("ERROR: Hot key button not found. Button:'nowhere'"));
+}
+
+TEST_F(HotKeyTest, TheHotKeysOwnCharacterIsSwallowedButNotTheNext)
+{
+    dlg->RegisterHotkey("@p", "print");
+    KeyDown('P', 0);
+    Char('p');
+    Char('q');
+    std::vector<std::string> chars;
+    for (const std::string& line : Calls())
+        if (line.rfind("focus.OnChar", 0) == 0) chars.push_back(line);
+    EXPECT_EQ(chars, (std::vector<std::string>{"focus.OnChar 113"}));
+    EXPECT_EQ(runs, (std::vector<std::string>{"print"}));
+}
+
+TEST_F(HotKeyTest, EnterAndEscapeRunTheDefaultAndCancelButtons)
+{
+    // The command leaves the button in the tree, so the focus window hears
+    // kDefaultAction as well.
+    Char(13);
+    Char(27);
+    EXPECT_EQ(runs, (std::vector<std::string>{"ok", "cancel"}));
+    EXPECT_EQ(focus->messageKinds, (std::vector<int>{kDefaultAction, kDefaultAction}));
+    // A hidden default button is passed over.
+    runs.clear();
+    focus->messageKinds.clear();
+    EXPECT_EQ(Eval("r = tostring(EnableWindow('ok', false))"), "true");
+    Char(13);
+    EXPECT_TRUE(runs.empty());
+    EXPECT_EQ(focus->messageKinds, (std::vector<int>{kDefaultAction}));
+    EXPECT_FALSE(dlg->OnChar('a'));
+}
+
+TEST_F(HotKeyTest, LabelAndKeyTexts)
+{
+    struct Case
+    {
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        {"local l, k = StripKeyFromLabel('&Open'); r = l .. '|' .. k", "Open|@O"},
+        {"local l, k = StripKeyFromLabel('Save'); r = l .. '|' .. k", "Save|"},
+        {"local l, k = StripKeyFromLabel('S&'); r = l .. '|' .. k", "S|"},
+        {"local l, k = StripKeyFromLabel('&\\195\\169t\\195\\169'); r = l .. '|' .. k", "\xC3\xA9t\xC3\xA9|"},
+        {"r = TagHotKey('@O', 'Open')", "<u>O</u>pen"},
+        {"r = TagHotKey('ctrl-s', 'Press save')", "Pre<u>s</u>s save"},
+        {"r = TagHotKey('', 'Open')", "Open"},
+        {"r = TagHotKey('@z', 'Open')", "Open"},
+        {"r = TagHotKey('@\\169', '\\195\\169')", "\xC3\xA9"},
+        {"r = GetLabel('ok')", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Eval(c.text), c.expected) << c.text;
+    EXPECT_STREQ(HotKeyText("").CStr(), "");
+    EXPECT_STREQ(HotKeyText("\xC3\xA9").CStr(), "\xA9");
+    EXPECT_STREQ(HotKeyText("control-alt-x").CStr(), "ctrl-alt-X");
 }
 
 }  // namespace
