@@ -73,7 +73,12 @@ bool PrepareFileReplace(const char* who, const TString& name, const void* bytes,
         LogPrintf("%s: cannot save %s: no folder for it", who, name.CStr());
         return false;
     }
-    const std::string path = resolved.text.CStr();
+    return PrepareFileReplaceAtPath(who, resolved.text.CStr(), bytes, size, out);
+}
+
+bool PrepareFileReplaceAtPath(const char* who, const std::string& path, const void* bytes,
+                              size_t size, TPreparedFile& out)
+{
     CreateFolderChain(FolderOf(path).c_str());
     const std::string temporary = path + ".tmp";
 
@@ -96,6 +101,13 @@ bool PrepareFileReplace(const char* who, const TString& name, const void* bytes,
     out.target = path;
     out.temporary = temporary;
     return true;
+}
+
+bool ReplaceFileAtPath(const char* who, const std::string& path, const void* bytes, size_t size)
+{
+    std::vector<TPreparedFile> file(1);
+    return PrepareFileReplaceAtPath(who, path, bytes, size, file[0]) &&
+           CommitFileReplace(who, file) < 0;
 }
 
 void DiscardFileReplace(const TPreparedFile& file)

@@ -24,6 +24,14 @@ struct TPreparedFile
 bool PrepareFileReplace(const char* who, const TString& name, const void* bytes, size_t size,
                         TPreparedFile& out);
 
+// PrepareFileReplace for an operating-system path rather than a name (for
+// files in a folder the caller was told, not one the names reach).
+bool PrepareFileReplaceAtPath(const char* who, const std::string& path, const void* bytes,
+                              size_t size, TPreparedFile& out);
+
+// One file prepared and committed; true when the new contents are in place.
+bool ReplaceFileAtPath(const char* who, const std::string& path, const void* bytes, size_t size);
+
 // Renames every prepared file over its target, in order, then syncs each
 // folder once. Returns -1 when all are in place. Otherwise returns the index
 // of the file that failed (logged) and leaves every target as it was: the

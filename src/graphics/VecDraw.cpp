@@ -35,9 +35,10 @@ void WriteSpan(uint32_t* row, int x0, int x1, uint32_t c, int mode)
     }
     // A span of alpha 0 adds nothing; the rest of the text still counts.
     if (a == 0) return;
-    const uint32_t sr = (c >> 16) & 255, sg = (c >> 8) & 255, sb = c & 255;
+    const uint32_t sg = (c >> 8) & 255;
     if (mode == kVecAccumulate)
     {
+        const uint32_t sr = (c >> 16) & 255, sb = c & 255;
         for (int x = x0; x < x1; ++x)
         {
             const uint32_t d = row[x], da = d >> 24, sum = a + da;
@@ -53,14 +54,18 @@ void WriteSpan(uint32_t* row, int x0, int x1, uint32_t c, int mode)
         for (int x = x0; x < x1; ++x) row[x] = (row[x] & 0xFF000000u) | (c & 0x00FFFFFFu);
         return;
     }
+    // Red and blue blend side by side in one word (16 bits a lane); each
+    // lane is rounded to the nearest of v / 255.
     const uint32_t ia = 255 - a;
+    const uint32_t srb = (c & 0x00FF00FFu) * a, sgg = sg * a;
     for (int x = x0; x < x1; ++x)
     {
         const uint32_t d = row[x];
-        const uint32_t r = (sr * a + ((d >> 16) & 255) * ia + 127) / 255;
-        const uint32_t g = (sg * a + ((d >> 8) & 255) * ia + 127) / 255;
-        const uint32_t b = (sb * a + (d & 255) * ia + 127) / 255;
-        row[x] = (d & 0xFF000000u) | r << 16 | g << 8 | b;
+        uint32_t rb = srb + (d & 0x00FF00FFu) * ia + 0x00800080u;
+        rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+        uint32_t g = sgg + ((d >> 8) & 255) * ia + 0x80u;
+        g = ((g + (g >> 8)) >> 8) & 255;
+        row[x] = (d & 0xFF000000u) | rb | g << 8;
     }
 }
 

@@ -202,7 +202,7 @@ void TVecRaster::Parse(const uint8_t* shape, const uint8_t* end, int px, int py,
         if (op == 1)
         {
             if (group < kMaxGroup) ++group;
-            groupSlotBase_[size_t(group)] = uint8_t(std::min(colours, 255));
+            groupSlotBase_[size_t(group)] = uint16_t(std::min(colours, 255));
             left = right = 0;
             p += 1;
         }
@@ -258,14 +258,14 @@ inline void TVecRaster::AddRun(int layer, int start, int end)
     start = std::max(start, -kQuarterWindow) + kQuarterWindow;
     end = std::min(end, kQuarterWindow) + kQuarterWindow;
     if (start >= end) return;
-    int8_t* c = cells_[layer].data();
     const int s = start >> 2, e = end >> 2;
-    c[s] = int8_t(c[s] + 4 - (start & 3));
-    c[s + 1] = int8_t(c[s + 1] + (start & 3));
-    c[e] = int8_t(c[e] + (end & 3) - 4);
-    c[e + 1] = int8_t(c[e + 1] - (end & 3));
     dirtyMin_[layer] = std::min(dirtyMin_[layer], s);
     dirtyMax_[layer] = std::max(dirtyMax_[layer], e + 1);
+    int16_t* c = cells_[layer].data();
+    c[s] = int16_t(c[s] + 4 - (start & 3));
+    c[s + 1] = int16_t(c[s + 1] + (start & 3));
+    c[e] = int16_t(c[e] + (end & 3) - 4);
+    c[e + 1] = int16_t(c[e + 1] - (end & 3));
 }
 
 void TVecRaster::ResolveRow(int row, std::vector<TVecSpan>& out)
@@ -273,7 +273,7 @@ void TVecRaster::ResolveRow(int row, std::vector<TVecSpan>& out)
     for (int layer = 0; layer < 4; ++layer)
     {
         if (dirtyMin_[layer] > dirtyMax_[layer]) continue;
-        int8_t* c = cells_[layer].data();
+        int16_t* c = cells_[layer].data();
         int sum = 0, runStart = 0, runLevel = 0;
         const int last = dirtyMax_[layer];
         for (int k = dirtyMin_[layer]; k <= last + 1; ++k)
@@ -309,66 +309,63 @@ void TVecRaster::Sweep(const uint8_t* shape, const uint8_t* end, int px, int py,
         edgeCapacity_ *= 2;
         edges_.reserve(edgeCapacity_);
     }
-    const int n = int(edges_.size());
+    const size_t n = edges_.size();
     if (n == 0) return;
-    order_.resize(size_t(n));
     int lastRow = -kQuarterWindow;
-    for (int i = 0; i < n; ++i)
-    {
-        order_[size_t(i)] = i;
-        lastRow = std::max(lastRow, edges_[size_t(i)].bottom);
-    }
-    std::sort(order_.begin(), order_.end(),
-              [&](int a, int b) { return edges_[size_t(a)].top < edges_[size_t(b)].top; });
+    for (const Edge& e : edges_) lastRow = std::max(lastRow, e.bottom);
     lastRow = std::min(lastRow, kQuarterWindow);
-    active_.clear();
-    size_t next = 0;
-    int row = std::max(edges_[size_t(order_[0])].top, -kQuarterWindow);
+    std::sort(edges_.begin(), edges_.end(), [](const Edge& a, const Edge& b) { return a.top < b.top; });
+    const Edge* edges = edges_.data();
+    if (active_.size() < n) active_.resize(n);
+    Edge* act = active_.data();
+    size_t count = 0, next = 0;
+    uint16_t* fills = groupFill_.data();
+    const uint16_t* bases = groupSlotBase_.data();
+    int row = std::max(edges[0].top, -kQuarterWindow);
     bool dirty = false;
     while (row < lastRow)
     {
-        if (active_.empty() && next < order_.size())
+        if (count == 0)
         {
-            const int top = edges_[size_t(order_[next])].top;
+            if (next >= n) break;
+            const int top = edges[next].top;
             if (top > row)
             {
-                if (dirty && (top >> 2) != (row >> 2)) ResolveRow(row >> 2, out), dirty = false;
+                if (dirty && (top >> 2) != (row >> 2))
+                {
+                    ResolveRow(row >> 2, out);
+                    dirty = false;
+                }
                 row = top;
                 if (row >= lastRow) break;
             }
         }
-        else if (active_.empty())
+        while (next < n && edges[next].top <= row)
         {
-            break;
-        }
-        while (next < order_.size() && edges_[size_t(order_[next])].top <= row)
-        {
-            Edge e = edges_[size_t(order_[next])];
+            Edge e = edges[next++];
             if (e.top < row) e.x += float(row - e.top) * e.slope;  // started above the window
-            active_.push_back(e);
-            ++next;
+            act[count++] = e;
         }
         // Keep the list ordered by x (it changes little from row to row).
-        for (size_t i = 1; i < active_.size(); ++i)
+        for (size_t i = 1; i < count; ++i)
         {
-            if (!(active_[i].x < active_[i - 1].x)) continue;
-            const Edge v = active_[i];
+            if (!(act[i].x < act[i - 1].x)) continue;
+            const Edge v = act[i];
             size_t j = i;
-            while (j > 0 && active_[j - 1].x > v.x)
+            while (j > 0 && act[j - 1].x > v.x)
             {
-                active_[j] = active_[j - 1];
+                act[j] = act[j - 1];
                 --j;
             }
-            active_[j] = v;
+            act[j] = v;
         }
 
-        uint8_t* fills = groupFill_.data();
-        const uint8_t* bases = groupSlotBase_.data();
         uint64_t on = 0;
         int winding[2] = {0, 0};
         int runLayer = -1, runStart = 0;
-        for (const Edge& e : active_)
+        for (size_t i = 0; i < count; ++i)
         {
+            const Edge& e = act[i];
             const int g = e.group;
             if (g < 2)
             {
@@ -377,7 +374,7 @@ void TVecRaster::Sweep(const uint8_t* shape, const uint8_t* end, int px, int py,
             }
             else
             {
-                uint8_t& f = fills[g];
+                uint16_t& f = fills[g];
                 f = f ? 0 : e.fill;
                 on = f ? on | (1ull << g) : on & ~(1ull << g);
             }
@@ -385,8 +382,7 @@ void TVecRaster::Sweep(const uint8_t* shape, const uint8_t* end, int px, int py,
             if (on)
             {
                 const int top = 63 - __builtin_clzll(on);
-                layer = top < 2 ? LayerOfSlot(255 - top)
-                                : LayerOfSlot((fills[top] + bases[top]) & 255);
+                layer = top < 2 ? LayerOfSlot(255 - top) : LayerOfSlot((fills[top] + bases[top]) & 255);
             }
             if (layer != runLayer)
             {
@@ -400,16 +396,20 @@ void TVecRaster::Sweep(const uint8_t* shape, const uint8_t* end, int px, int py,
                 runLayer = layer;
             }
         }
+        // Closed contours leave every group off at the row's end; an open one
+        // (a damaged font) must not carry its fill into the next row.
+        if (on)
+            for (size_t i = 0; i < count; ++i) fills[act[i].group] = 0;
         // Step to the next row, dropping the edges that end here.
         size_t keep = 0;
-        for (Edge& e : active_)
+        for (size_t i = 0; i < count; ++i)
         {
-            fills[e.group] = 0;
-            if (e.bottom <= row + 1) continue;
-            e.x += e.slope;
-            active_[keep++] = e;
+            if (act[i].bottom <= row + 1) continue;
+            const float x = act[i].x + act[i].slope;
+            if (keep != i) act[keep] = act[i];
+            act[keep++].x = x;
         }
-        active_.resize(keep);
+        count = keep;
         ++row;
         if ((row & 3) == 0 && dirty)
         {

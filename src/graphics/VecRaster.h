@@ -108,12 +108,13 @@ private:
 
     std::vector<Edge> edges_;
     size_t edgeCapacity_ = 512;
-    std::vector<int> order_;
     std::vector<Edge> active_;
-    std::vector<uint8_t> groupFill_, groupSlotBase_;
+    // Wider than bytes: byte stores may alias anything and would make the
+    // sweep reload its state after every one.
+    std::vector<uint16_t> groupFill_, groupSlotBase_;
     int lastSegments_ = 0;
     // Coverage deltas per layer over the window, and the dirty cell range.
-    std::vector<int8_t> cells_[4];
+    std::vector<int16_t> cells_[4];
     int dirtyMin_[4], dirtyMax_[4];
 
     bool cacheOn_ = true;

@@ -107,7 +107,9 @@ bool TWindow::AddChild(TWindow* child, bool attachCheck)
     }
     if (!attachCheck || child->OnAttached()) return true;
     child->parent_ = nullptr;
-    children_.erase(children_.begin());
+    // The child itself goes, wherever it stood: it may have been listed
+    // already, and the front entry would then be another window.
+    children_.erase(std::find(children_.begin(), children_.end(), child));
     child->SetSize(child->GetWidth(), child->GetHeight());
     return false;
 }

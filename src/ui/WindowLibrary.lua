@@ -168,24 +168,23 @@ function SetDefault(value)
     return function() end
 end
 
-function DistributeX(n)
+-- n points spread evenly across size, the edges left out.
+local function Distribute(n, size)
     local t = {}
     divisor = n + 1
     for i = 1, n do
         d = i / divisor
-        t[i] = d * gDialogWidth
+        t[i] = d * size
     end
     return t
 end
 
+function DistributeX(n)
+    return Distribute(n, gDialogWidth)
+end
+
 function DistributeY(n)
-    local t = {}
-    divisor = n + 1
-    for i = 1, n do
-        d = i / divisor
-        t[i] = d * gDialogHeight
-    end
-    return t
+    return Distribute(n, gDialogHeight)
 end
 
 gClosedWindows = {}

@@ -273,8 +273,10 @@ int TWindowScript::HandleGetMessage(lua_State* L)
 {
     if (L != GetState())
     {
-        LogPrintf("HandleGetMessage: not called from the window script's own coroutine");
-        return 0;
+        // A wait loop there would spin forever on the nothing it gets back:
+        // end the caller's run instead.
+        lua_pushstring(L, "HandleGetMessage: only the window script's own coroutine can wait");
+        return lua_error(L);
     }
     const int n = lua_gettop(L);
     if (n >= 1)

@@ -103,14 +103,17 @@ TString TWindowStyle::GetString(const char* key, const TString& def) const
     return v;
 }
 
+bool TWindowStyle::FindOfType(const char* key, int type) const
+{
+    if (!Find(key)) return false;
+    if (lua_type(L_, -1) == type) return true;
+    lua_pop(L_, 1);
+    return false;
+}
+
 TFloatVector4 TWindowStyle::GetColor(const char* key, const TFloatVector4& def) const
 {
-    if (!Find(key)) return def;
-    if (lua_type(L_, -1) != LUA_TTABLE)
-    {
-        lua_pop(L_, 1);
-        return def;
-    }
+    if (!FindOfType(key, LUA_TTABLE)) return def;
     TLuaTable colour(L_);
     return TFloatVector4(static_cast<float>(colour.GetNumberAt(1, def.x)),
                          static_cast<float>(colour.GetNumberAt(2, def.y)),
@@ -128,22 +131,10 @@ bool TWindowStyle::GetBool(const char* key, bool def) const
 
 TLuaTable* TWindowStyle::GetTable(const char* key) const
 {
-    if (!Find(key)) return nullptr;
-    if (lua_type(L_, -1) != LUA_TTABLE)
-    {
-        lua_pop(L_, 1);
-        return nullptr;
-    }
-    return new TLuaTable(L_);
+    return FindOfType(key, LUA_TTABLE) ? new TLuaTable(L_) : nullptr;
 }
 
 TLuaFunction* TWindowStyle::GetFunction(const char* key) const
 {
-    if (!Find(key)) return nullptr;
-    if (lua_type(L_, -1) != LUA_TFUNCTION)
-    {
-        lua_pop(L_, 1);
-        return nullptr;
-    }
-    return new TLuaFunction(L_);
+    return FindOfType(key, LUA_TFUNCTION) ? new TLuaFunction(L_) : nullptr;
 }

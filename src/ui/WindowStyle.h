@@ -45,6 +45,9 @@ public:
     TLuaTable* GetLuaTable() const { return table_; }
 
 private:
+    // Find, keeping the value only when it is of that type.
+    bool FindOfType(const char* key, int type) const;
+
     lua_State* L_;
     TLuaTable* table_;
 };

@@ -98,3 +98,17 @@ TEST_F(FileReplaceTest, PrepareRefusesNamesWithoutAFolder)
 }
 
 }  // namespace
+
+TEST_F(FileReplaceTest, APlainPathIsReplacedWhole)
+{
+    tree.Write("user/t.dat", "old");
+    const std::string path = (tree / "user" / "t.dat").string();
+    EXPECT_TRUE(ReplaceFileAtPath("test", path, "new!", 4));
+    EXPECT_EQ(Read("t.dat"), "new!");
+    EXPECT_EQ(FileCount(), 1u);
+    // A refused commit leaves the old contents and no temporary file.
+    SetFileReplaceHookForTest([](const char*) { return false; });
+    EXPECT_FALSE(ReplaceFileAtPath("test", path, "other", 5));
+    EXPECT_EQ(Read("t.dat"), "new!");
+    EXPECT_EQ(FileCount(), 1u);
+}

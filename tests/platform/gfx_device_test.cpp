@@ -260,6 +260,44 @@ TEST_F(GfxDeviceTest, ViewportOffsetsAndClipsPretransformedVertices)
     EXPECT_EQ(dev_->GetViewport().x, 10);
 }
 
+TEST_F(GfxDeviceTest, DrawsInsideOrAcrossTheViewportCoverTheSamePixelsInAnyOrder)
+{
+    // Inside draws skip the viewport (so they batch); crossing draws clip.
+    // Alternating them, in several viewports, must still put every quad
+    // exactly where the viewport allows.
+    ASSERT_EQ(dev_->ColorFill(nullptr, {0, 0, 64, 64}, 0xFF000000u), GFX_OK);
+    Blend(false, GFX_BLEND_ONE, GFX_BLEND_ZERO);
+    const struct
+    {
+        GfxViewport vp;
+        float x0, y0, x1, y1;
+        uint32_t argb;
+    } draws[] = {
+        {{0, 0, 16, 16, 0, 1}, 0, 0, 16, 16, 0xFFFF0000u},    // exactly the viewport
+        {{16, 0, 16, 16, 0, 1}, 10, 4, 40, 12, 0xFF00FF00u},  // crosses both sides
+        {{32, 0, 16, 16, 0, 1}, 36, 4, 44, 12, 0xFF0000FFu},  // well inside
+        {{48, 0, 16, 16, 0, 1}, 48, 0, 64, 17, 0xFFFFFF00u},  // one row too tall
+    };
+    for (const auto& d : draws)
+    {
+        ASSERT_EQ(dev_->SetViewport(d.vp), GFX_OK);
+        Quad(d.x0, d.y0, d.x1, d.y1, d.argb);
+    }
+    EXPECT_EQ(Pixel(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(15, 15), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(0, 16), 0xFF000000u);
+    EXPECT_EQ(Pixel(15, 4), 0xFFFF0000u);  // the green quad was clipped at 16
+    EXPECT_EQ(Pixel(16, 4), 0xFF00FF00u);
+    EXPECT_EQ(Pixel(31, 11), 0xFF00FF00u);
+    EXPECT_EQ(Pixel(32, 4), 0xFF000000u);  // and at 32
+    EXPECT_EQ(Pixel(35, 4), 0xFF000000u);
+    EXPECT_EQ(Pixel(36, 4), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(43, 11), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(44, 11), 0xFF000000u);
+    EXPECT_EQ(Pixel(63, 15), 0xFFFFFF00u);
+    EXPECT_EQ(Pixel(63, 16), 0xFF000000u);
+}
+
 TEST_F(GfxDeviceTest, OrthographicProjectionWithHalfPixelOffsetIsPixelExact)
 {
     // Texel-exact 2D: left 0.5, right w + 0.5, top 0.5, bottom h + 0.5.

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "core/Settings.h"
+#include "graphics/Texture.h"
 #include "ui/WindowScriptLink.h"
 #include "ui/WindowSpider.h"
 #include "ui/support/UiTestSupport.h"
@@ -335,6 +337,94 @@ TEST_F(WindowManagerTest, HoverWalksSkipWindowsThatGoAndStopWhenTheTopChanges)
     EXPECT_EQ(
         (Lines{"pusher.OnMouseLeave", "later.OnMouseLeave", "dialog.OnFocusChanged _screen_"}),
         Calls());
+}
+
+TEST_F(WindowManagerTest, OverlaysTakeTheMouseFirstWhenAsked)
+{
+    auto* overlay = new RecWindow(&log, "overlay");
+    overlay->SetSize(100, 100);
+    overlay->take = {"OnMouseDown"};
+    wm->AddOverlay(overlay);
+    RecWindow* under = Window(screen, "under", TRect(0, 0, 100, 100));
+    Calls();
+    Send(kEventLeftDown, 10, 10);
+    EXPECT_EQ((Lines{"under.OnMouseDown 10,10"}), Calls());
+    SetSetting("overlaymouse", "1");
+    Send(kEventLeftDown, 10, 10);
+    EXPECT_EQ((Lines{"overlay.OnMouseDown 10,10"}), Calls());
+    EXPECT_EQ(overlay, wm->GetOutlineWindow());
+    // Overlays are drawn after the modal stack.
+    Frame();
+    EXPECT_EQ((Lines{"under.Draw", "overlay.Draw"}), Drawn());
+    (void)under;
+}
+
+TEST_F(WindowManagerTest, TheOutlineFramesTheWindowLastHit)
+{
+    Window(screen, "w", TRect(100, 100, 200, 150));
+    wm->SetOutlineEnabled(true);
+    Frame();
+    const int plain = display.device.drawCalls;
+    Send(kEventMouseMove, 120, 120);
+    Frame();
+    // The screen's clear and four edges.
+    EXPECT_EQ(plain + 5, display.device.drawCalls);
+}
+
+TEST_F(WindowManagerTest, ADisplayModeChangeReleasesTheCapture)
+{
+    wm->SetCapture(std::make_shared<TTexture>());
+    ASSERT_NE(nullptr, wm->GetCapture());
+    Send(kEventDisplayModeChanged);
+    EXPECT_EQ(nullptr, wm->GetCapture());
+}
+
+TEST_F(WindowManagerTest, ScriptServicesAreForwarded)
+{
+    class Script : public TWindowScriptLink
+    {
+    public:
+        Lines* out;
+        explicit Script(Lines* o) : out(o) {}
+        bool PostToScript(TMessage* m, TLuaFunction*) override
+        {
+            delete m;
+            return true;
+        }
+        void SetTopModal(TWindow* w) override { out->push_back("top " + Name(w)); }
+        void PushWindow(TWindow* w) override { out->push_back("push " + Name(w)); }
+        void PopWindow() override { out->push_back("pop"); }
+        void ForgetWindow(TWindow*) override {}
+        void WakeOnClose() override { out->push_back("wake"); }
+        bool RunText(const TString& t) override
+        {
+            out->push_back(std::string("run ") + t.CStr());
+            return true;
+        }
+        void RegisterWindowType(const TString& name, TWindowClassId id) override
+        {
+            out->push_back(std::string("type ") + name.CStr() + " " + id->name);
+        }
+        bool SetTranslateLabels(bool on) override
+        {
+            out->push_back(on ? "translate 1" : "translate 0");
+            return !on;
+        }
+        bool GetTranslateLabels() const override { return true; }
+        static std::string Name(TWindow* w) { return w ? w->GetName().CStr() : "-"; }
+    };
+    EXPECT_FALSE(wm->SetTranslateLabels(true));  // kept until a script comes
+    Lines out;
+    wm->SetScript(new Script(&out));
+    RecWindow* w = Window(screen, "w", TRect(0, 0, 1, 1));
+    EXPECT_TRUE(wm->RunScriptForWindow(w, "x = 1"));
+    wm->RegisterWindowType("Window", TWindow::ClassId());
+    Send(kEventClose);
+    wm->PopTopModal();
+    EXPECT_EQ((Lines{"translate 1", "top _screen_", "push w", "run x = 1", "pop",
+                     "type Window TWindow", "wake", "top -"}),
+              out);
+    wm.reset();
 }
 
 // --- Deletion safety -------------------------------------------------------

@@ -9,6 +9,9 @@
 #include <sstream>
 
 #include "core/AssetIndex.h"
+#include "core/AssetManager.h"
+#include "graphics/support/ImageFixtures.h"
+#include "script/lib/auxlib.h"
 #include "core/FileTestSupport.h"
 #include "core/Settings.h"
 #include "core/StringTable.h"
@@ -178,6 +181,18 @@ TEST_F(WindowScriptTest, LibraryIsBuiltInAndDefinesItsGlobals)
     EXPECT_EQ(app.tasks.Count(), 1);
 }
 
+TEST_F(WindowScriptTest, LibraryCompilesOnItsOwn)
+{
+    TScript fresh;
+    lua_State* F = fresh.GetState();
+    const int top = lua_gettop(F);
+    ASSERT_EQ(luaL_loadbuffer(F, GetWindowLibraryText(), GetWindowLibrarySize(), "gScreenInit"), 0)
+        << lua_tostring(F, -1);
+    lua_settop(F, top);
+    // Running it in the window script logged no error.
+    EXPECT_EQ(Log().find("gScreenInit"), std::string::npos);
+}
+
 TEST_F(WindowScriptTest, BindingsAsLuaTexts)
 {
     RecWindow* child = new RecWindow(nullptr, "child");
@@ -264,6 +279,8 @@ TEST_F(WindowScriptTest, GenericCreateByTypeName)
 {
     EXPECT_EQ(Eval("Window{ name = 'w', w = 100, h = 50 }(); r = gDialogWidth .. 'x' .. gDialogHeight"),
               "100x50");
+    EXPECT_EQ(Eval("local x = DistributeX(3) local y = DistributeY(1) r = x[1] .. ',' .. x[3] .. ',' .. y[1]"),
+              "25,75,25");
     TWindow* w = wm->GetScreen()->FindChild("w", 1);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->GetWidth(), 100);
@@ -360,6 +377,20 @@ TEST_F(WindowScriptTest, PassClosureResumesOnlyAWaitingScript)
     lua_gettable(L, LUA_GLOBALSINDEX);
     EXPECT_TRUE(script->PassClosure());
     EXPECT_EQ(Global("gPassed"), "nilclosure");
+}
+
+TEST_F(WindowScriptTest, WaitingOutsideTheScriptsCoroutineIsAnError)
+{
+    // A command run while the script is suspended elsewhere runs on a
+    // coroutine of its own: a wait loop there must end, not spin.
+    Eval("function Cmd() WaitForCloseMessage('never') gAfter = 1 end");
+    Start("coroutine.yield()");
+    lua_pushstring(L, "Cmd");
+    lua_gettable(L, LUA_GLOBALSINDEX);
+    EXPECT_NE(script->RunFunction(0, 0), 0);
+    EXPECT_EQ(Global("gAfter"), "nil");
+    EXPECT_NE(Log().find("only the window script's own coroutine can wait"), std::string::npos);
+    EXPECT_TRUE(script->IsYielded());
 }
 
 TEST_F(WindowScriptTest, CloseRequestWakesOnlyASuspendedScript)
@@ -482,6 +513,39 @@ TEST_F(WindowScriptTest, DisplaySplashWithoutImagePopsItsModal)
     Pass();
     EXPECT_EQ(Global("gDone"), "1");
     EXPECT_EQ(wm->GetTopModal(), wm->GetScreen());
+}
+
+TEST_F(WindowScriptTest, DisplaySplashShowsItsImageUntilTimeOrAnyKey)
+{
+    TAssetManager manager;
+    SetGlobalAssetManager(&manager);
+    std::vector<uint32_t> px(100 * 50, 0xFF336699u);
+    tree.Write("assets/splash.png", imagefx::PngFromArgb(100, 50, px, false));
+    ClearAssetIndex();
+    ScanAssetFolder("assets", "");
+
+    Start("DisplaySplash('', 'splash.png', 1000) gDone = 1");
+    Pass(60);  // past its short pause
+    TWindow* image = wm->GetTopModal()->FindChild("splashimage", -1);
+    ASSERT_NE(image, nullptr);
+    EXPECT_TRUE(image->IsKindOf(TImage::ClassId()));
+    // Fitted to the 800 x 600 display.
+    EXPECT_EQ(image->GetHeight(), 600);
+    EXPECT_EQ(Global("gDone"), "nil");
+    Post(kPressAnyKey, "raw:a");
+    Pass(1);
+    EXPECT_EQ(Global("gDone"), "1");
+    EXPECT_EQ(wm->GetTopModal(), wm->GetScreen());
+
+    // Without a key it ends on time.
+    Start("DisplaySplash('', 'splash.png', 1000) gDone = 2");
+    Pass(60);
+    Pass(500);
+    EXPECT_EQ(Global("gDone"), "1");
+    Pass(500);
+    EXPECT_EQ(Global("gDone"), "2");
+    EXPECT_EQ(wm->GetTopModal(), wm->GetScreen());
+    SetGlobalAssetManager(nullptr);
 }
 
 class FakeMovie : public TMovieHost

@@ -61,6 +61,15 @@ TEST_F(WindowTest, RefusedAttachmentIsUndone)
     EXPECT_EQ(nullptr, cover->GetParent());
     EXPECT_TRUE(dialog->GetChildren().empty());
     EXPECT_FALSE(dialog->IsCoveredBy(cover));
+    // Refused again while already listed behind another child: the other
+    // child stays.
+    cover->refuseAttach = false;
+    EXPECT_TRUE(dialog->AddChild(cover, true));
+    auto* front = new RecWindow(&log, "front");
+    dialog->AddChild(front, false);
+    cover->refuseAttach = true;
+    EXPECT_FALSE(dialog->AddChild(cover, true));
+    EXPECT_EQ((std::vector<TWindow*>{front}), dialog->GetChildren());
     cover->refuseAttach = false;
     EXPECT_TRUE(dialog->AddChild(cover, true));
     // Covering is told by sizing (placement does it after attaching).

@@ -98,10 +98,10 @@ public:
     virtual void SetStateInt(const TString& key, int value) = 0;
     // True while a handler holds the game.
     virtual bool IsHeld() = 0;
-    // Loads a game-state module (a shared library with the entries
-    // "CreateHandler" and "DestroyHandler") and adds its handler; false when
-    // any step fails.
-    virtual bool LoadModule(const TString& path) = 0;
+    // Loads the game-state module of a logical file name (a shared library
+    // with the entries "CreateHandler" and "DestroyHandler") and adds its
+    // handler; false when any step fails.
+    virtual bool LoadModule(const TString& name) = 0;
     virtual void AddFirstPeekHandler() = 0;
     virtual void AddPostMetricsHandler() = 0;
     virtual void EnableMsnMode() = 0;

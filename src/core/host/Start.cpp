@@ -77,7 +77,7 @@ void LoadGameStateModules(THostGameState* gameState)
             LogPrintf("Game-state module %s refused: not in the program's folders", name.CStr());
             continue;
         }
-        if (!gameState || !gameState->LoadModule(GetFullPathUtf8(resolved.text)))
+        if (!gameState || !gameState->LoadModule(name))
             LogPrintf("Game-state module %s not loaded", name.CStr());
     }
 }

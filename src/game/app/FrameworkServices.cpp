@@ -7,6 +7,7 @@
 #include "graphics/Model.h"
 #include "graphics/Texture.h"
 #include "script/ScriptCode.h"
+#include "services/HostGameState.h"
 #include "sound/OggDataSource.h"
 #include "sound/Sound.h"
 #include "sound/SoundManager.h"
@@ -49,7 +50,7 @@ void RegisterFrameworkServices()
     TSoundManager::SetOutOfMemoryHandler(&ReportSoundOutOfMemory);
 
     services.makeWindowManager = []() -> THostWindowManager* { return new TWindowManager(); };
-
+    services.makeGameState = &MakeHostGameState;
     services.makeDisplay = &MakeDisplayLink;
     services.destroyDisplay = &DestroyDisplayLink;
     RegisterTextureAssetLoader();

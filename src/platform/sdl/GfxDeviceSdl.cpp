@@ -236,6 +236,7 @@ public:
         ClearBack();
         viewport_ = {0, 0, width, height, 0.0f, 1.0f};
         viewportDirty_ = true;
+        appliedFull_ = false;
         return GFX_OK;
     }
 
@@ -307,6 +308,7 @@ public:
         SDL_RenderPresent(renderer_);
         SDL_SetRenderTarget(renderer_, back_);
         viewportDirty_ = true;
+        appliedFull_ = false;
         return lost_ ? GFX_E_SURFACELOST : GFX_OK;
     }
 
@@ -332,6 +334,7 @@ public:
         lost_ = false;
         ClearBack();
         viewportDirty_ = true;
+        appliedFull_ = false;
         return GFX_OK;
     }
 
@@ -630,6 +633,40 @@ private:
         if (SDL_GetRenderTarget(renderer_) != back_) SDL_SetRenderTarget(renderer_, back_);
         SDL_RenderSetViewport(renderer_, nullptr);
         viewportDirty_ = true;
+        appliedFull_ = true;
+    }
+
+    // Geometry that lies wholly inside the viewport is not clipped by it, so
+    // it can be drawn in the whole target: consecutive draws in different
+    // viewports then stay in one batch of the renderer.
+    void UseBackUnclipped()
+    {
+        if (SDL_GetRenderTarget(renderer_) != back_)
+        {
+            SDL_SetRenderTarget(renderer_, back_);
+            appliedFull_ = false;
+        }
+        if (!appliedFull_)
+        {
+            SDL_RenderSetViewport(renderer_, nullptr);
+            appliedFull_ = true;
+        }
+        viewportDirty_ = true;
+    }
+
+    // The converted vertices (viewport-relative, in SDL's space where pixel
+    // centres sit on halves) lie within the viewport's own rectangle: no
+    // pixel centre outside it can be covered, so clipping changes nothing.
+    bool InsideViewport() const
+    {
+        const float w = float(viewport_.width), h = float(viewport_.height);
+        for (const SDL_Vertex& v : verts_)
+        {
+            if (!(v.position.x >= 0.0f && v.position.x <= w && v.position.y >= 0.0f &&
+                  v.position.y <= h))
+                return false;
+        }
+        return true;
     }
 
     void UseBackViewport()
@@ -638,12 +675,14 @@ private:
         {
             SDL_SetRenderTarget(renderer_, back_);
             viewportDirty_ = true;
+            appliedFull_ = false;
         }
         if (viewportDirty_)
         {
             SDL_Rect r{viewport_.x, viewport_.y, viewport_.width, viewport_.height};
             SDL_RenderSetViewport(renderer_, &r);
             viewportDirty_ = false;
+            appliedFull_ = false;
         }
     }
 
@@ -679,6 +718,7 @@ private:
         }
         SDL_SetRenderTarget(renderer_, old);
         viewportDirty_ = true;
+        appliedFull_ = false;
     }
 
     SDL_Texture* Upload(SdlTexture* t)
@@ -928,7 +968,20 @@ private:
         {
             SDL_SetRenderDrawBlendMode(renderer_, blend);
         }
-        UseBackViewport();
+        if (InsideViewport())
+        {
+            const float dx = float(viewport_.x), dy = float(viewport_.y);
+            for (SDL_Vertex& v : verts_)
+            {
+                v.position.x += dx;
+                v.position.y += dy;
+            }
+            UseBackUnclipped();
+        }
+        else
+        {
+            UseBackViewport();
+        }
         if (SDL_RenderGeometry(renderer_, tex, verts_.data(), count, idx_.data(),
                                int(idx_.size())) != 0)
             return GFX_E_FAIL;
@@ -952,6 +1005,7 @@ private:
     bool combinedDirty_ = true;
     GfxViewport viewport_{0, 0, 0, 0, 0.0f, 1.0f};
     bool viewportDirty_ = true;
+    bool appliedFull_ = false;  // SDL's viewport is known to be the whole back buffer
     SdlTexture* texture_ = nullptr;
     std::vector<SdlTexture*> textures_;
     std::vector<SDL_Vertex> verts_;

@@ -274,26 +274,52 @@ inline bool IsLFunction(const TValue* o)
 
 // ---------------------------------------------------------------------------
 // Tables (tag 5).
+// A node is 32 bytes: the link to the next colliding node lives in the
+// padding of the key (as a distance in nodes, 0 ending the chain), so key
+// writes go through SetKey, which leaves the link alone.
+struct NodeKey
+{
+    Value value;
+    int tt;
+    int next;
+};
+
 struct Node
 {
     TValue val;
-    TValue key;
-    Node* next;  // chain of colliding keys
-};
+    union
+    {
+        TValue key;
+        NodeKey link;
+    };
 
+    Node* Next() { return link.next != 0 ? this + link.next : nullptr; }
+    void SetNext(const Node* n) { link.next = n != nullptr ? static_cast<int>(n - this) : 0; }
+    void SetKey(const TValue* k)
+    {
+        link.value = k->value;
+        link.tt = k->tt;
+    }
+};
+static_assert(sizeof(Node) == 32, "nodes stay 32 bytes");
+
+// The array size fills the word after the flags, so a table takes 64 bytes:
+// one cache line for everything a lookup reads.
 struct Table : GCObject
 {
     lu_byte flags;      // bit e set: event e known absent from this table
     lu_byte lsizenode;  // log2 of the hash-part size
+    lu_byte inlinelog;  // log2 + 1 of the nodes made in the table's own block (0: none)
+    int sizearray;
     Table* metatable;
     TValue* array;
     Node* node;
     Node* firstfree;  // every free node lies below this one
     GCObject* gclist;
-    int sizearray;
 
     int SizeNode() const { return 1 << lsizenode; }
 };
+static_assert(sizeof(Table) == 64, "a table header fits one cache line");
 
 inline void TValue::SetStr(LString* s)
 {

@@ -33,6 +33,10 @@ struct CallInfo
     int state;
     const Instruction* savedpc;
     int tailcalls;  // tail calls lost under this record
+    // While state has CI_CALLING: the constants of the running function, kept
+    // by the interpreter loop so a return resumes the caller without reading
+    // them back through its closure.
+    TValue* k;
 };
 
 struct StringTable

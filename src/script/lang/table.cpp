@@ -15,7 +15,7 @@ namespace
 {
 
 // Tables without a hash part share this node; it is never written.
-Node dummynode_ = {{{nullptr}, LUA_TNIL}, {{nullptr}, LUA_TNIL}, nullptr};
+Node dummynode_ = {{{nullptr}, LUA_TNIL}, {{{nullptr}, LUA_TNIL}}};
 Node* const kDummyNode = &dummynode_;
 
 inline Node* NodeAt(const Table* t, uint32_t i)
@@ -88,8 +88,15 @@ const TValue* TableGetStr(Table* t, LString* key)
     do
     {
         if (n->key.tt == key->tt && n->key.value.gc == key) return &n->val;
-        n = n->next;
+        n = n->Next();
     } while (n);
+    return &kNilObject;
+}
+
+const TValue* TableGetStrChain(Node* n, LString* key)
+{
+    for (; n != nullptr; n = n->Next())
+        if (n->key.tt == key->tt && n->key.value.gc == key) return &n->val;
     return &kNilObject;
 }
 
@@ -99,7 +106,7 @@ static const TValue* GetNumHash(Table* t, lua_Number key)
     do
     {
         if (n->key.IsNumber() && n->key.Num() == key) return &n->val;
-        n = n->next;
+        n = n->Next();
     } while (n);
     return &kNilObject;
 }
@@ -117,7 +124,7 @@ static const TValue* GetAny(Table* t, const TValue* key)
     do
     {
         if (RawEqualObj(&n->key, key)) return &n->val;
-        n = n->next;
+        n = n->Next();
     } while (n);
     return &kNilObject;
 }
@@ -145,7 +152,37 @@ const TValue* TableGet(Table* t, const TValue* key)
 // ---------------------------------------------------------------------------
 // Resizing
 
-static void SetNodeVector(lua_State* L, Table* t, int lsize)
+namespace
+{
+
+// Small hash parts asked for at creation (constructors with named fields)
+// are made in the table's own block, after the header: one allocation, and a
+// lookup finds the header and the nodes side by side. They stay there unused
+// when the table outgrows them.
+#define MAX_INLINE_LOG 3
+
+inline Node* InlineNodes(Table* t)
+{
+    return reinterpret_cast<Node*>(t + 1);
+}
+
+inline size_t InlineBytes(const Table* t)
+{
+    return t->inlinelog ? sizeof(Node) << (t->inlinelog - 1) : 0;
+}
+
+// Frees a node vector unless it is the shared dummy or the table's own.
+void FreeNodes(lua_State* L, Table* t, Node* nodes, int lsize)
+{
+    if (nodes == kDummyNode || nodes == nullptr) return;
+    if (t->inlinelog && nodes == InlineNodes(t)) return;
+    MemFreeVector(L, nodes, static_cast<size_t>(1) << lsize);
+}
+
+}  // namespace
+
+// storage: room for the nodes, or NULL to allocate them.
+static void SetNodeVector(lua_State* L, Table* t, int lsize, Node* storage = nullptr)
 {
     if (lsize > MAXBITS) DebugRunError(L, "table overflow");
     if (lsize == 0)
@@ -156,16 +193,27 @@ static void SetNodeVector(lua_State* L, Table* t, int lsize)
         return;
     }
     int size = 1 << lsize;
-    Node* nodes = MemNewVector<Node>(L, static_cast<size_t>(size));
+    Node* nodes = storage ? storage : MemNewVector<Node>(L, static_cast<size_t>(size));
     for (int i = 0; i < size; i++)
     {
-        nodes[i].next = nullptr;
+        nodes[i].link.next = 0;
         nodes[i].key.SetNil();
         nodes[i].val.SetNil();
     }
     t->node = nodes;
     t->lsizenode = static_cast<lu_byte>(lsize);
     t->firstfree = &nodes[size - 1];  // every free node lies at or below it
+}
+
+static TValue* NewKey(lua_State* L, Table* t, const TValue* key);
+
+// The slot for a key known to be absent (the entries moved by a resize):
+// its array slot, or a new node without the lookup a set would make first.
+static TValue* SetAbsent(lua_State* L, Table* t, const TValue* key)
+{
+    int k = ArrayIndex(key);
+    if (k > 0 && k <= t->sizearray) return &t->array[k - 1];
+    return NewKey(L, t, key);
 }
 
 static void Resize(lua_State* L, Table* t, int nasize, int nhlog)
@@ -179,7 +227,7 @@ static void Resize(lua_State* L, Table* t, int nasize, int nhlog)
     // back: the old array block and the old nodes are still intact.
     auto rollback = [&]
     {
-        if (t->node != kDummyNode) MemFreeVector(L, t->node, static_cast<size_t>(t->SizeNode()));
+        FreeNodes(L, t, t->node, t->lsizenode);
         t->node = nold;
         t->lsizenode = static_cast<lu_byte>(oldhsize);
         // Any free node will do: the first pass of an insert rescans.
@@ -226,9 +274,9 @@ static void Resize(lua_State* L, Table* t, int nasize, int nhlog)
         for (int i = (1 << oldhsize) - 1; i >= 0; i--)
         {
             Node* old = &nold[i];
-            if (!old->val.IsNil()) *TableSet(L, t, &old->key) = old->val;
+            if (!old->val.IsNil()) *SetAbsent(L, t, &old->key) = old->val;
         }
-        MemFreeVector(L, nold, static_cast<size_t>(1) << oldhsize);
+        FreeNodes(L, t, nold, oldhsize);
     }
 }
 
@@ -327,20 +375,21 @@ static TValue* NewKey(lua_State* L, Table* t, const TValue* key)
         if (othern != mp)
         {
             // The occupant is not in its main position: move it to the free node.
-            while (othern->next != mp) othern = othern->next;
-            othern->next = n;
+            while (othern->Next() != mp) othern = othern->Next();
+            othern->SetNext(n);
             *n = *mp;
-            mp->next = nullptr;
+            n->SetNext(mp->Next());  // the link is a distance: re-aim it from n
+            mp->link.next = 0;
             mp->val.SetNil();
         }
         else
         {
-            n->next = mp->next;
-            mp->next = n;
+            n->SetNext(mp->Next());
+            mp->SetNext(n);
             mp = n;
         }
     }
-    mp->key = *key;
+    mp->SetKey(key);
     // Keep one free node available; when the last one is taken, grow now so
     // every insertion finds room.
     if (GetFreePos(t) == nullptr)
@@ -365,8 +414,17 @@ static TValue* NewKey(lua_State* L, Table* t, const TValue* key)
 TValue* TableSet(lua_State* L, Table* t, const TValue* key)
 {
     const TValue* p = TableGet(t, key);
+    if (p != &kNilObject)
+    {
+        t->flags = 0;
+        return const_cast<TValue*>(p);
+    }
+    return TableNewKey(L, t, key);
+}
+
+TValue* TableNewKey(lua_State* L, Table* t, const TValue* key)
+{
     t->flags = 0;
-    if (p != &kNilObject) return const_cast<TValue*>(p);
     if (key->IsNil()) DebugRunError(L, "table index is nil");
     if (key->IsNumber() && std::isnan(key->Num())) DebugRunError(L, "table index is NaN");
     return NewKey(L, t, key);
@@ -401,9 +459,12 @@ Table* TableNew(lua_State* L, int narray, int lnhash)
     if (narray > (1 << MAXABITS)) narray = 1 << MAXABITS;
     if (lnhash < 0) lnhash = 0;
     if (lnhash > MAXBITS) lnhash = MAXBITS;
-    Table* t = MemNew<Table>(L);
+    int inlinelog = lnhash > 0 && lnhash <= MAX_INLINE_LOG ? lnhash + 1 : 0;
+    size_t inlinebytes = inlinelog ? sizeof(Node) << lnhash : 0;
+    Table* t = static_cast<Table*>(MemRealloc(L, nullptr, 0, sizeof(Table) + inlinebytes));
     t->flags = static_cast<lu_byte>(~0);
     t->lsizenode = 0;
+    t->inlinelog = static_cast<lu_byte>(inlinelog);
     t->metatable = DefaultMetatableFor(L, LUA_TTABLE);
     t->array = nullptr;
     t->sizearray = 0;
@@ -420,7 +481,7 @@ Table* TableNew(lua_State* L, int narray, int lnhash)
             for (int i = 0; i < narray; i++) t->array[i].SetNil();
             t->sizearray = narray;
         }
-        SetNodeVector(L, t, lnhash);
+        SetNodeVector(L, t, lnhash, inlinelog ? InlineNodes(t) : nullptr);
     }
     catch (...)
     {
@@ -433,10 +494,9 @@ Table* TableNew(lua_State* L, int narray, int lnhash)
 
 void TableFree(lua_State* L, Table* t)
 {
-    if (t->node != kDummyNode && t->node != nullptr)
-        MemFreeVector(L, t->node, static_cast<size_t>(t->SizeNode()));
+    FreeNodes(L, t, t->node, t->lsizenode);
     if (t->array) MemFreeVector(L, t->array, static_cast<size_t>(t->sizearray));
-    MemFree(L, t, sizeof(Table));
+    MemFree(L, t, sizeof(Table) + InlineBytes(t));
 }
 
 // Position of a key in traversal order: array slots first, then nodes.
@@ -451,7 +511,7 @@ static int FindIndex(lua_State* L, Table* t, const TValue* key)
         do
         {
             if (RawEqualObj(&n->key, key)) return t->sizearray + static_cast<int>(n - t->node);
-            n = n->next;
+            n = n->Next();
         } while (n);
     }
     DebugRunError(L, "invalid key for `next'");

@@ -22,6 +22,16 @@ const TValue* TableGetNum(Table* t, int key);
 // String or wide string key (matched by tag and identity).
 const TValue* TableGetStr(Table* t, LString* key);
 
+// TableGetStr with the key's main position checked inline, where a field
+// read usually ends; the rest of the chain from next on.
+const TValue* TableGetStrChain(Node* next, LString* key);
+inline const TValue* TableGetStrFast(Table* t, LString* key)
+{
+    Node* n = &t->node[key->hash & static_cast<lu_hash>(t->SizeNode() - 1)];
+    if (n->key.value.gc == key && n->key.tt == key->tt) return &n->val;
+    return TableGetStrChain(n->Next(), key);
+}
+
 // TableGet with the array part inlined: the interpreter's common case.
 inline const TValue* TableGetFast(Table* t, const TValue* key)
 {
@@ -40,6 +50,8 @@ inline const TValue* TableGetFast(Table* t, const TValue* key)
 TValue* TableSet(lua_State* L, Table* t, const TValue* key);
 TValue* TableSetNum(lua_State* L, Table* t, int key);
 TValue* TableSetStr(lua_State* L, Table* t, LString* key);
+// TableSet for a key a lookup has just found absent.
+TValue* TableNewKey(lua_State* L, Table* t, const TValue* key);
 
 // Traversal: key points at a stack slot holding the previous key (nil to
 // start); on success the slot gets the next key and key + 1 its value and 1 is

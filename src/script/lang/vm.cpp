@@ -423,7 +423,25 @@ static inline const TValue* RawHit(const TValue* t, const TValue* key)
 {
     if (!t->IsTable()) return nullptr;
     const TValue* v =
-        key->IsString() ? TableGetStr(t->Tbl(), key->Str()) : TableGetFast(t->Tbl(), key);
+        key->IsString() ? TableGetStrFast(t->Tbl(), key->Str()) : TableGetFast(t->Tbl(), key);
+    return v->IsNil() ? nullptr : v;
+}
+
+// A raw read of a table, and when that misses, of the table its "__index"
+// names (the method and class-field pattern): the value, or NULL when the
+// full indexing path must decide (a handler function, a deeper chain, a
+// value that is no table). Nothing here raises or calls.
+static inline const TValue* IndexHit(lua_State* L, const TValue* t, const TValue* key)
+{
+    if (!t->IsTable()) return nullptr;
+    Table* h = t->Tbl();
+    const TValue* v = key->IsString() ? TableGetStrFast(h, key->Str()) : TableGetFast(h, key);
+    if (!v->IsNil()) return v;
+    const TValue* tm = MetaFast(L, h->metatable, TM_INDEX);
+    if (tm == nullptr) return v;  // no handler: the raw nil is the result
+    if (!tm->IsTable()) return nullptr;
+    h = tm->Tbl();
+    v = key->IsString() ? TableGetStrFast(h, key->Str()) : TableGetFast(h, key);
     return v->IsNil() ? nullptr : v;
 }
 
@@ -482,6 +500,9 @@ static void TraceExec(lua_State* L, const Instruction* pc)
 #define RKB(i) (ISK(GETARG_B(i)) ? k + INDEXK(GETARG_B(i)) : base + GETARG_B(i))
 #define RKC(i) (ISK(GETARG_C(i)) ? k + INDEXK(GETARG_C(i)) : base + GETARG_C(i))
 #define KBx(i) (k + GETARG_Bx(i))
+// The running closure sits below the frame; reading it where needed leaves
+// one more register to the loop.
+#define CL() AsL(base[-1].Cl())
 #define DOJUMP(pc, n) ((pc) += (n))
 // A test is followed by a jump: taken when the outcome equals A, else skipped.
 #define CONDJUMP(res)                        \
@@ -540,40 +561,48 @@ static inline bool RunHooks(lua_State* L, const Instruction* pc)
 #define vmnext break
 #endif
 
+// The common outcome of a test in the loop, so the compiler lays that path
+// out straight and the rare one aside.
+#if defined(__GNUC__)
+#define LIKELY(x) __builtin_expect(!!(x), 1)
+#else
+#define LIKELY(x) (x)
+#endif
+
 // Arithmetic: two numbers directly, anything else through conversion and
 // handlers.
-#define ARITH_OP(op, event)                       \
-    {                                             \
-        StkId ra = RA(i);                         \
-        TValue* rb = RKB(i);                      \
-        TValue* rc = RKC(i);                      \
-        if (rb->IsNumber() && rc->IsNumber())     \
-        {                                         \
-            ra->SetNum(rb->Num() op rc->Num());   \
-        }                                         \
-        else                                      \
-        {                                         \
-            Protect(Arith(L, ra, rb, rc, event)); \
-        }                                         \
-        vmnext;                                   \
+#define ARITH_OP(op, event)                           \
+    {                                                 \
+        StkId ra = RA(i);                             \
+        TValue* rb = RKB(i);                          \
+        TValue* rc = RKC(i);                          \
+        if (LIKELY(rb->IsNumber() && rc->IsNumber())) \
+        {                                             \
+            ra->SetNum(rb->Num() op rc->Num());       \
+        }                                             \
+        else                                          \
+        {                                             \
+            Protect(Arith(L, ra, rb, rc, event));     \
+        }                                             \
+        vmnext;                                       \
     }
 
 // Order: two numbers directly, anything else through the full comparison.
-#define ORDER_OP(op, full)                    \
-    {                                         \
-        TValue* rb = RKB(i);                  \
-        TValue* rc = RKC(i);                  \
-        bool res;                             \
-        if (rb->IsNumber() && rc->IsNumber()) \
-        {                                     \
-            res = rb->Num() op rc->Num();     \
-        }                                     \
-        else                                  \
-        {                                     \
-            Protect(res = full(L, rb, rc));   \
-        }                                     \
-        CONDJUMP(res);                        \
-        vmnext;                               \
+#define ORDER_OP(op, full)                            \
+    {                                                 \
+        TValue* rb = RKB(i);                          \
+        TValue* rc = RKC(i);                          \
+        bool res;                                     \
+        if (LIKELY(rb->IsNumber() && rc->IsNumber())) \
+        {                                             \
+            res = rb->Num() op rc->Num();             \
+        }                                             \
+        else                                          \
+        {                                             \
+            Protect(res = full(L, rb, rc));           \
+        }                                             \
+        CONDJUMP(res);                                \
+        vmnext;                                       \
     }
 
 // GCC would otherwise merge the operations' identical closing jumps back
@@ -601,7 +630,6 @@ StkId VMExecute(lua_State* L)
     };
     static_assert(NUM_OPCODES == 39, "the label table lists every operation");
 #endif
-    LClosure* cl;
     TValue* k;
     const Instruction* pc;
     Instruction i;
@@ -612,11 +640,9 @@ callentry:
         L->ci->state |= CI_HASFRAME;
         DoCallHook(L, LUA_HOOKCALL, -1);
     }
-retentry:
     L->ci->state = CI_HASFRAME;
     pc = L->ci->savedpc;
-    cl = AsL(L->base[-1].Cl());
-    k = cl->p->k;
+    k = AsL(L->base[-1].Cl())->p->k;
     base = L->base;
 #if VM_THREADED
     vmnext;
@@ -667,17 +693,17 @@ hooks:
             vmcase(OP_GETUPVAL)
             {
                 StkId ra = RA(i);
-                *ra = *cl->Upvals()[GETARG_B(i)]->v;
+                *ra = *CL()->Upvals()[GETARG_B(i)]->v;
                 vmnext;
             }
             vmcase(OP_GETGLOBAL)
             {
                 StkId ra = RA(i);
                 TValue* rb = KBx(i);
-                if (const TValue* v = RawHit(&cl->env, rb))
+                if (const TValue* v = RawHit(&CL()->env, rb); LIKELY(v != nullptr))
                     *ra = *v;
                 else
-                    Protect(VMGetTable(L, &cl->env, rb, ra));
+                    Protect(VMGetTable(L, &CL()->env, rb, ra));
                 vmnext;
             }
             vmcase(OP_GETTABLE)
@@ -685,7 +711,7 @@ hooks:
                 StkId ra = RA(i);
                 StkId rb = RB(i);
                 TValue* rc = RKC(i);
-                if (const TValue* v = RawHit(rb, rc))
+                if (const TValue* v = IndexHit(L, rb, rc); LIKELY(v != nullptr))
                     *ra = *v;
                 else
                     Protect(VMGetTable(L, rb, rc, ra));
@@ -694,13 +720,13 @@ hooks:
             vmcase(OP_SETGLOBAL)
             {
                 StkId ra = RA(i);
-                Protect(VMSetTable(L, &cl->env, KBx(i), ra));
+                Protect(VMSetTable(L, &CL()->env, KBx(i), ra));
                 vmnext;
             }
             vmcase(OP_SETUPVAL)
             {
                 StkId ra = RA(i);
-                *cl->Upvals()[GETARG_B(i)]->v = *ra;
+                *CL()->Upvals()[GETARG_B(i)]->v = *ra;
                 vmnext;
             }
             vmcase(OP_SETTABLE)
@@ -713,19 +739,28 @@ hooks:
                     // Overwriting a present field needs no handler and cannot change
                     // a cached absence of an event, so it skips the full path.
                     Table* h = ra->Tbl();
-                    TValue* slot = const_cast<TValue*>(rb->IsString() ? TableGetStr(h, rb->Str())
-                                                                      : TableGetFast(h, rb));
-                    if (!slot->IsNil())
+                    TValue* slot = const_cast<TValue*>(
+                        rb->IsString() ? TableGetStrFast(h, rb->Str()) : TableGetFast(h, rb));
+                    if (LIKELY(!slot->IsNil()))
                     {
                         *slot = *rc;
                         vmnext;
                     }
                     // An empty slot that exists (array part, dead key) takes the
                     // value when no "__newindex" handler is in the way.
-                    if (slot != &kNilObject && MetaFast(L, h->metatable, TM_NEWINDEX) == nullptr)
+                    if (MetaFast(L, h->metatable, TM_NEWINDEX) == nullptr)
                     {
-                        *slot = *rc;
-                        h->flags = 0;
+                        if (slot != &kNilObject)
+                        {
+                            *slot = *rc;
+                            h->flags = 0;
+                        }
+                        else
+                        {
+                            // An absent key: inserted without a second lookup.
+                            TValue kv = *rb, vv = *rc;
+                            Protect(*TableNewKey(L, h, &kv) = vv);
+                        }
                         vmnext;
                     }
                 }
@@ -748,7 +783,7 @@ hooks:
                 StkId rb = RB(i);
                 TValue* rc = RKC(i);
                 ra[1] = *rb;
-                if (const TValue* v = RawHit(rb, rc))
+                if (const TValue* v = IndexHit(L, rb, rc); LIKELY(v != nullptr))
                     *ra = *v;
                 else
                     Protect(VMGetTable(L, rb, rc, ra));  // an error names the object's register
@@ -892,14 +927,23 @@ hooks:
                     // A script function with fixed parameters, room on the stack and
                     // a free call record: the common call, set up here without the
                     // general path's checks.
-                    Proto* p = AsL(ra->Cl())->p;
+                    LClosure* ncl = AsL(ra->Cl());
+                    Proto* p = ncl->p;
                     if (!p->is_vararg && L->ci + 1 != L->end_ci &&
                         L->stack_last - L->top > p->maxstacksize)
                     {
                         if (L->top > ra + 1 + p->numparams) L->top = ra + 1 + p->numparams;
                         L->ci->state = CI_SAVEDPC | CI_CALLING;
+                        L->ci->k = k;
                         DoOpenScriptFrame(L, ++L->ci, ra + 1, p);
-                        goto callentry;
+                        if (L->hookmask & LUA_MASKCALL) goto callentry;
+                        // The callee's registers are known here: no need to read
+                        // them back from the call record as a fresh entry does.
+                        L->ci->state = CI_HASFRAME;
+                        k = p->k;
+                        base = ra + 1;
+                        pc = p->code;
+                        vmnext;
                     }
                 }
                 if (GET_OPCODE(i) == OP_TAILCALL && L->openupval) CloseUpvals(L, base);
@@ -922,6 +966,7 @@ hooks:
                 {
                     (L->ci - 1)->savedpc = pc;
                     (L->ci - 1)->state = CI_SAVEDPC | CI_CALLING;
+                    (L->ci - 1)->k = k;
                     goto callentry;
                 }
                 // Tail call: the callee's frame replaces this one.
@@ -967,19 +1012,25 @@ hooks:
                     DoPosCall(L, nresults, ra);
                 }
                 if (nresults >= 0) L->top = L->ci->top;
-                goto retentry;
+                // Back in the caller, whose constants its record kept.
+                ci = L->ci;
+                ci->state = CI_HASFRAME;
+                pc = ci->savedpc;
+                k = ci->k;
+                base = ci->base;
+                vmnext;
             }
             vmcase(OP_FORLOOP)
             {
                 StkId ra = RA(i);
-                if (ra[0].IsNumber() && ra[1].IsNumber() && ra[2].IsNumber())
+                if (LIKELY(ra[0].IsNumber() && ra[1].IsNumber() && ra[2].IsNumber()))
                 {
                     lua_Number step = ra[2].Num();
                     lua_Number idx = ra[0].Num() + step;
                     if (step > 0 ? idx <= ra[1].Num() : idx >= ra[1].Num())
                     {
                         DOJUMP(pc, GETARG_sBx(i));
-                        ra->SetNum(idx);
+                        ra->value.n = idx;  // already tagged as a number
                     }
                     vmnext;
                 }
@@ -1071,14 +1122,14 @@ hooks:
             vmcase(OP_CLOSURE)
             {
                 StkId ra = RA(i);
-                Proto* p = cl->p->p[GETARG_Bx(i)];
+                Proto* p = CL()->p->p[GETARG_Bx(i)];
                 int nup = p->nups;
                 SAVEPC();
-                LClosure* ncl = LClosureNew(L, p, nup, &cl->env);
+                LClosure* ncl = LClosureNew(L, p, nup, &CL()->env);
                 for (int j = 0; j < nup; j++, pc++)
                 {
                     if (GET_OPCODE(*pc) == OP_GETUPVAL)
-                        ncl->Upvals()[j] = cl->Upvals()[GETARG_B(*pc)];
+                        ncl->Upvals()[j] = CL()->Upvals()[GETARG_B(*pc)];
                     else
                         ncl->Upvals()[j] = FindUpval(L, base + GETARG_B(*pc));
                 }

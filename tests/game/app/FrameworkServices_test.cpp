@@ -1,6 +1,7 @@
 // The program's subsystem registrations: the sound manager the facade
 // starts and activation switches, the sound registrations of the facade's
-// constructor, and the sound device's out-of-memory report.
+// constructor, the sound device's out-of-memory report, and the game-state
+// board with its metrics handler.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -11,7 +12,10 @@
 #include "core/FileNames.h"
 #include "core/host/HostFakes.h"
 #include "game/app/FrameworkServices.h"
+#include "core/Settings.h"
 #include "platform/audio/AudioDevice.h"
+#include "services/GameState.h"
+#include "services/MetricsHandler.h"
 #include "sound/SoundManager.h"
 #include "ui/Screen.h"
 #include "ui/WindowManager.h"
@@ -115,4 +119,20 @@ TEST_F(FrameworkServicesTest, TheWindowManagerIsRegisteredAndGetsAScreenOfTheDis
     delete app;
     app = nullptr;
     EXPECT_EQ(nullptr, GetWindowManager());
+}
+
+TEST_F(FrameworkServicesTest, FacadeMakesTheBoardAndListsTheMetricsHandler)
+{
+    SetSetting("postmetrics", "1");
+    MakeApp();
+    TGameState* board = TGameState::Peek();
+    ASSERT_NE(nullptr, board);
+    ASSERT_EQ(1u, TGameState::GetHandlers().size());
+    EXPECT_NE(nullptr, dynamic_cast<TPostMetricsHandler*>(TGameState::GetHandlers()[0]));
+    app->GetHost()->GetGameState()->SetState("level", "3");
+    EXPECT_STREQ("3", board->GetState("level").CStr());
+    delete app;
+    app = nullptr;
+    EXPECT_EQ(nullptr, TGameState::Peek());
+    EXPECT_TRUE(TGameState::GetHandlers().empty());
 }

@@ -453,3 +453,30 @@ TEST_F(ProgramRun, GoodPreferencesSurviveTheRun)
 }
 
 }  // namespace
+
+// With "postmetrics" set, a run leaves the play metrics, the system report
+// and the play time in the per-user folder.
+TEST_F(ProgramRun, PostMetricsRunLeavesMetricsReportAndPlayTime)
+{
+    fs::copy(fs::path(ORVELLE_SOURCE_DIR) / "assets", Assets(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    std::string settings = ReadAll(Assets() / "settings.xml");
+    const size_t end = settings.find("</settings>");
+    ASSERT_NE(end, std::string::npos);
+    settings.insert(end, "  <postmetrics>1</postmetrics>\n");
+    WriteAll(Assets() / "settings.xml", settings);
+    RunClean({"Orvelle, version"});
+
+    const std::string metrics = ReadAll(userData_ / "metrics.txt");
+    for (const char* start : {"DxInfo,", "DxDiagNames,", "DxDiag,"})
+    {
+        const bool atLineStart = metrics.rfind(start, 0) == 0 ||
+                                 metrics.find(std::string("\r\n") + start) != std::string::npos;
+        EXPECT_TRUE(atLineStart) << start << " in\n" << metrics;
+    }
+    EXPECT_NE(metrics.find("Max Texture Size "), std::string::npos) << metrics;
+    const std::string report = ReadAll(userData_ / "dxdiag.xml");
+    EXPECT_NE(report.find("<MachineName>"), std::string::npos) << report;
+    ASSERT_TRUE(fs::exists(userData_ / "time.dat"));
+    EXPECT_EQ(fs::file_size(userData_ / "time.dat"), 4u);
+}
