@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 
 namespace
@@ -141,7 +142,7 @@ TString GetCurrentDirectoryUtf8()
 int GetAppDataFolder(bool shared, TString& out, const TString& productName)
 {
     // A publisher stored as "" puts the folders straight under the base.
-    TString publisher = GetSetting("publisher", "Corvantis");
+    TString publisher = GetSetting(kSettingPublisher, "Corvantis");
     TString product;
     if ((!publisher.IsEmpty() && !MakeFolderName(publisher, publisher)) ||
         !MakeFolderName(productName, product))

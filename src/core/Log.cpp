@@ -147,3 +147,10 @@ TString GetComputerId()
     }
     return BuildComputerId(address);
 }
+
+void LogDeviceError(unsigned code, const char* file, int line)
+{
+    // The empty field is where a description of the code once stood; log
+    // readers expect the two spaces.
+    LogPrintf("DX Error: %s (0x%x), File %s, Line %d", "", code, file, line);
+}

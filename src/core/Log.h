@@ -22,6 +22,10 @@ TString GetLogPath();
 void LogPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void LogVPrintf(const char* format, va_list args) __attribute__((format(printf, 1, 0)));
 
+// The one form of a graphics or sound device failure in the log:
+// "DX Error:  (0x<code>), File <file>, Line <line>".
+void LogDeviceError(unsigned code, const char* file, int line);
+
 // Memory counters: nothing updates them; both read 0.
 int GetMemoryInUse();
 int GetPeakMemoryInUse();

@@ -8,6 +8,7 @@
 #include "core/Folders.h"
 #include "core/Log.h"
 #include "core/Random.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "graphics/DXError.h"
 #include "graphics/DisplayHandler.h"
@@ -189,7 +190,7 @@ bool TDXContext::CreateLocked(void* window, bool fullScreen, int width, int heig
     if (info_.description == "SiS Mirage 3 Graphics" && handler_)
         handler_->SetSplitIndexedRequest(true);
 
-    if (GetSettingBool("largevramusage") && handler_ && handler_->GetSplitIndexedRequest() &&
+    if (GetSettingBool(kSettingLargeVramUsage) && handler_ && handler_->GetSplitIndexedRequest() &&
         host && host->IsWindowsVistaOrLater() && !host->HasPqSwitch() && !embedded && depth > 16)
     {
         handler_->SetLowMemoryVideo(true);

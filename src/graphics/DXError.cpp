@@ -10,6 +10,6 @@ GfxResult ReportDXError(GfxResult result, const char* file, int line)
     {
         if (TDisplayHandler* h = GetDisplayHandler()) h->GetHost()->ReportOutOfVideoMemory();
     }
-    LogPrintf("DX Error: %s (0x%x), File %s, Line %d", "", unsigned(result), file, line);
+    LogDeviceError(static_cast<unsigned>(result), file, line);
     return result;
 }

@@ -8,6 +8,7 @@
 #include "core/FileHandle.h"
 #include "core/FileNames.h"
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "core/Xml.h"
 #include "graphics/DXError.h"
@@ -134,9 +135,14 @@ void TDisplayHandler::Fatal(const char* text, const char* caption)
     host_->ExitProcess(-1);
 }
 
-void TDisplayHandler::SetDisplay(int width, int height, bool fullScreen, bool force, bool quiet,
-                                 bool keepWindowStyle)
+void TDisplayHandler::SetDisplay(const TDisplayRequest& request)
 {
+    int width = request.width;
+    int height = request.height;
+    bool fullScreen = request.fullScreen;
+    bool force = request.force;
+    bool quiet = request.quiet;
+    bool keepWindowStyle = request.keepWindowStyle;
     TPlatformData& d = *data_;
     TDXContext& ctx = *d.context;
     d.ready = false;
@@ -306,7 +312,7 @@ void TDisplayHandler::SetDisplay(int width, int height, bool fullScreen, bool fo
         RestoreAssets();
         host_->InvalidateWindows();
         if (fullScreen) d.fullScreenSucceeded = true;
-        SetSetting("monitorfrequency", TString::Format("%d", device_->GetRefreshRate()));
+        SetSetting(kSettingMonitorFrequency, TString::Format("%d", device_->GetRefreshRate()));
         d.screenBitDepth = ctx.GetDisplayBitsPerPixel();
         d.ready = true;
     }
@@ -357,7 +363,7 @@ void TDisplayHandler::SetDisplayFallback(int width, int height, bool fullScreen,
             if (!quiet) host_->ShowMessage(why, "Error");
             d.fallbackTried = true;
             d.inModeSet = false;
-            SetDisplay(width, height, true, true, false, false);
+            SetDisplay({.width = width, .height = height, .fullScreen = true, .force = true});
             return;
         }
     }
@@ -373,13 +379,13 @@ void TDisplayHandler::SetDisplayFallback(int width, int height, bool fullScreen,
     d.inModeSet = false;
     if (fullScreen)
     {
-        SetDisplay(width, height, false, true, false, false);
+        SetDisplay({.width = width, .height = height, .force = true});
         if (!quiet) host_->ShowMessage(kM10, "Error");
     }
     else
     {
         if (!quiet) host_->ShowMessage(kM11, "Error");
-        SetDisplay(width, height, true, false, false, false);
+        SetDisplay({.width = width, .height = height, .fullScreen = true});
     }
 }
 
@@ -438,7 +444,7 @@ bool TDisplayHandler::SetWindowed(bool fullScreen)
             ctx.HasNoWindowVideoMemory() || d.lowMemoryVideo)
             return false;
     }
-    SetDisplay(w, h, fullScreen, false, false, false);
+    SetDisplay({.width = w, .height = h, .fullScreen = fullScreen});
     return true;
 }
 
@@ -615,7 +621,8 @@ bool TPlatformData::Restore()
     if (!hasDisplay || lowMemoryNotice)
     {
         LogPrintf("TPlatformData::Restore: mDirectDraw NULL. Calling SetDisplay()");
-        handler->SetDisplay(w, h, fullScreen, true, true, false);
+        handler->SetDisplay(
+            {.width = w, .height = h, .fullScreen = fullScreen, .force = true, .quiet = true});
         return true;
     }
     // The renderer has no exclusive mode to lose; only the working count
@@ -626,7 +633,7 @@ bool TPlatformData::Restore()
         {
             LogPrintf("TPlatformData::Restore: Working count too small (%d). Calling SetDisplay()",
                       workingCount);
-            handler->SetDisplay(w, h, fullScreen, true, false, false);
+            handler->SetDisplay({.width = w, .height = h, .fullScreen = fullScreen, .force = true});
         }
         else
         {
@@ -654,6 +661,6 @@ bool TPlatformData::Restore()
         LogPrintf("RestoreAllSurfaces failed!\n");
         ReportDXError(r, kDisplayHandlerFile, 1080);
     }
-    handler->SetDisplay(w, h, fullScreen, true, false, false);
+    handler->SetDisplay({.width = w, .height = h, .fullScreen = fullScreen, .force = true});
     return true;
 }

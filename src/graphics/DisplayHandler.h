@@ -71,6 +71,19 @@ struct TPlatformData
     bool defaultCursorInstalled = false;
 };
 
+// A display mode to take: force sets it even when nothing changed, quiet
+// keeps failures out of message boxes, keepWindowStyle leaves the window's
+// style and size alone.
+struct TDisplayRequest
+{
+    int width = 0;
+    int height = 0;
+    bool fullScreen = false;
+    bool force = false;
+    bool quiet = false;
+    bool keepWindowStyle = false;
+};
+
 class TDisplayHandler
 {
 public:
@@ -85,8 +98,7 @@ public:
     TDXContext* GetContext() const { return data_->context.get(); }
 
     // --- modes and device (display handler) ---
-    void SetDisplay(int width, int height, bool fullScreen, bool force, bool quiet,
-                    bool keepWindowStyle);
+    void SetDisplay(const TDisplayRequest& request);
     // False when a window is refused (palette, small desktop, no video memory,
     // low-memory video); otherwise sets the current size in the other kind.
     bool SetWindowed(bool fullScreen);

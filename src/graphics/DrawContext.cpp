@@ -3,6 +3,7 @@
 // handler it creates and owns.
 #include "graphics/DrawContext.h"
 
+#include <cassert>
 #include <cstdlib>
 
 #include "core/Log.h"
@@ -17,6 +18,7 @@ namespace
 TDrawContext* gDrawContext = nullptr;
 IGfxDevice* gInjectedDevice = nullptr;
 TDisplayHost* gInjectedHost = nullptr;
+bool gDeviceChosen = false;
 
 GfxTexture* SurfaceOf(const TTextureRef& texture)
 {
@@ -31,6 +33,9 @@ GfxTexture* SurfaceOf(const TTextureRef& texture)
 
 TDrawContext* TDrawContext::Get()
 {
+    // A context made before its device was chosen would quietly open an SDL
+    // device of its own, over whatever the caller meant to draw to.
+    assert((gDrawContext || gDeviceChosen) && "TDrawContext::UseDevice must come first");
     if (!gDrawContext) gDrawContext = new TDrawContext();
     return gDrawContext;
 }
@@ -44,6 +49,14 @@ void TDrawContext::UseDevice(IGfxDevice* device, TDisplayHost* host)
 {
     gInjectedDevice = device;
     gInjectedHost = host;
+    gDeviceChosen = true;
+}
+
+void TDrawContext::ForgetDevice()
+{
+    gInjectedDevice = nullptr;
+    gInjectedHost = nullptr;
+    gDeviceChosen = false;
 }
 
 void TDrawContext::Destroy()

@@ -44,10 +44,13 @@ public:
     // The instance when one exists, else null (never creates it).
     static TDrawContext* Instance();
     static void Destroy();
-    // Before the first Get: the device and host the display handler is made
-    // over (both borrowed; null host: the context's own). Without this Get
-    // makes an SDL device and its own host.
+    // Before the first Get, which asserts (in debug builds) that it was
+    // called: the device and host the display handler is made over (both
+    // borrowed; null device: an SDL device of the context's own; null host:
+    // the context's own).
     static void UseDevice(IGfxDevice* device, TDisplayHost* host);
+    // Forgets what UseDevice chose, as before it was ever called.
+    static void ForgetDevice();
 
     bool BeginDraw(bool restoreMouse);
     GfxResult EndDraw(bool present);

@@ -6,6 +6,7 @@
 
 #include "core/AssetManager.h"
 #include "core/AssetMap.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "graphics/DrawContext.h"
 
@@ -216,7 +217,7 @@ void TTexture::Draw(const TDrawParams& params)
     TDrawVertex v[4];
     FillQuadVertices(v, TFloatPoint(0, 0), p, uv, params, params.alpha, params.color);
 
-    if (GetSettingBool("softwaretextureculling"))
+    if (GetSettingBool(kSettingSoftwareTextureCulling))
     {
         TRect clip = dc->GetClipRect();
         if (clip.left < clip.right)

@@ -9,6 +9,7 @@
 
 #include "core/FileNames.h"
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "graphics/DXError.h"
 #include "graphics/DisplayHandler.h"
@@ -137,7 +138,7 @@ bool TDxTextureData::Load(const TString& nameArg, const TString& maskArg)
     else if (Contains(full, ".jpg"))
     {
         const TString base = full.Substring(0, full.Find(".jpg"));
-        if (GetSettingBool("automergemask") && FileExists(base + ".mask.png"))
+        if (GetSettingBool(kSettingAutoMergeMask) && FileExists(base + ".mask.png"))
         {
             flags = uint8_t((flags & ~kAlphaFromFile) | kAlpha);
             mask = base + ".mask.png";

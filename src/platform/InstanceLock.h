@@ -21,7 +21,7 @@ public:
     // at all (a broken runtime folder must not keep the game from starting),
     // in which case Held() stays false.
     bool Acquire(const std::string& name);
-    bool Held() const { return m_fd >= 0; }
+    bool Held() const { return fd_ >= 0; }
     void Release();
 
     // Asks the holder of the lock to raise its window (a signal to the
@@ -32,7 +32,7 @@ public:
     static std::string PathFor(const std::string& name);
 
 private:
-    int m_fd = -1;
+    int fd_ = -1;
 };
 
 // Installs the handler that notes raise requests from a second instance.

@@ -23,13 +23,13 @@ public:
     bool Open(const std::string& path, const std::vector<std::string>& allowedFolders);
     // The entry's address, or null when the library lacks it or is closed.
     void* Symbol(const char* name) const;
-    bool IsOpen() const { return m_handle != nullptr; }
+    bool IsOpen() const { return handle_ != nullptr; }
     void Close();
-    const std::string& LastError() const { return m_error; }
+    const std::string& LastError() const { return error_; }
 
 private:
-    void* m_handle = nullptr;
-    std::string m_error;
+    void* handle_ = nullptr;
+    std::string error_;
 };
 
 // Whether path (canonical) lies inside folder (canonicalised here); false

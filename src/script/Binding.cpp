@@ -1,6 +1,5 @@
 // Argument and result conversions of the binding adapters, publishing, and
 // the host functions every script state gets.
-#define SCRIPT_LANG_NO_TSTRING_ALIAS
 #include "script/Binding.h"
 
 #include <cxxabi.h>
@@ -14,7 +13,6 @@
 #include "script/LuaTable.h"
 #include "script/Script.h"
 #include "script/TypeTable.h"
-#include "script/lang/state.h"
 
 int64_t LuaArgInteger(lua_State* L, int idx)
 {
@@ -37,12 +35,9 @@ void* LuaArgPointer(lua_State* L, int idx)
 {
     int type = lua_type(L, idx);
     if (type == LUA_TLIGHTUSERDATA) return lua_touserdata(L, idx);
-    if (type != LUA_TUSERDATA) return nullptr;
     // A userdata that owns its payload is script data, not a native object;
     // handing out its payload as an object pointer would let a script forge one.
-    if (idx <= LUA_REGISTRYINDEX) return nullptr;
-    const TValue* o = idx > 0 ? L->base + (idx - 1) : L->top + idx;
-    if (!o->Ud()->IsExternalRef()) return nullptr;
+    if (type != LUA_TUSERDATA || !lua_isuserdataref(L, idx)) return nullptr;
     return lua_touserdata(L, idx);
 }
 

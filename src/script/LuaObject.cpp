@@ -1,22 +1,18 @@
 // TLuaObjectWrapper: registry anchoring by address.
-#define SCRIPT_LANG_NO_TSTRING_ALIAS
 #include "script/LuaObject.h"
 
 #include "script/Binding.h"
 #include "script/LuaStackGuard.h"
-#include "script/lang/state.h"
 
 namespace
 {
 
-// registry[key] = the thread L itself (the host API has no push for the
-// running thread).
+// registry[key] = the thread L itself.
 void AnchorThread(lua_State* L, void* key)
 {
     lua_checkstack(L, 2);
     lua_pushlightuserdata(L, key);
-    L->top->SetTh(L);
-    ++L->top;
+    lua_pushthread(L);
     lua_settable(L, LUA_REGISTRYINDEX);
 }
 
@@ -29,7 +25,7 @@ void ClearEntry(lua_State* M, void* key)
 
 }  // namespace
 
-TLuaObjectWrapper::TLuaObjectWrapper(lua_State* L) : L_(L), main_(G(L)->mainthread)
+TLuaObjectWrapper::TLuaObjectWrapper(lua_State* L) : L_(L), main_(lua_mainthread(L))
 {
     if (lua_gettop(L) < 1) lua_pushnil(L);
     lua_pushlightuserdata(L, this);

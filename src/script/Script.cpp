@@ -1,5 +1,4 @@
 // TScript: the script host's state, runs, coroutine and stack helpers.
-#define SCRIPT_LANG_NO_TSTRING_ALIAS
 #include "script/Script.h"
 
 #include <cstring>
@@ -14,7 +13,6 @@
 #include "script/LuaTable.h"
 #include "script/LuaThread.h"
 #include "script/ScriptCode.h"
-#include "script/lang/state.h"
 #include "script/lib/auxlib.h"
 #include "script/lib/lualib.h"
 
@@ -102,7 +100,7 @@ void ReportToAlert(lua_State* L)
 // call's stack.)
 bool CanResume(lua_State* L, int nargs)
 {
-    if (L->ci != L->base_ci) return (L->ci->state & CI_YIELD) != 0;
+    if (lua_isincall(L)) return lua_isyielded(L) != 0;
     return lua_gettop(L) > nargs && lua_type(L, -(nargs + 1)) == LUA_TFUNCTION;
 }
 
@@ -205,7 +203,7 @@ TScript* TScript::FromState(lua_State* L)
 
 bool TScript::IsYielded() const
 {
-    return L_ != nullptr && L_->ci != L_->base_ci && (L_->ci->state & CI_YIELD) != 0;
+    return L_ != nullptr && lua_isyielded(L_) != 0;
 }
 
 bool TScript::PassClosure()
@@ -220,7 +218,7 @@ int TScript::Resume(int nargs)
     if (L_ == nullptr) return LUA_ERRRUN;
     if (!CanResume(L_, nargs))
     {
-        LogPrintf("lua_resume ERROR: %s", L_->ci == L_->base_ci
+        LogPrintf("lua_resume ERROR: %s", !lua_isincall(L_)
                                               ? "cannot resume dead coroutine"
                                               : "cannot resume non-suspended coroutine");
         if (nargs > 0 && lua_gettop(L_) >= nargs) lua_pop(L_, nargs);
@@ -240,7 +238,7 @@ bool TScript::DoTask()
     // A pass of the task list made from inside the running coroutine (a native
     // call that pumps events) cannot resume it; failing there would stop the
     // timer of a coroutine that is about to yield and wait for it.
-    if (L_ != nullptr && L_->ci != L_->base_ci && !IsYielded()) return true;
+    if (L_ != nullptr && lua_isincall(L_) && !IsYielded()) return true;
     int status = Resume(0);
     if (status != 0 || !IsYielded()) StopTimer();
     return true;

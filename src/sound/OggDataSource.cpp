@@ -12,6 +12,7 @@
 
 #include "core/FileHandle.h"
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "sound/MemDataSource.h"
 #include "sound/SoundManager.h"
@@ -342,7 +343,7 @@ std::shared_ptr<TSoundDataSource> TOggDataSourceBuilder::Create(const TString& n
     auto ogg = std::make_shared<TOggDataSource>();
     if (!ogg->Open(name, stream)) return nullptr;
     if (stream) return ogg;
-    if (ogg->GetDuration() < 2.0 || GetSettingBool("keepogguncompressed"))
+    if (ogg->GetDuration() < 2.0 || GetSettingBool(kSettingKeepOggUncompressed))
     {
         if (auto memory = TMemDataSource::FromSource(*ogg)) return memory;
     }

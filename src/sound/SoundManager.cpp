@@ -94,7 +94,7 @@ void TSoundManager::ReportDeviceError(int32_t code, const char* file, int line)
     {
         if (TOutOfMemoryHandler handler = gOutOfMemoryHandler.load()) handler();
     }
-    LogPrintf("DX Error: %s (0x%x), File %s, Line %d", "", static_cast<unsigned>(code), file, line);
+    LogDeviceError(static_cast<unsigned>(code), file, line);
 }
 
 void TSoundManager::SetOutOfMemoryHandler(TOutOfMemoryHandler handler)

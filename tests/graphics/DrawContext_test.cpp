@@ -314,3 +314,13 @@ TEST(DrawContextWithoutDisplay, AFailedBeginDrawRefusesEveryBlock)
 }
 
 }  // namespace
+
+#ifndef NDEBUG
+// Made before its device is chosen, the context would open an SDL device of
+// its own; debug builds stop there instead.
+TEST(DrawContextDeathTest, GetBeforeUseDeviceAsserts)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(TDrawContext::Get(), "UseDevice must come first");
+}
+#endif

@@ -607,7 +607,7 @@ TEST(TextureWithoutDisplay, SurfacesArriveWithTheDisplay)
     void* window = GfxCreateHiddenWindow(64, 48);
     ASSERT_NE(window, nullptr);
     host.SetMainWindow(window);
-    dc->GetDisplayHandler()->SetDisplay(64, 48, false, true, true, false);
+    dc->GetDisplayHandler()->SetDisplay({.width = 64, .height = 48, .force = true, .quiet = true});
     ASSERT_TRUE(dc->GetDisplayHandler()->IsReady());
     ASSERT_TRUE(file->Lock(&px, &pitch));
     EXPECT_EQ(px[0], kRed);

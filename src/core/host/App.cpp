@@ -7,6 +7,7 @@
 #include "core/Clock.h"
 #include "core/FileNames.h"
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "core/host/AppHost.h"
 #include "core/host/CommandLine.h"
@@ -50,224 +51,243 @@ TApp* GetApp()
 }
 
 TApp::TApp(TAppHost* host)
+    : hostAndSettings_(this,
+                       [](TApp& app)
+                       {
+                           app.host_->DestroyStringTable();
+                           app.host_->DestroyAssetManager();
+                           delete app.host_;
+                           app.host_ = nullptr;
+                           if (GetSettingBool(kSettingPostMetrics)) SaveExitStats();
+                           ClearSettings();
+                       }),
+      gameState_(this,
+                 [](TApp& app)
+                 {
+                     delete app.host_->GetGameState();
+                     app.host_->SetGameState(nullptr);
+                 }),
+      unpublish_(this,
+                 [](TApp&)
+                 {
+                     // From here on nothing reaches the facade, and no
+                     // setting the exit code stores reaches the host.
+                     SetSettingChangeHook(nullptr);
+                     g_app = nullptr;
+                     SetClockTimeSource(nullptr);
+                 }),
+      display_(this,
+               [](TApp& app)
+               {
+                   if (!app.host_->GetDisplay()) return;
+                   if (auto& destroy = GetFrameworkServices().destroyDisplay) destroy();
+                   app.host_->SetDisplay(nullptr);
+               }),
+      sound_(this,
+             [](TApp& app)
+             {
+                 delete app.host_->GetSoundManager();
+                 app.host_->SetSoundManager(nullptr);
+             }),
+      hostTasks_(this, [](TApp& app) { app.host_->GetTaskList().DeleteAll(); }),
+      windowManager_(this,
+                     [](TApp& app)
+                     {
+                         delete app.host_->GetWindowManager();
+                         app.host_->SetWindowManager(nullptr);
+                     })
 {
     // The image codec needs no global initialisation.
     g_app = this;
     SetClockTimeSource(&AppTime);
     // Settings defaults and the command line's own settings.
     const TString& cmd = host->GetCommandLine();
-    SetSetting("memorymax", "100000000");
+    SetSetting(kSettingMemoryMax, "100000000");
     SetSetting("texturememorymax", "100000000");
-    if (host->HasSwitch("-url=")) SetSetting("downloadurl", WordAfterSwitch(cmd, "-url="));
-    if (host->HasSwitch("--stringtest")) SetSetting("stringtest", "1");
-    SetSetting("utf8modeinit", GetSetting("utf8mode", ""));
+    if (host->HasSwitch("-url=")) SetSetting(kSettingDownloadUrl, WordAfterSwitch(cmd, "-url="));
+    if (host->HasSwitch("--stringtest")) SetSetting(kSettingStringTest, "1");
+    SetSetting("utf8modeinit", GetSetting(kSettingUtf8Mode, ""));
     // The host, then the generator re-seeded from rand.
-    m_host = host;
+    host_ = host;
     uint32_t key[4];
     for (uint32_t& word : key) word = SeedWordFromRand();
-    m_host->GetRandom().SeedByArray(key, 4);
+    host_->GetRandom().SeedByArray(key, 4);
     SetSettingChangeHook(&HostSettingHook);
     // The window script.
-    if (THostWindowManager* wm = m_host->GetWindowManager()) wm->CreateWindowScript();
-    SetSetting("computerid", GetComputerId());
+    if (THostWindowManager* wm = host_->GetWindowManager()) wm->CreateWindowScript();
+    SetSetting(kSettingComputerId, GetComputerId());
     ApplySettingsFile();
     // The data folders are already where the logical names look.
-    if (GetSettingBool("firstpeek")) SetFirstPeekMode(true);
+    if (GetSettingBool(kSettingFirstPeek)) SetFirstPeekMode(true);
     BuildAssetIndex([this] { RegisterSystemCursor(); });
-    if (m_host->GetStringTable()->LoadStartupFiles())
+    if (host_->GetStringTable()->LoadStartupFiles())
     {
-        if (THostWindowManager* wm = m_host->GetWindowManager()) wm->SetTranslateLabels(true);
+        if (THostWindowManager* wm = host_->GetWindowManager()) wm->SetTranslateLabels(true);
     }
-    SetSetting("buildtag", m_host->GetInternalName());
-    LogPrintf("%s, version %s.", m_host->GetProductName().CStr(), m_host->GetVersion().CStr());
-    SetSetting("gamename", m_host->GetProductName());
-    SetSetting("version", m_host->GetVersion());
+    SetSetting(kSettingBuildTag, host_->GetInternalName());
+    LogPrintf("%s, version %s.", host_->GetProductName().CStr(), host_->GetVersion().CStr());
+    SetSetting(kSettingGameName, host_->GetProductName());
+    SetSetting(kSettingVersion, host_->GetVersion());
     auto& services = GetFrameworkServices();
     if (services.registerOggDataSourceBuilder) services.registerOggDataSourceBuilder();
-    if (!m_host->GetGameState() && services.makeGameState)
-        m_host->SetGameState(services.makeGameState());
-    if (THostGameState* gs = m_host->GetGameState())
+    if (!host_->GetGameState() && services.makeGameState)
+        host_->SetGameState(services.makeGameState());
+    if (THostGameState* gs = host_->GetGameState())
     {
-        if (GetSettingBool("firstpeek"))
+        if (GetSettingBool(kSettingFirstPeek))
             gs->AddFirstPeekHandler();
-        else if (GetSettingBool("postmetrics"))
+        else if (GetSettingBool(kSettingPostMetrics))
             gs->AddPostMetricsHandler();
     }
 }
 
-TApp::~TApp()
-{
-    auto& services = GetFrameworkServices();
-    delete m_host->GetWindowManager();
-    m_host->SetWindowManager(nullptr);
-    m_host->GetTaskList().DeleteAll();
-    // Sound, then the drawing side.
-    delete m_host->GetSoundManager();
-    m_host->SetSoundManager(nullptr);
-    if (m_host->GetDisplay())
-    {
-        if (services.destroyDisplay) services.destroyDisplay();
-        m_host->SetDisplay(nullptr);
-    }
-    // From here on nothing reaches the facade, and no setting the exit
-    //    code stores reaches the host.
-    SetSettingChangeHook(nullptr);
-    g_app = nullptr;
-    SetClockTimeSource(nullptr);
-    delete m_host->GetGameState();
-    m_host->SetGameState(nullptr);
-    m_host->DestroyStringTable();
-    m_host->DestroyAssetManager();
-    delete m_host;
-    m_host = nullptr;
-    if (GetSettingBool("postmetrics")) SaveExitStats();
-    ClearSettings();
-}
+// The teardown runs in the members' destructors (see App.h).
+TApp::~TApp() = default;
 
 TString TApp::GetProductName() const
 {
-    return m_host->GetProductName();
+    return host_->GetProductName();
 }
 TString TApp::GetVersion() const
 {
-    return m_host->GetVersion();
+    return host_->GetVersion();
 }
 void TApp::SetWindowTitle(const TString& title)
 {
-    m_host->SetWindowTitle(title);
+    host_->SetWindowTitle(title);
 }
 bool TApp::CreateMainWindow()
 {
-    return m_host->CreateMainWindow();
+    return host_->CreateMainWindow();
 }
 bool TApp::IsForeground() const
 {
-    return m_host->IsForeground();
+    return host_->IsForeground();
 }
 bool TApp::SetFullScreen(bool fullScreen)
 {
-    return m_host->SetFullScreen(fullScreen);
+    return host_->SetFullScreen(fullScreen);
 }
 bool TApp::IsFullScreen() const
 {
-    return m_host->IsFullScreen();
+    return host_->IsFullScreen();
 }
 
 void TApp::GetDisplaySize(int& width, int& height, bool& fullScreen) const
 {
-    m_host->GetDisplaySize(width, height, fullScreen);
+    host_->GetDisplaySize(width, height, fullScreen);
 }
 
 void TApp::GetNextEvent(TEvent& ev)
 {
-    ::GetNextEvent(*m_host, ev);
+    ::GetNextEvent(*host_, ev);
 }
 uint32_t TApp::GetTime() const
 {
-    return m_host->GetTime();
+    return host_->GetTime();
 }
 void TApp::Sleep(uint32_t ms) const
 {
-    m_host->Sleep(ms);
+    host_->Sleep(ms);
 }
 void TApp::OpenURL(const TString& url)
 {
-    m_host->OpenURL(url);
+    host_->OpenURL(url);
 }
 
 bool TApp::StartSound()
 {
-    if (!m_host->GetSoundManager())
+    if (!host_->GetSoundManager())
     {
         auto& make = GetFrameworkServices().makeSoundManager;
         if (!make) return false;
-        m_host->SetSoundManager(make());
+        host_->SetSoundManager(make());
     }
-    THostSoundManager* sound = m_host->GetSoundManager();
+    THostSoundManager* sound = host_->GetSoundManager();
     return sound && sound->Init();
 }
 
 THostSoundManager* TApp::GetSoundManager() const
 {
-    return m_host->GetSoundManager();
+    return host_->GetSoundManager();
 }
 void TApp::Quit(int exitCode)
 {
-    m_host->PostQuit(exitCode);
+    host_->PostQuit(exitCode);
 }
 
 void TApp::ReportOutOfVideoMemory()
 {
-    if (THostDisplay* display = m_host->GetDisplay()) display->ReportOutOfVideoMemory();
+    if (THostDisplay* display = host_->GetDisplay()) display->ReportOutOfVideoMemory();
 }
 
 THostWindowManager* TApp::GetWindowManager() const
 {
-    return m_host->GetWindowManager();
+    return host_->GetWindowManager();
 }
 TStringTable* TApp::GetStringTable() const
 {
-    return m_host->GetStringTable();
+    return host_->GetStringTable();
 }
 TAssetManager* TApp::GetAssetManager() const
 {
-    return m_host->GetAssetManager();
+    return host_->GetAssetManager();
 }
 void TApp::AddTask(TTask* task)
 {
-    m_host->GetTaskList().Add(task);
+    host_->GetTaskList().Add(task);
 }
 bool TApp::RemoveTask(TTask* task)
 {
-    return m_host->GetTaskList().Remove(task);
+    return host_->GetTaskList().Remove(task);
 }
 TTaskList& TApp::GetTaskList()
 {
-    return m_host->GetTaskList();
+    return host_->GetTaskList();
 }
 void TApp::AddAppTask(TTask* task)
 {
-    m_appTasks.Add(task);
+    appTasks_.Add(task);
 }
 void TApp::RunAppTasks()
 {
-    m_appTasks.RunTasks(TaskPhaseIdle);
+    appTasks_.RunTasks(TaskPhaseIdle);
 }
 int TApp::GetMouseMode() const
 {
-    return m_host->mouseMode;
+    return host_->mouseMode;
 }
 void TApp::SetMousePosition(int x, int y)
 {
-    m_host->SetMousePosition(x, y);
+    host_->SetMousePosition(x, y);
 }
 void TApp::ShowSystemCursor(bool visible)
 {
-    m_host->ShowSystemCursor(visible);
+    host_->ShowSystemCursor(visible);
 }
 
 bool TApp::IsFlipDone() const
 {
-    THostDisplay* display = m_host->GetDisplay();
+    THostDisplay* display = host_->GetDisplay();
     // With nothing drawn there is no frame in flight.
     return !display || display->IsFlipDone();
 }
 
 TString TApp::GetClipboardText() const
 {
-    return m_host->GetClipboardText();
+    return host_->GetClipboardText();
 }
 
 void TApp::SetDisplayMode(int width, int height, bool fullScreen)
 {
-    THostWindowManager* wm = m_host->GetWindowManager();
+    THostWindowManager* wm = host_->GetWindowManager();
     if (wm && !wm->HasRootWindow()) wm->CreateRootScreen(width, height);
-    m_host->SetDisplayMode(width, height, fullScreen);
+    host_->SetDisplayMode(width, height, fullScreen);
 }
 
 void TApp::SetCursor(const std::shared_ptr<TTexture>& image, int hotX, int hotY, bool overlay)
 {
-    m_host->SetCursor(image, hotX, hotY, overlay);
+    host_->SetCursor(image, hotX, hotY, overlay);
 }
 
 void TApp::RegisterSystemCursor()
@@ -278,7 +298,7 @@ void TApp::RegisterSystemCursor()
 
 uint32_t TApp::Random()
 {
-    return m_host->GetRandom().Next();
+    return host_->GetRandom().Next();
 }
 
 bool StringToClipboard(const TString& text)

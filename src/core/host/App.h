@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/Event.h"
 #include "core/String.h"
 #include "core/Task.h"
-#include "core/Event.h"
 #include "core/host/HostServices.h"
 
 class TAppHost;
@@ -26,7 +26,7 @@ public:
     TApp(const TApp&) = delete;
     TApp& operator=(const TApp&) = delete;
 
-    TAppHost* GetHost() const { return m_host; }
+    TAppHost* GetHost() const { return host_; }
 
     TString GetProductName() const;
     // Four numbers joined by full stops.
@@ -78,8 +78,34 @@ public:
     uint32_t Random();
 
 private:
-    TAppHost* m_host = nullptr;
-    TTaskList m_appTasks;
+    // One step of the facade's teardown, run when the member is destroyed.
+    class TTeardownStep
+    {
+    public:
+        TTeardownStep(TApp* app, void (*step)(TApp& app)) : app_(app), step_(step) {}
+        ~TTeardownStep() { step_(*app_); }
+        TTeardownStep(const TTeardownStep&) = delete;
+        TTeardownStep& operator=(const TTeardownStep&) = delete;
+
+    private:
+        TApp* app_;
+        void (*step_)(TApp& app);
+    };
+
+    TAppHost* host_ = nullptr;
+    // The teardown is the members' destruction, bottom-up: the window
+    // manager goes first (its windows may use everything else), then the
+    // host's tasks, sound and the display; then nothing may reach the facade
+    // any more, the game state goes, the host itself with its string table
+    // and asset manager, and last the application tasks.
+    TTaskList appTasks_;
+    TTeardownStep hostAndSettings_;
+    TTeardownStep gameState_;
+    TTeardownStep unpublish_;
+    TTeardownStep display_;
+    TTeardownStep sound_;
+    TTeardownStep hostTasks_;
+    TTeardownStep windowManager_;
 };
 
 // The single facade; null before its construction and after its destruction

@@ -10,6 +10,7 @@
 
 #include "core/Folders.h"
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "core/Version.h"
 #include "core/host/CommandLine.h"
@@ -73,52 +74,52 @@ TString MakeInstanceName(const TString& programPath)
 TAppHost::TAppHost(const TString& commandLine, bool allowMultiple)
 {
     // Fields; the generator with its fixed key; an empty task list.
-    m_random.SeedByArray(kHostSeed, 4);
+    random_.SeedByArray(kHostSeed, 4);
     // utf8 flag, command line.
-    utf8 = GetSettingBool("utf8mode");
-    m_commandLine = commandLine;
+    utf8 = GetSettingBool(kSettingUtf8Mode);
+    commandLine_ = commandLine;
     // The managers that exist from the start.
     auto& services = GetFrameworkServices();
-    if (services.makeWindowManager) m_windowManager = services.makeWindowManager();
-    m_assetManager = new TAssetManager();
-    SetGlobalAssetManager(m_assetManager);
-    m_stringTable = new TStringTable();
+    if (services.makeWindowManager) windowManager_ = services.makeWindowManager();
+    assetManager_ = new TAssetManager();
+    SetGlobalAssetManager(assetManager_);
+    stringTable_ = new TStringTable();
     // Folders; the current folder becomes the program folder.
-    m_startFolder = platform::GetCurrentFolder().c_str();
-    m_programPath = platform::GetProgramPath().c_str();
+    startFolder_ = platform::GetCurrentFolder().c_str();
+    programPath_ = platform::GetProgramPath().c_str();
     {
-        std::string path = m_programPath.CStr();
+        std::string path = programPath_.CStr();
         size_t slash = path.rfind('/');
-        m_programFolder =
-            slash == std::string::npos ? m_startFolder : TString(path.substr(0, slash).c_str());
+        programFolder_ =
+            slash == std::string::npos ? startFolder_ : TString(path.substr(0, slash).c_str());
     }
-    if (!m_programFolder.IsEmpty())
+    if (!programFolder_.IsEmpty())
     {
-        ::SetProgramFolder(m_programFolder);
-        if (!platform::SetCurrentFolder(m_programFolder.CStr()))
-            LogPrintf("ERROR: cannot enter the program folder %s", m_programFolder.CStr());
+        ::SetProgramFolder(programFolder_);
+        if (!platform::SetCurrentFolder(programFolder_.CStr()))
+            LogPrintf("ERROR: cannot enter the program folder %s", programFolder_.CStr());
     }
     // Instance name.
-    m_instanceName =
-        services.instanceName.IsEmpty() ? MakeInstanceName(m_programPath) : services.instanceName;
+    instanceName_ =
+        services.instanceName.IsEmpty() ? MakeInstanceName(programPath_) : services.instanceName;
     // One instance only, unless allowed.
     if (!allowMultiple)
     {
         platform::InstallRaiseRequestHandler();
-        if (!m_lock.Acquire(std::string(m_instanceName.CStr()) + "_MUTEX"))
+        if (!lock_.Acquire(std::string(instanceName_.CStr()) + "_MUTEX"))
         {
-            platform::InstanceLock::SignalHolder(std::string(m_instanceName.CStr()) + "_MUTEX");
+            platform::InstanceLock::SignalHolder(std::string(instanceName_.CStr()) + "_MUTEX");
             std::exit(0);
         }
     }
     // Assets folder, start time; data folders start as the program folder
     //    (SetDataFolders replaces them).
-    m_assetsFolder = m_programFolder + "/assets";
-    m_startTime = HostTickMs();
+    assetsFolder_ = programFolder_ + "/assets";
+    startTime_ = HostTickMs();
     timeOffset = 0;
-    ::SetUserDataFolder(m_programFolder);
-    ::SetCommonDataFolder(m_programFolder);
-    ::SetDesktopFolder(m_programFolder);
+    ::SetUserDataFolder(programFolder_);
+    ::SetCommonDataFolder(programFolder_);
+    ::SetDesktopFolder(programFolder_);
     // Version information.
     ReadVersion();
     // No display helper thread: the pointer is drawn into each frame.
@@ -126,40 +127,40 @@ TAppHost::TAppHost(const TString& commandLine, bool allowMultiple)
 
 void TAppHost::ReadVersion()
 {
-    m_version = GetVersionText();
-    m_internalName = kVersionInternalName;
-    m_productName = GetSetting("gamename", kVersionProductName);
+    version_ = GetVersionText();
+    internalName_ = kVersionInternalName;
+    productName_ = GetSetting(kSettingGameName, kVersionProductName);
     // A game that stored an empty name still needs a folder name.
-    if (m_productName.IsEmpty()) m_productName = "Brindlecor Application";
+    if (productName_.IsEmpty()) productName_ = "Brindlecor Application";
 }
 
 void TAppHost::DestroyStringTable()
 {
-    delete m_stringTable;
-    m_stringTable = nullptr;
+    delete stringTable_;
+    stringTable_ = nullptr;
 }
 
 void TAppHost::DestroyAssetManager()
 {
-    if (GetGlobalAssetManager() == m_assetManager) SetGlobalAssetManager(nullptr);
-    delete m_assetManager;
-    m_assetManager = nullptr;
+    if (GetGlobalAssetManager() == assetManager_) SetGlobalAssetManager(nullptr);
+    delete assetManager_;
+    assetManager_ = nullptr;
 }
 
 TAppHost::~TAppHost()
 {
     DestroyStringTable();
     DestroyAssetManager();
-    m_cursor.reset();
-    m_overlayCursor.reset();
-    if (m_window)
+    cursor_.reset();
+    overlayCursor_.reset();
+    if (window_)
     {
-        m_window->Destroy();
-        m_window.reset();
+        window_->Destroy();
+        window_.reset();
     }
-    m_lock.Release();
-    m_tasks.DeleteAll();
-    m_systemCursor.reset();
+    lock_.Release();
+    tasks_.DeleteAll();
+    systemCursor_.reset();
 }
 
 TAppHost* CreateAppHost(const TString& commandLine, bool allowMultiple)
@@ -171,8 +172,8 @@ TAppHost* CreateAppHost(const TString& commandLine, bool allowMultiple)
 bool TAppHost::CreateMainWindow()
 {
     auto& services = GetFrameworkServices();
-    m_window = services.makeWindow ? services.makeWindow() : platform::CreateSdlWindow();
-    if (!m_window) return false;
+    window_ = services.makeWindow ? services.makeWindow() : platform::CreateSdlWindow();
+    if (!window_) return false;
     platform::WindowParams params;
     params.title = "Corvantis";
     params.width = 480;
@@ -183,19 +184,19 @@ bool TAppHost::CreateMainWindow()
         params.width = 960;
         params.height = 720;
     }
-    if (!m_window->Create(params))
+    if (!window_->Create(params))
     {
-        m_window.reset();
+        window_.reset();
         return false;
     }
-    SetSetting("hwnd", TString::Format("%d", static_cast<int>(m_window->GetId())));
+    SetSetting("hwnd", TString::Format("%d", static_cast<int>(window_->GetId())));
     return true;
 }
 
 uint32_t TAppHost::GetTime() const
 {
-    uint32_t paused = m_gameState ? m_gameState->GetHostPausedTime() : 0;
-    return HostTickMs() - m_startTime + static_cast<uint32_t>(timeOffset) - paused;
+    uint32_t paused = gameState_ ? gameState_->GetHostPausedTime() : 0;
+    return HostTickMs() - startTime_ + static_cast<uint32_t>(timeOffset) - paused;
 }
 
 void TAppHost::Sleep(uint32_t ms) const
@@ -209,7 +210,7 @@ void TAppHost::Sleep(uint32_t ms) const
 
 bool TAppHost::HasSwitch(const char* text) const
 {
-    return ::HasSwitch(m_commandLine, text);
+    return ::HasSwitch(commandLine_, text);
 }
 
 void TAppHost::PostQuit(int exitCode)
@@ -222,28 +223,28 @@ void TAppHost::PostQuit(int exitCode)
 
 void TAppHost::SetActiveState(bool active, bool force)
 {
-    if (active == m_flags.active) return;
-    if (m_soundManager) m_soundManager->Enable(active);
+    if (active == flags_.active) return;
+    if (soundManager_) soundManager_->Enable(active);
     if (!IsFullScreen() && !force) return;
-    m_flags.activationChanged = !m_flags.activationChanged;
-    m_flags.active = active;
+    flags_.activationChanged = !flags_.activationChanged;
+    flags_.active = active;
 }
 
 void TAppHost::OnActivateApp(bool active)
 {
-    if (active == m_flags.appActive) return;
+    if (active == flags_.appActive) return;
     SetActiveState(active, true);
-    m_flags.appActive = active;
-    m_flags.appActivationChanged = true;
+    flags_.appActive = active;
+    flags_.appActivationChanged = true;
     if (active)
     {
-        if (m_soundManager) m_soundManager->Enable(true);
-        m_flags.suspended = false;
+        if (soundManager_) soundManager_->Enable(true);
+        flags_.suspended = false;
     }
     else
     {
-        if (m_soundManager) m_soundManager->Enable(false);
-        if (IsFullScreen()) m_flags.suspended = true;
+        if (soundManager_) soundManager_->Enable(false);
+        if (IsFullScreen()) flags_.suspended = true;
     }
 }
 
@@ -255,7 +256,7 @@ void TAppHost::OnWindowSignal(platform::WindowSignal signal)
         case WindowSignal::None:
             break;
         case WindowSignal::CloseRequest:
-            m_flags.closeRequested = true;
+            flags_.closeRequested = true;
             break;
         case WindowSignal::AppActivated:
             OnActivateApp(true);
@@ -265,43 +266,43 @@ void TAppHost::OnWindowSignal(platform::WindowSignal signal)
             break;
         case WindowSignal::Minimised:
             SetActiveState(false, true);
-            m_flags.suspended = true;
-            m_flags.hiddenByMinimise = true;
+            flags_.suspended = true;
+            flags_.hiddenByMinimise = true;
             OnActivateApp(false);
             break;
         case WindowSignal::Restored:
             SetActiveState(true, true);
-            m_flags.suspended = false;
-            if (m_flags.hiddenByMinimise)
+            flags_.suspended = false;
+            if (flags_.hiddenByMinimise)
             {
-                m_flags.hiddenByMinimise = false;
+                flags_.hiddenByMinimise = false;
                 OnActivateApp(true);
             }
             break;
         case WindowSignal::Exposed:
-            if (m_windowManager) m_windowManager->Invalidate();
-            m_flags.redrawRequested = true;
+            if (windowManager_) windowManager_->Invalidate();
+            flags_.redrawRequested = true;
             break;
         case WindowSignal::MouseMoved:
-            if (m_display) m_display->OnMouseMove(m_input.mouseX, m_input.mouseY);
+            if (display_) display_->OnMouseMove(input_.mouseX, input_.mouseY);
             // The pointer is part of the frame, so a move needs a new one.
-            if (m_windowManager) m_windowManager->Invalidate();
+            if (windowManager_) windowManager_->Invalidate();
             break;
         case WindowSignal::MouseLeft:
-            if (m_display) m_display->RedrawMouseRect();
-            m_flags.mouseLeftPending = true;
+            if (display_) display_->RedrawMouseRect();
+            flags_.mouseLeftPending = true;
             break;
     }
 }
 
 void TAppHost::KeepTopmost()
 {
-    if (m_flags.suspended)
+    if (flags_.suspended)
     {
         Sleep(50);
         return;
     }
-    if (m_window && m_window->IsOpen() && !m_window->HasInputFocus()) m_window->Raise();
+    if (window_ && window_->IsOpen() && !window_->HasInputFocus()) window_->Raise();
 }
 
 // --- Display --------------------------------------------------------------
@@ -310,14 +311,14 @@ void TAppHost::ApplyStandInDisplayMode(int width, int height, bool fullScreen)
 {
     // Without a display handler the host sizes the window itself, so the
     // game still gets a window of the size it asked for.
-    if (!m_window || !m_window->IsOpen()) return;
-    m_window->SetClientSize(width, height);
-    m_window->Show();
-    m_standInFullScreen = fullScreen && m_window->SetFullScreen(true);
-    if (!fullScreen) m_window->SetFullScreen(false);
-    m_standInWidth = width;
-    m_standInHeight = height;
-    m_flags.displayModeChanged = true;
+    if (!window_ || !window_->IsOpen()) return;
+    window_->SetClientSize(width, height);
+    window_->Show();
+    standInFullScreen_ = fullScreen && window_->SetFullScreen(true);
+    if (!fullScreen) window_->SetFullScreen(false);
+    standInWidth_ = width;
+    standInHeight_ = height;
+    flags_.displayModeChanged = true;
 }
 
 void TAppHost::SetDisplayMode(int width, int height, bool fullScreen)
@@ -326,74 +327,74 @@ void TAppHost::SetDisplayMode(int width, int height, bool fullScreen)
     {
         // No portal page can be told on this platform; the wish is kept so
         // that IsFullScreen answers what was asked.
-        m_portalFullScreenWish = fullScreen;
+        portalFullScreenWish_ = fullScreen;
         LogPrintf("Portal full-screen request not sent: no portal page");
         fullScreen = false;
     }
-    m_scaleX = 1.0f;
+    scaleX_ = 1.0f;
     if (embedded)
     {
         // Inside a host page the picture fills the page's area, and the page
         // alone decides about full screen.
         int parentWidth = 0, parentHeight = 0;
-        if (m_window) m_window->GetClientSize(parentWidth, parentHeight);
+        if (window_) window_->GetClientSize(parentWidth, parentHeight);
         if (parentWidth > 0 && width > 0)
-            m_scaleX = m_scaleY = static_cast<float>(parentWidth) / static_cast<float>(width);
+            scaleX_ = scaleY_ = static_cast<float>(parentWidth) / static_cast<float>(width);
         fullScreen = false;
     }
-    if (m_display)
+    if (display_)
     {
-        m_display->SetDisplayMode(width, height, fullScreen);
-        m_display->AfterModeSet(!m_modeSetOnce);
+        display_->SetDisplayMode(width, height, fullScreen);
+        display_->AfterModeSet(!modeSetOnce_);
     }
     else
     {
         ApplyStandInDisplayMode(width, height, fullScreen);
     }
-    m_modeSetOnce = true;
+    modeSetOnce_ = true;
     ReapplyCursors();
 }
 
 bool TAppHost::IsFullScreen() const
 {
-    if (HasSwitch("-pq=")) return m_portalFullScreenWish;
-    if (m_display) return m_display->IsFullScreen();
-    return m_standInFullScreen;
+    if (HasSwitch("-pq=")) return portalFullScreenWish_;
+    if (display_) return display_->IsFullScreen();
+    return standInFullScreen_;
 }
 
 bool TAppHost::SetFullScreen(bool fullScreen)
 {
     if (HasSwitch("-pq="))
     {
-        m_portalFullScreenWish = fullScreen;
+        portalFullScreenWish_ = fullScreen;
         LogPrintf("Portal full-screen request not sent: no portal page");
-        if (m_display) m_display->SetWindowed(true);
+        if (display_) display_->SetWindowed(true);
         return true;
     }
-    if (m_display) return m_display->SetWindowed(!fullScreen);
-    if (!m_window || !m_window->IsOpen() || !m_window->SetFullScreen(fullScreen)) return false;
-    m_standInFullScreen = fullScreen;
+    if (display_) return display_->SetWindowed(!fullScreen);
+    if (!window_ || !window_->IsOpen() || !window_->SetFullScreen(fullScreen)) return false;
+    standInFullScreen_ = fullScreen;
     return true;
 }
 
 void TAppHost::GetDisplaySize(int& width, int& height, bool& fullScreen) const
 {
-    if (m_display)
+    if (display_)
     {
-        m_display->GetDisplaySize(width, height, fullScreen);
+        display_->GetDisplaySize(width, height, fullScreen);
     }
     else
     {
-        width = m_standInWidth;
-        height = m_standInHeight;
-        fullScreen = m_standInFullScreen;
+        width = standInWidth_;
+        height = standInHeight_;
+        fullScreen = standInFullScreen_;
     }
-    if (HasSwitch("-pq=")) fullScreen = m_portalFullScreenWish;
+    if (HasSwitch("-pq=")) fullScreen = portalFullScreenWish_;
 }
 
 bool TAppHost::GetViewportScale(float& scaleX) const
 {
-    scaleX = m_scaleX;
+    scaleX = scaleX_;
     return embedded;
 }
 
@@ -401,7 +402,7 @@ void TAppHost::OnSettingChanged(const TString& key, const TString& value)
 {
     if (key == "vsync")
     {
-        if (m_display) m_display->SetVsync(value.ToInt() != 0);
+        if (display_) display_->SetVsync(value.ToInt() != 0);
     }
     else if (key == "memorymax")
     {
@@ -413,7 +414,7 @@ void TAppHost::OnSettingChanged(const TString& key, const TString& value)
         // that reads as no usable factor leaves the scale as it was.
         float scale = value.ToFloat();
         if (std::isfinite(scale) && scale > 0.0f)
-            m_scaleX = scale;
+            scaleX_ = scale;
         else
             LogPrintf("ERROR: viewportscale \"%s\" is not a usable scale", value.CStr());
     }
@@ -421,11 +422,11 @@ void TAppHost::OnSettingChanged(const TString& key, const TString& value)
 
 void TAppHost::SetMousePosition(int x, int y)
 {
-    if (!m_window) return;
+    if (!window_) return;
     float sx = 1.0f, sy = 1.0f;
     int ox = 0, oy = 0;
-    if (m_display) m_display->GetViewport(sx, sy, ox, oy);
-    m_window->WarpMouse(ScaledPosition(x, m_scaleX * sx, ox), ScaledPosition(y, m_scaleX * sy, oy));
+    if (display_) display_->GetViewport(sx, sy, ox, oy);
+    window_->WarpMouse(ScaledPosition(x, scaleX_ * sx, ox), ScaledPosition(y, scaleX_ * sy, oy));
 }
 
 // --- Cursors ----------------------------------------------------------------
@@ -435,45 +436,45 @@ void TAppHost::SetCursor(const std::shared_ptr<TTexture>& image, int hotX, int h
     std::shared_ptr<TTexture> shown = image;
     if (overlay)
     {
-        m_overlayCursor = image;
-        m_overlayHotX = hotX;
-        m_overlayHotY = hotY;
+        overlayCursor_ = image;
+        overlayHotX_ = hotX;
+        overlayHotY_ = hotY;
     }
     else
     {
-        m_cursor = image;
-        m_cursorHotX = hotX;
-        m_cursorHotY = hotY;
+        cursor_ = image;
+        cursorHotX_ = hotX;
+        cursorHotY_ = hotY;
         if (!systemCursorVisible) return;
         if (!shown)
         {
-            if (!m_systemCursorTried && m_display)
+            if (!systemCursorTried_ && display_)
             {
-                m_systemCursorTried = true;
-                m_systemCursor = m_display->LoadCursorImage(kSystemCursorName);
+                systemCursorTried_ = true;
+                systemCursor_ = display_->LoadCursorImage(kSystemCursorName);
             }
-            shown = m_systemCursor;
+            shown = systemCursor_;
         }
     }
-    if (m_display) m_display->SetCursor(shown, hotX, hotY, overlay);
+    if (display_) display_->SetCursor(shown, hotX, hotY, overlay);
     // The window system's own pointer gives way to the drawn one.
-    if (m_window && m_display) m_window->ShowSystemCursor(false);
+    if (window_ && display_) window_->ShowSystemCursor(false);
 }
 
 void TAppHost::ReapplyCursors()
 {
-    if (m_cursor) SetCursor(m_cursor, m_cursorHotX, m_cursorHotY, false);
-    if (m_overlayCursor) SetCursor(m_overlayCursor, m_overlayHotX, m_overlayHotY, true);
+    if (cursor_) SetCursor(cursor_, cursorHotX_, cursorHotY_, false);
+    if (overlayCursor_) SetCursor(overlayCursor_, overlayHotX_, overlayHotY_, true);
 }
 
 void TAppHost::ShowSystemCursor(bool visible)
 {
     if (visible == systemCursorVisible) return;
     systemCursorVisible = visible;
-    if (m_display)
-        m_display->SetCursorVisible(visible);
-    else if (m_window)
-        m_window->ShowSystemCursor(visible);
+    if (display_)
+        display_->SetCursorVisible(visible);
+    else if (window_)
+        window_->ShowSystemCursor(visible);
 }
 
 // --- Desktop services ---------------------------------------------------------
@@ -491,21 +492,21 @@ void TAppHost::OpenURL(const TString& text)
 
 bool TAppHost::SetClipboardText(const TString& text)
 {
-    return m_window && m_window->SetClipboardText(text.CStr());
+    return window_ && window_->SetClipboardText(text.CStr());
 }
 
 TString TAppHost::GetClipboardText()
 {
-    if (!m_window) return TString();
-    return TString(m_window->GetClipboardText().c_str());
+    if (!window_) return TString();
+    return TString(window_->GetClipboardText().c_str());
 }
 
 void TAppHost::SetWindowTitle(const TString& text)
 {
-    if (m_window) m_window->SetTitle(text.CStr());
+    if (window_) window_->SetTitle(text.CStr());
 }
 
 bool TAppHost::IsForeground() const
 {
-    return m_window && m_window->HasInputFocus();
+    return window_ && window_->HasInputFocus();
 }

@@ -79,34 +79,34 @@ public:
     void Sleep(uint32_t ms) const;
 
     // Folders (program folder and assets folder without a trailing "/").
-    const TString& GetProgramPath() const { return m_programPath; }
-    const TString& GetProgramFolder() const { return m_programFolder; }
-    const TString& GetAssetsFolder() const { return m_assetsFolder; }
-    const TString& GetStartFolder() const { return m_startFolder; }
-    const TString& GetInstanceName() const { return m_instanceName; }
-    const TString& GetCommandLine() const { return m_commandLine; }
-    void SetCommandLine(const TString& commandLine) { m_commandLine = commandLine; }
+    const TString& GetProgramPath() const { return programPath_; }
+    const TString& GetProgramFolder() const { return programFolder_; }
+    const TString& GetAssetsFolder() const { return assetsFolder_; }
+    const TString& GetStartFolder() const { return startFolder_; }
+    const TString& GetInstanceName() const { return instanceName_; }
+    const TString& GetCommandLine() const { return commandLine_; }
+    void SetCommandLine(const TString& commandLine) { commandLine_ = commandLine; }
     bool HasSwitch(const char* text) const;
 
-    const TString& GetProductName() const { return m_productName; }
-    const TString& GetVersion() const { return m_version; }
-    const TString& GetInternalName() const { return m_internalName; }
+    const TString& GetProductName() const { return productName_; }
+    const TString& GetVersion() const { return version_; }
+    const TString& GetInternalName() const { return internalName_; }
 
-    TTaskList& GetTaskList() { return m_tasks; }
-    TMersenneTwister& GetRandom() { return m_random; }
-    platform::Window* GetWindow() const { return m_window.get(); }
+    TTaskList& GetTaskList() { return tasks_; }
+    TMersenneTwister& GetRandom() { return random_; }
+    platform::Window* GetWindow() const { return window_.get(); }
 
     // Managers; the host owns them (the facade tears them down in order).
-    THostWindowManager* GetWindowManager() const { return m_windowManager; }
-    void SetWindowManager(THostWindowManager* wm) { m_windowManager = wm; }
-    THostSoundManager* GetSoundManager() const { return m_soundManager; }
-    void SetSoundManager(THostSoundManager* sm) { m_soundManager = sm; }
-    THostDisplay* GetDisplay() const { return m_display; }
-    void SetDisplay(THostDisplay* display) { m_display = display; }
-    THostGameState* GetGameState() const { return m_gameState; }
-    void SetGameState(THostGameState* gs) { m_gameState = gs; }
-    TAssetManager* GetAssetManager() const { return m_assetManager; }
-    TStringTable* GetStringTable() const { return m_stringTable; }
+    THostWindowManager* GetWindowManager() const { return windowManager_; }
+    void SetWindowManager(THostWindowManager* wm) { windowManager_ = wm; }
+    THostSoundManager* GetSoundManager() const { return soundManager_; }
+    void SetSoundManager(THostSoundManager* sm) { soundManager_ = sm; }
+    THostDisplay* GetDisplay() const { return display_; }
+    void SetDisplay(THostDisplay* display) { display_ = display; }
+    THostGameState* GetGameState() const { return gameState_; }
+    void SetGameState(THostGameState* gs) { gameState_ = gs; }
+    TAssetManager* GetAssetManager() const { return assetManager_; }
+    TStringTable* GetStringTable() const { return stringTable_; }
     // The facade destroys these before the host (null afterwards).
     void DestroyStringTable();
     void DestroyAssetManager();
@@ -126,8 +126,8 @@ public:
         bool mouseLeftPending = false;
         bool hiddenByMinimise = false;
     };
-    TFlags& Flags() { return m_flags; }
-    platform::InputState& Input() { return m_input; }
+    TFlags& Flags() { return flags_; }
+    platform::InputState& Input() { return input_; }
 
     bool embedded = false;
     bool activeXTest = false;
@@ -146,47 +146,47 @@ private:
     void ReadVersion();
     void ApplyStandInDisplayMode(int width, int height, bool fullScreen);
 
-    TFlags m_flags;
-    platform::InputState m_input;
-    float m_scaleX = 1.0f;
-    float m_scaleY = 1.0f;
+    TFlags flags_;
+    platform::InputState input_;
+    float scaleX_ = 1.0f;
+    float scaleY_ = 1.0f;
 
-    std::shared_ptr<TTexture> m_cursor;
-    int m_cursorHotX = 0;
-    int m_cursorHotY = 0;
-    std::shared_ptr<TTexture> m_overlayCursor;
-    int m_overlayHotX = 0;
-    int m_overlayHotY = 0;
-    std::shared_ptr<TTexture> m_systemCursor;
-    bool m_systemCursorTried = false;
+    std::shared_ptr<TTexture> cursor_;
+    int cursorHotX_ = 0;
+    int cursorHotY_ = 0;
+    std::shared_ptr<TTexture> overlayCursor_;
+    int overlayHotX_ = 0;
+    int overlayHotY_ = 0;
+    std::shared_ptr<TTexture> systemCursor_;
+    bool systemCursorTried_ = false;
 
-    TString m_commandLine;
-    TString m_programPath;
-    TString m_programFolder;
-    TString m_assetsFolder;
-    TString m_startFolder;
-    TString m_instanceName;
-    TString m_productName;
-    TString m_version;
-    TString m_internalName;
+    TString commandLine_;
+    TString programPath_;
+    TString programFolder_;
+    TString assetsFolder_;
+    TString startFolder_;
+    TString instanceName_;
+    TString productName_;
+    TString version_;
+    TString internalName_;
 
-    THostWindowManager* m_windowManager = nullptr;
-    THostSoundManager* m_soundManager = nullptr;
-    THostDisplay* m_display = nullptr;
-    THostGameState* m_gameState = nullptr;
-    TAssetManager* m_assetManager = nullptr;
-    TStringTable* m_stringTable = nullptr;
+    THostWindowManager* windowManager_ = nullptr;
+    THostSoundManager* soundManager_ = nullptr;
+    THostDisplay* display_ = nullptr;
+    THostGameState* gameState_ = nullptr;
+    TAssetManager* assetManager_ = nullptr;
+    TStringTable* stringTable_ = nullptr;
 
-    uint32_t m_startTime = 0;
-    TMersenneTwister m_random;
-    TTaskList m_tasks;
-    std::unique_ptr<platform::Window> m_window;
-    platform::InstanceLock m_lock;
-    bool m_modeSetOnce = false;
-    bool m_standInFullScreen = false;
-    int m_standInWidth = 0;
-    int m_standInHeight = 0;
-    bool m_portalFullScreenWish = false;
+    uint32_t startTime_ = 0;
+    TMersenneTwister random_;
+    TTaskList tasks_;
+    std::unique_ptr<platform::Window> window_;
+    platform::InstanceLock lock_;
+    bool modeSetOnce_ = false;
+    bool standInFullScreen_ = false;
+    int standInWidth_ = 0;
+    int standInHeight_ = 0;
+    bool portalFullScreenWish_ = false;
 };
 
 // Seeds rand with (time x 8627) mod 104729 and makes the host.

@@ -6,6 +6,7 @@
 
 #include "core/FileHandle.h"
 #include "core/FileNames.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "core/host/AppHost.h"
 #include "core/host/HostServices.h"
@@ -49,10 +50,10 @@ void SaveExitStats()
     if (!http) return;
     if (!http->BeginRequest(TString("http://") + site + "/servlet/exitStats", TString(), true))
         return;
-    http->AddParameter("game", GetSetting("qvgamehandle", ""));
-    http->AddParameter("game_version", GetSetting("version", ""));
+    http->AddParameter("game", GetSetting(kSettingQvGameHandle, ""));
+    http->AddParameter("game_version", GetSetting(kSettingVersion, ""));
     http->AddParameter("game_variant", "windows");
-    http->AddParameter("guid", GetSetting("computerid", ""));
+    http->AddParameter("guid", GetSetting(kSettingComputerId, ""));
     http->AddParameter("game_data", TString(buffer.data()));
     http->Start();
 

@@ -12,6 +12,7 @@
 #include "core/FileNames.h"
 #include "core/Folders.h"
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "core/host/App.h"
 #include "core/host/AppHost.h"
@@ -158,9 +159,9 @@ int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowM
     char shortPath[260];
     std::snprintf(shortPath, sizeof shortPath, "%s", host->GetProgramFolder().CStr());
     ToShortPath(shortPath, sizeof shortPath);
-    SetSetting("installkey", shortPath);
+    SetSetting(kSettingInstallKey, shortPath);
     SetSetting("startupdir", host->GetStartFolder());
-    if (HasSwitch(commandLine, "--cheat")) SetSetting("cheatcode", CheatCodeOf(commandLine));
+    if (HasSwitch(commandLine, "--cheat")) SetSetting(kSettingCheatCode, CheatCodeOf(commandLine));
     for (const auto& [key, value] : ParseOptions(commandLine)) SetSetting(key, value);
     if (HasSwitch(commandLine, "-pq="))
     {

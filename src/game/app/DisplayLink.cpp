@@ -106,7 +106,7 @@ public:
     // --- THostDisplay ---
     bool SetDisplayMode(int width, int height, bool fullScreen) override
     {
-        handler_->SetDisplay(width, height, fullScreen, false, false, false);
+        handler_->SetDisplay({.width = width, .height = height, .fullScreen = fullScreen});
         return handler_->IsReady();
     }
     void AfterModeSet(bool firstTime) override

@@ -20,12 +20,12 @@ namespace
 class TSoundManagerLink final : public THostSoundManager
 {
 public:
-    bool Init() override { return m_manager.Init(); }
-    void Update() override { m_manager.Update(); }
-    void Enable(bool on) override { m_manager.Enable(on); }
+    bool Init() override { return manager_.Init(); }
+    void Update() override { manager_.Update(); }
+    void Enable(bool on) override { manager_.Enable(on); }
 
 private:
-    TSoundManager m_manager;
+    TSoundManager manager_;
 };
 
 // A sound device out of memory is handled like video memory running out:

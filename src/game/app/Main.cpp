@@ -1,6 +1,7 @@
 // Program entry of the game: the game's start-up settings, then the
 // framework's start function around the game's main function.
 #include "core/Settings.h"
+#include "core/SettingKeys.h"
 #include "core/host/App.h"
 #include "core/host/CommandLine.h"
 #include "core/host/Start.h"
@@ -15,15 +16,15 @@ const char* const kEncryptionKey = "c7Vq2mLr9TzaW4kN";
 
 void ApplyStartupSettings()
 {
-    SetSetting("publisher", "Hollvane-Plomet");
-    SetSetting("gamename", "Orvelle");
-    SetSetting("utf8mode", "1");
-    SetSetting("automergemask", "1");
-    SetSetting("flashmajorversion", "8");
-    SetSetting("fixbuttonmask", "1");
-    SetSetting("hittestchildren", "1");
-    SetSetting("animatedparticles", "1");
-    SetSetting("encryptionkey", kEncryptionKey);
+    SetSetting(kSettingPublisher, "Hollvane-Plomet");
+    SetSetting(kSettingGameName, "Orvelle");
+    SetSetting(kSettingUtf8Mode, "1");
+    SetSetting(kSettingAutoMergeMask, "1");
+    SetSetting(kSettingFlashMajorVersion, "8");
+    SetSetting(kSettingFixButtonMask, "1");
+    SetSetting(kSettingHitTestChildren, "1");
+    SetSetting(kSettingAnimatedParticles, "1");
+    SetSetting(kSettingEncryptionKey, kEncryptionKey);
 }
 
 // The game's main loop until the screens arrive: a window of the game's

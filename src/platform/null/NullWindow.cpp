@@ -7,7 +7,7 @@ namespace platform
 bool NullWindow::Create(const WindowParams& params)
 {
     if (createFails) return false;
-    m_open = true;
+    open_ = true;
     title = params.title;
     width = params.width;
     height = params.height;
@@ -17,7 +17,7 @@ bool NullWindow::Create(const WindowParams& params)
 
 void NullWindow::SetClientSize(int w, int h)
 {
-    if (m_open && w > 0 && h > 0)
+    if (open_ && w > 0 && h > 0)
     {
         width = w;
         height = h;
@@ -26,13 +26,13 @@ void NullWindow::SetClientSize(int w, int h)
 
 void NullWindow::GetClientSize(int& w, int& h) const
 {
-    w = m_open ? width : 0;
-    h = m_open ? height : 0;
+    w = open_ ? width : 0;
+    h = open_ ? height : 0;
 }
 
 bool NullWindow::SetFullScreen(bool full)
 {
-    if (!m_open || !fullScreenWorks) return false;
+    if (!open_ || !fullScreenWorks) return false;
     fullScreen = full;
     return true;
 }

@@ -14,8 +14,8 @@ class NullWindow final : public Window
 {
 public:
     bool Create(const WindowParams& params) override;
-    void Destroy() override { m_open = false; }
-    bool IsOpen() const override { return m_open; }
+    void Destroy() override { open_ = false; }
+    bool IsOpen() const override { return open_; }
     void SetTitle(const std::string& utf8) override { title = utf8; }
     void SetClientSize(int w, int h) override;
     void GetClientSize(int& w, int& h) const override;
@@ -30,7 +30,7 @@ public:
     bool SetClipboardText(const std::string& utf8) override;
     std::string GetClipboardText() override { return clipboard; }
     void* GetNativeHandle() const override { return nullptr; }
-    uint32_t GetId() const override { return m_open ? 1 : 0; }
+    uint32_t GetId() const override { return open_ ? 1 : 0; }
 
     // Queues a message; messages are handed out in order.
     void Queue(const Message& message) { queue.push_back(message); }
@@ -52,7 +52,7 @@ public:
     bool createFails = false;
 
 private:
-    bool m_open = false;
+    bool open_ = false;
 };
 
 }  // namespace platform

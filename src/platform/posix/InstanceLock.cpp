@@ -72,7 +72,7 @@ bool InstanceLock::Acquire(const std::string& name)
         LogPrintf("Instance lock %s cannot be taken: %s", path.c_str(), std::strerror(err));
         return true;
     }
-    m_fd = fd;
+    fd_ = fd;
     char pid[32];
     int n = std::snprintf(pid, sizeof pid, "%ld\n", static_cast<long>(getpid()));
     if (ftruncate(fd, 0) != 0 || pwrite(fd, pid, static_cast<size_t>(n), 0) != n)
@@ -82,13 +82,13 @@ bool InstanceLock::Acquire(const std::string& name)
 
 void InstanceLock::Release()
 {
-    if (m_fd >= 0)
+    if (fd_ >= 0)
     {
         // The file stays: removing it would let a third instance lock a new
         // file while a second still waits on the old one.
-        flock(m_fd, LOCK_UN);
-        close(m_fd);
-        m_fd = -1;
+        flock(fd_, LOCK_UN);
+        close(fd_);
+        fd_ = -1;
     }
 }
 

@@ -26,28 +26,28 @@ Library::~Library()
 bool Library::Open(const std::string& path, const std::vector<std::string>& allowedFolders)
 {
     Close();
-    m_error.clear();
+    error_.clear();
     std::string real = GetCanonicalPath(path);
     struct stat st;
     if (real.empty() || stat(real.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
     {
-        m_error = "not found";
+        error_ = "not found";
         return false;
     }
     bool allowed = false;
     for (const auto& folder : allowedFolders) allowed = allowed || IsInsideFolder(real, folder);
     if (!allowed)
     {
-        m_error = "outside the program's folders";
+        error_ = "outside the program's folders";
         return false;
     }
     // The canonical path is what is loaded, so a link swapped after the check
     // cannot redirect the load (dlopen of a path never searches).
-    m_handle = dlopen(real.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!m_handle)
+    handle_ = dlopen(real.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_)
     {
         const char* err = dlerror();
-        m_error = err ? err : "cannot be loaded";
+        error_ = err ? err : "cannot be loaded";
         return false;
     }
     return true;
@@ -55,16 +55,16 @@ bool Library::Open(const std::string& path, const std::vector<std::string>& allo
 
 void* Library::Symbol(const char* name) const
 {
-    if (!m_handle || !name) return nullptr;
-    return dlsym(m_handle, name);
+    if (!handle_ || !name) return nullptr;
+    return dlsym(handle_, name);
 }
 
 void Library::Close()
 {
-    if (m_handle)
+    if (handle_)
     {
-        dlclose(m_handle);
-        m_handle = nullptr;
+        dlclose(handle_);
+        handle_ = nullptr;
     }
 }
 

@@ -27,11 +27,11 @@ public:
             LogPrintf("ERROR: the window system cannot be started: %s", SDL_GetError());
             return false;
         }
-        m_videoStarted = true;
+        videoStarted_ = true;
         Uint32 flags = params.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
-        m_window = SDL_CreateWindow(params.title.c_str(), SDL_WINDOWPOS_CENTERED,
-                                    SDL_WINDOWPOS_CENTERED, params.width, params.height, flags);
-        if (!m_window)
+        window_ = SDL_CreateWindow(params.title.c_str(), SDL_WINDOWPOS_CENTERED,
+                                   SDL_WINDOWPOS_CENTERED, params.width, params.height, flags);
+        if (!window_)
         {
             LogPrintf("ERROR: the main window cannot be created: %s", SDL_GetError());
             Destroy();
@@ -43,78 +43,78 @@ public:
 
     void Destroy() override
     {
-        if (m_window)
+        if (window_)
         {
-            SDL_DestroyWindow(m_window);
-            m_window = nullptr;
+            SDL_DestroyWindow(window_);
+            window_ = nullptr;
         }
-        if (m_videoStarted)
+        if (videoStarted_)
         {
             SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-            m_videoStarted = false;
+            videoStarted_ = false;
         }
     }
 
-    bool IsOpen() const override { return m_window != nullptr; }
+    bool IsOpen() const override { return window_ != nullptr; }
 
     void SetTitle(const std::string& utf8) override
     {
-        if (m_window) SDL_SetWindowTitle(m_window, utf8.c_str());
+        if (window_) SDL_SetWindowTitle(window_, utf8.c_str());
     }
 
     void SetClientSize(int width, int height) override
     {
-        if (m_window && width > 0 && height > 0)
+        if (window_ && width > 0 && height > 0)
         {
-            SDL_SetWindowSize(m_window, width, height);
-            SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+            SDL_SetWindowSize(window_, width, height);
+            SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
         }
     }
 
     void GetClientSize(int& width, int& height) const override
     {
         width = height = 0;
-        if (m_window) SDL_GetWindowSize(m_window, &width, &height);
+        if (window_) SDL_GetWindowSize(window_, &width, &height);
     }
 
     void Show() override
     {
-        if (m_window) SDL_ShowWindow(m_window);
+        if (window_) SDL_ShowWindow(window_);
     }
 
     void Raise() override
     {
-        if (m_window)
+        if (window_)
         {
-            SDL_RestoreWindow(m_window);
-            SDL_RaiseWindow(m_window);
+            SDL_RestoreWindow(window_);
+            SDL_RaiseWindow(window_);
         }
     }
 
     bool HasInputFocus() const override
     {
-        return m_window && (SDL_GetWindowFlags(m_window) & SDL_WINDOW_INPUT_FOCUS) != 0;
+        return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
     }
 
     bool SetFullScreen(bool full) override
     {
-        if (!m_window) return false;
-        return SDL_SetWindowFullscreen(m_window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+        if (!window_) return false;
+        return SDL_SetWindowFullscreen(window_, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
     }
 
     void WarpMouse(int x, int y) override
     {
-        if (m_window) SDL_WarpMouseInWindow(m_window, x, y);
+        if (window_) SDL_WarpMouseInWindow(window_, x, y);
     }
 
     void ShowSystemCursor(bool visible) override
     {
-        if (m_videoStarted) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+        if (videoStarted_) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
     }
 
     bool PollMessage(const InputContext& ctx, InputState& st, Message& out) override
     {
-        if (m_videoStarted)
+        if (videoStarted_)
         {
             SDL_Event e;
             if (SDL_PollEvent(&e))
@@ -125,8 +125,8 @@ public:
                 // A maximise request cannot be refused beforehand; it is
                 // undone here, as the window has one size only.
                 if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_MAXIMIZED &&
-                    m_window)
-                    SDL_RestoreWindow(m_window);
+                    window_)
+                    SDL_RestoreWindow(window_);
                 return true;
             }
         }
@@ -135,13 +135,13 @@ public:
 
     bool SetClipboardText(const std::string& utf8) override
     {
-        if (!m_videoStarted) return false;
+        if (!videoStarted_) return false;
         return SDL_SetClipboardText(utf8.c_str()) == 0;
     }
 
     std::string GetClipboardText() override
     {
-        if (!m_videoStarted || !SDL_HasClipboardText()) return std::string();
+        if (!videoStarted_ || !SDL_HasClipboardText()) return std::string();
         char* text = SDL_GetClipboardText();
         if (!text) return std::string();
         std::string out(text);
@@ -149,12 +149,12 @@ public:
         return out;
     }
 
-    void* GetNativeHandle() const override { return m_window; }
-    uint32_t GetId() const override { return m_window ? SDL_GetWindowID(m_window) : 0; }
+    void* GetNativeHandle() const override { return window_; }
+    uint32_t GetId() const override { return window_ ? SDL_GetWindowID(window_) : 0; }
 
 private:
-    SDL_Window* m_window = nullptr;
-    bool m_videoStarted = false;
+    SDL_Window* window_ = nullptr;
+    bool videoStarted_ = false;
 };
 
 }  // namespace

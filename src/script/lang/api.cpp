@@ -312,6 +312,12 @@ void* lua_touserdata(lua_State* L, int idx)
     return nullptr;
 }
 
+int lua_isuserdataref(lua_State* L, int idx)
+{
+    const TValue* o = ValueAt(L, idx);
+    return o->IsUserdata() && o->Ud()->IsExternalRef();
+}
+
 lua_State* lua_tothread(lua_State* L, int idx)
 {
     const TValue* o = ValueAt(L, idx);
@@ -403,6 +409,25 @@ void lua_pushlightuserdata(lua_State* L, void* p)
 {
     L->top->SetPtr(p);
     IncrTop(L);
+}
+
+void lua_pushuserdataref(lua_State* L, void* p)
+{
+    GCCheck(L);
+    Udata* u = UdataNewRef(L, p);
+    L->top->SetUd(u);
+    IncrTop(L);
+}
+
+void lua_pushthread(lua_State* L)
+{
+    L->top->SetTh(L);
+    IncrTop(L);
+}
+
+lua_State* lua_mainthread(lua_State* L)
+{
+    return G(L)->mainthread;
 }
 
 // ---------------------------------------------------------------------------
@@ -633,6 +658,16 @@ int lua_yield(lua_State* L, int nresults)
 int lua_resume(lua_State* L, int narg)
 {
     return DoResume(L, narg);
+}
+
+int lua_isincall(lua_State* L)
+{
+    return L->ci != L->base_ci;
+}
+
+int lua_isyielded(lua_State* L)
+{
+    return L->ci != L->base_ci && (L->ci->state & CI_YIELD) != 0;
 }
 
 int lua_getgcthreshold(lua_State* L)

@@ -47,6 +47,8 @@
 
 // Minimum free stack slots guaranteed to a native function.
 #define LUA_MINSTACK 20
+// The most slots lua_checkstack grants a native function.
+#define LUA_MAXCSTACK 2048
 
 struct lua_State;
 typedef double lua_Number;
@@ -105,6 +107,9 @@ const char* lua_tostring(lua_State* L, int idx);  // NULL for non-strings
 size_t lua_strlen(lua_State* L, int idx);
 lua_CFunction lua_tocfunction(lua_State* L, int idx);
 void* lua_touserdata(lua_State* L, int idx);
+// 1 for a userdata that refers to native memory it does not own (made by
+// lua_pushuserdataref), 0 for every other value.
+int lua_isuserdataref(lua_State* L, int idx);
 lua_State* lua_tothread(lua_State* L, int idx);
 const void* lua_topointer(lua_State* L, int idx);
 
@@ -118,6 +123,13 @@ const char* lua_pushfstring(lua_State* L, const char* fmt, ...);
 void lua_pushcclosure(lua_State* L, lua_CFunction fn, int n);
 void lua_pushboolean(lua_State* L, int b);
 void lua_pushlightuserdata(lua_State* L, void* p);
+// A full userdata that refers to p without owning it: lua_touserdata gives p
+// back. Its metatable is the per-type table of userdata.
+void lua_pushuserdataref(lua_State* L, void* p);
+// Pushes the thread L itself.
+void lua_pushthread(lua_State* L);
+// The main thread of L's state.
+lua_State* lua_mainthread(lua_State* L);
 
 // Get functions (script -> stack).
 void lua_gettable(lua_State* L, int idx);
@@ -147,6 +159,10 @@ int lua_dump(lua_State* L, lua_Chunkwriter writer, void* data);
 // Coroutines.
 int lua_yield(lua_State* L, int nresults);
 int lua_resume(lua_State* L, int narg);
+// 1 when L is inside a call (running or suspended), 0 when idle at its base.
+int lua_isincall(lua_State* L);
+// 1 when L is suspended by a yield.
+int lua_isyielded(lua_State* L);
 
 // Collector (kilobytes).
 int lua_getgcthreshold(lua_State* L);

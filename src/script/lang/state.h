@@ -17,7 +17,6 @@
 #define BASIC_STACK_SIZE (2 * LUA_MINSTACK)  // 40 slots (+5 spare)
 #define LUA_MAXCALLS 4096                    // call records
 #define LUA_MAXCCALLS 200                    // nested native calls
-#define LUA_MAXCSTACK 2048                   // slots a native function may ask for
 
 // Call-record state bits.
 #define CI_C 1         // native function

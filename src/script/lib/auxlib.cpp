@@ -1,6 +1,5 @@
 // The auxiliary library: argument checks, errors, registration, array sizes,
 // narrow and wide string buffers, and loading chunks from framework files.
-#define SCRIPT_LANG_NO_TSTRING_ALIAS
 #include "script/lib/auxlib.h"
 
 #include <cerrno>

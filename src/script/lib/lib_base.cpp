@@ -1,6 +1,5 @@
 // The base library (global functions, with wide-string aware print,
 // tostring, tonumber and towstring) and the coroutine table.
-#define SCRIPT_LANG_NO_TSTRING_ALIAS
 #include <cctype>
 #include <cstdio>
 #include <cstring>

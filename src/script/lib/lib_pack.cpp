@@ -1,7 +1,6 @@
 // string.pack and string.unpack: values to and from binary byte strings
 // under a format of codes with repeat counts, a wide prefix, byte-order
 // switches and fixed-width fields.
-#define SCRIPT_LANG_NO_TSTRING_ALIAS
 #include "script/lib/lib_pack.h"
 
 #include <cfloat>

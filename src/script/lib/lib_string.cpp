@@ -1,7 +1,6 @@
 // The string library: len, sub, lower, upper, char, rep, byte, format, dump,
 // find, gfind, gsub, lualex (pattern matching lives here too); the library
 // table becomes the per-type table of strings, then pack/unpack join it.
-#define SCRIPT_LANG_NO_TSTRING_ALIAS
 #include <cctype>
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,5 @@
 // The table library: concat, foreach, foreachi, getn, setn, sort, insert,
 // remove, over the auxiliary library's array sizes.
-#define SCRIPT_LANG_NO_TSTRING_ALIAS
 #include "script/lib/auxlib.h"
 #include "script/lib/lualib.h"
 

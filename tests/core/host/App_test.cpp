@@ -38,16 +38,16 @@ protected:
 class RecordingTask : public TTask
 {
 public:
-    explicit RecordingTask(const char* name) : m_name(name) {}
-    ~RecordingTask() override { Note(std::string("task:delete ") + m_name); }
+    explicit RecordingTask(const char* name) : name_(name) {}
+    ~RecordingTask() override { Note(std::string("task:delete ") + name_); }
     bool Run() override
     {
-        Note(std::string("task:run ") + m_name);
+        Note(std::string("task:run ") + name_);
         return true;
     }
 
 private:
-    const char* m_name;
+    const char* name_;
 };
 
 }  // namespace
@@ -152,11 +152,21 @@ TEST_F(AppTest, DestructionOrder)
     app->StartSound();
     app->AddTask(new RecordingTask("host"));
     app->AddAppTask(new RecordingTask("app"));
+    FakeDisplay display;
+    app->GetHost()->SetDisplay(&display);
+    // Whether the facade and its hook are still reachable at each step.
+    GetFrameworkServices().destroyDisplay = []
+    { Note(GetApp() != nullptr ? "display:destroy, facade up" : "display:destroy, facade gone"); };
+    SetSetting("postmetrics", "0");
     Journal().clear();
     delete app;
-    std::vector<std::string> want = {"wm:delete", "task:delete host", "sound:delete", "gs:delete",
-                                     "task:delete app"};
+    std::vector<std::string> want = {"wm:delete",    "task:delete host",
+                                     "sound:delete", "display:destroy, facade up",
+                                     "gs:delete",    "task:delete app"};
     EXPECT_EQ(want, Journal());
+    EXPECT_EQ(GetApp(), nullptr);
+    // The settings went with the host.
+    EXPECT_STREQ(GetSetting("postmetrics", "cleared").CStr(), "cleared");
 }
 
 TEST_F(AppTest, ForwardingAndTasks)

@@ -76,9 +76,9 @@ protected:
     void SetUp() override
     {
         HostTest::SetUp();
-        m_user = Dir() + "/user";
-        std::filesystem::create_directories(m_user);
-        SetUserDataFolder(m_user.c_str());
+        user_ = Dir() + "/user";
+        std::filesystem::create_directories(user_);
+        SetUserDataFolder(user_.c_str());
         GetFrameworkServices().makeHttp = []
         { return std::unique_ptr<TSimpleHttp>(new FakeHttp()); };
         FakeHttp::Last() = FakeHttp::Record();
@@ -93,11 +93,11 @@ protected:
     {
         std::ofstream(MetricsPath(), std::ios::binary) << text;
     }
-    std::string MetricsPath() const { return m_user + "/metrics.txt"; }
+    std::string MetricsPath() const { return user_ + "/metrics.txt"; }
     bool MetricsExist() const { return std::filesystem::exists(MetricsPath()); }
 
 private:
-    std::string m_user;
+    std::string user_;
 };
 
 }  // namespace

@@ -15,16 +15,16 @@ namespace
 class CountingTask : public TTask
 {
 public:
-    explicit CountingTask(int* runs) : m_runs(runs) {}
+    explicit CountingTask(int* runs) : runs_(runs) {}
     bool IsReady(int phase) override { return phase == TaskPhaseIdle; }
     bool Run() override
     {
-        ++*m_runs;
+        ++*runs_;
         return true;
     }
 
 private:
-    int* m_runs;
+    int* runs_;
 };
 
 class FetchTest : public BareHostTest

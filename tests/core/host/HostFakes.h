@@ -249,10 +249,10 @@ protected:
     void SetUp() override
     {
         char tmpl[] = "/tmp/h6hostXXXXXX";
-        m_dir = mkdtemp(tmpl);
-        setenv("XDG_DATA_HOME", (m_dir + "/data").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", m_dir.c_str(), 1);
-        m_cwd = std::filesystem::current_path();
+        dir_ = mkdtemp(tmpl);
+        setenv("XDG_DATA_HOME", (dir_ + "/data").c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+        cwd_ = std::filesystem::current_path();
         ClearSettings();
         ClearAssetIndex();
         Journal().clear();
@@ -265,19 +265,19 @@ protected:
         GetFrameworkServices() = TFrameworkServices();
         ClearSettings();
         ClearAssetIndex();
-        std::filesystem::current_path(m_cwd);
-        std::filesystem::remove_all(m_dir);
+        std::filesystem::current_path(cwd_);
+        std::filesystem::remove_all(dir_);
         unsetenv("XDG_DATA_HOME");
         unsetenv("XDG_RUNTIME_DIR");
     }
 
-    const std::string& Dir() const { return m_dir; }
+    const std::string& Dir() const { return dir_; }
 
     Services services;
 
 private:
-    std::string m_dir;
-    std::filesystem::path m_cwd;
+    std::string dir_;
+    std::filesystem::path cwd_;
 };
 
 // Deletes the managers a facade would delete before its host goes.

@@ -37,7 +37,8 @@ public:
         host.SetFixedTime(true, 1000);
         TDrawContext::UseDevice(nullptr, &host);
         dc = TDrawContext::Get();
-        dc->GetDisplayHandler()->SetDisplay(width, height, false, true, true, false);
+        dc->GetDisplayHandler()->SetDisplay(
+            {.width = width, .height = height, .force = true, .quiet = true});
     }
     ~ImageDisplay()
     {

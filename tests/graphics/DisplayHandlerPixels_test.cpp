@@ -47,7 +47,7 @@ protected:
         ASSERT_NE(host_.window, nullptr);
         dev_ = GfxCreateSdlDevice();
         handler_ = std::make_unique<TDisplayHandler>(dev_.get(), &host_);
-        handler_->SetDisplay(kW, kH, false, true, false, false);
+        handler_->SetDisplay({.width = kW, .height = kH, .force = true});
         ASSERT_TRUE(handler_->IsReady());
     }
     void TearDown() override

@@ -17,7 +17,7 @@ protected:
     void SetUp() override
     {
         handler_ = std::make_unique<TDisplayHandler>(&dev_, &host_);
-        handler_->SetDisplay(800, 600, false, false, false, false);
+        handler_->SetDisplay({.width = 800, .height = 600});
         ASSERT_TRUE(handler_->IsReady());
         dev_.ClearCalls();
     }
@@ -140,7 +140,7 @@ TEST_F(DeviceFramesTest, DrawFailuresBreakOrGoLowMemory)
     handler_->DrawVertices(GFX_PT_TRIANGLELIST, Set(3));  // broken: skipped
     EXPECT_FALSE(dev_.Called("DrawPrimitive"));
 
-    handler_->SetDisplay(800, 600, false, true, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600, .force = true});
     dev_.Fail("DrawPrimitive", GFX_E_OUTOFVIDEOMEMORY);
     handler_->DrawVertices(GFX_PT_TRIANGLELIST, Set(3));
     EXPECT_TRUE(log_.Has("DrawVertices out of video memory"));

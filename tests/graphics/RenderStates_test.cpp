@@ -18,7 +18,7 @@ protected:
     void SetUp() override
     {
         handler_ = std::make_unique<TDisplayHandler>(&dev_, &host_);
-        handler_->SetDisplay(800, 600, false, false, false, false);
+        handler_->SetDisplay({.width = 800, .height = 600});
         ASSERT_TRUE(handler_->IsReady());
         dev_.ClearCalls();
     }

@@ -33,7 +33,7 @@ protected:
 
 TEST_F(DisplayHandlerTest, WindowedModeSetBringsDeviceUpInDefaultState)
 {
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     EXPECT_TRUE(handler_->IsReady());
     EXPECT_FALSE(handler_->IsFullscreen());
     EXPECT_EQ(GetSetting("dxbroken"), TString("0"));
@@ -58,7 +58,7 @@ TEST_F(DisplayHandlerTest, WindowedModeSetBringsDeviceUpInDefaultState)
 
     // The same size and kind without force only sets ready.
     dev_.ClearCalls();
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     EXPECT_TRUE(handler_->IsReady());
     EXPECT_FALSE(dev_.Called("CreateDisplay"));
 }
@@ -68,7 +68,7 @@ TEST_F(DisplayHandlerTest, SmallDesktopForcesFullScreen)
     dev_.desktop.width = 800;
     dev_.desktop.height = 600;
     Make();
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     EXPECT_TRUE(log_.Has("SetDisplay Forcing Fullscreen (SMALL)"));
     EXPECT_TRUE(handler_->IsFullscreen());
     EXPECT_TRUE(handler_->IsReady());
@@ -82,7 +82,7 @@ TEST_F(DisplayHandlerTest, SmallDesktopWithExternalParentExits)
     host_.external = true;
     Make();
     host_.now = 500000;
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     ASSERT_EQ(host_.exits.size(), 1u);
     EXPECT_EQ(host_.exits[0], -1);
     EXPECT_TRUE(HasMessage("You cannot run this application at your current screen resolution."));
@@ -92,15 +92,15 @@ TEST_F(DisplayHandlerTest, EmbeddedWaitsASecondAfterABreak)
 {
     host_.external = true;
     host_.now = 10;  // early in the run: no break yet, so no wait
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     EXPECT_TRUE(handler_->IsReady());
     handler_->SetBroken();
     dev_.ClearCalls();
     host_.now += 999;
-    handler_->SetDisplay(640, 480, false, true, false, false);
+    handler_->SetDisplay({.width = 640, .height = 480, .force = true});
     EXPECT_FALSE(dev_.Called("CreateDisplay"));
     host_.now += 1;
-    handler_->SetDisplay(640, 480, false, true, false, false);
+    handler_->SetDisplay({.width = 640, .height = 480, .force = true});
     EXPECT_TRUE(dev_.Called("CreateDisplay window 640x480 32 0x3"));  // keeps the page's window
 }
 
@@ -108,7 +108,7 @@ TEST_F(DisplayHandlerTest, PaletteDesktopForcesFullScreen)
 {
     dev_.desktop.colourCount = 256;
     Make();
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     EXPECT_TRUE(log_.Has("SetDisplay Forcing Fullscreen (PALLETTED)"));
     EXPECT_TRUE(handler_->IsFullscreen());
 }
@@ -116,9 +116,9 @@ TEST_F(DisplayHandlerTest, PaletteDesktopForcesFullScreen)
 TEST_F(DisplayHandlerTest, InactiveHostWaitsUnlessForced)
 {
     host_.active = false;
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     EXPECT_FALSE(dev_.Called("CreateDisplay"));
-    handler_->SetDisplay(800, 600, false, true, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600, .force = true});
     EXPECT_TRUE(handler_->IsReady());
 }
 
@@ -127,7 +127,7 @@ TEST_F(DisplayHandlerTest, RefusedAntialiasingRetriesWithoutTheHint)
     handler_->SetRenderSetting("hint_antialias", "1");
     handler_->SetRenderSetting("antialias", "1");
     dev_.Fail("CreateDisplay", GFX_E_FAIL);
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     EXPECT_TRUE(dev_.Called("CreateDisplay window 800x600 32 0x5"));
     EXPECT_TRUE(handler_->IsReady());
     EXPECT_EQ(handler_->GetRenderSetting("antialias"), TString("0"));
@@ -137,7 +137,7 @@ TEST_F(DisplayHandlerTest, RefusedAntialiasingRetriesWithoutTheHint)
 TEST_F(DisplayHandlerTest, FailedWindowFallsBackToFullScreenThenGivesUp)
 {
     dev_.Fail("CreateDisplay", GFX_E_FAIL);
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     EXPECT_TRUE(HasMessage("Failed to initialize windowed mode. Trying full screen."));
     EXPECT_TRUE(handler_->IsFullscreen());
     EXPECT_TRUE(handler_->IsReady());
@@ -147,13 +147,13 @@ TEST_F(DisplayHandlerTest, FailedWindowFallsBackToFullScreenThenGivesUp)
     host_.messages.clear();
     dev_.Fail("CreateDisplay", GFX_E_FAIL);
     dev_.Fail("CreateDisplay", GFX_E_FAIL);
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     EXPECT_TRUE(log_.Has("ERROR FALLBACK FAILED"));
     EXPECT_TRUE(HasMessage("Failed to initialize window. Please try running the game again."));
     ASSERT_EQ(host_.quits.size(), 1u);
     EXPECT_EQ(host_.quits[0], 0);
     // From now on every mode set ends the process.
-    handler_->SetDisplay(640, 480, true, true, false, false);
+    handler_->SetDisplay({.width = 640, .height = 480, .fullScreen = true, .force = true});
     EXPECT_EQ(host_.exits.size(), 1u);
 }
 
@@ -161,7 +161,7 @@ TEST_F(DisplayHandlerTest, FailureInBackgroundMarksBroken)
 {
     host_.foreground = false;
     dev_.Fail("CreateDisplay", GFX_E_FAIL);
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     EXPECT_TRUE(log_.Has("SetDisplay marking DirectX Broken: ACTIVE, BACKGROUND"));
     EXPECT_TRUE(handler_->IsBroken());
     EXPECT_EQ(GetSetting("dxbroken"), TString("1"));
@@ -172,7 +172,7 @@ TEST_F(DisplayHandlerTest, TooFewColoursIsFatal)
 {
     dev_.desktop.colourCount = 16;
     Make();
-    handler_->SetDisplay(800, 600, true, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600, .fullScreen = true});
     EXPECT_TRUE(HasMessage("DirectX requires that you have your screen set to 256 color mode"));
     ASSERT_EQ(host_.exits.size(), 1u);
 }
@@ -180,7 +180,7 @@ TEST_F(DisplayHandlerTest, TooFewColoursIsFatal)
 TEST_F(DisplayHandlerTest, OutOfVideoMemorySavesLowMemoryStateAndForcesFullScreen)
 {
     dev_.modes = {{800, 600, 32, 60}, {800, 600, 16, 60}};
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     handler_->OutOfVideoMemory();
     EXPECT_TRUE(log_.Has("OutOfVideoMemory triggered!"));
     EXPECT_TRUE(handler_->IsBroken());
@@ -195,7 +195,7 @@ TEST_F(DisplayHandlerTest, OutOfVideoMemorySavesLowMemoryStateAndForcesFullScree
     EXPECT_EQ(log_.Text().find("OutOfVideoMemory triggered!"),
               log_.Text().rfind("OutOfVideoMemory triggered!"));
 
-    handler_->SetDisplay(800, 600, false, true, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600, .force = true});
     EXPECT_TRUE(HasMessage("Reconfiguring: Your video card doesn't have enough memory"));
     EXPECT_TRUE(log_.Has("SetDisplay Forcing Fullscreen (MEMORY)"));
     EXPECT_TRUE(handler_->IsFullscreen());
@@ -230,7 +230,7 @@ TEST_F(DisplayHandlerTest, RestoreWithFewFramesRecreatesOtherwiseRestoresSurface
     EXPECT_FALSE(dev_.Called("CreateDisplay"));
     EXPECT_TRUE(host_.exits.empty());
     EXPECT_TRUE(host_.quits.empty());
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     TPlatformData* d = handler_->GetPlatformData();
     d->workingCount = 2;
     dev_.ClearCalls();
@@ -291,7 +291,7 @@ TEST_F(DisplayHandlerTest, BrokenThrottleAndSettings)
 
 TEST_F(DisplayHandlerTest, VsyncReachesTheDevice)
 {
-    handler_->SetDisplay(800, 600, false, false, false, false);
+    handler_->SetDisplay({.width = 800, .height = 600});
     handler_->SetVsync(true);
     EXPECT_TRUE(dev_.vsync);
     handler_->SetVsync(false);

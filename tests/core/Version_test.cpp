@@ -1,3 +1,4 @@
+// The version text built from its four numbers.
 #include <gtest/gtest.h>
 
 #include <string>
