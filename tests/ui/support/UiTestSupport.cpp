@@ -110,7 +110,7 @@ RecordingDisplay::RecordingDisplay()
     host.SetFixedTime(true, 1000);
     TDrawContext::UseDevice(&device, &host);
     dc = TDrawContext::Get();
-    dc->GetDisplayHandler()->SetDisplay(800, 600, false, true, true, false);
+    dc->GetDisplayHandler()->SetDisplay({.width = 800, .height = 600, .force = true, .quiet = true});
 }
 
 RecordingDisplay::~RecordingDisplay()
