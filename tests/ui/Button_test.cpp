@@ -15,7 +15,7 @@
 #include "script/Binding.h"
 #include "ui/Button.h"
 #include "ui/WindowScript.h"
-#include "ui/support/UiTestSupport.h"
+#include "ui/support/ControlTestSupport.h"
 
 using namespace uitest;
 
@@ -27,14 +27,6 @@ extern "C" const char* __asan_default_options()
 
 namespace
 {
-
-std::string ReadControls(const char* name)
-{
-    std::ifstream in(std::string(ORVELLE_TEST_DATA) + "/ui/controls/" + name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Takes every message without receiver and logs it.
 class LogListener : public TMessageListener
@@ -66,33 +58,9 @@ public:
     void Run(TButton* b) override { seen = b->IsOn() ? 1 : 0; }
 };
 
-class ButtonTest : public UiTest
+class ButtonTest : public ScriptUiTest
 {
 protected:
-    void SetUp() override
-    {
-        UiTest::SetUp();
-        MakeScreen();
-        wm->CreateWindowScript();
-        script = static_cast<TWindowScript*>(wm->GetScript());
-        L = script->GetState();
-    }
-
-    std::string Eval(const std::string& text)
-    {
-        EXPECT_EQ(script->DoLuaString(("r = nil; " + text).c_str()), 0) << text;
-        return Global("r");
-    }
-    std::string Global(const char* name)
-    {
-        lua_pushstring(L, name);
-        lua_gettable(L, LUA_GLOBALSINDEX);
-        std::string out = lua_isnil(L, -1)       ? "nil"
-                          : lua_isboolean(L, -1) ? (lua_toboolean(L, -1) ? "true" : "false")
-                                                 : LuaArgString(L, -1).CStr();
-        lua_pop(L, 1);
-        return out;
-    }
     // The fixture dialog pushed as "dlg".
     void LoadButtons()
     {
@@ -122,9 +90,6 @@ protected:
         RunCommands();
     }
     void RunCommands() { Eval("while gCommandQueue[1] ~= nil do table.remove(gCommandQueue)() end"); }
-
-    TWindowScript* script = nullptr;
-    lua_State* L = nullptr;
 };
 
 TEST_F(ButtonTest, LayerPerTypeStateAndOnBit)
@@ -389,16 +354,6 @@ protected:
         wm->SetFocusWindow(focus);
         Calls();
     }
-    // Records the name of each button whose command runs.
-    class NameAction : public TButton::Action
-    {
-    public:
-        explicit NameAction(std::vector<std::string>* runs) : runs_(runs) {}
-        void Run(TButton* b) override { runs_->push_back(b->GetName().CStr()); }
-
-    private:
-        std::vector<std::string>* runs_;
-    };
     void KeyDown(char key, int modifiers) { Send(kEventKeyDown, 0, 0, static_cast<unsigned char>(key), modifiers); }
     void Char(char c) { Send(kEventChar, 0, 0, static_cast<unsigned char>(c)); }
 

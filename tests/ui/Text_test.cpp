@@ -14,20 +14,12 @@
 #include "ui/Button.h"
 #include "ui/Text.h"
 #include "ui/WindowScript.h"
-#include "ui/support/UiTestSupport.h"
+#include "ui/support/ControlTestSupport.h"
 
 using namespace uitest;
 
 namespace
 {
-
-std::string ReadControls(const char* name)
-{
-    std::ifstream in(std::string(ORVELLE_TEST_DATA) + "/ui/controls/" + name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class StringsLink : public FakeAppLink
 {
@@ -40,47 +32,24 @@ public:
     }
 };
 
-class CountAction : public TButton::Action
-{
-public:
-    explicit CountAction(std::vector<std::string>* runs) : runs_(runs) {}
-    void Run(TButton* b) override { runs_->push_back(b->GetName().CStr()); }
-
-private:
-    std::vector<std::string>* runs_;
-};
-
-class TextTest : public UiTest
+class TextTest : public ScriptUiTest
 {
 protected:
     void SetUp() override
     {
-        UiTest::SetUp();
+        ScriptUiTest::SetUp();
         const std::string sheet =
             "<?xml version=\"1.0\"?>\n<Workbook><Worksheet><Table>\n"
             "<Row><Cell><Data ss:Type=\"String\">HELLO</Data></Cell><Cell><Data ss:Type=\"String\">"
             "Bonjour</Data></Cell></Row>\n</Table></Worksheet></Workbook>\n";
         strings.strings.AddBuffer(sheet.data(), sheet.size());
         SetWindowAppLink(&strings);
-        MakeScreen();
-        wm->CreateWindowScript();
-        script = static_cast<TWindowScript*>(wm->GetScript());
-        L = script->GetState();
     }
     void TearDown() override
     {
         wm.reset();
         GetFontRegistry().Clear();
-        UiTest::TearDown();
-    }
-    std::string Eval(const std::string& text)
-    {
-        EXPECT_EQ(script->DoLuaString(("r = nil; " + text).c_str()), 0) << text;
-        lua_pushstring(L, "r");
-        lua_gettable(L, LUA_GLOBALSINDEX);
-        std::string out = lua_isnil(L, -1) ? "nil" : LuaArgString(L, -1).CStr();
-        lua_pop(L, 1);
-        return out;
+        ScriptUiTest::TearDown();
     }
     void LoadText()
     {
@@ -90,7 +59,7 @@ protected:
         ASSERT_NE(links, nullptr);
         ASSERT_NE(links->GetTextGraphic(), nullptr);
         for (const char* name : {"ok", "other"})
-            static_cast<TButton*>(wm->GetTopModal()->FindChild(name, -1))->SetAction(new CountAction(&runs));
+            static_cast<TButton*>(wm->GetTopModal()->FindChild(name, -1))->SetAction(new NameAction(&runs));
     }
     // A point on line n of the links text.
     TPoint OnLine(int n) const
@@ -103,8 +72,6 @@ protected:
 
     TempLog tempLog;
     StringsLink strings;
-    TWindowScript* script = nullptr;
-    lua_State* L = nullptr;
     TText* links = nullptr;
     std::vector<std::string> runs;
 };
