@@ -5,6 +5,8 @@
 #include <cctype>
 #include <string>
 
+#include "core/Log.h"
+#include "ui/Button.h"
 #include "ui/Message.h"
 #include "ui/WindowManager.h"
 
@@ -143,6 +145,54 @@ TString HotKeyText(const TString& description)
             out += "ctrl-";
         if (d.find("alt-") != std::string::npos) out += "alt-";
     }
-    if (!d.empty()) out += static_cast<char>(std::toupper(static_cast<unsigned char>(d.back())));
+    if (!d.empty())
+    {
+        const char last = d.back();
+        out += last >= 'a' && last <= 'z' ? static_cast<char>(last - 'a' + 'A') : last;
+    }
     return TString(out.c_str(), static_cast<int>(out.size()));
+}
+
+void TModalWindow::PressHotKeyButton(const TString& name)
+{
+    TWindow* w = FindChild(name, -1);
+    if (w != nullptr && w->IsKindOf(TButton::ClassId()))
+        static_cast<TButton*>(w)->Click();
+    else
+        LogPrintf("ERROR: Hot key button not found. Button:'%s'", name.CStr());
+}
+
+bool TModalWindow::OnKeyDown(int8_t key, int32_t modifiers)
+{
+    std::string text;
+    if (modifiers & 1) text += "shift-";
+    if (modifiers & 2) text += "ctrl-";
+    if (modifiers & 4) text += "alt-";
+    text += static_cast<char>(key);
+    auto it = hotkeys_.find(HotKeyText(TString(text.c_str(), int(text.size()))).CStr());
+    if (it == hotkeys_.end())
+    {
+        const char plain[3] = {'@', static_cast<char>(key), '\0'};
+        it = hotkeys_.find(std::string(plain, 2));
+    }
+    if (it == hotkeys_.end()) return false;
+    // A copy: the press may register or remove hot keys.
+    const TString button = it->second;
+    PressHotKeyButton(button);
+    SetSwallowNextChar(true);
+    return true;
+}
+
+bool TModalWindow::OnChar(char c)
+{
+    if (c != 13 && c != 27) return false;
+    auto message = std::make_unique<TMessage>(kDefaultAction);
+    FindDefault finder;
+    VisitChildren(finder);
+    TButton* button = c == 13 ? finder.defaultButton : finder.cancelButton;
+    if (button != nullptr && button->RunCommand()) return true;
+    TWindowManager* wm = GetWindowManager();
+    TWindow* focus = wm != nullptr ? wm->GetFocusWindow() : nullptr;
+    (focus != nullptr ? focus : this)->SendMessage(message.release());
+    return true;
 }

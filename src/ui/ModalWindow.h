@@ -33,6 +33,13 @@ public:
     bool OnMessage(TMessage* message) override;
     // Hands the focus on to the focus child when there is one.
     void OnFocusChanged(TWindow* previous) override;
+    // Enter and Escape: the default or cancel button's command runs; unless
+    // it took the button out of the tree, kDefaultAction goes to the focus
+    // window (this modal without one). Other characters are refused.
+    bool OnChar(char c) override;
+    // A registered hot key (the exact modifiers first, then "@" and the key)
+    // presses its button and swallows the key's character event.
+    bool OnKeyDown(int8_t key, int32_t modifiers) override;
     // Stores button under the normalised key; an empty button removes it.
     virtual void RegisterHotkey(const TString& key, const TString& button);
 
@@ -43,6 +50,9 @@ public:
     void SetFocusChild(TWindow* child);
     // The button registered for the normalised key; "" when none.
     TString GetHotkeyButton(const TString& key) const;
+    // Clicks the button of that name below this modal; a missing one is
+    // logged.
+    void PressHotKeyButton(const TString& name);
 
     TClock& GetClock() { return clock_; }
     TTaskList& GetTaskList() { return *tasks_; }
@@ -66,5 +76,6 @@ private:
     std::map<std::string, TString> hotkeys_;
 };
 
-// A key description ("control-alt-x") in its normal form ("ctrl-alt-X").
+// A key description ("control-alt-x") in its normal form ("ctrl-alt-X");
+// "" for an empty description. Upper-casing is ASCII only.
 TString HotKeyText(const TString& description);

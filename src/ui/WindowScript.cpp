@@ -9,15 +9,17 @@
 #include "script/Binding.h"
 #include "script/LuaFunction.h"
 #include "script/LuaTable.h"
+#include "ui/Button.h"
 #include "ui/Image.h"
 #include "ui/Message.h"
 #include "ui/MovieHost.h"
+#include "ui/Text.h"
 #include "ui/Window.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowStyle.h"
 
 extern const unsigned char kWindowLibraryText[];
-extern const size_t kWindowLibraryText_size;
+extern const std::size_t kWindowLibraryText_size;
 
 const char* GetWindowLibraryText()
 {
@@ -52,6 +54,8 @@ TWindowScript::TWindowScript()
     if (GetState() == nullptr) return;
     PublishBindings();
     RegisterWindowType("Bitmap", TImage::ClassId());
+    RegisterWindowType("Button", TButton::ClassId());
+    RegisterWindowType("Text", TText::ClassId());
     RegisterWindowType("Window", TWindow::ClassId());
     RegisterMessageMetatable(GetState());
     RunLibrary();

@@ -58,6 +58,10 @@ public:
     // Resumes the script with no values when it is suspended in a yield.
     void WakeOnClose() override;
     bool RunText(const TString& text) override;
+    void SetGlobalText(const char* name, const TString& value) override
+    {
+        SetGlobalString(name, value);
+    }
     // Only names of letters, digits and "_" not starting with a digit, with
     // a factory: others are refused with a log line. Defines the type's Lua
     // constructor.
@@ -121,9 +125,22 @@ public:
     void DoFitToChildren();
     void SetState(TString key, TString value);
     void SetTopModalOnly(bool on);
+    // Buttons.
+    void DoSelectLayer(int32_t n);
+    int SetCommand(lua_State* L);
+    bool GetButtonToggleState(TString name);
+    void SetButtonToggleState(TString name, bool on);
+    TString GetLabel(TString name);
+    void SetLabel(TString name, TString text);
+    void RegisterHotkey(TString key, TString button);
+    TString TagHotKey(TString key, TString label);
+    // (label) -> the label without its first "&", the key ("@" and the
+    // byte after the "&"; "" when that byte starts a longer character).
+    int StripKeyFromLabel(lua_State* L);
 
 private:
     void PublishBindings();
+    void PublishButtonBindings();
     void RunLibrary();
     // The window of that name in the top modal's subtree (or the current
     // window's); null when none.

@@ -10,6 +10,7 @@
 #include "graphics/Texture.h"
 #include "script/Binding.h"
 #include "script/LuaTable.h"
+#include "ui/Button.h"
 #include "ui/Image.h"
 #include "ui/Message.h"
 #include "ui/ModalWindow.h"
@@ -88,6 +89,7 @@ void TWindowScript::PublishBindings()
     LuaBindMember(L, "DoFitToChildren", this, &TWindowScript::DoFitToChildren);
     // The game-state services publish their own once they are up.
     LuaBindMember(L, "_SetState", this, &TWindowScript::SetState);
+    PublishButtonBindings();
 }
 
 TWindow* TWindowScript::FindBelowTopModal(const TString& name) const
@@ -183,6 +185,8 @@ bool TWindowScript::EnableWindow(TString name, bool enable)
         const uint32_t flags = enable ? (w->GetFlags() | kWindowVisible)
                                       : (w->GetFlags() & ~uint32_t(kWindowVisible));
         w->SetFlags(flags);
+        // A hidden button no longer hovers.
+        if (!enable && w->IsKindOf(TButton::ClassId())) w->OnMouseLeave();
         wm->Invalidate();
         return true;
     }

@@ -32,6 +32,8 @@ public:
     virtual void WakeOnClose() = 0;
     // Runs a Lua text in the script; false on any error.
     virtual bool RunText(const TString& text) = 0;
+    // Sets a global string of the script (a value, never source text).
+    virtual void SetGlobalText(const char* name, const TString& value) { (void)name, (void)value; }
     virtual void RegisterWindowType(const TString& typeName, TWindowClassId id) = 0;
     // Returns the previous value.
     virtual bool SetTranslateLabels(bool translate) = 0;

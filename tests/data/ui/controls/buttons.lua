@@ -1,0 +1,28 @@
+-- Buttons of each type with state images, and two radio groups (the
+-- library's BeginGroup marks the next button as a group's first).
+MakeDialog{
+    Window{ name = "panel", w = 400, h = 300,
+        Button{ name = "push", x = 0, y = 0, w = 40, h = 20, type = 0,
+            graphics = { "push0.png", "push1.png", "push2.png" },
+            command = function() gPushed = GetButtonName() end },
+        Button{ name = "gap", x = 50, y = 0, w = 40, h = 20,
+            graphics = { "a.png", "", "c.png" } },
+        Button{ name = "toggle", x = 100, y = 0, w = 40, h = 20, type = 1, on = true,
+            graphics = { "t0.png", "t1.png", "t2.png", "t3.png" },
+            command = function() gToggleWasOn = GetButtonToggleState("toggle") end },
+        BeginGroup(),
+        Button{ name = "r1", x = 0, y = 40, w = 20, h = 20, type = 2,
+            graphics = { "r0.png", "r1.png", "r2.png", "r3.png" } },
+        Button{ name = "r2", x = 30, y = 40, w = 20, h = 20, type = 2, on = true,
+            graphics = { "r0.png", "r1.png", "r2.png", "r3.png" } },
+        Button{ name = "r3", x = 60, y = 40, w = 20, h = 20, type = 2,
+            graphics = { "r0.png", "r1.png", "r2.png", "r3.png" } },
+        BeginGroup(),
+        Button{ name = "r4", x = 90, y = 40, w = 20, h = 20, type = 2, on = true,
+            graphics = { "r0.png", "r1.png", "r2.png", "r3.png" } },
+    },
+    Window{ name = "loose", w = 400, h = 300,
+        Button{ name = "n1", x = 0, y = 0, w = 20, h = 20, type = 2, on = true },
+        Button{ name = "n2", x = 30, y = 0, w = 20, h = 20, type = 2, on = true },
+    },
+}
