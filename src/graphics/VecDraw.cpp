@@ -178,7 +178,7 @@ void TQvMiniVecDraw::RenderRect(float qx, float qy, float qw, float qh)
     const float unitsPerQuarter = std::min(32.0f, 32000.0f / std::max(qw, qh));
     const int16_t w = int16_t(qw * unitsPerQuarter), h = int16_t(qh * unitsPerQuarter);
     const int16_t corners[5][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}, {0, 0}};
-    uint8_t shape[3 + 5 * 5 + 1];
+    uint8_t shape[3 + 5 * 5 + 1] = {};
     uint8_t* p = shape;
     *p++ = 2;
     *p++ = 1;
