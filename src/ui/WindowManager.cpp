@@ -3,6 +3,7 @@
 #include "ui/WindowManager.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/Clock.h"
 #include "core/Settings.h"
@@ -97,9 +98,21 @@ bool TWindowManager::GetTranslateLabels() const
     return script_ ? script_->GetTranslateLabels() : translateLabels_;
 }
 
+namespace
+{
+std::function<void(TScript&)> g_windowScriptHook;
+}  // namespace
+
+void SetWindowScriptHook(std::function<void(TScript& script)> hook)
+{
+    g_windowScriptHook = std::move(hook);
+}
+
 void TWindowManager::CreateWindowScript()
 {
-    SetScript(new TWindowScript());
+    auto* script = new TWindowScript();
+    if (g_windowScriptHook) g_windowScriptHook(*script);
+    SetScript(script);
 }
 
 void TWindowManager::StopMovieIfPlaying()

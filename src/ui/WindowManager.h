@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,6 +25,7 @@ class TLuaFunction;
 class TDrawContext;
 class TTask;
 class TTaskList;
+class TScript;
 
 // Offered every message that has no receiver, before the focus window.
 class TMessageListener
@@ -187,3 +189,8 @@ private:
 
 // The live window manager; null when none exists.
 TWindowManager* GetWindowManager();
+
+// Run on every window script CreateWindowScript makes, before it becomes the
+// manager's script: the services above the window system publish their
+// script functions through it. Empty: nothing runs.
+void SetWindowScriptHook(std::function<void(TScript& script)> hook);

@@ -17,8 +17,11 @@
 #include "services/GameState.h"
 #include "services/MetricsHandler.h"
 #include "sound/SoundManager.h"
+#include "script/lib/auxlib.h"
+#include "ui/MovieHost.h"
 #include "ui/Screen.h"
 #include "ui/WindowManager.h"
+#include "ui/WindowScript.h"
 
 using namespace hostfakes;
 
@@ -48,6 +51,22 @@ protected:
         std::stringstream text;
         text << in.rdbuf();
         return text.str();
+    }
+
+    // Runs text in the script, then gives its global r as text.
+    static std::string Eval(TWindowScript& script, const std::string& text)
+    {
+        EXPECT_EQ(0, script.DoLuaString(("r = nil; " + text).c_str())) << text;
+        lua_State* L = script.GetState();
+        lua_pushstring(L, "r");
+        lua_gettable(L, LUA_GLOBALSINDEX);
+        std::string out = "nil";
+        if (lua_type(L, -1) == LUA_TBOOLEAN)
+            out = lua_toboolean(L, -1) ? "true" : "false";
+        else if (lua_type(L, -1) == LUA_TSTRING)
+            out = lua_tostring(L, -1);
+        lua_pop(L, 1);
+        return out;
     }
 
     TApp* app = nullptr;
@@ -135,4 +154,49 @@ TEST_F(FrameworkServicesTest, FacadeMakesTheBoardAndListsTheMetricsHandler)
     app = nullptr;
     EXPECT_EQ(nullptr, TGameState::Peek());
     EXPECT_TRUE(TGameState::GetHandlers().empty());
+}
+
+TEST_F(FrameworkServicesTest, MovieHostsAreMadeButNeverPlay)
+{
+    SetLogFolder((Dir() + "/log").c_str());
+    MakeApp();
+    std::unique_ptr<TMovieHost> host = MakeMovieHost("intro.swf");
+    ASSERT_NE(nullptr, host);
+    for (bool translate : {false, true})
+        for (bool allowInput : {false, true})
+        {
+            EXPECT_FALSE(host->Play(0, translate, allowInput));
+            EXPECT_FALSE(host->IsPlaying());
+        }
+    host->Stop();
+    host.reset();
+
+    auto* wm = dynamic_cast<TWindowManager*>(app->GetWindowManager());
+    ASSERT_NE(nullptr, wm);
+    auto* script = dynamic_cast<TWindowScript*>(wm->GetScript());
+    ASSERT_NE(nullptr, script);
+    EXPECT_EQ("false", Eval(*script, "r = StartMovie('intro.swf', true, false)"));
+    EXPECT_EQ("false", Eval(*script, "r = IsMoviePlaying()"));
+    EXPECT_FALSE(wm->IsMoviePlaying());
+    EXPECT_FALSE(wm->IsMovieInput());
+    EXPECT_EQ(0, script->DoLuaString("StopMovie()"));
+    wm->StopMovieIfPlaying();
+}
+
+TEST_F(FrameworkServicesTest, TheWindowScriptReachesTheBoard)
+{
+    MakeApp();
+    auto* wm = dynamic_cast<TWindowManager*>(app->GetWindowManager());
+    ASSERT_NE(nullptr, wm);
+    auto* script = dynamic_cast<TWindowScript*>(wm->GetScript());
+    ASSERT_NE(nullptr, script);
+    for (const char* name :
+         {"GetState", "_SetState", "QueryMuteGame", "QueryRestartMode", "QueryJumpToMenu"})
+        EXPECT_EQ("true", Eval(*script, std::string("r = type(") + name + ") == 'function'"))
+            << name;
+    EXPECT_EQ("level 3",
+              Eval(*script, "_SetState('progress', 'level 3'); r = GetState('progress')"));
+    ASSERT_NE(nullptr, TGameState::Peek());
+    EXPECT_STREQ("level 3", TGameState::Peek()->GetState("progress").CStr());
+    EXPECT_EQ("false", Eval(*script, "r = QueryRestartMode()"));
 }
