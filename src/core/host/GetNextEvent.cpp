@@ -65,6 +65,9 @@ void Deliver(TAppHost& host, platform::Message& msg, TEvent& ev)
             break;
         case platform::HostAction::ToggleOverlay:
             if (THostDisplay* display = host.GetDisplay()) display->ToggleDebugOverlay();
+            // The manager draws only invalidated frames: without this the
+            // overlay would wait for the next change on screen.
+            if (THostWindowManager* wm = host.GetWindowManager()) wm->Invalidate();
             break;
     }
     if (msg.count == 0)

@@ -363,7 +363,10 @@ TEST_F(FetchTest, DisplayHandlerSteps)
     alt.action = platform::HostAction::ToggleFullScreen;
     window->Queue(alt);
     Journal().clear();
+    const int invalidationsBefore = services.windowManager->invalidations;
     EXPECT_EQ(kEventEmpty, Fetch().type);
+    // The overlay shows at once, not at the next change on screen.
+    EXPECT_EQ(invalidationsBefore + 1, services.windowManager->invalidations);
     ev = Fetch();
     EXPECT_EQ(kEventFullScreenToggle, ev.type);
     EXPECT_EQ(1, ev.data);
