@@ -34,7 +34,8 @@ public:
     // five settings' defaults into the shared slot and applies them) and
     // takes the map mode from "last_played_level".
     TPlayer();
-    // Takes the script functions back and closes the store.
+    // Closes the store. The published functions outlive it as calls that do
+    // nothing.
     ~TPlayer() override;
 
     // Level modes.
@@ -157,7 +158,6 @@ private:
     void WriteText(const char* key, const TString& value, int slot);
     void Save();
     void BindScriptFunctions();
-    void UnbindScriptFunctions();
     void RecordOpenModeResult(int index, const SCompleteLevel& record, const char* counterKey,
                               bool storeTotal);
 
@@ -173,5 +173,4 @@ private:
     std::vector<TScriptHandle> screens_;
     TString returnScript_;
     bool helpPause_ = false;
-    bool scriptBound_ = false;
 };
