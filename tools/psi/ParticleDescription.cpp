@@ -100,30 +100,30 @@ bool ParseField(const SParticleField& field, const std::vector<std::string>& wor
     }
     switch (field.kind)
     {
-    case EParticleFieldKind::kFlag:
-    {
-        int32_t v;
-        why = "takes an integer from 0 to 255";
-        if (!ParseInt(words[0], v) || v < 0 || v > 255) return false;
-        record[field.offset] = static_cast<uint8_t>(v);
-        return true;
-    }
-    case EParticleFieldKind::kInt32:
-    {
-        int32_t v;
-        why = "takes an integer";
-        if (!ParseInt(words[0], v)) return false;
-        std::memcpy(record + field.offset, &v, 4);
-        return true;
-    }
-    case EParticleFieldKind::kFloat:
-    {
-        float v;
-        why = "takes a finite number";
-        if (!ParseFloat(words[0], v)) return false;
-        std::memcpy(record + field.offset, &v, 4);
-        return true;
-    }
+        case EParticleFieldKind::kFlag:
+        {
+            int32_t v;
+            why = "takes an integer from 0 to 255";
+            if (!ParseInt(words[0], v) || v < 0 || v > 255) return false;
+            record[field.offset] = static_cast<uint8_t>(v);
+            return true;
+        }
+        case EParticleFieldKind::kInt32:
+        {
+            int32_t v;
+            why = "takes an integer";
+            if (!ParseInt(words[0], v)) return false;
+            std::memcpy(record + field.offset, &v, 4);
+            return true;
+        }
+        case EParticleFieldKind::kFloat:
+        {
+            float v;
+            why = "takes a finite number";
+            if (!ParseFloat(words[0], v)) return false;
+            std::memcpy(record + field.offset, &v, 4);
+            return true;
+        }
     }
     return false;
 }

@@ -84,38 +84,38 @@ void ReadRecords(TByteReader& in, SParticleFile& out)
         if (!in.Byte(tag)) return;
         switch (tag)
         {
-        case kParticleTagEnd:
-        {
-            uint8_t flag;
-            if (in.Byte(flag)) out.blend = flag != 0;
-            return;
-        }
-        case kParticleTagPosition:
-        {
-            float x, y;
-            if (!in.TwoFloats(x, y)) return;
-            out.hasPosition = true;
-            out.positionX = x;
-            out.positionY = y;
-            break;
-        }
-        case kParticleTagExtraPoints:
-            if (!ReadPoints(in, out.extraPoints)) return;
-            break;
-        case kParticleTagPathPoints:
-            if (!ReadPoints(in, out.pathPoints)) return;
-            break;
-        case kParticleTagPathValues:
-        {
-            int32_t a, b;
-            if (!in.Pair(a, b)) return;
-            out.hasPathValues = true;
-            out.pathValues[0] = a;
-            out.pathValues[1] = b;
-            break;
-        }
-        default:
-            break;  // the next byte is the next tag
+            case kParticleTagEnd:
+            {
+                uint8_t flag;
+                if (in.Byte(flag)) out.blend = flag != 0;
+                return;
+            }
+            case kParticleTagPosition:
+            {
+                float x, y;
+                if (!in.TwoFloats(x, y)) return;
+                out.hasPosition = true;
+                out.positionX = x;
+                out.positionY = y;
+                break;
+            }
+            case kParticleTagExtraPoints:
+                if (!ReadPoints(in, out.extraPoints)) return;
+                break;
+            case kParticleTagPathPoints:
+                if (!ReadPoints(in, out.pathPoints)) return;
+                break;
+            case kParticleTagPathValues:
+            {
+                int32_t a, b;
+                if (!in.Pair(a, b)) return;
+                out.hasPathValues = true;
+                out.pathValues[0] = a;
+                out.pathValues[1] = b;
+                break;
+            }
+            default:
+                break;  // the next byte is the next tag
         }
     }
 }
@@ -128,14 +128,13 @@ bool ParseParticleFile(const uint8_t* data, size_t size, bool readRecords, const
     out = SParticleFile();
     if (size < kParticleParamsSize)
     {
-        LogPrintf("ERROR: particle file %s: the parameter block has %zu of 128 bytes", name,
-                  size);
+        LogPrintf("ERROR: particle file %s: the parameter block has %zu of 128 bytes", name, size);
         return false;
     }
     if (const int replaced = DecodeParticleParams(data, out.params); replaced > 0)
     {
-        LogPrintf("ERROR: particle file %s: %d parameters are not finite numbers, read as 0",
-                  name, replaced);
+        LogPrintf("ERROR: particle file %s: %d parameters are not finite numbers, read as 0", name,
+                  replaced);
     }
     if (readRecords)
     {

@@ -12,13 +12,13 @@
 
 struct SParticleParams
 {
-    uint32_t unused = 0;  // the file's first word; nothing reads it
+    uint32_t unused = 0;       // the file's first word; nothing reads it
     int32_t emissionRate = 0;  // particles born per second
     float duration = 0;        // seconds of emission after a start; -1 endless
     float lifeMin = 0;
     float lifeMax = 0;
-    float direction = 0;  // radians; 0 points up the screen
-    float spread = 0;     // radians around the direction
+    float direction = 0;   // radians; 0 points up the screen
+    float spread = 0;      // radians around the direction
     uint8_t relative = 0;  // non-zero: direction relative to the emitter's motion
     uint8_t relativePadding[3] = {0, 0, 0};
     float speedMin = 0;
@@ -106,8 +106,8 @@ static_assert(std::size(kParticleFields) == kParticleParamsSize / 4 - 1,
 // Tags of the records that follow the block.
 enum : uint8_t
 {
-    kParticleTagEnd = 0,       // one byte: the blend flag; ends the records
-    kParticleTagPosition = 1,  // two floats
+    kParticleTagEnd = 0,          // one byte: the blend flag; ends the records
+    kParticleTagPosition = 1,     // two floats
     kParticleTagExtraPoints = 3,  // int32 count, then count (int32, int32) pairs
     kParticleTagPathPoints = 4,   // the same
     kParticleTagPathValues = 5,   // two int32

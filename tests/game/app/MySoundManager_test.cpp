@@ -104,18 +104,14 @@ TEST_F(MySoundManagerTest, PlayCountsDecideStopsAndPauses)
         size_t playings;
     };
     const Case cases[] = {
-        {"p", 1, true, 1},
-        {"pp", 2, true, 1},    // the second play restarts: one playing
-        {"pps", 1, true, 1},   // twice played, once stopped: still playing
-        {"ppss", 0, false, 0},
-        {"xs", -1, true, 1},   // a stop without a play stops nothing
-        {"xsS", -1, false, 0}, // ... and StopSounds then stops it
-        {"pS", 1, false, 0},   // StopSounds leaves the count
-        {"pP", 1, false, 1},
-        {"pPR", 1, true, 1},
-        {"pCP", 0, true, 1},   // cleared counts: pauses leave it alone
-        {"pCS", 0, true, 1},
-        {"pPCR", 0, false, 1},
+        {"p", 1, true, 1},     {"pp", 2, true, 1},   // the second play restarts: one playing
+        {"pps", 1, true, 1},                         // twice played, once stopped: still playing
+        {"ppss", 0, false, 0}, {"xs", -1, true, 1},  // a stop without a play stops nothing
+        {"xsS", -1, false, 0},                       // ... and StopSounds then stops it
+        {"pS", 1, false, 0},                         // StopSounds leaves the count
+        {"pP", 1, false, 1},   {"pPR", 1, true, 1},
+        {"pCP", 0, true, 1},  // cleared counts: pauses leave it alone
+        {"pCS", 0, true, 1},   {"pPCR", 0, false, 1},
     };
     for (const Case& c : cases)
     {
@@ -127,13 +123,27 @@ TEST_F(MySoundManagerTest, PlayCountsDecideStopsAndPauses)
         {
             switch (*call)
             {
-            case 'p': sounds_->PlaySound("fx:click", false); break;
-            case 's': sounds_->StopSound("fx:click"); break;
-            case 'S': sounds_->StopSounds(); break;
-            case 'P': sounds_->PauseSounds(); break;
-            case 'R': sounds_->ResumeSounds(); break;
-            case 'C': sounds_->ClearSoundCounts(); break;
-            case 'x': click->Play(false); break;
+                case 'p':
+                    sounds_->PlaySound("fx:click", false);
+                    break;
+                case 's':
+                    sounds_->StopSound("fx:click");
+                    break;
+                case 'S':
+                    sounds_->StopSounds();
+                    break;
+                case 'P':
+                    sounds_->PauseSounds();
+                    break;
+                case 'R':
+                    sounds_->ResumeSounds();
+                    break;
+                case 'C':
+                    sounds_->ClearSoundCounts();
+                    break;
+                case 'x':
+                    click->Play(false);
+                    break;
             }
         }
         EXPECT_EQ(Count("fx:click?group=1000"), c.count);
@@ -175,12 +185,11 @@ TEST_F(MySoundManagerTest, NamesAreMatchedWithTheirGroupQuery)
         {"music by its full name",
          [](TMySoundManager& m) { m.PlayMusic("music_audio:theme?group=1001", true); }, false,
          false, false},
-        {"an effect is no music", [](TMySoundManager& m) { m.PlayMusic("fx:click", true); },
-         false, false, false},
+        {"an effect is no music", [](TMySoundManager& m) { m.PlayMusic("fx:click", true); }, false,
+         false, false},
         {"music is no effect", [](TMySoundManager& m) { m.PlaySound("music_audio:theme", true); },
          false, false, false},
-        {"effect", [](TMySoundManager& m) { m.PlaySound("fx:click", false); }, false, true,
-         false},
+        {"effect", [](TMySoundManager& m) { m.PlaySound("fx:click", false); }, false, true, false},
         {"effect without the group query", [](TMySoundManager& m) { m.PlaySound("fx:pop", false); },
          false, false, false},
         {"empty name", [](TMySoundManager& m) { m.PlaySound("", false); }, false, false, false},
@@ -269,8 +278,14 @@ TEST_F(MySoundManagerTest, MusicFadesInOverItsDuration)
         std::vector<Step> steps;
     };
     const Case cases[] = {
-        {"1000 ms", 1000, {{0, 0.0f, true}, {250, 0.125f, true}, {500, 0.375f, true},
-                           {249, 0.4995f, true}, {1, 0.5f, false}, {1000, 0.5f, false}}},
+        {"1000 ms",
+         1000,
+         {{0, 0.0f, true},
+          {250, 0.125f, true},
+          {500, 0.375f, true},
+          {249, 0.4995f, true},
+          {1, 0.5f, false},
+          {1000, 0.5f, false}}},
         {"past the end in one go", 100, {{5000, 0.5f, false}}},
         {"duration 0", 0, {{0, 0.5f, false}}},
         {"a negative duration ends at once", -20, {{0, 0.5f, false}}},

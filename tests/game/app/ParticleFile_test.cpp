@@ -125,8 +125,7 @@ TEST_F(ParticleFileTest, RecordsAsTheTagsSay)
     EXPECT_TRUE(f.hasPosition);
     EXPECT_EQ(f.positionX, 12.5f);
     EXPECT_EQ(f.positionY, -3.0f);
-    EXPECT_EQ(f.extraPoints,
-              (std::vector<SParticlePoint>{{1, 2}, {3, 4}, {5, 6}}));
+    EXPECT_EQ(f.extraPoints, (std::vector<SParticlePoint>{{1, 2}, {3, 4}, {5, 6}}));
     EXPECT_EQ(f.pathPoints, (std::vector<SParticlePoint>{{-7, 8}}));
     EXPECT_TRUE(f.hasPathValues);
     EXPECT_EQ(f.pathValues[0], 11);
@@ -174,8 +173,8 @@ TEST_F(ParticleFileTest, RecordsCutShort)
         {"count cut", Bytes("\x03\x02\x00", 3), 0, false, false, false},
         {"pair cut short", pairs(2, 1, 7), 1, false, false, false},
         {"count of 2^31 - 1 pairs", pairs(0x7FFFFFFFu, 3, 0), 3, false, false, false},
-        {"count past the end, then bytes", pairs(0x7FFFFFFFu, 1, 5) + "\x00\x01", 1, false,
-         false, false},
+        {"count past the end, then bytes", pairs(0x7FFFFFFFu, 1, 5) + "\x00\x01", 1, false, false,
+         false},
         {"path values cut", position + "\x05\x01\x02\x03\x04\x05", 0, true, false, false},
         {"position then end", Bytes("\x01") + "abcdefgh" + Bytes("\x00\x01", 2), 0, true, false,
          true},
@@ -219,10 +218,10 @@ TEST_F(ParticleFileTest, NonFiniteFloatsReadAsZero)
         PutFloat(w, f);
         b.replace(at, 4, w);
     };
-    set(12, std::numeric_limits<float>::quiet_NaN());  // life min
-    set(16, std::numeric_limits<float>::infinity());   // life max
-    set(124, -std::numeric_limits<float>::infinity()); // alpha variation
-    set(8, 2.5f);                                      // duration stays
+    set(12, std::numeric_limits<float>::quiet_NaN());   // life min
+    set(16, std::numeric_limits<float>::infinity());    // life max
+    set(124, -std::numeric_limits<float>::infinity());  // alpha variation
+    set(8, 2.5f);                                       // duration stays
     // The rate is an integer: its bits are any value.
     b.replace(4, 4, "\xff\xff\xc0\x7f");
     const SParticleFile f = Parse(b);

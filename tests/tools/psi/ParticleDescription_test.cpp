@@ -26,9 +26,15 @@ std::string EveryField()
         std::string value;
         switch (field.kind)
         {
-        case EParticleFieldKind::kFloat: value = std::to_string(i) + ".25"; break;
-        case EParticleFieldKind::kInt32: value = std::to_string(1000 + i); break;
-        case EParticleFieldKind::kFlag: value = std::to_string(i); break;
+            case EParticleFieldKind::kFloat:
+                value = std::to_string(i) + ".25";
+                break;
+            case EParticleFieldKind::kInt32:
+                value = std::to_string(1000 + i);
+                break;
+            case EParticleFieldKind::kFlag:
+                value = std::to_string(i);
+                break;
         }
         text += std::string(field.name) + " = " + value + "  # field " + std::to_string(i) + "\n";
     }
@@ -63,21 +69,23 @@ TEST(ParticleDescription, EveryFieldAndRecordThroughWriterAndReader)
         SCOPED_TRACE(field.name);
         switch (field.kind)
         {
-        case EParticleFieldKind::kFloat:
-        {
-            float v;
-            std::memcpy(&v, record + field.offset, 4);
-            EXPECT_EQ(v, float(i) + 0.25f);
-            break;
-        }
-        case EParticleFieldKind::kInt32:
-        {
-            int32_t v;
-            std::memcpy(&v, record + field.offset, 4);
-            EXPECT_EQ(v, 1000 + i);
-            break;
-        }
-        case EParticleFieldKind::kFlag: EXPECT_EQ(record[field.offset], i); break;
+            case EParticleFieldKind::kFloat:
+            {
+                float v;
+                std::memcpy(&v, record + field.offset, 4);
+                EXPECT_EQ(v, float(i) + 0.25f);
+                break;
+            }
+            case EParticleFieldKind::kInt32:
+            {
+                int32_t v;
+                std::memcpy(&v, record + field.offset, 4);
+                EXPECT_EQ(v, 1000 + i);
+                break;
+            }
+            case EParticleFieldKind::kFlag:
+                EXPECT_EQ(record[field.offset], i);
+                break;
         }
     }
     EXPECT_EQ(back.params.unused, 0u);
