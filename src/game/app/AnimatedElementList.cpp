@@ -91,7 +91,9 @@ void TAnimatedElementList::Update()
     {
         SElement& e = elements_[i];
         TMySprite& sprite = *e.sprite;
-        const int32_t diff = now - e.phaseStart;
+        // Clock times wrap: the difference is taken modulo 2^32.
+        const int32_t diff =
+            static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(e.phaseStart));
         float scale, rotation, alpha;
         if (e.phase == kIn && diff >= e.inDuration)
         {
