@@ -5,19 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <fstream>
+#include <filesystem>
 #include <sstream>
 
-#include "core/AssetManager.h"
 #include "core/FileTestSupport.h"
-#include "core/Log.h"
-#include "game/app/LoadScreen.h"
-#include "game/app/Singleton.h"
-#include "graphics/support/ImageAssets.h"
+#include "game/app/support/LoadingFixture.h"
 #include "script/LuaTable.h"
-#include "ui/WindowScript.h"
-#include "ui/support/UiTestSupport.h"
 
 extern "C" const char* __asan_default_options()
 {
@@ -26,14 +19,6 @@ extern "C" const char* __asan_default_options()
 
 namespace
 {
-
-std::string ReadSource(const std::string& rel)
-{
-    std::ifstream in(std::string(ORVELLE_SOURCE_DIR) + "/" + rel, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string Png()
 {
@@ -49,62 +34,25 @@ const char kResources[] =
     "counted = { 'img/one', 'img/two', 'img/three', n = 2 }\n"
     "empty = {}\n";
 
-// A window manager with its script waiting in a main loop, as the game
-// runs it, a private asset folder with the pictures and the real loading
-// script, and the loading screen's window type.
-class ResTest : public uitest::UiTest
+class ResTest : public gameapptest::LoadingTest
 {
 protected:
     void SetUp() override
     {
-        UiTest::SetUp();
-        SetGlobalAssetManager(&manager_);
-        RegisterTextureAssetLoader();
-        RegisterAnimatedTextureAssetLoader();
-        for (const char* name : {"img/one.png", "img/two.png", "img/three.png", "img/four.png",
-                                 "sheet.png"})
-            assets_.Put(name, Png());
-        assets_.Put("img/jpeg.jpg", imagefx::JpegFromArgb(2, 2, std::vector<uint32_t>(4, 0)));
-        assets_.Put("walk.xml",
-                    "<sequence name=\"walk\"><img name=\"sheet.png\"/><framelist>"
-                    "<frame x=\"0\" w=\"2\" h=\"2\"/></framelist></sequence>");
-        assets_.Put("sounds/theme.ogg", "not really a sound");
-        assets_.Put("scripts/core/screen/load.lua",
-                    ReadSource("assets/scripts/core/screen/load.lua"));
-        assets_.Put("resources.lua", kResources);
-        MakeScreen();
-        wm->CreateWindowScript();
-        wm->RegisterWindowType("LoadScreen", TLoadScreen::ClassId());
-        script_ = static_cast<TWindowScript*>(wm->GetScript());
-        ASSERT_EQ(script_->DoLuaString("return function() while true do WaitForMessage() end end"),
-                  0);
-        res_ = TRes::GetInstance();
-        ASSERT_NE(res_, nullptr);
-        assets_.NewLog();
-    }
-    void TearDown() override
-    {
-        // The windows (the loading screen among them) go before TRes.
-        wm.reset();
-        DestroySingletons();
-        ClearAssetLoaders();
-        SetGlobalAssetManager(nullptr);
-        UiTest::TearDown();
+        const std::string png = Png();
+        SetUpLoading(kResources,
+                     {{"img/one.png", png},
+                      {"img/two.png", png},
+                      {"img/three.png", png},
+                      {"img/four.png", png},
+                      {"sheet.png", png},
+                      {"img/jpeg.jpg", imagefx::JpegFromArgb(2, 2, std::vector<uint32_t>(4, 0))},
+                      {"walk.xml",
+                       "<sequence name=\"walk\"><img name=\"sheet.png\"/><framelist>"
+                       "<frame x=\"0\" w=\"2\" h=\"2\"/></framelist></sequence>"},
+                      {"sounds/theme.ogg", "not really a sound"}});
     }
 
-    // One idle pass of the host after ms.
-    void Pass(uint32_t ms)
-    {
-        uitest::AdvanceTime(ms);
-        Send(kEventIdle);
-        app.tasks.RunTasks(TaskPhaseIdle);
-    }
-    // Asks for groups for the screen, counting the callbacks in done_.
-    void Request(const std::vector<TString>& groups)
-    {
-        res_->SetRequester(wm->GetScreen(), [this] { ++done_; });
-        res_->LoadGroups(groups);
-    }
     // "LoadRes" box texts logged since the last call.
     std::vector<std::string> Boxes()
     {
@@ -117,17 +65,6 @@ protected:
         }
         return out;
     }
-    std::string TopName() const
-    {
-        TWindow* top = wm->GetTopModal();
-        return top != nullptr ? top->GetName().CStr() : "";
-    }
-
-    ImageAssets assets_;
-    TAssetManager manager_;
-    TWindowScript* script_ = nullptr;
-    TRes* res_ = nullptr;
-    int done_ = 0;
 };
 
 TEST_F(ResTest, ARequestLoadsOneFilePerTickBehindTheLoadingModal)
@@ -192,7 +129,7 @@ TEST_F(ResTest, AGroupAskedForTwiceIsQueuedAndLoadedOnce)
 {
     Request({"pics", "empty", "pics", "nosuchgroup"});
     EXPECT_EQ(res_->GetTotalFiles(), 2);
-    for (int i = 0; i < 10 && res_->IsLoading(); ++i) Pass(10);
+    LoadAll();
     EXPECT_FALSE(res_->IsLoading());
     EXPECT_EQ(res_->GetLoadedFiles(), 2);
     EXPECT_EQ(done_, 1);
@@ -233,7 +170,7 @@ TEST_F(ResTest, MissingFilesAreStillTriedAndTheRequestEnds)
 {
     Request({"mixed"});
     EXPECT_EQ(Boxes(), (std::vector<std::string>{"img/missing", "sounds/theme"}));
-    for (int i = 0; i < 10 && res_->IsLoading(); ++i) Pass(10);
+    LoadAll();
     EXPECT_EQ(done_, 1);
     EXPECT_EQ(res_->GetLoadedFiles(), 5);
     EXPECT_NE(res_->GetAsset("mixed:img/jpeg"), nullptr);
@@ -305,13 +242,13 @@ TEST_F(ResTest, ARequesterDestroyedWhileLoadingTakesItsCallbackBack)
     res_->ForgetRequester(wm->GetScreen());
     res_->ForgetRequester(nullptr);
     res_->ForgetRequester(requester);
-    for (int i = 0; i < 10 && res_->IsLoading(); ++i) Pass(10);
+    LoadAll();
     EXPECT_FALSE(res_->IsLoading());
     EXPECT_EQ(called, 0);
 
     // A callback is called once: a later request without one calls nothing.
     Request({"more"});
-    for (int i = 0; i < 10 && res_->IsLoading(); ++i) Pass(10);
+    LoadAll();
     EXPECT_EQ(done_, 1);
     res_->LoadGroups({"more"});
     EXPECT_EQ(done_, 1);
