@@ -32,6 +32,8 @@ const char kResources[] =
     "music_audio = { 'sounds/theme?group=1001', 'sounds/gone?group=1000' }\n"
     "mixed = { 'img/one', 'img/missing', 'img/jpeg', 'walk', 'sounds/theme' }\n"
     "counted = { 'img/one', 'img/two', 'img/three', n = 2 }\n"
+    "wild = { 'img/one', n = 1e9 }\n"
+    "holes = { 'img/one', nil, 'img/two' }\n"
     "empty = {}\n";
 
 class ResTest : public gameapptest::LoadingTest
@@ -151,7 +153,10 @@ TEST_F(ResTest, MissingFilesAreNamedAsTheTableWritesThem)
         {"music_audio", 2, {"sounds/gone?group=1000"}},
         // Pictures need .png, .jpg or .xml; a sound file does not count.
         {"mixed", 5, {"img/missing", "sounds/theme"}},
+        // "n" counts unless it claims entries the table does not hold.
         {"counted", 2, {}},
+        {"wild", 1, {}},
+        {"holes", 3, {""}},
         {"empty", 0, {}},
         {"nosuchgroup", 0, {}},
     };
