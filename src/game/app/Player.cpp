@@ -88,15 +88,11 @@ TPlayer::~TPlayer()
 
 void TPlayer::BindScriptFunctions()
 {
-    TWindowManager* wm = GetWindowManager();
-    TScript* script = wm ? dynamic_cast<TScript*>(wm->GetScript()) : nullptr;
-    lua_State* L = script ? script->GetState() : nullptr;
-    if (!L) return;
-    LuaBindMember(L, "IsNameInUse", this, &TPlayer::IsNameInUse);
-    LuaBindMember(L, "GetNumUsers", this, &TPlayer::GetNumUsers);
-    LuaBindMember(L, "NoNeededLoad", this, &TPlayer::ForgetSavedLevel);
-    LuaBindMember(L, "CreateNewUser", this, &TPlayer::CreateNewUser);
-    LuaBindMember(L, "SetCurrentUser", this, &TPlayer::SetCurrentUser);
+    scriptFunctions_.Member("IsNameInUse", this, &TPlayer::IsNameInUse);
+    scriptFunctions_.Member("GetNumUsers", this, &TPlayer::GetNumUsers);
+    scriptFunctions_.Member("NoNeededLoad", this, &TPlayer::ForgetSavedLevel);
+    scriptFunctions_.Member("CreateNewUser", this, &TPlayer::CreateNewUser);
+    scriptFunctions_.Member("SetCurrentUser", this, &TPlayer::SetCurrentUser);
 }
 
 // --- store access ---
@@ -484,6 +480,59 @@ void TPlayer::LoadLevelState()
     saved_.goodsSold = ReadInt("save_level_sold_good", 1, slot);
     saved_.slotsBought = ReadInt("save_level_buy_slot", 1, slot);
     ReadMonsterKills(ReadText("save_level_monster_kill", "", slot), saved_);
+}
+
+namespace
+{
+
+constexpr const char* kSavedLevelKeys[] = {
+    "last_played_level",
+    "is_save_level",
+    "save_level_num",
+    "save_level_time",
+    "save_level_money",
+    "save_level_mana",
+    "save_level_worker",
+    "save_level_slot_info",
+    "save_level_game_object_info",
+    "save_level_pay_draft_info",
+    "save_level_monster_info",
+    "save_level_attr_task_info",
+    "save_level_trade_task_info",
+    "save_level_bonus_task_info",
+    "save_level_sold_good",
+    "save_level_buy_slot",
+    "save_level_monster_kill",
+};
+
+// No stored text begins with a control character.
+const char kAbsentKey[] = "\x01absent";
+
+}  // namespace
+
+TPlayer::SSavedLevelKeys TPlayer::KeepSavedLevel() const
+{
+    SSavedLevelKeys kept;
+    kept.slot = GetCurrentUser();
+    kept.held = saved_;
+    for (const char* key : kSavedLevelKeys)
+    {
+        const TString value = ReadText(key, kAbsentKey, kept.slot);
+        if (!(value == TString(kAbsentKey))) kept.stored.emplace_back(key, value);
+    }
+    return kept;
+}
+
+void TPlayer::PutBackSavedLevel(const SSavedLevelKeys& kept)
+{
+    if (kept.slot != GetCurrentUser()) return;
+    saved_ = kept.held;
+    // A key that was absent reads as 0 for these two; the others are read
+    // only while is_save_level is set.
+    WriteInt("last_played_level", 0, kept.slot);
+    WriteInt("is_save_level", 0, kept.slot);
+    for (const auto& [key, value] : kept.stored) WriteText(key.CStr(), value, kept.slot);
+    Save();
 }
 
 void TPlayer::ForgetSavedLevel()

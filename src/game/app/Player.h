@@ -12,11 +12,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/String.h"
 #include "game/app/CompleteLevel.h"
 #include "game/app/LevelSnapshot.h"
+#include "game/app/ScriptFunctions.h"
 #include "game/app/Singleton.h"
 #include "script/ScriptObject.h"
 
@@ -122,6 +124,19 @@ public:
     void LoadLevelState();
     void ForgetSavedLevel();
     const LevelSnapshot& GetSavedLevel() const { return saved_; }
+    // The current slot's saved-level keys as stored now ("last_played_level",
+    // "is_save_level" and every save_level_* key) with the held snapshot, and
+    // their exact return: the quit question's "No" undoes the store that its
+    // close request made over the earlier saved level.
+    struct SSavedLevelKeys
+    {
+        int slot = -1;
+        std::vector<std::pair<TString, TString>> stored;  // keys present, as text
+        LevelSnapshot held;
+    };
+    SSavedLevelKeys KeepSavedLevel() const;
+    // Nothing when another user has become current since.
+    void PutBackSavedLevel(const SSavedLevelKeys& kept);
 
     // --- screens ---
     void PushScreen(TWindow* window);
@@ -151,7 +166,6 @@ public:
     bool IsOpen() const { return prefs_ != nullptr; }
 
 private:
-
     int ReadInt(const char* key, int def, int slot) const;
     TString ReadText(const char* key, const TString& def, int slot) const;
     void WriteInt(const char* key, int value, int slot);
@@ -161,6 +175,8 @@ private:
     void RecordOpenModeResult(int index, const SCompleteLevel& record, const char* counterKey,
                               bool storeTotal);
 
+    // Taken back when the profile goes (declared first: it goes last).
+    TScriptFunctions scriptFunctions_;
     std::unique_ptr<TPrefs> prefs_;
     SCompleteLevel lastResult_;
     int32_t levelToPlay_ = 1;

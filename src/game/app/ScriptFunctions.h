@@ -40,6 +40,15 @@ public:
             Remember(L, name);
         }
     }
+    template <class O, class C, class R, class... A>
+    void Member(const char* name, const O* object, R (C::*method)(A...) const)
+    {
+        if (lua_State* L = State())
+        {
+            LuaBindMember(L, name, object, method);
+            Remember(L, name);
+        }
+    }
     template <class R, class... A>
     void Function(const char* name, R (*fn)(A...))
     {
