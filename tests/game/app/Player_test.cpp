@@ -512,6 +512,56 @@ TEST_F(PlayerTest, AnInvalidSnapshotMarksTheSavedLevelGone)
     EXPECT_EQ(Stored("is_save_level", 0), 0);
 }
 
+TEST_F(PlayerTest, ASavedLevelStoredForACancelledCloseIsPutBack)
+{
+    LevelSnapshot running = FullSnapshot();
+    running.level = 20;
+    running.monsterKills = {9};
+    struct Case
+    {
+        const char* what;
+        bool earlier;  // a saved level was stored before the question
+    };
+    for (const Case& c : {Case{"over an earlier saved level", true}, Case{"with none before", false}})
+    {
+        SCOPED_TRACE(c.what);
+        filetest::TempTree own;
+        SetUp();
+        SetUserDataFolder((own / "user").c_str());
+        WriteStore({{"curuser", 0}}, {{}});
+        {
+            TPlayer player;
+            if (c.earlier) player.SaveLevelState(FullSnapshot());
+            const LevelSnapshot heldBefore = player.GetSavedLevel();
+            const TPlayer::TKeptSavedLevel kept = player.KeepSavedLevel();
+            player.SaveLevelState(running);  // the close request stores the level
+            ASSERT_EQ(player.GetSavedLevel(), running);
+            player.PutBackSavedLevel(kept);  // "No"
+            EXPECT_EQ(player.GetSavedLevel(), heldBefore);
+        }
+        EXPECT_EQ(Stored("last_played_level", 0), c.earlier ? 12 : kAbsent);
+        EXPECT_EQ(Stored("is_save_level", 0), c.earlier ? 1 : kAbsent);
+        EXPECT_EQ(Stored("save_level_num", 0), c.earlier ? 12 : kAbsent);
+        EXPECT_STREQ(StoredText("save_level_monster_kill", 0).CStr(), c.earlier ? "2,0,5,#" : "<absent>");
+        TPlayer again;
+        EXPECT_EQ(again.GetSavedLevel().valid, c.earlier);
+        if (c.earlier)
+        {
+            EXPECT_EQ(again.GetSavedLevel(), FullSnapshot());
+        }
+    }
+
+    // Kept for another user: nothing is put back into the one now current.
+    WriteStore({{"curuser", 0}}, {{}, {}});
+    TPlayer player;
+    const TPlayer::TKeptSavedLevel kept = player.KeepSavedLevel();
+    player.SetCurrentUser(1);
+    player.SaveLevelState(running);
+    player.PutBackSavedLevel(kept);
+    EXPECT_EQ(Stored("save_level_num", 1), 20);
+    EXPECT_EQ(Stored("save_level_num", 0), kAbsent);
+}
+
 int gSaveAttempts = 0;
 bool CountAndAbandon(const char*)
 {
