@@ -138,6 +138,23 @@ public:
     // Nothing when another user has become current since.
     void PutBackSavedLevel(const SSavedLevelKeys& kept);
 
+    // The saved level as it stands (the current slot's "last_played_level",
+    // is_save_level and save_level_* keys, and the held snapshot), so that a
+    // level stored for a close request that is then cancelled can be taken
+    // back: the level goes on and must not be offered for resuming later.
+    struct TKeptSavedLevel
+    {
+        int slot = -1;
+        std::vector<std::pair<TString, TString>> present;  // key, stored text
+        std::vector<TString> absent;
+        LevelSnapshot held;
+    };
+    TKeptSavedLevel KeepSavedLevel() const;
+    // Puts those keys and the held snapshot back (a key that was missing is
+    // removed again) and saves once. Nothing when the current slot has
+    // changed since.
+    void PutBackSavedLevel(const TKeptSavedLevel& kept);
+
     // --- screens ---
     void PushScreen(TWindow* window);
     // Removes the first entry whose window has that name.
