@@ -22,7 +22,7 @@ constexpr const char* kQuitScript = "scripts/core/quitverify.lua";
 constexpr const char* kPauseText = "DoModal(\"scripts/core/screen/pause.lua\")";
 
 // The saved level as it was before the open question stored over it.
-std::optional<TPlayer::SSavedLevelKeys> gKeptSavedLevel;
+std::optional<TPlayer::TKeptSavedLevel> gKeptSavedLevel;
 
 // Dialogs under which a lost activation leaves the level to them: they hold
 // the level themselves, or are the question or the pause itself.

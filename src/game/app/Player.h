@@ -124,20 +124,6 @@ public:
     void LoadLevelState();
     void ForgetSavedLevel();
     const LevelSnapshot& GetSavedLevel() const { return saved_; }
-    // The current slot's saved-level keys as stored now ("last_played_level",
-    // "is_save_level" and every save_level_* key) with the held snapshot, and
-    // their exact return: the quit question's "No" undoes the store that its
-    // close request made over the earlier saved level.
-    struct SSavedLevelKeys
-    {
-        int slot = -1;
-        std::vector<std::pair<TString, TString>> stored;  // keys present, as text
-        LevelSnapshot held;
-    };
-    SSavedLevelKeys KeepSavedLevel() const;
-    // Nothing when another user has become current since.
-    void PutBackSavedLevel(const SSavedLevelKeys& kept);
-
     // The saved level as it stands (the current slot's "last_played_level",
     // is_save_level and save_level_* keys, and the held snapshot), so that a
     // level stored for a close request that is then cancelled can be taken

@@ -25,10 +25,8 @@ namespace
 TGameRun* gRun = nullptr;
 
 const char* const kEnvironment[][2] = {
-    {"ORVELLE_WINDOWED", "1"},
-    {"ORVELLE_NO_MESSAGEBOX", "1"},
-    {"SDL_VIDEODRIVER", "offscreen"},
-    {"SDL_RENDER_DRIVER", "opengl"},
+    {"ORVELLE_WINDOWED", "1"},        {"ORVELLE_NO_MESSAGEBOX", "1"},
+    {"SDL_VIDEODRIVER", "offscreen"}, {"SDL_RENDER_DRIVER", "opengl"},
     {"SDL_AUDIODRIVER", "dummy"},
 };
 
@@ -102,7 +100,8 @@ public:
 TGameRun::TGameRun()
 {
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/orvelle-run-XXXXXX";
+    std::string pattern =
+        std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/orvelle-run-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     if (mkdtemp(buf.data()) != nullptr) root_ = buf.data();
@@ -166,8 +165,7 @@ int TGameRun::Run(TGameSetup setup, const TString& commandLine)
     gRun = this;
     const int code = StartGame(commandLine, setup);
     gRun = nullptr;
-    if (next_ < steps_.size())
-        failures_.push_back("the game ended before: " + steps_[next_].what);
+    if (next_ < steps_.size()) failures_.push_back("the game ended before: " + steps_[next_].what);
     steps_.clear();
     next_ = 0;
     stepStarted_ = false;
@@ -252,7 +250,8 @@ uint32_t TGameRun::FramePixel(int x, int y)
     TDisplayHandler* display = GetDisplayHandler();
     IGfxDevice* device = display != nullptr ? display->GetDevice() : nullptr;
     uint32_t p = 0;
-    if (device == nullptr || device->ReadBack({x, y, x + 1, y + 1}, &p) != GFX_OK) return 0xFFFFFFFFu;
+    if (device == nullptr || device->ReadBack({x, y, x + 1, y + 1}, &p) != GFX_OK)
+        return 0xFFFFFFFFu;
     return p & 0x00FFFFFFu;
 }
 
