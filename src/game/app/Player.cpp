@@ -5,6 +5,8 @@
 #include "core/Clock.h"
 #include "core/Prefs.h"
 #include "core/host/App.h"
+#include "game/app/MyCursor.h"
+#include "game/app/MySoundManager.h"
 #include "graphics/Texture.h"
 #include "script/Binding.h"
 #include "script/Script.h"
@@ -37,20 +39,32 @@ constexpr SettingDefault kNewUserSettings[] = {
     {"fullscreen", 1, 1},     {"gamecursor", 1, 1},
 };
 constexpr const char* kNewUserCounters[] = {
-    "cnt_complete_level", "cnt_complete_sandbox_level", "cnt_complete_defender_level",
-    "total_money",        "look_comics",                "look_map_effect",
+    "cnt_complete_level",
+    "cnt_complete_sandbox_level",
+    "cnt_complete_defender_level",
+    "total_money",
+    "look_comics",
+    "look_map_effect",
 };
 
 // Every key a saved level writes.
 constexpr const char* kSavedLevelKeys[] = {
-    "last_played_level",         "is_save_level",
-    "save_level_num",            "save_level_time",
-    "save_level_money",          "save_level_mana",
-    "save_level_worker",         "save_level_slot_info",
-    "save_level_game_object_info", "save_level_pay_draft_info",
-    "save_level_monster_info",   "save_level_attr_task_info",
-    "save_level_trade_task_info", "save_level_bonus_task_info",
-    "save_level_sold_good",      "save_level_buy_slot",
+    "last_played_level",
+    "is_save_level",
+    "save_level_num",
+    "save_level_time",
+    "save_level_money",
+    "save_level_mana",
+    "save_level_worker",
+    "save_level_slot_info",
+    "save_level_game_object_info",
+    "save_level_pay_draft_info",
+    "save_level_monster_info",
+    "save_level_attr_task_info",
+    "save_level_trade_task_info",
+    "save_level_bonus_task_info",
+    "save_level_sold_good",
+    "save_level_buy_slot",
     "save_level_monster_kill",
 };
 
@@ -88,6 +102,7 @@ TPlayer::TPlayer()
         WriteInt("soundlevel", 800, kShared);
         WriteInt("gamecursor", 1, kShared);
         Save();
+        ApplySound();
         ApplyFullScreen();
         ApplyCursor();
     }
@@ -228,6 +243,7 @@ void TPlayer::SetCurrentUser(int slot)
     WriteInt("curuser", slot < 0 ? kShared : slot, kShared);
     Save();
     if (slot < 0) return;
+    ApplySound();
     ApplyFullScreen();
     ApplyCursor();
     LoadLevelState();
@@ -300,11 +316,24 @@ void TPlayer::ApplyFullScreen()
     if (app && app->IsFullScreen() != fullScreen) app->SetFullScreen(fullScreen);
 }
 
+void TPlayer::ApplySound()
+{
+    const int slot = GetCurrentUser();
+    TMySoundManager* sounds = TMySoundManager::GetInstance();
+    if (!sounds) return;
+    sounds->SetSoundVolume(float(ReadInt("soundlevel", 500, slot)) / 1000.0f);
+    sounds->SetMusicVolume(float(ReadInt("musiclevel", 500, slot)) / 1000.0f);
+    sounds->SetMute(ReadInt("soundoff", 0, slot) != 0);
+}
+
 void TPlayer::ApplyCursor()
 {
+    const bool gameCursor = ReadInt("gamecursor", 1, GetCurrentUser()) != 0;
+    // The trail goes with the game's own pointer image only.
+    if (TMyCursor* cursor = TMyCursor::GetIfMade()) cursor->SetSystemCursor(!gameCursor);
     TApp* app = GetApp();
     if (!app) return;
-    if (ReadInt("gamecursor", 1, GetCurrentUser()) != 0)
+    if (gameCursor)
         app->SetCursor(TTexture::Get("images/kursor", 0), 7, 6, true);
     else
         app->SetCursor(TTexture::Get("images/kursor_sys", 0), 1, 1, true);
@@ -379,8 +408,8 @@ void TPlayer::RecordOpenModeResult(int index, const SCompleteLevel& record, cons
     }
     if (state == 1) return;
     if (state == 0 && record.result % 2 == 0) return;
-    const int total = ReadInt("total_money", -1, slot) - ReadInt(MoneyKey(index).CStr(), -1, slot) +
-                      record.money;
+    const int total =
+        ReadInt("total_money", -1, slot) - ReadInt(MoneyKey(index).CStr(), -1, slot) + record.money;
     WriteInt(StateKey(index).CStr(), record.result, slot);
     WriteInt(MoneyKey(index).CStr(), record.money, slot);
     WriteInt("total_money", total, slot);
