@@ -118,6 +118,7 @@ public:
         bool active = true;
         bool activationChanged = false;
         bool closeRequested = false;
+        bool closeFromOutside = false;  // the pending close request cannot be answered
         bool appActive = true;
         bool appActivationChanged = false;
         bool suspended = false;

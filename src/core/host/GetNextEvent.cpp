@@ -163,8 +163,10 @@ void GetNextEvent(TAppHost& host, TEvent& ev)
     if (flags.closeRequested)
     {
         flags.closeRequested = false;
+        const bool fromOutside = flags.closeFromOutside;
+        flags.closeFromOutside = false;
         if (THostWindowManager* wm = host.GetWindowManager()) wm->StopMovieIfPlaying();
-        ev.Set(kEventClose, 0, 0, 0, 0);
+        ev.Set(kEventClose, 0, 0, fromOutside ? kCloseFromOutside : 0, 0);
         return;
     }
     if (flags.mouseLeftPending)

@@ -104,15 +104,11 @@ TPlayer::~TPlayer()
 
 void TPlayer::BindScriptFunctions()
 {
-    TWindowManager* wm = GetWindowManager();
-    TScript* script = wm ? dynamic_cast<TScript*>(wm->GetScript()) : nullptr;
-    lua_State* L = script ? script->GetState() : nullptr;
-    if (!L) return;
-    LuaBindMember(L, "IsNameInUse", this, &TPlayer::IsNameInUse);
-    LuaBindMember(L, "GetNumUsers", this, &TPlayer::GetNumUsers);
-    LuaBindMember(L, "NoNeededLoad", this, &TPlayer::ForgetSavedLevel);
-    LuaBindMember(L, "CreateNewUser", this, &TPlayer::CreateNewUser);
-    LuaBindMember(L, "SetCurrentUser", this, &TPlayer::SetCurrentUser);
+    scriptFunctions_.Member("IsNameInUse", this, &TPlayer::IsNameInUse);
+    scriptFunctions_.Member("GetNumUsers", this, &TPlayer::GetNumUsers);
+    scriptFunctions_.Member("NoNeededLoad", this, &TPlayer::ForgetSavedLevel);
+    scriptFunctions_.Member("CreateNewUser", this, &TPlayer::CreateNewUser);
+    scriptFunctions_.Member("SetCurrentUser", this, &TPlayer::SetCurrentUser);
 }
 
 // --- store access ---
@@ -509,9 +505,9 @@ void TPlayer::ForgetSavedLevel()
     Save();
 }
 
-TPlayer::TKeptSavedLevel TPlayer::KeepSavedLevel() const
+TPlayer::SSavedLevelKeys TPlayer::KeepSavedLevel() const
 {
-    TKeptSavedLevel kept;
+    SSavedLevelKeys kept;
     kept.slot = GetCurrentUser();
     kept.held = saved_;
     for (const char* key : kSavedLevelKeys)
@@ -520,15 +516,15 @@ TPlayer::TKeptSavedLevel TPlayer::KeepSavedLevel() const
         if (value == kMissing)
             kept.absent.push_back(key);
         else
-            kept.present.emplace_back(key, value);
+            kept.stored.emplace_back(key, value);
     }
     return kept;
 }
 
-void TPlayer::PutBackSavedLevel(const TKeptSavedLevel& kept)
+void TPlayer::PutBackSavedLevel(const SSavedLevelKeys& kept)
 {
     if (!prefs_ || kept.slot != GetCurrentUser()) return;
-    for (const auto& [key, value] : kept.present) prefs_->SetValue(key, value, kept.slot);
+    for (const auto& [key, value] : kept.stored) prefs_->SetValue(key, value, kept.slot);
     for (const TString& key : kept.absent) prefs_->RemoveValue(key, kept.slot);
     saved_ = kept.held;
     Save();

@@ -18,6 +18,7 @@
 #include "core/String.h"
 #include "game/app/CompleteLevel.h"
 #include "game/app/LevelSnapshot.h"
+#include "game/app/ScriptFunctions.h"
 #include "game/app/Singleton.h"
 #include "script/ScriptObject.h"
 
@@ -123,23 +124,21 @@ public:
     void LoadLevelState();
     void ForgetSavedLevel();
     const LevelSnapshot& GetSavedLevel() const { return saved_; }
-
-    // The saved level as it stands (the current slot's "last_played_level",
-    // is_save_level and save_level_* keys, and the held snapshot), so that a
-    // level stored for a close request that is then cancelled can be taken
-    // back: the level goes on and must not be offered for resuming later.
-    struct TKeptSavedLevel
+    // The current slot's saved-level keys as stored now ("last_played_level",
+    // "is_save_level" and every save_level_* key) with the held snapshot, and
+    // their exact return: the quit question's "No" undoes the store that its
+    // close request made over the earlier saved level.
+    struct SSavedLevelKeys
     {
         int slot = -1;
-        std::vector<std::pair<TString, TString>> present;  // key, stored text
-        std::vector<TString> absent;
+        std::vector<std::pair<TString, TString>> stored;  // keys present, as text
+        std::vector<TString> absent;                      // removed again
         LevelSnapshot held;
     };
-    TKeptSavedLevel KeepSavedLevel() const;
-    // Puts those keys and the held snapshot back (a key that was missing is
-    // removed again) and saves once. Nothing when the current slot has
-    // changed since.
-    void PutBackSavedLevel(const TKeptSavedLevel& kept);
+    SSavedLevelKeys KeepSavedLevel() const;
+    // Nothing when another user has become current since.
+    void PutBackSavedLevel(const SSavedLevelKeys& kept);
+
 
     // --- screens ---
     void PushScreen(TWindow* window);
@@ -169,7 +168,6 @@ public:
     bool IsOpen() const { return prefs_ != nullptr; }
 
 private:
-
     int ReadInt(const char* key, int def, int slot) const;
     TString ReadText(const char* key, const TString& def, int slot) const;
     void WriteInt(const char* key, int value, int slot);
@@ -179,6 +177,8 @@ private:
     void RecordOpenModeResult(int index, const SCompleteLevel& record, const char* counterKey,
                               bool storeTotal);
 
+    // Taken back when the profile goes (declared first: it goes last).
+    TScriptFunctions scriptFunctions_;
     std::unique_ptr<TPrefs> prefs_;
     SCompleteLevel lastResult_;
     int32_t levelToPlay_ = 1;

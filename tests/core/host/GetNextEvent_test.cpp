@@ -148,11 +148,19 @@ TEST_F(FetchTest, WindowSignalsSetTheFlagsTheFetchReports)
     SkipFirstCall();
     auto* wm = services.windowManager;
     ASSERT_EQ(wm, host->GetWindowManager());
-    Message close;
-    close.signal = WindowSignal::CloseRequest;
-    window->Queue(close);
-    EXPECT_EQ(kEventEmpty, Fetch().type);  // the message itself
-    EXPECT_EQ(kEventClose, Fetch().type);  // then the flag
+    // The close button asks the player; a termination from outside is
+    // marked, as nobody can answer then. The mark lasts for one request.
+    for (WindowSignal signal :
+         {WindowSignal::CloseRequest, WindowSignal::TerminateRequest, WindowSignal::CloseRequest})
+    {
+        Message close;
+        close.signal = signal;
+        window->Queue(close);
+        EXPECT_EQ(kEventEmpty, Fetch().type);  // the message itself
+        const TEvent ev = Fetch();             // then the flag
+        EXPECT_EQ(kEventClose, ev.type);
+        EXPECT_EQ(signal == WindowSignal::TerminateRequest ? kCloseFromOutside : 0, ev.data);
+    }
 
     Message expose;
     expose.signal = WindowSignal::Exposed;
