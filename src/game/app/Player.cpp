@@ -505,9 +505,9 @@ void TPlayer::ForgetSavedLevel()
     Save();
 }
 
-TPlayer::SSavedLevelKeys TPlayer::KeepSavedLevel() const
+TPlayer::TKeptSavedLevel TPlayer::KeepSavedLevel() const
 {
-    SSavedLevelKeys kept;
+    TKeptSavedLevel kept;
     kept.slot = GetCurrentUser();
     kept.held = saved_;
     for (const char* key : kSavedLevelKeys)
@@ -516,15 +516,15 @@ TPlayer::SSavedLevelKeys TPlayer::KeepSavedLevel() const
         if (value == kMissing)
             kept.absent.push_back(key);
         else
-            kept.stored.emplace_back(key, value);
+            kept.present.emplace_back(key, value);
     }
     return kept;
 }
 
-void TPlayer::PutBackSavedLevel(const SSavedLevelKeys& kept)
+void TPlayer::PutBackSavedLevel(const TKeptSavedLevel& kept)
 {
     if (!prefs_ || kept.slot != GetCurrentUser()) return;
-    for (const auto& [key, value] : kept.stored) prefs_->SetValue(key, value, kept.slot);
+    for (const auto& [key, value] : kept.present) prefs_->SetValue(key, value, kept.slot);
     for (const TString& key : kept.absent) prefs_->RemoveValue(key, kept.slot);
     saved_ = kept.held;
     Save();

@@ -3,6 +3,8 @@
 #include "game/app/Res.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 #include "core/FileNames.h"
 #include "core/Log.h"
@@ -50,6 +52,30 @@ bool SplitAssetName(const TString& name, TString* group, TString* path)
     return true;
 }
 
+// The largest index holding a value. A table's "n" may claim more entries
+// than it holds: the missing ones are no files, and a wild "n" must not
+// queue millions of empty names.
+int LastIndex(const TLuaTable& table)
+{
+    lua_State* L = table.GetThread();
+    table.Push();
+    int last = 0;
+    lua_pushnil(L);
+    while (lua_next(L, -2) != 0)
+    {
+        if (lua_type(L, -2) == LUA_TNUMBER)
+        {
+            const lua_Number key = lua_tonumber(L, -2);
+            if (key >= 1 && key <= lua_Number(INT32_MAX) && key == std::floor(key) &&
+                int(key) > last)
+                last = int(key);
+        }
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+    return last;
+}
+
 }  // namespace
 
 bool IsAudioGroup(const TString& group)
@@ -91,7 +117,7 @@ std::vector<TString> TRes::GroupFiles(const TString& group)
     std::vector<TString> files;
     std::unique_ptr<TLuaTable> table(script_->GetGlobalTable(group.CStr()));
     if (!table) return files;
-    const int count = table->GetCount();
+    const int count = std::min(table->GetCount(), LastIndex(*table));
     files.reserve(size_t(std::max(count, 0)));
     for (int i = 1; i <= count; ++i) files.push_back(table->GetStringAt(i));
     return files;

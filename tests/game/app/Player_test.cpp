@@ -533,7 +533,7 @@ TEST_F(PlayerTest, ASavedLevelStoredForACancelledCloseIsPutBack)
             TPlayer player;
             if (c.earlier) player.SaveLevelState(FullSnapshot());
             const LevelSnapshot heldBefore = player.GetSavedLevel();
-            const TPlayer::SSavedLevelKeys kept = player.KeepSavedLevel();
+            const TPlayer::TKeptSavedLevel kept = player.KeepSavedLevel();
             player.SaveLevelState(running);  // the close request stores the level
             ASSERT_EQ(player.GetSavedLevel(), running);
             player.PutBackSavedLevel(kept);  // "No"
@@ -554,7 +554,7 @@ TEST_F(PlayerTest, ASavedLevelStoredForACancelledCloseIsPutBack)
     // Kept for another user: nothing is put back into the one now current.
     WriteStore({{"curuser", 0}}, {{}, {}});
     TPlayer player;
-    const TPlayer::SSavedLevelKeys kept = player.KeepSavedLevel();
+    const TPlayer::TKeptSavedLevel kept = player.KeepSavedLevel();
     player.SetCurrentUser(1);
     player.SaveLevelState(running);
     player.PutBackSavedLevel(kept);
