@@ -3,6 +3,7 @@
 #include "game/app/Player.h"
 
 #include "core/Clock.h"
+#include "core/Log.h"
 #include "core/Prefs.h"
 #include "core/host/App.h"
 #include "graphics/Texture.h"
@@ -166,6 +167,12 @@ TString TPlayer::GetUserName(int slot) const
 
 void TPlayer::SetUserName(int slot, const TString& name)
 {
+    // Naming a slot past the last would pad the store with empty users.
+    if (slot < 0 || slot >= GetNumUsers())
+    {
+        if (prefs_) LogPrintf("TPlayer: no user slot %d to name", slot);
+        return;
+    }
     WriteText("name", name, slot);
     Save();
 }

@@ -53,6 +53,7 @@ public:
     TString GetName() const;
     // "" when the slot has no name.
     TString GetUserName(int slot) const;
+    // Only for an existing slot (logged otherwise).
     void SetUserName(int slot, const TString& name);
     int GetNumUsers() const;
     // Erases the slot; later slots move down by one. A current slot above it

@@ -260,6 +260,12 @@ TEST_F(PlayerTest, NamesAndLookups)
     EXPECT_EQ(player.FindUser("user0"), 0);
     EXPECT_EQ(player.FindUser("nobody"), -1);
     EXPECT_STREQ(player.GetUserName(7).CStr(), "");
+    // Naming a slot that does not exist makes no users.
+    player.SetUserName(4, "ghost");
+    player.SetUserName(-1, "ghost");
+    EXPECT_EQ(player.GetNumUsers(), 2);
+    EXPECT_FALSE(player.IsNameInUse("ghost"));
+    EXPECT_EQ(TPrefs(false).GetUserCount(), 2);
 }
 
 TEST_F(PlayerTest, LevelResults)
