@@ -420,9 +420,15 @@ int TPlayer::GetComicsSeen() const
 
 void TPlayer::NoteComicsSeen(int n)
 {
+    NoteSeen("look_comics", n);
+}
+
+void TPlayer::NoteSeen(const char* key, int n)
+{
     const int slot = GetCurrentUser();
-    if (ReadInt("look_comics", 0, slot) != n) return;
-    WriteInt("look_comics", n + 1, slot);
+    // Counted only in order: a comics shown again does not count twice.
+    if (ReadInt(key, 0, slot) != n) return;
+    WriteInt(key, n + 1, slot);
     Save();
 }
 
@@ -433,10 +439,7 @@ int TPlayer::GetMapEffectSeen() const
 
 void TPlayer::NoteMapEffectSeen(int n)
 {
-    const int slot = GetCurrentUser();
-    if (ReadInt("look_map_effect", 0, slot) != n) return;
-    WriteInt("look_map_effect", n + 1, slot);
-    Save();
+    NoteSeen("look_map_effect", n);
 }
 
 int TPlayer::GetComicDue() const

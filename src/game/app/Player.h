@@ -175,6 +175,7 @@ private:
     void WriteInt(const char* key, int value, int slot);
     void WriteText(const char* key, const TString& value, int slot);
     void Save();
+    void NoteSeen(const char* key, int n);
     void BindScriptFunctions();
     void RecordOpenModeResult(int index, const SCompleteLevel& record, const char* counterKey,
                               bool storeTotal);

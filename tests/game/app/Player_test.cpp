@@ -58,6 +58,16 @@ protected:
         }
         ASSERT_TRUE(prefs.Save());
     }
+    // A store of its own in a fresh folder, for one case of a table.
+    std::unique_ptr<filetest::TempTree> FreshStore(const std::vector<KeyValue>& shared,
+                                                   const std::vector<std::vector<KeyValue>>& users)
+    {
+        auto own = std::make_unique<filetest::TempTree>();
+        SetUp();  // the new tree starts without settings
+        SetUserDataFolder((*own / "user").c_str());
+        WriteStore(shared, users);
+        return own;
+    }
     // The stored value as the file holds it now.
     static int Stored(const char* key, int slot)
     {
@@ -180,10 +190,7 @@ TEST_F(PlayerTest, SelectingAUser)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", c.start}}, {{}, {}, {}});
+        const auto own = FreshStore({{"curuser", c.start}}, {{}, {}, {}});
         TPlayer player;
         player.SetCurrentUser(c.select);
         EXPECT_EQ(player.GetCurrentUser(), c.curuser);
@@ -227,10 +234,7 @@ TEST_F(PlayerTest, DeletingAUserKeepsTheCurrentSlotOnTheSameProfile)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", c.current}}, {{}, {}, {}});
+        const auto own = FreshStore({{"curuser", c.current}}, {{}, {}, {}});
         TPlayer player;
         player.SaveLevelState(FullSnapshot());
         player.DeleteUser(c.deleted);
@@ -351,10 +355,7 @@ TEST_F(PlayerTest, LevelResults)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {c.before});
+        const auto own = FreshStore({{"curuser", 0}}, {c.before});
         TPlayer player;
         SCompleteLevel record{c.index, c.result, 11, c.money, 0, 22, 33};
         player.SetLevelResult(c.index, record);
@@ -377,10 +378,7 @@ TEST_F(PlayerTest, ModeFromTheLastPlayedLevel)
     for (const auto& [last, mode] : cases)
     {
         SCOPED_TRACE(last);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {{{"last_played_level", last}}});
+        const auto own = FreshStore({{"curuser", 0}}, {{{"last_played_level", last}}});
         TPlayer player;
         EXPECT_EQ(player.GetMode(), mode);
         EXPECT_EQ(player.GetLevelToPlay(), 1);
@@ -391,10 +389,7 @@ TEST_F(PlayerTest, ModeFromTheLastPlayedLevel)
     for (const auto& [index, mode] : {std::pair{50, 1}, std::pair{55, 2}, std::pair{49, 0}})
     {
         SCOPED_TRACE(index);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {{{"cnt_complete_level", 49}}});
+        const auto own = FreshStore({{"curuser", 0}}, {{{"cnt_complete_level", 49}}});
         {
             TPlayer player;
             player.SetLevelResult(index, SCompleteLevel{index, 0, 0, 10, 0, 0, 0});
@@ -413,10 +408,7 @@ TEST_F(PlayerTest, ComicsAndMapEffectCounters)
     for (const auto& d : dues)
     {
         SCOPED_TRACE(testing::Message() << d.completed << " completed, " << d.seen << " seen");
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {{{"cnt_complete_level", d.completed}, {"look_comics", d.seen}}});
+        const auto own = FreshStore({{"curuser", 0}}, {{{"cnt_complete_level", d.completed}, {"look_comics", d.seen}}});
         TPlayer player;
         EXPECT_EQ(player.GetComicDue(), d.due);
     }
@@ -531,10 +523,7 @@ TEST_F(PlayerTest, ASavedLevelStoredForACancelledCloseIsPutBack)
     for (const Case& c : {Case{"over an earlier saved level", true}, Case{"with none before", false}})
     {
         SCOPED_TRACE(c.what);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {{}});
+        const auto own = FreshStore({{"curuser", 0}}, {{}});
         {
             TPlayer player;
             if (c.earlier) player.SaveLevelState(FullSnapshot());
