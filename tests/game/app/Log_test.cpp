@@ -78,14 +78,11 @@ TEST_F(LogTest, WithoutAUsableFolderTheFrameworksFoldersStay)
         const char* what;
         void (*prepare)(const filetest::TempTree& tree);
     } cases[] = {
-        {"a game name the folder cannot take", [](const filetest::TempTree&) { SetSetting("gamename", ".."); }},
-        {"the data folder is a file",
-         [](const filetest::TempTree& tree)
-         {
-             tree.Write("xdg/Hollvane-Plomet/Orvelle/users", "a file, not a folder");
-         }},
-        {"no game name",
-         [](const filetest::TempTree&) { SetSetting("gamename", ""); }},
+        {"a game name the folder cannot take",
+         [](const filetest::TempTree&) { SetSetting("gamename", ".."); }},
+        {"the data folder is a file", [](const filetest::TempTree& tree)
+         { tree.Write("xdg/Hollvane-Plomet/Orvelle/users", "a file, not a folder"); }},
+        {"no game name", [](const filetest::TempTree&) { SetSetting("gamename", ""); }},
     };
     for (const auto& c : cases)
     {

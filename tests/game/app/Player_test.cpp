@@ -54,7 +54,8 @@ protected:
         for (size_t slot = 0; slot < users.size(); ++slot)
         {
             prefs.SetValue("name", TString::Format("user%zu", slot), static_cast<int>(slot));
-            for (const KeyValue& kv : users[slot]) prefs.SetInt(kv.key, kv.value, static_cast<int>(slot));
+            for (const KeyValue& kv : users[slot])
+                prefs.SetInt(kv.key, kv.value, static_cast<int>(slot));
         }
         ASSERT_TRUE(prefs.Save());
     }
@@ -284,6 +285,8 @@ TEST_F(PlayerTest, LevelResults)
         std::vector<KeyValue> after;  // kAbsent: not written
         int recordTotal;
     };
+    // One case per paragraph: the store before, the call, the store after.
+    // clang-format off
     const Case cases[] = {
         {"the next story level",
          {{"cnt_complete_level", 3}, {"total_money", 100}},
@@ -352,6 +355,7 @@ TEST_F(PlayerTest, LevelResults)
          {{"cnt_complete_defender_level", 1}, {"cnt_complete_sandbox_level", kAbsent}},
          10},
     };
+    // clang-format on
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
@@ -373,8 +377,8 @@ TEST_F(PlayerTest, LevelResults)
 
 TEST_F(PlayerTest, ModeFromTheLastPlayedLevel)
 {
-    const std::pair<int, int> cases[] = {{0, 0},  {50, 0}, {51, 1}, {55, 1}, {56, 2},
-                                         {60, 2}, {61, 0}, {-3, 0}};
+    const std::pair<int, int> cases[] = {{0, 0},  {50, 0}, {51, 1}, {55, 1},
+                                         {56, 2}, {60, 2}, {61, 0}, {-3, 0}};
     for (const auto& [last, mode] : cases)
     {
         SCOPED_TRACE(last);
@@ -404,11 +408,13 @@ TEST_F(PlayerTest, ComicsAndMapEffectCounters)
     const struct
     {
         int completed, seen, due;
-    } dues[] = {{0, 0, 1}, {10, 1, 2}, {10, 2, -1}, {10, 0, -1}, {9, 0, -1}, {20, 2, 3}, {25, 2, -1}};
+    } dues[] = {{0, 0, 1},  {10, 1, 2}, {10, 2, -1}, {10, 0, -1},
+                {9, 0, -1}, {20, 2, 3}, {25, 2, -1}};
     for (const auto& d : dues)
     {
         SCOPED_TRACE(testing::Message() << d.completed << " completed, " << d.seen << " seen");
-        const auto own = FreshStore({{"curuser", 0}}, {{{"cnt_complete_level", d.completed}, {"look_comics", d.seen}}});
+        const auto own = FreshStore(
+            {{"curuser", 0}}, {{{"cnt_complete_level", d.completed}, {"look_comics", d.seen}}});
         TPlayer player;
         EXPECT_EQ(player.GetComicDue(), d.due);
     }
@@ -520,7 +526,8 @@ TEST_F(PlayerTest, ASavedLevelStoredForACancelledCloseIsPutBack)
         const char* what;
         bool earlier;  // a saved level was stored before the question
     };
-    for (const Case& c : {Case{"over an earlier saved level", true}, Case{"with none before", false}})
+    for (const Case& c :
+         {Case{"over an earlier saved level", true}, Case{"with none before", false}})
     {
         SCOPED_TRACE(c.what);
         const auto own = FreshStore({{"curuser", 0}}, {{}});
@@ -537,7 +544,8 @@ TEST_F(PlayerTest, ASavedLevelStoredForACancelledCloseIsPutBack)
         EXPECT_EQ(Stored("last_played_level", 0), c.earlier ? 12 : kAbsent);
         EXPECT_EQ(Stored("is_save_level", 0), c.earlier ? 1 : kAbsent);
         EXPECT_EQ(Stored("save_level_num", 0), c.earlier ? 12 : kAbsent);
-        EXPECT_STREQ(StoredText("save_level_monster_kill", 0).CStr(), c.earlier ? "2,0,5,#" : "<absent>");
+        EXPECT_STREQ(StoredText("save_level_monster_kill", 0).CStr(),
+                     c.earlier ? "2,0,5,#" : "<absent>");
         TPlayer again;
         EXPECT_EQ(again.GetSavedLevel().valid, c.earlier);
         if (c.earlier)
