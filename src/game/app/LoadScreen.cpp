@@ -57,7 +57,8 @@ TLoadScreen::~TLoadScreen()
     bar_.reset();
     overlay_.reset();
     barCopy_.reset();
-    if (TRes* res = TRes::GetInstance())
+    // A screen outliving TRes (torn down at exit) must not bring it back.
+    if (TRes* res = TRes::GetIfMade())
     {
         res->UnloadGroup("load");
         res->UnregisterLoadScreen(this);

@@ -247,4 +247,15 @@ TEST_F(LoadScreenTest, TheFirstLoadingScreenAsDrawn)
     EXPECT_FALSE(RgbNear(display_.Pixel(120 + 279, barY), kGold, 40));
 }
 
+// At exit TRes goes before the windows: a loading screen deleted after it
+// must not make a new one.
+TEST_F(LoadScreenTest, AScreenOutlivingTResDoesNotBringItBack)
+{
+    ASSERT_NE(Open({"one"}), nullptr);
+    DestroySingletons();
+    wm->PopModal("load");
+    Pass(0);  // deletes the popped modal with its loading screen
+    EXPECT_EQ(TRes::GetIfMade(), nullptr);
+}
+
 }  // namespace
