@@ -423,6 +423,19 @@ bool TPrefs::SetInt(const TString& key, int value, int slot, bool saveNow)
     return SetValue(key, TString::Format("%d", value), slot, saveNow);
 }
 
+bool TPrefs::RemoveValue(const TString& key, int slot, bool saveNow)
+{
+    if (slot < -1)
+    {
+        LogPrintf("prefs: slot %d refused for key '%s'", slot, key.CStr());
+        return false;
+    }
+    const size_t index = static_cast<size_t>(slot + 1);
+    if (current_ && index < current_->size()) (*current_)[index].erase(key);
+    if (saveNow) Save();
+    return true;
+}
+
 int TPrefs::GetUserCount() const
 {
     if (!current_ || current_->empty()) return 0;

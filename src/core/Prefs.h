@@ -45,6 +45,9 @@ public:
     // whose chunk would exceed the reader's 4 MiB limit.
     bool SetValue(const TString& key, const TString& value, int slot = -1, bool saveNow = false);
     bool SetInt(const TString& key, int value, int slot = -1, bool saveNow = false);
+    // Removes key from slot (a missing key or slot is fine), then saves when
+    // saveNow. False (logged) only for a slot below -1.
+    bool RemoveValue(const TString& key, int slot = -1, bool saveNow = false);
 
     // Number of user slots; 0 when there are none.
     int GetUserCount() const;

@@ -105,6 +105,15 @@ TEST_F(PrefsTest, SlotsValuesAndUsers)
     EXPECT_STREQ(prefs.GetValue("name", "", 0).CStr(), "Bob");
     EXPECT_STREQ(prefs.GetValue("name", "", 1).CStr(), "Cy");
     EXPECT_STREQ(prefs.GetValue("score", "", -1).CStr(), "-5");  // shared slot untouched
+
+    EXPECT_TRUE(prefs.RemoveValue("name", 0));
+    EXPECT_STREQ(prefs.GetValue("name", "gone", 0).CStr(), "gone");
+    EXPECT_STREQ(prefs.GetValue("name", "", 1).CStr(), "Cy");
+    EXPECT_TRUE(prefs.RemoveValue("never", -1));
+    EXPECT_TRUE(prefs.RemoveValue("name", 40));
+    EXPECT_EQ(prefs.GetUserCount(), 2);  // removing makes no slot
+    EXPECT_FALSE(prefs.RemoveValue("score", -2));
+    EXPECT_STREQ(prefs.GetValue("score", "", -1).CStr(), "-5");
 }
 
 TEST_F(PrefsTest, SlotAndSizeLimitsAreRefused)

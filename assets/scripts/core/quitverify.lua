@@ -22,7 +22,7 @@ MakeDialog{
                   flags = kHAlignCenter + kVAlignCenter, font = buttonFont,
                   label = GetString("quit_yes") } },
     Button{ name = "no", x = 425, y = 330, cancel = true, graphics = buttonGraphics,
-            command = function() MyCloseNon() CloseWindow() end,
+            command = function() MyCloseNon() PopModal("quit") end,
             Text{ name = "no_label", x = 0, y = 0, w = 160, h = 48,
                   flags = kHAlignCenter + kVAlignCenter, font = buttonFont,
                   label = GetString("quit_no") } },

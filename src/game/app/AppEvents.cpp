@@ -12,6 +12,7 @@
 #include "game/app/RunningLevel.h"
 #include "script/Script.h"
 #include "ui/Window.h"
+#include "ui/WindowAppLink.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowScriptLink.h"
 
@@ -22,7 +23,7 @@ constexpr const char* kQuitScript = "scripts/core/quitverify.lua";
 constexpr const char* kPauseText = "DoModal(\"scripts/core/screen/pause.lua\")";
 
 // The saved level as it was before the open question stored over it.
-std::optional<TPlayer::SSavedLevelKeys> gKeptSavedLevel;
+std::optional<TPlayer::TKeptSavedLevel> gKeptSavedLevel;
 
 // Dialogs under which a lost activation leaves the level to them: they hold
 // the level themselves, or are the question or the pause itself.
@@ -80,6 +81,11 @@ void HoldTheGame()
 
 }  // namespace
 
+void ResetAppEvents()
+{
+    gKeptSavedLevel.reset();
+}
+
 TString GetTopModalName()
 {
     TWindowManager* wm = GetWindowManager();
@@ -102,7 +108,7 @@ void OnQuitRequest(bool fromOutside)
         // What the question's "Yes" would have kept stays: the saved level.
         gKeptSavedLevel.reset();
         LogPrintf("Close requested from outside: the game ends without asking");
-        if (TApp* app = GetApp()) app->Quit(0);
+        GetWindowAppLink().Quit(0);
         return;
     }
     if (asking) return;
@@ -112,7 +118,7 @@ void OnQuitRequest(bool fromOutside)
     // A close that asks nothing would leave the player unable to quit.
     LogPrintf("ERROR: %s did not put up its \"quit\" window; the game ends", kQuitScript);
     gKeptSavedLevel.reset();
-    if (TApp* app = GetApp()) app->Quit(0);
+    GetWindowAppLink().Quit(0);
 }
 
 void MyCloseNon()
@@ -160,8 +166,8 @@ void OnAppActivate(bool active)
 void OnDisplayModeChange()
 {
     TApp* app = GetApp();
-    if (app == nullptr) return;
-    if (TPlayer* player = TPlayer::GetIfMade()) player->SetFullScreen(app->IsFullScreen());
+    TPlayer* player = TPlayer::GetIfMade();
+    if (app != nullptr && player != nullptr) player->SetFullScreen(app->IsFullScreen());
     // The options screen's full-screen control follows here once that screen exists.
     if (GetRunningLevel().IsRunning()) GetGameHelper().RebuildBubble();
 }

@@ -39,3 +39,6 @@ TString GetTopModalName();
 
 // The window manager's script, as a script host; null without one.
 TScript* GetWindowManagerScript();
+
+// Forgets a question's kept saved level (tests).
+void ResetAppEvents();

@@ -41,6 +41,22 @@ constexpr const char* kNewUserCounters[] = {
     "total_money",        "look_comics",                "look_map_effect",
 };
 
+// Every key a saved level writes.
+constexpr const char* kSavedLevelKeys[] = {
+    "last_played_level",         "is_save_level",
+    "save_level_num",            "save_level_time",
+    "save_level_money",          "save_level_mana",
+    "save_level_worker",         "save_level_slot_info",
+    "save_level_game_object_info", "save_level_pay_draft_info",
+    "save_level_monster_info",   "save_level_attr_task_info",
+    "save_level_trade_task_info", "save_level_bonus_task_info",
+    "save_level_sold_good",      "save_level_buy_slot",
+    "save_level_monster_kill",
+};
+
+// Marks a key that is not stored; a stored value never holds a NUL.
+const TString kMissing("\x01missing");
+
 TString StateKey(int index)
 {
     return TString::Format("%d_state", index);
@@ -482,63 +498,35 @@ void TPlayer::LoadLevelState()
     ReadMonsterKills(ReadText("save_level_monster_kill", "", slot), saved_);
 }
 
-namespace
-{
-
-constexpr const char* kSavedLevelKeys[] = {
-    "last_played_level",
-    "is_save_level",
-    "save_level_num",
-    "save_level_time",
-    "save_level_money",
-    "save_level_mana",
-    "save_level_worker",
-    "save_level_slot_info",
-    "save_level_game_object_info",
-    "save_level_pay_draft_info",
-    "save_level_monster_info",
-    "save_level_attr_task_info",
-    "save_level_trade_task_info",
-    "save_level_bonus_task_info",
-    "save_level_sold_good",
-    "save_level_buy_slot",
-    "save_level_monster_kill",
-};
-
-// No stored text begins with a control character.
-const char kAbsentKey[] = "\x01absent";
-
-}  // namespace
-
-TPlayer::SSavedLevelKeys TPlayer::KeepSavedLevel() const
-{
-    SSavedLevelKeys kept;
-    kept.slot = GetCurrentUser();
-    kept.held = saved_;
-    for (const char* key : kSavedLevelKeys)
-    {
-        const TString value = ReadText(key, kAbsentKey, kept.slot);
-        if (!(value == TString(kAbsentKey))) kept.stored.emplace_back(key, value);
-    }
-    return kept;
-}
-
-void TPlayer::PutBackSavedLevel(const SSavedLevelKeys& kept)
-{
-    if (kept.slot != GetCurrentUser()) return;
-    saved_ = kept.held;
-    // A key that was absent reads as 0 for these two; the others are read
-    // only while is_save_level is set.
-    WriteInt("last_played_level", 0, kept.slot);
-    WriteInt("is_save_level", 0, kept.slot);
-    for (const auto& [key, value] : kept.stored) WriteText(key.CStr(), value, kept.slot);
-    Save();
-}
-
 void TPlayer::ForgetSavedLevel()
 {
     saved_.valid = false;
     WriteInt("is_save_level", 0, GetCurrentUser());
+    Save();
+}
+
+TPlayer::TKeptSavedLevel TPlayer::KeepSavedLevel() const
+{
+    TKeptSavedLevel kept;
+    kept.slot = GetCurrentUser();
+    kept.held = saved_;
+    for (const char* key : kSavedLevelKeys)
+    {
+        const TString value = ReadText(key, kMissing, kept.slot);
+        if (value == kMissing)
+            kept.absent.push_back(key);
+        else
+            kept.present.emplace_back(key, value);
+    }
+    return kept;
+}
+
+void TPlayer::PutBackSavedLevel(const TKeptSavedLevel& kept)
+{
+    if (!prefs_ || kept.slot != GetCurrentUser()) return;
+    for (const auto& [key, value] : kept.present) prefs_->SetValue(key, value, kept.slot);
+    for (const TString& key : kept.absent) prefs_->RemoveValue(key, kept.slot);
+    saved_ = kept.held;
     Save();
 }
 

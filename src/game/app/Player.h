@@ -124,19 +124,22 @@ public:
     void LoadLevelState();
     void ForgetSavedLevel();
     const LevelSnapshot& GetSavedLevel() const { return saved_; }
-    // The current slot's saved-level keys as stored now ("last_played_level",
-    // "is_save_level" and every save_level_* key) with the held snapshot, and
-    // their exact return: the quit question's "No" undoes the store that its
-    // close request made over the earlier saved level.
-    struct SSavedLevelKeys
+    // The saved level as it stands (the current slot's "last_played_level",
+    // is_save_level and save_level_* keys, and the held snapshot), so that a
+    // level stored for a close request that is then cancelled can be taken
+    // back: the level goes on and must not be offered for resuming later.
+    struct TKeptSavedLevel
     {
         int slot = -1;
-        std::vector<std::pair<TString, TString>> stored;  // keys present, as text
+        std::vector<std::pair<TString, TString>> present;  // key, stored text
+        std::vector<TString> absent;
         LevelSnapshot held;
     };
-    SSavedLevelKeys KeepSavedLevel() const;
-    // Nothing when another user has become current since.
-    void PutBackSavedLevel(const SSavedLevelKeys& kept);
+    TKeptSavedLevel KeepSavedLevel() const;
+    // Puts those keys and the held snapshot back (a key that was missing is
+    // removed again) and saves once. Nothing when the current slot has
+    // changed since.
+    void PutBackSavedLevel(const TKeptSavedLevel& kept);
 
     // --- screens ---
     void PushScreen(TWindow* window);
