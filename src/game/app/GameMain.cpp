@@ -1,6 +1,7 @@
 // The main function and the event loop.
 #include "game/app/GameMain.h"
 
+#include "core/Folders.h"
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "core/StringTable.h"
@@ -29,6 +30,14 @@ constexpr const char* kMainLoopScript = "scripts/mainloop.lua";
 
 // What StartGame hands the main function (a plain function pointer).
 const TGameSetup* gSetup = nullptr;
+
+// The framework's data folders before the game's log moved them: its own
+// files (the play metrics, the system report) are written there at shutdown.
+struct SFrameworkFolders
+{
+    TString user, common, desktop;
+};
+SFrameworkFolders gFrameworkFolders;
 
 }  // namespace
 
@@ -65,6 +74,7 @@ void GameMain(TApp& app, const TString&)
 
     // The folders move before the profile opens its store: read and written
     // in the same place.
+    gFrameworkFolders = {GetUserDataFolder(), GetCommonDataFolder(), GetDesktopFolder()};
     TLog::GetInstance();
     TPlayer::GetInstance();
     RegisterWindowTypes(gSetup != nullptr ? gSetup->windowTypes : GetAppWindowTypes());
@@ -128,4 +138,7 @@ void EndGame()
     }
     if (TPlayer* player = TPlayer::GetIfMade()) player->ClosePlayerData();
     DestroySingletons();
+    SetUserDataFolder(gFrameworkFolders.user);
+    SetCommonDataFolder(gFrameworkFolders.common);
+    SetDesktopFolder(gFrameworkFolders.desktop);
 }

@@ -49,5 +49,8 @@ void HandleGameEvent(const TEvent& ev);
 
 // The end of the main function: every modal above the root goes (screens'
 // destructors still reach the profile and the resources), the player data
-// is closed, then the game's singletons end, newest first. Never fails.
+// is closed, then the game's singletons end, newest first, and the
+// framework's data folders are back where they were before the game's log
+// moved them (the framework writes its own files there at shutdown). Never
+// fails.
 void EndGame();
