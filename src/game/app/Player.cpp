@@ -3,6 +3,7 @@
 #include "game/app/Player.h"
 
 #include "core/Clock.h"
+#include "core/Log.h"
 #include "core/Prefs.h"
 #include "core/host/App.h"
 #include "graphics/Texture.h"
@@ -37,20 +38,32 @@ constexpr SettingDefault kNewUserSettings[] = {
     {"fullscreen", 1, 1},     {"gamecursor", 1, 1},
 };
 constexpr const char* kNewUserCounters[] = {
-    "cnt_complete_level", "cnt_complete_sandbox_level", "cnt_complete_defender_level",
-    "total_money",        "look_comics",                "look_map_effect",
+    "cnt_complete_level",
+    "cnt_complete_sandbox_level",
+    "cnt_complete_defender_level",
+    "total_money",
+    "look_comics",
+    "look_map_effect",
 };
 
 // Every key a saved level writes.
 constexpr const char* kSavedLevelKeys[] = {
-    "last_played_level",         "is_save_level",
-    "save_level_num",            "save_level_time",
-    "save_level_money",          "save_level_mana",
-    "save_level_worker",         "save_level_slot_info",
-    "save_level_game_object_info", "save_level_pay_draft_info",
-    "save_level_monster_info",   "save_level_attr_task_info",
-    "save_level_trade_task_info", "save_level_bonus_task_info",
-    "save_level_sold_good",      "save_level_buy_slot",
+    "last_played_level",
+    "is_save_level",
+    "save_level_num",
+    "save_level_time",
+    "save_level_money",
+    "save_level_mana",
+    "save_level_worker",
+    "save_level_slot_info",
+    "save_level_game_object_info",
+    "save_level_pay_draft_info",
+    "save_level_monster_info",
+    "save_level_attr_task_info",
+    "save_level_trade_task_info",
+    "save_level_bonus_task_info",
+    "save_level_sold_good",
+    "save_level_buy_slot",
     "save_level_monster_kill",
 };
 
@@ -166,6 +179,12 @@ TString TPlayer::GetUserName(int slot) const
 
 void TPlayer::SetUserName(int slot, const TString& name)
 {
+    // Naming a slot past the last would pad the store with empty users.
+    if (slot < 0 || slot >= GetNumUsers())
+    {
+        if (prefs_) LogPrintf("TPlayer: no user slot %d to name", slot);
+        return;
+    }
     WriteText("name", name, slot);
     Save();
 }
@@ -379,8 +398,8 @@ void TPlayer::RecordOpenModeResult(int index, const SCompleteLevel& record, cons
     }
     if (state == 1) return;
     if (state == 0 && record.result % 2 == 0) return;
-    const int total = ReadInt("total_money", -1, slot) - ReadInt(MoneyKey(index).CStr(), -1, slot) +
-                      record.money;
+    const int total =
+        ReadInt("total_money", -1, slot) - ReadInt(MoneyKey(index).CStr(), -1, slot) + record.money;
     WriteInt(StateKey(index).CStr(), record.result, slot);
     WriteInt(MoneyKey(index).CStr(), record.money, slot);
     WriteInt("total_money", total, slot);
@@ -413,9 +432,15 @@ int TPlayer::GetComicsSeen() const
 
 void TPlayer::NoteComicsSeen(int n)
 {
+    NoteSeen("look_comics", n);
+}
+
+void TPlayer::NoteSeen(const char* key, int n)
+{
     const int slot = GetCurrentUser();
-    if (ReadInt("look_comics", 0, slot) != n) return;
-    WriteInt("look_comics", n + 1, slot);
+    // Counted only in order: a comics shown again does not count twice.
+    if (ReadInt(key, 0, slot) != n) return;
+    WriteInt(key, n + 1, slot);
     Save();
 }
 
@@ -426,10 +451,7 @@ int TPlayer::GetMapEffectSeen() const
 
 void TPlayer::NoteMapEffectSeen(int n)
 {
-    const int slot = GetCurrentUser();
-    if (ReadInt("look_map_effect", 0, slot) != n) return;
-    WriteInt("look_map_effect", n + 1, slot);
-    Save();
+    NoteSeen("look_map_effect", n);
 }
 
 int TPlayer::GetComicDue() const

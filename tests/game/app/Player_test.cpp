@@ -54,9 +54,20 @@ protected:
         for (size_t slot = 0; slot < users.size(); ++slot)
         {
             prefs.SetValue("name", TString::Format("user%zu", slot), static_cast<int>(slot));
-            for (const KeyValue& kv : users[slot]) prefs.SetInt(kv.key, kv.value, static_cast<int>(slot));
+            for (const KeyValue& kv : users[slot])
+                prefs.SetInt(kv.key, kv.value, static_cast<int>(slot));
         }
         ASSERT_TRUE(prefs.Save());
+    }
+    // A store of its own in a fresh folder, for one case of a table.
+    std::unique_ptr<filetest::TempTree> FreshStore(const std::vector<KeyValue>& shared,
+                                                   const std::vector<std::vector<KeyValue>>& users)
+    {
+        auto own = std::make_unique<filetest::TempTree>();
+        SetUp();  // the new tree starts without settings
+        SetUserDataFolder((*own / "user").c_str());
+        WriteStore(shared, users);
+        return own;
     }
     // The stored value as the file holds it now.
     static int Stored(const char* key, int slot)
@@ -180,10 +191,7 @@ TEST_F(PlayerTest, SelectingAUser)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", c.start}}, {{}, {}, {}});
+        const auto own = FreshStore({{"curuser", c.start}}, {{}, {}, {}});
         TPlayer player;
         player.SetCurrentUser(c.select);
         EXPECT_EQ(player.GetCurrentUser(), c.curuser);
@@ -227,10 +235,7 @@ TEST_F(PlayerTest, DeletingAUserKeepsTheCurrentSlotOnTheSameProfile)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", c.current}}, {{}, {}, {}});
+        const auto own = FreshStore({{"curuser", c.current}}, {{}, {}, {}});
         TPlayer player;
         player.SaveLevelState(FullSnapshot());
         player.DeleteUser(c.deleted);
@@ -260,6 +265,12 @@ TEST_F(PlayerTest, NamesAndLookups)
     EXPECT_EQ(player.FindUser("user0"), 0);
     EXPECT_EQ(player.FindUser("nobody"), -1);
     EXPECT_STREQ(player.GetUserName(7).CStr(), "");
+    // Naming a slot that does not exist makes no users.
+    player.SetUserName(4, "ghost");
+    player.SetUserName(-1, "ghost");
+    EXPECT_EQ(player.GetNumUsers(), 2);
+    EXPECT_FALSE(player.IsNameInUse("ghost"));
+    EXPECT_EQ(TPrefs(false).GetUserCount(), 2);
 }
 
 TEST_F(PlayerTest, LevelResults)
@@ -274,6 +285,8 @@ TEST_F(PlayerTest, LevelResults)
         std::vector<KeyValue> after;  // kAbsent: not written
         int recordTotal;
     };
+    // One case per paragraph: the store before, the call, the store after.
+    // clang-format off
     const Case cases[] = {
         {"the next story level",
          {{"cnt_complete_level", 3}, {"total_money", 100}},
@@ -342,13 +355,11 @@ TEST_F(PlayerTest, LevelResults)
          {{"cnt_complete_defender_level", 1}, {"cnt_complete_sandbox_level", kAbsent}},
          10},
     };
+    // clang-format on
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {c.before});
+        const auto own = FreshStore({{"curuser", 0}}, {c.before});
         TPlayer player;
         SCompleteLevel record{c.index, c.result, 11, c.money, 0, 22, 33};
         player.SetLevelResult(c.index, record);
@@ -366,15 +377,12 @@ TEST_F(PlayerTest, LevelResults)
 
 TEST_F(PlayerTest, ModeFromTheLastPlayedLevel)
 {
-    const std::pair<int, int> cases[] = {{0, 0},  {50, 0}, {51, 1}, {55, 1}, {56, 2},
-                                         {60, 2}, {61, 0}, {-3, 0}};
+    const std::pair<int, int> cases[] = {{0, 0},  {50, 0}, {51, 1}, {55, 1},
+                                         {56, 2}, {60, 2}, {61, 0}, {-3, 0}};
     for (const auto& [last, mode] : cases)
     {
         SCOPED_TRACE(last);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {{{"last_played_level", last}}});
+        const auto own = FreshStore({{"curuser", 0}}, {{{"last_played_level", last}}});
         TPlayer player;
         EXPECT_EQ(player.GetMode(), mode);
         EXPECT_EQ(player.GetLevelToPlay(), 1);
@@ -385,10 +393,7 @@ TEST_F(PlayerTest, ModeFromTheLastPlayedLevel)
     for (const auto& [index, mode] : {std::pair{50, 1}, std::pair{55, 2}, std::pair{49, 0}})
     {
         SCOPED_TRACE(index);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {{{"cnt_complete_level", 49}}});
+        const auto own = FreshStore({{"curuser", 0}}, {{{"cnt_complete_level", 49}}});
         {
             TPlayer player;
             player.SetLevelResult(index, SCompleteLevel{index, 0, 0, 10, 0, 0, 0});
@@ -403,14 +408,13 @@ TEST_F(PlayerTest, ComicsAndMapEffectCounters)
     const struct
     {
         int completed, seen, due;
-    } dues[] = {{0, 0, 1}, {10, 1, 2}, {10, 2, -1}, {10, 0, -1}, {9, 0, -1}, {20, 2, 3}, {25, 2, -1}};
+    } dues[] = {{0, 0, 1},  {10, 1, 2}, {10, 2, -1}, {10, 0, -1},
+                {9, 0, -1}, {20, 2, 3}, {25, 2, -1}};
     for (const auto& d : dues)
     {
         SCOPED_TRACE(testing::Message() << d.completed << " completed, " << d.seen << " seen");
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {{{"cnt_complete_level", d.completed}, {"look_comics", d.seen}}});
+        const auto own = FreshStore(
+            {{"curuser", 0}}, {{{"cnt_complete_level", d.completed}, {"look_comics", d.seen}}});
         TPlayer player;
         EXPECT_EQ(player.GetComicDue(), d.due);
     }
@@ -522,13 +526,11 @@ TEST_F(PlayerTest, ASavedLevelStoredForACancelledCloseIsPutBack)
         const char* what;
         bool earlier;  // a saved level was stored before the question
     };
-    for (const Case& c : {Case{"over an earlier saved level", true}, Case{"with none before", false}})
+    for (const Case& c :
+         {Case{"over an earlier saved level", true}, Case{"with none before", false}})
     {
         SCOPED_TRACE(c.what);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {{}});
+        const auto own = FreshStore({{"curuser", 0}}, {{}});
         {
             TPlayer player;
             if (c.earlier) player.SaveLevelState(FullSnapshot());
@@ -542,7 +544,8 @@ TEST_F(PlayerTest, ASavedLevelStoredForACancelledCloseIsPutBack)
         EXPECT_EQ(Stored("last_played_level", 0), c.earlier ? 12 : kAbsent);
         EXPECT_EQ(Stored("is_save_level", 0), c.earlier ? 1 : kAbsent);
         EXPECT_EQ(Stored("save_level_num", 0), c.earlier ? 12 : kAbsent);
-        EXPECT_STREQ(StoredText("save_level_monster_kill", 0).CStr(), c.earlier ? "2,0,5,#" : "<absent>");
+        EXPECT_STREQ(StoredText("save_level_monster_kill", 0).CStr(),
+                     c.earlier ? "2,0,5,#" : "<absent>");
         TPlayer again;
         EXPECT_EQ(again.GetSavedLevel().valid, c.earlier);
         if (c.earlier)
