@@ -139,6 +139,8 @@ public:
 
     // Event-fetch state.
     bool firstFetchDone = false;
+    bool sessionReadyPending = false;  // "sessionready" is due 500 ms after the first fetch
+    uint32_t firstFetchTime = 0;
     bool quitPending = false;
     int quitCode = 0;
     std::deque<TEvent> pendingEvents;  // the rest of a message with several events

@@ -6,8 +6,8 @@
 
 struct SCompleteLevel
 {
-    int32_t level = 0;   // level index, 0-based
-    int32_t result = -1; // -1 none; otherwise stored as the level's state
+    int32_t level = 0;    // level index, 0-based
+    int32_t result = -1;  // -1 none; otherwise stored as the level's state
     int32_t income = 0;
     int32_t money = 0;
     int32_t totalMoney = 0;  // handed in as 0; recording a result fills it in

@@ -110,7 +110,8 @@ TString GameObjectListText(const LevelSnapshot& s)
 TString PayDraftListText(const LevelSnapshot& s)
 {
     SavedGroups groups;
-    for (const LevelSnapshot::PayDraft& d : s.payDrafts) groups.push_back({d.stallKind, d.description});
+    for (const LevelSnapshot::PayDraft& d : s.payDrafts)
+        groups.push_back({d.stallKind, d.description});
     return SavedListText(groups);
 }
 
@@ -151,7 +152,8 @@ void ReadGameObjectList(const TString& text, LevelSnapshot& s)
 void ReadPayDraftList(const TString& text, LevelSnapshot& s)
 {
     s.payDrafts.clear();
-    for (const std::vector<int32_t>& g : ParseSavedList(text)) s.payDrafts.push_back({At(g, 0), At(g, 1)});
+    for (const std::vector<int32_t>& g : ParseSavedList(text))
+        s.payDrafts.push_back({At(g, 0), At(g, 1)});
 }
 
 void ReadTaskList(const TString& text, std::vector<LevelSnapshot::TaskCounters>& tasks)

@@ -57,7 +57,8 @@ TLoadScreen::~TLoadScreen()
     bar_.reset();
     overlay_.reset();
     barCopy_.reset();
-    if (TRes* res = TRes::GetInstance())
+    // A screen outliving TRes (torn down at exit) must not bring it back.
+    if (TRes* res = TRes::GetIfMade())
     {
         res->UnloadGroup("load");
         res->UnregisterLoadScreen(this);
@@ -105,7 +106,7 @@ std::unique_ptr<TMySprite> TLoadScreen::MakeBar(const TString& name)
 {
     barCopy_.reset();
     barPixels_.clear();
-    barWidth_ = barHeight_ = fadedFrom_ = fadedTo_ = 0;
+    barWidth_ = barHeight_ = 0;
     TTextureRef picture = TTexture::Get(name, 0);
     if (!picture) return std::make_unique<TMySprite>(TTextureRef());
 
@@ -138,14 +139,6 @@ std::unique_ptr<TMySprite> TLoadScreen::MakeBar(const TString& name)
     return std::make_unique<TMySprite>(copy);
 }
 
-void TLoadScreen::RestoreColumns(uint32_t* pixels, int pitch, int from, int to)
-{
-    for (int y = 0; y < barHeight_; ++y)
-        for (int c = from; c < to; ++c)
-            pixels[size_t(y) * size_t(pitch) + size_t(c)] =
-                barPixels_[size_t(y) * size_t(barWidth_) + size_t(c)];
-}
-
 void TLoadScreen::DrawProgress(float fraction)
 {
     if (!bar_) return;
@@ -158,22 +151,21 @@ void TLoadScreen::DrawProgress(float fraction)
     uint32_t* pixels = nullptr;
     int pitch = 0;
     if (!barCopy_ || !barCopy_->Lock(&pixels, &pitch)) return;
-    // The edge moves on: what the last step faded is the picture again.
-    RestoreColumns(pixels, pitch, fadedFrom_, fadedTo_);
+    // Every visible column is written from the picture's own pixels: what an
+    // earlier step faded is whole again, and so is a copy the device lost.
     const int start = std::max(0, b - kSoftEdge);
-    for (int c = start; c < b; ++c)
+    for (int y = 0; y < barHeight_; ++y)
     {
-        const uint32_t edge = uint32_t(EdgeAlpha(b - c));
-        for (int y = 0; y < barHeight_; ++y)
+        const uint32_t* own = barPixels_.data() + size_t(y) * size_t(barWidth_);
+        uint32_t* row = pixels + size_t(y) * size_t(pitch);
+        std::copy_n(own, size_t(start), row);
+        for (int c = start; c < b; ++c)
         {
-            const uint32_t own = barPixels_[size_t(y) * size_t(barWidth_) + size_t(c)];
-            const uint32_t alpha = ((own >> 24) * edge) / 255u;
-            pixels[size_t(y) * size_t(pitch) + size_t(c)] = (own & ~kAlphaMask) | (alpha << 24);
+            const uint32_t alpha = ((own[c] >> 24) * uint32_t(EdgeAlpha(b - c))) / 255u;
+            row[c] = (own[c] & ~kAlphaMask) | (alpha << 24);
         }
     }
     barCopy_->Unlock();
-    fadedFrom_ = start;
-    fadedTo_ = b;
 }
 
 bool TLoadScreen::OnTimer()

@@ -63,7 +63,6 @@ private:
     // The bar over a private copy of the picture, or over the picture itself
     // when no copy can be made (then without the soft edge).
     std::unique_ptr<TMySprite> MakeBar(const TString& name);
-    void RestoreColumns(uint32_t* pixels, int pitch, int from, int to);
 
     std::unique_ptr<TMySprite> background_;
     std::unique_ptr<TMySprite> bar_;
@@ -71,12 +70,9 @@ private:
     float progress_ = 0.0f;
     bool paused_ = false;
 
-    // The bar picture's own pixels (rows packed) behind the copy, and the
-    // columns of the copy that the last step faded.
+    // The bar picture's own pixels (rows packed) behind the copy.
     TTextureRef barCopy_;
     std::vector<uint32_t> barPixels_;
     int barWidth_ = 0;
     int barHeight_ = 0;
-    int fadedFrom_ = 0;
-    int fadedTo_ = 0;
 };

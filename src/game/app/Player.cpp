@@ -3,6 +3,7 @@
 #include "game/app/Player.h"
 
 #include "core/Clock.h"
+#include "core/Log.h"
 #include "core/Prefs.h"
 #include "core/host/App.h"
 #include "game/app/MyCursor.h"
@@ -181,6 +182,12 @@ TString TPlayer::GetUserName(int slot) const
 
 void TPlayer::SetUserName(int slot, const TString& name)
 {
+    // Naming a slot past the last would pad the store with empty users.
+    if (slot < 0 || slot >= GetNumUsers())
+    {
+        if (prefs_) LogPrintf("TPlayer: no user slot %d to name", slot);
+        return;
+    }
     WriteText("name", name, slot);
     Save();
 }
@@ -442,9 +449,15 @@ int TPlayer::GetComicsSeen() const
 
 void TPlayer::NoteComicsSeen(int n)
 {
+    NoteSeen("look_comics", n);
+}
+
+void TPlayer::NoteSeen(const char* key, int n)
+{
     const int slot = GetCurrentUser();
-    if (ReadInt("look_comics", 0, slot) != n) return;
-    WriteInt("look_comics", n + 1, slot);
+    // Counted only in order: a comics shown again does not count twice.
+    if (ReadInt(key, 0, slot) != n) return;
+    WriteInt(key, n + 1, slot);
     Save();
 }
 
@@ -455,10 +468,7 @@ int TPlayer::GetMapEffectSeen() const
 
 void TPlayer::NoteMapEffectSeen(int n)
 {
-    const int slot = GetCurrentUser();
-    if (ReadInt("look_map_effect", 0, slot) != n) return;
-    WriteInt("look_map_effect", n + 1, slot);
-    Save();
+    NoteSeen("look_map_effect", n);
 }
 
 int TPlayer::GetComicDue() const

@@ -53,6 +53,7 @@ public:
     TString GetName() const;
     // "" when the slot has no name.
     TString GetUserName(int slot) const;
+    // Only for an existing slot (logged otherwise).
     void SetUserName(int slot, const TString& name);
     int GetNumUsers() const;
     // Erases the slot; later slots move down by one. A current slot above it
@@ -177,6 +178,7 @@ private:
     void WriteInt(const char* key, int value, int slot);
     void WriteText(const char* key, const TString& value, int slot);
     void Save();
+    void NoteSeen(const char* key, int n);
     void BindScriptFunctions();
     void RecordOpenModeResult(int index, const SCompleteLevel& record, const char* counterKey,
                               bool storeTotal);

@@ -164,6 +164,10 @@ void TRes::LoadGroups(const std::vector<TString>& groups)
     ShowCursor(false);
     loading_ = true;
 
+    // A request made while another loads goes on behind the loading screen
+    // already up: a second one would leave the first behind, covering the
+    // game once the queue it was made for is gone.
+    if (loadScreen_ != nullptr) return;
     TWindowManager* wm = GetWindowManager();
     const int modals = wm != nullptr ? wm->GetModalCount() : 0;
     if (wm != nullptr) wm->RunScriptForWindow(requestWindow_, kLoadScript);

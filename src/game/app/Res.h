@@ -49,8 +49,10 @@ public:
 
     // Unloads the loaded groups that are not asked for. When groups are still
     // missing, queues their files, hides the system cursor and runs the
-    // loading script ("scripts/core/screen/load.lua") for the requester;
-    // otherwise calls the callback at once.
+    // loading script ("scripts/core/screen/load.lua") for the requester
+    // (unless a loading screen is up already); otherwise calls the callback
+    // at once. When no loading screen comes up, the modals the script pushed
+    // are popped and every file is loaded at once (logged as an error).
     void LoadGroups(const std::vector<TString>& groups);
     // Queues the files of one group for the current request and returns their
     // count; 0 for a group already queued in this request. Every name is

@@ -191,9 +191,8 @@ TEST_F(LoadScreenTest, TheSoftEdgeIsFadedOnTheScreensOwnCopy)
         {0.9f, 180, {{91, 255, 0x80}, {99, 255, 0x80}, {170, 255, 0x80}, {171, opaque(9), half(9)},
                      {179, opaque(1), half(1)}}},
         // Narrower than the edge: softened over its whole width.
-        {0.1f, 20, {{0, 255, 0x80}, {10, opaque(10), half(10)}, {19, opaque(1), half(1)},
-                    {179, 255, 0x80}}},
-        {0.0f, 0, {{0, 255, 0x80}, {19, 255, 0x80}}},
+        {0.1f, 20, {{0, 255, 0x80}, {10, opaque(10), half(10)}, {19, opaque(1), half(1)}}},
+        {0.0f, 0, {}},
         {1.0f, 200, {{0, 255, 0x80}, {199, opaque(1), half(1)}}},
     };
     for (const Case& c : cases)
@@ -216,6 +215,14 @@ TEST_F(LoadScreenTest, TheSoftEdgeIsFadedOnTheScreensOwnCopy)
             ASSERT_EQ(Texel(shared, x, 1), 0xFF102030u) << x;
         }
     }
+    // A device that lost the copy's pixels: the next step draws them again.
+    manager_.ReleaseAll();
+    manager_.RestoreAll();
+    ASSERT_EQ(Texel(copy, 10, 1), 0u);
+    screen->DrawProgress(0.5f);
+    EXPECT_EQ(Texel(copy, 10, 1), 0xFF102030u);
+    EXPECT_EQ(Texel(copy, 99, 0) >> 24, half(1));
+
     // The edge's alphas from the last visible column inwards.
     const int want[] = {25, 51, 76, 102, 127, 153, 178, 204, 229, 255, 255};
     for (int k = 1; k <= 11; ++k) EXPECT_EQ(TLoadScreen::EdgeAlpha(k), want[k - 1]) << k;
@@ -245,6 +252,17 @@ TEST_F(LoadScreenTest, TheFirstLoadingScreenAsDrawn)
     EXPECT_TRUE(RgbNear(display_.Pixel(120 + 400, barY), empty));
     // The soft edge: the last loaded column is mostly what lies behind it.
     EXPECT_FALSE(RgbNear(display_.Pixel(120 + 279, barY), kGold, 40));
+}
+
+// At exit TRes goes before the windows: a loading screen deleted after it
+// must not make a new one.
+TEST_F(LoadScreenTest, AScreenOutlivingTResDoesNotBringItBack)
+{
+    ASSERT_NE(Open({"one"}), nullptr);
+    DestroySingletons();
+    wm->PopModal("load");
+    Pass(0);  // deletes the popped modal with its loading screen
+    EXPECT_EQ(TRes::GetIfMade(), nullptr);
 }
 
 }  // namespace

@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <map>
 #include <string>
-#include <utility>
 
 #include "core/FileNames.h"
 #include "core/FileTestSupport.h"
@@ -26,11 +24,6 @@ class LogTest : public ::testing::Test
 protected:
     LogTest()
     {
-        for (const char* name : {"HOME", "XDG_DATA_HOME"})
-        {
-            const char* value = getenv(name);
-            saved_[name] = {value != nullptr, value != nullptr ? value : ""};
-        }
         setenv("HOME", (tree / "home").c_str(), 1);
         setenv("XDG_DATA_HOME", (tree / "xdg").c_str(), 1);
         SetSetting("publisher", "Hollvane-Plomet");
@@ -40,19 +33,9 @@ protected:
         SetCommonDataFolder((tree / "framework").c_str());
         SetDesktopFolder((tree / "desk").c_str());
     }
-    ~LogTest() override
-    {
-        for (const auto& [name, value] : saved_)
-        {
-            if (value.first)
-                setenv(name.c_str(), value.second.c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
-    }
 
+    filetest::SavedEnvironment saved_{"HOME", "XDG_DATA_HOME"};
     filetest::TempTree tree;
-    std::map<std::string, std::pair<bool, std::string>> saved_;
 };
 
 TEST_F(LogTest, TheThreeFoldersLiveUnderTheGamesPerUserFolder)
@@ -95,14 +78,11 @@ TEST_F(LogTest, WithoutAUsableFolderTheFrameworksFoldersStay)
         const char* what;
         void (*prepare)(const filetest::TempTree& tree);
     } cases[] = {
-        {"a game name the folder cannot take", [](const filetest::TempTree&) { SetSetting("gamename", ".."); }},
-        {"the data folder is a file",
-         [](const filetest::TempTree& tree)
-         {
-             tree.Write("xdg/Hollvane-Plomet/Orvelle/users", "a file, not a folder");
-         }},
-        {"no game name",
-         [](const filetest::TempTree&) { SetSetting("gamename", ""); }},
+        {"a game name the folder cannot take",
+         [](const filetest::TempTree&) { SetSetting("gamename", ".."); }},
+        {"the data folder is a file", [](const filetest::TempTree& tree)
+         { tree.Write("xdg/Hollvane-Plomet/Orvelle/users", "a file, not a folder"); }},
+        {"no game name", [](const filetest::TempTree&) { SetSetting("gamename", ""); }},
     };
     for (const auto& c : cases)
     {

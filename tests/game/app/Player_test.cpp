@@ -62,6 +62,16 @@ protected:
         }
         ASSERT_TRUE(prefs.Save());
     }
+    // A store of its own in a fresh folder, for one case of a table.
+    std::unique_ptr<filetest::TempTree> FreshStore(const std::vector<KeyValue>& shared,
+                                                   const std::vector<std::vector<KeyValue>>& users)
+    {
+        auto own = std::make_unique<filetest::TempTree>();
+        SetUp();  // the new tree starts without settings
+        SetUserDataFolder((*own / "user").c_str());
+        WriteStore(shared, users);
+        return own;
+    }
     // The stored value as the file holds it now.
     static int Stored(const char* key, int slot)
     {
@@ -184,10 +194,7 @@ TEST_F(PlayerTest, SelectingAUser)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", c.start}}, {{}, {}, {}});
+        const auto own = FreshStore({{"curuser", c.start}}, {{}, {}, {}});
         TPlayer player;
         player.SetCurrentUser(c.select);
         EXPECT_EQ(player.GetCurrentUser(), c.curuser);
@@ -235,8 +242,7 @@ TEST_F(PlayerTest, SoundAndCursorSettingsReachTheSoundManagerAndTheTrail)
 
     // The first start applies the shared defaults: 800, 640, sound on, the
     // game's pointer with its trail.
-    filetest::TempTree fresh;
-    SetUserDataFolder((fresh / "user").c_str());
+    const auto own = FreshStore({}, {});
     cursor->SetSystemCursor(true);
     TPlayer first;
     EXPECT_EQ(first.GetNumUsers(), 0);
@@ -280,10 +286,7 @@ TEST_F(PlayerTest, DeletingAUserKeepsTheCurrentSlotOnTheSameProfile)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", c.current}}, {{}, {}, {}});
+        const auto own = FreshStore({{"curuser", c.current}}, {{}, {}, {}});
         TPlayer player;
         player.SaveLevelState(FullSnapshot());
         player.DeleteUser(c.deleted);
@@ -313,6 +316,12 @@ TEST_F(PlayerTest, NamesAndLookups)
     EXPECT_EQ(player.FindUser("user0"), 0);
     EXPECT_EQ(player.FindUser("nobody"), -1);
     EXPECT_STREQ(player.GetUserName(7).CStr(), "");
+    // Naming a slot that does not exist makes no users.
+    player.SetUserName(4, "ghost");
+    player.SetUserName(-1, "ghost");
+    EXPECT_EQ(player.GetNumUsers(), 2);
+    EXPECT_FALSE(player.IsNameInUse("ghost"));
+    EXPECT_EQ(TPrefs(false).GetUserCount(), 2);
 }
 
 TEST_F(PlayerTest, LevelResults)
@@ -327,6 +336,8 @@ TEST_F(PlayerTest, LevelResults)
         std::vector<KeyValue> after;  // kAbsent: not written
         int recordTotal;
     };
+    // One case per paragraph: the store before, the call, the store after.
+    // clang-format off
     const Case cases[] = {
         {"the next story level",
          {{"cnt_complete_level", 3}, {"total_money", 100}},
@@ -451,13 +462,11 @@ TEST_F(PlayerTest, LevelResults)
          {{"cnt_complete_defender_level", 1}, {"cnt_complete_sandbox_level", kAbsent}},
          10},
     };
+    // clang-format on
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {c.before});
+        const auto own = FreshStore({{"curuser", 0}}, {c.before});
         TPlayer player;
         SCompleteLevel record{c.index, c.result, 11, c.money, 0, 22, 33};
         player.SetLevelResult(c.index, record);
@@ -480,10 +489,7 @@ TEST_F(PlayerTest, ModeFromTheLastPlayedLevel)
     for (const auto& [last, mode] : cases)
     {
         SCOPED_TRACE(last);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {{{"last_played_level", last}}});
+        const auto own = FreshStore({{"curuser", 0}}, {{{"last_played_level", last}}});
         TPlayer player;
         EXPECT_EQ(player.GetMode(), mode);
         EXPECT_EQ(player.GetLevelToPlay(), 1);
@@ -494,10 +500,7 @@ TEST_F(PlayerTest, ModeFromTheLastPlayedLevel)
     for (const auto& [index, mode] : {std::pair{50, 1}, std::pair{55, 2}, std::pair{49, 0}})
     {
         SCOPED_TRACE(index);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {{{"cnt_complete_level", 49}}});
+        const auto own = FreshStore({{"curuser", 0}}, {{{"cnt_complete_level", 49}}});
         {
             TPlayer player;
             player.SetLevelResult(index, SCompleteLevel{index, 0, 0, 10, 0, 0, 0});
@@ -517,11 +520,8 @@ TEST_F(PlayerTest, ComicsAndMapEffectCounters)
     for (const auto& d : dues)
     {
         SCOPED_TRACE(testing::Message() << d.completed << " completed, " << d.seen << " seen");
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}},
-                   {{{"cnt_complete_level", d.completed}, {"look_comics", d.seen}}});
+        const auto own = FreshStore(
+            {{"curuser", 0}}, {{{"cnt_complete_level", d.completed}, {"look_comics", d.seen}}});
         TPlayer player;
         EXPECT_EQ(player.GetComicDue(), d.due);
     }
@@ -637,10 +637,7 @@ TEST_F(PlayerTest, ASavedLevelStoredForACancelledCloseIsPutBack)
          {Case{"over an earlier saved level", true}, Case{"with none before", false}})
     {
         SCOPED_TRACE(c.what);
-        filetest::TempTree own;
-        SetUp();
-        SetUserDataFolder((own / "user").c_str());
-        WriteStore({{"curuser", 0}}, {{}});
+        const auto own = FreshStore({{"curuser", 0}}, {{}});
         {
             TPlayer player;
             if (c.earlier) player.SaveLevelState(FullSnapshot());

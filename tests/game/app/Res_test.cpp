@@ -259,6 +259,24 @@ TEST_F(ResTest, ARequesterDestroyedWhileLoadingTakesItsCallbackBack)
     EXPECT_EQ(done_, 1);
 }
 
+TEST_F(ResTest, ARequestWhileLoadingUsesTheLoadingScreenAlreadyUp)
+{
+    Request({"pics"});
+    Pass(10);
+    TLoadScreen* screen = res_->GetLoadScreen();
+    ASSERT_NE(screen, nullptr);
+    const int modals = wm->GetModalCount();
+    Request({"more"});
+    EXPECT_EQ(wm->GetModalCount(), modals);
+    EXPECT_EQ(res_->GetLoadScreen(), screen);
+    EXPECT_EQ(res_->GetTotalFiles(), 2);
+    LoadAll();
+    EXPECT_EQ(done_, 1);  // the later request's callback replaced the first
+    EXPECT_EQ(wm->GetTopModal(), wm->GetScreen());
+    EXPECT_FALSE(res_->IsGroupLoaded("pics"));
+    EXPECT_NE(res_->GetAsset("more:img/four"), nullptr);
+}
+
 TEST_F(ResTest, PausingTheLoadingScreenHoldsTheQueue)
 {
     res_->SetLoadingPaused(true);  // no loading screen: nothing to pause
@@ -285,20 +303,13 @@ TEST_F(ResTest, TheEndOfLoadingLeavesOtherModalsAlone)
     wm->PushModal(question);
     auto* loose = new TLoadScreen();
     ASSERT_EQ(res_->GetLoadScreen(), loose);
-    res_->SetRequester(nullptr, [this] { ++done_; });
-    res_->LoadGroups({"pics"});
-    // The loading script ran its own modal: take it away to leave the
-    // question on top.
-    ASSERT_EQ(TopName(), "load");
-    TLoadScreen* scripted = res_->GetLoadScreen();
-    wm->PopModal("load");
-    Pass(0);  // the popped modal is deleted at the next event
-    EXPECT_NE(res_->GetLoadScreen(), scripted);
-    res_->RegisterLoadScreen(loose);
+    Request({"pics"});
+    EXPECT_EQ(TopName(), "quit");
     while (res_->IsLoading()) res_->LoadNextFile();
     EXPECT_EQ(done_, 1);
     EXPECT_EQ(TopName(), "quit");
     delete loose;
+    EXPECT_EQ(res_->GetLoadScreen(), nullptr);
 }
 
 TEST_F(ResTest, WithoutALoadingScreenTheRequestLoadsAtOnce)

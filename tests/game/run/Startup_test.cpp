@@ -206,6 +206,7 @@ TEST(StartupRun, FirstStartAsksBeforeQuittingAndLeavesTheProfileFile)
     const std::string log = run.Log();
     EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
     EXPECT_EQ(log.find("LoadRes"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Missing string"), std::string::npos) << log;
 
     // The first start's shared values, in the game's own folder.
     const std::filesystem::path prefsFile = run.UserData() / "users" / "prefs.dat";
