@@ -13,6 +13,7 @@
 #include "ui/Image.h"
 #include "ui/Message.h"
 #include "ui/MovieHost.h"
+#include "ui/Slider.h"
 #include "ui/Text.h"
 #include "ui/Window.h"
 #include "ui/WindowManager.h"
@@ -55,6 +56,7 @@ TWindowScript::TWindowScript()
     PublishBindings();
     RegisterWindowType("Bitmap", TImage::ClassId());
     RegisterWindowType("Button", TButton::ClassId());
+    RegisterWindowType("Slider", TSlider::ClassId());
     RegisterWindowType("Text", TText::ClassId());
     RegisterWindowType("Window", TWindow::ClassId());
     RegisterMessageMetatable(GetState());
