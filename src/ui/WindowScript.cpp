@@ -15,6 +15,7 @@
 #include "ui/MovieHost.h"
 #include "ui/Slider.h"
 #include "ui/Text.h"
+#include "ui/TextEdit.h"
 #include "ui/Window.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowStyle.h"
@@ -58,6 +59,7 @@ TWindowScript::TWindowScript()
     RegisterWindowType("Button", TButton::ClassId());
     RegisterWindowType("Slider", TSlider::ClassId());
     RegisterWindowType("Text", TText::ClassId());
+    RegisterWindowType("TextEdit", TTextEdit::ClassId());
     RegisterWindowType("Window", TWindow::ClassId());
     RegisterMessageMetatable(GetState());
     RunLibrary();
