@@ -27,7 +27,11 @@ public:
     }
 };
 
+// The queues are emptied first: nobody waits on the messages the last
+// input's dialog left.
 const char* kScreen = R"(
+gMessageQueue = {}
+gCommandQueue = {}
 PushModal('xsell')
 local t = { name = 'x', config = gConfig, w = 800, h = 600 }
 for i = 1, 8 do
