@@ -154,7 +154,11 @@ void TSlider::ShowThumb(bool rollover)
     TImage* thumb = GetThumb();
     if (thumb == nullptr) return;
     const TTextureRef& wanted = rollover ? thumbRollImage_ : thumbImage_;
-    if (thumb->GetTexture() != wanted || thumb->GetScale() != scale_) thumb->SetTexture(wanted, scale_);
+    if (thumb->GetTexture() == wanted && thumb->GetScale() == scale_) return;
+    thumb->SetTexture(wanted, scale_);
+    // Pictures of another size put the thumb where the value says for its
+    // new size, so it never stands past the end of the slider.
+    PlaceThumb();
 }
 
 bool TSlider::InThumb(TPoint point) const

@@ -32,7 +32,8 @@ protected:
         assets.Put("cap.png", imagefx::PngFromArgb(16, 8, Fill(16, 8, 0xFF2040A0u), false));
         assets.Put("mid.png", imagefx::PngFromArgb(8, 4, Fill(8, 4, 0xFF40A020u), false));
         assets.Put("thumb.png", imagefx::PngFromArgb(16, 16, Fill(16, 16, 0xFFC0C0C0u), false));
-        assets.Put("thumbroll.png", imagefx::PngFromArgb(16, 16, Fill(16, 16, 0xFFFFFF00u), false));
+        // The rollover picture is wider: the thumb keeps inside the slider.
+        assets.Put("thumbroll.png", imagefx::PngFromArgb(24, 16, Fill(24, 16, 0xFFFFFF00u), false));
     }
     void TearDown() override
     {
@@ -142,6 +143,7 @@ TEST_F(SliderTest, DragPastBothEndsLeavingAndReleasingOutside)
     EXPECT_EQ(s->GetValue(), 0.0f);
     Mouse(kEventMouseMove, s, 500, 60);
     EXPECT_EQ(s->GetValue(), 1.0f);
+    EXPECT_EQ(s->GetThumb()->GetRect(), TRect(176, 0, 200, 16));
     // Out of the slider the drag goes on with the rollover picture.
     EXPECT_TRUE(s->IsDragging());
     EXPECT_TRUE(ThumbShows(s, "thumbroll.png"));
@@ -151,6 +153,7 @@ TEST_F(SliderTest, DragPastBothEndsLeavingAndReleasingOutside)
     EXPECT_TRUE(ThumbShows(s, "thumb.png"));
     EXPECT_TRUE(wm->GetHoverList().empty());
     EXPECT_EQ(Messages(), "10:across ");
+    EXPECT_EQ(s->GetThumb()->GetRect().left, 184);
     // A release without a drag is not the slider's.
     EXPECT_FALSE(s->OnMouseUp(TPoint(5, 5)));
     EXPECT_EQ(Messages(), "");
