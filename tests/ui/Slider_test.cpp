@@ -302,3 +302,24 @@ TEST_F(SliderTest, TheThumbIsDeletedOnce)
 }
 
 }  // namespace
+
+namespace
+{
+
+// Without a window manager (shutdown, tests) a slider drags and goes
+// without reaching for one.
+TEST(SliderWithoutManager, DragsAndGoes)
+{
+    ASSERT_EQ(GetWindowManager(), nullptr);
+    auto* s = new TSlider();
+    s->SetSize(100, 10);
+    s->GetThumb()->SetSize(10, 10);
+    EXPECT_TRUE(s->OnMouseDown(TPoint(2, 2)));
+    EXPECT_TRUE(s->OnMouseMove(TPoint(50, 2)));
+    EXPECT_TRUE(s->OnMouseLeave());
+    EXPECT_TRUE(s->OnMouseUp(TPoint(500, 2)));
+    EXPECT_TRUE(s->OnMouseLeave());
+    delete s;
+}
+
+}  // namespace

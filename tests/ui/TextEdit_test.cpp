@@ -328,3 +328,27 @@ TEST_F(TextEditTest, LabelsAreNeverTranslated)
 }
 
 }  // namespace
+
+namespace
+{
+
+// Without a window manager (shutdown, tests) an edit types, moves, pastes
+// and goes without reaching for one.
+TEST(TextEditWithoutManager, EditsAndGoes)
+{
+    ASSERT_EQ(GetWindowManager(), nullptr);
+    auto* e = new TTextEdit();
+    e->JoinRing();
+    ASSERT_NE(e->GetRing(), nullptr);
+    EXPECT_TRUE(e->OnText("a"));
+    EXPECT_TRUE(e->OnChar('b'));
+    EXPECT_TRUE(e->OnKeyDown(static_cast<int8_t>(kKeyLeft), 0));
+    EXPECT_TRUE(e->OnKeyDown(static_cast<int8_t>(kKeyDelete), 0));
+    EXPECT_FALSE(e->OnText("\t"));
+    e->OnKeyDown('V', kModControl);  // no clipboard without an application
+    EXPECT_STREQ(e->GetText().CStr(), "a");
+    EXPECT_TRUE(e->OnTimer());
+    delete e;
+}
+
+}  // namespace
