@@ -13,11 +13,12 @@
 namespace
 {
 
-// The library compiled once per run; every environment loads the chunk.
-const std::string& LibraryChunk()
+// The library compiled once per run; every environment builds its functions
+// from the shared chunk.
+const TSharedChunk& LibraryChunk()
 {
-    static const std::string chunk = CompileScriptChunk(
-        kAnimationLibraryText, std::strlen(kAnimationLibraryText), "ganimationscript");
+    static const TSharedChunk chunk(kAnimationLibraryText, std::strlen(kAnimationLibraryText),
+                                    "ganimationscript");
     return chunk;
 }
 

@@ -18,6 +18,7 @@
 //   vm.h       the interpreter loop and its value operations
 //   debug.h    debug interface, error messages with positions, code checker
 //   dump.h     precompiled chunk writer and reader
+//   sharedchunk.h  compiled chunks many states build their functions from
 //   opcodes.h  instruction format and opcodes (MAXSTACK lives there)
 //   lexer.h, parser.h, codegen.h: the compiler (tokens, parsing, code
 //              generation); api.cpp holds the lua_* entry points, api.h its
@@ -193,6 +194,8 @@ struct LocVar
     int endpc;    // first pc where it is dead
 };
 
+struct SharedChunk;
+
 struct Proto : GCObject
 {
     TValue* k;  // constants (nil, numbers, strings, wide strings)
@@ -210,7 +213,11 @@ struct Proto : GCObject
     int sizelocvars;
     int lineDefined;
     GCObject* gclist;  // collector gray-list link
-    lu_byte nups;      // number of upvalues
+    // Set when the prototype was built from a shared chunk: code and lineinfo
+    // then belong to the chunk (read-only, shared by every state that loaded
+    // it) and the other vectors live in the prototype's own block.
+    const SharedChunk* shared;
+    lu_byte nups;  // number of upvalues
     lu_byte numparams;
     lu_byte is_vararg;
     lu_byte maxstacksize;

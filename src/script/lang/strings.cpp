@@ -72,7 +72,11 @@ static LString* NewObject(lua_State* L, const void* data, size_t len, size_t uni
 
 LString* StrNew(lua_State* L, const char* s, size_t len)
 {
-    lu_hash h = StrHash(s, len);
+    return StrNewHashed(L, s, len, StrHash(s, len));
+}
+
+LString* StrNewHashed(lua_State* L, const char* s, size_t len, lu_hash h)
+{
     StringTable* tb = &G(L)->strt;
     for (GCObject* o = tb->hash[h & static_cast<lu_hash>(tb->size - 1)]; o; o = o->next)
     {

@@ -15,6 +15,8 @@ inline LString* StrNewZ(lua_State* L, const char* s)
 {
     return StrNew(L, s, std::strlen(s));
 }
+// StrNew for a caller that already holds the text's StrHash.
+LString* StrNewHashed(lua_State* L, const char* s, size_t len, lu_hash h);
 // The interned wide string of len 16-bit units (a terminating 0 unit is added).
 LString* StrNewWide(lua_State* L, const lua_WChar* s, size_t len);
 

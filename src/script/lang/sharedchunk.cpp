@@ -1,0 +1,282 @@
+// Shared chunks: prototypes taken out of one state, and the loader that
+// rebuilds them in another around the same instructions.
+#include "script/lang/sharedchunk.h"
+
+#include <atomic>
+#include <memory>
+#include <new>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "script/lang/do.h"
+#include "script/lang/func.h"
+#include "script/lang/gc.h"
+#include "script/lang/memory.h"
+#include "script/lang/state.h"
+#include "script/lang/strings.h"
+
+namespace
+{
+
+struct SharedString
+{
+    std::string text;              // narrow strings
+    std::vector<lua_WChar> units;  // wide strings
+    size_t len;
+    bool wide;
+    lu_hash hash;  // the narrow string's StrHash, as any state computes it
+};
+
+constexpr int kNoString = -1;
+
+struct SharedConst
+{
+    TValue value;  // nil or a number; strings are in str
+    int str;
+};
+
+struct SharedLocVar
+{
+    int name;
+    int startpc;
+    int endpc;
+};
+
+struct SharedProto
+{
+    std::vector<Instruction> code;
+    std::vector<int> lineinfo;
+    std::vector<SharedConst> k;
+    std::vector<SharedLocVar> locvars;
+    std::vector<int> upvalues;  // string indices
+    std::vector<int> p;         // prototype indices
+    int source;
+    int lineDefined;
+    lu_byte nups;
+    lu_byte numparams;
+    lu_byte is_vararg;
+    lu_byte maxstacksize;
+};
+
+// Copies a prototype tree out of its state. Strings are interned there, so
+// one entry per distinct object covers every use of a text.
+class TChunkBuilder
+{
+public:
+    explicit TChunkBuilder(SharedChunk& chunk);
+    int AddProto(const Proto* f);
+
+private:
+    int AddString(const LString* s);
+
+    SharedChunk& chunk_;
+    std::unordered_map<const LString*, int> strings_;
+};
+
+}  // namespace
+
+struct SharedChunk
+{
+    // The owner's reference plus one per prototype built from the chunk.
+    mutable std::atomic<long> refs{1};
+    std::vector<SharedString> strings;
+    std::vector<SharedProto> protos;  // protos[0] is the main function
+};
+
+namespace
+{
+
+TChunkBuilder::TChunkBuilder(SharedChunk& chunk) : chunk_(chunk) {}
+
+int TChunkBuilder::AddString(const LString* s)
+{
+    if (s == nullptr) return kNoString;
+    auto found = strings_.find(s);
+    if (found != strings_.end()) return found->second;
+    SharedString entry;
+    entry.len = s->len;
+    entry.wide = s->IsWide();
+    entry.hash = s->hash;
+    if (entry.wide)
+        entry.units.assign(s->WData(), s->WData() + s->len);
+    else
+        entry.text.assign(s->Data(), s->len);
+    int index = static_cast<int>(chunk_.strings.size());
+    chunk_.strings.push_back(std::move(entry));
+    strings_.emplace(s, index);
+    return index;
+}
+
+int TChunkBuilder::AddProto(const Proto* f)
+{
+    SharedProto sp;
+    sp.code.assign(f->code, f->code + f->sizecode);
+    sp.lineinfo.assign(f->lineinfo, f->lineinfo + f->sizelineinfo);
+    for (int i = 0; i < f->sizek; i++)
+    {
+        SharedConst k{f->k[i], kNoString};
+        if (k.value.IsAnyString())
+        {
+            k.str = AddString(k.value.Str());
+            k.value.SetNil();
+        }
+        sp.k.push_back(k);
+    }
+    for (int i = 0; i < f->sizelocvars; i++)
+    {
+        const LocVar& v = f->locvars[i];
+        sp.locvars.push_back(SharedLocVar{AddString(v.varname), v.startpc, v.endpc});
+    }
+    for (int i = 0; i < f->sizeupvalues; i++) sp.upvalues.push_back(AddString(f->upvalues[i]));
+    sp.source = AddString(f->source);
+    sp.lineDefined = f->lineDefined;
+    sp.nups = f->nups;
+    sp.numparams = f->numparams;
+    sp.is_vararg = f->is_vararg;
+    sp.maxstacksize = f->maxstacksize;
+    int index = static_cast<int>(chunk_.protos.size());
+    chunk_.protos.push_back(std::move(sp));
+    std::vector<int> children;
+    for (int i = 0; i < f->sizep; i++) children.push_back(AddProto(f->p[i]));
+    chunk_.protos[static_cast<size_t>(index)].p = std::move(children);
+    return index;
+}
+
+// ---------------------------------------------------------------------------
+// Loading into a state
+
+struct LoadJob
+{
+    const SharedChunk* chunk;
+    LString** names;  // the chunk's strings interned in the loading state
+};
+
+LString* Name(const LoadJob& job, int index)
+{
+    return index == kNoString ? nullptr : job.names[index];
+}
+
+// Builds prototype `index' and its nested ones. Every size is set and every
+// element initialised before anything that can fail, so a prototype left
+// behind by a memory error is one the collector can trace and free.
+Proto* BuildProto(lua_State* L, const LoadJob& job, int index)
+{
+    const SharedProto& sp = job.chunk->protos[static_cast<size_t>(index)];
+    int sizek = static_cast<int>(sp.k.size());
+    int sizep = static_cast<int>(sp.p.size());
+    int sizeloc = static_cast<int>(sp.locvars.size());
+    int sizeup = static_cast<int>(sp.upvalues.size());
+    Proto* f = static_cast<Proto*>(
+        MemRealloc(L, nullptr, 0, SharedProtoBlockSize(sizek, sizep, sizeloc, sizeup)));
+    job.chunk->refs.fetch_add(1, std::memory_order_relaxed);
+    f->shared = job.chunk;
+    f->k = reinterpret_cast<TValue*>(f + 1);
+    f->p = reinterpret_cast<Proto**>(f->k + sizek);
+    f->locvars = reinterpret_cast<LocVar*>(f->p + sizep);
+    f->upvalues = reinterpret_cast<LString**>(f->locvars + sizeloc);
+    // Read-only from here on: the interpreter and the debug interface only
+    // read a built prototype's code and lines.
+    f->code = const_cast<Instruction*>(sp.code.data());
+    f->lineinfo = const_cast<int*>(sp.lineinfo.data());
+    f->sizecode = static_cast<int>(sp.code.size());
+    f->sizelineinfo = static_cast<int>(sp.lineinfo.size());
+    f->sizek = sizek;
+    f->sizep = sizep;
+    f->sizelocvars = sizeloc;
+    f->sizeupvalues = sizeup;
+    f->source = Name(job, sp.source);
+    f->lineDefined = sp.lineDefined;
+    f->gclist = nullptr;
+    f->nups = sp.nups;
+    f->numparams = sp.numparams;
+    f->is_vararg = sp.is_vararg;
+    f->maxstacksize = sp.maxstacksize;
+    for (int i = 0; i < sizek; i++)
+    {
+        const SharedConst& k = sp.k[static_cast<size_t>(i)];
+        if (k.str == kNoString)
+            f->k[i] = k.value;
+        else
+            f->k[i].SetStr(job.names[k.str]);
+    }
+    for (int i = 0; i < sizeloc; i++)
+    {
+        const SharedLocVar& v = sp.locvars[static_cast<size_t>(i)];
+        f->locvars[i] = LocVar{Name(job, v.name), v.startpc, v.endpc};
+    }
+    for (int i = 0; i < sizeup; i++)
+        f->upvalues[i] = Name(job, sp.upvalues[static_cast<size_t>(i)]);
+    for (int i = 0; i < sizep; i++) f->p[i] = nullptr;
+    GCLink(L, f, LUA_TPROTO);
+    // Keep the prototype reachable from the stack while its children are made.
+    DoCheckStack(L, 1);
+    L->top->SetObj(f);
+    DoIncrTop(L);
+    for (int i = 0; i < sizep; i++) f->p[i] = BuildProto(L, job, sp.p[static_cast<size_t>(i)]);
+    L->top--;
+    return f;
+}
+
+void LoadBody(lua_State* L, void* ud)
+{
+    LoadJob& job = *static_cast<LoadJob*>(ud);
+    const std::vector<SharedString>& strings = job.chunk->strings;
+    size_t n = strings.size();
+    job.names = MemNewVector<LString*>(L, n);
+    try
+    {
+        for (size_t i = 0; i < n; i++)
+        {
+            const SharedString& s = strings[i];
+            job.names[i] = s.wide ? StrNewWide(L, s.units.data(), s.len)
+                                  : StrNewHashed(L, s.text.data(), s.len, s.hash);
+        }
+        Proto* f = BuildProto(L, job, 0);
+        L->top->SetObj(f);
+        DoIncrTop(L);
+        LClosure* cl = LClosureNew(L, f, 0, gt(L));
+        (L->top - 1)->SetCl(cl);
+    }
+    catch (...)
+    {
+        MemFreeVector(L, job.names, n);
+        throw;
+    }
+    MemFreeVector(L, job.names, n);
+}
+
+}  // namespace
+
+void SharedChunkRelease(const SharedChunk* chunk)
+{
+    if (chunk != nullptr && chunk->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete chunk;
+}
+
+SharedChunk* lua_newshared(lua_State* L)
+{
+    const TValue* o = L->top - 1;
+    if (L->top <= L->base || !IsLFunction(o) || o->Cl()->nupvalues != 0) return nullptr;
+    try
+    {
+        auto chunk = std::make_unique<SharedChunk>();
+        TChunkBuilder(*chunk).AddProto(AsL(o->Cl())->p);
+        return chunk.release();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
+}
+
+int lua_loadshared(lua_State* L, const SharedChunk* chunk)
+{
+    LoadJob job{chunk, nullptr};
+    GCCheck(L);
+    return DoPCall(L, LoadBody, &job, SaveStack(L, L->top), L->errfunc);
+}
+
+void lua_freeshared(const SharedChunk* chunk)
+{
+    SharedChunkRelease(chunk);
+}
