@@ -154,15 +154,15 @@ void TAnimatedSprite::SetupScript()
         TString path = "?;?.lua;scripts/?;scripts/?.lua;%s?;%s?.lua";
         path.Replace("%s", animation_->GetFolder(), kReplaceAll);
         SetScriptSearchPath(path);
-        const std::string& chunk = animation_->GetScriptChunk();
-        if (chunk.empty())
+        const TSharedChunk& chunk = animation_->GetScriptChunk();
+        if (chunk.IsEmpty())
         {
             script_->DoLuaString(animation_->GetScript());
         }
         else
         {
             script_->SetGlobalString("LUA_PATH", path);
-            script_->DoBuffer(chunk.data(), chunk.size(), animation_->GetScript().CStr());
+            script_->DoSharedChunk(chunk);
         }
     }
 }

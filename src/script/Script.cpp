@@ -420,13 +420,18 @@ int TScript::DoBuffer(const char* bytes, size_t size, const char* chunkName)
     return RunLoadedChunk(L_, luaL_loadbuffer(L_, bytes, size, chunkName), IsYielded());
 }
 
+int TScript::DoSharedChunk(const TSharedChunk& chunk)
+{
+    if (L_ == nullptr || chunk.IsEmpty()) return LUA_ERRRUN;
+    TLuaStackGuard guard(L_);
+    return RunLoadedChunk(L_, lua_loadshared(L_, chunk.Get()), IsYielded());
+}
+
 int TScript::DoChunkOrText(const TSharedChunk& chunk, const char* text, size_t size,
                            const char* chunkName)
 {
     if (chunk.IsEmpty()) return DoBuffer(text, size, chunkName);
-    if (L_ == nullptr) return LUA_ERRRUN;
-    TLuaStackGuard guard(L_);
-    return RunLoadedChunk(L_, lua_loadshared(L_, chunk.Get()), IsYielded());
+    return DoSharedChunk(chunk);
 }
 
 int TScript::DoLuaString(const TString& text, int length, int nresults)

@@ -86,8 +86,9 @@ public:
     // Runs a precompiled chunk or text of size bytes under chunkName with no
     // results; errors go to "_ALERT". Returns 0 or the error status.
     int DoBuffer(const char* bytes, size_t size, const char* chunkName);
-    // Runs a shared chunk as DoBuffer runs its compiled bytes, or DoBuffer of
-    // its text when the chunk is empty.
+    // Runs a (non-empty) shared chunk as DoBuffer runs its compiled bytes.
+    int DoSharedChunk(const TSharedChunk& chunk);
+    // DoSharedChunk, or DoBuffer of the chunk's text when the chunk is empty.
     int DoChunkOrText(const TSharedChunk& chunk, const char* text, size_t size,
                       const char* chunkName);
     // Compiles (through TScriptCode::Get) and runs a file. False for an empty
