@@ -30,9 +30,7 @@ void ProtoFree(lua_State* L, Proto* f)
 {
     if (f->shared)
     {
-        const SharedChunk* chunk = f->shared;
-        MemFree(L, f, SharedProtoBlockSize(f->sizek, f->sizep, f->sizelocvars, f->sizeupvalues));
-        SharedChunkRelease(chunk);
+        SharedProtoFree(L, f);
         return;
     }
     MemFreeVector(L, f->code, static_cast<size_t>(f->sizecode));

@@ -194,7 +194,7 @@ struct LocVar
     int endpc;    // first pc where it is dead
 };
 
-struct SharedChunk;
+struct SharedProtoGroup;
 
 struct Proto : GCObject
 {
@@ -215,8 +215,9 @@ struct Proto : GCObject
     GCObject* gclist;  // collector gray-list link
     // Set when the prototype was built from a shared chunk: code and lineinfo
     // then belong to the chunk (read-only, shared by every state that loaded
-    // it) and the other vectors live in the prototype's own block.
-    const SharedChunk* shared;
+    // it), and the prototype and its other vectors live in the block of the
+    // load that built it.
+    SharedProtoGroup* shared;
     lu_byte nups;  // number of upvalues
     lu_byte numparams;
     lu_byte is_vararg;

@@ -51,6 +51,7 @@ struct SharedProto
     std::vector<SharedLocVar> locvars;
     std::vector<int> upvalues;  // string indices
     std::vector<int> p;         // prototype indices
+    size_t vectorsAt;           // where its vectors start in a built group
     int source;
     int lineDefined;
     lu_byte nups;
@@ -82,6 +83,7 @@ struct SharedChunk
     mutable std::atomic<long> refs{1};
     std::vector<SharedString> strings;
     std::vector<SharedProto> protos;  // protos[0] is the main function
+    size_t groupBytes = 0;            // one load's block of prototypes
 };
 
 namespace
@@ -157,21 +159,35 @@ LString* Name(const LoadJob& job, int index)
     return index == kNoString ? nullptr : job.names[index];
 }
 
-// Builds prototype `index' and its nested ones. Every size is set and every
-// element initialised before anything that can fail, so a prototype left
-// behind by a memory error is one the collector can trace and free.
-Proto* BuildProto(lua_State* L, const LoadJob& job, int index)
+// The prototypes follow the group header, then their vectors, each proto's
+// constants, nested-prototype slots, local-variable records and upvalue
+// names in turn.
+constexpr size_t kGroupHeader = (sizeof(SharedProtoGroup) + 15) & ~size_t{15};
+
+void LayOutGroup(SharedChunk& chunk)
 {
-    const SharedProto& sp = job.chunk->protos[static_cast<size_t>(index)];
+    size_t at = kGroupHeader + sizeof(Proto) * chunk.protos.size();
+    for (SharedProto& sp : chunk.protos)
+    {
+        sp.vectorsAt = at;
+        at += sizeof(TValue) * sp.k.size() + sizeof(Proto*) * sp.p.size() +
+              sizeof(LocVar) * sp.locvars.size() + sizeof(LString*) * sp.upvalues.size();
+    }
+    chunk.groupBytes = at;
+}
+
+// Fills prototype `index' of the group. Nothing here allocates, so every
+// prototype of a group is complete before any can be reached.
+void FillProto(const LoadJob& job, char* block, Proto* protos, size_t index)
+{
+    const SharedProto& sp = job.chunk->protos[index];
+    Proto* f = &protos[index];
     int sizek = static_cast<int>(sp.k.size());
     int sizep = static_cast<int>(sp.p.size());
     int sizeloc = static_cast<int>(sp.locvars.size());
     int sizeup = static_cast<int>(sp.upvalues.size());
-    Proto* f = static_cast<Proto*>(
-        MemRealloc(L, nullptr, 0, SharedProtoBlockSize(sizek, sizep, sizeloc, sizeup)));
-    job.chunk->refs.fetch_add(1, std::memory_order_relaxed);
-    f->shared = job.chunk;
-    f->k = reinterpret_cast<TValue*>(f + 1);
+    f->shared = reinterpret_cast<SharedProtoGroup*>(block);
+    f->k = reinterpret_cast<TValue*>(block + sp.vectorsAt);
     f->p = reinterpret_cast<Proto**>(f->k + sizek);
     f->locvars = reinterpret_cast<LocVar*>(f->p + sizep);
     f->upvalues = reinterpret_cast<LString**>(f->locvars + sizeloc);
@@ -200,6 +216,7 @@ Proto* BuildProto(lua_State* L, const LoadJob& job, int index)
         else
             f->k[i].SetStr(job.names[k.str]);
     }
+    for (int i = 0; i < sizep; i++) f->p[i] = &protos[sp.p[static_cast<size_t>(i)]];
     for (int i = 0; i < sizeloc; i++)
     {
         const SharedLocVar& v = sp.locvars[static_cast<size_t>(i)];
@@ -207,32 +224,46 @@ Proto* BuildProto(lua_State* L, const LoadJob& job, int index)
     }
     for (int i = 0; i < sizeup; i++)
         f->upvalues[i] = Name(job, sp.upvalues[static_cast<size_t>(i)]);
-    for (int i = 0; i < sizep; i++) f->p[i] = nullptr;
-    GCLink(L, f, LUA_TPROTO);
-    // Keep the prototype reachable from the stack while its children are made.
-    DoCheckStack(L, 1);
-    L->top->SetObj(f);
-    DoIncrTop(L);
-    for (int i = 0; i < sizep; i++) f->p[i] = BuildProto(L, job, sp.p[static_cast<size_t>(i)]);
-    L->top--;
-    return f;
 }
+
+// Makes the group of prototypes of one load; returns the main function's.
+Proto* BuildGroup(lua_State* L, const LoadJob& job)
+{
+    const SharedChunk& chunk = *job.chunk;
+    size_t n = chunk.protos.size();
+    char* block = static_cast<char*>(MemRealloc(L, nullptr, 0, chunk.groupBytes));
+    new (block) SharedProtoGroup{job.chunk, chunk.groupBytes, n};
+    chunk.refs.fetch_add(1, std::memory_order_relaxed);
+    Proto* protos = reinterpret_cast<Proto*>(block + kGroupHeader);
+    for (size_t i = 0; i < n; i++)
+    {
+        FillProto(job, block, protos, i);
+        GCLink(L, &protos[i], LUA_TPROTO);
+    }
+    return &protos[0];
+}
+
+// Short chunks intern their strings into a buffer on the native stack.
+constexpr size_t kLocalNames = 128;
 
 void LoadBody(lua_State* L, void* ud)
 {
     LoadJob& job = *static_cast<LoadJob*>(ud);
     const std::vector<SharedString>& strings = job.chunk->strings;
     size_t n = strings.size();
-    job.names = MemNewVector<LString*>(L, n);
+    LString* local[kLocalNames];
+    job.names = n <= kLocalNames ? local : MemNewVector<LString*>(L, n);
     try
     {
+        // No collection runs while a chunk loads, so the strings need no
+        // anchor until the prototypes hold them.
         for (size_t i = 0; i < n; i++)
         {
             const SharedString& s = strings[i];
             job.names[i] = s.wide ? StrNewWide(L, s.units.data(), s.len)
                                   : StrNewHashed(L, s.text.data(), s.len, s.hash);
         }
-        Proto* f = BuildProto(L, job, 0);
+        Proto* f = BuildGroup(L, job);
         L->top->SetObj(f);
         DoIncrTop(L);
         LClosure* cl = LClosureNew(L, f, 0, gt(L));
@@ -240,13 +271,22 @@ void LoadBody(lua_State* L, void* ud)
     }
     catch (...)
     {
-        MemFreeVector(L, job.names, n);
+        if (job.names != local) MemFreeVector(L, job.names, n);
         throw;
     }
-    MemFreeVector(L, job.names, n);
+    if (job.names != local) MemFreeVector(L, job.names, n);
 }
 
 }  // namespace
+
+void SharedProtoFree(lua_State* L, Proto* f)
+{
+    SharedProtoGroup* group = f->shared;
+    if (--group->live > 0) return;
+    const SharedChunk* chunk = group->chunk;
+    MemFree(L, group, group->bytes);
+    SharedChunkRelease(chunk);
+}
 
 void SharedChunkRelease(const SharedChunk* chunk)
 {
@@ -261,6 +301,7 @@ SharedChunk* lua_newshared(lua_State* L)
     {
         auto chunk = std::make_unique<SharedChunk>();
         TChunkBuilder(*chunk).AddProto(AsL(o->Cl())->p);
+        LayOutGroup(*chunk);
         return chunk.release();
     }
     catch (const std::bad_alloc&)

@@ -3,7 +3,7 @@
 // checking its bytes again. A state builds its own prototypes from the chunk
 // (constants and names are interned in that state, so string identity holds)
 // and shares only the instructions and line information, which nothing
-// writes once a function is built. Every prototype built from a chunk holds a
+// writes once a function is built. The prototypes of each load hold a
 // reference to it, so the chunk outlives its owner while a state still runs
 // its code.
 //
@@ -15,17 +15,19 @@
 
 #include "script/lang/object.h"
 
-// Bytes of a prototype built from a shared chunk: the prototype with its
-// constants, nested-prototype slots, local-variable records and upvalue names
-// in one block.
-inline size_t SharedProtoBlockSize(int sizek, int sizep, int sizelocvars, int sizeupvalues)
+// The prototypes one load of a shared chunk builds share one block, which
+// goes (with the load's reference to the chunk) when the collector has freed
+// the last of them.
+struct SharedProtoGroup
 {
-    return sizeof(Proto) + sizeof(TValue) * static_cast<size_t>(sizek) +
-           sizeof(Proto*) * static_cast<size_t>(sizep) +
-           sizeof(LocVar) * static_cast<size_t>(sizelocvars) +
-           sizeof(LString*) * static_cast<size_t>(sizeupvalues);
-}
+    const SharedChunk* chunk;
+    size_t bytes;
+    size_t live;  // prototypes not yet freed
+};
 
-// Drops one reference (a prototype's, or the owner's through lua_freeshared);
-// the last one frees the chunk.
+// Frees a prototype of a group (ProtoFree's part for them).
+void SharedProtoFree(lua_State* L, Proto* f);
+
+// Drops one reference (a group's, or the owner's through lua_freeshared); the
+// last one frees the chunk.
 void SharedChunkRelease(const SharedChunk* chunk);
