@@ -1,6 +1,7 @@
 // Shared chunks: functions built in several states from one compiled chunk
 // behave and dump as if each state had loaded the chunk's bytes, and the
-// chunk lives as long as any state still holds its code.
+// chunk, and the block each load makes, live as long as anything in them is
+// still reachable.
 #include <string>
 
 #include "ScriptTestUtil.h"
@@ -143,6 +144,33 @@ TEST_F(SharedChunks, OutliveTheirHandleAndFreeWithTheLastState)
     lua_settop(B, 0);
     lua_setgcthreshold(B, 0);
     lua_close(B);
+}
+
+TEST_F(SharedChunks, StringsItMadeOutliveItsFunctions)
+{
+    TestAllocator allocator;
+    ScopedAllocator scope(&allocator);
+    lua_State* S = lua_open();
+    ASSERT_EQ(LoadText(S, "holder = {keep = 'kept text', w = L\"kept wide\"}", "=strings"), 0);
+    SharedChunk* chunk = lua_newshared(S);
+    lua_close(S);
+    ASSERT_NE(chunk, nullptr);
+
+    S = lua_open();
+    ASSERT_EQ(lua_loadshared(S, chunk), 0);
+    ASSERT_EQ(lua_pcall(S, 0, 0, 0), 0);
+    lua_freeshared(chunk);
+    // Every function of the load is garbage now; the strings it made are not.
+    lua_setgcthreshold(S, 0);
+    std::string error;
+    ASSERT_EQ(RunScript(S, "return holder.keep, holder.w == L\"kept wide\"", &error), 0) << error;
+    EXPECT_STREQ(lua_tostring(S, -2), "kept text");
+    EXPECT_TRUE(lua_toboolean(S, -1));
+    lua_settop(S, 0);
+    EXPECT_EQ(NumberOf(S, "holder = nil return 0"), 0);
+    lua_setgcthreshold(S, 0);
+    lua_close(S);
+    EXPECT_EQ(allocator.inUse, 0u);
 }
 
 TEST_F(SharedChunks, OnlyUpvalueFreeScriptFunctionsShare)

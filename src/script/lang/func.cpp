@@ -30,7 +30,7 @@ void ProtoFree(lua_State* L, Proto* f)
 {
     if (f->shared)
     {
-        SharedProtoFree(L, f);
+        SharedGroupRelease(L, f->shared);
         return;
     }
     MemFreeVector(L, f->code, static_cast<size_t>(f->sizecode));

@@ -160,6 +160,9 @@ struct LString : GCObject
     lu_byte reserved;  // reserved-word index (1-based) for the lexer; 0 otherwise
     lu_hash hash;
     uint32_t len;
+    // 0, or where the string lies in the block of a shared-chunk load that
+    // made it (bytes from the block's start; see sharedchunk.h).
+    uint32_t groupAt;
 
     bool IsWide() const { return tt == LUA_TWSTRING; }
     char* Data() { return reinterpret_cast<char*>(this + 1); }
@@ -169,6 +172,7 @@ struct LString : GCObject
     // Bytes of the object as allocated.
     size_t AllocSize() const { return sizeof(LString) + (IsWide() ? (len + 1) * 2u : len + 1u); }
 };
+static_assert(sizeof(LString) == 32, "a string header stays 32 bytes");
 
 // ---------------------------------------------------------------------------
 // Full userdata (tag 7). The stored length is the requested size rounded up to

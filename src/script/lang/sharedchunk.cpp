@@ -21,11 +21,10 @@ namespace
 
 struct SharedString
 {
-    std::string text;              // narrow strings
-    std::vector<lua_WChar> units;  // wide strings
-    size_t len;
-    bool wide;
-    lu_hash hash;  // the narrow string's StrHash, as any state computes it
+    std::string bytes;  // the text (a wide string's units as they lie in memory)
+    size_t len;         // bytes or units
+    lu_byte tt;
+    lu_hash hash;  // as any state computes it
 };
 
 constexpr int kNoString = -1;
@@ -98,12 +97,9 @@ int TChunkBuilder::AddString(const LString* s)
     if (found != strings_.end()) return found->second;
     SharedString entry;
     entry.len = s->len;
-    entry.wide = s->IsWide();
+    entry.tt = s->tt;
     entry.hash = s->hash;
-    if (entry.wide)
-        entry.units.assign(s->WData(), s->WData() + s->len);
-    else
-        entry.text.assign(s->Data(), s->len);
+    entry.bytes.assign(s->Data(), s->IsWide() ? s->len * 2u : s->len);
     int index = static_cast<int>(chunk_.strings.size());
     chunk_.strings.push_back(std::move(entry));
     strings_.emplace(s, index);
@@ -226,47 +222,58 @@ void FillProto(const LoadJob& job, char* block, Proto* protos, size_t index)
         f->upvalues[i] = Name(job, sp.upvalues[static_cast<size_t>(i)]);
 }
 
-// Makes the group of prototypes of one load; returns the main function's.
-Proto* BuildGroup(lua_State* L, const LoadJob& job)
-{
-    const SharedChunk& chunk = *job.chunk;
-    size_t n = chunk.protos.size();
-    char* block = static_cast<char*>(MemRealloc(L, nullptr, 0, chunk.groupBytes));
-    new (block) SharedProtoGroup{job.chunk, chunk.groupBytes, n};
-    chunk.refs.fetch_add(1, std::memory_order_relaxed);
-    Proto* protos = reinterpret_cast<Proto*>(block + kGroupHeader);
-    for (size_t i = 0; i < n; i++)
-    {
-        FillProto(job, block, protos, i);
-        GCLink(L, &protos[i], LUA_TPROTO);
-    }
-    return &protos[0];
-}
-
-// Short chunks intern their strings into a buffer on the native stack.
+// Short chunks look their strings up through a buffer on the native stack.
 constexpr size_t kLocalNames = 128;
 
+// Interns the chunk's strings and builds its prototypes: the strings the
+// state lacks and the prototypes go in one block. Nothing after the block's
+// allocation can fail, so every object in it is complete before any can be
+// reached.
 void LoadBody(lua_State* L, void* ud)
 {
     LoadJob& job = *static_cast<LoadJob*>(ud);
-    const std::vector<SharedString>& strings = job.chunk->strings;
+    const SharedChunk& chunk = *job.chunk;
+    const std::vector<SharedString>& strings = chunk.strings;
     size_t n = strings.size();
     LString* local[kLocalNames];
     job.names = n <= kLocalNames ? local : MemNewVector<LString*>(L, n);
     try
     {
-        // No collection runs while a chunk loads, so the strings need no
-        // anchor until the prototypes hold them.
+        size_t bytes = chunk.groupBytes;
+        size_t missing = 0;
         for (size_t i = 0; i < n; i++)
         {
             const SharedString& s = strings[i];
-            job.names[i] = s.wide ? StrNewWide(L, s.units.data(), s.len)
-                                  : StrNewHashed(L, s.text.data(), s.len, s.hash);
+            job.names[i] = StrFind(L, s.bytes.data(), s.len, s.tt, s.hash);
+            if (job.names[i] != nullptr) continue;
+            bytes += StrPlacedSize(s.len, s.tt);
+            missing++;
         }
-        Proto* f = BuildGroup(L, job);
-        L->top->SetObj(f);
+        StrReserve(L, missing);
+        // Below MAX_BLOCK_SIZE (or raised here), so every offset fits a string's
+        // 32-bit groupAt.
+        char* block = static_cast<char*>(MemRealloc(L, nullptr, 0, bytes));
+        size_t nprotos = chunk.protos.size();
+        new (block) SharedProtoGroup{job.chunk, bytes, nprotos + missing};
+        chunk.refs.fetch_add(1, std::memory_order_relaxed);
+        size_t at = chunk.groupBytes;
+        for (size_t i = 0; i < n; i++)
+        {
+            if (job.names[i] != nullptr) continue;
+            const SharedString& s = strings[i];
+            job.names[i] = StrPlace(L, block + at, static_cast<uint32_t>(at), s.bytes.data(), s.len,
+                                    s.tt, s.hash);
+            at += StrPlacedSize(s.len, s.tt);
+        }
+        Proto* protos = reinterpret_cast<Proto*>(block + kGroupHeader);
+        for (size_t i = 0; i < nprotos; i++)
+        {
+            FillProto(job, block, protos, i);
+            GCLink(L, &protos[i], LUA_TPROTO);
+        }
+        L->top->SetObj(&protos[0]);
         DoIncrTop(L);
-        LClosure* cl = LClosureNew(L, f, 0, gt(L));
+        LClosure* cl = LClosureNew(L, &protos[0], 0, gt(L));
         (L->top - 1)->SetCl(cl);
     }
     catch (...)
@@ -279,9 +286,9 @@ void LoadBody(lua_State* L, void* ud)
 
 }  // namespace
 
-void SharedProtoFree(lua_State* L, Proto* f)
+void SharedGroupRelease(lua_State* L, void* block)
 {
-    SharedProtoGroup* group = f->shared;
+    SharedProtoGroup* group = static_cast<SharedProtoGroup*>(block);
     if (--group->live > 0) return;
     const SharedChunk* chunk = group->chunk;
     MemFree(L, group, group->bytes);

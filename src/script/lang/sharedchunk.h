@@ -15,18 +15,19 @@
 
 #include "script/lang/object.h"
 
-// The prototypes one load of a shared chunk builds share one block, which
-// goes (with the load's reference to the chunk) when the collector has freed
-// the last of them.
+// The prototypes one load of a shared chunk builds, and the strings it had to
+// make, share one block, which goes (with the load's reference to the chunk)
+// when the collector has freed the last of them.
 struct SharedProtoGroup
 {
     const SharedChunk* chunk;
     size_t bytes;
-    size_t live;  // prototypes not yet freed
+    size_t live;  // objects in the block not yet freed
 };
 
-// Frees a prototype of a group (ProtoFree's part for them).
-void SharedProtoFree(lua_State* L, Proto* f);
+// Frees one object of the group starting at block (ProtoFree's and
+// StrFree's part for them).
+void SharedGroupRelease(lua_State* L, void* block);
 
 // Drops one reference (a group's, or the owner's through lua_freeshared); the
 // last one frees the chunk.
