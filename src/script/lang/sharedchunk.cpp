@@ -59,6 +59,10 @@ struct SharedProto
     lu_byte maxstacksize;
 };
 
+struct TNotShareable
+{
+};
+
 // Copies a prototype tree out of its state. Strings are interned there, so
 // one entry per distinct object covers every use of a text.
 class TChunkBuilder
@@ -78,11 +82,11 @@ private:
 
 struct SharedChunk
 {
-    // The owner's reference plus one per prototype built from the chunk.
+    // The owner's reference plus one per load whose block still lives.
     mutable std::atomic<long> refs{1};
     std::vector<SharedString> strings;
     std::vector<SharedProto> protos;  // protos[0] is the main function
-    size_t groupBytes = 0;            // one load's block of prototypes
+    size_t groupBytes = 0;            // a load's block up to the strings it places
 };
 
 namespace
@@ -118,6 +122,10 @@ int TChunkBuilder::AddProto(const Proto* f)
         {
             k.str = AddString(k.value.Str());
             k.value.SetNil();
+        }
+        else if (k.value.IsCollectable())
+        {
+            throw TNotShareable();  // no object of one state may reach another
         }
         sp.k.push_back(k);
     }
@@ -312,6 +320,10 @@ SharedChunk* lua_newshared(lua_State* L)
         return chunk.release();
     }
     catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
+    catch (const TNotShareable&)
     {
         return nullptr;
     }
