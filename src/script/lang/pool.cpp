@@ -1,0 +1,188 @@
+// Small-block store of the default allocation function: free lists by size
+// class over 2 MB regions asking for huge pages.
+#include "script/lang/pool.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define POOL_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define POOL_UNDER_ASAN 1
+#endif
+#endif
+
+#ifdef POOL_UNDER_ASAN
+#include <sanitizer/asan_interface.h>
+// The checker's runtime has it in every build; not every compiler ships its header.
+extern "C" size_t __sanitizer_get_allocated_size(const volatile void* p);
+#endif
+
+namespace
+{
+
+constexpr size_t kGrain = 16;  // class step; keeps every block 16-byte aligned
+constexpr size_t kClasses = kPoolMaxBlock / kGrain;
+constexpr size_t kRegionSize = size_t{2} << 20;
+
+struct FreeBlock
+{
+    FreeBlock* next;
+};
+
+struct ThreadPool
+{
+    FreeBlock* free[kClasses + 1] = {};
+    char* cur = nullptr;  // unused rest of the current region
+    char* end = nullptr;
+};
+
+thread_local ThreadPool t_pool;
+
+size_t ClassOf(size_t size)
+{
+    return (size + kGrain - 1) / kGrain;
+}
+
+// A fresh region aligned to its size, so that the kernel can map it with
+// huge pages; null when the system has no memory left.
+char* NewRegion()
+{
+    void* m = mmap(nullptr, 2 * kRegionSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                   -1, 0);
+    if (m == MAP_FAILED) return nullptr;
+    char* raw = static_cast<char*>(m);
+    uintptr_t a = (reinterpret_cast<uintptr_t>(raw) + kRegionSize - 1) & ~(kRegionSize - 1);
+    char* region = reinterpret_cast<char*>(a);
+    if (region > raw) munmap(raw, static_cast<size_t>(region - raw));
+    munmap(region + kRegionSize, static_cast<size_t>(raw + kRegionSize - region));
+#ifdef MADV_HUGEPAGE
+    madvise(region, kRegionSize, MADV_HUGEPAGE);  // advice only: 4 KB pages still work
+#endif
+#ifdef POOL_UNDER_ASAN
+    ASAN_POISON_MEMORY_REGION(region, kRegionSize);
+#endif
+    return region;
+}
+
+#ifdef POOL_UNDER_ASAN
+// What the pool relies on, that each call names the block's size.
+void CheckOldSize(void* block, size_t oldsize)
+{
+    if (block == nullptr) return;
+    size_t real = __sanitizer_get_allocated_size(block);
+    if (real != oldsize)
+    {
+        std::fprintf(stderr, "script allocation: block of %zu bytes named as %zu\n", real, oldsize);
+        std::abort();
+    }
+}
+#endif
+
+}  // namespace
+
+void* PoolTake(size_t size)
+{
+    ThreadPool& p = t_pool;
+    size_t c = ClassOf(size);
+    void* block;
+    if (FreeBlock* b = p.free[c])
+    {
+#ifdef POOL_UNDER_ASAN
+        ASAN_UNPOISON_MEMORY_REGION(b, sizeof(FreeBlock));
+#endif
+        p.free[c] = b->next;
+        block = b;
+    }
+    else
+    {
+        size_t bytes = c * kGrain;
+        if (p.cur == nullptr || static_cast<size_t>(p.end - p.cur) < bytes)
+        {
+            char* region = NewRegion();
+            if (region == nullptr) return nullptr;
+            p.cur = region;
+            p.end = region + kRegionSize;
+        }
+        block = p.cur;
+        p.cur += bytes;
+    }
+#ifdef POOL_UNDER_ASAN
+    ASAN_UNPOISON_MEMORY_REGION(block, size);
+#endif
+    return block;
+}
+
+void PoolGive(void* block, size_t size)
+{
+    ThreadPool& p = t_pool;
+    size_t c = ClassOf(size);
+#ifdef POOL_UNDER_ASAN
+    ASAN_POISON_MEMORY_REGION(block, c * kGrain);
+    ASAN_UNPOISON_MEMORY_REGION(block, sizeof(FreeBlock));
+#endif
+    FreeBlock* b = static_cast<FreeBlock*>(block);
+    b->next = p.free[c];
+    p.free[c] = b;
+#ifdef POOL_UNDER_ASAN
+    ASAN_POISON_MEMORY_REGION(block, sizeof(FreeBlock));
+#endif
+}
+
+void* PoolRealloc(void* block, size_t oldsize, size_t newsize)
+{
+    bool oldSmall = block != nullptr && oldsize <= kPoolMaxBlock;
+    bool newSmall = newsize != 0 && newsize <= kPoolMaxBlock;
+    if (!oldSmall && !newSmall)
+    {
+        if (newsize == 0)
+        {
+            std::free(block);
+            return nullptr;
+        }
+        return std::realloc(block, newsize);
+    }
+    if (oldSmall && newSmall && ClassOf(oldsize) == ClassOf(newsize))
+    {
+#ifdef POOL_UNDER_ASAN
+        ASAN_POISON_MEMORY_REGION(block, ClassOf(oldsize) * kGrain);
+        ASAN_UNPOISON_MEMORY_REGION(block, newsize);
+#endif
+        return block;
+    }
+    void* result = nullptr;
+    if (newsize != 0)
+    {
+        result = newSmall ? PoolTake(newsize) : std::malloc(newsize);
+        if (result == nullptr) return nullptr;  // the old block stays
+    }
+    if (block != nullptr)
+    {
+        if (result != nullptr) std::memcpy(result, block, oldsize < newsize ? oldsize : newsize);
+        if (oldSmall)
+            PoolGive(block, oldsize);
+        else
+            std::free(block);
+    }
+    return result;
+}
+
+void* ScriptDefaultRealloc(void* block, size_t oldsize, size_t newsize)
+{
+#ifdef POOL_UNDER_ASAN
+    CheckOldSize(block, oldsize);
+    if (newsize == 0)
+    {
+        std::free(block);
+        return nullptr;
+    }
+    return std::realloc(block, newsize);
+#else
+    return PoolRealloc(block, oldsize, newsize);
+#endif
+}
