@@ -1,4 +1,4 @@
-// The small-block store behind the default allocation function: blocks of
+// The block store behind the default allocation function: small blocks of
 // every size are aligned and apart, freed blocks serve again, and resizing
 // keeps the contents across size classes and the boundary to the C runtime.
 #include <gtest/gtest.h>
@@ -53,7 +53,7 @@ TEST(SmallBlocks, ResizingKeepsTheContents)
 {
     // Within a class, to a larger class, out to the runtime and back, down
     // to one byte, then freed.
-    const size_t sizes[] = {24, 30, 100, 512, 513, 5000, 600, 200, 1};
+    const size_t sizes[] = {24, 30, 100, 512, 513, 5000, 4096, 16384, 600, 200, 1};
     auto* b = static_cast<unsigned char*>(PoolRealloc(nullptr, 0, 20));
     ASSERT_NE(b, nullptr);
     for (size_t i = 0; i < 20; i++) b[i] = Pattern(0, i);
@@ -70,6 +70,26 @@ TEST(SmallBlocks, ResizingKeepsTheContents)
     }
     EXPECT_EQ(PoolRealloc(b, size, 0), nullptr);
     EXPECT_EQ(PoolRealloc(nullptr, 0, 0), nullptr);
+}
+
+TEST(SmallBlocks, AFreedPowerOfTwoBlockServesTheNextOfItsSize)
+{
+    // A table's node vector freed and made again at the same size, and an
+    // array part doubling into a kept block.
+    void* nodes = PoolRealloc(nullptr, 0, 4096);
+    ASSERT_NE(nodes, nullptr);
+    EXPECT_EQ(PoolRealloc(nodes, 4096, 0), nullptr);
+    EXPECT_EQ(PoolRealloc(nullptr, 0, 4096), nodes);
+
+    void* kept = PoolRealloc(nullptr, 0, 8192);
+    ASSERT_NE(kept, nullptr);
+    PoolRealloc(kept, 8192, 0);
+    auto* array = static_cast<unsigned char*>(nodes);
+    for (size_t i = 0; i < 4096; i++) array[i] = Pattern(1, i);
+    array = static_cast<unsigned char*>(PoolRealloc(array, 4096, 8192));
+    EXPECT_EQ(static_cast<void*>(array), kept);
+    for (size_t i = 0; i < 4096; i++) ASSERT_EQ(array[i], Pattern(1, i)) << i;
+    PoolRealloc(array, 8192, 0);
 }
 
 TEST(SmallBlocks, ManyBlocksSpanSeveralRegions)

@@ -35,11 +35,33 @@ struct FreeBlock
     FreeBlock* next;
 };
 
+// Larger blocks are the runtime's; some freed ones are kept (pool.h).
+constexpr int kMinKeptLog = 10;
+constexpr int kMaxKeptLog = 22;
+constexpr size_t kKeptLimit = size_t{16} << 20;
+
 struct ThreadPool
 {
     FreeBlock* free[kClasses + 1] = {};
     char* cur = nullptr;  // unused rest of the current region
     char* end = nullptr;
+    FreeBlock* kept[kMaxKeptLog + 1] = {};
+    size_t keptBytes = 0;
+
+    ThreadPool() = default;
+    ThreadPool(const ThreadPool&) = delete;
+    ThreadPool& operator=(const ThreadPool&) = delete;
+    ~ThreadPool()
+    {
+        for (FreeBlock*& list : kept)
+        {
+            while (FreeBlock* b = list)
+            {
+                list = b->next;
+                std::free(b);
+            }
+        }
+    }
 };
 
 thread_local ThreadPool t_pool;
@@ -68,6 +90,43 @@ char* NewRegion()
     ASAN_POISON_MEMORY_REGION(region, kRegionSize);
 #endif
     return region;
+}
+
+// The list a block of this size is kept on, or -1 when it is not kept.
+int KeptLog(size_t size)
+{
+    if (size < (size_t{1} << kMinKeptLog) || size > (size_t{1} << kMaxKeptLog)) return -1;
+    if ((size & (size - 1)) != 0) return -1;
+    return __builtin_ctzll(size);
+}
+
+void* LargeTake(size_t size)
+{
+    int k = KeptLog(size);
+    ThreadPool& p = t_pool;
+    if (k >= 0 && p.kept[k] != nullptr)
+    {
+        FreeBlock* b = p.kept[k];
+        p.kept[k] = b->next;
+        p.keptBytes -= size;
+        return b;
+    }
+    return std::malloc(size);
+}
+
+void LargeGive(void* block, size_t size)
+{
+    int k = KeptLog(size);
+    ThreadPool& p = t_pool;
+    if (k < 0 || p.keptBytes + size > kKeptLimit)
+    {
+        std::free(block);
+        return;
+    }
+    FreeBlock* b = static_cast<FreeBlock*>(block);
+    b->next = p.kept[k];
+    p.kept[k] = b;
+    p.keptBytes += size;
 }
 
 #ifdef POOL_UNDER_ASAN
@@ -142,10 +201,16 @@ void* PoolRealloc(void* block, size_t oldsize, size_t newsize)
     {
         if (newsize == 0)
         {
-            std::free(block);
+            if (block != nullptr) LargeGive(block, oldsize);
             return nullptr;
         }
-        return std::realloc(block, newsize);
+        if (block == nullptr) return LargeTake(newsize);
+        int k = KeptLog(newsize);
+        if (k < 0 || t_pool.kept[k] == nullptr) return std::realloc(block, newsize);
+        void* result = LargeTake(newsize);
+        std::memcpy(result, block, oldsize < newsize ? oldsize : newsize);
+        LargeGive(block, oldsize);
+        return result;
     }
     if (oldSmall && newSmall && ClassOf(oldsize) == ClassOf(newsize))
     {
@@ -158,7 +223,7 @@ void* PoolRealloc(void* block, size_t oldsize, size_t newsize)
     void* result = nullptr;
     if (newsize != 0)
     {
-        result = newSmall ? PoolTake(newsize) : std::malloc(newsize);
+        result = newSmall ? PoolTake(newsize) : LargeTake(newsize);
         if (result == nullptr) return nullptr;  // the old block stays
     }
     if (block != nullptr)
@@ -167,7 +232,7 @@ void* PoolRealloc(void* block, size_t oldsize, size_t newsize)
         if (oldSmall)
             PoolGive(block, oldsize);
         else
-            std::free(block);
+            LargeGive(block, oldsize);
     }
     return result;
 }

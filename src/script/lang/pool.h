@@ -3,11 +3,16 @@
 // upvalues) and are made and freed in large numbers; taking them from
 // per-size free lists over 2 MB regions that the kernel may back with huge
 // pages saves the general allocator's header per block and most of the page
-// faults of touching fresh memory. Larger blocks go to the C runtime.
+// faults of touching fresh memory. Larger blocks go to the C runtime; freed
+// ones of 1 KB to 4 MB whose size is a power of two (the node vectors and
+// array parts of tables, which double) are kept, 16 MB at most per thread,
+// for the next request of the same size, so a table growing again reuses
+// memory instead of faulting in pages the runtime gave back to the system.
 //
 // Every call must name the block's current size exactly (as the script core
-// does): the size picks the free list a block returns to. Pool memory is
-// never given back to the system; a closed state's blocks serve the next one.
+// does): the size picks the free list a block returns to. Small-block memory
+// is never given back to the system; a closed state's blocks serve the next
+// one.
 // Lists are per thread; a block may be freed on another thread than the one
 // that made it.
 //
