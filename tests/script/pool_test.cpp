@@ -17,7 +17,7 @@ unsigned char Pattern(size_t block, size_t i)
     return static_cast<unsigned char>(block * 31 + i * 7 + 1);
 }
 
-TEST(SmallBlocks, EverySizeIsAlignedWritableAndApartFromTheOthers)
+TEST(BlockStore, EverySizeIsAlignedWritableAndApartFromTheOthers)
 {
     std::vector<unsigned char*> blocks;
     for (size_t size = 1; size <= kPoolMaxBlock; size++)
@@ -38,7 +38,7 @@ TEST(SmallBlocks, EverySizeIsAlignedWritableAndApartFromTheOthers)
     for (size_t size = 1; size <= kPoolMaxBlock; size++) PoolGive(blocks[size - 1], size);
 }
 
-TEST(SmallBlocks, AFreedBlockServesTheNextRequestOfItsClass)
+TEST(BlockStore, AFreedBlockServesTheNextRequestOfItsClass)
 {
     void* a = PoolTake(40);
     PoolGive(a, 40);
@@ -49,11 +49,12 @@ TEST(SmallBlocks, AFreedBlockServesTheNextRequestOfItsClass)
     PoolGive(b, 40);
 }
 
-TEST(SmallBlocks, ResizingKeepsTheContents)
+TEST(BlockStore, ResizingKeepsTheContents)
 {
-    // Within a class, to a larger class, out to the runtime and back, down
-    // to one byte, then freed.
-    const size_t sizes[] = {24, 30, 100, 512, 513, 5000, 4096, 16384, 600, 200, 1};
+    // Within a class, to a larger class, out to the runtime, to blocks mapped
+    // on their own and back, down to one byte, then freed.
+    const size_t sizes[] = {24,      30,      100,  512, 513, 5000, 4096, 16384,
+                           5 << 20, 9 << 20, 4097, 600, 200, 1};
     auto* b = static_cast<unsigned char*>(PoolRealloc(nullptr, 0, 20));
     ASSERT_NE(b, nullptr);
     for (size_t i = 0; i < 20; i++) b[i] = Pattern(0, i);
@@ -72,7 +73,7 @@ TEST(SmallBlocks, ResizingKeepsTheContents)
     EXPECT_EQ(PoolRealloc(nullptr, 0, 0), nullptr);
 }
 
-TEST(SmallBlocks, AFreedPowerOfTwoBlockServesTheNextOfItsSize)
+TEST(BlockStore, AFreedPowerOfTwoBlockServesTheNextOfItsSize)
 {
     // A table's node vector freed and made again at the same size, and an
     // array part doubling into a kept block.
@@ -92,7 +93,7 @@ TEST(SmallBlocks, AFreedPowerOfTwoBlockServesTheNextOfItsSize)
     PoolRealloc(array, 8192, 0);
 }
 
-TEST(SmallBlocks, ManyBlocksSpanSeveralRegions)
+TEST(BlockStore, ManyBlocksSpanSeveralRegions)
 {
     // 2 MB regions: 20,000 blocks of 256 bytes need three of them.
     std::vector<void*> blocks;

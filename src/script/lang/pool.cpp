@@ -129,6 +129,77 @@ void LargeGive(void* block, size_t size)
     p.keptBytes += size;
 }
 
+// Blocks above the kept sizes (the array part or nodes of a very large
+// table) are mappings of their own asking for huge pages: they are filled
+// soon after they are made, and a huge page takes one fault where 4 KB
+// pages take 512. Resizing moves the pages instead of copying them.
+size_t PageRound(size_t size)
+{
+    return (size + 4095) & ~size_t{4095};
+}
+
+void AdviseHuge(void* block, size_t size)
+{
+#ifdef MADV_HUGEPAGE
+    madvise(block, PageRound(size), MADV_HUGEPAGE);  // advice only
+#else
+    (void)block;
+    (void)size;
+#endif
+}
+
+void* MapTake(size_t size)
+{
+    void* m = mmap(nullptr, PageRound(size), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1,
+                   0);
+    if (m == MAP_FAILED) return nullptr;
+    AdviseHuge(m, size);
+    return m;
+}
+
+void* MapResize(void* block, size_t oldsize, size_t newsize)
+{
+    void* m = mremap(block, PageRound(oldsize), PageRound(newsize), MREMAP_MAYMOVE);
+    if (m == MAP_FAILED) return nullptr;  // the old mapping stays
+    AdviseHuge(m, newsize);
+    return m;
+}
+
+enum class Kind
+{
+    kSmall,   // the pool's size classes
+    kLarge,   // the runtime's heap, power-of-two sizes kept
+    kMapped,  // mappings of their own
+};
+
+Kind KindOf(size_t size)
+{
+    if (size <= kPoolMaxBlock) return Kind::kSmall;
+    return size <= (size_t{1} << kMaxKeptLog) ? Kind::kLarge : Kind::kMapped;
+}
+
+void* Take(size_t size)
+{
+    switch (KindOf(size))
+    {
+        case Kind::kSmall: return PoolTake(size);
+        case Kind::kLarge: return LargeTake(size);
+        case Kind::kMapped: break;
+    }
+    return MapTake(size);
+}
+
+void Give(void* block, size_t size)
+{
+    switch (KindOf(size))
+    {
+        case Kind::kSmall: PoolGive(block, size); return;
+        case Kind::kLarge: LargeGive(block, size); return;
+        case Kind::kMapped: break;
+    }
+    munmap(block, PageRound(size));
+}
+
 #ifdef POOL_UNDER_ASAN
 // What the pool relies on, that each call names the block's size.
 void CheckOldSize(void* block, size_t oldsize)
@@ -195,45 +266,34 @@ void PoolGive(void* block, size_t size)
 
 void* PoolRealloc(void* block, size_t oldsize, size_t newsize)
 {
-    bool oldSmall = block != nullptr && oldsize <= kPoolMaxBlock;
-    bool newSmall = newsize != 0 && newsize <= kPoolMaxBlock;
-    if (!oldSmall && !newSmall)
+    if (newsize == 0)
     {
-        if (newsize == 0)
+        if (block != nullptr) Give(block, oldsize);
+        return nullptr;
+    }
+    if (block == nullptr) return Take(newsize);
+    Kind kind = KindOf(newsize);
+    if (KindOf(oldsize) == kind)
+    {
+        if (kind == Kind::kSmall && ClassOf(oldsize) == ClassOf(newsize))
         {
-            if (block != nullptr) LargeGive(block, oldsize);
-            return nullptr;
-        }
-        if (block == nullptr) return LargeTake(newsize);
-        int k = KeptLog(newsize);
-        if (k < 0 || t_pool.kept[k] == nullptr) return std::realloc(block, newsize);
-        void* result = LargeTake(newsize);
-        std::memcpy(result, block, oldsize < newsize ? oldsize : newsize);
-        LargeGive(block, oldsize);
-        return result;
-    }
-    if (oldSmall && newSmall && ClassOf(oldsize) == ClassOf(newsize))
-    {
 #ifdef POOL_UNDER_ASAN
-        ASAN_POISON_MEMORY_REGION(block, ClassOf(oldsize) * kGrain);
-        ASAN_UNPOISON_MEMORY_REGION(block, newsize);
+            ASAN_POISON_MEMORY_REGION(block, ClassOf(oldsize) * kGrain);
+            ASAN_UNPOISON_MEMORY_REGION(block, newsize);
 #endif
-        return block;
+            return block;
+        }
+        if (kind == Kind::kMapped) return MapResize(block, oldsize, newsize);
+        if (kind == Kind::kLarge)
+        {
+            int k = KeptLog(newsize);
+            if (k < 0 || t_pool.kept[k] == nullptr) return std::realloc(block, newsize);
+        }
     }
-    void* result = nullptr;
-    if (newsize != 0)
-    {
-        result = newSmall ? PoolTake(newsize) : LargeTake(newsize);
-        if (result == nullptr) return nullptr;  // the old block stays
-    }
-    if (block != nullptr)
-    {
-        if (result != nullptr) std::memcpy(result, block, oldsize < newsize ? oldsize : newsize);
-        if (oldSmall)
-            PoolGive(block, oldsize);
-        else
-            LargeGive(block, oldsize);
-    }
+    void* result = Take(newsize);
+    if (result == nullptr) return nullptr;  // the old block stays
+    std::memcpy(result, block, oldsize < newsize ? oldsize : newsize);
+    Give(block, oldsize);
     return result;
 }
 

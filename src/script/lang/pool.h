@@ -8,6 +8,7 @@
 // array parts of tables, which double) are kept, 16 MB at most per thread,
 // for the next request of the same size, so a table growing again reuses
 // memory instead of faulting in pages the runtime gave back to the system.
+// Blocks above 4 MB are mappings of their own that ask for huge pages.
 //
 // Every call must name the block's current size exactly (as the script core
 // does): the size picks the free list a block returns to. Small-block memory
