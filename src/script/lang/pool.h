@@ -1,4 +1,4 @@
-// The default allocation function's store for small blocks. Script objects
+// The default allocation function's block store. Script objects
 // are mostly small (strings, tables with their inline nodes, closures,
 // upvalues) and are made and freed in large numbers; taking them from
 // per-size free lists over 2 MB regions that the kernel may back with huge
