@@ -17,14 +17,15 @@ unsigned char Pattern(size_t block, size_t i)
     return static_cast<unsigned char>(block * 31 + i * 7 + 1);
 }
 
-TEST(BlockStore, EverySizeIsAlignedWritableAndApartFromTheOthers)
+TEST(BlockStore, EverySmallSizeIsAlignedWritableAndApartFromTheOthers)
 {
     std::vector<unsigned char*> blocks;
     for (size_t size = 1; size <= kPoolMaxBlock; size++)
     {
         auto* b = static_cast<unsigned char*>(PoolTake(size));
         ASSERT_NE(b, nullptr);
-        EXPECT_EQ(reinterpret_cast<uintptr_t>(b) % 16, 0u) << size;
+        // A table header is laid out to fill one cache line.
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(b) % (size > 48 ? 64 : 16), 0u) << size;
         for (size_t i = 0; i < size; i++) b[i] = Pattern(size, i);
         blocks.push_back(b);
     }

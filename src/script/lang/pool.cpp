@@ -232,7 +232,11 @@ void* PoolTake(size_t size)
     else
     {
         size_t bytes = c * kGrain;
-        if (p.cur == nullptr || static_cast<size_t>(p.end - p.cur) < bytes)
+        // Blocks of a cache line or more start on one, so a table's header,
+        // which is laid out to fill one line, does not straddle two.
+        if (bytes >= 64 && p.cur != nullptr)
+            p.cur = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(p.cur) + 63) & ~uintptr_t{63});
+        if (p.cur == nullptr || p.cur > p.end || static_cast<size_t>(p.end - p.cur) < bytes)
         {
             char* region = NewRegion();
             if (region == nullptr) return nullptr;
