@@ -16,6 +16,7 @@
 #include "game/app/Player.h"
 #include "game/app/RunningLevel.h"
 #include "game/app/support/LoadingFixture.h"
+#include "game/app/support/ProfileFolder.h"
 #include "game/app/support/SoundPlaying.h"
 #include "script/Binding.h"
 #include "platform/null/AudioFake.h"
@@ -78,9 +79,7 @@ class AppEventsTest : public LoadingTest
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/orvelle-events-XXXXXX";
-        userFolder_ = mkdtemp(pattern);
-        SetUserDataFolder(TString(userFolder_.c_str()));
+        profileFolder_ = std::make_unique<gameapptest::ProfileFolder>();
         SetUpLoading("main_menu = { 'pictures/one', 'pictures/two' }\n",
                      {{"pictures/one.png", ""}, {"pictures/two.png", ""}});
         for (const char* name : {"scripts/core/quitverify.lua", "scripts/core/screen/pause.lua"})
@@ -98,7 +97,7 @@ protected:
         SetRunningLevel(nullptr);
         SetGameHelper(nullptr);
         LoadingTest::TearDown();
-        std::filesystem::remove_all(userFolder_);
+        profileFolder_.reset();
     }
 
     // A modal of that name on top, as its screen's script would push it.
@@ -126,7 +125,7 @@ protected:
         return player_->GetSavedLevel();
     }
 
-    std::filesystem::path userFolder_;
+    std::unique_ptr<gameapptest::ProfileFolder> profileFolder_;
     TPlayer* player_ = nullptr;
     FakeLevel level_;
     FakeHelper helper_;
