@@ -5,6 +5,9 @@
 // layer drawing the same 300 quads, one draw call each, same texture and
 // blend state, in the same display. Both end with a one-pixel read-back so
 // the GPU work is inside the measurement.
+// Buttons: the same layout as 300 push buttons with three state images
+// each (three textures), the mouse moving onto another button every frame
+// (the one it left returns to normal, the new one shows its hover image).
 // Messages: 10,000 messages queued and flushed to a receiver six windows
 // below its modal, taken by the modal's focus child; baseline: a bare queue
 // calling the same handler.
@@ -18,6 +21,7 @@
 #include "graphics/DrawContext.h"
 #include "graphics/Texture.h"
 #include "platform/gfx/Device.h"
+#include "ui/Button.h"
 #include "ui/Image.h"
 #include "ui/Message.h"
 #include "ui/ModalWindow.h"
@@ -58,6 +62,38 @@ public:
 };
 
 TTextureRef g_texture;
+TTextureRef g_states[3];
+
+TTextureRef MakeTexture(uint32_t tint)
+{
+    TTextureRef t = TTexture::CreateEmpty(kQuad, kQuad, true);
+    uint32_t* pixels = nullptr;
+    int pitch = 0;
+    if (!t || !t->Lock(&pixels, &pitch)) return TTextureRef();
+    for (int y = 0; y < kQuad; ++y)
+        for (int x = 0; x < kQuad; ++x)
+            pixels[size_t(y) * size_t(pitch / 4) + size_t(x)] =
+                0x80000000u | tint | (uint32_t(x * 4) << 16) | (uint32_t(y * 4) << 8);
+    t->Unlock();
+    return t;
+}
+
+// A push button with its three layer images, filed as the button's Init
+// files them.
+TButton* MakeButton()
+{
+    auto* button = new TButton();
+    for (int i = 0; i < 3; ++i)
+    {
+        auto* image = new TImage();
+        image->SetTexture(g_states[i], 1.0f);
+        button->SelectLayer(i);
+        button->AddChild(image, true);
+    }
+    button->FitToChildren();
+    button->SelectLayer(TLayeredWindow::kAllLayers);
+    return button;
+}
 
 class QuadWindow : public TWindow
 {
@@ -78,8 +114,9 @@ struct Scene
     TDrawContext* dc = nullptr;
     std::unique_ptr<TWindowManager> wm;
 
-    // imageLeaves: the leaves are image windows over the same texture.
-    bool Open(bool imageLeaves = false)
+    // imageLeaves: the leaves are image windows over the same texture;
+    // buttonLeaves: push buttons with three state images.
+    bool Open(bool imageLeaves = false, bool buttonLeaves = false)
     {
         SetClockTimeSource(&Now);
         SetWindowAppLink(&app);
@@ -100,6 +137,8 @@ struct Scene
                 pixels[size_t(y) * size_t(pitch / 4) + size_t(x)] =
                     0x80000000u | (uint32_t(x * 4) << 16) | (uint32_t(y * 4) << 8);
         g_texture->Unlock();
+        for (int i = 0; i < 3; ++i)
+            if (!(g_states[i] = MakeTexture(uint32_t(0x40 * (i + 1))))) return false;
 
         wm = std::make_unique<TWindowManager>();
         wm->CreateRootScreen(kW, kH);
@@ -113,7 +152,11 @@ struct Scene
             for (int l = 0; l < kLeaves; ++l)
             {
                 TWindow* leaf = nullptr;
-                if (imageLeaves)
+                if (buttonLeaves)
+                {
+                    leaf = MakeButton();
+                }
+                else if (imageLeaves)
                 {
                     auto* image = new TImage();
                     image->SetTexture(g_texture, 1.0f);
@@ -125,7 +168,7 @@ struct Scene
                 }
                 leaf->SetPosition((l % 5) * 13, (l / 5) * 54);
                 leaf->SetSize(kQuad, kQuad);
-                group->AddChild(leaf, false);
+                group->AddChild(leaf, buttonLeaves);
             }
         }
         return true;
@@ -134,6 +177,7 @@ struct Scene
     {
         wm.reset();
         g_texture.reset();
+        for (TTextureRef& t : g_states) t.reset();
         TDrawContext::Destroy();
         TDrawContext::UseDevice(nullptr, nullptr);
         if (window) GfxDestroyWindow(window);
@@ -149,10 +193,10 @@ void ReadOnePixel(TDrawContext* dc)
     benchmark::DoNotOptimize(pixel);
 }
 
-void RunFrames(benchmark::State& state, bool imageLeaves)
+void RunFrames(benchmark::State& state, bool imageLeaves, bool buttonLeaves = false)
 {
     Scene scene;
-    if (!scene.Open(imageLeaves))
+    if (!scene.Open(imageLeaves, buttonLeaves))
     {
         state.SkipWithError("no display");
         return;
@@ -167,6 +211,9 @@ void RunFrames(benchmark::State& state, bool imageLeaves)
         move.y = (i * 53) % kH;
         ++i;
         scene.wm->HandleEvent(move);
+        // With a hovered button the first move only takes the hover away;
+        // the second reaches the button now under the point.
+        if (buttonLeaves) scene.wm->HandleEvent(move);
         g_now += 20;
         scene.wm->Invalidate();
         scene.wm->HandleEvent(idle);
@@ -184,6 +231,12 @@ void BM_WindowTreeFrame(benchmark::State& state)
 void BM_WindowTreeFrameImages(benchmark::State& state)
 {
     RunFrames(state, true);
+}
+
+// 300 push buttons, each showing one of its three state images.
+void BM_ButtonRowFrame(benchmark::State& state)
+{
+    RunFrames(state, false, true);
 }
 
 void BM_DeviceQuadsBaseline(benchmark::State& state)
@@ -303,6 +356,7 @@ void BM_BareMessageQueueBaseline(benchmark::State& state)
 BENCHMARK(BM_DeviceQuadsBaseline)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 BENCHMARK(BM_WindowTreeFrame)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 BENCHMARK(BM_WindowTreeFrameImages)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+BENCHMARK(BM_ButtonRowFrame)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 BENCHMARK(BM_BareMessageQueueBaseline)->Unit(benchmark::kMicrosecond)->MinTime(0.5);
 BENCHMARK(BM_MessagesThroughTheTree)->Unit(benchmark::kMicrosecond)->MinTime(0.5);
 

@@ -69,6 +69,17 @@ bool TWindowAppLink::SetClipboardText(const TString& text)
     return StringToClipboard(text);
 }
 
+TString TWindowAppLink::GetClipboardText() const
+{
+    TApp* app = GetApp();
+    return app != nullptr ? app->GetClipboardText() : TString();
+}
+
+void TWindowAppLink::OpenUrl(const TString& url)
+{
+    if (TApp* app = GetApp()) app->OpenURL(url);
+}
+
 TStringTable* TWindowAppLink::GetStringTable() const
 {
     TApp* app = GetApp();

@@ -1,7 +1,8 @@
 // What the window system reads of the application: pacing conditions, the
 // display's state and size, the relative mouse mode, quitting, the
-// application task list, the clipboard, the string table and the game-state
-// manager. The default forwards to GetApp(); tests install their own.
+// application task list, the clipboard, opening web addresses, the string
+// table and the game-state manager. The default forwards to GetApp(); tests
+// install their own.
 // Application time is GetClockSourceTime() (core/Clock.h) throughout.
 #pragma once
 
@@ -35,6 +36,10 @@ public:
     virtual void GetDisplaySize(int& width, int& height) const;
     // False when the clipboard refuses or there is no facade.
     virtual bool SetClipboardText(const TString& text);
+    // "" when the clipboard holds no text or there is no facade.
+    virtual TString GetClipboardText() const;
+    // Hands a web address to the desktop's opener; nothing without a facade.
+    virtual void OpenUrl(const TString& url);
     // Null without a facade.
     virtual TStringTable* GetStringTable() const;
     // Null when no game-state manager is registered.

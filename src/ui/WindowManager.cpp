@@ -17,6 +17,7 @@
 #include "ui/WindowScript.h"
 #include "ui/WindowScriptLink.h"
 #include "ui/WindowSpider.h"
+#include "ui/XSellWindow.h"
 
 namespace
 {
@@ -135,6 +136,7 @@ void TWindowManager::SetScript(TWindowScriptLink* script)
     if (script_)
     {
         script_->SetTranslateLabels(translateLabels_);
+        script_->RegisterWindowType("XSellWindow", TXSellWindow::ClassId());
         if (TWindow* top = GetTopModal()) script_->SetTopModal(top);
         scriptTask_ = script_->AttachToManager();
         scriptTaskList_ = scriptTask_ != nullptr ? GetWindowAppLink().GetTaskList() : nullptr;

@@ -78,7 +78,7 @@ public:
     // --- Script ---
     TWindowScriptLink* GetScript() const { return script_.get(); }
     // Owned from here (a previous one is deleted); the current-window stack
-    // starts at the top modal. The script's task joins the application task
+    // starts at the top modal and the type "XSellWindow" is registered. The script's task joins the application task
     // list until the script goes.
     void SetScript(TWindowScriptLink* script);
     bool GetTranslateLabels() const;

@@ -13,7 +13,9 @@
 #include "ui/Image.h"
 #include "ui/Message.h"
 #include "ui/MovieHost.h"
+#include "ui/Slider.h"
 #include "ui/Text.h"
+#include "ui/TextEdit.h"
 #include "ui/Window.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowStyle.h"
@@ -55,7 +57,9 @@ TWindowScript::TWindowScript()
     PublishBindings();
     RegisterWindowType("Bitmap", TImage::ClassId());
     RegisterWindowType("Button", TButton::ClassId());
+    RegisterWindowType("Slider", TSlider::ClassId());
     RegisterWindowType("Text", TText::ClassId());
+    RegisterWindowType("TextEdit", TTextEdit::ClassId());
     RegisterWindowType("Window", TWindow::ClassId());
     RegisterMessageMetatable(GetState());
     RunLibrary();

@@ -12,6 +12,11 @@
 #include "graphics/support/ImageAssets.h"
 #include "graphics/support/ImageDisplay.h"
 #include "graphics/support/TestDisplayHost.h"
+#include "platform/null/AudioFake.h"
+#include "sound/OggDataSource.h"
+#include "sound/Sound.h"
+#include "sound/SoundManager.h"
+#include "sound/support/OggFixtures.h"
 #include "script/Binding.h"
 #include "ui/Button.h"
 #include "ui/WindowScript.h"
@@ -320,6 +325,53 @@ TEST_F(ButtonTest, ReleaseOnADarkMaskPixelDoesNotClick)
     }
     SetSetting("fixbuttonmask", "");
     wm.reset();
+    SetGlobalAssetManager(nullptr);
+}
+
+// Sounds on the fake audio device: the rollover sound on entering hover
+// (again when a click returns to hover), the click sound on the press, and
+// nothing from a hidden button.
+TEST_F(ButtonTest, RolloverAndClickSoundsPlayOnlyWhenShown)
+{
+    std::shared_ptr<TFakeAudio> fake = TFakeAudio::Install();
+    auto manager = std::make_unique<TSoundManager>();
+    ASSERT_TRUE(manager->Init());
+    RegisterOggDataSourceBuilder();
+    TAssetManager assets;
+    SetGlobalAssetManager(&assets);
+    TTempFolder folder;
+    folder.Write("click.ogg", MakeOggTone(1, 22050, 0.2, 880.0));
+    folder.Write("roll.ogg", MakeOggTone(1, 22050, 0.2, 440.0));
+    const std::string click = folder.Name("click"), roll = folder.Name("roll");
+    Eval("PushModal('dlg'); MakeDialog{ Button{ name = 's', w = 20, h = 20, sound = '" + click +
+         "', rolloversound = '" + roll + "' } }");
+    TButton* b = Button("s");
+    int runs = 0;
+    b->SetAction(new CountAction(&runs));
+    const auto plays = [&](const std::string& name)
+    { return TSound::Get(name.c_str(), true, 0)->GetData()->instances.size(); };
+    struct Step
+    {
+        const char* what;
+        size_t clicks, rolls;
+    } steps[] = {{"move", 0, 1}, {"down", 0, 1}, {"up", 1, 2}, {"leave", 1, 2}, {"hide", 1, 2},
+                 {"move", 1, 2}, {"down", 1, 2}, {"up", 1, 2}};
+    for (const Step& s : steps)
+    {
+        const std::string what = s.what;
+        if (what == "move") b->OnMouseMove(TPoint(5, 5));
+        if (what == "down") b->OnMouseDown(TPoint(5, 5));
+        if (what == "up") b->OnMouseUp(TPoint(5, 5));
+        if (what == "leave") b->OnMouseLeave();
+        if (what == "hide") Eval("EnableWindow('s', false)");
+        EXPECT_EQ(plays(click), s.clicks) << what;
+        EXPECT_EQ(plays(roll), s.rolls) << what;
+    }
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(fake->LiveBuffers().size(), 3u);
+    wm.reset();
+    manager.reset();
+    TFakeAudio::Uninstall();
     SetGlobalAssetManager(nullptr);
 }
 
