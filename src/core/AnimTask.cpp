@@ -26,7 +26,7 @@ TAnimTask::~TAnimTask() = default;
 
 int32_t TAnimTask::GetTime() const
 {
-    return clock_ != nullptr ? clock_->GetTime() : static_cast<int32_t>(GetClockSourceTime());
+    return clock_ != nullptr ? clock_->GetTime() : static_cast<int32_t>(GetPassTime());
 }
 
 bool TAnimTask::IsReady(int phase)

@@ -16,6 +16,15 @@ uint32_t MonotonicMilliseconds()
 
 std::atomic<TClockTimeSource> g_source{&MonotonicMilliseconds};
 
+// The pass state of each thread (passes are the main thread's in practice).
+struct PassTime
+{
+    int depth = 0;
+    bool read = false;
+    uint32_t time = 0;
+};
+thread_local PassTime t_pass;
+
 // Modular 32-bit sums: the readings wrap like the millisecond counter does.
 int32_t Wrap(uint32_t v)
 {
@@ -27,11 +36,39 @@ int32_t Wrap(uint32_t v)
 void SetClockTimeSource(TClockTimeSource source)
 {
     g_source.store(source != nullptr ? source : &MonotonicMilliseconds);
+    t_pass.read = false;
 }
 
 uint32_t GetClockSourceTime()
 {
     return g_source.load()();
+}
+
+uint32_t GetPassTime()
+{
+    PassTime& pass = t_pass;
+    if (pass.depth == 0) return GetClockSourceTime();
+    if (!pass.read)
+    {
+        pass.time = GetClockSourceTime();
+        pass.read = true;
+    }
+    return pass.time;
+}
+
+void ForgetPassTime()
+{
+    t_pass.read = false;
+}
+
+TClockPass::TClockPass()
+{
+    ++t_pass.depth;
+}
+
+TClockPass::~TClockPass()
+{
+    if (--t_pass.depth == 0) t_pass.read = false;
 }
 
 int32_t TClock::RunningTime() const

@@ -13,6 +13,26 @@ void SetClockTimeSource(TClockTimeSource source);
 // The current application time through the installed source.
 uint32_t GetClockSourceTime();
 
+// One reading per pass: a pass of the host loop (a task-list pass, the
+// window manager's handling of an event) reads the application time at most
+// once while a TClockPass lives on this thread, and every due check, timer
+// and frame check in it shares that reading. Script code may run for long
+// inside a pass, so resuming or calling a script drops the reading (the next
+// GetPassTime reads again). Outside a pass GetPassTime reads every time.
+uint32_t GetPassTime();
+// The next GetPassTime of this thread's pass reads the source again.
+void ForgetPassTime();
+
+// Passes nest; the reading goes when the outermost one ends.
+class TClockPass
+{
+public:
+    TClockPass();
+    ~TClockPass();
+    TClockPass(const TClockPass&) = delete;
+    TClockPass& operator=(const TClockPass&) = delete;
+};
+
 // All arithmetic is 32-bit and wraps. Never fails.
 class TClock
 {

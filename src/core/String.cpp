@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include "core/Collation.h"
@@ -21,11 +22,15 @@ constexpr int32_t kMinCapacity = 16;
 constexpr int kFormatBufferSize = 4096;
 
 // Bodies are zero-filled, so bytes behind the text always read as NUL even
-// when WriteAt leaves a gap or writes without terminating.
+// when WriteAt leaves a gap or writes without terminating. The text follows
+// its header in the same block: one allocation per body (strings are made
+// by the thousand, a message name each).
 TStringRep* NewRep(int32_t capacity)
 {
-    auto* rep = new TStringRep;
-    rep->text = new char[static_cast<size_t>(capacity)]();
+    void* block = ::operator new(sizeof(TStringRep) + static_cast<size_t>(capacity));
+    auto* rep = new (block) TStringRep;
+    rep->text = reinterpret_cast<char*>(rep + 1);
+    memset(rep->text, 0, static_cast<size_t>(capacity));
     rep->refs = 1;
     rep->capacity = capacity;
     return rep;
@@ -33,8 +38,8 @@ TStringRep* NewRep(int32_t capacity)
 
 void FreeRep(TStringRep* rep)
 {
-    delete[] rep->text;
-    delete rep;
+    rep->~TStringRep();
+    ::operator delete(rep);
 }
 
 int32_t AtLeastMin(int64_t size)

@@ -10,7 +10,7 @@
 // Heap body of a TString. Never shared across threads: the count is a plain int.
 struct TStringRep
 {
-    char* text;        // NUL-terminated UTF-8, owned
+    char* text;        // NUL-terminated UTF-8, in the same block after this header
     int32_t refs;      // handles sharing this body; 1 when created
     int32_t capacity;  // size of text in bytes, room for the NUL included
 };

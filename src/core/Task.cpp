@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "core/Clock.h"
+
 bool TTask::IsReady(int /*phase*/)
 {
     return true;
@@ -49,7 +51,11 @@ bool TTaskList::Remove(TTask* task)
 void TTaskList::Tombstone(const TTask* task)
 {
     for (TTask*& slot : tasks_)
-        if (slot == task) slot = nullptr;
+    {
+        if (slot != task) continue;
+        slot = nullptr;
+        tombstoned_ = true;
+    }
 }
 
 bool TTaskList::PendingRemoval(const TTask* task) const
@@ -68,6 +74,7 @@ void TTaskList::ForgetPending(const TTask* task)
 
 void TTaskList::RunTasks(int phase)
 {
+    TClockPass pass;
     ++depth_;
     for (auto it = tasks_.begin(); it != tasks_.end();)
     {
@@ -100,6 +107,8 @@ void TTaskList::RunTasks(int phase)
 
 void TTaskList::FinishPass()
 {
+    // Most passes change nothing: no walk over the list then.
+    if (!tombstoned_ && pendingRemovals_.empty() && pendingDeletions_.empty()) return;
     tasks_.remove(nullptr);
     // Taken out first: a task's destructor may use the list again.
     std::vector<TTask*> removals;
@@ -111,6 +120,7 @@ void TTaskList::FinishPass()
     // cannot reach a task that is about to be deleted here.
     for (TTask* task : deletions) Tombstone(task);
     tasks_.remove(nullptr);
+    tombstoned_ = false;
     for (TTask* task : deletions) delete task;
 }
 

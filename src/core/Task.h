@@ -62,6 +62,7 @@ private:
     void FinishPass();
 
     int depth_ = 0;
+    bool tombstoned_ = false;  // null nodes wait in tasks_
     std::list<TTask*> tasks_;
     std::vector<TTask*> pendingRemovals_;
     std::vector<TTask*> pendingDeletions_;

@@ -107,6 +107,19 @@ binding_detail::Arg<TLuaTable*>::~Arg()
     delete v;
 }
 
+void LuaPushStaticString(lua_State* L, const char* text)
+{
+    lua_pushlightuserdata(L, const_cast<char*>(text));
+    lua_rawget(L, LUA_REGISTRYINDEX);
+    if (lua_type(L, -1) == LUA_TSTRING) return;
+    lua_pop(L, 1);
+    lua_pushlightuserdata(L, const_cast<char*>(text));
+    lua_pushstring(L, text);
+    lua_rawset(L, LUA_REGISTRYINDEX);
+    lua_pushlightuserdata(L, const_cast<char*>(text));
+    lua_rawget(L, LUA_REGISTRYINDEX);
+}
+
 void LuaPushObject(lua_State* L, const TScriptObject* object)
 {
     if (object == nullptr)
@@ -114,8 +127,9 @@ void LuaPushObject(lua_State* L, const TScriptObject* object)
         lua_pushnil(L);
         return;
     }
+    static const char kMetatable[] = "qvMessageMetatable";
     PushUserdataRef(L, const_cast<TScriptObject*>(object));
-    lua_pushstring(L, "qvMessageMetatable");
+    LuaPushStaticString(L, kMetatable);
     lua_rawget(L, LUA_REGISTRYINDEX);
     if (lua_type(L, -1) == LUA_TTABLE)
         lua_setmetatable(L, -2);

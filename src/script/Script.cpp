@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/Clock.h"
 #include "core/FileNames.h"
 #include "core/Log.h"
 #include "script/Binding.h"
@@ -237,6 +238,8 @@ bool TScript::PassClosure()
 
 int TScript::Resume(int nargs)
 {
+    // The script may run for long: timers it sets count from when it waits.
+    ForgetPassTime();
     DeleteTemporaries();
     if (L_ == nullptr) return LUA_ERRRUN;
     if (!CanResume(L_, nargs))
@@ -315,6 +318,7 @@ int ProtectedCall(lua_State* L, int nargs, int nresults, bool suspended)
 
 int TScript::RunFunction(int nargs, int nresults)
 {
+    ForgetPassTime();
     DeleteTemporaries();
     if (L_ == nullptr) return LUA_ERRRUN;
     lua_State* L = L_;

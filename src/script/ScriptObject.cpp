@@ -2,9 +2,9 @@
 // address set for pointers that come back from scripts.
 #include "script/ScriptObject.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
-#include <unordered_set>
 #include <vector>
 
 #include "core/Log.h"
@@ -19,10 +19,90 @@ namespace
 
 using namespace script_object_detail;
 
+// The addresses of live objects: open addressing with linear probing and
+// backward-shift removal, so making and destroying an object (messages come
+// and go by the thousand) allocates nothing once the table has grown.
+class AddressSet
+{
+public:
+    bool Contains(const void* address) const
+    {
+        if (slots_.empty()) return false;
+        for (size_t i = Home(address);; i = (i + 1) & mask_)
+        {
+            if (slots_[i] == address) return true;
+            if (slots_[i] == nullptr) return false;
+        }
+    }
+
+    // The address is not in the set yet.
+    void Insert(const void* address)
+    {
+        if ((count_ + 1) * 2 > slots_.size()) Grow();
+        size_t i = Home(address);
+        while (slots_[i] != nullptr) i = (i + 1) & mask_;
+        slots_[i] = address;
+        ++count_;
+    }
+
+    void Erase(const void* address)
+    {
+        if (slots_.empty()) return;
+        size_t i = Home(address);
+        while (slots_[i] != address)
+        {
+            if (slots_[i] == nullptr) return;
+            i = (i + 1) & mask_;
+        }
+        // Pull back every later entry of the run that may sit there, so no
+        // probe meets an empty slot before its entry.
+        for (size_t j = (i + 1) & mask_; slots_[j] != nullptr; j = (j + 1) & mask_)
+        {
+            const size_t home = Home(slots_[j]);
+            // Movable when its home is not in the stretch (i, j].
+            if (((j - home) & mask_) >= ((j - i) & mask_))
+            {
+                slots_[i] = slots_[j];
+                i = j;
+            }
+        }
+        slots_[i] = nullptr;
+        --count_;
+    }
+
+    size_t Size() const { return count_; }
+
+private:
+    size_t Home(const void* address) const
+    {
+        // Objects are at least 8-byte aligned; Fibonacci hashing spreads the rest.
+        const uint64_t key = reinterpret_cast<uintptr_t>(address) >> 3;
+        return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
+    }
+
+    void Grow()
+    {
+        std::vector<const void*> old;
+        old.swap(slots_);
+        const size_t size = old.empty() ? 1024 : old.size() * 2;
+        slots_.assign(size, nullptr);
+        mask_ = size - 1;
+        shift_ = 64 - static_cast<unsigned>(__builtin_ctzll(size));
+        count_ = 0;
+        for (const void* address : old)
+            if (address != nullptr) Insert(address);
+    }
+
+    std::vector<const void*> slots_;
+    size_t mask_ = 0;
+    unsigned shift_ = 64;
+    size_t count_ = 0;
+};
+
 struct LiveSet
 {
     std::mutex lock;
-    std::unordered_set<const void*> addresses;
+    AddressSet addresses;
     std::vector<uint32_t> freeSlots;
     uint32_t nextSlot = 0;
 };
@@ -82,7 +162,7 @@ void TScriptObject::Enter()
     uint32_t generation = s.generation.load(std::memory_order_relaxed) + 1;
     s.generation.store(generation, std::memory_order_release);
     handle_ = TScriptHandle{index, generation};
-    live.addresses.insert(this);
+    live.addresses.Insert(this);
 }
 
 TScriptObject::~TScriptObject()
@@ -93,7 +173,7 @@ TScriptObject::~TScriptObject()
     s.generation.store(handle_.generation + 1, std::memory_order_release);
     s.object = nullptr;
     live.freeSlots.push_back(handle_.slot);
-    live.addresses.erase(this);
+    live.addresses.Erase(this);
 }
 
 TScriptObject* TScriptObject::FromAddress(const void* address)
@@ -101,7 +181,7 @@ TScriptObject* TScriptObject::FromAddress(const void* address)
     if (address == nullptr) return nullptr;
     LiveSet& live = Live();
     std::lock_guard<std::mutex> hold(live.lock);
-    if (live.addresses.count(address) == 0) return nullptr;
+    if (!live.addresses.Contains(address)) return nullptr;
     // Only a live TScriptObject's own address is in the set, so this is the
     // object itself.
     return static_cast<TScriptObject*>(const_cast<void*>(address));
@@ -111,5 +191,5 @@ int TScriptObject::GetLiveCount()
 {
     LiveSet& live = Live();
     std::lock_guard<std::mutex> hold(live.lock);
-    return static_cast<int>(live.addresses.size());
+    return static_cast<int>(live.addresses.Size());
 }

@@ -421,6 +421,7 @@ void TWindowManager::AddOverlay(TWindow* window)
 void TWindowManager::HandleEvent(const TEvent& event)
 {
     if (event.type == kEventEmpty) return;
+    TClockPass pass;
     if (event.type == kEventDisplayModeChanged) capture_.reset();
     if (event.type == kEventClose && script_) script_->WakeOnClose();
     DeletePending();
@@ -572,7 +573,7 @@ void TWindowManager::Draw()
     if (drawingDisabled_ || !redrawNeeded_) return;
     TWindowAppLink& app = GetWindowAppLink();
     if (!app.IsFlipDone()) return;
-    const uint32_t now = GetClockSourceTime();
+    const uint32_t now = GetPassTime();
     const uint32_t interval = app.IsFastFrameRate() ? kFastFrameMs : kSlowFrameMs;
     if (now - lastDrawTime_ < interval) return;
     lastDrawTime_ = now;

@@ -288,8 +288,9 @@ int TWindowScript::HandleGetMessage(lua_State* L)
     else
         StopTimer();
     waitState_ = kScriptWaiting;
+    static const char kYieldResult[] = "gYieldResult";
     lua_settop(L, 0);
-    lua_pushstring(L, "gYieldResult");
+    LuaPushStaticString(L, kYieldResult);
     lua_gettable(L, LUA_GLOBALSINDEX);
     return lua_yield(L, 1);
 }

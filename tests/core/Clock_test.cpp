@@ -113,6 +113,39 @@ TEST_F(ClockTest, WrapsWithTheMillisecondCounter)
     EXPECT_EQ(clock.GetTime(), INT32_MIN);
 }
 
+TEST_F(ClockTest, APassReadsTheTimeOnceUntilForgottenOrOver)
+{
+    EXPECT_EQ(GetPassTime(), 1000u);
+    g_now += 5;
+    EXPECT_EQ(GetPassTime(), 1005u);  // outside a pass: every reading is fresh
+    {
+        TClockPass pass;
+        g_now += 10;  // read lazily: the first reading in the pass counts
+        EXPECT_EQ(GetPassTime(), 1015u);
+        g_now += 10;
+        EXPECT_EQ(GetPassTime(), 1015u);
+        {
+            TClockPass inner;
+            EXPECT_EQ(GetPassTime(), 1015u);
+        }
+        EXPECT_EQ(GetPassTime(), 1015u);  // the inner pass's end keeps it
+        ForgetPassTime();
+        EXPECT_EQ(GetPassTime(), 1025u);
+        g_now += 10;
+        EXPECT_EQ(GetPassTime(), 1025u);
+        // The plain source and clocks are not held by the pass.
+        EXPECT_EQ(GetClockSourceTime(), 1035u);
+    }
+    EXPECT_EQ(GetPassTime(), 1035u);
+    {
+        TClockPass pass;
+        EXPECT_EQ(GetPassTime(), 1035u);
+        g_now += 1;
+        SetClockTimeSource(&FakeNow);  // a new source is read at once
+        EXPECT_EQ(GetPassTime(), 1036u);
+    }
+}
+
 TEST(ClockSourceTest, DefaultSourceIsMonotonic)
 {
     SetClockTimeSource(nullptr);

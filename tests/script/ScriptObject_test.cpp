@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 namespace
@@ -61,6 +62,44 @@ TEST(ScriptObjectTest, ManyObjectsSpanPages)
     TScriptHandle first = many.front()->GetScriptHandle();
     many.clear();
     EXPECT_EQ(TScriptObject::FromHandle(first), nullptr);
+}
+
+// Objects destroyed in a scattered order while others are made: every live
+// address still resolves and no gone one does (the address set closes the
+// gaps removals leave in its probe runs).
+TEST(ScriptObjectTest, AddressesSurviveScatteredRemovals)
+{
+    std::vector<std::unique_ptr<Widget>> live;
+    std::vector<const void*> gone;
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    for (int round = 0; round < 20000; ++round)
+    {
+        if (live.empty() || next() % 3 != 0)
+        {
+            live.push_back(std::make_unique<Widget>());
+            continue;
+        }
+        const size_t victim = (next() >> 8) % live.size();
+        gone.push_back(static_cast<TScriptObject*>(live[victim].get()));
+        live[victim] = std::move(live.back());
+        live.pop_back();
+    }
+    std::unordered_set<const void*> liveAddresses;
+    for (const auto& w : live)
+    {
+        const void* address = static_cast<TScriptObject*>(w.get());
+        liveAddresses.insert(address);
+        ASSERT_EQ(TScriptObject::FromAddress(address), w.get());
+    }
+    // (A later object may have been given a gone one's address.)
+    for (const void* address : gone)
+    {
+        if (liveAddresses.count(address) != 0) continue;
+        ASSERT_EQ(TScriptObject::FromAddress(address), nullptr);
+    }
+    live.clear();
+    for (const void* address : gone) ASSERT_EQ(TScriptObject::FromAddress(address), nullptr);
 }
 
 }  // namespace

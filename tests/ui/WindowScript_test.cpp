@@ -415,6 +415,24 @@ TEST_F(WindowScriptTest, HandleGetMessageWakesAfterItsTime)
 
 }
 
+void Busy(double ms)
+{
+    AdvanceTime(static_cast<uint32_t>(ms));
+}
+
+// The task list's pass reads the time before it resumes the script; a step
+// that takes long (a level load) must not eat into the wait that follows it.
+TEST_F(WindowScriptTest, AWaitCountsFromWhenTheScriptWaits)
+{
+    LuaBindFunction(L, "Busy", &Busy);
+    Start("HandleGetMessage(100) Busy(300) HandleGetMessage(500) gDone = 1");
+    Pass(100);
+    Pass(499);
+    EXPECT_EQ(Global("gDone"), "nil");
+    Pass(1);
+    EXPECT_EQ(Global("gDone"), "1");
+}
+
 TEST_F(WindowScriptTest, WaitForMessageGivesTheNewestFirst)
 {
     Post(1001, "first");
