@@ -26,6 +26,11 @@ enum TEventType : int32_t
     kEventFullScreenToggle = 19,  // data 1 full screen, 0 windowed
 };
 
+// Data of kEventClose: 0 for the window's close button, which asks the
+// player; kCloseFromOutside for a termination request (signal, session end)
+// that nobody can answer, which ends the game without a question.
+inline constexpr int32_t kCloseFromOutside = 1;
+
 // Button codes of kEventButton.
 enum TButtonCode : int32_t
 {

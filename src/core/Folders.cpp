@@ -10,9 +10,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "core/AssetIndex.h"
 #include "core/Log.h"
 #include "core/SettingKeys.h"
 #include "core/Settings.h"
@@ -24,6 +26,23 @@ bool gProgramFolderKnown = false;
 TString gUserDataFolder;
 TString gCommonDataFolder;
 TString gDesktopFolder;
+
+// A moved data folder leaves the names resolved under the old one in the
+// file name index; they would still lead there (a profile read from one
+// folder and written to another).
+void ForgetResolvedNames(const char* prefix, const TString& before, const TString& after)
+{
+    if (before == after) return;
+    TFileNameIndex& index = GetFileNameIndex();
+    const size_t length = std::strlen(prefix);
+    for (auto it = index.lower_bound(TString(prefix));
+         it != index.end() && std::strncmp(it->first.CStr(), prefix, length) == 0;)
+    {
+        auto next = std::next(it);
+        if (it->second.kind == TFileKind::kDisk) index.erase(it);
+        it = next;
+    }
+}
 
 constexpr int kReportedMajor = 6;
 constexpr int kReportedMinor = 1;
@@ -231,7 +250,9 @@ TString GetUserDataFolder()
 }
 void SetUserDataFolder(const TString& folder)
 {
+    const TString before = gUserDataFolder;
     gUserDataFolder = StripTrailingSlash(folder);
+    ForgetResolvedNames("user:", before, gUserDataFolder);
 }
 TString GetCommonDataFolder()
 {
@@ -239,7 +260,9 @@ TString GetCommonDataFolder()
 }
 void SetCommonDataFolder(const TString& folder)
 {
+    const TString before = gCommonDataFolder;
     gCommonDataFolder = StripTrailingSlash(folder);
+    ForgetResolvedNames("common:", before, gCommonDataFolder);
 }
 TString GetDesktopFolder()
 {
@@ -247,7 +270,9 @@ TString GetDesktopFolder()
 }
 void SetDesktopFolder(const TString& folder)
 {
+    const TString before = gDesktopFolder;
     gDesktopFolder = StripTrailingSlash(folder);
+    ForgetResolvedNames("desktop:", before, gDesktopFolder);
 }
 
 void SetDataFolders(const TString& productName, const TString& commandLine, bool embeddedWithoutPq)

@@ -174,10 +174,12 @@ void TPrefs::Load()
     if (file.size() >= 2 && file[0] == '<' && file[1] == '>')
     {
         ImportLegacyXml(file, state, installText);
+        if (damaged_) damagedFile_ = std::move(file);
         Save();
         return;
     }
     ReadChunks(file.data(), file.size(), state == InstallText::kEmpty);
+    if (damaged_) damagedFile_ = std::move(file);
 }
 
 void TPrefs::ReadChunks(const unsigned char* data, size_t size, bool installTextEmpty)
@@ -193,11 +195,13 @@ void TPrefs::ReadChunks(const unsigned char* data, size_t size, bool installText
         if (length == 0 || length > kMaxChunk)
         {
             LogPrintf("prefs: chunk of %u bytes refused; reading stops", length);
+            damaged_ = true;
             return;
         }
         if (size - pos - 8 < length)
         {
             LogPrintf("prefs: truncated chunk; reading stops");
+            damaged_ = true;
             return;
         }
         const unsigned char* body = data + pos + 8;
@@ -214,6 +218,7 @@ void TPrefs::ReadChunks(const unsigned char* data, size_t size, bool installText
             if (payload.empty())
             {
                 LogPrintf("prefs: chunk cannot be deciphered; reading stops");
+                damaged_ = true;
                 return;
             }
         }
@@ -224,6 +229,7 @@ void TPrefs::ReadChunks(const unsigned char* data, size_t size, bool installText
             if (tag[0] != 'I')
             {
                 LogPrintf("prefs: file does not begin with an install key; nothing read");
+                damaged_ = true;
                 return;
             }
             section = Lowered(TextOf(payload.data(), payload.size()));
@@ -244,11 +250,17 @@ void TPrefs::ReadChunks(const unsigned char* data, size_t size, bool installText
                 break;
             case 'U':
             {
-                if (payload.size() < 2) return;
+                if (payload.size() < 2)
+                {
+                    LogPrintf("prefs: short chunk; reading stops");
+                    damaged_ = true;
+                    return;
+                }
                 index = static_cast<size_t>(payload[0]) | (static_cast<size_t>(payload[1]) << 8);
                 if (index > static_cast<size_t>(kMaxUserSlot) + 1)
                 {
                     LogPrintf("prefs: user index %zu out of range; reading stops", index);
+                    damaged_ = true;
                     return;
                 }
                 TPrefsSlots& slots = GetSlots(section);
@@ -257,18 +269,25 @@ void TPrefs::ReadChunks(const unsigned char* data, size_t size, bool installText
             }
             case 'K':
             {
-                if (payload.size() < 2) return;
+                if (payload.size() < 2)
+                {
+                    LogPrintf("prefs: short chunk; reading stops");
+                    damaged_ = true;
+                    return;
+                }
                 const size_t n =
                     static_cast<size_t>(payload[0]) | (static_cast<size_t>(payload[1]) << 8);
                 if (payload.size() < n + 2)
                 {
                     LogPrintf("prefs: key longer than its chunk; reading stops");
+                    damaged_ = true;
                     return;
                 }
                 auto it = store_.find(section);
                 if (it == store_.end() || it->second.size() <= index)
                 {
                     LogPrintf("prefs: value for a missing user slot; reading stops");
+                    damaged_ = true;
                     return;
                 }
                 const TString key = TextOf(payload.data() + 2, n);
@@ -278,10 +297,15 @@ void TPrefs::ReadChunks(const unsigned char* data, size_t size, bool installText
             }
             default:
                 LogPrintf("prefs: unknown chunk; reading stops");
+                damaged_ = true;
                 return;
         }
     }
-    if (pos != size) LogPrintf("prefs: %zu stray bytes at the end ignored", size - pos);
+    if (pos != size)
+    {
+        LogPrintf("prefs: %zu stray bytes at the end ignored", size - pos);
+        damaged_ = true;
+    }
 }
 
 void TPrefs::ImportLegacyXml(const std::vector<unsigned char>& file, InstallText installState,
@@ -305,7 +329,15 @@ void TPrefs::ImportLegacyXml(const std::vector<unsigned char>& file, InstallText
             if (checksum == expected)
                 document.Parse(text.CStr());
             else
+            {
                 LogPrintf("prefs: legacy file checksum mismatch; nothing imported");
+                damaged_ = true;
+            }
+        }
+        else
+        {
+            LogPrintf("prefs: legacy file without its data; nothing imported");
+            damaged_ = true;
         }
     }
     else
@@ -391,6 +423,19 @@ bool TPrefs::SetInt(const TString& key, int value, int slot, bool saveNow)
     return SetValue(key, TString::Format("%d", value), slot, saveNow);
 }
 
+bool TPrefs::RemoveValue(const TString& key, int slot, bool saveNow)
+{
+    if (slot < -1)
+    {
+        LogPrintf("prefs: slot %d refused for key '%s'", slot, key.CStr());
+        return false;
+    }
+    const size_t index = static_cast<size_t>(slot + 1);
+    if (current_ && index < current_->size()) (*current_)[index].erase(key);
+    if (saveNow) Save();
+    return true;
+}
+
 int TPrefs::GetUserCount() const
 {
     if (!current_ || current_->empty()) return 0;
@@ -456,7 +501,29 @@ bool TPrefs::Save()
 {
     if (!saveEnabled_) return true;
     const std::vector<unsigned char> image = BuildImage();
-    std::vector<TPreparedFile> file(1);
-    if (!PrepareFileReplace("prefs", fileName_, image.data(), image.size(), file[0])) return false;
-    return CommitFileReplace("prefs", file) < 0;
+    const bool keepBad = damaged_ && !damagedFile_.empty();
+    std::vector<TPreparedFile> files;
+    files.reserve(2);
+    // A file that could not be read whole is kept beside the new one the
+    // first time it would be overwritten, in the same commit, so what the
+    // reader dropped stays recoverable.
+    if (keepBad)
+    {
+        TPreparedFile& bad = files.emplace_back();
+        if (!PrepareFileReplace("prefs", fileName_ + ".bad", damagedFile_.data(),
+                                damagedFile_.size(), bad))
+            return false;
+    }
+    TPreparedFile& prefs = files.emplace_back();
+    if (!PrepareFileReplace("prefs", fileName_, image.data(), image.size(), prefs))
+    {
+        if (keepBad) DiscardFileReplace(files.front());
+        return false;
+    }
+    if (CommitFileReplace("prefs", files) >= 0) return false;
+    if (keepBad) LogPrintf("prefs: the damaged file is kept as %s.bad", fileName_.CStr());
+    damaged_ = false;
+    damagedFile_.clear();
+    damagedFile_.shrink_to_fit();
+    return true;
 }

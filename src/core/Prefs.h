@@ -45,6 +45,9 @@ public:
     // whose chunk would exceed the reader's 4 MiB limit.
     bool SetValue(const TString& key, const TString& value, int slot = -1, bool saveNow = false);
     bool SetInt(const TString& key, int value, int slot = -1, bool saveNow = false);
+    // Removes key from slot (a missing key or slot is fine), then saves when
+    // saveNow. False (logged) only for a slot below -1.
+    bool RemoveValue(const TString& key, int slot = -1, bool saveNow = false);
 
     // Number of user slots; 0 when there are none.
     int GetUserCount() const;
@@ -55,16 +58,22 @@ public:
     // Writes the whole file atomically: a temporary file in the same folder,
     // flushed and synced, renamed over the old one, folder synced. False
     // (logged, the old file untouched) on any failure; true and nothing
-    // written when saving is disabled.
+    // written when saving is disabled. When the loaded file was damaged
+    // (reading stopped early, stray bytes, a legacy file that failed its
+    // check), the first successful save also keeps its bytes, unchanged, as
+    // "<name>.bad" (replacing an older one), in the same atomic commit.
     bool Save();
 
     // Reads chunk-form data into the store (what loading does after opening
     // the file). installTextEmpty: "install.txt" exists but is empty, so the
-    // file's first install key becomes the current one.
+    // file's first install key becomes the current one. Data that makes
+    // reading stop marks the store damaged (IsDamaged).
     void ReadChunks(const unsigned char* data, size_t size, bool installTextEmpty);
     // The whole file image in chunk form.
     std::vector<unsigned char> BuildImage() const;
 
+    // The loaded file was damaged and has not yet been kept as "<name>.bad".
+    bool IsDamaged() const { return damaged_; }
     const TString& GetInstallKey() const { return installKey_; }
     const std::map<TString, TPrefsSlots, TPrefsLess>& GetStore() const { return store_; }
 
@@ -97,6 +106,8 @@ private:
     TString fileName_;
     TString installKey_;
     bool saveEnabled_;
+    bool damaged_ = false;
+    std::vector<unsigned char> damagedFile_;
 };
 
 // The legacy checksum: XOR of each byte (signed, widened) shifted left by

@@ -12,6 +12,7 @@
 #include "core/Settings.h"
 #include "core/Xml.h"
 #include "graphics/DXError.h"
+#include "platform/Window.h"
 
 namespace
 {
@@ -212,6 +213,9 @@ void TDisplayHandler::SetDisplay(const TDisplayRequest& request)
         LogPrintf("SetDisplay Forcing Fullscreen (PALLETTED)");
         fullScreen = true;
     }
+    // A run that must stay in a window asks for windows only. The display's
+    // own rescues below (a desktop that cannot hold the window) still apply.
+    if (fullScreen && !force && platform::IsFullScreenRefused()) fullScreen = false;
     if (fullScreen == d.fullScreen && width == d.screen.right - d.screen.left &&
         height == d.screen.bottom - d.screen.top && !force)
     {
@@ -438,6 +442,7 @@ bool TDisplayHandler::SetWindowed(bool fullScreen)
     TPlatformData& d = *data_;
     TDXContext& ctx = *d.context;
     const int w = d.screen.right - d.screen.left, h = d.screen.bottom - d.screen.top;
+    if (fullScreen && platform::IsFullScreenRefused()) return false;
     if (!fullScreen)
     {
         if (ctx.GetDesktopColourCount() != -1 || ctx.DesktopTooSmall(w, h) ||

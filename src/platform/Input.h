@@ -49,7 +49,8 @@ struct InputState
 enum class WindowSignal : uint8_t
 {
     None,
-    CloseRequest,
+    CloseRequest,      // the window's close button
+    TerminateRequest,  // from outside the window: signal, session end
     AppActivated,
     AppDeactivated,
     Minimised,

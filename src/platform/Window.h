@@ -66,4 +66,9 @@ public:
 // The SDL backend. Never null.
 std::unique_ptr<Window> CreateSdlWindow();
 
+// True while the environment variable ORVELLE_WINDOWED is set (headless
+// runs, tests, benchmarks): the picture stays in a window, and every switch
+// to full screen is refused quietly (false, no message, no box).
+bool IsFullScreenRefused();
+
 }  // namespace platform

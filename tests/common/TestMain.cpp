@@ -24,6 +24,8 @@ int main(int argc, char** argv)
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_RENDER_DRIVER", "opengl", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    // A new profile asks for full screen; tests stay in their window.
+    setenv("ORVELLE_WINDOWED", "1", 0);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new ResetGlobalsBeforeEachTest);
     return RUN_ALL_TESTS();

@@ -103,6 +103,25 @@ TEST_F(FileNames, FolderPrefixesResolveIntoTheDataFolders)
     EXPECT_EQ(std::string(""), ResolveFileName("user:etc/passwd", false).CStr());
 }
 
+// A data folder that moves takes its names with it, also those resolved
+// (and remembered) before the move.
+TEST_F(FileNames, MovedDataFoldersResolveAfresh)
+{
+    fs::create_directories(tree_ / "moved/user");
+    fs::create_directories(tree_ / "moved/common");
+    for (const char* name : {"user:prefs.dat", "common:shared.txt", "desktop:note.txt"})
+        EXPECT_FALSE(ResolveFileName(name, false).IsEmpty()) << name;
+    SetUserDataFolder((tree_ / "moved/user").c_str());
+    SetCommonDataFolder((tree_ / "moved/common").c_str());
+    SetDesktopFolder((tree_ / "moved/desk").c_str());
+    EXPECT_EQ((tree_ / "moved/user/prefs.dat").string(),
+              ResolveFileName("user:prefs.dat", false).CStr());
+    EXPECT_EQ((tree_ / "moved/common/shared.txt").string(),
+              ResolveFileName("common:shared.txt", false).CStr());
+    EXPECT_EQ((tree_ / "moved/desk/note.txt").string(),
+              ResolveFileName("desktop:note.txt", false).CStr());
+}
+
 TEST_F(FileNames, WritingCreatesFoldersBelowTheDataFolderOnly)
 {
     TFileHandle h;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -35,6 +36,42 @@ inline void WriteAll(const fs::path& path, const std::string& bytes)
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+// Environment variables a test changes, put back (or unset again) when it
+// ends.
+class SavedEnvironment
+{
+public:
+    explicit SavedEnvironment(std::initializer_list<const char*> names)
+    {
+        for (const char* name : names)
+        {
+            const char* value = getenv(name);
+            saved_.push_back({name, value != nullptr, value != nullptr ? value : ""});
+        }
+    }
+    ~SavedEnvironment()
+    {
+        for (const Saved& s : saved_)
+        {
+            if (s.set)
+                setenv(s.name.c_str(), s.value.c_str(), 1);
+            else
+                unsetenv(s.name.c_str());
+        }
+    }
+    SavedEnvironment(const SavedEnvironment&) = delete;
+    SavedEnvironment& operator=(const SavedEnvironment&) = delete;
+
+private:
+    struct Saved
+    {
+        std::string name;
+        bool set;
+        std::string value;
+    };
+    std::vector<Saved> saved_;
+};
 
 // A fresh folder under the system temp folder, made the current folder
 // (the asset scan works relative to it), removed again at the end. The log

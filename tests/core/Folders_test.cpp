@@ -19,31 +19,13 @@ class FoldersTest : public ::testing::Test
 protected:
     FoldersTest()
     {
-        Save("HOME");
-        Save("XDG_DATA_HOME");
-        Save("XDG_DESKTOP_DIR");
         setenv("HOME", (tree_ / "home").c_str(), 1);
         unsetenv("XDG_DATA_HOME");
         unsetenv("XDG_DESKTOP_DIR");
     }
-    ~FoldersTest() override
-    {
-        for (const auto& [name, value] : saved_)
-        {
-            if (value.first)
-                setenv(name.c_str(), value.second.c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
-    }
-    void Save(const char* name)
-    {
-        const char* value = getenv(name);
-        saved_[name] = {value != nullptr, value != nullptr ? value : ""};
-    }
 
+    SavedEnvironment saved_{"HOME", "XDG_DATA_HOME", "XDG_DESKTOP_DIR"};
     TempTree tree_;
-    std::map<std::string, std::pair<bool, std::string>> saved_;
 };
 }  // namespace
 

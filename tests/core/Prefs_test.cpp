@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,15 @@ TEST_F(PrefsTest, SlotsValuesAndUsers)
     EXPECT_STREQ(prefs.GetValue("name", "", 0).CStr(), "Bob");
     EXPECT_STREQ(prefs.GetValue("name", "", 1).CStr(), "Cy");
     EXPECT_STREQ(prefs.GetValue("score", "", -1).CStr(), "-5");  // shared slot untouched
+
+    EXPECT_TRUE(prefs.RemoveValue("name", 0));
+    EXPECT_STREQ(prefs.GetValue("name", "gone", 0).CStr(), "gone");
+    EXPECT_STREQ(prefs.GetValue("name", "", 1).CStr(), "Cy");
+    EXPECT_TRUE(prefs.RemoveValue("never", -1));
+    EXPECT_TRUE(prefs.RemoveValue("name", 40));
+    EXPECT_EQ(prefs.GetUserCount(), 2);  // removing makes no slot
+    EXPECT_FALSE(prefs.RemoveValue("score", -2));
+    EXPECT_STREQ(prefs.GetValue("score", "", -1).CStr(), "-5");
 }
 
 TEST_F(PrefsTest, SlotAndSizeLimitsAreRefused)
@@ -410,6 +420,64 @@ TEST_F(PrefsTest, InterruptedSaveLeavesThePreviousFileWhole)
     EXPECT_TRUE(prefs.Save());
     TPrefs reader(false);
     EXPECT_STREQ(reader.GetValue("name", "-", 0).CStr(), "Eve");
+}
+
+TEST_F(PrefsTest, ADamagedFileIsKeptOnceBeforeItIsOverwritten)
+{
+    ChunkWriter good;
+    good.Install("game").User(0).Value("a", "1").User(1).Value("name", "Ann");
+    ChunkWriter wrongKey("anotherkey");
+    wrongKey.Install("game").User(0).Value("a", "1");
+    struct Case
+    {
+        const char* what;
+        std::string file;
+        bool damaged;
+        bool savedAtLoad;  // a legacy file is rewritten as soon as it is read
+    };
+    const Case cases[] = {
+        {"intact", good.Bytes(), false, false},
+        {"written with another key", wrongKey.Bytes(), true, false},
+        {"cut short", good.Bytes().substr(0, good.Bytes().size() - 3), true, false},
+        {"stray bytes at the end", good.Bytes() + "xyz", true, false},
+        {"not a chunk file", std::string(40, '\x17'), true, false},
+        {"legacy file failing its check", LegacyFile(kLegacyDocument, kKey, 1), true, true},
+    };
+    const auto bad = tree / "user/prefs.dat.bad";
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(bad);
+        WritePrefs(c.file);
+        {
+            TPrefs prefs(true);
+            EXPECT_EQ(prefs.IsDamaged(), c.damaged && !c.savedAtLoad);
+            prefs.SetValue("new", "v", -1);
+            if (!c.savedAtLoad)
+            {
+                // A save that fails keeps nothing and leaves the damaged file.
+                TPrefs::SetSaveHookForTest(AbandonBeforeRename);
+                EXPECT_FALSE(prefs.Save());
+                TPrefs::SetSaveHookForTest(nullptr);
+                EXPECT_FALSE(std::filesystem::exists(bad));
+                EXPECT_EQ(ReadPrefs(), c.file);
+            }
+
+            ASSERT_TRUE(prefs.Save());
+            EXPECT_EQ(std::filesystem::exists(bad), c.damaged);
+            if (!c.damaged) continue;
+            EXPECT_EQ(filetest::ReadAll(bad), c.file);
+            EXPECT_FALSE(prefs.IsDamaged());
+            // Kept once: later saves leave the kept copy alone.
+            tree.Write("user/prefs.dat.bad", "mine");
+            prefs.SetValue("later", "w", -1);
+            ASSERT_TRUE(prefs.Save());
+            EXPECT_EQ(filetest::ReadAll(bad), "mine");
+        }
+        TPrefs reader(false);
+        EXPECT_STREQ(reader.GetValue("new", "-", -1).CStr(), "v");
+        EXPECT_FALSE(reader.IsDamaged());
+    }
 }
 
 TEST_F(PrefsTest, SaveWithoutAFolderFailsLoudly)

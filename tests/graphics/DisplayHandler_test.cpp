@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <fstream>
+#include <string>
 
 #include "core/Settings.h"
 #include "graphics/DisplayHandler.h"
@@ -16,7 +18,19 @@ namespace
 class DisplayHandlerTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { handler_ = std::make_unique<TDisplayHandler>(&dev_, &host_); }
+    // The forcing rules are tested as a player's run meets them; the test
+    // entry's windowed-only switch would hide them.
+    void SetUp() override
+    {
+        const char* windowed = std::getenv("ORVELLE_WINDOWED");
+        if (windowed) savedWindowed_ = windowed;
+        unsetenv("ORVELLE_WINDOWED");
+        handler_ = std::make_unique<TDisplayHandler>(&dev_, &host_);
+    }
+    void TearDown() override
+    {
+        if (!savedWindowed_.empty()) setenv("ORVELLE_WINDOWED", savedWindowed_.c_str(), 1);
+    }
     void Make() { handler_ = std::make_unique<TDisplayHandler>(&dev_, &host_); }
     bool HasMessage(const std::string& part) const
     {
@@ -29,6 +43,7 @@ protected:
     GfxRecordingDevice dev_;
     TestDisplayHost host_;
     std::unique_ptr<TDisplayHandler> handler_;
+    std::string savedWindowed_;
 };
 
 TEST_F(DisplayHandlerTest, WindowedModeSetBringsDeviceUpInDefaultState)
@@ -73,6 +88,21 @@ TEST_F(DisplayHandlerTest, SmallDesktopForcesFullScreen)
     EXPECT_TRUE(handler_->IsFullscreen());
     EXPECT_TRUE(handler_->IsReady());
     EXPECT_FALSE(handler_->SetWindowed(false));
+}
+
+// Headless runs stay in a window: a full-screen mode asked for and a switch
+// give the window, quietly.
+TEST_F(DisplayHandlerTest, WindowedOnlyRunRefusesFullScreenQuietly)
+{
+    setenv("ORVELLE_WINDOWED", "1", 1);
+    handler_->SetDisplay({.width = 800, .height = 600, .fullScreen = true});
+    EXPECT_TRUE(handler_->IsReady());
+    EXPECT_FALSE(handler_->IsFullscreen());
+    EXPECT_FALSE(handler_->SetWindowed(true));
+    EXPECT_FALSE(handler_->IsFullscreen());
+    EXPECT_TRUE(host_.messages.empty());
+    EXPECT_FALSE(log_.Has("ERROR"));
+    unsetenv("ORVELLE_WINDOWED");
 }
 
 TEST_F(DisplayHandlerTest, SmallDesktopWithExternalParentExits)

@@ -574,7 +574,7 @@ TEST(SdlInput, WindowEvents)
     };
     const Case cases[] = {
         {SDL_WINDOWEVENT, SDL_WINDOWEVENT_CLOSE, WindowSignal::CloseRequest},
-        {SDL_QUIT, 0, WindowSignal::CloseRequest},
+        {SDL_QUIT, 0, WindowSignal::TerminateRequest},
         {SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST, WindowSignal::AppDeactivated},
         {SDL_WINDOWEVENT, SDL_WINDOWEVENT_MINIMIZED, WindowSignal::Minimised},
         {SDL_WINDOWEVENT, SDL_WINDOWEVENT_RESTORED, WindowSignal::Restored},

@@ -258,6 +258,10 @@ void TAppHost::OnWindowSignal(platform::WindowSignal signal)
         case WindowSignal::CloseRequest:
             flags_.closeRequested = true;
             break;
+        case WindowSignal::TerminateRequest:
+            flags_.closeRequested = true;
+            flags_.closeFromOutside = true;
+            break;
         case WindowSignal::AppActivated:
             OnActivateApp(true);
             break;

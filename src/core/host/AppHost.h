@@ -118,6 +118,7 @@ public:
         bool active = true;
         bool activationChanged = false;
         bool closeRequested = false;
+        bool closeFromOutside = false;  // the pending close request cannot be answered
         bool appActive = true;
         bool appActivationChanged = false;
         bool suspended = false;
@@ -138,6 +139,8 @@ public:
 
     // Event-fetch state.
     bool firstFetchDone = false;
+    bool sessionReadyPending = false;  // "sessionready" is due 500 ms after the first fetch
+    uint32_t firstFetchTime = 0;
     bool quitPending = false;
     int quitCode = 0;
     std::deque<TEvent> pendingEvents;  // the rest of a message with several events

@@ -7,6 +7,8 @@
 namespace
 {
 
+constexpr uint32_t kSessionReadyDelayMs = 500;
+
 platform::InputContext MakeContext(TAppHost& host)
 {
     platform::InputContext ctx;
@@ -79,6 +81,14 @@ void Deliver(TAppHost& host, platform::Message& msg, TEvent& ev)
     for (int i = 1; i < msg.count; ++i) host.pendingEvents.push_back(msg.events[i]);
 }
 
+void AnnounceSessionReadyWhenDue(TAppHost& host, THostGameState* gameState)
+{
+    if (!host.sessionReadyPending || host.GetTime() - host.firstFetchTime < kSessionReadyDelayMs)
+        return;
+    host.sessionReadyPending = false;
+    if (gameState) gameState->SetStateInt("sessionready", 0);
+}
+
 bool TakeQuit(TAppHost& host, TEvent& ev)
 {
     if (!host.quitPending) return false;
@@ -99,19 +109,23 @@ void GetNextEvent(TAppHost& host, TEvent& ev)
     // An embedding page that has gone away cannot be told on this
     //    platform: there is never a parent window to lose.
 
-    // The game-state handlers hear of the first fetch.
+    // The game-state handlers hear of the first fetch, and 500 ms later that
+    // the session is ready. The game runs on meanwhile: waiting here would
+    // hold its first frame back by half a second.
     if (!host.firstFetchDone)
     {
         host.firstFetchDone = true;
         if (gameState) gameState->SetStateInt("loadbroadcast", 0);
-        host.Sleep(500);
-        if (gameState) gameState->SetStateInt("sessionready", 0);
+        host.sessionReadyPending = true;
+        host.firstFetchTime = host.GetTime();
     }
+    AnnounceSessionReadyWhenDue(host, gameState);
 
     // While a handler holds the game only messages are pumped.
     while (gameState && gameState->IsHeld())
     {
         host.Sleep(1);
+        AnnounceSessionReadyWhenDue(host, gameState);
         platform::Message msg;
         if (Poll(host, msg))
         {
@@ -163,8 +177,10 @@ void GetNextEvent(TAppHost& host, TEvent& ev)
     if (flags.closeRequested)
     {
         flags.closeRequested = false;
+        const bool fromOutside = flags.closeFromOutside;
+        flags.closeFromOutside = false;
         if (THostWindowManager* wm = host.GetWindowManager()) wm->StopMovieIfPlaying();
-        ev.Set(kEventClose, 0, 0, 0, 0);
+        ev.Set(kEventClose, 0, 0, fromOutside ? kCloseFromOutside : 0, 0);
         return;
     }
     if (flags.mouseLeftPending)

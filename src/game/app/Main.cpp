@@ -1,56 +1,13 @@
-// Program entry of the game: the game's start-up settings, then the
-// framework's start function around the game's main function.
-#include "core/Settings.h"
-#include "core/SettingKeys.h"
-#include "core/host/App.h"
+// Process entry of the game: connects the libraries above the app library
+// (their window types, the running level and the helper, as they arrive)
+// and starts the game.
 #include "core/host/CommandLine.h"
-#include "core/host/Start.h"
-#include "game/app/FrameworkServices.h"
-#include "graphics/DrawContext.h"
-#include "services/HostHttp.h"
-#include "ui/WindowManager.h"
-
-namespace
-{
-
-// The preferences file's key.
-const char* const kEncryptionKey = "c7Vq2mLr9TzaW4kN";
-
-void ApplyStartupSettings()
-{
-    SetSetting(kSettingPublisher, "Hollvane-Plomet");
-    SetSetting(kSettingGameName, "Orvelle");
-    SetSetting(kSettingUtf8Mode, "1");
-    SetSetting(kSettingAutoMergeMask, "1");
-    SetSetting(kSettingFlashMajorVersion, "8");
-    SetSetting(kSettingFixButtonMask, "1");
-    SetSetting(kSettingHitTestChildren, "1");
-    SetSetting(kSettingAnimatedParticles, "1");
-    SetSetting(kSettingEncryptionKey, kEncryptionKey);
-}
-
-// The game's main loop until the screens arrive: a window of the game's
-// size, drawn by the window manager, that ends on a close request.
-void MainCallback(TApp& app, const TString&)
-{
-    app.SetDisplayMode(800, 600, false);
-    TEvent ev;
-    for (;;)
-    {
-        app.GetNextEvent(ev);
-        if (TWindowManager* wm = GetWindowManager()) wm->HandleEvent(ev);
-        if (ev.type == kEventQuit) break;
-        // No window script waits for the request yet: it ends the game.
-        if (ev.type == kEventClose) app.Quit(0);
-    }
-}
-}  // namespace
+#include "game/app/GameMain.h"
+#include "game/app/WindowTypes.h"
 
 int main(int argc, char** argv)
 {
-    ApplyStartupSettings();
-    RegisterFrameworkServices();
-    int exitCode = StartFramework(JoinCommandLine(argc, argv), &MainCallback, false);
-    ShutdownHostHttp();
-    return exitCode;
+    TGameSetup setup;
+    setup.windowTypes = GetAppWindowTypes();
+    return StartGame(JoinCommandLine(argc, argv), setup);
 }

@@ -407,9 +407,10 @@ void TranslateSdlEvent(const SDL_Event& event, const InputContext& ctx, InputSta
     switch (event.type)
     {
         case SDL_QUIT:
-            // A termination request from outside (signal, session end) is a close
-            // request: the game decides how to end.
-            out.signal = WindowSignal::CloseRequest;
+            // A termination request from outside (SIGTERM, SIGINT, session end)
+            // is a close request that nobody is there to answer: marked so the
+            // game ends without asking.
+            out.signal = WindowSignal::TerminateRequest;
             break;
         case SDL_WINDOWEVENT:
             TranslateWindowEvent(event.window, ctx, st, out);

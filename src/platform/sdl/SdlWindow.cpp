@@ -99,6 +99,7 @@ public:
     bool SetFullScreen(bool full) override
     {
         if (!window_) return false;
+        if (full && IsFullScreenRefused()) return false;
         return SDL_SetWindowFullscreen(window_, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
     }
 

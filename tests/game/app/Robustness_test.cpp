@@ -19,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,7 +66,7 @@ std::string Garbage(size_t n, uint32_t seed)
 }
 
 // The program's own preferences key.
-const char kGameKey[] = "c7Vq2mLr9TzaW4kN";
+const char kGameKey[] = "mirtovexQQQQ";
 
 const char kGoodStrings[] =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
@@ -124,7 +125,10 @@ protected:
 
     // Starts the program, waits until its window is up, asks it to close
     // and waits for it to end; kills it when either wait runs out.
-    RunResult Run(const std::vector<std::string>& arguments = {})
+    // ready: what must hold before the close is asked for, besides the
+    // display's description in the log (none by default).
+    RunResult Run(const std::vector<std::string>& arguments = {},
+                  const std::function<bool()>& ready = {})
     {
         RunResult r;
         const fs::path exe = program_ / "orvelle";
@@ -140,6 +144,8 @@ protected:
             "SDL_VIDEODRIVER=offscreen",
             "SDL_RENDER_DRIVER=opengl",
             "SDL_AUDIODRIVER=dummy",
+            // A new profile asks for full screen; the run stays in its window.
+            "ORVELLE_WINDOWED=1",
             // The display driver's own allocations are not this program's.
             "ASAN_OPTIONS=detect_leaks=0",
             "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1",
@@ -154,6 +160,9 @@ protected:
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
 
+        // A log left by an earlier run would pass for this run's.
+        std::error_code noLog;
+        fs::remove(userData_ / "logfile.txt", noLog);
         const pid_t pid = fork();
         if (pid == 0)
         {
@@ -191,7 +200,8 @@ protected:
         // signal handling exist.
         r.reachedLoop =
             waitFor(std::chrono::seconds(30), [&]
-                    { return ReadAll(logPath).find("Device identifier") != std::string::npos; });
+                    { return ReadAll(logPath).find("Device identifier") != std::string::npos; }) &&
+            (!ready || waitFor(std::chrono::seconds(30), ready));
         if (!ended)
         {
             kill(pid, SIGTERM);
@@ -213,9 +223,10 @@ protected:
 
     // Runs and checks the common outcome; the log must hold every expected text.
     RunResult RunClean(const std::vector<std::string>& expectedLog,
-                       const std::vector<std::string>& arguments = {})
+                       const std::vector<std::string>& arguments = {},
+                       const std::function<bool()>& ready = {})
     {
-        RunResult r = Run(arguments);
+        RunResult r = Run(arguments, ready);
         const std::string context = "log:\n" + r.log + "\noutput:\n" + r.output;
         EXPECT_FALSE(r.hung) << context;
         EXPECT_TRUE(r.reachedLoop) << context;
@@ -262,6 +273,28 @@ TEST_F(ProgramRun, GoodDataRunsAndClosesCleanly)
     const RunResult r = RunClean({"Orvelle, version"});
     EXPECT_EQ(r.log.find("ERROR"), std::string::npos) << r.log;
     EXPECT_EQ(r.log.find("skipped"), std::string::npos) << r.log;
+    // Every file the first screens ask for is shipped.
+    EXPECT_EQ(r.log.find("LoadRes"), std::string::npos) << r.log;
+}
+
+// A termination from outside once the first screen is up (its groups are in
+// and the profile file is written) ends the game without a question.
+TEST_F(ProgramRun, TerminationOnTheFirstScreenEndsTheGame)
+{
+    fs::copy(fs::path(ORVELLE_SOURCE_DIR) / "assets", Assets(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    const fs::path prefs = userData_ / "users" / "prefs.dat";
+    const auto since = std::make_shared<std::chrono::steady_clock::time_point>();
+    // The shipped groups load in a few 10 ms ticks once the profile exists.
+    RunClean({"Close requested from outside"}, {},
+             [&]
+             {
+                 if (!fs::exists(prefs)) return false;
+                 const auto now = std::chrono::steady_clock::now();
+                 if (*since == std::chrono::steady_clock::time_point()) *since = now;
+                 return now - *since > std::chrono::milliseconds(1500);
+             });
+    EXPECT_TRUE(fs::exists(prefs));
 }
 
 // Damaged start-up settings: the run goes on with the defaults.
@@ -417,43 +450,54 @@ TEST_F(ProgramRun, SymlinkLoopsInAssetsDoNotHang)
 }
 
 // Corrupt user files the program does not need at start-up must survive the
-// run untouched (they may still be recoverable), and a good one must too.
+// run untouched (they may still be recoverable), and a good one must too. The
+// profile's own file is written at start-up: a damaged one is kept aside
+// first, once, as "prefs.dat.bad".
 TEST_F(ProgramRun, UserFilesSurviveTheRun)
 {
     const std::string prefs = Garbage(300, 11);
     const std::string goodPrefs = Garbage(64, 5);
     const std::string install = Garbage(10000, 13);
     WriteAll(userData_ / "prefs.dat", prefs);
+    WriteAll(userData_ / "users" / "prefs.dat", prefs);
     WriteAll(program_ / "install.txt", install);
     // A file whose name looks like a logical name must not stand in for one.
     WriteAll(Assets() / "user:prefs.dat", goodPrefs);
     RunClean({});
     EXPECT_EQ(ReadAll(userData_ / "prefs.dat"), prefs);
+    EXPECT_EQ(ReadAll(userData_ / "users" / "prefs.dat.bad"), prefs);
+    EXPECT_NE(ReadAll(userData_ / "users" / "prefs.dat"), prefs);
     EXPECT_EQ(ReadAll(program_ / "install.txt"), install);
     EXPECT_EQ(ReadAll(Assets() / "user:prefs.dat"), goodPrefs);
+    // A second run keeps the first copy aside: the new file is not damaged.
+    RunClean({});
+    EXPECT_EQ(ReadAll(userData_ / "users" / "prefs.dat.bad"), prefs);
 }
 
-// Preferences the game wrote in an earlier run are still there, byte for
-// byte and readable, after a run.
+// Preferences the game wrote in an earlier run are still there and
+// readable after a run (which writes the file again at start-up).
 TEST_F(ProgramRun, GoodPreferencesSurviveTheRun)
 {
-    fs::create_directories(userData_);
-    SetUserDataFolder(TString(userData_.c_str()));
+    const fs::path users = userData_ / "users";
+    fs::create_directories(users);
+    SetUserDataFolder(TString(users.c_str()));
     SetSetting("encryptionkey", kGameKey);
-    SetSetting("installkey", "orvelle");
+    // The profiles are filed under the program's folder.
+    SetSetting("installkey", TString(program_.c_str()));
     {
         TPrefs prefs(true);
         ASSERT_TRUE(prefs.SetValue("volume", "7"));
         ASSERT_TRUE(prefs.SetValue("name", "Ann", 0));
+        ASSERT_TRUE(prefs.SetInt("curuser", 0));
         ASSERT_TRUE(prefs.Save());
     }
-    const std::string before = ReadAll(userData_ / "prefs.dat");
-    ASSERT_FALSE(before.empty());
+    ASSERT_FALSE(ReadAll(users / "prefs.dat").empty());
     RunClean({});
-    EXPECT_EQ(ReadAll(userData_ / "prefs.dat"), before);
+    EXPECT_FALSE(fs::exists(users / "prefs.dat.bad"));
     TPrefs prefs(false);
     EXPECT_STREQ(prefs.GetValue("volume", "").CStr(), "7");
     EXPECT_STREQ(prefs.GetValue("name", "", 0).CStr(), "Ann");
+    EXPECT_EQ(prefs.GetInt("curuser", -1), 0);
     ClearSettings();
 }
 

@@ -1,0 +1,31 @@
+-- The game's resource groups: one global table per group, its entries the
+-- files of the group (a path without extension). Sound groups end in
+-- "_audio"; a sound's volume group follows its name as "?group=1000"
+-- (effects) or "?group=1001" (music).
+
+helper = {
+}
+
+main_menu = {
+    "images/core/main_menu/fon_close",
+}
+
+map = {
+}
+
+core_audio = {
+    "audio/music/main_menu?group=1001",
+}
+
+window_audio = {
+    "audio/sound/core/click?group=1000",
+}
+
+comics = {
+}
+
+comics_1 = {
+}
+
+comics_1_audio = {
+}

@@ -1,0 +1,87 @@
+// The screen pattern.
+#include "game/app/GameScreen.h"
+
+#include "game/app/Player.h"
+#include "game/app/Res.h"
+#include "ui/WindowManager.h"
+
+namespace
+{
+
+const TWindowClassInfo kGameScreenClass{"TGameScreen", nullptr};
+
+}  // namespace
+
+TWindowClassId TGameScreen::ClassId()
+{
+    return &kGameScreenClass;
+}
+
+TGameScreen::TGameScreen(int32_t timerMs) : timerMs_(timerMs)
+{
+    AddRoleFlags(kWindowTakesFocus);
+}
+
+TGameScreen::~TGameScreen()
+{
+    bindings_.TakeBack();
+    // Only instances that exist: a screen deleted in the framework's own
+    // teardown must not bring a profile or resources back to life.
+    if (TRes* res = TRes::GetIfMade()) res->ForgetRequester(this);
+    TPlayer* player = TPlayer::GetIfMade();
+    if (player == nullptr) return;
+    player->RemoveScreen(GetName());
+    TWindowManager* wm = GetWindowManager();
+    TWindow* top = player->TopScreen();
+    if (wm != nullptr && top != nullptr && top != this && IsLiveWindow(top))
+        wm->SetFocusWindow(top);
+}
+
+void TGameScreen::PostInit(TWindowStyle& style)
+{
+    TWindow::PostInit(style);
+    SetTimer(timerMs_, true, true, false);
+    if (TPlayer* player = TPlayer::GetInstance()) player->PushScreen(this);
+    if (TWindowManager* wm = GetWindowManager()) wm->SetFocusWindow(this);
+}
+
+bool TGameScreen::OnTimer()
+{
+    if (!requested_)
+    {
+        requested_ = true;
+        RequestGroups();
+        return true;
+    }
+    Tick();
+    if (TWindowManager* wm = GetWindowManager()) wm->Invalidate();
+    return true;
+}
+
+void TGameScreen::RequestGroups()
+{
+    std::vector<TString> groups = WantedGroups();
+    TRes* res = groups.empty() ? nullptr : TRes::GetInstance();
+    if (res == nullptr)
+    {
+        GroupsArrived();
+        return;
+    }
+    // The screen's handle, not its address: the call may come after the
+    // screen is gone, when TRes no longer holds this request.
+    const TScriptHandle self = GetScriptHandle();
+    res->SetRequester(
+        this,
+        [self]
+        {
+            if (auto* screen = dynamic_cast<TGameScreen*>(TScriptObject::FromHandle(self)))
+                screen->GroupsArrived();
+        });
+    res->LoadGroups(groups);
+}
+
+void TGameScreen::GroupsArrived()
+{
+    groupsLoaded_ = true;
+    OnGroupsLoaded();
+}

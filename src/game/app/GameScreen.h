@@ -1,0 +1,65 @@
+// TGameScreen: the pattern every game screen shares. The constructor's
+// subclass publishes the screen's script functions through Bindings() (an
+// earlier binding of a name is replaced; the screen's own are taken back
+// when it goes). PostInit starts a repeating window timer whose tick
+// advances the screen and asks for a redraw, pushes the screen on the
+// profile's screen stack and makes it the focus window. A screen that needs
+// resource groups names them in WantedGroups: they are asked of TRes on the
+// first tick, and OnGroupsLoaded runs when they are in (at once when they
+// were loaded already). The destructor gives back TRes's request when it is
+// still this screen's, leaves the screen stack and hands the focus to the
+// new top screen.
+//
+// Failure: without a modal above it the timer cannot run (the window logs
+// it) and the screen stays as built.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/String.h"
+#include "game/app/ScriptFunctions.h"
+#include "ui/Window.h"
+
+class TGameScreen : public TWindow
+{
+public:
+    // timerMs: the tick, 10 or 16 ms.
+    explicit TGameScreen(int32_t timerMs);
+    ~TGameScreen() override;
+
+    const char* GetClassName() const override { return "TGameScreen"; }
+    bool IsKindOf(TWindowClassId id) const override
+    {
+        return id == ClassId() || TWindow::IsKindOf(id);
+    }
+    static TWindowClassId ClassId();
+
+    // The base PostInit, then the timer, the screen stack and the focus.
+    void PostInit(TWindowStyle& style) override;
+    // The first tick asks for the groups; every tick then advances the
+    // screen (Tick) and invalidates the frame. Always true.
+    bool OnTimer() override;
+
+    // True once the wanted groups are in (at once for a screen that wants
+    // none, after the first tick).
+    bool AreGroupsLoaded() const { return groupsLoaded_; }
+
+protected:
+    TScriptFunctions& Bindings() { return bindings_; }
+    // The groups to load before the screen shows; none by default.
+    virtual std::vector<TString> WantedGroups() { return {}; }
+    // The wanted groups are in: build what needs them.
+    virtual void OnGroupsLoaded() {}
+    // One tick of the screen after the first.
+    virtual void Tick() {}
+
+private:
+    void RequestGroups();
+    void GroupsArrived();
+
+    TScriptFunctions bindings_;
+    int32_t timerMs_;
+    bool requested_ = false;
+    bool groupsLoaded_ = false;
+};

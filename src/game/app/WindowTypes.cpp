@@ -1,0 +1,63 @@
+// The window-type table.
+#include "game/app/WindowTypes.h"
+
+#include <cstring>
+
+#include "game/app/LoadScreen.h"
+#include "game/app/MainMenuScreen.h"
+#include "ui/WindowManager.h"
+
+const std::vector<const char*>& GetWindowTypeOrder()
+{
+    static const std::vector<const char*> order = {
+        "MainMenuScreen",
+        "GameLogicScreen",
+        "InGameScreen",
+        "GameOverScreen",
+        "MapScreen",
+        "LoadScreen",
+        "OptionsScreen",
+        "ComicsScreen",
+        "ProfileScreen",
+        "IntroScreen",
+        "CreditsScreen",
+        "StoryScreen",
+        "HelpScreen",
+        "EditorScreen",
+        "EditorOptionsScreen",
+        "EditorOptionsLEScreen",
+        "EditorOptionsSScreen",
+        "CustomWindow",
+        "TextEdit",
+        "CustomSlider",
+        "CustomButton",
+    };
+    return order;
+}
+
+std::vector<TWindowTypeRow> GetAppWindowTypes()
+{
+    return {
+        {"MainMenuScreen", TMainMenuScreen::ClassId()},
+        {"LoadScreen", TLoadScreen::ClassId()},
+    };
+}
+
+void RegisterWindowTypes(const std::vector<TWindowTypeRow>& rows)
+{
+    TWindowManager* wm = GetWindowManager();
+    if (wm == nullptr) return;
+    const std::vector<const char*>& order = GetWindowTypeOrder();
+    auto known = [&](const char* name)
+    {
+        for (const char* n : order)
+            if (std::strcmp(n, name) == 0) return true;
+        return false;
+    };
+    for (const char* name : order)
+        for (const TWindowTypeRow& row : rows)
+            if (std::strcmp(row.typeName, name) == 0)
+                wm->RegisterWindowType(row.typeName, row.classId);
+    for (const TWindowTypeRow& row : rows)
+        if (!known(row.typeName)) wm->RegisterWindowType(row.typeName, row.classId);
+}

@@ -1,0 +1,82 @@
+// The game's window-type table: every library's rows registered in the
+// game's fixed order whatever order they are offered in, names no library
+// offers yet skipped; and the start-up settings in their fixed order.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/Settings.h"
+#include "game/app/LoadScreen.h"
+#include "game/app/MainMenuScreen.h"
+#include "game/app/StartupSettings.h"
+#include "game/app/WindowTypes.h"
+#include "ui/WindowScriptLink.h"
+#include "ui/support/UiTestSupport.h"
+
+namespace
+{
+
+// Records the registrations the manager hands on.
+class RecordingScript : public TWindowScriptLink
+{
+public:
+    std::vector<std::string>* names;
+    explicit RecordingScript(std::vector<std::string>* out) : names(out) {}
+    bool PostToScript(TMessage*, TLuaFunction*) override { return false; }
+    void SetTopModal(TWindow*) override {}
+    void PushWindow(TWindow*) override {}
+    void PopWindow() override {}
+    void ForgetWindow(TWindow*) override {}
+    void WakeOnClose() override {}
+    bool RunText(const TString&) override { return false; }
+    void RegisterWindowType(const TString& typeName, TWindowClassId) override
+    {
+        names->push_back(typeName.CStr());
+    }
+    bool SetTranslateLabels(bool) override { return false; }
+    bool GetTranslateLabels() const override { return false; }
+};
+
+const TWindowClassInfo kOther{"Other", nullptr};
+
+class WindowTypesTest : public uitest::UiTest
+{
+};
+
+TEST_F(WindowTypesTest, RowsAreRegisteredInTheGamesOrder)
+{
+    std::vector<std::string> names;
+    wm->SetScript(new RecordingScript(&names));
+    std::vector<TWindowTypeRow> rows = GetAppWindowTypes();
+    // Offered late and out of order, as the program entry gathers them.
+    rows.push_back({"HelpScreen", &kOther});
+    rows.push_back({"ExtraScreen", &kOther});
+    rows.push_back({"GameLogicScreen", &kOther});
+    rows.insert(rows.begin(), {"CustomButton", &kOther});
+    RegisterWindowTypes(rows);
+    EXPECT_EQ(names, (std::vector<std::string>{"MainMenuScreen", "GameLogicScreen", "LoadScreen",
+                                               "HelpScreen", "CustomButton", "ExtraScreen"}));
+    EXPECT_EQ(GetWindowTypeOrder().size(), 21u);
+}
+
+TEST(StartupSettings, StoredInTheirOrderWithTheFilesKey)
+{
+    static std::vector<std::string> seen;
+    seen.clear();
+    SetSettingChangeHook(
+        [](const TString& key, const TString& value)
+        {
+            seen.push_back(std::string(key.CStr()) + "=" + value.CStr());
+            return true;
+        });
+    ApplyStartupSettings();
+    SetSettingChangeHook(nullptr);
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "publisher=Hollvane-Plomet", "gamename=Orvelle", "utf8mode=1",
+                        "automergemask=1", "flashmajorversion=8", "fixbuttonmask=1",
+                        "hittestchildren=1", "animatedparticles=1", "encryptionkey=mirtovexQQQQ"}));
+    ClearSettings();
+}
+
+}  // namespace

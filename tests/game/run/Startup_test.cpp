@@ -1,0 +1,206 @@
+// The game from start to quit, headless and in-process: the loading screen
+// of the first start, the first screen, the quit question asked and
+// answered, the pause on a lost focus, and the profile file the run leaves
+// for the next one.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/Folders.h"
+#include "core/Prefs.h"
+#include "core/Settings.h"
+#include "game/app/LoadScreen.h"
+#include "game/app/MainMenuScreen.h"
+#include "game/app/MySprite.h"
+#include "game/app/Player.h"
+#include "game/app/Res.h"
+#include "game/app/StartupSettings.h"
+#include "game/run/support/GameRun.h"
+#include "graphics/Texture.h"
+#include "platform/Keys.h"
+#include "ui/WindowManager.h"
+
+using gametest::TGameRun;
+
+// The display driver's own allocations are not this program's.
+extern "C" const char* __asan_default_options()
+{
+    return "detect_leaks=0";
+}
+
+namespace
+{
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const auto& l : lines) out += l + "\n";
+    return out;
+}
+
+TMainMenuScreen* Menu()
+{
+    return static_cast<TMainMenuScreen*>(TGameRun::FindWindowOfClass(TMainMenuScreen::ClassId()));
+}
+
+bool IsTop(const char* name)
+{
+    return TGameRun::TopModalName() == TString(name);
+}
+
+int CountModalsNamed(const char* name)
+{
+    TWindowManager* wm = GetWindowManager();
+    int n = 0;
+    for (int d = 0; wm != nullptr && d < wm->GetModalCount(); ++d)
+        if (wm->GetModal(d)->GetName() == TString(name)) ++n;
+    return n;
+}
+
+// The whole picture black: the centre and the four corners.
+bool FrameIsBlack()
+{
+    for (auto [x, y] : {std::pair{400, 300}, {2, 2}, {797, 2}, {2, 597}, {797, 597}})
+        if (TGameRun::FramePixel(x, y) != 0) return false;
+    return true;
+}
+
+// Queues the first screen: the loading screen (held until one of its frames
+// is drawn) then the black menu.
+void ReachTheFirstScreen(TGameRun& run, uint32_t& loadingPixel)
+{
+    auto load = std::make_shared<TLoadScreen*>(nullptr);
+    run.Step(
+           "the loading screen",
+           [load]
+           {
+               *load =
+                   static_cast<TLoadScreen*>(TGameRun::FindWindowOfClass(TLoadScreen::ClassId()));
+               return *load != nullptr;
+           },
+           [load]
+           {
+               EXPECT_TRUE(IsTop("load")) << TGameRun::TopModalName().CStr();
+               TRes* res = TRes::GetIfMade();
+               ASSERT_NE(res, nullptr);
+               EXPECT_TRUE(res->IsFirstLoad());
+               ASSERT_NE((*load)->GetBackground(), nullptr);
+               EXPECT_EQ((*load)->GetBackground()->GetTexture(),
+                         TTexture::Get("images/core/main_menu/fon_close", 0));
+               // Held until the frame shows it: the shipped groups load in
+               // a few ticks.
+               (*load)->SetPaused(true);
+           })
+        .Step(
+            "a frame of the loading screen", [] { return TGameRun::FramePixel(400, 300) != 0; },
+            [load, &loadingPixel]
+            {
+                loadingPixel = TGameRun::FramePixel(400, 300);
+                (*load)->SetPaused(false);
+            })
+        .Step(
+            "the black first screen",
+            []
+            {
+                TMainMenuScreen* menu = Menu();
+                return menu != nullptr && !menu->IsFirstFrame() && IsTop("main_menu") &&
+                       FrameIsBlack();
+            },
+            []
+            {
+                EXPECT_EQ(TGameRun::FindWindowOfClass(TLoadScreen::ClassId()), nullptr);
+                EXPECT_EQ(GetWindowManager()->GetFocusWindow(), Menu());
+            });
+}
+
+TEST(StartupRun, FirstStartAsksBeforeQuittingAndLeavesTheProfileFile)
+{
+    TGameRun run;
+    uint32_t loadingPixel = 0;
+    ReachTheFirstScreen(run, loadingPixel);
+    auto quit = std::make_shared<TWindow*>(nullptr);
+    run.Do("close the window", &TGameRun::CloseWindow)
+        .Step(
+            "the question", [] { return IsTop("quit"); },
+            [quit]
+            {
+                *quit = GetWindowManager()->GetTopModal();
+                TGameRun::CloseWindow();
+            })
+        .Idle(20)
+        .Step(
+            "a second close changes nothing",
+            [quit] { return GetWindowManager()->GetTopModal() == *quit; },
+            []
+            {
+                EXPECT_EQ(CountModalsNamed("quit"), 1);
+                EXPECT_TRUE(TGameRun::Click("no"));
+            })
+        .Step(
+            "No goes back to the first screen", [] { return IsTop("main_menu"); },
+            [] { TGameRun::SetFocus(false); })
+        .Step(
+            "focus lost pauses", [] { return IsTop("pause"); },
+            [] { TGameRun::SetFocus(true), TGameRun::SetFocus(false); })
+        .Idle(20)
+        .Step(
+            "the pause opens once", [] { return IsTop("pause") && CountModalsNamed("pause") == 1; },
+            [] { TGameRun::SetFocus(true); })
+        .Step(
+            "focus gained closes the pause", [] { return IsTop("main_menu"); },
+            [] { TGameRun::CloseWindow(); })
+        .Step(
+            "the question again", [] { return IsTop("quit"); },
+            [] { EXPECT_TRUE(TGameRun::Click("yes")); });
+
+    EXPECT_EQ(run.Run(), 0);
+    EXPECT_TRUE(run.Failures().empty()) << Joined(run.Failures()) << run.Log();
+    EXPECT_NE(loadingPixel, 0u);
+    const std::string log = run.Log();
+    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    EXPECT_EQ(log.find("LoadRes"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Missing string"), std::string::npos) << log;
+
+    // The first start's shared values, in the game's own folder.
+    const std::filesystem::path prefsFile = run.UserData() / "users" / "prefs.dat";
+    ASSERT_TRUE(std::filesystem::exists(prefsFile)) << prefsFile;
+    EXPECT_FALSE(std::filesystem::exists(run.UserData() / "users" / "prefs.dat.bad"));
+    EXPECT_FALSE(std::filesystem::exists(run.UserData() / "prefs.dat"));
+    SetUserDataFolder(TString((run.UserData() / "users").c_str()));
+    SetSetting("encryptionkey", kGameEncryptionKey);
+    // The profiles are filed under the program's folder: this test program's.
+    SetSetting("installkey",
+               TString(std::filesystem::read_symlink("/proc/self/exe").parent_path().c_str()));
+    {
+        TPrefs prefs(false);
+        EXPECT_EQ(prefs.GetUserCount(), 0);
+        for (auto [key, value] : {std::pair{"fullscreen", 1},
+                                  {"soundoff", 0},
+                                  {"musiclevel", 640},
+                                  {"soundlevel", 800},
+                                  {"gamecursor", 1}})
+            EXPECT_EQ(prefs.GetInt(key, -7), value) << key;
+    }
+
+    // A second start reads the same file, and a termination from outside
+    // ends it without a question.
+    const auto before = std::filesystem::last_write_time(prefsFile);
+    ReachTheFirstScreen(run, loadingPixel);
+    run.Do("check the profile, then terminate",
+           []
+           {
+               TPlayer* player = TPlayer::GetIfMade();
+               ASSERT_NE(player, nullptr);
+               EXPECT_TRUE(player->IsOpen());
+               EXPECT_EQ(player->GetNumUsers(), 0);
+               EXPECT_TRUE(player->GetFullScreen());
+               TGameRun::TerminateFromOutside();
+           });
+    EXPECT_EQ(run.Run(), 0);
+    EXPECT_TRUE(run.Failures().empty()) << Joined(run.Failures()) << run.Log();
+    EXPECT_FALSE(std::filesystem::exists(run.UserData() / "users" / "prefs.dat.bad"));
+    EXPECT_GE(std::filesystem::last_write_time(prefsFile), before);
+    ClearSettings();
+}
+
+}  // namespace
