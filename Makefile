@@ -35,13 +35,15 @@ tsan: deps
 	@cmake --build --preset tsan -j $(JOBS) --target sound_stress_SoundStress_test services_stress_HttpStress_test
 	@ctest --preset tsan
 
-# Regenerates every committed picture and sound from art/ (pictures need
-# rsvg-convert, which tools/render-art.sh installs when missing).
+# Regenerates every committed picture, sound and particle file from art/
+# (pictures need rsvg-convert, which tools/render-art.sh installs when
+# missing).
 content: deps
 	@cmake --preset release >/dev/null
-	@cmake --build --preset release -j $(JOBS) --target orvelle-synth
+	@cmake --build --preset release -j $(JOBS) --target orvelle-synth orvelle-psi
 	@./tools/render-art.sh
 	@./tools/synth-audio.sh build/release/orvelle-synth
+	@./tools/make-particles.sh build/release/orvelle-psi
 
 clean:
 	rm -rf build

@@ -229,6 +229,16 @@ void TDrawContext::SetTexture(const TTextureRef& texture)
     handler_->SetTexture(SurfaceOf(use));
 }
 
+void TDrawContext::UseTexture(TTexture* texture)
+{
+    if (texture && texture == state_.currentTexture.get() && !stashedTexture_)
+    {
+        handler_->SetTexture(SurfaceOf(state_.currentTexture));
+        return;
+    }
+    SetTexture(texture ? texture->GetShared() : TTextureRef());
+}
+
 void TDrawContext::SetBlendMode(int mode)
 {
     handler_->SetBlendMode(mode);

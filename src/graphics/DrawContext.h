@@ -67,6 +67,10 @@ public:
     // kind: primitive type (6 triangle fan).
     void DrawVertices(int kind, const TVertexSet& vertices);
     void SetTexture(const TTextureRef& texture);
+    // SetTexture for a texture drawing its own quads: when it is current
+    // already, only the stage is set again, without taking or dropping a
+    // reference (a quad a particle, so the references' cost shows).
+    void UseTexture(TTexture* texture);
     TTextureRef GetTexture() const { return state_.currentTexture; }
     void SetBlendMode(int mode);
     void SetCullMode(int kind);

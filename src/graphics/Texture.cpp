@@ -249,7 +249,7 @@ void TTexture::Draw(const TDrawParams& params)
         }
     }
 
-    dc->SetTexture(GetShared());
+    dc->UseTexture(this);
     if (params.blendMode != -1) dc->SetBlendMode(params.blendMode);
     TVertexSet set;
     set.kind = 2;

@@ -12,6 +12,7 @@
 #include "core/FileTestSupport.h"
 #include "core/StringTable.h"
 #include "graphics/ImageDecoder.h"
+#include "psi/ParticleDescription.h"
 #include "sound/OggDataSource.h"
 #include "synth/SynthRender.h"
 #include "synth/SynthScore.h"
@@ -151,6 +152,31 @@ TEST_F(ContentTest, EverySoundIsSynthesisedAsItsDescriptionSays)
         std::vector<uint8_t> pcm(static_cast<size_t>(sound.GetTotalBytes()));
         EXPECT_EQ(sound.Read(pcm.data(), 0, static_cast<uint32_t>(pcm.size())), pcm.size());
     }
+}
+
+// orvelle-psi writes every committed particle file again byte for byte.
+TEST_F(ContentTest, EveryParticleFileIsWrittenFromItsDescription)
+{
+    const std::vector<fs::path> descriptions = Sources("particles", ".txt");
+    EXPECT_FALSE(descriptions.empty());
+    for (const fs::path& description : descriptions)
+    {
+        SCOPED_TRACE(description.string());
+        SParticleFile file;
+        TPsiError error;
+        ASSERT_TRUE(ParseParticleDescription(ReadAll(kRoot / "art" / description), file, error))
+            << error.line << ": " << error.message;
+        fs::path psi = kRoot / "assets" / "images" / "core" / "particle" /
+                       fs::relative(description, "particles");
+        psi.replace_extension(".psi");
+        ASSERT_TRUE(fs::exists(psi)) << "not written: run make content";
+        const std::vector<uint8_t> bytes = BuildParticleFile(file);
+        EXPECT_EQ(ReadAll(psi), std::string(bytes.begin(), bytes.end()))
+            << "differs from its description: run make content";
+    }
+    // The cursor trail's file and picture.
+    EXPECT_TRUE(fs::exists(kRoot / "assets/images/core/particle/mouse_move.psi"));
+    EXPECT_TRUE(fs::exists(kRoot / "assets/images/core/particle/mouse_move.png"));
 }
 
 // The files the start-up and its first screens load by these names.

@@ -261,6 +261,13 @@ void TApp::SetMousePosition(int x, int y)
 {
     host_->SetMousePosition(x, y);
 }
+void TApp::GetMousePosition(int& x, int& y) const
+{
+    x = 0;
+    y = 0;
+    if (THostDisplay* display = host_->GetDisplay()) display->GetMouseImagePos(x, y);
+}
+
 void TApp::ShowSystemCursor(bool visible)
 {
     host_->ShowSystemCursor(visible);

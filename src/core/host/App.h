@@ -65,6 +65,9 @@ public:
     void RunAppTasks();
     int GetMouseMode() const;
     void SetMousePosition(int x, int y);
+    // Where the pointer stands, in game coordinates; (0, 0) without a
+    // display.
+    void GetMousePosition(int& x, int& y) const;
     // Calls the display handler only when the visibility changes.
     void ShowSystemCursor(bool visible);
     bool IsFlipDone() const;

@@ -59,7 +59,9 @@ public:
     // UpdateTransform, which owners call after them.
     void SetRotation(float radians);
     void SetScale(float x, float y);
-    void SetPosition(float x, float y);
+    // Virtual because a particle moves its emitter at once, also when moved
+    // through this class.
+    virtual void SetPosition(float x, float y);
     // Identity, then the rotation (when not 0), the scale (when not (1, 1)),
     // and the position as the translation row.
     void UpdateTransform();
