@@ -5,6 +5,10 @@
 
 #include "game/app/LoadScreen.h"
 #include "game/app/MainMenuScreen.h"
+#include "game/app/controls/CustomButton.h"
+#include "game/app/controls/CustomSlider.h"
+#include "game/app/controls/CustomTextEdit.h"
+#include "game/app/controls/CustomWindow.h"
 #include "ui/WindowManager.h"
 
 const std::vector<const char*>& GetWindowTypeOrder()
@@ -40,6 +44,11 @@ std::vector<TWindowTypeRow> GetAppWindowTypes()
     return {
         {"MainMenuScreen", TMainMenuScreen::ClassId()},
         {"LoadScreen", TLoadScreen::ClassId()},
+        // The game's controls.
+        {"CustomWindow", TCustomWindow::ClassId()},
+        {"TextEdit", TCustomTextEdit::ClassId()},
+        {"CustomSlider", TCustomSlider::ClassId()},
+        {"CustomButton", TCustomButton::ClassId()},
     };
 }
 
