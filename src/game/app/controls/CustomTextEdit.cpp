@@ -1,6 +1,7 @@
 // The game's name entry field: the hint, the enable window, no caret keys.
 #include "game/app/controls/CustomTextEdit.h"
 
+#include "ui/Button.h"
 #include "ui/ModalWindow.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowStyle.h"
@@ -73,5 +74,8 @@ void TCustomTextEdit::UpdateEnableWindow(int32_t delta)
     const bool show = GetText().Length() + delta >= 1;
     const uint32_t flags = window->GetFlags();
     window->SetFlags(show ? (flags | kWindowVisible) : (flags & ~uint32_t(kWindowVisible)));
+    // A hidden button must not stay hovered: the hover list would still
+    // hand it the mouse, and a press there would click it unseen.
+    if (!show && window->IsKindOf(TButton::ClassId())) window->OnMouseLeave();
     if (TWindowManager* wm = GetWindowManager()) wm->Invalidate();
 }
