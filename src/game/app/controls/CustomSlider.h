@@ -20,8 +20,8 @@ public:
     ~TCustomSlider() override = default;
 
     // The slider's keys, then the size of the "sliderimage" picture. An
-    // empty name or a picture that does not load gives 0 x 0 (the picture's
-    // loader logs the failure).
+    // empty name gives 0 x 0; so does a picture that does not load, with
+    // one log line.
     void Init(TWindowStyle& style) override;
     // Nothing: the thumb draws itself as a child.
     void Draw() override {}
