@@ -74,8 +74,9 @@ TEST(SdlWindow, PolledEventsAreTranslated)
     ASSERT_EQ(2, msg.count);
     EXPECT_EQ('h', msg.events[0].data);
     EXPECT_EQ(0xE9, msg.events[1].data);
+    // A quit from outside the window is a close nobody can answer.
     ASSERT_TRUE(window->PollMessage(ctx, st, msg));
-    EXPECT_EQ(WindowSignal::CloseRequest, msg.signal);
+    EXPECT_EQ(WindowSignal::TerminateRequest, msg.signal);
 
     EXPECT_TRUE(window->SetClipboardText("copied \xE2\x82\xAC"));
     EXPECT_EQ("copied \xE2\x82\xAC", window->GetClipboardText());

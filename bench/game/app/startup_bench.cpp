@@ -18,6 +18,7 @@
 
 #include "core/Task.h"
 #include "core/host/App.h"
+#include "game/app/AppEvents.h"
 #include "game/app/GameMain.h"
 #include "game/app/LoadScreen.h"
 #include "game/app/MainMenuScreen.h"
@@ -44,28 +45,11 @@ bool gDone = false;
 bool gMissed = false;
 int gFilesLoaded = 0;
 
-TWindow* FindOfClass(TWindow* window, TWindowClassId id)
-{
-    if (window == nullptr) return nullptr;
-    if (window->IsKindOf(id)) return window;
-    for (TWindow* child : window->GetChildren())
-        if (TWindow* found = FindOfClass(child, id)) return found;
-    return nullptr;
-}
-
-TWindow* Find(TWindowClassId id)
-{
-    TWindowManager* wm = GetWindowManager();
-    for (int d = 0; wm != nullptr && d < wm->GetModalCount(); ++d)
-        if (TWindow* w = FindOfClass(wm->GetModal(d), id)) return w;
-    return nullptr;
-}
-
 // Whether the goal is on screen now.
 bool GoalShown()
 {
-    if (gGoal == Goal::kLoadingFrame) return Find(TLoadScreen::ClassId()) != nullptr;
-    auto* menu = static_cast<TMainMenuScreen*>(Find(TMainMenuScreen::ClassId()));
+    if (gGoal == Goal::kLoadingFrame) return FindOnModalStack(TLoadScreen::ClassId()) != nullptr;
+    auto* menu = static_cast<TMainMenuScreen*>(FindOnModalStack(TMainMenuScreen::ClassId()));
     return menu != nullptr && !menu->IsFirstFrame();
 }
 
@@ -103,7 +87,8 @@ public:
                 added_ = true;
                 if (TApp* app = GetApp()) app->AddTask(new TFrameWatch(&drawn_));
             }
-            auto* menu = static_cast<TMainMenuScreen*>(Find(TMainMenuScreen::ClassId()));
+            auto* menu =
+                static_cast<TMainMenuScreen*>(FindOnModalStack(TMainMenuScreen::ClassId()));
             if (gGoal == Goal::kLoadingFrame && menu != nullptr && !menu->IsFirstFrame())
             {
                 gDone = true;

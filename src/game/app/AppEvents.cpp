@@ -93,6 +93,28 @@ TString GetTopModalName()
     return top != nullptr ? top->GetName() : TString();
 }
 
+namespace
+{
+
+TWindow* FindOfClass(TWindow* window, TWindowClassId id)
+{
+    if (window == nullptr) return nullptr;
+    if (window->IsKindOf(id)) return window;
+    for (TWindow* child : window->GetChildren())
+        if (TWindow* found = FindOfClass(child, id)) return found;
+    return nullptr;
+}
+
+}  // namespace
+
+TWindow* FindOnModalStack(TWindowClassId id)
+{
+    TWindowManager* wm = GetWindowManager();
+    for (int depth = 0; wm != nullptr && depth < wm->GetModalCount(); ++depth)
+        if (TWindow* found = FindOfClass(wm->GetModal(depth), id)) return found;
+    return nullptr;
+}
+
 TScript* GetWindowManagerScript()
 {
     TWindowManager* wm = GetWindowManager();

@@ -6,8 +6,10 @@
 #pragma once
 
 #include "core/String.h"
+#include "ui/WindowClass.h"
 
 class TScript;
+class TWindow;
 
 // A close request. Unless the question ("quit") is on top already: a
 // running level is stored in the profile and paused, the system cursor
@@ -36,6 +38,10 @@ void OnDisplayModeChange();
 
 // The name of the window manager's top modal; "" with none.
 TString GetTopModalName();
+
+// The first window of that class on the modal stack, top modal first (each
+// modal with its subtree); null when none.
+TWindow* FindOnModalStack(TWindowClassId id);
 
 // The window manager's script, as a script host; null without one.
 TScript* GetWindowManagerScript();

@@ -120,7 +120,8 @@ void HandleGameEvent(const TEvent& ev)
         default:
             break;
     }
-    // Every event, those above included, reaches the window manager.
+    // Every event, those above included, then reaches the game sound
+    // manager's fade step (once that manager exists) and the window manager.
     if (TWindowManager* wm = GetWindowManager()) wm->HandleEvent(ev);
 }
 

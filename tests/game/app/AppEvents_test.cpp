@@ -15,6 +15,7 @@
 #include "game/app/Player.h"
 #include "game/app/RunningLevel.h"
 #include "game/app/support/LoadingFixture.h"
+#include "game/app/support/ProfileFolder.h"
 #include "script/Binding.h"
 #include "ui/Button.h"
 
@@ -72,9 +73,7 @@ class AppEventsTest : public LoadingTest
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/orvelle-events-XXXXXX";
-        userFolder_ = mkdtemp(pattern);
-        SetUserDataFolder(TString(userFolder_.c_str()));
+        profileFolder_ = std::make_unique<gameapptest::ProfileFolder>();
         SetUpLoading("main_menu = { 'pictures/one', 'pictures/two' }\n",
                      {{"pictures/one.png", ""}, {"pictures/two.png", ""}});
         for (const char* name : {"scripts/core/quitverify.lua", "scripts/core/screen/pause.lua"})
@@ -92,7 +91,7 @@ protected:
         SetRunningLevel(nullptr);
         SetGameHelper(nullptr);
         LoadingTest::TearDown();
-        std::filesystem::remove_all(userFolder_);
+        profileFolder_.reset();
     }
 
     // A modal of that name on top, as its screen's script would push it.
@@ -120,7 +119,7 @@ protected:
         return player_->GetSavedLevel();
     }
 
-    std::filesystem::path userFolder_;
+    std::unique_ptr<gameapptest::ProfileFolder> profileFolder_;
     TPlayer* player_ = nullptr;
     FakeLevel level_;
     FakeHelper helper_;

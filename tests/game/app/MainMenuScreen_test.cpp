@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 
 #include "core/Folders.h"
 #include "core/Settings.h"
@@ -12,6 +13,7 @@
 #include "game/app/MainMenuScreen.h"
 #include "game/app/Player.h"
 #include "game/app/support/LoadingFixture.h"
+#include "game/app/support/ProfileFolder.h"
 #include "ui/Screen.h"
 
 // The GL driver of the headless display keeps allocations past exit.
@@ -54,14 +56,11 @@ class MainMenuTest : public LoadingTest
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/orvelle-menu-XXXXXX";
-        userFolder_ = mkdtemp(pattern);
-        SetUserDataFolder(TString(userFolder_.c_str()));
+        profileFolder_ = std::make_unique<gameapptest::ProfileFolder>();
         std::string resources;
         for (const char* group :
              {"helper", "main_menu", "map", "core_audio", "window_audio", "comics_1"})
             resources += std::string(group) + " = { 'pictures/one' }\n";
-        SetSetting("encryptionkey", kGameEncryptionKey);
         SetUpLoading(resources, {{"pictures/one.png", ""}});
         wm->RegisterWindowType("MainMenuScreen", TMainMenuScreen::ClassId());
         player_ = TPlayer::GetInstance();
@@ -70,7 +69,7 @@ protected:
     void TearDown() override
     {
         LoadingTest::TearDown();
-        std::filesystem::remove_all(userFolder_);
+        profileFolder_.reset();
     }
     // The menu as its script makes it, in a modal of its own.
     TMainMenuScreen* OpenMenu()
@@ -85,7 +84,7 @@ protected:
                    : nullptr;
     }
 
-    std::filesystem::path userFolder_;
+    std::unique_ptr<gameapptest::ProfileFolder> profileFolder_;
     TPlayer* player_ = nullptr;
 };
 

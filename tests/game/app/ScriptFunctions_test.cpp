@@ -8,9 +8,7 @@
 
 #include "core/FileTestSupport.h"
 #include "game/app/ScriptFunctions.h"
-#include "script/LuaStackGuard.h"
-#include "ui/WindowScript.h"
-#include "ui/support/UiTestSupport.h"
+#include "ui/support/ControlTestSupport.h"
 
 namespace
 {
@@ -27,30 +25,11 @@ public:
     int Hits() const { return hits; }
 };
 
-class ScriptFunctionsTest : public uitest::UiTest
+// A window script that runs Lua texts (Eval), and the debug log.
+class ScriptFunctionsTest : public uitest::ScriptUiTest
 {
 protected:
-    void SetUp() override
-    {
-        UiTest::SetUp();
-        MakeScreen();
-        wm->CreateWindowScript();
-        script = static_cast<TWindowScript*>(wm->GetScript());
-    }
-    // The text's value of r as text ("nil" when none).
-    std::string Eval(const std::string& text)
-    {
-        lua_State* L = script->GetState();
-        TLuaStackGuard guard(L);
-        EXPECT_EQ(script->DoLuaString(("r = nil; " + text).c_str()), 0) << text;
-        lua_pushstring(L, "r");
-        lua_gettable(L, LUA_GLOBALSINDEX);
-        if (lua_isnil(L, -1)) return "nil";
-        return lua_tostring(L, -1);
-    }
-
-    filetest::TempTree tree;  // the debug log
-    TWindowScript* script = nullptr;
+    filetest::TempTree tree;
 };
 
 TEST_F(ScriptFunctionsTest, TakeBackLeavesNamesANewerObjectHolds)

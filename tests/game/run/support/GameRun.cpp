@@ -9,6 +9,7 @@
 #include "core/Task.h"
 #include "core/host/App.h"
 #include "core/host/AppHost.h"
+#include "game/app/AppEvents.h"
 #include "graphics/DisplayHandler.h"
 #include "platform/Input.h"
 #include "platform/Keys.h"
@@ -49,15 +50,6 @@ void Push(int32_t type, int32_t x, int32_t y, int32_t data)
 void Signal(platform::WindowSignal signal)
 {
     if (TAppHost* host = Host()) host->OnWindowSignal(signal);
-}
-
-TWindow* FindOfClass(TWindow* window, TWindowClassId id)
-{
-    if (window == nullptr) return nullptr;
-    if (window->IsKindOf(id)) return window;
-    for (TWindow* child : window->GetChildren())
-        if (TWindow* found = FindOfClass(child, id)) return found;
-    return nullptr;
 }
 
 }  // namespace
@@ -196,11 +188,7 @@ TString TGameRun::TopModalName()
 
 TWindow* TGameRun::FindWindowOfClass(TWindowClassId id)
 {
-    TWindowManager* wm = GetWindowManager();
-    if (wm == nullptr) return nullptr;
-    for (int depth = 0; depth < wm->GetModalCount(); ++depth)
-        if (TWindow* found = FindOfClass(wm->GetModal(depth), id)) return found;
-    return nullptr;
+    return FindOnModalStack(id);
 }
 
 TWindow* TGameRun::FindBelowTop(const char* name)
