@@ -7,6 +7,7 @@
 #include "core/Log.h"
 #include "core/host/App.h"
 #include "game/app/GameHelper.h"
+#include "game/app/MySoundManager.h"
 #include "game/app/Player.h"
 #include "game/app/Res.h"
 #include "game/app/RunningLevel.h"
@@ -71,6 +72,7 @@ void HoldTheGame()
     IRunningLevel& level = GetRunningLevel();
     if (level.IsRunning())
     {
+        if (TMySoundManager* sounds = TMySoundManager::GetIfMade()) sounds->PauseSounds();
         if (TPlayer* player = TPlayer::GetIfMade()) gKeptSavedLevel = player->KeepSavedLevel();
         level.SaveLevelState();
         level.Pause(true, false);
@@ -153,6 +155,7 @@ void MyCloseNon()
     // decides whether the level may go on.
     if (level.IsRunning() && !IsOneOf(SecondModalName(), kPausingDialogs))
     {
+        if (TMySoundManager* sounds = TMySoundManager::GetIfMade()) sounds->ResumeSounds();
         level.Pause(false, false);
     }
     if (IsLoading()) ShowSystemCursor(false);

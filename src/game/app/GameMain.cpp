@@ -10,6 +10,8 @@
 #include "game/app/FrameworkServices.h"
 #include "game/app/GameHelper.h"
 #include "game/app/Log.h"
+#include "game/app/MyCursor.h"
+#include "game/app/MySoundManager.h"
 #include "game/app/Player.h"
 #include "game/app/RunningLevel.h"
 #include "game/app/Singleton.h"
@@ -72,11 +74,15 @@ void GameMain(TApp& app, const TString&)
     app.SetDisplayMode(800, 600, false);
     app.SetCursor(TTexture::Get("images/kursor", 0), 7, 6, true);
 
-    // The folders move before the profile opens its store: read and written
-    // in the same place.
+    // The cursor trail first: the profile's cursor setting reaches it. The
+    // folders move before the profile opens its store: read and written in
+    // the same place. The profile applies its volumes to the sound manager
+    // (made then, if not before).
+    TMyCursor::GetInstance();
     gFrameworkFolders = {GetUserDataFolder(), GetCommonDataFolder(), GetDesktopFolder()};
     TLog::GetInstance();
     TPlayer::GetInstance();
+    TMySoundManager::GetInstance();
     RegisterWindowTypes(gSetup != nullptr ? gSetup->windowTypes : GetAppWindowTypes());
 
     IRunningLevel& level = GetRunningLevel();
@@ -85,7 +91,10 @@ void GameMain(TApp& app, const TString&)
 
     TScript* script = GetWindowManagerScript();
     if (script != nullptr && script->GetState() != nullptr)
+    {
         LuaBindFunction(script->GetState(), "MyCloseNon", &MyCloseNon);
+        LuaBindFunction(script->GetState(), "PlaySoundFromLUA", &PlaySoundFromLua);
+    }
     if (script == nullptr || !script->RunScript(kMainLoopScript))
         LogPrintf("ERROR: %s did not run: the game has no screen", kMainLoopScript);
 
@@ -120,8 +129,9 @@ void HandleGameEvent(const TEvent& ev)
         default:
             break;
     }
-    // Every event, those above included, then reaches the game sound
-    // manager's fade step (once that manager exists) and the window manager.
+    // Every event, those above included, steps the music fade and reaches
+    // the window manager.
+    if (TMySoundManager* sounds = TMySoundManager::GetIfMade()) sounds->UpdateFade();
     if (TWindowManager* wm = GetWindowManager()) wm->HandleEvent(ev);
 }
 

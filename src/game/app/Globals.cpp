@@ -4,6 +4,7 @@
 
 #include "game/app/AppEvents.h"
 #include "game/app/GameHelper.h"
+#include "game/app/MyParticleEmitter.h"
 #include "game/app/RunningLevel.h"
 #include "game/app/Singleton.h"
 
@@ -13,4 +14,5 @@ void ResetGameAppGlobals()
     SetRunningLevel(nullptr);
     SetGameHelper(nullptr);
     ResetAppEvents();
+    SetParticleRandomSeed(0);
 }

@@ -210,3 +210,8 @@ void TMySoundManager::UpdateFade()
     }
     sound->SetGroupVolume(kMusicGroup, fadeTarget_ * (float(t) / float(fadeDuration_)));
 }
+
+void PlaySoundFromLua(TString name, bool loop)
+{
+    if (TMySoundManager* sounds = TMySoundManager::GetInstance()) sounds->PlaySound(name, loop);
+}

@@ -94,3 +94,7 @@ private:
     int32_t fadeDuration_ = 0;
     int32_t fadeDirection_ = 0;
 };
+
+// The script global "PlaySoundFromLUA" (name, loop): PlaySound on the game
+// sound manager.
+void PlaySoundFromLua(TString name, bool loop);

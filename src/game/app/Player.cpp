@@ -6,6 +6,8 @@
 #include "core/Log.h"
 #include "core/Prefs.h"
 #include "core/host/App.h"
+#include "game/app/MyCursor.h"
+#include "game/app/MySoundManager.h"
 #include "graphics/Texture.h"
 #include "script/Binding.h"
 #include "script/Script.h"
@@ -101,6 +103,7 @@ TPlayer::TPlayer()
         WriteInt("soundlevel", 800, kShared);
         WriteInt("gamecursor", 1, kShared);
         Save();
+        ApplySound();
         ApplyFullScreen();
         ApplyCursor();
     }
@@ -247,6 +250,7 @@ void TPlayer::SetCurrentUser(int slot)
     WriteInt("curuser", slot < 0 ? kShared : slot, kShared);
     Save();
     if (slot < 0) return;
+    ApplySound();
     ApplyFullScreen();
     ApplyCursor();
     LoadLevelState();
@@ -319,11 +323,24 @@ void TPlayer::ApplyFullScreen()
     if (app && app->IsFullScreen() != fullScreen) app->SetFullScreen(fullScreen);
 }
 
+void TPlayer::ApplySound()
+{
+    const int slot = GetCurrentUser();
+    TMySoundManager* sounds = TMySoundManager::GetInstance();
+    if (!sounds) return;
+    sounds->SetSoundVolume(float(ReadInt("soundlevel", 500, slot)) / 1000.0f);
+    sounds->SetMusicVolume(float(ReadInt("musiclevel", 500, slot)) / 1000.0f);
+    sounds->SetMute(ReadInt("soundoff", 0, slot) != 0);
+}
+
 void TPlayer::ApplyCursor()
 {
+    const bool gameCursor = ReadInt("gamecursor", 1, GetCurrentUser()) != 0;
+    // The trail goes with the game's own pointer image only.
+    if (TMyCursor* cursor = TMyCursor::GetIfMade()) cursor->SetSystemCursor(!gameCursor);
     TApp* app = GetApp();
     if (!app) return;
-    if (ReadInt("gamecursor", 1, GetCurrentUser()) != 0)
+    if (gameCursor)
         app->SetCursor(TTexture::Get("images/kursor", 0), 7, 6, true);
     else
         app->SetCursor(TTexture::Get("images/kursor_sys", 0), 1, 1, true);

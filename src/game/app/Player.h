@@ -88,9 +88,12 @@ public:
     // Writes "fullscreen" back as 1 or 0 and switches the display when its
     // state differs. Without a facade only the write happens.
     void ApplyFullScreen();
-    // The game's cursor image ("images/kursor", hot spot 7, 6) or the
-    // system-style one ("images/kursor_sys", 1, 1). Without a facade,
-    // nothing.
+    // The profile's effect and music volumes (thousandths) and mute to the
+    // game sound manager.
+    void ApplySound();
+    // The game's cursor image ("images/kursor", hot spot 7, 6) with the
+    // cursor trail, or the system-style one ("images/kursor_sys", 1, 1)
+    // without it. Without a facade only the trail is told.
     void ApplyCursor();
 
     // --- progress ---

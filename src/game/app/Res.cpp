@@ -10,9 +10,11 @@
 #include "core/Log.h"
 #include "core/host/App.h"
 #include "game/app/LoadScreen.h"
+#include "game/app/MySoundManager.h"
 #include "platform/MessageBox.h"
 #include "script/LuaTable.h"
 #include "script/Script.h"
+#include "sound/Sound.h"
 #include "ui/ModalWindow.h"
 #include "ui/Window.h"
 #include "ui/WindowManager.h"
@@ -199,7 +201,15 @@ void TRes::LoadNextFile()
     TAssetMap& map = GetGroupMap(current_);
     if (size_t(fileIndex_) < files.size())
     {
-        map.AddAsset(files[size_t(fileIndex_)]);
+        const TString& name = files[size_t(fileIndex_)];
+        map.AddAsset(name);
+        // Sounds are played through the game sound manager, by their
+        // resource-group asset name.
+        if (IsAudioGroup(current_))
+        {
+            if (std::shared_ptr<TSound> sound = map.GetSound(name))
+                TMySoundManager::GetInstance()->AddSound(current_ + ":" + name, sound);
+        }
         ++loadedFiles_;
         ++fileIndex_;
         if (size_t(fileIndex_) < files.size()) return;
@@ -240,6 +250,8 @@ void TRes::UnloadGroup(const TString& group)
 {
     auto it = loaded_.find(group);
     if (it == loaded_.end()) return;
+    // With the colon: "music_audio" must not take "music_audio2"'s sounds.
+    if (IsAudioGroup(group)) TMySoundManager::GetInstance()->RemoveSounds(group + ":");
     it->second->Clear();
     loaded_.erase(it);
 }

@@ -12,11 +12,17 @@
 #include "core/Folders.h"
 #include "game/app/AppEvents.h"
 #include "game/app/GameHelper.h"
+#include "game/app/MySoundManager.h"
 #include "game/app/Player.h"
 #include "game/app/RunningLevel.h"
 #include "game/app/support/LoadingFixture.h"
 #include "game/app/support/ProfileFolder.h"
 #include "script/Binding.h"
+#include "platform/null/AudioFake.h"
+#include "sound/MemDataSource.h"
+#include "sound/Sound.h"
+#include "sound/SoundManager.h"
+#include "sound/SoundStream.h"
 #include "ui/Button.h"
 
 // The GL driver of the headless display keeps allocations past exit.
@@ -174,6 +180,56 @@ TEST_F(AppEventsTest, NoResumesOnlyOverAFreeLevelAndPutsTheSavedLevelBack)
         wm->PopTopModal();
         Pass(1);
     }
+}
+
+// The effects pause with the level at a close and play on when "No" lets
+// the level go on.
+TEST_F(AppEventsTest, EffectsPauseAndResumeWithTheLevel)
+{
+    const std::shared_ptr<TFakeAudio> fake = TFakeAudio::Install();
+    auto framework = std::make_unique<TSoundManager>();
+    ASSERT_TRUE(framework->Init());
+    auto click = std::make_shared<TSound>();
+    click->GetData()->source =
+        std::make_shared<TMemDataSource>(std::vector<uint8_t>(44100, 1), 1, 22050);
+    TMySoundManager* sounds = TMySoundManager::GetInstance();
+    sounds->AddSound("fx:click?group=1000", click);
+    auto playing = [&]
+    {
+        for (const auto& instance : click->GetData()->instances)
+        {
+            uint32_t status = 0;
+            if (instance->GetStream() &&
+                instance->GetStream()->GetBuffer()->GetStatus(&status) == kAudioOk &&
+                (status & kAudioStatusPlaying))
+                return true;
+        }
+        return false;
+    };
+    for (const auto& [under, resumes] : {std::pair{"map", true}, {"in_game", false}})
+    {
+        SCOPED_TRACE(under);
+        Top(under);
+        sounds->PlaySound("fx:click", true);
+        ASSERT_TRUE(playing());
+        OnQuitRequest(false);
+        EXPECT_FALSE(playing());
+        Press("no");
+        EXPECT_EQ(playing(), resumes);
+        wm->PopTopModal();
+        Pass(1);
+    }
+    // Without a running level a close leaves the effects alone.
+    level_.running = false;
+    sounds->PlaySound("fx:click", true);
+    OnQuitRequest(false);
+    EXPECT_TRUE(playing());
+    Press("no");
+
+    sounds->RemoveSounds("");
+    click.reset();
+    framework.reset();
+    TFakeAudio::Uninstall();
 }
 
 TEST_F(AppEventsTest, CloseWithoutAWorkingQuestionQuitsAtOnce)

@@ -17,6 +17,9 @@
 #include "core/FileTestSupport.h"
 #include "core/Prefs.h"
 #include "core/Settings.h"
+#include "game/app/MyCursor.h"
+#include "game/app/Singleton.h"
+#include "sound/SoundManager.h"
 #include "script/Script.h"
 #include "ui/Window.h"
 #include "ui/WindowManager.h"
@@ -201,6 +204,54 @@ TEST_F(PlayerTest, SelectingAUser)
     }
 }
 
+// ApplySound and the trail's part of ApplyCursor, on selecting a user and
+// on the first start.
+TEST_F(PlayerTest, SoundAndCursorSettingsReachTheSoundManagerAndTheTrail)
+{
+    TSoundManager framework;
+    TMyCursor* cursor = TMyCursor::GetInstance();
+    ASSERT_NE(cursor, nullptr);
+    WriteStore({{"curuser", 0}},
+               {{{"soundlevel", 300}, {"musiclevel", 700}, {"soundoff", 0}, {"gamecursor", 0}},
+                {{"soundlevel", 900}, {"musiclevel", 100}, {"soundoff", 1}, {"gamecursor", 1}},
+                {}});
+    struct Case
+    {
+        int select;
+        float effects, music, master;
+        bool systemCursor;
+    };
+    const Case cases[] = {
+        {0, 0.3f, 0.7f, 1.0f, true},
+        {1, 0.9f, 0.1f, 0.0f, false},
+        {2, 0.5f, 0.5f, 1.0f, false},  // nothing stored: the read defaults
+    };
+    TPlayer player;
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.select);
+        player.SetCurrentUser(c.select);
+        // A group's volume in force is the master's times the group's; an
+        // unknown group reads the master alone.
+        EXPECT_FLOAT_EQ(framework.GetGroupVolume(1000), c.effects * c.master);
+        EXPECT_FLOAT_EQ(framework.GetGroupVolume(0), c.effects * c.master);
+        EXPECT_FLOAT_EQ(framework.GetGroupVolume(1001), c.music * c.master);
+        EXPECT_FLOAT_EQ(framework.GetGroupVolume(77), c.master);
+        EXPECT_EQ(cursor->IsSystemCursor(), c.systemCursor);
+    }
+
+    // The first start applies the shared defaults: 800, 640, sound on, the
+    // game's pointer with its trail.
+    const auto own = FreshStore({}, {});
+    cursor->SetSystemCursor(true);
+    TPlayer first;
+    EXPECT_EQ(first.GetNumUsers(), 0);
+    EXPECT_FLOAT_EQ(framework.GetGroupVolume(1000), 0.8f);
+    EXPECT_FLOAT_EQ(framework.GetGroupVolume(1001), 0.64f);
+    EXPECT_FALSE(cursor->IsSystemCursor());
+    DestroySingletons();
+}
+
 TEST_F(PlayerTest, ACurrentUserBeyondTheStoredSlotsWritesNoGhostSlot)
 {
     WriteStore({{"curuser", 5}}, {{}, {}});
@@ -290,68 +341,124 @@ TEST_F(PlayerTest, LevelResults)
     const Case cases[] = {
         {"the next story level",
          {{"cnt_complete_level", 3}, {"total_money", 100}},
-         3, 2, 50,
+         3,
+         2,
+         50,
          {{"cnt_complete_level", 4}, {"3_state", 2}, {"3_money", 50}, {"total_money", 150}},
          150},
         {"a replay with more money",
          {{"cnt_complete_level", 4}, {"2_state", 0}, {"2_money", 40}, {"total_money", 150}},
-         2, 1, 60,
+         2,
+         1,
+         60,
          {{"cnt_complete_level", 4}, {"2_state", 1}, {"2_money", 60}, {"total_money", 170}},
          170},
         {"a replay with less money and result 1",
          {{"cnt_complete_level", 4}, {"2_state", 0}, {"2_money", 40}, {"total_money", 150}},
-         2, 1, 30,
+         2,
+         1,
+         30,
          {{"2_state", 1}, {"2_money", 40}, {"total_money", 150}},
          0},
         {"a replay with equal money and result 0",
          {{"cnt_complete_level", 4}, {"2_state", 2}, {"2_money", 40}, {"total_money", 150}},
-         2, 0, 40,
+         2,
+         0,
+         40,
          {{"2_state", 2}, {"2_money", 40}, {"total_money", 150}},
          0},
         {"above the count",
          {{"cnt_complete_level", 3}, {"total_money", 100}},
-         7, 2, 50,
-         {{"cnt_complete_level", 3}, {"7_state", kAbsent}, {"7_money", kAbsent}, {"total_money", 100}},
+         7,
+         2,
+         50,
+         {{"cnt_complete_level", 3},
+          {"7_state", kAbsent},
+          {"7_money", kAbsent},
+          {"total_money", 100}},
          0},
         {"result -1",
          {{"cnt_complete_level", 3}, {"total_money", 100}},
-         3, -1, 50,
+         3,
+         -1,
+         50,
          {{"cnt_complete_level", 3}, {"3_state", kAbsent}, {"total_money", 100}},
          0},
         {"a sandbox level for the first time",
          {{"cnt_complete_sandbox_level", 0}, {"total_money", 100}},
-         51, 0, 20,
-         {{"cnt_complete_sandbox_level", 1}, {"51_state", 0}, {"51_money", 20}, {"total_money", 120}},
+         51,
+         0,
+         20,
+         {{"cnt_complete_sandbox_level", 1},
+          {"51_state", 0},
+          {"51_money", 20},
+          {"total_money", 120}},
          0},
         {"a sandbox level again, odd result after state 0",
-         {{"cnt_complete_sandbox_level", 1}, {"51_state", 0}, {"51_money", 20}, {"total_money", 120}},
-         51, 1, 15,
-         {{"cnt_complete_sandbox_level", 1}, {"51_state", 1}, {"51_money", 15}, {"total_money", 115}},
+         {{"cnt_complete_sandbox_level", 1},
+          {"51_state", 0},
+          {"51_money", 20},
+          {"total_money", 120}},
+         51,
+         1,
+         15,
+         {{"cnt_complete_sandbox_level", 1},
+          {"51_state", 1},
+          {"51_money", 15},
+          {"total_money", 115}},
          0},
         {"a sandbox level again, even result after state 0",
-         {{"cnt_complete_sandbox_level", 1}, {"51_state", 0}, {"51_money", 20}, {"total_money", 120}},
-         51, 2, 99,
-         {{"cnt_complete_sandbox_level", 1}, {"51_state", 0}, {"51_money", 20}, {"total_money", 120}},
+         {{"cnt_complete_sandbox_level", 1},
+          {"51_state", 0},
+          {"51_money", 20},
+          {"total_money", 120}},
+         51,
+         2,
+         99,
+         {{"cnt_complete_sandbox_level", 1},
+          {"51_state", 0},
+          {"51_money", 20},
+          {"total_money", 120}},
          0},
         {"a sandbox level again after state 1",
-         {{"cnt_complete_sandbox_level", 1}, {"51_state", 1}, {"51_money", 20}, {"total_money", 120}},
-         51, 3, 99,
+         {{"cnt_complete_sandbox_level", 1},
+          {"51_state", 1},
+          {"51_money", 20},
+          {"total_money", 120}},
+         51,
+         3,
+         99,
          {{"51_state", 1}, {"51_money", 20}, {"total_money", 120}},
          0},
         {"a sandbox level again after state 2",
-         {{"cnt_complete_sandbox_level", 1}, {"51_state", 2}, {"51_money", 20}, {"total_money", 120}},
-         51, 0, 5,
-         {{"cnt_complete_sandbox_level", 1}, {"51_state", 0}, {"51_money", 5}, {"total_money", 105}},
+         {{"cnt_complete_sandbox_level", 1},
+          {"51_state", 2},
+          {"51_money", 20},
+          {"total_money", 120}},
+         51,
+         0,
+         5,
+         {{"cnt_complete_sandbox_level", 1},
+          {"51_state", 0},
+          {"51_money", 5},
+          {"total_money", 105}},
          0},
         {"a defender level for the first time fills in the total",
          {{"cnt_complete_defender_level", 2}, {"total_money", 100}},
-         56, 0, 30,
-         {{"cnt_complete_defender_level", 3}, {"56_state", 0}, {"56_money", 30}, {"total_money", 130},
+         56,
+         0,
+         30,
+         {{"cnt_complete_defender_level", 3},
+          {"56_state", 0},
+          {"56_money", 30},
+          {"total_money", 130},
           {"cnt_complete_sandbox_level", kAbsent}},
          130},
         {"the first defender level counts as defender",
          {{"total_money", 0}},
-         55, 1, 10,
+         55,
+         1,
+         10,
          {{"cnt_complete_defender_level", 1}, {"cnt_complete_sandbox_level", kAbsent}},
          10},
     };

@@ -9,8 +9,11 @@
 #include "core/Folders.h"
 #include "core/Prefs.h"
 #include "core/Settings.h"
+#include "game/app/AppEvents.h"
 #include "game/app/LoadScreen.h"
 #include "game/app/MainMenuScreen.h"
+#include "game/app/MyCursor.h"
+#include "game/app/MySoundManager.h"
 #include "game/app/MySprite.h"
 #include "game/app/Player.h"
 #include "game/app/Res.h"
@@ -18,6 +21,8 @@
 #include "game/run/support/GameRun.h"
 #include "graphics/Texture.h"
 #include "platform/Keys.h"
+#include "script/Script.h"
+#include "sound/SoundManager.h"
 #include "ui/WindowManager.h"
 
 using gametest::TGameRun;
@@ -113,11 +118,53 @@ void ReachTheFirstScreen(TGameRun& run, uint32_t& loadingPixel)
             });
 }
 
+// After the first loading: the shipped sounds are in the game sound
+// manager, the first start's volumes in the framework's groups, the trail
+// shown; "PlaySoundFromLUA" plays an effect, and the event loop steps a
+// music fade to its end.
+void CheckSoundsAndTrail(TGameRun& run)
+{
+    run.Do("the sounds and the trail",
+           []
+           {
+               TMyCursor* cursor = TMyCursor::GetIfMade();
+               ASSERT_NE(cursor, nullptr);
+               EXPECT_FALSE(cursor->IsSystemCursor());
+               TMySoundManager* sounds = TMySoundManager::GetIfMade();
+               ASSERT_NE(sounds, nullptr);
+               ASSERT_EQ(sounds->GetMusic().size(), 1u);
+               EXPECT_STREQ(sounds->GetMusic()[0].name.CStr(),
+                            "core_audio:audio/music/main_menu?group=1001");
+               ASSERT_EQ(sounds->GetEffects().size(), 1u);
+               EXPECT_STREQ(sounds->GetEffects()[0].name.CStr(),
+                            "window_audio:audio/sound/core/click?group=1000");
+               TSoundManager* framework = TSoundManager::Current();
+               ASSERT_NE(framework, nullptr);
+               EXPECT_FLOAT_EQ(framework->GetGroupVolume(1000), 0.8f);
+               EXPECT_FLOAT_EQ(framework->GetGroupVolume(0), 0.8f);
+               EXPECT_FLOAT_EQ(framework->GetGroupVolume(1001), 0.64f);
+
+               TScript* script = GetWindowManagerScript();
+               ASSERT_NE(script, nullptr);
+               script->DoLuaString("PlaySoundFromLUA('window_audio:audio/sound/core/click')");
+               EXPECT_EQ(sounds->GetEffects()[0].playCount, 1);
+               sounds->StopSound("window_audio:audio/sound/core/click");
+
+               sounds->StartMusicFadeIn(100);
+               EXPECT_FLOAT_EQ(framework->GetGroupVolume(1001), 0.0f);
+           })
+        .Step(
+            "the fade steps with the events",
+            [] { return !TMySoundManager::GetIfMade()->IsFading(); },
+            [] { EXPECT_FLOAT_EQ(TSoundManager::Current()->GetGroupVolume(1001), 0.64f); });
+}
+
 TEST(StartupRun, FirstStartAsksBeforeQuittingAndLeavesTheProfileFile)
 {
     TGameRun run;
     uint32_t loadingPixel = 0;
     ReachTheFirstScreen(run, loadingPixel);
+    CheckSoundsAndTrail(run);
     auto quit = std::make_shared<TWindow*>(nullptr);
     run.Do("close the window", &TGameRun::CloseWindow)
         .Step(
