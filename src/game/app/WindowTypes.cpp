@@ -9,6 +9,8 @@
 #include "game/app/controls/CustomSlider.h"
 #include "game/app/controls/CustomTextEdit.h"
 #include "game/app/controls/CustomWindow.h"
+// Options and credits screens.
+#include "game/app/screens/OptionsScreen.h"
 #include "ui/WindowManager.h"
 
 const std::vector<const char*>& GetWindowTypeOrder()
@@ -44,6 +46,8 @@ std::vector<TWindowTypeRow> GetAppWindowTypes()
     return {
         {"MainMenuScreen", TMainMenuScreen::ClassId()},
         {"LoadScreen", TLoadScreen::ClassId()},
+        // The options and credits screens.
+        {"OptionsScreen", TOptionsScreen::ClassId()},
         // The game's controls.
         {"CustomWindow", TCustomWindow::ClassId()},
         {"TextEdit", TCustomTextEdit::ClassId()},
