@@ -15,6 +15,8 @@ map = {
 
 core_audio = {
     "audio/music/main_menu?group=1001",
+    -- The options and credits screens.
+    "audio/sound/core/sfx_slider_sound?group=1000",
 }
 
 window_audio = {
