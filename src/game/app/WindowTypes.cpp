@@ -10,6 +10,7 @@
 #include "game/app/controls/CustomTextEdit.h"
 #include "game/app/controls/CustomWindow.h"
 // Options and credits screens.
+#include "game/app/screens/CreditsScreen.h"
 #include "game/app/screens/OptionsScreen.h"
 #include "ui/WindowManager.h"
 
@@ -48,6 +49,7 @@ std::vector<TWindowTypeRow> GetAppWindowTypes()
         {"LoadScreen", TLoadScreen::ClassId()},
         // The options and credits screens.
         {"OptionsScreen", TOptionsScreen::ClassId()},
+        {"CreditsScreen", TCreditsScreen::ClassId()},
         // The game's controls.
         {"CustomWindow", TCustomWindow::ClassId()},
         {"TextEdit", TCustomTextEdit::ClassId()},
