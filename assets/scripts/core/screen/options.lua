@@ -22,7 +22,7 @@ local function Label(name, y, label)
 end
 
 MakeDialog{
-    name = "options",
+    name = "options", x = 0, y = 0, w = 800, h = 600,
     OptionsScreen{ name = "options_screen", x = 170, y = 100, w = 460, h = 400,
         Bitmap{ name = "panel", x = 0, y = 0, image = "images/core/options/panel" },
         Text{ name = "title", x = 30, y = 24, w = 400, h = 44, flags = kHAlignCenter + kVAlignCenter,
