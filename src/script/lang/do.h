@@ -71,6 +71,13 @@ inline void DoCloseFrame(lua_State* L, StkId res, StkId firstResult, int wanted)
 {
     L->ci--;
     L->base = L->ci->base;
+    if (wanted == 1 && firstResult < L->top)
+    {
+        // One value wanted and given: a call inside an expression.
+        *res = *firstResult;
+        L->top = res + 1;
+        return;
+    }
     for (; wanted != 0 && firstResult < L->top; wanted--) *res++ = *firstResult++;
     for (; wanted > 0; wanted--) (res++)->SetNil();
     L->top = res;

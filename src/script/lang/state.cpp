@@ -10,20 +10,16 @@
 #include "script/lang/gc.h"
 #include "script/lang/lexer.h"
 #include "script/lang/memory.h"
+#include "script/lang/pool.h"
 #include "script/lang/strings.h"
 #include "script/lang/table.h"
 
 namespace
 {
 
-void* DefaultAlloc(void*, void* block, size_t, size_t nsize, int, int)
+void* DefaultAlloc(void*, void* block, size_t osize, size_t nsize, int, int)
 {
-    if (nsize == 0)
-    {
-        std::free(block);
-        return nullptr;
-    }
-    return std::realloc(block, nsize);
+    return ScriptDefaultRealloc(block, osize, nsize);
 }
 
 lua_Alloc g_alloc = DefaultAlloc;

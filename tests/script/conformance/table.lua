@@ -70,3 +70,63 @@ print(pcall(table.sort, {1, 2}, 3))
 local edge = {}
 edge[2147483647] = "z"
 print(table.concat(edge, "-", 2147483647, 2147483647), table.concat(edge, "-", 5, 4))
+
+-- joining: numbers as their own text, entries kept in the hash part, a number as separator
+local zero, back = 0, {}
+for i = 5, 1, -1 do back[i] = "h" .. i end
+print(table.concat({1.5, -zero, 1e100, 0.1, -7, 1e15, 123456789012345}, ","), table.concat(back, "."), table.concat({1, 2}, 0))
+print(pcall(table.concat, {"a", "b", nil, "d"}, "", 1, 4))
+
+-- sorting without a function orders as the same order given as a function:
+-- equal elements (0 and -0 too) end up in the same places, and an order
+-- broken by NaN fails or not in the same way
+local function copy(t, n)
+  local c = {}
+  for i = 1, n do c[i] = t[i] end
+  return c
+end
+local function texts(t, n)
+  local s = {}
+  for i = 1, n do s[i] = tostring(t[i]) end
+  return table.concat(s, " ")
+end
+local nan, nz = zero / zero, -zero
+local cases = {
+  {3, 1, 2, 1, 3, 0, nz, 2, 0, nz, 5, 5, 5, nz, 0},
+  {nan, 1, nan, 2, -1, nan, 3, 0, nan, 4, 4, -2},
+  {"b", "a", "c", "a", "B", "", "b", "a\0b", "a\0a", "a", "ab"},
+  {},
+}
+for i = 1, 300 do cases[4][i] = (i * 37) & 15 end
+for i = 1, 300, 7 do cases[4][i] = nz end
+for _, c in ipairs(cases) do
+  local n = table.getn(c)
+  local a, b = copy(c, n), copy(c, n)
+  local oka, ea = pcall(table.sort, a)
+  local okb, eb = pcall(table.sort, b, function(x, y) return x < y end)
+  print(oka, ea, oka == okb, ea == eb, texts(a, n) == texts(b, n))
+end
+local zeros = {0, nz, nz, 0, 0, nz, 1, nz}
+table.sort(zeros)
+print(texts(zeros, 8))
+
+-- a comparison that rewrites the table it sorts: the array part moves, an
+-- element is replaced; the sort reads each element afresh
+local t = {}
+for i = 1, 60 do t[i] = (i * 13) & 31 end
+local calls = 0
+print(pcall(table.sort, t, function(x, y)
+  calls = calls + 1
+  if calls == 40 then for k = 61, 300 do t[k] = k end end
+  if calls == 90 then t[3] = 1000 end
+  return x < y
+end))
+print(texts(t, 60), t[300])
+-- mixed kinds without a function go through the order handlers
+local mt = {__lt = function(x, y) return x.v < y.v end}
+local objs = {}
+for i = 1, 20 do objs[i] = setmetatable({v = (i * 7) & 7}, mt) end
+table.sort(objs)
+local vs = {}
+for i = 1, 20 do vs[i] = objs[i].v end
+print(table.concat(vs, " "))
