@@ -4,17 +4,15 @@
 // stack it joins and leaves with the focus handed back.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <optional>
 
 #include "core/Event.h"
 #include "core/FileTestSupport.h"
-#include "core/Folders.h"
-#include "core/Settings.h"
 #include "game/app/Player.h"
 #include "game/app/Singleton.h"
-#include "game/app/StartupSettings.h"
 #include "game/app/controls/CustomWindow.h"
 #include "game/app/controls/support/GameControlsTest.h"
+#include "game/app/support/ProfileFolder.h"
 #include "ui/TextEdit.h"
 
 using controlstest::GameControlsTest;
@@ -28,9 +26,7 @@ protected:
     void SetUp() override
     {
         GameControlsTest::SetUp();
-        std::filesystem::create_directories(tree_ / "user");
-        SetUserDataFolder(TString((tree_ / "user").c_str()));
-        SetSetting("encryptionkey", kGameEncryptionKey);
+        profileFolder_.emplace();
         player_ = TPlayer::GetInstance();
         ASSERT_NE(player_, nullptr);
     }
@@ -38,6 +34,7 @@ protected:
     {
         wm.reset();
         DestroySingletons();
+        profileFolder_.reset();
         GameControlsTest::TearDown();
     }
     // A dialog window named name in a modal of its own; focus: the
@@ -52,7 +49,8 @@ protected:
     void RecordPresses(TWindow* window)
     {
         for (const char* name : {"ok", "cancel", "again"})
-            static_cast<TButton*>(window->FindChild(name, -1))->SetAction(new uitest::NameAction(&pressed_));
+            static_cast<TButton*>(window->FindChild(name, -1))
+                ->SetAction(new uitest::NameAction(&pressed_));
     }
     // One tick of the dialog's 16 ms timer.
     void Tick()
@@ -68,7 +66,8 @@ protected:
         return fresh;
     }
 
-    filetest::TempTree tree_;
+    filetest::TempTree tree_;  // the log
+    std::optional<gameapptest::ProfileFolder> profileFolder_;
     size_t seen_ = 0;
     TPlayer* player_ = nullptr;
     std::vector<std::string> pressed_;
@@ -129,7 +128,7 @@ TEST_F(CustomWindowTest, TheFocusGoesWhereFocusWindowSaysAndAgainOnTheFirstTick)
         ASSERT_NE(w, nullptr) << c.focus;
         ASSERT_NE(wm->GetFocusWindow(), nullptr) << c.focus;
         EXPECT_EQ(std::string(wm->GetFocusWindow()->GetName().CStr()), c.expected) << c.focus;
-        EXPECT_EQ(NewLog().find("no child") != std::string::npos, c.logged) << c.focus;
+        EXPECT_EQ(NewLog().find("to take the focus") != std::string::npos, c.logged) << c.focus;
 
         // The opening script moves the focus; the first tick gives it back,
         // later ticks leave it to the player.
