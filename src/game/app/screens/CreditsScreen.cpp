@@ -98,7 +98,8 @@ void TCreditsScreen::SItem::Scroll(int32_t dy)
 
 int32_t TCreditsScreen::SItem::Draw()
 {
-    if (rect_.right < 0 || rect_.bottom < 0 || rect_.left > kScreenWidth || rect_.top > kScreenHeight)
+    if (rect_.right < 0 || rect_.bottom < 0 || rect_.left > kScreenWidth ||
+        rect_.top > kScreenHeight)
         return 0;
     if (TDrawContext::Instance() != nullptr) DrawOnScreen();
     return 1;
@@ -166,7 +167,8 @@ void TCreditsScreen::LoadList()
         if (std::unique_ptr<TLuaTable> times(main->GetTable("stage_time")); times)
         {
             const int count = times->GetCount();
-            for (int i = 1; i <= count; ++i) durations_.push_back(int32_t(times->GetNumberAt(i, 0)));
+            for (int i = 1; i <= count; ++i)
+                durations_.push_back(int32_t(times->GetNumberAt(i, 0)));
         }
         speed_ = int32_t(main->GetNumber("speed", 0));
         textWidth_ = int32_t(main->GetNumber("text_width", 100));
@@ -241,8 +243,7 @@ void TCreditsScreen::SetPhase(int32_t phase)
 
 float TCreditsScreen::Progress() const
 {
-    const int32_t duration =
-        size_t(phase_) < durations_.size() ? durations_[size_t(phase_)] : 0;
+    const int32_t duration = size_t(phase_) < durations_.size() ? durations_[size_t(phase_)] : 0;
     if (duration <= 0) return 1.0f;
     return float(phaseClock_.GetTime()) / float(duration);
 }
@@ -252,41 +253,41 @@ void TCreditsScreen::Tick()
     const float c = Progress();
     switch (phase_)
     {
-    case kFadeIn:
-        if (c < 1.0f)
+        case kFadeIn:
+            if (c < 1.0f)
+            {
+                SetFirstAlpha(c);
+            }
+            else
+            {
+                SetFirstAlpha(1.0f);
+                SetPhase(kHold);
+            }
+            break;
+        case kHold:
+            if (c >= 1.0f)
+            {
+                SetPhase(kScroll);
+                lastScrollTime_ = 0;
+            }
+            break;
+        case kScroll:
         {
-            SetFirstAlpha(c);
+            const int32_t t = phaseClock_.GetTime();
+            const int32_t dy = int32_t(float(speed_) / 1000.0f * float(t - lastScrollTime_));
+            lastScrollTime_ = t;
+            for (auto& item : items_) item->Scroll(dy);
+            if (drawnCount_ == 0) SetPhase(kPause);
+            break;
         }
-        else
-        {
-            SetFirstAlpha(1.0f);
-            SetPhase(kHold);
-        }
-        break;
-    case kHold:
-        if (c >= 1.0f)
-        {
-            SetPhase(kScroll);
-            lastScrollTime_ = 0;
-        }
-        break;
-    case kScroll:
-    {
-        const int32_t t = phaseClock_.GetTime();
-        const int32_t dy = int32_t(float(speed_) / 1000.0f * float(t - lastScrollTime_));
-        lastScrollTime_ = t;
-        for (auto& item : items_) item->Scroll(dy);
-        if (drawnCount_ == 0) SetPhase(kPause);
-        break;
-    }
-    default:
-        if (c >= 1.0f)
-        {
-            LayOut();
-            SetFirstAlpha(0.0f);
-            SetPhase(kFadeIn);
-        }
-        break;
+        default:
+            if (c >= 1.0f)
+            {
+                LayOut();
+                SetFirstAlpha(0.0f);
+                SetPhase(kFadeIn);
+            }
+            break;
     }
 }
 

@@ -42,7 +42,8 @@ void TOptionsScreen::PostInit(TWindowStyle& style)
     {
         if (TButton* b = Child<TButton>(this, "full_screen"))
             b->SetToggleState(player->GetFullScreen());
-        if (TButton* b = Child<TButton>(this, "mute_sound")) b->SetToggleState(player->GetSoundOff());
+        if (TButton* b = Child<TButton>(this, "mute_sound"))
+            b->SetToggleState(player->GetSoundOff());
         if (TButton* b = Child<TButton>(this, "game_cursor"))
             b->SetToggleState(player->GetGameCursor());
         // Not silent: the change messages store the values back, evening

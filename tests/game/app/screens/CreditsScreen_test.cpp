@@ -5,14 +5,8 @@
 
 #include <string>
 
-#include "core/AssetManager.h"
-#include "game/app/Player.h"
-#include "game/app/Singleton.h"
-#include "game/app/controls/support/GameControlsTest.h"
 #include "game/app/screens/CreditsScreen.h"
-#include "game/app/support/ProfileFolder.h"
-#include "graphics/support/ImageAssets.h"
-#include "graphics/support/RecordingScene.h"
+#include "game/app/screens/support/ScreenTest.h"
 
 // The GL driver of the headless display keeps allocations past exit.
 extern "C" const char* __asan_default_options()
@@ -23,26 +17,9 @@ extern "C" const char* __asan_default_options()
 namespace
 {
 
-class CreditsScreenTest : public controlstest::GameControlsTest
+class CreditsScreenTest : public screenstest::ScreenTest
 {
 protected:
-    void SetUp() override
-    {
-        GameControlsTest::SetUp();
-        ASSERT_TRUE(scene.Ready());
-        ASSERT_EQ(script->DoLuaString("return function() while true do WaitForMessage() end end"), 0);
-        SetGlobalAssetManager(&manager);
-        assets.Put("resources.lua", "main_menu = {}\ncore_audio = {}\n");
-        player = TPlayer::GetInstance();
-    }
-    void TearDown() override
-    {
-        wm.reset();
-        DestroySingletons();
-        GameControlsTest::TearDown();
-        SetGlobalAssetManager(nullptr);
-    }
-
     // The screen over this list, its column starting at startY.
     TCreditsScreen* Open(const std::string& list, int startY = 0)
     {
@@ -61,8 +38,7 @@ protected:
     // Time passes, the timers run, a frame is drawn.
     void Step(TCreditsScreen* screen, uint32_t ms)
     {
-        uitest::AdvanceTime(ms);
-        Send(kEventIdle);
+        Tick(ms);
         scene.Frame([screen] { screen->Draw(); });
     }
     static std::vector<int> Tops(TCreditsScreen* screen)
@@ -71,12 +47,6 @@ protected:
         for (const auto& item : screen->GetItems()) tops.push_back(item->GetRect().top);
         return tops;
     }
-
-    gameapptest::ProfileFolder folder;
-    RecordingScene scene;
-    TAssetManager manager;
-    ImageAssets assets;
-    TPlayer* player = nullptr;
 };
 
 // Three pictures (without files: 0 x 0) 100 px apart, then a text line.
@@ -161,20 +131,32 @@ TEST_F(CreditsScreenTest, ShortListsNeitherReadPastTheirEndsNorStall)
         const char* logged;  // part of an error line, or null for none
     } cases[] = {
         {"no durations: every phase ends at once",
-         "gMain = { speed = 0 } gCreditsList = { { image = '' } }", 1, {0, 1, 2, 2}, nullptr},
+         "gMain = { speed = 0 } gCreditsList = { { image = '' } }",
+         1,
+         {0, 1, 2, 2},
+         nullptr},
         {"two durations: the hold's, then none",
-         "gMain = { stage_time = { 0, 16 }, speed = 0 } gCreditsList = { { image = '' } }", 1,
-         {0, 1, 2, 2}, nullptr},
+         "gMain = { stage_time = { 0, 16 }, speed = 0 } gCreditsList = { { image = '' } }",
+         1,
+         {0, 1, 2, 2},
+         nullptr},
         {"no entries: the phases go round, nothing scrolls",
-         "gMain = { stage_time = { 0, 0, 0, 0 }, speed = 100 } gCreditsList = {}", 0, {0, 1, 2, 3},
+         "gMain = { stage_time = { 0, 0, 0, 0 }, speed = 100 } gCreditsList = {}",
+         0,
+         {0, 1, 2, 3},
          nullptr},
         {"no list at all", "gMain = { stage_time = { 0, 0, 0, 0 } }", 0, {0, 1, 2, 3}, nullptr},
         {"a style past the styles",
          "gMain = { speed = 0 } gTextStyle = { { size = 20 } } "
          "gCreditsList = { { text = 'credits_game', style = 3 } }",
-         1, {0, 1, 2, 2}, "names style 3 of 1"},
-        {"a negative style", "gMain = { speed = 0 } gCreditsList = { { text = 'credits_game', style = -1 } }",
-         1, {0, 1, 2, 2}, "names style -1 of 0"},
+         1,
+         {0, 1, 2, 2},
+         "names style 3 of 1"},
+        {"a negative style",
+         "gMain = { speed = 0 } gCreditsList = { { text = 'credits_game', style = -1 } }",
+         1,
+         {0, 1, 2, 2},
+         "names style -1 of 0"},
         {"a list that does not run", "gMain = {", 0, {0, 1, 2, 3}, "did not run"},
     };
     for (const Case& c : cases)
@@ -184,9 +166,13 @@ TEST_F(CreditsScreenTest, ShortListsNeitherReadPastTheirEndsNorStall)
         EXPECT_EQ(credits->GetItems().size(), c.items) << c.what;
         const std::string newLog = assets.NewLog();
         if (c.logged == nullptr)
+        {
             EXPECT_EQ(newLog.find("ERROR"), std::string::npos) << c.what << ": " << newLog;
+        }
         else
+        {
             EXPECT_NE(newLog.find(c.logged), std::string::npos) << c.what << ": " << newLog;
+        }
         std::vector<int> phases;
         for (int i = 0; i < 4; ++i)
         {
@@ -194,10 +180,12 @@ TEST_F(CreditsScreenTest, ShortListsNeitherReadPastTheirEndsNorStall)
             phases.push_back(credits->GetPhase());
         }
         EXPECT_EQ(phases, c.phases) << c.what;
-        if (c.items > 0) EXPECT_FLOAT_EQ(credits->GetItems()[0]->GetAlpha(), 1.0f) << c.what;
+        if (c.items > 0)
+        {
+            EXPECT_FLOAT_EQ(credits->GetItems()[0]->GetAlpha(), 1.0f) << c.what;
+        }
         wm->PopTopModal();
-        uitest::AdvanceTime(1);
-        Send(kEventIdle);
+        Tick(1);
     }
 }
 
@@ -217,8 +205,7 @@ TEST_F(CreditsScreenTest, EnterAndEscapePressOk)
         EXPECT_EQ(Global("okPressed"), std::to_string(c.presses)) << int(c.key);
     }
     wm->PopTopModal();
-    uitest::AdvanceTime(1);
-    Send(kEventIdle);
+    Tick(1);
     EXPECT_EQ(player->TopScreen(), nullptr);
 }
 

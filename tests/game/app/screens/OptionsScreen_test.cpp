@@ -6,15 +6,10 @@
 
 #include <memory>
 
-#include "core/AssetManager.h"
 #include "game/app/MySoundManager.h"
-#include "game/app/Player.h"
-#include "game/app/Singleton.h"
-#include "game/app/controls/support/GameControlsTest.h"
 #include "game/app/screens/OptionsScreen.h"
-#include "game/app/support/ProfileFolder.h"
+#include "game/app/screens/support/ScreenTest.h"
 #include "graphics/support/ImageAssets.h"
-#include "graphics/support/RecordingScene.h"
 #include "platform/null/AudioFake.h"
 #include "sound/SoundManager.h"
 #include "ui/Button.h"
@@ -58,46 +53,31 @@ MakeDialog{ name = 'options',
 }
 )";
 
-class OptionsScreenTest : public controlstest::GameControlsTest
+class OptionsScreenTest : public screenstest::ScreenTest
 {
 protected:
     void SetUp() override
     {
-        GameControlsTest::SetUp();
-        ASSERT_TRUE(scene.Ready());
-        // The script waits in a main loop as the game's does, so button
-        // commands run on the next event.
-        ASSERT_EQ(script->DoLuaString("return function() while true do WaitForMessage() end end"), 0);
-        SetGlobalAssetManager(&manager);
+        ScreenTest::SetUp();
         assets.Put("thumb.png", Png(20, 16, 0xFFC0C0C0u));
         fake_ = TFakeAudio::Install();
         sound_ = std::make_unique<TSoundManager>();
         ASSERT_TRUE(sound_->Init());
-        player = TPlayer::GetInstance();
-        ASSERT_NE(player, nullptr);
         sounds = TMySoundManager::GetInstance();
         ASSERT_NE(sounds, nullptr);
         sounds->AddSound(TString(TOptionsScreen::kSliderSound) + "?group=1000", nullptr);
     }
     void TearDown() override
     {
-        wm.reset();
-        DestroySingletons();
+        ScreenTest::TearDown();
         sound_.reset();
         TFakeAudio::Uninstall();
-        GameControlsTest::TearDown();
-        SetGlobalAssetManager(nullptr);
     }
 
     TOptionsScreen* OpenOptions()
     {
         EXPECT_EQ(script->DoLuaString(kOptionsDialog), 0);
         return Find<TOptionsScreen>("options_screen");
-    }
-    void Tick(uint32_t ms = 16)
-    {
-        uitest::AdvanceTime(ms);
-        Send(kEventIdle);
     }
     // Clicks the button and lets its command run.
     void Press(const char* name)
@@ -130,11 +110,6 @@ protected:
         Tick();
     }
 
-    gameapptest::ProfileFolder folder;
-    RecordingScene scene;
-    TAssetManager manager;
-    ImageAssets assets;
-    TPlayer* player = nullptr;
     TMySoundManager* sounds = nullptr;
     std::shared_ptr<TFakeAudio> fake_;
     std::unique_ptr<TSoundManager> sound_;
@@ -203,7 +178,8 @@ TEST_F(OptionsScreenTest, MusicSliderTravelsToEightTenthsOfTheVolume)
         const std::string at = std::string(c.slider) + " " + std::to_string(c.value);
         EXPECT_EQ(player->GetSoundLevel(), c.soundLevel) << at;
         EXPECT_EQ(player->GetMusicLevel(), c.musicLevel) << at;
-        EXPECT_FLOAT_EQ(sound_->GetGroupVolume(TMySoundManager::kEffectGroup), c.effectsVolume) << at;
+        EXPECT_FLOAT_EQ(sound_->GetGroupVolume(TMySoundManager::kEffectGroup), c.effectsVolume)
+            << at;
         EXPECT_FLOAT_EQ(sound_->GetGroupVolume(TMySoundManager::kMusicGroup), c.musicVolume) << at;
     }
 }
@@ -271,7 +247,8 @@ TEST_F(OptionsScreenTest, ScriptFunctionsAreTakenBackWhenTheScreenGoes)
     wm->PopTopModal();
     Tick();
     ASSERT_EQ(Find<TOptionsScreen>("options_screen"), nullptr);
-    EXPECT_EQ(script->DoLuaString("r = ToggleFullScreen() ToggleSoundMute() ToggleGameCursor()"), 0);
+    EXPECT_EQ(script->DoLuaString("r = ToggleFullScreen() ToggleSoundMute() ToggleGameCursor()"),
+              0);
     EXPECT_EQ(Global("r"), "nil");
     EXPECT_FALSE(player->GetSoundOff());
 }
