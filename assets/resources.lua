@@ -8,6 +8,9 @@ helper = {
 
 main_menu = {
     "images/core/main_menu/fon_close",
+    -- The credits' mask and pictures.
+    "images/core/credits/mask",
+    "images/core/credits/emblem",
 }
 
 map = {
@@ -15,6 +18,9 @@ map = {
 
 core_audio = {
     "audio/music/main_menu?group=1001",
+    -- The options and credits screens.
+    "audio/sound/core/sfx_slider_sound?group=1000",
+    "audio/music/credits?group=1001",
 }
 
 window_audio = {

@@ -42,6 +42,7 @@ public:
     static TWindowClassId ClassId();
 
     void SetAlpha(float alpha) { alpha_ = alpha; }
+    float GetAlpha() const { return alpha_; }
     void SetRotation(float degrees, int32_t originX, int32_t originY);
     TTextGraphic* GetTextGraphic() const { return graphic_.get(); }
     int32_t GetPadding() const { return padding_; }

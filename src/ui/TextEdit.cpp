@@ -305,12 +305,15 @@ bool TTextEdit::OnText(TString text)
 bool TTextEdit::Edit(const TString& text)
 {
     const unsigned char b = static_cast<unsigned char>(text.CStr()[0]);
-    std::string content = ToStd(content_);
+    // The content is read only after the filter has judged the edit: a
+    // derived edit may change it there (a hint cleared at the first key).
+    std::string content;
     switch (b)
     {
         case 8:
             if (caret_ == 0) return FilterEdit(kEditRefused, b);
             if (!CanEdit(kEditMove, b)) return false;
+            content = ToStd(content_);
             {
                 const size_t start = CharStartBefore(content, std::min<size_t>(caret_, content.size()));
                 content.erase(start, caret_ - start);
@@ -332,6 +335,7 @@ bool TTextEdit::Edit(const TString& text)
     if (!ignore_.IsEmpty() && ignore_.Find(text) >= 0) return true;
     const std::string piece = ToStd(text);
     if (!FilterEdit(kEditInsert, FirstCodePoint(piece))) return false;
+    content = ToStd(content_);
     const size_t at = std::min<size_t>(caret_, content.size());
     content.insert(at, piece);
     content_ = FromStd(content);

@@ -5,6 +5,13 @@
 
 #include "game/app/LoadScreen.h"
 #include "game/app/MainMenuScreen.h"
+#include "game/app/controls/CustomButton.h"
+#include "game/app/controls/CustomSlider.h"
+#include "game/app/controls/CustomTextEdit.h"
+#include "game/app/controls/CustomWindow.h"
+// Options and credits screens.
+#include "game/app/screens/CreditsScreen.h"
+#include "game/app/screens/OptionsScreen.h"
 #include "ui/WindowManager.h"
 
 const std::vector<const char*>& GetWindowTypeOrder()
@@ -40,6 +47,14 @@ std::vector<TWindowTypeRow> GetAppWindowTypes()
     return {
         {"MainMenuScreen", TMainMenuScreen::ClassId()},
         {"LoadScreen", TLoadScreen::ClassId()},
+        // The options and credits screens.
+        {"OptionsScreen", TOptionsScreen::ClassId()},
+        {"CreditsScreen", TCreditsScreen::ClassId()},
+        // The game's controls.
+        {"CustomWindow", TCustomWindow::ClassId()},
+        {"TextEdit", TCustomTextEdit::ClassId()},
+        {"CustomSlider", TCustomSlider::ClassId()},
+        {"CustomButton", TCustomButton::ClassId()},
     };
 }
 

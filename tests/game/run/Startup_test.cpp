@@ -4,6 +4,8 @@
 // for the next one.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <filesystem>
 
 #include "core/Folders.h"
@@ -62,10 +64,11 @@ int CountModalsNamed(const char* name)
     return n;
 }
 
-// The whole picture black: the centre and the four corners.
+// The whole picture black: the centre and three corners. The top-left
+// corner holds the cursor trail, where the pointer of a headless run rests.
 bool FrameIsBlack()
 {
-    for (auto [x, y] : {std::pair{400, 300}, {2, 2}, {797, 2}, {2, 597}, {797, 597}})
+    for (auto [x, y] : {std::pair{400, 300}, {797, 2}, {2, 597}, {797, 597}})
         if (TGameRun::FramePixel(x, y) != 0) return false;
     return true;
 }
@@ -132,12 +135,19 @@ void CheckSoundsAndTrail(TGameRun& run)
                EXPECT_FALSE(cursor->IsSystemCursor());
                TMySoundManager* sounds = TMySoundManager::GetIfMade();
                ASSERT_NE(sounds, nullptr);
-               ASSERT_EQ(sounds->GetMusic().size(), 1u);
-               EXPECT_STREQ(sounds->GetMusic()[0].name.CStr(),
-                            "core_audio:audio/music/main_menu?group=1001");
-               ASSERT_EQ(sounds->GetEffects().size(), 1u);
-               EXPECT_STREQ(sounds->GetEffects()[0].name.CStr(),
-                            "window_audio:audio/sound/core/click?group=1000");
+               // Later screens add their own sounds to the groups.
+               auto find = [](const std::vector<TMySoundManager::SSoundEntry>& list,
+                              const char* name) -> const TMySoundManager::SSoundEntry*
+               {
+                   for (const auto& entry : list)
+                       if (std::strcmp(entry.name.CStr(), name) == 0) return &entry;
+                   return nullptr;
+               };
+               EXPECT_NE(find(sounds->GetMusic(), "core_audio:audio/music/main_menu?group=1001"),
+                         nullptr);
+               const TMySoundManager::SSoundEntry* click =
+                   find(sounds->GetEffects(), "window_audio:audio/sound/core/click?group=1000");
+               ASSERT_NE(click, nullptr);
                TSoundManager* framework = TSoundManager::Current();
                ASSERT_NE(framework, nullptr);
                EXPECT_FLOAT_EQ(framework->GetGroupVolume(1000), 0.8f);
@@ -147,7 +157,7 @@ void CheckSoundsAndTrail(TGameRun& run)
                TScript* script = GetWindowManagerScript();
                ASSERT_NE(script, nullptr);
                script->DoLuaString("PlaySoundFromLUA('window_audio:audio/sound/core/click')");
-               EXPECT_EQ(sounds->GetEffects()[0].playCount, 1);
+               EXPECT_EQ(click->playCount, 1);
                sounds->StopSound("window_audio:audio/sound/core/click");
 
                sounds->StartMusicFadeIn(100);

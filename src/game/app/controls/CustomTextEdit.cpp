@@ -1,0 +1,81 @@
+// The game's name entry field: the hint, the enable window, no caret keys.
+#include "game/app/controls/CustomTextEdit.h"
+
+#include "ui/Button.h"
+#include "ui/ModalWindow.h"
+#include "ui/WindowManager.h"
+#include "ui/WindowStyle.h"
+
+namespace
+{
+
+const TWindowClassInfo kCustomTextEditClass{"TCustomTextEdit", &MakeWindowOf<TCustomTextEdit>};
+
+}  // namespace
+
+TWindowClassId TCustomTextEdit::ClassId()
+{
+    return &kCustomTextEditClass;
+}
+
+void TCustomTextEdit::Init(TWindowStyle& style)
+{
+    initialCleared_ = !style.GetBool("clearinitial", false);
+    enableWindow_ = style.GetString("enablewindow");
+    TTextEdit::Init(style);
+}
+
+bool TCustomTextEdit::OnMouseUp(TPoint point)
+{
+    if (initialCleared_) return TText::OnMouseUp(point);
+    ClearInitial();
+    return true;
+}
+
+bool TCustomTextEdit::OnKeyDown(int8_t, int32_t)
+{
+    return false;
+}
+
+bool TCustomTextEdit::CanEdit(int32_t kind, int32_t c)
+{
+    if (!initialCleared_) ClearInitial();
+    const bool allowed = TTextEdit::CanEdit(kind, c);
+    if (allowed)
+    {
+        if (kind == kEditInsert)
+            UpdateEnableWindow(+1);
+        else if (kind == kEditMove && c == 8)
+            UpdateEnableWindow(-1);
+    }
+    return allowed;
+}
+
+bool TCustomTextEdit::FilterEdit(int32_t kind, uint32_t codePoint)
+{
+    if (!initialCleared_) ClearInitial();
+    return TTextEdit::FilterEdit(kind, codePoint);
+}
+
+void TCustomTextEdit::ClearInitial()
+{
+    initialCleared_ = true;
+    SetText(TString());
+}
+
+void TCustomTextEdit::UpdateEnableWindow(int32_t delta)
+{
+    if (enableWindow_.IsEmpty()) return;
+    TModalWindow* modal = GetModalParent();
+    if (modal == nullptr) return;
+    TWindow* window = modal->FindChild(enableWindow_, -1);
+    if (window == nullptr) return;
+    // The edit has not happened yet: delta is what it is about to do.
+    const bool show = GetText().Length() + delta >= 1;
+    const uint32_t flags = window->GetFlags();
+    window->SetFlags(show ? (flags | kWindowVisible) : (flags & ~uint32_t(kWindowVisible)));
+    // A hidden button must not stay hovered: the hover list would still
+    // hand it the mouse, and a press there would click it unseen.
+    if (!show && window->IsKindOf(TButton::ClassId())) window->OnMouseLeave();
+    if (TWindowManager* wm = GetWindowManager()) wm->Invalidate();
+}

@@ -1,0 +1,314 @@
+// The credits.
+#include "game/app/screens/CreditsScreen.h"
+
+#include "core/Log.h"
+#include "core/StringTable.h"
+#include "game/app/MyAnimSprite.h"
+#include "game/app/MySoundManager.h"
+#include "game/app/MySprite.h"
+#include "graphics/DrawContext.h"
+#include "graphics/TextGraphic.h"
+#include "script/LuaTable.h"
+#include "script/Script.h"
+#include "ui/Button.h"
+#include "ui/WindowAppLink.h"
+#include "ui/WindowStyle.h"
+
+namespace
+{
+
+const TWindowClassInfo kCreditsClass{"TCreditsScreen", &MakeWindowOf<TCreditsScreen>};
+
+constexpr int32_t kScreenWidth = 800;
+constexpr int32_t kScreenHeight = 600;
+constexpr int32_t kCentreX = kScreenWidth / 2;
+constexpr int8_t kKeyEnter = 13;
+constexpr int8_t kKeyEscape = 27;
+constexpr const char* kNoText = "no_text";
+
+class TTextItem : public TCreditsScreen::SItem
+{
+public:
+    TTextItem(int32_t spacing, int32_t height, std::shared_ptr<TTextGraphic> text)
+        : SItem(spacing), height_(height), text_(std::move(text))
+    {
+    }
+    int32_t Layout(int32_t y, int32_t width) override
+    {
+        rect_ = TRect(kCentreX - width / 2, y, kCentreX + width / 2, y + height_);
+        const TRect bounds = text_->GetTextBounds(1.0f);
+        return y + spacing_ + (bounds.bottom - bounds.top);
+    }
+
+protected:
+    void DrawOnScreen() override { DrawTextGraphicAt(text_, rect_, 1.0f, alpha_); }
+
+private:
+    int32_t height_;
+    std::shared_ptr<TTextGraphic> text_;
+};
+
+class TImageItem : public TCreditsScreen::SItem
+{
+public:
+    TImageItem(int32_t spacing, const TString& image)
+        : SItem(spacing), sprite_(std::make_unique<TMySprite>(image, true))
+    {
+    }
+    int32_t Layout(int32_t y, int32_t) override
+    {
+        int32_t w = 0, h = 0;
+        sprite_->GetSize(&w, &h);
+        rect_ = TRect(kCentreX - w / 2, y, kCentreX + w / 2, y + h);
+        sprite_->SetPosition(float(kCentreX), float(y + h / 2));
+        return y + h + spacing_;
+    }
+    void Scroll(int32_t dy) override
+    {
+        SItem::Scroll(dy);
+        const TFloatPoint at = sprite_->GetPosition();
+        sprite_->SetPosition(at.x, at.y - float(dy));
+    }
+    void SetAlpha(float alpha) override
+    {
+        SItem::SetAlpha(alpha);
+        sprite_->SetAlpha(alpha);
+    }
+
+protected:
+    void DrawOnScreen() override { sprite_->Draw(); }
+
+private:
+    std::unique_ptr<TMySprite> sprite_;
+};
+
+TString LookUpText(const TString& label)
+{
+    TStringTable* strings = GetWindowAppLink().GetStringTable();
+    return strings != nullptr ? strings->GetString(label) : label;
+}
+
+}  // namespace
+
+void TCreditsScreen::SItem::Scroll(int32_t dy)
+{
+    rect_.top -= dy;
+    rect_.bottom -= dy;
+}
+
+int32_t TCreditsScreen::SItem::Draw()
+{
+    if (rect_.right < 0 || rect_.bottom < 0 || rect_.left > kScreenWidth ||
+        rect_.top > kScreenHeight)
+        return 0;
+    if (TDrawContext::Instance() != nullptr) DrawOnScreen();
+    return 1;
+}
+
+TWindowClassId TCreditsScreen::ClassId()
+{
+    return &kCreditsClass;
+}
+
+TCreditsScreen::TCreditsScreen() : TGameScreen(16)
+{
+    animationClock_.Start();
+}
+
+TCreditsScreen::~TCreditsScreen()
+{
+    if (TMySoundManager* sounds = TMySoundManager::GetIfMade()) sounds->PauseMusic();
+}
+
+void TCreditsScreen::PostInit(TWindowStyle& style)
+{
+    TGameScreen::PostInit(style);
+    int32_t maskX = 0, maskY = 0;
+    std::unique_ptr<TLuaTable> info(style.GetTable("window_info"));
+    if (info)
+    {
+        itemStartY_ = int32_t(info->GetNumber("item_start_y", 0));
+        maskX = int32_t(info->GetNumber("mask_x", 0));
+        maskY = int32_t(info->GetNumber("mask_y", 0));
+    }
+    mask_ = std::make_unique<TMySprite>(kMask, true);
+    mask_->SetPosition(float(maskX), float(maskY));
+    if (std::unique_ptr<TLuaTable> anims(info ? info->GetTable("anim") : nullptr); anims)
+    {
+        const int count = anims->GetCount();
+        for (int i = 1; i <= count; ++i)
+        {
+            std::unique_ptr<TLuaTable> entry(anims->GetTableAt(i));
+            if (!entry) continue;
+            auto anim = std::make_unique<TMyAnimSprite>(entry->GetStringAt(1), true);
+            anim->SetClock(&animationClock_);
+            anim->SetPosition(float(entry->GetNumberAt(2, 0)), float(entry->GetNumberAt(3, 0)));
+            anim->Play("DoAnim");
+            animations_.push_back(std::move(anim));
+        }
+    }
+    LoadList();
+    LayOut();
+    SetFirstAlpha(0.0f);
+    SetPhase(kFadeIn);
+    if (TMySoundManager* sounds = TMySoundManager::GetInstance()) sounds->PlayMusic(kMusic, true);
+}
+
+void TCreditsScreen::LoadList()
+{
+    TScript script;
+    if (!script.RunScript(kListScript))
+    {
+        LogPrintf("ERROR: TCreditsScreen: \"%s\" did not run; the credits are empty", kListScript);
+        return;
+    }
+    if (std::unique_ptr<TLuaTable> main(script.GetGlobalTable("gMain")); main)
+    {
+        if (std::unique_ptr<TLuaTable> times(main->GetTable("stage_time")); times)
+        {
+            const int count = times->GetCount();
+            for (int i = 1; i <= count; ++i)
+                durations_.push_back(int32_t(times->GetNumberAt(i, 0)));
+        }
+        speed_ = int32_t(main->GetNumber("speed", 0));
+        textWidth_ = int32_t(main->GetNumber("text_width", 100));
+    }
+    if (std::unique_ptr<TLuaTable> list(script.GetGlobalTable("gTextStyle")); list)
+    {
+        const int count = list->GetCount();
+        for (int i = 1; i <= count; ++i)
+        {
+            std::unique_ptr<TLuaTable> entry(list->GetTableAt(i));
+            if (!entry) continue;
+            SStyle s;
+            s.font = entry->GetString("font");
+            s.size = int32_t(entry->GetNumber("size", 0));
+            s.flag = int32_t(entry->GetNumber("flag", 0));
+            s.color = entry->GetColor("color", s.color);
+            styles_.push_back(s);
+        }
+    }
+    std::unique_ptr<TLuaTable> list(script.GetGlobalTable("gCreditsList"));
+    if (!list) return;
+    const int count = list->GetCount();
+    for (int i = 1; i <= count; ++i)
+    {
+        std::unique_ptr<TLuaTable> entry(list->GetTableAt(i));
+        if (!entry) continue;
+        const int32_t spacing = int32_t(entry->GetNumber("y_disp", 0));
+        const TString text = entry->GetString("text", kNoText);
+        if (text == TString(kNoText))
+        {
+            items_.push_back(std::make_unique<TImageItem>(spacing, entry->GetString("image")));
+            continue;
+        }
+        const int32_t index = int32_t(entry->GetNumber("style", 0));
+        SStyle style;
+        if (index >= 0 && size_t(index) < styles_.size())
+        {
+            style = styles_[size_t(index)];
+        }
+        else
+        {
+            if (!styles_.empty()) style = styles_.front();
+            LogPrintf("ERROR: TCreditsScreen: entry %d names style %d of %d; the first is used", i,
+                      int(index), int(styles_.size()));
+        }
+        const int32_t height = int32_t(entry->GetNumber("height", 60));
+        std::shared_ptr<TTextGraphic> graphic = TTextGraphic::Create(
+            TString(), textWidth_, height, style.flag, style.font, style.size, style.color);
+        graphic->SetText(LookUpText(text));
+        items_.push_back(std::make_unique<TTextItem>(spacing, height, std::move(graphic)));
+    }
+}
+
+void TCreditsScreen::LayOut()
+{
+    int32_t y = itemStartY_;
+    for (auto& item : items_) y = item->Layout(y, textWidth_);
+}
+
+void TCreditsScreen::SetFirstAlpha(float alpha)
+{
+    if (!items_.empty()) items_.front()->SetAlpha(alpha);
+}
+
+void TCreditsScreen::SetPhase(int32_t phase)
+{
+    phase_ = phase;
+    phaseClock_.Stop();
+    phaseClock_.Reset();
+    phaseClock_.Start();
+}
+
+float TCreditsScreen::Progress() const
+{
+    const int32_t duration = size_t(phase_) < durations_.size() ? durations_[size_t(phase_)] : 0;
+    if (duration <= 0) return 1.0f;
+    return float(phaseClock_.GetTime()) / float(duration);
+}
+
+void TCreditsScreen::Tick()
+{
+    const float c = Progress();
+    switch (phase_)
+    {
+        case kFadeIn:
+            if (c < 1.0f)
+            {
+                SetFirstAlpha(c);
+            }
+            else
+            {
+                SetFirstAlpha(1.0f);
+                SetPhase(kHold);
+            }
+            break;
+        case kHold:
+            if (c >= 1.0f)
+            {
+                SetPhase(kScroll);
+                lastScrollTime_ = 0;
+            }
+            break;
+        case kScroll:
+        {
+            const int32_t t = phaseClock_.GetTime();
+            const int32_t dy = int32_t(float(speed_) / 1000.0f * float(t - lastScrollTime_));
+            lastScrollTime_ = t;
+            for (auto& item : items_) item->Scroll(dy);
+            if (drawnCount_ == 0) SetPhase(kPause);
+            break;
+        }
+        default:
+            if (c >= 1.0f)
+            {
+                LayOut();
+                SetFirstAlpha(0.0f);
+                SetPhase(kFadeIn);
+            }
+            break;
+    }
+}
+
+void TCreditsScreen::Draw()
+{
+    TDrawContext* dc = TDrawContext::Instance();
+    TScoped2d block(false);
+    if (dc != nullptr && !dc->Is2d()) block.began = dc->Begin2d();
+    drawnCount_ = 0;
+    for (auto& item : items_) drawnCount_ += item->Draw();
+    if (dc == nullptr) return;
+    if (mask_) mask_->Draw();
+    for (auto& anim : animations_) anim->Draw();
+}
+
+bool TCreditsScreen::OnKeyDown(int8_t key, int32_t)
+{
+    if (key == kKeyEnter || key == kKeyEscape)
+    {
+        TWindow* w = FindChild("ok_button", -1);
+        if (w != nullptr && w->IsKindOf(TButton::ClassId())) static_cast<TButton*>(w)->Click();
+    }
+    return false;
+}
