@@ -9,6 +9,7 @@
 #include "game/app/controls/CustomSlider.h"
 #include "game/app/controls/CustomTextEdit.h"
 #include "game/app/controls/CustomWindow.h"
+#include "game/app/screens/ProfileScreen.h"
 #include "ui/WindowManager.h"
 
 const std::vector<const char*>& GetWindowTypeOrder()
@@ -49,6 +50,8 @@ std::vector<TWindowTypeRow> GetAppWindowTypes()
         {"TextEdit", TCustomTextEdit::ClassId()},
         {"CustomSlider", TCustomSlider::ClassId()},
         {"CustomButton", TCustomButton::ClassId()},
+        // The profile list.
+        {"ProfileScreen", TProfileScreen::ClassId()},
     };
 }
 
