@@ -85,6 +85,9 @@ void TProfileScreen::Fill()
     }
     for (int slot = 0; slot < n; ++slot) AddRow(player->GetUserName(slot));
     currentName_ = player->GetName();
+    // The highlight appears on the current profile alone, not fading out of
+    // the row added last.
+    previousSelection_ = -1;
     selection_ = 0;
     for (int32_t i = 0; i < GetRowCount(); ++i)
     {

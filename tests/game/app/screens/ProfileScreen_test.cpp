@@ -100,6 +100,7 @@ TEST_F(ProfileScreenTest, TenProfilesScrollByKeysWheelAndButtons)
     EXPECT_EQ(wm->GetFocusWindow(), screen);
     EXPECT_EQ(screen->GetRowCount(), 10);
     EXPECT_EQ(screen->GetSelection(), 2);  // the current profile's row
+    EXPECT_EQ(screen->GetPreviousSelection(), -1);
     EXPECT_EQ(View(), "0..5");
     EXPECT_FALSE(Shown("up_button"));
     EXPECT_TRUE(Shown("down_button"));
