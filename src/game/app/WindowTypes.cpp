@@ -12,6 +12,7 @@
 // Options and credits screens.
 #include "game/app/screens/CreditsScreen.h"
 #include "game/app/screens/OptionsScreen.h"
+#include "game/app/screens/ProfileScreen.h"
 #include "ui/WindowManager.h"
 
 const std::vector<const char*>& GetWindowTypeOrder()
@@ -55,6 +56,8 @@ std::vector<TWindowTypeRow> GetAppWindowTypes()
         {"TextEdit", TCustomTextEdit::ClassId()},
         {"CustomSlider", TCustomSlider::ClassId()},
         {"CustomButton", TCustomButton::ClassId()},
+        // The profile list.
+        {"ProfileScreen", TProfileScreen::ClassId()},
     };
 }
 
