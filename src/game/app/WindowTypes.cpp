@@ -9,6 +9,7 @@
 #include "game/app/controls/CustomSlider.h"
 #include "game/app/controls/CustomTextEdit.h"
 #include "game/app/controls/CustomWindow.h"
+#include "game/app/screens/HelpScreen.h"
 #include "ui/WindowManager.h"
 
 const std::vector<const char*>& GetWindowTypeOrder()
@@ -44,6 +45,7 @@ std::vector<TWindowTypeRow> GetAppWindowTypes()
     return {
         {"MainMenuScreen", TMainMenuScreen::ClassId()},
         {"LoadScreen", TLoadScreen::ClassId()},
+        {"HelpScreen", THelpScreen::ClassId()},
         // The game's controls.
         {"CustomWindow", TCustomWindow::ClassId()},
         {"TextEdit", TCustomTextEdit::ClassId()},
