@@ -8,6 +8,13 @@ helper = {
 
 main_menu = {
     "images/core/main_menu/fon_close",
+    -- The main menu's own pictures and animations.
+    "images/core/main_menu/fon_open",
+    "images/core/main_menu/locat_0",
+    "images/core/main_menu/hud",
+    "images/core/main_menu/flash_1",
+    "images/core/main_menu/flash_2",
+    "images/core/main_menu/lantern",
 }
 
 map = {
@@ -15,6 +22,9 @@ map = {
 
 core_audio = {
     "audio/music/main_menu?group=1001",
+    -- The main menu's opening.
+    "audio/music/main_menu_intro?group=1001",
+    "audio/sound/core/main_menu_intro_flash?group=1000",
 }
 
 window_audio = {
