@@ -89,12 +89,13 @@ void TMainMenuScreen::ResetPulse()
 void TMainMenuScreen::PostInit(TWindowStyle& style)
 {
     TGameScreen::PostInit(style);
-    TRes* res = TRes::GetIfMade();
+    TRes* res = TRes::GetInstance();
     flashOn_ = res != nullptr && res->IsFirstLoad();
     locationY_ = style.GetInt("locat_image_y", 0);
     locationX_ = style.GetInt("locat_image_x", 0);
     closedPicture_ = std::make_unique<TMySprite>(TString(), true);
     closedPicture_->SetPosition(float(kCentreX), float(kCentreY));
+    closedPicture_->UpdateTransform();
     if (flashOn_)
     {
         ReadFlash(style);
@@ -164,6 +165,7 @@ void TMainMenuScreen::ReadAnimations(TWindowStyle& style)
         anim.sprite = std::make_unique<TMyAnimSprite>(TString(), true);
         anim.sprite->SetClock(&screenClock_);
         anim.sprite->SetPosition(float(entry->GetNumberAt(2)), float(entry->GetNumberAt(3)));
+        anim.sprite->UpdateTransform();
         anims_.push_back(std::move(anim));
     }
 }
@@ -241,9 +243,11 @@ void TMainMenuScreen::OnGroupsLoaded()
 
     background_ = std::make_unique<TMySprite>(kBackground, true);
     background_->SetPosition(float(kCentreX), float(kCentreY));
+    background_->UpdateTransform();
     if (TPlayer* player = TPlayer::GetIfMade()) player->SetComicsNumber(1);
     locationPicture_ = std::make_unique<TMySprite>(TString(), true);
     locationPicture_->SetPosition(float(locationX_), float(locationY_));
+    locationPicture_->UpdateTransform();
     hud_ = std::make_unique<TMySprite>(kHud, true);
     int32_t hudWidth = 0;
     int32_t hudHeight = 0;
@@ -251,6 +255,7 @@ void TMainMenuScreen::OnGroupsLoaded()
     hud_->SetOriginEnabled(true);
     hud_->SetOrigin(hudWidth, 0);
     hud_->SetPosition(float(kScreenWidth), 0.0f);
+    hud_->UpdateTransform();
 
     for (SAnim& anim : anims_)
     {

@@ -41,7 +41,7 @@ MakeDialog{
         PAK = {
             text = "main_menu_press", font = "fonts/default.mvec", size = 30,
             color = { 1, 0.96, 0.87, 1 }, flag = kHAlignCenter + kVAlignCenter,
-            x = 200, y = 130, w = 400, h = 60,
+            x = 200, y = 535, w = 400, h = 50,
         },
         Anim = {
             { "main_menu:images/core/main_menu/lantern", 180, 236 },
