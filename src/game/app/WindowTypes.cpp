@@ -10,6 +10,7 @@
 #include "game/app/controls/CustomTextEdit.h"
 #include "game/app/controls/CustomWindow.h"
 #include "game/app/screens/HelpScreen.h"
+#include "game/app/screens/ProfileScreen.h"
 #include "ui/WindowManager.h"
 
 const std::vector<const char*>& GetWindowTypeOrder()
@@ -51,6 +52,8 @@ std::vector<TWindowTypeRow> GetAppWindowTypes()
         {"TextEdit", TCustomTextEdit::ClassId()},
         {"CustomSlider", TCustomSlider::ClassId()},
         {"CustomButton", TCustomButton::ClassId()},
+        // The profile list.
+        {"ProfileScreen", TProfileScreen::ClassId()},
     };
 }
 
