@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "core/AssetIndex.h"
@@ -35,7 +36,8 @@ public:
         host_.SetMainWindow(window_);
         TDrawContext::UseDevice(nullptr, &host_);
         dc = TDrawContext::Get();
-        dc->GetDisplayHandler()->SetDisplay({.width = width, .height = height, .force = true, .quiet = true});
+        dc->GetDisplayHandler()->SetDisplay(
+            {.width = width, .height = height, .force = true, .quiet = true});
     }
     ~BenchDisplay()
     {
@@ -58,3 +60,13 @@ private:
     TDrawContextHost host_;
     void* window_ = nullptr;
 };
+
+// One frame of draw inside BeginDraw and Begin2d, without a present.
+inline void BenchFrame(TDrawContext* dc, const std::function<void()>& draw)
+{
+    dc->BeginDraw(false);
+    dc->Begin2d();
+    draw();
+    dc->End2d();
+    dc->EndDraw(false);
+}

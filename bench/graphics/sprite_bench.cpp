@@ -91,20 +91,11 @@ TSpriteRef Tree(const TTextureRef& texture, int n)
     return root;
 }
 
-void Frame(TDrawContext* dc, const std::function<void()>& draw)
-{
-    dc->BeginDraw(false);
-    dc->Begin2d();
-    draw();
-    dc->End2d();
-    dc->EndDraw(false);
-}
-
 void BM_SpriteTree(benchmark::State& state)
 {
     Bench& b = Setup();
     TSpriteRef root = Tree(b.texture, int(state.range(0)));
-    for (auto _ : state) Frame(b.dc, [&] { root->Draw(TDrawParams(), -1); });
+    for (auto _ : state) BenchFrame(b.dc, [&] { root->Draw(TDrawParams(), -1); });
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
@@ -134,20 +125,20 @@ void BM_DeviceQuads(benchmark::State& state)
     GfxTexture* surface = b.texture->GetDxData()->GetSurface();
     for (auto _ : state)
     {
-        Frame(b.dc,
-              [&]
-              {
-                  for (size_t i = 0; i < vertices.size(); i += 4)
-                  {
-                      handler->SetTexture(surface);
-                      handler->SetBlendMode(0);
-                      TVertexSet set;
-                      set.kind = 2;
-                      set.vertices = &vertices[i];
-                      set.count = 4;
-                      handler->DrawVertices(GFX_PT_TRIANGLEFAN, set);
-                  }
-              });
+        BenchFrame(b.dc,
+                   [&]
+                   {
+                       for (size_t i = 0; i < vertices.size(); i += 4)
+                       {
+                           handler->SetTexture(surface);
+                           handler->SetBlendMode(0);
+                           TVertexSet set;
+                           set.kind = 2;
+                           set.vertices = &vertices[i];
+                           set.count = 4;
+                           handler->DrawVertices(GFX_PT_TRIANGLEFAN, set);
+                       }
+                   });
     }
     state.SetItemsProcessed(state.iterations() * n);
 }
@@ -187,7 +178,7 @@ void BM_OneSpriteDraw(benchmark::State& state)
     Bench& b = Setup();
     TSpriteRef s = TSprite::Create(0, b.texture);
     s->params = TDrawParams(TFloatPoint(100, 100), 1.0f, 1.0f, 0);
-    for (auto _ : state) Frame(b.dc, [&] { s->Draw(TDrawParams(), -1); });
+    for (auto _ : state) BenchFrame(b.dc, [&] { s->Draw(TDrawParams(), -1); });
 }
 
 void BM_OnePixelHitTest(benchmark::State& state)

@@ -77,15 +77,6 @@ Bench& Setup()
     return bench;
 }
 
-void Frame(TDrawContext* dc, const std::function<void()>& draw)
-{
-    dc->BeginDraw(false);
-    dc->Begin2d();
-    draw();
-    dc->End2d();
-    dc->EndDraw(false);
-}
-
 std::unique_ptr<TMyParticleEmitter> FullEmitter(bool blend)
 {
     SetParticleRandomSeed(0);
@@ -130,7 +121,7 @@ void BM_EmitterStepAndDraw(benchmark::State& state)
     for (auto _ : state)
     {
         e->Step(0.05f);
-        Frame(b.dc, [&] { e->Draw(); });
+        BenchFrame(b.dc, [&] { e->Draw(); });
     }
     state.SetItemsProcessed(state.iterations() * e->GetLiveCount());
 }
@@ -148,25 +139,25 @@ void BM_DeviceQuads(benchmark::State& state)
     GfxTexture* surface = e->GetTexture()->GetDxData()->GetSurface();
     for (auto _ : state)
     {
-        Frame(b.dc,
-              [&]
-              {
-                  for (size_t i = 0; i < vertices.size(); i += 4)
-                  {
-                      if (blend)
-                      {
-                          b.dc->End2d();
-                          b.dc->Begin2d();
-                      }
-                      handler->SetTexture(surface);
-                      if (blend) handler->SetBlendMode(2);
-                      TVertexSet set;
-                      set.kind = 2;
-                      set.vertices = &vertices[i];
-                      set.count = 4;
-                      handler->DrawVertices(GFX_PT_TRIANGLEFAN, set);
-                  }
-              });
+        BenchFrame(b.dc,
+                   [&]
+                   {
+                       for (size_t i = 0; i < vertices.size(); i += 4)
+                       {
+                           if (blend)
+                           {
+                               b.dc->End2d();
+                               b.dc->Begin2d();
+                           }
+                           handler->SetTexture(surface);
+                           if (blend) handler->SetBlendMode(2);
+                           TVertexSet set;
+                           set.kind = 2;
+                           set.vertices = &vertices[i];
+                           set.count = 4;
+                           handler->DrawVertices(GFX_PT_TRIANGLEFAN, set);
+                       }
+                   });
     }
     state.SetItemsProcessed(state.iterations() * e->GetLiveCount());
 }
@@ -175,7 +166,7 @@ void BM_EmitterDraw(benchmark::State& state)
 {
     Bench& b = Setup();
     auto e = FullEmitter(state.range(0) != 0);
-    for (auto _ : state) Frame(b.dc, [&] { e->Draw(); });
+    for (auto _ : state) BenchFrame(b.dc, [&] { e->Draw(); });
     state.SetItemsProcessed(state.iterations() * e->GetLiveCount());
 }
 

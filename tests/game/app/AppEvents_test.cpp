@@ -17,12 +17,12 @@
 #include "game/app/RunningLevel.h"
 #include "game/app/support/LoadingFixture.h"
 #include "game/app/support/ProfileFolder.h"
+#include "game/app/support/SoundPlaying.h"
 #include "script/Binding.h"
 #include "platform/null/AudioFake.h"
 #include "sound/MemDataSource.h"
 #include "sound/Sound.h"
 #include "sound/SoundManager.h"
-#include "sound/SoundStream.h"
 #include "ui/Button.h"
 
 // The GL driver of the headless display keeps allocations past exit.
@@ -194,18 +194,7 @@ TEST_F(AppEventsTest, EffectsPauseAndResumeWithTheLevel)
         std::make_shared<TMemDataSource>(std::vector<uint8_t>(44100, 1), 1, 22050);
     TMySoundManager* sounds = TMySoundManager::GetInstance();
     sounds->AddSound("fx:click?group=1000", click);
-    auto playing = [&]
-    {
-        for (const auto& instance : click->GetData()->instances)
-        {
-            uint32_t status = 0;
-            if (instance->GetStream() &&
-                instance->GetStream()->GetBuffer()->GetStatus(&status) == kAudioOk &&
-                (status & kAudioStatusPlaying))
-                return true;
-        }
-        return false;
-    };
+    auto playing = [&] { return gameapptest::IsPlaying(click); };
     for (const auto& [under, resumes] : {std::pair{"map", true}, {"in_game", false}})
     {
         SCOPED_TRACE(under);

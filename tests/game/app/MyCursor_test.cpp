@@ -7,6 +7,7 @@
 #include "core/FileTestSupport.h"
 #include "graphics/support/ImageAssets.h"
 #include "graphics/support/RecordingScene.h"
+#include "sound/support/OggFixtures.h"
 
 extern "C" const char* __asan_default_options()
 {
@@ -16,20 +17,12 @@ extern "C" const char* __asan_default_options()
 namespace
 {
 
-uint32_t gNow = 1000;
-uint32_t FakeNow()
-{
-    return gNow;
-}
-
 class MyCursorTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(scene_.Ready());
-        gNow = 1000;
-        SetClockTimeSource(&FakeNow);
         SetParticleRandomSeed(0);
         const std::filesystem::path shipped = std::filesystem::path(ORVELLE_SOURCE_DIR) / "assets";
         for (const char* file : {"mouse_move.psi", "mouse_move.png"})
@@ -38,17 +31,16 @@ protected:
             assets_.Put(rel, filetest::ReadAll(shipped / rel));
         }
     }
-    void TearDown() override { SetClockTimeSource(nullptr); }
-
     // One frame 20 ms after the last with the pointer at (x, y); the number
     // of particles drawn.
     size_t Frame(TMyCursor& cursor, int x, int y)
     {
-        gNow += 20;
+        TFakeTime::Advance(20);
         scene_.Frame([&] { cursor.DrawAt(x, y); });
         return scene_.device.draws.size();
     }
 
+    TFakeTime time_;
     RecordingScene scene_;
     ImageAssets assets_;
 };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/AssetManager.h"
+#include "game/app/support/SoundPlaying.h"
 #include "sound/OggDataSource.h"
 #include "sound/Sound.h"
 #include "sound/support/SoundFixture.h"
@@ -47,15 +48,7 @@ protected:
     }
     static bool Playing(const std::shared_ptr<TSound>& sound)
     {
-        for (const auto& instance : sound->GetData()->instances)
-        {
-            uint32_t status = 0;
-            if (instance->GetStream() &&
-                instance->GetStream()->GetBuffer()->GetStatus(&status) == kAudioOk &&
-                (status & kAudioStatusPlaying))
-                return true;
-        }
-        return false;
+        return gameapptest::IsPlaying(sound);
     }
     int Count(const char* name)
     {

@@ -48,7 +48,9 @@ TEST_F(WindowTypesTest, RowsAreRegisteredInTheGamesOrder)
 {
     std::vector<std::string> names;
     wm->SetScript(new RecordingScript(&names));
-    names.clear();  // the window system's own types, registered with the script
+    // The window system's own types (the cross-sell window) reach the
+    // script as it is set: only the game's rows are looked at here.
+    names.clear();
     std::vector<TWindowTypeRow> rows = GetAppWindowTypes();
     // Offered late and out of order, as the program entry gathers them.
     rows.push_back({"HelpScreen", &kOther});
