@@ -3,6 +3,7 @@
 
 #include "game/app/Player.h"
 #include "game/app/Res.h"
+#include "game/app/ScreenStack.h"
 #include "ui/WindowManager.h"
 
 namespace
@@ -28,13 +29,7 @@ TGameScreen::~TGameScreen()
     // Only instances that exist: a screen deleted in the framework's own
     // teardown must not bring a profile or resources back to life.
     if (TRes* res = TRes::GetIfMade()) res->ForgetRequester(this);
-    TPlayer* player = TPlayer::GetIfMade();
-    if (player == nullptr) return;
-    player->RemoveScreen(GetName());
-    TWindowManager* wm = GetWindowManager();
-    TWindow* top = player->TopScreen();
-    if (wm != nullptr && top != nullptr && top != this && IsLiveWindow(top))
-        wm->SetFocusWindow(top);
+    LeaveScreenStack(this);
 }
 
 void TGameScreen::PostInit(TWindowStyle& style)
@@ -43,6 +38,11 @@ void TGameScreen::PostInit(TWindowStyle& style)
     SetTimer(timerMs_, true, true, false);
     if (TPlayer* player = TPlayer::GetInstance()) player->PushScreen(this);
     if (TWindowManager* wm = GetWindowManager()) wm->SetFocusWindow(this);
+}
+
+void TGameScreen::DrawOverlay()
+{
+    DrawCursorTrail();
 }
 
 bool TGameScreen::OnTimer()

@@ -8,7 +8,7 @@
 // first tick, and OnGroupsLoaded runs when they are in (at once when they
 // were loaded already). The destructor gives back TRes's request when it is
 // still this screen's, leaves the screen stack and hands the focus to the
-// new top screen.
+// new top screen. The cursor trail is drawn over the screen.
 //
 // Failure: without a modal above it the timer cannot run (the window logs
 // it) and the screen stays as built.
@@ -37,6 +37,8 @@ public:
 
     // The base PostInit, then the timer, the screen stack and the focus.
     void PostInit(TWindowStyle& style) override;
+    // The cursor trail over everything the screen drew.
+    void DrawOverlay() override;
     // The first tick asks for the groups; every tick then advances the
     // screen (Tick) and invalidates the frame. Always true.
     bool OnTimer() override;

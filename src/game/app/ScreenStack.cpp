@@ -24,5 +24,5 @@ void DrawCursorTrail()
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();
-    if (TMyCursor* cursor = TMyCursor::GetInstance()) cursor->Draw();
+    if (TMyCursor* cursor = TMyCursor::GetIfMade()) cursor->Draw();
 }

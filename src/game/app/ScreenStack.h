@@ -11,5 +11,6 @@ class TWindow;
 void LeaveScreenStack(TWindow* window);
 
 // The cursor trail over the frame, in 2D drawing (begun and ended here when
-// the caller has not begun it). Nothing without a drawing context.
+// the caller has not begun it). Nothing without a drawing context or
+// before the game has made the trail.
 void DrawCursorTrail();

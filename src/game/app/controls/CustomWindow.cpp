@@ -70,8 +70,10 @@ void TCustomWindow::PostInit(TWindowStyle& style)
         target = name.IsEmpty() ? nullptr : FindChild(name, -1);
         if (target == nullptr)
         {
-            LogPrintf("ERROR: TCustomWindow \"%s\": no child \"%s\" to take the focus; the window takes it",
-                      GetName().CStr(), name.CStr());
+            LogPrintf(
+                "ERROR: TCustomWindow \"%s\": no child \"%s\" to take the focus; the window takes "
+                "it",
+                GetName().CStr(), name.CStr());
             target = this;
         }
     }

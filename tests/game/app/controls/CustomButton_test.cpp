@@ -55,8 +55,8 @@ TEST_F(GameControlsTest, ButtonRecordsThePointerFromTheSecondMove)
         if (c.event == kEventMouseMove && button->GetScreenRect().Contains(c.x, c.y))
         {
             // Offered on to the window behind, in its own coordinates.
-            const std::string heard = "below.OnMouseMove " + std::to_string(c.x - 100) + "," +
-                                      std::to_string(c.y - 100);
+            const std::string heard =
+                "below.OnMouseMove " + std::to_string(c.x - 100) + "," + std::to_string(c.y - 100);
             const std::vector<std::string> calls = Calls();
             EXPECT_NE(std::find(calls.begin(), calls.end(), heard), calls.end()) << c.what;
         }

@@ -40,10 +40,7 @@ protected:
     {
         for (char c : bytes) Send(kEventChar, -500, -500, static_cast<unsigned char>(c));
     }
-    void Key(int key, int modifiers = 0)
-    {
-        Send(kEventKeyDown, -500, -500, key & 0xFF, modifiers);
-    }
+    void Key(int key, int modifiers = 0) { Send(kEventKeyDown, -500, -500, key & 0xFF, modifiers); }
     void Click(TWindow* w)
     {
         const TPoint p = w->ToScreen(TPoint(3, 3));

@@ -52,7 +52,8 @@ protected:
     void RecordPresses(TWindow* window)
     {
         for (const char* name : {"ok", "cancel", "again"})
-            static_cast<TButton*>(window->FindChild(name, -1))->SetAction(new uitest::NameAction(&pressed_));
+            static_cast<TButton*>(window->FindChild(name, -1))
+                ->SetAction(new uitest::NameAction(&pressed_));
     }
     // One tick of the dialog's 16 ms timer.
     void Tick()
