@@ -73,6 +73,8 @@ public:
     static void SetFocus(bool gained);
     // Key down, its character (Enter, Escape and the like type one), key up.
     static void PressKey(int32_t virtualKey);
+    // Each character as the text input the platform hands over.
+    static void TypeText(const char* text);
     // Moves onto the centre of the named window below the top modal, presses
     // and releases there. False when there is no such window.
     static bool Click(const char* name);
