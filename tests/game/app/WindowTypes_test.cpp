@@ -3,6 +3,8 @@
 // offers yet skipped; and the start-up settings in their fixed order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -51,15 +53,21 @@ TEST_F(WindowTypesTest, RowsAreRegisteredInTheGamesOrder)
     // The window system's own types (the cross-sell window) reach the
     // script as it is set: only the game's rows are looked at here.
     names.clear();
-    std::vector<TWindowTypeRow> rows = GetAppWindowTypes();
-    // Offered late and out of order, as the program entry gathers them.
-    rows.push_back({"HelpScreen", &kOther});
-    rows.push_back({"ExtraScreen", &kOther});
-    rows.push_back({"GameLogicScreen", &kOther});
-    rows.insert(rows.begin(), {"CustomButton", &kOther});
-    RegisterWindowTypes(rows);
+    // Offered out of order, as the program entry gathers them.
+    RegisterWindowTypes({{"CustomButton", &kOther},
+                         {"HelpScreen", &kOther},
+                         {"ExtraScreen", &kOther},
+                         {"GameLogicScreen", &kOther},
+                         {"MainMenuScreen", &kOther},
+                         {"LoadScreen", &kOther}});
     EXPECT_EQ(names, (std::vector<std::string>{"MainMenuScreen", "GameLogicScreen", "LoadScreen",
                                                "HelpScreen", "CustomButton", "ExtraScreen"}));
+    // Every row of the app library has its place in the order.
+    const std::vector<const char*>& order = GetWindowTypeOrder();
+    for (const TWindowTypeRow& row : GetAppWindowTypes())
+        EXPECT_TRUE(std::any_of(order.begin(), order.end(),
+                                [&](const char* n) { return std::string(n) == row.typeName; }))
+            << row.typeName;
     EXPECT_EQ(GetWindowTypeOrder().size(), 21u);
 }
 
