@@ -13,11 +13,12 @@
 namespace
 {
 
-// The library compiled once per run; every environment loads the chunk.
-const std::string& LibraryChunk()
+// The library compiled once per run; every environment builds its functions
+// from the shared chunk.
+const TSharedChunk& LibraryChunk()
 {
-    static const std::string chunk = CompileScriptChunk(
-        kAnimationLibraryText, std::strlen(kAnimationLibraryText), "ganimationscript");
+    static const TSharedChunk chunk(kAnimationLibraryText, std::strlen(kAnimationLibraryText),
+                                    "ganimationscript");
     return chunk;
 }
 
@@ -153,15 +154,15 @@ void TAnimatedSprite::SetupScript()
         TString path = "?;?.lua;scripts/?;scripts/?.lua;%s?;%s?.lua";
         path.Replace("%s", animation_->GetFolder(), kReplaceAll);
         SetScriptSearchPath(path);
-        const std::string& chunk = animation_->GetScriptChunk();
-        if (chunk.empty())
+        const TSharedChunk& chunk = animation_->GetScriptChunk();
+        if (chunk.IsEmpty())
         {
             script_->DoLuaString(animation_->GetScript());
         }
         else
         {
             script_->SetGlobalString("LUA_PATH", path);
-            script_->DoBuffer(chunk.data(), chunk.size(), animation_->GetScript().CStr());
+            script_->DoSharedChunk(chunk);
         }
     }
 }

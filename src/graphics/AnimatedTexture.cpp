@@ -71,16 +71,16 @@ int TAnimatedTexture::GetHeight() const
     return f ? f->h : 0;
 }
 
-const std::string& TAnimatedTexture::GetScriptChunk() const
+TAnimatedTexture::TAnimatedTexture() = default;
+TAnimatedTexture::~TAnimatedTexture() = default;
+
+const TSharedChunk& TAnimatedTexture::GetScriptChunk() const
 {
-    if (!scriptCompiled_)
-    {
-        scriptCompiled_ = true;
-        // Named by its text, as a text run on its own would be.
-        scriptChunk_ = CompileScriptChunk(data_.script.CStr(), size_t(data_.script.Length()),
-                                          data_.script.CStr());
-    }
-    return scriptChunk_;
+    // Named by its text, as a text run on its own would be.
+    if (!scriptChunk_)
+        scriptChunk_ = std::make_unique<TSharedChunk>(
+            data_.script.CStr(), size_t(data_.script.Length()), data_.script.CStr());
+    return *scriptChunk_;
 }
 
 void TAnimatedTexture::SetFrame(int index)

@@ -17,6 +17,8 @@
 #include "graphics/AnimationFile.h"
 #include "graphics/Texture.h"
 
+class TSharedChunk;
+
 class TAnimatedTexture;
 using TAnimatedTextureRef = std::shared_ptr<TAnimatedTexture>;
 
@@ -29,6 +31,8 @@ public:
     // image and mask, when not empty, replace the sheet and mask the
     // description names.
     static TAnimatedTextureRef Get(const TString& name, const TString& image, const TString& mask);
+    TAnimatedTexture();
+    ~TAnimatedTexture() override;
 
     static TClassId ClassId();
     const char* GetClassName() const override { return "TAnimatedTexture"; }
@@ -56,7 +60,7 @@ public:
     TString GetScript() const { return data_.script; }
     // The script compiled once for every sprite that plays it; empty when it
     // does not compile (the text is then run, and its error reported, as is).
-    const std::string& GetScriptChunk() const;
+    const TSharedChunk& GetScriptChunk() const;
     // Directory part of the name, with its last '/' or '\'; "" without one.
     TString GetFolder() const { return folder_; }
     const TString& GetFileName() const { return fileName_; }
@@ -69,8 +73,7 @@ private:
     TString fileName_;
     TString folder_;
     int currentFrame_ = 0;
-    mutable std::string scriptChunk_;
-    mutable bool scriptCompiled_ = false;
+    mutable std::unique_ptr<TSharedChunk> scriptChunk_;
 };
 
 // Installs TAnimatedTexture as the asset map's loader of ".xml" and ".anm" names.

@@ -68,16 +68,32 @@ std::string CompileScriptChunk(const char* text, size_t size, const char* chunkN
     return bytes;
 }
 
+TSharedChunk::TSharedChunk(const char* text, size_t size, const char* chunkName)
+{
+    // Through the compiled bytes, so every state gets exactly what loading
+    // them would give it, checked once here.
+    std::string bytes = CompileScriptChunk(text, size, chunkName);
+    if (bytes.empty()) return;
+    lua_State* S = lua_open();
+    if (S == nullptr) return;
+    if (luaL_loadbuffer(S, bytes.data(), bytes.size(), chunkName) == 0) chunk_ = lua_newshared(S);
+    lua_close(S);
+}
+
+TSharedChunk::~TSharedChunk()
+{
+    lua_freeshared(chunk_);
+}
+
 namespace
 {
 
 // The table-dump text, compiled once per process. Every TScript runs it (the
-// level loaders make one per file), and loading the precompiled chunk costs a
-// fraction of compiling the text each time.
-const std::string& DumpTableChunk()
+// level loaders make one per file), and building it from the shared chunk
+// costs a fraction of compiling the text each time.
+const TSharedChunk& DumpTableChunk()
 {
-    static const std::string chunk =
-        CompileScriptChunk(kDumpTableText, sizeof kDumpTableText - 1, "DumpTable");
+    static const TSharedChunk chunk(kDumpTableText, sizeof kDumpTableText - 1, "DumpTable");
     return chunk;
 }
 
@@ -381,24 +397,41 @@ int TScript::RunFunction(int nargs, int nresults)
     return 0;
 }
 
+namespace
+{
+
+// Runs the chunk a load left on the top, or hands its load error to "_ALERT".
+int RunLoadedChunk(lua_State* L, int loadStatus, bool suspended)
+{
+    if (loadStatus != 0)
+    {
+        ReportToAlert(L);
+        return loadStatus;
+    }
+    return ProtectedCall(L, 0, 0, suspended);
+}
+
+}  // namespace
+
 int TScript::DoBuffer(const char* bytes, size_t size, const char* chunkName)
 {
     if (L_ == nullptr) return LUA_ERRRUN;
     TLuaStackGuard guard(L_);
-    int status = luaL_loadbuffer(L_, bytes, size, chunkName);
-    if (status != 0)
-    {
-        ReportToAlert(L_);
-        return status;
-    }
-    return ProtectedCall(L_, 0, 0, IsYielded());
+    return RunLoadedChunk(L_, luaL_loadbuffer(L_, bytes, size, chunkName), IsYielded());
 }
 
-int TScript::DoChunkOrText(const std::string& chunk, const char* text, size_t size,
+int TScript::DoSharedChunk(const TSharedChunk& chunk)
+{
+    if (L_ == nullptr || chunk.IsEmpty()) return LUA_ERRRUN;
+    TLuaStackGuard guard(L_);
+    return RunLoadedChunk(L_, lua_loadshared(L_, chunk.Get()), IsYielded());
+}
+
+int TScript::DoChunkOrText(const TSharedChunk& chunk, const char* text, size_t size,
                            const char* chunkName)
 {
-    if (chunk.empty()) return DoBuffer(text, size, chunkName);
-    return DoBuffer(chunk.data(), chunk.size(), chunkName);
+    if (chunk.IsEmpty()) return DoBuffer(text, size, chunkName);
+    return DoSharedChunk(chunk);
 }
 
 int TScript::DoLuaString(const TString& text, int length, int nresults)

@@ -25,6 +25,25 @@ void SetScriptSearchPath(const TString& path);
 // it once per process; empty when it does not compile.
 std::string CompileScriptChunk(const char* text, size_t size, const char* chunkName);
 
+// A text that many states run, compiled and checked once: each state builds
+// its functions from it (see lua_loadshared) instead of reading the compiled
+// bytes again, and they share the code. States that ran it may outlive this
+// object. Empty when the text does not compile (or no memory).
+class TSharedChunk
+{
+public:
+    TSharedChunk(const char* text, size_t size, const char* chunkName);
+    ~TSharedChunk();
+    TSharedChunk(const TSharedChunk&) = delete;
+    TSharedChunk& operator=(const TSharedChunk&) = delete;
+
+    bool IsEmpty() const { return chunk_ == nullptr; }
+    const SharedChunk* Get() const { return chunk_; }
+
+private:
+    const SharedChunk* chunk_ = nullptr;
+};
+
 // Main thread only. Script errors never escape: they reach the global
 // "_ALERT" (and from there the debug log) and come back as a status.
 class TScript : public TAnimTask
@@ -67,9 +86,10 @@ public:
     // Runs a precompiled chunk or text of size bytes under chunkName with no
     // results; errors go to "_ALERT". Returns 0 or the error status.
     int DoBuffer(const char* bytes, size_t size, const char* chunkName);
-    // DoBuffer of a chunk made by CompileScriptChunk, or of its text when the
-    // chunk is empty.
-    int DoChunkOrText(const std::string& chunk, const char* text, size_t size,
+    // Runs a (non-empty) shared chunk as DoBuffer runs its compiled bytes.
+    int DoSharedChunk(const TSharedChunk& chunk);
+    // DoSharedChunk, or DoBuffer of the chunk's text when the chunk is empty.
+    int DoChunkOrText(const TSharedChunk& chunk, const char* text, size_t size,
                       const char* chunkName);
     // Compiles (through TScriptCode::Get) and runs a file. False for an empty
     // name, a missing file, or a compile or run error. The stack is restored.

@@ -4,6 +4,7 @@
 
 #include "script/lang/gc.h"
 #include "script/lang/memory.h"
+#include "script/lang/sharedchunk.h"
 #include "script/lang/state.h"
 
 Proto* ProtoNew(lua_State* L)
@@ -19,6 +20,7 @@ Proto* ProtoNew(lua_State* L)
     f->sizeupvalues = f->sizek = f->sizecode = f->sizelineinfo = f->sizep = f->sizelocvars = 0;
     f->lineDefined = 0;
     f->gclist = nullptr;
+    f->shared = nullptr;
     f->nups = f->numparams = f->is_vararg = f->maxstacksize = 0;
     GCLink(L, f, LUA_TPROTO);
     return f;
@@ -26,6 +28,11 @@ Proto* ProtoNew(lua_State* L)
 
 void ProtoFree(lua_State* L, Proto* f)
 {
+    if (f->shared)
+    {
+        SharedGroupRelease(L, f->shared);
+        return;
+    }
     MemFreeVector(L, f->code, static_cast<size_t>(f->sizecode));
     MemFreeVector(L, f->p, static_cast<size_t>(f->sizep));
     MemFreeVector(L, f->k, static_cast<size_t>(f->sizek));

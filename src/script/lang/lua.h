@@ -156,6 +156,19 @@ int lua_load(lua_State* L, lua_Chunkreader reader, void* dt, const char* chunkna
 // was dumped, 0 when the value is not a script function without upvalues.
 int lua_dump(lua_State* L, lua_Chunkwriter writer, void* data);
 
+// Shared chunks: the compiled form of a script function that many states load.
+// lua_newshared copies the script function on the top (one without upvalues,
+// as lua_dump takes) out of its state; NULL for any other value or when out
+// of memory. lua_loadshared pushes a new closure of it in L as lua_load would
+// for the same function's dumped bytes, without reading or checking bytes;
+// returns 0 or LUA_ERRMEM (with the error message pushed). lua_freeshared
+// drops the caller's handle: states that loaded the chunk keep it alive for as
+// long as they hold its functions.
+struct SharedChunk;
+SharedChunk* lua_newshared(lua_State* L);
+int lua_loadshared(lua_State* L, const SharedChunk* chunk);
+void lua_freeshared(const SharedChunk* chunk);
+
 // Coroutines.
 int lua_yield(lua_State* L, int nresults);
 int lua_resume(lua_State* L, int narg);

@@ -18,6 +18,7 @@
 //   vm.h       the interpreter loop and its value operations
 //   debug.h    debug interface, error messages with positions, code checker
 //   dump.h     precompiled chunk writer and reader
+//   sharedchunk.h  compiled chunks many states build their functions from
 //   opcodes.h  instruction format and opcodes (MAXSTACK lives there)
 //   lexer.h, parser.h, codegen.h: the compiler (tokens, parsing, code
 //              generation); api.cpp holds the lua_* entry points, api.h its
@@ -159,6 +160,9 @@ struct LString : GCObject
     lu_byte reserved;  // reserved-word index (1-based) for the lexer; 0 otherwise
     lu_hash hash;
     uint32_t len;
+    // 0, or where the string lies in the block of a shared-chunk load that
+    // made it (bytes from the block's start; see sharedchunk.h).
+    uint32_t groupAt;
 
     bool IsWide() const { return tt == LUA_TWSTRING; }
     char* Data() { return reinterpret_cast<char*>(this + 1); }
@@ -168,6 +172,7 @@ struct LString : GCObject
     // Bytes of the object as allocated.
     size_t AllocSize() const { return sizeof(LString) + (IsWide() ? (len + 1) * 2u : len + 1u); }
 };
+static_assert(sizeof(LString) == 32, "a string header stays 32 bytes");
 
 // ---------------------------------------------------------------------------
 // Full userdata (tag 7). The stored length is the requested size rounded up to
@@ -193,6 +198,8 @@ struct LocVar
     int endpc;    // first pc where it is dead
 };
 
+struct SharedProtoGroup;
+
 struct Proto : GCObject
 {
     TValue* k;  // constants (nil, numbers, strings, wide strings)
@@ -210,7 +217,12 @@ struct Proto : GCObject
     int sizelocvars;
     int lineDefined;
     GCObject* gclist;  // collector gray-list link
-    lu_byte nups;      // number of upvalues
+    // Set when the prototype was built from a shared chunk: code and lineinfo
+    // then belong to the chunk (read-only, shared by every state that loaded
+    // it), and the prototype and its other vectors live in the block of the
+    // load that built it.
+    SharedProtoGroup* shared;
+    lu_byte nups;  // number of upvalues
     lu_byte numparams;
     lu_byte is_vararg;
     lu_byte maxstacksize;

@@ -4,6 +4,7 @@
 
 #include "script/lang/gc.h"
 #include "script/lang/memory.h"
+#include "script/lang/sharedchunk.h"
 #include "script/lang/state.h"
 
 lu_hash StrHash(const char* s, size_t len)
@@ -46,18 +47,16 @@ void StrResize(lua_State* L, int newsize)
     tb->hash = newhash;
 }
 
-static LString* NewObject(lua_State* L, const void* data, size_t len, size_t unit, lu_byte tt,
-                          lu_hash h)
+// Fills in a string object at ts and interns it.
+static LString* LinkObject(lua_State* L, LString* ts, const void* data, size_t len, size_t unit,
+                           lu_byte tt, lu_hash h, uint32_t groupAt)
 {
-    if (len >= MAX_BLOCK_SIZE / unit)
-        MemRealloc(L, nullptr, 0, MAX_BLOCK_SIZE);  // raises "block too big"
-    size_t bytes = sizeof(LString) + (len + 1) * unit;
-    LString* ts = static_cast<LString*>(MemRealloc(L, nullptr, 0, bytes));
     ts->tt = tt;
     ts->marked = 0;
     ts->reserved = 0;
     ts->hash = h;
     ts->len = static_cast<uint32_t>(len);
+    ts->groupAt = groupAt;
     if (len) std::memcpy(ts->Data(), data, len * unit);
     std::memset(ts->Data() + len * unit, 0, unit);
     StringTable* tb = &G(L)->strt;
@@ -70,17 +69,53 @@ static LString* NewObject(lua_State* L, const void* data, size_t len, size_t uni
     return ts;
 }
 
-LString* StrNew(lua_State* L, const char* s, size_t len)
+static LString* NewObject(lua_State* L, const void* data, size_t len, size_t unit, lu_byte tt,
+                          lu_hash h)
 {
-    lu_hash h = StrHash(s, len);
+    if (len >= MAX_BLOCK_SIZE / unit)
+        MemRealloc(L, nullptr, 0, MAX_BLOCK_SIZE);  // raises "block too big"
+    size_t bytes = sizeof(LString) + (len + 1) * unit;
+    LString* ts = static_cast<LString*>(MemRealloc(L, nullptr, 0, bytes));
+    return LinkObject(L, ts, data, len, unit, tt, h, 0);
+}
+
+LString* StrFind(lua_State* L, const void* s, size_t len, lu_byte tt, lu_hash h)
+{
+    size_t bytes = tt == LUA_TWSTRING ? len * 2 : len;
     StringTable* tb = &G(L)->strt;
     for (GCObject* o = tb->hash[h & static_cast<lu_hash>(tb->size - 1)]; o; o = o->next)
     {
         LString* ts = static_cast<LString*>(o);
-        if (ts->tt == LUA_TSTRING && ts->len == len &&
-            (len == 0 || std::memcmp(s, ts->Data(), len) == 0))
+        if (ts->tt == tt && ts->len == len &&
+            (bytes == 0 || std::memcmp(s, ts->Data(), bytes) == 0))
             return ts;
     }
+    return nullptr;
+}
+
+void StrReserve(lua_State* L, size_t n)
+{
+    StringTable* tb = &G(L)->strt;
+    int size = tb->size;
+    while (tb->nuse + n > static_cast<uint32_t>(size) && size <= 0x3FFFFFFE) size *= 2;
+    if (size != tb->size) StrResize(L, size);
+}
+
+LString* StrPlace(lua_State* L, void* at, uint32_t groupAt, const void* s, size_t len, lu_byte tt,
+                  lu_hash h)
+{
+    return LinkObject(L, static_cast<LString*>(at), s, len, tt == LUA_TWSTRING ? 2 : 1, tt, h,
+                      groupAt);
+}
+
+LString* StrNew(lua_State* L, const char* s, size_t len)
+{
+    return StrNewHashed(L, s, len, StrHash(s, len));
+}
+
+LString* StrNewHashed(lua_State* L, const char* s, size_t len, lu_hash h)
+{
+    if (LString* ts = StrFind(L, s, len, LUA_TSTRING, h)) return ts;
     return NewObject(L, s, len, 1, LUA_TSTRING, h);
 }
 
@@ -106,5 +141,8 @@ void StrFix(LString* s)
 void StrFree(lua_State* L, LString* s)
 {
     G(L)->strt.nuse--;
-    MemFree(L, s, s->AllocSize());
+    if (s->groupAt != 0)
+        SharedGroupRelease(L, reinterpret_cast<char*>(s) - s->groupAt);
+    else
+        MemFree(L, s, s->AllocSize());
 }

@@ -15,6 +15,24 @@ inline LString* StrNewZ(lua_State* L, const char* s)
 {
     return StrNew(L, s, std::strlen(s));
 }
+// StrNew for a caller that already holds the text's StrHash.
+LString* StrNewHashed(lua_State* L, const char* s, size_t len, lu_hash h);
+// The interned string of tag tt (narrow: len bytes, wide: len units) with
+// hash h, or NULL when the state has none.
+LString* StrFind(lua_State* L, const void* s, size_t len, lu_byte tt, lu_hash h);
+// Grows the intern table as interning n new strings would, so that placing
+// them cannot fail.
+void StrReserve(lua_State* L, size_t n);
+// Interns a new string (one StrFind did not find) laid out at `at', in a
+// block of a shared-chunk load `groupAt' bytes from the block's start; room
+// for it (see StrPlacedSize) and in the table (StrReserve) is the caller's.
+LString* StrPlace(lua_State* L, void* at, uint32_t groupAt, const void* s, size_t len, lu_byte tt,
+                  lu_hash h);
+inline size_t StrPlacedSize(size_t len, lu_byte tt)
+{
+    size_t bytes = sizeof(LString) + (len + 1) * (tt == LUA_TWSTRING ? 2u : 1u);
+    return (bytes + 7) & ~size_t{7};  // the next object stays aligned
+}
 // The interned wide string of len 16-bit units (a terminating 0 unit is added).
 LString* StrNewWide(lua_State* L, const lua_WChar* s, size_t len);
 

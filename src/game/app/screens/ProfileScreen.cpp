@@ -9,6 +9,7 @@
 #include "graphics/DrawContext.h"
 #include "graphics/TextGraphic.h"
 #include "ui/Button.h"
+#include "ui/Message.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowStyle.h"
 
@@ -437,9 +438,11 @@ bool TProfileScreen::OnMouseMove(TPoint)
     return false;
 }
 
-bool TProfileScreen::OnMessage(TMessage*)
+bool TProfileScreen::OnMessage(TMessage* message)
 {
-    return true;
+    // A closed dialog's notice goes on to the script: the button command
+    // that opened the dialog is waiting for it.
+    return message == nullptr || message->GetKind() != kModalClosed;
 }
 
 void TProfileScreen::Draw()

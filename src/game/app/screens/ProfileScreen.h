@@ -56,7 +56,8 @@ public:
     // The highlights (previous under current) of rows in view, then the
     // rows' texts.
     void Draw() override;
-    // Every message is the screen's.
+    // Every message is the screen's but a closed modal's notice, which a
+    // command of its buttons may be waiting for.
     bool OnMessage(TMessage* message) override;
     bool OnMouseDown(TPoint point) override;
     bool OnMouseButton(TPoint point, int32_t button) override;

@@ -16,6 +16,7 @@
 #include "game/app/screens/ProfileScreen.h"
 #include "game/app/support/ProfileFolder.h"
 #include "ui/Button.h"
+#include "ui/Message.h"
 
 namespace
 {
@@ -190,6 +191,13 @@ TEST_F(ProfileScreenTest, KeysAndClicksPressTheScriptsButtons)
     EXPECT_EQ(Pressed(), "rename");
     EXPECT_FALSE(screen->OnMouseButton(TPoint(100, 100), 1));
     EXPECT_EQ(Pressed(), "");
+
+    // Messages stop here, but a closed dialog's notice goes on to the
+    // command waiting for it.
+    TMessage closed(kModalClosed, "1234");
+    TMessage other(kPressAnyKey, "raw:a");
+    EXPECT_FALSE(screen->OnMessage(&closed));
+    EXPECT_TRUE(screen->OnMessage(&other));
 }
 
 TEST_F(ProfileScreenTest, DeletingRowsKeepsTheListWhole)
