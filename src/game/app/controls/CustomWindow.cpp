@@ -70,10 +70,8 @@ void TCustomWindow::PostInit(TWindowStyle& style)
         target = name.IsEmpty() ? nullptr : FindChild(name, -1);
         if (target == nullptr)
         {
-            LogPrintf(
-                "ERROR: TCustomWindow \"%s\": no child \"%s\" to take the focus; the window takes "
-                "it",
-                GetName().CStr(), name.CStr());
+            LogPrintf("ERROR: window \"%s\" has no child \"%s\" to take the focus",
+                      GetName().CStr(), name.CStr());
             target = this;
         }
     }

@@ -34,6 +34,14 @@ protected:
         EXPECT_NE(e, nullptr) << name;
         return e;
     }
+    // The edit of that name, holding the focus (given as a script gives it,
+    // not by a click, which would clear a hint).
+    TCustomTextEdit* Focused(const char* name)
+    {
+        TCustomTextEdit* e = Edit(name);
+        if (e != nullptr) wm->SetFocusWindow(e);
+        return e;
+    }
     bool OkShown() { return (Find<TButton>("ok")->GetFlags() & kWindowVisible) != 0; }
     // Key and character events go to the focus window.
     void Type(const std::string& bytes)
@@ -82,8 +90,7 @@ TEST_F(CustomTextEditTest, TheHintGoesAtTheFirstClickOrEdit)
     for (const Case& c : cases)
     {
         Open("textedit.lua");  // a fresh dialog on top
-        TCustomTextEdit* e = Edit("hint");
-        wm->SetFocusWindow(e);
+        TCustomTextEdit* e = Focused("hint");
         const std::string act = c.act;
         if (act == "click")
             Click(e);
@@ -97,8 +104,7 @@ TEST_F(CustomTextEditTest, TheHintGoesAtTheFirstClickOrEdit)
     }
 
     // Once cleared, clicks are the text's again and keep what was typed.
-    TCustomTextEdit* e = Edit("hint");
-    wm->SetFocusWindow(e);
+    TCustomTextEdit* e = Focused("hint");
     Type("ab");
     Click(e);
     EXPECT_EQ(Content(e), "ab");
@@ -106,16 +112,14 @@ TEST_F(CustomTextEditTest, TheHintGoesAtTheFirstClickOrEdit)
 
 TEST_F(CustomTextEditTest, AHintLongerThanTheFieldDoesNotRefuseTheFirstCharacter)
 {
-    TCustomTextEdit* e = Edit("long");
-    wm->SetFocusWindow(e);
+    TCustomTextEdit* e = Focused("long");
     Type("x");
     EXPECT_EQ(Content(e), "x");
 }
 
 TEST_F(CustomTextEditTest, TheEnableWindowShowsOnlyWhileTheEditHoldsText)
 {
-    TCustomTextEdit* e = Edit("plain");
-    wm->SetFocusWindow(e);
+    TCustomTextEdit* e = Focused("plain");
     ASSERT_FALSE(OkShown());
     struct Step
     {
@@ -139,8 +143,7 @@ TEST_F(CustomTextEditTest, TheEnableWindowShowsOnlyWhileTheEditHoldsText)
 
 TEST_F(CustomTextEditTest, HidingAHoveredButtonEndsItsHover)
 {
-    TCustomTextEdit* e = Edit("plain");
-    wm->SetFocusWindow(e);
+    TCustomTextEdit* e = Focused("plain");
     Type("c");
     TButton* ok = Find<TButton>("ok");
     const TPoint p = ok->ToScreen(TPoint(3, 3));
@@ -154,8 +157,7 @@ TEST_F(CustomTextEditTest, HidingAHoveredButtonEndsItsHover)
 
 TEST_F(CustomTextEditTest, CaretKeysDeleteAndPasteDoNothing)
 {
-    TCustomTextEdit* e = Edit("plain");
-    wm->SetFocusWindow(e);
+    TCustomTextEdit* e = Focused("plain");
     struct Case
     {
         int key, modifiers;
@@ -175,8 +177,7 @@ TEST_F(CustomTextEditTest, CaretKeysDeleteAndPasteDoNothing)
 
 TEST_F(CustomTextEditTest, WithoutItsWindowOrModalTheEnableWindowIsLeftAlone)
 {
-    TCustomTextEdit* lost = Edit("lost");
-    wm->SetFocusWindow(lost);
+    TCustomTextEdit* lost = Focused("lost");
     Type("q\b");
     EXPECT_EQ(Content(lost), "");
     EXPECT_FALSE(OkShown());
