@@ -310,7 +310,8 @@ std::string ReadText(const fs::path& path)
 }
 
 // Files under root (recursively) with one of the extensions.
-std::vector<fs::path> FilesUnder(const fs::path& root, std::initializer_list<const char*> extensions)
+std::vector<fs::path> FilesUnder(const fs::path& root,
+                                 std::initializer_list<const char*> extensions)
 {
     std::vector<fs::path> found;
     for (const auto& entry : fs::recursive_directory_iterator(root))
@@ -361,7 +362,8 @@ TEST_F(ContentTest, EveryResourceGroupEntryHasItsFile)
         for (const std::string& name : entries)
         {
             const bool audio = group.size() > 6 && group.substr(group.size() - 6) == "_audio";
-            EXPECT_TRUE(audio ? fs::exists(kRoot / "assets" / (name + ".ogg")) : PictureExists(name))
+            EXPECT_TRUE(audio ? fs::exists(kRoot / "assets" / (name + ".ogg"))
+                              : PictureExists(name))
                 << group << ": " << name;
         }
 }

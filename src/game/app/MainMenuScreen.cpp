@@ -47,13 +47,6 @@ const char* const kFlashSound = "core_audio:audio/sound/core/main_menu_intro_fla
 int gPulseFrames = 0;
 int gPulseToggle = 0;
 
-void ShowWindow(TWindow* window, bool show)
-{
-    if (window == nullptr) return;
-    const uint32_t flags = window->GetFlags() & 0xFF00u;
-    window->SetFlags(show ? (flags | kWindowVisible) : (flags & ~uint32_t(kWindowVisible)));
-}
-
 int32_t IntOf(const TLuaTable& table, const char* key)
 {
     return StyleNumberToInt(table.GetNumber(key, 0));
@@ -111,8 +104,7 @@ void TMainMenuScreen::PostInit(TWindowStyle& style)
 void TMainMenuScreen::ReadFlash(TWindowStyle& style)
 {
     std::unique_ptr<TLuaTable> table{style.GetTable("Flash")};
-    auto value = [&](const char* key)
-    { return table ? float(table->GetNumber(key, 0)) : 0.0f; };
+    auto value = [&](const char* key) { return table ? float(table->GetNumber(key, 0)) : 0.0f; };
     for (int n = 1; n <= 2; ++n)
     {
         TAnimatedElementList::SStep in;
@@ -178,8 +170,7 @@ void TMainMenuScreen::ReadParticles(TWindowStyle& style)
     {
         std::unique_ptr<TLuaTable> entry{table->GetTableAt(i)};
         if (!entry) continue;
-        auto particle =
-            std::make_unique<TMyParticle>(entry->GetStringAt(1), entry->GetStringAt(2));
+        auto particle = std::make_unique<TMyParticle>(entry->GetStringAt(1), entry->GetStringAt(2));
         particle->SetClock(&screenClock_);
         particle->SetPosition(float(entry->GetNumberAt(3)), float(entry->GetNumberAt(4)));
         particles_.push_back(std::move(particle));
@@ -444,7 +435,9 @@ bool TMainMenuScreen::OnKeyDown(int8_t key, int32_t)
         StartFlash();
         return true;
     }
-    if (key == 27) Press("quit");
-    else if (key == 13) Press("play_button");
+    if (key == 27)
+        Press("quit");
+    else if (key == 13)
+        Press("play_button");
     return false;
 }

@@ -29,21 +29,9 @@ extern "C" const char* __asan_default_options()
 namespace
 {
 
-std::string Joined(const std::vector<std::string>& lines)
-{
-    std::string out;
-    for (const auto& l : lines) out += l + "\n";
-    return out;
-}
-
 TMainMenuScreen* Menu()
 {
     return static_cast<TMainMenuScreen*>(TGameRun::FindWindowOfClass(TMainMenuScreen::ClassId()));
-}
-
-bool IsTop(const char* name)
-{
-    return TGameRun::TopModalName() == TString(name);
 }
 
 // The text of the named window below the top modal; "" when it is not a text.
@@ -51,7 +39,7 @@ std::string TextOf(const char* name)
 {
     TWindow* w = TGameRun::FindBelowTop(name);
     return w != nullptr && w->IsKindOf(TText::ClassId()) ? static_cast<TText*>(w)->GetText().CStr()
-                                                          : "";
+                                                         : "";
 }
 
 bool Shown(TWindow* w)
@@ -72,7 +60,7 @@ TEST(FrontEndRun, FirstPlayerFlashHelpAndTheProfileFile)
            {
                TMainMenuScreen* menu = Menu();
                return menu != nullptr && !menu->IsFirstFrame() &&
-                      (IsTop("profile") || IsTop("profile_name"));
+                      (TGameRun::IsTop("profile") || TGameRun::IsTop("profile_name"));
            },
            []
            {
@@ -83,13 +71,13 @@ TEST(FrontEndRun, FirstPlayerFlashHelpAndTheProfileFile)
         .Step("the closed picture drawn",
               [] { return TGameRun::FramePixel(400, 40) == kNightBlue; })
         .Step(
-            "with no profile \"new\" is pressed at once", [] { return IsTop("profile_name"); },
-            [] { TGameRun::TypeText("Ann"); })
+            "with no profile \"new\" is pressed at once",
+            [] { return TGameRun::IsTop("profile_name"); }, [] { TGameRun::TypeText("Ann"); })
         .Step(
             "the typed name", [] { return TextOf("name_field") == "Ann"; },
             [] { TGameRun::PressKey(platform::kVkReturn); })
         .Step(
-            "the name is in the list", [] { return IsTop("profile"); },
+            "the name is in the list", [] { return TGameRun::IsTop("profile"); },
             []
             {
                 TPlayer* player = TPlayer::GetIfMade();
@@ -98,7 +86,7 @@ TEST(FrontEndRun, FirstPlayerFlashHelpAndTheProfileFile)
                 TGameRun::PressKey(platform::kVkReturn);
             })
         .Step(
-            "Enter on the list chooses it", [] { return IsTop("main_menu"); },
+            "Enter on the list chooses it", [] { return TGameRun::IsTop("main_menu"); },
             []
             {
                 TPlayer* player = TPlayer::GetIfMade();
@@ -130,14 +118,14 @@ TEST(FrontEndRun, FirstPlayerFlashHelpAndTheProfileFile)
             [] { return TGameRun::FramePixel(797, 2) == kHudGold; },
             [] { EXPECT_TRUE(TGameRun::Click("help")); })
         .Step(
-            "the help on its first page", [] { return IsTop("help"); },
+            "the help on its first page", [] { return TGameRun::IsTop("help"); },
             [] { EXPECT_TRUE(TGameRun::Click("right")); })
         .Step(
             "the second page",
             []
             {
-                auto* help = static_cast<THelpScreen*>(
-                    TGameRun::FindWindowOfClass(THelpScreen::ClassId()));
+                auto* help =
+                    static_cast<THelpScreen*>(TGameRun::FindWindowOfClass(THelpScreen::ClassId()));
                 return help != nullptr && help->GetCurrentPage() == 1;
             },
             [] { EXPECT_TRUE(TGameRun::Click("right")); })
@@ -145,8 +133,8 @@ TEST(FrontEndRun, FirstPlayerFlashHelpAndTheProfileFile)
             "the last page hides the right arrow",
             []
             {
-                auto* help = static_cast<THelpScreen*>(
-                    TGameRun::FindWindowOfClass(THelpScreen::ClassId()));
+                auto* help =
+                    static_cast<THelpScreen*>(TGameRun::FindWindowOfClass(THelpScreen::ClassId()));
                 return help != nullptr && help->GetCurrentPage() == 2;
             },
             []
@@ -156,14 +144,14 @@ TEST(FrontEndRun, FirstPlayerFlashHelpAndTheProfileFile)
                 TGameRun::PressKey(platform::kVkEscape);
             })
         .Step(
-            "Escape leaves the help", [] { return IsTop("main_menu"); },
+            "Escape leaves the help", [] { return TGameRun::IsTop("main_menu"); },
             [] { TGameRun::CloseWindow(); })
         .Step(
-            "the quit question", [] { return IsTop("quit"); },
+            "the quit question", [] { return TGameRun::IsTop("quit"); },
             [] { EXPECT_TRUE(TGameRun::Click("yes")); });
 
     EXPECT_EQ(run.Run(), 0);
-    EXPECT_TRUE(run.Failures().empty()) << Joined(run.Failures()) << run.Log();
+    EXPECT_TRUE(run.Failures().empty()) << run.FailureText() << run.Log();
     const std::string log = run.Log();
     EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
     EXPECT_EQ(log.find("LoadRes"), std::string::npos) << log;

@@ -37,21 +37,9 @@ extern "C" const char* __asan_default_options()
 namespace
 {
 
-std::string Joined(const std::vector<std::string>& lines)
-{
-    std::string out;
-    for (const auto& l : lines) out += l + "\n";
-    return out;
-}
-
 TMainMenuScreen* Menu()
 {
     return static_cast<TMainMenuScreen*>(TGameRun::FindWindowOfClass(TMainMenuScreen::ClassId()));
-}
-
-bool IsTop(const char* name)
-{
-    return TGameRun::TopModalName() == TString(name);
 }
 
 int CountModalsNamed(const char* name)
@@ -89,7 +77,7 @@ void ReachTheFirstScreen(TGameRun& run, uint32_t& loadingPixel)
            },
            [load]
            {
-               EXPECT_TRUE(IsTop("load")) << TGameRun::TopModalName().CStr();
+               EXPECT_TRUE(TGameRun::IsTop("load")) << TGameRun::TopModalName().CStr();
                TRes* res = TRes::GetIfMade();
                ASSERT_NE(res, nullptr);
                EXPECT_TRUE(res->IsFirstLoad());
@@ -112,8 +100,8 @@ void ReachTheFirstScreen(TGameRun& run, uint32_t& loadingPixel)
             []
             {
                 TMainMenuScreen* menu = Menu();
-                return menu != nullptr && !menu->IsFirstFrame() && IsTop("profile_name") &&
-                       FrameShowsTheClosedPicture();
+                return menu != nullptr && !menu->IsFirstFrame() &&
+                       TGameRun::IsTop("profile_name") && FrameShowsTheClosedPicture();
             },
             []
             {
@@ -146,10 +134,10 @@ void CheckSoundsAndTrail(TGameRun& run)
                    std::sort(out.begin(), out.end());
                    return out;
                };
-               EXPECT_EQ(names(sounds->GetMusic()),
-                         (std::vector<std::string>{
-                             "core_audio:audio/music/main_menu?group=1001",
-                             "core_audio:audio/music/main_menu_intro?group=1001"}));
+               EXPECT_EQ(
+                   names(sounds->GetMusic()),
+                   (std::vector<std::string>{"core_audio:audio/music/main_menu?group=1001",
+                                             "core_audio:audio/music/main_menu_intro?group=1001"}));
                EXPECT_EQ(names(sounds->GetEffects()),
                          (std::vector<std::string>{
                              "core_audio:audio/sound/core/main_menu_intro_flash?group=1000",
@@ -186,7 +174,7 @@ TEST(StartupRun, FirstStartAsksBeforeQuittingAndLeavesTheProfileFile)
     auto quit = std::make_shared<TWindow*>(nullptr);
     run.Do("close the window", &TGameRun::CloseWindow)
         .Step(
-            "the question", [] { return IsTop("quit"); },
+            "the question", [] { return TGameRun::IsTop("quit"); },
             [quit]
             {
                 *quit = GetWindowManager()->GetTopModal();
@@ -202,24 +190,25 @@ TEST(StartupRun, FirstStartAsksBeforeQuittingAndLeavesTheProfileFile)
                 EXPECT_TRUE(TGameRun::Click("no"));
             })
         .Step(
-            "No goes back to the first screen", [] { return IsTop(gFirstTop.c_str()); },
+            "No goes back to the first screen", [] { return TGameRun::IsTop(gFirstTop.c_str()); },
             [] { TGameRun::SetFocus(false); })
         .Step(
-            "focus lost pauses", [] { return IsTop("pause"); },
+            "focus lost pauses", [] { return TGameRun::IsTop("pause"); },
             [] { TGameRun::SetFocus(true), TGameRun::SetFocus(false); })
         .Idle(20)
         .Step(
-            "the pause opens once", [] { return IsTop("pause") && CountModalsNamed("pause") == 1; },
+            "the pause opens once",
+            [] { return TGameRun::IsTop("pause") && CountModalsNamed("pause") == 1; },
             [] { TGameRun::SetFocus(true); })
         .Step(
-            "focus gained closes the pause", [] { return IsTop(gFirstTop.c_str()); },
+            "focus gained closes the pause", [] { return TGameRun::IsTop(gFirstTop.c_str()); },
             [] { TGameRun::CloseWindow(); })
         .Step(
-            "the question again", [] { return IsTop("quit"); },
+            "the question again", [] { return TGameRun::IsTop("quit"); },
             [] { EXPECT_TRUE(TGameRun::Click("yes")); });
 
     EXPECT_EQ(run.Run(), 0);
-    EXPECT_TRUE(run.Failures().empty()) << Joined(run.Failures()) << run.Log();
+    EXPECT_TRUE(run.Failures().empty()) << run.FailureText() << run.Log();
     EXPECT_NE(loadingPixel, 0u);
     const std::string log = run.Log();
     EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
@@ -262,7 +251,7 @@ TEST(StartupRun, FirstStartAsksBeforeQuittingAndLeavesTheProfileFile)
                TGameRun::TerminateFromOutside();
            });
     EXPECT_EQ(run.Run(), 0);
-    EXPECT_TRUE(run.Failures().empty()) << Joined(run.Failures()) << run.Log();
+    EXPECT_TRUE(run.Failures().empty()) << run.FailureText() << run.Log();
     EXPECT_FALSE(std::filesystem::exists(run.UserData() / "users" / "prefs.dat.bad"));
     EXPECT_GE(std::filesystem::last_write_time(prefsFile), before);
     ClearSettings();

@@ -9,13 +9,6 @@ namespace
 
 const TWindowClassInfo kHelpClass{"THelpScreen", &MakeWindowOf<THelpScreen>};
 
-void ShowWindow(TWindow* window, bool show)
-{
-    if (window == nullptr) return;
-    const uint32_t flags = window->GetFlags() & 0xFF00u;
-    window->SetFlags(show ? (flags | kWindowVisible) : (flags & ~uint32_t(kWindowVisible)));
-}
-
 }  // namespace
 
 TWindowClassId THelpScreen::ClassId()
@@ -81,8 +74,7 @@ void THelpScreen::Draw()
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();
-    for (const TRect& box : textBoxes_)
-        dc->FillRect(box, TFloatVector4(0, 0, 1, 1), TTextureRef());
+    for (const TRect& box : textBoxes_) dc->FillRect(box, TFloatVector4(0, 0, 1, 1), TTextureRef());
 }
 
 bool THelpScreen::OnKeyDown(int8_t key, int32_t)

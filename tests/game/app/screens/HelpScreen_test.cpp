@@ -57,7 +57,8 @@ protected:
                         "Window{ name = 'text_1', x = 5, y = 70, w = 200, h = 30 }, "
                         "Window{ name = 'text_3', x = 5, y = 110, w = 200, h = 30 } },\n";
         const std::string text =
-            "closed = 0 PushModal('help') MakeDialog{ name = 'help', HelpScreen{ name = 'help_screen', "
+            "closed = 0 PushModal('help') MakeDialog{ name = 'help', HelpScreen{ name = "
+            "'help_screen', "
             "x = 0, y = 0, w = 800, h = 600,\n" +
             children +
             "Button{ name = 'left', x = 0, y = 500, w = 40, h = 40 },"
@@ -67,7 +68,7 @@ protected:
         EXPECT_EQ(script->DoLuaString(text.c_str()), 0);
         TWindow* w = wm->GetTopModal()->FindChild("help_screen", -1);
         return w != nullptr && w->IsKindOf(THelpScreen::ClassId()) ? static_cast<THelpScreen*>(w)
-                                                                    : nullptr;
+                                                                   : nullptr;
     }
     bool Shown(const char* name)
     {
@@ -90,10 +91,10 @@ TEST_F(HelpScreenTest, ThePagesTurnWithinTheirRangeAndTheArrowsFollow)
         int page;
         bool left, right;
     } steps[] = {
-        {-1, 0, false, true}, {2, 1, true, true}, {2, 2, true, false},
-        {2, 2, true, false},  // past the last: nothing
-        {1, 1, true, true},   {1, 0, false, true}, {1, 0, false, true},
-        {7, 0, false, true},  // not a page button
+        {-1, 0, false, true}, {2, 1, true, true},
+        {2, 2, true, false},  {2, 2, true, false},  // past the last: nothing
+        {1, 1, true, true},   {1, 0, false, true},
+        {1, 0, false, true},  {7, 0, false, true},  // not a page button
     };
     for (const Step& s : steps)
     {
