@@ -25,6 +25,8 @@ core_audio = {
     -- The main menu's opening.
     "audio/music/main_menu_intro?group=1001",
     "audio/sound/core/main_menu_intro_flash?group=1000",
+    -- The options and credits screens.
+    "audio/sound/core/sfx_slider_sound?group=1000",
 }
 
 window_audio = {

@@ -10,6 +10,7 @@
 #include "game/app/MySoundManager.h"
 #include "game/app/Player.h"
 #include "game/app/Res.h"
+#include "game/app/screens/OptionsScreen.h"
 #include "game/app/RunningLevel.h"
 #include "script/Script.h"
 #include "ui/Window.h"
@@ -193,6 +194,8 @@ void OnDisplayModeChange()
     TApp* app = GetApp();
     TPlayer* player = TPlayer::GetIfMade();
     if (app != nullptr && player != nullptr) player->SetFullScreen(app->IsFullScreen());
-    // The options screen's full-screen control follows here once that screen exists.
+    if (GetTopModalName() == "options")
+        if (TWindow* w = FindOnModalStack(TOptionsScreen::ClassId()))
+            static_cast<TOptionsScreen*>(w)->RefreshFullScreen();
     if (GetRunningLevel().IsRunning()) GetGameHelper().RebuildBubble();
 }

@@ -11,6 +11,8 @@
 #include "game/app/controls/CustomWindow.h"
 #include "game/app/screens/HelpScreen.h"
 #include "game/app/screens/ProfileScreen.h"
+// Options and credits screens.
+#include "game/app/screens/OptionsScreen.h"
 #include "ui/WindowManager.h"
 
 const std::vector<const char*>& GetWindowTypeOrder()
@@ -47,6 +49,8 @@ std::vector<TWindowTypeRow> GetAppWindowTypes()
         {"MainMenuScreen", TMainMenuScreen::ClassId()},
         {"LoadScreen", TLoadScreen::ClassId()},
         {"HelpScreen", THelpScreen::ClassId()},
+        // The options and credits screens.
+        {"OptionsScreen", TOptionsScreen::ClassId()},
         // The game's controls.
         {"CustomWindow", TCustomWindow::ClassId()},
         {"TextEdit", TCustomTextEdit::ClassId()},
