@@ -1,7 +1,8 @@
 // The front end from an empty user folder, headless and in-process: the
 // closed picture of the run's first menu, the profile screen opened for the
 // first player, a name typed and chosen, the opening flash, the open menu
-// with its hud, the help pages, and the profile file the run leaves.
+// with its hud, the help pages, mute set in the options, and the profile
+// file the run leaves.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -145,6 +146,15 @@ TEST(FrontEndRun, FirstPlayerFlashHelpAndTheProfileFile)
             })
         .Step(
             "Escape leaves the help", [] { return TGameRun::IsTop("main_menu"); },
+            [] { EXPECT_TRUE(TGameRun::Click("options")); })
+        .Step(
+            "the options", [] { return TGameRun::IsTop("options"); },
+            [] { EXPECT_TRUE(TGameRun::Click("mute_sound")); })
+        .Step(
+            "mute reaches the profile", [] { return TPlayer::GetIfMade()->GetSoundOff(); },
+            [] { EXPECT_TRUE(TGameRun::Click("ok_button")); })
+        .Step(
+            "OK leaves the options", [] { return TGameRun::IsTop("main_menu"); },
             [] { TGameRun::CloseWindow(); })
         .Step(
             "the quit question", [] { return TGameRun::IsTop("quit"); },
@@ -169,6 +179,7 @@ TEST(FrontEndRun, FirstPlayerFlashHelpAndTheProfileFile)
         TPrefs prefs(false);
         EXPECT_EQ(prefs.GetUserCount(), 1);
         EXPECT_EQ(prefs.GetInt("curuser", -7), 0);
+        EXPECT_EQ(prefs.GetInt("soundoff", -7, 0), 1);
     }
     ClearSettings();
 }
