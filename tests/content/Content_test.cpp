@@ -416,6 +416,8 @@ TEST_F(ContentTest, EveryNameTheScriptsAndTheCodeUseResolves)
         for (const std::string& name : Matches(text, grouped)) checkGrouped(name, file);
         for (const std::string& name : Matches(text, picture))
         {
+            // The head of a name the script completes itself ("..._" .. state).
+            if (name.back() == '_' || name.back() == '/') continue;
             const bool particle = name.size() > 4 && name.substr(name.size() - 4) == ".psi";
             EXPECT_TRUE(particle ? fs::exists(kRoot / "assets" / name) : PictureExists(name))
                 << file << ": " << name;
