@@ -44,6 +44,7 @@ content: deps
 	@./tools/render-art.sh
 	@./tools/synth-audio.sh build/release/orvelle-synth
 	@./tools/make-particles.sh build/release/orvelle-psi
+	@./tools/make-animations.sh
 
 clean:
 	rm -rf build

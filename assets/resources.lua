@@ -8,6 +8,13 @@ helper = {
 
 main_menu = {
     "images/core/main_menu/fon_close",
+    -- The main menu's own pictures and animations.
+    "images/core/main_menu/fon_open",
+    "images/core/main_menu/locat_0",
+    "images/core/main_menu/hud",
+    "images/core/main_menu/flash_1",
+    "images/core/main_menu/flash_2",
+    "images/core/main_menu/lantern",
     -- The credits' mask and pictures.
     "images/core/credits/mask",
     "images/core/credits/emblem",
@@ -18,6 +25,9 @@ map = {
 
 core_audio = {
     "audio/music/main_menu?group=1001",
+    -- The main menu's opening.
+    "audio/music/main_menu_intro?group=1001",
+    "audio/sound/core/main_menu_intro_flash?group=1000",
     -- The options and credits screens.
     "audio/sound/core/sfx_slider_sound?group=1000",
     "audio/music/credits?group=1001",

@@ -8,6 +8,11 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include "core/FileTestSupport.h"
 #include "core/StringTable.h"
@@ -291,6 +296,148 @@ TEST_F(ContentTest, LoadingFramesFitTheirBars)
         }
         EXPECT_EQ(frame.At(left - 1, top + bar.height / 2) & 0xff, 0xffu);
         EXPECT_EQ(frame.At(left + bar.width, top + bar.height / 2) & 0xff, 0xffu);
+    }
+}
+
+// --- Every name the shipped scripts and the game's code use resolves ---
+
+std::string ReadText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Files under root (recursively) with one of the extensions.
+std::vector<fs::path> FilesUnder(const fs::path& root,
+                                 std::initializer_list<const char*> extensions)
+{
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        for (const char* extension : extensions)
+            if (entry.is_regular_file() && entry.path().extension() == extension)
+                found.push_back(entry.path());
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// Every first capture of pattern in text.
+std::vector<std::string> Matches(const std::string& text, const std::regex& pattern)
+{
+    std::vector<std::string> out;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern);
+         it != std::sregex_iterator(); ++it)
+        out.push_back((*it)[1].str());
+    return out;
+}
+
+// resources.lua as group -> entries without their "?group=" query.
+std::map<std::string, std::set<std::string>> ResourceGroups()
+{
+    std::map<std::string, std::set<std::string>> groups;
+    const std::string text = ReadText(kRoot / "assets" / "resources.lua");
+    const std::regex group(R"(^([A-Za-z_0-9]+)\s*=\s*\{([^}]*)\})", std::regex::multiline);
+    const std::regex entry(R"re("([^"?]+)(\?[^"]*)?")re");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), group);
+         it != std::sregex_iterator(); ++it)
+    {
+        auto& entries = groups[(*it)[1].str()];
+        for (const std::string& name : Matches((*it)[2].str(), entry)) entries.insert(name);
+    }
+    return groups;
+}
+
+// A picture or animation name as the loaders find it.
+bool PictureExists(const std::string& name)
+{
+    for (const char* extension : {".png", ".jpg", ".xml"})
+        if (fs::exists(kRoot / "assets" / (name + extension))) return true;
+    return false;
+}
+
+TEST_F(ContentTest, EveryResourceGroupEntryHasItsFile)
+{
+    for (const auto& [group, entries] : ResourceGroups())
+        for (const std::string& name : entries)
+        {
+            const bool audio = group.size() > 6 && group.substr(group.size() - 6) == "_audio";
+            EXPECT_TRUE(audio ? fs::exists(kRoot / "assets" / (name + ".ogg"))
+                              : PictureExists(name))
+                << group << ": " << name;
+        }
+}
+
+// The asset names written in the shipped scripts and the game's sources:
+// "group:path" names are listed in their group and have their file; plain
+// picture, particle and script names have their file; labels and the
+// texts the code formats are in the string table.
+TEST_F(ContentTest, EveryNameTheScriptsAndTheCodeUseResolves)
+{
+    const auto groups = ResourceGroups();
+    TStringTable strings;
+    ASSERT_TRUE(strings.LoadFile(Literal(kRoot / "assets" / "strings.xml").CStr()));
+
+    std::vector<fs::path> scripts = FilesUnder(kRoot / "assets" / "scripts", {".lua"});
+    std::vector<fs::path> sources = FilesUnder(kRoot / "src" / "game", {".cpp"});
+    ASSERT_FALSE(scripts.empty());
+
+    const std::regex grouped(R"re("([a-z_0-9]+:(images|audio)/[^"?]+))re");
+    const std::regex picture(R"re("((images)/[A-Za-z_0-9/]+(\.psi)?)")re");
+    const std::regex script(R"re("(scripts/[A-Za-z_0-9/]+\.lua)")re");
+    const std::regex label(R"re(\b(?:label|text)\s*=\s*"([A-Za-z_][A-Za-z_0-9]*)")re");
+    // The scripts' helpers: MenuButton(name, x, y, label, ...), Page(n, labels...).
+    const std::regex helperLabel(R"re(\b(MenuButton|Page)\([^)]*\))re");
+    const std::regex quoted(R"re("([a-z][a-z_0-9]*)")re");
+    // The code's own look-ups in the string table.
+    const std::regex formatted(R"re(strings->GetString\("([A-Za-z_][A-Za-z_0-9]*)")re");
+
+    auto checkGrouped = [&](const std::string& name, const fs::path& where)
+    {
+        const size_t colon = name.find(':');
+        const std::string group = name.substr(0, colon);
+        const std::string path = name.substr(colon + 1);
+        const auto found = groups.find(group);
+        ASSERT_NE(found, groups.end()) << where << ": no group " << group;
+        EXPECT_TRUE(found->second.count(path) != 0) << where << ": " << name << " not listed";
+        const bool audio = path.rfind("audio/", 0) == 0;
+        EXPECT_TRUE(audio ? fs::exists(kRoot / "assets" / (path + ".ogg")) : PictureExists(path))
+            << where << ": " << name;
+    };
+    auto checkLabel = [&](const std::string& text, const fs::path& where)
+    {
+        EXPECT_TRUE(strings.GetString(TString(text.c_str())) != TString("#####"))
+            << where << ": label " << text;
+    };
+
+    for (const fs::path& file : scripts)
+    {
+        const std::string text = ReadText(file);
+        for (const std::string& name : Matches(text, grouped)) checkGrouped(name, file);
+        for (const std::string& name : Matches(text, picture))
+        {
+            // The head of a name the script completes itself ("..._" .. state).
+            if (name.back() == '_' || name.back() == '/') continue;
+            const bool particle = name.size() > 4 && name.substr(name.size() - 4) == ".psi";
+            EXPECT_TRUE(particle ? fs::exists(kRoot / "assets" / name) : PictureExists(name))
+                << file << ": " << name;
+        }
+        for (const std::string& name : Matches(text, script))
+            EXPECT_TRUE(fs::exists(kRoot / "assets" / name)) << file << ": " << name;
+        for (const std::string& name : Matches(text, label)) checkLabel(name, file);
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), helperLabel);
+             it != std::sregex_iterator(); ++it)
+        {
+            const std::vector<std::string> args = Matches(it->str(), quoted);
+            const size_t first = (*it)[1].str() == "MenuButton" ? 1 : 0;
+            for (size_t i = first; i < args.size(); ++i) checkLabel(args[i], file);
+        }
+    }
+    for (const fs::path& file : sources)
+    {
+        const std::string text = ReadText(file);
+        for (const std::string& name : Matches(text, grouped)) checkGrouped(name, file);
+        for (const std::string& name : Matches(text, formatted)) checkLabel(name, file);
     }
 }
 

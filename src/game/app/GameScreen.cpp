@@ -32,6 +32,13 @@ TGameScreen::~TGameScreen()
     LeaveScreenStack(this);
 }
 
+void TGameScreen::ShowWindow(TWindow* window, bool show)
+{
+    if (window == nullptr) return;
+    const uint32_t flags = window->GetFlags() & 0xFF00u;
+    window->SetFlags(show ? (flags | kWindowVisible) : (flags & ~uint32_t(kWindowVisible)));
+}
+
 void TGameScreen::PostInit(TWindowStyle& style)
 {
     TWindow::PostInit(style);

@@ -47,6 +47,9 @@ public:
     // none, after the first tick).
     bool AreGroupsLoaded() const { return groupsLoaded_; }
 
+    // Shows or hides window (nothing for null), keeping its other flags.
+    static void ShowWindow(TWindow* window, bool show);
+
 protected:
     TScriptFunctions& Bindings() { return bindings_; }
     // The groups to load before the screen shows; none by default.

@@ -9,10 +9,11 @@
 #include "game/app/controls/CustomSlider.h"
 #include "game/app/controls/CustomTextEdit.h"
 #include "game/app/controls/CustomWindow.h"
+#include "game/app/screens/HelpScreen.h"
+#include "game/app/screens/ProfileScreen.h"
 // Options and credits screens.
 #include "game/app/screens/CreditsScreen.h"
 #include "game/app/screens/OptionsScreen.h"
-#include "game/app/screens/ProfileScreen.h"
 #include "ui/WindowManager.h"
 
 const std::vector<const char*>& GetWindowTypeOrder()
@@ -48,6 +49,7 @@ std::vector<TWindowTypeRow> GetAppWindowTypes()
     return {
         {"MainMenuScreen", TMainMenuScreen::ClassId()},
         {"LoadScreen", TLoadScreen::ClassId()},
+        {"HelpScreen", THelpScreen::ClassId()},
         // The options and credits screens.
         {"OptionsScreen", TOptionsScreen::ClassId()},
         {"CreditsScreen", TCreditsScreen::ClassId()},

@@ -12,6 +12,8 @@
 #include "game/app/StartupSettings.h"
 #include "game/app/MainMenuScreen.h"
 #include "game/app/Player.h"
+#include "game/app/controls/CustomButton.h"
+#include "script/Script.h"
 #include "game/app/support/LoadingFixture.h"
 #include "game/app/support/ProfileFolder.h"
 #include "ui/Screen.h"
@@ -51,6 +53,31 @@ TEST(MainMenuGroups, FirstScreenAsksForTheComicsDue)
     }
 }
 
+// A menu script as the game's: the layout keys, the required children and
+// buttons whose commands note what they did in the global "pressed".
+const char* const kMenuScript = R"(
+pressed = ""
+PushModal('menu')
+MakeDialog{
+  MainMenuScreen{ name = 'main_menu', x = 0, y = 0, w = 800, h = 600,
+    locat_image_x = 100, locat_image_y = 120,
+    Flash = { up_time = 200, up_rotate_1 = 1, up_rotate_2 = -1, up_scale_start = 0.5,
+              up_scale_stop = 1, up_alpha_time = 0.5, down_time = 300, down_scale_start = 1,
+              down_scale_stop = 2, down_alpha_time = 1 },
+    PAK = { text = '#Press a key', size = 20, x = 200, y = 500, w = 400, h = 40 },
+    Scroll = { start_x = -300, start_y = 10, finish_x = 20, finish_y = 50, time = %d },
+    Window{ name = 'shell', x = 0, y = 0, w = 800, h = 600,
+      Button{ name = 'play_button', x = 0, y = 0, w = 10, h = 10,
+              command = function() pressed = pressed .. 'play ' end },
+      Button{ name = 'quit', x = 20, y = 0, w = 10, h = 10,
+              command = function() pressed = pressed .. 'quit ' end } },
+    CustomButton{ name = 'profile_button', x = 0, y = 0, w = 100, h = 30 },
+    Button{ name = 'editor', x = 0, y = 0, w = 10, h = 10 },
+  },
+}
+function FirstPlayer() pressed = pressed .. 'first ' end
+)";
+
 class MainMenuTest : public LoadingTest
 {
 protected:
@@ -63,7 +90,9 @@ protected:
             resources += std::string(group) + " = { 'pictures/one' }\n";
         SetUpLoading(resources, {{"pictures/one.png", ""}});
         wm->RegisterWindowType("MainMenuScreen", TMainMenuScreen::ClassId());
+        wm->RegisterWindowType("CustomButton", TCustomButton::ClassId());
         player_ = TPlayer::GetInstance();
+        TMainMenuScreen::ResetPulse();
         assets_.NewLog();
     }
     void TearDown() override
@@ -72,16 +101,37 @@ protected:
         profileFolder_.reset();
     }
     // The menu as its script makes it, in a modal of its own.
-    TMainMenuScreen* OpenMenu()
+    TMainMenuScreen* OpenMenu(const char* script)
     {
-        EXPECT_EQ(script_->DoLuaString(
-                      "PushModal('menu') MakeDialog{ MainMenuScreen{ name = 'main_menu', "
-                      "x = 0, y = 0, w = 800, h = 600 } }"),
-                  0);
+        EXPECT_EQ(script_->DoLuaString(script), 0);
         TWindow* w = wm->GetTopModal()->FindChild("main_menu", -1);
         return w != nullptr && w->IsKindOf(TMainMenuScreen::ClassId())
                    ? static_cast<TMainMenuScreen*>(w)
                    : nullptr;
+    }
+    TMainMenuScreen* OpenFullMenu(int scrollTime = 500)
+    {
+        return OpenMenu(TString::Format(kMenuScript, scrollTime).CStr());
+    }
+    // Opens the menu and lets its groups load.
+    TMainMenuScreen* OpenLoaded(int scrollTime = 500)
+    {
+        TMainMenuScreen* menu = OpenFullMenu(scrollTime);
+        Pass(16);
+        LoadAll();
+        Pass(1);
+        return menu;
+    }
+    TWindow* Child(const char* name) { return wm->GetTopModal()->FindChild(name, -1); }
+    std::string Pressed()
+    {
+        lua_State* L = script_->GetState();
+        lua_pushstring(L, "pressed");
+        lua_gettable(L, LUA_GLOBALSINDEX);
+        const char* text = lua_tostring(L, -1);
+        std::string s = text != nullptr ? text : "";
+        lua_pop(L, 1);
+        return s;
     }
 
     std::unique_ptr<gameapptest::ProfileFolder> profileFolder_;
@@ -90,7 +140,9 @@ protected:
 
 TEST_F(MainMenuTest, LoadsOnItsFirstTickAndSwallowsInputUntilThen)
 {
-    TMainMenuScreen* menu = OpenMenu();
+    TMainMenuScreen* menu = OpenMenu(
+        "PushModal('menu') MakeDialog{ MainMenuScreen{ name = 'main_menu', "
+        "x = 0, y = 0, w = 800, h = 600 } }");
     ASSERT_NE(menu, nullptr);
     TWindow* modal = wm->GetTopModal();
     modal->SetPosition(30, 40);
@@ -109,21 +161,126 @@ TEST_F(MainMenuTest, LoadsOnItsFirstTickAndSwallowsInputUntilThen)
     EXPECT_FALSE(menu->IsFirstFrame());
     EXPECT_EQ(wm->GetFocusWindow(), menu);
     EXPECT_EQ(modal->GetRect(), TRect(0, 0, 800, 600));
-    EXPECT_FALSE(menu->OnKeyDown(13, 0));
-    EXPECT_FALSE(menu->OnMouseDown(TPoint(5, 5)));
 
-    // Gone: off the screen stack, its script function taken back.
+    // Gone: off the screen stack, its script functions taken back.
     wm->PopTopModal();
     Pass(1);
     EXPECT_EQ(player_->TopScreen(), nullptr);
-    EXPECT_EQ(script_->DoLuaString("MainMenuButtonDepress(1)"), 0);
+    for (const char* call : {"MainMenuButtonDepress(1)", "SetCurrentPlayerName()", "StartFlash()"})
+        EXPECT_EQ(script_->DoLuaString(call), 0) << call;
+    // The bare script lacks the children the real menu has: each is named
+    // once, nothing else goes wrong.
     const std::string newLog = assets_.NewLog();
-    EXPECT_EQ(newLog.find("ERROR"), std::string::npos) << newLog;
+    for (const char* name : {"\"profile_button\"", "\"shell\"", "\"editor\""})
+        EXPECT_NE(newLog.find(name), std::string::npos) << newLog;
+}
+
+TEST_F(MainMenuTest, TheFirstMenuWaitsForAKeyThenFlashesAndSlidesTheProfileButton)
+{
+    TMainMenuScreen* menu = OpenLoaded();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->IsFlashOn());
+    EXPECT_EQ(Pressed(), "first ");
+    TWindow* shell = Child("shell");
+    TWindow* button = Child("profile_button");
+    ASSERT_NE(shell, nullptr);
+    ASSERT_NE(button, nullptr);
+    EXPECT_FALSE(shell->IsVisible());
+    EXPECT_EQ(button->GetRect().left, -300);
+    EXPECT_EQ(Child("editor")->GetRect().top, -200);
+
+    // The first key starts the flash instead of acting.
+    EXPECT_TRUE(menu->OnKeyDown(13, 0));
+    Pass(1);
+    EXPECT_EQ(Pressed(), "first ");
+    EXPECT_EQ(menu->GetFlash().GetFirstPhase(), TAnimatedElementList::kIn);
+    // Enter presses "play_button" while the flash plays, and goes on.
+    EXPECT_FALSE(menu->OnKeyDown(13, 0));
+    Pass(1);
+    EXPECT_EQ(Pressed(), "first play ");
+
+    // The shell shows as the flash turns to its out phase; the slide starts
+    // when the flash has ended.
+    for (int i = 0; i < 14 && menu->GetFlash().GetFirstPhase() == TAnimatedElementList::kIn; ++i)
+        Pass(16);
+    EXPECT_EQ(menu->GetFlash().GetFirstPhase(), TAnimatedElementList::kOut);
+    EXPECT_TRUE(shell->IsVisible());
+    EXPECT_TRUE(menu->IsFlashOn());
+    for (int i = 0; i < 40 && menu->IsFlashOn(); ++i) Pass(16);
+    EXPECT_FALSE(menu->IsFlashOn());
+    EXPECT_TRUE(menu->IsScrolling());
+    const int32_t startedAt = button->GetRect().left;
+    EXPECT_LT(startedAt, 20);
+    for (int i = 0; i < 40 && menu->IsScrolling(); ++i) Pass(16);
+    EXPECT_FALSE(menu->IsScrolling());
+    EXPECT_EQ(button->GetRect().left, 20);
+    EXPECT_EQ(button->GetRect().top, 50);
+    // Escape presses "quit" once the menu is open.
+    EXPECT_FALSE(menu->OnKeyDown(27, 0));
+    Pass(1);
+    EXPECT_EQ(Pressed(), "first play quit ");
+}
+
+TEST_F(MainMenuTest, ALaterMenuOpensAtOnceWithTheSlide)
+{
+    OpenLoaded();
+    wm->PopTopModal();
+    Pass(1);
+    // The run's first loading is over: no flash for this one.
+    TMainMenuScreen* menu = OpenLoaded();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_FALSE(menu->IsFlashOn());
+    EXPECT_TRUE(Child("shell")->IsVisible());
+    EXPECT_TRUE(menu->IsScrolling());
+    // A click is not swallowed and starts nothing.
+    EXPECT_FALSE(menu->OnMouseDown(TPoint(400, 300)));
+    EXPECT_EQ(menu->GetFlash().GetFirstPhase(), TAnimatedElementList::kNotStarted);
+    // The slide is half way after half its time, truncated toward zero.
+    uitest::AdvanceTime(234);
+    Pass(16);
+    EXPECT_EQ(Child("profile_button")->GetRect().left, -300 + 160);
+    EXPECT_EQ(Child("profile_button")->GetRect().top, 10 + 20);
+}
+
+TEST_F(MainMenuTest, ASlideOfNoTimeStandsAtItsFinish)
+{
+    for (int time : {0, -5})
+    {
+        OpenLoaded(time);
+        wm->PopTopModal();
+        Pass(1);
+        TMainMenuScreen* menu = OpenLoaded(time);
+        ASSERT_NE(menu, nullptr) << time;
+        EXPECT_FALSE(menu->IsScrolling()) << time;
+        EXPECT_EQ(Child("profile_button")->GetRect().left, 20) << time;
+        EXPECT_EQ(Child("profile_button")->GetRect().top, 50) << time;
+        wm->PopTopModal();
+        Pass(1);
+    }
+}
+
+TEST_F(MainMenuTest, ThePromptPulsesEverySeventyFrames)
+{
+    TMainMenuScreen* menu = OpenLoaded();
+    ASSERT_NE(menu, nullptr);
+    // The ticks after loading have counted already; count from a fresh pulse.
+    TMainMenuScreen::ResetPulse();
+    const int32_t base = 20;
+    struct Step
+    {
+        int frames;
+        int32_t size;
+    } steps[] = {{69, base}, {1, base + 1}, {69, base + 1}, {1, base}, {70, base + 1}};
+    for (const Step& s : steps)
+    {
+        for (int i = 0; i < s.frames; ++i) Pass(16);
+        EXPECT_EQ(menu->GetPressFontSize(), s.size);
+    }
 }
 
 TEST_F(MainMenuTest, AMenuGoneWhileLoadingIsNotCalledBack)
 {
-    TMainMenuScreen* menu = OpenMenu();
+    TMainMenuScreen* menu = OpenFullMenu();
     ASSERT_NE(menu, nullptr);
     Pass(16);
     ASSERT_TRUE(res_->IsLoading());

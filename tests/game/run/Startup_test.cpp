@@ -4,8 +4,7 @@
 // for the next one.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
+#include <algorithm>
 #include <filesystem>
 
 #include "core/Folders.h"
@@ -38,21 +37,9 @@ extern "C" const char* __asan_default_options()
 namespace
 {
 
-std::string Joined(const std::vector<std::string>& lines)
-{
-    std::string out;
-    for (const auto& l : lines) out += l + "\n";
-    return out;
-}
-
 TMainMenuScreen* Menu()
 {
     return static_cast<TMainMenuScreen*>(TGameRun::FindWindowOfClass(TMainMenuScreen::ClassId()));
-}
-
-bool IsTop(const char* name)
-{
-    return TGameRun::TopModalName() == TString(name);
 }
 
 int CountModalsNamed(const char* name)
@@ -64,17 +51,19 @@ int CountModalsNamed(const char* name)
     return n;
 }
 
-// The whole picture black: the centre and three corners. The top-left
-// corner holds the cursor trail, where the pointer of a headless run rests.
-bool FrameIsBlack()
+// The run's first menu shows the closed picture: its flat night sky where
+// the profile screen opened for a first player leaves it uncovered.
+bool FrameShowsTheClosedPicture()
 {
-    for (auto [x, y] : {std::pair{400, 300}, {797, 2}, {2, 597}, {797, 597}})
-        if (TGameRun::FramePixel(x, y) != 0) return false;
-    return true;
+    return TGameRun::FramePixel(400, 40) == 0x27345C;
 }
 
+// The modal on top when the first screen is reached (the profile screen's
+// name entry when there is no profile yet).
+std::string gFirstTop;
+
 // Queues the first screen: the loading screen (held until one of its frames
-// is drawn) then the black menu.
+// is drawn) then the menu's closed picture under the profile screen.
 void ReachTheFirstScreen(TGameRun& run, uint32_t& loadingPixel)
 {
     auto load = std::make_shared<TLoadScreen*>(nullptr);
@@ -88,7 +77,7 @@ void ReachTheFirstScreen(TGameRun& run, uint32_t& loadingPixel)
            },
            [load]
            {
-               EXPECT_TRUE(IsTop("load")) << TGameRun::TopModalName().CStr();
+               EXPECT_TRUE(TGameRun::IsTop("load")) << TGameRun::TopModalName().CStr();
                TRes* res = TRes::GetIfMade();
                ASSERT_NE(res, nullptr);
                EXPECT_TRUE(res->IsFirstLoad());
@@ -107,17 +96,18 @@ void ReachTheFirstScreen(TGameRun& run, uint32_t& loadingPixel)
                 (*load)->SetPaused(false);
             })
         .Step(
-            "the black first screen",
+            "the first screen",
             []
             {
                 TMainMenuScreen* menu = Menu();
-                return menu != nullptr && !menu->IsFirstFrame() && IsTop("main_menu") &&
-                       FrameIsBlack();
+                return menu != nullptr && !menu->IsFirstFrame() &&
+                       TGameRun::IsTop("profile_name") && FrameShowsTheClosedPicture();
             },
             []
             {
                 EXPECT_EQ(TGameRun::FindWindowOfClass(TLoadScreen::ClassId()), nullptr);
-                EXPECT_EQ(GetWindowManager()->GetFocusWindow(), Menu());
+                EXPECT_TRUE(Menu()->IsFlashOn());
+                gFirstTop = TGameRun::TopModalName().CStr();
             });
 }
 
@@ -127,6 +117,8 @@ void ReachTheFirstScreen(TGameRun& run, uint32_t& loadingPixel)
 // music fade to its end.
 void CheckSoundsAndTrail(TGameRun& run)
 {
+    // The menu's music fades in first.
+    run.Step("the menu's fade-in", [] { return !TMySoundManager::GetIfMade()->IsFading(); });
     run.Do("the sounds and the trail",
            []
            {
@@ -135,19 +127,24 @@ void CheckSoundsAndTrail(TGameRun& run)
                EXPECT_FALSE(cursor->IsSystemCursor());
                TMySoundManager* sounds = TMySoundManager::GetIfMade();
                ASSERT_NE(sounds, nullptr);
-               // Later screens add their own sounds to the groups.
-               auto find = [](const std::vector<TMySoundManager::SSoundEntry>& list,
-                              const char* name) -> const TMySoundManager::SSoundEntry*
+               auto names = [](const std::vector<TMySoundManager::SSoundEntry>& list)
                {
-                   for (const auto& entry : list)
-                       if (std::strcmp(entry.name.CStr(), name) == 0) return &entry;
-                   return nullptr;
+                   std::vector<std::string> out;
+                   for (const auto& e : list) out.push_back(e.name.CStr());
+                   std::sort(out.begin(), out.end());
+                   return out;
                };
-               EXPECT_NE(find(sounds->GetMusic(), "core_audio:audio/music/main_menu?group=1001"),
-                         nullptr);
-               const TMySoundManager::SSoundEntry* click =
-                   find(sounds->GetEffects(), "window_audio:audio/sound/core/click?group=1000");
-               ASSERT_NE(click, nullptr);
+               // Among them, the menu's and the buttons' (screens add their own).
+               const std::vector<std::string> music = names(sounds->GetMusic());
+               const std::vector<std::string> effects = names(sounds->GetEffects());
+               for (const char* name : {"core_audio:audio/music/main_menu?group=1001",
+                                        "core_audio:audio/music/main_menu_intro?group=1001"})
+                   EXPECT_NE(std::find(music.begin(), music.end(), name), music.end()) << name;
+               for (const char* name :
+                    {"core_audio:audio/sound/core/main_menu_intro_flash?group=1000",
+                     "window_audio:audio/sound/core/click?group=1000"})
+                   EXPECT_NE(std::find(effects.begin(), effects.end(), name), effects.end())
+                       << name;
                TSoundManager* framework = TSoundManager::Current();
                ASSERT_NE(framework, nullptr);
                EXPECT_FLOAT_EQ(framework->GetGroupVolume(1000), 0.8f);
@@ -157,7 +154,9 @@ void CheckSoundsAndTrail(TGameRun& run)
                TScript* script = GetWindowManagerScript();
                ASSERT_NE(script, nullptr);
                script->DoLuaString("PlaySoundFromLUA('window_audio:audio/sound/core/click')");
-               EXPECT_EQ(click->playCount, 1);
+               for (const auto& e : sounds->GetEffects())
+                   if (e.name == TString("window_audio:audio/sound/core/click?group=1000"))
+                       EXPECT_EQ(e.playCount, 1);
                sounds->StopSound("window_audio:audio/sound/core/click");
 
                sounds->StartMusicFadeIn(100);
@@ -178,7 +177,7 @@ TEST(StartupRun, FirstStartAsksBeforeQuittingAndLeavesTheProfileFile)
     auto quit = std::make_shared<TWindow*>(nullptr);
     run.Do("close the window", &TGameRun::CloseWindow)
         .Step(
-            "the question", [] { return IsTop("quit"); },
+            "the question", [] { return TGameRun::IsTop("quit"); },
             [quit]
             {
                 *quit = GetWindowManager()->GetTopModal();
@@ -194,24 +193,25 @@ TEST(StartupRun, FirstStartAsksBeforeQuittingAndLeavesTheProfileFile)
                 EXPECT_TRUE(TGameRun::Click("no"));
             })
         .Step(
-            "No goes back to the first screen", [] { return IsTop("main_menu"); },
+            "No goes back to the first screen", [] { return TGameRun::IsTop(gFirstTop.c_str()); },
             [] { TGameRun::SetFocus(false); })
         .Step(
-            "focus lost pauses", [] { return IsTop("pause"); },
+            "focus lost pauses", [] { return TGameRun::IsTop("pause"); },
             [] { TGameRun::SetFocus(true), TGameRun::SetFocus(false); })
         .Idle(20)
         .Step(
-            "the pause opens once", [] { return IsTop("pause") && CountModalsNamed("pause") == 1; },
+            "the pause opens once",
+            [] { return TGameRun::IsTop("pause") && CountModalsNamed("pause") == 1; },
             [] { TGameRun::SetFocus(true); })
         .Step(
-            "focus gained closes the pause", [] { return IsTop("main_menu"); },
+            "focus gained closes the pause", [] { return TGameRun::IsTop(gFirstTop.c_str()); },
             [] { TGameRun::CloseWindow(); })
         .Step(
-            "the question again", [] { return IsTop("quit"); },
+            "the question again", [] { return TGameRun::IsTop("quit"); },
             [] { EXPECT_TRUE(TGameRun::Click("yes")); });
 
     EXPECT_EQ(run.Run(), 0);
-    EXPECT_TRUE(run.Failures().empty()) << Joined(run.Failures()) << run.Log();
+    EXPECT_TRUE(run.Failures().empty()) << run.FailureText() << run.Log();
     EXPECT_NE(loadingPixel, 0u);
     const std::string log = run.Log();
     EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
@@ -254,7 +254,7 @@ TEST(StartupRun, FirstStartAsksBeforeQuittingAndLeavesTheProfileFile)
                TGameRun::TerminateFromOutside();
            });
     EXPECT_EQ(run.Run(), 0);
-    EXPECT_TRUE(run.Failures().empty()) << Joined(run.Failures()) << run.Log();
+    EXPECT_TRUE(run.Failures().empty()) << run.FailureText() << run.Log();
     EXPECT_FALSE(std::filesystem::exists(run.UserData() / "users" / "prefs.dat.bad"));
     EXPECT_GE(std::filesystem::last_write_time(prefsFile), before);
     ClearSettings();

@@ -221,6 +221,19 @@ void TGameRun::PressKey(int32_t virtualKey)
     Push(kEventKeyUp, 0, 0, virtualKey);
 }
 
+std::string TGameRun::FailureText() const
+{
+    std::string out;
+    for (const std::string& line : failures_) out += line + "\n";
+    return out;
+}
+
+void TGameRun::TypeText(const char* text)
+{
+    for (const char* c = text; *c != '\0'; ++c)
+        Push(kEventCharUtf8, 0, 0, static_cast<unsigned char>(*c));
+}
+
 bool TGameRun::Click(const char* name)
 {
     TWindow* w = FindBelowTop(name);

@@ -55,6 +55,8 @@ public:
 
     // Steps that failed (ran out of time, or never came), one line each.
     const std::vector<std::string>& Failures() const { return failures_; }
+    // The same, as one text.
+    std::string FailureText() const;
     // The per-user data folder of the game ($XDG_DATA_HOME/<publisher>/<game>).
     std::filesystem::path UserData() const;
     // The game's log as the run left it.
@@ -62,6 +64,7 @@ public:
 
     // --- conditions (main thread, while the game runs) ---
     static TString TopModalName();
+    static bool IsTop(const char* name) { return TopModalName() == TString(name); }
     // The first window of that class anywhere on the modal stack; null when none.
     static TWindow* FindWindowOfClass(TWindowClassId id);
     // A window of that name below the top modal; null when none.
@@ -73,6 +76,8 @@ public:
     static void SetFocus(bool gained);
     // Key down, its character (Enter, Escape and the like type one), key up.
     static void PressKey(int32_t virtualKey);
+    // Each character as the text input the platform hands over.
+    static void TypeText(const char* text);
     // Moves onto the centre of the named window below the top modal, presses
     // and releases there. False when there is no such window.
     static bool Click(const char* name);

@@ -1,0 +1,187 @@
+// The front end from an empty user folder, headless and in-process: the
+// closed picture of the run's first menu, the profile screen opened for the
+// first player, a name typed and chosen, the opening flash, the open menu
+// with its hud, the help pages, mute set in the options, and the profile
+// file the run leaves.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/Folders.h"
+#include "core/Prefs.h"
+#include "core/Settings.h"
+#include "game/app/MainMenuScreen.h"
+#include "game/app/Player.h"
+#include "game/app/StartupSettings.h"
+#include "game/app/screens/HelpScreen.h"
+#include "game/run/support/GameRun.h"
+#include "platform/Keys.h"
+#include "ui/Text.h"
+#include "ui/WindowManager.h"
+
+using gametest::TGameRun;
+
+// The display driver's own allocations are not this program's.
+extern "C" const char* __asan_default_options()
+{
+    return "detect_leaks=0";
+}
+
+namespace
+{
+
+TMainMenuScreen* Menu()
+{
+    return static_cast<TMainMenuScreen*>(TGameRun::FindWindowOfClass(TMainMenuScreen::ClassId()));
+}
+
+// The text of the named window below the top modal; "" when it is not a text.
+std::string TextOf(const char* name)
+{
+    TWindow* w = TGameRun::FindBelowTop(name);
+    return w != nullptr && w->IsKindOf(TText::ClassId()) ? static_cast<TText*>(w)->GetText().CStr()
+                                                         : "";
+}
+
+bool Shown(TWindow* w)
+{
+    return w != nullptr && w->IsVisible();
+}
+
+// Colours the pictures keep flat for this (art/README.md).
+constexpr uint32_t kNightBlue = 0x27345C;
+constexpr uint32_t kHudGold = 0xF2B33D;
+
+TEST(FrontEndRun, FirstPlayerFlashHelpAndTheProfileFile)
+{
+    TGameRun run;
+    run.Step(
+           "the profile screen over the closed picture",
+           []
+           {
+               TMainMenuScreen* menu = Menu();
+               return menu != nullptr && !menu->IsFirstFrame() &&
+                      (TGameRun::IsTop("profile") || TGameRun::IsTop("profile_name"));
+           },
+           []
+           {
+               TMainMenuScreen* menu = Menu();
+               EXPECT_TRUE(menu->IsFlashOn());
+               EXPECT_EQ(menu->GetFlash().GetFirstPhase(), -1);
+           })
+        .Step("the closed picture drawn",
+              [] { return TGameRun::FramePixel(400, 40) == kNightBlue; })
+        .Step(
+            "with no profile \"new\" is pressed at once",
+            [] { return TGameRun::IsTop("profile_name"); }, [] { TGameRun::TypeText("Ann"); })
+        .Step(
+            "the typed name", [] { return TextOf("name_field") == "Ann"; },
+            [] { TGameRun::PressKey(platform::kVkReturn); })
+        .Step(
+            "the name is in the list", [] { return TGameRun::IsTop("profile"); },
+            []
+            {
+                TPlayer* player = TPlayer::GetIfMade();
+                ASSERT_NE(player, nullptr);
+                EXPECT_EQ(player->GetNumUsers(), 1);
+                TGameRun::PressKey(platform::kVkReturn);
+            })
+        .Step(
+            "Enter on the list chooses it", [] { return TGameRun::IsTop("main_menu"); },
+            []
+            {
+                TPlayer* player = TPlayer::GetIfMade();
+                EXPECT_EQ(player->GetCurrentUser(), 0);
+                EXPECT_STREQ(player->GetName().CStr(), "Ann");
+                EXPECT_EQ(TextOf("player_name"), "Welcome, Ann!");
+                // Still waiting for its key: the shell is hidden.
+                EXPECT_FALSE(Shown(TGameRun::FindBelowTop("shell")));
+                TGameRun::PressKey('A');
+            })
+        .Step(
+            "a key plays the flash, then the menu opens and the button slides in",
+            []
+            {
+                TMainMenuScreen* menu = Menu();
+                return menu != nullptr && !menu->IsFlashOn() && !menu->IsScrolling();
+            },
+            []
+            {
+                EXPECT_TRUE(Shown(TGameRun::FindBelowTop("shell")));
+                TWindow* button = TGameRun::FindBelowTop("profile_button");
+                ASSERT_NE(button, nullptr);
+                EXPECT_EQ(button->GetRect().left, 20);
+                EXPECT_EQ(button->GetRect().top, 20);
+            })
+        .Idle(3)
+        .Step(
+            "the hud in the top-right corner",
+            [] { return TGameRun::FramePixel(797, 2) == kHudGold; },
+            [] { EXPECT_TRUE(TGameRun::Click("help")); })
+        .Step(
+            "the help on its first page", [] { return TGameRun::IsTop("help"); },
+            [] { EXPECT_TRUE(TGameRun::Click("right")); })
+        .Step(
+            "the second page",
+            []
+            {
+                auto* help =
+                    static_cast<THelpScreen*>(TGameRun::FindWindowOfClass(THelpScreen::ClassId()));
+                return help != nullptr && help->GetCurrentPage() == 1;
+            },
+            [] { EXPECT_TRUE(TGameRun::Click("right")); })
+        .Step(
+            "the last page hides the right arrow",
+            []
+            {
+                auto* help =
+                    static_cast<THelpScreen*>(TGameRun::FindWindowOfClass(THelpScreen::ClassId()));
+                return help != nullptr && help->GetCurrentPage() == 2;
+            },
+            []
+            {
+                EXPECT_FALSE(Shown(TGameRun::FindBelowTop("right")));
+                EXPECT_TRUE(Shown(TGameRun::FindBelowTop("left")));
+                TGameRun::PressKey(platform::kVkEscape);
+            })
+        .Step(
+            "Escape leaves the help", [] { return TGameRun::IsTop("main_menu"); },
+            [] { EXPECT_TRUE(TGameRun::Click("options")); })
+        .Step(
+            "the options", [] { return TGameRun::IsTop("options"); },
+            [] { EXPECT_TRUE(TGameRun::Click("mute_sound")); })
+        .Step(
+            "mute reaches the profile", [] { return TPlayer::GetIfMade()->GetSoundOff(); },
+            [] { EXPECT_TRUE(TGameRun::Click("ok_button")); })
+        .Step(
+            "OK leaves the options", [] { return TGameRun::IsTop("main_menu"); },
+            [] { TGameRun::CloseWindow(); })
+        .Step(
+            "the quit question", [] { return TGameRun::IsTop("quit"); },
+            [] { EXPECT_TRUE(TGameRun::Click("yes")); });
+
+    EXPECT_EQ(run.Run(), 0);
+    EXPECT_TRUE(run.Failures().empty()) << run.FailureText() << run.Log();
+    const std::string log = run.Log();
+    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    EXPECT_EQ(log.find("LoadRes"), std::string::npos) << log;
+    EXPECT_EQ(log.find("#####"), std::string::npos) << log;
+    EXPECT_EQ(log.find("not found"), std::string::npos) << log;
+
+    // The new player in the game's own profile file.
+    const std::filesystem::path prefsFile = run.UserData() / "users" / "prefs.dat";
+    ASSERT_TRUE(std::filesystem::exists(prefsFile)) << prefsFile;
+    SetUserDataFolder(TString((run.UserData() / "users").c_str()));
+    SetSetting("encryptionkey", kGameEncryptionKey);
+    SetSetting("installkey",
+               TString(std::filesystem::read_symlink("/proc/self/exe").parent_path().c_str()));
+    {
+        TPrefs prefs(false);
+        EXPECT_EQ(prefs.GetUserCount(), 1);
+        EXPECT_EQ(prefs.GetInt("curuser", -7), 0);
+        EXPECT_EQ(prefs.GetInt("soundoff", -7, 0), 1);
+    }
+    ClearSettings();
+}
+
+}  // namespace
