@@ -50,7 +50,7 @@ struct SharedProto
     std::vector<SharedLocVar> locvars;
     std::vector<int> upvalues;  // string indices
     std::vector<int> p;         // prototype indices
-    size_t vectorsAt;           // where its vectors start in a built group
+    size_t vectorsAt = 0;       // where its vectors start in a built group
     int source;
     int lineDefined;
     lu_byte nups;
