@@ -4,6 +4,7 @@
 #include "game/app/Player.h"
 #include "game/app/Res.h"
 #include "game/app/ScreenStack.h"
+#include "ui/Button.h"
 #include "ui/WindowManager.h"
 
 namespace
@@ -37,6 +38,12 @@ void TGameScreen::ShowWindow(TWindow* window, bool show)
     if (window == nullptr) return;
     const uint32_t flags = window->GetFlags() & 0xFF00u;
     window->SetFlags(show ? (flags | kWindowVisible) : (flags & ~uint32_t(kWindowVisible)));
+}
+
+void TGameScreen::PressButton(const char* name)
+{
+    TWindow* w = FindChild(name, -1);
+    if (w != nullptr && w->IsKindOf(TButton::ClassId())) static_cast<TButton*>(w)->Click();
 }
 
 void TGameScreen::PostInit(TWindowStyle& style)

@@ -49,6 +49,8 @@ public:
 
     // Shows or hides window (nothing for null), keeping its other flags.
     static void ShowWindow(TWindow* window, bool show);
+    // Clicks the named child when it is a button; nothing otherwise.
+    void PressButton(const char* name);
 
 protected:
     TScriptFunctions& Bindings() { return bindings_; }

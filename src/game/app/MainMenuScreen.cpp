@@ -15,7 +15,6 @@
 #include "graphics/TextGraphic.h"
 #include "script/LuaTable.h"
 #include "script/Script.h"
-#include "ui/Button.h"
 #include "ui/Text.h"
 #include "ui/WindowAppLink.h"
 #include "ui/WindowManager.h"
@@ -421,12 +420,6 @@ bool TMainMenuScreen::OnMouseMove(TPoint)
     return false;
 }
 
-void TMainMenuScreen::Press(const char* name)
-{
-    TWindow* w = FindChild(name, -1);
-    if (w != nullptr && w->IsKindOf(TButton::ClassId())) static_cast<TButton*>(w)->Click();
-}
-
 bool TMainMenuScreen::OnKeyDown(int8_t key, int32_t)
 {
     if (firstFrame_) return true;
@@ -436,8 +429,8 @@ bool TMainMenuScreen::OnKeyDown(int8_t key, int32_t)
         return true;
     }
     if (key == 27)
-        Press("quit");
+        PressButton("quit");
     else if (key == 13)
-        Press("play_button");
+        PressButton("play_button");
     return false;
 }

@@ -99,7 +99,6 @@ private:
     void StartScroll();
     void StepScroll();
     void PlayMenuMusic(const char* name);
-    void Press(const char* name);
 
     TClock screenClock_;
     bool firstFrame_ = true;

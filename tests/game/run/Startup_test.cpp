@@ -155,8 +155,12 @@ void CheckSoundsAndTrail(TGameRun& run)
                ASSERT_NE(script, nullptr);
                script->DoLuaString("PlaySoundFromLUA('window_audio:audio/sound/core/click')");
                for (const auto& e : sounds->GetEffects())
+               {
                    if (e.name == TString("window_audio:audio/sound/core/click?group=1000"))
+                   {
                        EXPECT_EQ(e.playCount, 1);
+                   }
+               }
                sounds->StopSound("window_audio:audio/sound/core/click");
 
                sounds->StartMusicFadeIn(100);

@@ -1,6 +1,7 @@
 // The game's name entry field: the hint, the enable window, no caret keys.
 #include "game/app/controls/CustomTextEdit.h"
 
+#include "game/app/GameScreen.h"
 #include "ui/Button.h"
 #include "ui/ModalWindow.h"
 #include "ui/WindowManager.h"
@@ -72,8 +73,7 @@ void TCustomTextEdit::UpdateEnableWindow(int32_t delta)
     if (window == nullptr) return;
     // The edit has not happened yet: delta is what it is about to do.
     const bool show = GetText().Length() + delta >= 1;
-    const uint32_t flags = window->GetFlags();
-    window->SetFlags(show ? (flags | kWindowVisible) : (flags & ~uint32_t(kWindowVisible)));
+    TGameScreen::ShowWindow(window, show);
     // A hidden button must not stay hovered: the hover list would still
     // hand it the mouse, and a press there would click it unseen.
     if (!show && window->IsKindOf(TButton::ClassId())) window->OnMouseLeave();

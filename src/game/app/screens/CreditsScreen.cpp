@@ -10,7 +10,6 @@
 #include "graphics/TextGraphic.h"
 #include "script/LuaTable.h"
 #include "script/Script.h"
-#include "ui/Button.h"
 #include "ui/WindowAppLink.h"
 #include "ui/WindowStyle.h"
 
@@ -305,10 +304,6 @@ void TCreditsScreen::Draw()
 
 bool TCreditsScreen::OnKeyDown(int8_t key, int32_t)
 {
-    if (key == kKeyEnter || key == kKeyEscape)
-    {
-        TWindow* w = FindChild("ok_button", -1);
-        if (w != nullptr && w->IsKindOf(TButton::ClassId())) static_cast<TButton*>(w)->Click();
-    }
+    if (key == kKeyEnter || key == kKeyEscape) PressButton("ok_button");
     return false;
 }

@@ -2,7 +2,6 @@
 #include "game/app/screens/HelpScreen.h"
 
 #include "graphics/DrawContext.h"
-#include "ui/Button.h"
 
 namespace
 {
@@ -81,8 +80,7 @@ bool THelpScreen::OnKeyDown(int8_t key, int32_t)
 {
     if (key == 13 || key == 27)
     {
-        TWindow* ok = FindChild("ok_button", -1);
-        if (ok != nullptr && ok->IsKindOf(TButton::ClassId())) static_cast<TButton*>(ok)->Click();
+        PressButton("ok_button");
     }
     else if (key == ' ')
     {

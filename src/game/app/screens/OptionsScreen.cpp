@@ -105,10 +105,7 @@ bool TOptionsScreen::OnTimer()
 
 bool TOptionsScreen::OnKeyDown(int8_t key, int32_t)
 {
-    if (key == kKeyEnter || key == kKeyEscape)
-    {
-        if (TButton* ok = Child<TButton>(this, "ok_button")) ok->Click();
-    }
+    if (key == kKeyEnter || key == kKeyEscape) PressButton("ok_button");
     return false;
 }
 

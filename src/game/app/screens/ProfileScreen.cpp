@@ -8,7 +8,6 @@
 #include "game/app/Player.h"
 #include "graphics/DrawContext.h"
 #include "graphics/TextGraphic.h"
-#include "ui/Button.h"
 #include "ui/Message.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowStyle.h"
@@ -247,15 +246,8 @@ void TProfileScreen::UpdateVisibleRange()
 
 void TProfileScreen::UpdateScrollButtons()
 {
-    auto show = [this](const char* name, bool visible)
-    {
-        TWindow* w = FindChild(TString(name), -1);
-        if (w == nullptr) return;
-        const uint32_t flags = w->GetFlags();
-        w->SetFlags(visible ? flags | kWindowVisible : flags & ~uint32_t(kWindowVisible));
-    };
-    show("up_button", firstVisible_ != 0);
-    show("down_button", GetRowCount() != lastVisible_ + 1);
+    ShowWindow(FindChild("up_button", -1), firstVisible_ != 0);
+    ShowWindow(FindChild("down_button", -1), GetRowCount() != lastVisible_ + 1);
 }
 
 TFloatPoint TProfileScreen::RowCentre(int32_t index) const
@@ -324,12 +316,6 @@ float TProfileScreen::GetHighlightScale(bool previous) const
 TFloatPoint TProfileScreen::GetHighlightPosition(bool previous) const
 {
     return (previous ? previousHighlight_ : highlight_)->GetPosition();
-}
-
-void TProfileScreen::PressButton(const char* name)
-{
-    TWindow* w = FindChild(TString(name), -1);
-    if (w != nullptr && w->IsKindOf(TButton::ClassId())) static_cast<TButton*>(w)->Click();
 }
 
 bool TProfileScreen::OnTimer()

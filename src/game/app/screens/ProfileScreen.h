@@ -115,7 +115,6 @@ private:
     void PlaceHighlights();
     void StartAnimation();
     void AnimateSelection();
-    void PressButton(const char* name);
     bool IsRow(int32_t index) const { return index >= 0 && index < GetRowCount(); }
     bool InView(int32_t index) const
     {
