@@ -267,14 +267,16 @@ void TCreditsScreen::Tick()
             if (c >= 1.0f)
             {
                 SetPhase(kScroll);
-                lastScrollTime_ = 0;
+                scrolled_ = 0;
             }
             break;
         case kScroll:
         {
-            const int32_t t = phaseClock_.GetTime();
-            const int32_t dy = int32_t(float(speed_) / 1000.0f * float(t - lastScrollTime_));
-            lastScrollTime_ = t;
+            // The offset follows the phase's whole time, so slow speeds move
+            // too: per tick, 45 px/s is less than a pixel.
+            const int32_t total = int32_t(float(speed_) / 1000.0f * float(phaseClock_.GetTime()));
+            const int32_t dy = total - scrolled_;
+            scrolled_ = total;
             for (auto& item : items_) item->Scroll(dy);
             if (drawnCount_ == 0) SetPhase(kPause);
             break;

@@ -124,7 +124,8 @@ private:
     int32_t phase_ = kFadeIn;
     int32_t speed_ = 0;
     int32_t drawnCount_ = 0;
-    int32_t lastScrollTime_ = 0;
+    // Pixels scrolled since the scroll phase began.
+    int32_t scrolled_ = 0;
     TClock animationClock_;
     std::vector<std::unique_ptr<TMyAnimSprite>> animations_;
 };

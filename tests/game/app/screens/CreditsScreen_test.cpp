@@ -119,6 +119,22 @@ gCreditsList = { { image = "", y_disp = 50 }, { image = "" } }
     EXPECT_EQ(Tops(credits), (std::vector<int>{100, 150}));
 }
 
+TEST_F(CreditsScreenTest, ASlowScrollMovesThoughATickIsLessThanAPixel)
+{
+    TCreditsScreen* credits = Open(R"(
+gMain = { stage_time = { 10, 10, 10, 10 }, speed = 45 }
+gCreditsList = { { image = "", y_disp = 50 }, { image = "" } }
+)",
+                                   100);
+    ASSERT_NE(credits, nullptr);
+    for (int i = 0; i < 5; ++i) Step(credits, 16);
+    ASSERT_EQ(credits->GetPhase(), TCreditsScreen::kScroll);
+    const int top = Tops(credits)[0];
+    for (int i = 0; i < 125; ++i) Step(credits, 16);  // 2 s at 0.72 px a tick
+    EXPECT_EQ(credits->GetPhase(), TCreditsScreen::kScroll);
+    EXPECT_NEAR(Tops(credits)[0], top - 90, 1);
+}
+
 TEST_F(CreditsScreenTest, ShortListsNeitherReadPastTheirEndsNorStall)
 {
     struct Case
