@@ -440,19 +440,9 @@ void TProfileScreen::Draw()
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();
-    // Pictures draw in frame pixels, the texts relative to this window.
-    const TRect view = dc->GetViewport();
-    auto drawAt = [&](TMySprite& sprite)
-    {
-        const TFloatPoint at = sprite.GetPosition();
-        sprite.SetPosition(at.x + float(view.left), at.y + float(view.top));
-        sprite.UpdateTransform();
-        sprite.Draw();
-        sprite.SetPosition(at.x, at.y);
-        sprite.UpdateTransform();
-    };
-    if (previousSelection_ >= 0 && InView(previousSelection_)) drawAt(*previousHighlight_);
-    if (InView(selection_)) drawAt(*highlight_);
+    // Highlights and texts both draw relative to this window.
+    if (previousSelection_ >= 0 && InView(previousSelection_)) previousHighlight_->Draw();
+    if (InView(selection_)) highlight_->Draw();
     for (int32_t i = firstVisible_; i <= lastVisible_ && IsRow(i); ++i)
     {
         const SRow& row = rows_[size_t(i)];
