@@ -60,6 +60,7 @@ public:
         sprite_->GetSize(&w, &h);
         rect_ = TRect(kCentreX - w / 2, y, kCentreX + w / 2, y + h);
         sprite_->SetPosition(float(kCentreX), float(y + h / 2));
+        sprite_->UpdateTransform();
         return y + h + spacing_;
     }
     void Scroll(int32_t dy) override
@@ -67,6 +68,7 @@ public:
         SItem::Scroll(dy);
         const TFloatPoint at = sprite_->GetPosition();
         sprite_->SetPosition(at.x, at.y - float(dy));
+        sprite_->UpdateTransform();
     }
     void SetAlpha(float alpha) override
     {
@@ -132,6 +134,7 @@ void TCreditsScreen::PostInit(TWindowStyle& style)
     }
     mask_ = std::make_unique<TMySprite>(kMask, true);
     mask_->SetPosition(float(maskX), float(maskY));
+    mask_->UpdateTransform();
     if (std::unique_ptr<TLuaTable> anims(info ? info->GetTable("anim") : nullptr); anims)
     {
         const int count = anims->GetCount();
@@ -142,6 +145,7 @@ void TCreditsScreen::PostInit(TWindowStyle& style)
             auto anim = std::make_unique<TMyAnimSprite>(entry->GetStringAt(1), true);
             anim->SetClock(&animationClock_);
             anim->SetPosition(float(entry->GetNumberAt(2, 0)), float(entry->GetNumberAt(3, 0)));
+            anim->UpdateTransform();
             anim->Play("DoAnim");
             animations_.push_back(std::move(anim));
         }

@@ -447,6 +447,7 @@ void TProfileScreen::Draw()
     {
         const SRow& row = rows_[size_t(i)];
         if (row.text)
-            row.text->Draw(TFloatPoint(float(row.rect.left), float(row.rect.top)), rowHeight_, 1.0f);
+            row.text->Draw(TFloatPoint(float(row.rect.left), float(row.rect.top)), rowHeight_,
+                           1.0f);
     }
 }

@@ -6,7 +6,10 @@
 #include <string>
 
 #include "game/app/screens/CreditsScreen.h"
+#include "game/app/Res.h"
 #include "game/app/screens/support/ScreenTest.h"
+#include "graphics/Texture.h"
+#include "graphics/support/ImageFixtures.h"
 
 // The GL driver of the headless display keeps allocations past exit.
 extern "C" const char* __asan_default_options()
@@ -133,6 +136,47 @@ gCreditsList = { { image = "", y_disp = 50 }, { image = "" } }
     for (int i = 0; i < 125; ++i) Step(credits, 16);  // 2 s at 0.72 px a tick
     EXPECT_EQ(credits->GetPhase(), TCreditsScreen::kScroll);
     EXPECT_NEAR(Tops(credits)[0], top - 90, 1);
+}
+
+// The mask and a picture entry stand where the screen puts them, and the
+// picture moves with the scroll.
+TEST_F(CreditsScreenTest, PicturesDrawWhereTheyAreLaidOutAndScrolled)
+{
+    const auto png = [](int w, int h) {
+        return imagefx::PngFromArgb(w, h,
+                                    std::vector<uint32_t>(size_t(w) * size_t(h), 0xFF336699u));
+    };
+    assets.Put("images/core/credits/mask.png", png(80, 60));
+    assets.Put("images/dot.png", png(20, 10));
+    RegisterTextureAssetLoader();
+    assets.Put("resources.lua",
+               "main_menu = { 'images/core/credits/mask', 'images/dot' }\ncore_audio = {}\n");
+    TRes::GetInstance()->LoadGroupNow("main_menu");
+    assets.Put(TCreditsScreen::kListScript, R"(
+gMain = { stage_time = { 10, 10, 10, 10 }, speed = 1000 }
+gCreditsList = { { image = "main_menu:images/dot" } }
+)");
+    ASSERT_EQ(script->DoLuaString("PushModal('credits') MakeDialog{ name = 'credits', "
+                                  "CreditsScreen{ name = 'credits_screen', x = 0, y = 0, w = 800, "
+                                  "h = 600, window_info = { item_start_y = 100, mask_x = 400, "
+                                  "mask_y = 300 } } }"),
+              0);
+    auto* credits = Find<TCreditsScreen>("credits_screen");
+    ASSERT_NE(credits, nullptr);
+    // The top-left corners of the quads one frame draws: the picture, then the mask.
+    const auto corners = [&]
+    {
+        std::vector<std::pair<float, float>> out;
+        scene.Frame([&] { credits->Draw(); });
+        for (const auto& d : scene.device.draws) out.emplace_back(d.vertices[0].x, d.vertices[0].y);
+        return out;
+    };
+    using P = std::vector<std::pair<float, float>>;
+    EXPECT_EQ(corners(), (P{{390.0f, 100.0f}, {360.0f, 270.0f}}));
+    for (int i = 0; i < 3; ++i) Tick(16);  // fade in, hold, scrolling starts
+    ASSERT_EQ(credits->GetPhase(), TCreditsScreen::kScroll);
+    Tick(50);
+    EXPECT_EQ(corners(), (P{{390.0f, 50.0f}, {360.0f, 270.0f}}));
 }
 
 TEST_F(CreditsScreenTest, ShortListsNeitherReadPastTheirEndsNorStall)
