@@ -127,6 +127,12 @@ void LuaPushObject(lua_State* L, const TScriptObject* object)
         lua_pushnil(L);
         return;
     }
+    if (lua_hasownedrefs(L))
+    {
+        // The state's owned references carry the metatable already.
+        lua_pushownedref(L, const_cast<TScriptObject*>(object));
+        return;
+    }
     static const char kMetatable[] = "qvMessageMetatable";
     PushUserdataRef(L, const_cast<TScriptObject*>(object));
     LuaPushStaticString(L, kMetatable);

@@ -107,6 +107,8 @@ TMessage* InnerMessage(TMessage* message);
 // deletes the held message, "__index" gives "type" and "name". Every object
 // pushed to scripts carries this metatable; for one that is not a live
 // message both do nothing (a window value collected leaves its window be).
+// The state's object values become owned references whose release does what
+// "__gc" does, straight from the collector.
 void RegisterMessageMetatable(lua_State* L);
 // Pushes a new message value holding message; the script's collector owns
 // the message from here. Nil for null.

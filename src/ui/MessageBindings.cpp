@@ -12,10 +12,9 @@ namespace
 
 const char* const kMetatable = "qvMessageMetatable";
 
-TMessage* HeldMessage(lua_State* L, int idx)
+TMessage* LiveMessage(const void* address)
 {
-    if (lua_type(L, idx) != LUA_TUSERDATA) return nullptr;
-    TScriptObject* object = TScriptObject::FromAddress(LuaArgPointer(L, idx));
+    TScriptObject* object = TScriptObject::FromAddress(address);
     if (object == nullptr) return nullptr;
     // Nearly every value holds a plain message: the exact type test is much
     // cheaper than the cast, which the collector would pay once per message.
@@ -23,10 +22,23 @@ TMessage* HeldMessage(lua_State* L, int idx)
     return dynamic_cast<TMessage*>(object);
 }
 
+TMessage* HeldMessage(lua_State* L, int idx)
+{
+    if (lua_type(L, idx) != LUA_TUSERDATA) return nullptr;
+    return LiveMessage(LuaArgPointer(L, idx));
+}
+
 int MessageGc(lua_State* L)
 {
     delete HeldMessage(L, 1);
     return 0;
+}
+
+// The collector's release of an object value: the same as "__gc", without a
+// script call and without keeping the value for another cycle.
+void ReleaseObjectValue(lua_State*, void* address)
+{
+    delete LiveMessage(address);
 }
 
 int MessageIndex(lua_State* L)
@@ -55,6 +67,9 @@ void RegisterMessageMetatable(lua_State* L)
     lua_pushstring(L, "__index");
     lua_pushcfunction(L, &MessageIndex);
     lua_rawset(L, -3);
+    // Object values of this state are owned references with this metatable.
+    lua_pushvalue(L, -1);
+    lua_setownedrefs(L, &ReleaseObjectValue);
     lua_rawset(L, LUA_REGISTRYINDEX);
 }
 

@@ -355,3 +355,168 @@ TEST_F(Collector, FinalisedUserdataLeavesWeakValuesButNotWeakKeys)
     EXPECT_EQ(CountEntries(lua_gettop(L)), 0);
     lua_pop(L, 1);
 }
+
+// Owned references: freed in the collection that finds them unreached, the
+// hook called with what they hold, "__gc" never called for them, the rest
+// released on close, and a hook that allocates (and so may collect) is safe.
+namespace
+{
+
+std::vector<std::pair<lua_State*, void*>> g_released;
+
+void RecordRelease(lua_State* L, void* p)
+{
+    g_released.emplace_back(L, p);
+}
+
+// Allocates in the state the hook is called for: each release makes garbage
+// enough to start another collection under stress.
+void AllocatingRelease(lua_State* L, void* p)
+{
+    g_released.emplace_back(L, p);
+    lua_newtable(L);
+    lua_pop(L, 1);
+}
+
+class OwnedRefs : public Collector
+{
+protected:
+    void SetUp() override
+    {
+        Collector::SetUp();
+        g_released.clear();
+    }
+    // Metatable with "__gc" = RecordGc and a marker field, made the owned
+    // references' metatable with hook.
+    void Install(lua_RefRelease hook)
+    {
+        lua_newtable(L);
+        lua_pushstring(L, "__gc");
+        lua_pushcfunction(L, RecordGc);
+        lua_rawset(L, -3);
+        lua_pushstring(L, "marker");
+        lua_pushnumber(L, 42);
+        lua_rawset(L, -3);
+        lua_setownedrefs(L, hook);
+    }
+    static void* Tag(int n) { return reinterpret_cast<void*>(static_cast<uintptr_t>(n) * 16); }
+};
+
+}  // namespace
+
+TEST_F(OwnedRefs, ReleasedInTheCollectionThatFindsThemUnreached)
+{
+    EXPECT_EQ(lua_hasownedrefs(L), 0);
+    Install(RecordRelease);
+    EXPECT_EQ(lua_hasownedrefs(L), 1);
+    lua_pushownedref(L, Tag(1));
+    lua_pushownedref(L, Tag(2));
+    lua_pop(L, 1);  // 2 unreached, 1 on the stack
+    ASSERT_TRUE(lua_isuserdataref(L, 1));
+    EXPECT_EQ(lua_touserdata(L, 1), Tag(1));
+    ASSERT_TRUE(lua_getmetatable(L, 1));
+    lua_pushstring(L, "marker");
+    lua_rawget(L, -2);
+    EXPECT_EQ(lua_tonumber(L, -1), 42);
+    lua_pop(L, 2);
+
+    Collect();
+    ASSERT_EQ(g_released.size(), 1u);
+    EXPECT_EQ(g_released[0].first, L);
+    EXPECT_EQ(g_released[0].second, Tag(2));
+    EXPECT_TRUE(g_finalized.empty());  // "__gc" is not theirs
+    Collect();
+    EXPECT_EQ(g_released.size(), 1u);  // once only
+
+    lua_pop(L, 1);
+    Collect();
+    ASSERT_EQ(g_released.size(), 2u);
+    EXPECT_EQ(g_released[1].second, Tag(1));
+    EXPECT_TRUE(g_finalized.empty());
+}
+
+TEST_F(OwnedRefs, WeakTablesDropThemAndPlainRefsKeepTheirFinaliser)
+{
+    Install(RecordRelease);
+    PushWeakTable("v");
+    lua_pushownedref(L, Tag(3));
+    lua_rawseti(L, 1, 1);
+    // A plain reference with the same metatable still has its "__gc" run.
+    lua_pushuserdataref(L, Tag(4));
+    lua_newtable(L);
+    lua_pushstring(L, "__gc");
+    lua_pushcfunction(L, [](lua_State* L1) {
+        g_finalized.push_back(static_cast<int>(reinterpret_cast<uintptr_t>(lua_touserdata(L1, 1)) / 16));
+        return 0;
+    });
+    lua_rawset(L, -3);
+    lua_setmetatable(L, -2);
+    lua_pop(L, 1);
+    Collect();
+    lua_rawgeti(L, 1, 1);
+    EXPECT_TRUE(lua_isnil(L, -1));
+    lua_pop(L, 1);
+    ASSERT_EQ(g_released.size(), 1u);
+    EXPECT_EQ(g_released[0].second, Tag(3));
+    EXPECT_EQ(g_finalized, std::vector<int>{4});
+}
+
+TEST_F(OwnedRefs, CloseReleasesTheRest)
+{
+    Install(RecordRelease);
+    lua_pushownedref(L, Tag(5));
+    lua_newtable(L);
+    lua_pushownedref(L, Tag(6));
+    lua_rawseti(L, -2, 1);
+    lua_pushstring(L, "kept");
+    lua_insert(L, -2);
+    lua_settable(L, LUA_GLOBALSINDEX);
+    lua_close(L);
+    L = nullptr;
+    ASSERT_EQ(g_released.size(), 2u);
+    std::vector<void*> held{g_released[0].second, g_released[1].second};
+    std::sort(held.begin(), held.end());
+    EXPECT_EQ(held, (std::vector<void*>{Tag(5), Tag(6)}));
+}
+
+TEST_F(OwnedRefs, HookThatAllocatesDuringManyCollections)
+{
+    Install(AllocatingRelease);
+    GCSetStress(L, 1);
+    for (int i = 1; i <= 200; i++)
+    {
+        lua_pushownedref(L, Tag(i));
+        if (i % 3 != 0) lua_pop(L, 1);  // every third stays on the stack
+    }
+    const size_t collectedSoFar = g_released.size();
+    EXPECT_GE(collectedSoFar, 100u);
+    lua_settop(L, 0);
+    Collect();
+    GCSetStress(L, 0);
+    Collect();
+    ASSERT_EQ(g_released.size(), 200u);
+    std::vector<void*> held;
+    for (auto& r : g_released) held.push_back(r.second);
+    std::sort(held.begin(), held.end());
+    EXPECT_EQ(std::adjacent_find(held.begin(), held.end()), held.end());  // each once
+}
+
+TEST_F(OwnedRefs, MetatableIsARootAndNilMeansNone)
+{
+    Install(RecordRelease);
+    Collect();  // the metatable lives only in the state's slot
+    lua_pushownedref(L, Tag(7));
+    ASSERT_TRUE(lua_getmetatable(L, -1));
+    lua_pushstring(L, "marker");
+    lua_rawget(L, -2);
+    EXPECT_EQ(lua_tonumber(L, -1), 42);
+    lua_settop(L, 0);
+    lua_pushnil(L);
+    lua_setownedrefs(L, RecordRelease);
+    lua_pushownedref(L, Tag(8));
+    // The per-type table, as for any new userdata.
+    lua_getmetatable(L, -1);
+    lua_pushstring(L, "marker");
+    lua_rawget(L, -2);
+    EXPECT_TRUE(lua_isnil(L, -1));
+}

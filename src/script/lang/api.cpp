@@ -419,6 +419,28 @@ void lua_pushuserdataref(lua_State* L, void* p)
     IncrTop(L);
 }
 
+void lua_setownedrefs(lua_State* L, lua_RefRelease release)
+{
+    global_State* g = G(L);
+    const TValue* mt = L->top - 1;
+    g->refmeta = mt->IsTable() ? mt->Tbl() : nullptr;
+    g->refrelease = release;
+    L->top--;
+}
+
+int lua_hasownedrefs(lua_State* L)
+{
+    return G(L)->refrelease != nullptr;
+}
+
+void lua_pushownedref(lua_State* L, void* p)
+{
+    GCCheck(L);
+    Udata* u = UdataNewOwnedRef(L, p);
+    L->top->SetUd(u);
+    IncrTop(L);
+}
+
 void lua_pushthread(lua_State* L)
 {
     L->top->SetTh(L);

@@ -311,8 +311,9 @@ void SweepStrings(lua_State* L, bool all, bool freeFixed)
 }
 
 // Moves unreached userdata with a "__gc" handler to the finaliser list (in
-// list order); returns their bytes.
-size_t SeparateUdata(lua_State* L, bool all)
+// list order), and unreached owned references to *released when it is given;
+// returns the bytes of the first kind.
+size_t SeparateUdata(lua_State* L, bool all, GCObject** released = nullptr)
 {
     global_State* g = G(L);
     size_t deadmem = 0;
@@ -323,8 +324,27 @@ size_t SeparateUdata(lua_State* L, bool all)
     while ((curr = *p) != nullptr)
     {
         Udata* u = static_cast<Udata*>(curr);
-        if ((!all && (curr->marked & GC_MARKED)) || (curr->marked & GC_FINALIZED) ||
-            MetaFast(L, u->metatable, TM_GC) == nullptr)
+        if (!all && (curr->marked & GC_MARKED))
+        {
+            p = &curr->next;
+            continue;
+        }
+        if (u->IsOwnedRef())
+        {
+            // Released by the hook, never by "__gc".
+            if (released != nullptr)
+            {
+                *p = curr->next;
+                curr->next = *released;
+                *released = curr;
+            }
+            else
+            {
+                p = &curr->next;
+            }
+            continue;
+        }
+        if ((curr->marked & GC_FINALIZED) || MetaFast(L, u->metatable, TM_GC) == nullptr)
         {
             p = &curr->next;
             continue;
@@ -345,6 +365,7 @@ void MarkRoots(GCState* st, lua_State* L)
     MarkObject(st, g->defaultmeta);
     for (int i = 0; i < NUM_TYPE_SLOTS; i++) MarkValue(st, &g->typemt[i]);
     MarkValue(st, &g->registry);
+    if (g->refmeta) MarkObject(st, g->refmeta);
     MarkObject(st, g->mainthread);
     MarkObject(st, L);
     for (GCObject* u = g->tmudata; u; u = u->next) MarkObject(st, u);
@@ -356,6 +377,45 @@ void CheckSizes(lua_State* L)
     if (g->strt.nuse < static_cast<uint32_t>(g->strt.size / 4) && g->strt.size > 64)
         StrResize(L, g->strt.size / 2);
     if (g->buff.size > 64) SharedBufferResize(L, g->buff.size / 2);
+}
+
+// Unlinks every owned reference from the userdata list (closing).
+GCObject* TakeAllOwnedRefs(lua_State* L)
+{
+    GCObject* taken = nullptr;
+    GCObject** p = &G(L)->rootudata;
+    GCObject* curr;
+    while ((curr = *p) != nullptr)
+    {
+        if (static_cast<Udata*>(curr)->IsOwnedRef())
+        {
+            *p = curr->next;
+            curr->next = taken;
+            taken = curr;
+        }
+        else
+        {
+            p = &curr->next;
+        }
+    }
+    return taken;
+}
+
+// Frees the blocks of a list of owned references, then hands what each held
+// to the release hook (the list is off every collector list, so a collection
+// the hook causes cannot reach it).
+void ReleaseOwnedRefs(lua_State* L, GCObject* list)
+{
+    lua_RefRelease release = G(L)->refrelease;
+    while (list)
+    {
+        Udata* u = static_cast<Udata*>(list);
+        list = list->next;
+        void* held;
+        std::memcpy(&held, u->Payload(), sizeof held);
+        UdataFree(L, u);
+        if (release) release(L, held);
+    }
 }
 
 void DoOneGCTM(lua_State* L)
@@ -410,20 +470,27 @@ void GCSeparateAllUdata(lua_State* L)
     SeparateUdata(L, true);
 }
 
+void GCReleaseAllOwnedRefs(lua_State* L)
+{
+    ReleaseOwnedRefs(L, TakeAllOwnedRefs(L));
+}
+
 void GCCollect(lua_State* L, int all)
 {
     global_State* g = G(L);
     GCState st{nullptr, nullptr, L};
+    GCObject* released = nullptr;
     if (!all)
     {
         MarkRoots(&st, L);
         PropagateMarks(&st);
-        size_t deadmem = SeparateUdata(L, false);
+        size_t deadmem = SeparateUdata(L, false, &released);
         for (GCObject* u = g->tmudata; u; u = u->next) MarkObject(&st, u);
         PropagateMarks(&st);
         ClearWeakTables(st.weak);
         g->udatasize += deadmem;
     }
+    if (all) released = TakeAllOwnedRefs(L);
     GCObject* pending = nullptr;
     SweepStrings(L, all != 0, false);
     SweepList(L, &g->rootudata, all != 0, false, &pending);
@@ -438,8 +505,13 @@ void GCCollect(lua_State* L, int all)
     // The finaliser list survives this cycle; clear its marks for the next.
     for (GCObject* u = g->tmudata; u; u = u->next) u->marked &= static_cast<lu_byte>(~GC_MARKED);
     CheckSizes(L);
-    size_t twice = 2 * g->nblocks;
-    g->GCthreshold = twice > g->udatasize ? twice - g->udatasize : g->nblocks;
+    // The released references' blocks are about to go.
+    size_t releasedmem = 0;
+    for (GCObject* u = released; u; u = u->next) releasedmem += static_cast<Udata*>(u)->AllocSize();
+    size_t live = g->nblocks > releasedmem ? g->nblocks - releasedmem : 0;
+    size_t twice = 2 * live;
+    g->GCthreshold = twice > g->udatasize ? twice - g->udatasize : live;
+    ReleaseOwnedRefs(L, released);
     if (!all) GCCallGCTM(L);
 }
 

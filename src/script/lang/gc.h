@@ -1,5 +1,7 @@
 // The collector: stop-the-world mark and sweep, with weak tables, userdata
 // finalisers ("__gc") run after the sweep, and the per-type slots as roots.
+// Owned references are freed in the sweep that finds them unreached; their
+// release hook runs after it, before the finalisers, and ignores "__gc".
 //
 // Finaliser errors propagate like any script error (lua_close repeats until
 // the handlers finish without error).
@@ -23,6 +25,8 @@ void GCCollect(lua_State* L, int all);
 // Runs every pending __gc handler (closing: every userdata's).
 void GCCallGCTM(lua_State* L);
 void GCSeparateAllUdata(lua_State* L);
+// Closing: hands what every owned reference holds to the release hook.
+void GCReleaseAllOwnedRefs(lua_State* L);
 // Test switch: with on set, every check runs a full collection, so objects
 // that are not anchored where they should be are freed at once.
 void GCSetStress(lua_State* L, int on);

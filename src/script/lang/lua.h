@@ -107,8 +107,8 @@ const char* lua_tostring(lua_State* L, int idx);  // NULL for non-strings
 size_t lua_strlen(lua_State* L, int idx);
 lua_CFunction lua_tocfunction(lua_State* L, int idx);
 void* lua_touserdata(lua_State* L, int idx);
-// 1 for a userdata that refers to native memory it does not own (made by
-// lua_pushuserdataref), 0 for every other value.
+// 1 for a userdata that refers to native memory (made by lua_pushuserdataref
+// or lua_pushownedref), 0 for every other value.
 int lua_isuserdataref(lua_State* L, int idx);
 lua_State* lua_tothread(lua_State* L, int idx);
 const void* lua_topointer(lua_State* L, int idx);
@@ -126,6 +126,20 @@ void lua_pushlightuserdata(lua_State* L, void* p);
 // A full userdata that refers to p without owning it: lua_touserdata gives p
 // back. Its metatable is the per-type table of userdata.
 void lua_pushuserdataref(lua_State* L, void* p);
+// Owned references: full userdata that refer to native objects like those of
+// lua_pushuserdataref, but own them. When the collector frees one it calls the
+// state's release hook with the pointer, after the sweep that found it
+// unreached and before the "__gc" handlers run (a "__gc" entry in their
+// metatable is not called for them); closing the state releases the rest.
+// The hook must not raise errors.
+typedef void (*lua_RefRelease)(lua_State* L, void* p);
+// Sets the release hook, and the table on the top of the stack (popped; nil
+// for none) as the metatable of every owned reference made from then on.
+void lua_setownedrefs(lua_State* L, lua_RefRelease release);
+// 1 once lua_setownedrefs gave the state a release hook, else 0.
+int lua_hasownedrefs(lua_State* L);
+// Pushes a new owned reference to p; lua_touserdata gives p back.
+void lua_pushownedref(lua_State* L, void* p);
 // Pushes the thread L itself.
 void lua_pushthread(lua_State* L);
 // The main thread of L's state.

@@ -171,6 +171,8 @@ lua_State* lua_open(void)
     g->udatasize = 0;
     g->gcstress = 0;
     g->nresumes = 0;
+    g->refrelease = nullptr;
+    g->refmeta = nullptr;
     for (int i = 0; i < TM_N; i++) g->tmname[i] = nullptr;
     for (int i = 0; i < NUM_TYPE_SLOTS; i++) g->typemt[i].SetNil();
     if (DoRawRunProtected(L, OpenState, nullptr) != 0)
@@ -193,6 +195,7 @@ void lua_close(lua_State* L)
         L->base = L->top = L->ci->base;
         L->nCcalls = 0;
     } while (DoRawRunProtected(L, CallAllGCTM, nullptr) != 0);
+    GCReleaseAllOwnedRefs(L);
     CloseState(L);
 }
 

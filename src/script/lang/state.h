@@ -65,6 +65,8 @@ struct global_State
     size_t udatasize;               // bytes of userdata awaiting finalisation
     int gcstress;                   // test switch: collect at every check
     int nresumes;                   // lua_resume calls nested on the native stack
+    lua_RefRelease refrelease;      // releases what a freed owned reference holds
+    Table* refmeta;                 // metatable of owned references
 };
 
 struct lua_State : GCObject

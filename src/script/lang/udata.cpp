@@ -33,8 +33,16 @@ Udata* UdataNew(lua_State* L, size_t size)
 
 Udata* UdataNewRef(lua_State* L, void* ptr)
 {
-    Udata* u = NewBlock(L, sizeof(void*), 1);
+    Udata* u = NewBlock(L, sizeof(void*), kUdataRefLen);
     std::memcpy(u->Payload(), &ptr, sizeof ptr);
+    return u;
+}
+
+Udata* UdataNewOwnedRef(lua_State* L, void* ptr)
+{
+    Udata* u = NewBlock(L, sizeof(void*), kUdataOwnedRefLen);
+    std::memcpy(u->Payload(), &ptr, sizeof ptr);
+    if (Table* mt = G(L)->refmeta) u->metatable = mt;
     return u;
 }
 

@@ -12,4 +12,7 @@
 Udata* UdataNew(lua_State* L, size_t size);
 // A new external-reference userdata: stored length 1, the payload holds ptr.
 Udata* UdataNewRef(lua_State* L, void* ptr);
+// A new owned reference to ptr (stored length 3) with the state's metatable
+// of owned references.
+Udata* UdataNewOwnedRef(lua_State* L, void* ptr);
 void UdataFree(lua_State* L, Udata* u);
