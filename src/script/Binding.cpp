@@ -109,15 +109,7 @@ binding_detail::Arg<TLuaTable*>::~Arg()
 
 void LuaPushStaticString(lua_State* L, const char* text)
 {
-    lua_pushlightuserdata(L, const_cast<char*>(text));
-    lua_rawget(L, LUA_REGISTRYINDEX);
-    if (lua_type(L, -1) == LUA_TSTRING) return;
-    lua_pop(L, 1);
-    lua_pushlightuserdata(L, const_cast<char*>(text));
-    lua_pushstring(L, text);
-    lua_rawset(L, LUA_REGISTRYINDEX);
-    lua_pushlightuserdata(L, const_cast<char*>(text));
-    lua_rawget(L, LUA_REGISTRYINDEX);
+    lua_pushstaticstring(L, text);
 }
 
 void LuaPushObject(lua_State* L, const TScriptObject* object)

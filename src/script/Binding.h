@@ -82,8 +82,8 @@ TLuaTable* LuaArgTable(lua_State* L, int idx);
 // run), or deletes it when no script owns the state.
 void LuaReleaseArgTable(lua_State* L, TLuaTable* table);
 // Pushes text, a string with static storage, made once per state: later
-// pushes find it in the registry by text's address instead of hashing and
-// looking the text up again (for names used on every call).
+// pushes find it by text's address instead of hashing and looking the text
+// up again (for names used on every call).
 void LuaPushStaticString(lua_State* L, const char* text);
 // Pushes object (its TScriptObject base) as an external reference whose
 // metatable is the registry entry "qvMessageMetatable" (when that is a

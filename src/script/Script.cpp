@@ -204,6 +204,7 @@ void TScript::AddTemporary(TLuaObjectWrapper* object)
 
 void TScript::DeleteTemporaries()
 {
+    if (temporaries_.empty()) return;
     // Swapped out first: a destructor may hand over further temporaries.
     std::vector<std::unique_ptr<TLuaObjectWrapper>> doomed;
     doomed.swap(temporaries_);

@@ -634,3 +634,46 @@ TEST_F(Api, LessThanAgreesWithTheScriptOperator)
 }
 
 }  // namespace
+
+namespace
+{
+
+// Distinct addresses of texts that outlive the state.
+const char kStaticNames[40][8] = {
+    "n0",  "n1",  "n2",  "n3",  "n4",  "n5",  "n6",  "n7",  "n8",  "n9",  "n10", "n11", "n12", "n13",
+    "n14", "n15", "n16", "n17", "n18", "n19", "n20", "n21", "n22", "n23", "n24", "n25", "n26", "n27",
+    "n28", "n29", "n30", "n31", "n32", "n33", "n34", "n35", "n36", "n37", "n38", "n39"};
+const char kSameTextElsewhere[] = "n7";
+
+// Static strings: one string per address for the state's life, equal to any
+// other string of the same text, kept through collections and table growth.
+TEST_F(Api, StaticStringsAreMadeOncePerAddressAndKept)
+{
+    for (int round = 0; round < 2; round++)
+    {
+        for (const auto& name : kStaticNames) lua_pushstaticstring(L, name);
+        for (int i = 0; i < 40; i++)
+        {
+            ASSERT_EQ(lua_type(L, i + 1), LUA_TSTRING);
+            EXPECT_STREQ(lua_tostring(L, i + 1), kStaticNames[i]);
+        }
+        lua_settop(L, 0);
+        lua_setgcthreshold(L, 0);  // nothing holds them now but the state
+    }
+    lua_pushstaticstring(L, kStaticNames[7]);
+    lua_pushstaticstring(L, kStaticNames[7]);
+    EXPECT_EQ(lua_topointer(L, 1), lua_topointer(L, 2));
+    // The same text at another address is another entry but the same string
+    // to scripts: it works as the same table key.
+    lua_pushstaticstring(L, kSameTextElsewhere);
+    EXPECT_TRUE(lua_rawequal(L, 1, 3));
+    lua_newtable(L);
+    lua_pushvalue(L, 1);
+    lua_pushnumber(L, 5);
+    lua_rawset(L, -3);
+    lua_pushstring(L, "n7");
+    lua_rawget(L, -2);
+    EXPECT_EQ(lua_tonumber(L, -1), 5);
+}
+
+}  // namespace

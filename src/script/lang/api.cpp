@@ -419,6 +419,79 @@ void lua_pushuserdataref(lua_State* L, void* p)
     IncrTop(L);
 }
 
+namespace
+{
+
+size_t StaticSlot(const char* key, int size)
+{
+    auto a = reinterpret_cast<uintptr_t>(key);
+    return static_cast<size_t>((a ^ (a >> 7) ^ (a >> 17)) & static_cast<uintptr_t>(size - 1));
+}
+
+void GrowStatics(lua_State* L, StaticStrings* t)
+{
+    const int size = t->size > 0 ? t->size * 2 : 16;
+    const char** keys = MemNewVector<const char*>(L, static_cast<size_t>(size));
+    LString** strings;
+    try
+    {
+        strings = MemNewVector<LString*>(L, static_cast<size_t>(size));
+    }
+    catch (...)
+    {
+        MemFreeVector(L, keys, static_cast<size_t>(size));
+        throw;
+    }
+    for (int i = 0; i < size; i++) keys[i] = nullptr;
+    for (int i = 0; i < t->size; i++)
+    {
+        if (t->keys[i] == nullptr) continue;
+        size_t j = StaticSlot(t->keys[i], size);
+        while (keys[j] != nullptr) j = (j + 1) & static_cast<size_t>(size - 1);
+        keys[j] = t->keys[i];
+        strings[j] = t->strings[i];
+    }
+    if (t->size > 0)
+    {
+        MemFreeVector(L, t->keys, static_cast<size_t>(t->size));
+        MemFreeVector(L, t->strings, static_cast<size_t>(t->size));
+    }
+    t->keys = keys;
+    t->strings = strings;
+    t->size = size;
+}
+
+}  // namespace
+
+void lua_pushstaticstring(lua_State* L, const char* s)
+{
+    StaticStrings* t = &G(L)->statics;
+    if (t->size > 0)
+    {
+        for (size_t j = StaticSlot(s, t->size);; j = (j + 1) & static_cast<size_t>(t->size - 1))
+        {
+            if (t->keys[j] == s)
+            {
+                L->top->SetStr(t->strings[j]);
+                IncrTop(L);
+                return;
+            }
+            if (t->keys[j] == nullptr) break;
+        }
+    }
+    GCCheck(L);
+    if (2 * (t->count + 1) > t->size) GrowStatics(L, t);
+    LString* str = StrNewZ(L, s);
+    StrFix(str);  // kept for the state's life, like the event names
+    size_t j = StaticSlot(s, t->size);
+    while (t->keys[j] != nullptr) j = (j + 1) & static_cast<size_t>(t->size - 1);
+    t->keys[j] = s;
+    t->strings[j] = str;
+    t->count++;
+    L->top->SetStr(str);
+    IncrTop(L);
+}
+
 void lua_setownedrefs(lua_State* L, lua_RefRelease release)
 {
     global_State* g = G(L);

@@ -140,6 +140,10 @@ void lua_setownedrefs(lua_State* L, lua_RefRelease release);
 int lua_hasownedrefs(lua_State* L);
 // Pushes a new owned reference to p; lua_touserdata gives p back.
 void lua_pushownedref(lua_State* L, void* p);
+// Pushes the string of a text that outlives the state (a literal): the first
+// push of an address makes the string and keeps it for the state's life;
+// later pushes of the same address find it without hashing the text.
+void lua_pushstaticstring(lua_State* L, const char* s);
 // Pushes the thread L itself.
 void lua_pushthread(lua_State* L);
 // The main thread of L's state.

@@ -121,6 +121,11 @@ void CloseState(lua_State* L)
     if (g->strt.hash) MemFreeVector(L, g->strt.hash, static_cast<size_t>(g->strt.size));
     g->strt.hash = nullptr;
     SharedBufferResize(L, 0);
+    if (g->statics.size > 0)
+    {
+        MemFreeVector(L, g->statics.keys, static_cast<size_t>(g->statics.size));
+        MemFreeVector(L, g->statics.strings, static_cast<size_t>(g->statics.size));
+    }
     FreeStack(L, L);
     lua_Alloc f = g->frealloc;
     void* ud = g->ud;
@@ -171,6 +176,7 @@ lua_State* lua_open(void)
     g->udatasize = 0;
     g->gcstress = 0;
     g->nresumes = 0;
+    g->statics = StaticStrings{nullptr, nullptr, 0, 0};
     g->refrelease = nullptr;
     g->refmeta = nullptr;
     for (int i = 0; i < TM_N; i++) g->tmname[i] = nullptr;

@@ -45,6 +45,16 @@ struct StringTable
     int size;       // buckets (a power of two)
 };
 
+// An open-addressing map from the address of a static text to its fixed
+// string (a power-of-two size, at most half full).
+struct StaticStrings
+{
+    const char** keys;
+    LString** strings;
+    int size;
+    int count;
+};
+
 struct global_State
 {
     StringTable strt;
@@ -65,6 +75,7 @@ struct global_State
     size_t udatasize;               // bytes of userdata awaiting finalisation
     int gcstress;                   // test switch: collect at every check
     int nresumes;                   // lua_resume calls nested on the native stack
+    StaticStrings statics;          // strings of lua_pushstaticstring, by text address
     lua_RefRelease refrelease;      // releases what a freed owned reference holds
     Table* refmeta;                 // metatable of owned references
 };
