@@ -45,8 +45,9 @@ public:
     // animations, particles, hud.
     void Draw() override;
     // The closed picture and prompt, then the flash, while it is part of
-    // the menu.
+    // the menu. No cursor trail.
     void DrawOverlay() override;
+    bool DrawsCursorTrail() const override { return false; }
     // Every message is the menu's.
     bool OnMessage(TMessage* message) override;
     // Swallowed while the groups load; the first one while the flash waits
