@@ -39,6 +39,16 @@ TWindow* LastTrailDrawer(TWindow* window, const TRect& clip)
     return nullptr;
 }
 
+// The display as the window tree is drawn on it: the root screen's
+// rectangle (the drawing context's viewport and clip are those of the
+// window being drawn just now).
+TRect DisplayRect(const TWindowManager& wm)
+{
+    const TWindow* root = wm.GetScreen();
+    if (root == nullptr && wm.GetModalCount() > 0) root = wm.GetModal(wm.GetModalCount() - 1);
+    return root != nullptr ? root->GetScreenRect() : TRect();
+}
+
 }  // namespace
 
 void LeaveScreenStack(TWindow* window)
@@ -56,11 +66,7 @@ TWindow* CursorTrailWindow()
 {
     TWindowManager* wm = GetWindowManager();
     if (wm == nullptr || wm->GetModalCount() == 0) return nullptr;
-    // The frame's clip: the root screen, which spans the display (the
-    // drawing context's viewport is the window's being drawn just now).
-    const TWindow* root = wm->GetScreen();
-    if (root == nullptr) root = wm->GetModal(wm->GetModalCount() - 1);
-    const TRect display = root != nullptr ? root->GetScreenRect() : TRect();
+    const TRect display = DisplayRect(*wm);
     for (int depth = 0; depth < wm->GetModalCount(); ++depth)
     {
         TWindow* modal = wm->GetModal(depth);
@@ -73,8 +79,19 @@ TWindow* CursorTrailWindow()
 void DrawCursorTrail(const TWindow* caller)
 {
     TDrawContext* dc = TDrawContext::Instance();
-    if (dc == nullptr || caller == nullptr || caller != CursorTrailWindow()) return;
-    TScoped2d block(false);
-    if (!dc->Is2d()) block.began = dc->Begin2d();
-    if (TMyCursor* cursor = TMyCursor::GetIfMade()) cursor->Draw();
+    TMyCursor* cursor = TMyCursor::GetIfMade();
+    if (dc == nullptr || cursor == nullptr || caller == nullptr || caller != CursorTrailWindow())
+        return;
+    // The pointer is in display coordinates, and the trail may leave the
+    // window that draws it.
+    const TRect display = DisplayRect(*GetWindowManager());
+    dc->PushViewport(display);
+    dc->PushClipRect(display);
+    {
+        TScoped2d block(false);
+        if (!dc->Is2d()) block.began = dc->Begin2d();
+        cursor->Draw();
+    }
+    dc->PopClipRect();
+    dc->PopViewport();
 }

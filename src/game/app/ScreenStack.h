@@ -20,6 +20,8 @@ TWindow* CursorTrailWindow();
 // The cursor trail over the frame, in 2D drawing (begun and ended here when
 // the caller has not begun it), when caller is CursorTrailWindow(): a dialog
 // over a screen and the screen below it each ask, and only one may draw, or
-// the trail is drawn (and advanced) twice a frame. Nothing without a drawing
-// context or before the game has made the trail.
+// the trail is drawn (and advanced) twice a frame. It is drawn on the whole
+// display, not in the caller's rectangle: the pointer's position is the
+// display's. Nothing without a drawing context or before the game has made
+// the trail.
 void DrawCursorTrail(const TWindow* caller);

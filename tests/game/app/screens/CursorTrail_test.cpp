@@ -1,6 +1,7 @@
 // The cursor trail in whole frames of the window manager: a game screen and
 // the dialog windows over it or inside it each ask for the trail from their
-// overlays, and the frame draws it once, after everything else.
+// overlays, and the frame draws it once, after everything else, on the
+// whole display.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -56,6 +57,19 @@ protected:
         size_t n = 0;
         for (const auto& d : scene.device.draws) n += d.texture == trailSurface ? 1 : 0;
         return n;
+    }
+    // Whether every trail draw of the frame is on the whole display, where
+    // the pointer's position is, whatever the window that draws it.
+    bool TrailOnDisplay() const
+    {
+        for (const auto& d : scene.device.draws)
+        {
+            const GfxViewport& v = d.viewport;
+            if (d.texture == trailSurface &&
+                (v.x != 0 || v.y != 0 || v.width != 800 || v.height != 600))
+                return false;
+        }
+        return true;
     }
     // Whether the frame's trail draws come last, after every other draw.
     bool TrailOnTop() const
@@ -139,6 +153,7 @@ TEST_F(CursorTrailTest, EveryFrameDrawsTheTrailOnceOverWhatLiesBelow)
         const int live = cursor->GetTrail().GetEmitter().GetLiveCount();
         ASSERT_GT(live, 0);
         EXPECT_EQ(TrailDraws(), size_t(live)) << "one quad per spark, once";
+        EXPECT_TRUE(TrailOnDisplay());
         if (c.onTop)
         {
             EXPECT_TRUE(TrailOnTop());
