@@ -67,6 +67,9 @@ public:
     int32_t GetPressFontSize() const { return pressFontSize_; }
     size_t GetAnimCount() const { return anims_.size(); }
     size_t GetParticleCount() const { return particles_.size(); }
+    // The location picture and the hud; null before the groups are in.
+    TMySprite* GetLocationPicture() const { return locationPicture_.get(); }
+    TMySprite* GetHud() const { return hud_.get(); }
 
     void SetCurrentPlayerName();
     void MainMenuButtonDepress(int32_t n);
