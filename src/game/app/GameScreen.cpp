@@ -56,7 +56,7 @@ void TGameScreen::PostInit(TWindowStyle& style)
 
 void TGameScreen::DrawOverlay()
 {
-    DrawCursorTrail();
+    DrawCursorTrail(this);
 }
 
 bool TGameScreen::OnTimer()

@@ -37,8 +37,12 @@ public:
 
     // The base PostInit, then the timer, the screen stack and the focus.
     void PostInit(TWindowStyle& style) override;
-    // The cursor trail over everything the screen drew.
+    // The cursor trail over everything the screen drew, when no window drawn
+    // later draws it (DrawCursorTrail).
     void DrawOverlay() override;
+    // Whether DrawOverlay draws the cursor trail: true unless a screen's own
+    // overlay replaces it.
+    virtual bool DrawsCursorTrail() const { return true; }
     // The first tick asks for the groups; every tick then advances the
     // screen (Tick) and invalidates the frame. Always true.
     bool OnTimer() override;

@@ -45,8 +45,9 @@ public:
     // animations, particles, hud.
     void Draw() override;
     // The closed picture and prompt, then the flash, while it is part of
-    // the menu.
+    // the menu. No cursor trail.
     void DrawOverlay() override;
+    bool DrawsCursorTrail() const override { return false; }
     // Every message is the menu's.
     bool OnMessage(TMessage* message) override;
     // Swallowed while the groups load; the first one while the flash waits
@@ -66,6 +67,9 @@ public:
     int32_t GetPressFontSize() const { return pressFontSize_; }
     size_t GetAnimCount() const { return anims_.size(); }
     size_t GetParticleCount() const { return particles_.size(); }
+    // The location picture and the hud; null before the groups are in.
+    TMySprite* GetLocationPicture() const { return locationPicture_.get(); }
+    TMySprite* GetHud() const { return hud_.get(); }
 
     void SetCurrentPlayerName();
     void MainMenuButtonDepress(int32_t n);

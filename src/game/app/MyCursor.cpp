@@ -21,19 +21,29 @@ TMyCursor::~TMyCursor()
 
 void TMyCursor::Draw()
 {
-    TApp* app = GetApp();
-    if (systemCursor_ || !app) return;
-    int x = 0, y = 0;
-    app->GetMousePosition(x, y);
-    DrawAt(x, y);
+    if (systemCursor_) return;
+    // Without the application nothing tells where the pointer is: the
+    // trail stays where it was.
+    if (TApp* app = GetApp())
+    {
+        int x = 0, y = 0;
+        app->GetMousePosition(x, y);
+        trail_->SetPosition(float(x), float(y));
+    }
+    AdvanceAndDraw();
 }
 
 void TMyCursor::DrawAt(int x, int y)
 {
     if (systemCursor_) return;
-    // Nothing else moves or advances the trail: it follows the pointer
-    // once per drawn frame.
     trail_->SetPosition(float(x), float(y));
+    AdvanceAndDraw();
+}
+
+void TMyCursor::AdvanceAndDraw()
+{
+    // Nothing else advances the trail: it follows the pointer once per
+    // drawn frame.
     trail_->Update();
     trail_->Draw();
 }

@@ -22,8 +22,9 @@ public:
     ~TMyCursor() override;
 
     // Unless the system pointer image is in use: moves the trail to the
-    // pointer (game coordinates), advances it and draws it. The caller has
-    // begun 2D drawing (the game's custom window, from its overlay).
+    // pointer (game coordinates; it stays where it was while there is no
+    // application to tell), advances it and draws it. The caller has begun
+    // 2D drawing (DrawCursorTrail, from a game window's overlay).
     void Draw();
     // As Draw, with the pointer at (x, y).
     void DrawAt(int x, int y);
@@ -36,6 +37,8 @@ public:
     TClock& GetClock() { return *clock_; }
 
 private:
+    void AdvanceAndDraw();
+
     std::unique_ptr<TClock> clock_;
     std::unique_ptr<TMyParticle> trail_;
     bool systemCursor_ = false;

@@ -10,7 +10,18 @@ class TWindow;
 // teardown must not bring one back to life).
 void LeaveScreenStack(TWindow* window);
 
+// The window whose overlay draws the cursor trail this frame: of the game
+// windows that draw it (dialog windows and the screens that keep it), the
+// one drawn last, so the trail lies on top of every layer that draws one.
+// Visible windows only, and only those the drawing does not clip away
+// whole. Modals are searched from the top; null when none draws it.
+TWindow* CursorTrailWindow();
+
 // The cursor trail over the frame, in 2D drawing (begun and ended here when
-// the caller has not begun it). Nothing without a drawing context or
-// before the game has made the trail.
-void DrawCursorTrail();
+// the caller has not begun it), when caller is CursorTrailWindow(): a dialog
+// over a screen and the screen below it each ask, and only one may draw, or
+// the trail is drawn (and advanced) twice a frame. It is drawn on the whole
+// display, not in the caller's rectangle: the pointer's position is the
+// display's. Nothing without a drawing context or before the game has made
+// the trail.
+void DrawCursorTrail(const TWindow* caller);

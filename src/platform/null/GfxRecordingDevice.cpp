@@ -312,7 +312,8 @@ GfxResult GfxRecordingDevice::DrawPrimitive(GfxPrimitive type, uint32_t fvf, con
     lastFvf = fvf;
     lastPrimitive = type;
     ++drawCalls;
-    draws.push_back({texture_, lastVertices, rs_[GFX_RS_SRCBLEND], rs_[GFX_RS_DESTBLEND]});
+    draws.push_back(
+        {texture_, lastVertices, rs_[GFX_RS_SRCBLEND], rs_[GFX_RS_DESTBLEND], viewport_});
     if (type == GFX_PT_LINELIST && fvf == GFX_FVF_TLVERTEX) DrawLineList(v, count, nullptr, 0);
     return GFX_OK;
 }

@@ -43,12 +43,14 @@ public:
     uint32_t lastFvf = 0;
     int lastPrimitive = 0;
     int drawCalls = 0;
-    // Every non-indexed draw in order: texture, vertices and blend factors.
+    // Every non-indexed draw in order: texture, vertices, blend factors and
+    // the viewport the vertices are relative to.
     struct TDraw
     {
         GfxTexture* texture;
         std::vector<GfxVertex> vertices;
         uint32_t srcBlend, destBlend;
+        GfxViewport viewport;
     };
     std::vector<TDraw> draws;
     GfxMatrix transforms[3];

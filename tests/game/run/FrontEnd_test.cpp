@@ -1,8 +1,8 @@
 // The front end from an empty user folder, headless and in-process: the
 // closed picture of the run's first menu, the profile screen opened for the
 // first player, a name typed and chosen, the opening flash, the open menu
-// with its hud, the help pages, mute set in the options, and the profile
-// file the run leaves.
+// with its hud and its greeting clear of the pictures, the help pages, mute set in the options, and
+// the profile file the run leaves.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,6 +11,7 @@
 #include "core/Prefs.h"
 #include "core/Settings.h"
 #include "game/app/MainMenuScreen.h"
+#include "game/app/MySprite.h"
 #include "game/app/Player.h"
 #include "game/app/StartupSettings.h"
 #include "game/app/screens/HelpScreen.h"
@@ -46,6 +47,26 @@ std::string TextOf(const char* name)
 bool Shown(TWindow* w)
 {
     return w != nullptr && w->IsVisible();
+}
+
+// Where a menu sprite lies on the screen: its origin on its position when
+// it has one, else its centre.
+TRect SpriteRect(TMySprite* sprite)
+{
+    if (sprite == nullptr) return TRect();
+    int32_t w = 0, h = 0;
+    sprite->GetSize(&w, &h);
+    const TPoint origin = sprite->IsOriginEnabled() ? sprite->GetOrigin() : TPoint(w / 2, h / 2);
+    const int32_t left = int32_t(sprite->GetPosition().x) - origin.x;
+    const int32_t top = int32_t(sprite->GetPosition().y) - origin.y;
+    return TRect(left, top, left + w, top + h);
+}
+
+bool Overlap(const TRect& a, const TRect& b)
+{
+    TRect both;
+    both.Intersect(a, b);
+    return both.right > both.left && both.bottom > both.top;
 }
 
 // Colours the pictures keep flat for this (art/README.md).
@@ -112,6 +133,20 @@ TEST(FrontEndRun, FirstPlayerFlashHelpAndTheProfileFile)
                 ASSERT_NE(button, nullptr);
                 EXPECT_EQ(button->GetRect().left, 20);
                 EXPECT_EQ(button->GetRect().top, 20);
+                // The greeting clear of the button, of the picture it rests
+                // on and of the hud, on the screen.
+                TWindow* label = TGameRun::FindBelowTop("player_name");
+                ASSERT_NE(label, nullptr);
+                const TRect greeting = label->GetScreenRect();
+                const TRect picture = SpriteRect(Menu()->GetLocationPicture());
+                const TRect hud = SpriteRect(Menu()->GetHud());
+                ASSERT_GT(picture.right - picture.left, 0);
+                ASSERT_GT(hud.right - hud.left, 0);
+                EXPECT_FALSE(Overlap(greeting, button->GetScreenRect()));
+                EXPECT_FALSE(Overlap(greeting, picture));
+                EXPECT_FALSE(Overlap(greeting, hud));
+                EXPECT_TRUE(greeting.left >= 0 && greeting.top >= 0 && greeting.right <= 800 &&
+                            greeting.bottom <= 600);
             })
         .Idle(3)
         .Step(

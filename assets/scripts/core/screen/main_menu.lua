@@ -77,8 +77,10 @@ MakeDialog{
                   flags = kHAlignCenter + kVAlignCenter, font = buttonFont,
                   label = "menu_profile" },
         },
+        -- Beside the location picture that the profile button rests on, on
+        -- the button's line, and short of the hud.
         Text{
-            name = "player_name", x = 20, y = 74, w = 360, h = 32,
+            name = "player_name", x = 262, y = 28, w = 330, h = 32,
             flags = kVAlignCenter, font = { "fonts/default.mvec", 22, { 1, 0.96, 0.87, 1 } },
             label = "",
         },

@@ -89,7 +89,7 @@ void TCustomWindow::PostInit(TWindowStyle& style)
 
 void TCustomWindow::DrawOverlay()
 {
-    DrawCursorTrail();
+    DrawCursorTrail(this);
 }
 
 bool TCustomWindow::OnTimer()

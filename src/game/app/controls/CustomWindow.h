@@ -37,7 +37,8 @@ public:
     // cursor on, a 16 ms repeating timer, the window's name and placement
     // once more, and the focus, given again on the first tick.
     void PostInit(TWindowStyle& style) override;
-    // The cursor trail, in 2D drawing (begun here when nobody has).
+    // The cursor trail, in 2D drawing (begun here when nobody has), when no
+    // window drawn later draws it (DrawCursorTrail).
     void DrawOverlay() override;
     // The pending focus on the first tick; a redraw every tick. True.
     bool OnTimer() override;
