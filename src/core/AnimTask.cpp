@@ -32,7 +32,10 @@ int32_t TAnimTask::GetTime() const
 bool TAnimTask::IsReady(int phase)
 {
     if (phase == TaskPhaseDraw) return drawPass_;
-    return dueTime_ != -1 && Sub(GetTime(), dueTime_) >= 0;
+    if (dueTime_ == -1) return false;
+    // On the application time a task that is provably early needs no reading.
+    if (clock_ == nullptr) return !PassTimeBefore(static_cast<uint32_t>(dueTime_));
+    return Sub(clock_->GetTime(), dueTime_) >= 0;
 }
 
 bool TAnimTask::Run()

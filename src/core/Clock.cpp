@@ -1,6 +1,8 @@
 // TClock and the application time source it reads.
 #include "core/Clock.h"
 
+#include <time.h>
+
 #include <atomic>
 #include <chrono>
 
@@ -14,7 +16,32 @@ uint32_t MonotonicMilliseconds()
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
+uint64_t CoarseNanoseconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000000000u + static_cast<uint64_t>(ts.tv_nsec);
+}
+
+// The coarse clock's tick in whole milliseconds, 0 when there is none (or
+// one so long that the shortcut would never apply).
+uint32_t CoarseTickMs()
+{
+    timespec res{};
+    if (clock_getres(CLOCK_MONOTONIC_COARSE, &res) != 0 || res.tv_sec != 0) return 0;
+    return static_cast<uint32_t>((res.tv_nsec + 999999) / 1000000);
+}
+
 std::atomic<TClockTimeSource> g_source{&MonotonicMilliseconds};
+std::atomic<bool> g_sourceRealTime{true};
+std::atomic<TCoarseClock> g_coarse{nullptr};  // null: CoarseNanoseconds
+std::atomic<uint32_t> g_coarseTickMs{0};      // of an installed coarse clock
+
+// Nonzero while the installed source follows real time and a coarse clock
+// is there; a new value with every change of either, so readings remembered
+// under an earlier pair are never trusted. Set last when installing.
+std::atomic<uint32_t> g_epoch{1};
+uint32_t g_lastEpoch = 1;  // the counter behind g_epoch (installers only)
 
 // The pass state of each thread (passes are the main thread's in practice).
 struct PassTime
@@ -25,23 +52,79 @@ struct PassTime
 };
 thread_local PassTime t_pass;
 
+// This thread's last reading of a real-time source, with the coarse clock's
+// value read just before it.
+struct LastReading
+{
+    uint32_t epoch = 0;  // 0: none
+    uint32_t time = 0;
+    uint32_t margin = 0;  // how far time may be past it while coarse holds
+    uint64_t coarse = 0;
+};
+thread_local LastReading t_last;
+
 // Modular 32-bit sums: the readings wrap like the millisecond counter does.
 int32_t Wrap(uint32_t v)
 {
     return static_cast<int32_t>(v);
 }
 
+uint32_t DefaultCoarseTickMs()
+{
+    static const uint32_t tick = CoarseTickMs();
+    return tick;
+}
+
+void Reinstall(TClockTimeSource source, bool realTime, TCoarseClock coarse, uint32_t tickMs)
+{
+    g_epoch.store(0);
+    g_source.store(source);
+    g_sourceRealTime.store(realTime);
+    g_coarse.store(coarse);
+    g_coarseTickMs.store(tickMs);
+    const uint32_t tick = coarse != nullptr ? tickMs : DefaultCoarseTickMs();
+    if (realTime && tick != 0)
+    {
+        if (++g_lastEpoch == 0) g_lastEpoch = 1;
+        g_epoch.store(g_lastEpoch);
+    }
+}
+
 }  // namespace
 
-void SetClockTimeSource(TClockTimeSource source)
+void SetClockTimeSource(TClockTimeSource source, bool followsRealTime)
 {
-    g_source.store(source != nullptr ? source : &MonotonicMilliseconds);
+    if (source == nullptr)
+    {
+        source = &MonotonicMilliseconds;
+        followsRealTime = true;
+    }
+    Reinstall(source, followsRealTime, g_coarse.load(), g_coarseTickMs.load());
     t_pass.read = false;
+}
+
+void SetCoarseClock(TCoarseClock clock, uint32_t tickMs)
+{
+    if (tickMs == 0) clock = nullptr;
+    Reinstall(g_source.load(), g_sourceRealTime.load(), clock, clock != nullptr ? tickMs : 0);
 }
 
 uint32_t GetClockSourceTime()
 {
-    return g_source.load()();
+    const uint32_t epoch = g_epoch.load();
+    if (epoch == 0) return g_source.load()();
+    TCoarseClock coarse = g_coarse.load();
+    const uint32_t tick = coarse != nullptr ? g_coarseTickMs.load() : DefaultCoarseTickMs();
+    if (tick == 0) return g_source.load()();
+    LastReading& last = t_last;
+    last.epoch = 0;
+    last.coarse = coarse != nullptr ? coarse() : CoarseNanoseconds();
+    // The fine reading comes after the coarse one: while the coarse value
+    // stays, less than a tick (and the update's lateness) has passed since.
+    last.time = g_source.load()();
+    last.margin = 2 * tick + 1;
+    last.epoch = epoch;
+    return last.time;
 }
 
 uint32_t GetPassTime()
@@ -54,6 +137,27 @@ uint32_t GetPassTime()
         pass.read = true;
     }
     return pass.time;
+}
+
+bool PassTimeWithin(uint32_t start, uint32_t length, uint32_t* reading)
+{
+    const PassTime& pass = t_pass;
+    if (pass.depth == 0 || !pass.read)
+    {
+        // The current time lies in [last.time, last.time + margin] while the
+        // coarse clock holds: enough when that whole span is in the window.
+        const LastReading& last = t_last;
+        const uint32_t epoch = g_epoch.load();
+        if (epoch != 0 && last.epoch == epoch &&
+            static_cast<uint64_t>(last.time - start) + last.margin < length)
+        {
+            TCoarseClock coarse = g_coarse.load();
+            if ((coarse != nullptr ? coarse() : CoarseNanoseconds()) == last.coarse) return true;
+        }
+    }
+    const uint32_t now = GetPassTime();
+    if (reading != nullptr) *reading = now;
+    return now - start < length;
 }
 
 void ForgetPassTime()

@@ -8,10 +8,22 @@ using TClockTimeSource = uint32_t (*)();
 
 // Replaces the time source of every clock (the application facade installs
 // its own; tests install a fake). Null restores the default, a monotonic
-// millisecond counter.
-void SetClockTimeSource(TClockTimeSource source);
+// millisecond counter. followsRealTime says that the source never runs
+// faster than the monotonic clock (it may run slower or stand still), which
+// lets due checks prove "not yet" from the coarse clock alone (see
+// PassTimeWithin); a source that may run ahead (a test's fake) must leave it
+// false. The default source follows real time whatever the flag says.
+void SetClockTimeSource(TClockTimeSource source, bool followsRealTime = false);
 // The current application time through the installed source.
 uint32_t GetClockSourceTime();
+
+// A cheap clock that moves once per tick (any unit: only "has it changed"
+// counts), and its tick length in milliseconds.
+using TCoarseClock = uint64_t (*)();
+// Replaces the coarse clock (tests install a fake). Null, or a tick of 0,
+// restores the default: the kernel's coarse monotonic clock, whose tick the
+// system reports (without one the shortcut is off).
+void SetCoarseClock(TCoarseClock clock, uint32_t tickMs);
 
 // One reading per pass: a pass of the host loop (a task-list pass, the
 // window manager's handling of an event) reads the application time at most
@@ -22,6 +34,27 @@ uint32_t GetClockSourceTime();
 uint32_t GetPassTime();
 // The next GetPassTime of this thread's pass reads the source again.
 void ForgetPassTime();
+
+// Whether the pass time lies in [start, start + length), counted modulo
+// 2^32: GetPassTime() - start < length. Same answer as that expression, but
+// when the pass holds no reading yet it may answer true without reading the
+// source: with a source that follows real time, each reading of it on this
+// thread remembers the coarse clock's value read just before; while the
+// coarse clock still shows that value, at most one tick (plus the kernel's
+// update jitter, another tick, plus the millisecond truncation) has passed
+// since, so a window that holds the last reading and that much more holds
+// the current time too. Otherwise it reads as GetPassTime does (and keeps
+// the reading for the pass), storing it in *reading when given.
+// Limits, both bounded by the coarse clock: a source that jumps (the
+// application time when its pause total changes or its offset is set) or a
+// coarse clock the kernel updates late can keep a check answering "not yet"
+// for as long as the coarse value stays, under one tick in practice.
+bool PassTimeWithin(uint32_t start, uint32_t length, uint32_t* reading = nullptr);
+// "Not yet": the pass time is before due, (int32_t)(GetPassTime() - due) < 0.
+inline bool PassTimeBefore(uint32_t due)
+{
+    return PassTimeWithin(due - 0x80000000u, 0x80000000u);
+}
 
 // Passes nest; the reading goes when the outermost one ends.
 class TClockPass

@@ -573,9 +573,9 @@ void TWindowManager::Draw()
     if (drawingDisabled_ || !redrawNeeded_) return;
     TWindowAppLink& app = GetWindowAppLink();
     if (!app.IsFlipDone()) return;
-    const uint32_t now = GetPassTime();
     const uint32_t interval = app.IsFastFrameRate() ? kFastFrameMs : kSlowFrameMs;
-    if (now - lastDrawTime_ < interval) return;
+    uint32_t now = 0;
+    if (PassTimeWithin(lastDrawTime_, interval, &now)) return;
     lastDrawTime_ = now;
 
     if (modals_.empty()) return;

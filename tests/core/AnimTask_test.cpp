@@ -257,4 +257,79 @@ TEST_F(AnimTaskTest, ClockTimeBaseAndSetClockKeepsTheRemainingWait)
     EXPECT_EQ(t.GetOverdue(), 0);
 }
 
+// A source that follows real time (as the application's does) with a coarse
+// clock that stands still unless a test moves it: 4 ms ticks, a 9 ms margin.
+int g_reads = 0;
+uint32_t CountedNow()
+{
+    ++g_reads;
+    return g_now;
+}
+uint64_t g_coarse = 0;
+uint64_t FakeCoarse()
+{
+    return g_coarse;
+}
+
+class RealTimeAnimTaskTest : public FakeTime
+{
+protected:
+    void SetUp() override
+    {
+        FakeTime::SetUp();
+        SetCoarseClock(&FakeCoarse, 4);
+        SetClockTimeSource(&CountedNow, true);
+    }
+    void TearDown() override
+    {
+        SetCoarseClock(nullptr, 0);
+        FakeTime::TearDown();
+    }
+};
+
+TEST_F(RealTimeAnimTaskTest, ATimerFarAheadIsPassedOverWithoutReadingTheTime)
+{
+    TTaskList list;
+    auto* app = new Counter();
+    TClock clock;
+    clock.Start();
+    auto* clocked = new Counter(&clock);
+    app->SetTimer(100, true, true, false);  // due at 100100
+    clocked->SetTimer(100, true, true, false);
+    list.Add(app);
+    list.Add(clocked);
+    g_reads = 0;
+    list.RunTasks(TaskPhaseIdle);
+    // Only the task on its own clock reads (the clock has no pass reading).
+    EXPECT_EQ(g_reads, 1);
+    EXPECT_EQ(app->runs + clocked->runs, 0);
+    // Ticks later (the coarse clock moved) the check reads, and the pass
+    // shares that reading; 8 ms before due is inside the margin, so the next
+    // check reads too.
+    g_now += 92;
+    ++g_coarse;
+    g_reads = 0;
+    list.RunTasks(TaskPhaseIdle);
+    EXPECT_EQ(g_reads, 2);
+    EXPECT_EQ(app->runs, 0);
+    g_now += 8;
+    list.RunTasks(TaskPhaseIdle);
+    EXPECT_EQ(app->runs, 1);
+    EXPECT_EQ(clocked->runs, 1);
+    // Again after a tick: one reading, then proved from it.
+    EXPECT_EQ(app->GetDueTime(), 100200);
+    g_now += 50;
+    ++g_coarse;
+    g_reads = 0;
+    EXPECT_FALSE(app->IsReady(TaskPhaseIdle));
+    EXPECT_EQ(g_reads, 1);
+    EXPECT_FALSE(app->IsReady(TaskPhaseIdle));
+    EXPECT_EQ(g_reads, 1);
+    // A stopped timer reads nothing either way.
+    app->StopTimer();
+    ++g_coarse;
+    EXPECT_FALSE(app->IsReady(TaskPhaseIdle));
+    EXPECT_EQ(g_reads, 1);
+}
+
 }  // namespace

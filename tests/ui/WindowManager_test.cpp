@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "core/Clock.h"
 #include "core/Settings.h"
 #include "graphics/Texture.h"
 #include "ui/WindowScriptLink.h"
@@ -130,6 +131,59 @@ TEST_F(WindowManagerTest, BehindOtherWindowsTenInvalidationsIn200msDrawOneFrame)
     EXPECT_EQ(before + 1, display.Presents());
     Frame(10);
     EXPECT_EQ(before + 2, display.Presents());
+}
+
+// The fake time read through a counter, installed as following real time,
+// with a coarse clock of 4 ms ticks that only the test moves.
+int g_fineReads = 0;
+uint32_t CountedTime()
+{
+    ++g_fineReads;
+    return FakeTime();
+}
+uint64_t g_coarseTicks = 0;
+uint64_t CoarseTicks()
+{
+    return g_coarseTicks;
+}
+struct RealTimeClocks
+{
+    RealTimeClocks()
+    {
+        SetCoarseClock(&CoarseTicks, 4);
+        SetClockTimeSource(&CountedTime, true);
+    }
+    ~RealTimeClocks() { SetCoarseClock(nullptr, 0); }
+};
+
+TEST_F(WindowManagerTest, TooSoonForAFrameIsToldWithoutReadingTheTime)
+{
+    RealTimeClocks clocks;
+    Frame();
+    const int presents = display.Presents();
+    // The frame's reading and the coarse clock prove that under 12 ms have
+    // passed while the coarse value stands (margin 9 ms).
+    g_fineReads = 0;
+    Frame(2);
+    EXPECT_EQ(g_fineReads, 0);
+    EXPECT_EQ(presents, display.Presents());
+    // A tick later: 11 ms is still too soon, but now it takes a reading, and
+    // from that one the end of the interval is inside the margin.
+    ++g_coarseTicks;
+    Frame(9);
+    EXPECT_EQ(g_fineReads, 1);
+    EXPECT_EQ(presents, display.Presents());
+    Frame(1);
+    EXPECT_EQ(g_fineReads, 2);
+    EXPECT_EQ(presents + 1, display.Presents());
+    // Behind other windows (200 ms) a frame is far off for a while.
+    app.fast = false;
+    g_fineReads = 0;
+    for (int i = 0; i < 4; ++i) Frame(2);
+    EXPECT_EQ(g_fineReads, 0);
+    ++g_coarseTicks;
+    Frame(192);
+    EXPECT_EQ(presents + 2, display.Presents());
 }
 
 TEST_F(WindowManagerTest, NothingIsDrawnWhileTheFlipIsPending)

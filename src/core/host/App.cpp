@@ -99,7 +99,8 @@ TApp::TApp(TAppHost* host)
 {
     // The image codec needs no global initialisation.
     g_app = this;
-    SetClockTimeSource(&AppTime);
+    // The host's tick follows real time unless a tick source stands in for it.
+    SetClockTimeSource(&AppTime, !GetFrameworkServices().tickSource);
     // Settings defaults and the command line's own settings.
     const TString& cmd = host->GetCommandLine();
     SetSetting(kSettingMemoryMax, "100000000");
