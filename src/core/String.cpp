@@ -14,6 +14,7 @@
 
 #include "core/Collation.h"
 #include "core/Log.h"
+#include "core/SmallBlocks.h"
 
 namespace
 {
@@ -24,10 +25,11 @@ constexpr int kFormatBufferSize = 4096;
 // Bodies are zero-filled, so bytes behind the text always read as NUL even
 // when WriteAt leaves a gap or writes without terminating. The text follows
 // its header in the same block: one allocation per body (strings are made
-// by the thousand, a message name each).
+// by the thousand, a message name each); short ones come from the small
+// blocks.
 TStringRep* NewRep(int32_t capacity)
 {
-    void* block = ::operator new(sizeof(TStringRep) + static_cast<size_t>(capacity));
+    void* block = SmallBlockTake(sizeof(TStringRep) + static_cast<size_t>(capacity));
     auto* rep = new (block) TStringRep;
     rep->text = reinterpret_cast<char*>(rep + 1);
     memset(rep->text, 0, static_cast<size_t>(capacity));
@@ -38,8 +40,9 @@ TStringRep* NewRep(int32_t capacity)
 
 void FreeRep(TStringRep* rep)
 {
+    const size_t size = sizeof(TStringRep) + static_cast<size_t>(rep->capacity);
     rep->~TStringRep();
-    ::operator delete(rep);
+    SmallBlockGive(rep, size);
 }
 
 int32_t AtLeastMin(int64_t size)

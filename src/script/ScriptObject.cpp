@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
-#include <vector>
 
 #include "core/Log.h"
+#include "core/SpinLock.h"
 
 namespace script_object_detail
 {
@@ -21,13 +21,15 @@ using namespace script_object_detail;
 
 // The addresses of live objects: open addressing with linear probing and
 // backward-shift removal, so making and destroying an object (messages come
-// and go by the thousand) allocates nothing once the table has grown.
+// and go by the thousand) allocates nothing once the table has grown. Kept
+// at most a quarter full: runs stay short, so a lookup or a removal mostly
+// touches one or two entries.
 class AddressSet
 {
 public:
     bool Contains(const void* address) const
     {
-        if (slots_.empty()) return false;
+        if (slots_ == nullptr) return false;
         for (size_t i = Home(address);; i = (i + 1) & mask_)
         {
             if (slots_[i] == address) return true;
@@ -38,7 +40,7 @@ public:
     // The address is not in the set yet.
     void Insert(const void* address)
     {
-        if ((count_ + 1) * 2 > slots_.size()) Grow();
+        if ((count_ + 1) * 4 > size_) Grow();
         size_t i = Home(address);
         while (slots_[i] != nullptr) i = (i + 1) & mask_;
         slots_[i] = address;
@@ -47,7 +49,7 @@ public:
 
     void Erase(const void* address)
     {
-        if (slots_.empty()) return;
+        if (slots_ == nullptr) return;
         size_t i = Home(address);
         while (slots_[i] != address)
         {
@@ -77,43 +79,46 @@ private:
     {
         // Objects are at least 8-byte aligned; Fibonacci hashing spreads the rest.
         const uint64_t key = reinterpret_cast<uintptr_t>(address) >> 3;
-        return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
+        return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_);
     }
 
     void Grow()
     {
-        std::vector<const void*> old;
-        old.swap(slots_);
-        const size_t size = old.empty() ? 1024 : old.size() * 2;
-        slots_.assign(size, nullptr);
-        mask_ = size - 1;
-        shift_ = 64 - static_cast<unsigned>(__builtin_ctzll(size));
+        const void** old = slots_;
+        const size_t oldSize = size_;
+        size_ = old == nullptr ? 1024 : oldSize * 2;
+        slots_ = new const void*[size_]();
+        mask_ = size_ - 1;
+        shift_ = 64 - static_cast<unsigned>(__builtin_ctzll(size_));
         count_ = 0;
-        for (const void* address : old)
-            if (address != nullptr) Insert(address);
+        for (size_t i = 0; i < oldSize; ++i)
+            if (old[i] != nullptr) Insert(old[i]);
+        delete[] old;
     }
 
-    std::vector<const void*> slots_;
+    // A plain array, not a vector: the set has static storage and must be
+    // usable by objects made and destroyed before and after every other
+    // static (see g_live).
+    const void** slots_ = nullptr;
+    size_t size_ = 0;
     size_t mask_ = 0;
-    unsigned shift_ = 64;
+    unsigned shift_ = 63;
     size_t count_ = 0;
 };
 
+constexpr uint32_t kNoSlot = 0xFFFFFFFFu;
+
 struct LiveSet
 {
-    std::mutex lock;
+    TSpinLock lock;
     AddressSet addresses;
-    std::vector<uint32_t> freeSlots;
+    uint32_t freeSlots = kNoSlot;  // freed slots, last freed first, through Slot::nextFree
     uint32_t nextSlot = 0;
 };
 
-// Never destroyed: objects with static storage may outlive every other
-// static in the program.
-LiveSet& Live()
-{
-    static LiveSet* live = new LiveSet;
-    return *live;
-}
+// Constant-initialised and never destroyed: objects with static storage may
+// be made before and outlive every other static in the program.
+constinit LiveSet g_live;
 
 Slot& SlotAt(uint32_t index)
 {
@@ -134,13 +139,13 @@ TScriptObject::TScriptObject(const TScriptObject&)
 
 void TScriptObject::Enter()
 {
-    LiveSet& live = Live();
-    std::lock_guard<std::mutex> hold(live.lock);
+    LiveSet& live = g_live;
+    std::lock_guard<TSpinLock> hold(live.lock);
     uint32_t index;
-    if (!live.freeSlots.empty())
+    if (live.freeSlots != kNoSlot)
     {
-        index = live.freeSlots.back();
-        live.freeSlots.pop_back();
+        index = live.freeSlots;
+        live.freeSlots = SlotAt(index).nextFree;
     }
     else
     {
@@ -167,20 +172,21 @@ void TScriptObject::Enter()
 
 TScriptObject::~TScriptObject()
 {
-    LiveSet& live = Live();
-    std::lock_guard<std::mutex> hold(live.lock);
+    LiveSet& live = g_live;
+    std::lock_guard<TSpinLock> hold(live.lock);
     Slot& s = SlotAt(handle_.slot);
     s.generation.store(handle_.generation + 1, std::memory_order_release);
     s.object = nullptr;
-    live.freeSlots.push_back(handle_.slot);
+    s.nextFree = live.freeSlots;
+    live.freeSlots = handle_.slot;
     live.addresses.Erase(this);
 }
 
 TScriptObject* TScriptObject::FromAddress(const void* address)
 {
     if (address == nullptr) return nullptr;
-    LiveSet& live = Live();
-    std::lock_guard<std::mutex> hold(live.lock);
+    LiveSet& live = g_live;
+    std::lock_guard<TSpinLock> hold(live.lock);
     if (!live.addresses.Contains(address)) return nullptr;
     // Only a live TScriptObject's own address is in the set, so this is the
     // object itself.
@@ -189,7 +195,7 @@ TScriptObject* TScriptObject::FromAddress(const void* address)
 
 int TScriptObject::GetLiveCount()
 {
-    LiveSet& live = Live();
-    std::lock_guard<std::mutex> hold(live.lock);
+    LiveSet& live = g_live;
+    std::lock_guard<TSpinLock> hold(live.lock);
     return static_cast<int>(live.addresses.Size());
 }

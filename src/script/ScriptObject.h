@@ -37,6 +37,8 @@ struct Slot
     // Odd while an object holds the slot; bumped when it is taken and freed.
     std::atomic<uint32_t> generation{0};
     TScriptObject* object = nullptr;
+    // The next free slot while this one is free (the live set's lock guards it).
+    uint32_t nextFree = 0;
 };
 
 inline constexpr uint32_t kPageBits = 12;

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/Asset.h"
+#include "core/SmallBlocks.h"
 #include "core/String.h"
 #include "script/LuaObject.h"
 #include "script/ScriptObject.h"
@@ -35,8 +36,9 @@ enum TMessageKind : int32_t
 };
 
 // The receiver is not owned: the window manager clears it when that window
-// (or one containing it) is scheduled for deletion or destroyed.
-class TMessage : public TScriptObject
+// (or one containing it) is scheduled for deletion or destroyed. Messages
+// come and go by the thousand: they are allocated from the small blocks.
+class TMessage : public TScriptObject, public TSmallBlockAllocated
 {
 public:
     explicit TMessage(int32_t kind = kGeneric, const TString& name = TString(),

@@ -322,7 +322,7 @@ void TWindowManager::DeliverMessage(TMessage* message)
     TWindow* receiver = message->GetReceiver();
     if (receiver == nullptr)
     {
-        TMessage* inner = InnerMessage(message);
+        TMessage* inner = listeners_.empty() ? message : InnerMessage(message);
         for (auto& listener : listeners_)
         {
             if (listener->OnMessage(inner))

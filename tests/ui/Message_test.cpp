@@ -168,6 +168,46 @@ TEST_F(MessageTest, ListenersHearMessagesWithoutReceiverFirst)
     EXPECT_EQ(2, g_messagesDeleted);
 }
 
+// Listeners are handed the message a script posted, not its wrapper; with
+// no listener the wrapper itself travels on and the script's message stays
+// with its value.
+TEST_F(MessageTest, ListenersSeeTheScriptsMessageInsideAWrapper)
+{
+    TScript script;
+    lua_State* L = script.GetState();
+    RegisterMessageMetatable(L);
+    auto* inner = new CountedMessage(kUserMessageBase, "inside");
+    PushMessageValue(L, inner);
+    SetGlobal(L, "m");
+
+    GetGlobal(L, "m");
+    wm->QueueMessage(new TLuaMessageWrapper(L));
+    wm->FlushMessages();  // no listener, no script: the wrapper goes
+    EXPECT_EQ(0, g_messagesDeleted);
+
+    struct Pointers : TMessageListener
+    {
+        std::vector<TMessage*>* heard;
+        explicit Pointers(std::vector<TMessage*>* h) : heard(h) {}
+        bool OnMessage(TMessage* m) override
+        {
+            heard->push_back(m);
+            return false;
+        }
+    };
+    std::vector<TMessage*> heard;
+    wm->AddListener(new Pointers(&heard));
+    GetGlobal(L, "m");
+    wm->QueueMessage(new TLuaMessageWrapper(L));
+    auto* plain = new CountedMessage(kGeneric, "plain");
+    wm->QueueMessage(plain);
+    wm->FlushMessages();
+    EXPECT_EQ((std::vector<TMessage*>{inner, plain}), heard);
+    EXPECT_EQ(1, g_messagesDeleted);  // the plain one; the inner one is the value's
+    ASSERT_EQ(0, script.DoLuaString("m = nil; collectgarbage()"));
+    EXPECT_EQ(2, g_messagesDeleted);
+}
+
 TEST_F(MessageTest, CloseMessagesPopTheNamedModal)
 {
     RecModal* second = Modal("second", 300, 200);
