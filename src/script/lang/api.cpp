@@ -91,6 +91,7 @@ inline bool InArrayPart(const Table* t, int n)
     return static_cast<unsigned>(n) - 1u < static_cast<unsigned>(t->sizearray);
 }
 
+
 // Writes are refused for the read-only registry references and for the
 // shared nil object that stands for absent values.
 inline bool Writable(const TValue* o)
@@ -458,6 +459,17 @@ lua_State* lua_mainthread(lua_State* L)
 void lua_gettable(lua_State* L, int idx)
 {
     TValue t = *ValueAt(L, idx);
+    if (t.IsTable())
+    {
+        // A present field, or an absent one with no "__index" to ask: a raw read.
+        Table* h = t.Tbl();
+        const TValue* v = TableGetFast(h, L->top - 1);
+        if (!v->IsNil() || MetaFast(L, h->metatable, TM_INDEX) == nullptr)
+        {
+            *(L->top - 1) = *v;
+            return;
+        }
+    }
     VMGetTable(L, &t, L->top - 1, L->top - 1);
 }
 
@@ -469,7 +481,7 @@ void lua_rawget(lua_State* L, int idx)
         (L->top - 1)->SetNil();
         return;
     }
-    *(L->top - 1) = *TableGet(t->Tbl(), L->top - 1);
+    *(L->top - 1) = *TableGetFast(t->Tbl(), L->top - 1);
 }
 
 void lua_rawgeti(lua_State* L, int idx, int n)
