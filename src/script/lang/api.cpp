@@ -261,8 +261,10 @@ int lua_lessthan(lua_State* L, int index1, int index2)
 
 lua_Number lua_tonumber(lua_State* L, int idx)
 {
+    const TValue* v = ValueAt(L, idx);
+    if (v->IsNumber()) return v->Num();
     TValue n;
-    const TValue* o = VMToNumber(ValueAt(L, idx), &n);
+    const TValue* o = VMToNumber(v, &n);
     return o ? o->Num() : 0;
 }
 
