@@ -91,6 +91,7 @@ inline bool InArrayPart(const Table* t, int n)
     return static_cast<unsigned>(n) - 1u < static_cast<unsigned>(t->sizearray);
 }
 
+
 // Writes are refused for the read-only registry references and for the
 // shared nil object that stands for absent values.
 inline bool Writable(const TValue* o)
@@ -260,8 +261,10 @@ int lua_lessthan(lua_State* L, int index1, int index2)
 
 lua_Number lua_tonumber(lua_State* L, int idx)
 {
+    const TValue* v = ValueAt(L, idx);
+    if (v->IsNumber()) return v->Num();
     TValue n;
-    const TValue* o = VMToNumber(ValueAt(L, idx), &n);
+    const TValue* o = VMToNumber(v, &n);
     return o ? o->Num() : 0;
 }
 
@@ -531,6 +534,17 @@ lua_State* lua_mainthread(lua_State* L)
 void lua_gettable(lua_State* L, int idx)
 {
     TValue t = *ValueAt(L, idx);
+    if (t.IsTable())
+    {
+        // A present field, or an absent one with no "__index" to ask: a raw read.
+        Table* h = t.Tbl();
+        const TValue* v = TableGetFast(h, L->top - 1);
+        if (!v->IsNil() || MetaFast(L, h->metatable, TM_INDEX) == nullptr)
+        {
+            *(L->top - 1) = *v;
+            return;
+        }
+    }
     VMGetTable(L, &t, L->top - 1, L->top - 1);
 }
 
@@ -542,7 +556,7 @@ void lua_rawget(lua_State* L, int idx)
         (L->top - 1)->SetNil();
         return;
     }
-    *(L->top - 1) = *TableGet(t->Tbl(), L->top - 1);
+    *(L->top - 1) = *TableGetFast(t->Tbl(), L->top - 1);
 }
 
 void lua_rawgeti(lua_State* L, int idx, int n)

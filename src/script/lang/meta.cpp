@@ -30,9 +30,8 @@ const TValue* MetaGetFromTable(Table* events, TMS event, LString* ename)
     return tm;
 }
 
-const TValue* MetaFast(lua_State* L, Table* events, TMS event)
+const TValue* MetaLookup(lua_State* L, Table* events, TMS event)
 {
-    if (events == nullptr || (events->flags & (1u << event))) return nullptr;
     return MetaGetFromTable(events, event, G(L)->tmname[event]);
 }
 

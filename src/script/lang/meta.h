@@ -35,8 +35,15 @@ void MetaInit(lua_State* L);
 // The handler of event in the metatable events, caching absence for the
 // fast events; NULL when absent.
 const TValue* MetaGetFromTable(Table* events, TMS event, LString* ename);
-// Fast form: NULL when events is NULL or the cache says absent.
-const TValue* MetaFast(lua_State* L, Table* events, TMS event);
+// MetaGetFromTable for events with the state's name of event.
+const TValue* MetaLookup(lua_State* L, Table* events, TMS event);
+// Fast form: NULL when events is NULL or the cache says absent, which is
+// answered inline.
+inline const TValue* MetaFast(lua_State* L, Table* events, TMS event)
+{
+    if (events == nullptr || (events->flags & (1u << event))) return nullptr;
+    return MetaLookup(L, events, event);
+}
 // The handler of a value: its metatable's entry for a table or userdata, the
 // per-type table of its tag (whatever the event) for any other value.
 const TValue* MetaGetByObj(lua_State* L, const TValue* o, TMS event);

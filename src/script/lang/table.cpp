@@ -41,7 +41,9 @@ Node* HashNum(const Table* t, lua_Number n)
     static_assert(sizeof halves == sizeof v);
     std::memcpy(halves, &v, sizeof v);
     uint32_t sum = halves[0] + halves[1];
-    return HashMod(t, sum);
+    // The same position as HashMod's, with a narrower division.
+    uint32_t m = static_cast<uint32_t>((t->SizeNode() - 1) | 1);
+    return NodeAt(t, sum % m);
 }
 
 // The array index of a key, or -1 when it is not an integer 1..2^24.
@@ -100,7 +102,7 @@ const TValue* TableGetStrChain(Node* n, LString* key)
     return &kNilObject;
 }
 
-static const TValue* GetNumHash(Table* t, lua_Number key)
+const TValue* TableGetNumHash(Table* t, lua_Number key)
 {
     Node* n = HashNum(t, key);
     do
@@ -115,7 +117,20 @@ const TValue* TableGetNum(Table* t, int key)
 {
     if (static_cast<unsigned>(key) - 1u < static_cast<unsigned>(t->sizearray))
         return &t->array[key - 1];
-    return GetNumHash(t, static_cast<lua_Number>(key));
+    return TableGetNumHash(t, static_cast<lua_Number>(key));
+}
+
+// Light userdata and collectable keys other than strings: equal when the
+// tag and the pointer are.
+static const TValue* GetByPointer(Table* t, const TValue* key)
+{
+    Node* n = HashMod(t, reinterpret_cast<uintptr_t>(key->value.p));
+    do
+    {
+        if (n->key.tt == key->tt && n->key.value.p == key->value.p) return &n->val;
+        n = n->Next();
+    } while (n);
+    return &kNilObject;
 }
 
 static const TValue* GetAny(Table* t, const TValue* key)
@@ -142,10 +157,12 @@ const TValue* TableGet(Table* t, const TValue* key)
         {
             int k = ArrayIndex(key);
             if (k > 0 && k <= t->sizearray) return &t->array[k - 1];
-            return GetNumHash(t, key->Num());
+            return TableGetNumHash(t, key->Num());
         }
-        default:
+        case LUA_TBOOLEAN:
             return GetAny(t, key);
+        default:
+            return GetByPointer(t, key);
     }
 }
 

@@ -32,9 +32,18 @@ inline const TValue* TableGetStrFast(Table* t, LString* key)
     return TableGetStrChain(n->Next(), key);
 }
 
-// TableGet with the array part inlined: the interpreter's common case.
+// A number key's entry in the hash part (keys in the array part are never
+// there).
+const TValue* TableGetNumHash(Table* t, lua_Number key);
+
+// TableGet with the common cases inlined for the interpreter and the API: a
+// string's main position, and a number in the array part. A number outside
+// it goes straight to the hash part; a table with at most one node keeps it
+// at the main position of every number, so an empty table (a queue tested
+// for a first entry) answers here.
 inline const TValue* TableGetFast(Table* t, const TValue* key)
 {
+    if (key->IsString()) return TableGetStrFast(t, key->Str());
     if (key->IsNumber())
     {
         lua_Number n = key->Num();
@@ -43,6 +52,13 @@ inline const TValue* TableGetFast(Table* t, const TValue* key)
             int k = static_cast<int>(n);
             if (static_cast<lua_Number>(k) == n) return &t->array[k - 1];
         }
+        if (t->lsizenode == 0)
+        {
+            const Node* only = t->node;
+            if (only->key.IsNumber() && only->key.Num() == n) return &only->val;
+            return &kNilObject;
+        }
+        return TableGetNumHash(t, n);
     }
     return TableGet(t, key);
 }

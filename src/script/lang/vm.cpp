@@ -146,7 +146,7 @@ void VMGetTable(lua_State* L, const TValue* t, TValue* key, StkId val)
         if (cur->IsTable())
         {
             Table* h = cur->Tbl();
-            const TValue* res = TableGet(h, &kv);
+            const TValue* res = TableGetFast(h, &kv);
             if (!res->IsNil() || (tm = MetaFast(L, h->metatable, TM_INDEX)) == nullptr)
             {
                 *RestoreStack(L, valr) = *res;
@@ -422,8 +422,7 @@ static inline uint32_t LowBits(lua_Number n)
 static inline const TValue* RawHit(const TValue* t, const TValue* key)
 {
     if (!t->IsTable()) return nullptr;
-    const TValue* v =
-        key->IsString() ? TableGetStrFast(t->Tbl(), key->Str()) : TableGetFast(t->Tbl(), key);
+    const TValue* v = TableGetFast(t->Tbl(), key);
     return v->IsNil() ? nullptr : v;
 }
 
@@ -435,14 +434,39 @@ static inline const TValue* IndexHit(lua_State* L, const TValue* t, const TValue
 {
     if (!t->IsTable()) return nullptr;
     Table* h = t->Tbl();
-    const TValue* v = key->IsString() ? TableGetStrFast(h, key->Str()) : TableGetFast(h, key);
+    const TValue* v = TableGetFast(h, key);
     if (!v->IsNil()) return v;
     const TValue* tm = MetaFast(L, h->metatable, TM_INDEX);
     if (tm == nullptr) return v;  // no handler: the raw nil is the result
     if (!tm->IsTable()) return nullptr;
-    h = tm->Tbl();
-    v = key->IsString() ? TableGetStrFast(h, key->Str()) : TableGetFast(h, key);
+    v = TableGetFast(tm->Tbl(), key);
     return v->IsNil() ? nullptr : v;
+}
+
+// How a store into a table can go without the full indexing path.
+enum class RawStore
+{
+    kDone,    // stored: the field was present, or its empty slot exists
+    kNewKey,  // the key is absent and no "__newindex" is in the way: insert it
+    kFull     // a handler may apply: the full path decides
+};
+
+// Overwriting a present field needs no handler and cannot change a cached
+// absence of an event. An empty slot that exists (array part, dead key)
+// takes the value when no "__newindex" handler is in the way.
+static inline RawStore TryRawStore(lua_State* L, Table* h, const TValue* key, const TValue* val)
+{
+    TValue* slot = const_cast<TValue*>(TableGetFast(h, key));
+    if (!slot->IsNil())
+    {
+        *slot = *val;
+        return RawStore::kDone;
+    }
+    if (MetaFast(L, h->metatable, TM_NEWINDEX) != nullptr) return RawStore::kFull;
+    if (slot == &kNilObject) return RawStore::kNewKey;
+    *slot = *val;
+    h->flags = 0;
+    return RawStore::kDone;
 }
 
 // ---------------------------------------------------------------------------
@@ -720,7 +744,20 @@ hooks:
             vmcase(OP_SETGLOBAL)
             {
                 StkId ra = RA(i);
-                Protect(VMSetTable(L, &CL()->env, KBx(i), ra));
+                TValue* rb = KBx(i);
+                const TValue* env = &CL()->env;
+                if (LIKELY(env->IsTable()))
+                {
+                    RawStore how = TryRawStore(L, env->Tbl(), rb, ra);
+                    if (LIKELY(how == RawStore::kDone)) vmnext;
+                    if (how == RawStore::kNewKey)
+                    {
+                        TValue vv = *ra;
+                        Protect(*TableNewKey(L, env->Tbl(), rb) = vv);
+                        vmnext;
+                    }
+                }
+                Protect(VMSetTable(L, env, rb, ra));
                 vmnext;
             }
             vmcase(OP_SETUPVAL)
@@ -736,31 +773,13 @@ hooks:
                 TValue* rc = RKC(i);
                 if (ra->IsTable())
                 {
-                    // Overwriting a present field needs no handler and cannot change
-                    // a cached absence of an event, so it skips the full path.
-                    Table* h = ra->Tbl();
-                    TValue* slot = const_cast<TValue*>(
-                        rb->IsString() ? TableGetStrFast(h, rb->Str()) : TableGetFast(h, rb));
-                    if (LIKELY(!slot->IsNil()))
+                    RawStore how = TryRawStore(L, ra->Tbl(), rb, rc);
+                    if (LIKELY(how == RawStore::kDone)) vmnext;
+                    if (how == RawStore::kNewKey)
                     {
-                        *slot = *rc;
-                        vmnext;
-                    }
-                    // An empty slot that exists (array part, dead key) takes the
-                    // value when no "__newindex" handler is in the way.
-                    if (MetaFast(L, h->metatable, TM_NEWINDEX) == nullptr)
-                    {
-                        if (slot != &kNilObject)
-                        {
-                            *slot = *rc;
-                            h->flags = 0;
-                        }
-                        else
-                        {
-                            // An absent key: inserted without a second lookup.
-                            TValue kv = *rb, vv = *rc;
-                            Protect(*TableNewKey(L, h, &kv) = vv);
-                        }
+                        // An absent key: inserted without a second lookup.
+                        TValue kv = *rb, vv = *rc;
+                        Protect(*TableNewKey(L, ra->Tbl(), &kv) = vv);
                         vmnext;
                     }
                 }
@@ -892,6 +911,14 @@ hooks:
                 {
                     res = rb->Num() == rc->Num();
                 }
+                else if (rb->IsNil())
+                {
+                    res = true;  // a test against nil: no handler applies
+                }
+                else if (rb->IsString() || rb->IsBoolean())
+                {
+                    res = rb->IsString() ? rb->Gc() == rc->Gc() : rb->Bool() == rc->Bool();
+                }
                 else
                 {
                     Protect(res = VMEqualObj(L, rb, rc));
@@ -945,6 +972,39 @@ hooks:
                         pc = p->code;
                         vmnext;
                     }
+                }
+                else if (GET_OPCODE(i) == OP_CALL && ra->IsFunction() &&
+                         L->ci + 1 != L->end_ci && L->stack_last - L->top > LUA_MINSTACK &&
+                         !(L->hookmask & LUA_MASKCALL))
+                {
+                    // A native function with room on the stack and a free call
+                    // record, and no call hook: run it here.
+                    CallInfo* ci = ++L->ci;
+                    L->base = ci->base = ra + 1;
+                    ci->top = L->top + LUA_MINSTACK;
+                    ci->state = CI_C;
+                    ci->savedpc = nullptr;
+                    ci->tailcalls = 0;
+                    int n = AsC(ra->Cl())->f(L);
+                    if (n < 0)
+                    {
+                        // Yielded: the records stay for the resume to complete.
+                        L->ci->state = CI_C | CI_YIELD;
+                        (L->ci - 1)->savedpc = pc;
+                        (L->ci - 1)->state = CI_SAVEDPC;
+                        return nullptr;
+                    }
+                    int nresults = GETARG_C(i) - 1;
+                    StkId firstResult = L->top - n;
+                    StkId res = L->base - 1;  // results go where the function was
+                    if (!(L->hookmask & LUA_MASKRET) &&
+                        (nresults <= 0 || res + nresults < L->stack_last))
+                        DoCloseFrame(L, res, firstResult, nresults);
+                    else
+                        DoPosCall(L, nresults, firstResult);
+                    if (nresults >= 0) L->top = L->ci->top;
+                    base = L->base;
+                    vmnext;
                 }
                 if (GET_OPCODE(i) == OP_TAILCALL && L->openupval) CloseUpvals(L, base);
                 StkId firstResult = DoPreCall(L, ra);
