@@ -7,15 +7,12 @@
 #include <functional>
 
 #include "core/Clock.h"
+#include "support/FakeClock.h"
 
 namespace
 {
 
-uint32_t g_now = 0;
-uint32_t FakeNow()
-{
-    return g_now;
-}
+using namespace fake_clock;
 
 class FakeTime : public ::testing::Test
 {
@@ -259,18 +256,6 @@ TEST_F(AnimTaskTest, ClockTimeBaseAndSetClockKeepsTheRemainingWait)
 
 // A source that follows real time (as the application's does) with a coarse
 // clock that stands still unless a test moves it: 4 ms ticks, a 9 ms margin.
-int g_reads = 0;
-uint32_t CountedNow()
-{
-    ++g_reads;
-    return g_now;
-}
-uint64_t g_coarse = 0;
-uint64_t FakeCoarse()
-{
-    return g_coarse;
-}
-
 class RealTimeAnimTaskTest : public FakeTime
 {
 protected:

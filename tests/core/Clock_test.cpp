@@ -4,14 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/FakeClock.h"
+
 namespace
 {
 
-uint32_t g_now = 0;
-uint32_t FakeNow()
-{
-    return g_now;
-}
+using namespace fake_clock;
 
 class ClockTest : public ::testing::Test
 {
@@ -157,18 +155,6 @@ TEST(ClockSourceTest, DefaultSourceIsMonotonic)
 
 // A fine source that counts its readings and claims to follow real time, and
 // a coarse clock with a 4 ms tick: the margin is 2 * 4 + 1 = 9 ms.
-int g_reads = 0;
-uint32_t CountedNow()
-{
-    ++g_reads;
-    return g_now;
-}
-uint64_t g_coarse = 0;
-uint64_t FakeCoarse()
-{
-    return g_coarse;
-}
-
 class DueCheckTest : public ::testing::Test
 {
 protected:

@@ -472,6 +472,17 @@ static inline RawStore TryRawStore(lua_State* L, Table* h, const TValue* key, co
 // ---------------------------------------------------------------------------
 // Hooks inside the loop
 
+// Ends the running call, its results going to res (where the function was):
+// with no return hook and room for them, the general return without its
+// checks.
+static inline void FinishCall(lua_State* L, StkId res, StkId firstResult, int nresults)
+{
+    if (!(L->hookmask & LUA_MASKRET) && (nresults <= 0 || res + nresults < L->stack_last))
+        DoCloseFrame(L, res, firstResult, nresults);
+    else
+        DoPosCall(L, nresults, firstResult);
+}
+
 static int LineOf(const Proto* p, int pc)
 {
     return (p->lineinfo && pc >= 0 && pc < p->sizelineinfo) ? p->lineinfo[pc] : 0;
@@ -996,12 +1007,7 @@ hooks:
                     }
                     int nresults = GETARG_C(i) - 1;
                     StkId firstResult = L->top - n;
-                    StkId res = L->base - 1;  // results go where the function was
-                    if (!(L->hookmask & LUA_MASKRET) &&
-                        (nresults <= 0 || res + nresults < L->stack_last))
-                        DoCloseFrame(L, res, firstResult, nresults);
-                    else
-                        DoPosCall(L, nresults, firstResult);
+                    FinishCall(L, L->base - 1, firstResult, nresults);
                     if (nresults >= 0) L->top = L->ci->top;
                     base = L->base;
                     vmnext;
@@ -1059,18 +1065,7 @@ hooks:
                 L->ci->savedpc = pc;
                 if (!(ci->state & CI_CALLING)) return ra;  // the caller is not this loop
                 int nresults = GETARG_C(*(ci->savedpc - 1)) - 1;
-                StkId res = base - 1;  // results go where the function was
-                if (!(L->hookmask & LUA_MASKRET) &&
-                    (nresults <= 0 || res + nresults < L->stack_last))
-                {
-                    // No return hook and room for the results: the general return
-                    // without its checks.
-                    DoCloseFrame(L, res, ra, nresults);
-                }
-                else
-                {
-                    DoPosCall(L, nresults, ra);
-                }
+                FinishCall(L, base - 1, ra, nresults);
                 if (nresults >= 0) L->top = L->ci->top;
                 // Back in the caller, whose constants its record kept.
                 ci = L->ci;
