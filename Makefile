@@ -32,7 +32,7 @@ fuzz: deps
 # The thread-safety stress tests (label "tsan") under ThreadSanitizer.
 tsan: deps
 	@cmake --preset tsan >/dev/null
-	@cmake --build --preset tsan -j $(JOBS) --target sound_stress_SoundStress_test services_stress_HttpStress_test
+	@cmake --build --preset tsan -j $(JOBS) --target sound_stress_SoundStress_test services_stress_HttpStress_test script_stress_ScriptObjectStress_test
 	@ctest --preset tsan
 
 # Regenerates every committed picture, sound and particle file from art/
