@@ -237,12 +237,7 @@ StkId DoPreCall(lua_State* L, StkId func)
         return nullptr;
     }
     DoCheckStack(L, LUA_MINSTACK);
-    CallInfo* ci = NextCI(L);
-    L->base = ci->base = RestoreStack(L, funcr) + 1;
-    ci->top = L->top + LUA_MINSTACK;
-    ci->state = CI_C;
-    ci->savedpc = nullptr;
-    ci->tailcalls = 0;
+    DoOpenNativeFrame(L, NextCI(L), RestoreStack(L, funcr) + 1);
     if (L->hookmask & LUA_MASKCALL) DoCallHook(L, LUA_HOOKCALL, -1);
     int n = AsC(L->base[-1].Cl())->f(L);
     if (n < 0)

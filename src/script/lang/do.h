@@ -64,6 +64,17 @@ inline void DoOpenScriptFrame(lua_State* L, CallInfo* ci, StkId base, const Prot
     L->top = ci->top;
 }
 
+// Opens a native function's frame at base in record ci, made current by the
+// caller, which has made room for LUA_MINSTACK slots above the top.
+inline void DoOpenNativeFrame(lua_State* L, CallInfo* ci, StkId base)
+{
+    L->base = ci->base = base;
+    ci->top = L->top + LUA_MINSTACK;
+    ci->state = CI_C;
+    ci->savedpc = nullptr;
+    ci->tailcalls = 0;
+}
+
 // Pops the running record and moves the results from firstResult up to top
 // into the slots from res (where the function was): wanted of them, padded
 // with nil (LUA_MULTRET: all). The caller has made room for them.

@@ -990,12 +990,7 @@ hooks:
                 {
                     // A native function with room on the stack and a free call
                     // record, and no call hook: run it here.
-                    CallInfo* ci = ++L->ci;
-                    L->base = ci->base = ra + 1;
-                    ci->top = L->top + LUA_MINSTACK;
-                    ci->state = CI_C;
-                    ci->savedpc = nullptr;
-                    ci->tailcalls = 0;
+                    DoOpenNativeFrame(L, ++L->ci, ra + 1);
                     int n = AsC(ra->Cl())->f(L);
                     if (n < 0)
                     {
