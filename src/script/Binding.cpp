@@ -31,14 +31,14 @@ TString LuaArgString(lua_State* L, int idx)
     return s != nullptr ? TString(s, static_cast<int>(lua_strlen(L, idx))) : TString();
 }
 
-void* LuaArgPointer(lua_State* L, int idx)
+TScriptObject* LuaToObject(lua_State* L, int idx)
 {
-    int type = lua_type(L, idx);
-    if (type == LUA_TLIGHTUSERDATA) return lua_touserdata(L, idx);
-    // A userdata that owns its payload is script data, not a native object;
-    // handing out its payload as an object pointer would let a script forge one.
-    if (type != LUA_TUSERDATA || !lua_isuserdataref(L, idx)) return nullptr;
-    return lua_touserdata(L, idx);
+    // Only external references carry a key: a userdata that owns its payload
+    // is script data, and a light userdata only an address, which a later
+    // object may have taken over.
+    uint64_t key;
+    if (lua_touserdatakey(L, idx, &key) == 0) return nullptr;
+    return LuaObjectOfKey(key);
 }
 
 namespace
@@ -68,7 +68,7 @@ TScriptObject* LuaArgObject(lua_State* L, int idx)
 {
     int type = lua_type(L, idx);
     if (type != LUA_TLIGHTUSERDATA && type != LUA_TUSERDATA) return nullptr;
-    TScriptObject* object = TScriptObject::FromAddress(LuaArgPointer(L, idx));
+    TScriptObject* object = LuaToObject(L, idx);
     if (object == nullptr)
         LogPrintf("%s: argument %d is not a live object", BindingName(L).CStr(), idx);
     return object;
@@ -119,14 +119,16 @@ void LuaPushObject(lua_State* L, const TScriptObject* object)
         lua_pushnil(L);
         return;
     }
+    auto* base = const_cast<TScriptObject*>(object);
+    const uint64_t key = object->GetScriptHandle().ToWord();
     if (lua_hasownedrefs(L))
     {
         // The state's owned references carry the metatable already.
-        lua_pushownedref(L, const_cast<TScriptObject*>(object));
+        lua_pushownedref(L, base, key);
         return;
     }
     static const char kMetatable[] = "qvMessageMetatable";
-    PushUserdataRef(L, const_cast<TScriptObject*>(object));
+    PushUserdataRef(L, base, key);
     LuaPushStaticString(L, kMetatable);
     lua_rawget(L, LUA_REGISTRYINDEX);
     if (lua_type(L, -1) == LUA_TTABLE)

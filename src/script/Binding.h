@@ -11,10 +11,12 @@
 //
 // Native objects that scripts hold, or whose members are published, derive
 // from TScriptObject (script/ScriptObject.h): LuaBindMember and a T* result
-// do not compile for a class that does not. Scripts see such an object as the
-// address of its TScriptObject base. A T* parameter takes T = a class derived
-// from TScriptObject, or another polymorphic base of such objects (reached by
-// dynamic_cast).
+// do not compile for a class that does not. Scripts see such an object as an
+// object value: an external reference to its TScriptObject base whose key is
+// the object's handle, so a value kept after its object died names nothing,
+// even when a later object sits at the same address. A T* parameter takes
+// T = a class derived from TScriptObject, or another polymorphic base of such
+// objects (reached by dynamic_cast).
 //
 // Adapters do not check argument counts or kinds. Arguments convert as:
 //   double, float        lua_tonumber (0 when it does not convert)
@@ -23,16 +25,15 @@
 //   TString              the text of a string or number, else ""
 //   TLuaTable*           a new reference to the value, deleted after the call
 //                        returns, before the owning script's next run
-//   other T*             the live object held by an external reference or a
-//                        light userdata when it is a T; null for nil and, with
-//                        one log line, for anything else (a deleted object,
-//                        one of another class, a value that is no object)
+//   other T*             the live object an object value names when it is a
+//                        T; null for nil and, with one log line, for anything
+//                        else (a deleted object, one of another class, a
+//                        value that is no object value, light userdata too)
 //   lua_State*           the calling thread itself
 // Results push as: nothing (void), a number (integers, floats), a boolean,
-// a string (TString), an external reference to the TScriptObject base with
-// the "qvMessageMetatable" registry entry as metatable (other T*; nil for a
-// null pointer). A target that takes the thread and returns int returns its
-// own result count.
+// a string (TString), an object value with the "qvMessageMetatable"
+// registry entry as metatable (other T*; nil for a null pointer). A target
+// that takes the thread and returns int returns its own result count.
 //
 // Failures: publishing raises the engine's memory error when the state
 // cannot grow; adapters never fail on their own.
@@ -59,12 +60,17 @@ class TLuaTable;
 int64_t LuaArgInteger(lua_State* L, int idx);
 // The text of a string or number at idx; "" for every other value.
 TString LuaArgString(lua_State* L, int idx);
-// The held pointer of an external-reference userdata or a light userdata;
-// null for every other value. Unchecked: see LuaArgObject.
-void* LuaArgPointer(lua_State* L, int idx);
-// The live object held by an external reference or a light userdata at idx.
-// Null for nil or an absent argument; null with one log line for any other
-// value that is not a live object.
+// The live object that the object value at idx names; null for every other
+// value and for a value whose object is gone. Logs nothing.
+TScriptObject* LuaToObject(lua_State* L, int idx);
+// The live object that the object value (plain or owned reference) with this
+// key names, else null: for the release hook of owned references.
+inline TScriptObject* LuaObjectOfKey(uint64_t key)
+{
+    return TScriptObject::FromHandle(TScriptHandle::FromWord(key));
+}
+// LuaToObject for an argument: null for nil or an absent argument; null with
+// one log line for any other value that does not name a live object.
 TScriptObject* LuaArgObject(lua_State* L, int idx);
 // The same, as a T: null with one log line when the object is of another
 // class.
@@ -85,9 +91,11 @@ void LuaReleaseArgTable(lua_State* L, TLuaTable* table);
 // pushes find it by text's address instead of hashing and looking the text
 // up again (for names used on every call).
 void LuaPushStaticString(lua_State* L, const char* text);
-// Pushes object (its TScriptObject base) as an external reference whose
-// metatable is the registry entry "qvMessageMetatable" (when that is a
-// table); nil for a null pointer.
+// Pushes an object value for object: an owned reference when the state has
+// owned references (their metatable comes with them), else an external
+// reference whose metatable is the registry entry "qvMessageMetatable" (when
+// that is a table). Either refers to the TScriptObject base, with the
+// object's handle as key. Nil for a null pointer.
 void LuaPushObject(lua_State* L, const TScriptObject* object);
 // The text of an error value for the log: the string or number itself, or a
 // placeholder naming the kind ("(error value: table)").

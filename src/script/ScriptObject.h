@@ -2,13 +2,13 @@
 // so the binding layer can tell a live object of the right class from a
 // deleted one, one of another class, or a pointer that never was an object.
 //
-// Every TScriptObject is entered in a live set when it is made and leaves it
-// when it is destroyed. Scripts only ever see the address of the
-// TScriptObject base (results are pushed through it); an address read back
-// from a script is looked up in the live set before it is used, and then
+// Every TScriptObject takes a handle (a slot and a generation) when it is
+// made and gives it back when it is destroyed. What scripts hold of an object
+// carries its handle, and published member functions keep one: either is
+// checked without a lookup or a lock before the object is used, and then
 // converted with dynamic_cast, so a class with several bases comes back at
-// the right address. Published member functions keep a handle (a slot and a
-// generation) that is checked on every call without a lookup.
+// the right address. An address alone is never trusted: a later object may
+// sit where a dead one was.
 //
 // Objects are made, used by scripts and destroyed on the thread that runs
 // the scripts; the live set itself may be updated from any thread.
@@ -27,6 +27,13 @@ struct TScriptHandle
 {
     uint32_t slot = 0;
     uint32_t generation = 0;
+
+    // The handle as one word, for carriers that hold a word (script values).
+    uint64_t ToWord() const { return static_cast<uint64_t>(generation) << 32 | slot; }
+    static TScriptHandle FromWord(uint64_t word)
+    {
+        return TScriptHandle{static_cast<uint32_t>(word), static_cast<uint32_t>(word >> 32)};
+    }
 };
 
 namespace script_object_detail
@@ -76,7 +83,8 @@ public:
     }
 
     // The live object whose TScriptObject base is at address, else null. The
-    // address is only compared, never read.
+    // address is only compared, never read; a later object at the address of
+    // a dead one is found, so script values are checked by handle instead.
     static TScriptObject* FromAddress(const void* address);
 
     // Live objects now (for tests and leak reports).

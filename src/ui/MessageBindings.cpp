@@ -1,5 +1,5 @@
-// Message values for scripts: a userdata holding a TMessage*, with the
-// registry's "qvMessageMetatable" as metatable.
+// Message values for scripts: object values (script/Binding.h) of messages,
+// with the registry's "qvMessageMetatable" as metatable.
 #include <typeinfo>
 
 #include "script/Binding.h"
@@ -12,9 +12,8 @@ namespace
 
 const char* const kMetatable = "qvMessageMetatable";
 
-TMessage* LiveMessage(const void* address)
+TMessage* AsMessage(TScriptObject* object)
 {
-    TScriptObject* object = TScriptObject::FromAddress(address);
     if (object == nullptr) return nullptr;
     // Nearly every value holds a plain message: the exact type test is much
     // cheaper than the cast, which the collector would pay once per message.
@@ -22,10 +21,12 @@ TMessage* LiveMessage(const void* address)
     return dynamic_cast<TMessage*>(object);
 }
 
+// The live message an object value names; null for a value of another kind
+// of object (a window's) and for one whose object is gone (a message that
+// another value freed already), whatever now sits at its address.
 TMessage* HeldMessage(lua_State* L, int idx)
 {
-    if (lua_type(L, idx) != LUA_TUSERDATA) return nullptr;
-    return LiveMessage(LuaArgPointer(L, idx));
+    return AsMessage(LuaToObject(L, idx));
 }
 
 int MessageGc(lua_State* L)
@@ -36,9 +37,9 @@ int MessageGc(lua_State* L)
 
 // The collector's release of an object value: the same as "__gc", without a
 // script call and without keeping the value for another cycle.
-void ReleaseObjectValue(lua_State*, void* address)
+void ReleaseObjectValue(lua_State*, void*, uint64_t key)
 {
-    delete LiveMessage(address);
+    delete AsMessage(LuaObjectOfKey(key));
 }
 
 int MessageIndex(lua_State* L)

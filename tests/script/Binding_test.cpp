@@ -8,9 +8,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "HostTestSupport.h"
 #include "script/LuaPush.h"
@@ -263,6 +266,9 @@ TEST_F(BindingTest, ObjectResultsCarryTheMessageMetatable)
     ASSERT_EQ(lua_type(L, -1), LUA_TUSERDATA);
     // Always the TScriptObject base, whatever class the binding returned.
     EXPECT_EQ(lua_touserdata(L, -1), static_cast<TScriptObject*>(&g_object));
+    uint64_t key = 0;
+    ASSERT_EQ(lua_touserdatakey(L, -1, &key), 1);
+    EXPECT_EQ(key, g_object.GetScriptHandle().ToWord());
     ASSERT_TRUE(lua_getmetatable(L, -1));
     EXPECT_TRUE(lua_rawequal(L, -1, 1));
     lua_settop(L, 1);
@@ -294,6 +300,29 @@ Square* HeldSquare()
     return g_heldSquare;
 }
 
+void SetGlobal(lua_State* L, const char* name)
+{
+    lua_pushstring(L, name);
+    lua_insert(L, -2);
+    lua_settable(L, LUA_GLOBALSINDEX);
+}
+
+void GetGlobal(lua_State* L, const char* name)
+{
+    lua_pushstring(L, name);
+    lua_gettable(L, LUA_GLOBALSINDEX);
+}
+
+// Calls the global name with the values push pushes, no results; the status.
+template <class Push>
+int RunCall(lua_State* L, const char* name, Push push)
+{
+    GetGlobal(L, name);
+    const int base = lua_gettop(L);
+    push();
+    return lua_pcall(L, lua_gettop(L) - base, 0, 0);
+}
+
 // Pointer arguments are accepted only while their object lives and is of
 // the class asked for; everything else reads null, with one log line for a
 // value that pretends to be an object.
@@ -308,9 +337,13 @@ TEST(BindingObjectTest, PointerParametersTakeOnlyLiveObjectsOfTheirClass)
     Square square;
     Shape shape;
     Sound sound;
+    // A value of an object kept by the script after the object died.
     auto deleted = std::make_unique<Shape>();
-    TScriptObject* gone = deleted.get();
+    LuaPushObject(L, deleted.get());
+    SetGlobal(L, "gone");
     deleted.reset();
+    auto pushGone = [&] { GetGlobal(L, "gone"); };
+    TScriptObject* const shapeBase = &shape;
     int notAnObject = 0;
     struct Case
     {
@@ -329,27 +362,33 @@ TEST(BindingObjectTest, PointerParametersTakeOnlyLiveObjectsOfTheirClass)
          static_cast<Labelled*>(&square), nullptr},
         {"square as the base", "TakeBase", [&] { LuaPushObject(L, &square); },
          static_cast<TScriptObject*>(&square), nullptr},
-        {"light userdata of a live object", "TakeShape",
-         [&] { lua_pushlightuserdata(L, static_cast<TScriptObject*>(&shape)); }, &shape, nullptr},
         {"wrong class", "TakeShape", [&] { LuaPushObject(L, &sound); }, nullptr,
          "argument 1 is a (anonymous namespace)::Sound, not a (anonymous namespace)::Shape"},
         {"shape as a square", "TakeSquare", [&] { LuaPushObject(L, &shape); }, nullptr,
          "not a (anonymous namespace)::Square"},
         {"sound as a labelled", "TakeLabelled", [&] { LuaPushObject(L, &sound); }, nullptr,
          "not a (anonymous namespace)::Labelled"},
-        {"deleted object", "TakeShape", [&] { PushUserdataRef(L, gone); }, nullptr,
+        {"deleted object", "TakeShape", pushGone, nullptr, "argument 1 is not a live object"},
+        {"deleted object as the base", "TakeBase", pushGone, nullptr,
          "argument 1 is not a live object"},
-        {"deleted object as the base", "TakeBase", [&] { lua_pushlightuserdata(L, gone); }, nullptr,
-         "argument 1 is not a live object"},
+        // An address alone is no object value, even a live object's.
+        {"light userdata of a live object", "TakeShape",
+         [&] { lua_pushlightuserdata(L, shapeBase); }, nullptr, "argument 1 is not a live object"},
         {"foreign light userdata", "TakeShape", [&] { lua_pushlightuserdata(L, &notAnObject); },
          nullptr, "argument 1 is not a live object"},
-        {"foreign reference", "TakeBase", [&] { PushUserdataRef(L, &notAnObject); }, nullptr,
+        {"foreign reference", "TakeBase", [&] { PushUserdataRef(L, &notAnObject, 0); }, nullptr,
          "argument 1 is not a live object"},
-        // The derived object's own address is not where scripts see it.
-        {"derived address", "TakeSquare", [&] { lua_pushlightuserdata(L, &square); }, nullptr,
-         "argument 1 is not a live object"},
+        {"live object's address without its handle", "TakeShape",
+         [&] { PushUserdataRef(L, shapeBase, 0); }, nullptr, "argument 1 is not a live object"},
         {"script userdata", "TakeShape", [&] { lua_newuserdata(L, 16); }, nullptr,
          "argument 1 is not a live object"},
+        // A payload that spells a live object's handle is still script data.
+        {"script userdata holding a handle", "TakeShape",
+         [&] {
+             const uint64_t word = shape.GetScriptHandle().ToWord();
+             std::memcpy(lua_newuserdata(L, sizeof word), &word, sizeof word);
+         },
+         nullptr, "argument 1 is not a live object"},
         {"number", "TakeShape", [&] { lua_pushnumber(L, 1234); }, nullptr, nullptr},
         {"string", "TakeShape", [&] { lua_pushstring(L, "text"); }, nullptr, nullptr},
         {"table", "TakeShape", [&] { lua_newtable(L); }, nullptr, nullptr},
@@ -379,6 +418,62 @@ TEST(BindingObjectTest, PointerParametersTakeOnlyLiveObjectsOfTheirClass)
         lua_settop(L, 0);
     }
     lua_close(L);
+}
+
+std::vector<TScriptObject*> g_releasedObjects;
+void ResolveRelease(lua_State*, void*, uint64_t key)
+{
+    g_releasedObjects.push_back(LuaObjectOfKey(key));
+}
+
+// A script keeps the value of an object that dies, and a new object of the
+// same class is made at the same address (as an allocator that hands out the
+// last freed block first does): the kept value names nothing, in a binding
+// call and in its release, while a value of the new object reaches it. Both
+// forms of object values: plain references and owned ones.
+TEST(BindingObjectTest, ValueOfADeadObjectMissesANewObjectAtItsAddress)
+{
+    for (const bool owned : {false, true})
+    {
+        SCOPED_TRACE(owned ? "owned references" : "plain references");
+        hosttest::TempFolder folder;
+        lua_State* L = lua_open();
+        if (owned)
+        {
+            lua_pushnil(L);
+            lua_setownedrefs(L, &ResolveRelease);
+        }
+        g_releasedObjects.clear();
+        LuaBindFunction(L, "TakeShape", &TakeShape);
+        alignas(Shape) unsigned char storage[sizeof(Shape)];
+        Shape* first = new (storage) Shape;
+        LuaPushObject(L, first);
+        SetGlobal(L, "kept");
+        first->~Shape();
+        Shape* second = new (storage) Shape;
+        ASSERT_EQ(static_cast<TScriptObject*>(second), static_cast<TScriptObject*>(first));
+
+        g_pointer = kUnset;
+        ASSERT_EQ(RunCall(L, "TakeShape", [&] { GetGlobal(L, "kept"); }), 0);
+        EXPECT_EQ(g_pointer, nullptr);
+        EXPECT_EQ(folder.LogCount("argument 1 is not a live object"), 1) << folder.Log();
+        ASSERT_EQ(RunCall(L, "TakeShape", [&] { LuaPushObject(L, second); }), 0);
+        EXPECT_EQ(g_pointer, second);
+
+        lua_pushnil(L);
+        SetGlobal(L, "kept");
+        lua_setgcthreshold(L, 0);
+        if (owned)
+        {
+            // The kept value and the new object's value, each released once:
+            // the first resolves to nothing.
+            ASSERT_EQ(g_releasedObjects.size(), 2u);
+            EXPECT_EQ(std::count(g_releasedObjects.begin(), g_releasedObjects.end(), nullptr), 1);
+            EXPECT_EQ(std::count(g_releasedObjects.begin(), g_releasedObjects.end(), second), 1);
+        }
+        second->~Shape();
+        lua_close(L);
+    }
 }
 
 // A coroutine keeps an object across a yield; the object dies meanwhile.

@@ -266,6 +266,20 @@ TEST_F(Api, UserdataSizesAndExternalReferences)
     EXPECT_TRUE(lua_isuserdata(L, -1));
     lua_pushnumber(L, 3);
     EXPECT_EQ(lua_touserdata(L, -1), nullptr);
+
+    // Only external references have a key; the others leave it alone.
+    lua_pushuserdataref(L, &local, 0xFEDCBA9876543210ull);
+    EXPECT_EQ(lua_touserdata(L, -1), &local);
+    uint64_t key = 0;
+    ASSERT_EQ(lua_touserdatakey(L, -1, &key), 1);
+    EXPECT_EQ(key, 0xFEDCBA9876543210ull);
+    for (int idx = 1; idx <= lua_gettop(L) - 1; idx++)
+    {
+        key = 7;
+        EXPECT_EQ(lua_touserdatakey(L, idx, &key), 0) << idx;
+        EXPECT_EQ(key, 7u) << idx;
+    }
+    EXPECT_EQ(lua_touserdatakey(L, lua_gettop(L) + 1, &key), 0);
 }
 
 TEST_F(Api, ConcatInBothModes)

@@ -362,18 +362,24 @@ TEST_F(Collector, FinalisedUserdataLeavesWeakValuesButNotWeakKeys)
 namespace
 {
 
-std::vector<std::pair<lua_State*, void*>> g_released;
-
-void RecordRelease(lua_State* L, void* p)
+struct Released
 {
-    g_released.emplace_back(L, p);
+    lua_State* L;
+    void* p;
+    uint64_t key;
+};
+std::vector<Released> g_released;
+
+void RecordRelease(lua_State* L, void* p, uint64_t key)
+{
+    g_released.push_back(Released{L, p, key});
 }
 
 // Allocates in the state the hook is called for: each release makes garbage
 // enough to start another collection under stress.
-void AllocatingRelease(lua_State* L, void* p)
+void AllocatingRelease(lua_State* L, void* p, uint64_t key)
 {
-    g_released.emplace_back(L, p);
+    g_released.push_back(Released{L, p, key});
     lua_newtable(L);
     lua_pop(L, 1);
 }
@@ -400,6 +406,12 @@ protected:
         lua_setownedrefs(L, hook);
     }
     static void* Tag(int n) { return reinterpret_cast<void*>(static_cast<uintptr_t>(n) * 16); }
+    // Both halves of the word in use, so a truncated key shows.
+    static uint64_t Key(int n)
+    {
+        return 0xA5C3000000000000ull | static_cast<uint64_t>(n) << 32 | (0x80000000u + n);
+    }
+    void PushRef(int n) { lua_pushownedref(L, Tag(n), Key(n)); }
 };
 
 }  // namespace
@@ -409,11 +421,14 @@ TEST_F(OwnedRefs, ReleasedInTheCollectionThatFindsThemUnreached)
     EXPECT_EQ(lua_hasownedrefs(L), 0);
     Install(RecordRelease);
     EXPECT_EQ(lua_hasownedrefs(L), 1);
-    lua_pushownedref(L, Tag(1));
-    lua_pushownedref(L, Tag(2));
+    PushRef(1);
+    PushRef(2);
     lua_pop(L, 1);  // 2 unreached, 1 on the stack
     ASSERT_TRUE(lua_isuserdataref(L, 1));
     EXPECT_EQ(lua_touserdata(L, 1), Tag(1));
+    uint64_t key = 0;
+    ASSERT_EQ(lua_touserdatakey(L, 1, &key), 1);
+    EXPECT_EQ(key, Key(1));
     ASSERT_TRUE(lua_getmetatable(L, 1));
     lua_pushstring(L, "marker");
     lua_rawget(L, -2);
@@ -422,8 +437,9 @@ TEST_F(OwnedRefs, ReleasedInTheCollectionThatFindsThemUnreached)
 
     Collect();
     ASSERT_EQ(g_released.size(), 1u);
-    EXPECT_EQ(g_released[0].first, L);
-    EXPECT_EQ(g_released[0].second, Tag(2));
+    EXPECT_EQ(g_released[0].L, L);
+    EXPECT_EQ(g_released[0].p, Tag(2));
+    EXPECT_EQ(g_released[0].key, Key(2));
     EXPECT_TRUE(g_finalized.empty());  // "__gc" is not theirs
     Collect();
     EXPECT_EQ(g_released.size(), 1u);  // once only
@@ -431,7 +447,8 @@ TEST_F(OwnedRefs, ReleasedInTheCollectionThatFindsThemUnreached)
     lua_pop(L, 1);
     Collect();
     ASSERT_EQ(g_released.size(), 2u);
-    EXPECT_EQ(g_released[1].second, Tag(1));
+    EXPECT_EQ(g_released[1].p, Tag(1));
+    EXPECT_EQ(g_released[1].key, Key(1));
     EXPECT_TRUE(g_finalized.empty());
 }
 
@@ -439,10 +456,10 @@ TEST_F(OwnedRefs, WeakTablesDropThemAndPlainRefsKeepTheirFinaliser)
 {
     Install(RecordRelease);
     PushWeakTable("v");
-    lua_pushownedref(L, Tag(3));
+    PushRef(3);
     lua_rawseti(L, 1, 1);
     // A plain reference with the same metatable still has its "__gc" run.
-    lua_pushuserdataref(L, Tag(4));
+    lua_pushuserdataref(L, Tag(4), Key(4));
     lua_newtable(L);
     lua_pushstring(L, "__gc");
     lua_pushcfunction(L, [](lua_State* L1) {
@@ -457,16 +474,16 @@ TEST_F(OwnedRefs, WeakTablesDropThemAndPlainRefsKeepTheirFinaliser)
     EXPECT_TRUE(lua_isnil(L, -1));
     lua_pop(L, 1);
     ASSERT_EQ(g_released.size(), 1u);
-    EXPECT_EQ(g_released[0].second, Tag(3));
+    EXPECT_EQ(g_released[0].p, Tag(3));
     EXPECT_EQ(g_finalized, std::vector<int>{4});
 }
 
 TEST_F(OwnedRefs, CloseReleasesTheRest)
 {
     Install(RecordRelease);
-    lua_pushownedref(L, Tag(5));
+    PushRef(5);
     lua_newtable(L);
-    lua_pushownedref(L, Tag(6));
+    PushRef(6);
     lua_rawseti(L, -2, 1);
     lua_pushstring(L, "kept");
     lua_insert(L, -2);
@@ -474,9 +491,11 @@ TEST_F(OwnedRefs, CloseReleasesTheRest)
     lua_close(L);
     L = nullptr;
     ASSERT_EQ(g_released.size(), 2u);
-    std::vector<void*> held{g_released[0].second, g_released[1].second};
+    std::vector<void*> held{g_released[0].p, g_released[1].p};
     std::sort(held.begin(), held.end());
     EXPECT_EQ(held, (std::vector<void*>{Tag(5), Tag(6)}));
+    for (const Released& r : g_released)
+        EXPECT_EQ(r.key, Key(static_cast<int>(reinterpret_cast<uintptr_t>(r.p) / 16)));
 }
 
 TEST_F(OwnedRefs, HookThatAllocatesDuringManyCollections)
@@ -485,7 +504,7 @@ TEST_F(OwnedRefs, HookThatAllocatesDuringManyCollections)
     GCSetStress(L, 1);
     for (int i = 1; i <= 200; i++)
     {
-        lua_pushownedref(L, Tag(i));
+        PushRef(i);
         if (i % 3 != 0) lua_pop(L, 1);  // every third stays on the stack
     }
     const size_t collectedSoFar = g_released.size();
@@ -496,7 +515,11 @@ TEST_F(OwnedRefs, HookThatAllocatesDuringManyCollections)
     Collect();
     ASSERT_EQ(g_released.size(), 200u);
     std::vector<void*> held;
-    for (auto& r : g_released) held.push_back(r.second);
+    for (const Released& r : g_released)
+    {
+        held.push_back(r.p);
+        EXPECT_EQ(r.key, Key(static_cast<int>(reinterpret_cast<uintptr_t>(r.p) / 16)));
+    }
     std::sort(held.begin(), held.end());
     EXPECT_EQ(std::adjacent_find(held.begin(), held.end()), held.end());  // each once
 }
@@ -505,7 +528,7 @@ TEST_F(OwnedRefs, MetatableIsARootAndNilMeansNone)
 {
     Install(RecordRelease);
     Collect();  // the metatable lives only in the state's slot
-    lua_pushownedref(L, Tag(7));
+    PushRef(7);
     ASSERT_TRUE(lua_getmetatable(L, -1));
     lua_pushstring(L, "marker");
     lua_rawget(L, -2);
@@ -513,7 +536,7 @@ TEST_F(OwnedRefs, MetatableIsARootAndNilMeansNone)
     lua_settop(L, 0);
     lua_pushnil(L);
     lua_setownedrefs(L, RecordRelease);
-    lua_pushownedref(L, Tag(8));
+    PushRef(8);
     // The per-type table, as for any new userdata.
     lua_getmetatable(L, -1);
     lua_pushstring(L, "marker");

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <new>
 
 #include "script/Binding.h"
 #include "script/Script.h"
@@ -38,6 +40,31 @@ class CountedMessage : public TMessage
 public:
     using TMessage::TMessage;
     ~CountedMessage() override { ++g_messagesDeleted; }
+};
+
+// Objects made in one fixed block, so a new one sits where the last one was
+// (as it does when the small blocks hand out the block freed last).
+alignas(std::max_align_t) unsigned char g_block[256];
+void* TakeBlock(size_t size)
+{
+    if (size > sizeof g_block) throw std::bad_alloc();
+    return g_block;
+}
+
+class PinnedMessage : public CountedMessage
+{
+public:
+    using CountedMessage::CountedMessage;
+    static void* operator new(size_t size) { return TakeBlock(size); }
+    static void operator delete(void*) {}
+};
+
+// Stands for a window or any other object that is not a message.
+class PinnedObject : public TScriptObject
+{
+public:
+    static void* operator new(size_t size) { return TakeBlock(size); }
+    static void operator delete(void*) {}
 };
 
 class Listener : public TMessageListener
@@ -301,6 +328,68 @@ TEST_F(MessageTest, ScriptMessageValuesAreFreedOnceByTheirCollector)
     EXPECT_EQ(nullptr, plain.GetInner());
     EXPECT_EQ(kGeneric, plain.GetKind());
     EXPECT_EQ(nullptr, ToMessageValue(L, -1));
+}
+
+// A script keeps a value after its object died, and a new message is made at
+// the object's address: the kept value names nothing, so reading it gives
+// nothing and collecting it leaves the new message be. Both forms of values:
+// owned references (released by the collector's hook) and plain ones with the
+// metatable's "__gc".
+TEST_F(MessageTest, KeptValuesMissANewMessageAtTheirAddress)
+{
+    for (const bool owned : {true, false})
+    {
+        SCOPED_TRACE(owned ? "owned references" : "plain references");
+        g_messagesDeleted = 0;
+        TScript script;
+        lua_State* L = script.GetState();
+        RegisterMessageMetatable(L);
+        if (!owned)
+        {
+            lua_pushnil(L);
+            lua_setownedrefs(L, nullptr);
+        }
+        ASSERT_EQ(owned ? 1 : 0, lua_hasownedrefs(L));
+        auto keptIsNil = [&](const char* name) {
+            GetGlobal(L, name);
+            const bool nil = lua_isnil(L, -1);
+            lua_pop(L, 1);
+            return nil;
+        };
+
+        // The value of an object that is no message (a window's, say).
+        auto* object = new PinnedObject();
+        const void* address = static_cast<TScriptObject*>(object);
+        LuaPushObject(L, object);
+        SetGlobal(L, "old");
+        delete object;
+        auto* message = new PinnedMessage(kGeneric, "new");
+        ASSERT_EQ(address, static_cast<TScriptObject*>(message));
+        GetGlobal(L, "old");
+        EXPECT_EQ(nullptr, ToMessageValue(L, -1));
+        lua_pop(L, 1);
+        ASSERT_EQ(0, script.DoLuaString("kind = old.type; old = nil; collectgarbage()"));
+        EXPECT_TRUE(keptIsNil("kind"));
+        EXPECT_EQ(0, g_messagesDeleted);
+        EXPECT_EQ(message, TScriptObject::FromHandle(message->GetScriptHandle()));
+
+        // Two values of one message: the first collected frees it, the
+        // second is kept; a new message is made where it was.
+        PushMessageValue(L, message);
+        SetGlobal(L, "first");
+        PushMessageValue(L, message);
+        SetGlobal(L, "second");
+        ASSERT_EQ(0, script.DoLuaString("first = nil; collectgarbage()"));
+        EXPECT_EQ(1, g_messagesDeleted);
+        auto* next = new PinnedMessage(kUserMessageBase + 9, "next");
+        ASSERT_EQ(address, static_cast<TScriptObject*>(next));
+        ASSERT_EQ(0, script.DoLuaString("kind = second.type; second = nil; collectgarbage()"));
+        EXPECT_TRUE(keptIsNil("kind"));
+        EXPECT_EQ(1, g_messagesDeleted);
+        EXPECT_EQ(next, TScriptObject::FromHandle(next->GetScriptHandle()));
+        delete next;
+        EXPECT_EQ(2, g_messagesDeleted);
+    }
 }
 
 }  // namespace

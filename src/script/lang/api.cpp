@@ -304,12 +304,7 @@ void* lua_touserdata(lua_State* L, int idx)
     if (o->IsUserdata())
     {
         Udata* u = o->Ud();
-        if (u->IsExternalRef())
-        {
-            void* p;
-            std::memcpy(&p, u->Payload(), sizeof p);
-            return p;
-        }
+        if (u->IsExternalRef()) return u->Ref()->p;
         return u->Payload();
     }
     return nullptr;
@@ -319,6 +314,14 @@ int lua_isuserdataref(lua_State* L, int idx)
 {
     const TValue* o = ValueAt(L, idx);
     return o->IsUserdata() && o->Ud()->IsExternalRef();
+}
+
+int lua_touserdatakey(lua_State* L, int idx, uint64_t* key)
+{
+    const TValue* o = ValueAt(L, idx);
+    if (!o->IsUserdata() || !o->Ud()->IsExternalRef()) return 0;
+    *key = o->Ud()->Ref()->key;
+    return 1;
 }
 
 lua_State* lua_tothread(lua_State* L, int idx)
@@ -414,10 +417,10 @@ void lua_pushlightuserdata(lua_State* L, void* p)
     IncrTop(L);
 }
 
-void lua_pushuserdataref(lua_State* L, void* p)
+void lua_pushuserdataref(lua_State* L, void* p, uint64_t key)
 {
     GCCheck(L);
-    Udata* u = UdataNewRef(L, p);
+    Udata* u = UdataNewRef(L, p, key);
     L->top->SetUd(u);
     IncrTop(L);
 }
@@ -509,10 +512,10 @@ int lua_hasownedrefs(lua_State* L)
     return G(L)->refrelease != nullptr;
 }
 
-void lua_pushownedref(lua_State* L, void* p)
+void lua_pushownedref(lua_State* L, void* p, uint64_t key)
 {
     GCCheck(L);
-    Udata* u = UdataNewOwnedRef(L, p);
+    Udata* u = UdataNewOwnedRef(L, p, key);
     L->top->SetUd(u);
     IncrTop(L);
 }

@@ -411,10 +411,9 @@ void ReleaseOwnedRefs(lua_State* L, GCObject* list)
     {
         Udata* u = static_cast<Udata*>(list);
         list = list->next;
-        void* held;
-        std::memcpy(&held, u->Payload(), sizeof held);
+        const UdataRef held = *u->Ref();
         UdataFree(L, u);
-        if (release) release(L, held);
+        if (release) release(L, held.p, held.key);
     }
 }
 

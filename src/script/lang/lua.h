@@ -110,6 +110,9 @@ void* lua_touserdata(lua_State* L, int idx);
 // 1 for a userdata that refers to native memory (made by lua_pushuserdataref
 // or lua_pushownedref), 0 for every other value.
 int lua_isuserdataref(lua_State* L, int idx);
+// For such a userdata: 1, with *key set to the key it was pushed with; 0 for
+// every other value (*key is left alone).
+int lua_touserdatakey(lua_State* L, int idx, uint64_t* key);
 lua_State* lua_tothread(lua_State* L, int idx);
 const void* lua_topointer(lua_State* L, int idx);
 
@@ -124,22 +127,27 @@ void lua_pushcclosure(lua_State* L, lua_CFunction fn, int n);
 void lua_pushboolean(lua_State* L, int b);
 void lua_pushlightuserdata(lua_State* L, void* p);
 // A full userdata that refers to p without owning it: lua_touserdata gives p
-// back. Its metatable is the per-type table of userdata.
-void lua_pushuserdataref(lua_State* L, void* p);
+// back, lua_touserdatakey the key. The key is the host's own word, kept with
+// the pointer and never read by the engine: a host whose objects may die
+// while scripts still hold them puts there what tells whether p still names
+// the object it was pushed for. Its metatable is the per-type table of
+// userdata.
+void lua_pushuserdataref(lua_State* L, void* p, uint64_t key);
 // Owned references: full userdata that refer to native objects like those of
-// lua_pushuserdataref, but own them. When the collector frees one it calls the
-// state's release hook with the pointer, after the sweep that found it
-// unreached and before the "__gc" handlers run (a "__gc" entry in their
-// metatable is not called for them); closing the state releases the rest.
-// The hook must not raise errors.
-typedef void (*lua_RefRelease)(lua_State* L, void* p);
+// lua_pushuserdataref, with a key like theirs, but own them. When the
+// collector frees one it calls the state's release hook with the pointer and
+// the key, after the sweep that found it unreached and before the "__gc"
+// handlers run (a "__gc" entry in their metatable is not called for them);
+// closing the state releases the rest. The hook must not raise errors.
+typedef void (*lua_RefRelease)(lua_State* L, void* p, uint64_t key);
 // Sets the release hook, and the table on the top of the stack (popped; nil
 // for none) as the metatable of every owned reference made from then on.
 void lua_setownedrefs(lua_State* L, lua_RefRelease release);
 // 1 once lua_setownedrefs gave the state a release hook, else 0.
 int lua_hasownedrefs(lua_State* L);
-// Pushes a new owned reference to p; lua_touserdata gives p back.
-void lua_pushownedref(lua_State* L, void* p);
+// Pushes a new owned reference to p with key; lua_touserdata gives p back,
+// lua_touserdatakey the key.
+void lua_pushownedref(lua_State* L, void* p, uint64_t key);
 // Pushes the string of a text that outlives the state (a literal): the first
 // push of an address makes the string and keeps it for the state's life;
 // later pushes of the same address find it without hashing the text.

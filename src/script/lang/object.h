@@ -176,12 +176,20 @@ static_assert(sizeof(LString) == 32, "a string header stays 32 bytes");
 
 // ---------------------------------------------------------------------------
 // Full userdata (tag 7). The stored length is the requested size rounded up to
-// even; an odd length marks an external reference whose payload holds a
-// pointer to an object outside the state: 1 for one that does not own it, 3
-// for an owned reference, whose release the state's hook does when the
-// collector frees it.
+// even; an odd length marks an external reference whose payload is a UdataRef:
+// 1 for one that does not own what it refers to, 3 for an owned reference,
+// whose release the state's hook does when the collector frees it.
 constexpr uint32_t kUdataRefLen = 1;
 constexpr uint32_t kUdataOwnedRefLen = 3;
+
+// What an external reference holds: a pointer to something outside the state
+// and a word the host pushed with it, which the engine keeps but never reads
+// (hosts use it to tell whether the pointer still means what it meant).
+struct UdataRef
+{
+    void* p;
+    uint64_t key;
+};
 
 struct alignas(16) Udata : GCObject
 {
@@ -191,7 +199,9 @@ struct alignas(16) Udata : GCObject
     bool IsExternalRef() const { return (len & 1u) != 0; }
     bool IsOwnedRef() const { return len == kUdataOwnedRefLen; }
     void* Payload() { return reinterpret_cast<char*>(this) + sizeof(Udata); }
-    size_t PayloadSize() const { return IsExternalRef() ? sizeof(void*) : len; }
+    size_t PayloadSize() const { return IsExternalRef() ? sizeof(UdataRef) : len; }
+    // The payload of an external reference.
+    UdataRef* Ref() { return static_cast<UdataRef*>(Payload()); }
     size_t AllocSize() const { return sizeof(Udata) + PayloadSize(); }
 };
 

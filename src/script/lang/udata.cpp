@@ -1,4 +1,4 @@
-// Full userdata blocks: even stored lengths for payloads, length 1 for
+// Full userdata blocks: even stored lengths for payloads, odd ones for
 // external references.
 #include "script/lang/udata.h"
 
@@ -31,17 +31,17 @@ Udata* UdataNew(lua_State* L, size_t size)
     return u;
 }
 
-Udata* UdataNewRef(lua_State* L, void* ptr)
+Udata* UdataNewRef(lua_State* L, void* ptr, uint64_t key)
 {
-    Udata* u = NewBlock(L, sizeof(void*), kUdataRefLen);
-    std::memcpy(u->Payload(), &ptr, sizeof ptr);
+    Udata* u = NewBlock(L, sizeof(UdataRef), kUdataRefLen);
+    *u->Ref() = UdataRef{ptr, key};
     return u;
 }
 
-Udata* UdataNewOwnedRef(lua_State* L, void* ptr)
+Udata* UdataNewOwnedRef(lua_State* L, void* ptr, uint64_t key)
 {
-    Udata* u = NewBlock(L, sizeof(void*), kUdataOwnedRefLen);
-    std::memcpy(u->Payload(), &ptr, sizeof ptr);
+    Udata* u = NewBlock(L, sizeof(UdataRef), kUdataOwnedRefLen);
+    *u->Ref() = UdataRef{ptr, key};
     if (Table* mt = G(L)->refmeta) u->metatable = mt;
     return u;
 }
