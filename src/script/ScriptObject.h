@@ -13,7 +13,7 @@
 // Objects are made, used by scripts and destroyed on the thread that runs
 // the scripts; the live set itself may be updated from any thread.
 //
-// Failures: none; a lookup of something that is not a live object gives null.
+// Failures: none; the handle of an object that is gone gives null.
 #pragma once
 
 #include <atomic>
@@ -42,6 +42,7 @@ namespace script_object_detail
 struct Slot
 {
     // Odd while an object holds the slot; bumped when it is taken and freed.
+    // A slot freed with its generation come round to 0 stays free for good.
     std::atomic<uint32_t> generation{0};
     TScriptObject* object = nullptr;
     // The next free slot while this one is free (the live set's lock guards it).
@@ -81,11 +82,6 @@ public:
         if (s.generation.load(std::memory_order_acquire) != handle.generation) return nullptr;
         return s.object;
     }
-
-    // The live object whose TScriptObject base is at address, else null. The
-    // address is only compared, never read; a later object at the address of
-    // a dead one is found, so script values are checked by handle instead.
-    static TScriptObject* FromAddress(const void* address);
 
     // Live objects now (for tests and leak reports).
     static int GetLiveCount();

@@ -1,5 +1,6 @@
-// The live set of script-visible objects: handles and addresses resolve
-// while their object lives and never afterwards, copies are new objects.
+// The live set of script-visible objects: handles resolve while their object
+// lives and never afterwards, also once the slot serves another object;
+// copies are new objects.
 #include "script/ScriptObject.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +16,15 @@ class Widget : public TScriptObject
 {
 };
 
-TEST(ScriptObjectTest, HandlesAndAddressesResolveOnlyWhileTheObjectLives)
+TEST(ScriptObjectTest, HandlesResolveOnlyWhileTheObjectLives)
 {
     int before = TScriptObject::GetLiveCount();
     auto w = std::make_unique<Widget>();
     TScriptHandle h = w->GetScriptHandle();
-    const void* address = static_cast<TScriptObject*>(w.get());
     EXPECT_EQ(TScriptObject::FromHandle(h), w.get());
-    EXPECT_EQ(TScriptObject::FromAddress(address), w.get());
     EXPECT_EQ(TScriptObject::GetLiveCount(), before + 1);
     w.reset();
     EXPECT_EQ(TScriptObject::FromHandle(h), nullptr);
-    EXPECT_EQ(TScriptObject::FromAddress(address), nullptr);
     EXPECT_EQ(TScriptObject::GetLiveCount(), before);
 
     // The freed slot goes to the next object with a new generation.
@@ -35,11 +33,16 @@ TEST(ScriptObjectTest, HandlesAndAddressesResolveOnlyWhileTheObjectLives)
     EXPECT_EQ(TScriptObject::FromHandle(h), nullptr);
     EXPECT_EQ(TScriptObject::FromHandle(next.GetScriptHandle()), &next);
 
-    int local = 0;
-    EXPECT_EQ(TScriptObject::FromAddress(&local), nullptr);
-    EXPECT_EQ(TScriptObject::FromAddress(nullptr), nullptr);
     EXPECT_EQ(TScriptObject::FromHandle(TScriptHandle{}), nullptr);
     EXPECT_EQ(TScriptObject::FromHandle(TScriptHandle{0xFFFFFFFFu, 1}), nullptr);
+    // As one word (how script values carry it) and back.
+    const TScriptHandle back = TScriptHandle::FromWord(next.GetScriptHandle().ToWord());
+    EXPECT_EQ(back.slot, next.GetScriptHandle().slot);
+    EXPECT_EQ(back.generation, next.GetScriptHandle().generation);
+    const TScriptHandle high =
+        TScriptHandle::FromWord(TScriptHandle{0x89ABCDEFu, 0xFEDCBA91u}.ToWord());
+    EXPECT_EQ(high.slot, 0x89ABCDEFu);
+    EXPECT_EQ(high.generation, 0xFEDCBA91u);
 }
 
 TEST(ScriptObjectTest, CopiesAreNewObjectsAndAssignmentKeepsIdentity)
@@ -56,21 +59,24 @@ TEST(ScriptObjectTest, CopiesAreNewObjectsAndAssignmentKeepsIdentity)
 
 TEST(ScriptObjectTest, ManyObjectsSpanPages)
 {
+    const int before = TScriptObject::GetLiveCount();
     std::vector<std::unique_ptr<Widget>> many;
     for (int i = 0; i < 10000; ++i) many.push_back(std::make_unique<Widget>());
+    EXPECT_EQ(TScriptObject::GetLiveCount(), before + 10000);
     for (const auto& w : many) ASSERT_EQ(TScriptObject::FromHandle(w->GetScriptHandle()), w.get());
     TScriptHandle first = many.front()->GetScriptHandle();
     many.clear();
     EXPECT_EQ(TScriptObject::FromHandle(first), nullptr);
+    EXPECT_EQ(TScriptObject::GetLiveCount(), before);
 }
 
-// Objects destroyed in a scattered order while others are made: every live
-// address still resolves and no gone one does (the address set closes the
-// gaps removals leave in its probe runs).
-TEST(ScriptObjectTest, AddressesSurviveScatteredRemovals)
+// Objects destroyed in a scattered order while others are made and take the
+// freed slots: every live handle still resolves to its object and no gone
+// one resolves, though most gone slots now serve other objects.
+TEST(ScriptObjectTest, HandlesSurviveScatteredRemovalsAndReuse)
 {
     std::vector<std::unique_ptr<Widget>> live;
-    std::vector<const void*> gone;
+    std::vector<TScriptHandle> gone;
     uint32_t seed = 12345;
     auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
     for (int round = 0; round < 20000; ++round)
@@ -81,25 +87,57 @@ TEST(ScriptObjectTest, AddressesSurviveScatteredRemovals)
             continue;
         }
         const size_t victim = (next() >> 8) % live.size();
-        gone.push_back(static_cast<TScriptObject*>(live[victim].get()));
+        gone.push_back(live[victim]->GetScriptHandle());
         live[victim] = std::move(live.back());
         live.pop_back();
     }
-    std::unordered_set<const void*> liveAddresses;
+    std::unordered_set<uint32_t> liveSlots;
     for (const auto& w : live)
     {
-        const void* address = static_cast<TScriptObject*>(w.get());
-        liveAddresses.insert(address);
-        ASSERT_EQ(TScriptObject::FromAddress(address), w.get());
+        ASSERT_EQ(TScriptObject::FromHandle(w->GetScriptHandle()), w.get());
+        liveSlots.insert(w->GetScriptHandle().slot);
     }
-    // (A later object may have been given a gone one's address.)
-    for (const void* address : gone)
+    size_t reused = 0;
+    for (const TScriptHandle& h : gone)
     {
-        if (liveAddresses.count(address) != 0) continue;
-        ASSERT_EQ(TScriptObject::FromAddress(address), nullptr);
+        ASSERT_EQ(TScriptObject::FromHandle(h), nullptr);
+        reused += liveSlots.count(h.slot);
     }
+    EXPECT_GT(reused, 0u);
     live.clear();
-    for (const void* address : gone) ASSERT_EQ(TScriptObject::FromAddress(address), nullptr);
+    for (const TScriptHandle& h : gone) ASSERT_EQ(TScriptObject::FromHandle(h), nullptr);
+}
+
+// A slot whose generation comes round is retired: were it handed out again,
+// its next object would answer to handles kept from the slot's first objects.
+TEST(ScriptObjectTest, SlotIsRetiredWhenItsGenerationComesRound)
+{
+    using namespace script_object_detail;
+    TScriptHandle early;
+    {
+        Widget w;
+        early = w.GetScriptHandle();
+    }
+    // Age the freed slot (it is the next one handed out) to its last generation.
+    Slot& slot = g_pages[early.slot >> kPageBits].load()[early.slot & (kPageSize - 1)];
+    slot.generation.store(0xFFFFFFFEu);
+    TScriptHandle last;
+    {
+        Widget w;
+        last = w.GetScriptHandle();
+        ASSERT_EQ(last.slot, early.slot);
+        EXPECT_EQ(last.generation, 0xFFFFFFFFu);
+        EXPECT_EQ(TScriptObject::FromHandle(last), &w);
+    }
+    std::vector<std::unique_ptr<Widget>> later;
+    for (int i = 0; i < 100; ++i)
+    {
+        later.push_back(std::make_unique<Widget>());
+        ASSERT_NE(later.back()->GetScriptHandle().slot, early.slot);
+    }
+    EXPECT_EQ(TScriptObject::FromHandle(last), nullptr);
+    EXPECT_EQ(TScriptObject::FromHandle(TScriptHandle{early.slot, 1}), nullptr);
+    EXPECT_EQ(TScriptObject::FromHandle(TScriptHandle{early.slot, 0}), nullptr);
 }
 
 }  // namespace

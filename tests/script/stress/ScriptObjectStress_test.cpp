@@ -1,8 +1,9 @@
 // Script objects made, looked up and destroyed on several threads at once,
 // and objects made on one thread and destroyed on another (as a worker
 // thread hands its results to the main one): every live object resolves by
-// address and handle, no destroyed one does, and the live count comes back.
-// Meant for the ThreadSanitizer build as well.
+// its handle, no destroyed one does (on any thread, while its slot is taken
+// again), and the live count comes back. Meant for the ThreadSanitizer build
+// as well.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -39,8 +40,9 @@ constexpr int kPublished = 256;
 TEST(ScriptObjectStressTest, ThreadsMakeLookUpAndDestroyObjects)
 {
     const int before = TScriptObject::GetLiveCount();
-    // Addresses other threads may look up at any time, live or not.
-    std::vector<std::atomic<const void*>> published(kPublished);
+    // Handles of destroyed objects, which other threads look up at any time
+    // while the slots are taken and freed again.
+    std::vector<std::atomic<uint64_t>> published(kPublished);
     std::atomic<int> failures{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
@@ -52,25 +54,17 @@ TEST(ScriptObjectStressTest, ThreadsMakeLookUpAndDestroyObjects)
             std::vector<TScriptHandle> gone;
             for (int round = 0; round < kRounds; ++round)
             {
-                for (int i = 0; i < kBatch; ++i)
-                {
-                    mine.push_back(std::make_unique<Item>(t));
-                    published[next() % kPublished].store(static_cast<TScriptObject*>(mine.back().get()),
-                                                         std::memory_order_relaxed);
-                }
+                for (int i = 0; i < kBatch; ++i) mine.push_back(std::make_unique<Item>(t));
                 for (const auto& item : mine)
-                {
-                    const void* address = static_cast<TScriptObject*>(item.get());
-                    if (TScriptObject::FromAddress(address) != item.get()) ++failures;
                     if (TScriptObject::FromHandle(item->GetScriptHandle()) != item.get()) ++failures;
-                }
-                // Others' addresses: either nothing or the object at that
-                // address (only compared, never read: it may be gone by now).
+                // Any thread's gone objects: nothing, whoever holds their
+                // slots now.
                 for (int i = 0; i < kBatch; ++i)
                 {
-                    const void* address = published[next() % kPublished].load(std::memory_order_relaxed);
-                    TScriptObject* found = TScriptObject::FromAddress(address);
-                    if (found != nullptr && static_cast<const void*>(found) != address) ++failures;
+                    const uint64_t word =
+                        published[next() % kPublished].load(std::memory_order_acquire);
+                    if (TScriptObject::FromHandle(TScriptHandle::FromWord(word)) != nullptr)
+                        ++failures;
                 }
                 // Destroy a scattered half.
                 for (size_t n = mine.size() / 2; n > 0; --n)
@@ -81,7 +75,10 @@ TEST(ScriptObjectStressTest, ThreadsMakeLookUpAndDestroyObjects)
                     mine.pop_back();
                 }
                 for (TScriptHandle h : gone)
+                {
                     if (TScriptObject::FromHandle(h) != nullptr) ++failures;
+                    published[next() % kPublished].store(h.ToWord(), std::memory_order_release);
+                }
                 gone.clear();
                 if (mine.size() > 4 * kBatch) mine.resize(kBatch);
             }
@@ -126,9 +123,8 @@ TEST(ScriptObjectStressTest, ObjectsMadeOnWorkersAreDestroyedOnTheMainThread)
         Item* item = queue.front();
         queue.pop_front();
         hold.unlock();
-        const void* address = static_cast<TScriptObject*>(item);
         TScriptHandle handle = item->GetScriptHandle();
-        if (TScriptObject::FromAddress(address) != item || item->GetOwner() < 0) ++wrong;
+        if (TScriptObject::FromHandle(handle) != item || item->GetOwner() < 0) ++wrong;
         delete item;
         if (TScriptObject::FromHandle(handle) != nullptr) ++wrong;
         ++taken;
