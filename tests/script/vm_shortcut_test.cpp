@@ -92,6 +92,29 @@ TEST_F(VmShortcut, GlobalStores)
     EXPECT_EQ(NumberOf(L, "return caught.present"), 4);
 }
 
+TEST_F(VmShortcut, GlobalReadsAlongCollisionChains)
+{
+    // Enough globals that most names sit down a chain; some cleared (their
+    // nodes stay as dead keys in the chains); then a "__index" handler on the
+    // globals table answers only for the absent ones.
+    ASSERT_EQ(RunScript(L,
+                        "local g = globals() "
+                        "for i = 1, 600 do g['v' .. i] = i end "
+                        "for i = 1, 600, 3 do g['v' .. i] = nil end"),
+              0);
+    EXPECT_EQ(NumberOf(L, "return v2 + v3 + v599 + v600"), 2 + 3 + 599 + 600);
+    EXPECT_EQ(NumberOf(L, "if v1 == nil and v598 == nil and w1 == nil then return 1 end"), 1);
+    // Every name read as a global, the cleared ones counted as absent.
+    std::string sum = "local s, absent = 0, 0 ";
+    for (int i = 1; i <= 600; i++)
+        sum += "if v" + std::to_string(i) + " then s = s + v" + std::to_string(i) +
+               " else absent = absent + 1 end ";
+    EXPECT_EQ(NumberOf(L, sum + "return s"), 180300 - 59900);
+    EXPECT_EQ(NumberOf(L, sum + "return absent"), 200);
+    ASSERT_EQ(RunScript(L, "setmeta(globals(), {__index = function(t, k) return -1 end})"), 0);
+    EXPECT_EQ(NumberOf(L, "return v1 + v2 + w1"), -1 + 2 - 1);
+}
+
 TEST_F(VmShortcut, EqualityTests)
 {
     struct Case

@@ -364,10 +364,15 @@ static void ResumeBody(lua_State* L, void* ud)
     {
         // Finish the native call that yielded: its results are the arguments
         // of this resume; the script caller's CALL says how many it wants.
+        // The caller's registers hold the results it asked for (the code
+        // check saw to that), so only a return hook needs the general path.
         CallInfo* caller = ci - 1;
         Instruction i = *(caller->savedpc - 1);
         int nresults = GETARG_C(i) - 1;
-        DoPosCall(L, nresults, L->top - nargs);
+        if (L->hookmask & LUA_MASKRET)
+            DoPosCall(L, nresults, L->top - nargs);
+        else
+            DoCloseFrame(L, L->base - 1, L->top - nargs, nresults);
         if (nresults >= 0) L->top = L->ci->top;
     }
     else

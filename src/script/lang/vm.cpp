@@ -417,13 +417,22 @@ static inline uint32_t LowBits(lua_Number n)
     return static_cast<uint32_t>(static_cast<uint64_t>(NumberToInt64(n)));
 }
 
-// The value a raw read of table t finds under key, or NULL when t is no
-// table or the entry is nil (the full indexing path then decides).
-static inline const TValue* RawHit(const TValue* t, const TValue* key)
+// A global's value, or NULL when the full indexing path must decide (the
+// environment is no table, or the global is absent). Tables of globals are
+// large enough that many names sit down a collision chain rather than at
+// their main position, so the whole chain is walked here.
+static inline const TValue* GlobalHit(const TValue* env, const TValue* key)
 {
-    if (!t->IsTable()) return nullptr;
-    const TValue* v = TableGetFast(t->Tbl(), key);
-    return v->IsNil() ? nullptr : v;
+    if (!env->IsTable()) return nullptr;
+    Table* h = env->Tbl();
+    const LString* s = key->Str();
+    const Node* n = &h->node[s->hash & static_cast<lu_hash>(h->SizeNode() - 1)];
+    for (;;)
+    {
+        if (n->key.value.gc == s && n->key.tt == key->tt) return n->val.IsNil() ? nullptr : &n->val;
+        if (n->link.next == 0) return nullptr;
+        n += n->link.next;
+    }
 }
 
 // A raw read of a table, and when that misses, of the table its "__index"
@@ -735,7 +744,7 @@ hooks:
             {
                 StkId ra = RA(i);
                 TValue* rb = KBx(i);
-                if (const TValue* v = RawHit(&CL()->env, rb); LIKELY(v != nullptr))
+                if (const TValue* v = GlobalHit(&CL()->env, rb); LIKELY(v != nullptr))
                     *ra = *v;
                 else
                     Protect(VMGetTable(L, &CL()->env, rb, ra));
@@ -965,21 +974,25 @@ hooks:
                     // A script function with fixed parameters, room on the stack and
                     // a free call record: the common call, set up here without the
                     // general path's checks.
-                    LClosure* ncl = AsL(ra->Cl());
-                    Proto* p = ncl->p;
-                    if (!p->is_vararg && L->ci + 1 != L->end_ci &&
-                        L->stack_last - L->top > p->maxstacksize)
+                    Proto* p = AsL(ra->Cl())->p;
+                    CallInfo* ci = L->ci;
+                    StkId top = L->top;
+                    if (LIKELY(!p->is_vararg && ci + 1 != L->end_ci &&
+                               L->stack_last - top > p->maxstacksize))
                     {
-                        if (L->top > ra + 1 + p->numparams) L->top = ra + 1 + p->numparams;
-                        L->ci->state = CI_SAVEDPC | CI_CALLING;
-                        L->ci->k = k;
-                        DoOpenScriptFrame(L, ++L->ci, ra + 1, p);
+                        StkId nbase = ra + 1;
+                        if (top > nbase + p->numparams) top = nbase + p->numparams;
+                        ci->state = CI_SAVEDPC | CI_CALLING;
+                        ci->k = k;
+                        L->ci = ++ci;
+                        L->top = top;
+                        DoOpenScriptFrame(L, ci, nbase, p);
                         if (L->hookmask & LUA_MASKCALL) goto callentry;
                         // The callee's registers are known here: no need to read
                         // them back from the call record as a fresh entry does.
-                        L->ci->state = CI_HASFRAME;
+                        ci->state = CI_HASFRAME;
                         k = p->k;
-                        base = ra + 1;
+                        base = nbase;
                         pc = p->code;
                         vmnext;
                     }
@@ -1056,11 +1069,49 @@ hooks:
                 if (b != 0) L->top = ra + b - 1;
                 if (L->openupval && static_cast<UpVal*>(L->openupval)->v >= base)
                     CloseUpvals(L, base);
+                if (LIKELY((ci->state & CI_CALLING) && !(L->hookmask & LUA_MASKRET)))
+                {
+                    // Back into a caller this loop runs, with no return hook:
+                    // its CALL says how many results it wants, and the code
+                    // check made sure they fit in its registers. Nothing here
+                    // looks at the finished record, so it is dropped as is.
+                    const Instruction* cpc = ci->savedpc;
+                    int wanted = GETARG_C(cpc[-1]) - 1;
+                    StkId res = base - 1;
+                    StkId top = L->top;
+                    L->ci = ci;
+                    L->base = ci->base;
+                    if (wanted == 1)
+                    {
+                        if (ra < top)
+                            *res = *ra;
+                        else
+                            res->SetNil();
+                        L->top = ci->top;
+                    }
+                    else if (wanted >= 0)
+                    {
+                        for (; wanted != 0 && ra < top; wanted--) *res++ = *ra++;
+                        for (; wanted > 0; wanted--) (res++)->SetNil();
+                        L->top = ci->top;
+                    }
+                    else
+                    {
+                        while (ra < top) *res++ = *ra++;
+                        L->top = res;
+                    }
+                    ci->state = CI_HASFRAME;
+                    pc = cpc;
+                    k = ci->k;
+                    base = ci->base;
+                    vmnext;
+                }
                 L->ci->state = CI_SAVEDPC;
                 L->ci->savedpc = pc;
                 if (!(ci->state & CI_CALLING)) return ra;  // the caller is not this loop
+                // A return hook is due: the general return runs it.
                 int nresults = GETARG_C(*(ci->savedpc - 1)) - 1;
-                FinishCall(L, base - 1, ra, nresults);
+                DoPosCall(L, nresults, ra);
                 if (nresults >= 0) L->top = L->ci->top;
                 // Back in the caller, whose constants its record kept.
                 ci = L->ci;
