@@ -43,14 +43,6 @@ std::atomic<uint32_t> g_coarseTickMs{0};      // of an installed coarse clock
 std::atomic<uint32_t> g_epoch{1};
 uint32_t g_lastEpoch = 1;  // the counter behind g_epoch (installers only)
 
-// The pass state of each thread (passes are the main thread's in practice).
-struct PassTime
-{
-    int depth = 0;
-    bool read = false;
-    uint32_t time = 0;
-};
-thread_local PassTime t_pass;
 
 // This thread's last reading of a real-time source, with the coarse clock's
 // value read just before it.
@@ -91,6 +83,10 @@ void Reinstall(TClockTimeSource source, bool realTime, TCoarseClock coarse, uint
 }
 
 }  // namespace
+
+constinit thread_local clock_detail::PassTime clock_detail::t_pass;
+using clock_detail::PassTime;
+using clock_detail::t_pass;
 
 void SetClockTimeSource(TClockTimeSource source, bool followsRealTime)
 {
@@ -163,16 +159,6 @@ bool PassTimeWithin(uint32_t start, uint32_t length, uint32_t* reading)
 void ForgetPassTime()
 {
     t_pass.read = false;
-}
-
-TClockPass::TClockPass()
-{
-    ++t_pass.depth;
-}
-
-TClockPass::~TClockPass()
-{
-    if (--t_pass.depth == 0) t_pass.read = false;
 }
 
 int32_t TClock::RunningTime() const

@@ -56,12 +56,29 @@ inline bool PassTimeBefore(uint32_t due)
     return PassTimeWithin(due - 0x80000000u, 0x80000000u);
 }
 
+namespace clock_detail
+{
+// The pass state of each thread (passes are the main thread's in practice).
+struct PassTime
+{
+    int depth = 0;
+    bool read = false;
+    uint32_t time = 0;
+};
+// Constant-initialised: reaching it costs no initialisation check, so
+// opening and closing a pass are a few instructions inline.
+extern constinit thread_local PassTime t_pass;
+}  // namespace clock_detail
+
 // Passes nest; the reading goes when the outermost one ends.
 class TClockPass
 {
 public:
-    TClockPass();
-    ~TClockPass();
+    TClockPass() { ++clock_detail::t_pass.depth; }
+    ~TClockPass()
+    {
+        if (--clock_detail::t_pass.depth == 0) clock_detail::t_pass.read = false;
+    }
     TClockPass(const TClockPass&) = delete;
     TClockPass& operator=(const TClockPass&) = delete;
 };

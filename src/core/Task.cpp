@@ -72,7 +72,7 @@ void TTaskList::ForgetPending(const TTask* task)
     std::erase(pendingDeletions_, task);
 }
 
-void TTaskList::RunTasks(int phase)
+void TTaskList::RunPass(int phase)
 {
     TClockPass pass;
     ++depth_;
@@ -102,13 +102,13 @@ void TTaskList::RunTasks(int phase)
         }
         it = next;
     }
-    if (--depth_ == 0) FinishPass();
+    // Most passes change nothing: no walk over the list then.
+    if (--depth_ == 0 && (tombstoned_ || !pendingRemovals_.empty() || !pendingDeletions_.empty()))
+        FinishPass();
 }
 
 void TTaskList::FinishPass()
 {
-    // Most passes change nothing: no walk over the list then.
-    if (!tombstoned_ && pendingRemovals_.empty() && pendingDeletions_.empty()) return;
     tasks_.remove(nullptr);
     // Taken out first: a task's destructor may use the list again.
     std::vector<TTask*> removals;
