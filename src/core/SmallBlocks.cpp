@@ -19,6 +19,19 @@
 extern "C" size_t __sanitizer_get_allocated_size(const volatile void* p);
 #endif
 
+namespace
+{
+
+// Looked up rather than divided out on every give.
+constexpr uint32_t kCaps[TSmallBlockLists::kClasses] = {
+    TSmallBlockLists::ClassCap(0), TSmallBlockLists::ClassCap(1), TSmallBlockLists::ClassCap(2),
+    TSmallBlockLists::ClassCap(3), TSmallBlockLists::ClassCap(4), TSmallBlockLists::ClassCap(5),
+    TSmallBlockLists::ClassCap(6), TSmallBlockLists::ClassCap(7),
+};
+static_assert(TSmallBlockLists::kClasses == 8, "one cap per class");
+
+}  // namespace
+
 void* TSmallBlockLists::Take(size_t size)
 {
     const size_t c = ClassOf(size);
@@ -37,7 +50,7 @@ void* TSmallBlockLists::Take(size_t size)
 void TSmallBlockLists::Give(void* block, size_t size) noexcept
 {
     const size_t c = ClassOf(size);
-    if (count_[c] >= ClassCap(c))
+    if (count_[c] >= kCaps[c])
     {
         ::operator delete(block);
         return;
@@ -83,11 +96,17 @@ namespace
 // initialisation check; the thread's ThreadExit object frees the kept
 // blocks when the thread ends, and from then on (destructors of statics and
 // of later thread-locals still delete objects) blocks bypass the lists.
+enum class ListsState : uint8_t
+{
+    kUnarmed,  // ThreadExit is not registered yet
+    kArmed,    // blocks are kept
+    kGone,     // the thread is ending
+};
+
 struct ThreadState
 {
     TSmallBlockLists lists;
-    bool armed = false;  // ThreadExit is registered
-    bool gone = false;   // the thread is ending
+    ListsState state = ListsState::kUnarmed;
 };
 constinit thread_local ThreadState t_state;
 
@@ -96,7 +115,7 @@ struct ThreadExit
     bool touched = false;
     ~ThreadExit()
     {
-        t_state.gone = true;
+        t_state.state = ListsState::kGone;
         t_state.lists.Release();
     }
 };
@@ -129,18 +148,21 @@ void SmallBlockGive(void* block, size_t size) noexcept
     ::operator delete(block);
 #else
     ThreadState& state = t_state;
-    if (size > kSmallBlockMax || state.gone)
+    // One test for the usual case: a small block on a thread that keeps them.
+    if (size <= kSmallBlockMax && state.state == ListsState::kArmed)
+    {
+        state.lists.Give(block, size);
+        return;
+    }
+    if (size > kSmallBlockMax || state.state == ListsState::kGone)
     {
         ::operator delete(block);
         return;
     }
-    if (!state.armed)
-    {
-        // The first block this thread keeps: make sure the lists are
-        // emptied when it ends.
-        state.armed = true;
-        t_exit.touched = true;
-    }
+    // The first block this thread keeps: make sure the lists are emptied
+    // when it ends.
+    state.state = ListsState::kArmed;
+    t_exit.touched = true;
     state.lists.Give(block, size);
 #endif
 }

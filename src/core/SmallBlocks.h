@@ -54,9 +54,9 @@ public:
     void Release() noexcept;
     size_t Kept() const;
 
-    static size_t ClassOf(size_t size) { return size == 0 ? 0 : (size - 1) / kGrain; }
-    static size_t ClassSize(size_t c) { return (c + 1) * kGrain; }
-    static size_t ClassCap(size_t c) { return kClassBytes / ClassSize(c); }
+    static constexpr size_t ClassOf(size_t size) { return size == 0 ? 0 : (size - 1) / kGrain; }
+    static constexpr size_t ClassSize(size_t c) { return (c + 1) * kGrain; }
+    static constexpr size_t ClassCap(size_t c) { return kClassBytes / ClassSize(c); }
 
 private:
     struct FreeBlock
