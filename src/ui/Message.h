@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "core/Asset.h"
 #include "core/SmallBlocks.h"
@@ -41,9 +42,9 @@ enum TMessageKind : int32_t
 class TMessage : public TScriptObject, public TSmallBlockAllocated
 {
 public:
-    explicit TMessage(int32_t kind = kGeneric, const TString& name = TString(),
+    explicit TMessage(int32_t kind = kGeneric, TString name = TString(),
                       TWindow* receiver = nullptr)
-        : kind_(kind), name_(name), receiver_(receiver)
+        : kind_(kind), name_(std::move(name)), receiver_(receiver)
     {
     }
     virtual const char* GetClassName() const { return "TMessage"; }
