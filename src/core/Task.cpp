@@ -80,7 +80,9 @@ void TTaskList::RunPass(int phase)
     {
         auto next = std::next(it);
         TTask* task = *it;
-        if (task == nullptr || PendingRemoval(task) || !task->IsReady(phase) || task->Run())
+        // Removals are rarely pending: no search for each task then.
+        if (task == nullptr || (!pendingRemovals_.empty() && PendingRemoval(task)) ||
+            !task->IsReady(phase) || task->Run())
         {
             it = next;
             continue;
