@@ -18,6 +18,13 @@
 
 class TWindow;
 
+namespace message_detail
+{
+// Class identities compare by address; inline, so a kind test costs no call.
+inline constexpr char kMessageClass = 0;
+inline constexpr char kLuaMessageWrapperClass = 0;
+}  // namespace message_detail
+
 enum TMessageKind : int32_t
 {
     kGeneric = 0,
@@ -53,7 +60,7 @@ public:
     TMessage(const TMessage&) = delete;
     TMessage& operator=(const TMessage&) = delete;
 
-    static TClassId ClassId();
+    static TClassId ClassId() { return &message_detail::kMessageClass; }
 
     int32_t GetKind() const { return kind_; }
     void SetKind(int32_t kind) { kind_ = kind; }
@@ -89,7 +96,7 @@ public:
     // "__gc".
     ~TLuaMessageWrapper() override;
 
-    static TClassId ClassId();
+    static TClassId ClassId() { return &message_detail::kLuaMessageWrapperClass; }
 
     // The message inside the script value; null when it held none.
     TMessage* GetInner() const { return inner_; }
