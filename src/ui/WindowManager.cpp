@@ -30,7 +30,7 @@ const uint32_t kSlowFrameMs = 200;
 
 bool IsModal(const TWindow* w)
 {
-    return w != nullptr && w->IsKindOf(TModalWindow::ClassId());
+    return w != nullptr && w->IsModalWindow();
 }
 
 TModalWindow* AsModal(TWindow* w)
