@@ -137,21 +137,17 @@ uint32_t GetPassTime()
     return pass.time;
 }
 
-bool PassTimeWithin(uint32_t start, uint32_t length, uint32_t* reading)
+bool clock_detail::PassTimeWithinUnread(uint32_t start, uint32_t length, uint32_t* reading)
 {
-    const PassTime& pass = t_pass;
-    if (pass.depth == 0 || !pass.read)
+    // The current time lies in [last.time, last.time + margin] while the
+    // coarse clock holds: enough when that whole span is in the window.
+    const LastReading& last = t_last;
+    const uint32_t epoch = g_epoch.load();
+    if (epoch != 0 && last.epoch == epoch &&
+        static_cast<uint64_t>(last.time - start) + last.margin < length)
     {
-        // The current time lies in [last.time, last.time + margin] while the
-        // coarse clock holds: enough when that whole span is in the window.
-        const LastReading& last = t_last;
-        const uint32_t epoch = g_epoch.load();
-        if (epoch != 0 && last.epoch == epoch &&
-            static_cast<uint64_t>(last.time - start) + last.margin < length)
-        {
-            TCoarseClock coarse = g_coarse.load();
-            if ((coarse != nullptr ? coarse() : CoarseNanoseconds()) == last.coarse) return true;
-        }
+        TCoarseClock coarse = g_coarse.load();
+        if ((coarse != nullptr ? coarse() : CoarseNanoseconds()) == last.coarse) return true;
     }
     const uint32_t now = GetPassTime();
     if (reading != nullptr) *reading = now;
