@@ -74,7 +74,7 @@ TWindow::TWindow() : id_(g_nextId++)
 TWindow::~TWindow()
 {
     // From here on the window answers as a plain TWindow.
-    modalWindow_ = false;
+    modalWindow_.known = false;
     g_liveWindows.erase(this);
     InvalidateManager();
     if (TModalWindow* modal = GetModalParent()) modal->UpdateCovering(this, false);
@@ -246,7 +246,7 @@ bool TWindow::IsVisible() const
 bool TWindow::FindModalWindow() const
 {
     if (!IsKindOf(TModalWindow::ClassId())) return false;
-    modalWindow_ = true;
+    modalWindow_.known = true;
     return true;
 }
 

@@ -139,7 +139,7 @@ public:
     bool IsModalLayer() const { return (flags_ & kWindowModal) != 0; }
     // IsKindOf(TModalWindow::ClassId()), asked on every delivery and idle
     // pass: once true the answer is kept.
-    bool IsModalWindow() const { return modalWindow_ || FindModalWindow(); }
+    bool IsModalWindow() const { return modalWindow_.known || FindModalWindow(); }
     // The nearest modal-layer ancestor when it is a TModalWindow, else null.
     TModalWindow* GetModalParent() const;
     // This window or a descendant by name, to depth levels (0: only this
@@ -190,8 +190,15 @@ private:
     // Known to be a TModalWindow. A window is one from the modal's
     // construction until its destruction reaches this class, which clears
     // the mark; a no is never kept (the window may still be under
-    // construction).
-    mutable bool modalWindow_ = false;
+    // construction). A copy is another object: the mark is not copied.
+    struct ModalMark
+    {
+        bool known = false;
+        ModalMark() = default;
+        ModalMark(const ModalMark&) {}
+        ModalMark& operator=(const ModalMark&) { return *this; }
+    };
+    mutable ModalMark modalWindow_;
     TWindowAnim* anim_ = nullptr;
 };
 

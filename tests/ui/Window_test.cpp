@@ -82,6 +82,12 @@ TEST_F(WindowTest, TheModalWindowTestAgreesWithTheClassTestUntilTheModalGoes)
             EXPECT_EQ(w->IsModalWindow(), w->IsKindOf(TModalWindow::ClassId()))
                 << w->GetClassName() << " ask " << ask;
 
+    // A plain window copied from a known modal is still a plain window.
+    TModalWindow original;
+    ASSERT_TRUE(original.IsModalWindow());
+    const TWindow sliced(original);  // NOLINT(cppcoreguidelines-slicing): the point
+    EXPECT_FALSE(sliced.IsModalWindow());
+
     // Known to be a modal, then deleted: its children go once the modal part
     // has, and must see a plain window, as the class test does.
     std::vector<std::pair<bool, bool>> seen;
