@@ -4,16 +4,18 @@
 #include <time.h>
 
 #include <atomic>
-#include <chrono>
 
 namespace
 {
 
+// The steady clock's source read directly: every wait of a script takes a
+// reading, and the library's wrapper added a call to each.
 uint32_t MonotonicMilliseconds()
 {
-    auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u +
+                                 static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
 }
 
 uint64_t CoarseNanoseconds()
@@ -43,14 +45,6 @@ std::atomic<uint32_t> g_coarseTickMs{0};      // of an installed coarse clock
 std::atomic<uint32_t> g_epoch{1};
 uint32_t g_lastEpoch = 1;  // the counter behind g_epoch (installers only)
 
-// The pass state of each thread (passes are the main thread's in practice).
-struct PassTime
-{
-    int depth = 0;
-    bool read = false;
-    uint32_t time = 0;
-};
-thread_local PassTime t_pass;
 
 // This thread's last reading of a real-time source, with the coarse clock's
 // value read just before it.
@@ -91,6 +85,10 @@ void Reinstall(TClockTimeSource source, bool realTime, TCoarseClock coarse, uint
 }
 
 }  // namespace
+
+constinit thread_local clock_detail::PassTime clock_detail::t_pass;
+using clock_detail::PassTime;
+using clock_detail::t_pass;
 
 void SetClockTimeSource(TClockTimeSource source, bool followsRealTime)
 {
@@ -139,21 +137,17 @@ uint32_t GetPassTime()
     return pass.time;
 }
 
-bool PassTimeWithin(uint32_t start, uint32_t length, uint32_t* reading)
+bool clock_detail::PassTimeWithinUnread(uint32_t start, uint32_t length, uint32_t* reading)
 {
-    const PassTime& pass = t_pass;
-    if (pass.depth == 0 || !pass.read)
+    // The current time lies in [last.time, last.time + margin] while the
+    // coarse clock holds: enough when that whole span is in the window.
+    const LastReading& last = t_last;
+    const uint32_t epoch = g_epoch.load();
+    if (epoch != 0 && last.epoch == epoch &&
+        static_cast<uint64_t>(last.time - start) + last.margin < length)
     {
-        // The current time lies in [last.time, last.time + margin] while the
-        // coarse clock holds: enough when that whole span is in the window.
-        const LastReading& last = t_last;
-        const uint32_t epoch = g_epoch.load();
-        if (epoch != 0 && last.epoch == epoch &&
-            static_cast<uint64_t>(last.time - start) + last.margin < length)
-        {
-            TCoarseClock coarse = g_coarse.load();
-            if ((coarse != nullptr ? coarse() : CoarseNanoseconds()) == last.coarse) return true;
-        }
+        TCoarseClock coarse = g_coarse.load();
+        if ((coarse != nullptr ? coarse() : CoarseNanoseconds()) == last.coarse) return true;
     }
     const uint32_t now = GetPassTime();
     if (reading != nullptr) *reading = now;
@@ -163,16 +157,6 @@ bool PassTimeWithin(uint32_t start, uint32_t length, uint32_t* reading)
 void ForgetPassTime()
 {
     t_pass.read = false;
-}
-
-TClockPass::TClockPass()
-{
-    ++t_pass.depth;
-}
-
-TClockPass::~TClockPass()
-{
-    if (--t_pass.depth == 0) t_pass.read = false;
 }
 
 int32_t TClock::RunningTime() const

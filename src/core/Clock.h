@@ -25,6 +25,23 @@ using TCoarseClock = uint64_t (*)();
 // system reports (without one the shortcut is off).
 void SetCoarseClock(TCoarseClock clock, uint32_t tickMs);
 
+namespace clock_detail
+{
+// The pass state of each thread (passes are the main thread's in practice).
+struct PassTime
+{
+    int depth = 0;
+    bool read = false;
+    uint32_t time = 0;
+};
+// Constant-initialised: reaching it costs no initialisation check, so
+// opening and closing a pass, and a check on the pass's reading, are a few
+// instructions inline.
+extern constinit thread_local PassTime t_pass;
+// PassTimeWithin when the pass holds no reading (or there is no pass).
+bool PassTimeWithinUnread(uint32_t start, uint32_t length, uint32_t* reading);
+}  // namespace clock_detail
+
 // One reading per pass: a pass of the host loop (a task-list pass, the
 // window manager's handling of an event) reads the application time at most
 // once while a TClockPass lives on this thread, and every due check, timer
@@ -49,7 +66,14 @@ void ForgetPassTime();
 // application time when its pause total changes or its offset is set) or a
 // coarse clock the kernel updates late can keep a check answering "not yet"
 // for as long as the coarse value stays, under one tick in practice.
-bool PassTimeWithin(uint32_t start, uint32_t length, uint32_t* reading = nullptr);
+inline bool PassTimeWithin(uint32_t start, uint32_t length, uint32_t* reading = nullptr)
+{
+    const clock_detail::PassTime& pass = clock_detail::t_pass;
+    if (pass.depth == 0 || !pass.read)
+        return clock_detail::PassTimeWithinUnread(start, length, reading);
+    if (reading != nullptr) *reading = pass.time;
+    return pass.time - start < length;
+}
 // "Not yet": the pass time is before due, (int32_t)(GetPassTime() - due) < 0.
 inline bool PassTimeBefore(uint32_t due)
 {
@@ -60,8 +84,11 @@ inline bool PassTimeBefore(uint32_t due)
 class TClockPass
 {
 public:
-    TClockPass();
-    ~TClockPass();
+    TClockPass() { ++clock_detail::t_pass.depth; }
+    ~TClockPass()
+    {
+        if (--clock_detail::t_pass.depth == 0) clock_detail::t_pass.read = false;
+    }
     TClockPass(const TClockPass&) = delete;
     TClockPass& operator=(const TClockPass&) = delete;
 };

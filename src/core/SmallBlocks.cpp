@@ -5,16 +5,7 @@
 #include <cstdlib>
 #include <new>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define SMALL_BLOCKS_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define SMALL_BLOCKS_UNDER_ASAN 1
-#endif
-#endif
-
 #ifdef SMALL_BLOCKS_UNDER_ASAN
-#include <sanitizer/asan_interface.h>
 // The checker's runtime has it in every build; not every compiler ships its header.
 extern "C" size_t __sanitizer_get_allocated_size(const volatile void* p);
 #endif
@@ -22,33 +13,13 @@ extern "C" size_t __sanitizer_get_allocated_size(const volatile void* p);
 void* TSmallBlockLists::Take(size_t size)
 {
     const size_t c = ClassOf(size);
-    if (FreeBlock* b = free_[c])
-    {
-#ifdef SMALL_BLOCKS_UNDER_ASAN
-        ASAN_UNPOISON_MEMORY_REGION(b, ClassSize(c));
-#endif
-        free_[c] = b->next;
-        --count_[c];
-        return b;
-    }
+    if (void* b = TakeKept(c)) return b;
     return ::operator new(ClassSize(c));
 }
 
 void TSmallBlockLists::Give(void* block, size_t size) noexcept
 {
-    const size_t c = ClassOf(size);
-    if (count_[c] >= ClassCap(c))
-    {
-        ::operator delete(block);
-        return;
-    }
-    auto* b = static_cast<FreeBlock*>(block);
-    b->next = free_[c];
-    free_[c] = b;
-    ++count_[c];
-#ifdef SMALL_BLOCKS_UNDER_ASAN
-    ASAN_POISON_MEMORY_REGION(b, ClassSize(c));
-#endif
+    if (!KeepInList(block, ClassOf(size))) ::operator delete(block);
 }
 
 void TSmallBlockLists::Release() noexcept
@@ -79,24 +50,16 @@ namespace
 
 #ifndef SMALL_BLOCKS_UNDER_ASAN
 
-// The calling thread's lists. Plain data, so reaching them costs no
-// initialisation check; the thread's ThreadExit object frees the kept
-// blocks when the thread ends, and from then on (destructors of statics and
-// of later thread-locals still delete objects) blocks bypass the lists.
-struct ThreadState
-{
-    TSmallBlockLists lists;
-    bool armed = false;  // ThreadExit is registered
-    bool gone = false;   // the thread is ending
-};
-constinit thread_local ThreadState t_state;
+using small_blocks_detail::ListsState;
+using small_blocks_detail::t_state;
 
+// The thread's exit hook.
 struct ThreadExit
 {
     bool touched = false;
     ~ThreadExit()
     {
-        t_state.gone = true;
+        t_state.state = ListsState::kGone;
         t_state.lists.Release();
     }
 };
@@ -106,7 +69,11 @@ thread_local ThreadExit t_exit;
 
 }  // namespace
 
-void* SmallBlockTake(size_t size)
+#ifndef SMALL_BLOCKS_UNDER_ASAN
+constinit thread_local small_blocks_detail::ThreadState small_blocks_detail::t_state;
+#endif
+
+void* small_blocks_detail::TakeElsewhere(size_t size)
 {
 #ifdef SMALL_BLOCKS_UNDER_ASAN
     return ::operator new(size == 0 ? 1 : size);
@@ -116,7 +83,7 @@ void* SmallBlockTake(size_t size)
 #endif
 }
 
-void SmallBlockGive(void* block, size_t size) noexcept
+void small_blocks_detail::GiveElsewhere(void* block, size_t size) noexcept
 {
     if (block == nullptr) return;
 #ifdef SMALL_BLOCKS_UNDER_ASAN
@@ -129,18 +96,21 @@ void SmallBlockGive(void* block, size_t size) noexcept
     ::operator delete(block);
 #else
     ThreadState& state = t_state;
-    if (size > kSmallBlockMax || state.gone)
+    // A full list: Give frees the block.
+    if (size <= kSmallBlockMax && state.state == ListsState::kArmed)
+    {
+        state.lists.Give(block, size);
+        return;
+    }
+    if (size > kSmallBlockMax || state.state == ListsState::kGone)
     {
         ::operator delete(block);
         return;
     }
-    if (!state.armed)
-    {
-        // The first block this thread keeps: make sure the lists are
-        // emptied when it ends.
-        state.armed = true;
-        t_exit.touched = true;
-    }
+    // The first block this thread keeps: make sure the lists are emptied
+    // when it ends.
+    state.state = ListsState::kArmed;
+    t_exit.touched = true;
     state.lists.Give(block, size);
 #endif
 }

@@ -27,14 +27,31 @@ constexpr int kFormatBufferSize = 4096;
 // its header in the same block: one allocation per body (strings are made
 // by the thousand, a message name each); short ones come from the small
 // blocks.
-TStringRep* NewRep(int32_t capacity)
+TStringRep* NewBlankRep(int32_t capacity)
 {
     void* block = SmallBlockTake(sizeof(TStringRep) + static_cast<size_t>(capacity));
     auto* rep = new (block) TStringRep;
     rep->text = reinterpret_cast<char*>(rep + 1);
-    memset(rep->text, 0, static_cast<size_t>(capacity));
     rep->refs = 1;
     rep->capacity = capacity;
+    return rep;
+}
+
+TStringRep* NewRep(int32_t capacity)
+{
+    TStringRep* rep = NewBlankRep(capacity);
+    memset(rep->text, 0, static_cast<size_t>(capacity));
+    return rep;
+}
+
+// A body holding count bytes (count < capacity) with zeros behind them: a
+// copy writes each byte once, where zero-filling first would write the text
+// twice.
+TStringRep* NewRepOf(const char* bytes, int32_t count, int32_t capacity)
+{
+    TStringRep* rep = NewBlankRep(capacity);
+    if (count > 0) memcpy(rep->text, bytes, static_cast<size_t>(count));
+    memset(rep->text + count, 0, static_cast<size_t>(capacity - count));
     return rep;
 }
 
@@ -88,8 +105,9 @@ TString::TString(const char* text)
         rep_ = NewRep(kMinCapacity);
         return;
     }
-    rep_ = NewRep(static_cast<int32_t>(n + 1));
-    memcpy(rep_->text, text, n);
+    // The text's own NUL fills the last byte.
+    rep_ = NewBlankRep(static_cast<int32_t>(n + 1));
+    memcpy(rep_->text, text, n + 1);
 }
 
 TString::TString(const char* bytes, int count)
@@ -99,18 +117,12 @@ TString::TString(const char* bytes, int count)
         rep_ = NewRep(kMinCapacity);
         return;
     }
-    rep_ = NewRep(AtLeastMin(int64_t{count} + 1));
-    if (count > 0) memcpy(rep_->text, bytes, static_cast<size_t>(count));
+    rep_ = NewRepOf(bytes, count, AtLeastMin(int64_t{count} + 1));
 }
 
 TString::TString(const TString& other) noexcept : rep_(other.rep_)
 {
     if (rep_ != nullptr) ++rep_->refs;
-}
-
-TString::~TString()
-{
-    Release();
 }
 
 // GCC 12 cannot see that a body freed here is never touched again through

@@ -40,7 +40,11 @@ public:
     TString(const char* bytes, int count);
     TString(const TString& other) noexcept;
     TString(TString&& other) noexcept : rep_(other.rep_) { other.rep_ = nullptr; }
-    ~TString();
+    // Null and moved-from handles, the most common ones to go, cost no call.
+    ~TString()
+    {
+        if (rep_ != nullptr) Release();
+    }
 
     TString& operator=(const TString& other) noexcept;
     TString& operator=(TString&& other) noexcept;

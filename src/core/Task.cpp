@@ -72,7 +72,7 @@ void TTaskList::ForgetPending(const TTask* task)
     std::erase(pendingDeletions_, task);
 }
 
-void TTaskList::RunTasks(int phase)
+void TTaskList::RunPass(int phase)
 {
     TClockPass pass;
     ++depth_;
@@ -80,7 +80,9 @@ void TTaskList::RunTasks(int phase)
     {
         auto next = std::next(it);
         TTask* task = *it;
-        if (task == nullptr || PendingRemoval(task) || !task->IsReady(phase) || task->Run())
+        // Removals are rarely pending: no search for each task then.
+        if (task == nullptr || (!pendingRemovals_.empty() && PendingRemoval(task)) ||
+            !task->IsReady(phase) || task->Run())
         {
             it = next;
             continue;
@@ -102,13 +104,13 @@ void TTaskList::RunTasks(int phase)
         }
         it = next;
     }
-    if (--depth_ == 0) FinishPass();
+    // Most passes change nothing: no walk over the list then.
+    if (--depth_ == 0 && (tombstoned_ || !pendingRemovals_.empty() || !pendingDeletions_.empty()))
+        FinishPass();
 }
 
 void TTaskList::FinishPass()
 {
-    // Most passes change nothing: no walk over the list then.
-    if (!tombstoned_ && pendingRemovals_.empty() && pendingDeletions_.empty()) return;
     tasks_.remove(nullptr);
     // Taken out first: a task's destructor may use the list again.
     std::vector<TTask*> removals;

@@ -43,7 +43,12 @@ public:
     // One pass: steps every ready task in order; tasks that finish are deleted.
     // May be re-entered from a task's step; removals and deletions asked for
     // meanwhile are carried out when the outermost pass ends.
-    void RunTasks(int phase);
+    void RunTasks(int phase)
+    {
+        // Nothing to step, and nothing can be pending: removals and deletions
+        // wait only while a pass runs, and a pass never unlinks nodes.
+        if (!tasks_.empty()) RunPass(phase);
+    }
     // Deletes every task (after the pass when called during one).
     void DeleteAll();
 
@@ -56,6 +61,7 @@ private:
     // Nodes are never erased during a pass (an outer pass may hold any of them
     // as its successor): they become null and are swept when the outermost
     // pass ends.
+    void RunPass(int phase);
     void Tombstone(const TTask* task);
     bool PendingRemoval(const TTask* task) const;
     void ForgetPending(const TTask* task);

@@ -1,22 +1,6 @@
 // Messages and the messages that scripts post.
 #include "ui/Message.h"
 
-namespace
-{
-const char kMessageId = 0;
-const char kLuaMessageWrapperId = 0;
-}  // namespace
-
-TClassId TMessage::ClassId()
-{
-    return &kMessageId;
-}
-
-TClassId TLuaMessageWrapper::ClassId()
-{
-    return &kLuaMessageWrapperId;
-}
-
 TLuaMessageWrapper::TLuaMessageWrapper(lua_State* L)
 {
     inner_ = ToMessageValue(L, -1);

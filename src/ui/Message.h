@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "core/Asset.h"
 #include "core/SmallBlocks.h"
@@ -16,6 +17,13 @@
 #include "script/lang/lua.h"
 
 class TWindow;
+
+namespace message_detail
+{
+// Class identities compare by address; inline, so a kind test costs no call.
+inline constexpr char kMessageClass = 0;
+inline constexpr char kLuaMessageWrapperClass = 0;
+}  // namespace message_detail
 
 enum TMessageKind : int32_t
 {
@@ -41,9 +49,9 @@ enum TMessageKind : int32_t
 class TMessage : public TScriptObject, public TSmallBlockAllocated
 {
 public:
-    explicit TMessage(int32_t kind = kGeneric, const TString& name = TString(),
+    explicit TMessage(int32_t kind = kGeneric, TString name = TString(),
                       TWindow* receiver = nullptr)
-        : kind_(kind), name_(name), receiver_(receiver)
+        : kind_(kind), name_(std::move(name)), receiver_(receiver)
     {
     }
     virtual const char* GetClassName() const { return "TMessage"; }
@@ -52,7 +60,7 @@ public:
     TMessage(const TMessage&) = delete;
     TMessage& operator=(const TMessage&) = delete;
 
-    static TClassId ClassId();
+    static TClassId ClassId() { return &message_detail::kMessageClass; }
 
     int32_t GetKind() const { return kind_; }
     void SetKind(int32_t kind) { kind_ = kind; }
@@ -88,7 +96,7 @@ public:
     // "__gc".
     ~TLuaMessageWrapper() override;
 
-    static TClassId ClassId();
+    static TClassId ClassId() { return &message_detail::kLuaMessageWrapperClass; }
 
     // The message inside the script value; null when it held none.
     TMessage* GetInner() const { return inner_; }

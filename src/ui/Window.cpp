@@ -73,6 +73,8 @@ TWindow::TWindow() : id_(g_nextId++)
 
 TWindow::~TWindow()
 {
+    // From here on the window answers as a plain TWindow.
+    modalWindow_.known = false;
     g_liveWindows.erase(this);
     InvalidateManager();
     if (TModalWindow* modal = GetModalParent()) modal->UpdateCovering(this, false);
@@ -241,12 +243,18 @@ bool TWindow::IsVisible() const
     return true;
 }
 
+bool TWindow::FindModalWindow() const
+{
+    if (!IsKindOf(TModalWindow::ClassId())) return false;
+    modalWindow_.known = true;
+    return true;
+}
+
 TModalWindow* TWindow::GetModalParent() const
 {
     for (TWindow* w = parent_; w != nullptr; w = w->parent_)
     {
-        if (w->IsModalLayer())
-            return w->IsKindOf(TModalWindow::ClassId()) ? static_cast<TModalWindow*>(w) : nullptr;
+        if (w->IsModalLayer()) return w->IsModalWindow() ? static_cast<TModalWindow*>(w) : nullptr;
     }
     return nullptr;
 }
@@ -344,8 +352,7 @@ bool TWindowAnim::DoTask()
 TWindowAnim* TWindow::GetAnimTask()
 {
     if (anim_ != nullptr) return anim_;
-    TModalWindow* modal =
-        IsKindOf(TModalWindow::ClassId()) ? static_cast<TModalWindow*>(this) : GetModalParent();
+    TModalWindow* modal = IsModalWindow() ? static_cast<TModalWindow*>(this) : GetModalParent();
     if (modal == nullptr)
     {
         LogPrintf("TWindow::GetAnimTask: window '%s' has no modal window for its timer",
@@ -400,7 +407,7 @@ void TWindow::SendMessage(TMessage* message)
             return;
         }
     }
-    if (w->IsKindOf(TModalWindow::ClassId()))
+    if (w->IsModalWindow())
     {
         if (TWindow* focus = static_cast<TModalWindow*>(w)->GetFocusChild())
         {

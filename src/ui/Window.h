@@ -137,6 +137,9 @@ public:
     // Visible up to (and including) the first modal layer.
     bool IsVisible() const;
     bool IsModalLayer() const { return (flags_ & kWindowModal) != 0; }
+    // IsKindOf(TModalWindow::ClassId()), asked on every delivery and idle
+    // pass: once true the answer is kept.
+    bool IsModalWindow() const { return modalWindow_.known || FindModalWindow(); }
     // The nearest modal-layer ancestor when it is a TModalWindow, else null.
     TModalWindow* GetModalParent() const;
     // This window or a descendant by name, to depth levels (0: only this
@@ -176,6 +179,7 @@ public:
 private:
     friend class TWindowAnim;
     void TellModalCovering();
+    bool FindModalWindow() const;
 
     TWindow* parent_ = nullptr;
     std::vector<TWindow*> children_;  // front = topmost
@@ -183,6 +187,18 @@ private:
     TString name_;
     uint32_t flags_ = kWindowVisible;
     int32_t id_ = 0;
+    // Known to be a TModalWindow. A window is one from the modal's
+    // construction until its destruction reaches this class, which clears
+    // the mark; a no is never kept (the window may still be under
+    // construction). A copy is another object: the mark is not copied.
+    struct ModalMark
+    {
+        bool known = false;
+        ModalMark() = default;
+        ModalMark(const ModalMark&) {}
+        ModalMark& operator=(const ModalMark&) { return *this; }
+    };
+    mutable ModalMark modalWindow_;
     TWindowAnim* anim_ = nullptr;
 };
 

@@ -19,17 +19,18 @@
 #include "ui/WindowSpider.h"
 #include "ui/XSellWindow.h"
 
+TWindowManager* window_manager_detail::g_manager = nullptr;
+using window_manager_detail::g_manager;
+
 namespace
 {
-
-TWindowManager* g_manager = nullptr;
 
 const uint32_t kFastFrameMs = 12;
 const uint32_t kSlowFrameMs = 200;
 
 bool IsModal(const TWindow* w)
 {
-    return w != nullptr && w->IsKindOf(TModalWindow::ClassId());
+    return w != nullptr && w->IsModalWindow();
 }
 
 TModalWindow* AsModal(TWindow* w)
@@ -43,11 +44,6 @@ bool MatchesNameOrId(const TWindow* w, const TString& text)
 }
 
 }  // namespace
-
-TWindowManager* GetWindowManager()
-{
-    return g_manager;
-}
 
 TWindowManager::TWindowManager()
 {
@@ -577,7 +573,12 @@ void TWindowManager::Draw()
     uint32_t now = 0;
     if (PassTimeWithin(lastDrawTime_, interval, &now)) return;
     lastDrawTime_ = now;
+    DrawFrame(app);
+}
 
+// Apart from the frame check: most passes stop there and need none of this.
+void TWindowManager::DrawFrame(TWindowAppLink& app)
+{
     if (modals_.empty()) return;
     TWindow* bottom = modals_.front();
     bottom->SetFlags(bottom->GetFlags() & ~kWindowCaptured);

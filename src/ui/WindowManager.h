@@ -21,6 +21,7 @@ class TModalWindow;
 class TScreen;
 class TWindow;
 class TWindowScriptLink;
+class TWindowAppLink;
 class TLuaFunction;
 class TDrawContext;
 class TTask;
@@ -152,6 +153,7 @@ public:
     void SetCapture(const TTextureRef& texture) { capture_ = texture; }
 
 private:
+    void DrawFrame(TWindowAppLink& app);
     void DeletePending();
     void DetachScriptTask();
     void HandleMouse(const TEvent& event);
@@ -187,8 +189,17 @@ private:
     THoverTrackHandler* hoverHandler_ = nullptr;
 };
 
-// The live window manager; null when none exists.
-TWindowManager* GetWindowManager();
+namespace window_manager_detail
+{
+extern TWindowManager* g_manager;
+}  // namespace window_manager_detail
+
+// The live window manager; null when none exists. Inline: every message
+// delivery and many window operations ask for it.
+inline TWindowManager* GetWindowManager()
+{
+    return window_manager_detail::g_manager;
+}
 
 // Run on every window script CreateWindowScript makes, before it becomes the
 // manager's script: the services above the window system publish their

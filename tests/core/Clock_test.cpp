@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "support/FakeClock.h"
 
 namespace
@@ -151,6 +153,17 @@ TEST(ClockSourceTest, DefaultSourceIsMonotonic)
     uint32_t a = GetClockSourceTime();
     uint32_t b = GetClockSourceTime();
     EXPECT_LE(b - a, 1000u);  // never goes backwards (which would wrap huge)
+    // The steady clock's milliseconds, taken modulo 2^32.
+    auto steadyMs = []
+    {
+        return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now().time_since_epoch())
+                                         .count());
+    };
+    const uint32_t before = steadyMs();
+    const uint32_t reading = GetClockSourceTime();
+    const uint32_t after = steadyMs();
+    EXPECT_LE(reading - before, after - before);
 }
 
 // A fine source that counts its readings and claims to follow real time, and

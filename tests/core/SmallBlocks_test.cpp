@@ -88,6 +88,24 @@ TEST(SmallBlocksTest, ListsKeepAtMostTheirCapAndHandOutEachBlockOnce)
     for (void* b : again) lists.Give(b, size);
 }
 
+TEST(SmallBlocksTest, EveryClassKeepsExactlyItsCap)
+{
+    // 64 KB a class: 4096 blocks of 16 bytes down to 512 of 128; 48 and 80
+    // do not divide it.
+    const size_t caps[TSmallBlockLists::kClasses] = {4096, 2048, 1365, 1024, 819, 682, 585, 512};
+    for (size_t c = 0; c < TSmallBlockLists::kClasses; ++c)
+    {
+        OwnLists own;
+        TSmallBlockLists& lists = own.lists;
+        const size_t size = TSmallBlockLists::ClassSize(c);
+        ASSERT_EQ(TSmallBlockLists::ClassCap(c), caps[c]);
+        std::vector<void*> blocks;
+        for (size_t i = 0; i < caps[c] + 2; ++i) blocks.push_back(lists.Take(size));
+        for (void* b : blocks) lists.Give(b, size);
+        EXPECT_EQ(lists.Kept(), caps[c]) << "class of " << size << " bytes";
+    }
+}
+
 TEST(SmallBlocksTest, EverySizeRoundTripsThroughThePublicFunctions)
 {
     // Past the largest class the blocks pass through to operator new.

@@ -66,6 +66,40 @@ TEST(StringTest, BytesConstructorKeepsEmbeddedCountAndTerminates)
     EXPECT_EQ(TString(nullptr, 4).Length(), 0);
 }
 
+TEST(StringTest, NewBodiesReadNulBehindTheTextUpToTheirCapacity)
+{
+    // Bodies of freed strings are handed out again: fill some with bytes
+    // first so a body that is not cleared shows.
+    for (int i = 0; i < 8; ++i)
+    {
+        TString dirty(std::string(static_cast<size_t>(1 + 7 * i), 'Q').c_str());
+        TString bytes(std::string(static_cast<size_t>(15), 'Q').c_str(), 15);
+    }
+    const char bytes[] = {'a', 'b', '\0', 'c', 'd', 'e'};
+    struct Case
+    {
+        TString text;
+        int length;
+        int copied;  // bytes taken over; zeros from here on
+    } cases[] = {
+        {TString("abc"), 3, 3},
+        {TString(""), 0, 0},
+        {TString(static_cast<const char*>(nullptr)), 0, 0},
+        {TString(bytes, 2), 2, 2},
+        {TString(bytes, 6), 2, 6},  // the embedded NUL ends the text
+        {TString(bytes, 0), 0, 0},
+        {TString(std::string(20, 'z').c_str(), 20), 20, 20},
+    };
+    for (const Case& c : cases)
+    {
+        ASSERT_EQ(c.text.Length(), c.length);
+        ASSERT_GT(c.text.Capacity(), c.copied);
+        for (int i = c.copied; i < c.text.Capacity(); ++i)
+            EXPECT_EQ(c.text.CStr()[i], '\0') << "\"" << c.text.CStr() << "\" byte " << i;
+    }
+    EXPECT_EQ(std::string(TString(bytes, 6).CStr() + 3, 3), "cde");
+}
+
 TEST(StringTest, CopiesShareUntilOneWrites)
 {
     TString a("Hello World");

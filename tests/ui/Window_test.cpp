@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/Settings.h"
+#include "ui/Button.h"
+#include "ui/Text.h"
 #include "ui/WindowSpider.h"
 #include "ui/support/UiTestSupport.h"
 
@@ -46,6 +48,54 @@ TEST_F(WindowTest, SetFlagsReplacesStateBitsOnly)
     EXPECT_EQ(nullptr, GetClassFactory(nullptr));
     std::unique_ptr<TWindow> made(GetClassFactory(TWindow::ClassId())());
     EXPECT_STREQ("TWindow", made->GetClassName());
+}
+
+// A child that notes, as it goes, what its parent answers.
+class ParentWatcher : public TWindow
+{
+public:
+    explicit ParentWatcher(std::vector<std::pair<bool, bool>>* seen) : seen_(seen) {}
+    ~ParentWatcher() override
+    {
+        if (TWindow* p = GetParent())
+            seen_->emplace_back(p->IsModalWindow(), p->IsKindOf(TModalWindow::ClassId()));
+    }
+
+private:
+    std::vector<std::pair<bool, bool>>* seen_;
+};
+
+TEST_F(WindowTest, TheModalWindowTestAgreesWithTheClassTestUntilTheModalGoes)
+{
+    std::unique_ptr<TWindow> windows[] = {
+        std::make_unique<TWindow>(),
+        std::make_unique<TModalWindow>(),
+        std::make_unique<TScreen>(),
+        std::make_unique<RecWindow>(&log, "w"),
+        std::make_unique<RecModal>(&log, "m"),
+        std::make_unique<TButton>(),
+        std::make_unique<TText>(),
+    };
+    // Asked twice: the second answer may be the kept one.
+    for (const auto& w : windows)
+        for (int ask = 0; ask < 2; ++ask)
+            EXPECT_EQ(w->IsModalWindow(), w->IsKindOf(TModalWindow::ClassId()))
+                << w->GetClassName() << " ask " << ask;
+
+    // A plain window copied from a known modal is still a plain window.
+    TModalWindow original;
+    ASSERT_TRUE(original.IsModalWindow());
+    const TWindow sliced(original);  // NOLINT(cppcoreguidelines-slicing): the point
+    EXPECT_FALSE(sliced.IsModalWindow());
+
+    // Known to be a modal, then deleted: its children go once the modal part
+    // has, and must see a plain window, as the class test does.
+    std::vector<std::pair<bool, bool>> seen;
+    auto* modal = new TModalWindow();
+    modal->AddChild(new ParentWatcher(&seen), false);
+    ASSERT_TRUE(modal->IsModalWindow());
+    delete modal;
+    EXPECT_EQ((std::vector<std::pair<bool, bool>>{{false, false}}), seen);
 }
 
 TEST_F(WindowTest, RefusedAttachmentIsUndone)
