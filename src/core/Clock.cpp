@@ -45,7 +45,6 @@ std::atomic<uint32_t> g_coarseTickMs{0};      // of an installed coarse clock
 std::atomic<uint32_t> g_epoch{1};
 uint32_t g_lastEpoch = 1;  // the counter behind g_epoch (installers only)
 
-
 // This thread's last reading of a real-time source, with the coarse clock's
 // value read just before it.
 struct LastReading
