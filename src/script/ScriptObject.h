@@ -45,7 +45,8 @@ struct Slot
     // A slot freed with its generation come round to 0 stays free for good.
     std::atomic<uint32_t> generation{0};
     TScriptObject* object = nullptr;
-    // The next free slot while this one is free (the live set's lock guards it).
+    // The next free slot while this one is free (on its thread's list or the
+    // shared one, which the live set's lock guards).
     uint32_t nextFree = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -138,6 +139,36 @@ TEST(ScriptObjectTest, SlotIsRetiredWhenItsGenerationComesRound)
     EXPECT_EQ(TScriptObject::FromHandle(last), nullptr);
     EXPECT_EQ(TScriptObject::FromHandle(TScriptHandle{early.slot, 1}), nullptr);
     EXPECT_EQ(TScriptObject::FromHandle(TScriptHandle{early.slot, 0}), nullptr);
+}
+
+// Each thread keeps some free slots of its own: the live count still counts
+// objects, not slots, while a thread keeps slots, after it hands objects to
+// another thread, and once it has ended.
+TEST(ScriptObjectTest, LiveCountHoldsAcrossThreadsAndTheirEnd)
+{
+    const int before = TScriptObject::GetLiveCount();
+    std::vector<std::unique_ptr<Widget>> handedOver;
+    int duringThread = 0;
+    std::thread worker(
+        [&]
+        {
+            std::vector<std::unique_ptr<Widget>> mine;
+            for (int i = 0; i < 300; ++i) mine.push_back(std::make_unique<Widget>());
+            duringThread = TScriptObject::GetLiveCount();
+            for (int i = 0; i < 300; i += 2) handedOver.push_back(std::move(mine[i]));
+            mine.clear();
+        });
+    worker.join();
+    EXPECT_EQ(duringThread, before + 300);
+    EXPECT_EQ(TScriptObject::GetLiveCount(), before + 150);
+    for (const auto& w : handedOver) ASSERT_EQ(TScriptObject::FromHandle(w->GetScriptHandle()), w.get());
+    // The slots the ended thread kept are shared again and serve new objects.
+    std::vector<std::unique_ptr<Widget>> more;
+    for (int i = 0; i < 500; ++i) more.push_back(std::make_unique<Widget>());
+    EXPECT_EQ(TScriptObject::GetLiveCount(), before + 650);
+    handedOver.clear();
+    more.clear();
+    EXPECT_EQ(TScriptObject::GetLiveCount(), before);
 }
 
 }  // namespace
