@@ -5,18 +5,10 @@
 
 #include <atomic>
 
+#include "core/MonotonicMs.h"
+
 namespace
 {
-
-// The steady clock's source read directly: every wait of a script takes a
-// reading, and the library's wrapper added a call to each.
-uint32_t MonotonicMilliseconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u +
-                                 static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
-}
 
 uint64_t CoarseNanoseconds()
 {
@@ -34,7 +26,7 @@ uint32_t CoarseTickMs()
     return static_cast<uint32_t>((res.tv_nsec + 999999) / 1000000);
 }
 
-std::atomic<TClockTimeSource> g_source{&MonotonicMilliseconds};
+std::atomic<TClockTimeSource> g_source{&MonotonicMs};
 std::atomic<bool> g_sourceRealTime{true};
 std::atomic<TCoarseClock> g_coarse{nullptr};  // null: CoarseNanoseconds
 std::atomic<uint32_t> g_coarseTickMs{0};      // of an installed coarse clock
@@ -93,7 +85,7 @@ void SetClockTimeSource(TClockTimeSource source, bool followsRealTime)
 {
     if (source == nullptr)
     {
-        source = &MonotonicMilliseconds;
+        source = &MonotonicMs;
         followsRealTime = true;
     }
     Reinstall(source, followsRealTime, g_coarse.load(), g_coarseTickMs.load());

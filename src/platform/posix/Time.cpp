@@ -1,17 +1,17 @@
-// Monotonic milliseconds and sleeping over std::chrono.
+// Monotonic milliseconds (the core's counter) and sleeping over std::chrono.
 #include "platform/Time.h"
 
 #include <chrono>
 #include <thread>
+
+#include "core/MonotonicMs.h"
 
 namespace platform
 {
 
 uint32_t GetTickMs()
 {
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return MonotonicMs();
 }
 
 void SleepMs(uint32_t ms)
