@@ -24,9 +24,10 @@ using namespace script_object_detail;
 
 constexpr uint32_t kNoSlot = 0xFFFFFFFFu;
 // Slots a thread takes from the shared list at once, and gives back at once
-// when it keeps twice as many.
-constexpr uint32_t kBatch = 32;
-constexpr uint32_t kKeepMax = 2 * kBatch;
+// when it keeps the most it may: a script's collection frees its messages
+// by the thousand, and they should find their slots at home again.
+constexpr uint32_t kBatch = 256;
+constexpr uint32_t kKeepMax = 16 * kBatch;
 
 enum class CacheState : uint8_t
 {
