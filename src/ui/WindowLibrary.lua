@@ -277,6 +277,11 @@ end
 gCommandQueue = {}
 gMessageQueue = {}
 
+-- The window script publishes its wait before this library runs, and for
+-- the script's whole life: held here, the message loop finds it without a
+-- global lookup on every message.
+local HandleGetMessage = HandleGetMessage
+
 function FlushMessages()
     while HandleGetMessage(1) do
     end
