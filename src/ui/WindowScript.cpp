@@ -273,9 +273,10 @@ void TWindowScript::WakeOnClose()
     Resume(0);
 }
 
-int TWindowScript::HandleGetMessage(lua_State* L)
+int TWindowScript::WaitBinding(lua_State* L)
 {
-    if (L != GetState())
+    auto* self = static_cast<TWindowScript*>(lua_touserdata(L, lua_upvalueindex(1)));
+    if (L != self->GetState())
     {
         // A wait loop there would spin forever on the nothing it gets back:
         // end the caller's run instead.
@@ -284,13 +285,12 @@ int TWindowScript::HandleGetMessage(lua_State* L)
     }
     const int n = lua_gettop(L);
     if (n >= 1)
-        SetTimer(static_cast<int32_t>(LuaArgInteger(L, 1)), true, true, false);
+        self->SetTimer(static_cast<int32_t>(LuaArgInteger(L, 1)), true, true, false);
     else
-        StopTimer();
-    waitState_ = kScriptWaiting;
-    static const char kYieldResult[] = "gYieldResult";
+        self->StopTimer();
+    self->waitState_ = kScriptWaiting;
     lua_settop(L, 0);
-    LuaPushStaticString(L, kYieldResult);
+    lua_pushvalue(L, lua_upvalueindex(2));
     lua_gettable(L, LUA_GLOBALSINDEX);
     return lua_yield(L, 1);
 }

@@ -110,7 +110,6 @@ public:
     void ClearModalChildren();
     int GetWindowDepth();
     void DoPopModal(TString text);
-    int HandleGetMessage(lua_State* L);
     void GenericCreate(TLuaTable* table);
     TMessage* CreateNamedMessage(int32_t kind, TString name);
     TMessage* CreateCloseMessage();
@@ -141,6 +140,10 @@ public:
 private:
     void PublishBindings();
     void PublishButtonBindings();
+    // The published "HandleGetMessage": runs once per message, so it skips the
+    // member adapter. Upvalues: this script (light userdata) and the name
+    // "gYieldResult".
+    static int WaitBinding(lua_State* L);
     void RunLibrary();
     // The window of that name in the top modal's subtree (or the current
     // window's); null when none.

@@ -74,7 +74,13 @@ void TWindowScript::PublishBindings()
     LuaBindMember(L, "ClearModalChildren", this, &TWindowScript::ClearModalChildren);
     LuaBindMember(L, "GetWindowDepth", this, &TWindowScript::GetWindowDepth);
     LuaBindMember(L, "DoPopModal", this, &TWindowScript::DoPopModal);
-    LuaBindMember(L, "HandleGetMessage", this, &TWindowScript::HandleGetMessage);
+    // Called only from this script's own state, which this script outlives:
+    // the plain pointer needs none of the adapter's handle check.
+    lua_pushstring(L, "HandleGetMessage");
+    lua_pushlightuserdata(L, this);
+    lua_pushstring(L, "gYieldResult");
+    lua_pushcclosure(L, &TWindowScript::WaitBinding, 2);
+    lua_settable(L, LUA_GLOBALSINDEX);
     LuaBindMember(L, "GenericCreate", this, &TWindowScript::GenericCreate);
     LuaBindMember(L, "CreateNamedMessage", this, &TWindowScript::CreateNamedMessage);
     LuaBindMember(L, "CreateCloseMessage", this, &TWindowScript::CreateCloseMessage);
