@@ -98,7 +98,12 @@ void SetCoarseClock(TCoarseClock clock, uint32_t tickMs)
     Reinstall(g_source.load(), g_sourceRealTime.load(), clock, clock != nullptr ? tickMs : 0);
 }
 
-uint32_t GetClockSourceTime()
+namespace
+{
+
+// A reading of the source that later due checks of this thread can build
+// on: with the coarse clock's value read just before it.
+uint32_t ReadAndRemember()
 {
     const uint32_t epoch = g_epoch.load();
     if (epoch == 0) return g_source.load()();
@@ -114,6 +119,15 @@ uint32_t GetClockSourceTime()
     last.margin = 2 * tick + 1;
     last.epoch = epoch;
     return last.time;
+}
+
+}  // namespace
+
+// Plain: only the due checks' own readings are remembered, so a reading
+// elsewhere (a script's every wait) costs no coarse reading on top.
+uint32_t GetClockSourceTime()
+{
+    return g_source.load()();
 }
 
 uint32_t GetPassTime()
@@ -140,7 +154,22 @@ bool clock_detail::PassTimeWithinUnread(uint32_t start, uint32_t length, uint32_
         TCoarseClock coarse = g_coarse.load();
         if ((coarse != nullptr ? coarse() : CoarseNanoseconds()) == last.coarse) return true;
     }
-    const uint32_t now = GetPassTime();
+    // Read where the shortcut failed: the next checks can build on this.
+    PassTime& pass = t_pass;
+    uint32_t now;
+    if (pass.depth == 0)
+    {
+        now = ReadAndRemember();
+    }
+    else
+    {
+        if (!pass.read)
+        {
+            pass.time = ReadAndRemember();
+            pass.read = true;
+        }
+        now = pass.time;
+    }
     if (reading != nullptr) *reading = now;
     return now - start < length;
 }

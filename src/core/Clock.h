@@ -55,13 +55,13 @@ void ForgetPassTime();
 // Whether the pass time lies in [start, start + length), counted modulo
 // 2^32: GetPassTime() - start < length. Same answer as that expression, but
 // when the pass holds no reading yet it may answer true without reading the
-// source: with a source that follows real time, each reading of it on this
-// thread remembers the coarse clock's value read just before; while the
-// coarse clock still shows that value, at most one tick (plus the kernel's
-// update jitter, another tick, plus the millisecond truncation) has passed
-// since, so a window that holds the last reading and that much more holds
-// the current time too. Otherwise it reads as GetPassTime does (and keeps
-// the reading for the pass), storing it in *reading when given.
+// source: with a source that follows real time, each reading this check
+// makes on this thread remembers the coarse clock's value read just before;
+// while the coarse clock still shows that value, at most one tick (plus the
+// kernel's update jitter, another tick, plus the millisecond truncation) has
+// passed since, so a window that holds the last such reading and that much
+// more holds the current time too. Otherwise it reads as GetPassTime does
+// (and keeps the reading for the pass), storing it in *reading when given.
 // Limits, both bounded by the coarse clock: a source that jumps (the
 // application time when its pause total changes or its offset is set) or a
 // coarse clock the kernel updates late can keep a check answering "not yet"

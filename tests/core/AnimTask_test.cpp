@@ -283,9 +283,14 @@ TEST_F(RealTimeAnimTaskTest, ATimerFarAheadIsPassedOverWithoutReadingTheTime)
     clocked->SetTimer(100, true, true, false);
     list.Add(app);
     list.Add(clocked);
+    // The first check has no reading of its own to build on: it reads, and
+    // the task on its own clock reads too (a clock has no pass reading).
     g_reads = 0;
     list.RunTasks(TaskPhaseIdle);
-    // Only the task on its own clock reads (the clock has no pass reading).
+    EXPECT_EQ(g_reads, 2);
+    // From then on only the task on its own clock reads.
+    g_reads = 0;
+    list.RunTasks(TaskPhaseIdle);
     EXPECT_EQ(g_reads, 1);
     EXPECT_EQ(app->runs + clocked->runs, 0);
     // Ticks later (the coarse clock moved) the check reads, and the pass
