@@ -86,6 +86,18 @@ protected:
         FakeSource::clockReads = 0;
     }
 
+    // A fresh start for one case of a table, with a calibration of its own:
+    // the rate learnt from a reading at 1 s and one kCalibrationNs later.
+    void StartCase(Calibration& calibration)
+    {
+        SetUp();
+        anchor_ = Anchor{};
+        FakeSource::now = 1000 * kMs;
+        Read<FakeSource>(anchor_, calibration);
+        FakeSource::now += kCalibrationNs;
+        Read<FakeSource>(anchor_, calibration);
+    }
+
     Anchor anchor_;
     Calibration calibration_;
 };
@@ -249,13 +261,8 @@ TEST_F(MonotonicMsLogic, ExactWhileTheCounterRunsNoSlowerThanTheBound)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(testing::Message() << "rate " << c.rate << " skew " << c.skewNs);
-        SetUp();
-        anchor_ = Anchor{};
         Calibration calibration;
-        FakeSource::now = 1000 * kMs;
-        Read<FakeSource>(anchor_, calibration);
-        FakeSource::now += kCalibrationNs;
-        Read<FakeSource>(anchor_, calibration);
+        StartCase(calibration);
         FakeSource::clockReads = 0;
         const Drift drift = RunAtRate(anchor_, calibration, c.rate, c.skewNs);
         EXPECT_EQ(drift.ahead, 0);
@@ -275,13 +282,8 @@ TEST_F(MonotonicMsLogic, ACounterSlowerThanTheBoundLagsByNoMoreThanItsShortfall)
     for (double rate : {2.9, 2.5, 1.6})
     {
         SCOPED_TRACE(testing::Message() << "rate " << rate);
-        SetUp();
-        anchor_ = Anchor{};
         Calibration calibration;
-        FakeSource::now = 1000 * kMs;
-        Read<FakeSource>(anchor_, calibration);
-        FakeSource::now += kCalibrationNs;
-        Read<FakeSource>(anchor_, calibration);
+        StartCase(calibration);
         const double bound = calibration.MinCyclesPerNs();
         const Drift drift = RunAtRate(anchor_, calibration, rate, 0);
         EXPECT_EQ(drift.ahead, 0);
