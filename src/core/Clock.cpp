@@ -37,8 +37,8 @@ std::atomic<uint32_t> g_coarseTickMs{0};      // of an installed coarse clock
 std::atomic<uint32_t> g_epoch{1};
 uint32_t g_lastEpoch = 1;  // the counter behind g_epoch (installers only)
 
-// This thread's last reading of a real-time source, with the coarse clock's
-// value read just before it.
+// This thread's last reading made by a due check of a real-time source,
+// with the coarse clock's value read just before it.
 struct LastReading
 {
     uint32_t epoch = 0;  // 0: none
@@ -75,32 +75,6 @@ void Reinstall(TClockTimeSource source, bool realTime, TCoarseClock coarse, uint
     }
 }
 
-}  // namespace
-
-constinit thread_local clock_detail::PassTime clock_detail::t_pass;
-using clock_detail::PassTime;
-using clock_detail::t_pass;
-
-void SetClockTimeSource(TClockTimeSource source, bool followsRealTime)
-{
-    if (source == nullptr)
-    {
-        source = &MonotonicMs;
-        followsRealTime = true;
-    }
-    Reinstall(source, followsRealTime, g_coarse.load(), g_coarseTickMs.load());
-    t_pass.read = false;
-}
-
-void SetCoarseClock(TCoarseClock clock, uint32_t tickMs)
-{
-    if (tickMs == 0) clock = nullptr;
-    Reinstall(g_source.load(), g_sourceRealTime.load(), clock, clock != nullptr ? tickMs : 0);
-}
-
-namespace
-{
-
 // A reading of the source that later due checks of this thread can build
 // on: with the coarse clock's value read just before it.
 uint32_t ReadAndRemember()
@@ -123,6 +97,46 @@ uint32_t ReadAndRemember()
 
 }  // namespace
 
+constinit thread_local clock_detail::PassTime clock_detail::t_pass;
+using clock_detail::PassTime;
+using clock_detail::t_pass;
+
+namespace
+{
+
+// The pass's reading, made through read when the pass holds none; outside a
+// pass every call reads.
+uint32_t PassReading(uint32_t (*read)())
+{
+    PassTime& pass = t_pass;
+    if (pass.depth == 0) return read();
+    if (!pass.read)
+    {
+        pass.time = read();
+        pass.read = true;
+    }
+    return pass.time;
+}
+
+}  // namespace
+
+void SetClockTimeSource(TClockTimeSource source, bool followsRealTime)
+{
+    if (source == nullptr)
+    {
+        source = &MonotonicMs;
+        followsRealTime = true;
+    }
+    Reinstall(source, followsRealTime, g_coarse.load(), g_coarseTickMs.load());
+    t_pass.read = false;
+}
+
+void SetCoarseClock(TCoarseClock clock, uint32_t tickMs)
+{
+    if (tickMs == 0) clock = nullptr;
+    Reinstall(g_source.load(), g_sourceRealTime.load(), clock, clock != nullptr ? tickMs : 0);
+}
+
 // Plain: only the due checks' own readings are remembered, so a reading
 // elsewhere (a script's every wait) costs no coarse reading on top.
 uint32_t GetClockSourceTime()
@@ -132,14 +146,7 @@ uint32_t GetClockSourceTime()
 
 uint32_t GetPassTime()
 {
-    PassTime& pass = t_pass;
-    if (pass.depth == 0) return GetClockSourceTime();
-    if (!pass.read)
-    {
-        pass.time = GetClockSourceTime();
-        pass.read = true;
-    }
-    return pass.time;
+    return PassReading(&GetClockSourceTime);
 }
 
 bool clock_detail::PassTimeWithinUnread(uint32_t start, uint32_t length, uint32_t* reading)
@@ -155,21 +162,7 @@ bool clock_detail::PassTimeWithinUnread(uint32_t start, uint32_t length, uint32_
         if ((coarse != nullptr ? coarse() : CoarseNanoseconds()) == last.coarse) return true;
     }
     // Read where the shortcut failed: the next checks can build on this.
-    PassTime& pass = t_pass;
-    uint32_t now;
-    if (pass.depth == 0)
-    {
-        now = ReadAndRemember();
-    }
-    else
-    {
-        if (!pass.read)
-        {
-            pass.time = ReadAndRemember();
-            pass.read = true;
-        }
-        now = pass.time;
-    }
+    const uint32_t now = PassReading(&ReadAndRemember);
     if (reading != nullptr) *reading = now;
     return now - start < length;
 }

@@ -1,5 +1,5 @@
 // The live set of script-visible objects: handle slots in fixed pages. Each
-// thread keeps a few free slots of its own, so making and destroying an
+// thread keeps free slots of its own, so making and destroying an
 // object takes no lock and no atomic read-modify-write (messages are made
 // and collected by the thousand); slots move between a thread and the shared
 // free list in batches, under one spin lock.
