@@ -4,24 +4,13 @@
 
 #include <cxxabi.h>
 
-#include <cmath>
 #include <cstdlib>
-#include <limits>
 
 #include "core/Log.h"
 #include "script/LuaPush.h"
 #include "script/LuaTable.h"
 #include "script/Script.h"
 #include "script/TypeTable.h"
-
-int64_t LuaArgInteger(lua_State* L, int idx)
-{
-    double d = lua_tonumber(L, idx);
-    if (std::isnan(d)) return 0;
-    if (d >= 9223372036854775807.0) return std::numeric_limits<int64_t>::max();
-    if (d <= -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
-    return static_cast<int64_t>(d);
-}
 
 TString LuaArgString(lua_State* L, int idx)
 {

@@ -56,8 +56,16 @@ class TLuaTable;
 
 // --- Conversions the adapters use (also for hand-written bindings) --------
 
-// lua_tonumber truncated toward zero, saturating, NaN as 0.
-int64_t LuaArgInteger(lua_State* L, int idx);
+// lua_tonumber truncated toward zero, saturating, NaN as 0. Inline: bindings
+// that wait or poll read their argument this way on every call.
+inline int64_t LuaArgInteger(lua_State* L, int idx)
+{
+    const double d = lua_tonumber(L, idx);
+    if (d != d) return 0;
+    if (d >= 9223372036854775807.0) return INT64_MAX;
+    if (d <= -9223372036854775808.0) return INT64_MIN;
+    return static_cast<int64_t>(d);
+}
 // The text of a string or number at idx; "" for every other value.
 TString LuaArgString(lua_State* L, int idx);
 // The live object that the object value at idx names; null for every other

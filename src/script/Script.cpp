@@ -221,11 +221,6 @@ TScript* TScript::FromState(lua_State* L)
     return static_cast<TScript*>(p);
 }
 
-bool TScript::IsYielded() const
-{
-    return L_ != nullptr && lua_isyielded(L_) != 0;
-}
-
 bool TScript::IsRunning() const
 {
     return L_ != nullptr && lua_isincall(L_) && !lua_isyielded(L_);

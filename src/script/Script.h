@@ -98,7 +98,7 @@ public:
     // values. Returns the resume status; an error is logged and popped.
     int Resume(int nargs);
     // True while the thread is suspended in a yield.
-    bool IsYielded() const;
+    bool IsYielded() const { return L_ != nullptr && lua_isyielded(L_) != 0; }
     // True while the thread is inside a resume or call (neither suspended
     // nor finished): deleting the script now would pull its stack away.
     bool IsRunning() const;

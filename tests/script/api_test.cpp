@@ -690,4 +690,47 @@ TEST_F(Api, StaticStringsAreMadeOncePerAddressAndKept)
     EXPECT_EQ(lua_tonumber(L, -1), 5);
 }
 
+int IndexHandler(lua_State* L)
+{
+    lua_pushstring(L, "asked");
+    return 1;
+}
+
+// A global read by its static name gives what pushing the name and indexing
+// the globals gives: the value, nil when absent, and the "__index" handler's
+// answer once the globals have one (present names still read directly).
+TEST_F(Api, StaticGlobalsReadAsIndexingTheGlobalsWould)
+{
+    static const char kName[] = "gStaticGlobal";
+    static const char kOther[] = "gOtherGlobal";
+    lua_getstaticglobal(L, kName);
+    EXPECT_TRUE(lua_isnil(L, -1));
+    lua_pushstring(L, kName);
+    lua_pushnumber(L, 7);
+    lua_settable(L, LUA_GLOBALSINDEX);
+    lua_getstaticglobal(L, kName);
+    EXPECT_EQ(lua_tonumber(L, -1), 7);
+    // Many more globals: the table grows and its entries move.
+    for (int i = 0; i < 300; i++)
+    {
+        lua_pushfstring(L, "g%d", i);
+        lua_pushnumber(L, i);
+        lua_settable(L, LUA_GLOBALSINDEX);
+    }
+    lua_getstaticglobal(L, kName);
+    EXPECT_EQ(lua_tonumber(L, -1), 7);
+    lua_settop(L, 0);
+
+    lua_newtable(L);
+    lua_pushstring(L, "__index");
+    lua_pushcfunction(L, &IndexHandler);
+    lua_rawset(L, -3);
+    ASSERT_EQ(lua_setmetatable(L, LUA_GLOBALSINDEX), 1);
+    lua_getstaticglobal(L, kOther);
+    EXPECT_STREQ(lua_tostring(L, -1), "asked");
+    lua_getstaticglobal(L, kName);
+    EXPECT_EQ(lua_tonumber(L, -1), 7);
+    EXPECT_EQ(lua_gettop(L), 2);
+}
+
 }  // namespace

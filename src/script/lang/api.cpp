@@ -428,10 +428,13 @@ void lua_pushuserdataref(lua_State* L, void* p, uint64_t key)
 namespace
 {
 
+// Literals lie close together, a few bytes apart: a multiplicative hash
+// spreads neighbouring addresses over the whole table, so a lookup usually
+// ends at its first probe.
 size_t StaticSlot(const char* key, int size)
 {
-    auto a = reinterpret_cast<uintptr_t>(key);
-    return static_cast<size_t>((a ^ (a >> 7) ^ (a >> 17)) & static_cast<uintptr_t>(size - 1));
+    const uint64_t a = reinterpret_cast<uintptr_t>(key);
+    return static_cast<size_t>(((a * 0x9E3779B97F4A7C15ull) >> 32) & static_cast<uint64_t>(size - 1));
 }
 
 void GrowStatics(lua_State* L, StaticStrings* t)
@@ -467,24 +470,10 @@ void GrowStatics(lua_State* L, StaticStrings* t)
     t->size = size;
 }
 
-}  // namespace
-
-void lua_pushstaticstring(lua_State* L, const char* s)
+// The string of a static text on its first use: made and kept.
+[[gnu::noinline]] LString* AddStaticString(lua_State* L, const char* s)
 {
     StaticStrings* t = &G(L)->statics;
-    if (t->size > 0)
-    {
-        for (size_t j = StaticSlot(s, t->size);; j = (j + 1) & static_cast<size_t>(t->size - 1))
-        {
-            if (t->keys[j] == s)
-            {
-                L->top->SetStr(t->strings[j]);
-                IncrTop(L);
-                return;
-            }
-            if (t->keys[j] == nullptr) break;
-        }
-    }
     GCCheck(L);
     if (2 * (t->count + 1) > t->size) GrowStatics(L, t);
     LString* str = StrNewZ(L, s);
@@ -494,8 +483,52 @@ void lua_pushstaticstring(lua_State* L, const char* s)
     t->keys[j] = s;
     t->strings[j] = str;
     t->count++;
+    return str;
+}
+
+// The string of a static text.
+inline LString* StaticString(lua_State* L, const char* s)
+{
+    const StaticStrings* t = &G(L)->statics;
+    if (t->size > 0)
+    {
+        for (size_t j = StaticSlot(s, t->size);; j = (j + 1) & static_cast<size_t>(t->size - 1))
+        {
+            if (t->keys[j] == s) return t->strings[j];
+            if (t->keys[j] == nullptr) break;
+        }
+    }
+    return AddStaticString(L, s);
+}
+
+}  // namespace
+
+void lua_pushstaticstring(lua_State* L, const char* s)
+{
+    LString* str = StaticString(L, s);
     L->top->SetStr(str);
     IncrTop(L);
+}
+
+void lua_getstaticglobal(lua_State* L, const char* name)
+{
+    LString* key = StaticString(L, name);  // may collect: before the top is read
+    L->top->SetStr(key);
+    IncrTop(L);
+    const TValue* g = gt(L);
+    if (g->IsTable())
+    {
+        // Present, or absent with no "__index" to ask: a raw read.
+        Table* h = g->Tbl();
+        const TValue* v = TableGetStrFast(h, key);
+        if (!v->IsNil() || MetaFast(L, h->metatable, TM_INDEX) == nullptr)
+        {
+            *(L->top - 1) = *v;
+            return;
+        }
+    }
+    TValue t = *g;
+    VMGetTable(L, &t, L->top - 1, L->top - 1);
 }
 
 void lua_setownedrefs(lua_State* L, lua_RefRelease release)

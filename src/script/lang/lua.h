@@ -152,6 +152,9 @@ void lua_pushownedref(lua_State* L, void* p, uint64_t key);
 // push of an address makes the string and keeps it for the state's life;
 // later pushes of the same address find it without hashing the text.
 void lua_pushstaticstring(lua_State* L, const char* s);
+// Pushes the value of the global whose name is such a text, as pushing the
+// name and lua_gettable on LUA_GLOBALSINDEX would ("__index" included).
+void lua_getstaticglobal(lua_State* L, const char* name);
 // Pushes the thread L itself.
 void lua_pushthread(lua_State* L);
 // The main thread of L's state.

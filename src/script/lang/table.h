@@ -47,7 +47,8 @@ inline const TValue* TableGetFast(Table* t, const TValue* key)
     if (key->IsNumber())
     {
         lua_Number n = key->Num();
-        if (n >= 1 && n <= t->sizearray)
+        // An empty array part (a queue, a record) needs no float compares.
+        if (t->sizearray > 0 && n >= 1 && n <= t->sizearray)
         {
             int k = static_cast<int>(n);
             if (static_cast<lua_Number>(k) == n) return &t->array[k - 1];
