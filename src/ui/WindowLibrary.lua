@@ -290,15 +290,15 @@ function FlushMessages()
 end
 
 function WaitForMessage(waitMs, skipQueue)
-    -- The queues are arrays: an empty one has no first entry (cheaper to
-    -- ask than its length).
-    if not skipQueue and gMessageQueue[1] ~= nil then
+    -- The queues are arrays of messages and functions (never false): the
+    -- first entry tells whether one is empty, cheaper than its length.
+    if not skipQueue and gMessageQueue[1] then
         return table.remove(gMessageQueue)
     end
     local m, command = HandleGetMessage(waitMs)
     if command then
         gYieldResult = command()
-    elseif gCommandQueue[1] ~= nil then
+    elseif gCommandQueue[1] then
         local queued = table.remove(gCommandQueue)
         gYieldResult = queued()
     end

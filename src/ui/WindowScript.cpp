@@ -221,7 +221,6 @@ bool TWindowScript::PostToScript(TMessage* message, TLuaFunction* command)
     }
     if (waitState_ == kScriptWaiting)
     {
-        lua_checkstack(L, 4);
         PushMessage(message != nullptr ? message : new TMessage(kCommandOnly));
         int nargs = 1;
         if (commandRef)
@@ -289,9 +288,7 @@ int TWindowScript::WaitBinding(lua_State* L)
     else
         self->StopTimer();
     self->waitState_ = kScriptWaiting;
-    lua_settop(L, 0);
-    lua_pushvalue(L, lua_upvalueindex(2));
-    lua_gettable(L, LUA_GLOBALSINDEX);
+    lua_getstaticglobal(L, "gYieldResult");
     return lua_yield(L, 1);
 }
 

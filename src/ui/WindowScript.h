@@ -141,8 +141,7 @@ private:
     void PublishBindings();
     void PublishButtonBindings();
     // The published "HandleGetMessage": runs once per message, so it skips the
-    // member adapter. Upvalues: this script (light userdata) and the name
-    // "gYieldResult".
+    // member adapter. Upvalue: this script (light userdata).
     static int WaitBinding(lua_State* L);
     void RunLibrary();
     // The window of that name in the top modal's subtree (or the current

@@ -78,8 +78,7 @@ void TWindowScript::PublishBindings()
     // the plain pointer needs none of the adapter's handle check.
     lua_pushstring(L, "HandleGetMessage");
     lua_pushlightuserdata(L, this);
-    lua_pushstring(L, "gYieldResult");
-    lua_pushcclosure(L, &TWindowScript::WaitBinding, 2);
+    lua_pushcclosure(L, &TWindowScript::WaitBinding, 1);
     lua_settable(L, LUA_GLOBALSINDEX);
     LuaBindMember(L, "GenericCreate", this, &TWindowScript::GenericCreate);
     LuaBindMember(L, "CreateNamedMessage", this, &TWindowScript::CreateNamedMessage);

@@ -393,6 +393,21 @@ TEST_F(WindowScriptTest, WaitingOutsideTheScriptsCoroutineIsAnError)
     EXPECT_TRUE(script->IsYielded());
 }
 
+// The wait hands its resumer the value of "gYieldResult" (what the last
+// command run by the library returned).
+TEST_F(WindowScriptTest, AWaitYieldsTheLastCommandsResult)
+{
+    Start("HandleGetMessage(100) HandleGetMessage(100) gYieldResult = 'kept' HandleGetMessage(100)");
+    ASSERT_TRUE(script->PostToScript(new TMessage(kGeneric, "a"), nullptr));
+    ASSERT_TRUE(script->IsYielded());
+    ASSERT_EQ(lua_gettop(L), 1);
+    EXPECT_TRUE(lua_isnil(L, -1));
+    ASSERT_TRUE(script->PostToScript(new TMessage(kGeneric, "b"), nullptr));
+    ASSERT_TRUE(script->IsYielded());
+    ASSERT_EQ(lua_gettop(L), 1);
+    EXPECT_STREQ(lua_tostring(L, -1), "kept");
+}
+
 TEST_F(WindowScriptTest, CloseRequestWakesOnlyASuspendedScript)
 {
     Key(kEventClose, 0);  // nothing suspended: no resume attempted
