@@ -188,7 +188,9 @@ void TWindowScript::PushMessage(TMessage* message)
         delete wrapper;
         return;
     }
-    PushMessageValue(L, message);
+    // What PushMessageValue does here: this state's object values are owned
+    // references (the message metatable set them up at construction).
+    lua_pushownedref(L, message, message->GetScriptHandle().ToWord());
 }
 
 bool TWindowScript::PostToScript(TMessage* message, TLuaFunction* command)

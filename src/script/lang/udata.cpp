@@ -7,13 +7,13 @@
 #include "script/lang/meta.h"
 #include "script/lang/state.h"
 
-static Udata* NewBlock(lua_State* L, size_t payload, uint32_t storedlen)
+static Udata* NewBlock(lua_State* L, size_t payload, uint32_t storedlen, Table* metatable)
 {
     Udata* u = static_cast<Udata*>(MemRealloc(L, nullptr, 0, sizeof(Udata) + payload));
     u->tt = LUA_TUSERDATA;
     u->marked = 0;
     u->len = storedlen;
-    u->metatable = DefaultMetatableFor(L, LUA_TUSERDATA);
+    u->metatable = metatable;
     global_State* g = G(L);
     u->next = g->rootudata;
     g->rootudata = u;
@@ -27,22 +27,23 @@ Udata* UdataNew(lua_State* L, size_t size)
     if (size >= MAX_BLOCK_SIZE - sizeof(Udata) - 1)
         DebugPlainError(L, "memory allocation error: block too big");
     size_t even = (size + 1) & ~static_cast<size_t>(1);
-    Udata* u = NewBlock(L, even, static_cast<uint32_t>(even));
+    Udata* u = NewBlock(L, even, static_cast<uint32_t>(even), DefaultMetatableFor(L, LUA_TUSERDATA));
     return u;
 }
 
 Udata* UdataNewRef(lua_State* L, void* ptr, uint64_t key)
 {
-    Udata* u = NewBlock(L, sizeof(UdataRef), kUdataRefLen);
+    Udata* u = NewBlock(L, sizeof(UdataRef), kUdataRefLen, DefaultMetatableFor(L, LUA_TUSERDATA));
     *u->Ref() = UdataRef{ptr, key};
     return u;
 }
 
 Udata* UdataNewOwnedRef(lua_State* L, void* ptr, uint64_t key)
 {
-    Udata* u = NewBlock(L, sizeof(UdataRef), kUdataOwnedRefLen);
+    Table* mt = G(L)->refmeta;
+    Udata* u = NewBlock(L, sizeof(UdataRef), kUdataOwnedRefLen,
+                        mt != nullptr ? mt : DefaultMetatableFor(L, LUA_TUSERDATA));
     *u->Ref() = UdataRef{ptr, key};
-    if (Table* mt = G(L)->refmeta) u->metatable = mt;
     return u;
 }
 
