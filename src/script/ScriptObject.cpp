@@ -109,7 +109,8 @@ void GiveSharedLocked(LiveSet& live, uint32_t index)
     --live.outstanding;
 }
 
-// Every slot the thread keeps back to the shared list (lock held).
+// Up to count of the slots the thread keeps, back to the shared list (lock
+// held).
 void ReturnKeptLocked(LiveSet& live, ThreadSlots& mine, uint32_t count)
 {
     uint32_t n = 0;

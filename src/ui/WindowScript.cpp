@@ -188,9 +188,7 @@ void TWindowScript::PushMessage(TMessage* message)
         delete wrapper;
         return;
     }
-    // What PushMessageValue does here: this state's object values are owned
-    // references (the message metatable set them up at construction).
-    lua_pushownedref(L, message, message->GetScriptHandle().ToWord());
+    PushMessageValue(L, message);
 }
 
 bool TWindowScript::PostToScript(TMessage* message, TLuaFunction* command)

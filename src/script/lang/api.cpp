@@ -84,6 +84,23 @@ inline void Push(lua_State* L, const TValue* v)
     IncrTop(L);
 }
 
+// Replaces the key on the top by t[key], as the interpreter indexes.
+inline void IndexTop(lua_State* L, TValue t)
+{
+    if (t.IsTable())
+    {
+        // A present field, or an absent one with no "__index" to ask: a raw read.
+        Table* h = t.Tbl();
+        const TValue* v = TableGetFast(h, L->top - 1);
+        if (!v->IsNil() || MetaFast(L, h->metatable, TM_INDEX) == nullptr)
+        {
+            *(L->top - 1) = *v;
+            return;
+        }
+    }
+    VMGetTable(L, &t, L->top - 1, L->top - 1);
+}
+
 // Integer keys 1..sizearray live in the array part: the raw accessors
 // index it directly and leave every other key to the table module.
 inline bool InArrayPart(const Table* t, int n)
@@ -515,20 +532,7 @@ void lua_getstaticglobal(lua_State* L, const char* name)
     LString* key = StaticString(L, name);  // may collect: before the top is read
     L->top->SetStr(key);
     IncrTop(L);
-    const TValue* g = gt(L);
-    if (g->IsTable())
-    {
-        // Present, or absent with no "__index" to ask: a raw read.
-        Table* h = g->Tbl();
-        const TValue* v = TableGetStrFast(h, key);
-        if (!v->IsNil() || MetaFast(L, h->metatable, TM_INDEX) == nullptr)
-        {
-            *(L->top - 1) = *v;
-            return;
-        }
-    }
-    TValue t = *g;
-    VMGetTable(L, &t, L->top - 1, L->top - 1);
+    IndexTop(L, *gt(L));
 }
 
 void lua_setownedrefs(lua_State* L, lua_RefRelease release)
@@ -569,19 +573,7 @@ lua_State* lua_mainthread(lua_State* L)
 
 void lua_gettable(lua_State* L, int idx)
 {
-    TValue t = *ValueAt(L, idx);
-    if (t.IsTable())
-    {
-        // A present field, or an absent one with no "__index" to ask: a raw read.
-        Table* h = t.Tbl();
-        const TValue* v = TableGetFast(h, L->top - 1);
-        if (!v->IsNil() || MetaFast(L, h->metatable, TM_INDEX) == nullptr)
-        {
-            *(L->top - 1) = *v;
-            return;
-        }
-    }
-    VMGetTable(L, &t, L->top - 1, L->top - 1);
+    IndexTop(L, *ValueAt(L, idx));
 }
 
 void lua_rawget(lua_State* L, int idx)
