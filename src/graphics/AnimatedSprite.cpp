@@ -310,7 +310,7 @@ int TAnimatedSprite::WaitLuaNextFrame(lua_State* L)
     if (task)
     {
         if (timed)
-            task->SetTimer(int32_t(LuaArgInteger(L, 1)), true, true, false);
+            task->SetTimer(LuaArgInteger<int32_t>(L, 1), true, true, false);
         else
             task->StopTimer();
     }

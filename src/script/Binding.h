@@ -20,7 +20,8 @@
 //
 // Adapters do not check argument counts or kinds. Arguments convert as:
 //   double, float        lua_tonumber (0 when it does not convert)
-//   integers             lua_tonumber truncated toward zero (NaN reads 0)
+//   integers             lua_tonumber truncated toward zero, clamped to the
+//                        parameter type's range (NaN reads 0)
 //   bool                 false only for nil and false
 //   TString              the text of a string or number, else ""
 //   TLuaTable*           a new reference to the value, deleted after the call
@@ -48,6 +49,7 @@
 
 #include <typeinfo>
 
+#include "core/Saturate.h"
 #include "core/String.h"
 #include "script/ScriptObject.h"
 #include "script/lang/lua.h"
@@ -56,15 +58,12 @@ class TLuaTable;
 
 // --- Conversions the adapters use (also for hand-written bindings) --------
 
-// lua_tonumber truncated toward zero, saturating, NaN as 0. Inline: bindings
-// that wait or poll read their argument this way on every call.
-inline int64_t LuaArgInteger(lua_State* L, int idx)
+// lua_tonumber truncated toward zero, saturating to T, NaN as 0. Inline:
+// bindings that wait or poll read their argument this way on every call.
+template <class T = int64_t>
+inline T LuaArgInteger(lua_State* L, int idx)
 {
-    const double d = lua_tonumber(L, idx);
-    if (d != d) return 0;
-    if (d >= 9223372036854775807.0) return INT64_MAX;
-    if (d <= -9223372036854775808.0) return INT64_MIN;
-    return static_cast<int64_t>(d);
+    return SaturateTo<T>(lua_tonumber(L, idx));
 }
 // The text of a string or number at idx; "" for every other value.
 TString LuaArgString(lua_State* L, int idx);
@@ -180,7 +179,7 @@ template <class T>
 struct Arg<T, std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool>>>
 {
     T v = 0;
-    void Read(lua_State* L, int i) { v = static_cast<T>(LuaArgInteger(L, i)); }
+    void Read(lua_State* L, int i) { v = LuaArgInteger<T>(L, i); }
     T Get() const { return v; }
     void Finish(lua_State*) {}
 };

@@ -1,7 +1,10 @@
 // TLuaTable: protected field reads, colours and traversal.
 #include "script/LuaTable.h"
 
+#include <algorithm>
+
 #include "core/Log.h"
+#include "core/Saturate.h"
 #include "script/Binding.h"
 #include "script/LuaStackGuard.h"
 #include "script/Script.h"
@@ -144,24 +147,27 @@ bool TLuaTable::BoolOf(Lookup& lookup, bool def) const
     return lua_toboolean(L_, -1) != 0;
 }
 
-TLuaTable* TLuaTable::TableOf(Lookup& lookup) const
+int32_t TLuaTable::IntOf(Lookup& lookup, int32_t def) const
+{
+    return SaturateTo<int32_t>(NumberOf(lookup, def), def);
+}
+
+std::unique_ptr<TLuaTable> TLuaTable::TableOf(Lookup& lookup) const
 {
     TLuaStackGuard guard(L_);
     if (!PushEntry(lookup)) return nullptr;
     if (lua_type(L_, -1) != LUA_TTABLE) return nullptr;
-    return new TLuaTable(L_);
+    return std::make_unique<TLuaTable>(L_);
 }
 
 TFloatVector4 TLuaTable::ColorOf(Lookup& lookup, const TFloatVector4& def) const
 {
-    TLuaTable* entry = TableOf(lookup);
-    if (entry == nullptr) return def;
-    TFloatVector4 c(static_cast<float>(entry->GetNumberAt(1, def.x)),
-                    static_cast<float>(entry->GetNumberAt(2, def.y)),
-                    static_cast<float>(entry->GetNumberAt(3, def.z)),
-                    static_cast<float>(entry->GetNumberAt(4, def.w)));
-    delete entry;
-    return c;
+    const std::unique_ptr<TLuaTable> entry = TableOf(lookup);
+    if (!entry) return def;
+    return TFloatVector4(static_cast<float>(entry->GetNumberAt(1, def.x)),
+                         static_cast<float>(entry->GetNumberAt(2, def.y)),
+                         static_cast<float>(entry->GetNumberAt(3, def.z)),
+                         static_cast<float>(entry->GetNumberAt(4, def.w)));
 }
 
 TString TLuaTable::GetString(const char* name, const TString& def) const
@@ -184,17 +190,27 @@ double TLuaTable::GetNumberAt(double index, double def) const
     Lookup l{this, nullptr, index};
     return NumberOf(l, def);
 }
+int32_t TLuaTable::GetInt(const char* name, int32_t def) const
+{
+    Lookup l{this, name != nullptr ? name : "", 0};
+    return IntOf(l, def);
+}
+int32_t TLuaTable::GetIntAt(double index, int32_t def) const
+{
+    Lookup l{this, nullptr, index};
+    return IntOf(l, def);
+}
 bool TLuaTable::GetBool(const char* name, bool def) const
 {
     Lookup l{this, name != nullptr ? name : "", 0};
     return BoolOf(l, def);
 }
-TLuaTable* TLuaTable::GetTable(const char* name) const
+std::unique_ptr<TLuaTable> TLuaTable::GetTable(const char* name) const
 {
     Lookup l{this, name != nullptr ? name : "", 0};
     return TableOf(l);
 }
-TLuaTable* TLuaTable::GetTableAt(double index) const
+std::unique_ptr<TLuaTable> TLuaTable::GetTableAt(double index) const
 {
     Lookup l{this, nullptr, index};
     return TableOf(l);
@@ -251,4 +267,13 @@ bool TLuaTable::AutoDelete()
     }
     owner->AddTemporary(this);
     return true;
+}
+
+TLuaRows::TLuaRows(const TLuaTable& list, const char* what, int limit) : list_(list)
+{
+    const int claimed = list.GetCount();
+    limit = std::max(limit, 0);
+    if (claimed > limit)
+        LogPrintf("%s: a table claims %d rows; the first %d are read", what, claimed, limit);
+    count_ = std::clamp(claimed, 0, limit);
 }

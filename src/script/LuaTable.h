@@ -2,6 +2,9 @@
 // getters and traversal; the way native code reads script tables.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+
 #include "core/String.h"
 #include "core/ValueTypes.h"
 #include "script/LuaObject.h"
@@ -28,11 +31,15 @@ public:
     // The entry as a number (0 when it does not convert); the default when nil.
     double GetNumber(const char* name, double def = 0) const;
     double GetNumberAt(double index, double def = 0) const;
+    // The entry as an integer: toward zero, clamped to the 32-bit range (0
+    // when it does not convert); the default when nil or NaN.
+    int32_t GetInt(const char* name, int32_t def = 0) const;
+    int32_t GetIntAt(double index, int32_t def = 0) const;
     // False only for a false entry; the default when nil.
     bool GetBool(const char* name, bool def = false) const;
-    // A new TLuaTable (owned by the caller) when the entry is a table, else null.
-    TLuaTable* GetTable(const char* name) const;
-    TLuaTable* GetTableAt(double index) const;
+    // A new reference when the entry is a table, else null.
+    std::unique_ptr<TLuaTable> GetTable(const char* name) const;
+    std::unique_ptr<TLuaTable> GetTableAt(double index) const;
     // Entries 1 to 4 of a table entry as r, g, b, a, each defaulting to def's;
     // def itself when the entry is not a table.
     TFloatVector4 GetColor(const char* name, const TFloatVector4& def) const;
@@ -62,6 +69,58 @@ private:
     TString StringOf(Lookup& lookup, const TString& def) const;
     double NumberOf(Lookup& lookup, double def) const;
     bool BoolOf(Lookup& lookup, bool def) const;
-    TLuaTable* TableOf(Lookup& lookup) const;
+    int32_t IntOf(Lookup& lookup, int32_t def) const;
+    std::unique_ptr<TLuaTable> TableOf(Lookup& lookup) const;
     TFloatVector4 ColorOf(Lookup& lookup, const TFloatVector4& def) const;
+};
+
+// One entry of a list read through TLuaRows.
+struct TLuaRow
+{
+    int index = 0;
+    // The entry when it is a table, else null.
+    std::unique_ptr<TLuaTable> table;
+};
+
+// Entries 1 to n of a script list, n being its count (GetCount) cut to a
+// limit: a script's "n" may claim any number, and no loop, reserve or
+// allocation may follow it that far. A cut is logged once per TLuaRows,
+// naming what is read; a negative count reads as an empty list.
+//
+//     for (const TLuaRow& row : TLuaRows(*list, "credits list"))
+//         if (row.table) ...
+class TLuaRows
+{
+public:
+    // Far more rows than any list or data file holds, small enough that
+    // building one item per row stays cheap.
+    static constexpr int kDefaultLimit = 10000;
+
+    TLuaRows(const TLuaTable& list, const char* what, int limit = kDefaultLimit);
+
+    // The number of entries visited (after the cut).
+    int Count() const { return count_; }
+
+    class Iterator
+    {
+    public:
+        Iterator(const TLuaTable& list, int index) : list_(&list), index_(index) {}
+        TLuaRow operator*() const { return TLuaRow{index_, list_->GetTableAt(index_)}; }
+        Iterator& operator++()
+        {
+            ++index_;
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return index_ == other.index_; }
+
+    private:
+        const TLuaTable* list_;
+        int index_;
+    };
+    Iterator begin() const { return Iterator(list_, 1); }
+    Iterator end() const { return Iterator(list_, count_ + 1); }
+
+private:
+    const TLuaTable& list_;
+    int count_ = 0;
 };

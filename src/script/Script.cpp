@@ -594,13 +594,13 @@ void TScript::SetGlobalNumber(const char* name, double value)
     lua_settable(L_, LUA_GLOBALSINDEX);
 }
 
-TLuaTable* TScript::GetGlobalTable(const char* name)
+std::unique_ptr<TLuaTable> TScript::GetGlobalTable(const char* name)
 {
     if (L_ == nullptr) return nullptr;
     TLuaStackGuard guard(L_);
     PushGlobal(L_, name);
     if (lua_type(L_, -1) != LUA_TTABLE) return nullptr;
-    return new TLuaTable(L_);
+    return std::make_unique<TLuaTable>(L_);
 }
 
 double TScript::GetGlobalNumber(const char* name)

@@ -121,8 +121,8 @@ public:
     // Globals; each leaves the stack as it found it.
     void SetGlobalString(const char* name, const TString& value);
     void SetGlobalNumber(const char* name, double value);
-    // A new TLuaTable (owned by the caller) when the global is a table, else null.
-    TLuaTable* GetGlobalTable(const char* name);
+    // A new reference when the global is a table, else null.
+    std::unique_ptr<TLuaTable> GetGlobalTable(const char* name);
     // lua_tonumber of the global; 0 when nil.
     double GetGlobalNumber(const char* name);
 

@@ -284,7 +284,7 @@ int TWindowScript::WaitBinding(lua_State* L)
     }
     const int n = lua_gettop(L);
     if (n >= 1)
-        self->SetTimer(static_cast<int32_t>(LuaArgInteger(L, 1)), true, true, false);
+        self->SetTimer(LuaArgInteger<int32_t>(L, 1), true, true, false);
     else
         self->StopTimer();
     self->waitState_ = kScriptWaiting;

@@ -57,7 +57,7 @@ bool TWindowStyle::Find(const char* key) const
         lua_pop(L_, 1);
         return false;
     }
-    std::unique_ptr<TLuaTable> style(new TLuaTable(L_));
+    auto style = std::make_unique<TLuaTable>(L_);
     // A style appended twice to its own chain must not spin forever.
     std::vector<const void*> seen;
     while (style)
@@ -67,7 +67,7 @@ bool TWindowStyle::Find(const char* key) const
             if (s == id) return false;
         seen.push_back(id);
         if (style->PushField(key)) return true;
-        style.reset(style->GetTable("parent"));
+        style = style->GetTable("parent");
     }
     return false;
 }
@@ -129,9 +129,9 @@ bool TWindowStyle::GetBool(const char* key, bool def) const
     return v;
 }
 
-TLuaTable* TWindowStyle::GetTable(const char* key) const
+std::unique_ptr<TLuaTable> TWindowStyle::GetTable(const char* key) const
 {
-    return FindOfType(key, LUA_TTABLE) ? new TLuaTable(L_) : nullptr;
+    return FindOfType(key, LUA_TTABLE) ? std::make_unique<TLuaTable>(L_) : nullptr;
 }
 
 TLuaFunction* TWindowStyle::GetFunction(const char* key) const

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "core/String.h"
 #include "core/ValueTypes.h"
@@ -36,9 +37,10 @@ public:
     TFloatVector4 GetColor(const char* key, const TFloatVector4& def) const;
     // False only for nil and false.
     bool GetBool(const char* key, bool def) const;
-    // New references owned by the caller; null when the value is not a table
-    // (not a function).
-    TLuaTable* GetTable(const char* key) const;
+    // A new reference; null when the value is not a table.
+    std::unique_ptr<TLuaTable> GetTable(const char* key) const;
+    // A new reference owned by the caller; null when the value is not a
+    // function.
     TLuaFunction* GetFunction(const char* key) const;
 
     lua_State* GetState() const { return L_; }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -133,9 +134,14 @@ TEST_F(BindingTest, ArgumentConversions)
         {V::kFalse, 0, 0, 0, 0, false, ""},
         {V::kTrue, 0, 0, 0, 0, true, ""},
         {V::kNumber, 3.9, 3.9, 3, 3, true, "3.9"},
-        {V::kNumber, -3.9, -3.9, -3, 0xFFFFFFFDu, true, "-3.9"},
+        // Integers saturate at their type's limits instead of wrapping.
+        {V::kNumber, -3.9, -3.9, -3, 0, true, "-3.9"},
         {V::kNumber, 0, 0, 0, 0, true, "0"},
-        {V::kNumber, 4294967295.0, 4294967295.0, -1, 0xFFFFFFFFu, true, "4294967295"},
+        {V::kNumber, 4294967295.0, 4294967295.0, INT_MAX, 0xFFFFFFFFu, true, "4294967295"},
+        {V::kNumber, 4294967297.0, 4294967297.0, INT_MAX, 0xFFFFFFFFu, true, "4294967297"},
+        {V::kNumber, -4294967297.0, -4294967297.0, INT_MIN, 0, true, "-4294967297"},
+        {V::kNumber, HUGE_VAL, HUGE_VAL, INT_MAX, 0xFFFFFFFFu, true, nullptr},
+        {V::kNumber, -HUGE_VAL, -HUGE_VAL, INT_MIN, 0, true, nullptr},
         {V::kNumber, NAN, NAN, 0, 0, true, nullptr},  // text of NaN not checked
         {V::kNumericString, 0, 12.75, 12, 12, true, "12.75"},
         {V::kText, 0, 0, 0, 0, true, "hello"},

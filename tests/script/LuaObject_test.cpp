@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "HostTestSupport.h"
 #include "script/LuaFunction.h"
@@ -179,6 +181,89 @@ TEST_F(LuaObjectTest, CountFollowsTheTableSize)
     const Case cases[] = {
         {"{1, 2, 3}", 3}, {"{1, 2, 3, n = 1}", 1}, {"{[10] = true}", 10}, {"{}", 0}};
     for (const Case& c : cases) EXPECT_EQ(Make(c.expr)->GetCount(), c.count) << c.expr;
+}
+
+TEST_F(LuaObjectTest, IntegersSaturateAndNaNTakesTheDefault)
+{
+    auto t = Make(
+        "{nan = 0/0, inf = 1/0, ninf = -1/0, huge = 1e300, nhuge = -1e300, wrap = 4294967297, "
+        "neg = -3.9, frac = 3.9, top = 2147483647.5, text = '12.5', word = 'abc', tab = {}, "
+        "0/0, -7.5, 1/0}");
+    struct Case
+    {
+        const char* name;
+        int32_t expect;
+    };
+    const Case cases[] = {
+        {"nan", -1},          {"inf", INT32_MAX},  {"ninf", INT32_MIN}, {"huge", INT32_MAX},
+        {"nhuge", INT32_MIN}, {"wrap", INT32_MAX}, {"neg", -3},         {"frac", 3},
+        {"top", INT32_MAX},   {"text", 12},        {"word", 0},         {"tab", 0},
+        {"missing", -1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(t->GetInt(c.name, -1), c.expect) << c.name;
+    EXPECT_EQ(t->GetInt("nan"), 0);
+    EXPECT_EQ(t->GetIntAt(1, 42), 42);
+    EXPECT_EQ(t->GetIntAt(2, 42), -7);
+    EXPECT_EQ(t->GetIntAt(3, 42), INT32_MAX);
+    EXPECT_EQ(t->GetIntAt(4, 42), 42);
+    EXPECT_EQ(Make("12")->GetInt("x", 5), 5);
+    EXPECT_EQ(lua_gettop(L), 0);
+}
+
+TEST_F(LuaObjectTest, RowsStopAtTheCountAndItsLimit)
+{
+    struct Case
+    {
+        const char* expr;
+        int limit;
+        int count;  // rows visited
+        bool logged;
+    };
+    const Case cases[] = {
+        {"{{}, 'text', {}}", 100, 3, false},
+        {"{{}, {}, n = 1}", 100, 1, false},
+        {"{{}, {}, n = 0}", 100, 0, false},
+        {"{{}, {}, n = -5}", 100, 0, false},
+        {"{{}, {}, n = 0/0}", 100, 0, false},
+        {"{{}, {}, n = 2e9}", 100, 100, true},
+        {"{{}, {}, {}}", 2, 2, true},
+        {"{{}, {}}", 2, 2, false},
+        {"{{}}", 0, 0, true},
+        {"{{}}", -3, 0, true},
+        {"'not a list'", 100, 0, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.expr);
+        SCOPED_TRACE(c.limit);
+        const int before = folder_.LogCount("rows test: a table claims");
+        auto t = Make(c.expr);
+        const TLuaRows rows(*t, "rows test", c.limit);
+        EXPECT_EQ(rows.Count(), c.count);
+        int visited = 0;
+        for (const TLuaRow& row : rows)
+        {
+            EXPECT_EQ(row.index, ++visited);
+            ASSERT_LE(visited, c.count);
+        }
+        EXPECT_EQ(visited, c.count);
+        EXPECT_EQ(folder_.LogCount("rows test: a table claims"), before + (c.logged ? 1 : 0));
+    }
+    EXPECT_EQ(lua_gettop(L), 0);
+}
+
+TEST_F(LuaObjectTest, RowsHandOutTheTableEntries)
+{
+    auto t = Make("{{name = 'a'}, 'text', 7, {name = 'b'}, n = 5}");
+    std::vector<std::string> seen;
+    for (const TLuaRow& row : TLuaRows(*t, "entries"))
+        seen.push_back(row.table ? row.table->GetString("name").CStr() : "-");
+    EXPECT_EQ(seen, (std::vector<std::string>{"a", "-", "-", "b", "-"}));
+    // The default limit cuts a claimed count of two thousand million.
+    EXPECT_EQ(TLuaRows(*Make("{n = 2e9}"), "huge").Count(), TLuaRows::kDefaultLimit);
+    EXPECT_EQ(folder_.LogCount("huge: a table claims 2000000000 rows; the first 10000 are read"),
+              1);
+    EXPECT_EQ(lua_gettop(L), 0);
 }
 
 TEST_F(LuaObjectTest, NextVisitsEveryEntryOnce)

@@ -205,7 +205,7 @@ bool ReadLevelLayout(TScript& script, const TString& fileName, TLevelLayout& out
     std::unique_ptr<TLuaTable> tables[4];
     for (int i = 0; i < 4; ++i)
     {
-        tables[i].reset(script.GetGlobalTable(kTables[i]));
+        tables[i] = script.GetGlobalTable(kTables[i]);
         if (!tables[i])
         {
             LogPrintf("level layout %s: no table %s; not read", fileName.CStr(), kTables[i]);
