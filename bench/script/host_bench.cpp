@@ -14,7 +14,7 @@ namespace
 
 constexpr int kCalls = 1000000;
 
-double g_sink = 0;
+double gSink = 0;
 
 int PlainAdd(lua_State* L)
 {
@@ -79,11 +79,11 @@ int BoundSteps(Counter* c)
 {
     return c != nullptr ? c->value : 0;
 }
-Counter g_counter;
+Counter gCounter;
 void SetCounterGlobal(lua_State* L)
 {
     lua_pushstring(L, "counter");
-    LuaPushObject(L, &g_counter);
+    LuaPushObject(L, &gCounter);
     lua_settable(L, LUA_GLOBALSINDEX);
 }
 
@@ -125,7 +125,7 @@ void BM_CallMember_Bound(benchmark::State& state)
     Counter c;
     LuaBindMember(s.GetState(), "Step", &c, &Counter::Step);
     RunLoop(state, s, "Step", "1");
-    g_sink += c.value;
+    gSink += c.value;
 }
 void BM_CallObject_Plain(benchmark::State& state)
 {

@@ -34,10 +34,10 @@ namespace
 
 constexpr int kW = 800, kH = 600, kGroups = 30, kLeaves = 10, kQuad = 64;
 
-uint32_t g_now = 1000;
+uint32_t gNow = 1000;
 uint32_t Now()
 {
-    return g_now;
+    return gNow;
 }
 
 class BenchApp : public TWindowAppLink
@@ -61,8 +61,8 @@ public:
     void PostQuit(int) override {}
 };
 
-TTextureRef g_texture;
-TTextureRef g_states[3];
+TTextureRef gTexture;
+TTextureRef gStates[3];
 
 TTextureRef MakeTexture(uint32_t tint)
 {
@@ -86,7 +86,7 @@ TButton* MakeButton()
     for (int i = 0; i < 3; ++i)
     {
         auto* image = new TImage();
-        image->SetTexture(g_states[i], 1.0f);
+        image->SetTexture(gStates[i], 1.0f);
         button->SelectLayer(i);
         button->AddChild(image, true);
     }
@@ -101,7 +101,7 @@ public:
     void Draw() override
     {
         TScoped2d block;
-        g_texture->DrawAt(kQuad / 2, kQuad / 2, 1.0f, 1.0f, 0.0f, 0);
+        gTexture->DrawAt(kQuad / 2, kQuad / 2, 1.0f, 1.0f, 0.0f, 0);
     }
 };
 
@@ -128,17 +128,17 @@ struct Scene
         dc->GetDisplayHandler()->SetDisplay(
             {.width = kW, .height = kH, .force = true, .quiet = true});
         if (!dc->GetDisplayHandler()->IsReady()) return false;
-        g_texture = TTexture::CreateEmpty(kQuad, kQuad, true);
+        gTexture = TTexture::CreateEmpty(kQuad, kQuad, true);
         uint32_t* pixels = nullptr;
         int pitch = 0;
-        if (!g_texture || !g_texture->Lock(&pixels, &pitch)) return false;
+        if (!gTexture || !gTexture->Lock(&pixels, &pitch)) return false;
         for (int y = 0; y < kQuad; ++y)
             for (int x = 0; x < kQuad; ++x)
                 pixels[size_t(y) * size_t(pitch / 4) + size_t(x)] =
                     0x80000000u | (uint32_t(x * 4) << 16) | (uint32_t(y * 4) << 8);
-        g_texture->Unlock();
+        gTexture->Unlock();
         for (int i = 0; i < 3; ++i)
-            if (!(g_states[i] = MakeTexture(uint32_t(0x40 * (i + 1))))) return false;
+            if (!(gStates[i] = MakeTexture(uint32_t(0x40 * (i + 1))))) return false;
 
         wm = std::make_unique<TWindowManager>();
         wm->CreateRootScreen(kW, kH);
@@ -159,7 +159,7 @@ struct Scene
                 else if (imageLeaves)
                 {
                     auto* image = new TImage();
-                    image->SetTexture(g_texture, 1.0f);
+                    image->SetTexture(gTexture, 1.0f);
                     leaf = image;
                 }
                 else
@@ -176,8 +176,8 @@ struct Scene
     ~Scene()
     {
         wm.reset();
-        g_texture.reset();
-        for (TTextureRef& t : g_states) t.reset();
+        gTexture.reset();
+        for (TTextureRef& t : gStates) t.reset();
         TDrawContext::Destroy();
         TDrawContext::UseDevice(nullptr, nullptr);
         if (window) GfxDestroyWindow(window);
@@ -214,7 +214,7 @@ void RunFrames(benchmark::State& state, bool imageLeaves, bool buttonLeaves = fa
         // With a hovered button the first move only takes the hover away;
         // the second reaches the button now under the point.
         if (buttonLeaves) scene.wm->HandleEvent(move);
-        g_now += 20;
+        gNow += 20;
         scene.wm->Invalidate();
         scene.wm->HandleEvent(idle);
         ReadOnePixel(scene.dc);
@@ -285,11 +285,11 @@ void BM_DeviceQuadsBaseline(benchmark::State& state)
 
 // --- Messages ----------------------------------------------------------------
 
-int g_taken = 0;
+int gTaken = 0;
 
 bool TakeMessage(TMessage* message)
 {
-    g_taken += message->GetKind() & 1;
+    gTaken += message->GetKind() & 1;
     return true;
 }
 
@@ -328,7 +328,7 @@ void BM_MessagesThroughTheTree(benchmark::State& state)
                 wm.QueueMessage(new TMessage(kUserMessageBase + i, TString(), receiver));
             wm.FlushMessages();
         }
-        benchmark::DoNotOptimize(g_taken);
+        benchmark::DoNotOptimize(gTaken);
         state.SetItemsProcessed(state.iterations() * kMessages);
     }
     SetWindowAppLink(nullptr);
@@ -349,7 +349,7 @@ void BM_BareMessageQueueBaseline(benchmark::State& state)
             if (TakeMessage(m)) delete m;
         }
     }
-    benchmark::DoNotOptimize(g_taken);
+    benchmark::DoNotOptimize(gTaken);
     state.SetItemsProcessed(state.iterations() * kMessages);
 }
 

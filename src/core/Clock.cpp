@@ -26,16 +26,16 @@ uint32_t CoarseTickMs()
     return static_cast<uint32_t>((res.tv_nsec + 999999) / 1000000);
 }
 
-std::atomic<TClockTimeSource> g_source{&MonotonicMs};
-std::atomic<bool> g_sourceRealTime{true};
-std::atomic<TCoarseClock> g_coarse{nullptr};  // null: CoarseNanoseconds
-std::atomic<uint32_t> g_coarseTickMs{0};      // of an installed coarse clock
+std::atomic<TClockTimeSource> gSource{&MonotonicMs};
+std::atomic<bool> gSourceRealTime{true};
+std::atomic<TCoarseClock> gCoarse{nullptr};  // null: CoarseNanoseconds
+std::atomic<uint32_t> gCoarseTickMs{0};      // of an installed coarse clock
 
 // Nonzero while the installed source follows real time and a coarse clock
 // is there; a new value with every change of either, so readings remembered
 // under an earlier pair are never trusted. Set last when installing.
-std::atomic<uint32_t> g_epoch{1};
-uint32_t g_lastEpoch = 1;  // the counter behind g_epoch (installers only)
+std::atomic<uint32_t> gEpoch{1};
+uint32_t gLastEpoch = 1;  // the counter behind gEpoch (installers only)
 
 // This thread's last reading made by a due check of a real-time source,
 // with the coarse clock's value read just before it.
@@ -62,16 +62,16 @@ uint32_t DefaultCoarseTickMs()
 
 void Reinstall(TClockTimeSource source, bool realTime, TCoarseClock coarse, uint32_t tickMs)
 {
-    g_epoch.store(0);
-    g_source.store(source);
-    g_sourceRealTime.store(realTime);
-    g_coarse.store(coarse);
-    g_coarseTickMs.store(tickMs);
+    gEpoch.store(0);
+    gSource.store(source);
+    gSourceRealTime.store(realTime);
+    gCoarse.store(coarse);
+    gCoarseTickMs.store(tickMs);
     const uint32_t tick = coarse != nullptr ? tickMs : DefaultCoarseTickMs();
     if (realTime && tick != 0)
     {
-        if (++g_lastEpoch == 0) g_lastEpoch = 1;
-        g_epoch.store(g_lastEpoch);
+        if (++gLastEpoch == 0) gLastEpoch = 1;
+        gEpoch.store(gLastEpoch);
     }
 }
 
@@ -79,17 +79,17 @@ void Reinstall(TClockTimeSource source, bool realTime, TCoarseClock coarse, uint
 // on: with the coarse clock's value read just before it.
 uint32_t ReadAndRemember()
 {
-    const uint32_t epoch = g_epoch.load();
-    if (epoch == 0) return g_source.load()();
-    TCoarseClock coarse = g_coarse.load();
-    const uint32_t tick = coarse != nullptr ? g_coarseTickMs.load() : DefaultCoarseTickMs();
-    if (tick == 0) return g_source.load()();
+    const uint32_t epoch = gEpoch.load();
+    if (epoch == 0) return gSource.load()();
+    TCoarseClock coarse = gCoarse.load();
+    const uint32_t tick = coarse != nullptr ? gCoarseTickMs.load() : DefaultCoarseTickMs();
+    if (tick == 0) return gSource.load()();
     LastReading& last = t_last;
     last.epoch = 0;
     last.coarse = coarse != nullptr ? coarse() : CoarseNanoseconds();
     // The fine reading comes after the coarse one: while the coarse value
     // stays, less than a tick (and the update's lateness) has passed since.
-    last.time = g_source.load()();
+    last.time = gSource.load()();
     last.margin = 2 * tick + 1;
     last.epoch = epoch;
     return last.time;
@@ -127,21 +127,21 @@ void SetClockTimeSource(TClockTimeSource source, bool followsRealTime)
         source = &MonotonicMs;
         followsRealTime = true;
     }
-    Reinstall(source, followsRealTime, g_coarse.load(), g_coarseTickMs.load());
+    Reinstall(source, followsRealTime, gCoarse.load(), gCoarseTickMs.load());
     t_pass.read = false;
 }
 
 void SetCoarseClock(TCoarseClock clock, uint32_t tickMs)
 {
     if (tickMs == 0) clock = nullptr;
-    Reinstall(g_source.load(), g_sourceRealTime.load(), clock, clock != nullptr ? tickMs : 0);
+    Reinstall(gSource.load(), gSourceRealTime.load(), clock, clock != nullptr ? tickMs : 0);
 }
 
 // Plain: only the due checks' own readings are remembered, so a reading
 // elsewhere (a script's every wait) costs no coarse reading on top.
 uint32_t GetClockSourceTime()
 {
-    return g_source.load()();
+    return gSource.load()();
 }
 
 uint32_t GetPassTime()
@@ -154,11 +154,11 @@ bool clock_detail::PassTimeWithinUnread(uint32_t start, uint32_t length, uint32_
     // The current time lies in [last.time, last.time + margin] while the
     // coarse clock holds: enough when that whole span is in the window.
     const LastReading& last = t_last;
-    const uint32_t epoch = g_epoch.load();
+    const uint32_t epoch = gEpoch.load();
     if (epoch != 0 && last.epoch == epoch &&
         static_cast<uint64_t>(last.time - start) + last.margin < length)
     {
-        TCoarseClock coarse = g_coarse.load();
+        TCoarseClock coarse = gCoarse.load();
         if ((coarse != nullptr ? coarse() : CoarseNanoseconds()) == last.coarse) return true;
     }
     // Read where the shortcut failed: the next checks can build on this.

@@ -80,12 +80,12 @@ namespace
 
 // Found once and kept for the whole run; deliberately never freed, since
 // comparisons may run during static destruction.
-std::once_flag g_lookupOnce;
-TDllCollateHandler* g_handler = nullptr;
+std::once_flag gLookupOnce;
+TDllCollateHandler* gHandler = nullptr;
 
 void LookUpOnce()
 {
-    std::call_once(g_lookupOnce, [] { g_handler = FindCollateHandler(); });
+    std::call_once(gLookupOnce, [] { gHandler = FindCollateHandler(); });
 }
 
 }  // namespace
@@ -93,14 +93,14 @@ void LookUpOnce()
 int CollateCompare(const char* a, const char* b)
 {
     LookUpOnce();
-    if (g_handler != nullptr) return g_handler->Compare(a, b);
+    if (gHandler != nullptr) return gHandler->Compare(a, b);
     return BytewiseCompare(a, b);
 }
 
 TDllCollateHandler* InstallCollateHandler(TDllCollateHandler* handler)
 {
     LookUpOnce();
-    TDllCollateHandler* previous = g_handler;
-    g_handler = handler;
+    TDllCollateHandler* previous = gHandler;
+    gHandler = handler;
     return previous;
 }

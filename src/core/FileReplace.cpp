@@ -16,7 +16,7 @@
 namespace
 {
 
-TFileReplaceHook g_hook = nullptr;
+TFileReplaceHook gHook = nullptr;
 
 std::string FolderOf(const std::string& path)
 {
@@ -61,7 +61,7 @@ void SyncFolder(const char* who, const std::string& folder)
 
 void SetFileReplaceHookForTest(TFileReplaceHook hook)
 {
-    g_hook = hook;
+    gHook = hook;
 }
 
 bool PrepareFileReplace(const char* who, const TString& name, const void* bytes, size_t size,
@@ -119,7 +119,7 @@ int CommitFileReplace(const char* who, const std::vector<TPreparedFile>& files)
 {
     for (size_t i = 0; i < files.size(); ++i)
     {
-        if (g_hook && !g_hook(files[i].temporary.c_str()))
+        if (gHook && !gHook(files[i].temporary.c_str()))
         {
             LogPrintf("%s: save of %s abandoned before the rename", who, files[i].target.c_str());
             for (const TPreparedFile& file : files) DiscardFileReplace(file);

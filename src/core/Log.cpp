@@ -24,9 +24,9 @@ std::mutex& LogMutex()
     static std::mutex mutex;
     return mutex;
 }
-std::string g_logPath;
-unsigned g_writePosition = 0;
-int g_memoryLimit = 0;
+std::string gLogPath;
+unsigned gWritePosition = 0;
+int gMemoryLimit = 0;
 
 constexpr char kMemoryNotice[] = "__MEMORYMAX__";
 
@@ -51,28 +51,28 @@ void SetLogFolder(const char* folder)
         size_t length = strlen(folder);
         int limit = length > sizeof(kMemoryNotice) ? atoi(folder + sizeof(kMemoryNotice)) : 0;
         std::lock_guard<std::mutex> lock(LogMutex());
-        g_memoryLimit = limit;
+        gMemoryLimit = limit;
         return;
     }
     std::lock_guard<std::mutex> lock(LogMutex());
     // An empty folder would put the log at the file-system root.
     if (folder == nullptr || folder[0] == '\0')
     {
-        g_logPath.clear();
+        gLogPath.clear();
         return;
     }
     if (access(folder, F_OK) != 0) mkdir(folder, 0755);
-    g_logPath = folder;
-    if (g_logPath.back() != '/') g_logPath += '/';
-    g_logPath += "logfile.txt";
-    unlink(g_logPath.c_str());
-    g_writePosition = 0;
+    gLogPath = folder;
+    if (gLogPath.back() != '/') gLogPath += '/';
+    gLogPath += "logfile.txt";
+    unlink(gLogPath.c_str());
+    gWritePosition = 0;
 }
 
 TString GetLogPath()
 {
     std::lock_guard<std::mutex> lock(LogMutex());
-    return TString(g_logPath.c_str());
+    return TString(gLogPath.c_str());
 }
 
 void LogPrintf(const char* format, ...)
@@ -89,7 +89,7 @@ void LogVPrintf(const char* format, va_list args)
     TString message = TString::FormatV(format, args);
     {
         std::lock_guard<std::mutex> lock(LogMutex());
-        if (g_logPath.empty()) return;
+        if (gLogPath.empty()) return;
     }
     time_t now = time(nullptr);
     struct tm local;
@@ -100,23 +100,23 @@ void LogVPrintf(const char* format, va_list args)
     entry += '\n';
 
     std::lock_guard<std::mutex> lock(LogMutex());
-    if (g_logPath.empty()) return;
-    FILE* file = fopen(g_logPath.c_str(), "r+");
-    if (file == nullptr) file = fopen(g_logPath.c_str(), "w");
+    if (gLogPath.empty()) return;
+    FILE* file = fopen(gLogPath.c_str(), "r+");
+    if (file == nullptr) file = fopen(gLogPath.c_str(), "w");
     if (file == nullptr) return;
-    if (g_writePosition <= kLogWrapLimit)
+    if (gWritePosition <= kLogWrapLimit)
     {
-        fseek(file, static_cast<long>(g_writePosition), SEEK_SET);
+        fseek(file, static_cast<long>(gWritePosition), SEEK_SET);
     }
     else
     {
         fseek(file, static_cast<long>(kLogWrapTarget), SEEK_SET);
-        g_writePosition = kLogWrapTarget;
+        gWritePosition = kLogWrapTarget;
         fwrite(kLogWrapBanner, 1, sizeof(kLogWrapBanner) - 1, file);
     }
     fwrite(entry.data(), 1, entry.size(), file);
     long end = ftell(file);
-    if (end >= 0) g_writePosition = static_cast<unsigned>(end);
+    if (end >= 0) gWritePosition = static_cast<unsigned>(end);
     fflush(file);
     fclose(file);
 }
@@ -133,7 +133,7 @@ int GetPeakMemoryInUse()
 int GetLogMemoryLimit()
 {
     std::lock_guard<std::mutex> lock(LogMutex());
-    return g_memoryLimit;
+    return gMemoryLimit;
 }
 
 TString GetComputerId()

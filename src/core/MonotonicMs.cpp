@@ -67,7 +67,7 @@ uint64_t ClockNs()
 
 #ifdef ORVELLE_MONOTONIC_MS_TSC
 
-constinit Calibration g_calibration;
+constinit Calibration gCalibration;
 constinit thread_local Anchor t_anchor;
 
 // The plain read may run early, which only makes the answer older. The
@@ -92,7 +92,7 @@ bool HasInvariantTsc()
 
 // Set before main; a reading during static initialisation finds it false
 // and reads the clock.
-bool g_useTsc = HasInvariantTsc();
+bool gUseTsc = HasInvariantTsc();
 
 #endif
 
@@ -101,7 +101,7 @@ bool g_useTsc = HasInvariantTsc();
 uint32_t MonotonicMs()
 {
 #ifdef ORVELLE_MONOTONIC_MS_TSC
-    if (g_useTsc) return Read<TscSource>(t_anchor, g_calibration);
+    if (gUseTsc) return Read<TscSource>(t_anchor, gCalibration);
 #endif
     return MsOf(ClockNs());
 }
@@ -109,7 +109,7 @@ uint32_t MonotonicMs()
 double monotonic_ms_detail::CalibratedCyclesPerNs()
 {
 #ifdef ORVELLE_MONOTONIC_MS_TSC
-    if (g_useTsc) return g_calibration.MinCyclesPerNs();
+    if (gUseTsc) return gCalibration.MinCyclesPerNs();
 #endif
     return 0.0;
 }

@@ -36,18 +36,18 @@ std::map<TString, TString, TStringLess>& Store()
     return store;
 }
 
-bool g_legacyLineWrap = false;
-TSettingChangeHook g_changeHook = nullptr;
-std::vector<TString> g_pendingKeys;  // keys the hook could not apply yet, oldest first
-bool g_settingsFileApplied = false;
+bool gLegacyLineWrap = false;
+TSettingChangeHook gChangeHook = nullptr;
+std::vector<TString> gPendingKeys;  // keys the hook could not apply yet, oldest first
+bool gSettingsFileApplied = false;
 
 void RemovePending(const TString& key)
 {
-    for (auto it = g_pendingKeys.begin(); it != g_pendingKeys.end(); ++it)
+    for (auto it = gPendingKeys.begin(); it != gPendingKeys.end(); ++it)
     {
         if (*it == key)
         {
-            g_pendingKeys.erase(it);
+            gPendingKeys.erase(it);
             return;
         }
     }
@@ -68,19 +68,19 @@ void EvaluateCheatLock()
 
 namespace
 {
-uint32_t g_settingsVersion = 0;
+uint32_t gSettingsVersion = 0;
 }  // namespace
 
 void SetSetting(const TString& key, const TString& value)
 {
     Store()[key] = value;
-    ++g_settingsVersion;
+    ++gSettingsVersion;
     if (key == kSettingEncryptionKey || key == kSettingCheatCode) EvaluateCheatLock();
-    if (key == kSettingLegacyLineWrap) g_legacyLineWrap = true;
-    if (g_changeHook)
+    if (key == kSettingLegacyLineWrap) gLegacyLineWrap = true;
+    if (gChangeHook)
     {
         RemovePending(key);
-        if (!g_changeHook(key, value)) g_pendingKeys.push_back(key);
+        if (!gChangeHook(key, value)) gPendingKeys.push_back(key);
     }
 }
 
@@ -103,45 +103,45 @@ bool HasSetting(const TString& key)
 
 uint32_t GetSettingsVersion()
 {
-    return g_settingsVersion;
+    return gSettingsVersion;
 }
 
 void ClearSettings()
 {
     Store().clear();
-    ++g_settingsVersion;
-    g_pendingKeys.clear();
+    ++gSettingsVersion;
+    gPendingKeys.clear();
 }
 
 bool IsLegacyLineWrap()
 {
-    return g_legacyLineWrap;
+    return gLegacyLineWrap;
 }
 
 void SetSettingChangeHook(TSettingChangeHook hook)
 {
-    g_changeHook = hook;
-    g_pendingKeys.clear();
+    gChangeHook = hook;
+    gPendingKeys.clear();
 }
 
 int ReplayPendingSettingChanges()
 {
-    if (!g_changeHook) return static_cast<int>(g_pendingKeys.size());
+    if (!gChangeHook) return static_cast<int>(gPendingKeys.size());
     std::vector<TString> keys;
-    keys.swap(g_pendingKeys);
+    keys.swap(gPendingKeys);
     for (const TString& key : keys)
     {
         // A key erased by ClearSettings in the meantime has nothing to apply.
         if (!HasSetting(key)) continue;
-        if (!g_changeHook(key, GetSetting(key))) g_pendingKeys.push_back(key);
+        if (!gChangeHook(key, GetSetting(key))) gPendingKeys.push_back(key);
     }
-    return static_cast<int>(g_pendingKeys.size());
+    return static_cast<int>(gPendingKeys.size());
 }
 
 bool ApplySettingsFile(const char* fileName)
 {
-    if (g_settingsFileApplied) return false;
-    g_settingsFileApplied = true;
+    if (gSettingsFileApplied) return false;
+    gSettingsFileApplied = true;
 
     TXmlNode document;
     bool whole = false;

@@ -14,7 +14,7 @@
 
 namespace script_object_detail
 {
-std::atomic<Slot*> g_pages[kMaxPages];
+std::atomic<Slot*> gPages[kMaxPages];
 }  // namespace script_object_detail
 
 namespace
@@ -61,12 +61,12 @@ struct LiveSet
 
 // Constant-initialised and never destroyed: objects with static storage may
 // be made before and outlive every other static in the program.
-constinit LiveSet g_live;
+constinit LiveSet gLive;
 constinit thread_local ThreadSlots t_slots;
 
 Slot& SlotAt(uint32_t index)
 {
-    return g_pages[index >> kPageBits].load(std::memory_order_relaxed)[index & (kPageSize - 1)];
+    return gPages[index >> kPageBits].load(std::memory_order_relaxed)[index & (kPageSize - 1)];
 }
 
 void SetKept(ThreadSlots& mine, uint32_t n)
@@ -94,8 +94,8 @@ uint32_t TakeSharedLocked(LiveSet& live)
             LogPrintf("Script objects: more than %u live objects", kMaxPages * kPageSize);
             std::abort();
         }
-        if (g_pages[page].load(std::memory_order_relaxed) == nullptr)
-            g_pages[page].store(new Slot[kPageSize], std::memory_order_release);
+        if (gPages[page].load(std::memory_order_relaxed) == nullptr)
+            gPages[page].store(new Slot[kPageSize], std::memory_order_release);
         ++live.nextSlot;
     }
     ++live.outstanding;
@@ -131,7 +131,7 @@ struct ThreadExit
     bool touched = false;
     ~ThreadExit()
     {
-        LiveSet& live = g_live;
+        LiveSet& live = gLive;
         ThreadSlots& mine = t_slots;
         std::lock_guard<TSpinLock> hold(live.lock);
         ReturnKeptLocked(live, mine, mine.kept.load(std::memory_order_relaxed));
@@ -155,7 +155,7 @@ uint32_t TakeShared(ThreadSlots& mine)
         // Outside the lock: registering the exit hook may allocate.
         t_exit.touched = true;
     }
-    LiveSet& live = g_live;
+    LiveSet& live = gLive;
     std::lock_guard<TSpinLock> hold(live.lock);
     const uint32_t index = TakeSharedLocked(live);
     if (mine.state == CacheState::kGone) return index;
@@ -229,7 +229,7 @@ TScriptObject::~TScriptObject()
         SetKept(mine, kept + 1);
         return;
     }
-    LiveSet& live = g_live;
+    LiveSet& live = gLive;
     std::lock_guard<TSpinLock> hold(live.lock);
     if (freed == 0)
     {
@@ -243,7 +243,7 @@ TScriptObject::~TScriptObject()
 
 int TScriptObject::GetLiveCount()
 {
-    LiveSet& live = g_live;
+    LiveSet& live = gLive;
     std::lock_guard<TSpinLock> hold(live.lock);
     int64_t count = live.outstanding;
     for (const ThreadSlots* t = live.threads; t != nullptr; t = t->next)

@@ -56,7 +56,7 @@ inline constexpr uint32_t kMaxPages = 1u << 12;
 
 // Pages are made on demand and never move or go away, so a handle check
 // needs neither a lock nor a bounds test beyond the page table.
-extern std::atomic<Slot*> g_pages[kMaxPages];
+extern std::atomic<Slot*> gPages[kMaxPages];
 
 }  // namespace script_object_detail
 
@@ -77,7 +77,7 @@ public:
         using namespace script_object_detail;
         uint32_t page = handle.slot >> kPageBits;
         if (page >= kMaxPages) return nullptr;
-        Slot* slots = g_pages[page].load(std::memory_order_acquire);
+        Slot* slots = gPages[page].load(std::memory_order_acquire);
         if (slots == nullptr) return nullptr;
         const Slot& s = slots[handle.slot & (kPageSize - 1)];
         if (s.generation.load(std::memory_order_acquire) != handle.generation) return nullptr;

@@ -6,15 +6,15 @@
 #include "core/FileNames.h"
 #include "core/Folders.h"
 
-TDllGameState::TDllGameState() : m_module(std::make_unique<TModule>()) {}
+TDllGameState::TDllGameState() : module_(std::make_unique<TModule>()) {}
 
 TDllGameState::~TDllGameState()
 {
-    if (m_table && m_module->destroy) m_module->destroy(m_table);
-    m_table = nullptr;
-    m_module->create = nullptr;
-    m_module->destroy = nullptr;
-    m_module->library.Close();
+    if (table_ && module_->destroy) module_->destroy(table_);
+    table_ = nullptr;
+    module_->create = nullptr;
+    module_->destroy = nullptr;
+    module_->library.Close();
 }
 
 bool TDllGameState::Load(const TString& name)
@@ -22,17 +22,17 @@ bool TDllGameState::Load(const TString& name)
     TString path = ResolveFileName(name, true);
     if (path.IsEmpty() || !IsNativeCodePathAllowed(path)) return false;
     const std::string program = GetProgramFolder().CStr();
-    if (!m_module->library.Open(path.CStr(), {program, program + "/assets"})) return false;
-    m_module->create = reinterpret_cast<QvCreateHandlerFn>(m_module->library.Symbol("CreateHandler"));
-    m_module->destroy =
-        reinterpret_cast<QvDestroyHandlerFn>(m_module->library.Symbol("DestroyHandler"));
-    if (!m_module->create || !m_module->destroy) return false;
-    m_table = m_module->create();
-    if (!m_table) return false;
+    if (!module_->library.Open(path.CStr(), {program, program + "/assets"})) return false;
+    module_->create = reinterpret_cast<QvCreateHandlerFn>(module_->library.Symbol("CreateHandler"));
+    module_->destroy =
+        reinterpret_cast<QvDestroyHandlerFn>(module_->library.Symbol("DestroyHandler"));
+    if (!module_->create || !module_->destroy) return false;
+    table_ = module_->create();
+    if (!table_) return false;
     // A module built against an older, shorter table would have the program
     // call past its end.
-    m_tableUsable = m_table->size >= sizeof(QvGameStateHandler);
-    return m_tableUsable;
+    tableUsable_ = table_->size >= sizeof(QvGameStateHandler);
+    return tableUsable_;
 }
 
 bool TDllGameState::OnSetState(const TString& key, const TString& value)

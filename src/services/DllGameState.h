@@ -24,7 +24,7 @@ public:
     // than this program's; what was filled in is released by the destructor.
     bool Load(const TString& name);
     // Whether Load succeeded (the module's operations are called).
-    bool IsLoaded() const { return m_table != nullptr && m_tableUsable; }
+    bool IsLoaded() const { return table_ != nullptr && tableUsable_; }
 
     bool OnSetState(const TString& key, const TString& value) override;
     // A module answering null reports the value given.
@@ -35,7 +35,7 @@ public:
     bool IsHoldingGame() override;
 
 private:
-    const QvGameStateHandler* Usable() const { return m_tableUsable ? m_table : nullptr; }
+    const QvGameStateHandler* Usable() const { return tableUsable_ ? table_ : nullptr; }
     // One of the module's four questions; false when it cannot be asked.
     using TQuery = int (*QvGameStateHandler::*)(void*);
     bool Ask(TQuery query) const;
@@ -46,7 +46,7 @@ private:
         QvCreateHandlerFn create = nullptr;
         QvDestroyHandlerFn destroy = nullptr;
     };
-    std::unique_ptr<TModule> m_module;
-    const QvGameStateHandler* m_table = nullptr;
-    bool m_tableUsable = false;
+    std::unique_ptr<TModule> module_;
+    const QvGameStateHandler* table_ = nullptr;
+    bool tableUsable_ = false;
 };

@@ -9,19 +9,19 @@
 namespace
 {
 
-TFlashHostHooks g_hooks;
-bool g_refusalLogged = false;
+TFlashHostHooks gHooks;
+bool gRefusalLogged = false;
 
 bool IsSystemCursorShown()
 {
-    if (g_hooks.isSystemCursorShown) return g_hooks.isSystemCursorShown();
+    if (gHooks.isSystemCursorShown) return gHooks.isSystemCursorShown();
     TApp* app = GetApp();
     return app ? app->GetHost()->systemCursorVisible : true;
 }
 
 void ShowSystemCursor(bool visible)
 {
-    if (g_hooks.showSystemCursor) return g_hooks.showSystemCursor(visible);
+    if (gHooks.showSystemCursor) return gHooks.showSystemCursor(visible);
     if (TApp* app = GetApp()) app->ShowSystemCursor(visible);
 }
 
@@ -34,11 +34,11 @@ void Call(const std::function<void()>& hook)
 
 void SetFlashHostHooks(const TFlashHostHooks& hooks)
 {
-    g_hooks = hooks;
+    gHooks = hooks;
 }
 
 TFlashHost::TFlashHost(const char* movieName)
-    : m_movieName(movieName ? movieName : ""), m_savedCursorShown(IsSystemCursorShown())
+    : movieName_(movieName ? movieName : ""), savedCursorShown_(IsSystemCursorShown())
 {
 }
 
@@ -49,24 +49,24 @@ TFlashHost::~TFlashHost()
 
 bool TFlashHost::Play(bool, bool, bool exclusive)
 {
-    if (exclusive) Call(g_hooks.releaseMouseCapture);
+    if (exclusive) Call(gHooks.releaseMouseCapture);
     if (GetSetting("dxbroken", "0").ToInt() != 0) return false;
-    m_savedCursorShown = IsSystemCursorShown();
-    if (!g_refusalLogged)
+    savedCursorShown_ = IsSystemCursorShown();
+    if (!gRefusalLogged)
     {
-        g_refusalLogged = true;
+        gRefusalLogged = true;
         LogPrintf("TFlashHost: movies cannot play on this platform (\"%s\" and any later one)",
-                  m_movieName.c_str());
+                  movieName_.c_str());
     }
     return false;
 }
 
 void TFlashHost::Stop()
 {
-    if (g_hooks.clearMovieFlags) g_hooks.clearMovieFlags(m_exclusive);
-    m_exclusive = false;
-    Call(g_hooks.resetMouseImage);
-    Call(g_hooks.fillRootWindow);
-    Call(g_hooks.resetMouseImage);
-    ShowSystemCursor(m_savedCursorShown);
+    if (gHooks.clearMovieFlags) gHooks.clearMovieFlags(exclusive_);
+    exclusive_ = false;
+    Call(gHooks.resetMouseImage);
+    Call(gHooks.fillRootWindow);
+    Call(gHooks.resetMouseImage);
+    ShowSystemCursor(savedCursorShown_);
 }

@@ -46,10 +46,10 @@ public:
     // once and gives the cursor flag back.
     void Stop();
 
-    const std::string& GetMovieName() const { return m_movieName; }
+    const std::string& GetMovieName() const { return movieName_; }
 
 private:
-    std::string m_movieName;
-    bool m_savedCursorShown = true;
-    bool m_exclusive = false;
+    std::string movieName_;
+    bool savedCursorShown_ = true;
+    bool exclusive_ = false;
 };

@@ -9,8 +9,8 @@
 namespace
 {
 
-TGameState* g_board = nullptr;
-TGameState::TFacadeTest g_facadeTest = nullptr;
+TGameState* gBoard = nullptr;
+TGameState::TFacadeTest gFacadeTest = nullptr;
 
 // The list outlives any one board: portal switches list handlers before the
 // facade (and so the board) exists.
@@ -22,7 +22,7 @@ std::vector<TGameStateHandler*>& Handlers()
 
 bool FacadeExists()
 {
-    return g_facadeTest ? g_facadeTest() : GetApp() != nullptr;
+    return gFacadeTest ? gFacadeTest() : GetApp() != nullptr;
 }
 
 constexpr char kIncrementPrefix[] = "++";
@@ -38,13 +38,13 @@ TGameState::TGameState() = default;
 
 TGameState* TGameState::Get()
 {
-    if (!g_board && FacadeExists()) g_board = new TGameState();
-    return g_board;
+    if (!gBoard && FacadeExists()) gBoard = new TGameState();
+    return gBoard;
 }
 
 TGameState* TGameState::Peek()
 {
-    return g_board;
+    return gBoard;
 }
 
 void TGameState::Destroy()
@@ -59,8 +59,8 @@ void TGameState::Destroy()
         handler->Shutdown();
         delete handler;
     }
-    delete g_board;
-    g_board = nullptr;
+    delete gBoard;
+    gBoard = nullptr;
 }
 
 void TGameState::AddHandler(TGameStateHandler* handler)
@@ -75,7 +75,7 @@ const std::vector<TGameStateHandler*>& TGameState::GetHandlers()
 
 void TGameState::SetFacadeTestForTest(TFacadeTest test)
 {
-    g_facadeTest = test;
+    gFacadeTest = test;
 }
 
 void TGameState::SetState(const TString& keyIn, const TString& valueIn)
@@ -88,7 +88,7 @@ void TGameState::SetState(const TString& keyIn, const TString& valueIn)
         key = key.Substring(2);
         value = TString::Format("%d", GetState(key).ToInt() + 1);
     }
-    TString& stored = m_states[key];
+    TString& stored = states_[key];
     TString previous = stored;
     stored = value;
     for (TGameStateHandler* handler : Handlers())
@@ -108,15 +108,15 @@ void TGameState::ApplyMute(const TString& previous, const TString& value)
         if (!sound) return;
         // A volume already saved (the unmute was consumed) is the player's;
         // the 0 in force now is not.
-        if (!m_volumeSaved) m_savedVolume = sound->GetGroupVolume(-1);
-        m_volumeSaved = true;
+        if (!volumeSaved_) savedVolume_ = sound->GetGroupVolume(-1);
+        volumeSaved_ = true;
         sound->SetMasterVolume(0.0f);
     }
-    else if (wasMuted && !nowMuted && m_volumeSaved)
+    else if (wasMuted && !nowMuted && volumeSaved_)
     {
-        if (sound) sound->SetMasterVolume(m_savedVolume);
-        m_savedVolume = 0.0f;
-        m_volumeSaved = false;
+        if (sound) sound->SetMasterVolume(savedVolume_);
+        savedVolume_ = 0.0f;
+        volumeSaved_ = false;
     }
 }
 
@@ -127,7 +127,7 @@ void TGameState::SetStateInt(const TString& key, int value)
 
 TString TGameState::GetState(const TString& key)
 {
-    TString value = m_states[key];
+    TString value = states_[key];
     for (TGameStateHandler* handler : Handlers()) value = handler->OnGetState(key, value);
     return value;
 }

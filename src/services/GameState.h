@@ -29,12 +29,12 @@ public:
     virtual bool QueryMuteGame() { return false; }
     virtual bool IsHoldingGame() { return false; }
     // Called once, right before deletion.
-    virtual void Shutdown() { m_closed = true; }
+    virtual void Shutdown() { closed_ = true; }
 
-    bool IsClosed() const { return m_closed; }
+    bool IsClosed() const { return closed_; }
 
 private:
-    bool m_closed = false;
+    bool closed_ = false;
 };
 
 class TGameState
@@ -71,7 +71,7 @@ public:
     bool QueryMuteGame();
 
     // The stored map, for tests and diagnostics (no handler is consulted).
-    const std::map<TString, TString>& GetStoredStates() const { return m_states; }
+    const std::map<TString, TString>& GetStoredStates() const { return states_; }
 
     // Test seam: replaces the "facade exists" test Get makes (null restores
     // it).
@@ -85,9 +85,9 @@ private:
     // True at the first handler whose answer is true.
     static bool AnyHandler(bool (TGameStateHandler::*ask)());
 
-    std::map<TString, TString> m_states;
-    float m_savedVolume = 0.0f;
+    std::map<TString, TString> states_;
+    float savedVolume_ = 0.0f;
     // Only a volume this board took away is given back: a mute that a
     // handler consumed saved nothing.
-    bool m_volumeSaved = false;
+    bool volumeSaved_ = false;
 };

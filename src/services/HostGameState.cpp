@@ -72,19 +72,19 @@ private:
     // by the first call that finds it open.
     void Refuse(const char* mode)
     {
-        m_refused.push_back(mode);
+        refused_.push_back(mode);
         FlushRefusals();
     }
     void FlushRefusals()
     {
-        if (m_refused.empty() || GetLogPath().IsEmpty()) return;
-        for (const std::string& mode : m_refused)
+        if (refused_.empty() || GetLogPath().IsEmpty()) return;
+        for (const std::string& mode : refused_)
             LogPrintf("Game-state portal mode %s refused: no portal on this platform",
                       mode.c_str());
-        m_refused.clear();
+        refused_.clear();
     }
 
-    std::vector<std::string> m_refused;
+    std::vector<std::string> refused_;
 };
 
 }  // namespace

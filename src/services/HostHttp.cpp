@@ -15,34 +15,34 @@ class THostHttpLink final : public THostHttp
 public:
     bool BeginRequest(const TString& url, const TString& outputFile, bool post) override
     {
-        m_cancelled = false;
-        m_http = std::make_unique<TSimpleHttp>();
-        m_http->BeginRequest(url.CStr(), post, outputFile.CStr());
+        cancelled_ = false;
+        http_ = std::make_unique<TSimpleHttp>();
+        http_->BeginRequest(url.CStr(), post, outputFile.CStr());
         return true;
     }
     void AddParameter(const TString& name, const TString& value) override
     {
-        if (m_http) m_http->AddParameter(name.CStr(), value.CStr());
+        if (http_) http_->AddParameter(name.CStr(), value.CStr());
     }
     void Start() override
     {
-        if (m_http) m_http->Start(1);
+        if (http_) http_->Start(1);
     }
     int GetStatus() override
     {
-        if (m_cancelled || !m_http) return kFailed;
-        return m_http->GetStatus();
+        if (cancelled_ || !http_) return kFailed;
+        return http_->GetStatus();
     }
     // The worker is left to end on its own; the owner no longer waits.
     void Cancel() override
     {
-        m_cancelled = true;
-        m_http.reset();
+        cancelled_ = true;
+        http_.reset();
     }
 
 private:
-    std::unique_ptr<TSimpleHttp> m_http;
-    bool m_cancelled = false;
+    std::unique_ptr<TSimpleHttp> http_;
+    bool cancelled_ = false;
 };
 
 }  // namespace

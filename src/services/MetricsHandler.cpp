@@ -55,18 +55,18 @@ bool TBytewiseEqual::operator()(const TString& a, const TString& b) const
 
 TString TConstValue::GetValue(const SMetricsStore&) const
 {
-    return m_argument;
+    return argument_;
 }
 
 TString TStatusValue::GetValue(const SMetricsStore& store) const
 {
-    auto it = store.states.find(m_argument);
+    auto it = store.states.find(argument_);
     return it == store.states.end() ? TString() : it->second;
 }
 
 TString TElapsedTimeValue::GetValue(const SMetricsStore& store) const
 {
-    return TString::Format("%d", store.StopwatchTotal(m_argument));
+    return TString::Format("%d", store.StopwatchTotal(argument_));
 }
 
 // --- The store -----------------------------------------------------------------
@@ -189,7 +189,7 @@ bool SMetricsStore::WriteLine(const TString& name, const std::vector<TString>& v
 // --- The recorder ----------------------------------------------------------------
 
 TMetricsGameStateHandler::TMetricsGameStateHandler(const TMetricsEnvironment& environment)
-    : m_store(environment)
+    : store_(environment)
 {
 }
 
@@ -197,43 +197,43 @@ TMetricsGameStateHandler::~TMetricsGameStateHandler() = default;
 
 void TMetricsGameStateHandler::Finish()
 {
-    if (m_finished) return;
-    m_finished = true;
+    if (finished_) return;
+    finished_ = true;
     FlushDueBlocks();
-    m_store.WriteTimeFile();
-    if (m_store.hasDestination)
+    store_.WriteTimeFile();
+    if (store_.hasDestination)
         WriteSystemReport([this](const TString& name, const std::vector<TString>& values)
-                          { m_store.WriteLine(name, values); },
-                          m_store.environment.systemFacts);
-    m_current = nullptr;
-    m_statusBlock.reset();
-    m_sessionBlocks.clear();
-    m_elapsedBlocks.clear();
+                          { store_.WriteLine(name, values); },
+                          store_.environment.systemFacts);
+    current_ = nullptr;
+    statusBlock_.reset();
+    sessionBlocks_.clear();
+    elapsedBlocks_.clear();
 }
 
 void TMetricsGameStateHandler::WriteError(const TString& message)
 {
-    m_store.WriteLine(kErrorName, {message});
+    store_.WriteLine(kErrorName, {message});
 }
 
 void TMetricsGameStateHandler::FlushDueBlocks()
 {
-    while (m_ready && !m_elapsedBlocks.empty())
+    while (ready_ && !elapsedBlocks_.empty())
     {
-        auto first = m_elapsedBlocks.begin();
-        const int32_t played = m_store.ElapsedPlayTime();
+        auto first = elapsedBlocks_.begin();
+        const int32_t played = store_.ElapsedPlayTime();
         if (played < 0 || static_cast<uint32_t>(played) / kMsPerMinute < first->first) return;
         // The block being filled is written as it stands and forgotten.
-        if (m_current == &first->second) m_current = &m_skipBlock;
-        WriteBlock(first->second, m_store);
-        m_elapsedBlocks.erase(first);
+        if (current_ == &first->second) current_ = &skipBlock_;
+        WriteBlock(first->second, store_);
+        elapsedBlocks_.erase(first);
     }
 }
 
 bool TMetricsGameStateHandler::OnSetState(const TString& key, const TString& value)
 {
     FlushDueBlocks();
-    if (m_blockState == kOutside) return OnPlainKey(key, value);
+    if (blockState_ == kOutside) return OnPlainKey(key, value);
     OnBlockKey(key, value);
     return true;
 }
@@ -242,17 +242,17 @@ bool TMetricsGameStateHandler::OnPlainKey(const TString& key, const TString& val
 {
     if (Is(key, "begin-status"))
     {
-        m_blockState = kInStatus;
-        m_statusBlock = std::make_unique<TStatusBlock>();
-        m_statusBlock->name = value;
-        m_current = m_statusBlock.get();
+        blockState_ = kInStatus;
+        statusBlock_ = std::make_unique<TStatusBlock>();
+        statusBlock_->name = value;
+        current_ = statusBlock_.get();
         return true;
     }
     if (Is(key, "begin-session"))
     {
-        m_blockState = kInSession;
-        m_current = &m_sessionBlocks[value];
-        m_current->name = value;
+        blockState_ = kInSession;
+        current_ = &sessionBlocks_[value];
+        current_->name = value;
         return true;
     }
     if (StartsWith(key, kBeginElapsedKey))
@@ -262,40 +262,40 @@ bool TMetricsGameStateHandler::OnPlainKey(const TString& key, const TString& val
         if (minutes <= 0)
         {
             WriteError("Incorrect time value in: " + key);
-            m_blockState = kSkipping;
-            m_current = &m_skipBlock;
+            blockState_ = kSkipping;
+            current_ = &skipBlock_;
         }
-        else if (m_store.timeOffset / static_cast<int32_t>(kMsPerMinute) < minutes)
+        else if (store_.timeOffset / static_cast<int32_t>(kMsPerMinute) < minutes)
         {
-            m_blockState = kInElapsed;
-            m_current = &m_elapsedBlocks[static_cast<uint32_t>(minutes)];
-            m_current->name = value;
+            blockState_ = kInElapsed;
+            current_ = &elapsedBlocks_[static_cast<uint32_t>(minutes)];
+            current_->name = value;
         }
         else
         {
-            m_blockState = kSkipping;
-            m_current = &m_skipBlock;
+            blockState_ = kSkipping;
+            current_ = &skipBlock_;
         }
         return true;
     }
     if (Is(key, "commondatadir")) return false;
     if (Is(key, "userdatadir"))
     {
-        m_store.SetFolder(value);
+        store_.SetFolder(value);
         RequestDxDiagReport(value);
-        m_store.ReadTimeFile();
-        m_ready = true;
+        store_.ReadTimeFile();
+        ready_ = true;
         return false;
     }
     if (Is(key, "outputfile"))
     {
-        m_store.SetOutputFile(value);
-        m_store.ReadTimeFile();
-        m_ready = true;
+        store_.SetOutputFile(value);
+        store_.ReadTimeFile();
+        ready_ = true;
         return false;
     }
     ApplyStopwatch(key, value);
-    m_store.states[key] = value;
+    store_.states[key] = value;
     return false;
 }
 
@@ -303,16 +303,16 @@ void TMetricsGameStateHandler::OnBlockKey(const TString& key, const TString& val
 {
     if (StartsWith(key, "end-"))
     {
-        if (m_blockState == kInStatus && m_statusBlock)
+        if (blockState_ == kInStatus && statusBlock_)
         {
-            WriteBlock(*m_statusBlock, m_store);
-            m_statusBlock.reset();
+            WriteBlock(*statusBlock_, store_);
+            statusBlock_.reset();
         }
-        m_current = nullptr;
-        m_blockState = kOutside;
+        current_ = nullptr;
+        blockState_ = kOutside;
         return;
     }
-    if (m_blockState == kSkipping || !m_current || m_current == &m_skipBlock) return;
+    if (blockState_ == kSkipping || !current_ || current_ == &skipBlock_) return;
     std::shared_ptr<TGameStateValue> column;
     if (Is(key, "add-state"))
         column = std::make_shared<TStatusValue>(value);
@@ -320,18 +320,18 @@ void TMetricsGameStateHandler::OnBlockKey(const TString& key, const TString& val
         column = std::make_shared<TElapsedTimeValue>(value);
     else if (Is(key, "add-value"))
         column = std::make_shared<TConstValue>(value);
-    if (column) m_current->values.push_back(std::move(column));
+    if (column) current_->values.push_back(std::move(column));
 }
 
 void TMetricsGameStateHandler::ApplyStopwatch(const TString& key, const TString& value)
 {
-    const int64_t now = m_store.Now();
+    const int64_t now = store_.Now();
     if (StartsWith(key, kElapsedTimeKey))
     {
-        m_store.stopwatches[StopwatchNameOf(key)] = value.ToInt();
+        store_.stopwatches[StopwatchNameOf(key)] = value.ToInt();
         return;
     }
-    int32_t& watch = m_store.stopwatches[key];
+    int32_t& watch = store_.stopwatches[key];
     const int32_t old = watch;
     if (Is(value, "0"))
     {
@@ -351,7 +351,7 @@ TString TMetricsGameStateHandler::OnGetState(const TString& key, const TString& 
 {
     FlushDueBlocks();
     if (!StartsWith(key, kElapsedTimeKey)) return value;
-    return TString::Format("%12d", m_store.StopwatchTotal(StopwatchNameOf(key)));
+    return TString::Format("%12d", store_.StopwatchTotal(StopwatchNameOf(key)));
 }
 
 // The recorder answers no to every question; being asked is its chance to
@@ -364,7 +364,7 @@ bool TMetricsGameStateHandler::FlushAndAnswerNo()
 
 void TMetricsGameStateHandler::Shutdown()
 {
-    for (auto& [name, block] : m_sessionBlocks) WriteBlock(block, m_store);
+    for (auto& [name, block] : sessionBlocks_) WriteBlock(block, store_);
     TGameStateHandler::Shutdown();
 }
 

@@ -38,12 +38,12 @@ struct TMetricsEnvironment
 class TGameStateValue
 {
 public:
-    explicit TGameStateValue(const TString& argument) : m_argument(argument) {}
+    explicit TGameStateValue(const TString& argument) : argument_(argument) {}
     virtual ~TGameStateValue() = default;
     virtual TString GetValue(const SMetricsStore& store) const = 0;
 
 protected:
-    TString m_argument;
+    TString argument_;
 };
 
 // "add-value": the argument itself.
@@ -164,8 +164,8 @@ public:
     // Writes the elapsed blocks that have fallen due, fewest minutes first.
     void FlushDueBlocks();
 
-    int GetBlockState() const { return m_blockState; }
-    const SMetricsStore& GetStore() const { return m_store; }
+    int GetBlockState() const { return blockState_; }
+    const SMetricsStore& GetStore() const { return store_; }
 
 protected:
     // The shutdown tail: due blocks, the time file, the system report. Runs
@@ -181,15 +181,15 @@ private:
     void OnBlockKey(const TString& key, const TString& value);
     void ApplyStopwatch(const TString& key, const TString& value);
 
-    SMetricsStore m_store;
-    int m_blockState = kOutside;
-    bool m_ready = false;
-    bool m_finished = false;
-    TStatusBlock* m_current = nullptr;
-    std::unique_ptr<TStatusBlock> m_statusBlock;
-    std::map<TString, TStatusBlock> m_sessionBlocks;
-    std::map<uint32_t, TStatusBlock> m_elapsedBlocks;
-    TStatusBlock m_skipBlock;
+    SMetricsStore store_;
+    int blockState_ = kOutside;
+    bool ready_ = false;
+    bool finished_ = false;
+    TStatusBlock* current_ = nullptr;
+    std::unique_ptr<TStatusBlock> statusBlock_;
+    std::map<TString, TStatusBlock> sessionBlocks_;
+    std::map<uint32_t, TStatusBlock> elapsedBlocks_;
+    TStatusBlock skipBlock_;
 };
 
 // The line writer.

@@ -39,59 +39,59 @@ struct TPortalState
     TClock clock;
 };
 
-TPortalState g_portal;
-TPortalChannel* g_channel = nullptr;
-TPortalHooks g_hooks;
+TPortalState gPortal;
+TPortalChannel* gChannel = nullptr;
+TPortalHooks gHooks;
 
 uint32_t Ticks()
 {
-    return g_hooks.ticks ? g_hooks.ticks() : platform::GetTickMs();
+    return gHooks.ticks ? gHooks.ticks() : platform::GetTickMs();
 }
 
 float MasterVolume()
 {
-    if (g_hooks.getVolume) return g_hooks.getVolume();
+    if (gHooks.getVolume) return gHooks.getVolume();
     TSoundManager* sound = TSoundManager::Current();
     return sound ? sound->GetGroupVolume(-1) : 0.0f;
 }
 
 void SetMasterVolume(float volume)
 {
-    if (g_hooks.setMasterVolume) return g_hooks.setMasterVolume(volume);
+    if (gHooks.setMasterVolume) return gHooks.setMasterVolume(volume);
     if (TSoundManager* sound = TSoundManager::Current()) sound->SetMasterVolume(volume);
 }
 
 void ShowSystemCursor(bool visible)
 {
-    if (g_hooks.showSystemCursor) return g_hooks.showSystemCursor(visible);
+    if (gHooks.showSystemCursor) return gHooks.showSystemCursor(visible);
     if (TApp* app = GetApp()) app->ShowSystemCursor(visible);
 }
 
 void SetArrowCursor()
 {
-    if (g_hooks.setArrowCursor) g_hooks.setArrowCursor();
+    if (gHooks.setArrowCursor) gHooks.setArrowCursor();
     // The platform's pointer is its arrow once the game's is hidden.
 }
 
 void RestoreCursor()
 {
-    if (g_hooks.restoreCursor) return g_hooks.restoreCursor();
+    if (gHooks.restoreCursor) return gHooks.restoreCursor();
     if (TApp* app = GetApp()) app->GetHost()->ReapplyCursors();
 }
 
 bool IsMouseCaptured()
 {
-    return g_hooks.isMouseCaptured && g_hooks.isMouseCaptured();
+    return gHooks.isMouseCaptured && gHooks.isMouseCaptured();
 }
 
 void ReleaseMouseCapture()
 {
-    if (g_hooks.releaseMouseCapture) g_hooks.releaseMouseCapture();
+    if (gHooks.releaseMouseCapture) gHooks.releaseMouseCapture();
 }
 
 TString CommandLine()
 {
-    if (g_hooks.commandLine) return g_hooks.commandLine();
+    if (gHooks.commandLine) return gHooks.commandLine();
     TApp* app = GetApp();
     return app ? app->GetHost()->GetCommandLine() : TString();
 }
@@ -103,17 +103,17 @@ bool CommandLineHas(const char* text)
 
 bool InPortalMode()
 {
-    return g_portal.msn || g_portal.zylom;
+    return gPortal.msn || gPortal.zylom;
 }
 
 int Seconds()
 {
-    return g_portal.clock.GetTime() / 1000;
+    return gPortal.clock.GetTime() / 1000;
 }
 
 void ApplyMute()
 {
-    TPortalState& p = g_portal;
+    TPortalState& p = gPortal;
     bool wanted = p.hostMute || p.gamePaused || p.held || p.scriptMute || (!p.zylom && !p.running);
     if (wanted && !p.portalMuted)
     {
@@ -131,7 +131,7 @@ void ApplyMute()
 
 void BeginHold()
 {
-    TPortalState& p = g_portal;
+    TPortalState& p = gPortal;
     if (p.held) return;
     p.held = true;
     p.holdStart = Ticks();
@@ -143,7 +143,7 @@ void BeginHold()
 
 void ReleaseHold()
 {
-    TPortalState& p = g_portal;
+    TPortalState& p = gPortal;
     if (!p.held) return;
     p.held = false;
     p.totalHeld += Ticks() - p.holdStart;
@@ -158,20 +158,20 @@ void Send(const TString& text, bool hold)
 {
     if (CommandLineHas("-pq="))
     {
-        g_portal.running = true;
+        gPortal.running = true;
         return;
     }
-    if (g_portal.zylom) hold = false;
-    if (g_channel)
+    if (gPortal.zylom) hold = false;
+    if (gChannel)
         for (const TPortalPiece& piece : SplitPortalCommand(text.CStr()))
-            g_channel->Post(piece.wParam, piece.lParam);
+            gChannel->Post(piece.wParam, piece.lParam);
     if (hold) BeginHold();
     ApplyMute();
 }
 
 void ScoreSubmit(int score)
 {
-    TPortalState& p = g_portal;
+    TPortalState& p = gPortal;
     if (p.zylom)
     {
         Send(TString::Format(
@@ -190,13 +190,13 @@ void ScoreSubmit(int score)
 void GameEnd()
 {
     if (!InPortalMode()) return;
-    g_portal.running = false;
+    gPortal.running = false;
     Send("GameEnd(\"<gamedata></gamedata>\")", true);
 }
 
 void ScoreBroadcast(int score)
 {
-    TPortalState& p = g_portal;
+    TPortalState& p = gPortal;
     if (!InPortalMode() || !p.running) return;
     uint32_t now = Ticks();
     if (now - p.lastBroadcast < 5000) return;
@@ -209,9 +209,9 @@ void ScoreBroadcast(int score)
 void GameBreak()
 {
     if (!InPortalMode()) return;
-    ++g_portal.breaks;
+    ++gPortal.breaks;
     Send(
-        TString::Format("GameBreak(\"<data><breakpoint>%d</breakpoint></data>\")", g_portal.breaks),
+        TString::Format("GameBreak(\"<data><breakpoint>%d</breakpoint></data>\")", gPortal.breaks),
         true);
 }
 
@@ -232,7 +232,7 @@ void GameReady(const TString& mode)
 
 void LoadBroadcast(int percent)
 {
-    if (!g_portal.msn || g_portal.zylom || g_portal.sessionReadySent) return;
+    if (!gPortal.msn || gPortal.zylom || gPortal.sessionReadySent) return;
     percent = std::clamp(percent, 0, 100);
     Send(TString::Format("LoadBroadcast(\"<data><percentcomplete>%d</percentcomplete></data>\")",
                          percent),
@@ -241,14 +241,14 @@ void LoadBroadcast(int percent)
 
 void SessionReady()
 {
-    if (!InPortalMode() || g_portal.sessionReadySent) return;
-    g_portal.sessionReadySent = true;
+    if (!InPortalMode() || gPortal.sessionReadySent) return;
+    gPortal.sessionReadySent = true;
     Send("SessionReady(\"<data></data>\")", true);
 }
 
 void SetPaused(bool paused)
 {
-    TPortalState& p = g_portal;
+    TPortalState& p = gPortal;
     if (!InPortalMode() || paused == p.gamePaused) return;
     p.gamePaused = paused;
     if (!p.held)
@@ -267,23 +267,23 @@ void SetPaused(bool paused)
 void SetMuted(bool muted)
 {
     if (!InPortalMode()) return;
-    g_portal.scriptMute = muted;
+    gPortal.scriptMute = muted;
     ApplyMute();
 }
 
 bool IsCommercialDue()
 {
-    return g_portal.commercialInterval >= 0 && Seconds() > g_portal.commercialInterval;
+    return gPortal.commercialInterval >= 0 && Seconds() > gPortal.commercialInterval;
 }
 
 void RestartButton()
 {
-    if (g_portal.zylom && IsCommercialDue() && g_portal.scoreSubmitted) Send("Restart", false);
+    if (gPortal.zylom && IsCommercialDue() && gPortal.scoreSubmitted) Send("Restart", false);
 }
 
 void HostMessage(int kind)
 {
-    TPortalState& p = g_portal;
+    TPortalState& p = gPortal;
     if (!InPortalMode()) return;
     switch (kind)
     {
@@ -334,7 +334,7 @@ bool TakeRequest(bool& request, bool runningAfter)
 {
     if (!InPortalMode() || !request) return false;
     request = false;
-    g_portal.running = runningAfter;
+    gPortal.running = runningAfter;
     ApplyMute();
     return true;
 }
@@ -372,11 +372,11 @@ std::vector<TPortalPiece> SplitPortalCommand(const char* text)
     return pieces;
 }
 
-TMsnZylomHandler::TMsnZylomHandler() : m_aol(!g_portal.zylom && CommandLineHas("-aol")) {}
+TMsnZylomHandler::TMsnZylomHandler() : aol_(!gPortal.zylom && CommandLineHas("-aol")) {}
 
 bool TMsnZylomHandler::OnSetState(const TString& key, const TString& value)
 {
-    TPortalState& p = g_portal;
+    TPortalState& p = gPortal;
     const char* k = key.CStr();
     if (std::strcmp(k, "windowmessage") == 0)
     {
@@ -407,7 +407,7 @@ bool TMsnZylomHandler::OnSetState(const TString& key, const TString& value)
             p.commercialInterval = at < 0 ? -1 : value.Substring(at + 14).ToInt();
         }
         else if (value.Find("-aol") >= 0)
-            m_aol = true;
+            aol_ = true;
     }
     else if (std::strcmp(k, "level") == 0)
     {
@@ -442,9 +442,9 @@ TString TMsnZylomHandler::OnGetState(const TString& key, const TString& value)
     TString reply = value;
     if (key == TString("systemmode"))
     {
-        if (g_portal.zylom) reply = "zylom";
-        if (g_portal.msn) reply = "msn";
-        if (m_aol) reply = "aol";
+        if (gPortal.zylom) reply = "zylom";
+        if (gPortal.msn) reply = "msn";
+        if (aol_) reply = "aol";
     }
     else if (key == TString("restartbutton"))
         reply = TString::Format("%d", IsCommercialDue() ? 1 : 0);
@@ -453,53 +453,53 @@ TString TMsnZylomHandler::OnGetState(const TString& key, const TString& value)
 
 bool TMsnZylomHandler::QueryRestartMode()
 {
-    return TakeRequest(g_portal.restart, true);
+    return TakeRequest(gPortal.restart, true);
 }
 
 bool TMsnZylomHandler::QueryJumpToMenu()
 {
-    if (!TakeRequest(g_portal.jumpToMenu, false)) return false;
-    g_portal.cameFromMenu = true;
+    if (!TakeRequest(gPortal.jumpToMenu, false)) return false;
+    gPortal.cameFromMenu = true;
     return true;
 }
 
 bool TMsnZylomHandler::QueryMuteGame()
 {
-    return g_portal.portalMuted;
+    return gPortal.portalMuted;
 }
 
 bool TMsnZylomHandler::IsHoldingGame()
 {
-    return InPortalMode() && g_portal.held;
+    return InPortalMode() && gPortal.held;
 }
 
 void SetPortalChannel(TPortalChannel* channel)
 {
-    g_channel = channel;
+    gChannel = channel;
 }
 
 void SetPortalHooks(const TPortalHooks& hooks)
 {
-    g_hooks = hooks;
+    gHooks = hooks;
 }
 
 void ResetPortalState()
 {
-    g_portal = TPortalState();
+    gPortal = TPortalState();
 }
 
 bool EnableMsnMode()
 {
-    if (!g_channel && !CommandLineHas("-pq=")) return false;
-    g_portal.msn = true;
+    if (!gChannel && !CommandLineHas("-pq=")) return false;
+    gPortal.msn = true;
     AddHandler();
     return true;
 }
 
 bool EnableZylomMode()
 {
-    if (!g_channel) return false;
-    g_portal.zylom = true;
+    if (!gChannel) return false;
+    gPortal.zylom = true;
     AddHandler();
     return true;
 }
@@ -511,15 +511,15 @@ void EnablePortalHandler()
 
 bool IsMsnMode()
 {
-    return g_portal.msn;
+    return gPortal.msn;
 }
 
 bool IsZylomMode()
 {
-    return g_portal.zylom;
+    return gPortal.zylom;
 }
 
 uint32_t GetHostPausedTime()
 {
-    return InPortalMode() ? g_portal.totalHeld : 0;
+    return InPortalMode() ? gPortal.totalHeld : 0;
 }

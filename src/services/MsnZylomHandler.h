@@ -62,7 +62,7 @@ public:
     bool IsHoldingGame() override;
 
 private:
-    bool m_aol = false;
+    bool aol_ = false;
 };
 
 // The page's window. Null (the default) means the game is in no page:

@@ -37,8 +37,8 @@ struct TSimpleHttp::TContext
 namespace
 {
 
-std::atomic<uint32_t> g_connectTimeoutMs{10000};
-std::atomic<uint32_t> g_idleTimeoutMs{30000};
+std::atomic<uint32_t> gConnectTimeoutMs{10000};
+std::atomic<uint32_t> gIdleTimeoutMs{30000};
 
 // The live workers, so program end can cancel and wait for them. Made once
 // and never destroyed: a worker may still touch it while statics go away.
@@ -183,54 +183,54 @@ TSimpleHttp::~TSimpleHttp()
 
 void TSimpleHttp::Abandon()
 {
-    if (!m_request) return;
-    m_request->abandoned.store(true, std::memory_order_relaxed);
-    m_request.reset();
+    if (!request_) return;
+    request_->abandoned.store(true, std::memory_order_relaxed);
+    request_.reset();
 }
 
 void TSimpleHttp::BeginRequest(const char* url, bool post, const char* outputPath)
 {
     platform::HttpGlobalInit();
-    m_url = url ? url : "";
-    m_outputPath = outputPath ? outputPath : "";
-    m_post = post;
-    m_body = "";
-    m_header = "";
-    m_firstParameter = true;
+    url_ = url ? url : "";
+    outputPath_ = outputPath ? outputPath : "";
+    post_ = post;
+    body_ = "";
+    header_ = "";
+    firstParameter_ = true;
     Abandon();
 }
 
 void TSimpleHttp::AddParameter(const char* name, const char* value)
 {
     TString pair = TString(name ? name : "") + "=" + UrlEncode(value);
-    if (m_post)
+    if (post_)
     {
-        if (!m_firstParameter) m_body += '&';
-        m_body += pair;
+        if (!firstParameter_) body_ += '&';
+        body_ += pair;
     }
     else
     {
-        m_url += m_firstParameter ? '?' : '&';
-        m_url += pair;
+        url_ += firstParameter_ ? '?' : '&';
+        url_ += pair;
     }
-    m_firstParameter = false;
+    firstParameter_ = false;
 }
 
 void TSimpleHttp::Start(int options)
 {
     Abandon();
     auto context = std::make_shared<TContext>();
-    context->url = m_url.CStr();
-    context->header = m_header.CStr();
-    context->body = m_body.CStr();
-    context->post = m_post;
+    context->url = url_.CStr();
+    context->header = header_.CStr();
+    context->body = body_.CStr();
+    context->post = post_;
     context->options = options;
-    context->connectTimeoutMs = g_connectTimeoutMs.load();
-    context->idleTimeoutMs = g_idleTimeoutMs.load();
-    m_request = context;
-    if (!m_outputPath.IsEmpty())
+    context->connectTimeoutMs = gConnectTimeoutMs.load();
+    context->idleTimeoutMs = gIdleTimeoutMs.load();
+    request_ = context;
+    if (!outputPath_.IsEmpty())
     {
-        context->outputPath = ResolveFileName(m_outputPath, false).CStr();
+        context->outputPath = ResolveFileName(outputPath_, false).CStr();
         if (context->outputPath.empty())
         {
             context->status.store(kOutputError);
@@ -254,13 +254,13 @@ void TSimpleHttp::Start(int options)
 
 int TSimpleHttp::GetStatus() const
 {
-    return m_request ? m_request->status.load(std::memory_order_acquire) : kFailed;
+    return request_ ? request_->status.load(std::memory_order_acquire) : kFailed;
 }
 
 void TSimpleHttp::SetTimeouts(uint32_t connectMs, uint32_t idleMs)
 {
-    g_connectTimeoutMs.store(connectMs);
-    g_idleTimeoutMs.store(idleMs);
+    gConnectTimeoutMs.store(connectMs);
+    gIdleTimeoutMs.store(idleMs);
 }
 
 int TSimpleHttp::GetRunningWorkers()

@@ -39,8 +39,8 @@ public:
     // kFailed when nothing was started, else the request's status.
     int GetStatus() const;
 
-    const TString& GetUrl() const { return m_url; }
-    const TString& GetBody() const { return m_body; }
+    const TString& GetUrl() const { return url_; }
+    const TString& GetBody() const { return body_; }
 
     // Time limits of requests started later: connecting, then the longest
     // silence while waiting for bytes (defaults 10 s and 30 s).
@@ -57,13 +57,13 @@ public:
 private:
     void Abandon();
 
-    TString m_url;
-    TString m_outputPath;
-    TString m_body;
-    TString m_header;
-    bool m_firstParameter = true;
-    bool m_post = false;
-    std::shared_ptr<TContext> m_request;
+    TString url_;
+    TString outputPath_;
+    TString body_;
+    TString header_;
+    bool firstParameter_ = true;
+    bool post_ = false;
+    std::shared_ptr<TContext> request_;
 };
 
 // Percent-encodes the bytes a form value cannot carry: the reserved

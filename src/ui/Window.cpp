@@ -19,9 +19,9 @@
 namespace
 {
 
-int32_t g_nextId = 0;
+int32_t gNextId = 0;
 std::unordered_set<const TWindow*> g_liveWindows;
-bool g_swallowNextChar = false;
+bool gSwallowNextChar = false;
 
 const TWindowClassInfo kWindowClass{"TWindow", &MakeWindowOf<TWindow>};
 
@@ -45,17 +45,17 @@ TWindowClassId TWindow::ClassId()
 
 void SetSwallowNextChar(bool on)
 {
-    g_swallowNextChar = on;
+    gSwallowNextChar = on;
 }
 
 bool GetSwallowNextChar()
 {
-    return g_swallowNextChar;
+    return gSwallowNextChar;
 }
 
 void ResetWindowIdCounter()
 {
-    g_nextId = 0;
+    gNextId = 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -66,7 +66,7 @@ bool IsLiveWindow(const TWindow* window)
     return g_liveWindows.count(window) != 0;
 }
 
-TWindow::TWindow() : id_(g_nextId++)
+TWindow::TWindow() : id_(gNextId++)
 {
     g_liveWindows.insert(this);
 }
@@ -460,9 +460,9 @@ bool DispatchEvent(TWindow* window, const TEvent& original, bool focusAssigned)
                 break;
             case kEventChar:
             case kEventCharUtf8:
-                if (g_swallowNextChar)
+                if (gSwallowNextChar)
                 {
-                    g_swallowNextChar = false;
+                    gSwallowNextChar = false;
                     handled = true;
                 }
                 else if (event.type == kEventChar)

@@ -9,8 +9,8 @@
 namespace
 {
 
-TWindowAppLink g_defaultLink;
-TWindowAppLink* g_link = nullptr;
+TWindowAppLink gDefaultLink;
+TWindowAppLink* gLink = nullptr;
 
 }  // namespace
 
@@ -94,10 +94,10 @@ THostGameState* TWindowAppLink::GetGameState() const
 
 TWindowAppLink& GetWindowAppLink()
 {
-    return g_link != nullptr ? *g_link : g_defaultLink;
+    return gLink != nullptr ? *gLink : gDefaultLink;
 }
 
 void SetWindowAppLink(TWindowAppLink* link)
 {
-    g_link = link;
+    gLink = link;
 }

@@ -19,8 +19,8 @@
 #include "ui/WindowSpider.h"
 #include "ui/XSellWindow.h"
 
-TWindowManager* window_manager_detail::g_manager = nullptr;
-using window_manager_detail::g_manager;
+TWindowManager* window_manager_detail::gManager = nullptr;
+using window_manager_detail::gManager;
 
 namespace
 {
@@ -50,7 +50,7 @@ bool MatchesNameOrId(const TWindow* w, const TString& text)
 
 TWindowManager::TWindowManager()
 {
-    g_manager = this;
+    gManager = this;
 }
 
 TWindowManager::~TWindowManager()
@@ -71,7 +71,7 @@ TWindowManager::~TWindowManager()
     capture_.reset();
     DetachScriptTask();
     script_.reset();
-    if (g_manager == this) g_manager = nullptr;
+    if (gManager == this) gManager = nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -100,18 +100,18 @@ bool TWindowManager::GetTranslateLabels() const
 
 namespace
 {
-std::function<void(TScript&)> g_windowScriptHook;
+std::function<void(TScript&)> gWindowScriptHook;
 }  // namespace
 
 void SetWindowScriptHook(std::function<void(TScript& script)> hook)
 {
-    g_windowScriptHook = std::move(hook);
+    gWindowScriptHook = std::move(hook);
 }
 
 void TWindowManager::CreateWindowScript()
 {
     auto* script = new TWindowScript();
-    if (g_windowScriptHook) g_windowScriptHook(*script);
+    if (gWindowScriptHook) gWindowScriptHook(*script);
     SetScript(script);
 }
 

@@ -191,14 +191,14 @@ private:
 
 namespace window_manager_detail
 {
-extern TWindowManager* g_manager;
+extern TWindowManager* gManager;
 }  // namespace window_manager_detail
 
 // The live window manager; null when none exists. Inline: every message
 // delivery and many window operations ask for it.
 inline TWindowManager* GetWindowManager()
 {
-    return window_manager_detail::g_manager;
+    return window_manager_detail::gManager;
 }
 
 // Run on every window script CreateWindowScript makes, before it becomes the

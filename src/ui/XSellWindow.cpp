@@ -23,8 +23,8 @@ const TWindowClassInfo kXSellClass{"TXSellWindow", &MakeWindowOf<TXSellWindow>};
 const char* kDefaultColour = "003cff";
 
 // The window that owns the two script functions, and the state they live in.
-TXSellWindow* g_owner = nullptr;
-lua_State* g_ownerState = nullptr;
+TXSellWindow* gOwner = nullptr;
+lua_State* gOwnerState = nullptr;
 
 lua_State* ScriptState()
 {
@@ -65,21 +65,21 @@ TXSellWindow::TXSellWindow()
     if (L == nullptr) return;
     LuaBindMember(L, "SetupXSell", this, &TXSellWindow::SetupXSell);
     LuaBindMember(L, "LaunchGameLink", this, &TXSellWindow::LaunchGameLink);
-    g_owner = this;
-    g_ownerState = L;
+    gOwner = this;
+    gOwnerState = L;
 }
 
 TXSellWindow::~TXSellWindow()
 {
-    if (g_owner != this) return;
+    if (gOwner != this) return;
     // Only from the state they were published in, and only while it lives.
-    if (lua_State* L = ScriptState(); L != nullptr && L == g_ownerState)
+    if (lua_State* L = ScriptState(); L != nullptr && L == gOwnerState)
     {
         LuaUnbind(L, "SetupXSell");
         LuaUnbind(L, "LaunchGameLink");
     }
-    g_owner = nullptr;
-    g_ownerState = nullptr;
+    gOwner = nullptr;
+    gOwnerState = nullptr;
 }
 
 void TXSellWindow::Init(TWindowStyle& style)

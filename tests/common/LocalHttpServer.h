@@ -52,57 +52,57 @@ public:
 
     explicit LocalHttpServer(Handler handler, int maxConnections = 64,
                              std::chrono::seconds lifetime = std::chrono::seconds(60))
-        : m_handler(std::move(handler)),
-          m_maxConnections(maxConnections),
-          m_deadline(std::chrono::steady_clock::now() + lifetime)
+        : handler_(std::move(handler)),
+          maxConnections_(maxConnections),
+          deadline_(std::chrono::steady_clock::now() + lifetime)
     {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
         int one = 1;
-        ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         address.sin_port = 0;
-        if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(m_listener, 64) != 0)
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener_, 64) != 0)
         {
-            ::close(m_listener);
-            m_listener = -1;
+            ::close(listener_);
+            listener_ = -1;
             return;
         }
         socklen_t size = sizeof address;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size);
-        m_port = ntohs(address.sin_port);
-        m_acceptor = std::thread([this] { AcceptLoop(); });
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+        acceptor_ = std::thread([this] { AcceptLoop(); });
     }
 
     ~LocalHttpServer() { Stop(); }
 
     void Stop()
     {
-        m_stop = true;
-        if (m_acceptor.joinable()) m_acceptor.join();
+        stop_ = true;
+        if (acceptor_.joinable()) acceptor_.join();
         std::vector<std::thread> workers;
         {
-            std::lock_guard<std::mutex> lock(m_lock);
-            workers.swap(m_workers);
+            std::lock_guard<std::mutex> lock(lock_);
+            workers.swap(workers_);
         }
         for (auto& worker : workers) worker.join();
-        if (m_listener >= 0) ::close(m_listener);
-        m_listener = -1;
+        if (listener_ >= 0) ::close(listener_);
+        listener_ = -1;
     }
 
-    int Port() const { return m_port; }
+    int Port() const { return port_; }
     std::string Url(const std::string& path) const
     {
-        return "http://127.0.0.1:" + std::to_string(m_port) + path;
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
-    std::string HostPort() const { return "127.0.0.1:" + std::to_string(m_port); }
+    std::string HostPort() const { return "127.0.0.1:" + std::to_string(port_); }
 
     std::vector<Request> Requests() const
     {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return m_requests;
+        std::lock_guard<std::mutex> lock(lock_);
+        return requests_;
     }
     // Waits (bounded) until count requests were read.
     bool WaitForRequests(size_t count, std::chrono::milliseconds limit = std::chrono::seconds(10))
@@ -117,20 +117,20 @@ public:
     }
 
 private:
-    bool Expired() const { return m_stop || std::chrono::steady_clock::now() >= m_deadline; }
+    bool Expired() const { return stop_ || std::chrono::steady_clock::now() >= deadline_; }
 
     void AcceptLoop()
     {
         int served = 0;
-        while (!Expired() && served < m_maxConnections)
+        while (!Expired() && served < maxConnections_)
         {
-            pollfd wait{m_listener, POLLIN, 0};
+            pollfd wait{listener_, POLLIN, 0};
             if (::poll(&wait, 1, 20) <= 0) continue;
-            int client = ::accept(m_listener, nullptr, nullptr);
+            int client = ::accept(listener_, nullptr, nullptr);
             if (client < 0) continue;
             ++served;
-            std::lock_guard<std::mutex> lock(m_lock);
-            m_workers.emplace_back([this, client] { Serve(client); });
+            std::lock_guard<std::mutex> lock(lock_);
+            workers_.emplace_back([this, client] { Serve(client); });
         }
     }
 
@@ -211,10 +211,10 @@ private:
         if (ReadRequest(client, pending, request))
         {
             {
-                std::lock_guard<std::mutex> lock(m_lock);
-                m_requests.push_back(request);
+                std::lock_guard<std::mutex> lock(lock_);
+                requests_.push_back(request);
             }
-            Response response = m_handler(request);
+            Response response = handler_(request);
             if (response.mode == Response::Mode::kSilent)
             {
                 while (!Expired()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -235,16 +235,16 @@ private:
         ::close(client);
     }
 
-    Handler m_handler;
-    int m_maxConnections;
-    std::chrono::steady_clock::time_point m_deadline;
-    int m_listener = -1;
-    int m_port = 0;
-    std::atomic<bool> m_stop{false};
-    std::thread m_acceptor;
-    mutable std::mutex m_lock;
-    std::vector<std::thread> m_workers;
-    std::vector<Request> m_requests;
+    Handler handler_;
+    int maxConnections_;
+    std::chrono::steady_clock::time_point deadline_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread acceptor_;
+    mutable std::mutex lock_;
+    std::vector<std::thread> workers_;
+    std::vector<Request> requests_;
 };
 
 }  // namespace testhttp

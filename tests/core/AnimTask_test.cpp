@@ -19,7 +19,7 @@ class FakeTime : public ::testing::Test
 protected:
     void SetUp() override
     {
-        g_now = 100000;
+        gNow = 100000;
         SetClockTimeSource(&FakeNow);
     }
     void TearDown() override { SetClockTimeSource(nullptr); }
@@ -83,9 +83,9 @@ TEST_F(AnimTaskTest, SetTimerCountsFromNowOrFromTheDueTime)
         }
         else
         {
-            g_now = static_cast<uint32_t>(c.startDue);
+            gNow = static_cast<uint32_t>(c.startDue);
             t.SetTimer(0, false, true, false);
-            g_now = 100000;
+            gNow = 100000;
         }
         t.SetTimer(50, true, c.restart, false);
         EXPECT_EQ(t.GetDueTime(), c.expectDue) << c.startDue << " " << c.restart;
@@ -96,7 +96,7 @@ TEST_F(AnimTaskTest, SetTimerCountsFromNowOrFromTheDueTime)
     EXPECT_EQ(once.GetInterval(), 0);
     EXPECT_FALSE(once.IsReady(TaskPhaseIdle));
     EXPECT_EQ(once.GetOverdue(), -50);
-    g_now += 50;
+    gNow += 50;
     EXPECT_TRUE(once.IsReady(TaskPhaseIdle));
 }
 
@@ -104,7 +104,7 @@ TEST_F(AnimTaskTest, RepeatingTimerAdvancesByTheInterval)
 {
     Counter t;
     t.SetTimer(100, true, false, false);  // due 100100
-    g_now = 100130;
+    gNow = 100130;
     ASSERT_TRUE(t.IsReady(TaskPhaseIdle));
     EXPECT_TRUE(t.Run());
     EXPECT_EQ(t.runs, 1);
@@ -112,7 +112,7 @@ TEST_F(AnimTaskTest, RepeatingTimerAdvancesByTheInterval)
 
     Counter r;
     r.SetTimer(100, true, true, false);
-    g_now = 100260;
+    gNow = 100260;
     EXPECT_TRUE(r.Run());
     EXPECT_EQ(r.GetDueTime(), 100360);  // restart: from now
 }
@@ -121,7 +121,7 @@ TEST_F(AnimTaskTest, CatchUpRunsUntilTheDueTimeReachesNow)
 {
     Counter t;
     t.SetTimer(100, true, false, true);  // due 100100
-    g_now = 100450;
+    gNow = 100450;
     EXPECT_TRUE(t.Run());
     // 100100, 100200, 100300, 100400 were missed; the due time is 100500.
     EXPECT_EQ(t.runs, 4);
@@ -130,15 +130,15 @@ TEST_F(AnimTaskTest, CatchUpRunsUntilTheDueTimeReachesNow)
     // More than a second behind: the due time jumps to now first.
     Counter late;
     late.SetTimer(100, true, false, true);
-    g_now += 5000;
+    gNow += 5000;
     EXPECT_TRUE(late.Run());
     EXPECT_EQ(late.runs, 1);
-    EXPECT_EQ(late.GetDueTime(), static_cast<int32_t>(g_now) + 100);
+    EXPECT_EQ(late.GetDueTime(), static_cast<int32_t>(gNow) + 100);
 
     // A step that reports false ends the catching up and the task.
     Counter quits(nullptr, [](Counter&) { return false; });
     quits.SetTimer(100, true, false, true);
-    g_now += 900;
+    gNow += 900;
     EXPECT_FALSE(quits.Run());
     EXPECT_EQ(quits.runs, 1);
 }
@@ -149,7 +149,7 @@ TEST_F(AnimTaskTest, ZeroIntervalWithCatchUpRunsOncePerPass)
     {
         Counter t;
         t.SetTimer(0, true, restart, true);
-        g_now += 300;
+        gNow += 300;
         EXPECT_TRUE(t.Run());
         EXPECT_EQ(t.runs, 1) << restart;
         EXPECT_TRUE(t.IsReady(TaskPhaseIdle));  // every pass, but once per pass
@@ -164,7 +164,7 @@ TEST_F(AnimTaskTest, OneShotFiresOnceEvenWhenTheStepKeepsTheTask)
     list.Add(t);
     for (int pass = 0; pass < 5; ++pass)
     {
-        g_now += 20;
+        gNow += 20;
         list.RunTasks(TaskPhaseIdle);
     }
     EXPECT_EQ(t->runs, 1);
@@ -182,7 +182,7 @@ TEST_F(AnimTaskTest, OneShotFiresOnceEvenWhenTheStepKeepsTheTask)
     list.Add(again);
     for (int pass = 0; pass < 10; ++pass)
     {
-        g_now += 20;
+        gNow += 20;
         list.RunTasks(TaskPhaseIdle);
     }
     EXPECT_EQ(again->runs, 3);
@@ -203,14 +203,14 @@ TEST_F(AnimTaskTest, TaskListStepsRepeatingTimerAndDeletesFinishedTask)
     list.Add(t);
     list.RunTasks(TaskPhaseIdle);  // not due yet
     EXPECT_EQ(t->runs, 0);
-    g_now += 50;
+    gNow += 50;
     list.RunTasks(TaskPhaseIdle);
     EXPECT_EQ(t->runs, 1);
     list.RunTasks(TaskPhaseIdle);  // not due again yet
     EXPECT_EQ(t->runs, 1);
-    g_now += 50;
+    gNow += 50;
     list.RunTasks(TaskPhaseIdle);
-    g_now += 50;
+    gNow += 50;
     list.RunTasks(TaskPhaseIdle);  // third step returns false
     EXPECT_EQ(deleted, 1);
     EXPECT_EQ(list.Count(), 0);
@@ -235,7 +235,7 @@ TEST_F(AnimTaskTest, ClockTimeBaseAndSetClockKeepsTheRemainingWait)
     Counter t(&a);
     EXPECT_EQ(t.GetTime(), 1000);
     t.SetTimer(300, false, true, false);  // due at 1300 on a
-    g_now += 100;                         // a reads 1100: 200 left
+    gNow += 100;                         // a reads 1100: 200 left
     TClock b;
     b.Start();
     b.SetTime(50000);
@@ -244,10 +244,10 @@ TEST_F(AnimTaskTest, ClockTimeBaseAndSetClockKeepsTheRemainingWait)
     EXPECT_EQ(t.GetDueTime(), 50200);
     // A paused clock holds the task back.
     b.Stop();
-    g_now += 1000;
+    gNow += 1000;
     EXPECT_FALSE(t.IsReady(TaskPhaseIdle));
     b.Start();
-    g_now += 200;
+    gNow += 200;
     EXPECT_TRUE(t.IsReady(TaskPhaseIdle));
     // Back to application time.
     t.SetClock(nullptr);
@@ -285,41 +285,41 @@ TEST_F(RealTimeAnimTaskTest, ATimerFarAheadIsPassedOverWithoutReadingTheTime)
     list.Add(clocked);
     // The first check has no reading of its own to build on: it reads, and
     // the task on its own clock reads too (a clock has no pass reading).
-    g_reads = 0;
+    gReads = 0;
     list.RunTasks(TaskPhaseIdle);
-    EXPECT_EQ(g_reads, 2);
+    EXPECT_EQ(gReads, 2);
     // From then on only the task on its own clock reads.
-    g_reads = 0;
+    gReads = 0;
     list.RunTasks(TaskPhaseIdle);
-    EXPECT_EQ(g_reads, 1);
+    EXPECT_EQ(gReads, 1);
     EXPECT_EQ(app->runs + clocked->runs, 0);
     // Ticks later (the coarse clock moved) the check reads, and the pass
     // shares that reading; 8 ms before due is inside the margin, so the next
     // check reads too.
-    g_now += 92;
-    ++g_coarse;
-    g_reads = 0;
+    gNow += 92;
+    ++gCoarse;
+    gReads = 0;
     list.RunTasks(TaskPhaseIdle);
-    EXPECT_EQ(g_reads, 2);
+    EXPECT_EQ(gReads, 2);
     EXPECT_EQ(app->runs, 0);
-    g_now += 8;
+    gNow += 8;
     list.RunTasks(TaskPhaseIdle);
     EXPECT_EQ(app->runs, 1);
     EXPECT_EQ(clocked->runs, 1);
     // Again after a tick: one reading, then proved from it.
     EXPECT_EQ(app->GetDueTime(), 100200);
-    g_now += 50;
-    ++g_coarse;
-    g_reads = 0;
+    gNow += 50;
+    ++gCoarse;
+    gReads = 0;
     EXPECT_FALSE(app->IsReady(TaskPhaseIdle));
-    EXPECT_EQ(g_reads, 1);
+    EXPECT_EQ(gReads, 1);
     EXPECT_FALSE(app->IsReady(TaskPhaseIdle));
-    EXPECT_EQ(g_reads, 1);
+    EXPECT_EQ(gReads, 1);
     // A stopped timer reads nothing either way.
     app->StopTimer();
-    ++g_coarse;
+    ++gCoarse;
     EXPECT_FALSE(app->IsReady(TaskPhaseIdle));
-    EXPECT_EQ(g_reads, 1);
+    EXPECT_EQ(gReads, 1);
 }
 
 }  // namespace

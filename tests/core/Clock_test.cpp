@@ -18,7 +18,7 @@ class ClockTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        g_now = 1000;
+        gNow = 1000;
         SetClockTimeSource(&FakeNow);
     }
     void TearDown() override { SetClockTimeSource(nullptr); }
@@ -29,11 +29,11 @@ TEST_F(ClockTest, NewClockReadsZeroUntilStarted)
     TClock clock;
     EXPECT_TRUE(clock.IsPaused());
     EXPECT_FALSE(clock.IsStarted());
-    g_now += 500;
+    gNow += 500;
     EXPECT_EQ(clock.GetTime(), 0);
     clock.Start();
     EXPECT_EQ(clock.GetTime(), 0);
-    g_now += 250;
+    gNow += 250;
     EXPECT_EQ(clock.GetTime(), 250);
     clock.Start();  // already running: nothing
     EXPECT_EQ(clock.GetTime(), 250);
@@ -46,18 +46,18 @@ TEST_F(ClockTest, SetTimeBeforeAndAfterFirstStart)
     EXPECT_EQ(clock.GetTime(), 5000);
     clock.Start();  // the first start begins at 0
     EXPECT_EQ(clock.GetTime(), 0);
-    g_now += 100;
+    gNow += 100;
     EXPECT_FALSE(clock.Stop());
     clock.SetTime(5000);
     EXPECT_EQ(clock.GetTime(), 5000);
-    g_now += 3000;
+    gNow += 3000;
     EXPECT_EQ(clock.GetTime(), 5000);
     clock.Start();
     EXPECT_EQ(clock.GetTime(), 5000);
-    g_now += 40;
+    gNow += 40;
     EXPECT_EQ(clock.GetTime(), 5040);
     clock.SetTime(-20);  // running: continues from the new reading
-    g_now += 30;
+    gNow += 30;
     EXPECT_EQ(clock.GetTime(), 10);
 }
 
@@ -65,18 +65,18 @@ TEST_F(ClockTest, PauseKeepsReadingAcrossSeveralPauses)
 {
     TClock clock;
     clock.Start();
-    g_now += 1200;
+    gNow += 1200;
     EXPECT_FALSE(clock.Stop());
     EXPECT_TRUE(clock.Stop());
-    g_now += 3000;
+    gNow += 3000;
     EXPECT_EQ(clock.GetTime(), 1200);
     clock.Start();
     EXPECT_EQ(clock.GetTime(), 1200);
-    g_now += 300;
+    gNow += 300;
     clock.Stop();
-    g_now += 7000;
+    gNow += 7000;
     clock.Start();
-    g_now += 1;
+    gNow += 1;
     EXPECT_EQ(clock.GetTime(), 1501);
 }
 
@@ -84,46 +84,46 @@ TEST_F(ClockTest, ResetKeepsStarted)
 {
     TClock clock;
     clock.Start();
-    g_now += 900;
+    gNow += 900;
     clock.Reset();
     EXPECT_TRUE(clock.IsPaused());
     EXPECT_TRUE(clock.IsStarted());
     EXPECT_EQ(clock.GetTime(), 0);
-    g_now += 400;
+    gNow += 400;
     clock.Start();  // resumes from 0, not a second first start
     EXPECT_EQ(clock.GetTime(), 0);
-    g_now += 25;
+    gNow += 25;
     EXPECT_EQ(clock.GetTime(), 25);
 }
 
 TEST_F(ClockTest, WrapsWithTheMillisecondCounter)
 {
-    g_now = 0xFFFFFF00u;
+    gNow = 0xFFFFFF00u;
     TClock clock;
     clock.Start();
-    g_now += 0x200;  // the counter wrapped past zero
+    gNow += 0x200;  // the counter wrapped past zero
     EXPECT_EQ(clock.GetTime(), 0x200);
     clock.Stop();
-    g_now += 0x100;
+    gNow += 0x100;
     clock.Start();
-    g_now += 0x10;
+    gNow += 0x10;
     EXPECT_EQ(clock.GetTime(), 0x210);
     // The reading itself wraps like a 32-bit counter.
     clock.SetTime(0x7FFFFFFF);
-    g_now += 1;
+    gNow += 1;
     EXPECT_EQ(clock.GetTime(), INT32_MIN);
 }
 
 TEST_F(ClockTest, APassReadsTheTimeOnceUntilForgottenOrOver)
 {
     EXPECT_EQ(GetPassTime(), 1000u);
-    g_now += 5;
+    gNow += 5;
     EXPECT_EQ(GetPassTime(), 1005u);  // outside a pass: every reading is fresh
     {
         TClockPass pass;
-        g_now += 10;  // read lazily: the first reading in the pass counts
+        gNow += 10;  // read lazily: the first reading in the pass counts
         EXPECT_EQ(GetPassTime(), 1015u);
-        g_now += 10;
+        gNow += 10;
         EXPECT_EQ(GetPassTime(), 1015u);
         {
             TClockPass inner;
@@ -132,7 +132,7 @@ TEST_F(ClockTest, APassReadsTheTimeOnceUntilForgottenOrOver)
         EXPECT_EQ(GetPassTime(), 1015u);  // the inner pass's end keeps it
         ForgetPassTime();
         EXPECT_EQ(GetPassTime(), 1025u);
-        g_now += 10;
+        gNow += 10;
         EXPECT_EQ(GetPassTime(), 1025u);
         // The plain source and clocks are not held by the pass.
         EXPECT_EQ(GetClockSourceTime(), 1035u);
@@ -141,7 +141,7 @@ TEST_F(ClockTest, APassReadsTheTimeOnceUntilForgottenOrOver)
     {
         TClockPass pass;
         EXPECT_EQ(GetPassTime(), 1035u);
-        g_now += 1;
+        gNow += 1;
         SetClockTimeSource(&FakeNow);  // a new source is read at once
         EXPECT_EQ(GetPassTime(), 1036u);
     }
@@ -173,8 +173,8 @@ class DueCheckTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        g_now = 1000;
-        g_coarse = 7;
+        gNow = 1000;
+        gCoarse = 7;
         SetCoarseClock(&FakeCoarse, 4);
         SetClockTimeSource(&CountedNow, true);
     }
@@ -187,17 +187,17 @@ protected:
     // check on an empty window proves nothing, so it reads).
     static void ReadAt(uint32_t at)
     {
-        g_now = at;
+        gNow = at;
         PassTimeWithin(at, 0);
-        g_reads = 0;
+        gReads = 0;
     }
     // PassTimeBefore, checked against the plain expression on the time the
     // source shows.
     static bool Before(uint32_t due)
     {
-        const bool expected = static_cast<int32_t>(g_now - due) < 0;
+        const bool expected = static_cast<int32_t>(gNow - due) < 0;
         const bool before = PassTimeBefore(due);
-        EXPECT_EQ(before, expected) << "due " << due << " now " << g_now;
+        EXPECT_EQ(before, expected) << "due " << due << " now " << gNow;
         return before;
     }
 };
@@ -231,9 +231,9 @@ TEST_F(DueCheckTest, NotYetIsProvedWithoutReadingOnlyBeyondTheMargin)
     {
         SCOPED_TRACE(c.what);
         ReadAt(c.last);
-        g_now = c.now;
+        gNow = c.now;
         Before(c.due);
-        EXPECT_EQ(g_reads, c.reads);
+        EXPECT_EQ(gReads, c.reads);
     }
 }
 
@@ -262,11 +262,11 @@ TEST_F(DueCheckTest, WindowHoldsWhenTheWholeMarginLiesInside)
     {
         SCOPED_TRACE(c.what);
         ReadAt(c.last);
-        g_now = c.now;
+        gNow = c.now;
         uint32_t reading = 12345;
         const bool inside = PassTimeWithin(c.start, c.length, &reading);
         EXPECT_EQ(inside, c.now - c.start < c.length);
-        EXPECT_EQ(g_reads, c.reads);
+        EXPECT_EQ(gReads, c.reads);
         // Only a check that read hands the reading out.
         EXPECT_EQ(reading, c.reads == 0 ? 12345u : c.now);
     }
@@ -276,20 +276,20 @@ TEST_F(DueCheckTest, ACoarseTickOrAnotherSourceMakesItReadAgain)
 {
     ReadAt(1000);
     EXPECT_TRUE(Before(1100));
-    EXPECT_EQ(g_reads, 0);
+    EXPECT_EQ(gReads, 0);
     // The coarse clock moved: the remembered reading proves nothing now.
-    ++g_coarse;
-    g_now = 1050;
+    ++gCoarse;
+    gNow = 1050;
     EXPECT_TRUE(Before(1100));
-    EXPECT_EQ(g_reads, 1);
+    EXPECT_EQ(gReads, 1);
     // That reading is remembered with the new coarse value.
-    g_now = 1055;
+    gNow = 1055;
     EXPECT_TRUE(Before(1100));
-    EXPECT_EQ(g_reads, 1);
-    g_now = 1100;
-    ++g_coarse;
+    EXPECT_EQ(gReads, 1);
+    gNow = 1100;
+    ++gCoarse;
     EXPECT_FALSE(Before(1100));
-    EXPECT_EQ(g_reads, 2);
+    EXPECT_EQ(gReads, 2);
 
     // A new source (even the same one), a new coarse clock or tick: every
     // remembered reading goes.
@@ -303,14 +303,14 @@ TEST_F(DueCheckTest, ACoarseTickOrAnotherSourceMakesItReadAgain)
         ReadAt(1000);
         install();
         EXPECT_TRUE(Before(1100));
-        EXPECT_EQ(g_reads, 1);
+        EXPECT_EQ(gReads, 1);
     }
     // A shorter tick narrows the margin: 2 * 1 + 1.
     ReadAt(1000);
     EXPECT_TRUE(Before(1004));
-    EXPECT_EQ(g_reads, 0);
+    EXPECT_EQ(gReads, 0);
     EXPECT_TRUE(Before(1003));
-    EXPECT_EQ(g_reads, 1);
+    EXPECT_EQ(gReads, 1);
 }
 
 TEST_F(DueCheckTest, ASourceThatMayRunAheadAlwaysReads)
@@ -321,17 +321,17 @@ TEST_F(DueCheckTest, ASourceThatMayRunAheadAlwaysReads)
     {
         SetClockTimeSource(source);
         ReadAt(1000);
-        g_now = 5000;
+        gNow = 5000;
         EXPECT_FALSE(Before(1100));
-        EXPECT_EQ(g_reads, source == &CountedNow ? 1 : 0);
+        EXPECT_EQ(gReads, source == &CountedNow ? 1 : 0);
     }
     SetClockTimeSource(&CountedNow);
     for (int i = 0; i < 3; ++i) Before(100000);
-    EXPECT_EQ(g_reads, 3);
+    EXPECT_EQ(gReads, 3);
     // Marked again, the first reading arms the shortcut.
     SetClockTimeSource(&CountedNow, true);
     for (int i = 0; i < 3; ++i) Before(100000);
-    EXPECT_EQ(g_reads, 4);
+    EXPECT_EQ(gReads, 4);
 }
 
 TEST_F(DueCheckTest, PassesKeepTheirReadingWithTheShortcut)
@@ -341,53 +341,53 @@ TEST_F(DueCheckTest, PassesKeepTheirReadingWithTheShortcut)
         TClockPass pass;
         // Proved early: the pass still holds no reading.
         EXPECT_TRUE(Before(2000));
-        EXPECT_EQ(g_reads, 0);
-        g_now = 1003;
+        EXPECT_EQ(gReads, 0);
+        gNow = 1003;
         EXPECT_EQ(GetPassTime(), 1003u);
-        EXPECT_EQ(g_reads, 1);
+        EXPECT_EQ(gReads, 1);
         // With a reading held, every check uses it, whatever the clocks do.
-        g_now = 3000;
-        ++g_coarse;
+        gNow = 3000;
+        ++gCoarse;
         EXPECT_TRUE(PassTimeBefore(2000));
         EXPECT_FALSE(PassTimeBefore(1003));
         EXPECT_TRUE(PassTimeWithin(1000, 4));
-        EXPECT_EQ(g_reads, 1);
+        EXPECT_EQ(gReads, 1);
         // Even when a later plain reading would prove the opposite.
-        g_now = 1005;
+        gNow = 1005;
         EXPECT_EQ(GetClockSourceTime(), 1005u);
         EXPECT_FALSE(PassTimeWithin(1004, 100));
-        EXPECT_EQ(g_reads, 2);
-        g_now = 3000;
-        ++g_coarse;
-        g_reads = 1;
+        EXPECT_EQ(gReads, 2);
+        gNow = 3000;
+        ++gCoarse;
+        gReads = 1;
         // Dropped: the check proves from the remembered reading (1003 with
         // the old coarse value, which no longer shows), so it reads, and that
         // reading becomes the pass's.
         ForgetPassTime();
         EXPECT_FALSE(Before(2000));
-        EXPECT_EQ(g_reads, 2);
-        g_now = 3500;
+        EXPECT_EQ(gReads, 2);
+        gNow = 3500;
         EXPECT_EQ(GetPassTime(), 3000u);
-        EXPECT_EQ(g_reads, 2);
+        EXPECT_EQ(gReads, 2);
         ForgetPassTime();
         EXPECT_TRUE(Before(4000));  // 3000 was read under this coarse value
-        EXPECT_EQ(g_reads, 2);
+        EXPECT_EQ(gReads, 2);
         {
             TClockPass inner;
             EXPECT_EQ(GetPassTime(), 3500u);
         }
-        EXPECT_EQ(g_reads, 3);
-        g_now = 3600;
+        EXPECT_EQ(gReads, 3);
+        gNow = 3600;
         EXPECT_TRUE(PassTimeBefore(3550));  // the inner pass's reading (3500) stays
-        EXPECT_EQ(g_reads, 3);
+        EXPECT_EQ(gReads, 3);
     }
     // Outside a pass a check that reads keeps nothing.
-    g_now = 3700;
-    ++g_coarse;
+    gNow = 3700;
+    ++gCoarse;
     EXPECT_TRUE(Before(3800));
-    g_now = 3705;
+    gNow = 3705;
     EXPECT_EQ(GetPassTime(), 3705u);
-    EXPECT_EQ(g_reads, 5);
+    EXPECT_EQ(gReads, 5);
 }
 
 TEST(ClockSourceTest, DefaultCoarseClockAnswersLikeTheSource)

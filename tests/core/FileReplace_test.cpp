@@ -14,10 +14,10 @@ namespace
 
 namespace fs = std::filesystem;
 
-int g_calls = 0;
+int gCalls = 0;
 bool RefuseSecond(const char*)
 {
-    return g_calls++ != 1;
+    return gCalls++ != 1;
 }
 
 class FileReplaceTest : public ::testing::Test
@@ -64,7 +64,7 @@ TEST_F(FileReplaceTest, AbandonedCommitReplacesNothing)
     std::vector<TPreparedFile> files(2);
     ASSERT_TRUE(Prepare("user:a.txt", "new a", files[0]));
     ASSERT_TRUE(Prepare("user:b.txt", "new b", files[1]));
-    g_calls = 0;
+    gCalls = 0;
     SetFileReplaceHookForTest(RefuseSecond);
     EXPECT_EQ(CommitFileReplace("test", files), 1);
     EXPECT_EQ(Read("a.txt"), "old a");

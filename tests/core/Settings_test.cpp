@@ -15,14 +15,14 @@
 namespace
 {
 
-std::vector<std::pair<std::string, std::string>> g_hookCalls;
-bool g_displayExists = false;
+std::vector<std::pair<std::string, std::string>> gHookCalls;
+bool gDisplayExists = false;
 
 bool RecordingHook(const TString& key, const TString& value)
 {
-    g_hookCalls.emplace_back(key.CStr(), value.CStr());
+    gHookCalls.emplace_back(key.CStr(), value.CStr());
     // Like the host: "vsync" needs a display before it can be applied.
-    return std::string(key.CStr()) != "vsync" || g_displayExists;
+    return std::string(key.CStr()) != "vsync" || gDisplayExists;
 }
 
 class SettingsTest : public ::testing::Test
@@ -32,8 +32,8 @@ protected:
     {
         ClearSettings();
         SetSettingChangeHook(nullptr);
-        g_hookCalls.clear();
-        g_displayExists = false;
+        gHookCalls.clear();
+        gDisplayExists = false;
     }
     void TearDown() override
     {
@@ -101,40 +101,40 @@ TEST_F(SettingsTest, CheatLock)
     SetSetting(kSettingCheatCode, code);
     SetSetting(kSettingEncryptionKey, "otherkey");
     EXPECT_STREQ(GetSetting(kSettingCheatMode).CStr(), "0");
-    for (const auto& call : g_hookCalls) EXPECT_NE(call.first, "cheatmode");
+    for (const auto& call : gHookCalls) EXPECT_NE(call.first, "cheatmode");
 }
 
 TEST_F(SettingsTest, HookRunsOnlyOnceRegisteredAndKeepsVsyncUntilADisplayExists)
 {
     SetSetting("vsync", "0");  // before the host exists
-    EXPECT_TRUE(g_hookCalls.empty());
+    EXPECT_TRUE(gHookCalls.empty());
 
     SetSettingChangeHook(RecordingHook);
     SetSetting("memorymax", "5");
     SetSetting("vsync", "1");
-    ASSERT_EQ(g_hookCalls.size(), 2u);
-    EXPECT_EQ(g_hookCalls[1], std::make_pair(std::string("vsync"), std::string("1")));
+    ASSERT_EQ(gHookCalls.size(), 2u);
+    EXPECT_EQ(gHookCalls[1], std::make_pair(std::string("vsync"), std::string("1")));
 
     // Still no display: the wish stays pending.
     EXPECT_EQ(ReplayPendingSettingChanges(), 1);
-    g_displayExists = true;
+    gDisplayExists = true;
     SetSetting("vsync", "2");  // a newer value replaces the pending one
-    g_hookCalls.clear();
+    gHookCalls.clear();
     EXPECT_EQ(ReplayPendingSettingChanges(), 0);
-    EXPECT_TRUE(g_hookCalls.empty());
+    EXPECT_TRUE(gHookCalls.empty());
 
-    g_displayExists = false;
+    gDisplayExists = false;
     SetSetting("vsync", "3");
-    g_displayExists = true;
-    g_hookCalls.clear();
+    gDisplayExists = true;
+    gHookCalls.clear();
     EXPECT_EQ(ReplayPendingSettingChanges(), 0);
-    ASSERT_EQ(g_hookCalls.size(), 1u);
-    EXPECT_EQ(g_hookCalls[0], std::make_pair(std::string("vsync"), std::string("3")));
+    ASSERT_EQ(gHookCalls.size(), 1u);
+    EXPECT_EQ(gHookCalls[0], std::make_pair(std::string("vsync"), std::string("3")));
 
     SetSettingChangeHook(nullptr);
-    g_hookCalls.clear();
+    gHookCalls.clear();
     SetSetting("vsync", "4");
-    EXPECT_TRUE(g_hookCalls.empty());
+    EXPECT_TRUE(gHookCalls.empty());
 }
 
 TEST_F(SettingsTest, SettingsFileAppliedOnceInDocumentOrder)
@@ -145,19 +145,19 @@ TEST_F(SettingsTest, SettingsFileAppliedOnceInDocumentOrder)
                "<settings>\n  <vsync>1</vsync>\n  <gamename>My Game</gamename>\n  "
                "<vsync>0</vsync>\n</settings>\n");
     SetSettingChangeHook(RecordingHook);
-    g_displayExists = false;
+    gDisplayExists = false;
     EXPECT_TRUE(ApplySettingsFile());
     EXPECT_STREQ(GetSetting("vsync").CStr(), "0");
     EXPECT_STREQ(GetSetting("gamename").CStr(), "My Game");
-    ASSERT_EQ(g_hookCalls.size(), 3u);
-    EXPECT_EQ(g_hookCalls[0].first, "vsync");
-    EXPECT_EQ(g_hookCalls[1].first, "gamename");
+    ASSERT_EQ(gHookCalls.size(), 3u);
+    EXPECT_EQ(gHookCalls[0].first, "vsync");
+    EXPECT_EQ(gHookCalls[1].first, "gamename");
     // The vsync wish waits for the display, with its latest value.
-    g_displayExists = true;
-    g_hookCalls.clear();
+    gDisplayExists = true;
+    gHookCalls.clear();
     EXPECT_EQ(ReplayPendingSettingChanges(), 0);
-    ASSERT_EQ(g_hookCalls.size(), 1u);
-    EXPECT_EQ(g_hookCalls[0], std::make_pair(std::string("vsync"), std::string("0")));
+    ASSERT_EQ(gHookCalls.size(), 1u);
+    EXPECT_EQ(gHookCalls[0], std::make_pair(std::string("vsync"), std::string("0")));
 
     // A second application reads nothing, even after the file changed.
     tree.Write("assets/settings.xml", "<settings><vsync>7</vsync></settings>");

@@ -34,11 +34,11 @@ struct Seen
     unsigned u = 1;
     bool b = true;
     TString s = "unset";
-} g_seen;
+} gSeen;
 
 void Record(double d, float f, int i, unsigned u, bool b, const TString& s)
 {
-    g_seen = Seen{d, f, i, u, b, s};
+    gSeen = Seen{d, f, i, u, b, s};
 }
 
 // A state with no script host around it.
@@ -162,19 +162,19 @@ TEST_F(BindingTest, ArgumentConversions)
                   0);
         if (std::isnan(c.d))
         {
-            EXPECT_TRUE(std::isnan(g_seen.d));
+            EXPECT_TRUE(std::isnan(gSeen.d));
         }
         else
         {
-            EXPECT_EQ(g_seen.d, c.d);
-            EXPECT_EQ(g_seen.f, static_cast<float>(c.d));
+            EXPECT_EQ(gSeen.d, c.d);
+            EXPECT_EQ(gSeen.f, static_cast<float>(c.d));
         }
-        EXPECT_EQ(g_seen.i, c.i);
-        EXPECT_EQ(g_seen.u, c.u);
-        EXPECT_EQ(g_seen.b, c.b);
+        EXPECT_EQ(gSeen.i, c.i);
+        EXPECT_EQ(gSeen.u, c.u);
+        EXPECT_EQ(gSeen.b, c.b);
         if (c.s != nullptr)
         {
-            EXPECT_STREQ(g_seen.s.CStr(), c.s);
+            EXPECT_STREQ(gSeen.s.CStr(), c.s);
         }
         lua_settop(L, 0);
     }
@@ -224,10 +224,10 @@ class Sound : public TScriptObject
 {
 };
 
-Square g_object;
+Square gObject;
 Square* Object()
 {
-    return &g_object;
+    return &gObject;
 }
 Square* NoObject()
 {
@@ -271,10 +271,10 @@ TEST_F(BindingTest, ObjectResultsCarryTheMessageMetatable)
     ASSERT_EQ(Call("Object", [] {}), 0);
     ASSERT_EQ(lua_type(L, -1), LUA_TUSERDATA);
     // Always the TScriptObject base, whatever class the binding returned.
-    EXPECT_EQ(lua_touserdata(L, -1), static_cast<TScriptObject*>(&g_object));
+    EXPECT_EQ(lua_touserdata(L, -1), static_cast<TScriptObject*>(&gObject));
     uint64_t key = 0;
     ASSERT_EQ(lua_touserdatakey(L, -1, &key), 1);
-    EXPECT_EQ(key, g_object.GetScriptHandle().ToWord());
+    EXPECT_EQ(key, gObject.GetScriptHandle().ToWord());
     ASSERT_TRUE(lua_getmetatable(L, -1));
     EXPECT_TRUE(lua_rawequal(L, -1, 1));
     lua_settop(L, 1);
@@ -282,28 +282,28 @@ TEST_F(BindingTest, ObjectResultsCarryTheMessageMetatable)
     EXPECT_EQ(lua_type(L, -1), LUA_TNIL);
 }
 
-const void* g_pointer = nullptr;
+const void* gPointer = nullptr;
 void TakeShape(Shape* p)
 {
-    g_pointer = p;
+    gPointer = p;
 }
 void TakeSquare(Square* p)
 {
-    g_pointer = p;
+    gPointer = p;
 }
 void TakeLabelled(const Labelled* p)
 {
-    g_pointer = p;
+    gPointer = p;
 }
 void TakeBase(TScriptObject* p)
 {
-    g_pointer = p;
+    gPointer = p;
 }
-const void* const kUnset = &g_pointer;
-Square* g_heldSquare = nullptr;
+const void* const kUnset = &gPointer;
+Square* gHeldSquare = nullptr;
 Square* HeldSquare()
 {
-    return g_heldSquare;
+    return gHeldSquare;
 }
 
 void SetGlobal(lua_State* L, const char* name)
@@ -404,13 +404,13 @@ TEST(BindingObjectTest, PointerParametersTakeOnlyLiveObjectsOfTheirClass)
     for (const Case& c : cases)
     {
         std::string before = folder.Log();
-        g_pointer = kUnset;
+        gPointer = kUnset;
         lua_pushstring(L, c.binding);
         lua_gettable(L, LUA_GLOBALSINDEX);
         int base = lua_gettop(L);
         c.push();
         ASSERT_EQ(lua_pcall(L, lua_gettop(L) - base, 0, 0), 0) << c.what;
-        EXPECT_EQ(g_pointer, c.expect) << c.what;
+        EXPECT_EQ(gPointer, c.expect) << c.what;
         std::string added = folder.Log().substr(before.size());
         if (c.log == nullptr)
         {
@@ -426,10 +426,10 @@ TEST(BindingObjectTest, PointerParametersTakeOnlyLiveObjectsOfTheirClass)
     lua_close(L);
 }
 
-std::vector<TScriptObject*> g_releasedObjects;
+std::vector<TScriptObject*> gReleasedObjects;
 void ResolveRelease(lua_State*, void*, uint64_t key)
 {
-    g_releasedObjects.push_back(LuaObjectOfKey(key));
+    gReleasedObjects.push_back(LuaObjectOfKey(key));
 }
 
 // A script keeps the value of an object that dies, and a new object of the
@@ -449,7 +449,7 @@ TEST(BindingObjectTest, ValueOfADeadObjectMissesANewObjectAtItsAddress)
             lua_pushnil(L);
             lua_setownedrefs(L, &ResolveRelease);
         }
-        g_releasedObjects.clear();
+        gReleasedObjects.clear();
         LuaBindFunction(L, "TakeShape", &TakeShape);
         alignas(Shape) unsigned char storage[sizeof(Shape)];
         Shape* first = new (storage) Shape;
@@ -459,12 +459,12 @@ TEST(BindingObjectTest, ValueOfADeadObjectMissesANewObjectAtItsAddress)
         Shape* second = new (storage) Shape;
         ASSERT_EQ(static_cast<TScriptObject*>(second), static_cast<TScriptObject*>(first));
 
-        g_pointer = kUnset;
+        gPointer = kUnset;
         ASSERT_EQ(RunCall(L, "TakeShape", [&] { GetGlobal(L, "kept"); }), 0);
-        EXPECT_EQ(g_pointer, nullptr);
+        EXPECT_EQ(gPointer, nullptr);
         EXPECT_EQ(folder.LogCount("argument 1 is not a live object"), 1) << folder.Log();
         ASSERT_EQ(RunCall(L, "TakeShape", [&] { LuaPushObject(L, second); }), 0);
-        EXPECT_EQ(g_pointer, second);
+        EXPECT_EQ(gPointer, second);
 
         lua_pushnil(L);
         SetGlobal(L, "kept");
@@ -473,9 +473,9 @@ TEST(BindingObjectTest, ValueOfADeadObjectMissesANewObjectAtItsAddress)
         {
             // The kept value and the new object's value, each released once:
             // the first resolves to nothing.
-            ASSERT_EQ(g_releasedObjects.size(), 2u);
-            EXPECT_EQ(std::count(g_releasedObjects.begin(), g_releasedObjects.end(), nullptr), 1);
-            EXPECT_EQ(std::count(g_releasedObjects.begin(), g_releasedObjects.end(), second), 1);
+            ASSERT_EQ(gReleasedObjects.size(), 2u);
+            EXPECT_EQ(std::count(gReleasedObjects.begin(), gReleasedObjects.end(), nullptr), 1);
+            EXPECT_EQ(std::count(gReleasedObjects.begin(), gReleasedObjects.end(), second), 1);
         }
         second->~Shape();
         lua_close(L);
@@ -489,7 +489,7 @@ TEST(BindingObjectTest, ObjectDeletedWhileACoroutineHoldsIt)
     TScript s;
     lua_State* L = s.GetState();
     auto held = std::make_unique<Square>();
-    g_heldSquare = held.get();
+    gHeldSquare = held.get();
     LuaBindFunction(L, "TakeShape", &TakeShape);
     LuaBindFunction(L, "Held", &HeldSquare);
     ASSERT_EQ(s.DoLuaString("co = coroutine.create(function()\n"
@@ -500,12 +500,12 @@ TEST(BindingObjectTest, ObjectDeletedWhileACoroutineHoldsIt)
                             "end)\n"
                             "assert(coroutine.resume(co))"),
               0);
-    EXPECT_EQ(g_pointer, static_cast<Shape*>(held.get()));
+    EXPECT_EQ(gPointer, static_cast<Shape*>(held.get()));
     held.reset();
-    g_heldSquare = nullptr;
-    g_pointer = kUnset;
+    gHeldSquare = nullptr;
+    gPointer = kUnset;
     ASSERT_EQ(s.DoLuaString("assert(coroutine.resume(co))"), 0);
-    EXPECT_EQ(g_pointer, nullptr);
+    EXPECT_EQ(gPointer, nullptr);
     EXPECT_EQ(folder.LogCount("TakeShape: argument 1 is not a live object"), 1) << folder.Log();
 }
 
@@ -621,12 +621,12 @@ TEST(BindingObjectTest, MemberOfADeletedObjectDoesNothing)
 }
 
 // Reads a field of the table argument; the table lives through the call.
-double g_width = -1;
-TLuaTable* g_table = nullptr;
+double gWidth = -1;
+TLuaTable* gTable = nullptr;
 void Style(TLuaTable* t)
 {
-    g_table = t;
-    g_width = t->GetNumber("width", -2);
+    gTable = t;
+    gWidth = t->GetNumber("width", -2);
 }
 
 TEST_F(BindingTest, TableArgumentsWithoutAScriptAreDeletedAfterTheCall)
@@ -643,12 +643,12 @@ TEST_F(BindingTest, TableArgumentsWithoutAScriptAreDeletedAfterTheCall)
                   },
                   0),
               0);
-    EXPECT_EQ(g_width, 64);
+    EXPECT_EQ(gWidth, 64);
     // A non-table still arrives as a reference, whose reads give defaults.
     ASSERT_EQ(Call(
                   "Style", [] {}, 0),
               0);
-    EXPECT_EQ(g_width, -2);
+    EXPECT_EQ(gWidth, -2);
     // (LeakSanitizer checks that neither reference outlived its call.)
 }
 
@@ -658,30 +658,30 @@ TEST(BindingScriptTest, TableArgumentsGoToTheOwningScriptAfterTheCall)
     TScript s;
     LuaBindFunction(s.GetState(), "Style", &Style);
     ASSERT_EQ(s.DoLuaString("Style({width = 32})"), 0);
-    EXPECT_EQ(g_width, 32);
+    EXPECT_EQ(gWidth, 32);
     EXPECT_EQ(s.GetTemporaryCount(), 1);
     // Still readable until the script runs again.
-    EXPECT_EQ(g_table->GetNumber("width", 0), 32);
+    EXPECT_EQ(gTable->GetNumber("width", 0), 32);
     ASSERT_EQ(s.DoLuaString("x = 1"), 0);
     EXPECT_EQ(s.GetTemporaryCount(), 0);
 }
 
 // A target that starts another run of its script while it holds the table.
-TScript* g_script = nullptr;
+TScript* gScript = nullptr;
 void Reentrant(TLuaTable* t)
 {
-    g_script->DoLuaString("inner = 1");
-    g_width = t->GetNumber("width", -3);
+    gScript->DoLuaString("inner = 1");
+    gWidth = t->GetNumber("width", -3);
 }
 
 TEST(BindingScriptTest, TableArgumentSurvivesARunStartedByTheTarget)
 {
     hosttest::TempFolder folder;
     TScript s;
-    g_script = &s;
+    gScript = &s;
     LuaBindFunction(s.GetState(), "Reentrant", &Reentrant);
     ASSERT_EQ(s.DoLuaString("Reentrant({width = 9})"), 0);
-    EXPECT_EQ(g_width, 9);
+    EXPECT_EQ(gWidth, 9);
 }
 
 TEST(BindingScriptTest, HostFunctions)

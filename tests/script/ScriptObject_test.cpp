@@ -120,7 +120,7 @@ TEST(ScriptObjectTest, SlotIsRetiredWhenItsGenerationComesRound)
         early = w.GetScriptHandle();
     }
     // Age the freed slot (it is the next one handed out) to its last generation.
-    Slot& slot = g_pages[early.slot >> kPageBits].load()[early.slot & (kPageSize - 1)];
+    Slot& slot = gPages[early.slot >> kPageBits].load()[early.slot & (kPageSize - 1)];
     slot.generation.store(0xFFFFFFFEu);
     TScriptHandle last;
     {

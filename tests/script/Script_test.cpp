@@ -21,10 +21,10 @@ void GCSetStress(lua_State* L, int on);
 namespace
 {
 
-uint32_t g_now = 50000;
+uint32_t gNow = 50000;
 uint32_t FakeNow()
 {
-    return g_now;
+    return gNow;
 }
 
 class ScriptTest : public ::testing::Test
@@ -245,7 +245,7 @@ TEST_F(ScriptTest, ReturnedFunctionRunsAsCoroutineResumedByTheTaskList)
     EXPECT_EQ(Global(*s, "step"), "2");
     list.RunTasks(TaskPhaseDraw);  // not a draw-pass task
     EXPECT_EQ(Global(*s, "step"), "2");
-    g_now += 16;
+    gNow += 16;
     list.RunTasks(TaskPhaseIdle);
     EXPECT_EQ(Global(*s, "step"), "3");
     EXPECT_FALSE(s->IsYielded());
@@ -257,17 +257,17 @@ TEST_F(ScriptTest, ReturnedFunctionRunsAsCoroutineResumedByTheTaskList)
 
 // A native call inside the coroutine that runs the task list (as an event
 // pump does) finds the script running: the pass leaves it and its timer alone.
-TTaskList* g_pumped = nullptr;
+TTaskList* gPumped = nullptr;
 void PumpTasks()
 {
-    g_pumped->RunTasks(TaskPhaseIdle);
+    gPumped->RunTasks(TaskPhaseIdle);
 }
 
 TEST_F(ScriptTest, TaskPassFromInsideTheCoroutineKeepsItsTimer)
 {
     auto* s = new TScript;
     TTaskList list;
-    g_pumped = &list;
+    gPumped = &list;
     list.Add(s);
     LuaBindFunction(s->GetState(), "Pump", &PumpTasks);
     ASSERT_TRUE(s->RunScript(folder_.Write("pump.lua",
@@ -400,10 +400,10 @@ TEST_F(ScriptTest, CallWhileSuspendedWhenGetClosureCannotBeDefined)
 // A call made while the coroutine is suspended runs on a scratch coroutine;
 // a table argument it hands to a binding stays readable until the next run,
 // collections in between included.
-TLuaTable* g_keptTable = nullptr;
+TLuaTable* gKeptTable = nullptr;
 void KeepTable(TLuaTable* t)
 {
-    g_keptTable = t;
+    gKeptTable = t;
 }
 
 TEST_F(ScriptTest, TableArgumentOfACallWhileSuspendedOutlivesTheScratchCoroutine)
@@ -414,14 +414,14 @@ TEST_F(ScriptTest, TableArgumentOfACallWhileSuspendedOutlivesTheScratchCoroutine
     ASSERT_TRUE(s.RunScript(folder_.Write("wait.lua", kWaitingScript)));
     ASSERT_EQ(s.DoLuaString("function K(n) Keep({x = n}) end"), 0);
     ASSERT_TRUE(s.IsYielded());
-    g_keptTable = nullptr;
+    gKeptTable = nullptr;
     PushGlobal(s, "K");
     lua_pushnumber(L, 8);
     ASSERT_EQ(s.RunFunction(1, 0), 0);
-    ASSERT_NE(g_keptTable, nullptr);
+    ASSERT_NE(gKeptTable, nullptr);
     lua_setgcthreshold(L, 0);
     lua_setgcthreshold(L, 0);
-    EXPECT_EQ(g_keptTable->GetNumber("x", 0), 8);
+    EXPECT_EQ(gKeptTable->GetNumber("x", 0), 8);
     EXPECT_EQ(s.GetTemporaryCount(), 1);
     ASSERT_EQ(s.DoLuaString("x = 1"), 0);
     EXPECT_EQ(s.GetTemporaryCount(), 0);

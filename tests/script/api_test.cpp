@@ -414,21 +414,21 @@ struct Guard
     ~Guard() { (*counter)++; }
 };
 
-int g_destroyed = 0;
+int gDestroyed = 0;
 
 TEST_F(Api, ErrorsRunHostDestructors)
 {
-    g_destroyed = 0;
+    gDestroyed = 0;
     lua_pushcfunction(L,
                       [](lua_State* L1)
                       {
-                          Guard g{&g_destroyed};
+                          Guard g{&gDestroyed};
                           lua_pushstring(L1, "unwind");
                           lua_error(L1);
                           return 0;
                       });
     EXPECT_EQ(lua_pcall(L, 0, 0, 0), LUA_ERRRUN);
-    EXPECT_EQ(g_destroyed, 1);
+    EXPECT_EQ(gDestroyed, 1);
 }
 
 TEST_F(Api, ForeignExceptionsLeaveTheProtectionCountBalanced)

@@ -19,12 +19,12 @@ struct Seen
     int line1 = 0, linedefined1 = 0;
     int levels = 0;
 };
-Seen g_seen;
+Seen gSeen;
 
 int Inspect(lua_State* L)
 {
     lua_Debug ar;
-    Seen& s = g_seen;
+    Seen& s = gSeen;
     s = Seen();
     while (lua_getstack(L, s.levels, &ar)) s.levels++;
     EXPECT_TRUE(lua_getstack(L, 0, &ar));
@@ -58,29 +58,29 @@ TEST_F(Debug, StackLevelsAndFunctionInformation)
                         "end\n"
                         "outer()\n"),
               0);
-    EXPECT_EQ(g_seen.levels, 3);  // inspect, outer, main chunk
-    EXPECT_EQ(g_seen.what0, "C");
-    EXPECT_EQ(g_seen.source0, "=[C]");
-    EXPECT_EQ(g_seen.what1, "Lua");
-    EXPECT_EQ(g_seen.line1, 3);
-    EXPECT_EQ(g_seen.linedefined1, 1);
-    EXPECT_EQ(g_seen.short1, "test");
-    EXPECT_EQ(g_seen.name1, "outer");
-    EXPECT_EQ(g_seen.namewhat1, "global");
-    EXPECT_EQ(g_seen.local1, "here=yes");
+    EXPECT_EQ(gSeen.levels, 3);  // inspect, outer, main chunk
+    EXPECT_EQ(gSeen.what0, "C");
+    EXPECT_EQ(gSeen.source0, "=[C]");
+    EXPECT_EQ(gSeen.what1, "Lua");
+    EXPECT_EQ(gSeen.line1, 3);
+    EXPECT_EQ(gSeen.linedefined1, 1);
+    EXPECT_EQ(gSeen.short1, "test");
+    EXPECT_EQ(gSeen.name1, "outer");
+    EXPECT_EQ(gSeen.namewhat1, "global");
+    EXPECT_EQ(gSeen.local1, "here=yes");
 }
 
 TEST_F(Debug, MainChunkAndTailCalls)
 {
     lua_register(L, "inspect", Inspect);
     ASSERT_EQ(RunScript(L, "inspect()"), 0);
-    EXPECT_EQ(g_seen.what1, "main");
+    EXPECT_EQ(gSeen.what1, "main");
     ASSERT_EQ(
         RunScript(L,
                   "local function f() return inspect() end local function g() return f() end g()"),
         0);
     // Tail calls replaced the frames of f and g: inspect, then the chunk.
-    EXPECT_GE(g_seen.levels, 2);
+    EXPECT_GE(gSeen.levels, 2);
 }
 
 TEST_F(Debug, LostTailCallsShowAsOneLevel)
@@ -139,18 +139,18 @@ TEST_F(Debug, Upvalues)
     EXPECT_EQ(lua_tonumber(L, -1), 9);
 }
 
-int g_counts = 0;
-std::vector<int> g_lines;
+int gCounts = 0;
+std::vector<int> gLines;
 
 TEST_F(Debug, CountHookCanStopARunawayScript)
 {
-    g_counts = 0;
+    gCounts = 0;
     lua_sethook(
         L,
         [](lua_State* L1, lua_Debug* ar)
         {
             EXPECT_EQ(ar->event, LUA_HOOKCOUNT);
-            if (++g_counts == 10)
+            if (++gCounts == 10)
             {
                 lua_pushstring(L1, "budget spent");
                 lua_error(L1);
@@ -162,27 +162,27 @@ TEST_F(Debug, CountHookCanStopARunawayScript)
     std::string err;
     EXPECT_EQ(RunScript(L, "while true do end", &err), LUA_ERRRUN);
     EXPECT_EQ(err, "budget spent");
-    EXPECT_EQ(g_counts, 10);
+    EXPECT_EQ(gCounts, 10);
     lua_sethook(L, nullptr, 0, 0);
     EXPECT_EQ(lua_gethook(L), nullptr);
 }
 
 TEST_F(Debug, LineHookReportsEachNewLine)
 {
-    g_lines.clear();
+    gLines.clear();
     lua_sethook(
         L,
         [](lua_State*, lua_Debug* ar)
         {
-            if (ar->event == LUA_HOOKLINE) g_lines.push_back(ar->currentline);
+            if (ar->event == LUA_HOOKLINE) gLines.push_back(ar->currentline);
         },
         LUA_MASKLINE, 0);
     ASSERT_EQ(RunScript(L, "local a = 1\nlocal b = 2\nfor i = 1, 2 do\n  a = a + i\nend\n"), 0);
     lua_sethook(L, nullptr, 0, 0);
-    ASSERT_GE(g_lines.size(), 4u);
-    EXPECT_EQ(g_lines[0], 1);
-    EXPECT_EQ(g_lines[1], 2);
-    EXPECT_NE(std::find(g_lines.begin(), g_lines.end(), 4), g_lines.end());
+    ASSERT_GE(gLines.size(), 4u);
+    EXPECT_EQ(gLines[0], 1);
+    EXPECT_EQ(gLines[1], 2);
+    EXPECT_NE(std::find(gLines.begin(), gLines.end(), 4), gLines.end());
 }
 
 TEST_F(Debug, CallAndReturnHooksPair)
@@ -205,7 +205,7 @@ TEST_F(Debug, CallAndReturnHooksPair)
     EXPECT_EQ(calls, returns);
 }
 
-std::vector<std::string> g_names;
+std::vector<std::string> gNames;
 
 // Records how its caller named it ("namewhat:name").
 int NameProbe(lua_State* L)
@@ -213,14 +213,14 @@ int NameProbe(lua_State* L)
     lua_Debug ar;
     EXPECT_TRUE(lua_getstack(L, 0, &ar));
     lua_getinfo(L, "n", &ar);
-    g_names.push_back(std::string(ar.namewhat) + ":" + (ar.name ? ar.name : "(none)"));
+    gNames.push_back(std::string(ar.namewhat) + ":" + (ar.name ? ar.name : "(none)"));
     lua_pushnumber(L, 1);
     return 1;
 }
 
 TEST_F(Debug, OnlyCallsNameTheCalledFunction)
 {
-    g_names.clear();
+    gNames.clear();
     lua_register(L, "probe", NameProbe);
     ASSERT_EQ(RunScript(L, "t = {}"), 0);
     lua_pushstring(L, "t");
@@ -234,7 +234,7 @@ TEST_F(Debug, OnlyCallsNameTheCalledFunction)
     ASSERT_EQ(RunScript(L, "probe() local p = probe p() local x = 0 x = t.field"), 0);
     // A handler run by an indexing operation has no name (not that of the
     // local the indexing writes to).
-    EXPECT_EQ(g_names, (std::vector<std::string>{"global:probe", "local:p", ":(none)"}));
+    EXPECT_EQ(gNames, (std::vector<std::string>{"global:probe", "local:p", ":(none)"}));
 }
 
 int SetLoopState(lua_State* L)
@@ -279,11 +279,11 @@ TEST_F(Debug, SetLocalLeavesTheLoopStateAlone)
     lua_pop(L, 3);
 }
 
-int g_hookLine = 0;
+int gHookLine = 0;
 
 TEST_F(Debug, LineHookSeesTheLineItReports)
 {
-    g_lines.clear();
+    gLines.clear();
     lua_sethook(
         L,
         [](lua_State* L1, lua_Debug* ar)
@@ -292,14 +292,14 @@ TEST_F(Debug, LineHookSeesTheLineItReports)
             ASSERT_TRUE(lua_getstack(L1, 0, &self));
             lua_getinfo(L1, "l", &self);
             EXPECT_EQ(self.currentline, ar->currentline);
-            g_hookLine++;
+            gHookLine++;
         },
         LUA_MASKLINE, 0);
-    g_hookLine = 0;
+    gHookLine = 0;
     ASSERT_EQ(RunScript(L, "local a = 1\nlocal b = 2\nfor i = 1, 2 do\n  a = a + i\nend\nreturn a"),
               0);
     lua_sethook(L, nullptr, 0, 0);
-    EXPECT_GE(g_hookLine, 5);
+    EXPECT_GE(gHookLine, 5);
 }
 
 }  // namespace

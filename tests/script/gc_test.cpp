@@ -12,19 +12,19 @@
 namespace
 {
 
-std::vector<int> g_finalized;
+std::vector<int> gFinalized;
 
 int RecordGc(lua_State* L)
 {
     int* id = static_cast<int*>(lua_touserdata(L, 1));
-    g_finalized.push_back(*id);
+    gFinalized.push_back(*id);
     return 0;
 }
 
 int FailingGc(lua_State* L)
 {
     int* id = static_cast<int*>(lua_touserdata(L, 1));
-    g_finalized.push_back(*id);
+    gFinalized.push_back(*id);
     lua_pushstring(L, "finaliser failed");
     return lua_error(L);
 }
@@ -35,7 +35,7 @@ protected:
     void SetUp() override
     {
         ScriptTest::SetUp();
-        g_finalized.clear();
+        gFinalized.clear();
     }
     // Pushes a userdata holding id whose metatable's "__gc" is handler.
     void PushFinalizable(int id, lua_CFunction handler)
@@ -132,15 +132,15 @@ TEST_F(Collector, FinalisersRunOnceAfterTheSweep)
     }
     PushFinalizable(4, RecordGc);  // still referenced
     Collect();
-    ASSERT_EQ(g_finalized.size(), 3u);
+    ASSERT_EQ(gFinalized.size(), 3u);
     // Separation walks the newest userdata first.
-    EXPECT_EQ(g_finalized, (std::vector<int>{3, 2, 1}));
+    EXPECT_EQ(gFinalized, (std::vector<int>{3, 2, 1}));
     Collect();
-    EXPECT_EQ(g_finalized.size(), 3u);  // not finalised twice
+    EXPECT_EQ(gFinalized.size(), 3u);  // not finalised twice
     lua_pop(L, 1);
     Collect();
-    EXPECT_EQ(g_finalized.size(), 4u);
-    EXPECT_EQ(g_finalized.back(), 4);
+    EXPECT_EQ(gFinalized.size(), 4u);
+    EXPECT_EQ(gFinalized.back(), 4);
 }
 
 TEST_F(Collector, FinaliserMayResurrectItsObject)
@@ -160,7 +160,7 @@ TEST_F(Collector, FinaliserMayResurrectItsObject)
     PushFinalizable(7, keep);
     lua_pop(L, 1);
     Collect();
-    ASSERT_EQ(g_finalized.size(), 1u);
+    ASSERT_EQ(gFinalized.size(), 1u);
     lua_rawgeti(L, LUA_REGISTRYINDEX, 50);
     ASSERT_EQ(lua_type(L, -1), LUA_TUSERDATA);
     EXPECT_EQ(*static_cast<int*>(lua_touserdata(L, -1)), 7);  // still intact
@@ -169,7 +169,7 @@ TEST_F(Collector, FinaliserMayResurrectItsObject)
     lua_rawseti(L, LUA_REGISTRYINDEX, 50);
     Collect();
     Collect();
-    EXPECT_EQ(g_finalized.size(), 1u);
+    EXPECT_EQ(gFinalized.size(), 1u);
 }
 
 TEST_F(Collector, CloseRunsPendingFinalisersEvenWhenOneFails)
@@ -179,8 +179,8 @@ TEST_F(Collector, CloseRunsPendingFinalisersEvenWhenOneFails)
     PushFinalizable(3, RecordGc);
     lua_close(L);
     L = nullptr;
-    ASSERT_EQ(g_finalized.size(), 3u);
-    std::vector<int> sorted = g_finalized;
+    ASSERT_EQ(gFinalized.size(), 3u);
+    std::vector<int> sorted = gFinalized;
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(sorted, (std::vector<int>{1, 2, 3}));
 }
@@ -198,7 +198,7 @@ TEST_F(Collector, FinaliserErrorsReachTheCaller)
                       });
     EXPECT_EQ(lua_pcall(L, 0, 0, 0), LUA_ERRRUN);
     EXPECT_STREQ(lua_tostring(L, -1), "finaliser failed");
-    EXPECT_EQ(g_finalized, std::vector<int>{9});
+    EXPECT_EQ(gFinalized, std::vector<int>{9});
 }
 
 TEST_F(Collector, PerTypeTablesAndRegistryAreRoots)
@@ -303,7 +303,7 @@ namespace
 
 // What a finaliser sees of its object in two weak tables kept in the
 // registry: 1 = the weak-value table, 2 = the weak-key table.
-std::vector<std::pair<int, int>> g_weakSeen;
+std::vector<std::pair<int, int>> gWeakSeen;
 
 int ProbeWeakTables(lua_State* L)
 {
@@ -321,7 +321,7 @@ int ProbeWeakTables(lua_State* L)
     lua_rawget(L, -2);
     byKey = lua_toboolean(L, -1);
     lua_pop(L, 2);
-    g_weakSeen.emplace_back(byValue, byKey);
+    gWeakSeen.emplace_back(byValue, byKey);
     return 0;
 }
 
@@ -331,7 +331,7 @@ TEST_F(Collector, FinalisedUserdataLeavesWeakValuesButNotWeakKeys)
 {
     // An object handed to its finaliser is alive only for that handler: weak
     // values must not hand it out again, while a weak key keeps its entry.
-    g_weakSeen.clear();
+    gWeakSeen.clear();
     PushWeakTable("v");
     lua_rawseti(L, LUA_REGISTRYINDEX, 1);
     PushWeakTable("k");
@@ -347,9 +347,9 @@ TEST_F(Collector, FinalisedUserdataLeavesWeakValuesButNotWeakKeys)
     lua_rawset(L, -3);  // weakk[u] = true
     lua_pop(L, 2);      // drop the table and the last strong reference
     Collect();
-    ASSERT_EQ(g_weakSeen.size(), 1u);
-    EXPECT_EQ(g_weakSeen[0].first, 0) << "weak value still hands out a finalised object";
-    EXPECT_EQ(g_weakSeen[0].second, 1) << "weak key lost while its object is alive";
+    ASSERT_EQ(gWeakSeen.size(), 1u);
+    EXPECT_EQ(gWeakSeen[0].first, 0) << "weak value still hands out a finalised object";
+    EXPECT_EQ(gWeakSeen[0].second, 1) << "weak key lost while its object is alive";
     Collect();  // now it is gone for good, and so is the weak key
     lua_rawgeti(L, LUA_REGISTRYINDEX, 2);
     EXPECT_EQ(CountEntries(lua_gettop(L)), 0);
@@ -368,18 +368,18 @@ struct Released
     void* p;
     uint64_t key;
 };
-std::vector<Released> g_released;
+std::vector<Released> gReleased;
 
 void RecordRelease(lua_State* L, void* p, uint64_t key)
 {
-    g_released.push_back(Released{L, p, key});
+    gReleased.push_back(Released{L, p, key});
 }
 
 // Allocates in the state the hook is called for: each release makes garbage
 // enough to start another collection under stress.
 void AllocatingRelease(lua_State* L, void* p, uint64_t key)
 {
-    g_released.push_back(Released{L, p, key});
+    gReleased.push_back(Released{L, p, key});
     lua_newtable(L);
     lua_pop(L, 1);
 }
@@ -390,7 +390,7 @@ protected:
     void SetUp() override
     {
         Collector::SetUp();
-        g_released.clear();
+        gReleased.clear();
     }
     // Metatable with "__gc" = RecordGc and a marker field, made the owned
     // references' metatable with hook.
@@ -436,20 +436,20 @@ TEST_F(OwnedRefs, ReleasedInTheCollectionThatFindsThemUnreached)
     lua_pop(L, 2);
 
     Collect();
-    ASSERT_EQ(g_released.size(), 1u);
-    EXPECT_EQ(g_released[0].L, L);
-    EXPECT_EQ(g_released[0].p, Tag(2));
-    EXPECT_EQ(g_released[0].key, Key(2));
-    EXPECT_TRUE(g_finalized.empty());  // "__gc" is not theirs
+    ASSERT_EQ(gReleased.size(), 1u);
+    EXPECT_EQ(gReleased[0].L, L);
+    EXPECT_EQ(gReleased[0].p, Tag(2));
+    EXPECT_EQ(gReleased[0].key, Key(2));
+    EXPECT_TRUE(gFinalized.empty());  // "__gc" is not theirs
     Collect();
-    EXPECT_EQ(g_released.size(), 1u);  // once only
+    EXPECT_EQ(gReleased.size(), 1u);  // once only
 
     lua_pop(L, 1);
     Collect();
-    ASSERT_EQ(g_released.size(), 2u);
-    EXPECT_EQ(g_released[1].p, Tag(1));
-    EXPECT_EQ(g_released[1].key, Key(1));
-    EXPECT_TRUE(g_finalized.empty());
+    ASSERT_EQ(gReleased.size(), 2u);
+    EXPECT_EQ(gReleased[1].p, Tag(1));
+    EXPECT_EQ(gReleased[1].key, Key(1));
+    EXPECT_TRUE(gFinalized.empty());
 }
 
 TEST_F(OwnedRefs, WeakTablesDropThemAndPlainRefsKeepTheirFinaliser)
@@ -463,7 +463,7 @@ TEST_F(OwnedRefs, WeakTablesDropThemAndPlainRefsKeepTheirFinaliser)
     lua_newtable(L);
     lua_pushstring(L, "__gc");
     lua_pushcfunction(L, [](lua_State* L1) {
-        g_finalized.push_back(static_cast<int>(reinterpret_cast<uintptr_t>(lua_touserdata(L1, 1)) / 16));
+        gFinalized.push_back(static_cast<int>(reinterpret_cast<uintptr_t>(lua_touserdata(L1, 1)) / 16));
         return 0;
     });
     lua_rawset(L, -3);
@@ -473,9 +473,9 @@ TEST_F(OwnedRefs, WeakTablesDropThemAndPlainRefsKeepTheirFinaliser)
     lua_rawgeti(L, 1, 1);
     EXPECT_TRUE(lua_isnil(L, -1));
     lua_pop(L, 1);
-    ASSERT_EQ(g_released.size(), 1u);
-    EXPECT_EQ(g_released[0].p, Tag(3));
-    EXPECT_EQ(g_finalized, std::vector<int>{4});
+    ASSERT_EQ(gReleased.size(), 1u);
+    EXPECT_EQ(gReleased[0].p, Tag(3));
+    EXPECT_EQ(gFinalized, std::vector<int>{4});
 }
 
 TEST_F(OwnedRefs, CloseReleasesTheRest)
@@ -490,11 +490,11 @@ TEST_F(OwnedRefs, CloseReleasesTheRest)
     lua_settable(L, LUA_GLOBALSINDEX);
     lua_close(L);
     L = nullptr;
-    ASSERT_EQ(g_released.size(), 2u);
-    std::vector<void*> held{g_released[0].p, g_released[1].p};
+    ASSERT_EQ(gReleased.size(), 2u);
+    std::vector<void*> held{gReleased[0].p, gReleased[1].p};
     std::sort(held.begin(), held.end());
     EXPECT_EQ(held, (std::vector<void*>{Tag(5), Tag(6)}));
-    for (const Released& r : g_released)
+    for (const Released& r : gReleased)
         EXPECT_EQ(r.key, Key(static_cast<int>(reinterpret_cast<uintptr_t>(r.p) / 16)));
 }
 
@@ -507,15 +507,15 @@ TEST_F(OwnedRefs, HookThatAllocatesDuringManyCollections)
         PushRef(i);
         if (i % 3 != 0) lua_pop(L, 1);  // every third stays on the stack
     }
-    const size_t collectedSoFar = g_released.size();
+    const size_t collectedSoFar = gReleased.size();
     EXPECT_GE(collectedSoFar, 100u);
     lua_settop(L, 0);
     Collect();
     GCSetStress(L, 0);
     Collect();
-    ASSERT_EQ(g_released.size(), 200u);
+    ASSERT_EQ(gReleased.size(), 200u);
     std::vector<void*> held;
-    for (const Released& r : g_released)
+    for (const Released& r : gReleased)
     {
         held.push_back(r.p);
         EXPECT_EQ(r.key, Key(static_cast<int>(reinterpret_cast<uintptr_t>(r.p) / 16)));

@@ -12,13 +12,13 @@
 namespace
 {
 
-int g_calls = 0, g_returns = 0, g_lines = 0;
+int gCalls = 0, gReturns = 0, gLines = 0;
 
 void CountingHook(lua_State*, lua_Debug* ar)
 {
-    if (ar->event == LUA_HOOKCALL) g_calls++;
-    if (ar->event == LUA_HOOKRET || ar->event == LUA_HOOKTAILRET) g_returns++;
-    if (ar->event == LUA_HOOKLINE || ar->event == LUA_HOOKCOUNT) g_lines++;
+    if (ar->event == LUA_HOOKCALL) gCalls++;
+    if (ar->event == LUA_HOOKRET || ar->event == LUA_HOOKTAILRET) gReturns++;
+    if (ar->event == LUA_HOOKLINE || ar->event == LUA_HOOKCOUNT) gLines++;
 }
 
 // The current line of every script level above the caller, innermost
@@ -81,7 +81,7 @@ protected:
 
     void Enter(Mode m)
     {
-        g_calls = g_returns = g_lines = 0;
+        gCalls = gReturns = gLines = 0;
         if (m == Mode::kCallHooks) lua_sethook(L, CountingHook, LUA_MASKCALL | LUA_MASKRET, 0);
         if (m == Mode::kLineHooks) lua_sethook(L, CountingHook, LUA_MASKLINE | LUA_MASKCOUNT, 1);
         if (m == Mode::kGcStress) GCSetStress(L, 1);
@@ -115,7 +115,7 @@ protected:
         Leave();
         if (m == Mode::kLineHooks)
         {
-            EXPECT_GT(g_lines, 0) << src;
+            EXPECT_GT(gLines, 0) << src;
         }
         return out;
     }
@@ -137,7 +137,7 @@ protected:
                     << cases[c].src << "\n(" << Name(m) << ")";
                 if (balanced && m == Mode::kCallHooks)
                 {
-                    EXPECT_EQ(g_calls, g_returns) << cases[c].src;
+                    EXPECT_EQ(gCalls, gReturns) << cases[c].src;
                 }
             }
         }
@@ -367,12 +367,12 @@ TEST_F(VmCall, YieldsFromInsideCallees)
     lua_State* co = lua_newthread(L);
     ASSERT_EQ(LoadText(co, "local function f() natyield() return 1 end local a = f()"), 0);
     lua_sethook(co, CountingHook, LUA_MASKRET, 0);
-    g_returns = 0;
+    gReturns = 0;
     ASSERT_EQ(lua_resume(co, 0), 0);
-    EXPECT_EQ(g_returns, 0);
+    EXPECT_EQ(gReturns, 0);
     ASSERT_EQ(lua_resume(co, 0), 0);
     EXPECT_FALSE(lua_isyielded(co));
-    EXPECT_EQ(g_returns, 3);  // natyield, f and the chunk
+    EXPECT_EQ(gReturns, 3);  // natyield, f and the chunk
     lua_pop(L, 1);
 }
 
@@ -386,15 +386,15 @@ TEST_F(VmCall, HooksSetByACalleeSeeItsReturn)
                      lua_sethook(L1, CountingHook, LUA_MASKRET, 0);
                      return 0;
                  });
-    g_calls = g_returns = 0;
+    gCalls = gReturns = 0;
     ASSERT_EQ(RunScript(L,
                         "local function f() hookreturns() return 1 end\n"
                         "local function g() local a = f() return a + 1 end\n"
                         "local b = g()"),
               0);
     lua_sethook(L, nullptr, 0, 0);
-    EXPECT_EQ(g_calls, 0);
-    EXPECT_EQ(g_returns, 4);  // hookreturns, f, g and the chunk
+    EXPECT_EQ(gCalls, 0);
+    EXPECT_EQ(gReturns, 4);  // hookreturns, f, g and the chunk
 
     // The return hook sees each returning level at its last line.
     static std::string lines;

@@ -193,24 +193,24 @@ TEST_F(VmShortcut, NativeErrorsUnwindToTheProtectedCall)
     EXPECT_EQ(NumberOf(L, "return id(8)"), 8);
 }
 
-int g_calls = 0, g_returns = 0;
+int gCalls = 0, gReturns = 0;
 
 void CountHook(lua_State*, lua_Debug* ar)
 {
-    if (ar->event == LUA_HOOKCALL) g_calls++;
-    if (ar->event == LUA_HOOKRET || ar->event == LUA_HOOKTAILRET) g_returns++;
+    if (ar->event == LUA_HOOKCALL) gCalls++;
+    if (ar->event == LUA_HOOKRET || ar->event == LUA_HOOKTAILRET) gReturns++;
 }
 
 TEST_F(VmShortcut, HooksSeeNativeCalls)
 {
     // A call hook sees native calls; a return hook a native function sets
     // fires for its own return.
-    g_calls = g_returns = 0;
+    gCalls = gReturns = 0;
     lua_sethook(L, CountHook, LUA_MASKCALL | LUA_MASKRET, 0);
     ASSERT_EQ(RunScript(L, "none() none() local a = id(1)"), 0);
     lua_sethook(L, nullptr, 0, 0);
-    EXPECT_EQ(g_calls, 4);  // the chunk and three native calls
-    EXPECT_EQ(g_returns, 4);
+    EXPECT_EQ(gCalls, 4);  // the chunk and three native calls
+    EXPECT_EQ(gReturns, 4);
 
     lua_register(L, "hookreturns",
                  [](lua_State* L1)
@@ -218,11 +218,11 @@ TEST_F(VmShortcut, HooksSeeNativeCalls)
                      lua_sethook(L1, CountHook, LUA_MASKRET, 0);
                      return 0;
                  });
-    g_calls = g_returns = 0;
+    gCalls = gReturns = 0;
     ASSERT_EQ(RunScript(L, "hookreturns() local a = 1"), 0);
     lua_sethook(L, nullptr, 0, 0);
-    EXPECT_EQ(g_calls, 0);
-    EXPECT_EQ(g_returns, 2);  // hookreturns itself, then the chunk
+    EXPECT_EQ(gCalls, 0);
+    EXPECT_EQ(gReturns, 2);  // hookreturns itself, then the chunk
 }
 
 TEST_F(VmShortcut, NativeYieldsTakeTheResumeValuesAsResults)

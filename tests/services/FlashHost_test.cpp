@@ -14,22 +14,22 @@
 namespace
 {
 
-std::vector<std::string> g_calls;
-bool g_cursorShown = true;
+std::vector<std::string> gCalls;
+bool gCursorShown = true;
 
 void InstallRecordingHooks()
 {
     TFlashHostHooks hooks;
-    hooks.releaseMouseCapture = [] { g_calls.push_back("release"); };
+    hooks.releaseMouseCapture = [] { gCalls.push_back("release"); };
     hooks.clearMovieFlags = [](bool exclusive)
-    { g_calls.push_back(exclusive ? "clear exclusive" : "clear"); };
-    hooks.resetMouseImage = [] { g_calls.push_back("mouse"); };
-    hooks.fillRootWindow = [] { g_calls.push_back("fill"); };
-    hooks.isSystemCursorShown = [] { return g_cursorShown; };
+    { gCalls.push_back(exclusive ? "clear exclusive" : "clear"); };
+    hooks.resetMouseImage = [] { gCalls.push_back("mouse"); };
+    hooks.fillRootWindow = [] { gCalls.push_back("fill"); };
+    hooks.isSystemCursorShown = [] { return gCursorShown; };
     hooks.showSystemCursor = [](bool shown)
     {
-        g_cursorShown = shown;
-        g_calls.push_back(shown ? "cursor on" : "cursor off");
+        gCursorShown = shown;
+        gCalls.push_back(shown ? "cursor on" : "cursor off");
     };
     SetFlashHostHooks(hooks);
 }
@@ -52,9 +52,9 @@ TEST(FlashHostTest, PlayRefusesEveryArgumentSetAndLogsOnce)
     SetSetting("dxbroken", "1");
     {
         TFlashHost host("intro.swf");
-        g_calls.clear();
+        gCalls.clear();
         EXPECT_FALSE(host.Play(false, true, true));
-        EXPECT_EQ((std::vector<std::string>{"release"}), g_calls);
+        EXPECT_EQ((std::vector<std::string>{"release"}), gCalls);
     }
     EXPECT_EQ(0u, Count(tree.Log(), "cannot play"));
     SetSetting("dxbroken", "0");
@@ -62,22 +62,22 @@ TEST(FlashHostTest, PlayRefusesEveryArgumentSetAndLogsOnce)
     for (int bits = 0; bits < 8; ++bits)
     {
         const bool loop = bits & 1, start = bits & 2, exclusive = bits & 4;
-        g_cursorShown = bits % 3 != 0;
-        const bool cursorBefore = g_cursorShown;
+        gCursorShown = bits % 3 != 0;
+        const bool cursorBefore = gCursorShown;
         TFlashHost host("intro.swf");
-        g_calls.clear();
+        gCalls.clear();
         EXPECT_FALSE(host.Play(loop, start, exclusive)) << bits;
         EXPECT_FALSE(host.IsPlaying());
         EXPECT_EQ(exclusive ? std::vector<std::string>{"release"} : std::vector<std::string>{},
-                  g_calls)
+                  gCalls)
             << bits;
-        EXPECT_EQ(cursorBefore, g_cursorShown);
+        EXPECT_EQ(cursorBefore, gCursorShown);
 
-        g_calls.clear();
+        gCalls.clear();
         host.Stop();
         EXPECT_EQ((std::vector<std::string>{"clear", "mouse", "fill", "mouse",
                                             cursorBefore ? "cursor on" : "cursor off"}),
-                  g_calls)
+                  gCalls)
             << bits;
     }
     EXPECT_EQ(1u, Count(tree.Log(), "TFlashHost: movies cannot play on this platform"));
@@ -88,14 +88,14 @@ TEST(FlashHostTest, StopGivesBackTheCursorFlagOfConstruction)
 {
     filetest::TempTree tree;
     InstallRecordingHooks();
-    g_cursorShown = false;
+    gCursorShown = false;
     {
         TFlashHost host("menu.swf");
         EXPECT_EQ("menu.swf", host.GetMovieName());
-        g_cursorShown = true;  // the game showed its cursor meanwhile
-        g_calls.clear();
+        gCursorShown = true;  // the game showed its cursor meanwhile
+        gCalls.clear();
     }  // the destructor stops
-    EXPECT_EQ("cursor off", g_calls.back());
-    EXPECT_FALSE(g_cursorShown);
+    EXPECT_EQ("cursor off", gCalls.back());
+    EXPECT_FALSE(gCursorShown);
     SetFlashHostHooks(TFlashHostHooks());
 }

@@ -20,7 +20,7 @@ namespace
 
 using Lines = std::vector<std::string>;
 
-uint32_t g_now = 0;
+uint32_t gNow = 0;
 
 constexpr time_t kWallTime = 1291730585;  // Tue Dec  7 14:03:05 2010 UTC
 const std::string kStamp = ",The current date/time is: Tue Dec  7 14:03:05 2010\n";
@@ -41,14 +41,14 @@ protected:
         BoardTest::SetUp();
         setenv("TZ", "UTC", 1);
         tzset();
-        g_now = 1000;
+        gNow = 1000;
     }
 
     // A post-metrics handler first, then a recording one behind it.
     TMetricsGameStateHandler* AddMetrics()
     {
         TMetricsEnvironment env;
-        env.appTime = [] { return g_now; };
+        env.appTime = [] { return gNow; };
         env.wallTime = [] { return kWallTime; };
         env.systemFacts = [] { return TSystemFacts(); };
         auto* metrics = new TPostMetricsHandler(env);
@@ -131,21 +131,21 @@ TEST_F(MetricsTest, StopwatchesRunStopAndRestart)
 {
     AddMetrics();
     Set("userdatadir", UserFolder().c_str());
-    g_now = 1000;
+    gNow = 1000;
     Set("walk", "1");  // starts it
-    g_now = 3500;
+    gNow = 3500;
     EXPECT_EQ("        2500", Get("elapsed-time walk"));
     Set("walk", "yes");  // already running: unchanged
-    g_now = 4000;
+    gNow = 4000;
     Set("walk", "0");  // stops it at 3000
-    g_now = 9000;
+    gNow = 9000;
     EXPECT_EQ("        3000", Get("elapsed-time walk"));
     Set("walk", "1");  // runs on from its total
-    g_now = 9500;
+    gNow = 9500;
     EXPECT_EQ("        3500", Get("elapsed-time:walk"));
-    g_now = 10000;
+    gNow = 10000;
     Set("walk", "restart now");
-    g_now = 10250;
+    gNow = 10250;
     EXPECT_EQ("         250", Get("elapsed-time walk"));
     EXPECT_EQ("           0", Get("elapsed-time nothing"));
     Set("elapsed-time ready", "42");
@@ -154,7 +154,7 @@ TEST_F(MetricsTest, StopwatchesRunStopAndRestart)
     Set("begin-status", "timers");
     Set("add-timer", "walk");
     Set("add-timer", "nothing");
-    g_now = 11250;
+    gNow = 11250;
     Set("end-status", "");
     EXPECT_EQ("timers" + kStamp + ",1250,0\r\n", Metrics());
     // Other keys are not touched on the way back.
@@ -175,10 +175,10 @@ TEST_F(MetricsTest, ElapsedBlocksFollowThePlayTimeKeptAcrossRuns)
     Set("add-state", "level");
     Set("end-elapsed", "");
     Set("level", "9");
-    g_now += 4 * kMinute + 59999;
+    gNow += 4 * kMinute + 59999;
     EXPECT_EQ("", Get("anything"));
     EXPECT_EQ("", Metrics());
-    g_now += 1;  // 45 minutes in all
+    gNow += 1;  // 45 minutes in all
     EXPECT_FALSE(TGameState::Get()->IsHeld());
     EXPECT_EQ("three_quarters" + kStamp + ",1,9\r\n", Metrics());
     // The play time is written back when the handler goes: 45 minutes.
@@ -192,7 +192,7 @@ TEST_F(MetricsTest, AnElapsedBlockFallingDueWhileOpenIsWrittenAsItStands)
     Set("userdatadir", UserFolder().c_str());
     Set("begin-elapsed 1", "minute");
     Set("add-value", "first");
-    g_now += kMinute;
+    gNow += kMinute;
     Set("add-value", "too late");  // the block is written before this key is taken
     Set("add-value", "also late");
     Set("end-elapsed", "");
@@ -209,7 +209,7 @@ TEST_F(MetricsTest, NothingIsWrittenUntilADestinationIsNamed)
     Set("begin-elapsed 1", "one");
     Set("add-value", "1");
     Set("end-elapsed", "");
-    g_now += 2 * kMinute;
+    gNow += 2 * kMinute;
     Get("x");  // elapsed blocks wait for the destination
     EXPECT_TRUE(fs::is_empty(UserFolder()));
     // An output file alone is a destination: the due block goes there.
@@ -239,7 +239,7 @@ TEST_F(MetricsTest, MalformedElapsedMinutesWriteTheErrorLineAndSkipTheBlock)
         Set("end-elapsed", "");
         expected += "TFirstPeekHandlerError" + kStamp + ",\"Incorrect time value in: " + key + "\"\r\n";
     }
-    g_now += 100 * kMinute;
+    gNow += 100 * kMinute;
     Get("x");
     EXPECT_EQ(expected, Metrics());
 }

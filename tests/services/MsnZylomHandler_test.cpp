@@ -28,11 +28,11 @@ struct Fake
     std::vector<std::string> cursor;  // cursor calls in order
     bool captured = false;
 };
-Fake g_fake;
+Fake gFake;
 
 uint32_t FakeNow()
 {
-    return g_fake.now;
+    return gFake.now;
 }
 
 // Reassembles the posted pieces into command texts.
@@ -43,19 +43,19 @@ public:
     {
         ++pieces;
         for (uint32_t word : {wParam, lParam})
-            for (int i = 0; i < 4 && !m_done; ++i)
+            for (int i = 0; i < 4 && !done_; ++i)
             {
                 char c = static_cast<char>((word >> (8 * i)) & 0xFF);
                 if (c == '\0')
                 {
-                    texts.push_back(m_current);
-                    m_current.clear();
-                    m_done = true;
+                    texts.push_back(current_);
+                    current_.clear();
+                    done_ = true;
                 }
                 else
-                    m_current += c;
+                    current_ += c;
             }
-        m_done = false;
+        done_ = false;
     }
     std::vector<std::string> Take()
     {
@@ -68,8 +68,8 @@ public:
     int pieces = 0;
 
 private:
-    std::string m_current;
-    bool m_done = false;
+    std::string current_;
+    bool done_ = false;
 };
 
 class PortalTest : public BoardTest
@@ -78,19 +78,19 @@ protected:
     void SetUp() override
     {
         BoardTest::SetUp();
-        g_fake = Fake();
+        gFake = Fake();
         ResetPortalState();
         SetClockTimeSource(&FakeNow);
         TPortalHooks hooks;
-        hooks.ticks = [] { return g_fake.now; };
-        hooks.getVolume = [] { return g_fake.volume; };
-        hooks.setMasterVolume = [](float v) { g_fake.volume = v; };
-        hooks.showSystemCursor = [](bool on) { g_fake.cursor.push_back(on ? "show" : "hide"); };
-        hooks.setArrowCursor = [] { g_fake.cursor.push_back("arrow"); };
-        hooks.restoreCursor = [] { g_fake.cursor.push_back("restore"); };
-        hooks.isMouseCaptured = [] { return g_fake.captured; };
-        hooks.releaseMouseCapture = [] { g_fake.captured = false; };
-        hooks.commandLine = [] { return TString(g_fake.commandLine.c_str()); };
+        hooks.ticks = [] { return gFake.now; };
+        hooks.getVolume = [] { return gFake.volume; };
+        hooks.setMasterVolume = [](float v) { gFake.volume = v; };
+        hooks.showSystemCursor = [](bool on) { gFake.cursor.push_back(on ? "show" : "hide"); };
+        hooks.setArrowCursor = [] { gFake.cursor.push_back("arrow"); };
+        hooks.restoreCursor = [] { gFake.cursor.push_back("restore"); };
+        hooks.isMouseCaptured = [] { return gFake.captured; };
+        hooks.releaseMouseCapture = [] { gFake.captured = false; };
+        hooks.commandLine = [] { return TString(gFake.commandLine.c_str()); };
         SetPortalHooks(hooks);
         SetPortalChannel(&channel_);
         board_ = TGameState::Get();
@@ -144,17 +144,17 @@ TEST_F(PortalTest, MsnSession)
     EXPECT_EQ((Texts{"LoadBroadcast(\"<data><percentcomplete>100</percentcomplete></data>\")"}),
               channel_.Take());
     EXPECT_TRUE(Held());
-    EXPECT_EQ((std::vector<std::string>{"hide", "arrow"}), g_fake.cursor);
+    EXPECT_EQ((std::vector<std::string>{"hide", "arrow"}), gFake.cursor);
     Set("sessionready", "");
     Set("sessionready", "");   // once only
     Set("loadbroadcast", "");  // no progress after the session is ready
     EXPECT_EQ((Texts{"SessionReady(\"<data></data>\")"}), channel_.Take());
-    EXPECT_EQ(0.0f, g_fake.volume);  // muted while held and not running
+    EXPECT_EQ(0.0f, gFake.volume);  // muted while held and not running
 
-    g_fake.now = 2000;
+    gFake.now = 2000;
     Host(7);  // play starts and the hold ends
     EXPECT_FALSE(Held());
-    EXPECT_EQ(0.8f, g_fake.volume);
+    EXPECT_EQ(0.8f, gFake.volume);
     EXPECT_EQ(2000u, GetHostPausedTime());
     EXPECT_TRUE(board_->QueryRestartMode());
     EXPECT_FALSE(board_->QueryRestartMode());
@@ -162,16 +162,16 @@ TEST_F(PortalTest, MsnSession)
     Set("gamemode", "classic");
     EXPECT_EQ((Texts{"GameReady(\"<data><mode>classic</mode></data>\")"}), channel_.Take());
     EXPECT_TRUE(Held());
-    g_fake.now = 3000;
+    gFake.now = 3000;
     Host(5);
     EXPECT_FALSE(Held());
     EXPECT_EQ(3000u, GetHostPausedTime());
 
-    g_fake.now = 6000;  // 5 s after the first broadcast tick of 0
+    gFake.now = 6000;  // 5 s after the first broadcast tick of 0
     Set("score", "10");
-    g_fake.now = 7000;
+    gFake.now = 7000;
     Set("score", "20");  // 1 s later: not sent
-    g_fake.now = 11000;
+    gFake.now = 11000;
     Set("score", "30");
     // The portal clock ran from 2000 less the held second: 3 s, then 8 s.
     EXPECT_EQ((Texts{"ScoreBroadcast(\"<game><score>10</score><time>3</time></game>\")",
@@ -200,10 +200,10 @@ TEST_F(PortalTest, HeldTimeIsLeftOutOfTheApplicationTime)
     ASSERT_TRUE(EnableMsnMode());
     Host(7);
     board_->QueryRestartMode();
-    g_fake.now = 1000;
+    gFake.now = 1000;
     Host(4);  // the page holds the game
     EXPECT_TRUE(Held());
-    g_fake.now = 4500;
+    gFake.now = 4500;
     Host(10);
     EXPECT_EQ(3500u, GetHostPausedTime());
     // The host face reports the same, which the application's time subtracts.
@@ -243,7 +243,7 @@ TEST_F(PortalTest, ZylomNeverHoldsButPausesAndSubmitsTheLongForm)
     Set("sublevel", "2");
     Set("level", "5");
     Set("score", "700");
-    g_fake.now = 31000;
+    gFake.now = 31000;
     Set("restartbutton", "");  // due but nothing submitted yet
     EXPECT_EQ("1", Get("restartbutton"));
     Set("gameover", "1");
@@ -271,18 +271,18 @@ TEST_F(PortalTest, CommercialIntervalReadsSafely)
         TGameState::Destroy();
         board_ = TGameState::Get();
         ASSERT_TRUE(EnableZylomMode());
-        g_fake.now = 0;
+        gFake.now = 0;
         Host(7);
         Set("cmdline", c.line);
         if (c.interval < 0)
         {
-            g_fake.now = 1000000;
+            gFake.now = 1000000;
             EXPECT_EQ("0", Get("restartbutton")) << c.line;
             continue;
         }
-        g_fake.now = static_cast<uint32_t>(c.interval) * 1000 + 999;
+        gFake.now = static_cast<uint32_t>(c.interval) * 1000 + 999;
         EXPECT_EQ("0", Get("restartbutton")) << c.line;
-        g_fake.now += 1;
+        gFake.now += 1;
         EXPECT_EQ("1", Get("restartbutton")) << c.line;
     }
 }
@@ -302,7 +302,7 @@ TEST_F(PortalTest, BothModesAnswerMsnAndSubmitTheLongForm)
 
 TEST_F(PortalTest, AolHandlerOnlyAnswersSystemMode)
 {
-    g_fake.commandLine = "game -aol";
+    gFake.commandLine = "game -aol";
     EnablePortalHandler();
     EXPECT_EQ("aol", Get("systemmode"));
     for (const char* key : {"loadbroadcast", "sessionready", "gamemode", "breaknow", "gameover",
@@ -314,7 +314,7 @@ TEST_F(PortalTest, AolHandlerOnlyAnswersSystemMode)
     EXPECT_FALSE(board_->QueryRestartMode());
     // The table consumes "mute" in every mode: the volume is left alone.
     Set("mute", "1");
-    EXPECT_EQ(0.8f, g_fake.volume);
+    EXPECT_EQ(0.8f, gFake.volume);
     EXPECT_FALSE(TGameState::GetHandlers()[0]->QueryMuteGame());
     EXPECT_EQ(0u, GetHostPausedTime());
 
@@ -322,7 +322,7 @@ TEST_F(PortalTest, AolHandlerOnlyAnswersSystemMode)
     ResetPortalState();
     TGameState::Destroy();
     board_ = TGameState::Get();
-    g_fake.commandLine = "";
+    gFake.commandLine = "";
     EnablePortalHandler();
     EXPECT_EQ("", Get("systemmode"));
     Set("cmdline", "game -aol");
@@ -333,9 +333,9 @@ TEST_F(PortalTest, MuteFollowsHostPauseHoldAndScript)
 {
     ASSERT_TRUE(EnableMsnMode());
     Set("mute", "0");
-    EXPECT_EQ(0.0f, g_fake.volume);  // not running yet
+    EXPECT_EQ(0.0f, gFake.volume);  // not running yet
     Host(7);
-    EXPECT_EQ(0.8f, g_fake.volume);
+    EXPECT_EQ(0.8f, gFake.volume);
     struct Step
     {
         const char* key;
@@ -349,7 +349,7 @@ TEST_F(PortalTest, MuteFollowsHostPauseHoldAndScript)
     {
         board_->SetStateInt(s.key, s.value);
         EXPECT_EQ(s.muted, board_->QueryMuteGame()) << s.key << " " << s.value;
-        EXPECT_EQ(s.muted ? 0.0f : 0.8f, g_fake.volume) << s.key << " " << s.value;
+        EXPECT_EQ(s.muted ? 0.0f : 0.8f, gFake.volume) << s.key << " " << s.value;
     }
 }
 
@@ -358,16 +358,16 @@ TEST_F(PortalTest, PausedHoldLeavesClockAndCursorAlone)
     ASSERT_TRUE(EnableMsnMode());
     Host(7);
     Set("pause", "1");
-    g_fake.cursor.clear();
+    gFake.cursor.clear();
     Host(4);
-    g_fake.now = 5000;
+    gFake.now = 5000;
     Host(5);
-    EXPECT_TRUE(g_fake.cursor.empty());
+    EXPECT_TRUE(gFake.cursor.empty());
     EXPECT_EQ(5000u, GetHostPausedTime());
     Set("pause", "0");
     Host(4);
     Host(5);
-    EXPECT_EQ((std::vector<std::string>{"hide", "arrow", "restore", "show"}), g_fake.cursor);
+    EXPECT_EQ((std::vector<std::string>{"hide", "arrow", "restore", "show"}), gFake.cursor);
 }
 
 TEST_F(PortalTest, MenuJumpThenStartRaisesNoRestart)
@@ -401,7 +401,7 @@ TEST_F(PortalTest, LongModeTextIsCutOnACharacterBoundary)
 TEST_F(PortalTest, PqModePostsNothing)
 {
     SetPortalChannel(nullptr);
-    g_fake.commandLine = "game -pq=1234";
+    gFake.commandLine = "game -pq=1234";
     ASSERT_TRUE(EnableMsnMode());
     Set("sessionready", "");
     Set("gamemode", "x");
@@ -409,11 +409,11 @@ TEST_F(PortalTest, PqModePostsNothing)
     EXPECT_EQ(0, channel_.pieces);
     // Each attempt marks the game running: the sound stays on.
     Set("mute", "0");
-    EXPECT_EQ(0.8f, g_fake.volume);
+    EXPECT_EQ(0.8f, gFake.volume);
     // A held page still holds, and the capture is given up first.
-    g_fake.captured = true;
+    gFake.captured = true;
     Host(4);
-    EXPECT_FALSE(g_fake.captured);
+    EXPECT_FALSE(gFake.captured);
     EXPECT_TRUE(Held());
 }
 

@@ -26,7 +26,7 @@ inline std::vector<std::string>& Journal()
 class RecordingHandler : public TGameStateHandler
 {
 public:
-    explicit RecordingHandler(std::string name) : m_name(std::move(name)) {}
+    explicit RecordingHandler(std::string name) : name_(std::move(name)) {}
     ~RecordingHandler() override { Note("delete"); }
 
     bool OnSetState(const TString& key, const TString& value) override
@@ -54,13 +54,13 @@ public:
     bool restart = false, menu = false, mute = false, hold = false;
 
 private:
-    void Note(const std::string& what) { Journal().push_back(m_name + ":" + what); }
+    void Note(const std::string& what) { Journal().push_back(name_ + ":" + what); }
     bool Answer(const char* what, bool answer)
     {
         Note(what);
         return answer;
     }
-    std::string m_name;
+    std::string name_;
 };
 
 // A private folder tree (the current folder, the log and the per-user

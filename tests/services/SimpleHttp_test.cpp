@@ -265,56 +265,56 @@ class SelfSignedServer
 public:
     SelfSignedServer()
     {
-        m_key = EVP_RSA_gen(2048);
-        m_cert = X509_new();
-        ASN1_INTEGER_set(X509_get_serialNumber(m_cert), 1);
-        X509_gmtime_adj(X509_getm_notBefore(m_cert), 0);
-        X509_gmtime_adj(X509_getm_notAfter(m_cert), 3600);
-        X509_set_pubkey(m_cert, m_key);
-        X509_NAME* name = X509_get_subject_name(m_cert);
+        key_ = EVP_RSA_gen(2048);
+        cert_ = X509_new();
+        ASN1_INTEGER_set(X509_get_serialNumber(cert_), 1);
+        X509_gmtime_adj(X509_getm_notBefore(cert_), 0);
+        X509_gmtime_adj(X509_getm_notAfter(cert_), 3600);
+        X509_set_pubkey(cert_, key_);
+        X509_NAME* name = X509_get_subject_name(cert_);
         X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
                                    reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
-        X509_set_issuer_name(m_cert, name);
-        X509_sign(m_cert, m_key, EVP_sha256());
-        m_context = SSL_CTX_new(TLS_server_method());
-        SSL_CTX_use_certificate(m_context, m_cert);
-        SSL_CTX_use_PrivateKey(m_context, m_key);
+        X509_set_issuer_name(cert_, name);
+        X509_sign(cert_, key_, EVP_sha256());
+        context_ = SSL_CTX_new(TLS_server_method());
+        SSL_CTX_use_certificate(context_, cert_);
+        SSL_CTX_use_PrivateKey(context_, key_);
 
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listener, 4);
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(listener_, 4);
         socklen_t size = sizeof address;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size);
-        m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] { ServeOne(); });
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { ServeOne(); });
     }
     ~SelfSignedServer()
     {
-        m_thread.join();
-        ::close(m_listener);
-        SSL_CTX_free(m_context);
-        X509_free(m_cert);
-        EVP_PKEY_free(m_key);
+        thread_.join();
+        ::close(listener_);
+        SSL_CTX_free(context_);
+        X509_free(cert_);
+        EVP_PKEY_free(key_);
     }
-    int Port() const { return m_port; }
-    bool Handshaken() const { return m_handshaken; }
+    int Port() const { return port_; }
+    bool Handshaken() const { return handshaken_; }
 
 private:
     void ServeOne()
     {
-        pollfd wait{m_listener, POLLIN, 0};
+        pollfd wait{listener_, POLLIN, 0};
         if (::poll(&wait, 1, 10000) <= 0) return;  // bounded: no client came
-        int client = ::accept(m_listener, nullptr, nullptr);
+        int client = ::accept(listener_, nullptr, nullptr);
         if (client < 0) return;
         timeval limit{5, 0};
         ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        SSL* ssl = SSL_new(m_context);
+        SSL* ssl = SSL_new(context_);
         SSL_set_fd(ssl, client);
-        m_handshaken = SSL_accept(ssl) == 1;
-        if (m_handshaken)
+        handshaken_ = SSL_accept(ssl) == 1;
+        if (handshaken_)
         {
             const char answer[] =
                 "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";
@@ -324,13 +324,13 @@ private:
         ::close(client);
     }
 
-    EVP_PKEY* m_key = nullptr;
-    X509* m_cert = nullptr;
-    SSL_CTX* m_context = nullptr;
-    int m_listener = -1;
-    int m_port = 0;
-    std::atomic<bool> m_handshaken{false};
-    std::thread m_thread;
+    EVP_PKEY* key_ = nullptr;
+    X509* cert_ = nullptr;
+    SSL_CTX* context_ = nullptr;
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> handshaken_{false};
+    std::thread thread_;
 };
 
 }  // namespace

@@ -20,7 +20,7 @@ namespace
 
 using Lines = std::vector<std::string>;
 
-int g_messagesDeleted = 0;
+int gMessagesDeleted = 0;
 
 void SetGlobal(lua_State* L, const char* name)
 {
@@ -39,16 +39,16 @@ class CountedMessage : public TMessage
 {
 public:
     using TMessage::TMessage;
-    ~CountedMessage() override { ++g_messagesDeleted; }
+    ~CountedMessage() override { ++gMessagesDeleted; }
 };
 
 // Objects made in one fixed block, so a new one sits where the last one was
 // (as it does when the small blocks hand out the block freed last).
-alignas(std::max_align_t) unsigned char g_block[256];
+alignas(std::max_align_t) unsigned char gBlock[256];
 void* TakeBlock(size_t size)
 {
-    if (size > sizeof g_block) throw std::bad_alloc();
-    return g_block;
+    if (size > sizeof gBlock) throw std::bad_alloc();
+    return gBlock;
 }
 
 class PinnedMessage : public CountedMessage
@@ -124,7 +124,7 @@ protected:
     void SetUp() override
     {
         UiTest::SetUp();
-        g_messagesDeleted = 0;
+        gMessagesDeleted = 0;
         MakeScreen();
         dialog = Modal("dialog", 800, 600);
         wm->PushModal(dialog);
@@ -148,21 +148,21 @@ TEST_F(MessageTest, ClimbsToTheModalThenItsFocusChild)
     EXPECT_EQ((Lines{"deep.OnMessage up", "b.OnMessage up", "a.OnMessage up", "dialog.OnMessage up",
                      "focus.OnMessage up"}),
               Calls());
-    EXPECT_EQ(1, g_messagesDeleted);
+    EXPECT_EQ(1, gMessagesDeleted);
 }
 
 TEST_F(MessageTest, UnclaimedMessagesGoToTheScriptOrAreDeleted)
 {
     wm->QueueMessage(new CountedMessage(kGeneric, "nobody"));
     wm->FlushMessages();
-    EXPECT_EQ(1, g_messagesDeleted);
+    EXPECT_EQ(1, gMessagesDeleted);
 
     auto* script = new FakeScript();
     wm->SetScript(script);
     EXPECT_EQ((std::vector<TWindow*>{dialog}), script->stack);
     wm->QueueMessage(new CountedMessage(kGeneric, "kept"));
     wm->FlushMessages();
-    EXPECT_EQ(1, g_messagesDeleted);
+    EXPECT_EQ(1, gMessagesDeleted);
     ASSERT_EQ(1u, script->posted.size());
     EXPECT_STREQ("kept", script->posted[0]->GetName().CStr());
 
@@ -177,7 +177,7 @@ TEST_F(MessageTest, QuitNowIsDeletedAndQuits)
     wm->QueueMessage(new CountedMessage(kQuitNow, "", dialog));
     wm->FlushMessages();
     EXPECT_EQ((std::vector<int>{0}), app.quits);
-    EXPECT_EQ(1, g_messagesDeleted);
+    EXPECT_EQ(1, gMessagesDeleted);
     EXPECT_TRUE(Calls().empty());
 }
 
@@ -192,7 +192,7 @@ TEST_F(MessageTest, ListenersHearMessagesWithoutReceiverFirst)
     wm->FlushMessages();
     EXPECT_EQ((std::vector<std::string>{"free", "free"}), seen);
     EXPECT_EQ((Lines{"dialog.OnMessage addressed"}), Calls());
-    EXPECT_EQ(2, g_messagesDeleted);
+    EXPECT_EQ(2, gMessagesDeleted);
 }
 
 // Listeners are handed the message a script posted, not its wrapper; with
@@ -210,7 +210,7 @@ TEST_F(MessageTest, ListenersSeeTheScriptsMessageInsideAWrapper)
     GetGlobal(L, "m");
     wm->QueueMessage(new TLuaMessageWrapper(L));
     wm->FlushMessages();  // no listener, no script: the wrapper goes
-    EXPECT_EQ(0, g_messagesDeleted);
+    EXPECT_EQ(0, gMessagesDeleted);
 
     struct Pointers : TMessageListener
     {
@@ -230,9 +230,9 @@ TEST_F(MessageTest, ListenersSeeTheScriptsMessageInsideAWrapper)
     wm->QueueMessage(plain);
     wm->FlushMessages();
     EXPECT_EQ((std::vector<TMessage*>{inner, plain}), heard);
-    EXPECT_EQ(1, g_messagesDeleted);  // the plain one; the inner one is the value's
+    EXPECT_EQ(1, gMessagesDeleted);  // the plain one; the inner one is the value's
     ASSERT_EQ(0, script.DoLuaString("m = nil; collectgarbage()"));
-    EXPECT_EQ(2, g_messagesDeleted);
+    EXPECT_EQ(2, gMessagesDeleted);
 }
 
 TEST_F(MessageTest, CloseMessagesPopTheNamedModal)
@@ -300,12 +300,12 @@ TEST_F(MessageTest, ScriptMessageValuesAreFreedOnceByTheirCollector)
     ASSERT_NE(nullptr, wrapper->GetInner());
     wm->QueueMessage(wrapper);
     wm->FlushMessages();  // nobody takes it, no script: the wrapper goes
-    EXPECT_EQ(0, g_messagesDeleted);
+    EXPECT_EQ(0, gMessagesDeleted);
     // The value is still referenced by the global; then by nothing.
     ASSERT_EQ(0, script.DoLuaString("collectgarbage()"));
-    EXPECT_EQ(0, g_messagesDeleted);
+    EXPECT_EQ(0, gMessagesDeleted);
     ASSERT_EQ(0, script.DoLuaString("m = nil; collectgarbage()"));
-    EXPECT_EQ(1, g_messagesDeleted);
+    EXPECT_EQ(1, gMessagesDeleted);
 
     // Two values of one message free it once; a window's value frees nothing.
     PushMessageValue(L, new CountedMessage(kGeneric, "twice"));
@@ -318,7 +318,7 @@ TEST_F(MessageTest, ScriptMessageValuesAreFreedOnceByTheirCollector)
     LuaPushObject(L, window);
     SetGlobal(L, "w");
     ASSERT_EQ(0, script.DoLuaString("local t = w.type; w = nil; again = nil; collectgarbage()"));
-    EXPECT_EQ(2, g_messagesDeleted);
+    EXPECT_EQ(2, gMessagesDeleted);
     EXPECT_TRUE(IsLiveWindow(window));
     delete window;
 
@@ -340,7 +340,7 @@ TEST_F(MessageTest, KeptValuesMissANewMessageAtTheirAddress)
     for (const bool owned : {true, false})
     {
         SCOPED_TRACE(owned ? "owned references" : "plain references");
-        g_messagesDeleted = 0;
+        gMessagesDeleted = 0;
         TScript script;
         lua_State* L = script.GetState();
         RegisterMessageMetatable(L);
@@ -370,7 +370,7 @@ TEST_F(MessageTest, KeptValuesMissANewMessageAtTheirAddress)
         lua_pop(L, 1);
         ASSERT_EQ(0, script.DoLuaString("kind = old.type; old = nil; collectgarbage()"));
         EXPECT_TRUE(keptIsNil("kind"));
-        EXPECT_EQ(0, g_messagesDeleted);
+        EXPECT_EQ(0, gMessagesDeleted);
         EXPECT_EQ(message, TScriptObject::FromHandle(message->GetScriptHandle()));
 
         // Two values of one message: the first collected frees it, the
@@ -380,15 +380,15 @@ TEST_F(MessageTest, KeptValuesMissANewMessageAtTheirAddress)
         PushMessageValue(L, message);
         SetGlobal(L, "second");
         ASSERT_EQ(0, script.DoLuaString("first = nil; collectgarbage()"));
-        EXPECT_EQ(1, g_messagesDeleted);
+        EXPECT_EQ(1, gMessagesDeleted);
         auto* next = new PinnedMessage(kUserMessageBase + 9, "next");
         ASSERT_EQ(address, static_cast<TScriptObject*>(next));
         ASSERT_EQ(0, script.DoLuaString("kind = second.type; second = nil; collectgarbage()"));
         EXPECT_TRUE(keptIsNil("kind"));
-        EXPECT_EQ(1, g_messagesDeleted);
+        EXPECT_EQ(1, gMessagesDeleted);
         EXPECT_EQ(next, TScriptObject::FromHandle(next->GetScriptHandle()));
         delete next;
-        EXPECT_EQ(2, g_messagesDeleted);
+        EXPECT_EQ(2, gMessagesDeleted);
     }
 }
 

@@ -135,16 +135,16 @@ TEST_F(WindowManagerTest, BehindOtherWindowsTenInvalidationsIn200msDrawOneFrame)
 
 // The fake time read through a counter, installed as following real time,
 // with a coarse clock of 4 ms ticks that only the test moves.
-int g_fineReads = 0;
+int gFineReads = 0;
 uint32_t CountedTime()
 {
-    ++g_fineReads;
+    ++gFineReads;
     return FakeTime();
 }
-uint64_t g_coarseTicks = 0;
+uint64_t gCoarseTicks = 0;
 uint64_t CoarseTicks()
 {
-    return g_coarseTicks;
+    return gCoarseTicks;
 }
 struct RealTimeClocks
 {
@@ -163,26 +163,26 @@ TEST_F(WindowManagerTest, TooSoonForAFrameIsToldWithoutReadingTheTime)
     const int presents = display.Presents();
     // The frame's reading and the coarse clock prove that under 12 ms have
     // passed while the coarse value stands (margin 9 ms).
-    g_fineReads = 0;
+    gFineReads = 0;
     Frame(2);
-    EXPECT_EQ(g_fineReads, 0);
+    EXPECT_EQ(gFineReads, 0);
     EXPECT_EQ(presents, display.Presents());
     // A tick later: 11 ms is still too soon, but now it takes a reading, and
     // from that one the end of the interval is inside the margin.
-    ++g_coarseTicks;
+    ++gCoarseTicks;
     Frame(9);
-    EXPECT_EQ(g_fineReads, 1);
+    EXPECT_EQ(gFineReads, 1);
     EXPECT_EQ(presents, display.Presents());
     Frame(1);
-    EXPECT_EQ(g_fineReads, 2);
+    EXPECT_EQ(gFineReads, 2);
     EXPECT_EQ(presents + 1, display.Presents());
     // Behind other windows (200 ms) a frame is far off for a while.
     app.fast = false;
-    g_fineReads = 0;
+    gFineReads = 0;
     for (int i = 0; i < 4; ++i) Frame(2);
-    EXPECT_EQ(g_fineReads, 0);
+    EXPECT_EQ(gFineReads, 0);
     // Past the fast interval the slow one still holds.
-    ++g_coarseTicks;
+    ++gCoarseTicks;
     Frame(100);
     EXPECT_EQ(presents + 1, display.Presents());
     Frame(92);

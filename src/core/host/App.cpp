@@ -18,21 +18,21 @@
 namespace
 {
 
-TApp* g_app = nullptr;
+TApp* gApp = nullptr;
 
 uint32_t AppTime()
 {
     // The facade is published before it holds its host.
-    return g_app && g_app->GetHost() ? g_app->GetTime() : HostTickMs();
+    return gApp && gApp->GetHost() ? gApp->GetTime() : HostTickMs();
 }
 
 // The settings change hook reaches the host only once the facade holds it.
 bool HostSettingHook(const TString& key, const TString& value)
 {
-    if (!g_app || !g_app->GetHost()) return false;
-    g_app->GetHost()->OnSettingChanged(key, value);
+    if (!gApp || !gApp->GetHost()) return false;
+    gApp->GetHost()->OnSettingChanged(key, value);
     // "vsync" waits until there is a display to take it.
-    return !(key == "vsync" && !g_app->GetHost()->GetDisplay());
+    return !(key == "vsync" && !gApp->GetHost()->GetDisplay());
 }
 
 uint32_t SeedWordFromRand()
@@ -47,7 +47,7 @@ uint32_t SeedWordFromRand()
 
 TApp* GetApp()
 {
-    return g_app;
+    return gApp;
 }
 
 TApp::TApp(TAppHost* host)
@@ -73,7 +73,7 @@ TApp::TApp(TAppHost* host)
                      // From here on nothing reaches the facade, and no
                      // setting the exit code stores reaches the host.
                      SetSettingChangeHook(nullptr);
-                     g_app = nullptr;
+                     gApp = nullptr;
                      SetClockTimeSource(nullptr);
                  }),
       display_(this,
@@ -98,7 +98,7 @@ TApp::TApp(TAppHost* host)
                      })
 {
     // The image codec needs no global initialisation.
-    g_app = this;
+    gApp = this;
     // The host's tick follows real time unless a tick source stands in for it.
     SetClockTimeSource(&AppTime, !GetFrameworkServices().tickSource);
     // Settings defaults and the command line's own settings.

@@ -23,11 +23,11 @@
 namespace
 {
 
-std::function<void(const char*)> g_trace;
+std::function<void(const char*)> gTrace;
 
 void Trace(const char* step)
 {
-    if (g_trace) g_trace(step);
+    if (gTrace) gTrace(step);
 }
 
 THostGameState* EnsureGameState(TAppHost& host)
@@ -87,7 +87,7 @@ void LoadGameStateModules(THostGameState* gameState)
 
 void SetStartTrace(std::function<void(const char* step)> trace)
 {
-    g_trace = std::move(trace);
+    gTrace = std::move(trace);
 }
 
 int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowMultiple)

@@ -15,9 +15,9 @@ namespace platform
 namespace
 {
 
-std::mutex g_initLock;
-bool g_initialised = false;
-bool g_initFailed = false;
+std::mutex gInitLock;
+bool gInitialised = false;
+bool gInitFailed = false;
 
 struct TransferState
 {
@@ -75,23 +75,23 @@ int OnSocketOpen(void* user, curl_socket_t, curlsocktype)
 
 bool HttpGlobalInit()
 {
-    std::lock_guard<std::mutex> lock(g_initLock);
-    if (!g_initialised && !g_initFailed)
+    std::lock_guard<std::mutex> lock(gInitLock);
+    if (!gInitialised && !gInitFailed)
     {
         if (curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK)
-            g_initialised = true;
+            gInitialised = true;
         else
-            g_initFailed = true;
+            gInitFailed = true;
     }
-    return g_initialised;
+    return gInitialised;
 }
 
 void HttpGlobalCleanup()
 {
-    std::lock_guard<std::mutex> lock(g_initLock);
-    if (!g_initialised) return;
+    std::lock_guard<std::mutex> lock(gInitLock);
+    if (!gInitialised) return;
     curl_global_cleanup();
-    g_initialised = false;
+    gInitialised = false;
 }
 
 HttpResult HttpPerform(const HttpRequest& request)

@@ -23,11 +23,11 @@ namespace platform
 namespace
 {
 
-volatile sig_atomic_t g_raiseRequests = 0;
+volatile sig_atomic_t gRaiseRequests = 0;
 
 void OnRaiseSignal(int)
 {
-    g_raiseRequests = g_raiseRequests + 1;
+    gRaiseRequests = gRaiseRequests + 1;
 }
 
 std::string RuntimeFolder()
@@ -127,8 +127,8 @@ void InstallRaiseRequestHandler()
 
 bool TakeRaiseRequest()
 {
-    if (g_raiseRequests == 0) return false;
-    g_raiseRequests = 0;
+    if (gRaiseRequests == 0) return false;
+    gRaiseRequests = 0;
     return true;
 }
 

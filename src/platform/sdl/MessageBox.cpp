@@ -13,7 +13,7 @@ namespace platform
 
 namespace
 {
-bool g_toLog = false;
+bool gToLog = false;
 
 bool Headless()
 {
@@ -25,12 +25,12 @@ bool Headless()
 
 void SetMessageBoxesToLog(bool toLog)
 {
-    g_toLog = toLog;
+    gToLog = toLog;
 }
 
 void ShowMessageBox(const std::string& title, const std::string& text)
 {
-    if (g_toLog || Headless() ||
+    if (gToLog || Headless() ||
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(),
                                  nullptr) != 0)
         LogPrintf("MessageBox: %s: %s", title.c_str(), text.c_str());

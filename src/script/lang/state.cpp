@@ -22,8 +22,8 @@ void* DefaultAlloc(void*, void* block, size_t osize, size_t nsize, int, int)
     return ScriptDefaultRealloc(block, osize, nsize);
 }
 
-lua_Alloc g_alloc = DefaultAlloc;
-void* g_allocud = nullptr;
+lua_Alloc gAlloc = DefaultAlloc;
+void* gAllocud = nullptr;
 
 // The main thread and its global state live in one block.
 struct LG
@@ -141,27 +141,27 @@ void CallAllGCTM(lua_State* L, void*)
 
 void lua_setallocator(lua_Alloc f, void* ud)
 {
-    g_alloc = f ? f : DefaultAlloc;
-    g_allocud = f ? ud : nullptr;
+    gAlloc = f ? f : DefaultAlloc;
+    gAllocud = f ? ud : nullptr;
 }
 
 lua_Alloc lua_getallocator(void** ud)
 {
-    if (ud) *ud = g_allocud;
-    return g_alloc;
+    if (ud) *ud = gAllocud;
+    return gAlloc;
 }
 
 lua_State* lua_open(void)
 {
-    void* block = g_alloc(g_allocud, nullptr, 0, sizeof(LG), 0, 0);
+    void* block = gAlloc(gAllocud, nullptr, 0, sizeof(LG), 0, 0);
     if (block == nullptr) return nullptr;
     std::memset(block, 0, sizeof(LG));
     LG* lg = static_cast<LG*>(block);
     lua_State* L = &lg->l;
     global_State* g = &lg->g;
     PreInitThread(L, g);
-    g->frealloc = g_alloc;
-    g->ud = g_allocud;
+    g->frealloc = gAlloc;
+    g->ud = gAllocud;
     g->mainthread = L;
     g->strt.hash = nullptr;
     g->strt.size = 0;

@@ -16,13 +16,13 @@ using namespace hostfakes;
 namespace
 {
 
-int g_mainCalls = 0;
-TString g_mainCommandLine;
+int gMainCalls = 0;
+TString gMainCommandLine;
 
 void QuittingMain(TApp& app, const TString& commandLine)
 {
-    ++g_mainCalls;
-    g_mainCommandLine = commandLine;
+    ++gMainCalls;
+    gMainCommandLine = commandLine;
     Note("main:called");
     EXPECT_EQ(&app, GetApp());
     app.Quit(5);
@@ -37,7 +37,7 @@ protected:
     void SetUp() override
     {
         HostTest::SetUp();
-        g_mainCalls = 0;
+        gMainCalls = 0;
         SetStartTrace([](const char* step) { Note(std::string("step:") + step); });
     }
     void TearDown() override
@@ -65,7 +65,7 @@ TEST_F(StartTest, StartUpAndShutdownInOrder)
 {
     int code = StartFramework("--multiple", &QuittingMain, false);
     EXPECT_EQ(5, code);
-    EXPECT_EQ(1, g_mainCalls);
+    EXPECT_EQ(1, gMainCalls);
     std::vector<std::string> want = {
         "step:harness",      "step:host",       "wm:new",
         "step:portal",       "step:folders",    "step:log",
@@ -198,7 +198,7 @@ TEST_F(StartTest, NoWindowEndsStartUpWithoutCallingMain)
 {
     services.windowFails = true;
     EXPECT_EQ(-1, StartFramework("", &QuittingMain, true));
-    EXPECT_EQ(0, g_mainCalls);
+    EXPECT_EQ(0, gMainCalls);
     EXPECT_EQ(nullptr, GetApp());
     EXPECT_NE(std::find(Journal().begin(), Journal().end(), "gs:delete"), Journal().end());
 }
@@ -238,7 +238,7 @@ TEST_F(StartTest, HarnessBesideTheProgramMayReplaceTheCommandLine)
 {
     // The harness library is built beside this test program.
     StartFramework("--multiple --harness-test", &QuittingMain, true);
-    EXPECT_STREQ("--harness-replaced options=harness=1", g_mainCommandLine.CStr());
+    EXPECT_STREQ("--harness-replaced options=harness=1", gMainCommandLine.CStr());
     StartFramework("--multiple", &QuittingMain, true);
-    EXPECT_STREQ("--multiple", g_mainCommandLine.CStr());
+    EXPECT_STREQ("--multiple", gMainCommandLine.CStr());
 }

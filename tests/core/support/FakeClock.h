@@ -8,24 +8,24 @@
 namespace fake_clock
 {
 
-inline uint32_t g_now = 0;
-inline int g_reads = 0;
-inline uint64_t g_coarse = 0;
+inline uint32_t gNow = 0;
+inline int gReads = 0;
+inline uint64_t gCoarse = 0;
 
 inline uint32_t FakeNow()
 {
-    return g_now;
+    return gNow;
 }
 
 inline uint32_t CountedNow()
 {
-    ++g_reads;
-    return g_now;
+    ++gReads;
+    return gNow;
 }
 
 inline uint64_t FakeCoarse()
 {
-    return g_coarse;
+    return gCoarse;
 }
 
 }  // namespace fake_clock

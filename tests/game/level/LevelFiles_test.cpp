@@ -98,12 +98,12 @@ std::string PassLine(int blockedColumn = -1)
     return line + "},\n";
 }
 
-int g_hookCalls = 0;
-int g_abandonAt = -1;
+int gHookCalls = 0;
+int gAbandonAt = -1;
 bool CountingHook(const char* temporary)
 {
     EXPECT_TRUE(fs::exists(temporary)) << temporary;
-    return g_hookCalls++ != g_abandonAt;
+    return gHookCalls++ != gAbandonAt;
 }
 
 class LevelFilesTest : public ::testing::Test
@@ -373,10 +373,10 @@ TEST_F(LevelFilesTest, FailureBeforeTheRenamesKeepsTheEarlierPair)
     } cases[] = {{0, TLevelSaveResult::kLayoutFailed}, {1, TLevelSaveResult::kPassFailed}};
     for (const auto& c : cases)
     {
-        g_hookCalls = 0;
-        g_abandonAt = c.abandonAt;
+        gHookCalls = 0;
+        gAbandonAt = c.abandonAt;
         EXPECT_EQ(SaveLevelFiles(2, TLevelLayout(), WalkGrid()), c.result);
-        EXPECT_EQ(g_hookCalls, c.abandonAt + 1);
+        EXPECT_EQ(gHookCalls, c.abandonAt + 1);
         EXPECT_EQ(Saved("level_2_gr.lua"), layoutBefore);
         EXPECT_EQ(Saved("level_2_pass.lua"), passBefore);
         EXPECT_EQ(Listing(), (std::vector<std::string>{"level_2_gr.lua", "level_2_pass.lua"}));

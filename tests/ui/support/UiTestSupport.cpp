@@ -9,27 +9,27 @@ namespace uitest
 
 namespace
 {
-uint32_t g_now = 1000;
+uint32_t gNow = 1000;
 uint32_t Now()
 {
-    return g_now;
+    return gNow;
 }
 }  // namespace
 
 void SetFakeTime(uint32_t ms)
 {
-    g_now = ms;
+    gNow = ms;
     SetClockTimeSource(&Now);
 }
 
 void AdvanceTime(uint32_t ms)
 {
-    g_now += ms;
+    gNow += ms;
 }
 
 uint32_t FakeTime()
 {
-    return g_now;
+    return gNow;
 }
 
 void FillWindow(const TFloatVector4& colour)
