@@ -1,0 +1,106 @@
+// ILevelHud and ILevelHelper: what the level logic calls of the in-level HUD
+// and of the helper character, which live in a library above this one. The
+// game's wiring installs the real ones (SetLevelHudMaker, SetLevelHelper);
+// until then a HUD and a helper that do nothing and take no clicks stand in.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class TGameLogic;
+
+class ILevelHud
+{
+public:
+    virtual ~ILevelHud() = default;
+
+    virtual void Update() {}
+    virtual void Draw() {}
+
+    // --- Input: true when the HUD took the event ---
+    virtual bool OnMouseDown(int32_t x, int32_t y) { return (void)x, (void)y, false; }
+    // (400, 600) clears the hover.
+    virtual bool OnMouseMove(int32_t x, int32_t y) { return (void)x, (void)y, false; }
+    virtual bool OnMouseUp(int32_t x, int32_t y) { return (void)x, (void)y, false; }
+    // The menu and help buttons' hover.
+    virtual void UpdateButtonHover(int32_t x, int32_t y) { (void)x, (void)y; }
+    // The little info window's and the task hint's hover.
+    virtual void UpdateInfoHover(int32_t x, int32_t y) { (void)x, (void)y; }
+
+    // --- Tabs: 0 mana shop, 5 the selected stall's services, 6 land ---
+    virtual void SelectTab(int32_t tab, bool force) { (void)tab, (void)force; }
+    // -1 when none is open.
+    virtual int32_t GetCurrentTab() const { return -1; }
+    virtual void RefreshButtonInfo() {}
+
+    // --- The stall info window ---
+    // Shows the stall's info at (x, y) after its delay.
+    virtual void ShowStallInfo(int32_t stallId, int32_t x, int32_t y) { (void)stallId, (void)x, (void)y; }
+    // -1 when the window shows no stall.
+    virtual int32_t GetShownStallId() const { return -1; }
+    virtual void ClearStallInfo() {}
+
+    // --- The middle info window (slots and monsters) ---
+    virtual void ShowSlotInfo(int32_t slotIndex, int32_t x, int32_t y) { (void)slotIndex, (void)x, (void)y; }
+    virtual void ShowMonsterInfo(int32_t walkerId, int32_t x, int32_t y) { (void)walkerId, (void)x, (void)y; }
+    // Whether it shows that slot (kind 0) or monster (kind 1).
+    virtual bool IsMiddleInfoShownFor(int32_t kind, int32_t id) const { return (void)kind, (void)id, false; }
+    virtual void ResetMiddleInfo() {}
+
+    // --- Read-outs and the level clock ---
+    virtual void SetProfitBarComplete(bool complete) { (void)complete; }
+    // 2 when the time ran out, 1 at least the expert time left, else 0.
+    virtual int32_t GetTimeGrade() const { return 0; }
+    // The fraction of the level time left.
+    virtual float GetTimeLeftFraction() const { return 1.0f; }
+    // The badge threshold: badges show while it is at most the level's counter.
+    virtual int32_t GetBadgeThreshold() const { return 0; }
+    virtual void AddMonsterKill(int32_t monsterType) { (void)monsterType; }
+    // The level intro closed: the level clock starts.
+    virtual void OnIntroClosed() {}
+};
+
+class ILevelHelper
+{
+public:
+    virtual ~ILevelHelper() = default;
+
+    // The helper is active in this level.
+    virtual bool IsActiveInLevel() const { return false; }
+    // A tutorial part is shown.
+    virtual bool IsTutorialRunning() const { return false; }
+    // The tutorial holds the game: a resume leaves the simulation stopped.
+    virtual bool IsHoldingGame() const { return false; }
+    // The current tutorial part's click type.
+    virtual int32_t GetClickType() const { return -1; }
+    // The tutorial's click filter.
+    virtual bool AllowsClick(int32_t x, int32_t y) const { return (void)x, (void)y, true; }
+    virtual void ShowHint(int32_t hint) { (void)hint; }
+    // False when the point is on the helper's button.
+    virtual bool OnMouseMove(int32_t x, int32_t y) { return (void)x, (void)y, true; }
+    virtual void Update() {}
+    virtual void DrawLowerLayer() {}
+    virtual void DrawUpperLayer() {}
+    // The level's pictures go with the level.
+    virtual void ReleaseImages() {}
+};
+
+// Makes the HUD of a level for its level logic.
+using TLevelHudMaker = std::function<std::unique_ptr<ILevelHud>(TGameLogic& level)>;
+
+// The level start asks the maker for each level's HUD; an empty maker (the
+// default) gives the do-nothing HUD.
+void SetLevelHudMaker(TLevelHudMaker maker);
+// A new HUD: the installed maker's, or the do-nothing one (also when the
+// maker answers null). Never null.
+std::unique_ptr<ILevelHud> MakeLevelHud(TGameLogic& level);
+
+// The helper the level answers to whenever it needs it; borrowed (the level
+// never keeps it: the helper ends before the level logic). Null restores the
+// do-nothing helper.
+void SetLevelHelper(ILevelHelper* helper);
+ILevelHelper& GetLevelHelper();
+
+// Forgets the installed maker and helper (the test entry, before each test).
+void ResetGameLevelGlobals();
