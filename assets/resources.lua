@@ -37,6 +37,11 @@ window_audio = {
     "audio/sound/core/click?group=1000",
 }
 
+game_logic_audio = {
+    -- The level's own sounds.
+    "audio/sound/game_logic/profit?group=1000",
+}
+
 comics = {
 }
 
