@@ -15,13 +15,13 @@ class EconomicTest : public ::testing::Test
 protected:
     EconomicTest()
     {
-        fake_clock::g_now = 0;
+        fake_clock::gNow = 0;
         SetClockTimeSource(&fake_clock::FakeNow);
         level_ = std::make_unique<FakeLevel>();
     }
     ~EconomicTest() override { SetClockTimeSource(nullptr); }
 
-    void Advance(uint32_t ms) { fake_clock::g_now += ms; }
+    void Advance(uint32_t ms) { fake_clock::gNow += ms; }
     Economic& Eco() { return level_->GetEconomic(); }
     size_t Payouts() const { return level_->CallsOf("sound game_logic_audio:audio/sound/game_logic/profit").size(); }
 
