@@ -40,6 +40,23 @@ window_audio = {
 game_logic_audio = {
     -- The level's own sounds.
     "audio/sound/game_logic/profit?group=1000",
+    "audio/sound/game_logic/slot_buy?group=1000",
+    "audio/sound/game_logic/slot_buy_finish?group=1000",
+    "audio/sound/game_logic/select_game_object?group=1000",
+    "audio/sound/game_logic/select_slot?group=1000",
+}
+
+game_logic_common = {
+    -- Slots: their hit picture, the selection and the progress bar.
+    "images/game_logic/select",
+    "images/game_logic/slot",
+    "images/game_logic/stall_bar_layer_0",
+    "images/game_logic/stall_bar_layer_1",
+}
+
+effect = {
+    -- The sign over a slot that is free for building.
+    "images/game_logic/effect/slot/for_build",
 }
 
 comics = {

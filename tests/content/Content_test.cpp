@@ -171,8 +171,11 @@ TEST_F(ContentTest, EveryParticleFileIsWrittenFromItsDescription)
         TPsiError error;
         ASSERT_TRUE(ParseParticleDescription(ReadAll(kRoot / "art" / description), file, error))
             << error.line << ": " << error.message;
-        fs::path psi = kRoot / "assets" / "images" / "core" / "particle" /
-                       fs::relative(description, "particles");
+        // Descriptions under particles/images/<path> are written to
+        // assets/images/<path>; the top-level ones to the core particles.
+        const fs::path rel = fs::relative(description, "particles");
+        fs::path psi = *rel.begin() == "images" ? kRoot / "assets" / rel
+                                                : kRoot / "assets" / "images" / "core" / "particle" / rel;
         psi.replace_extension(".psi");
         ASSERT_TRUE(fs::exists(psi)) << "not written: run make content";
         const std::vector<uint8_t> bytes = BuildParticleFile(file);
@@ -394,6 +397,9 @@ TEST_F(ContentTest, EveryNameTheScriptsAndTheCodeUseResolves)
 
     auto checkGrouped = [&](const std::string& name, const fs::path& where)
     {
+        // A pattern the code completes ("..._%d"): its own tests check the
+        // names it completes to.
+        if (name.find("%d") != std::string::npos || name.find("%s") != std::string::npos) return;
         const size_t colon = name.find(':');
         const std::string group = name.substr(0, colon);
         const std::string path = name.substr(colon + 1);
