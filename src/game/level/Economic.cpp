@@ -40,8 +40,8 @@ void Economic::SetWorkers(int32_t n, bool setBase)
 
 void Economic::AddWorkers(int32_t n, bool alsoTotal)
 {
-    freeWorkers_ += n;
-    if (alsoTotal) workers_ += n;
+    freeWorkers_ = SaturatedSum(freeWorkers_, n);
+    if (alsoTotal) workers_ = SaturatedSum(workers_, n);
 }
 
 int32_t Economic::GetIncome() const
@@ -62,7 +62,7 @@ void Economic::AddIncomeSource(int32_t amount, int32_t key)
         sources_.push_back({key, 0});
         it = sources_.end() - 1;
     }
-    if (++it->count == 1) income_ += amount;
+    if (++it->count == 1) income_ = SaturatedSum(income_, amount);
     TellProfitBar();
 }
 
@@ -72,7 +72,7 @@ void Economic::RemoveIncomeSource(int32_t amount, int32_t key)
     // A spent key stays spent: counting below 0 would make the next add
     // bring no income back.
     if (it == sources_.end() || it->count <= 0) return;
-    if (--it->count == 0) income_ -= amount;
+    if (--it->count == 0) income_ = SaturatedSum(income_, -static_cast<int64_t>(amount));
     TellProfitBar();
 }
 
@@ -85,13 +85,13 @@ int32_t Economic::GetIncomeSourceCount(int32_t key) const
 
 void Economic::AddIncomeTarget(int32_t n)
 {
-    incomeTarget_ += n;
+    incomeTarget_ = SaturatedSum(incomeTarget_, n);
     TellProfitBar();
 }
 
 void Economic::SubIncomeTarget(int32_t n)
 {
-    incomeTarget_ -= n;
+    incomeTarget_ = SaturatedSum(incomeTarget_, -static_cast<int64_t>(n));
     TellProfitBar();
 }
 
@@ -116,7 +116,7 @@ void Economic::PayIncome()
     }
     if (now - lastPayout_ < static_cast<uint32_t>(interval_)) return;
     lastPayout_ = now;
-    money_ += GetIncome();
+    money_ = SaturatedSum(money_, GetIncome());
     level_.PlaySound(kPayoutSound, false);
     if (notify_) notify_();
 }
@@ -202,9 +202,9 @@ void Economic::SetCoverageNeed(int32_t key, int32_t need)
     if (it == needs_.end())
         needs_.push_back({key, need, false});
     else
-        it->need += need;
+        it->need = SaturatedSum(it->need, need);
     needTotal_ = 0;
-    for (const SNeed& n : needs_) needTotal_ += n.need;
+    for (const SNeed& n : needs_) needTotal_ = SaturatedSum(needTotal_, n.need);
     needUsed_ = needTotal_;
     UpdateSatisfied();
 }
@@ -215,7 +215,7 @@ void Economic::RemoveCoverageNeed(int32_t key)
     if (it == needs_.end()) return;
     needs_.erase(it);
     needTotal_ = 0;
-    for (const SNeed& n : needs_) needTotal_ += n.need;
+    for (const SNeed& n : needs_) needTotal_ = SaturatedSum(needTotal_, n.need);
     needUsed_ = needTotal_;
     UpdateSatisfied();
 }

@@ -12,6 +12,14 @@
 
 class ILevelContext;
 
+// Amounts saturate at the 32-bit range instead of wrapping (a script can
+// hand the level any number).
+inline int32_t SaturatedSum(int64_t a, int64_t b)
+{
+    const int64_t sum = a + b;
+    return sum > INT32_MAX ? INT32_MAX : sum < INT32_MIN ? INT32_MIN : static_cast<int32_t>(sum);
+}
+
 class Economic
 {
 public:
@@ -26,13 +34,13 @@ public:
 
     void SetMoney(int32_t n) { money_ = n; }
     int32_t GetMoney() const { return money_; }
-    void AddMoney(int32_t n) { money_ += n; }
-    void SubMoney(int32_t n) { money_ -= n; }
+    void AddMoney(int32_t n) { money_ = SaturatedSum(money_, n); }
+    void SubMoney(int32_t n) { money_ = SaturatedSum(money_, -static_cast<int64_t>(n)); }
 
     void SetMana(int32_t n) { mana_ = n; }
     int32_t GetMana() const { return mana_; }
-    void AddMana(int32_t n) { mana_ += n; }
-    void SubMana(int32_t n) { mana_ -= n; }
+    void AddMana(int32_t n) { mana_ = SaturatedSum(mana_, n); }
+    void SubMana(int32_t n) { mana_ = SaturatedSum(mana_, -static_cast<int64_t>(n)); }
 
     // Free = total = n, and base too when setBase.
     void SetWorkers(int32_t n, bool setBase);
@@ -40,10 +48,10 @@ public:
     int32_t GetWorkers() const { return workers_; }
     int32_t GetBaseWorkers() const { return baseWorkers_; }
     void AddWorkers(int32_t n, bool alsoTotal);
-    void SubFreeWorkers(int32_t n) { freeWorkers_ -= n; }
+    void SubFreeWorkers(int32_t n) { freeWorkers_ = SaturatedSum(freeWorkers_, -static_cast<int64_t>(n)); }
 
-    void AddIncomeBonus(int32_t n) { bonus_ += n; }
-    void SubIncomeBonus(int32_t n) { bonus_ -= n; }
+    void AddIncomeBonus(int32_t n) { bonus_ = SaturatedSum(bonus_, n); }
+    void SubIncomeBonus(int32_t n) { bonus_ = SaturatedSum(bonus_, -static_cast<int64_t>(n)); }
     int32_t GetIncomeBonus() const { return bonus_; }
     // The income per payout with the bonus, truncated toward zero.
     int32_t GetIncome() const;

@@ -67,7 +67,62 @@ bool FakeStall::HitTest(int32_t px, int32_t py)
 
 void FakeStall::Work(bool enter)
 {
-    if (enter) Report(kStateWorking);
+    if (!enter) return;
+    Report(kStateWorking);
+    buyerWaiting = false;
+}
+
+void FakeStall::Build(bool enter)
+{
+    if (enter) Report(kStateBuilding);
+}
+
+void FakeStall::Upgrade(bool enter)
+{
+    if (!enter) return;
+    Report(kStateUpgrading);
+    ++level;
+}
+
+void FakeStall::Break(bool enter, bool noEffect)
+{
+    (void)noEffect;
+    if (enter) Report(kStateBroken);
+}
+
+void FakeStall::Repair(bool enter)
+{
+    if (enter) Report(kStateRepairing);
+}
+
+void FakeStall::Crash(bool enter)
+{
+    if (enter) Report(kStateCrashing);
+}
+
+void FakeStall::Purchase(bool enter)
+{
+    if (!enter) return;
+    offerOn = true;
+    Report(kStatePurchase);
+}
+
+void FakeStall::FindBuyer(bool enter)
+{
+    if (enter) Report(kStateFindBuyer);
+}
+
+void FakeStall::Sell(bool enter)
+{
+    if (enter) Report(kStateSelling);
+}
+
+void FakeStall::RemoveUpgradeLevel()
+{
+    if (level <= 0) return;
+    if (stateChanged) stateChanged(id, kStateLevelChange, kStateLevelRemoved);
+    --level;
+    if (stateChanged) stateChanged(id, kStateLevelRemoved, kStateLevelChange);
 }
 
 int32_t FakeStall::SellGoods(int32_t amount)
@@ -88,6 +143,7 @@ bool FakeStall::IsInArea(int32_t px, int32_t py) const
 void FakeStall::Report(int32_t entered)
 {
     const int32_t left = state;
+    reports.emplace_back(left, entered);
     if (stateChanged) stateChanged(id, left, entered);
     state = entered;
 }

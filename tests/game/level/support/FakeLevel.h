@@ -70,8 +70,20 @@ public:
     void CreateSprites(int32_t stallId, int32_t px, int32_t py) override;
     void SetPosition(int32_t px, int32_t py) override;
     bool HitTest(int32_t px, int32_t py) override;
+    // The state entries report as a stall does (notify, then the state);
+    // an upgrade's entry raises the level after its report, as a stall's.
     void Work(bool enter) override;
+    void Build(bool enter) override;
+    void Upgrade(bool enter) override;
+    void Break(bool enter, bool noEffect) override;
+    void Repair(bool enter) override;
+    void Crash(bool enter) override;
+    void Purchase(bool enter) override;
+    void FindBuyer(bool enter) override;
+    void Sell(bool enter) override;
+    void RemoveUpgradeLevel() override;
     void SetTimerNever() override { ++timerNever; }
+    void SetSelectImage(bool attention) override { attentionShown = attention; }
 
     bool CanDoAction(int32_t) const override { return true; }
     bool IsServiceable(int32_t) const override { return serviceable; }
@@ -104,7 +116,16 @@ public:
     int32_t draws = 0;
     int32_t coins = 0;
     int32_t timerNever = 0;
+    bool attentionShown = false;
     std::vector<bool> layerAnims;
+    // Every (left, entered) this stall reported.
+    std::vector<std::pair<int32_t, int32_t>> reports;
+    // Counts destructions into the given counter, if any.
+    int32_t* deaths = nullptr;
+    ~FakeStall() override
+    {
+        if (deaths != nullptr) ++*deaths;
+    }
 };
 
 // A walker whose finished flag and answers the test sets.
