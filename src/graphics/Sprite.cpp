@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/Saturate.h"
 #include "core/Settings.h"
 #include "graphics/DrawContext.h"
 
@@ -22,14 +23,6 @@ TTextureRef& HitTestTexture()
 void PublishCount()
 {
     SetSetting("current_sprite_count", TString::Format("%d", gLiveSprites));
-}
-
-// float to int toward zero, with NaN and out-of-range values kept in range.
-int32_t Truncate(float v)
-{
-    if (!(v > -2147483648.0f)) return v != v ? 0 : INT32_MIN;
-    if (v >= 2147483647.0f) return INT32_MAX;
-    return int32_t(v);
 }
 
 }  // namespace
@@ -168,7 +161,8 @@ void TSprite::GetBounds(TRect& out, const TDrawParams& parent, int depth)
             if (k == 0 || c.x > maxX) maxX = c.x;
             if (k == 0 || c.y > maxY) maxY = c.y;
         }
-        out.Set(Truncate(minX), Truncate(minY), Truncate(maxX), Truncate(maxY));
+        out.Set(SaturateTo<int32_t>(minX), SaturateTo<int32_t>(minY), SaturateTo<int32_t>(maxX),
+                SaturateTo<int32_t>(maxY));
     }
     if (depth != 0)
     {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/Log.h"
+#include "core/Saturate.h"
 #include "core/StringTable.h"
 #include "graphics/DrawContext.h"
 #include "script/LuaTable.h"
@@ -68,7 +69,7 @@ void TText::Init(TWindowStyle& style)
     if (std::unique_ptr<TLuaTable> font{style.GetTable("font")})
     {
         face = font->GetStringAt(1, face);
-        size = StyleNumberToInt(font->GetNumberAt(2, 16.0));
+        size = SaturateTo<int32_t>(font->GetNumberAt(2, 16.0));
         if (std::unique_ptr<TLuaTable> c{font->GetTableAt(3)})
             colour = TFloatVector4(float(c->GetNumberAt(1, 0.0)), float(c->GetNumberAt(2, 0.0)),
                                    float(c->GetNumberAt(3, 0.0)), float(c->GetNumberAt(4, 0.0)));

@@ -3,6 +3,7 @@
 
 #include "core/Clock.h"
 #include "core/Log.h"
+#include "core/Saturate.h"
 #include "core/Settings.h"
 #include "core/StringTable.h"
 #include "core/host/HostServices.h"
@@ -30,7 +31,7 @@ int32_t RawInt(lua_State* L, int table, int index)
     lua_rawgeti(L, table, index);
     const double v = lua_isnumber(L, -1) ? lua_tonumber(L, -1) : 0.0;
     lua_pop(L, 1);
-    return StyleNumberToInt(v);
+    return SaturateTo<int32_t>(v);
 }
 
 float RawFloat(lua_State* L, int table, int index)
@@ -132,8 +133,10 @@ void TWindowScript::SetWindowPosition(TString name, double x, double y)
     const TWindow* parent = w->GetParent();
     const int64_t pw = parent != nullptr ? parent->GetWidth() : w->GetWidth();
     const int64_t ph = parent != nullptr ? parent->GetHeight() : w->GetHeight();
-    const int64_t left = ResolvePlacementCoordinate(StyleNumberToInt(x), pw, w->GetWidth(), false);
-    const int64_t top = ResolvePlacementCoordinate(StyleNumberToInt(y), ph, w->GetHeight(), false);
+    const int64_t left =
+        ResolvePlacementCoordinate(SaturateTo<int32_t>(x), pw, w->GetWidth(), false);
+    const int64_t top =
+        ResolvePlacementCoordinate(SaturateTo<int32_t>(y), ph, w->GetHeight(), false);
     w->SetPosition(static_cast<int32_t>(std::clamp<int64_t>(left, INT32_MIN, INT32_MAX)),
                    static_cast<int32_t>(std::clamp<int64_t>(top, INT32_MIN, INT32_MAX)));
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/Saturate.h"
 #include "script/Binding.h"
 #include "script/LuaFunction.h"
 #include "script/LuaStackGuard.h"
@@ -24,16 +25,6 @@ const void* TableIdentity(const TLuaTable& table)
 }
 
 }  // namespace
-
-int32_t StyleNumberToInt(double value)
-{
-    if (std::isnan(value)) return 0;
-    if (value >= static_cast<double>(std::numeric_limits<int32_t>::max()))
-        return std::numeric_limits<int32_t>::max();
-    if (value <= static_cast<double>(std::numeric_limits<int32_t>::min()))
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
-}
 
 bool TWindowStyle::Find(const char* key) const
 {
@@ -92,7 +83,8 @@ int32_t TWindowStyle::GetInt(const char* key, int32_t def) const
     if (!Find(key)) return def;
     const double v = lua_tonumber(L_, -1);
     lua_pop(L_, 1);
-    return StyleNumberToInt(v);
+    // NaN reads as 0, not as def, as the bindings read an argument.
+    return SaturateTo<int32_t>(v);
 }
 
 TString TWindowStyle::GetString(const char* key, const TString& def) const

@@ -53,7 +53,3 @@ private:
     lua_State* L_;
     TLuaTable* table_;
 };
-
-// Number-to-integer as the script bindings convert: toward zero, saturating
-// at the 32-bit range, NaN as 0.
-int32_t StyleNumberToInt(double value);

@@ -46,11 +46,6 @@ const char* const kFlashSound = "core_audio:audio/sound/core/main_menu_intro_fla
 int gPulseFrames = 0;
 int gPulseToggle = 0;
 
-int32_t IntOf(const TLuaTable& table, const char* key)
-{
-    return StyleNumberToInt(table.GetNumber(key, 0));
-}
-
 }  // namespace
 
 TWindowClassId TMainMenuScreen::ClassId()
@@ -104,17 +99,18 @@ void TMainMenuScreen::ReadFlash(TWindowStyle& style)
 {
     std::unique_ptr<TLuaTable> table{style.GetTable("Flash")};
     auto value = [&](const char* key) { return table ? float(table->GetNumber(key, 0)) : 0.0f; };
+    auto whole = [&](const char* key) { return table ? table->GetInt(key, 0) : 0; };
     for (int n = 1; n <= 2; ++n)
     {
         TAnimatedElementList::SStep in;
-        in.duration = StyleNumberToInt(value("up_time"));
+        in.duration = whole("up_time");
         in.name = n == 1 ? kFlash1 : kFlash2;
         in.turns = value(n == 1 ? "up_rotate_1" : "up_rotate_2");
         in.scaleStart = value("up_scale_start");
         in.scaleEnd = value("up_scale_stop");
         in.alphaFraction = value("up_alpha_time");
         TAnimatedElementList::SStep out;
-        out.duration = StyleNumberToInt(value("down_time"));
+        out.duration = whole("down_time");
         out.turns = value(n == 1 ? "down_rotate_1" : "down_rotate_2");
         out.scaleStart = value("down_scale_start");
         out.scaleEnd = value("down_scale_stop");
@@ -128,17 +124,17 @@ void TMainMenuScreen::ReadPrompt(TWindowStyle& style)
 {
     std::unique_ptr<TLuaTable> table{style.GetTable("PAK")};
     if (!table) return;
-    const int32_t x = IntOf(*table, "x");
-    const int32_t y = IntOf(*table, "y");
-    const int32_t w = IntOf(*table, "w");
-    const int32_t h = IntOf(*table, "h");
+    const int32_t x = table->GetInt("x");
+    const int32_t y = table->GetInt("y");
+    const int32_t w = table->GetInt("w");
+    const int32_t h = table->GetInt("h");
     pressRect_ = TRect(x, y, x + w, y + h);
-    pressSize_ = IntOf(*table, "size");
+    pressSize_ = table->GetInt("size");
     pressFontSize_ = pressSize_;
     TString text = table->GetString("text");
     TWindowManager* wm = GetWindowManager();
     text = TText::TranslateLabel(text, wm != nullptr && wm->GetTranslateLabels());
-    pressText_ = TTextGraphic::Create(text, w, h, IntOf(*table, "flag"),
+    pressText_ = TTextGraphic::Create(text, w, h, table->GetInt("flag"),
                                       table->GetString("font", "__DEFAULT"), pressSize_,
                                       table->GetColor("color", TFloatVector4(1, 1, 1, 1)));
 }
@@ -147,10 +143,10 @@ void TMainMenuScreen::ReadAnimations(TWindowStyle& style)
 {
     std::unique_ptr<TLuaTable> table{style.GetTable("Anim")};
     if (!table) return;
-    for (int i = 1; i <= table->GetCount(); ++i)
+    for (const TLuaRow& row : TLuaRows(*table, "TMainMenuScreen: Anim"))
     {
-        std::unique_ptr<TLuaTable> entry{table->GetTableAt(i)};
-        if (!entry) continue;
+        const TLuaTable* entry = row.table.get();
+        if (entry == nullptr) continue;
         SAnim anim;
         anim.name = entry->GetStringAt(1);
         anim.sprite = std::make_unique<TMyAnimSprite>(TString(), true);
@@ -165,10 +161,10 @@ void TMainMenuScreen::ReadParticles(TWindowStyle& style)
 {
     std::unique_ptr<TLuaTable> table{style.GetTable("Part")};
     if (!table) return;
-    for (int i = 1; i <= table->GetCount(); ++i)
+    for (const TLuaRow& row : TLuaRows(*table, "TMainMenuScreen: Part"))
     {
-        std::unique_ptr<TLuaTable> entry{table->GetTableAt(i)};
-        if (!entry) continue;
+        const TLuaTable* entry = row.table.get();
+        if (entry == nullptr) continue;
         auto particle = std::make_unique<TMyParticle>(entry->GetStringAt(1), entry->GetStringAt(2));
         particle->SetClock(&screenClock_);
         particle->SetPosition(float(entry->GetNumberAt(3)), float(entry->GetNumberAt(4)));
@@ -181,11 +177,11 @@ void TMainMenuScreen::ReadScroll(TWindowStyle& style)
     std::unique_ptr<TLuaTable> table{style.GetTable("Scroll")};
     if (table)
     {
-        scrollStartX_ = IntOf(*table, "start_x");
-        scrollStartY_ = IntOf(*table, "start_y");
-        scrollEndX_ = IntOf(*table, "finish_x");
-        scrollEndY_ = IntOf(*table, "finish_y");
-        scrollTime_ = IntOf(*table, "time");
+        scrollStartX_ = table->GetInt("start_x");
+        scrollStartY_ = table->GetInt("start_y");
+        scrollEndX_ = table->GetInt("finish_x");
+        scrollEndY_ = table->GetInt("finish_y");
+        scrollTime_ = table->GetInt("time");
     }
     if (TWindow* button = Required("profile_button"))
         button->SetPosition(scrollStartX_, scrollStartY_);

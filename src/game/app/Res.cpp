@@ -8,6 +8,7 @@
 
 #include "core/FileNames.h"
 #include "core/Log.h"
+#include "core/Saturate.h"
 #include "core/host/App.h"
 #include "game/app/LoadScreen.h"
 #include "game/app/MySoundManager.h"
@@ -68,9 +69,9 @@ int LastIndex(const TLuaTable& table)
         if (lua_type(L, -2) == LUA_TNUMBER)
         {
             const lua_Number key = lua_tonumber(L, -2);
-            if (key >= 1 && key <= lua_Number(INT32_MAX) && key == std::floor(key) &&
-                int(key) > last)
-                last = int(key);
+            const int index = SaturateTo<int>(key);
+            if (key >= 1 && key <= lua_Number(INT32_MAX) && key == std::floor(key) && index > last)
+                last = index;
         }
         lua_pop(L, 1);
     }

@@ -17,42 +17,17 @@
 namespace
 {
 
-// A layout is a few hundred rows at most; a script's "n" field may claim
-// any number, and counting that far would hang the reader.
-constexpr int kMaxRows = 10000;
-
-int IntOf(double value)
-{
-    if (std::isnan(value)) return 0;
-    if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
-    if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
-    return static_cast<int>(value);
-}
-
-int IntAt(const TLuaTable& row, int index)
-{
-    return IntOf(row.GetNumberAt(index, 0));
-}
-
-int RowCount(const TLuaTable& table)
-{
-    const int count = table.GetCount();
-    if (count <= kMaxRows) return count;
-    LogPrintf("level layout: a table claims %d rows; the first %d are read", count, kMaxRows);
-    return kMaxRows;
-}
+constexpr const char* kLayoutName = "level layout";
 
 // Rows that are not tables are skipped (counted into skipped).
 template <typename Row, typename Reader>
 std::vector<Row> ReadRows(const TLuaTable& table, Reader read, int& skipped)
 {
     std::vector<Row> rows;
-    const int count = RowCount(table);
-    for (int i = 1; i <= count; ++i)
+    for (const TLuaRow& row : TLuaRows(table, kLayoutName))
     {
-        const std::unique_ptr<TLuaTable> row(table.GetTableAt(i));
-        if (row)
-            rows.push_back(read(*row));
+        if (row.table)
+            rows.push_back(read(*row.table));
         else
             ++skipped;
     }
@@ -153,32 +128,32 @@ TString LevelPassFileName(const char* folder, int level)
 TLevelLayout::SLandRow ReadLandRow(const TLuaTable& row)
 {
     TLevelLayout::SLandRow land;
-    land.type = IntAt(row, 1);
+    land.type = row.GetIntAt(1);
     land.image = row.GetStringAt(2, TString());
-    land.x = IntAt(row, 3);
-    land.y = IntAt(row, 4);
-    land.originX = IntAt(row, 5);
-    land.originY = IntAt(row, 6);
-    land.locked = IntAt(row, 7) != 0;
+    land.x = row.GetIntAt(3);
+    land.y = row.GetIntAt(4);
+    land.originX = row.GetIntAt(5);
+    land.originY = row.GetIntAt(6);
+    land.locked = row.GetIntAt(7) != 0;
     return land;
 }
 
 TLevelLayout::SSlotRow ReadSlotRow(const TLuaTable& row)
 {
     TLevelLayout::SSlotRow slot;
-    slot.x = IntAt(row, 1);
-    slot.y = IntAt(row, 2);
+    slot.x = row.GetIntAt(1);
+    slot.y = row.GetIntAt(2);
     slot.firstImage = row.GetStringAt(3, TString());
     slot.secondImage = row.GetStringAt(4, TString());
-    slot.access = IntAt(row, 5) != 0;
+    slot.access = row.GetIntAt(5) != 0;
     const int values = row.GetCount();
     if (values > 5)
     {
         slot.hasStall = true;
-        slot.stallKind = IntAt(row, 6);
-        slot.stallNumber = IntAt(row, 7);
-        slot.stallLevel = IntAt(row, 8);
-        slot.broken = IntAt(row, 9) != 0;
+        slot.stallKind = row.GetIntAt(6);
+        slot.stallNumber = row.GetIntAt(7);
+        slot.stallLevel = row.GetIntAt(8);
+        slot.broken = row.GetIntAt(9) != 0;
         // Only the row's length counts, never the value.
         slot.enemy = values > 9;
     }
@@ -188,11 +163,11 @@ TLevelLayout::SSlotRow ReadSlotRow(const TLuaTable& row)
 std::vector<TGridCell> ReadEntryCells(const TLuaTable& pairs)
 {
     std::vector<TGridCell> cells;
-    const int count = RowCount(pairs);
+    const int count = TLuaRows(pairs, kLayoutName).Count();
     for (int i = 1; i <= count; i += 2)
     {
-        const int x = IntAt(pairs, i);
-        const int y = i + 1 <= count ? IntAt(pairs, i + 1) : 0;
+        const int x = pairs.GetIntAt(i);
+        const int y = i + 1 <= count ? pairs.GetIntAt(i + 1) : 0;
         cells.push_back(WalkGrid::PixelToCell(x, y));
     }
     return cells;
@@ -229,8 +204,8 @@ bool ReadLevelLayout(TScript& script, const TString& fileName, TLevelLayout& out
     layout.slots = ReadRows<TLevelLayout::SSlotRow>(*tables[2], ReadSlotRow, skipped);
     if (skipped > 0)
         LogPrintf("level layout %s: %d rows that are not tables skipped", fileName.CStr(), skipped);
-    const int groups = RowCount(*tables[3]);
-    for (int i = 1; i <= groups; ++i) layout.resources.push_back(tables[3]->GetStringAt(i));
+    for (const TLuaRow& row : TLuaRows(*tables[3], kLayoutName))
+        layout.resources.push_back(tables[3]->GetStringAt(row.index));
     out = std::move(layout);
     return true;
 }

@@ -19,6 +19,9 @@ namespace
 const TWindowClassInfo kCustomWindowClass{"TCustomWindow", &MakeWindowOf<TCustomWindow>};
 
 constexpr int32_t kTickMs = 16;
+// Key codes are bytes: a dialog never needs more rows than that, whatever
+// count its table claims.
+constexpr int kMaxHotKeys = 256;
 
 }  // namespace
 
@@ -46,17 +49,18 @@ void TCustomWindow::PostInit(TWindowStyle& style)
 {
     if (std::unique_ptr<TLuaTable> rows{style.GetTable("HotKey")})
     {
-        const int n = rows->GetCount();
+        const TString what = TString::Format("window \"%s\" HotKey", GetName().CStr());
+        const TLuaRows list(*rows, what.CStr(), kMaxHotKeys);
         hotKeys_.clear();
-        hotKeys_.reserve(static_cast<size_t>(n));
-        for (int i = 1; i <= n; ++i)
+        hotKeys_.reserve(static_cast<size_t>(list.Count()));
+        for (const TLuaRow& row : list)
         {
             SHotKey hotKey;
-            if (std::unique_ptr<TLuaTable> row{rows->GetTableAt(i)})
+            if (row.table)
             {
-                hotKey.button = row->GetStringAt(1);
+                hotKey.button = row.table->GetStringAt(1);
                 // Key codes are bytes; a larger number keeps its low byte.
-                hotKey.key = static_cast<uint8_t>(StyleNumberToInt(row->GetNumberAt(2)));
+                hotKey.key = static_cast<uint8_t>(row.table->GetIntAt(2));
             }
             hotKeys_.push_back(hotKey);
         }

@@ -1,7 +1,10 @@
 // The credits.
 #include "game/app/screens/CreditsScreen.h"
 
+#include <algorithm>
+
 #include "core/Log.h"
+#include "core/Saturate.h"
 #include "core/StringTable.h"
 #include "game/app/MyAnimSprite.h"
 #include "game/app/MySoundManager.h"
@@ -24,6 +27,15 @@ constexpr int32_t kCentreX = kScreenWidth / 2;
 constexpr int8_t kKeyEnter = 13;
 constexpr int8_t kKeyEscape = 27;
 constexpr const char* kNoText = "no_text";
+// Offsets, heights and the speed from the list are cut to this many pixels:
+// far past any screen, yet a column of as many entries as TLuaRows reads
+// still fits the 32-bit coordinates it is laid out and scrolled in.
+constexpr int32_t kMaxOffset = 50000;
+
+int32_t OffsetOf(const TLuaTable& table, const char* key, int32_t def)
+{
+    return std::clamp(table.GetInt(key, def), -kMaxOffset, kMaxOffset);
+}
 
 class TTextItem : public TCreditsScreen::SItem
 {
@@ -128,20 +140,19 @@ void TCreditsScreen::PostInit(TWindowStyle& style)
     std::unique_ptr<TLuaTable> info(style.GetTable("window_info"));
     if (info)
     {
-        itemStartY_ = int32_t(info->GetNumber("item_start_y", 0));
-        maskX = int32_t(info->GetNumber("mask_x", 0));
-        maskY = int32_t(info->GetNumber("mask_y", 0));
+        itemStartY_ = OffsetOf(*info, "item_start_y", 0);
+        maskX = info->GetInt("mask_x", 0);
+        maskY = info->GetInt("mask_y", 0);
     }
     mask_ = std::make_unique<TMySprite>(kMask, true);
     mask_->SetPosition(float(maskX), float(maskY));
     mask_->UpdateTransform();
     if (std::unique_ptr<TLuaTable> anims(info ? info->GetTable("anim") : nullptr); anims)
     {
-        const int count = anims->GetCount();
-        for (int i = 1; i <= count; ++i)
+        for (const TLuaRow& row : TLuaRows(*anims, "TCreditsScreen: anim"))
         {
-            std::unique_ptr<TLuaTable> entry(anims->GetTableAt(i));
-            if (!entry) continue;
+            const TLuaTable* entry = row.table.get();
+            if (entry == nullptr) continue;
             auto anim = std::make_unique<TMyAnimSprite>(entry->GetStringAt(1), true);
             anim->SetClock(&animationClock_);
             anim->SetPosition(float(entry->GetNumberAt(2, 0)), float(entry->GetNumberAt(3, 0)));
@@ -169,43 +180,40 @@ void TCreditsScreen::LoadList()
     {
         if (std::unique_ptr<TLuaTable> times(main->GetTable("stage_time")); times)
         {
-            const int count = times->GetCount();
-            for (int i = 1; i <= count; ++i)
-                durations_.push_back(int32_t(times->GetNumberAt(i, 0)));
+            for (const TLuaRow& row : TLuaRows(*times, "TCreditsScreen: stage_time"))
+                durations_.push_back(times->GetIntAt(row.index, 0));
         }
-        speed_ = int32_t(main->GetNumber("speed", 0));
-        textWidth_ = int32_t(main->GetNumber("text_width", 100));
+        speed_ = OffsetOf(*main, "speed", 0);
+        textWidth_ = OffsetOf(*main, "text_width", 100);
     }
     if (std::unique_ptr<TLuaTable> list(script.GetGlobalTable("gTextStyle")); list)
     {
-        const int count = list->GetCount();
-        for (int i = 1; i <= count; ++i)
+        for (const TLuaRow& row : TLuaRows(*list, "TCreditsScreen: gTextStyle"))
         {
-            std::unique_ptr<TLuaTable> entry(list->GetTableAt(i));
-            if (!entry) continue;
+            const TLuaTable* entry = row.table.get();
+            if (entry == nullptr) continue;
             SStyle s;
             s.font = entry->GetString("font");
-            s.size = int32_t(entry->GetNumber("size", 0));
-            s.flag = int32_t(entry->GetNumber("flag", 0));
+            s.size = entry->GetInt("size", 0);
+            s.flag = entry->GetInt("flag", 0);
             s.color = entry->GetColor("color", s.color);
             styles_.push_back(s);
         }
     }
     std::unique_ptr<TLuaTable> list(script.GetGlobalTable("gCreditsList"));
     if (!list) return;
-    const int count = list->GetCount();
-    for (int i = 1; i <= count; ++i)
+    for (const TLuaRow& row : TLuaRows(*list, "TCreditsScreen: gCreditsList"))
     {
-        std::unique_ptr<TLuaTable> entry(list->GetTableAt(i));
-        if (!entry) continue;
-        const int32_t spacing = int32_t(entry->GetNumber("y_disp", 0));
+        const TLuaTable* entry = row.table.get();
+        if (entry == nullptr) continue;
+        const int32_t spacing = OffsetOf(*entry, "y_disp", 0);
         const TString text = entry->GetString("text", kNoText);
         if (text == TString(kNoText))
         {
             items_.push_back(std::make_unique<TImageItem>(spacing, entry->GetString("image")));
             continue;
         }
-        const int32_t index = int32_t(entry->GetNumber("style", 0));
+        const int32_t index = entry->GetInt("style", 0);
         SStyle style;
         if (index >= 0 && size_t(index) < styles_.size())
         {
@@ -214,10 +222,10 @@ void TCreditsScreen::LoadList()
         else
         {
             if (!styles_.empty()) style = styles_.front();
-            LogPrintf("ERROR: TCreditsScreen: entry %d names style %d of %d; the first is used", i,
-                      int(index), int(styles_.size()));
+            LogPrintf("ERROR: TCreditsScreen: entry %d names style %d of %d; the first is used",
+                      row.index, int(index), int(styles_.size()));
         }
-        const int32_t height = int32_t(entry->GetNumber("height", 60));
+        const int32_t height = OffsetOf(*entry, "height", 60);
         std::shared_ptr<TTextGraphic> graphic = TTextGraphic::Create(
             TString(), textWidth_, height, style.flag, style.font, style.size, style.color);
         graphic->SetText(LookUpText(text));
@@ -278,7 +286,8 @@ void TCreditsScreen::Tick()
         {
             // The offset follows the phase's whole time, so slow speeds move
             // too: per tick, 45 px/s is less than a pixel.
-            const int32_t total = int32_t(float(speed_) / 1000.0f * float(phaseClock_.GetTime()));
+            const int32_t total =
+                SaturateTo<int32_t>(float(speed_) / 1000.0f * float(phaseClock_.GetTime()));
             const int32_t dy = total - scrolled_;
             scrolled_ = total;
             for (auto& item : items_) item->Scroll(dy);

@@ -1,10 +1,11 @@
 -- A game dialog window: Enter and Escape press its buttons, rows naming a
 -- missing window, a text, an empty name and a key past a byte are there
--- too. The test sets gWindowName and gFocus (the "FocusWindow" table).
+-- too. The test sets gWindowName and gFocus (the "FocusWindow" table), and
+-- may set gHotKeys in place of these rows.
 local font = { "__DEFAULT", 16, { 1, 1, 1, 1 } }
 MakeDialog{
     CustomWindow{ name = gWindowName, x = 0, y = 0, w = 400, h = 300,
-        HotKey = {
+        HotKey = gHotKeys or {
             { "ok", 13 },
             { "cancel", 27 },
             { "nowhere", 13 },

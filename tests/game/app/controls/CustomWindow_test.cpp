@@ -173,4 +173,30 @@ TEST_F(CustomWindowTest, TheScreenStackHandsTheFocusBack)
     EXPECT_EQ(NewLog().find("ERROR"), std::string::npos);
 }
 
+// "n" may claim any count: the rows are cut to a byte's worth (logged once)
+// instead of reserving for two thousand million; keys that are no numbers
+// read as 0, infinite ones as the last byte.
+TEST_F(CustomWindowTest, AClaimedHotKeyCountIsCut)
+{
+    Eval("gHotKeys = { { 'ok', 13 }, { 'cancel', 0/0 }, { 'again', 1/0 }, n = 2e9 }");
+    TCustomWindow* w = OpenWindow("dialog", "nil");
+    ASSERT_NE(w, nullptr);
+    const auto& keys = w->GetHotKeys();
+    ASSERT_EQ(keys.size(), 256u);
+    EXPECT_EQ(keys[0].key, 13);
+    EXPECT_EQ(keys[1].key, 0);
+    EXPECT_EQ(keys[2].key, 0xFF);
+    EXPECT_STREQ(keys[2].button.CStr(), "again");
+    EXPECT_STREQ(keys[255].button.CStr(), "");
+    const std::string log = NewLog();
+    const std::string line =
+        "window \"dialog\" HotKey: a table claims 2000000000 rows; the first 256 are read";
+    const size_t at = log.find(line);
+    EXPECT_NE(at, std::string::npos) << log;
+    EXPECT_EQ(log.find(line, at + 1), std::string::npos) << log;
+    RecordPresses(w);
+    Send(kEventKeyDown, -500, -500, 13);
+    EXPECT_EQ(pressed_, std::vector<std::string>{"ok"});
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include "game/app/screens/support/ScreenTest.h"
 #include "graphics/Texture.h"
 #include "graphics/support/ImageFixtures.h"
+#include "script/LuaTable.h"
 
 // The GL driver of the headless display keeps allocations past exit.
 extern "C" const char* __asan_default_options()
@@ -267,6 +268,51 @@ TEST_F(CreditsScreenTest, EnterAndEscapePressOk)
     wm->PopTopModal();
     Tick(1);
     EXPECT_EQ(player->TopScreen(), nullptr);
+}
+
+// Numbers that are no numbers read as each key's default, huge ones are cut
+// to sizes the column can add up, and a count claimed by "n" is cut too:
+// the screen builds, lays out and draws.
+TEST_F(CreditsScreenTest, WildNumbersAndCountsFromTheListStayInRange)
+{
+    assets.Put(TCreditsScreen::kListScript, R"(
+gMain = { stage_time = { 0/0, 1/0, -1/0, 1e300, n = 2e9 }, speed = 0/0, text_width = 0/0 }
+gTextStyle = { { size = 0/0, flag = 0/0 }, n = -4 }
+gCreditsList = {
+    { image = "", y_disp = 0/0 },
+    { image = "", y_disp = 1e300 },
+    { image = "", y_disp = -1/0 },
+    { text = "credits_game", style = 0/0, height = 0/0 },
+    n = 2e9,
+}
+)");
+    assets.NewLog();
+    ASSERT_EQ(
+        script->DoLuaString(
+            "PushModal('credits') MakeDialog{ name = 'credits', CreditsScreen{ "
+            "name = 'credits_screen', x = 0, y = 0, w = 800, h = 600, window_info = { "
+            "item_start_y = 0/0, mask_x = 0/0, mask_y = 1/0, anim = { { '', 0/0, 1/0 } } } } }"),
+        0);
+    auto* credits = Find<TCreditsScreen>("credits_screen");
+    ASSERT_NE(credits, nullptr);
+    // The phases read the first four; the rest of the claimed count reads as 0.
+    const std::vector<int32_t>& durations = credits->GetDurations();
+    ASSERT_EQ(durations.size(), size_t(TLuaRows::kDefaultLimit));
+    EXPECT_EQ(std::vector<int32_t>(durations.begin(), durations.begin() + 5),
+              (std::vector<int32_t>{0, INT32_MAX, INT32_MIN, INT32_MAX, 0}));
+    EXPECT_EQ(credits->GetSpeed(), 0);
+    EXPECT_TRUE(credits->GetStyles().empty());
+    ASSERT_EQ(credits->GetItems().size(), 4u);
+    // NaN spacing is none; the huge ones are cut to 50000 px either way; the
+    // text line takes the default width and height.
+    EXPECT_EQ(Tops(credits), (std::vector<int>{0, 0, 50000, 0}));
+    EXPECT_EQ(credits->GetItems()[3]->GetRect(), TRect(350, 0, 450, 60));
+    const std::string log = assets.NewLog();
+    EXPECT_NE(log.find("gCreditsList: a table claims 2000000000 rows; the first 10000 are read"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("stage_time: a table claims 2000000000 rows"), std::string::npos) << log;
+    for (int i = 0; i < 4; ++i) Step(credits, 16);
 }
 
 }  // namespace
