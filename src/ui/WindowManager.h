@@ -118,10 +118,10 @@ public:
     TWindow* GetOutlineWindow() const { return outline_; }
 
     // --- Messages ---
-    // Owned from here; null is ignored.
-    void QueueMessage(TMessage* message);
+    // Null is ignored.
+    void QueueMessage(std::unique_ptr<TMessage> message);
     void FlushMessages();
-    void DeliverMessage(TMessage* message);
+    void DeliverMessage(std::unique_ptr<TMessage> message);
     size_t GetQueuedCount() const { return queue_.size(); }
     // Owned from here.
     void AddListener(TMessageListener* listener);
@@ -184,7 +184,7 @@ private:
     TTaskList* scriptTaskList_ = nullptr;
     bool moviePlaying_ = false;
     bool movieInput_ = false;
-    std::deque<TMessage*> queue_;
+    std::deque<std::unique_ptr<TMessage>> queue_;
     std::vector<std::unique_ptr<TMessageListener>> listeners_;
     THoverTrackHandler* hoverHandler_ = nullptr;
 };
