@@ -304,13 +304,12 @@ void TWindowManager::FlushMessages()
     {
         std::unique_ptr<TMessage> m = std::move(queue_.front());
         queue_.pop_front();
-        DeliverMessage(std::move(m));
+        DeliverMessage(m);
     }
 }
 
-void TWindowManager::DeliverMessage(std::unique_ptr<TMessage> message)
+void TWindowManager::DeliverMessage(std::unique_ptr<TMessage>& message)
 {
-    if (message == nullptr) return;
     if (message->GetKind() == kQuitNow)
     {
         message.reset();

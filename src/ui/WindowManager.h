@@ -121,7 +121,6 @@ public:
     // Null is ignored.
     void QueueMessage(std::unique_ptr<TMessage> message);
     void FlushMessages();
-    void DeliverMessage(std::unique_ptr<TMessage> message);
     size_t GetQueuedCount() const { return queue_.size(); }
     // Owned from here.
     void AddListener(TMessageListener* listener);
@@ -153,6 +152,11 @@ public:
     void SetCapture(const TTextureRef& texture) { capture_ = texture; }
 
 private:
+    // Hands message on to its receiver, a listener or the focus window; one
+    // that nobody takes is left to the caller's pointer. A reference rather
+    // than a sink: every message passes here, and a by-value pointer costs
+    // a temporary and its check at each call.
+    void DeliverMessage(std::unique_ptr<TMessage>& message);
     void DrawFrame(TWindowAppLink& app);
     void DeletePending();
     void DetachScriptTask();

@@ -177,13 +177,14 @@ bool TWindowScript::SetTranslateLabels(bool translate)
 // ---------------------------------------------------------------------------
 // Messages and the wait
 
-void TWindowScript::PushMessage(std::unique_ptr<TMessage> message)
+inline void TWindowScript::PushMessage(std::unique_ptr<TMessage>& message)
 {
     lua_State* L = GetState();
     if (message->IsKindOf(TLuaMessageWrapper::ClassId()))
     {
         // The value keeps the script's message alive; the wrapper is done.
         static_cast<TLuaMessageWrapper*>(message.get())->GetLuaValue().PushOn(L);
+        message.reset();
         return;
     }
     PushMessageValue(L, std::move(message));
@@ -198,7 +199,7 @@ bool TWindowScript::PostToScript(std::unique_ptr<TMessage> message,
     {
         if (message != nullptr)
         {
-            PushMessage(std::move(message));
+            PushMessage(message);
             lua_pushstring(L, "gMessageToQueue");
             lua_insert(L, -2);
             lua_settable(L, LUA_GLOBALSINDEX);
@@ -215,8 +216,8 @@ bool TWindowScript::PostToScript(std::unique_ptr<TMessage> message,
     }
     if (waitState_ == kScriptWaiting)
     {
-        PushMessage(message != nullptr ? std::move(message)
-                                       : std::make_unique<TMessage>(kCommandOnly));
+        if (message == nullptr) message = std::make_unique<TMessage>(kCommandOnly);
+        PushMessage(message);
         int nargs = 1;
         if (command)
         {

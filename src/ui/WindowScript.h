@@ -150,8 +150,9 @@ private:
     TWindow* FindBelowTopModal(const TString& name) const;
     TWindow* FindBelowCurrent(const TString& name) const;
     // Pushes the message's Lua value: a script message's own value (its
-    // wrapper is deleted), else a new value that owns the message.
-    void PushMessage(std::unique_ptr<TMessage> message);
+    // wrapper is deleted), else a new value that owns the message. Either
+    // way message is empty afterwards.
+    void PushMessage(std::unique_ptr<TMessage>& message);
     int QueueScriptMessage(lua_State* L, bool toParent);
 
     std::vector<TWindow*> windows_;  // back = current
