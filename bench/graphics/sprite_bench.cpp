@@ -41,12 +41,9 @@ struct Bench
           dc(display.dc)
     {
         texture = TTexture::CreateEmpty(32, 32, true);
-        uint32_t* px = nullptr;
-        int pitch = 0;
-        if (texture && texture->Lock(&px, &pitch))
+        if (const TLockedPixels px(texture); px)
         {
-            for (int i = 0; i < 32 * pitch; ++i) px[i] = 0xC0FF8040u;
-            texture->Unlock();
+            for (int i = 0; i < 32 * px.GetPitch(); ++i) px.GetPixels()[i] = 0xC0FF8040u;
         }
         animation = TAnimatedTexture::Get("bench.xml", "", "");
     }

@@ -55,8 +55,8 @@ TGameState* Board()
         TGameState::SetFacadeTestForTest([] { return true; });
         TMetricsEnvironment env;
         env.systemFacts = [] { return TSystemFacts(); };
-        TGameState::AddHandler(new TPostMetricsHandler(env));
-        TGameState::AddHandler(new PassThrough());
+        TGameState::AddHandler(std::make_unique<TPostMetricsHandler>(env));
+        TGameState::AddHandler(std::make_unique<PassThrough>());
         TGameState* b = TGameState::Get();
         b->SetState("userdatadir", Folder().c_str());
         return b;

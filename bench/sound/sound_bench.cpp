@@ -51,11 +51,12 @@ void BM_ServicePass16Streams(benchmark::State& state)
         }
         for (auto _ : state)
         {
-            manager.Lock();
-            fake->AdvanceAll(kPassSeconds);
-            TFakeTime::Advance(static_cast<uint32_t>(kPassSeconds * 1000) + 1);
-            manager.Service(true);
-            manager.Unlock();
+            {
+                TSoundLockGuard hold(&manager);
+                fake->AdvanceAll(kPassSeconds);
+                TFakeTime::Advance(static_cast<uint32_t>(kPassSeconds * 1000) + 1);
+                manager.Service(true);
+            }
         }
         for (auto& sound : sounds) sound->Stop();
     }

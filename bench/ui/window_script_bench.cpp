@@ -79,7 +79,7 @@ void RunWakeUps(benchmark::State& state, const char* wait)
         {
             // One idle pass of the host: the task list, then the manager's event.
             link.tasks.RunTasks(TaskPhaseIdle);
-            wm->QueueMessage(new TMessage(kUserMessageBase, "bench"));
+            wm->QueueMessage(std::make_unique<TMessage>(kUserMessageBase, "bench"));
             wm->HandleEvent(idle);
         }
     }

@@ -67,14 +67,14 @@ TTextureRef gStates[3];
 TTextureRef MakeTexture(uint32_t tint)
 {
     TTextureRef t = TTexture::CreateEmpty(kQuad, kQuad, true);
-    uint32_t* pixels = nullptr;
-    int pitch = 0;
-    if (!t || !t->Lock(&pixels, &pitch)) return TTextureRef();
-    for (int y = 0; y < kQuad; ++y)
-        for (int x = 0; x < kQuad; ++x)
-            pixels[size_t(y) * size_t(pitch / 4) + size_t(x)] =
-                0x80000000u | tint | (uint32_t(x * 4) << 16) | (uint32_t(y * 4) << 8);
-    t->Unlock();
+    {
+        const TLockedPixels pixels(t);
+        if (!pixels) return TTextureRef();
+        for (int y = 0; y < kQuad; ++y)
+            for (int x = 0; x < kQuad; ++x)
+                pixels.GetPixels()[size_t(y) * size_t(pixels.GetPitch() / 4) + size_t(x)] =
+                    0x80000000u | tint | (uint32_t(x * 4) << 16) | (uint32_t(y * 4) << 8);
+    }
     return t;
 }
 
@@ -129,14 +129,14 @@ struct Scene
             {.width = kW, .height = kH, .force = true, .quiet = true});
         if (!dc->GetDisplayHandler()->IsReady()) return false;
         gTexture = TTexture::CreateEmpty(kQuad, kQuad, true);
-        uint32_t* pixels = nullptr;
-        int pitch = 0;
-        if (!gTexture || !gTexture->Lock(&pixels, &pitch)) return false;
-        for (int y = 0; y < kQuad; ++y)
-            for (int x = 0; x < kQuad; ++x)
-                pixels[size_t(y) * size_t(pitch / 4) + size_t(x)] =
-                    0x80000000u | (uint32_t(x * 4) << 16) | (uint32_t(y * 4) << 8);
-        gTexture->Unlock();
+        {
+            const TLockedPixels pixels(gTexture);
+            if (!pixels) return false;
+            for (int y = 0; y < kQuad; ++y)
+                for (int x = 0; x < kQuad; ++x)
+                    pixels.GetPixels()[size_t(y) * size_t(pixels.GetPitch() / 4) + size_t(x)] =
+                        0x80000000u | (uint32_t(x * 4) << 16) | (uint32_t(y * 4) << 8);
+        }
         for (int i = 0; i < 3; ++i)
             if (!(gStates[i] = MakeTexture(uint32_t(0x40 * (i + 1))))) return false;
 
@@ -325,7 +325,8 @@ void BM_MessagesThroughTheTree(benchmark::State& state)
         for (auto _ : state)
         {
             for (int i = 0; i < kMessages; ++i)
-                wm.QueueMessage(new TMessage(kUserMessageBase + i, TString(), receiver));
+                wm.QueueMessage(
+                    std::make_unique<TMessage>(kUserMessageBase + i, TString(), receiver));
             wm.FlushMessages();
         }
         benchmark::DoNotOptimize(gTaken);

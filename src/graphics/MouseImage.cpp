@@ -37,17 +37,16 @@ bool TDXContext::ConvertPointer(TPointerSlot& slot, bool colourKey)
     slot.pixels.clear();
     slot.width = slot.height = 0;
     if (!slot.image) return true;
-    uint32_t* px = nullptr;
-    int pitch = 0;
-    if (!slot.image->Lock(&px, &pitch)) return false;
-    const int w = std::min(slot.image->GetWidth(), pitch), h = slot.image->GetHeight();
+    const TLockedPixels px(slot.image);
+    if (!px) return false;
+    const int w = std::min(slot.image->GetWidth(), px.GetPitch()), h = slot.image->GetHeight();
     if (w > 0 && h > 0)
     {
         slot.pixels.resize(size_t(w) * h);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
             {
-                uint32_t p = px[size_t(y) * pitch + x];
+                uint32_t p = px.Row(y)[x];
                 if (colourKey)
                 {
                     const uint32_t r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
@@ -58,7 +57,6 @@ bool TDXContext::ConvertPointer(TPointerSlot& slot, bool colourKey)
         slot.width = w;
         slot.height = h;
     }
-    slot.image->Unlock();
     return true;
 }
 
@@ -73,12 +71,13 @@ bool TDXContext::MakeColorCursor(const TTextureRef& image, int hotX, int hotY)
     }
     // Only the top-left 32 x 32 pixels of a larger image make the cursor.
     std::vector<uint32_t> cursor(32 * 32, 0u);
-    uint32_t* px = nullptr;
-    int pitch = 0;
-    if (!image->Lock(&px, &pitch)) return false;
-    const int w = std::min({image->GetWidth(), pitch, 32}), h = std::min(image->GetHeight(), 32);
-    for (int y = 0; y < h; ++y) std::copy_n(px + size_t(y) * pitch, w, cursor.begin() + y * 32);
-    image->Unlock();
+    {
+        const TLockedPixels px(image);
+        if (!px) return false;
+        const int w = std::min({image->GetWidth(), px.GetPitch(), 32}),
+                  h = std::min(image->GetHeight(), 32);
+        for (int y = 0; y < h; ++y) std::copy_n(px.Row(y), w, cursor.begin() + y * 32);
+    }
     cursorIcon_ = device_->SetColorCursor(cursor.data(), hotX, hotY);
     return cursorIcon_;
 }

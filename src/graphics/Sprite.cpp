@@ -204,11 +204,12 @@ bool TSprite::HitTest(const int point[2], const TDrawParams& parent, int alphaTh
     }
     dc->EndRenderTarget();
 
-    uint32_t* pixels = nullptr;
-    int pitch = 0;
-    if (!scratch->Lock(&pixels, &pitch)) return false;
-    const int alpha = int(pixels[pitch + 1] >> 24);
-    scratch->Unlock();
+    int alpha = 0;
+    {
+        const TLockedPixels pixels(scratch);
+        if (!pixels) return false;
+        alpha = int(pixels.Row(1)[1] >> 24);
+    }
     int threshold = alphaThreshold;
     if (threshold > 240 && dc->GetRenderSetting("16bitmode").ToInt() != 0) threshold &= ~15;
     return alpha >= threshold;

@@ -3,6 +3,7 @@
 #include "graphics/Texture.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/AssetManager.h"
 #include "core/AssetMap.h"
@@ -166,6 +167,43 @@ bool TTexture::Lock(uint32_t** pixels, int* pitch)
 void TTexture::Unlock()
 {
     if (data_) data_->Unlock();
+}
+
+TLockedPixels::TLockedPixels(TTextureRef texture)
+{
+    uint32_t* pixels = nullptr;
+    int pitch = 0;
+    if (!texture || !texture->Lock(&pixels, &pitch)) return;
+    texture_ = std::move(texture);
+    pixels_ = pixels;
+    pitch_ = pitch;
+}
+
+TLockedPixels::TLockedPixels(TLockedPixels&& other) noexcept
+    : texture_(std::move(other.texture_)),
+      pixels_(std::exchange(other.pixels_, nullptr)),
+      pitch_(std::exchange(other.pitch_, 0))
+{
+}
+
+TLockedPixels& TLockedPixels::operator=(TLockedPixels&& other) noexcept
+{
+    if (this != &other)
+    {
+        Release();
+        texture_ = std::move(other.texture_);
+        pixels_ = std::exchange(other.pixels_, nullptr);
+        pitch_ = std::exchange(other.pitch_, 0);
+    }
+    return *this;
+}
+
+void TLockedPixels::Release()
+{
+    if (texture_) texture_->Unlock();
+    texture_.reset();
+    pixels_ = nullptr;
+    pitch_ = 0;
 }
 
 void TTexture::CheckLost()

@@ -5,7 +5,8 @@
 //
 // Failure: the creation calls return an empty TTextureRef (the data logs
 // what went wrong); Draw, DrawAt and CopyTo silently do nothing when their
-// preconditions do not hold; Lock returns false.
+// preconditions do not hold; a TLockedPixels of a texture that cannot be
+// locked is empty.
 #pragma once
 
 #include <cstdint>
@@ -65,8 +66,6 @@ public:
     bool HasAlpha() const;
     bool IsSimple() const;
     void GetSurfaceSize(int* width, int* height) const;
-    bool Lock(uint32_t** pixels, int* pitch);
-    void Unlock();
     void CheckLost();
     TString GetSourceName() const;
     TTextureRef GetShared();
@@ -74,7 +73,39 @@ public:
     TDxTextureData* GetDxData() const { return data_.get(); }
 
 private:
+    friend class TLockedPixels;
+    bool Lock(uint32_t** pixels, int* pitch);
+    void Unlock();
+
     std::unique_ptr<TDxTextureData> data_;
+};
+
+// A texture's pixels, locked for as long as the view lives (and the texture
+// kept alive with it). Empty for a null texture, one without a surface or a
+// lock that failed. Moves, never copies.
+class TLockedPixels
+{
+public:
+    TLockedPixels() = default;
+    explicit TLockedPixels(TTextureRef texture);
+    ~TLockedPixels() { Release(); }
+    TLockedPixels(TLockedPixels&& other) noexcept;
+    TLockedPixels& operator=(TLockedPixels&& other) noexcept;
+    TLockedPixels(const TLockedPixels&) = delete;
+    TLockedPixels& operator=(const TLockedPixels&) = delete;
+
+    explicit operator bool() const { return pixels_ != nullptr; }
+    uint32_t* GetPixels() const { return pixels_; }
+    // In pixels, from one row to the next.
+    int GetPitch() const { return pitch_; }
+    uint32_t* Row(int y) const { return pixels_ + size_t(y) * size_t(pitch_); }
+    // Unlocks now; the view is empty from here.
+    void Release();
+
+private:
+    TTextureRef texture_;
+    uint32_t* pixels_ = nullptr;
+    int pitch_ = 0;
 };
 
 TString MakeTextureKey(const TString& name, bool alpha, bool mipmap, bool simple);

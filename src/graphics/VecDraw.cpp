@@ -254,11 +254,11 @@ void TQvMiniVecDraw::Flush()
 bool TQvMiniVecDraw::LockTarget()
 {
     if (!target_) return false;
-    uint32_t* px = nullptr;
-    int pitch = 0;
-    if (!target_->Lock(&px, &pitch)) return false;
-    pixels_ = px;
-    pitch_ = pitch;
+    TLockedPixels locked(target_);
+    if (!locked) return false;
+    pixels_ = locked.GetPixels();
+    pitch_ = locked.GetPitch();
+    locked_ = std::move(locked);
     target_->GetSurfaceSize(&width_, &height_);
     width_ = std::min(width_, pitch_);
     return true;
@@ -277,7 +277,7 @@ void TQvMiniVecDraw::UnlockTarget()
         pixels_ = nullptr;
         return;
     }
-    if (pixels_ && target_) target_->Unlock();
+    locked_.Release();
     pixels_ = nullptr;
 }
 
@@ -322,10 +322,9 @@ int TQvMiniVecDraw::RunCalibrationPass(const TTextureRef& texture, int* blank)
     }
     dc->EndRenderTarget();
 
-    uint32_t* px = nullptr;
-    int pitch = 0;
-    if (!texture->Lock(&px, &pitch)) return -2;
-    auto lit = [&](int x, int y) { return px[size_t(y) * size_t(pitch) + size_t(x)] & 0x00FFFFFFu; };
+    const TLockedPixels px(texture);
+    if (!px) return -2;
+    auto lit = [&](int x, int y) { return px.Row(y)[x] & 0x00FFFFFFu; };
     int best = -1;
     uint32_t bestSum = 0;
     for (int m = 0; m < 128; ++m)
@@ -344,7 +343,6 @@ int TQvMiniVecDraw::RunCalibrationPass(const TTextureRef& texture, int* blank)
             bestSum = sum;
         }
     }
-    texture->Unlock();
     return best;
 }
 

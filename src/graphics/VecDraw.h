@@ -108,6 +108,7 @@ private:
     int calibratedCase_ = -1;
     std::vector<TDrawVertex> vertices_;
     TTextureRef target_;
+    TLockedPixels locked_;  // of target_, while pixels_ points into it
     uint32_t* pixels_ = nullptr;
     int width_ = 0, height_ = 0, pitch_ = 0;
     bool pixelTarget_ = false;

@@ -54,8 +54,8 @@ public:
     // null is returned.
     TLuaObjectWrapper* Next(TLuaObjectWrapper*& key) const;
 
-    // Hands this table to the script that owns the state (the global
-    // "_SCRIPT"), which deletes it before its next run. False when no script
+    // Hands this table to the script that owns the state
+    // (TScript::FromState), which deletes it before its next run. False when no script
     // owns the state: the caller keeps it.
     bool AutoDelete();
 

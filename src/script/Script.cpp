@@ -20,6 +20,9 @@
 namespace
 {
 
+// Its address keys the state's main script in the registry.
+const char kMainScriptKey = 0;
+
 TString& SearchPath()
 {
     static TString path("assets/?;?;../?;../../?");
@@ -150,6 +153,11 @@ TScript::TScript(lua_State* thread, bool openLibraries) : TAnimTask(nullptr)
             return;
         }
         ownsState_ = true;
+        // The host finds the script through the registry, which scripts
+        // cannot reach; the global is theirs to read or overwrite.
+        lua_pushlightuserdata(L_, const_cast<char*>(&kMainScriptKey));
+        lua_pushlightuserdata(L_, this);
+        lua_rawset(L_, LUA_REGISTRYINDEX);
         lua_pushstring(L_, "_SCRIPT");
         lua_pushlightuserdata(L_, this);
         lua_settable(L_, LUA_GLOBALSINDEX);
@@ -214,8 +222,8 @@ void TScript::DeleteTemporaries()
 TScript* TScript::FromState(lua_State* L)
 {
     if (L == nullptr || !lua_checkstack(L, 2)) return nullptr;
-    lua_pushstring(L, "_SCRIPT");
-    lua_rawget(L, LUA_GLOBALSINDEX);
+    lua_pushlightuserdata(L, const_cast<char*>(&kMainScriptKey));
+    lua_rawget(L, LUA_REGISTRYINDEX);
     void* p = lua_type(L, -1) == LUA_TLIGHTUSERDATA ? lua_touserdata(L, -1) : nullptr;
     lua_pop(L, 1);
     return static_cast<TScript*>(p);

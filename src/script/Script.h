@@ -135,7 +135,8 @@ public:
     void DeleteTemporaries();
     int GetTemporaryCount() const { return static_cast<int>(temporaries_.size()); }
 
-    // The main script of L's state (its global "_SCRIPT"), or null.
+    // The main script of L's state, or null. Scripts see it as the global
+    // "_SCRIPT", but what they do to that global changes nothing here.
     static TScript* FromState(lua_State* L);
 
 private:

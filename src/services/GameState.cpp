@@ -14,9 +14,9 @@ TGameState::TFacadeTest gFacadeTest = nullptr;
 
 // The list outlives any one board: portal switches list handlers before the
 // facade (and so the board) exists.
-std::vector<TGameStateHandler*>& Handlers()
+std::vector<std::unique_ptr<TGameStateHandler>>& Handlers()
 {
-    static std::vector<TGameStateHandler*> handlers;
+    static std::vector<std::unique_ptr<TGameStateHandler>> handlers;
     return handlers;
 }
 
@@ -52,23 +52,23 @@ void TGameState::Destroy()
     // A handler's shutdown may still read the board, so the list goes first
     // and the board last. The list is detached before the loop so that a
     // handler adding another during its shutdown cannot invalidate it.
-    std::vector<TGameStateHandler*> handlers;
+    std::vector<std::unique_ptr<TGameStateHandler>> handlers;
     handlers.swap(Handlers());
-    for (TGameStateHandler* handler : handlers)
+    for (std::unique_ptr<TGameStateHandler>& handler : handlers)
     {
         handler->Shutdown();
-        delete handler;
+        handler.reset();
     }
     delete gBoard;
     gBoard = nullptr;
 }
 
-void TGameState::AddHandler(TGameStateHandler* handler)
+void TGameState::AddHandler(std::unique_ptr<TGameStateHandler> handler)
 {
-    if (handler) Handlers().push_back(handler);
+    if (handler) Handlers().push_back(std::move(handler));
 }
 
-const std::vector<TGameStateHandler*>& TGameState::GetHandlers()
+const std::vector<std::unique_ptr<TGameStateHandler>>& TGameState::GetHandlers()
 {
     return Handlers();
 }
@@ -91,7 +91,7 @@ void TGameState::SetState(const TString& keyIn, const TString& valueIn)
     TString& stored = states_[key];
     TString previous = stored;
     stored = value;
-    for (TGameStateHandler* handler : Handlers())
+    for (const std::unique_ptr<TGameStateHandler>& handler : Handlers())
     {
         if (handler->OnSetState(key, value)) return;
     }
@@ -128,14 +128,15 @@ void TGameState::SetStateInt(const TString& key, int value)
 TString TGameState::GetState(const TString& key)
 {
     TString value = states_[key];
-    for (TGameStateHandler* handler : Handlers()) value = handler->OnGetState(key, value);
+    for (const std::unique_ptr<TGameStateHandler>& handler : Handlers())
+        value = handler->OnGetState(key, value);
     return value;
 }
 
 bool TGameState::AnyHandler(bool (TGameStateHandler::*ask)())
 {
-    for (TGameStateHandler* handler : Handlers())
-        if ((handler->*ask)()) return true;
+    for (const std::unique_ptr<TGameStateHandler>& handler : Handlers())
+        if (((*handler).*ask)()) return true;
     return false;
 }
 

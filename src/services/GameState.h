@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "core/String.h"
@@ -49,10 +50,10 @@ public:
     // the list, then deletes the board. Runs the handler part even when no
     // board was ever made.
     static void Destroy();
-    // Appends to the process-wide list, which takes ownership. Null is
-    // ignored. Handlers may be listed before the board exists.
-    static void AddHandler(TGameStateHandler* handler);
-    static const std::vector<TGameStateHandler*>& GetHandlers();
+    // Appends to the process-wide list. Null is ignored. Handlers may be
+    // listed before the board exists.
+    static void AddHandler(std::unique_ptr<TGameStateHandler> handler);
+    static const std::vector<std::unique_ptr<TGameStateHandler>>& GetHandlers();
 
     // "++name" raises name by one (the value given is dropped); the value is
     // stored, then offered to the handlers in order until one consumes it.

@@ -35,25 +35,21 @@ public:
     }
     bool LoadModule(const TString& name) override
     {
-        auto* handler = new TDllGameState();
-        if (!handler->Load(name))
-        {
-            delete handler;
-            return false;
-        }
+        auto handler = std::make_unique<TDllGameState>();
+        if (!handler->Load(name)) return false;
         TGameState::Get();
-        TGameState::AddHandler(handler);
+        TGameState::AddHandler(std::move(handler));
         return true;
     }
     void AddFirstPeekHandler() override
     {
         TGameState::Get();
-        TGameState::AddHandler(new TFirstPeekHandler());
+        TGameState::AddHandler(std::make_unique<TFirstPeekHandler>());
     }
     void AddPostMetricsHandler() override
     {
         TGameState::Get();
-        TGameState::AddHandler(new TPostMetricsHandler());
+        TGameState::AddHandler(std::make_unique<TPostMetricsHandler>());
     }
     void EnableMsnMode() override
     {

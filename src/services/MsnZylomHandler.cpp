@@ -348,7 +348,7 @@ int BoardInt(const char* key)
 void AddHandler()
 {
     TGameState::Get();
-    TGameState::AddHandler(new TMsnZylomHandler());
+    TGameState::AddHandler(std::make_unique<TMsnZylomHandler>());
 }
 
 }  // namespace

@@ -342,13 +342,3 @@ void TSoundManager::DeferRelease(std::shared_ptr<void> reference)
     TSoundLockGuard hold(this);
     state_->deferred.push_back(std::move(reference));
 }
-
-void SoundLock()
-{
-    if (TSoundManager* manager = TSoundManager::Current()) manager->Lock();
-}
-
-void SoundUnlock()
-{
-    if (TSoundManager* manager = TSoundManager::Current()) manager->Unlock();
-}

@@ -26,8 +26,8 @@ public:
     TSoundManager(const TSoundManager&) = delete;
     TSoundManager& operator=(const TSoundManager&) = delete;
 
-    // The manager SoundLock and the sound classes use: the one constructed
-    // first that still exists; null when there is none.
+    // The manager TSoundLockGuard and the sound classes use: the one
+    // constructed first that still exists; null when there is none.
     static TSoundManager* Current();
 
     // Starts the service thread and opens the audio device. True at once when
@@ -37,10 +37,8 @@ public:
     bool Init();
     bool IsInitialised() const { return initialised_; }
 
-    // Re-entrant for the owning thread; never times out.
-    void Lock();
-    void Unlock();
-    // How many times the lock is held right now (0 when free).
+    // How many times the lock is held right now (0 when free). The lock is
+    // taken only through TSoundLockGuard.
     int GetLockDepth() const;
 
     // Main thread, idle pass: drops retired streams and delivers pending stream
@@ -83,6 +81,11 @@ public:
     static void SetOutOfMemoryHandler(TOutOfMemoryHandler handler);
 
 private:
+    friend class TSoundLockGuard;
+
+    // Re-entrant for the owning thread; never times out.
+    void Lock();
+    void Unlock();
     void ThreadMain();
 
     std::unique_ptr<TSoundManagerState> state_;
@@ -91,10 +94,6 @@ private:
     bool shuttingDown_ = false;
     bool enabled_ = true;
 };
-
-// Lock and unlock the current manager's lock; nothing without a manager.
-void SoundLock();
-void SoundUnlock();
 
 // Holds the current manager's lock, or the given manager's, for a scope
 // (nothing without a manager).

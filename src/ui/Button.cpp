@@ -112,20 +112,17 @@ TButton::LuaAction::~LuaAction() = default;
 
 void TButton::LuaAction::Run(TButton* button)
 {
-    auto* message = new TMessage(kCommandOnly, TString("LuaAction:") + button->GetName());
     TWindowManager* wm = GetWindowManager();
     TWindowScriptLink* script = wm != nullptr ? wm->GetScript() : nullptr;
-    if (script == nullptr || !function_)
-    {
-        delete message;
-        return;
-    }
+    if (script == nullptr || !function_) return;
     // The script takes a reference of its own: this action may be replaced
     // or deleted while the command waits in the queue.
     lua_State* L = function_->GetThread();
     DefineGetButtonName(L, button->GetName());
     function_->Push();
-    script->PostToScript(message, new TLuaFunction(L));
+    script->PostToScript(
+        std::make_unique<TMessage>(kCommandOnly, TString("LuaAction:") + button->GetName()),
+        std::make_unique<TLuaFunction>(L));
 }
 
 // ---------------------------------------------------------------------------
@@ -358,22 +355,16 @@ void TButton::SetSound(int32_t slot, const TString& name)
 
 void TButton::SetMaskImage(const TTextureRef& texture)
 {
-    uint32_t* pixels = nullptr;
-    int pitch = 0;
-    if (!texture || !texture->Lock(&pixels, &pitch)) return;
+    const TLockedPixels pixels(texture);
+    if (!pixels) return;
     const int w = texture->GetWidth(), h = texture->GetHeight();
-    if (pixels == nullptr || w <= 0 || h <= 0 || pitch < w)
-    {
-        texture->Unlock();
-        return;
-    }
+    if (w <= 0 || h <= 0 || pixels.GetPitch() < w) return;
     mask_.assign(size_t(w) * size_t(h), 0);
     for (int y = 0; y < h; ++y)
-        std::copy(pixels + size_t(y) * size_t(pitch), pixels + size_t(y) * size_t(pitch) + w,
+        std::copy(pixels.Row(y), pixels.Row(y) + w,
                   mask_.begin() + ptrdiff_t(size_t(y) * size_t(w)));
     maskWidth_ = w;
     maskHeight_ = h;
-    texture->Unlock();
 }
 
 // ---------------------------------------------------------------------------
@@ -413,7 +404,7 @@ bool TButton::RunCommand()
     TModalWindow* modal = GetModalParent();
     if ((options_ & kCloseDialog) != 0 && modal != nullptr && wm != nullptr)
     {
-        wm->QueueMessage(new TMessage(kCloseWindow, modal->GetIdString()));
+        wm->QueueMessage(std::make_unique<TMessage>(kCloseWindow, modal->GetIdString()));
         if (TWindowScriptLink* script = wm->GetScript()) script->SetGlobalText("gReturnValue", GetName());
     }
 
@@ -426,9 +417,11 @@ bool TButton::RunCommand()
     auto message = std::make_unique<TMessage>(kButtonPress, GetName(), receiver);
     if (!action_)
     {
-        if (wm != nullptr) wm->QueueMessage(message.release());
+        if (wm != nullptr) wm->QueueMessage(std::move(message));
         return false;
     }
+    const TScriptHandle receiverHandle =
+        receiver != nullptr ? receiver->GetScriptHandle() : TScriptHandle();
 
     // The command may replace this action (SetAction defers the delete to
     // here) or take the button out of the tree.
@@ -439,14 +432,15 @@ bool TButton::RunCommand()
     if (action_.get() != action) delete action;
 
     // A receiver destroyed or condemned by the command is forgotten.
-    if (receiver != nullptr && (!IsLiveWindow(receiver) || (wm != nullptr && wm->IsPendingDelete(receiver))))
+    if (receiver != nullptr && (TWindow::FromHandle(receiverHandle) == nullptr ||
+                                (wm != nullptr && wm->IsPendingDelete(receiver))))
         message->SetReceiver(nullptr);
     if (InTree(this, wm))
     {
-        wm->QueueMessage(message.release());
+        wm->QueueMessage(std::move(message));
         return false;
     }
-    if ((options_ & kSendToParent) != 0 && wm != nullptr) wm->QueueMessage(message.release());
+    if ((options_ & kSendToParent) != 0 && wm != nullptr) wm->QueueMessage(std::move(message));
     return true;
 }
 

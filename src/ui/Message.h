@@ -122,7 +122,7 @@ TMessage* InnerMessage(TMessage* message);
 void RegisterMessageMetatable(lua_State* L);
 // Pushes a new message value holding message; the script's collector owns
 // the message from here. Nil for null.
-void PushMessageValue(lua_State* L, TMessage* message);
+void PushMessageValue(lua_State* L, std::unique_ptr<TMessage> message);
 // The live message held by the value at idx; null for nil, any other value,
 // or a message already freed.
 TMessage* ToMessageValue(lua_State* L, int idx);

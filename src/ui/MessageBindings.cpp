@@ -74,9 +74,9 @@ void RegisterMessageMetatable(lua_State* L)
     lua_rawset(L, LUA_REGISTRYINDEX);
 }
 
-void PushMessageValue(lua_State* L, TMessage* message)
+void PushMessageValue(lua_State* L, std::unique_ptr<TMessage> message)
 {
-    LuaPushObject(L, message);
+    LuaPushObject(L, message.release());
 }
 
 TMessage* ToMessageValue(lua_State* L, int idx)

@@ -28,7 +28,7 @@ TModalWindow::TModalWindow() : tasks_(std::make_unique<TTaskList>())
 TModalWindow::~TModalWindow()
 {
     if (TWindowManager* wm = GetWindowManager())
-        wm->QueueMessage(new TMessage(kModalClosed, GetIdString()));
+        wm->QueueMessage(std::make_unique<TMessage>(kModalClosed, GetIdString()));
     tasks_.reset();
     hotkeys_.clear();
     clock_.Reset();
@@ -193,6 +193,6 @@ bool TModalWindow::OnChar(char c)
     if (button != nullptr && button->RunCommand()) return true;
     TWindowManager* wm = GetWindowManager();
     TWindow* focus = wm != nullptr ? wm->GetFocusWindow() : nullptr;
-    (focus != nullptr ? focus : this)->SendMessage(message.release());
+    (focus != nullptr ? focus : this)->SendMessage(std::move(message));
     return true;
 }

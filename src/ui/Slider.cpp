@@ -38,21 +38,32 @@ TWindowClassId TSlider::ClassId()
     return &kSliderClass;
 }
 
-TSlider::TSlider() : thumb_(new TImage(true)) {}
+TSlider::TSlider()
+    : looseThumb_(std::make_unique<TImage>(true)), thumb_(looseThumb_->GetScriptHandle())
+{
+}
 
 TSlider::~TSlider()
 {
-    // A child thumb goes with the tree; a detached one that is not waiting
-    // for the manager's deletion is still ours.
-    if (!IsLiveWindow(thumb_) || thumb_->GetParent() != nullptr) return;
+    // A loose thumb handed to the manager's deletion is the manager's, and
+    // one it deleted already is nobody's.
+    if (!looseThumb_) return;
     TWindowManager* wm = GetWindowManager();
-    if (wm != nullptr && wm->IsPendingDelete(thumb_)) return;
-    delete thumb_;
+    if (GetThumb() == nullptr || (wm != nullptr && wm->IsPendingDelete(looseThumb_.get())))
+        (void)looseThumb_.release();
 }
 
 TImage* TSlider::GetThumb() const
 {
-    return IsLiveWindow(thumb_) ? thumb_ : nullptr;
+    // Made as a TImage: the handle names that very object while it lives.
+    return static_cast<TImage*>(TWindow::FromHandle(thumb_));
+}
+
+void TSlider::AttachThumb()
+{
+    TImage* thumb = GetThumb();
+    if (thumb == nullptr || thumb->GetParent() != nullptr || !AddChild(thumb, true)) return;
+    if (thumb == looseThumb_.get()) (void)looseThumb_.release();
 }
 
 void TSlider::Init(TWindowStyle& style)
@@ -88,7 +99,7 @@ void TSlider::Init(TWindowStyle& style)
     TImage* thumb = GetThumb();
     if (thumb != nullptr && thumb->GetParent() == nullptr)
     {
-        AddChild(thumb, true);
+        AttachThumb();
         UpdateSize();
     }
 }
@@ -130,7 +141,7 @@ void TSlider::SetThumbImages(const TTextureRef& normal, const TTextureRef& rollo
     if (thumb != nullptr)
     {
         thumb->SetTexture(normal, scale_);
-        if (thumb->GetParent() == nullptr) AddChild(thumb, true);
+        AttachThumb();
     }
     UpdateSize();
 }
@@ -169,7 +180,8 @@ bool TSlider::InThumb(TPoint point) const
 
 void TSlider::Notify(int32_t kind)
 {
-    if (GetParent() != nullptr) GetParent()->SendMessage(new TMessage(kind, GetName()));
+    if (GetParent() != nullptr)
+        GetParent()->SendMessage(std::make_unique<TMessage>(kind, GetName()));
 }
 
 // ---------------------------------------------------------------------------

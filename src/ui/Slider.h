@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "graphics/Texture.h"
 #include "ui/Window.h"
@@ -22,7 +23,7 @@ public:
     {
         return id == ClassId() || TWindow::IsKindOf(id);
     }
-    // The thumb goes with the tree while it is a child; otherwise here.
+    // The thumb goes with the tree once it is a child; before that, here.
     ~TSlider() override;
     // Keys "scale", "yoffset", "sliderimage", "sliderrollimage", "value"
     // (set silently), "railtop", "railmid", "railbot", "hslider" (absent: w
@@ -59,6 +60,8 @@ public:
 
 private:
     void PlaceThumb();
+    // Makes the thumb a child when it is none.
+    void AttachThumb();
     void UpdateSize();
     void ShowThumb(bool rollover);
     bool InThumb(TPoint point) const;
@@ -67,7 +70,10 @@ private:
 
     int32_t drag_ = 0;
     bool initialised_ = false;
-    TImage* thumb_;
+    // Ours until the tree takes it; after that the tree's, and known by its
+    // handle, since scripts may delete it.
+    std::unique_ptr<TImage> looseThumb_;
+    TScriptHandle thumb_;
     TTextureRef thumbImage_, thumbRollImage_;
     TTextureRef rails_[3];
     float value_ = 0.0f;

@@ -346,7 +346,8 @@ bool TTextEdit::Edit(const TString& text)
 
 void TTextEdit::NotifyChanged()
 {
-    if (TWindowManager* wm = GetWindowManager()) wm->QueueMessage(new TMessage(kTextEditChanged, GetName()));
+    if (TWindowManager* wm = GetWindowManager())
+        wm->QueueMessage(std::make_unique<TMessage>(kTextEditChanged, GetName()));
 }
 
 // ---------------------------------------------------------------------------

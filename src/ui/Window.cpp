@@ -3,11 +3,11 @@
 #include "ui/Window.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "graphics/DrawContext.h"
+#include "script/LuaFunction.h"
 #include "ui/Message.h"
 #include "ui/ModalWindow.h"
 #include "ui/WindowManager.h"
@@ -20,7 +20,6 @@ namespace
 {
 
 int32_t gNextId = 0;
-std::unordered_set<const TWindow*> g_liveWindows;
 bool gSwallowNextChar = false;
 
 const TWindowClassInfo kWindowClass{"TWindow", &MakeWindowOf<TWindow>};
@@ -61,21 +60,19 @@ void ResetWindowIdCounter()
 // ---------------------------------------------------------------------------
 // Life
 
-bool IsLiveWindow(const TWindow* window)
+TWindow* TWindow::FromHandle(TScriptHandle handle)
 {
-    return g_liveWindows.count(window) != 0;
+    auto* window = dynamic_cast<TWindow*>(TScriptObject::FromHandle(handle));
+    return window != nullptr && !window->destroying_ ? window : nullptr;
 }
 
-TWindow::TWindow() : id_(gNextId++)
-{
-    g_liveWindows.insert(this);
-}
+TWindow::TWindow() : id_(gNextId++) {}
 
 TWindow::~TWindow()
 {
     // From here on the window answers as a plain TWindow.
     modalWindow_.known = false;
-    g_liveWindows.erase(this);
+    destroying_ = true;
     InvalidateManager();
     if (TModalWindow* modal = GetModalParent()) modal->UpdateCovering(this, false);
     // Deleted without RemoveChild first: the parent must not keep naming it.
@@ -387,42 +384,28 @@ bool TWindow::OnMouseTrack(TPoint point)
 // ---------------------------------------------------------------------------
 // Messages
 
-void TWindow::SendMessage(TMessage* message)
+void TWindow::SendMessage(std::unique_ptr<TMessage> message)
 {
     if (message == nullptr) return;
     TWindow* w = this;
     for (;;)
     {
-        if (w->OnMessage(message))
-        {
-            delete message;
-            return;
-        }
+        if (w->OnMessage(message.get())) return;
         if (w->IsModalLayer()) break;
         w = w->parent_;
-        if (w == nullptr)
-        {
-            // A detached branch: nobody above can take it.
-            delete message;
-            return;
-        }
+        // A detached branch: nobody above can take it.
+        if (w == nullptr) return;
     }
     if (w->IsModalWindow())
     {
         if (TWindow* focus = static_cast<TModalWindow*>(w)->GetFocusChild())
         {
-            if (focus->OnMessage(InnerMessage(message)))
-            {
-                delete message;
-                return;
-            }
+            if (focus->OnMessage(InnerMessage(message.get()))) return;
         }
     }
     TWindowManager* wm = GetWindowManager();
     if (wm != nullptr && wm->GetScript() != nullptr)
-        wm->GetScript()->PostToScript(message, nullptr);
-    else
-        delete message;
+        wm->GetScript()->PostToScript(std::move(message), nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -503,12 +486,13 @@ bool DispatchEvent(TWindow* window, const TEvent& original, bool focusAssigned)
             {
                 if (event.type == kEventLeftUp)
                 {
-                    wm->QueueMessage(new TMessage(kPressAnyKey, "mouse:up"));
+                    wm->QueueMessage(std::make_unique<TMessage>(kPressAnyKey, "mouse:up"));
                 }
                 else if (event.type == kEventKeyDown)
                 {
                     const char key[2] = {static_cast<char>(event.data), 0};
-                    wm->QueueMessage(new TMessage(kPressAnyKey, TString("raw:") + TString(key, 1)));
+                    wm->QueueMessage(std::make_unique<TMessage>(kPressAnyKey,
+                                                                TString("raw:") + TString(key, 1)));
                 }
             }
             return false;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/AnimTask.h"
@@ -101,6 +102,12 @@ public:
 
     static TWindowClassId ClassId();
 
+    // The window handle names (GetScriptHandle), from its construction until
+    // its destruction begins; null after that, whatever is made later at its
+    // address. What outlives a window's calls keeps its handle, not its
+    // address.
+    static TWindow* FromHandle(TScriptHandle handle);
+
     // --- Tree and geometry ---
     TWindow* GetParent() const { return parent_; }
     // Front (topmost) first.
@@ -162,9 +169,8 @@ public:
     void FitToChildren();
     // Every child is unlinked and handed to the manager's delayed deletion.
     void DeleteChildren();
-    // Offers message up to the modal layer (see Message.h); the caller gives
-    // it up.
-    void SendMessage(TMessage* message);
+    // Offers message up to the modal layer (see Message.h).
+    void SendMessage(std::unique_ptr<TMessage> message);
 
     // Reads x, y, w, h and "align" from the style and places the window.
     void ApplyPlacement(TWindowStyle& style);
@@ -200,6 +206,9 @@ private:
     };
     mutable ModalMark modalWindow_;
     TWindowAnim* anim_ = nullptr;
+    // Set when ~TWindow begins: the handle still resolves until the script
+    // object part goes, but the window is no longer one.
+    bool destroying_ = false;
 };
 
 // Routes an event inside the tree (its point already in window's
@@ -216,9 +225,6 @@ bool DrawTree(TDrawContext* dc, TWindow* window, int kind);
 // dropped once.
 void SetSwallowNextChar(bool on);
 bool GetSwallowNextChar();
-
-// True from a window's construction until its destruction begins.
-bool IsLiveWindow(const TWindow* window);
 
 // Tests: the next window gets id 0 again.
 void ResetWindowIdCounter();

@@ -61,13 +61,9 @@ TWindowManager::~TWindowManager()
     std::vector<TWindow*> overlays;
     overlays.swap(overlays_);
     for (TWindow* w : overlays) delete w;
-    // Deleting windows may have queued more; nothing delivers them now.
-    while (!queue_.empty())
-    {
-        TMessage* m = queue_.front();
-        queue_.pop_front();
-        delete m;
-    }
+    // Deleting windows may have queued more; nothing delivers them now. One
+    // at a time: a message's destructor may still queue another.
+    while (!queue_.empty()) queue_.pop_front();
     capture_.reset();
     DetachScriptTask();
     script_.reset();
@@ -177,11 +173,14 @@ void TWindowManager::PushModal(TWindow* modal)
     outline_ = nullptr;
     if (!hover_.empty())
     {
-        std::vector<TWindow*> left;
-        left.swap(hover_);
+        // One window's leave may delete another that left with it.
+        std::vector<TScriptHandle> left;
+        left.reserve(hover_.size());
+        for (TWindow* w : hover_) left.push_back(w->GetScriptHandle());
+        hover_.clear();
         hoverChanged_ = true;
-        for (TWindow* w : left)
-            if (IsLiveWindow(w)) w->OnMouseLeave();
+        for (TScriptHandle handle : left)
+            if (TWindow* w = TWindow::FromHandle(handle)) w->OnMouseLeave();
     }
     TWindow* previous = GetTopModal();
     modals_.push_back(modal);
@@ -294,50 +293,41 @@ void TWindowManager::RemoveHover(TWindow* window)
 // ---------------------------------------------------------------------------
 // Messages
 
-void TWindowManager::QueueMessage(TMessage* message)
+void TWindowManager::QueueMessage(std::unique_ptr<TMessage> message)
 {
-    if (message != nullptr) queue_.push_back(message);
+    if (message != nullptr) queue_.push_back(std::move(message));
 }
 
 void TWindowManager::FlushMessages()
 {
     while (!queue_.empty())
     {
-        TMessage* m = queue_.front();
+        std::unique_ptr<TMessage> m = std::move(queue_.front());
         queue_.pop_front();
         DeliverMessage(m);
     }
 }
 
-void TWindowManager::DeliverMessage(TMessage* message)
+void TWindowManager::DeliverMessage(std::unique_ptr<TMessage>& message)
 {
-    if (message == nullptr) return;
     if (message->GetKind() == kQuitNow)
     {
-        delete message;
+        message.reset();
         GetWindowAppLink().Quit(0);
         return;
     }
     TWindow* receiver = message->GetReceiver();
     if (receiver == nullptr)
     {
-        TMessage* inner = listeners_.empty() ? message : InnerMessage(message);
+        TMessage* inner = listeners_.empty() ? message.get() : InnerMessage(message.get());
         for (auto& listener : listeners_)
         {
-            if (listener->OnMessage(inner))
-            {
-                delete message;
-                return;
-            }
+            if (listener->OnMessage(inner)) return;
         }
         receiver = focus_ != nullptr ? focus_ : GetTopModal();
-        if (receiver == nullptr)
-        {
-            delete message;
-            return;
-        }
+        if (receiver == nullptr) return;
     }
-    receiver->SendMessage(message);
+    receiver->SendMessage(std::move(message));
 }
 
 void TWindowManager::AddListener(TMessageListener* listener)
@@ -365,7 +355,7 @@ void TWindowManager::ScheduleDelete(TWindow* window)
 
 void TWindowManager::ClearReceivers(const TWindow* window, bool inside)
 {
-    for (TMessage* m : queue_)
+    for (const std::unique_ptr<TMessage>& m : queue_)
     {
         TWindow* r = m->GetReceiver();
         if (r == nullptr) continue;
@@ -546,7 +536,7 @@ void TWindowManager::HandleMouse(const TEvent& event)
         handled = DispatchEvent(hit, e, false);
     }
     if (!handled && overlayMouse && event.type == kEventLeftUp)
-        QueueMessage(new TMessage(kPressAnyKey, "mouse:up"));
+        QueueMessage(std::make_unique<TMessage>(kPressAnyKey, "mouse:up"));
     FlushMessages();
 }
 

@@ -118,10 +118,9 @@ public:
     TWindow* GetOutlineWindow() const { return outline_; }
 
     // --- Messages ---
-    // Owned from here; null is ignored.
-    void QueueMessage(TMessage* message);
+    // Null is ignored.
+    void QueueMessage(std::unique_ptr<TMessage> message);
     void FlushMessages();
-    void DeliverMessage(TMessage* message);
     size_t GetQueuedCount() const { return queue_.size(); }
     // Owned from here.
     void AddListener(TMessageListener* listener);
@@ -153,6 +152,11 @@ public:
     void SetCapture(const TTextureRef& texture) { capture_ = texture; }
 
 private:
+    // Hands message on to its receiver, a listener or the focus window; one
+    // that nobody takes is left to the caller's pointer. A reference rather
+    // than a sink: every message passes here, and a by-value pointer costs
+    // a temporary and its check at each call.
+    void DeliverMessage(std::unique_ptr<TMessage>& message);
     void DrawFrame(TWindowAppLink& app);
     void DeletePending();
     void DetachScriptTask();
@@ -184,7 +188,7 @@ private:
     TTaskList* scriptTaskList_ = nullptr;
     bool moviePlaying_ = false;
     bool movieInput_ = false;
-    std::deque<TMessage*> queue_;
+    std::deque<std::unique_ptr<TMessage>> queue_;
     std::vector<std::unique_ptr<TMessageListener>> listeners_;
     THoverTrackHandler* hoverHandler_ = nullptr;
 };

@@ -177,29 +177,24 @@ bool TWindowScript::SetTranslateLabels(bool translate)
 // ---------------------------------------------------------------------------
 // Messages and the wait
 
-void TWindowScript::PushMessage(TMessage* message)
+inline void TWindowScript::PushMessage(std::unique_ptr<TMessage>& message)
 {
     lua_State* L = GetState();
     if (message->IsKindOf(TLuaMessageWrapper::ClassId()))
     {
-        auto* wrapper = static_cast<TLuaMessageWrapper*>(message);
         // The value keeps the script's message alive; the wrapper is done.
-        wrapper->GetLuaValue().PushOn(L);
-        delete wrapper;
+        static_cast<TLuaMessageWrapper*>(message.get())->GetLuaValue().PushOn(L);
+        message.reset();
         return;
     }
-    PushMessageValue(L, message);
+    PushMessageValue(L, std::move(message));
 }
 
-bool TWindowScript::PostToScript(TMessage* message, TLuaFunction* command)
+bool TWindowScript::PostToScript(std::unique_ptr<TMessage> message,
+                                 std::unique_ptr<TLuaFunction> command)
 {
-    std::unique_ptr<TLuaFunction> commandRef(command);
     lua_State* L = GetState();
-    if (L == nullptr)
-    {
-        delete message;
-        return false;
-    }
+    if (L == nullptr) return false;
     if (!IsYielded())
     {
         if (message != nullptr)
@@ -210,10 +205,10 @@ bool TWindowScript::PostToScript(TMessage* message, TLuaFunction* command)
             lua_settable(L, LUA_GLOBALSINDEX);
             DoLuaString("table.insert(gMessageQueue,gMessageToQueue); gMessageToQueue=nil;");
         }
-        if (commandRef)
+        if (command)
         {
             lua_pushstring(L, "gMessageCommand");
-            commandRef->PushOn(L);
+            command->PushOn(L);
             lua_settable(L, LUA_GLOBALSINDEX);
             DoLuaString("table.insert(gCommandQueue,gMessageCommand); gMessageCommand=nil;");
         }
@@ -221,25 +216,26 @@ bool TWindowScript::PostToScript(TMessage* message, TLuaFunction* command)
     }
     if (waitState_ == kScriptWaiting)
     {
-        PushMessage(message != nullptr ? message : new TMessage(kCommandOnly));
+        if (message == nullptr) message = std::make_unique<TMessage>(kCommandOnly);
+        PushMessage(message);
         int nargs = 1;
-        if (commandRef)
+        if (command)
         {
-            commandRef->PushOn(L);
+            command->PushOn(L);
             ++nargs;
         }
-        commandRef.reset();
+        command.reset();
         // Cleared before the resume: a script that waits again sets it anew.
         waitState_ = kScriptResumed;
         Resume(nargs);
         return true;
     }
     // Suspended elsewhere: nobody can take the message.
-    delete message;
-    if (commandRef)
+    message.reset();
+    if (command)
     {
         // On a scratch coroutine: the suspended one stays as it is.
-        commandRef->PushOn(L);
+        command->PushOn(L);
         RunFunction(0, 0);
     }
     return false;

@@ -50,7 +50,8 @@ public:
     // "gCommandQueue". Waiting in HandleGetMessage: the script is resumed
     // with them (a command alone comes with a kCommandOnly message).
     // Otherwise the command runs at once, the message is deleted, false.
-    bool PostToScript(TMessage* message, TLuaFunction* command) override;
+    bool PostToScript(std::unique_ptr<TMessage> message,
+                      std::unique_ptr<TLuaFunction> command) override;
     void SetTopModal(TWindow* window) override;
     void PushWindow(TWindow* window) override;
     void PopWindow() override;
@@ -149,8 +150,9 @@ private:
     TWindow* FindBelowTopModal(const TString& name) const;
     TWindow* FindBelowCurrent(const TString& name) const;
     // Pushes the message's Lua value: a script message's own value (its
-    // wrapper is deleted), else a new value that owns the message.
-    void PushMessage(TMessage* message);
+    // wrapper is deleted), else a new value that owns the message. Either
+    // way message is empty afterwards.
+    void PushMessage(std::unique_ptr<TMessage>& message);
     int QueueScriptMessage(lua_State* L, bool toParent);
 
     std::vector<TWindow*> windows_;  // back = current

@@ -271,13 +271,13 @@ int TWindowScript::QueueScriptMessage(lua_State* L, bool toParent)
     TWindowManager* wm = GetWindowManager();
     if (wm == nullptr || !IsMessageValue(L, 1)) return 0;
     lua_settop(L, 1);
-    auto* wrapper = new TLuaMessageWrapper(L);
+    auto wrapper = std::make_unique<TLuaMessageWrapper>(L);
     if (toParent)
     {
         TWindow* top = wm->GetTopModal();
         wrapper->SetReceiver(top != nullptr ? top->GetParent() : nullptr);
     }
-    wm->QueueMessage(wrapper);
+    wm->QueueMessage(std::move(wrapper));
     return 0;
 }
 

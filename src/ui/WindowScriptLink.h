@@ -5,6 +5,8 @@
 // takes its no-script paths (unclaimed messages are deleted).
 #pragma once
 
+#include <memory>
+
 #include "core/String.h"
 #include "ui/WindowClass.h"
 
@@ -18,9 +20,10 @@ class TWindowScriptLink
 public:
     virtual ~TWindowScriptLink() = default;
     // A message (or null) and a command function (or null) that no window
-    // took; the script owns both from here. False when neither could be
-    // delivered (the script is busy for another reason).
-    virtual bool PostToScript(TMessage* message, TLuaFunction* command) = 0;
+    // took. False when neither could be delivered (the script is busy for
+    // another reason).
+    virtual bool PostToScript(std::unique_ptr<TMessage> message,
+                              std::unique_ptr<TLuaFunction> command) = 0;
     // The current-window stack becomes window alone (null included).
     virtual void SetTopModal(TWindow* window) = 0;
     virtual void PushWindow(TWindow* window) = 0;

@@ -261,11 +261,12 @@ TEST_F(AnimatedTextureTest, LookupOrderAndFileKinds)
     ASSERT_NE(inDir, nullptr);
     EXPECT_STREQ(inDir->GetFolder().CStr(), "dir/");
     // The folder's own sheet comes first.
-    uint32_t* px = nullptr;
-    int pitch = 0;
-    ASSERT_TRUE(inDir->Lock(&px, &pitch));
-    EXPECT_EQ(px[0], 0xFF123456u);
-    inDir->Unlock();
+    {
+        const TLockedPixels locked(inDir);
+        ASSERT_TRUE(locked);
+        uint32_t* const px = locked.GetPixels();
+        EXPECT_EQ(px[0], 0xFF123456u);
+    }
 }
 
 TEST_F(AnimatedTextureTest, GetCachesByNameImageAndMask)
@@ -416,12 +417,13 @@ TEST_F(AnimatedTextureTest, TheContentToolWritesBothForms)
         int x = 0, y = 0;
         EXPECT_TRUE(t->GetFramePoint(0, "p", &x, &y));
         EXPECT_EQ(x, 3);
-        uint32_t* px = nullptr;
-        int pitch = 0;
-        ASSERT_TRUE(t->Lock(&px, &pitch));
-        EXPECT_EQ(px[0], 0xFFFF0000u);
-        EXPECT_EQ(px[4], 0x8000FF00u);
-        t->Unlock();
+        {
+            const TLockedPixels locked(t);
+            ASSERT_TRUE(locked);
+            uint32_t* const px = locked.GetPixels();
+            EXPECT_EQ(px[0], 0xFFFF0000u);
+            EXPECT_EQ(px[4], 0x8000FF00u);
+        }
     }
 }
 

@@ -263,13 +263,15 @@ TEST_F(DrawContextTest, RenderTargetDrawsIntoTheTexture)
     dc_->EndRenderTarget();
     EXPECT_FALSE(dc_->IsDrawing());
 
-    uint32_t* px = nullptr;
-    int pitch = 0;
-    ASSERT_TRUE(target->Lock(&px, &pitch));
-    EXPECT_EQ(pitch, 32);
-    EXPECT_TRUE(RgbNear(px[10 * pitch + 10] & 0xFFFFFF, 0xFF0000));
-    EXPECT_TRUE(RgbNear(px[2 * pitch + 2] & 0xFFFFFF, 0x000000));
-    target->Unlock();
+    {
+        const TLockedPixels locked(target);
+        ASSERT_TRUE(locked);
+        uint32_t* const px = locked.GetPixels();
+        const int pitch = locked.GetPitch();
+        EXPECT_EQ(pitch, 32);
+        EXPECT_TRUE(RgbNear(px[10 * pitch + 10] & 0xFFFFFF, 0xFF0000));
+        EXPECT_TRUE(RgbNear(px[2 * pitch + 2] & 0xFFFFFF, 0x000000));
+    }
 }
 
 TEST_F(DrawContextTest, RenderSettingsGoThroughTheDisplayHandler)

@@ -51,13 +51,11 @@ public:
 TTextureRef Image(int w, int h, const std::vector<uint32_t>& px)
 {
     TTextureRef t = TTexture::CreateEmpty(w, h, true);
-    uint32_t* p = nullptr;
-    int pitch = 0;
-    EXPECT_TRUE(t && t->Lock(&p, &pitch));
+    const TLockedPixels p(t);
+    EXPECT_TRUE(p);
     if (!p) return t;
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) p[y * pitch + x] = px[size_t(y) * w + x];
-    t->Unlock();
+        for (int x = 0; x < w; ++x) p.Row(y)[x] = px[size_t(y) * w + x];
     return t;
 }
 

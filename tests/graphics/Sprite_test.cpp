@@ -202,13 +202,15 @@ protected:
     TTextureRef Picture()
     {
         TTextureRef t = TTexture::CreateEmpty(8, 8, true);
-        uint32_t* px = nullptr;
-        int pitch = 0;
-        EXPECT_TRUE(t->Lock(&px, &pitch));
-        for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 8; ++x)
-                px[y * pitch + x] = x < 4 ? 0xFFFF0000u : (y < 4 ? 0x80FF0000u : 0u);
-        t->Unlock();
+        {
+            const TLockedPixels locked(t);
+            EXPECT_TRUE(locked);
+            uint32_t* const px = locked.GetPixels();
+            const int pitch = locked.GetPitch();
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x)
+                    px[y * pitch + x] = x < 4 ? 0xFFFF0000u : (y < 4 ? 0x80FF0000u : 0u);
+        }
         return t;
     }
     bool Hit(const TSpriteRef& s, int x, int y, int threshold)
@@ -244,12 +246,14 @@ TEST_F(SpriteHitTest, ThresholdsAgainstThePixelUnderThePoint)
 TEST_F(SpriteHitTest, SixteenBitModeRoundsHighThresholdsDown)
 {
     TTextureRef t = TTexture::CreateEmpty(4, 4, true);
-    uint32_t* px = nullptr;
-    int pitch = 0;
-    ASSERT_TRUE(t->Lock(&px, &pitch));
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) px[y * pitch + x] = 0xF5FFFFFFu;  // alpha 245
-    t->Unlock();
+    {
+        const TLockedPixels locked(t);
+        ASSERT_TRUE(locked);
+        uint32_t* const px = locked.GetPixels();
+        const int pitch = locked.GetPitch();
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) px[y * pitch + x] = 0xF5FFFFFFu;  // alpha 245
+    }
     TSpriteRef s = TSprite::Create(0, t);
     s->params = TDrawParams(TFloatPoint(10, 10), 1.0f, 1.0f, 0);
     EXPECT_FALSE(Hit(s, 10, 10, 250));

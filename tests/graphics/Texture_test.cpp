@@ -195,11 +195,12 @@ TEST_F(TextureTest, AutomaticMaskGivesAJpegAlpha)
     ASSERT_NE(on, nullptr);
     EXPECT_TRUE(on->HasAlpha());
     EXPECT_STREQ(on->GetData()->maskName.CStr(), "bg.mask.png");
-    uint32_t* px = nullptr;
-    int pitch = 0;
-    ASSERT_TRUE(on->Lock(&px, &pitch));
-    EXPECT_EQ(px[0] >> 24, 0x40u);
-    on->Unlock();
+    {
+        const TLockedPixels locked(on);
+        ASSERT_TRUE(locked);
+        uint32_t* const px = locked.GetPixels();
+        EXPECT_EQ(px[0] >> 24, 0x40u);
+    }
 }
 
 TEST_F(TextureTest, SeparateMasks)
@@ -232,11 +233,12 @@ TEST_F(TextureTest, SeparateMasks)
         ASSERT_EQ(t != nullptr, c.loads);
         if (!t) continue;
         EXPECT_TRUE(t->HasAlpha());
-        uint32_t* px = nullptr;
-        int pitch = 0;
-        ASSERT_TRUE(t->Lock(&px, &pitch));
-        EXPECT_EQ(px[9] >> 24, c.alpha);
-        t->Unlock();
+        {
+            const TLockedPixels locked(t);
+            ASSERT_TRUE(locked);
+            uint32_t* const px = locked.GetPixels();
+            EXPECT_EQ(px[9] >> 24, c.alpha);
+        }
     }
 }
 
@@ -269,14 +271,16 @@ TEST_F(TextureTest, SurfacesArePowersOfTwoWithRowsPacked)
     t->GetSurfaceSize(&sw, &sh);
     EXPECT_EQ(sw, 512);
     EXPECT_EQ(sh, 256);
-    uint32_t* p = nullptr;
-    int pitch = 0;
-    ASSERT_TRUE(t->Lock(&p, &pitch));
-    EXPECT_EQ(pitch, 512);
-    EXPECT_EQ(p[199 * 512 + 299], kRed);
-    EXPECT_EQ(p[199 * 512 + 298], kBlue);
-    EXPECT_EQ(p[0], kBlue);
-    t->Unlock();
+    {
+        const TLockedPixels locked(t);
+        ASSERT_TRUE(locked);
+        uint32_t* const p = locked.GetPixels();
+        const int pitch = locked.GetPitch();
+        EXPECT_EQ(pitch, 512);
+        EXPECT_EQ(p[199 * 512 + 299], kRed);
+        EXPECT_EQ(p[199 * 512 + 298], kBlue);
+        EXPECT_EQ(p[0], kBlue);
+    }
 
     // Narrower than the block: rows move from S apart to the surface width apart.
     std::vector<uint32_t> tall = Solid(100, 300, kBlue);
@@ -287,12 +291,16 @@ TEST_F(TextureTest, SurfacesArePowersOfTwoWithRowsPacked)
     ASSERT_NE(packed, nullptr);
     EXPECT_EQ(packed->GetData()->surfaceWidth, 128);
     EXPECT_EQ(packed->GetData()->surfaceHeight, 512);
-    ASSERT_TRUE(packed->Lock(&p, &pitch));
-    EXPECT_EQ(pitch, 128);
-    EXPECT_EQ(p[299 * 128 + 99], kRed);
-    EXPECT_EQ(p[1 * 128 + 0], kGreen);
-    EXPECT_EQ(p[1 * 128 + 100], 0xFF000000u);  // padding, opaque as the image has no alpha
-    packed->Unlock();
+    {
+        const TLockedPixels locked(packed);
+        ASSERT_TRUE(locked);
+        uint32_t* const p = locked.GetPixels();
+        const int pitch = locked.GetPitch();
+        EXPECT_EQ(pitch, 128);
+        EXPECT_EQ(p[299 * 128 + 99], kRed);
+        EXPECT_EQ(p[1 * 128 + 0], kGreen);
+        EXPECT_EQ(p[1 * 128 + 100], 0xFF000000u);  // padding, opaque as the image has no alpha
+    }
 
     // A display that wants square textures gets the square block.
     t.reset();
@@ -356,6 +364,41 @@ TEST_F(TextureTest, DamagedImagesGiveNoTexture)
         EXPECT_EQ(TTexture::Get(name, 0), nullptr) << name;
 }
 
+// A view holds the texture's lock until it goes, is released or is
+// overwritten; a move hands the lock on and leaves the source empty.
+TEST_F(TextureTest, LockedPixelsHoldTheLockForTheirLife)
+{
+    EXPECT_FALSE(TLockedPixels(TTextureRef()));
+    TTextureRef t = TTexture::CreateEmpty(8, 4, true);
+    ASSERT_NE(t, nullptr);
+    auto lockable = [&] { return bool(TLockedPixels(t)); };
+    {
+        TLockedPixels view(t);
+        ASSERT_TRUE(view);
+        EXPECT_FALSE(lockable());
+        view.Row(2)[3] = kRed;
+        TLockedPixels moved(std::move(view));
+        EXPECT_FALSE(view);
+        ASSERT_TRUE(moved);
+        EXPECT_EQ(moved.GetPixels()[2 * moved.GetPitch() + 3], kRed);
+        EXPECT_FALSE(lockable());
+        moved.Release();
+        EXPECT_FALSE(moved);
+        EXPECT_TRUE(lockable());
+        moved = TLockedPixels(t);
+        EXPECT_FALSE(lockable());
+        moved = TLockedPixels();
+        EXPECT_TRUE(lockable());
+        view = TLockedPixels(t);
+        EXPECT_FALSE(lockable());
+    }
+    EXPECT_TRUE(lockable());
+    // What was written through the first view stayed.
+    const TLockedPixels last(t);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last.Row(2)[3], kRed);
+}
+
 // --- device data ---
 
 TEST_F(TextureTest, RestoreReloadsFilesAndClearsEmptyTextures)
@@ -364,23 +407,30 @@ TEST_F(TextureTest, RestoreReloadsFilesAndClearsEmptyTextures)
     TTextureRef file = TTexture::Get("r.png", 0);
     TTextureRef empty = TTexture::CreateEmpty(8, 4, true);
     ASSERT_TRUE(file && empty);
-    uint32_t* px = nullptr;
-    int pitch = 0;
-    ASSERT_TRUE(empty->Lock(&px, &pitch));
-    px[0] = kWhite;
-    empty->Unlock();
+    {
+        const TLockedPixels locked(empty);
+        ASSERT_TRUE(locked);
+        uint32_t* const px = locked.GetPixels();
+        px[0] = kWhite;
+    }
 
     manager_.ReleaseAll();
     EXPECT_EQ(file->GetDxData()->GetSurface(), nullptr);
-    EXPECT_FALSE(file->Lock(&px, &pitch));
+    EXPECT_FALSE(TLockedPixels(file));
     manager_.RestoreAll();
-    ASSERT_TRUE(file->Lock(&px, &pitch));
-    EXPECT_EQ(px[5], kGreen);
-    file->Unlock();
-    ASSERT_TRUE(empty->Lock(&px, &pitch));
-    EXPECT_EQ(px[0], 0u);
-    EXPECT_EQ(empty->GetWidth(), 8);
-    empty->Unlock();
+    {
+        const TLockedPixels locked(file);
+        ASSERT_TRUE(locked);
+        uint32_t* const px = locked.GetPixels();
+        EXPECT_EQ(px[5], kGreen);
+    }
+    {
+        const TLockedPixels locked(empty);
+        ASSERT_TRUE(locked);
+        uint32_t* const px = locked.GetPixels();
+        EXPECT_EQ(px[0], 0u);
+        EXPECT_EQ(empty->GetWidth(), 8);
+    }
 
     // A file that has gone is reported, and the device is not blamed for it.
     manager_.ReleaseAll();
@@ -411,11 +461,12 @@ TEST_F(TextureTest, CheckLostClearsTheSurface)
     TTextureRef t = TTexture::Get("c.png", 0);
     ASSERT_NE(t, nullptr);
     t->CheckLost();
-    uint32_t* px = nullptr;
-    int pitch = 0;
-    ASSERT_TRUE(t->Lock(&px, &pitch));
-    EXPECT_EQ(px[0], 0u);
-    t->Unlock();
+    {
+        const TLockedPixels locked(t);
+        ASSERT_TRUE(locked);
+        uint32_t* const px = locked.GetPixels();
+        EXPECT_EQ(px[0], 0u);
+    }
 }
 
 TEST_F(TextureTest, CopyToClampsTheRectangleAndIsRefusedWhileDrawing)
@@ -426,20 +477,26 @@ TEST_F(TextureTest, CopyToClampsTheRectangleAndIsRefusedWhileDrawing)
     ASSERT_TRUE(src && dst);
     TRect wide(-5, -5, 1000, 1000);
     src->CopyTo(0, 0, &wide, dst);
-    uint32_t* px = nullptr;
-    int pitch = 0;
-    ASSERT_TRUE(dst->Lock(&px, &pitch));
-    EXPECT_EQ(px[0], kRed);
-    EXPECT_EQ(px[49 * pitch + 99], kWhite);
-    EXPECT_EQ(px[49 * pitch + 100], 0u);  // nothing beyond the image
-    EXPECT_EQ(px[50 * pitch + 0], 0u);
-    dst->Unlock();
+    {
+        const TLockedPixels locked(dst);
+        ASSERT_TRUE(locked);
+        uint32_t* const px = locked.GetPixels();
+        const int pitch = locked.GetPitch();
+        EXPECT_EQ(px[0], kRed);
+        EXPECT_EQ(px[49 * pitch + 99], kWhite);
+        EXPECT_EQ(px[49 * pitch + 100], 0u);  // nothing beyond the image
+        EXPECT_EQ(px[50 * pitch + 0], 0u);
+    }
 
     TRect part(50, 0, 60, 10);
     src->CopyTo(3, 4, &part, dst);
-    ASSERT_TRUE(dst->Lock(&px, &pitch));
-    EXPECT_EQ(px[4 * pitch + 3], kGreen);
-    dst->Unlock();
+    {
+        const TLockedPixels locked(dst);
+        ASSERT_TRUE(locked);
+        uint32_t* const px = locked.GetPixels();
+        const int pitch = locked.GetPitch();
+        EXPECT_EQ(px[4 * pitch + 3], kGreen);
+    }
 
     // To the screen, at another place.
     display_.Clear();
@@ -600,18 +657,19 @@ TEST(TextureWithoutDisplay, SurfacesArriveWithTheDisplay)
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(file->GetDxData()->GetSurface(), nullptr);
     EXPECT_EQ(file->GetWidth(), 3);
-    uint32_t* px = nullptr;
-    int pitch = 0;
-    EXPECT_FALSE(file->Lock(&px, &pitch));
+    EXPECT_FALSE(TLockedPixels(file));
 
     void* window = GfxCreateHiddenWindow(64, 48);
     ASSERT_NE(window, nullptr);
     host.SetMainWindow(window);
     dc->GetDisplayHandler()->SetDisplay({.width = 64, .height = 48, .force = true, .quiet = true});
     ASSERT_TRUE(dc->GetDisplayHandler()->IsReady());
-    ASSERT_TRUE(file->Lock(&px, &pitch));
-    EXPECT_EQ(px[0], kRed);
-    file->Unlock();
+    {
+        const TLockedPixels locked(file);
+        ASSERT_TRUE(locked);
+        uint32_t* const px = locked.GetPixels();
+        EXPECT_EQ(px[0], kRed);
+    }
     EXPECT_NE(empty->GetDxData()->GetSurface(), nullptr);
 
     file.reset();

@@ -593,6 +593,31 @@ TEST_F(ScriptTest, TemporariesGoBeforeTheNextRun)
     EXPECT_EQ(s.GetTemporaryCount(), 0);
 }
 
+// Scripts read "_SCRIPT" as before, but overwriting it neither loses the
+// state's script (a table argument would be freed at once while the binding
+// still held it) nor names another object as the script.
+TEST_F(ScriptTest, ScriptsCannotReplaceTheStatesScript)
+{
+    for (const char* text :
+         {"_SCRIPT = nil", "_SCRIPT = 5", "_SCRIPT = {}", "_SCRIPT = print", "_SCRIPT = \"text\"",
+          "setmetatable(_G, {__index = function() end}) _SCRIPT = nil"})
+    {
+        SCOPED_TRACE(text);
+        TScript s;
+        lua_State* L = s.GetState();
+        LuaBindFunction(L, "Keep", &KeepTable);
+        ASSERT_EQ(s.DoLuaString("seen = type(_SCRIPT)"), 0);
+        EXPECT_EQ(Global(s, "seen"), "userdata");
+        ASSERT_EQ(s.DoLuaString(text), 0);
+        EXPECT_EQ(TScript::FromState(L), &s);
+        gKeptTable = nullptr;
+        ASSERT_EQ(s.DoLuaString("Keep({x = 3})"), 0);
+        ASSERT_NE(gKeptTable, nullptr);
+        EXPECT_EQ(s.GetTemporaryCount(), 1);
+        EXPECT_EQ(gKeptTable->GetNumber("x", 0), 3);
+    }
+}
+
 void* RefuseAll(void*, void*, size_t, size_t, int, int)
 {
     return nullptr;

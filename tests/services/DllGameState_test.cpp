@@ -76,10 +76,11 @@ protected:
 
 TEST_F(ModuleTest, ForwardsEveryOperationAndGivesTheHandlerBackOnce)
 {
-    auto* handler = new TDllGameState();
+    auto owned = std::make_unique<TDllGameState>();
+    TDllGameState* handler = owned.get();
     ASSERT_TRUE(handler->Load(Name("good")));
     EXPECT_TRUE(handler->IsLoaded());
-    TGameState::AddHandler(handler);
+    TGameState::AddHandler(std::move(owned));
     TGameState* board = TGameState::Get();
 
     board->SetState("consume", "1");

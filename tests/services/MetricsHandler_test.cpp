@@ -51,8 +51,9 @@ protected:
         env.appTime = [] { return gNow; };
         env.wallTime = [] { return kWallTime; };
         env.systemFacts = [] { return TSystemFacts(); };
-        auto* metrics = new TPostMetricsHandler(env);
-        TGameState::AddHandler(metrics);
+        auto owned = std::make_unique<TPostMetricsHandler>(env);
+        TPostMetricsHandler* metrics = owned.get();
+        TGameState::AddHandler(std::move(owned));
         after_ = Add("after");
         return metrics;
     }

@@ -83,9 +83,10 @@ protected:
     }
     RecordingHandler* Add(const std::string& name)
     {
-        auto* handler = new RecordingHandler(name);
-        TGameState::AddHandler(handler);
-        return handler;
+        auto handler = std::make_unique<RecordingHandler>(name);
+        RecordingHandler* kept = handler.get();
+        TGameState::AddHandler(std::move(handler));
+        return kept;
     }
     std::string UserFolder() const { return (tree_ / "user").string(); }
 

@@ -63,30 +63,31 @@ TEST_F(SoundManagerTest, OnlyTheFirstManagerIsCurrent)
     EXPECT_EQ(TSoundManager::Current(), manager_.get());
     manager_.reset();
     EXPECT_EQ(TSoundManager::Current(), nullptr);
-    SoundLock();  // nothing to lock: must not fail
-    SoundUnlock();
+    TSoundLockGuard nothing;  // nothing to lock: must not fail
 }
 
 TEST_F(SoundManagerTest, LockIsReentrantAndCountsItsDepth)
 {
     EXPECT_EQ(manager_->GetLockDepth(), 0);
-    manager_->Lock();
-    SoundLock();
-    EXPECT_EQ(manager_->GetLockDepth(), 2);
     std::atomic<bool> entered{false};
-    std::thread other(
-        [&]
+    std::thread other;
+    {
+        TSoundLockGuard outer(manager_.get());
         {
-            manager_->Lock();
-            entered = true;
-            manager_->Unlock();
-        });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_FALSE(entered) << "another thread waits while this one holds the lock";
-    SoundUnlock();
-    EXPECT_EQ(manager_->GetLockDepth(), 1);
-    EXPECT_FALSE(entered);
-    manager_->Unlock();
+            TSoundLockGuard inner;  // the current manager's
+            EXPECT_EQ(manager_->GetLockDepth(), 2);
+            other = std::thread(
+                [&]
+                {
+                    TSoundLockGuard hold(manager_.get());
+                    entered = true;
+                });
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            EXPECT_FALSE(entered) << "another thread waits while this one holds the lock";
+        }
+        EXPECT_EQ(manager_->GetLockDepth(), 1);
+        EXPECT_FALSE(entered);
+    }
     other.join();
     EXPECT_TRUE(entered);
 }
@@ -128,13 +129,14 @@ TEST_F(SoundManagerTest, EveryCallReleasesTheLockItTakes)
              manager_->RemoveStream(nullptr);
          }},
     };
-    manager_->Lock();
-    for (const Case& c : cases)
     {
-        c.call();
-        EXPECT_EQ(manager_->GetLockDepth(), 1) << c.what;
+        TSoundLockGuard hold(manager_.get());
+        for (const Case& c : cases)
+        {
+            c.call();
+            EXPECT_EQ(manager_->GetLockDepth(), 1) << c.what;
+        }
     }
-    manager_->Unlock();
     stream->Stop(false);
 }
 
@@ -202,15 +204,16 @@ TEST_F(SoundManagerTest, ReapRunsAtMostEvery500Ms)
 {
     fake_->createBufferError = kAudioErrGeneric;  // timed by its clock
     auto done = Playing(0.2);
-    manager_->Lock();
-    TFakeTime::Advance(500);
-    manager_->Service(true);
-    EXPECT_EQ(manager_->GetActiveCount(), 1) << "500 ms is not more than 500 ms";
-    TFakeTime::Advance(1);
-    manager_->Service(true);
-    EXPECT_EQ(manager_->GetActiveCount(), 0);
-    EXPECT_EQ(manager_->GetRetiredCount(), 1);
-    manager_->Unlock();
+    {
+        TSoundLockGuard hold(manager_.get());
+        TFakeTime::Advance(500);
+        manager_->Service(true);
+        EXPECT_EQ(manager_->GetActiveCount(), 1) << "500 ms is not more than 500 ms";
+        TFakeTime::Advance(1);
+        manager_->Service(true);
+        EXPECT_EQ(manager_->GetActiveCount(), 0);
+        EXPECT_EQ(manager_->GetRetiredCount(), 1);
+    }
 }
 
 TEST_F(SoundManagerTest, FinishedStreamsAreRetiredOnePerWalkAndReleasedByUpdate)
@@ -254,9 +257,10 @@ TEST_F(SoundManagerTest, ServiceThreadRetiresAndTheMainThreadReleases)
     // Let time pass for the thread's reap walks.
     for (int i = 0; i < 2000 && manager_->GetRetiredCount() == 0; ++i)
     {
-        manager_->Lock();
-        TFakeTime::Advance(100);
-        manager_->Unlock();
+        {
+            TSoundLockGuard hold(manager_.get());
+            TFakeTime::Advance(100);
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ASSERT_EQ(manager_->GetRetiredCount(), 1);
@@ -290,19 +294,21 @@ TEST_F(SoundManagerWithoutDeviceTest, FailedDeviceIsLoggedAndSoundsStillFinish)
     EXPECT_FALSE(manager_->IsInitialised());
     EXPECT_TRUE(log_.Contains("DX Error:  (0x88780078), File .\\soundmanager, Line 163"));
     // A failed retry gives the lock back too.
-    manager_->Lock();
-    EXPECT_FALSE(manager_->Init());
-    EXPECT_EQ(manager_->GetLockDepth(), 1);
-    manager_->Unlock();
+    {
+        TSoundLockGuard hold(manager_.get());
+        EXPECT_FALSE(manager_->Init());
+        EXPECT_EQ(manager_->GetLockDepth(), 1);
+    }
     auto stream =
         TSoundStream::Create(new TStreamSpooler(MakeTaggedSource(1, 22050, 1.0)), false, 0, {});
     EXPECT_FALSE(stream->CreateBuffer(22050, 1, 16, 2.0f));
     stream->Play(false);
     std::weak_ptr<TSoundStream> alive = stream;
     stream.reset();
-    manager_->Lock();
-    TFakeTime::Advance(1200);
-    manager_->Unlock();
+    {
+        TSoundLockGuard hold(manager_.get());
+        TFakeTime::Advance(1200);
+    }
     for (int i = 0; i < 2000 && !alive.expired(); ++i)
     {
         manager_->Update();

@@ -119,18 +119,20 @@ TEST(SoundOutput, MixerRunsWhileTheSoundLockIsHeld)
     ASSERT_NE(sound, nullptr);
     auto instance = sound->Play(true);
     ASSERT_NE(instance, nullptr);
-    manager.Lock();
-    TAudioBuffer* buffer = instance->GetStream()->GetBuffer();
-    ASSERT_NE(buffer, nullptr);
     uint32_t start = 0;
-    buffer->GetCurrentPosition(&start, nullptr);
-    uint32_t play = start;
-    for (int i = 0; i < 500 && play == start; ++i)
+    uint32_t play = 0;
     {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        buffer->GetCurrentPosition(&play, nullptr);
+        TSoundLockGuard hold(&manager);
+        TAudioBuffer* buffer = instance->GetStream()->GetBuffer();
+        ASSERT_NE(buffer, nullptr);
+        buffer->GetCurrentPosition(&start, nullptr);
+        play = start;
+        for (int i = 0; i < 500 && play == start; ++i)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            buffer->GetCurrentPosition(&play, nullptr);
+        }
     }
-    manager.Unlock();
     EXPECT_NE(play, start) << "the play cursor moved while the sound lock was held";
     sound->Stop();
 }

@@ -309,9 +309,10 @@ TEST_F(SoundStreamTest, QueuedPartContinuesInsideTheSameHalf)
     stream->Queue(new TStreamSpooler(MakeTaggedSource(2, 44100, 3.0, 100)), second);
     stream->Play(false);
 
-    manager_->Lock();
-    EXPECT_TRUE(stream->Service(false));
-    manager_->Unlock();
+    {
+        TSoundLockGuard hold(manager_.get());
+        EXPECT_TRUE(stream->Service(false));
+    }
     EXPECT_FALSE(stream->HasQueued());
     EXPECT_EQ(stream->GetOwner().lock(), second);
     EXPECT_EQ(stream->GetPendingNotify().lock(), first);

@@ -91,9 +91,9 @@ public:
     int wakes = 0;
     bool translate = false;
 
-    bool PostToScript(TMessage* m, TLuaFunction*) override
+    bool PostToScript(std::unique_ptr<TMessage> m, std::unique_ptr<TLuaFunction>) override
     {
-        posted.emplace_back(m);
+        posted.push_back(std::move(m));
         return true;
     }
     void SetTopModal(TWindow* w) override { stack.assign(1, w); }
@@ -143,7 +143,7 @@ TEST_F(MessageTest, ClimbsToTheModalThenItsFocusChild)
     dialog->SetFocusChild(focus);
     EXPECT_EQ(focus, wm->GetFocusWindow());
     Calls();
-    wm->QueueMessage(new CountedMessage(kUserMessageBase + 1, "up", deep));
+    wm->QueueMessage(std::make_unique<CountedMessage>(kUserMessageBase + 1, "up", deep));
     wm->FlushMessages();
     EXPECT_EQ((Lines{"deep.OnMessage up", "b.OnMessage up", "a.OnMessage up", "dialog.OnMessage up",
                      "focus.OnMessage up"}),
@@ -153,14 +153,14 @@ TEST_F(MessageTest, ClimbsToTheModalThenItsFocusChild)
 
 TEST_F(MessageTest, UnclaimedMessagesGoToTheScriptOrAreDeleted)
 {
-    wm->QueueMessage(new CountedMessage(kGeneric, "nobody"));
+    wm->QueueMessage(std::make_unique<CountedMessage>(kGeneric, "nobody"));
     wm->FlushMessages();
     EXPECT_EQ(1, gMessagesDeleted);
 
     auto* script = new FakeScript();
     wm->SetScript(script);
     EXPECT_EQ((std::vector<TWindow*>{dialog}), script->stack);
-    wm->QueueMessage(new CountedMessage(kGeneric, "kept"));
+    wm->QueueMessage(std::make_unique<CountedMessage>(kGeneric, "kept"));
     wm->FlushMessages();
     EXPECT_EQ(1, gMessagesDeleted);
     ASSERT_EQ(1u, script->posted.size());
@@ -174,7 +174,7 @@ TEST_F(MessageTest, UnclaimedMessagesGoToTheScriptOrAreDeleted)
 TEST_F(MessageTest, QuitNowIsDeletedAndQuits)
 {
     dialog->take = {"OnMessage"};
-    wm->QueueMessage(new CountedMessage(kQuitNow, "", dialog));
+    wm->QueueMessage(std::make_unique<CountedMessage>(kQuitNow, "", dialog));
     wm->FlushMessages();
     EXPECT_EQ((std::vector<int>{0}), app.quits);
     EXPECT_EQ(1, gMessagesDeleted);
@@ -187,8 +187,8 @@ TEST_F(MessageTest, ListenersHearMessagesWithoutReceiverFirst)
     wm->AddListener(new Listener(&seen, false));
     wm->AddListener(new Listener(&seen, true));
     wm->AddListener(new Listener(&seen, true));
-    wm->QueueMessage(new CountedMessage(kGeneric, "free"));
-    wm->QueueMessage(new CountedMessage(kGeneric, "addressed", dialog));
+    wm->QueueMessage(std::make_unique<CountedMessage>(kGeneric, "free"));
+    wm->QueueMessage(std::make_unique<CountedMessage>(kGeneric, "addressed", dialog));
     wm->FlushMessages();
     EXPECT_EQ((std::vector<std::string>{"free", "free"}), seen);
     EXPECT_EQ((Lines{"dialog.OnMessage addressed"}), Calls());
@@ -204,11 +204,11 @@ TEST_F(MessageTest, ListenersSeeTheScriptsMessageInsideAWrapper)
     lua_State* L = script.GetState();
     RegisterMessageMetatable(L);
     auto* inner = new CountedMessage(kUserMessageBase, "inside");
-    PushMessageValue(L, inner);
+    PushMessageValue(L, std::unique_ptr<TMessage>(inner));
     SetGlobal(L, "m");
 
     GetGlobal(L, "m");
-    wm->QueueMessage(new TLuaMessageWrapper(L));
+    wm->QueueMessage(std::make_unique<TLuaMessageWrapper>(L));
     wm->FlushMessages();  // no listener, no script: the wrapper goes
     EXPECT_EQ(0, gMessagesDeleted);
 
@@ -225,9 +225,9 @@ TEST_F(MessageTest, ListenersSeeTheScriptsMessageInsideAWrapper)
     std::vector<TMessage*> heard;
     wm->AddListener(new Pointers(&heard));
     GetGlobal(L, "m");
-    wm->QueueMessage(new TLuaMessageWrapper(L));
+    wm->QueueMessage(std::make_unique<TLuaMessageWrapper>(L));
     auto* plain = new CountedMessage(kGeneric, "plain");
-    wm->QueueMessage(plain);
+    wm->QueueMessage(std::unique_ptr<TMessage>(plain));
     wm->FlushMessages();
     EXPECT_EQ((std::vector<TMessage*>{inner, plain}), heard);
     EXPECT_EQ(1, gMessagesDeleted);  // the plain one; the inner one is the value's
@@ -240,17 +240,18 @@ TEST_F(MessageTest, CloseMessagesPopTheNamedModal)
     RecModal* second = Modal("second", 300, 200);
     wm->PushModal(second);
     // An empty name is taken and pops nothing.
-    wm->QueueMessage(new TMessage(kCloseWindow, "", second));
+    wm->QueueMessage(std::make_unique<TMessage>(kCloseWindow, "", second));
     wm->FlushMessages();
     EXPECT_EQ(second, wm->GetTopModal());
     const std::string id = second->GetIdString().CStr();
-    wm->QueueMessage(new TMessage(kCloseWindow, id.c_str(), second));
+    const TScriptHandle secondHandle = second->GetScriptHandle();
+    wm->QueueMessage(std::make_unique<TMessage>(kCloseWindow, id.c_str(), second));
     wm->FlushMessages();
     EXPECT_EQ(dialog, wm->GetTopModal());
     // The popped modal goes at the next event and says so.
     Calls();
     Send(kEventIdle);
-    EXPECT_FALSE(IsLiveWindow(second));
+    EXPECT_EQ(nullptr, TWindow::FromHandle(secondHandle));
     const Lines calls = Calls();
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ("dialog.OnMessage " + id, calls[0]);
@@ -285,7 +286,7 @@ TEST_F(MessageTest, ScriptMessageValuesAreFreedOnceByTheirCollector)
     TScript script;
     lua_State* L = script.GetState();
     RegisterMessageMetatable(L);
-    PushMessageValue(L, new CountedMessage(kUserMessageBase + 5, "hello"));
+    PushMessageValue(L, std::make_unique<CountedMessage>(kUserMessageBase + 5, "hello"));
     SetGlobal(L, "m");
     ASSERT_EQ(0, script.DoLuaString("kind = m.type; text = m.name; other = m.other"));
     EXPECT_EQ(1005, script.GetGlobalNumber("kind"));
@@ -294,11 +295,11 @@ TEST_F(MessageTest, ScriptMessageValuesAreFreedOnceByTheirCollector)
     lua_pop(L, 1);
 
     GetGlobal(L, "m");
-    auto* wrapper = new TLuaMessageWrapper(L);
+    auto wrapper = std::make_unique<TLuaMessageWrapper>(L);
     EXPECT_EQ(1005, wrapper->GetKind());
     EXPECT_STREQ("hello", wrapper->GetName().CStr());
     ASSERT_NE(nullptr, wrapper->GetInner());
-    wm->QueueMessage(wrapper);
+    wm->QueueMessage(std::move(wrapper));
     wm->FlushMessages();  // nobody takes it, no script: the wrapper goes
     EXPECT_EQ(0, gMessagesDeleted);
     // The value is still referenced by the global; then by nothing.
@@ -308,18 +309,18 @@ TEST_F(MessageTest, ScriptMessageValuesAreFreedOnceByTheirCollector)
     EXPECT_EQ(1, gMessagesDeleted);
 
     // Two values of one message free it once; a window's value frees nothing.
-    PushMessageValue(L, new CountedMessage(kGeneric, "twice"));
+    PushMessageValue(L, std::make_unique<CountedMessage>(kGeneric, "twice"));
     lua_pushvalue(L, -1);
     TMessage* twice = ToMessageValue(L, -1);
     lua_pop(L, 2);
-    PushMessageValue(L, twice);
+    LuaPushObject(L, twice);  // a second value of the same message
     SetGlobal(L, "again");
     auto* window = new TWindow();
     LuaPushObject(L, window);
     SetGlobal(L, "w");
     ASSERT_EQ(0, script.DoLuaString("local t = w.type; w = nil; again = nil; collectgarbage()"));
     EXPECT_EQ(2, gMessagesDeleted);
-    EXPECT_TRUE(IsLiveWindow(window));
+    EXPECT_EQ(window, TWindow::FromHandle(window->GetScriptHandle()));
     delete window;
 
     // A value that is no message wraps as an empty generic message.
@@ -375,9 +376,9 @@ TEST_F(MessageTest, KeptValuesMissANewMessageAtTheirAddress)
 
         // Two values of one message: the first collected frees it, the
         // second is kept; a new message is made where it was.
-        PushMessageValue(L, message);
+        PushMessageValue(L, std::unique_ptr<TMessage>(message));
         SetGlobal(L, "first");
-        PushMessageValue(L, message);
+        LuaPushObject(L, message);
         SetGlobal(L, "second");
         ASSERT_EQ(0, script.DoLuaString("first = nil; collectgarbage()"));
         EXPECT_EQ(1, gMessagesDeleted);

@@ -140,14 +140,16 @@ TEST_F(ModalWindowTest, APoppedModalLosesItsTasksAndGoesAtTheNextEvent)
     wm->PushModal(dialog);
     RecWindow* ticker = Window(dialog, "ticker", TRect(0, 0, 10, 10));
     ticker->SetTimer(5, true, true, false);
+    const TScriptHandle dialogHandle = dialog->GetScriptHandle(),
+                        tickerHandle = ticker->GetScriptHandle();
     EXPECT_EQ(1, dialog->GetTaskList().Count());
     wm->PopTopModal();
     EXPECT_EQ(0, dialog->GetTaskList().Count());
-    EXPECT_TRUE(IsLiveWindow(dialog));
+    EXPECT_EQ(dialog, TWindow::FromHandle(dialogHandle));
     EXPECT_EQ(screen, wm->GetFocusWindow());
     Send(kEventIdle);
-    EXPECT_FALSE(IsLiveWindow(dialog));
-    EXPECT_FALSE(IsLiveWindow(ticker));
+    EXPECT_EQ(nullptr, TWindow::FromHandle(dialogHandle));
+    EXPECT_EQ(nullptr, TWindow::FromHandle(tickerHandle));
 }
 
 }  // namespace

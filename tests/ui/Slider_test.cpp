@@ -251,12 +251,26 @@ TEST_F(SliderTest, RailIsThreeQuadsAlongTheAxis)
 // way the slider and its thumb part; a thumb nobody deleted would stay live.
 TEST_F(SliderTest, TheThumbIsDeletedOnce)
 {
+    auto gone = [](TScriptHandle thumb) { return TWindow::FromHandle(thumb) == nullptr; };
     // Never initialised: the thumb belongs to no tree.
     {
         auto* s = new TSlider();
-        TImage* thumb = s->GetThumb();
+        const TScriptHandle thumb = s->GetThumb()->GetScriptHandle();
         delete s;
-        EXPECT_FALSE(IsLiveWindow(thumb));
+        EXPECT_TRUE(gone(thumb));
+    }
+    // Never initialised, and handed to the manager all the same: the slider
+    // goes before or after the manager deletes it.
+    for (const bool sliderFirst : {true, false})
+    {
+        auto* s = new TSlider();
+        const TScriptHandle thumb = s->GetThumb()->GetScriptHandle();
+        wm->ScheduleDelete(s->GetThumb());
+        if (sliderFirst) delete s;
+        EXPECT_FALSE(gone(thumb));
+        Send(kEventIdle);
+        EXPECT_TRUE(gone(thumb));
+        if (!sliderFirst) delete s;
     }
     // A child of the slider, deleted with it; its siblings too.
     {
@@ -266,31 +280,31 @@ TEST_F(SliderTest, TheThumbIsDeletedOnce)
         mark->deleted = &deleted;
         s->AddChild(mark, false);
         s->SetThumbImages(TTexture::Get("thumb.png", 0), TTextureRef());
-        TImage* thumb = s->GetThumb();
-        ASSERT_EQ(thumb->GetParent(), s);
+        ASSERT_EQ(s->GetThumb()->GetParent(), s);
+        const TScriptHandle thumb = s->GetThumb()->GetScriptHandle();
         delete s;
-        EXPECT_FALSE(IsLiveWindow(thumb));
+        EXPECT_TRUE(gone(thumb));
         EXPECT_EQ(deleted, 1);
     }
     // Taken out of the slider and handed to the manager.
     {
         auto* s = new TSlider();
         s->SetThumbImages(TTexture::Get("thumb.png", 0), TTextureRef());
-        TImage* thumb = s->GetThumb();
-        wm->ScheduleDelete(thumb);
+        const TScriptHandle thumb = s->GetThumb()->GetScriptHandle();
+        wm->ScheduleDelete(s->GetThumb());
         delete s;
         Send(kEventIdle);
-        EXPECT_FALSE(IsLiveWindow(thumb));
+        EXPECT_TRUE(gone(thumb));
     }
     // Its children deleted while the slider lives on: the slider goes on
     // without a thumb.
     {
         LoadSliders();
         TSlider* s = Slider("across");
-        TImage* thumb = s->GetThumb();
+        const TScriptHandle thumb = s->GetThumb()->GetScriptHandle();
         s->DeleteChildren();
         Send(kEventIdle);
-        EXPECT_FALSE(IsLiveWindow(thumb));
+        EXPECT_TRUE(gone(thumb));
         EXPECT_EQ(s->GetThumb(), nullptr);
         EXPECT_FALSE(s->OnMouseDown(TPoint(50, 8)));
         s->OnMouseMove(TPoint(50, 8));

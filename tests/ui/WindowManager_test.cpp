@@ -287,6 +287,7 @@ TEST_F(WindowManagerTest, PopModalByIdPopsDownToItAndRestartsTheNewTopsClock)
 
     wm->PopModal("nothing");
     EXPECT_EQ(5, wm->GetModalCount());
+    const TScriptHandle m2Handle = m2->GetScriptHandle(), m4Handle = m4->GetScriptHandle();
     wm->PopModal(m2->GetIdString());
     EXPECT_EQ(m1, wm->GetTopModal());
     EXPECT_EQ(2, wm->GetModalCount());
@@ -294,8 +295,8 @@ TEST_F(WindowManagerTest, PopModalByIdPopsDownToItAndRestartsTheNewTopsClock)
     EXPECT_EQ(m1, wm->GetFocusWindow());
     EXPECT_TRUE(m1->GetChildren().empty());
     Send(kEventIdle);
-    EXPECT_FALSE(IsLiveWindow(m2));
-    EXPECT_FALSE(IsLiveWindow(m4));
+    EXPECT_EQ(nullptr, TWindow::FromHandle(m2Handle));
+    EXPECT_EQ(nullptr, TWindow::FromHandle(m4Handle));
 
     // By name; nothing happens on an empty stack.
     wm->PopModal("m1");
@@ -443,9 +444,8 @@ TEST_F(WindowManagerTest, ScriptServicesAreForwarded)
     public:
         Lines* out;
         explicit Script(Lines* o) : out(o) {}
-        bool PostToScript(TMessage* m, TLuaFunction*) override
+        bool PostToScript(std::unique_ptr<TMessage>, std::unique_ptr<TLuaFunction>) override
         {
-            delete m;
             return true;
         }
         void SetTopModal(TWindow* w) override { out->push_back("top " + Name(w)); }
@@ -497,14 +497,15 @@ TEST_F(DeletionTest, MessagesForAScheduledWindowGoToTheFocusWindow)
     wm->PushModal(dialog);
     RecWindow* panel = Window(dialog, "panel", TRect(0, 0, 100, 100));
     RecWindow* inside = Window(panel, "inside", TRect(0, 0, 10, 10));
-    wm->QueueMessage(new TMessage(kUserMessageBase, "before", inside));
+    wm->QueueMessage(std::make_unique<TMessage>(kUserMessageBase, "before", inside));
+    const TScriptHandle panelHandle = panel->GetScriptHandle();
     wm->ScheduleDelete(panel);
     EXPECT_EQ(nullptr, panel->GetParent());
     // Queued after the scheduling: still naming the window.
-    wm->QueueMessage(new TMessage(kUserMessageBase, "after", panel));
+    wm->QueueMessage(std::make_unique<TMessage>(kUserMessageBase, "after", panel));
     Calls();
     Send(kEventIdle);
-    EXPECT_FALSE(IsLiveWindow(panel));
+    EXPECT_EQ(nullptr, TWindow::FromHandle(panelHandle));
     const Lines calls = Calls();
     EXPECT_EQ((Lines{"dialog.OnMessage before", "dialog.OnMessage after"}),
               Lines(calls.begin(), calls.begin() + 2));
@@ -513,7 +514,7 @@ TEST_F(DeletionTest, MessagesForAScheduledWindowGoToTheFocusWindow)
 TEST_F(DeletionTest, AMessageForAWindowDeletedOutrightLosesItsReceiver)
 {
     RecWindow* w = Window(screen, "w", TRect(0, 0, 10, 10));
-    wm->QueueMessage(new TMessage(kUserMessageBase, "orphan", w));
+    wm->QueueMessage(std::make_unique<TMessage>(kUserMessageBase, "orphan", w));
     screen->RemoveChild(w);
     delete w;
     RecModal* dialog = Modal("dialog", 10, 10);
@@ -530,9 +531,8 @@ TEST_F(DeletionTest, DestroyedWindowsLeaveTheStackTheOverlaysAndTheScriptStack)
     public:
         std::vector<TWindow*>* stack;
         explicit StackScript(std::vector<TWindow*>* s) : stack(s) {}
-        bool PostToScript(TMessage* m, TLuaFunction*) override
+        bool PostToScript(std::unique_ptr<TMessage>, std::unique_ptr<TLuaFunction>) override
         {
-            delete m;
             return true;
         }
         void SetTopModal(TWindow* w) override { stack->assign(1, w); }
@@ -599,11 +599,12 @@ TEST_F(DeletionTest, DeleteChildrenHandsThemToTheManager)
     RecWindow* panel = Window(screen, "panel", TRect(0, 0, 100, 100));
     RecWindow* c1 = Window(panel, "c1", TRect(0, 0, 10, 10));
     Window(panel, "c2", TRect(0, 0, 10, 10));
+    const TScriptHandle c1Handle = c1->GetScriptHandle();
     panel->DeleteChildren();
     EXPECT_TRUE(panel->GetChildren().empty());
     EXPECT_TRUE(wm->IsPendingDelete(c1));
     Send(kEventIdle);
-    EXPECT_FALSE(IsLiveWindow(c1));
+    EXPECT_EQ(nullptr, TWindow::FromHandle(c1Handle));
 }
 
 TEST_F(DeletionTest, TheManagerGoesWithWindowsTimersAndMessagesPending)
@@ -614,7 +615,7 @@ TEST_F(DeletionTest, TheManagerGoesWithWindowsTimersAndMessagesPending)
     ticker->SetTimer(10, true, true, false);
     RecWindow* gone = Window(dialog, "gone", TRect(0, 0, 10, 10));
     wm->ScheduleDelete(gone);
-    wm->QueueMessage(new TMessage(kUserMessageBase, "late", ticker));
+    wm->QueueMessage(std::make_unique<TMessage>(kUserMessageBase, "late", ticker));
     wm->AddHover(ticker);
     auto* overlay = new RecWindow(&log, "overlay");
     wm->AddOverlay(overlay);
@@ -623,11 +624,11 @@ TEST_F(DeletionTest, TheManagerGoesWithWindowsTimersAndMessagesPending)
         bool OnMessage(TMessage*) override { return false; }
     };
     wm->AddListener(new Quiet());
+    const TScriptHandle handles[] = {dialog->GetScriptHandle(), screen->GetScriptHandle(),
+                                     overlay->GetScriptHandle()};
     wm.reset();
     EXPECT_EQ(nullptr, GetWindowManager());
-    EXPECT_FALSE(IsLiveWindow(dialog));
-    EXPECT_FALSE(IsLiveWindow(screen));
-    EXPECT_FALSE(IsLiveWindow(overlay));
+    for (TScriptHandle handle : handles) EXPECT_EQ(nullptr, TWindow::FromHandle(handle));
 }
 
 }  // namespace

@@ -156,7 +156,10 @@ protected:
         ev.data = data;
         wm->HandleEvent(ev);
     }
-    void Post(int kind, const char* name) { wm->QueueMessage(new TMessage(kind, name)); }
+    void Post(int kind, const char* name)
+    {
+        wm->QueueMessage(std::make_unique<TMessage>(kind, name));
+    }
     std::string Log() const { return tree.Log(); }
 
     filetest::TempTree tree;
@@ -331,11 +334,11 @@ TEST_F(WindowScriptTest, PostMessageTakesOnlyMessageValues)
 }
 
 // A global function as a command reference, made without running anything.
-TLuaFunction* Command(lua_State* L, const char* global)
+std::unique_ptr<TLuaFunction> Command(lua_State* L, const char* global)
 {
     lua_pushstring(L, global);
     lua_gettable(L, LUA_GLOBALSINDEX);
-    return new TLuaFunction(L);
+    return std::make_unique<TLuaFunction>(L);
 }
 
 TEST_F(WindowScriptTest, PostToScriptInItsThreeStates)
@@ -343,7 +346,8 @@ TEST_F(WindowScriptTest, PostToScriptInItsThreeStates)
     Eval("function Cmd1() return 'c1' end function Cmd2() return 'c2' end "
          "function Cmd3() gDirect = 1 end");
     // Not suspended: queued.
-    EXPECT_TRUE(script->PostToScript(new TMessage(kGeneric, "a"), Command(L, "Cmd1")));
+    EXPECT_TRUE(
+        script->PostToScript(std::make_unique<TMessage>(kGeneric, "a"), Command(L, "Cmd1")));
     EXPECT_EQ(Eval("r = table.getn(gMessageQueue) .. table.getn(gCommandQueue) .. gMessageQueue[1].name"),
               "11a");
 
@@ -357,7 +361,8 @@ TEST_F(WindowScriptTest, PostToScriptInItsThreeStates)
     EXPECT_EQ(script->GetWaitState(), kScriptResumed);
 
     // Suspended elsewhere: the command runs at once, the message is dropped.
-    EXPECT_FALSE(script->PostToScript(new TMessage(kGeneric, "lost"), Command(L, "Cmd3")));
+    EXPECT_FALSE(
+        script->PostToScript(std::make_unique<TMessage>(kGeneric, "lost"), Command(L, "Cmd3")));
     EXPECT_EQ(Global("gDirect"), "1");
     EXPECT_TRUE(script->IsYielded());
 }
@@ -398,11 +403,11 @@ TEST_F(WindowScriptTest, WaitingOutsideTheScriptsCoroutineIsAnError)
 TEST_F(WindowScriptTest, AWaitYieldsTheLastCommandsResult)
 {
     Start("HandleGetMessage(100) HandleGetMessage(100) gYieldResult = 'kept' HandleGetMessage(100)");
-    ASSERT_TRUE(script->PostToScript(new TMessage(kGeneric, "a"), nullptr));
+    ASSERT_TRUE(script->PostToScript(std::make_unique<TMessage>(kGeneric, "a"), nullptr));
     ASSERT_TRUE(script->IsYielded());
     ASSERT_EQ(lua_gettop(L), 1);
     EXPECT_TRUE(lua_isnil(L, -1));
-    ASSERT_TRUE(script->PostToScript(new TMessage(kGeneric, "b"), nullptr));
+    ASSERT_TRUE(script->PostToScript(std::make_unique<TMessage>(kGeneric, "b"), nullptr));
     ASSERT_TRUE(script->IsYielded());
     ASSERT_EQ(lua_gettop(L), 1);
     EXPECT_STREQ(lua_tostring(L, -1), "kept");

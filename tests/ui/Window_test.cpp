@@ -153,7 +153,8 @@ TEST_F(WindowTest, AMessageInADetachedBranchIsDeleted)
     TWindow root;
     auto* leaf = new TWindow();
     root.AddChild(leaf, false);
-    leaf->SendMessage(new TMessage(kUserMessageBase, "lost"));  // no modal above: freed
+    leaf->SendMessage(
+        std::make_unique<TMessage>(kUserMessageBase, "lost"));  // no modal above: freed
 }
 
 TEST_F(WindowTest, FindChildHonoursDepth)

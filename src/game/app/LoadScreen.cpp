@@ -112,27 +112,22 @@ std::unique_ptr<TMySprite> TLoadScreen::MakeBar(const TString& name)
 
     const int w = picture->GetWidth(), h = picture->GetHeight();
     TTextureRef copy = w > 0 && h > 0 ? TTexture::CreateEmpty(w, h, true) : TTextureRef();
-    uint32_t* from = nullptr;
-    int fromPitch = 0;
-    if (!copy || !picture->Lock(&from, &fromPitch))
-        return std::make_unique<TMySprite>(picture);
-    barPixels_.resize(size_t(w) * size_t(h));
-    for (int y = 0; y < h; ++y)
-        std::copy_n(from + size_t(y) * size_t(fromPitch), size_t(w),
-                    barPixels_.begin() + ptrdiff_t(y) * w);
-    picture->Unlock();
-
-    uint32_t* to = nullptr;
-    int toPitch = 0;
-    if (!copy->Lock(&to, &toPitch))
+    if (!copy) return std::make_unique<TMySprite>(picture);
+    {
+        const TLockedPixels from(picture);
+        if (!from) return std::make_unique<TMySprite>(picture);
+        barPixels_.resize(size_t(w) * size_t(h));
+        for (int y = 0; y < h; ++y)
+            std::copy_n(from.Row(y), size_t(w), barPixels_.begin() + ptrdiff_t(y) * w);
+    }
+    const TLockedPixels to(copy);
+    if (!to)
     {
         barPixels_.clear();
         return std::make_unique<TMySprite>(picture);
     }
     for (int y = 0; y < h; ++y)
-        std::copy_n(barPixels_.begin() + ptrdiff_t(y) * w, size_t(w),
-                    to + size_t(y) * size_t(toPitch));
-    copy->Unlock();
+        std::copy_n(barPixels_.begin() + ptrdiff_t(y) * w, size_t(w), to.Row(y));
     barCopy_ = copy;
     barWidth_ = w;
     barHeight_ = h;
@@ -148,16 +143,15 @@ void TLoadScreen::DrawProgress(float fraction)
     const int b = int(float(w) * fraction);
     bar_->SetSourceRect(0, 0, b, h);
 
-    uint32_t* pixels = nullptr;
-    int pitch = 0;
-    if (!barCopy_ || !barCopy_->Lock(&pixels, &pitch)) return;
+    const TLockedPixels pixels(barCopy_);
+    if (!pixels) return;
     // Every visible column is written from the picture's own pixels: what an
     // earlier step faded is whole again, and so is a copy the device lost.
     const int start = std::max(0, b - kSoftEdge);
     for (int y = 0; y < barHeight_; ++y)
     {
         const uint32_t* own = barPixels_.data() + size_t(y) * size_t(barWidth_);
-        uint32_t* row = pixels + size_t(y) * size_t(pitch);
+        uint32_t* row = pixels.Row(y);
         std::copy_n(own, size_t(start), row);
         for (int c = start; c < b; ++c)
         {
@@ -165,7 +159,6 @@ void TLoadScreen::DrawProgress(float fraction)
             row[c] = (own[c] & ~kAlphaMask) | (alpha << 24);
         }
     }
-    barCopy_->Unlock();
 }
 
 bool TLoadScreen::OnTimer()

@@ -57,8 +57,11 @@ void LeaveScreenStack(TWindow* window)
     if (player == nullptr) return;
     player->RemoveScreen(window->GetName());
     TWindowManager* wm = GetWindowManager();
+    // The stack keeps handles; a screen going down with its parent's
+    // destruction is not handed the focus.
     TWindow* top = player->TopScreen();
-    if (wm != nullptr && top != nullptr && top != window && IsLiveWindow(top))
+    if (wm != nullptr && top != nullptr && top != window &&
+        TWindow::FromHandle(top->GetScriptHandle()) != nullptr)
         wm->SetFocusWindow(top);
 }
 

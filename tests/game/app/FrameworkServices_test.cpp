@@ -147,7 +147,7 @@ TEST_F(FrameworkServicesTest, FacadeMakesTheBoardAndListsTheMetricsHandler)
     TGameState* board = TGameState::Peek();
     ASSERT_NE(nullptr, board);
     ASSERT_EQ(1u, TGameState::GetHandlers().size());
-    EXPECT_NE(nullptr, dynamic_cast<TPostMetricsHandler*>(TGameState::GetHandlers()[0]));
+    EXPECT_NE(nullptr, dynamic_cast<TPostMetricsHandler*>(TGameState::GetHandlers()[0].get()));
     app->GetHost()->GetGameState()->SetState("level", "3");
     EXPECT_STREQ("3", board->GetState("level").CStr());
     delete app;

@@ -69,12 +69,8 @@ protected:
     // Pixel (x, y) of a texture as 0xAARRGGBB; 0 when it cannot be read.
     static uint32_t Texel(const TTextureRef& t, int x, int y)
     {
-        uint32_t* px = nullptr;
-        int pitch = 0;
-        if (!t || !t->Lock(&px, &pitch)) return 0;
-        const uint32_t v = px[size_t(y) * size_t(pitch) + size_t(x)];
-        t->Unlock();
-        return v;
+        const TLockedPixels px(t);
+        return px ? px.Row(y)[x] : 0;
     }
 
     ImageDisplay display_{800, 600};
@@ -152,7 +148,7 @@ TEST_F(LoadScreenTest, TheBarIsFullOnceNinetyPercentAreIn)
     EXPECT_EQ(res_->GetTotalFiles(), 0);
     Pass(10);
     EXPECT_EQ(done_, 2);
-    ASSERT_TRUE(IsLiveWindow(empty));  // deleted at the next event
+    ASSERT_EQ(empty, TWindow::FromHandle(empty->GetScriptHandle()));  // deleted at the next event
     EXPECT_EQ(empty->GetProgress(), 1.0f);
     EXPECT_EQ(empty->GetBar()->GetSourceRect().right, 560);
 }

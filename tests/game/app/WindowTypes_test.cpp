@@ -23,7 +23,10 @@ class RecordingScript : public TWindowScriptLink
 public:
     std::vector<std::string>* names;
     explicit RecordingScript(std::vector<std::string>* out) : names(out) {}
-    bool PostToScript(TMessage*, TLuaFunction*) override { return false; }
+    bool PostToScript(std::unique_ptr<TMessage>, std::unique_ptr<TLuaFunction>) override
+    {
+        return false;
+    }
     void SetTopModal(TWindow*) override {}
     void PushWindow(TWindow*) override {}
     void PopWindow() override {}

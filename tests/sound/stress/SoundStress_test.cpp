@@ -100,11 +100,12 @@ TEST(SoundStress, MainThreadCallsWhileTheServiceThreadRuns)
                      [&](TSoundManager& manager, std::mt19937& random)
                      {
                          // The device plays on and time passes for the reap walks.
-                         manager.Lock();
-                         for (auto& buffer : fake->LiveBuffers())
-                             buffer->Advance(static_cast<uint32_t>(random() % 60000) * 4);
-                         TFakeTime::Advance(static_cast<uint32_t>(random() % 200));
-                         manager.Unlock();
+                         {
+                             TSoundLockGuard hold(&manager);
+                             for (auto& buffer : fake->LiveBuffers())
+                                 buffer->Advance(static_cast<uint32_t>(random() % 60000) * 4);
+                             TFakeTime::Advance(static_cast<uint32_t>(random() % 200));
+                         }
                          if (++step % 16 == 0)
                              std::this_thread::sleep_for(std::chrono::milliseconds(1));
                      });
@@ -121,14 +122,16 @@ TEST(SoundStress, SdlMixerRunsBesideTheServiceThread)
     SetAudioDeviceFactory(nullptr);
     // The SDL thread mixes in real time; the reap clock runs faster so that
     // the halves are refilled while it reads them.
-    const int played = CallRandomly(600,
-                                    [](TSoundManager& manager, std::mt19937& random)
-                                    {
-                                        manager.Lock();
-                                        TFakeTime::Advance(static_cast<uint32_t>(random() % 200));
-                                        manager.Unlock();
-                                        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                                    });
+    const int played =
+        CallRandomly(600,
+                     [](TSoundManager& manager, std::mt19937& random)
+                     {
+                         {
+                             TSoundLockGuard hold(&manager);
+                             TFakeTime::Advance(static_cast<uint32_t>(random() % 200));
+                         }
+                         std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                     });
     EXPECT_GT(played, 20);
     EXPECT_FALSE(log.Contains("DX Error"));
 }

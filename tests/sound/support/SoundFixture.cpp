@@ -43,8 +43,9 @@ std::shared_ptr<TSoundStream> SoundFixture::DetachedStream(std::shared_ptr<TSoun
 
 void SoundFixture::ReapNow(bool fromThread)
 {
-    manager_->Lock();
-    TFakeTime::Advance(501);
-    manager_->Service(fromThread);
-    manager_->Unlock();
+    {
+        TSoundLockGuard hold(manager_.get());
+        TFakeTime::Advance(501);
+        manager_->Service(fromThread);
+    }
 }
