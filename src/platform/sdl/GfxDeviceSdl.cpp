@@ -110,15 +110,21 @@ inline SDL_Color ToSdlColor(uint32_t argb)
 
 using GlGetString = const unsigned char* (*)(unsigned int);
 
-// A window that changes size is centred on its display again: kept where it
-// was, a window placed for a smaller size grows over the display's right and
-// bottom edges. One that keeps its size keeps the place it was given.
-void ResizeWindow(SDL_Window* window, int width, int height)
+// True when the window had to change size.
+bool ResizeWindow(SDL_Window* window, int width, int height)
 {
     int oldWidth = 0, oldHeight = 0;
     SDL_GetWindowSize(window, &oldWidth, &oldHeight);
-    if (oldWidth == width && oldHeight == height) return;
+    if (oldWidth == width && oldHeight == height) return false;
     SDL_SetWindowSize(window, width, height);
+    return true;
+}
+
+// A window that changed size is centred on its display again: kept where it
+// was, a window placed for a smaller size grows over the display's right and
+// bottom edges. One that keeps its size keeps the place it was given.
+void CentreWindow(SDL_Window* window)
+{
     const int display = std::max(0, SDL_GetWindowDisplayIndex(window));
     SDL_SetWindowPosition(window, int(SDL_WINDOWPOS_CENTERED_DISPLAY(display)),
                           int(SDL_WINDOWPOS_CENTERED_DISPLAY(display)));
@@ -214,6 +220,7 @@ public:
         if ((flags >> 16) >= 1) return GFX_E_FAIL;  // one adapter
         window_ = win;
         fullScreen_ = fullScreen;
+        bool resized = false;
         if (fullScreen)
         {
             SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP);
@@ -221,7 +228,7 @@ public:
         else
         {
             SDL_SetWindowFullscreen(win, 0);
-            if (!(flags & GFX_DISPLAY_KEEP_WINDOW)) ResizeWindow(win, width, height);
+            if (!(flags & GFX_DISPLAY_KEEP_WINDOW)) resized = ResizeWindow(win, width, height);
         }
         // Geometry of many small quads is only fast when SDL may batch.
         SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
@@ -233,6 +240,9 @@ public:
             window_ = nullptr;
             return GFX_E_FAIL;
         }
+        // Only now: making the renderer may make the window again (X11 does
+        // for a window without GL), which drops a place given before.
+        if (resized) CentreWindow(win);
         SDL_RenderSetVSync(renderer_, vsync_ ? 1 : 0);
         back_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
                                   width, height);
