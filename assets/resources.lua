@@ -34,7 +34,9 @@ core_audio = {
 }
 
 window_audio = {
+    -- Every button's click and rollover.
     "audio/sound/core/click?group=1000",
+    "audio/sound/core/rollover?group=1000",
 }
 
 game_logic_audio = {

@@ -10,6 +10,7 @@
 #include "core/Settings.h"
 #include "graphics/DisplayHandler.h"
 #include "graphics/TextGraphic.h"
+#include "platform/SystemInfo.h"
 #include "platform/Time.h"
 
 namespace
@@ -333,25 +334,30 @@ bool TDrawContext::ToggleDebugOverlay()
     return !state_.overlayVisible;
 }
 
+TString TDrawContext::GetOverlayText() const
+{
+    const platform::ProcessMemory memory = platform::GetProcessMemory();
+    IGfxDevice* device = handler_ ? handler_->GetDevice() : nullptr;
+    const GfxTextureMemory textures = device ? device->GetTextureMemory() : GfxTextureMemory();
+    const int sprites = atoi(GetSetting("current_sprite_count", "").CStr());
+    return TString::Format(
+        "Brindlecor Version %d.%d.%d.%d<br>%f FPS<tab pos='150'>Sprites: %d<br>Mem: %lldkB<tab "
+        "pos='150'>TexMem: "
+        "%lldkB<br>MaxMem: %lldkB<tab pos='150'>MaxTexMem: %lldkB<br>",
+        4, 0, 24, 2, double(state_.fps), sprites, (long long)(memory.residentBytes / 1024),
+        (long long)(textures.bytes / 1024), (long long)(memory.peakResidentBytes / 1024),
+        (long long)(textures.peakBytes / 1024));
+}
+
 void TDrawContext::DrawOverlay()
 {
     if (!state_.overlayText)
         state_.overlayText =
             TTextGraphic::Create(TString(), 512, 512, 0, "__DEFAULT", 16, TFloatVector4(1, 0, 0, 1))
                 .release();
-    const int memory = GetMemoryInUse(), peak = GetPeakMemoryInUse();
-    const int maxTexture = atoi(GetSetting("max_texture_ram_allocated", "").CStr());
-    const int texture = atoi(GetSetting("texture_ram_allocated", "").CStr());
-    const int sprites = atoi(GetSetting("current_sprite_count", "").CStr());
-    const TString text = TString::Format(
-        "Brindlecor Version %d.%d.%d.%d<br>%f FPS<tab pos='150'>Sprites: %d<br>Mem: %dkB<tab "
-        "pos='150'>TexMem: "
-        "%dkB<br>MaxMem: %dkB<tab pos='150'>MaxTexMem: %dkB<br>",
-        4, 0, 24, 2, double(state_.fps), sprites, memory / 1024, texture / 1024, peak / 1024,
-        maxTexture / 1024);
     TScoped2d block;
     FillRect(TRect(0, 0, 300, 64), TFloatVector4(0, 0, 0, 0), TTextureRef());
-    state_.overlayText->SetText(text);
+    state_.overlayText->SetText(GetOverlayText());
     state_.overlayText->Draw(TFloatPoint(0, 0), 512, 1.0f);
     block.Release();
 }

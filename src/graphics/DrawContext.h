@@ -94,6 +94,10 @@ public:
 
     TDisplayHandler* GetDisplayHandler() const { return handler_.get(); }
     const TDrawContextState& GetState() const { return state_; }
+    // The debug overlay's text: the frame rate, the sprite count, the memory
+    // the process holds in RAM and the texel bytes of the device's textures,
+    // each now and at its most.
+    TString GetOverlayText() const;
 
 private:
     friend class TDrawContextHost;

@@ -57,6 +57,17 @@ void TTextGraphic::SetFontSize(int size)
     Layout();
 }
 
+bool TTextGraphic::ShrinkToOneLine(int minSize)
+{
+    auto fits = [this]
+    {
+        const TRect bounds = GetTextBounds(1.0f);
+        return GetLineCount() <= 1 && bounds.right - bounds.left <= boxWidth_;
+    };
+    while (!fits() && fontSize_ > minSize) SetFontSize(fontSize_ - 1);
+    return fits();
+}
+
 void TTextGraphic::SetFlags(int flags)
 {
     if (flags == flags_) return;

@@ -33,6 +33,11 @@ public:
     // A null or empty name is "__DEFAULT".
     void SetFont(const TString& name);
     void SetFontSize(int size);
+    int GetFontSize() const { return fontSize_; }
+    // Lowers the font size a step at a time, not below minSize, until the
+    // text lies on one line no wider than the box (names that must not wrap
+    // in a row); true when it does.
+    bool ShrinkToOneLine(int minSize);
     void SetFlags(int flags);
     void SetSize(int width, int height);
     void SetColor(const TFloatVector4& color);

@@ -33,6 +33,17 @@ struct SystemInfo
 // Never fails; see the field comments for what unknown looks like.
 SystemInfo GetSystemInfo();
 
+// The memory this process holds in RAM now and the most it has held, from
+// /proc/self/status; 0 where the system does not say.
+struct ProcessMemory
+{
+    uint64_t residentBytes = 0;
+    uint64_t peakResidentBytes = 0;
+};
+ProcessMemory GetProcessMemory();
+// The parser behind it, over the text of /proc/self/status.
+void ParseProcessStatus(const std::string& text, ProcessMemory& memory);
+
 // The parsers behind GetSystemInfo, over the texts of /proc/meminfo and
 // /proc/cpuinfo. Missing fields are left as they are.
 void ParseMemInfo(const std::string& text, SystemInfo& info);

@@ -183,6 +183,8 @@ void TWindowManager::PushModal(TWindow* modal)
             if (TWindow* w = TWindow::FromHandle(handle)) w->OnMouseLeave();
     }
     TWindow* previous = GetTopModal();
+    if (previous != nullptr && focus_ != nullptr && focus_ != previous && previous->Contains(focus_))
+        coveredFocus_.emplace_back(previous, focus_);
     modals_.push_back(modal);
     if (previous != nullptr)
     {
@@ -208,7 +210,8 @@ void TWindowManager::PopTopModal()
     if (TWindow* newTop = GetTopModal())
     {
         if (script_) script_->SetTopModal(newTop);
-        SetFocusWindow(newTop);
+        TWindow* kept = TakeCoveredFocus(newTop);
+        SetFocusWindow(kept != nullptr ? kept : newTop);
     }
     else if (script_)
     {
@@ -363,10 +366,31 @@ void TWindowManager::ClearReceivers(const TWindow* window, bool inside)
     }
 }
 
+TWindow* TWindowManager::TakeCoveredFocus(TWindow* modal)
+{
+    TWindow* kept = nullptr;
+    for (auto it = coveredFocus_.begin(); it != coveredFocus_.end();)
+    {
+        if (it->first == modal)
+        {
+            kept = it->second;
+            it = coveredFocus_.erase(it);
+        }
+        else
+        {
+            ++it;
+        }
+    }
+    // Moved out of the modal since: the modal itself takes the focus.
+    return kept != nullptr && modal->Contains(kept) ? kept : nullptr;
+}
+
 void TWindowManager::WindowDestroyed(TWindow* window)
 {
     outline_ = nullptr;
     if (focus_ == window) focus_ = nullptr;
+    std::erase_if(coveredFocus_, [window](const std::pair<TWindow*, TWindow*>& entry)
+                  { return entry.first == window || entry.second == window; });
     RemoveHover(window);
     Erase(modals_, window);
     Erase(overlays_, window);
@@ -442,7 +466,12 @@ void TWindowManager::HandleEvent(const TEvent& event)
             // A hot key that typed no character must not eat the next one.
             if (event.type == kEventKeyDown) SetSwallowNextChar(false);
             TWindow* target = focus_ != nullptr ? focus_ : GetTopModal();
+            const TWindow* topBefore = GetTopModal();
             DispatchEvent(target, event, false);
+            // A key that opened or closed a dialog has done its work: its
+            // character must not act again in the dialog now on top (Escape
+            // that asked the quit question would answer it "No" at once).
+            if (event.type == kEventKeyDown && GetTopModal() != topBefore) SetSwallowNextChar(true);
             FlushMessages();
             break;
         }

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/Event.h"
@@ -164,6 +165,9 @@ private:
     void HoverCapture(const TEvent& event);
     void MouseLeaveAll();
     void ClearReceivers(const TWindow* window, bool inside);
+    // The focus kept for modal when it was covered (forgotten here); null
+    // when none is kept or it no longer lies inside modal.
+    TWindow* TakeCoveredFocus(TWindow* modal);
     static void Erase(std::vector<TWindow*>& list, const TWindow* window);
     static bool Has(const std::vector<TWindow*>& list, const TWindow* window);
 
@@ -183,6 +187,10 @@ private:
     TWindow* outline_ = nullptr;
     std::vector<TWindow*> hover_;  // front = most recent
     TWindow* focus_ = nullptr;
+    // The focus each covered modal held when another was pushed over it,
+    // given back when it is on top again: a window inside a dialog that took
+    // the focus itself is not the dialog's focus child.
+    std::vector<std::pair<TWindow*, TWindow*>> coveredFocus_;  // modal, focus
     std::unique_ptr<TWindowScriptLink> script_;
     TTask* scriptTask_ = nullptr;
     TTaskList* scriptTaskList_ = nullptr;

@@ -5,7 +5,9 @@
 // `make content`.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -157,6 +159,33 @@ TEST_F(ContentTest, EverySoundIsSynthesisedAsItsDescriptionSays)
         std::vector<uint8_t> pcm(static_cast<size_t>(sound.GetTotalBytes()));
         EXPECT_EQ(sound.Read(pcm.data(), 0, static_cast<uint32_t>(pcm.size())), pcm.size());
     }
+}
+
+// Every committed sound is mastered near full scale (effects to about
+// -3 dBFS, music to about -6), so that the game's volumes alone set how
+// loud they play: a file that peaks far below the others stays quiet at
+// any setting.
+TEST_F(ContentTest, EveryCommittedSoundPeaksNearFullScale)
+{
+    int count = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(kRoot / "assets"))
+    {
+        if (!entry.is_regular_file() || entry.path().extension() != ".ogg") continue;
+        SCOPED_TRACE(fs::relative(entry.path(), kRoot).string());
+        ++count;
+        TOggDataSource sound;
+        ASSERT_TRUE(sound.Open(Literal(entry.path()), false));
+        std::vector<int16_t> pcm(static_cast<size_t>(sound.GetTotalBytes()) / 2);
+        ASSERT_EQ(sound.Read(pcm.data(), 0, static_cast<uint32_t>(pcm.size() * 2)),
+                  pcm.size() * 2);
+        int peak = 0;
+        for (int16_t sample : pcm) peak = std::max(peak, std::abs(int(sample)));
+        ASSERT_GT(peak, 0) << "silent";
+        const double dbfs = 20.0 * std::log10(peak / 32768.0);
+        EXPECT_GE(dbfs, -9.0);
+        EXPECT_LE(dbfs, -1.0);
+    }
+    EXPECT_GT(count, 0);
 }
 
 // orvelle-psi writes every committed particle file again byte for byte.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "graphics/FontRegistry.h"
@@ -100,4 +102,34 @@ TEST_F(TextDrawTest, OverlayShowsRedTextAfterToggle)
     }
     EXPECT_GT(red, 100);
     EXPECT_EQ(other, 0);
+}
+
+namespace
+{
+
+// The number after label in the overlay's text, in kB; -1 when missing.
+long long OverlayKb(const TString& text, const char* label)
+{
+    const std::string s = text.CStr();
+    const size_t at = s.find(std::string(label) + ": ");
+    if (at == std::string::npos) return -1;
+    return std::atoll(s.c_str() + at + std::strlen(label) + 2);
+}
+
+}  // namespace
+
+TEST_F(TextDrawTest, OverlayCountsTheProcessMemoryAndTheDeviceTextures)
+{
+    const TString before = display_.dc->GetOverlayText();
+    EXPECT_GT(OverlayKb(before, "Mem"), 0);
+    EXPECT_GE(OverlayKb(before, "MaxMem"), OverlayKb(before, "Mem"));
+    GfxTexture* texture = display_.Device()->CreateTexture(128, 256, GFX_TEXTURE_STATIC);
+    ASSERT_NE(texture, nullptr);
+    const TString holding = display_.dc->GetOverlayText();
+    EXPECT_EQ(OverlayKb(holding, "TexMem"), OverlayKb(before, "TexMem") + 128);
+    EXPECT_GE(OverlayKb(holding, "MaxTexMem"), OverlayKb(holding, "TexMem"));
+    display_.Device()->DestroyTexture(texture);
+    const TString after = display_.dc->GetOverlayText();
+    EXPECT_EQ(OverlayKb(after, "TexMem"), OverlayKb(before, "TexMem"));
+    EXPECT_EQ(OverlayKb(after, "MaxTexMem"), OverlayKb(holding, "MaxTexMem"));
 }

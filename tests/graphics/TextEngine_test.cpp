@@ -420,6 +420,42 @@ TEST_F(TextTest, BoundsFollowScale)
     EXPECT_EQ(empty->GetTextBounds(1.0f).left, 0);
 }
 
+TEST_F(TextTest, ShrinkingToOneLineStopsAtTheFirstSizeThatFitsOrAtTheFloor)
+{
+    // Box widths as shares of the text's own width at size 16 on one line.
+    struct Case
+    {
+        const char* text;
+        int percent, minSize;
+        bool fits;
+        bool shrunk;
+    } cases[] = {
+        {"Ann", 150, 10, true, false},
+        {"WWWWWWWWWWWWWWWW", 75, 8, true, true},   // one word, broken between letters
+        {"WWWWWWWWWWWWWWWW", 50, 15, false, true},  // the floor comes first
+        {"Anna Maria Bell", 70, 8, true, true},     // a space breaks it too
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.text);
+        const TRect natural = Make(c.text, 2000, 40, 5)->GetTextBounds(1.0f);
+        const int width = (natural.right - natural.left) * c.percent / 100;
+        auto t = Make(c.text, width, 40, 5);
+        EXPECT_EQ(t->ShrinkToOneLine(c.minSize), c.fits);
+        EXPECT_EQ(t->GetFontSize() < 16, c.shrunk);
+        EXPECT_GE(t->GetFontSize(), c.minSize);
+        if (!c.fits) continue;
+        EXPECT_EQ(t->GetLineCount(), 1);
+        EXPECT_LE(t->GetTextBounds(1.0f).right - t->GetTextBounds(1.0f).left, width);
+        // The largest size that fits: one step up no longer does.
+        if (!c.shrunk) continue;
+        auto bigger = Make(c.text, width, 40, 5);
+        bigger->SetFontSize(t->GetFontSize() + 1);
+        const TRect b = bigger->GetTextBounds(1.0f);
+        EXPECT_TRUE(bigger->GetLineCount() > 1 || b.right - b.left > width);
+    }
+}
+
 TEST_F(TextTest, RegistryFallsBackAndRemembers)
 {
     TFontRegistry reg;

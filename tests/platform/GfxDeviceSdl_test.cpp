@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/Window.h"
 #include "platform/gfx/Device.h"
 
 // Mesa's GL driver keeps allocations past context teardown and unloads its
@@ -443,6 +444,70 @@ TEST_F(GfxDeviceTest, FullScreenPresentsAndModeChangeKeepsTextures)
     dev_->DestroyTexture(t);
     EXPECT_EQ(dev_->CreateDisplay(nullptr, false, 32, 24, 32, 1), GFX_E_POINTER);
     EXPECT_FALSE(dev_->HasDisplay());
+}
+
+// The main window opens centred at a small size and is then given the
+// picture's size by the mode set: it must lie on the display again.
+TEST(GfxDeviceWindow, AWindowGivenANewSizeLiesCentredOnItsDisplay)
+{
+    struct Case
+    {
+        const char* name;
+        int openWidth, openHeight;  // as the window opens, centred
+        bool movedFirst;            // placed by hand before the mode set
+        int width, height;          // the mode set's size
+    };
+    const Case cases[] = {
+        {"grows", 480, 360, false, 800, 600},
+        {"shrinks", 800, 600, false, 480, 360},
+        {"moved, then given a new size", 480, 360, true, 800, 600},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        auto window = platform::CreateSdlWindow();
+        platform::WindowParams params;
+        params.width = c.openWidth;
+        params.height = c.openHeight;
+        ASSERT_TRUE(window->Create(params));
+        auto dev = GfxCreateSdlDevice();
+        const std::vector<GfxMonitor> monitors = dev->GetMonitors();
+        ASSERT_FALSE(monitors.empty());
+        const GfxRect display = monitors[0].bounds;
+        ASSERT_GE(display.right - display.left, c.width);
+        ASSERT_GE(display.bottom - display.top, c.height);
+        ASSERT_EQ(dev->CreateDisplay(window->GetNativeHandle(), false, c.openWidth,
+                                     c.openHeight, 32, 1),
+                  GFX_OK);
+        if (c.movedFirst) dev->MoveWindow(display.left + 7, display.top + 5);
+        ASSERT_EQ(dev->CreateDisplay(window->GetNativeHandle(), false, c.width, c.height, 32, 1),
+                  GFX_OK);
+        const GfxRect r = dev->GetWindowClientRect();
+        EXPECT_EQ(r.right - r.left, c.width);
+        EXPECT_EQ(r.bottom - r.top, c.height);
+        EXPECT_EQ(r.left - display.left, display.right - r.right);
+        EXPECT_EQ(r.top - display.top, display.bottom - r.bottom);
+        dev.reset();
+        window.reset();
+    }
+    GfxQuitVideo();
+}
+
+// A window that keeps its size keeps the place the player gave it.
+TEST(GfxDeviceWindow, AWindowKeepingItsSizeStaysWhereItWasPut)
+{
+    auto window = platform::CreateSdlWindow();
+    ASSERT_TRUE(window->Create(platform::WindowParams()));
+    auto dev = GfxCreateSdlDevice();
+    ASSERT_EQ(dev->CreateDisplay(window->GetNativeHandle(), false, 480, 360, 32, 1), GFX_OK);
+    dev->MoveWindow(11, 13);
+    ASSERT_EQ(dev->CreateDisplay(window->GetNativeHandle(), false, 480, 360, 32, 1), GFX_OK);
+    const GfxRect r = dev->GetWindowClientRect();
+    EXPECT_EQ(r.left, 11);
+    EXPECT_EQ(r.top, 13);
+    dev.reset();
+    window.reset();
+    GfxQuitVideo();
 }
 
 }  // namespace

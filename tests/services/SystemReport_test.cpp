@@ -224,6 +224,15 @@ TEST_F(SystemReportTest, TheFactsOfThisMachineAreGathered)
     platform::ParseCpuInfo("processor\t: 0\nmodel name\t: A\nprocessor\t: 1\nmodel name\t: B\n", parsed);
     EXPECT_EQ("A", parsed.processor);
     EXPECT_EQ(2, parsed.processorCount);
+    platform::ProcessMemory memory;
+    platform::ParseProcessStatus("Name:\tgame\nVmHWM:\t  2048 kB\nVmRSS:\t  1536 kB\n", memory);
+    EXPECT_EQ(1536u * 1024u, memory.residentBytes);
+    EXPECT_EQ(2048u * 1024u, memory.peakResidentBytes);
+    // A process without an address space of its own names neither.
+    platform::ProcessMemory none;
+    platform::ParseProcessStatus("Name:\tkthreadd\nState:\tS (sleeping)\n", none);
+    EXPECT_EQ(0u, none.residentBytes);
+    EXPECT_EQ(0u, none.peakResidentBytes);
 }
 
 }  // namespace

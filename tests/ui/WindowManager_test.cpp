@@ -272,6 +272,91 @@ TEST_F(WindowManagerTest, APopDuringDrawingAbortsTheStack)
     EXPECT_FALSE(wm->IsDrawAborted());
 }
 
+// A window inside a dialog that took the focus itself (not the dialog's
+// focus child) has it back when a dialog opened over it closes; one that
+// went away meanwhile leaves it to the dialog.
+TEST_F(WindowManagerTest, AClosedModalGivesTheFocusBackToTheWindowThatHeldItBelow)
+{
+    struct Case
+    {
+        const char* what;
+        bool destroyHolder;  // the window that held the focus goes meanwhile
+    } cases[] = {{"the holder is back", false}, {"the holder went", true}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        RecModal* dialog = Modal("dialog", 200, 200);
+        wm->PushModal(dialog);
+        RecWindow* holder = Window(dialog, "holder", TRect(0, 0, 50, 50));
+        wm->SetFocusWindow(holder);
+        RecModal* cover = Modal("cover", 100, 100);
+        wm->PushModal(cover);
+        EXPECT_EQ(cover, wm->GetFocusWindow());
+        if (c.destroyHolder) delete holder;
+        wm->PopModal(cover->GetIdString());
+        EXPECT_EQ(c.destroyHolder ? static_cast<TWindow*>(dialog) : holder, wm->GetFocusWindow());
+        // Kept only until given back: a second cover over the dialog itself
+        // hands the focus to the dialog.
+        wm->SetFocusWindow(dialog);
+        wm->PushModal(Modal("second", 100, 100));
+        wm->PopModal("second");
+        EXPECT_EQ(dialog, wm->GetFocusWindow());
+        wm->PopModal(dialog->GetIdString());
+        Send(kEventIdle);
+    }
+}
+
+// A window whose key-down runs a hook (a screen opening a dialog).
+class KeyWindow : public RecWindow
+{
+public:
+    using RecWindow::RecWindow;
+    std::function<void()> onKeyDown;
+    bool OnKeyDown(int8_t key, int32_t modifiers) override
+    {
+        const bool taken = RecWindow::OnKeyDown(key, modifiers);
+        if (onKeyDown) onKeyDown();
+        return taken;
+    }
+};
+
+// Escape that opened a dialog must not reach it as a character as well (a
+// dialog's cancel button would take it); a key that changed nothing types
+// on.
+TEST_F(WindowManagerTest, TheCharacterOfAKeyThatOpenedADialogStaysOutOfIt)
+{
+    for (const bool opens : {true, false})
+    {
+        SCOPED_TRACE(opens ? "the key opens a dialog" : "the key changes nothing");
+        auto* menu = new KeyWindow(&log, "menu");
+        menu->SetSize(100, 100);
+        screen->AddChild(menu, false);
+        RecModal* dialog = Modal("dialog", 100, 100);
+        if (opens)
+            menu->onKeyDown = [this, dialog] { wm->PushModal(dialog); };
+        wm->SetFocusWindow(menu);
+        Calls();
+        Send(kEventKeyDown, 0, 0, 27);
+        Send(kEventChar, 0, 0, 27);
+        const Lines calls = Calls();
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "dialog.OnChar 27"), 0);
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "menu.OnChar 27"), opens ? 0 : 1);
+        // The next key types again.
+        Send(kEventKeyDown, 0, 0, 'A');
+        Send(kEventChar, 0, 0, 'A');
+        const Lines next = Calls();
+        EXPECT_EQ(std::count(next.begin(), next.end(),
+                             std::string(opens ? "dialog" : "menu") + ".OnChar 65"),
+                  1);
+        if (opens)
+            wm->PopModal(dialog->GetIdString());
+        else
+            delete dialog;
+        delete menu;
+        Send(kEventIdle);
+    }
+}
+
 TEST_F(WindowManagerTest, PopModalByIdPopsDownToItAndRestartsTheNewTopsClock)
 {
     RecModal* m1 = Modal("m1", 100, 100);

@@ -1,6 +1,8 @@
 // The main menu.
 #include "game/app/MainMenuScreen.h"
 
+#include <algorithm>
+
 #include "core/Log.h"
 #include "core/StringTable.h"
 #include "core/host/App.h"
@@ -282,13 +284,28 @@ void TMainMenuScreen::PlayMenuMusic(const char* name)
 
 void TMainMenuScreen::SetCurrentPlayerName()
 {
-    if (TWindow* label = FindChild("player_name", -1))
+    TWindow* label = FindChild("player_name", -1);
+    if (label != nullptr && label->IsKindOf(TText::ClassId()))
     {
+        TText* text = static_cast<TText*>(label);
         TPlayer* player = TPlayer::GetIfMade();
-        const TString name = player != nullptr ? player->GetName() : TString();
+        // The current player's profile may have gone (deleted from the list
+        // over the menu): nobody is greeted then.
+        const bool current = player != nullptr && player->GetCurrentUser() >= 0;
+        const TString name = current ? player->GetName() : TString();
         TStringTable* strings = GetWindowAppLink().GetStringTable();
-        if (strings != nullptr && label->IsKindOf(TText::ClassId()))
-            static_cast<TText*>(label)->SetText(strings->GetString("profile_text", name));
+        if (name.IsEmpty() || strings == nullptr)
+            text->SetText(TString());
+        else
+            text->SetText(strings->GetString("profile_text", name));
+        if (TTextGraphic* graphic = text->GetTextGraphic())
+        {
+            if (greetingSize_ == 0) greetingSize_ = graphic->GetFontSize();
+            graphic->SetFontSize(greetingSize_);
+            // Two lines would reach above the label's box, over the top of
+            // the screen.
+            graphic->ShrinkToOneLine(std::max(1, greetingSize_ / 2));
+        }
     }
     if (locationPicture_) locationPicture_->Load(kLocation, true);
 }

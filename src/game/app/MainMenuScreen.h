@@ -71,6 +71,8 @@ public:
     TMySprite* GetLocationPicture() const { return locationPicture_.get(); }
     TMySprite* GetHud() const { return hud_.get(); }
 
+    // "player_name" greets the current player, on one line (a long name in a
+    // smaller size); with no current player it is empty.
     void SetCurrentPlayerName();
     void MainMenuButtonDepress(int32_t n);
     void StartFlash();
@@ -111,6 +113,7 @@ private:
     std::unique_ptr<TMySprite> hud_;
     int32_t locationX_ = 0;
     int32_t locationY_ = 0;
+    int32_t greetingSize_ = 0;  // the greeting's own size; 0 until first set
     std::vector<SAnim> anims_;
     std::vector<std::unique_ptr<TMyParticle>> particles_;
     bool flashOn_ = false;

@@ -230,6 +230,21 @@ struct GfxDeviceInfo
     int64_t videoMemory = -1;  // bytes; -1 unknown
 };
 
+// The texel bytes of the textures a device holds (4 a texel), and the most
+// they have come to.
+struct GfxTextureMemory
+{
+    int64_t bytes = 0;
+    int64_t peakBytes = 0;
+
+    void Add(int width, int height)
+    {
+        bytes += int64_t(width) * height * 4;
+        if (bytes > peakBytes) peakBytes = bytes;
+    }
+    void Remove(int width, int height) { bytes -= int64_t(width) * height * 4; }
+};
+
 struct GfxDisplayMode
 {
     int width, height, bitsPerPixel, refreshRate;
@@ -331,6 +346,7 @@ public:
     virtual GfxTexture* CreateTexture(int width, int height, GfxTextureUsage usage) = 0;
     virtual void DestroyTexture(GfxTexture* texture) = 0;
     virtual bool GetTextureSize(const GfxTexture* texture, int* width, int* height) const = 0;
+    virtual GfxTextureMemory GetTextureMemory() const = 0;
     // Pixels row by row, pitch = width. Null on failure.
     virtual uint32_t* LockTexture(GfxTexture* texture) = 0;
     virtual void UnlockTexture(GfxTexture* texture) = 0;

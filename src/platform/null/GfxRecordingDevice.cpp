@@ -391,6 +391,7 @@ GfxTexture* GfxRecordingDevice::CreateTexture(int width, int height, GfxTextureU
     t->usage = usage;
     t->pixels.assign(size_t(width) * height, 0u);
     textures_.push_back(t);
+    textureMemory_.Add(width, height);
     return t;
 }
 
@@ -399,6 +400,7 @@ void GfxRecordingDevice::DestroyTexture(GfxTexture* t)
     auto it = std::find(textures_.begin(), textures_.end(), t);
     if (it == textures_.end()) return;
     textures_.erase(it);
+    textureMemory_.Remove(t->width, t->height);
     if (texture_ == t) texture_ = nullptr;
     delete t;
 }

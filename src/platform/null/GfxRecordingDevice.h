@@ -112,6 +112,7 @@ public:
     GfxTexture* CreateTexture(int width, int height, GfxTextureUsage usage) override;
     void DestroyTexture(GfxTexture* texture) override;
     bool GetTextureSize(const GfxTexture* texture, int* width, int* height) const override;
+    GfxTextureMemory GetTextureMemory() const override { return textureMemory_; }
     uint32_t* LockTexture(GfxTexture* texture) override;
     void UnlockTexture(GfxTexture* texture) override;
 
@@ -153,6 +154,7 @@ private:
     GfxViewport viewport_{0, 0, 0, 0, 0.0f, 1.0f};
     GfxTexture* texture_ = nullptr;
     std::vector<GfxTexture*> textures_;
+    GfxTextureMemory textureMemory_;
     bool capture_ = false;
     std::vector<uint32_t> presented_;
 };

@@ -87,6 +87,25 @@ void ParseCpuInfo(const std::string& text, SystemInfo& info)
     if (count > 0) info.processorCount = count;
 }
 
+void ParseProcessStatus(const std::string& text, ProcessMemory& memory)
+{
+    ForEachField(text,
+                 [&](const std::string& name, const std::string& value)
+                 {
+                     if (name == "VmRSS")
+                         ParseKilobytes(value, memory.residentBytes);
+                     else if (name == "VmHWM")
+                         ParseKilobytes(value, memory.peakResidentBytes);
+                 });
+}
+
+ProcessMemory GetProcessMemory()
+{
+    ProcessMemory memory;
+    ParseProcessStatus(ReadWholeFile("/proc/self/status"), memory);
+    return memory;
+}
+
 SystemInfo GetSystemInfo()
 {
     SystemInfo info;

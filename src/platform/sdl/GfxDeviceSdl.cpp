@@ -110,6 +110,26 @@ inline SDL_Color ToSdlColor(uint32_t argb)
 
 using GlGetString = const unsigned char* (*)(unsigned int);
 
+// True when the window had to change size.
+bool ResizeWindow(SDL_Window* window, int width, int height)
+{
+    int oldWidth = 0, oldHeight = 0;
+    SDL_GetWindowSize(window, &oldWidth, &oldHeight);
+    if (oldWidth == width && oldHeight == height) return false;
+    SDL_SetWindowSize(window, width, height);
+    return true;
+}
+
+// A window that changed size is centred on its display again: kept where it
+// was, a window placed for a smaller size grows over the display's right and
+// bottom edges. One that keeps its size keeps the place it was given.
+void CentreWindow(SDL_Window* window)
+{
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(window));
+    SDL_SetWindowPosition(window, int(SDL_WINDOWPOS_CENTERED_DISPLAY(display)),
+                          int(SDL_WINDOWPOS_CENTERED_DISPLAY(display)));
+}
+
 class SdlDevice final : public IGfxDevice
 {
 public:
@@ -200,6 +220,7 @@ public:
         if ((flags >> 16) >= 1) return GFX_E_FAIL;  // one adapter
         window_ = win;
         fullScreen_ = fullScreen;
+        bool resized = false;
         if (fullScreen)
         {
             SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP);
@@ -207,7 +228,7 @@ public:
         else
         {
             SDL_SetWindowFullscreen(win, 0);
-            if (!(flags & GFX_DISPLAY_KEEP_WINDOW)) SDL_SetWindowSize(win, width, height);
+            if (!(flags & GFX_DISPLAY_KEEP_WINDOW)) resized = ResizeWindow(win, width, height);
         }
         // Geometry of many small quads is only fast when SDL may batch.
         SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
@@ -219,6 +240,9 @@ public:
             window_ = nullptr;
             return GFX_E_FAIL;
         }
+        // Only now: making the renderer may make the window again (X11 does
+        // for a window without GL), which drops a place given before.
+        if (resized) CentreWindow(win);
         SDL_RenderSetVSync(renderer_, vsync_ ? 1 : 0);
         back_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
                                   width, height);
@@ -467,6 +491,7 @@ public:
         t->usage = usage;
         t->pixels.assign(size_t(width) * height, 0u);
         textures_.push_back(t);
+        textureMemory_.Add(width, height);
         return t;
     }
 
@@ -477,10 +502,13 @@ public:
         auto it = std::find(textures_.begin(), textures_.end(), t);
         if (it == textures_.end()) return;
         textures_.erase(it);
+        textureMemory_.Remove(t->width, t->height);
         if (texture_ == t) texture_ = nullptr;
         if (renderer_) ForgetGpu(t);
         delete t;
     }
+
+    GfxTextureMemory GetTextureMemory() const override { return textureMemory_; }
 
     bool GetTextureSize(const GfxTexture* t, int* w, int* h) const override
     {
@@ -1108,6 +1136,7 @@ private:
     bool appliedFull_ = false;  // SDL's viewport is known to be the whole back buffer
     SdlTexture* texture_ = nullptr;
     std::vector<SdlTexture*> textures_;
+    GfxTextureMemory textureMemory_;
     std::vector<SDL_Vertex> verts_;
     std::vector<GfxVertex> lineQuads_;
     std::vector<int> idx_;

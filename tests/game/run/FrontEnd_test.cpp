@@ -14,9 +14,12 @@
 #include "game/app/MySprite.h"
 #include "game/app/Player.h"
 #include "game/app/StartupSettings.h"
+#include "game/app/MySoundManager.h"
 #include "game/app/screens/HelpScreen.h"
 #include "game/run/support/GameRun.h"
 #include "platform/Keys.h"
+#include "sound/SoundManager.h"
+#include "ui/Button.h"
 #include "ui/Text.h"
 #include "ui/WindowManager.h"
 
@@ -217,6 +220,107 @@ TEST(FrontEndRun, FirstPlayerFlashHelpAndTheProfileFile)
         EXPECT_EQ(prefs.GetInt("soundoff", -7, 0), 1);
     }
     ClearSettings();
+}
+
+// The steps of a first start up to the open menu: the first player named
+// and chosen, then the opening flash.
+void ToTheOpenMenu(TGameRun& run)
+{
+    run.Step("the name dialog of the first start", [] { return TGameRun::IsTop("profile_name"); },
+             [] { TGameRun::TypeText("Ann"); })
+        .Step("the typed name", [] { return TextOf("name_field") == "Ann"; },
+              [] { TGameRun::PressKey(platform::kVkReturn); })
+        .Step("the name in the list", [] { return TGameRun::IsTop("profile"); },
+              [] { TGameRun::PressKey(platform::kVkReturn); })
+        .Step("the closed menu", [] { return TGameRun::IsTop("main_menu"); },
+              [] { TGameRun::PressKey('A'); })
+        .Step("the open menu",
+              []
+              {
+                  TMainMenuScreen* menu = Menu();
+                  return menu != nullptr && !menu->IsFlashOn() && !menu->IsScrolling();
+              });
+}
+
+bool BoxTicked(const char* name)
+{
+    TWindow* w = TGameRun::FindBelowTop(name);
+    return w != nullptr && w->IsKindOf(TButton::ClassId()) && static_cast<TButton*>(w)->IsOn();
+}
+
+// The keys after the pause, Escape on the menu, the full-screen box of a
+// game kept in its window, and the volumes a first start plays at.
+TEST(FrontEndRun, KeysAfterThePauseEscapeOnTheMenuAndTheDisplaysRealMode)
+{
+    TGameRun run;
+    float music = -1.0f, effects = -1.0f;
+    ToTheOpenMenu(run);
+    run.Idle(3)
+        .Step(
+            "the menu music faded in",
+            []
+            {
+                TSoundManager* sound = TSoundManager::Current();
+                return sound != nullptr &&
+                       sound->GetGroupVolume(TMySoundManager::kMusicGroup) >= 0.64f - 1e-4f;
+            },
+            [&]
+            {
+                TSoundManager* sound = TSoundManager::Current();
+                music = sound->GetGroupVolume(TMySoundManager::kMusicGroup);
+                effects = sound->GetGroupVolume(TMySoundManager::kEffectGroup);
+                TGameRun::PressKey(platform::kVkEscape);
+            })
+        .Step("Escape on the menu asks to quit", [] { return TGameRun::IsTop("quit"); },
+              [] { EXPECT_TRUE(TGameRun::Click("no")); })
+        .Step("No goes back to the menu", [] { return TGameRun::IsTop("main_menu"); },
+              [] { TGameRun::SetFocus(false); })
+        .Step("the pause over the menu", [] { return TGameRun::IsTop("pause"); },
+              [] { EXPECT_TRUE(TGameRun::Click("resume")); })
+        .Step("resumed", [] { return TGameRun::IsTop("main_menu"); },
+              [] { TGameRun::SetFocus(true); })
+        .Idle(3)
+        .Step("the focus back changes nothing more", [] { return TGameRun::IsTop("main_menu"); },
+              [] { TGameRun::PressKey(platform::kVkEscape); })
+        .Step("Escape after the pause asks to quit", [] { return TGameRun::IsTop("quit"); },
+              [] { TGameRun::PressKey(platform::kVkEscape); })
+        .Step("Escape answers No", [] { return TGameRun::IsTop("main_menu"); },
+              [] { EXPECT_TRUE(TGameRun::Click("options")); })
+        .Step(
+            "the options show the window the game runs in",
+            [] { return TGameRun::IsTop("options"); },
+            []
+            {
+                EXPECT_FALSE(BoxTicked("full_screen"));
+                EXPECT_TRUE(TPlayer::GetIfMade()->GetFullScreen()) << "the profile's wish";
+                EXPECT_TRUE(TGameRun::Click("full_screen"));
+            })
+        .Idle(5)
+        .Step(
+            "a refused switch leaves the box as the display is",
+            [] { return TGameRun::IsTop("options"); },
+            []
+            {
+                EXPECT_FALSE(BoxTicked("full_screen"));
+                TGameRun::SetFocus(false);
+            })
+        .Step("the pause over the options", [] { return TGameRun::IsTop("pause"); },
+              [] { TGameRun::SetFocus(true); })
+        .Step("the focus back closes the pause", [] { return TGameRun::IsTop("options"); },
+              [] { TGameRun::PressKey(platform::kVkEscape); })
+        .Step("Escape closes the options", [] { return TGameRun::IsTop("main_menu"); },
+              [] { TGameRun::CloseWindow(); })
+        .Step("the quit question", [] { return TGameRun::IsTop("quit"); },
+              [] { EXPECT_TRUE(TGameRun::Click("yes")); });
+
+    EXPECT_EQ(run.Run(), 0);
+    EXPECT_TRUE(run.Failures().empty()) << run.FailureText() << run.Log();
+    // A new player's volumes as the game applies them: effects 800 and music
+    // 640 thousandths.
+    EXPECT_NEAR(music, 0.64f, 1e-4f);
+    EXPECT_NEAR(effects, 0.8f, 1e-4f);
+    const std::string log = run.Log();
+    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
 }
 
 }  // namespace

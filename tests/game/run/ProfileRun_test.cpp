@@ -12,8 +12,10 @@
 #include "game/app/Player.h"
 #include "game/app/screens/ProfileScreen.h"
 #include "game/run/support/GameRun.h"
+#include "graphics/TextGraphic.h"
 #include "platform/Keys.h"
 #include "script/Script.h"
+#include "ui/Text.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowScript.h"
 
@@ -162,6 +164,101 @@ TEST(ProfileRun, MakeRenameDeleteAndChooseProfilesThroughTheList)
     EXPECT_EQ(afterDelete, "Bea");
     EXPECT_EQ(currentAtEnd, 0);
     EXPECT_EQ(currentName, "Bea");
+}
+
+bool Shown(const char* name)
+{
+    TWindow* w = TGameRun::FindBelowTop(name);
+    return w != nullptr && w->IsVisible();
+}
+
+// What the list shows when it holds no profile: no arrows, and only the
+// button that makes one.
+void ExpectAnEmptyList()
+{
+    ASSERT_NE(List(), nullptr);
+    EXPECT_EQ(List()->GetRowCount(), 0);
+    for (const char* hidden : {"up_button", "down_button", "rename_button", "delete", "select_button"})
+        EXPECT_FALSE(Shown(hidden)) << hidden;
+    EXPECT_TRUE(Shown("new"));
+}
+
+// The menu's greeting, "" when there is none.
+std::string Greeting()
+{
+    TWindow* w = TGameRun::FindWindowOfClass(TMainMenuScreen::ClassId());
+    w = w != nullptr ? w->FindChild("player_name", -1) : nullptr;
+    return w != nullptr && w->IsKindOf(TText::ClassId()) ? static_cast<TText*>(w)->GetText().CStr()
+                                                         : "?";
+}
+
+// The text lies on one line inside its box.
+void ExpectOneLineWithin(const TTextGraphic* text, int width, const char* what)
+{
+    ASSERT_NE(text, nullptr) << what;
+    EXPECT_EQ(text->GetLineCount(), 1) << what;
+    const TRect bounds = text->GetTextBounds(1.0f);
+    EXPECT_GE(bounds.left, 0) << what;
+    EXPECT_LE(bounds.right, width) << what;
+    EXPECT_GE(bounds.top, 0) << what;
+}
+
+TEST(ProfileRun, AnEmptyListALongNameAndTheGreetingOfAPlayerDeleted)
+{
+    TGameRun run;
+    const char* const kLong = "WWWWWWWWWWWWWWWW";
+    run.Step("the name dialog at once", [] { return IsTop("profile_name"); },
+             [] { TGameRun::PressKey(platform::kVkEscape); }, 60000)
+        .Step("cancelled: the empty list", [] { return IsTop("profile") && List() != nullptr; },
+              []
+              {
+                  ExpectAnEmptyList();
+                  // Nothing to choose: Enter leaves nothing behind.
+                  TGameRun::PressKey(platform::kVkReturn);
+              })
+        .Idle(5)
+        .Step("still the list", [] { return IsTop("profile"); },
+              [] { EXPECT_TRUE(TGameRun::Click("new")); })
+        .Step("the name dialog", [] { return IsTop("profile_name"); },
+              [kLong] { TGameRun::TypeText(kLong); })
+        .Step("sixteen letters typed", [] { return IsTop("profile_name"); },
+              [] { TGameRun::PressKey(platform::kVkReturn); })
+        .Step("the long name's row", [] { return IsTop("profile") && List()->GetRowCount() == 1; },
+              [kLong]
+              {
+                  EXPECT_EQ(List()->GetRowName(0), TString(kLong));
+                  const TRect row = List()->GetRowRect(0);
+                  ExpectOneLineWithin(List()->GetRowText(0), row.right - row.left, "the row");
+                  for (const char* shown : {"rename_button", "delete", "select_button"})
+                      EXPECT_TRUE(Shown(shown)) << shown;
+                  EXPECT_FALSE(Shown("up_button"));
+                  EXPECT_FALSE(Shown("down_button"));
+                  TGameRun::PressKey(platform::kVkReturn);
+              })
+        .Step("chosen: the menu greets the player", [] { return IsTop("main_menu"); },
+              [kLong]
+              {
+                  EXPECT_EQ(Greeting(), std::string("Welcome, ") + kLong + "!");
+                  TWindow* label = TGameRun::FindBelowTop("player_name");
+                  ASSERT_NE(label, nullptr);
+                  ExpectOneLineWithin(static_cast<TText*>(label)->GetTextGraphic(),
+                                      label->GetWidth(), "the greeting");
+                  OpenList();
+              })
+        .Step("the list over the menu", [] { return IsTop("profile") && List() != nullptr; },
+              [] { EXPECT_TRUE(TGameRun::Click("delete")); })
+        .Step("the question", [] { return IsTop("profile_delete"); },
+              [] { EXPECT_TRUE(TGameRun::Click("yes")); })
+        .Step("the current player gone",
+              [] { return IsTop("profile") && List()->GetRowCount() == 0; },
+              []
+              {
+                  ExpectAnEmptyList();
+                  EXPECT_EQ(Greeting(), "");
+                  TGameRun::TerminateFromOutside();
+              });
+    run.Run();
+    EXPECT_TRUE(run.Failures().empty()) << run.FailureText() << "\n" << run.Log();
 }
 
 }  // namespace

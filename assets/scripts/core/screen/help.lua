@@ -22,6 +22,8 @@ local function Page(n, title, labels)
     return Window(page)
 end
 
+local clickSound = "audio/sound/core/click?group=1000"
+local rolloverSound = "audio/sound/core/rollover?group=1000"
 MakeDialog{
     name = "help",
     HelpScreen{
@@ -30,15 +32,16 @@ MakeDialog{
         Page(0, "help_title_1", { "help_text_1_1", "help_text_1_2", "help_text_1_3" }),
         Page(1, "help_title_2", { "help_text_2_1", "help_text_2_2", "help_text_2_3" }),
         Page(2, "help_title_3", { "help_text_3_1", "help_text_3_2", "help_text_3_3" }),
-        Button{ name = "left", x = 40, y = 400,
+        Button{ name = "left", x = 40, y = 400, sound = clickSound, rolloversound = rolloverSound,
                 graphics = { "images/core/help/arrow_left", "images/core/help/arrow_left_hover",
                              "images/core/help/arrow_left_pressed" },
                 command = function() HelpButtonDepress(1) end },
-        Button{ name = "right", x = 552, y = 400,
+        Button{ name = "right", x = 552, y = 400, sound = clickSound, rolloversound = rolloverSound,
                 graphics = { "images/core/help/arrow_right", "images/core/help/arrow_right_hover",
                              "images/core/help/arrow_right_pressed" },
                 command = function() HelpButtonDepress(2) end },
         Button{ name = "ok_button", x = 240, y = 400, graphics = buttonGraphics,
+                sound = clickSound, rolloversound = rolloverSound,
                 command = function() HelpButtonDepress(0) PopModal("help") end,
                 Text{ name = "ok_label", x = 0, y = 0, w = 160, h = 48,
                       flags = kHAlignCenter + kVAlignCenter,

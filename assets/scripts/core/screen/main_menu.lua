@@ -7,11 +7,14 @@ local buttonGraphics = {
     "images/core/dialog/button_hover",
     "images/core/dialog/button_pressed",
 }
+local clickSound = "audio/sound/core/click?group=1000"
+local rolloverSound = "audio/sound/core/rollover?group=1000"
 local buttonFont = { "fonts/default.mvec", 20, { 1, 1, 1, 1 } }
 
 -- A menu button of the kit's skin with its label on it.
 local function MenuButton(name, x, y, label, command)
     return Button{ name = name, x = x, y = y, graphics = buttonGraphics, command = command,
+                   sound = clickSound, rolloversound = rolloverSound,
                    Text{ name = name .. "_label", x = 0, y = 0, w = 160, h = 48,
                          flags = kHAlignCenter + kVAlignCenter, font = buttonFont,
                          label = label } }
@@ -72,6 +75,7 @@ MakeDialog{
         },
         CustomButton{
             name = "profile_button", x = -260, y = 20, graphics = buttonGraphics,
+            sound = clickSound, rolloversound = rolloverSound,
             command = function() DoModal("scripts/core/screen/profile.lua") end,
             Text{ name = "profile_button_label", x = 0, y = 0, w = 160, h = 48,
                   flags = kHAlignCenter + kVAlignCenter, font = buttonFont,

@@ -12,6 +12,8 @@ local buttonGraphics = {
     "images/core/dialog/button_hover",
     "images/core/dialog/button_pressed",
 }
+local clickSound = "audio/sound/core/click?group=1000"
+local rolloverSound = "audio/sound/core/rollover?group=1000"
 local titleFont = { "fonts/default.mvec", 30, { 0.23, 0.16, 0.29, 1 } }
 local labelFont = { "fonts/default.mvec", 22, { 0.23, 0.16, 0.29, 1 } }
 local buttonFont = { "fonts/default.mvec", 20, { 1, 1, 1, 1 } }
@@ -28,14 +30,17 @@ MakeDialog{
         Text{ name = "title", x = 30, y = 24, w = 400, h = 44, flags = kHAlignCenter + kVAlignCenter,
               font = titleFont, label = "options_title" },
         Button{ name = "full_screen", x = 40, y = 84, type = 1, graphics = toggleGraphics,
+                sound = clickSound, rolloversound = rolloverSound,
                 command = function() ToggleFullScreen() end },
         Text{ name = "full_screen_label", x = 95, y = 84, w = 320, h = 40, flags = kVAlignCenter,
               font = labelFont, label = "options_full_screen" },
         Button{ name = "mute_sound", x = 40, y = 134, type = 1, graphics = toggleGraphics,
+                sound = clickSound, rolloversound = rolloverSound,
                 command = function() ToggleSoundMute() end },
         Text{ name = "mute_sound_label", x = 95, y = 134, w = 320, h = 40, flags = kVAlignCenter,
               font = labelFont, label = "options_mute_sound" },
         Button{ name = "game_cursor", x = 40, y = 184, type = 1, graphics = toggleGraphics,
+                sound = clickSound, rolloversound = rolloverSound,
                 command = function() ToggleGameCursor() end },
         Text{ name = "game_cursor_label", x = 95, y = 184, w = 320, h = 40, flags = kVAlignCenter,
               font = labelFont, label = "options_game_cursor" },
@@ -48,6 +53,7 @@ MakeDialog{
                       sliderimage = "images/core/window/slider_thumb",
                       sliderrollimage = "images/core/window/slider_thumb_roll" },
         Button{ name = "ok_button", x = 150, y = 330, graphics = buttonGraphics,
+                sound = clickSound, rolloversound = rolloverSound,
                 command = function() PopModal("options") end,
                 Text{ name = "ok_label", x = 0, y = 0, w = 160, h = 48,
                       flags = kHAlignCenter + kVAlignCenter, font = buttonFont,

@@ -10,6 +10,8 @@ local buttonGraphics = {
     "images/core/dialog/button_hover",
     "images/core/dialog/button_pressed",
 }
+local clickSound = "audio/sound/core/click?group=1000"
+local rolloverSound = "audio/sound/core/rollover?group=1000"
 local titleFont = { "fonts/default.mvec", 28, { 0.23, 0.16, 0.29, 1 } }
 local buttonFont = { "fonts/default.mvec", 20, { 1, 1, 1, 1 } }
 local nameDialog = "scripts/core/screen/profile_name.lua"
@@ -21,8 +23,16 @@ local function AskName(mode, old)
     return DoModal(nameDialog)
 end
 
+-- The main menu's greeting, when the menu lies under the list, follows the
+-- current player: renamed, chosen, or gone with its profile.
+local function GreetCurrentPlayer()
+    if SetCurrentPlayerName then SetCurrentPlayerName() end
+end
+
 local function LabelledButton(t)
     t.graphics = buttonGraphics
+    t.sound = clickSound
+    t.rolloversound = rolloverSound
     t[1] = Text{ name = t.name .. "_label", x = 0, y = 0, w = 160, h = 48,
                  flags = kHAlignCenter + kVAlignCenter, font = buttonFont, label = t.label }
     t.label = nil
@@ -30,7 +40,7 @@ local function LabelledButton(t)
 end
 
 local function ArrowButton(name, direction, x, y, kind)
-    return Button{ name = name, x = x, y = y,
+    return Button{ name = name, x = x, y = y, sound = clickSound, rolloversound = rolloverSound,
         graphics = {
             "images/core/window/profile_" .. direction .. "_normal",
             "images/core/window/profile_" .. direction .. "_hover",
@@ -63,20 +73,24 @@ MakeDialog{
                 if GetNumUsers() == 0 then return end
                 local old = GetSelectPlayerName()
                 local name = AskName("rename", old)
-                if name and name ~= old then RenamePlayerOfVector(name) end
+                if name and name ~= old then
+                    RenamePlayerOfVector(name)
+                    GreetCurrentPlayer()
+                end
             end },
         LabelledButton{ name = "delete", x = 380, y = 340, label = "profile_delete",
             command = function()
                 if GetNumUsers() == 0 then return end
                 gProfileDeleteName = GetSelectPlayerName()
                 AskToDelete(DoModal("scripts/core/screen/profile_delete.lua") or 0)
+                GreetCurrentPlayer()
             end },
         -- The list is left only with a profile chosen.
         LabelledButton{ name = "select_button", x = 200, y = 408, label = "profile_select",
             command = function()
                 if GetNumUsers() == 0 then return end
                 ProfileButtonDepress(2)
-                if SetCurrentPlayerName then SetCurrentPlayerName() end
+                GreetCurrentPlayer()
                 ProfileButtonDepress(5)
             end },
     },

@@ -6,6 +6,8 @@ local buttonGraphics = {
     "images/core/dialog/button_hover",
     "images/core/dialog/button_pressed",
 }
+local clickSound = "audio/sound/core/click?group=1000"
+local rolloverSound = "audio/sound/core/rollover?group=1000"
 local textFont = { "fonts/default.mvec", 24, { 0.23, 0.16, 0.29, 1 } }
 local buttonFont = { "fonts/default.mvec", 20, { 1, 1, 1, 1 } }
 
@@ -25,9 +27,11 @@ MakeDialog{
               flags = kHAlignCenter + kVAlignCenter, font = textFont,
               label = "#" .. GetString("profile_delete_question", gProfileDeleteName or "") },
         Button{ name = "yes", x = 25, y = 150, graphics = buttonGraphics, command = Answer(1),
+                sound = clickSound, rolloversound = rolloverSound,
                 Text{ name = "yes_label", x = 0, y = 0, w = 160, h = 48,
                       flags = kHAlignCenter + kVAlignCenter, font = buttonFont, label = "quit_yes" } },
         Button{ name = "no", x = 235, y = 150, graphics = buttonGraphics, command = Answer(nil),
+                sound = clickSound, rolloversound = rolloverSound,
                 Text{ name = "no_label", x = 0, y = 0, w = 160, h = 48,
                       flags = kHAlignCenter + kVAlignCenter, font = buttonFont, label = "quit_no" } },
     },

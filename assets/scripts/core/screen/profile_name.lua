@@ -8,6 +8,8 @@ local buttonGraphics = {
     "images/core/dialog/button_hover",
     "images/core/dialog/button_pressed",
 }
+local clickSound = "audio/sound/core/click?group=1000"
+local rolloverSound = "audio/sound/core/rollover?group=1000"
 local textFont = { "fonts/default.mvec", 24, { 0.23, 0.16, 0.29, 1 } }
 local noteFont = { "fonts/default.mvec", 18, { 0.85, 0.28, 0.42, 1 } }
 local buttonFont = { "fonts/default.mvec", 20, { 1, 1, 1, 1 } }
@@ -50,15 +52,20 @@ MakeDialog{
               flags = kHAlignCenter + kVAlignCenter, font = textFont,
               label = renaming and "profile_name_rename" or "profile_name_new" },
         Bitmap{ name = "name_well", x = 60, y = 64, image = "images/core/window/name_field" },
+        -- Centred in the well's height, so that the typed line keeps off
+        -- its edges.
         TextEdit{ name = "name_field", x = 72, y = 68, w = 276, h = 36, length = 16, utf8 = true,
+                  flags = kVAlignCenter,
                   label = renaming and old or hint, clearinitial = true,
                   enablewindow = "ok_button", font = textFont },
         Text{ name = "name_note", x = 20, y = 110, w = 380, h = 28,
               flags = kHAlignCenter + kVAlignCenter, font = noteFont, label = "#" },
         Button{ name = "ok_button", x = 40, y = 150, graphics = buttonGraphics, command = Accept,
+                sound = clickSound, rolloversound = rolloverSound,
                 Text{ name = "ok_label", x = 0, y = 0, w = 160, h = 48,
                       flags = kHAlignCenter + kVAlignCenter, font = buttonFont, label = "profile_ok" } },
         Button{ name = "cancel_button", x = 220, y = 150, graphics = buttonGraphics,
+                sound = clickSound, rolloversound = rolloverSound,
                 command = function() ModalReturn(nil) PopModal("profile_name") end,
                 Text{ name = "cancel_label", x = 0, y = 0, w = 160, h = 48,
                       flags = kHAlignCenter + kVAlignCenter, font = buttonFont,

@@ -1,7 +1,11 @@
-// The game's name entry field: the hint, the enable window, no caret keys.
+// The game's name entry field: the hint, the enable window, no caret keys,
+// one line.
 #include "game/app/controls/CustomTextEdit.h"
 
+#include <algorithm>
+
 #include "game/app/GameScreen.h"
+#include "graphics/TextGraphic.h"
 #include "ui/Button.h"
 #include "ui/ModalWindow.h"
 #include "ui/WindowManager.h"
@@ -78,4 +82,22 @@ void TCustomTextEdit::UpdateEnableWindow(int32_t delta)
     // hand it the mouse, and a press there would click it unseen.
     if (!show && window->IsKindOf(TButton::ClassId())) window->OnMouseLeave();
     if (TWindowManager* wm = GetWindowManager()) wm->Invalidate();
+}
+
+void TCustomTextEdit::Draw()
+{
+    if (TTextGraphic* graphic = GetTextGraphic())
+    {
+        if (fontSize_ == 0) fontSize_ = graphic->GetFontSize();
+        const TString content = GetText();
+        if (!(content == fittedText_))
+        {
+            fittedText_ = content;
+            graphic->SetFontSize(fontSize_);
+        }
+        // Also while the caret shows: its bar may tip the line over, and
+        // the size only goes down until the content changes.
+        graphic->ShrinkToOneLine(std::max(1, fontSize_ / 2));
+    }
+    TTextEdit::Draw();
 }

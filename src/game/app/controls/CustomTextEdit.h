@@ -2,7 +2,9 @@
 // framework's edit): a name entry field. Its label may be a hint that goes
 // at the first click or edit ("clearinitial"), and it may show a window of
 // its dialog (an OK button) only while it holds text ("enablewindow"). The
-// caret stays at the end: caret keys, delete and paste do nothing.
+// caret stays at the end: caret keys, delete and paste do nothing. A text
+// too long for the field is drawn smaller (down to half the font's size)
+// rather than wrapping onto a second line.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +38,8 @@ public:
     // A hint goes before the length checks too: a hint as long as the
     // field must not refuse the first character typed over it.
     bool FilterEdit(int32_t kind, uint32_t codePoint) override;
+    // Fits the text to one line, then draws as the edit does.
+    void Draw() override;
 
     static TWindowClassId ClassId();
 
@@ -51,4 +55,6 @@ private:
 
     bool initialCleared_ = true;
     TString enableWindow_;
+    int32_t fontSize_ = 0;  // the field's own size; 0 until first drawn
+    TString fittedText_;    // the content the size was last chosen for
 };

@@ -163,7 +163,7 @@ void TCreditsScreen::PostInit(TWindowStyle& style)
     }
     LoadList();
     LayOut();
-    SetFirstAlpha(0.0f);
+    SetColumnAlpha(0.0f);
     SetPhase(kFadeIn);
     if (TMySoundManager* sounds = TMySoundManager::GetInstance()) sounds->PlayMusic(kMusic, true);
 }
@@ -239,9 +239,9 @@ void TCreditsScreen::LayOut()
     for (auto& item : items_) y = item->Layout(y, textWidth_);
 }
 
-void TCreditsScreen::SetFirstAlpha(float alpha)
+void TCreditsScreen::SetColumnAlpha(float alpha)
 {
-    if (!items_.empty()) items_.front()->SetAlpha(alpha);
+    for (auto& item : items_) item->SetAlpha(alpha);
 }
 
 void TCreditsScreen::SetPhase(int32_t phase)
@@ -267,11 +267,11 @@ void TCreditsScreen::Tick()
         case kFadeIn:
             if (c < 1.0f)
             {
-                SetFirstAlpha(c);
+                SetColumnAlpha(c);
             }
             else
             {
-                SetFirstAlpha(1.0f);
+                SetColumnAlpha(1.0f);
                 SetPhase(kHold);
             }
             break;
@@ -298,7 +298,7 @@ void TCreditsScreen::Tick()
             if (c >= 1.0f)
             {
                 LayOut();
-                SetFirstAlpha(0.0f);
+                SetColumnAlpha(0.0f);
                 SetPhase(kFadeIn);
             }
             break;

@@ -1,6 +1,6 @@
 // TCreditsScreen (window type "CreditsScreen"): the credits. A column of
-// text lines and pictures, centred on the 800 x 600 screen, fades in its
-// first entry, holds, scrolls up until nothing is left on screen, pauses
+// text lines and pictures, centred on the 800 x 600 screen, fades in,
+// holds, scrolls up until nothing is left on screen, pauses
 // and starts over. A mask picture and looping animations lie over it and
 // the credits music plays while it is open. The column comes from
 // "scripts/core/screen/credits_list.lua"; the window style's "window_info"
@@ -112,7 +112,9 @@ private:
     void SetPhase(int32_t phase);
     // The current phase's progress: 1 or more once its time is up.
     float Progress() const;
-    void SetFirstAlpha(float alpha);
+    // The fade takes the whole column: entries below the first would stand
+    // at full strength under a fading title.
+    void SetColumnAlpha(float alpha);
 
     std::unique_ptr<TMySprite> mask_;
     std::vector<SStyle> styles_;

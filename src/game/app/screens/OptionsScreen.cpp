@@ -38,10 +38,9 @@ TOptionsScreen::TOptionsScreen() : TGameScreen(16)
 
 void TOptionsScreen::PostInit(TWindowStyle& style)
 {
+    ShowDisplayMode();
     if (TPlayer* player = TPlayer::GetInstance())
     {
-        if (TButton* b = Child<TButton>(this, "full_screen"))
-            b->SetToggleState(player->GetFullScreen());
         if (TButton* b = Child<TButton>(this, "mute_sound"))
             b->SetToggleState(player->GetSoundOff());
         if (TButton* b = Child<TButton>(this, "game_cursor"))
@@ -100,6 +99,9 @@ bool TOptionsScreen::OnTimer()
             sounds->PlaySound(kSliderSound, false);
     }
     sfxDragging_ = dragging;
+    // The click turns the box over after its command has run: a switch the
+    // display refused is undone here.
+    ShowDisplayMode();
     return TGameScreen::OnTimer();
 }
 
@@ -107,6 +109,19 @@ bool TOptionsScreen::OnKeyDown(int8_t key, int32_t)
 {
     if (key == kKeyEnter || key == kKeyEscape) PressButton("ok_button");
     return false;
+}
+
+void TOptionsScreen::ShowDisplayMode()
+{
+    TButton* button = Child<TButton>(this, "full_screen");
+    if (button == nullptr) return;
+    // The box shows the display as it is: the profile keeps the player's
+    // wish, which a display that refuses full screen does not follow.
+    TApp* app = GetApp();
+    TPlayer* player = TPlayer::GetInstance();
+    const bool on =
+        app != nullptr ? app->IsFullScreen() : player != nullptr && player->GetFullScreen();
+    if (button->IsOn() != on) button->SetToggleState(on);
 }
 
 void TOptionsScreen::RefreshFullScreen()

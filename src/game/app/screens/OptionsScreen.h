@@ -34,14 +34,15 @@ public:
     }
     static TWindowClassId ClassId();
 
-    // The controls from the profile (the sliders' change messages store
-    // their values back), then the screen pattern's timer, stack and focus.
+    // The controls from the profile, "full_screen" from the display (the
+    // sliders' change messages store their values back), then the screen pattern's timer, stack and focus.
     void PostInit(TWindowStyle& style) override;
     // Draws nothing itself.
     void Draw() override;
     // The sliders' value changes: stored and applied. Others: false.
     bool OnMessage(TMessage* message) override;
-    // The release sound, then the screen pattern's tick.
+    // The release sound, "full_screen" set to the display's mode, then the
+    // screen pattern's tick.
     bool OnTimer() override;
     bool OnMouseDown(TPoint) override { return false; }
     bool OnMouseUp(TPoint) override { return false; }
@@ -60,6 +61,9 @@ public:
 
 private:
     void PublishBindings();
+    // "full_screen" ticked exactly when the display is in full screen (the
+    // profile's wish without an application).
+    void ShowDisplayMode();
 
     bool sfxDragging_ = false;  // the effects slider's drag at the last tick
 };

@@ -14,11 +14,11 @@ void TOptionsScreen::PublishBindings()
 bool TOptionsScreen::ToggleFullScreen()
 {
     TApp* app = GetApp();
-    if (app == nullptr) return false;
-    const bool wanted = !app->IsFullScreen();
-    if (!app->SetFullScreen(wanted)) return false;
-    if (TPlayer* player = TPlayer::GetInstance()) player->SetFullScreen(wanted);
-    return true;
+    const bool wanted = app != nullptr && !app->IsFullScreen();
+    const bool switched = app != nullptr && app->SetFullScreen(wanted);
+    if (switched)
+        if (TPlayer* player = TPlayer::GetInstance()) player->SetFullScreen(wanted);
+    return switched;
 }
 
 void TOptionsScreen::ToggleSoundMute()

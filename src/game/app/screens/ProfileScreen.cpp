@@ -20,6 +20,11 @@ const TWindowClassInfo kProfileScreenClass{"TProfileScreen", &MakeWindowOf<TProf
 const char* const kHighlightPicture = "images/core/window/element_3";
 // Rows laid out centred both ways.
 constexpr int kRowTextFlags = 5;
+// A long name is drawn smaller, down to this share of the rows' size, rather
+// than wrapping inside its row.
+constexpr int kSmallestNamePercent = 50;
+// The buttons with nothing to act on while the list is empty.
+const char* const kProfileButtons[] = {"rename_button", "delete", "select_button"};
 constexpr int32_t kTimerMs = 16;
 
 void PlaceSprite(TMySprite& sprite, TFloatPoint at, float alpha, float scale)
@@ -80,6 +85,9 @@ void TProfileScreen::Fill()
     if (n == 0)
     {
         noProfiles_ = true;
+        UpdateVisibleRange();
+        UpdateScrollButtons();
+        UpdateProfileButtons();
         return;
     }
     for (int slot = 0; slot < n; ++slot) AddRow(player->GetUserName(slot));
@@ -100,6 +108,7 @@ void TProfileScreen::Fill()
     PlaceHighlights();
     UpdateVisibleRange();
     UpdateScrollButtons();
+    UpdateProfileButtons();
 }
 
 TString TProfileScreen::GetRowName(int32_t index) const
@@ -110,6 +119,11 @@ TString TProfileScreen::GetRowName(int32_t index) const
 TRect TProfileScreen::GetRowRect(int32_t index) const
 {
     return IsRow(index) ? rows_[size_t(index)].rect : TRect();
+}
+
+const TTextGraphic* TProfileScreen::GetRowText(int32_t index) const
+{
+    return IsRow(index) ? rows_[size_t(index)].text.get() : nullptr;
 }
 
 TString TProfileScreen::GetSelectPlayerName() const
@@ -126,6 +140,7 @@ void TProfileScreen::AddRow(const TString& name)
     row.name = name;
     row.text = TTextGraphic::Create(name, rowWidth_, rowHeight_, kRowTextFlags, textFont_,
                                     textSize_, textColor_);
+    FitName(row);
     const int32_t top = listY_ + (GetRowCount() - firstVisible_) * rowHeight_;
     row.rect = TRect(listX_, top, listX_ + rowWidth_, top + rowHeight_);
     rows_.push_back(std::move(row));
@@ -134,6 +149,7 @@ void TProfileScreen::AddRow(const TString& name)
     previousSelection_ = selection_;
     selection_ = GetRowCount() - 1;
     StartAnimation();
+    UpdateProfileButtons();
 }
 
 void TProfileScreen::RenameSelected(const TString& name)
@@ -147,6 +163,15 @@ void TProfileScreen::RenameSelected(const TString& name)
     }
     row.name = name;
     if (row.text) row.text->SetText(name);
+    FitName(row);
+}
+
+void TProfileScreen::FitName(SRow& row) const
+{
+    if (!row.text) return;
+    // A renamed row starts again from the rows' size.
+    row.text->SetFontSize(textSize_);
+    row.text->ShrinkToOneLine(std::max(1, textSize_ * kSmallestNamePercent / 100));
 }
 
 void TProfileScreen::DeleteRow(int32_t index)
@@ -178,6 +203,7 @@ void TProfileScreen::DeleteRow(int32_t index)
         UpdateVisibleRange();
     }
     UpdateScrollButtons();
+    UpdateProfileButtons();
     StartAnimation();
 }
 
@@ -248,6 +274,20 @@ void TProfileScreen::UpdateScrollButtons()
 {
     ShowWindow(FindChild("up_button", -1), firstVisible_ != 0);
     ShowWindow(FindChild("down_button", -1), GetRowCount() != lastVisible_ + 1);
+}
+
+void TProfileScreen::UpdateProfileButtons()
+{
+    const bool any = GetRowCount() > 0;
+    for (const char* name : kProfileButtons)
+    {
+        TWindow* button = FindChild(name, -1);
+        if (button == nullptr || ((button->GetFlags() & kWindowVisible) != 0) == any) continue;
+        // Hidden as a dialog hides the controls it disables; a hidden
+        // button no longer hovers.
+        ShowWindow(button, any);
+        if (!any) button->OnMouseLeave();
+    }
 }
 
 TFloatPoint TProfileScreen::RowCentre(int32_t index) const

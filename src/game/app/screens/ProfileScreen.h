@@ -6,7 +6,10 @@
 // "up_button", "down_button"), whose commands do the work through five
 // script globals: "ProfileButtonDepress", "AskToDelete",
 // "GetSelectPlayerName", "AddPlayerToVector" and "RenamePlayerOfVector".
-// The globals are taken back when the screen goes.
+// The globals are taken back when the screen goes. The scroll arrows show
+// only while rows lie outside the view, "rename_button", "delete" and
+// "select_button" only while there is a row; a name too long for its row is
+// drawn smaller (down to half the rows' size) instead of wrapping.
 //
 // Style keys: "first_x", "first_y" (the first row's corner), "rect_x",
 // "rect_y" (row size, 200 x 30), "text_size" (22), "text_font",
@@ -85,6 +88,8 @@ public:
     int32_t GetRowCount() const { return int32_t(rows_.size()); }
     TString GetRowName(int32_t index) const;
     TRect GetRowRect(int32_t index) const;
+    // Null for an index outside the rows.
+    const TTextGraphic* GetRowText(int32_t index) const;
     int32_t GetSelection() const { return selection_; }
     int32_t GetPreviousSelection() const { return previousSelection_; }
     int32_t GetFirstVisible() const { return firstVisible_; }
@@ -112,6 +117,11 @@ private:
     void MoveRows(size_t from, int32_t dy);
     void UpdateVisibleRange();
     void UpdateScrollButtons();
+    // The buttons that act on a profile are shown only while the list holds
+    // one.
+    void UpdateProfileButtons();
+    // Makes the row's name lie on one line of its row.
+    void FitName(SRow& row) const;
     void PlaceHighlights();
     void StartAnimation();
     void AnimateSelection();

@@ -7,6 +7,7 @@
 #include "core/Event.h"
 #include "game/app/controls/CustomTextEdit.h"
 #include "game/app/controls/support/GameControlsTest.h"
+#include "graphics/TextGraphic.h"
 
 using controlstest::GameControlsTest;
 
@@ -115,6 +116,37 @@ TEST_F(CustomTextEditTest, AHintLongerThanTheFieldDoesNotRefuseTheFirstCharacter
     TCustomTextEdit* e = Focused("long");
     Type("x");
     EXPECT_EQ(Content(e), "x");
+}
+
+// A name too long for the field is drawn smaller on one line, and back at
+// the field's size once it fits again.
+TEST_F(CustomTextEditTest, ALongNameIsDrawnSmallerOnOneLine)
+{
+    TCustomTextEdit* e = Focused("narrow");
+    ASSERT_NE(e, nullptr);
+    TTextGraphic* text = e->GetTextGraphic();
+    ASSERT_NE(text, nullptr);
+    struct Case
+    {
+        const char* typed;  // after the field was emptied
+        bool smaller;
+    } cases[] = {{"WWWWWWWWWW", true}, {"ab", false}, {"WWWWWWWWWW", true}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.typed);
+        while (!e->GetText().IsEmpty()) Type("\b");
+        Type(c.typed);
+        // Both blink states of the caret.
+        for (int i = 0; i < 2; ++i)
+        {
+            uitest::AdvanceTime(300);
+            Send(kEventIdle);
+            e->Draw();
+            EXPECT_EQ(Content(e), c.typed);
+            EXPECT_EQ(text->GetLineCount(), 1);
+            EXPECT_EQ(text->GetFontSize() < 16, c.smaller);
+        }
+    }
 }
 
 TEST_F(CustomTextEditTest, TheEnableWindowShowsOnlyWhileTheEditHoldsText)

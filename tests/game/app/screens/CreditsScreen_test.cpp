@@ -79,7 +79,7 @@ TEST_F(CreditsScreenTest, FadesHoldsScrollsOffAndStartsOver)
     {
         uint32_t ms;
         int phase;
-        float firstAlpha;
+        float alpha;  // of every entry: the whole column fades in
         std::vector<int> tops;
         int drawn;
     } steps[] = {
@@ -98,7 +98,8 @@ TEST_F(CreditsScreenTest, FadesHoldsScrollsOffAndStartsOver)
     {
         Step(credits, e.ms);
         EXPECT_EQ(credits->GetPhase(), e.phase) << "step " << n;
-        EXPECT_FLOAT_EQ(credits->GetItems()[0]->GetAlpha(), e.firstAlpha) << "step " << n;
+        for (const auto& item : credits->GetItems())
+            EXPECT_FLOAT_EQ(item->GetAlpha(), e.alpha) << "step " << n;
         EXPECT_EQ(Tops(credits), e.tops) << "step " << n;
         EXPECT_EQ(credits->GetDrawnCount(), e.drawn) << "step " << n;
         ++n;

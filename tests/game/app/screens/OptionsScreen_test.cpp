@@ -217,10 +217,13 @@ TEST_F(OptionsScreenTest, TogglesStoreAndApplyTheirSettings)
     Press("game_cursor");
     EXPECT_TRUE(player->GetGameCursor());
 
-    // No display can switch here: refused, the profile keeps its mode.
+    // No display can switch here: refused, the profile keeps its mode and
+    // the box, which the click turned over, turns back at the next tick.
     Press("full_screen");
     EXPECT_EQ(Global("fullScreenResult"), "false");
     EXPECT_FALSE(player->GetFullScreen());
+    Tick(16);
+    EXPECT_FALSE(Find<TButton>("full_screen")->IsOn());
 }
 
 TEST_F(OptionsScreenTest, EnterAndEscapePressOk)
