@@ -3,13 +3,13 @@
 
 #include <cstring>
 
-#include "game/app/LoadScreen.h"
-#include "game/app/MainMenuScreen.h"
 #include "game/app/controls/CustomButton.h"
 #include "game/app/controls/CustomSlider.h"
 #include "game/app/controls/CustomTextEdit.h"
 #include "game/app/controls/CustomWindow.h"
 #include "game/app/screens/HelpScreen.h"
+#include "game/app/screens/LoadScreen.h"
+#include "game/app/screens/MainMenuScreen.h"
 #include "game/app/screens/ProfileScreen.h"
 // Options and credits screens.
 #include "game/app/screens/CreditsScreen.h"

@@ -1,7 +1,7 @@
 // The game's name entry field: the hint, the enable window, no caret keys.
 #include "game/app/controls/CustomTextEdit.h"
 
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 #include "ui/Button.h"
 #include "ui/ModalWindow.h"
 #include "ui/WindowManager.h"

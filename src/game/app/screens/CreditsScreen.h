@@ -21,7 +21,7 @@
 #include "core/Clock.h"
 #include "core/String.h"
 #include "core/ValueTypes.h"
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 
 class TMySprite;
 class TMyAnimSprite;

@@ -15,6 +15,11 @@ TWindowClassId THelpScreen::ClassId()
     return &kHelpClass;
 }
 
+THelpScreen::THelpScreen() : TGameScreen(16)
+{
+    PublishBindings();
+}
+
 TWindow* THelpScreen::Page(int32_t n)
 {
     return FindChild(TString::Format("page_%d", n), -1);

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 
 class THelpScreen : public TGameScreen
 {
@@ -47,6 +47,7 @@ public:
     bool AreBoxesShown() const { return showBoxes_; }
 
 private:
+    void PublishBindings();
     TWindow* Page(int32_t n);
     void UpdateArrows();
     void CollectTextBoxes();

@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 
 class TOptionsScreen : public TGameScreen
 {

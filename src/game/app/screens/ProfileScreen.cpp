@@ -42,7 +42,7 @@ TProfileScreen::TProfileScreen()
       previousHighlight_(std::make_unique<TMySprite>(TString(kHighlightPicture), false)),
       highlight_(std::make_unique<TMySprite>(TString(kHighlightPicture), false))
 {
-    PublishScripts();
+    PublishBindings();
     clock_.Start();
     previousHighlight_->SetAlpha(0.0f);
     highlight_->SetAlpha(0.0f);

@@ -26,7 +26,7 @@
 #include "core/Clock.h"
 #include "core/String.h"
 #include "core/ValueTypes.h"
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 
 class TMySprite;
 class TTextGraphic;
@@ -106,7 +106,7 @@ private:
         std::unique_ptr<TTextGraphic> text;
     };
 
-    void PublishScripts();  // ProfileScreenBindings.cpp
+    void PublishBindings();
     void Fill();
     void ScrollRows(int32_t k);
     void MoveRows(size_t from, int32_t dy);

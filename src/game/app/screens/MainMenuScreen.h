@@ -17,7 +17,7 @@
 
 #include "core/Clock.h"
 #include "game/app/AnimatedElementList.h"
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 
 class TMyAnimSprite;
 class TMyParticle;
@@ -87,6 +87,8 @@ protected:
     void Tick() override;
 
 private:
+    void PublishBindings();
+
     struct SAnim
     {
         TString name;

@@ -1,6 +1,6 @@
 // The loading screen: the timer that drives TRes's file queue and the
 // progress bar with its soft edge.
-#include "game/app/LoadScreen.h"
+#include "game/app/screens/LoadScreen.h"
 
 #include <algorithm>
 

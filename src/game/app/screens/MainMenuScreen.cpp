@@ -1,8 +1,7 @@
 // The main menu.
-#include "game/app/MainMenuScreen.h"
+#include "game/app/screens/MainMenuScreen.h"
 
 #include "core/Log.h"
-#include "core/StringTable.h"
 #include "core/host/App.h"
 #include "game/app/AppEvents.h"
 #include "game/app/MyAnimSprite.h"
@@ -16,7 +15,6 @@
 #include "script/LuaTable.h"
 #include "script/Script.h"
 #include "ui/Text.h"
-#include "ui/WindowAppLink.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowStyle.h"
 
@@ -33,14 +31,12 @@ constexpr int kPulseFrames = 70;
 constexpr int32_t kMusicFadeMs = 1000;
 
 const char* const kBackground = "main_menu:images/core/main_menu/fon_open";
-const char* const kLocation = "main_menu:images/core/main_menu/locat_0";
 const char* const kHud = "main_menu:images/core/main_menu/hud";
 const char* const kClosed = "main_menu:images/core/main_menu/fon_close";
 const char* const kFlash1 = "main_menu:images/core/main_menu/flash_1";
 const char* const kFlash2 = "main_menu:images/core/main_menu/flash_2";
 const char* const kIntroMusic = "core_audio:audio/music/main_menu_intro";
 const char* const kMenuMusic = "core_audio:audio/music/main_menu";
-const char* const kFlashSound = "core_audio:audio/sound/core/main_menu_intro_flash";
 
 // The prompt's pulse runs on across menus.
 int gPulseFrames = 0;
@@ -60,9 +56,7 @@ TWindowClassId TMainMenuScreen::ClassId()
 
 TMainMenuScreen::TMainMenuScreen() : TGameScreen(16)
 {
-    Bindings().Member("SetCurrentPlayerName", this, &TMainMenuScreen::SetCurrentPlayerName);
-    Bindings().Member("MainMenuButtonDepress", this, &TMainMenuScreen::MainMenuButtonDepress);
-    Bindings().Member("StartFlash", this, &TMainMenuScreen::StartFlash);
+    PublishBindings();
     screenClock_.Start();
 }
 
@@ -198,8 +192,6 @@ TWindow* TMainMenuScreen::Required(const char* name)
     return child;
 }
 
-void TMainMenuScreen::MainMenuButtonDepress(int32_t) {}
-
 std::vector<TString> TMainMenuScreen::GroupsFor(int users, int comicDue)
 {
     std::vector<TString> groups = {"helper", "main_menu", "map", "core_audio", "window_audio"};
@@ -282,30 +274,6 @@ void TMainMenuScreen::PlayMenuMusic(const char* name)
     if (sounds == nullptr) return;
     sounds->StartMusicFadeIn(kMusicFadeMs);
     sounds->PlayMusic(name, true);
-}
-
-void TMainMenuScreen::SetCurrentPlayerName()
-{
-    if (TWindow* label = FindChild("player_name", -1))
-    {
-        TPlayer* player = TPlayer::GetIfMade();
-        const TString name = player != nullptr ? player->GetName() : TString();
-        TStringTable* strings = GetWindowAppLink().GetStringTable();
-        if (strings != nullptr && label->IsKindOf(TText::ClassId()))
-            static_cast<TText*>(label)->SetText(strings->GetString("profile_text", name));
-    }
-    if (locationPicture_) locationPicture_->Load(kLocation, true);
-}
-
-void TMainMenuScreen::StartFlash()
-{
-    for (auto& particle : particles_) particle->Start();
-    flash_.Start(false);
-    if (TMySoundManager* sounds = TMySoundManager::GetIfMade())
-    {
-        sounds->PauseAll();
-        sounds->PlaySound(kFlashSound, false);
-    }
 }
 
 void TMainMenuScreen::StartScroll()

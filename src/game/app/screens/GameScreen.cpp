@@ -1,5 +1,5 @@
 // The screen pattern.
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 
 #include "game/app/Player.h"
 #include "game/app/Res.h"
