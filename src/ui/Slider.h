@@ -17,11 +17,7 @@ class TSlider : public TWindow
 {
 public:
     TSlider();
-    const char* GetClassName() const override { return "TSlider"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TWindow::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TWindow);
     // The thumb goes with the tree while it is a child; otherwise here.
     ~TSlider() override;
     // Keys "scale", "yoffset", "sliderimage", "sliderrollimage", "value"
@@ -39,8 +35,6 @@ public:
     bool OnMouseMove(TPoint point) override;
     // A running drag keeps going.
     bool OnMouseLeave() override;
-
-    static TWindowClassId ClassId();
 
     float GetValue() const { return value_; }
     // Clamped to 0..1 (NaN counts as 0); unless silent, kSliderValChanged.

@@ -23,8 +23,6 @@ int32_t gNextId = 0;
 std::unordered_set<const TWindow*> g_liveWindows;
 bool gSwallowNextChar = false;
 
-const TWindowClassInfo kWindowClass{"TWindow", &MakeWindowOf<TWindow>};
-
 void InvalidateManager()
 {
     if (TWindowManager* wm = GetWindowManager()) wm->Invalidate();
@@ -38,10 +36,7 @@ bool IsMouseEvent(int32_t type)
 
 }  // namespace
 
-TWindowClassId TWindow::ClassId()
-{
-    return &kWindowClass;
-}
+ORVELLE_WINDOW_RECORD(TWindow)
 
 void SetSwallowNextChar(bool on)
 {

@@ -7,17 +7,7 @@
 #include "ui/WindowManager.h"
 #include "ui/WindowStyle.h"
 
-namespace
-{
-
-const TWindowClassInfo kCustomTextEditClass{"TCustomTextEdit", &MakeWindowOf<TCustomTextEdit>};
-
-}  // namespace
-
-TWindowClassId TCustomTextEdit::ClassId()
-{
-    return &kCustomTextEditClass;
-}
+ORVELLE_WINDOW_RECORD(TCustomTextEdit)
 
 void TCustomTextEdit::Init(TWindowStyle& style)
 {

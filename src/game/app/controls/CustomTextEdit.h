@@ -15,11 +15,7 @@ class TCustomTextEdit : public TTextEdit
 {
 public:
     TCustomTextEdit() = default;
-    const char* GetClassName() const override { return "TCustomTextEdit"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TTextEdit::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TTextEdit);
     ~TCustomTextEdit() override = default;
 
     // Keys "clearinitial" (boolean, false) and "enablewindow" (a window name
@@ -36,8 +32,6 @@ public:
     // A hint goes before the length checks too: a hint as long as the
     // field must not refuse the first character typed over it.
     bool FilterEdit(int32_t kind, uint32_t codePoint) override;
-
-    static TWindowClassId ClassId();
 
     bool IsInitialCleared() const { return initialCleared_; }
     const TString& GetEnableWindowName() const { return enableWindow_; }

@@ -16,16 +16,11 @@
 namespace
 {
 
-const TWindowClassInfo kCustomWindowClass{"TCustomWindow", &MakeWindowOf<TCustomWindow>};
-
 constexpr int32_t kTickMs = 16;
 
 }  // namespace
 
-TWindowClassId TCustomWindow::ClassId()
-{
-    return &kCustomWindowClass;
-}
+ORVELLE_WINDOW_RECORD(TCustomWindow)
 
 TCustomWindow::TCustomWindow()
 {

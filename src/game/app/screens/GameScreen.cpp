@@ -7,19 +7,10 @@
 #include "ui/Button.h"
 #include "ui/WindowManager.h"
 
-namespace
-{
+ORVELLE_BASE_WINDOW_RECORD(TGameScreen)
 
-const TWindowClassInfo kGameScreenClass{"TGameScreen", nullptr};
-
-}  // namespace
-
-TWindowClassId TGameScreen::ClassId()
-{
-    return &kGameScreenClass;
-}
-
-TGameScreen::TGameScreen(int32_t timerMs) : timerMs_(timerMs)
+TGameScreen::TGameScreen(int32_t timerMs)
+    : bindings_(GetWindowManagerScript()), timerMs_(timerMs)
 {
     AddRoleFlags(kWindowTakesFocus);
 }

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "core/String.h"
-#include "game/app/ScriptFunctions.h"
+#include "script/ScriptFunctions.h"
 #include "ui/Window.h"
 
 class TGameScreen : public TWindow
@@ -29,12 +29,7 @@ public:
     explicit TGameScreen(int32_t timerMs);
     ~TGameScreen() override;
 
-    const char* GetClassName() const override { return "TGameScreen"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TWindow::IsKindOf(id);
-    }
-    static TWindowClassId ClassId();
+    ORVELLE_WINDOW_CLASS(TWindow);
 
     // The base PostInit, then the timer, the screen stack and the focus.
     void PostInit(TWindowStyle& style) override;

@@ -3,17 +3,7 @@
 
 #include "graphics/DrawContext.h"
 
-namespace
-{
-
-const TWindowClassInfo kHelpClass{"THelpScreen", &MakeWindowOf<THelpScreen>};
-
-}  // namespace
-
-TWindowClassId THelpScreen::ClassId()
-{
-    return &kHelpClass;
-}
+ORVELLE_WINDOW_RECORD(THelpScreen)
 
 THelpScreen::THelpScreen() : TGameScreen(16)
 {

@@ -20,12 +20,7 @@ public:
     THelpScreen();
     ~THelpScreen() override = default;
 
-    const char* GetClassName() const override { return "THelpScreen"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TGameScreen::IsKindOf(id);
-    }
-    static TWindowClassId ClassId();
+    ORVELLE_WINDOW_CLASS(TGameScreen);
 
     // Counts the pages and shows the first.
     void PostInit(TWindowStyle& style) override;

@@ -12,8 +12,6 @@
 namespace
 {
 
-const TWindowClassInfo kLoadScreenClass{"TLoadScreen", &MakeWindowOf<TLoadScreen>};
-
 // The pictures and the style keys of one look.
 struct PictureSet
 {
@@ -41,10 +39,7 @@ constexpr uint32_t kAlphaMask = 0xFF000000u;
 
 }  // namespace
 
-TWindowClassId TLoadScreen::ClassId()
-{
-    return &kLoadScreenClass;
-}
+ORVELLE_WINDOW_RECORD(TLoadScreen)
 
 TLoadScreen::TLoadScreen()
 {

@@ -21,8 +21,6 @@
 namespace
 {
 
-const TWindowClassInfo kMainMenuClass{"TMainMenuScreen", &MakeWindowOf<TMainMenuScreen>};
-
 constexpr int kScreenWidth = 800;
 constexpr int kScreenHeight = 600;
 constexpr int kCentreX = 400;
@@ -49,10 +47,7 @@ int32_t IntOf(const TLuaTable& table, const char* key)
 
 }  // namespace
 
-TWindowClassId TMainMenuScreen::ClassId()
-{
-    return &kMainMenuClass;
-}
+ORVELLE_WINDOW_RECORD(TMainMenuScreen)
 
 TMainMenuScreen::TMainMenuScreen() : TGameScreen(16)
 {

@@ -32,12 +32,7 @@ public:
     TMainMenuScreen();
     ~TMainMenuScreen() override;
 
-    const char* GetClassName() const override { return "TMainMenuScreen"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TGameScreen::IsKindOf(id);
-    }
-    static TWindowClassId ClassId();
+    ORVELLE_WINDOW_CLASS(TGameScreen);
 
     // Reads the layout; the flash only on the run's first menu.
     void PostInit(TWindowStyle& style) override;

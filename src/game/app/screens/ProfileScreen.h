@@ -39,12 +39,7 @@ public:
     TProfileScreen();
     ~TProfileScreen() override;
 
-    const char* GetClassName() const override { return "TProfileScreen"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TGameScreen::IsKindOf(id);
-    }
-    static TWindowClassId ClassId();
+    ORVELLE_WINDOW_CLASS(TGameScreen);
 
     // The style keys.
     void Init(TWindowStyle& style) override;
