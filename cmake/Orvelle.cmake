@@ -96,32 +96,45 @@ function(_orvelle_reset_source prefix libs out_var)
   set(${out_var} "${file}" PARENT_SCOPE)
 endfunction()
 
-# orvelle_tests(LIBS ...)
+# orvelle_tests(LIBS ... [SUPPORT FOLDER ...])
 #   Every *_test.cpp in the current folder becomes its own test program
 #   (so one unit's test cannot break another's build), linked with LIBS and
-#   GoogleTest, and its cases are registered with CTest.
+#   GoogleTest, and its cases are registered with CTest. The folder's
+#   support/*.cpp files make its test support library (<prefix>_test_support,
+#   built once); every program here links it, and the support libraries of
+#   the test folders SUPPORT names (relative to tests/, e.g. "graphics" or
+#   "game/app"), which are set up before this one.
 function(orvelle_tests)
-  cmake_parse_arguments(ARG "" "" "LIBS;ENV;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;SUPPORT;ENV;LABELS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
   file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}/tests" "${CMAKE_CURRENT_SOURCE_DIR}")
   string(REPLACE "/" "_" prefix "${rel}")
   file(GLOB support CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp")
-  # The test entry and each folder's support files are compiled once and
-  # linked into every program (object libraries, so nothing is dropped).
+  set(support_libs "")
+  foreach(folder ${ARG_SUPPORT})
+    string(REPLACE "/" "_" lib "${folder}_test_support")
+    if(NOT TARGET ${lib})
+      message(FATAL_ERROR "tests/${rel}: tests/${folder} has no test support library (yet)")
+    endif()
+    list(APPEND support_libs ${lib})
+  endforeach()
+  # The test entry is compiled once and linked into every program (an object
+  # library, so nothing is dropped).
   if(NOT TARGET orvelle_test_main)
     add_library(orvelle_test_main OBJECT "${PROJECT_SOURCE_DIR}/tests/common/TestMain.cpp")
     target_link_libraries(orvelle_test_main PUBLIC GTest::gtest)
   endif()
   set(common orvelle_test_main)
-  _orvelle_reset_source(${prefix} "${ARG_LIBS}" reset_source)
+  _orvelle_reset_source(${prefix} "${ARG_LIBS};${support_libs}" reset_source)
   add_library(${prefix}_test_reset OBJECT "${reset_source}")
   list(APPEND common ${prefix}_test_reset)
   if(support)
-    add_library(${prefix}_test_support OBJECT ${support})
+    add_library(${prefix}_test_support STATIC ${support})
     _orvelle_test_settings(${prefix}_test_support PUBLIC)
-    target_link_libraries(${prefix}_test_support PUBLIC ${ARG_LIBS})
+    target_link_libraries(${prefix}_test_support PUBLIC ${support_libs} ${ARG_LIBS})
     list(APPEND common ${prefix}_test_support)
   endif()
+  list(APPEND common ${support_libs})
   foreach(src ${tests})
     get_filename_component(stem "${src}" NAME_WE)
     set(exe "${prefix}_${stem}")

@@ -20,8 +20,6 @@
 namespace
 {
 
-const TWindowClassInfo kButtonClass{"TButton", &MakeWindowOf<TButton>};
-
 // Mask pixels with red, green and blue all below this are outside.
 const uint32_t kMaskThreshold = 20;
 
@@ -128,10 +126,7 @@ void TButton::LuaAction::Run(TButton* button)
 // ---------------------------------------------------------------------------
 // Construction
 
-TWindowClassId TButton::ClassId()
-{
-    return &kButtonClass;
-}
+ORVELLE_WINDOW_RECORD(TButton)
 
 TButton::TButton() : TLayeredWindow(4) {}
 

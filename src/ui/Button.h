@@ -78,11 +78,7 @@ public:
     };
 
     TButton();
-    const char* GetClassName() const override { return "TButton"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TLayeredWindow::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TLayeredWindow);
     // Leaves the hover list first.
     ~TButton() override;
     bool OnAttached() override;
@@ -107,8 +103,6 @@ public:
     virtual void SetState(int32_t state, int32_t previous);
     // Stores state, then SetState.
     virtual void SetStateBits(int32_t state);
-
-    static TWindowClassId ClassId();
 
     // Queues the close request ("close"), runs the action and queues
     // kButtonPress. True when the button left the window tree while its
@@ -146,7 +140,6 @@ private:
     int32_t maskWidth_ = 0;
     int32_t maskHeight_ = 0;
 };
-
 
 // The visible default and cancel buttons of a subtree; a later one in walk
 // order replaces an earlier one, and the walk stops once both are known.

@@ -11,7 +11,6 @@
 namespace
 {
 
-const TWindowClassInfo kImageClass{"TImage", &MakeWindowOf<TImage>};
 const float kQuarterTurn = 1.5707964f;
 
 void Invalidate()
@@ -21,10 +20,7 @@ void Invalidate()
 
 }  // namespace
 
-TWindowClassId TImage::ClassId()
-{
-    return &kImageClass;
-}
+ORVELLE_WINDOW_RECORD(TImage)
 
 TImage::TImage(bool screenLayer)
 {

@@ -14,11 +14,7 @@ public:
     // screenLayer sets the screen-layer role bit (the "Bitmap" factory and
     // buttons pass true). The window starts opaque.
     explicit TImage(bool screenLayer = true);
-    const char* GetClassName() const override { return "TImage"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TWindow::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TWindow);
     ~TImage() override = default;
 
     // Keys "image", "mask", "scale", "alpha", "mipmap", "hflip", "vflip",
@@ -28,8 +24,6 @@ public:
     void Init(TWindowStyle& style) override;
     // Nothing without a texture.
     void Draw() override;
-
-    static TWindowClassId ClassId();
 
     // The size becomes the texture's times scale (rounded), swapped when
     // turned. An empty texture keeps the size.

@@ -9,15 +9,11 @@
 namespace
 {
 
-const TWindowClassInfo kLayeredClass{"TLayeredWindow", nullptr};
 const std::vector<TWindow*> kNoLayer;
 
 }  // namespace
 
-TWindowClassId TLayeredWindow::ClassId()
-{
-    return &kLayeredClass;
-}
+ORVELLE_BASE_WINDOW_RECORD(TLayeredWindow)
 
 TLayeredWindow::TLayeredWindow(uint32_t layerCount) : layers_(layerCount) {}
 

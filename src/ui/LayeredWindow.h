@@ -16,11 +16,7 @@ public:
     static constexpr int32_t kAllLayers = -1;
 
     explicit TLayeredWindow(uint32_t layerCount);
-    const char* GetClassName() const override { return "TLayeredWindow"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TWindow::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TWindow);
     ~TLayeredWindow() override = default;
 
     // A successful add files the child under the current layer (under every
@@ -28,8 +24,6 @@ public:
     bool AddChild(TWindow* child, bool attachCheck) override;
     // The child leaves every layer list too.
     void RemoveChild(TWindow* child) override;
-
-    static TWindowClassId ClassId();
 
     // Hides every direct child, then shows the children of layer n (layer 0
     // for kAllLayers; none for a layer that does not exist). Nothing when n

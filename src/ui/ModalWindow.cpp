@@ -10,15 +10,7 @@
 #include "ui/Message.h"
 #include "ui/WindowManager.h"
 
-namespace
-{
-const TWindowClassInfo kModalWindowClass{"TModalWindow", &MakeWindowOf<TModalWindow>};
-}  // namespace
-
-TWindowClassId TModalWindow::ClassId()
-{
-    return &kModalWindowClass;
-}
+ORVELLE_WINDOW_RECORD(TModalWindow)
 
 TModalWindow::TModalWindow() : tasks_(std::make_unique<TTaskList>())
 {

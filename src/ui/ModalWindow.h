@@ -16,11 +16,7 @@ class TModalWindow : public TWindow
 {
 public:
     TModalWindow();
-    const char* GetClassName() const override { return "TModalWindow"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TWindow::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TWindow);
     // Queues kModalClosed (named with the id text) while a window manager
     // exists, then deletes the tasks.
     ~TModalWindow() override;
@@ -42,8 +38,6 @@ public:
     bool OnKeyDown(int8_t key, int32_t modifiers) override;
     // Stores button under the normalised key; an empty button removes it.
     virtual void RegisterHotkey(const TString& key, const TString& button);
-
-    static TWindowClassId ClassId();
 
     TWindow* GetFocusChild() const { return focusChild_; }
     // Null clears it. When this modal has the focus, the child takes it.

@@ -4,15 +4,7 @@
 #include "graphics/DrawContext.h"
 #include "ui/WindowManager.h"
 
-namespace
-{
-const TWindowClassInfo kScreenClass{"TScreen", &MakeWindowOf<TScreen>};
-}  // namespace
-
-TWindowClassId TScreen::ClassId()
-{
-    return &kScreenClass;
-}
+ORVELLE_WINDOW_RECORD(TScreen)
 
 TScreen::TScreen()
 {

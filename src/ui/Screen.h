@@ -9,16 +9,10 @@ class TScreen : public TModalWindow
 {
 public:
     TScreen();
-    const char* GetClassName() const override { return "TScreen"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TModalWindow::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TModalWindow);
     // Clears to the clear colour (unless never-clear) when clear-always is
     // set or the screen is the top modal; draws the manager's capture.
     void Draw() override;
-
-    static TWindowClassId ClassId();
 
     void SetClearAlways(bool on) { clearAlways_ = on; }
     void SetNeverClear(bool on) { neverClear_ = on; }

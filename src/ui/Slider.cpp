@@ -17,8 +17,6 @@
 namespace
 {
 
-const TWindowClassInfo kSliderClass{"TSlider", &MakeWindowOf<TSlider>};
-
 enum : int
 {
     kRailTop = 0,
@@ -33,10 +31,7 @@ TTextureRef LoadImage(const TString& name)
 
 }  // namespace
 
-TWindowClassId TSlider::ClassId()
-{
-    return &kSliderClass;
-}
+ORVELLE_WINDOW_RECORD(TSlider)
 
 TSlider::TSlider()
     : looseThumb_(std::make_unique<TImage>(true)), thumb_(looseThumb_->GetScriptHandle())

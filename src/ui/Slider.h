@@ -18,11 +18,7 @@ class TSlider : public TWindow
 {
 public:
     TSlider();
-    const char* GetClassName() const override { return "TSlider"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TWindow::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TWindow);
     // The thumb goes with the tree once it is a child; before that, here.
     ~TSlider() override;
     // Keys "scale", "yoffset", "sliderimage", "sliderrollimage", "value"
@@ -40,8 +36,6 @@ public:
     bool OnMouseMove(TPoint point) override;
     // A running drag keeps going.
     bool OnMouseLeave() override;
-
-    static TWindowClassId ClassId();
 
     float GetValue() const { return value_; }
     // Clamped to 0..1 (NaN counts as 0); unless silent, kSliderValChanged.

@@ -20,8 +20,6 @@
 namespace
 {
 
-const TWindowClassInfo kTextClass{"TText", &MakeWindowOf<TText>};
-
 void Invalidate()
 {
     if (TWindowManager* wm = GetWindowManager()) wm->Invalidate();
@@ -41,10 +39,7 @@ int32_t ResolveOrigin(int32_t v, int32_t size, bool centre, bool farEdge)
 
 }  // namespace
 
-TWindowClassId TText::ClassId()
-{
-    return &kTextClass;
-}
+ORVELLE_WINDOW_RECORD(TText)
 
 TText::TText() = default;
 

@@ -15,11 +15,7 @@ class TText : public TWindow
 {
 public:
     TText();
-    const char* GetClassName() const override { return "TText"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TWindow::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TWindow);
     ~TText() override;
     // Keys "font" ({face, size, colour}), "label" (translated while the
     // script translates labels), "defflags", "flags", "padding", "rotation",
@@ -38,8 +34,6 @@ public:
     virtual void SetText(const TString& text);
     // "" without text graphic.
     virtual TString GetText() const;
-
-    static TWindowClassId ClassId();
 
     void SetAlpha(float alpha) { alpha_ = alpha; }
     float GetAlpha() const { return alpha_; }

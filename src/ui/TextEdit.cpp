@@ -17,8 +17,6 @@
 namespace
 {
 
-const TWindowClassInfo kTextEditClass{"TTextEdit", &MakeWindowOf<TTextEdit>};
-
 const char* kCaretTag = "<cursor>";
 const char* kFallbackFont = "fonts/default.mvec";
 const uint32_t kBlinkPeriod = 800;
@@ -98,10 +96,7 @@ bool HasGlyph(const TString& fontName, uint32_t codePoint)
 
 }  // namespace
 
-TWindowClassId TTextEdit::ClassId()
-{
-    return &kTextEditClass;
-}
+ORVELLE_WINDOW_RECORD(TTextEdit)
 
 TTextEdit::TTextEdit()
 {

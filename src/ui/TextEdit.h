@@ -32,11 +32,7 @@ public:
     using Ring = std::vector<TTextEdit*>;
 
     TTextEdit();
-    const char* GetClassName() const override { return "TTextEdit"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TText::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TText);
     // Leaves its ring.
     ~TTextEdit() override;
     // Joins the ring of its modal.
@@ -68,8 +64,6 @@ public:
     // The length, glyph and CanEdit checks of an edit; a refusal is told as
     // kEditRefused and returns false.
     virtual bool FilterEdit(int32_t kind, uint32_t codePoint);
-
-    static TWindowClassId ClassId();
 
     void SetMaxLength(int32_t length) { maxLength_ = length; }
     int32_t GetMaxLength() const { return maxLength_; }

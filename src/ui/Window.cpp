@@ -22,8 +22,6 @@ namespace
 int32_t gNextId = 0;
 bool gSwallowNextChar = false;
 
-const TWindowClassInfo kWindowClass{"TWindow", &MakeWindowOf<TWindow>};
-
 void InvalidateManager()
 {
     if (TWindowManager* wm = GetWindowManager()) wm->Invalidate();
@@ -37,10 +35,7 @@ bool IsMouseEvent(int32_t type)
 
 }  // namespace
 
-TWindowClassId TWindow::ClassId()
-{
-    return &kWindowClass;
-}
+ORVELLE_WINDOW_RECORD(TWindow)
 
 void SetSwallowNextChar(bool on)
 {

@@ -53,7 +53,7 @@ public:
     TWindow();
 
     // --- Virtual operations, in their fixed order ---
-    virtual const char* GetClassName() const { return "TWindow"; }
+    virtual const char* GetClassName() const { return ClassId()->name; }
     virtual bool IsKindOf(TWindowClassId id) const { return id == ClassId(); }
     virtual ~TWindow();
     // Attaching with the attach check, pushing as a modal or installing as

@@ -28,3 +28,28 @@ TWindow* MakeWindowOf()
 {
     return new T();
 }
+
+// Inside a window class: its name, its kind test through its base class and
+// its identity. The class's source file defines the identity with
+// ORVELLE_WINDOW_RECORD (made by name with its default constructor) or
+// ORVELLE_BASE_WINDOW_RECORD (a base that is not made by name), where the
+// class name is written once for both the record and GetClassName.
+#define ORVELLE_WINDOW_CLASS(Base)                    \
+    const char* GetClassName() const override         \
+    {                                                 \
+        return ClassId()->name;                       \
+    }                                                 \
+    bool IsKindOf(TWindowClassId id) const override   \
+    {                                                 \
+        return id == ClassId() || Base::IsKindOf(id); \
+    }                                                 \
+    static TWindowClassId ClassId()
+
+#define ORVELLE_WINDOW_RECORD(Class) ORVELLE_WINDOW_RECORD_OF(Class, &MakeWindowOf<Class>)
+#define ORVELLE_BASE_WINDOW_RECORD(Class) ORVELLE_WINDOW_RECORD_OF(Class, nullptr)
+#define ORVELLE_WINDOW_RECORD_OF(Class, factory)                    \
+    TWindowClassId Class::ClassId()                                 \
+    {                                                               \
+        static constexpr TWindowClassInfo kRecord{#Class, factory}; \
+        return &kRecord;                                            \
+    }

@@ -20,6 +20,12 @@
 #include "ui/XSellWindow.h"
 
 TWindowManager* window_manager_detail::gManager = nullptr;
+
+TScript* GetWindowManagerScript()
+{
+    TWindowManager* wm = GetWindowManager();
+    return wm != nullptr ? dynamic_cast<TScript*>(wm->GetScript()) : nullptr;
+}
 using window_manager_detail::gManager;
 
 namespace

@@ -213,6 +213,10 @@ inline TWindowManager* GetWindowManager()
     return window_manager_detail::gManager;
 }
 
+// The live window manager's script as a script host; null without a manager
+// or without a script.
+TScript* GetWindowManagerScript();
+
 // Run on every window script CreateWindowScript makes, before it becomes the
 // manager's script: the services above the window system publish their
 // script functions through it. Empty: nothing runs.

@@ -7,31 +7,16 @@
 
 #include "core/Log.h"
 #include "core/Xml.h"
-#include "script/Binding.h"
 #include "ui/Button.h"
 #include "ui/Text.h"
 #include "ui/WindowAppLink.h"
 #include "ui/WindowManager.h"
-#include "ui/WindowScript.h"
 #include "ui/WindowStyle.h"
 
 namespace
 {
 
-const TWindowClassInfo kXSellClass{"TXSellWindow", &MakeWindowOf<TXSellWindow>};
-
 const char* kDefaultColour = "003cff";
-
-// The window that owns the two script functions, and the state they live in.
-TXSellWindow* gOwner = nullptr;
-lua_State* gOwnerState = nullptr;
-
-lua_State* ScriptState()
-{
-    TWindowManager* wm = GetWindowManager();
-    auto* script = wm != nullptr ? dynamic_cast<TWindowScript*>(wm->GetScript()) : nullptr;
-    return script != nullptr ? script->GetState() : nullptr;
-}
 
 bool StartsWithNoCase(const char* text, const char* prefix)
 {
@@ -42,10 +27,7 @@ bool StartsWithNoCase(const char* text, const char* prefix)
 
 }  // namespace
 
-TWindowClassId TXSellWindow::ClassId()
-{
-    return &kXSellClass;
-}
+ORVELLE_WINDOW_RECORD(TXSellWindow)
 
 TString XSellLinkColour(const TString& colour)
 {
@@ -59,28 +41,16 @@ bool IsWebAddress(const TString& url)
     return StartsWithNoCase(url.CStr(), "http://") || StartsWithNoCase(url.CStr(), "https://");
 }
 
+// Scripts test the names to see whether a cross-sell window is there, so a
+// window that goes takes its functions away rather than leaving stubs.
 TXSellWindow::TXSellWindow()
+    : functions_(GetWindowManagerScript(), TScriptFunctions::kRemoveOnTakeBack)
 {
-    lua_State* L = ScriptState();
-    if (L == nullptr) return;
-    LuaBindMember(L, "SetupXSell", this, &TXSellWindow::SetupXSell);
-    LuaBindMember(L, "LaunchGameLink", this, &TXSellWindow::LaunchGameLink);
-    gOwner = this;
-    gOwnerState = L;
+    functions_.Member("SetupXSell", this, &TXSellWindow::SetupXSell);
+    functions_.Member("LaunchGameLink", this, &TXSellWindow::LaunchGameLink);
 }
 
-TXSellWindow::~TXSellWindow()
-{
-    if (gOwner != this) return;
-    // Only from the state they were published in, and only while it lives.
-    if (lua_State* L = ScriptState(); L != nullptr && L == gOwnerState)
-    {
-        LuaUnbind(L, "SetupXSell");
-        LuaUnbind(L, "LaunchGameLink");
-    }
-    gOwner = nullptr;
-    gOwnerState = nullptr;
-}
+TXSellWindow::~TXSellWindow() = default;
 
 void TXSellWindow::Init(TWindowStyle& style)
 {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "script/ScriptFunctions.h"
 #include "ui/Window.h"
 
 class TXmlNode;
@@ -22,17 +23,11 @@ public:
 
     // Publishes the script functions over this window.
     TXSellWindow();
-    const char* GetClassName() const override { return "TXSellWindow"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TWindow::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TWindow);
     // Unpublishes them while they are still this window's.
     ~TXSellWindow() override;
     // Keys "config" and "autoexpand" only: no name from the table.
     void Init(TWindowStyle& style) override;
-
-    static TWindowClassId ClassId();
 
     // Fills "descrip1".."descrip8", "centertext1", "centertext2", hides the
     // unused entries and "gamesite" without a site link, and centres the
@@ -56,6 +51,7 @@ private:
     TString siteLink_;
     TString config_ = "xsell/xsell.xml";
     bool autoexpand_ = false;
+    TScriptFunctions functions_;
 };
 
 // The colour used in the link mark-up: exactly six hex digits, else

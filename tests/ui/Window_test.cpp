@@ -2,10 +2,18 @@
 // routing of events through the window manager into the tree.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 #include "core/Settings.h"
 #include "ui/Button.h"
+#include "ui/Image.h"
+#include "ui/Slider.h"
 #include "ui/Text.h"
+#include "ui/TextEdit.h"
 #include "ui/WindowSpider.h"
+#include "ui/XSellWindow.h"
 #include "ui/support/UiTestSupport.h"
 
 using namespace uitest;
@@ -48,6 +56,54 @@ TEST_F(WindowTest, SetFlagsReplacesStateBitsOnly)
     EXPECT_EQ(nullptr, GetClassFactory(nullptr));
     std::unique_ptr<TWindow> made(GetClassFactory(TWindow::ClassId())());
     EXPECT_STREQ("TWindow", made->GetClassName());
+}
+
+// Every class's record: the name it reports, the classes it is a kind of
+// (its own base chain and no other), and whether it is made by name.
+TEST_F(WindowTest, EachClassReportsItsOwnNameAndBaseChain)
+{
+    struct Case
+    {
+        TWindowClassId id;
+        const char* name;
+        std::vector<TWindowClassId> kinds;  // base chain, the class itself first
+    };
+    const TWindowClassId window = TWindow::ClassId();
+    const TWindowClassId layered = TLayeredWindow::ClassId();
+    const TWindowClassId modal = TModalWindow::ClassId();
+    const TWindowClassId text = TText::ClassId();
+    const Case cases[] = {
+        {window, "TWindow", {window}},
+        {layered, "TLayeredWindow", {layered, window}},
+        {TButton::ClassId(), "TButton", {TButton::ClassId(), layered, window}},
+        {modal, "TModalWindow", {modal, window}},
+        {TScreen::ClassId(), "TScreen", {TScreen::ClassId(), modal, window}},
+        {text, "TText", {text, window}},
+        {TTextEdit::ClassId(), "TTextEdit", {TTextEdit::ClassId(), text, window}},
+        {TImage::ClassId(), "TImage", {TImage::ClassId(), window}},
+        {TSlider::ClassId(), "TSlider", {TSlider::ClassId(), window}},
+        {TXSellWindow::ClassId(), "TXSellWindow", {TXSellWindow::ClassId(), window}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ASSERT_NE(c.id, nullptr);
+        EXPECT_STREQ(c.id->name, c.name);
+        // Only the layered window is a base that scripts cannot make.
+        if (c.id == layered)
+        {
+            EXPECT_EQ(GetClassFactory(c.id), nullptr);
+            continue;
+        }
+        ASSERT_NE(GetClassFactory(c.id), nullptr);
+        std::unique_ptr<TWindow> made(GetClassFactory(c.id)());
+        EXPECT_STREQ(made->GetClassName(), c.name);
+        for (const Case& other : cases)
+        {
+            const bool kind = std::find(c.kinds.begin(), c.kinds.end(), other.id) != c.kinds.end();
+            EXPECT_EQ(made->IsKindOf(other.id), kind) << "asked about " << other.name;
+        }
+    }
 }
 
 // A child that notes, as it goes, what its parent answers.

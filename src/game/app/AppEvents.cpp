@@ -118,12 +118,6 @@ TWindow* FindOnModalStack(TWindowClassId id)
     return nullptr;
 }
 
-TScript* GetWindowManagerScript()
-{
-    TWindowManager* wm = GetWindowManager();
-    return wm != nullptr ? dynamic_cast<TScript*>(wm->GetScript()) : nullptr;
-}
-
 void OnQuitRequest(bool fromOutside)
 {
     const bool asking = GetTopModalName() == TString("quit");

@@ -43,8 +43,5 @@ TString GetTopModalName();
 // modal with its subtree); null when none.
 TWindow* FindOnModalStack(TWindowClassId id);
 
-// The window manager's script, as a script host; null without one.
-TScript* GetWindowManagerScript();
-
 // Forgets a question's kept saved level (tests).
 void ResetAppEvents();

@@ -84,7 +84,7 @@ TString MoneyKey(int index)
 
 }  // namespace
 
-TPlayer::TPlayer()
+TPlayer::TPlayer() : scriptFunctions_(GetWindowManagerScript())
 {
     prefs_ = std::make_unique<TPrefs>(true);
     BindScriptFunctions();

@@ -18,8 +18,8 @@
 #include "core/String.h"
 #include "game/app/CompleteLevel.h"
 #include "game/app/LevelSnapshot.h"
-#include "game/app/ScriptFunctions.h"
 #include "game/app/Singleton.h"
+#include "script/ScriptFunctions.h"
 #include "script/ScriptObject.h"
 
 class TClock;

@@ -1,10 +1,10 @@
 // The screen stack's exit and the cursor trail's frame.
 #include "game/app/ScreenStack.h"
 
-#include "game/app/GameScreen.h"
 #include "game/app/MyCursor.h"
 #include "game/app/Player.h"
 #include "game/app/controls/CustomWindow.h"
+#include "game/app/screens/GameScreen.h"
 #include "graphics/DrawContext.h"
 #include "ui/Screen.h"
 #include "ui/Window.h"

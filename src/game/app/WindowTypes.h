@@ -1,6 +1,7 @@
-// The game's window types: each library above the window system offers the
-// rows of the classes it holds, and the main function registers them with
-// the window manager under their type names, in the game's fixed order.
+// The game's window types: one table (WindowTypes.cpp) names every type in
+// the game's fixed order and holds the app library's classes; each library
+// above the app offers the rows of the classes it holds, and the game's
+// wiring registers them all with the window manager in the table's order.
 #pragma once
 
 #include <vector>
@@ -13,10 +14,10 @@ struct TWindowTypeRow
     TWindowClassId classId;
 };
 
-// The 21 type names in the order they are registered.
+// The table's type names (21), in the order they are registered.
 const std::vector<const char*>& GetWindowTypeOrder();
 
-// The rows of the app library's own classes.
+// The table's rows of the app library's own classes, in its order.
 std::vector<TWindowTypeRow> GetAppWindowTypes();
 
 // Registers with the live window manager, in the order above, every named

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "core/Settings.h"
-#include "game/app/LoadScreen.h"
-#include "game/app/MainMenuScreen.h"
 #include "game/app/StartupSettings.h"
 #include "game/app/WindowTypes.h"
+#include "game/app/screens/LoadScreen.h"
+#include "game/app/screens/MainMenuScreen.h"
 #include "ui/WindowScriptLink.h"
 #include "ui/support/UiTestSupport.h"
 

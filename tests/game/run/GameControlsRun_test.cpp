@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "game/app/AppEvents.h"
-#include "game/app/MainMenuScreen.h"
 #include "game/app/MyCursor.h"
 #include "game/app/controls/CustomWindow.h"
+#include "game/app/screens/MainMenuScreen.h"
 #include "game/run/support/GameRun.h"
 #include "script/Script.h"
 #include "ui/WindowManager.h"

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "core/Event.h"
-#include "game/app/MainMenuScreen.h"
 #include "game/app/Player.h"
+#include "game/app/screens/MainMenuScreen.h"
 #include "game/app/screens/ProfileScreen.h"
 #include "game/run/support/GameRun.h"
 #include "graphics/TextGraphic.h"

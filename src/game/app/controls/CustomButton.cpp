@@ -1,17 +1,7 @@
 // The game's button: the pointer kept while hovered.
 #include "game/app/controls/CustomButton.h"
 
-namespace
-{
-
-const TWindowClassInfo kCustomButtonClass{"TCustomButton", &MakeWindowOf<TCustomButton>};
-
-}  // namespace
-
-TWindowClassId TCustomButton::ClassId()
-{
-    return &kCustomButtonClass;
-}
+ORVELLE_WINDOW_RECORD(TCustomButton)
 
 bool TCustomButton::OnMouseMove(TPoint point)
 {

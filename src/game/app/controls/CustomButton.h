@@ -14,11 +14,7 @@ class TCustomButton : public TButton
 {
 public:
     TCustomButton() = default;
-    const char* GetClassName() const override { return "TCustomButton"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TButton::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TButton);
     ~TCustomButton() override = default;
 
     // The button's hover state before the move decides: already hovered,
@@ -28,8 +24,6 @@ public:
     bool OnMouseMove(TPoint point) override;
     // The pointer becomes (-1, -1); the button's own handling; false.
     bool OnMouseLeave() override;
-
-    static TWindowClassId ClassId();
 
     // In the parent's coordinates; (-1, -1) while the pointer is not over
     // the button.

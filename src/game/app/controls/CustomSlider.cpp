@@ -5,17 +5,7 @@
 #include "graphics/Texture.h"
 #include "ui/WindowStyle.h"
 
-namespace
-{
-
-const TWindowClassInfo kCustomSliderClass{"TCustomSlider", &MakeWindowOf<TCustomSlider>};
-
-}  // namespace
-
-TWindowClassId TCustomSlider::ClassId()
-{
-    return &kCustomSliderClass;
-}
+ORVELLE_WINDOW_RECORD(TCustomSlider)
 
 void TCustomSlider::Init(TWindowStyle& style)
 {

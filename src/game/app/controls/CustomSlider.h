@@ -12,11 +12,7 @@ class TCustomSlider : public TSlider
 {
 public:
     TCustomSlider() = default;
-    const char* GetClassName() const override { return "TCustomSlider"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TSlider::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TSlider);
     ~TCustomSlider() override = default;
 
     // The slider's keys, then the size of the "sliderimage" picture. An
@@ -25,8 +21,6 @@ public:
     void Init(TWindowStyle& style) override;
     // Nothing: the thumb draws itself as a child.
     void Draw() override {}
-
-    static TWindowClassId ClassId();
 
     // 0 until Init.
     int32_t GetThumbImageWidth() const { return thumbWidth_; }

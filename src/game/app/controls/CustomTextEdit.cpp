@@ -4,24 +4,14 @@
 
 #include <algorithm>
 
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 #include "graphics/TextGraphic.h"
 #include "ui/Button.h"
 #include "ui/ModalWindow.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowStyle.h"
 
-namespace
-{
-
-const TWindowClassInfo kCustomTextEditClass{"TCustomTextEdit", &MakeWindowOf<TCustomTextEdit>};
-
-}  // namespace
-
-TWindowClassId TCustomTextEdit::ClassId()
-{
-    return &kCustomTextEditClass;
-}
+ORVELLE_WINDOW_RECORD(TCustomTextEdit)
 
 void TCustomTextEdit::Init(TWindowStyle& style)
 {

@@ -17,11 +17,7 @@ class TCustomTextEdit : public TTextEdit
 {
 public:
     TCustomTextEdit() = default;
-    const char* GetClassName() const override { return "TCustomTextEdit"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TTextEdit::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TTextEdit);
     ~TCustomTextEdit() override = default;
 
     // Keys "clearinitial" (boolean, false) and "enablewindow" (a window name
@@ -40,8 +36,6 @@ public:
     bool FilterEdit(int32_t kind, uint32_t codePoint) override;
     // Fits the text to one line, then draws as the edit does.
     void Draw() override;
-
-    static TWindowClassId ClassId();
 
     bool IsInitialCleared() const { return initialCleared_; }
     const TString& GetEnableWindowName() const { return enableWindow_; }

@@ -16,8 +16,6 @@
 namespace
 {
 
-const TWindowClassInfo kCustomWindowClass{"TCustomWindow", &MakeWindowOf<TCustomWindow>};
-
 constexpr int32_t kTickMs = 16;
 // Key codes are bytes: a dialog never needs more rows than that, whatever
 // count its table claims.
@@ -25,10 +23,7 @@ constexpr int kMaxHotKeys = 256;
 
 }  // namespace
 
-TWindowClassId TCustomWindow::ClassId()
-{
-    return &kCustomWindowClass;
-}
+ORVELLE_WINDOW_RECORD(TCustomWindow)
 
 TCustomWindow::TCustomWindow()
 {

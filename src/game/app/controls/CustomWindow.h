@@ -23,11 +23,7 @@ public:
     };
 
     TCustomWindow();
-    const char* GetClassName() const override { return "TCustomWindow"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TWindow::IsKindOf(id);
-    }
+    ORVELLE_WINDOW_CLASS(TWindow);
     // Leaves the screen stack; the new top screen takes the focus.
     ~TCustomWindow() override;
 
@@ -45,8 +41,6 @@ public:
     // Every hot key of this key presses its button (a TButton of that name
     // anywhere below; other names are skipped). False: the key travels on.
     bool OnKeyDown(int8_t key, int32_t modifiers) override;
-
-    static TWindowClassId ClassId();
 
     const std::vector<SHotKey>& GetHotKeys() const { return hotKeys_; }
     // Null when the window it named is gone.

@@ -19,8 +19,6 @@
 namespace
 {
 
-const TWindowClassInfo kCreditsClass{"TCreditsScreen", &MakeWindowOf<TCreditsScreen>};
-
 constexpr int32_t kScreenWidth = 800;
 constexpr int32_t kScreenHeight = 600;
 constexpr int32_t kCentreX = kScreenWidth / 2;
@@ -118,10 +116,7 @@ int32_t TCreditsScreen::SItem::Draw()
     return 1;
 }
 
-TWindowClassId TCreditsScreen::ClassId()
-{
-    return &kCreditsClass;
-}
+ORVELLE_WINDOW_RECORD(TCreditsScreen)
 
 TCreditsScreen::TCreditsScreen() : TGameScreen(16)
 {

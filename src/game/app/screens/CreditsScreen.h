@@ -21,7 +21,7 @@
 #include "core/Clock.h"
 #include "core/String.h"
 #include "core/ValueTypes.h"
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 
 class TMySprite;
 class TMyAnimSprite;
@@ -79,12 +79,7 @@ public:
     // Pauses the music.
     ~TCreditsScreen() override;
 
-    const char* GetClassName() const override { return "TCreditsScreen"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TGameScreen::IsKindOf(id);
-    }
-    static TWindowClassId ClassId();
+    ORVELLE_WINDOW_CLASS(TGameScreen);
 
     // The screen pattern, then mask, animations, the list and its layout,
     // the first phase and the music.

@@ -3,16 +3,11 @@
 
 #include "graphics/DrawContext.h"
 
-namespace
+ORVELLE_WINDOW_RECORD(THelpScreen)
+
+THelpScreen::THelpScreen() : TGameScreen(16)
 {
-
-const TWindowClassInfo kHelpClass{"THelpScreen", &MakeWindowOf<THelpScreen>};
-
-}  // namespace
-
-TWindowClassId THelpScreen::ClassId()
-{
-    return &kHelpClass;
+    PublishBindings();
 }
 
 TWindow* THelpScreen::Page(int32_t n)

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 
 class THelpScreen : public TGameScreen
 {
@@ -20,12 +20,7 @@ public:
     THelpScreen();
     ~THelpScreen() override = default;
 
-    const char* GetClassName() const override { return "THelpScreen"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TGameScreen::IsKindOf(id);
-    }
-    static TWindowClassId ClassId();
+    ORVELLE_WINDOW_CLASS(TGameScreen);
 
     // Counts the pages and shows the first.
     void PostInit(TWindowStyle& style) override;
@@ -47,6 +42,7 @@ public:
     bool AreBoxesShown() const { return showBoxes_; }
 
 private:
+    void PublishBindings();
     TWindow* Page(int32_t n);
     void UpdateArrows();
     void CollectTextBoxes();

@@ -4,7 +4,7 @@
 #include "game/app/RunningLevel.h"
 #include "game/app/screens/HelpScreen.h"
 
-THelpScreen::THelpScreen() : TGameScreen(16)
+void THelpScreen::PublishBindings()
 {
     Bindings().Member("HelpButtonDepress", this, &THelpScreen::HelpButtonDepress);
 }

@@ -12,8 +12,6 @@
 namespace
 {
 
-const TWindowClassInfo kOptionsClass{"TOptionsScreen", &MakeWindowOf<TOptionsScreen>};
-
 constexpr int8_t kKeyEnter = 13;
 constexpr int8_t kKeyEscape = 27;
 
@@ -26,10 +24,7 @@ T* Child(TWindow* screen, const char* name)
 
 }  // namespace
 
-TWindowClassId TOptionsScreen::ClassId()
-{
-    return &kOptionsClass;
-}
+ORVELLE_WINDOW_RECORD(TOptionsScreen)
 
 TOptionsScreen::TOptionsScreen() : TGameScreen(16)
 {

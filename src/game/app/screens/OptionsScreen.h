@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 
 class TOptionsScreen : public TGameScreen
 {
@@ -27,12 +27,7 @@ public:
     TOptionsScreen();
     ~TOptionsScreen() override = default;
 
-    const char* GetClassName() const override { return "TOptionsScreen"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TGameScreen::IsKindOf(id);
-    }
-    static TWindowClassId ClassId();
+    ORVELLE_WINDOW_CLASS(TGameScreen);
 
     // The controls from the profile, "full_screen" from the display (the
     // sliders' change messages store their values back), then the screen pattern's timer, stack and focus.

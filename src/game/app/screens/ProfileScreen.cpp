@@ -15,8 +15,6 @@
 namespace
 {
 
-const TWindowClassInfo kProfileScreenClass{"TProfileScreen", &MakeWindowOf<TProfileScreen>};
-
 const char* const kHighlightPicture = "images/core/window/element_3";
 // Rows laid out centred both ways.
 constexpr int kRowTextFlags = 5;
@@ -37,17 +35,14 @@ void PlaceSprite(TMySprite& sprite, TFloatPoint at, float alpha, float scale)
 
 }  // namespace
 
-TWindowClassId TProfileScreen::ClassId()
-{
-    return &kProfileScreenClass;
-}
+ORVELLE_WINDOW_RECORD(TProfileScreen)
 
 TProfileScreen::TProfileScreen()
     : TGameScreen(kTimerMs),
       previousHighlight_(std::make_unique<TMySprite>(TString(kHighlightPicture), false)),
       highlight_(std::make_unique<TMySprite>(TString(kHighlightPicture), false))
 {
-    PublishScripts();
+    PublishBindings();
     clock_.Start();
     previousHighlight_->SetAlpha(0.0f);
     highlight_->SetAlpha(0.0f);

@@ -29,7 +29,7 @@
 #include "core/Clock.h"
 #include "core/String.h"
 #include "core/ValueTypes.h"
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 
 class TMySprite;
 class TTextGraphic;
@@ -42,12 +42,7 @@ public:
     TProfileScreen();
     ~TProfileScreen() override;
 
-    const char* GetClassName() const override { return "TProfileScreen"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TGameScreen::IsKindOf(id);
-    }
-    static TWindowClassId ClassId();
+    ORVELLE_WINDOW_CLASS(TGameScreen);
 
     // The style keys.
     void Init(TWindowStyle& style) override;
@@ -111,7 +106,7 @@ private:
         std::unique_ptr<TTextGraphic> text;
     };
 
-    void PublishScripts();  // ProfileScreenBindings.cpp
+    void PublishBindings();
     void Fill();
     void ScrollRows(int32_t k);
     void MoveRows(size_t from, int32_t dy);

@@ -1,7 +1,7 @@
 // The profile list's script functions.
 #include "game/app/screens/ProfileScreen.h"
 
-void TProfileScreen::PublishScripts()
+void TProfileScreen::PublishBindings()
 {
     Bindings().Member("ProfileButtonDepress", this, &TProfileScreen::OnButton);
     Bindings().Member("AskToDelete", this, &TProfileScreen::AskToDelete);

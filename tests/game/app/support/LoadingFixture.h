@@ -14,9 +14,9 @@
 
 #include "core/AssetManager.h"
 #include "core/AssetMap.h"
-#include "game/app/LoadScreen.h"
 #include "game/app/Res.h"
 #include "game/app/Singleton.h"
+#include "game/app/screens/LoadScreen.h"
 #include "graphics/AnimatedTexture.h"
 #include "graphics/support/ImageAssets.h"
 #include "ui/WindowScript.h"

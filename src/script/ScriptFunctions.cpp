@@ -1,11 +1,9 @@
 // The take-back of an object's script functions.
-#include "game/app/ScriptFunctions.h"
+#include "script/ScriptFunctions.h"
 
 #include "script/LuaStackGuard.h"
 #include "script/Script.h"
 #include "script/lib/auxlib.h"
-#include "ui/WindowManager.h"
-#include "ui/WindowScript.h"
 
 namespace
 {
@@ -15,17 +13,10 @@ int DoNothing(lua_State*)
     return 0;
 }
 
-TScript* WindowManagerScript()
-{
-    TWindowManager* wm = GetWindowManager();
-    return wm != nullptr ? dynamic_cast<TWindowScript*>(wm->GetScript()) : nullptr;
-}
-
 }  // namespace
 
-TScriptFunctions::TScriptFunctions() : TScriptFunctions(WindowManagerScript()) {}
-
-TScriptFunctions::TScriptFunctions(TScript* script) : script_(script)
+TScriptFunctions::TScriptFunctions(TScript* script, ETakeBack takeBack)
+    : script_(script), takeBack_(takeBack)
 {
     // The script may die first (shutdown after a failed start, tests): its
     // handle tells us, where a raw pointer could not.
@@ -66,7 +57,11 @@ void TScriptFunctions::TakeBack()
             lua_rawgeti(L, LUA_REGISTRYINDEX, e.ref);
             const bool stillOurs = lua_rawequal(L, -1, -2) != 0;
             lua_pop(L, 2);
-            if (stillOurs)
+            if (stillOurs && takeBack_ == kRemoveOnTakeBack)
+            {
+                LuaUnbind(L, e.name.c_str());
+            }
+            else if (stillOurs)
             {
                 lua_pushstring(L, e.name.c_str());
                 lua_pushcclosure(L, &DoNothing, 0);

@@ -10,7 +10,7 @@
 #include "core/Folders.h"
 #include "core/Settings.h"
 #include "game/app/StartupSettings.h"
-#include "game/app/MainMenuScreen.h"
+#include "game/app/screens/MainMenuScreen.h"
 #include "game/app/Player.h"
 #include "game/app/controls/CustomButton.h"
 #include "script/Script.h"

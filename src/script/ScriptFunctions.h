@@ -1,12 +1,13 @@
-// TScriptFunctions: the script functions one native object publishes into
-// the window script, and their take-back when the object goes. Screens and
-// the profile publish closures over themselves under fixed global names; a
-// later object of the same kind publishes the same names again. When an
-// object is destroyed, each of its names whose global still holds the
-// closure it published is replaced by a closure that does nothing and
-// returns no value, so a script calling it afterwards neither reaches a
-// dead object nor logs a dead-target line; names that a newer object has
-// taken over are left alone.
+// TScriptFunctions: the script functions one native object publishes into a
+// script, and their take-back when the object goes. Screens, the profile and
+// the cross-sell window publish closures over themselves under fixed global
+// names; a later object of the same kind publishes the same names again.
+// When an object is destroyed, each of its names whose global still holds
+// the closure it published is taken back, so a script calling it afterwards
+// neither reaches a dead object nor logs a dead-target line; names that a
+// newer object has taken over are left alone. A name taken back holds a
+// closure that does nothing and returns no value, or nil for an object made
+// with kRemoveOnTakeBack (scripts that test the name see it gone).
 #pragma once
 
 #include <string>
@@ -20,11 +21,14 @@ class TScript;
 class TScriptFunctions
 {
 public:
-    // Publishes into the window manager's script; with none (tests without a
-    // window system, or after shutdown) nothing is published.
-    TScriptFunctions();
+    enum ETakeBack
+    {
+        kDoNothingOnTakeBack,
+        kRemoveOnTakeBack,
+    };
+
     // Publishes into script's state (null: nothing is published).
-    explicit TScriptFunctions(TScript* script);
+    explicit TScriptFunctions(TScript* script, ETakeBack takeBack = kDoNothingOnTakeBack);
     // TakeBack.
     ~TScriptFunctions();
     TScriptFunctions(const TScriptFunctions&) = delete;
@@ -59,8 +63,8 @@ public:
         }
     }
 
-    // Replaces every name still holding its closure by the do-nothing one and
-    // forgets them all. Harmless when the script is already gone.
+    // Takes back every name still holding its closure and forgets them all.
+    // Harmless when the script is already gone.
     void TakeBack();
     // The names published so far, in order.
     std::vector<std::string> GetNames() const;
@@ -78,5 +82,6 @@ private:
     TScriptObject* owner_ = nullptr;  // the script as a script object, when it is one
     TScriptHandle handle_;
     TScript* script_ = nullptr;
+    ETakeBack takeBack_;
     std::vector<SEntry> entries_;
 };

@@ -1,7 +1,7 @@
 // The loading screen: the two picture sets and their positions, the
 // progress that its ticks show, the bar's soft edge faded on the screen's
 // own copy, and the first loading screen as drawn.
-#include "game/app/LoadScreen.h"
+#include "game/app/screens/LoadScreen.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,11 @@
 // The main menu.
-#include "game/app/MainMenuScreen.h"
+#include "game/app/screens/MainMenuScreen.h"
 
 #include <algorithm>
 
 #include "core/Log.h"
 #include "core/StringTable.h"
+#include "host/App.h"
 #include "game/app/AppEvents.h"
 #include "game/app/MyAnimSprite.h"
 #include "game/app/MyParticle.h"
@@ -18,14 +19,11 @@
 #include "script/LuaTable.h"
 #include "script/Script.h"
 #include "ui/Text.h"
-#include "ui/WindowAppLink.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowStyle.h"
 
 namespace
 {
-
-const TWindowClassInfo kMainMenuClass{"TMainMenuScreen", &MakeWindowOf<TMainMenuScreen>};
 
 constexpr int kScreenWidth = 800;
 constexpr int kScreenHeight = 600;
@@ -35,14 +33,12 @@ constexpr int kPulseFrames = 70;
 constexpr int32_t kMusicFadeMs = 1000;
 
 const char* const kBackground = "main_menu:images/core/main_menu/fon_open";
-const char* const kLocation = "main_menu:images/core/main_menu/locat_0";
 const char* const kHud = "main_menu:images/core/main_menu/hud";
 const char* const kClosed = "main_menu:images/core/main_menu/fon_close";
 const char* const kFlash1 = "main_menu:images/core/main_menu/flash_1";
 const char* const kFlash2 = "main_menu:images/core/main_menu/flash_2";
 const char* const kIntroMusic = "core_audio:audio/music/main_menu_intro";
 const char* const kMenuMusic = "core_audio:audio/music/main_menu";
-const char* const kFlashSound = "core_audio:audio/sound/core/main_menu_intro_flash";
 
 // The prompt's pulse runs on across menus.
 int gPulseFrames = 0;
@@ -50,16 +46,11 @@ int gPulseToggle = 0;
 
 }  // namespace
 
-TWindowClassId TMainMenuScreen::ClassId()
-{
-    return &kMainMenuClass;
-}
+ORVELLE_WINDOW_RECORD(TMainMenuScreen)
 
 TMainMenuScreen::TMainMenuScreen() : TGameScreen(16)
 {
-    Bindings().Member("SetCurrentPlayerName", this, &TMainMenuScreen::SetCurrentPlayerName);
-    Bindings().Member("MainMenuButtonDepress", this, &TMainMenuScreen::MainMenuButtonDepress);
-    Bindings().Member("StartFlash", this, &TMainMenuScreen::StartFlash);
+    PublishBindings();
     screenClock_.Start();
 }
 
@@ -196,8 +187,6 @@ TWindow* TMainMenuScreen::Required(const char* name)
     return child;
 }
 
-void TMainMenuScreen::MainMenuButtonDepress(int32_t) {}
-
 std::vector<TString> TMainMenuScreen::GroupsFor(int users, int comicDue)
 {
     std::vector<TString> groups = {"helper", "main_menu", "map", "core_audio", "window_audio"};
@@ -282,45 +271,8 @@ void TMainMenuScreen::PlayMenuMusic(const char* name)
     sounds->PlayMusic(name, true);
 }
 
-void TMainMenuScreen::SetCurrentPlayerName()
-{
-    TWindow* label = FindChild("player_name", -1);
-    if (label != nullptr && label->IsKindOf(TText::ClassId()))
-    {
-        TText* text = static_cast<TText*>(label);
-        TPlayer* player = TPlayer::GetIfMade();
-        // The current player's profile may have gone (deleted from the list
-        // over the menu): nobody is greeted then.
-        const bool current = player != nullptr && player->GetCurrentUser() >= 0;
-        const TString name = current ? player->GetName() : TString();
-        TStringTable* strings = GetWindowAppLink().GetStringTable();
-        if (name.IsEmpty() || strings == nullptr)
-            text->SetText(TString());
-        else
-            text->SetText(strings->GetString("profile_text", name));
-        if (TTextGraphic* graphic = text->GetTextGraphic())
-        {
-            if (greetingSize_ == 0) greetingSize_ = graphic->GetFontSize();
-            graphic->SetFontSize(greetingSize_);
-            // Two lines would reach above the label's box, over the top of
-            // the screen.
-            graphic->ShrinkToOneLine(std::max(1, greetingSize_ / 2));
-        }
-    }
-    if (locationPicture_) locationPicture_->Load(kLocation, true);
-}
-
-void TMainMenuScreen::StartFlash()
-{
-    for (auto& particle : particles_) particle->Start();
-    flash_.Start(false);
-    if (TMySoundManager* sounds = TMySoundManager::GetIfMade())
-    {
-        sounds->PauseAll();
-        sounds->PlaySound(kFlashSound, false);
-    }
-}
-
+#include "core/StringTable.h"
+#include "host/App.h"
 void TMainMenuScreen::StartScroll()
 {
     scrolling_ = true;

@@ -1,5 +1,5 @@
 // The screen pattern.
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 
 #include "game/app/Player.h"
 #include "game/app/Res.h"
@@ -7,19 +7,10 @@
 #include "ui/Button.h"
 #include "ui/WindowManager.h"
 
-namespace
-{
+ORVELLE_BASE_WINDOW_RECORD(TGameScreen)
 
-const TWindowClassInfo kGameScreenClass{"TGameScreen", nullptr};
-
-}  // namespace
-
-TWindowClassId TGameScreen::ClassId()
-{
-    return &kGameScreenClass;
-}
-
-TGameScreen::TGameScreen(int32_t timerMs) : timerMs_(timerMs)
+TGameScreen::TGameScreen(int32_t timerMs)
+    : bindings_(GetWindowManagerScript()), timerMs_(timerMs)
 {
     AddRoleFlags(kWindowTakesFocus);
 }

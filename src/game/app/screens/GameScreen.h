@@ -1,7 +1,8 @@
-// TGameScreen: the pattern every game screen shares. The constructor's
-// subclass publishes the screen's script functions through Bindings() (an
-// earlier binding of a name is replaced; the screen's own are taken back
-// when it goes). PostInit starts a repeating window timer whose tick
+// TGameScreen: the pattern every game screen shares. A screen X lives in
+// XScreen.{h,cpp}; one whose script calls functions of it publishes them
+// from its constructor with PublishBindings(), which XScreenBindings.cpp
+// holds beside those functions, through Bindings() (an earlier binding of a
+// name is replaced; the screen's own are taken back when it goes). PostInit starts a repeating window timer whose tick
 // advances the screen and asks for a redraw, pushes the screen on the
 // profile's screen stack and makes it the focus window. A screen that needs
 // resource groups names them in WantedGroups: they are asked of TRes on the
@@ -18,7 +19,7 @@
 #include <vector>
 
 #include "core/String.h"
-#include "game/app/ScriptFunctions.h"
+#include "script/ScriptFunctions.h"
 #include "ui/Window.h"
 
 class TGameScreen : public TWindow
@@ -28,12 +29,7 @@ public:
     explicit TGameScreen(int32_t timerMs);
     ~TGameScreen() override;
 
-    const char* GetClassName() const override { return "TGameScreen"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TWindow::IsKindOf(id);
-    }
-    static TWindowClassId ClassId();
+    ORVELLE_WINDOW_CLASS(TWindow);
 
     // The base PostInit, then the timer, the screen stack and the focus.
     void PostInit(TWindowStyle& style) override;

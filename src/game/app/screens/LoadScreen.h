@@ -23,12 +23,7 @@ public:
     // registration (when still its own).
     ~TLoadScreen() override;
 
-    const char* GetClassName() const override { return "TLoadScreen"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TWindow::IsKindOf(id);
-    }
-    static TWindowClassId ClassId();
+    ORVELLE_WINDOW_CLASS(TWindow);
 
     // Opaque, the 10 ms timer, name and placement, the focus, and the
     // picture set TRes's first-load flag chooses. Keys "load_x", "load_y"

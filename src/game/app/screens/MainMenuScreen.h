@@ -17,7 +17,7 @@
 
 #include "core/Clock.h"
 #include "game/app/AnimatedElementList.h"
-#include "game/app/GameScreen.h"
+#include "game/app/screens/GameScreen.h"
 
 class TMyAnimSprite;
 class TMyParticle;
@@ -32,12 +32,7 @@ public:
     TMainMenuScreen();
     ~TMainMenuScreen() override;
 
-    const char* GetClassName() const override { return "TMainMenuScreen"; }
-    bool IsKindOf(TWindowClassId id) const override
-    {
-        return id == ClassId() || TGameScreen::IsKindOf(id);
-    }
-    static TWindowClassId ClassId();
+    ORVELLE_WINDOW_CLASS(TGameScreen);
 
     // Reads the layout; the flash only on the run's first menu.
     void PostInit(TWindowStyle& style) override;
@@ -89,6 +84,8 @@ protected:
     void Tick() override;
 
 private:
+    void PublishBindings();
+
     struct SAnim
     {
         TString name;

@@ -1,6 +1,6 @@
 // The loading screen: the timer that drives TRes's file queue and the
 // progress bar with its soft edge.
-#include "game/app/LoadScreen.h"
+#include "game/app/screens/LoadScreen.h"
 
 #include <algorithm>
 
@@ -11,8 +11,6 @@
 
 namespace
 {
-
-const TWindowClassInfo kLoadScreenClass{"TLoadScreen", &MakeWindowOf<TLoadScreen>};
 
 // The pictures and the style keys of one look.
 struct PictureSet
@@ -41,10 +39,7 @@ constexpr uint32_t kAlphaMask = 0xFF000000u;
 
 }  // namespace
 
-TWindowClassId TLoadScreen::ClassId()
-{
-    return &kLoadScreenClass;
-}
+ORVELLE_WINDOW_RECORD(TLoadScreen)
 
 TLoadScreen::TLoadScreen()
 {
