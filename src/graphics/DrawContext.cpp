@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "graphics/DisplayHandler.h"
 #include "graphics/TextGraphic.h"
@@ -340,9 +341,9 @@ void TDrawContext::DrawOverlay()
             TTextGraphic::Create(TString(), 512, 512, 0, "__DEFAULT", 16, TFloatVector4(1, 0, 0, 1))
                 .release();
     const int memory = GetMemoryInUse(), peak = GetPeakMemoryInUse();
-    const int maxTexture = atoi(GetSetting("max_texture_ram_allocated", "").CStr());
-    const int texture = atoi(GetSetting("texture_ram_allocated", "").CStr());
-    const int sprites = atoi(GetSetting("current_sprite_count", "").CStr());
+    const int maxTexture = atoi(GetSetting(kSettingMaxTextureRamAllocated, "").CStr());
+    const int texture = atoi(GetSetting(kSettingTextureRamAllocated, "").CStr());
+    const int sprites = atoi(GetSetting(kSettingCurrentSpriteCount, "").CStr());
     const TString text = TString::Format(
         "Brindlecor Version %d.%d.%d.%d<br>%f FPS<tab pos='150'>Sprites: %d<br>Mem: %dkB<tab "
         "pos='150'>TexMem: "

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "graphics/DrawContext.h"
 
@@ -21,7 +22,7 @@ TTextureRef& HitTestTexture()
 
 void PublishCount()
 {
-    SetSetting("current_sprite_count", TString::Format("%d", gLiveSprites));
+    SetSetting(kSettingCurrentSpriteCount, TString::Format("%d", gLiveSprites));
 }
 
 // float to int toward zero, with NaN and out-of-range values kept in range.
@@ -184,7 +185,7 @@ void TSprite::GetBounds(TRect& out, const TDrawParams& parent, int depth)
 
 bool TSprite::HitTest(const int point[2], const TDrawParams& parent, int alphaThreshold, int depth)
 {
-    if (!texture_ && !GetSettingBool("hittestchildren")) return false;
+    if (!texture_ && !GetSettingBool(kSettingHitTestChildren)) return false;
     if (!visible_) return false;
     TRect r;
     GetBounds(r, parent, depth);
@@ -216,6 +217,6 @@ bool TSprite::HitTest(const int point[2], const TDrawParams& parent, int alphaTh
     const int alpha = int(pixels[pitch + 1] >> 24);
     scratch->Unlock();
     int threshold = alphaThreshold;
-    if (threshold > 240 && dc->GetRenderSetting("16bitmode").ToInt() != 0) threshold &= ~15;
+    if (threshold > 240 && dc->GetRenderSetting(kRenderSetting16BitMode).ToInt() != 0) threshold &= ~15;
     return alpha >= threshold;
 }

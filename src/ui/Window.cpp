@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "graphics/DrawContext.h"
 #include "ui/Message.h"
@@ -497,7 +498,7 @@ bool DispatchEvent(TWindow* window, const TEvent& original, bool focusAssigned)
 
         if (window->IsModalLayer())
         {
-            const bool overlayMouse = GetSettingBool("overlaymouse");
+            const bool overlayMouse = GetSettingBool(kSettingOverlayMouse);
             TWindowManager* wm = GetWindowManager();
             if (!overlayMouse && wm != nullptr)
             {

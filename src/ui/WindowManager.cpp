@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/Clock.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "core/Task.h"
 #include "graphics/DrawContext.h"
@@ -508,7 +509,7 @@ void TWindowManager::HandleMouse(const TEvent& event)
     }
     if (event.type == kEventMouseMove && GetWindowAppLink().IsRelativeMouse()) return;
 
-    const bool overlayMouse = GetSettingBool("overlaymouse");
+    const bool overlayMouse = GetSettingBool(kSettingOverlayMouse);
     if (overlayMouse)
     {
         const std::vector<TWindow*> overlays = overlays_;

@@ -1,6 +1,7 @@
 // The main menu.
 #include "game/app/MainMenuScreen.h"
 
+#include "core/Event.h"
 #include "core/Log.h"
 #include "core/StringTable.h"
 #include "core/host/App.h"
@@ -11,6 +12,7 @@
 #include "game/app/MySprite.h"
 #include "game/app/Player.h"
 #include "game/app/Res.h"
+#include "game/app/ScreenSize.h"
 #include "graphics/DrawContext.h"
 #include "graphics/TextGraphic.h"
 #include "script/LuaTable.h"
@@ -25,10 +27,8 @@ namespace
 
 const TWindowClassInfo kMainMenuClass{"TMainMenuScreen", &MakeWindowOf<TMainMenuScreen>};
 
-constexpr int kScreenWidth = 800;
-constexpr int kScreenHeight = 600;
-constexpr int kCentreX = 400;
-constexpr int kCentreY = 300;
+constexpr int kCentreX = kScreenWidth / 2;
+constexpr int kCentreY = kScreenHeight / 2;
 constexpr int kPulseFrames = 70;
 constexpr int32_t kMusicFadeMs = 1000;
 
@@ -42,10 +42,6 @@ const char* const kIntroMusic = "core_audio:audio/music/main_menu_intro";
 const char* const kMenuMusic = "core_audio:audio/music/main_menu";
 const char* const kFlashSound = "core_audio:audio/sound/core/main_menu_intro_flash";
 
-// The prompt's pulse runs on across menus.
-int gPulseFrames = 0;
-int gPulseToggle = 0;
-
 int32_t IntOf(const TLuaTable& table, const char* key)
 {
     return StyleNumberToInt(table.GetNumber(key, 0));
@@ -58,7 +54,7 @@ TWindowClassId TMainMenuScreen::ClassId()
     return &kMainMenuClass;
 }
 
-TMainMenuScreen::TMainMenuScreen() : TGameScreen(16)
+TMainMenuScreen::TMainMenuScreen() : TGameScreen(TGameScreen::kTickMs)
 {
     Bindings().Member("SetCurrentPlayerName", this, &TMainMenuScreen::SetCurrentPlayerName);
     Bindings().Member("MainMenuButtonDepress", this, &TMainMenuScreen::MainMenuButtonDepress);
@@ -70,12 +66,6 @@ TMainMenuScreen::~TMainMenuScreen()
 {
     if (TMySoundManager* sounds = TMySoundManager::GetIfMade())
         sounds->PauseMusicByName(kMenuMusic);
-}
-
-void TMainMenuScreen::ResetPulse()
-{
-    gPulseFrames = 0;
-    gPulseToggle = 0;
 }
 
 void TMainMenuScreen::PostInit(TWindowStyle& style)
@@ -336,10 +326,10 @@ void TMainMenuScreen::Tick()
     {
         if (flash_.GetFirstPhase() == TAnimatedElementList::kNotStarted)
         {
-            if (++gPulseFrames % kPulseFrames == 0)
+            if (++pulseFrames_ % kPulseFrames == 0)
             {
-                gPulseToggle ^= 1;
-                pressFontSize_ = pressSize_ + gPulseToggle;
+                pulseToggle_ ^= 1;
+                pressFontSize_ = pressSize_ + pulseToggle_;
                 if (pressText_) pressText_->SetFontSize(pressFontSize_);
             }
         }
@@ -428,9 +418,9 @@ bool TMainMenuScreen::OnKeyDown(int8_t key, int32_t)
         StartFlash();
         return true;
     }
-    if (key == 27)
+    if (key == kKeyEscape)
         PressButton("quit");
-    else if (key == 13)
+    else if (key == kKeyEnter)
         PressButton("play_button");
     return false;
 }

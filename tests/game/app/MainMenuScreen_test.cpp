@@ -92,7 +92,6 @@ protected:
         wm->RegisterWindowType("MainMenuScreen", TMainMenuScreen::ClassId());
         wm->RegisterWindowType("CustomButton", TCustomButton::ClassId());
         player_ = TPlayer::GetInstance();
-        TMainMenuScreen::ResetPulse();
         assets_.NewLog();
     }
     void TearDown() override
@@ -263,14 +262,22 @@ TEST_F(MainMenuTest, ThePromptPulsesEverySeventyFrames)
 {
     TMainMenuScreen* menu = OpenLoaded();
     ASSERT_NE(menu, nullptr);
-    // The ticks after loading have counted already; count from a fresh pulse.
-    TMainMenuScreen::ResetPulse();
+    // The ticks after loading have counted already: the cadence is counted
+    // from the first change.
     const int32_t base = 20;
+    ASSERT_EQ(menu->GetPressFontSize(), base);
+    int waited = 0;
+    while (menu->GetPressFontSize() == base && waited <= 70)
+    {
+        Pass(16);
+        ++waited;
+    }
+    ASSERT_EQ(menu->GetPressFontSize(), base + 1) << "no change in " << waited << " frames";
     struct Step
     {
         int frames;
         int32_t size;
-    } steps[] = {{69, base}, {1, base + 1}, {69, base + 1}, {1, base}, {70, base + 1}};
+    } steps[] = {{69, base + 1}, {1, base}, {69, base}, {1, base + 1}, {70, base}};
     for (const Step& s : steps)
     {
         for (int i = 0; i < s.frames; ++i) Pass(16);

@@ -1,11 +1,13 @@
 // The credits.
 #include "game/app/screens/CreditsScreen.h"
 
+#include "core/Event.h"
 #include "core/Log.h"
 #include "core/StringTable.h"
 #include "game/app/MyAnimSprite.h"
 #include "game/app/MySoundManager.h"
 #include "game/app/MySprite.h"
+#include "game/app/ScreenSize.h"
 #include "graphics/DrawContext.h"
 #include "graphics/TextGraphic.h"
 #include "script/LuaTable.h"
@@ -18,11 +20,7 @@ namespace
 
 const TWindowClassInfo kCreditsClass{"TCreditsScreen", &MakeWindowOf<TCreditsScreen>};
 
-constexpr int32_t kScreenWidth = 800;
-constexpr int32_t kScreenHeight = 600;
 constexpr int32_t kCentreX = kScreenWidth / 2;
-constexpr int8_t kKeyEnter = 13;
-constexpr int8_t kKeyEscape = 27;
 constexpr const char* kNoText = "no_text";
 
 class TTextItem : public TCreditsScreen::SItem
@@ -111,7 +109,7 @@ TWindowClassId TCreditsScreen::ClassId()
     return &kCreditsClass;
 }
 
-TCreditsScreen::TCreditsScreen() : TGameScreen(16)
+TCreditsScreen::TCreditsScreen() : TGameScreen(TGameScreen::kTickMs)
 {
     animationClock_.Start();
 }

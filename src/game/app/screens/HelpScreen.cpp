@@ -1,6 +1,7 @@
 // The help screen's pages.
 #include "game/app/screens/HelpScreen.h"
 
+#include "core/Event.h"
 #include "graphics/DrawContext.h"
 
 namespace
@@ -78,7 +79,7 @@ void THelpScreen::Draw()
 
 bool THelpScreen::OnKeyDown(int8_t key, int32_t)
 {
-    if (key == 13 || key == 27)
+    if (key == kKeyEnter || key == kKeyEscape)
     {
         PressButton("ok_button");
     }

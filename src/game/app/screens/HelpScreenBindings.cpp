@@ -4,7 +4,7 @@
 #include "game/app/RunningLevel.h"
 #include "game/app/screens/HelpScreen.h"
 
-THelpScreen::THelpScreen() : TGameScreen(16)
+THelpScreen::THelpScreen() : TGameScreen(TGameScreen::kTickMs)
 {
     Bindings().Member("HelpButtonDepress", this, &THelpScreen::HelpButtonDepress);
 }

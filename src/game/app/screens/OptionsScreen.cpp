@@ -1,6 +1,7 @@
 // The options dialog.
 #include "game/app/screens/OptionsScreen.h"
 
+#include "core/Event.h"
 #include "core/host/App.h"
 #include "game/app/MySoundManager.h"
 #include "game/app/Player.h"
@@ -13,9 +14,6 @@ namespace
 {
 
 const TWindowClassInfo kOptionsClass{"TOptionsScreen", &MakeWindowOf<TOptionsScreen>};
-
-constexpr int8_t kKeyEnter = 13;
-constexpr int8_t kKeyEscape = 27;
 
 template <class T>
 T* Child(TWindow* screen, const char* name)
@@ -31,7 +29,7 @@ TWindowClassId TOptionsScreen::ClassId()
     return &kOptionsClass;
 }
 
-TOptionsScreen::TOptionsScreen() : TGameScreen(16)
+TOptionsScreen::TOptionsScreen() : TGameScreen(TGameScreen::kTickMs)
 {
     PublishBindings();
 }

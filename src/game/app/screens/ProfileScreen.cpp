@@ -8,6 +8,7 @@
 #include "game/app/Player.h"
 #include "graphics/DrawContext.h"
 #include "graphics/TextGraphic.h"
+#include "graphics/TextLayout.h"
 #include "ui/Message.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowStyle.h"
@@ -19,8 +20,7 @@ const TWindowClassInfo kProfileScreenClass{"TProfileScreen", &MakeWindowOf<TProf
 
 const char* const kHighlightPicture = "images/core/window/element_3";
 // Rows laid out centred both ways.
-constexpr int kRowTextFlags = 5;
-constexpr int32_t kTimerMs = 16;
+constexpr int kRowTextFlags = kTextCentre | kTextMiddle;
 
 void PlaceSprite(TMySprite& sprite, TFloatPoint at, float alpha, float scale)
 {
@@ -38,7 +38,7 @@ TWindowClassId TProfileScreen::ClassId()
 }
 
 TProfileScreen::TProfileScreen()
-    : TGameScreen(kTimerMs),
+    : TGameScreen(TGameScreen::kTickMs),
       previousHighlight_(std::make_unique<TMySprite>(TString(kHighlightPicture), false)),
       highlight_(std::make_unique<TMySprite>(TString(kHighlightPicture), false))
 {
@@ -336,7 +336,7 @@ void TProfileScreen::Tick()
 
 bool TProfileScreen::OnKeyDown(int8_t key, int32_t modifiers)
 {
-    if (key == 13 || key == 27)
+    if (key == kKeyEnter || key == kKeyEscape)
     {
         PressButton("select_button");
         return true;
