@@ -57,7 +57,7 @@ TGameState* Board()
         env.systemFacts = [] { return TSystemFacts(); };
         TGameState::AddHandler(new TPostMetricsHandler(env));
         TGameState::AddHandler(new PassThrough());
-        TGameState* b = TGameState::Get();
+        TGameState* b = TGameState::GetInstance();
         b->SetState("userdatadir", Folder().c_str());
         return b;
     }();

@@ -193,7 +193,7 @@ bool TSprite::HitTest(const int point[2], const TDrawParams& parent, int alphaTh
     if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) return false;
     if (alphaThreshold < 0) return true;
 
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (!dc) return false;
     TTextureRef& scratch = HitTestTexture();
     if (!scratch) scratch = TTexture::CreateEmpty(4, 4, true);

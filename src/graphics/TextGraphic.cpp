@@ -196,7 +196,7 @@ void TTextGraphic::Draw(const TFloatPoint& position, int height, float scale, fl
 {
     if (scale < 0.0f || !(scale == scale)) return;
     TQvMiniVecDraw* d = GetVecDraw();
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (!d || !dc) return;
     TFloatPoint pos = position;
     if (!raw)

@@ -22,15 +22,15 @@ public:
     void SetState(const TString& key, const TString& value) override
     {
         FlushRefusals();
-        if (TGameState* board = TGameState::Get()) board->SetState(key, value);
+        if (TGameState* board = TGameState::GetInstance()) board->SetState(key, value);
     }
     void SetStateInt(const TString& key, int value) override
     {
-        if (TGameState* board = TGameState::Get()) board->SetStateInt(key, value);
+        if (TGameState* board = TGameState::GetInstance()) board->SetStateInt(key, value);
     }
     bool IsHeld() override
     {
-        TGameState* board = TGameState::Get();
+        TGameState* board = TGameState::GetInstance();
         return board && board->IsHeld();
     }
     bool LoadModule(const TString& name) override
@@ -41,18 +41,18 @@ public:
             delete handler;
             return false;
         }
-        TGameState::Get();
+        TGameState::GetInstance();
         TGameState::AddHandler(handler);
         return true;
     }
     void AddFirstPeekHandler() override
     {
-        TGameState::Get();
+        TGameState::GetInstance();
         TGameState::AddHandler(new TFirstPeekHandler());
     }
     void AddPostMetricsHandler() override
     {
-        TGameState::Get();
+        TGameState::GetInstance();
         TGameState::AddHandler(new TPostMetricsHandler());
     }
     void EnableMsnMode() override

@@ -341,13 +341,13 @@ bool TakeRequest(bool& request, bool runningAfter)
 
 int BoardInt(const char* key)
 {
-    TGameState* board = TGameState::Peek();
+    TGameState* board = TGameState::GetIfMade();
     return board ? board->GetState(key).ToInt() : 0;
 }
 
 void AddHandler()
 {
-    TGameState::Get();
+    TGameState::GetInstance();
     TGameState::AddHandler(new TMsnZylomHandler());
 }
 

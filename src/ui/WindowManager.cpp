@@ -251,7 +251,7 @@ bool TWindowManager::SetScreen(TScreen* screen)
     if (screen == nullptr) return false;
     screen_ = screen;
     PushModal(screen);
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc != nullptr && GetWindowAppLink().IsDisplayReady())
     {
         const TRect v = dc->GetViewport();
@@ -596,7 +596,7 @@ void TWindowManager::DrawFrame(TWindowAppLink& app)
     // The draw pass may have emptied the stack.
     if (modals_.empty()) return;
 
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     if (capture_ && dc->BeginRenderTarget(capture_, 0))
     {
@@ -639,7 +639,7 @@ void TWindowManager::DrawModalStack(int pass)
 {
     TWindowAppLink& app = GetWindowAppLink();
     if (abortDraw_ || !app.IsAppReady() || modals_.empty() || !app.IsDisplayReady()) return;
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     if (pass == kDrawAfterCapture || topModalOnly_)
     {

@@ -80,7 +80,7 @@ TEST_F(ModuleTest, ForwardsEveryOperationAndGivesTheHandlerBackOnce)
     ASSERT_TRUE(handler->Load(Name("good")));
     EXPECT_TRUE(handler->IsLoaded());
     TGameState::AddHandler(handler);
-    TGameState* board = TGameState::Get();
+    TGameState* board = TGameState::GetInstance();
 
     board->SetState("consume", "1");
     board->SetState("k", "v");

@@ -62,7 +62,7 @@ int StartGame(const TString& commandLine, const TGameSetup& setup)
 
 void GameMain(TApp& app, const TString&)
 {
-    if (TDrawContext* dc = TDrawContext::Instance())
+    if (TDrawContext* dc = TDrawContext::GetIfMade())
     {
         dc->OnSettingChanged(kRenderSettingNewSubtractive, "1");
         dc->OnSettingChanged(kRenderSettingNewRenderBlend, "1");

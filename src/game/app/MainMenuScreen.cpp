@@ -355,7 +355,7 @@ void TMainMenuScreen::Tick()
 void TMainMenuScreen::Draw()
 {
     if (firstFrame_) return;
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();
@@ -371,7 +371,7 @@ void TMainMenuScreen::Draw()
 void TMainMenuScreen::DrawOverlay()
 {
     if (firstFrame_ || !flashOn_) return;
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();

@@ -100,7 +100,7 @@ int32_t TCreditsScreen::SItem::Draw()
     if (rect_.right < 0 || rect_.bottom < 0 || rect_.left > kScreenWidth ||
         rect_.top > kScreenHeight)
         return 0;
-    if (TDrawContext::Instance() != nullptr) DrawOnScreen();
+    if (TDrawContext::GetIfMade() != nullptr) DrawOnScreen();
     return 1;
 }
 
@@ -296,7 +296,7 @@ void TCreditsScreen::Tick()
 
 void TCreditsScreen::Draw()
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     TScoped2d block(false);
     if (dc != nullptr && !dc->Is2d()) block.began = dc->Begin2d();
     drawnCount_ = 0;

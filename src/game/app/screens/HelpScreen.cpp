@@ -70,7 +70,7 @@ void THelpScreen::CollectTextBoxes()
 void THelpScreen::Draw()
 {
     if (!showBoxes_) return;
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();

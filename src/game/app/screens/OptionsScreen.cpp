@@ -56,7 +56,7 @@ void TOptionsScreen::PostInit(TWindowStyle& style)
 
 void TOptionsScreen::Draw()
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();
