@@ -217,6 +217,7 @@ bool TSprite::HitTest(const int point[2], const TDrawParams& parent, int alphaTh
     const int alpha = int(pixels[pitch + 1] >> 24);
     scratch->Unlock();
     int threshold = alphaThreshold;
-    if (threshold > 240 && dc->GetRenderSetting(kRenderSetting16BitMode).ToInt() != 0) threshold &= ~15;
+    if (threshold > 240 && dc->GetRenderSetting(kRenderSetting16BitMode).ToInt() != 0)
+        threshold &= ~15;
     return alpha >= threshold;
 }

@@ -17,5 +17,6 @@ void ResetServicesGlobals()
     TGameState::Destroy();
     TGameState::SetFacadeTestForTest(nullptr);
     ResetPortalState();
-    TSimpleHttp::SetTimeouts(TSimpleHttp::kDefaultConnectTimeoutMs, TSimpleHttp::kDefaultIdleTimeoutMs);
+    TSimpleHttp::SetTimeouts(TSimpleHttp::kDefaultConnectTimeoutMs,
+                             TSimpleHttp::kDefaultIdleTimeoutMs);
 }

@@ -210,9 +210,8 @@ void GameBreak()
 {
     if (!InPortalMode()) return;
     ++gPortal.breaks;
-    Send(
-        TString::Format("GameBreak(\"<data><breakpoint>%d</breakpoint></data>\")", gPortal.breaks),
-        true);
+    Send(TString::Format("GameBreak(\"<data><breakpoint>%d</breakpoint></data>\")", gPortal.breaks),
+         true);
 }
 
 // The command once went through a 256-byte buffer; a longer mode text is

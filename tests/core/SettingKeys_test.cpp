@@ -124,8 +124,8 @@ TEST(SettingKeysTest, NoSourceNamesAKeyAsALiteral)
     EXPECT_GT(files, 100u);
     std::string list;
     for (const std::string& f : found) list += "\n  " + f;
-    EXPECT_TRUE(found.empty()) << "setting keys written as literals (name them in core/SettingKeys.h):"
-                               << list;
+    EXPECT_TRUE(found.empty())
+        << "setting keys written as literals (name them in core/SettingKeys.h):" << list;
 }
 
 }  // namespace

@@ -56,7 +56,10 @@ protected:
         after_ = Add("after");
         return metrics;
     }
-    void Set(const char* key, const char* value) { TGameState::GetInstance()->SetState(key, value); }
+    void Set(const char* key, const char* value)
+    {
+        TGameState::GetInstance()->SetState(key, value);
+    }
     std::string Get(const char* key) { return TGameState::GetInstance()->GetState(key).CStr(); }
     std::string Metrics(const char* name = "metrics.txt") const
     {
