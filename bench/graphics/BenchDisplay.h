@@ -35,7 +35,7 @@ public:
         window_ = GfxCreateHiddenWindow(width, height);
         host_.SetMainWindow(window_);
         TDrawContext::UseDevice(nullptr, &host_);
-        dc = TDrawContext::Get();
+        dc = TDrawContext::GetInstance();
         dc->GetDisplayHandler()->SetDisplay(
             {.width = width, .height = height, .force = true, .quiet = true});
     }

@@ -224,7 +224,7 @@ struct Display
         window = GfxCreateHiddenWindow(kW, kH);
         host.SetMainWindow(window);
         TDrawContext::UseDevice(nullptr, &host);
-        dc = TDrawContext::Get();
+        dc = TDrawContext::GetInstance();
         dc->GetDisplayHandler()->SetDisplay({.width = kW, .height = kH, .force = true, .quiet = true});
         draw.CalibrateRendering();
         SetVecDraw(&draw);

@@ -57,7 +57,7 @@ TGameState* Board()
         env.systemFacts = [] { return TSystemFacts(); };
         TGameState::AddHandler(std::make_unique<TPostMetricsHandler>(env));
         TGameState::AddHandler(std::make_unique<PassThrough>());
-        TGameState* b = TGameState::Get();
+        TGameState* b = TGameState::GetInstance();
         b->SetState("userdatadir", Folder().c_str());
         return b;
     }();

@@ -124,7 +124,7 @@ struct Scene
         if (window == nullptr) return false;
         host.SetMainWindow(window);
         TDrawContext::UseDevice(nullptr, &host);
-        dc = TDrawContext::Get();
+        dc = TDrawContext::GetInstance();
         dc->GetDisplayHandler()->SetDisplay(
             {.width = kW, .height = kH, .force = true, .quiet = true});
         if (!dc->GetDisplayHandler()->IsReady()) return false;

@@ -41,7 +41,7 @@ TDrawContext* Scene()
     static TDrawContext* dc = []
     {
         TDrawContext::UseDevice(&device, &host);
-        TDrawContext* made = TDrawContext::Get();
+        TDrawContext* made = TDrawContext::GetInstance();
         made->GetDisplayHandler()->SetDisplay(
             {.width = 800, .height = 600, .force = true, .quiet = true});
         RegisterMemoryFileByName("fuzz_dot.png", kDot, sizeof kDot);

@@ -13,6 +13,7 @@
 #include "core/FileData.h"
 #include "core/Folders.h"
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 
 namespace
@@ -221,7 +222,7 @@ void BuildAssetIndex(const std::function<void()>& registerBuiltins)
         access("assets", R_OK | X_OK) != 0)
         LogPrintf("ERROR: the assets folder is missing or cannot be read");
     ScanAssetFolder("assets", "");
-    if (GetSetting("activex") == TString("1")) return;
+    if (GetSetting(kSettingActiveX) == TString("1")) return;
     TString user = GetUserDataFolder();
     if (!user.IsEmpty()) ScanAssetFolder(user, "user:");
     TString common = GetCommonDataFolder();

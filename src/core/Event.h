@@ -66,6 +66,13 @@ enum TKeyCode : int32_t
     kKeyDelete = -1,
 };
 
+// The keys a dialog answers, as both their key code and their character.
+enum TDialogKey : int32_t
+{
+    kKeyEnter = 13,
+    kKeyEscape = 27,
+};
+
 struct TEvent
 {
     int32_t type = 0;

@@ -75,3 +75,23 @@ inline constexpr const char* kSettingLegacyLineWrap = "legacylinewrap";
 inline constexpr const char* kSettingStringTest = "stringtest";
 inline constexpr const char* kSettingMemoryMax = "memorymax";
 inline constexpr const char* kSettingViewportScale = "viewportscale";
+inline constexpr const char* kSettingTextureMemoryMax = "texturememorymax";
+inline constexpr const char* kSettingUtf8ModeInit = "utf8modeinit";
+inline constexpr const char* kSettingActiveX = "activex";
+inline constexpr const char* kSettingStartupDir = "startupdir";
+inline constexpr const char* kSettingSite = "site";
+inline constexpr const char* kSettingHwnd = "hwnd";
+inline constexpr const char* kSettingDxBroken = "dxbroken";
+inline constexpr const char* kSettingBrokenIndexedVerts = "brokenindexedverts";
+inline constexpr const char* kSettingCurrentSpriteCount = "current_sprite_count";
+inline constexpr const char* kSettingTextureRamAllocated = "texture_ram_allocated";
+inline constexpr const char* kSettingMaxTextureRamAllocated = "max_texture_ram_allocated";
+
+// Keys of the display's render settings (TDrawContext::OnSettingChanged and
+// GetRenderSetting), a table of their own.
+inline constexpr const char* kRenderSettingAntialias = "antialias";
+inline constexpr const char* kRenderSettingHintAntialias = "hint_antialias";
+inline constexpr const char* kRenderSettingNewSubtractive = "new_subtractive";
+inline constexpr const char* kRenderSettingNewRenderBlend = "new_render_blend";
+inline constexpr const char* kRenderSettingTextureRectangle = "texture_rectangle";
+inline constexpr const char* kRenderSetting16BitMode = "16bitmode";

@@ -187,7 +187,8 @@ bool TDXContext::CreateLocked(void* window, bool fullScreen, int width, int heig
     LogPrintf("%s", ident.CStr());
     report_ += ident;
 
-    if (info_.description.find("Intel") != std::string::npos) SetSetting("brokenindexedverts", "1");
+    if (info_.description.find("Intel") != std::string::npos)
+        SetSetting(kSettingBrokenIndexedVerts, "1");
     if (info_.description == "SiS Mirage 3 Graphics" && handler_)
         handler_->SetSplitIndexedRequest(true);
 

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "graphics/DXError.h"
 #include "graphics/DeviceColour.h"
@@ -276,7 +277,7 @@ void TDisplayHandler::DrawVertices(GfxPrimitive type, const TVertexSet& set)
 {
     TPlatformData& d = *data_;
     if (d.dxBroken || !device_) return;
-    if (GetSettingBool("brokenindexedverts"))
+    if (GetSettingBool(kSettingBrokenIndexedVerts))
     {
         const int n = std::min(set.count, 65535);
         if (n <= 0) return;  // nothing to draw, and no buffer to hand over

@@ -254,7 +254,7 @@ void TDisplayHandler::SetDisplay(const TDisplayRequest& request)
     d.viewport = d.screen = d.savedViewport = d.clip = TRect(0, 0, width, height);
     d.hasDisplay = false;
     d.dxBroken = false;
-    SetSetting("dxbroken", "0");
+    SetSetting(kSettingDxBroken, "0");
     ctx.ResetDisplayState();
 
     if (d.lowMemoryNotice)
@@ -470,7 +470,7 @@ void TDisplayHandler::SetBroken()
     data_->lastBrokenTime = host_->GetTime();
     data_->brokenOnce = true;
     data_->dxBroken = true;
-    SetSetting("dxbroken", "1");
+    SetSetting(kSettingDxBroken, "1");
 }
 
 void TDisplayHandler::SetBrokenThrottled()
@@ -552,21 +552,21 @@ void TDisplayHandler::SetRenderSetting(const TString& key, const TString& value)
 {
     TPlatformData& d = *data_;
     const bool on = atoi(value.CStr()) > 0;
-    if (key == "antialias")
+    if (key == kRenderSettingAntialias)
     {
         d.antialias = on;
         if (d.hasDisplay)
             RS(GFX_RS_ANTIALIAS, on ? GFX_ANTIALIAS_SORTINDEPENDENT : GFX_ANTIALIAS_NONE, 2270);
     }
-    else if (key == "hint_antialias")
+    else if (key == kRenderSettingHintAntialias)
     {
         d.antialiasHint = on;
     }
-    else if (key == "new_subtractive")
+    else if (key == kRenderSettingNewSubtractive)
     {
         d.newSubtractive = on;
     }
-    else if (key == "new_render_blend")
+    else if (key == kRenderSettingNewRenderBlend)
     {
         d.newRenderBlend = on;
     }
@@ -575,10 +575,10 @@ void TDisplayHandler::SetRenderSetting(const TString& key, const TString& value)
 TString TDisplayHandler::GetRenderSetting(const TString& key) const
 {
     const TPlatformData& d = *data_;
-    if (key == "antialias") return d.antialias ? "1" : "0";
-    if (key == "hint_antialias") return d.antialiasHint ? "1" : "0";
-    if (key == "new_subtractive") return d.newSubtractive ? "1" : "0";
-    if (key == "16bitmode")
+    if (key == kRenderSettingAntialias) return d.antialias ? "1" : "0";
+    if (key == kRenderSettingHintAntialias) return d.antialiasHint ? "1" : "0";
+    if (key == kRenderSettingNewSubtractive) return d.newSubtractive ? "1" : "0";
+    if (key == kRenderSetting16BitMode)
         return (d.lowMemoryVideo || d.screenBitDepth == 16 || d.screenBitDepth == 15) ? "1" : "0";
     return TString();
 }
@@ -648,7 +648,7 @@ bool TPlatformData::Restore()
     }
     workingCount = 0;
     dxBroken = false;
-    SetSetting("dxbroken", "0");
+    SetSetting(kSettingDxBroken, "0");
     GfxResult r = device->RestoreSurfaces();
     if (!GfxFailed(r))
     {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "graphics/DisplayHandler.h"
 #include "graphics/TextGraphic.h"
@@ -32,7 +33,7 @@ GfxTexture* SurfaceOf(const TTextureRef& texture)
 // ---------------------------------------------------------------------------
 // Lifetime
 
-TDrawContext* TDrawContext::Get()
+TDrawContext* TDrawContext::GetInstance()
 {
     // A context made before its device was chosen would quietly open an SDL
     // device of its own, over whatever the caller meant to draw to.
@@ -41,7 +42,7 @@ TDrawContext* TDrawContext::Get()
     return gDrawContext;
 }
 
-TDrawContext* TDrawContext::Instance()
+TDrawContext* TDrawContext::GetIfMade()
 {
     return gDrawContext;
 }
@@ -339,7 +340,7 @@ TString TDrawContext::GetOverlayText() const
     const platform::ProcessMemory memory = platform::GetProcessMemory();
     IGfxDevice* device = handler_ ? handler_->GetDevice() : nullptr;
     const GfxTextureMemory textures = device ? device->GetTextureMemory() : GfxTextureMemory();
-    const int sprites = atoi(GetSetting("current_sprite_count", "").CStr());
+    const int sprites = atoi(GetSetting(kSettingCurrentSpriteCount, "").CStr());
     return TString::Format(
         "Brindlecor Version %d.%d.%d.%d<br>%f FPS<tab pos='150'>Sprites: %d<br>Mem: %lldkB<tab "
         "pos='150'>TexMem: "
@@ -365,13 +366,13 @@ void TDrawContext::DrawOverlay()
 // ---------------------------------------------------------------------------
 // Guard and host
 
-TScoped2d::TScoped2d() : began(TDrawContext::Get()->Begin2d()) {}
+TScoped2d::TScoped2d() : began(TDrawContext::GetInstance()->Begin2d()) {}
 
 void TScoped2d::Release()
 {
     if (!began) return;
     began = false;
-    if (TDrawContext* dc = TDrawContext::Instance()) dc->End2d();
+    if (TDrawContext* dc = TDrawContext::GetIfMade()) dc->End2d();
 }
 
 uint32_t TDrawContextHost::GetTime()
@@ -381,45 +382,45 @@ uint32_t TDrawContextHost::GetTime()
 
 bool TDrawContextHost::IsDrawing()
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     return dc && dc->IsDrawing();
 }
 
 bool TDrawContextHost::Is2d()
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     return dc && dc->Is2d();
 }
 
 bool TDrawContextHost::Is3d()
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     return dc && dc->Is3d();
 }
 
 void TDrawContextHost::Begin2d()
 {
-    if (TDrawContext* dc = TDrawContext::Instance()) dc->Begin2d();
+    if (TDrawContext* dc = TDrawContext::GetIfMade()) dc->Begin2d();
 }
 
 void TDrawContextHost::End2d()
 {
-    if (TDrawContext* dc = TDrawContext::Instance()) dc->End2d();
+    if (TDrawContext* dc = TDrawContext::GetIfMade()) dc->End2d();
 }
 
 void TDrawContextHost::Begin3d()
 {
-    if (TDrawContext* dc = TDrawContext::Instance()) dc->Begin3d();
+    if (TDrawContext* dc = TDrawContext::GetIfMade()) dc->Begin3d();
 }
 
 void TDrawContextHost::End3d()
 {
-    if (TDrawContext* dc = TDrawContext::Instance()) dc->End3d();
+    if (TDrawContext* dc = TDrawContext::GetIfMade()) dc->End3d();
 }
 
 GfxTexture* TDrawContextHost::GetCurrentTexture()
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     return dc ? SurfaceOf(dc->state_.currentTexture) : nullptr;
 }
 
@@ -428,7 +429,7 @@ GfxTexture* TDrawContextHost::GetCurrentTexture()
 // cannot die in between.
 void TDrawContextHost::SetCurrentTexture(GfxTexture* texture)
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (!dc) return;
     TDrawContextState& s = dc->state_;
     if (!texture)

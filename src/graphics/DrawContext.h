@@ -40,11 +40,12 @@ struct TDrawContextState
 class TDrawContext
 {
 public:
-    static TDrawContext* Get();
+    // The one context, made on first use.
+    static TDrawContext* GetInstance();
     // The instance when one exists, else null (never creates it).
-    static TDrawContext* Instance();
+    static TDrawContext* GetIfMade();
     static void Destroy();
-    // Before the first Get, which asserts (in debug builds) that it was
+    // Before the first GetInstance, which asserts (in debug builds) that it was
     // called: the device and host the display handler is made over (both
     // borrowed; null device: an SDL device of the context's own; null host:
     // the context's own).

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "graphics/DXContext.h"
 #include "graphics/DisplayHandler.h"
@@ -86,7 +87,7 @@ bool TDXContext::SetMouseImage(const TTextureRef& image, int hotX, int hotY, boo
 {
     if (!deviceReady_) return false;
     TMouseLock lock(mouseMutex_);
-    if (overlay && GetSetting("activex") == "1")
+    if (overlay && GetSetting(kSettingActiveX) == "1")
     {
         overlay_.image = image;
         overlay_.hotX = hotX;

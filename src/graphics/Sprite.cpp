@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/Saturate.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "graphics/DrawContext.h"
 
@@ -22,7 +23,7 @@ TTextureRef& HitTestTexture()
 
 void PublishCount()
 {
-    SetSetting("current_sprite_count", TString::Format("%d", gLiveSprites));
+    SetSetting(kSettingCurrentSpriteCount, TString::Format("%d", gLiveSprites));
 }
 
 }  // namespace
@@ -178,7 +179,7 @@ void TSprite::GetBounds(TRect& out, const TDrawParams& parent, int depth)
 
 bool TSprite::HitTest(const int point[2], const TDrawParams& parent, int alphaThreshold, int depth)
 {
-    if (!texture_ && !GetSettingBool("hittestchildren")) return false;
+    if (!texture_ && !GetSettingBool(kSettingHitTestChildren)) return false;
     if (!visible_) return false;
     TRect r;
     GetBounds(r, parent, depth);
@@ -186,7 +187,7 @@ bool TSprite::HitTest(const int point[2], const TDrawParams& parent, int alphaTh
     if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) return false;
     if (alphaThreshold < 0) return true;
 
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (!dc) return false;
     TTextureRef& scratch = HitTestTexture();
     if (!scratch) scratch = TTexture::CreateEmpty(4, 4, true);
@@ -211,6 +212,7 @@ bool TSprite::HitTest(const int point[2], const TDrawParams& parent, int alphaTh
         alpha = int(pixels.Row(1)[1] >> 24);
     }
     int threshold = alphaThreshold;
-    if (threshold > 240 && dc->GetRenderSetting("16bitmode").ToInt() != 0) threshold &= ~15;
+    if (threshold > 240 && dc->GetRenderSetting(kRenderSetting16BitMode).ToInt() != 0)
+        threshold &= ~15;
     return alpha >= threshold;
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "graphics/DisplayHandler.h"
 #include "graphics/DrawContext.h"
@@ -14,7 +15,7 @@
 
 TTextGraphic::TTextGraphic()
 {
-    spriteRender_ = GetSetting("textspriterender").ToFloat() > 0.0f;
+    spriteRender_ = GetSetting(kSettingTextSpriteRender).ToFloat() > 0.0f;
 }
 
 TTextGraphic::~TTextGraphic() = default;
@@ -206,7 +207,7 @@ void TTextGraphic::Draw(const TFloatPoint& position, int height, float scale, fl
 {
     if (scale < 0.0f || !(scale == scale)) return;
     TQvMiniVecDraw* d = GetVecDraw();
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (!d || !dc) return;
     TFloatPoint pos = position;
     if (!raw)

@@ -24,7 +24,7 @@ public:
     TTextGraphic();
     ~TTextGraphic();
 
-    // flags: 1 centre, 2 right; 4 centre vertically, 8 bottom.
+    // flags: TTextFlag bits (graphics/TextLayout.h).
     static std::unique_ptr<TTextGraphic> Create(const TString& text, int width, int height,
                                                 int flags, const TString& fontName, int fontSize,
                                                 const TFloatVector4& color);

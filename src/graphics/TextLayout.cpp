@@ -272,7 +272,7 @@ private:
         line_.width = int(std::lround(extent_ / 4.0f));
         out_->widest = std::max(out_->widest, line_.width);
         int align = lineAlign_;
-        if (align < 0) align = (flags_ & 1) ? 1 : (flags_ & 2) ? 2 : 0;
+        if (align < 0) align = (flags_ & kTextCentre) ? 1 : (flags_ & kTextRight) ? 2 : 0;
         const float firstOutline = runs.empty() ? 0.0f : runs.front().outlineSize;
         const float lastOutline = runs.empty() ? 0.0f : runs.back().outlineSize;
         if (align == 1)
@@ -329,12 +329,12 @@ void LayoutText(const TString& text, int boxWidth, int boxHeight, const TextAttr
     *out = TTextLayoutResult();
     state.Reset(base);
     TLayoutBuilder(text, boxWidth, flags, fonts, state, out).Run();
-    if (flags & 4)
+    if (flags & kTextMiddle)
     {
         out->blockTop = boxHeight / 2;
         out->blockOffset = -float(out->totalHeight) / 2.0f;
     }
-    else if (flags & 8)
+    else if (flags & kTextBottom)
     {
         out->blockTop = boxHeight;
         out->blockOffset = -float(out->totalHeight);

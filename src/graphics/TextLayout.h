@@ -71,6 +71,17 @@ struct TTextLayoutResult
     float blockOffset = 0.0f;
 };
 
-// flags: 1 centre, 2 right (else left); 4 centre vertically, 8 bottom.
+// Bits of a text's flags (the values scripts and data files give): the line
+// alignment, left when neither is set, and the block's vertical place, top
+// when neither is set.
+enum TTextFlag : int
+{
+    kTextCentre = 1,
+    kTextRight = 2,
+    kTextMiddle = 4,
+    kTextBottom = 8,
+};
+
+// flags: TTextFlag bits.
 void LayoutText(const TString& text, int boxWidth, int boxHeight, const TextAttributes& base,
                 int flags, TFontRegistry& fonts, TTagState& state, TTextLayoutResult* out);

@@ -226,7 +226,7 @@ TTextureRef TTexture::GetShared()
 
 void TTexture::Draw(const TDrawParams& params)
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (!data_ || !dc || !dc->Is2d() || IsSimple()) return;
     TRect src = (params.flags & TDrawParams::kSourceRect) ? params.sourceRect
                                                           : TRect(0, 0, GetWidth(), GetHeight());
@@ -298,7 +298,7 @@ void TTexture::Draw(const TDrawParams& params)
 
 void TTexture::DrawAt(float x, float y, float alpha, float scale, float rotation, uint32_t flags)
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (!data_ || !dc || !dc->Is2d()) return;
     TDrawParams params(TFloatPoint(x, y), alpha, scale, flags);
     params.matrix.Rotate(rotation);
@@ -307,7 +307,7 @@ void TTexture::DrawAt(float x, float y, float alpha, float scale, float rotation
 
 void TTexture::CopyTo(int x, int y, const TRect* rect, const TTextureRef& dest)
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (!data_ || (dc && dc->IsDrawing())) return;
     if (rect)
     {

@@ -231,7 +231,7 @@ void TQvMiniVecDraw::PushVertex(float x, float y, uint32_t colour)
 void TQvMiniVecDraw::FlushVertices()
 {
     if (vertices_.empty()) return;
-    if (TDrawContext* dc = TDrawContext::Instance())
+    if (TDrawContext* dc = TDrawContext::GetIfMade())
     {
         dc->SetTexture(TTextureRef());
         dc->SetBlendMode(0);
@@ -299,7 +299,7 @@ void TQvMiniVecDraw::SetSpanOffsets(int a, int b, int c)
 
 int TQvMiniVecDraw::RunCalibrationPass(const TTextureRef& texture, int* blank)
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     *blank = 0;
     if (!dc || !dc->BeginRenderTarget(texture, 0)) return -2;
     {
@@ -348,7 +348,7 @@ int TQvMiniVecDraw::RunCalibrationPass(const TTextureRef& texture, int* blank)
 
 void TQvMiniVecDraw::CalibrateRendering()
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (!dc) return;
     Flush();
     TTextureRef texture = TTexture::CreateEmpty(800, 512, true);

@@ -32,7 +32,7 @@ bool HostSettingHook(const TString& key, const TString& value)
     if (!gApp || !gApp->GetHost()) return false;
     gApp->GetHost()->OnSettingChanged(key, value);
     // "vsync" waits until there is a display to take it.
-    return !(key == "vsync" && !gApp->GetHost()->GetDisplay());
+    return !(key == kSettingVsync && !gApp->GetHost()->GetDisplay());
 }
 
 uint32_t SeedWordFromRand()
@@ -104,10 +104,13 @@ TApp::TApp(TAppHost* host)
     // Settings defaults and the command line's own settings.
     const TString& cmd = host->GetCommandLine();
     SetSetting(kSettingMemoryMax, "100000000");
-    SetSetting("texturememorymax", "100000000");
+    // 400 MiB, the texture budget the game has always run with: the game's
+    // start-up used to overwrite a smaller framework default with it, so no
+    // run ever saw another value once the game was up.
+    SetSetting(kSettingTextureMemoryMax, "419430400");
     if (host->HasSwitch("-url=")) SetSetting(kSettingDownloadUrl, WordAfterSwitch(cmd, "-url="));
     if (host->HasSwitch("--stringtest")) SetSetting(kSettingStringTest, "1");
-    SetSetting("utf8modeinit", GetSetting(kSettingUtf8Mode, ""));
+    SetSetting(kSettingUtf8ModeInit, GetSetting(kSettingUtf8Mode, ""));
     // The host, then the generator re-seeded from rand.
     host_ = host;
     uint32_t key[4];

@@ -189,7 +189,7 @@ bool TAppHost::CreateMainWindow()
         window_.reset();
         return false;
     }
-    SetSetting("hwnd", TString::Format("%d", static_cast<int>(window_->GetId())));
+    SetSetting(kSettingHwnd, TString::Format("%d", static_cast<int>(window_->GetId())));
     return true;
 }
 
@@ -404,15 +404,15 @@ bool TAppHost::GetViewportScale(float& scaleX) const
 
 void TAppHost::OnSettingChanged(const TString& key, const TString& value)
 {
-    if (key == "vsync")
+    if (key == kSettingVsync)
     {
         if (display_) display_->SetVsync(value.ToInt() != 0);
     }
-    else if (key == "memorymax")
+    else if (key == kSettingMemoryMax)
     {
         SetLogFolder(TString::Format("__MEMORYMAX__=%d", value.ToInt()).CStr());
     }
-    else if (key == "viewportscale")
+    else if (key == kSettingViewportScale)
     {
         // The scale multiplies window sizes and pointer positions: a text
         // that reads as no usable factor leaves the scale as it was.

@@ -77,7 +77,7 @@ void SaveExitStats()
 
     // Without a configured server there is nowhere to send the data; it stays
     // on disk rather than going to a host nobody chose.
-    TString site = GetSetting("site", "");
+    TString site = GetSetting(kSettingSite, "");
     if (site.IsEmpty()) return;
     auto& make = GetFrameworkServices().makeHttp;
     std::unique_ptr<THostHttp> http = make ? make() : nullptr;

@@ -124,7 +124,7 @@ int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowM
     {
         host->embedded = true;
         host->activeXTest = true;
-        SetSetting("activex", "1");
+        SetSetting(kSettingActiveX, "1");
     }
     bool embeddedWithoutPq = host->embedded && !HasSwitch(commandLine, "-pq=");
     Trace("folders");
@@ -146,7 +146,7 @@ int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowM
         delete app;
         return -1;
     }
-    if (host->activeXTest) SetSetting("activex", "1");
+    if (host->activeXTest) SetSetting(kSettingActiveX, "1");
     Trace("sound");
     app->StartSound();
     Trace("draw");
@@ -160,7 +160,7 @@ int StartFramework(const TString& commandLineIn, TGameMain gameMain, bool allowM
     std::snprintf(shortPath, sizeof shortPath, "%s", host->GetProgramFolder().CStr());
     ToShortPath(shortPath, sizeof shortPath);
     SetSetting(kSettingInstallKey, shortPath);
-    SetSetting("startupdir", host->GetStartFolder());
+    SetSetting(kSettingStartupDir, host->GetStartFolder());
     if (HasSwitch(commandLine, "--cheat")) SetSetting(kSettingCheatCode, CheatCodeOf(commandLine));
     for (const auto& [key, value] : ParseOptions(commandLine)) SetSetting(key, value);
     if (HasSwitch(commandLine, "-pq="))

@@ -2,6 +2,7 @@
 #include "services/FlashHost.h"
 
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "host/App.h"
 #include "host/AppHost.h"
@@ -37,6 +38,12 @@ void SetFlashHostHooks(const TFlashHostHooks& hooks)
     gHooks = hooks;
 }
 
+void ResetFlashHost()
+{
+    gHooks = TFlashHostHooks();
+    gRefusalLogged = false;
+}
+
 TFlashHost::TFlashHost(const char* movieName)
     : movieName_(movieName ? movieName : ""), savedCursorShown_(IsSystemCursorShown())
 {
@@ -50,7 +57,7 @@ TFlashHost::~TFlashHost()
 bool TFlashHost::Play(bool, bool, bool exclusive)
 {
     if (exclusive) Call(gHooks.releaseMouseCapture);
-    if (GetSetting("dxbroken", "0").ToInt() != 0) return false;
+    if (GetSetting(kSettingDxBroken, "0").ToInt() != 0) return false;
     savedCursorShown_ = IsSystemCursorShown();
     if (!gRefusalLogged)
     {

@@ -25,6 +25,8 @@ struct TFlashHostHooks
 };
 
 void SetFlashHostHooks(const TFlashHostHooks& hooks);
+// Tests: no hooks, and the next refusal is logged again.
+void ResetFlashHost();
 
 class TFlashHost
 {

@@ -36,13 +36,13 @@ TString TGameStateHandler::OnGetState(const TString&, const TString& value)
 
 TGameState::TGameState() = default;
 
-TGameState* TGameState::Get()
+TGameState* TGameState::GetInstance()
 {
     if (!gBoard && FacadeExists()) gBoard = new TGameState();
     return gBoard;
 }
 
-TGameState* TGameState::Peek()
+TGameState* TGameState::GetIfMade()
 {
     return gBoard;
 }

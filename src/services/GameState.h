@@ -43,9 +43,9 @@ class TGameState
 public:
     // The board; made by the first call once the application facade exists.
     // Null before that (nothing is made then).
-    static TGameState* Get();
+    static TGameState* GetInstance();
     // The board when it exists; never makes one.
-    static TGameState* Peek();
+    static TGameState* GetIfMade();
     // Shuts down and deletes every listed handler (in list order), empties
     // the list, then deletes the board. Runs the handler part even when no
     // board was ever made.

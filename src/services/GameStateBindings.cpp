@@ -10,30 +10,30 @@ namespace
 
 TString ScriptGetState(TString key)
 {
-    TGameState* board = TGameState::Get();
+    TGameState* board = TGameState::GetInstance();
     return board ? board->GetState(key) : TString();
 }
 
 void ScriptSetState(TString key, TString value)
 {
-    if (TGameState* board = TGameState::Get()) board->SetState(key, value);
+    if (TGameState* board = TGameState::GetInstance()) board->SetState(key, value);
 }
 
 bool ScriptQueryMuteGame()
 {
-    TGameState* board = TGameState::Get();
+    TGameState* board = TGameState::GetInstance();
     return board && board->QueryMuteGame();
 }
 
 bool ScriptQueryRestartMode()
 {
-    TGameState* board = TGameState::Get();
+    TGameState* board = TGameState::GetInstance();
     return board && board->QueryRestartMode();
 }
 
 bool ScriptQueryJumpToMenu()
 {
-    TGameState* board = TGameState::Get();
+    TGameState* board = TGameState::GetInstance();
     return board && board->QueryJumpToMenu();
 }
 

@@ -5,7 +5,7 @@
 class TScript;
 
 // Publishes the five functions into the script's globals. They reach the
-// board through TGameState::Get on every call; with no board GetState
+// board through TGameState::GetInstance on every call; with no board GetState
 // answers "", _SetState does nothing and the queries answer false. Publishing
 // raises the engine's memory error when the state cannot grow; an inert
 // script (no state) gets nothing.

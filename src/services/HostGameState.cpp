@@ -22,33 +22,33 @@ public:
     void SetState(const TString& key, const TString& value) override
     {
         FlushRefusals();
-        if (TGameState* board = TGameState::Get()) board->SetState(key, value);
+        if (TGameState* board = TGameState::GetInstance()) board->SetState(key, value);
     }
     void SetStateInt(const TString& key, int value) override
     {
-        if (TGameState* board = TGameState::Get()) board->SetStateInt(key, value);
+        if (TGameState* board = TGameState::GetInstance()) board->SetStateInt(key, value);
     }
     bool IsHeld() override
     {
-        TGameState* board = TGameState::Get();
+        TGameState* board = TGameState::GetInstance();
         return board && board->IsHeld();
     }
     bool LoadModule(const TString& name) override
     {
         auto handler = std::make_unique<TDllGameState>();
         if (!handler->Load(name)) return false;
-        TGameState::Get();
+        TGameState::GetInstance();
         TGameState::AddHandler(std::move(handler));
         return true;
     }
     void AddFirstPeekHandler() override
     {
-        TGameState::Get();
+        TGameState::GetInstance();
         TGameState::AddHandler(std::make_unique<TFirstPeekHandler>());
     }
     void AddPostMetricsHandler() override
     {
-        TGameState::Get();
+        TGameState::GetInstance();
         TGameState::AddHandler(std::make_unique<TPostMetricsHandler>());
     }
     void EnableMsnMode() override

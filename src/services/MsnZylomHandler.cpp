@@ -210,9 +210,8 @@ void GameBreak()
 {
     if (!InPortalMode()) return;
     ++gPortal.breaks;
-    Send(
-        TString::Format("GameBreak(\"<data><breakpoint>%d</breakpoint></data>\")", gPortal.breaks),
-        true);
+    Send(TString::Format("GameBreak(\"<data><breakpoint>%d</breakpoint></data>\")", gPortal.breaks),
+         true);
 }
 
 // The command once went through a 256-byte buffer; a longer mode text is
@@ -341,13 +340,13 @@ bool TakeRequest(bool& request, bool runningAfter)
 
 int BoardInt(const char* key)
 {
-    TGameState* board = TGameState::Peek();
+    TGameState* board = TGameState::GetIfMade();
     return board ? board->GetState(key).ToInt() : 0;
 }
 
 void AddHandler()
 {
-    TGameState::Get();
+    TGameState::GetInstance();
     TGameState::AddHandler(std::make_unique<TMsnZylomHandler>());
 }
 

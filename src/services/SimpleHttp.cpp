@@ -37,8 +37,8 @@ struct TSimpleHttp::TContext
 namespace
 {
 
-std::atomic<uint32_t> gConnectTimeoutMs{10000};
-std::atomic<uint32_t> gIdleTimeoutMs{30000};
+std::atomic<uint32_t> gConnectTimeoutMs{TSimpleHttp::kDefaultConnectTimeoutMs};
+std::atomic<uint32_t> gIdleTimeoutMs{TSimpleHttp::kDefaultIdleTimeoutMs};
 
 // The live workers, so program end can cancel and wait for them. Made once
 // and never destroyed: a worker may still touch it while statics go away.

@@ -42,8 +42,11 @@ public:
     const TString& GetUrl() const { return url_; }
     const TString& GetBody() const { return body_; }
 
+    static constexpr uint32_t kDefaultConnectTimeoutMs = 10000;
+    static constexpr uint32_t kDefaultIdleTimeoutMs = 30000;
+
     // Time limits of requests started later: connecting, then the longest
-    // silence while waiting for bytes (defaults 10 s and 30 s).
+    // silence while waiting for bytes (the defaults above at start).
     static void SetTimeouts(uint32_t connectMs, uint32_t idleMs);
     // Workers still running (abandoned ones included).
     static int GetRunningWorkers();

@@ -3,6 +3,7 @@
 #include "ui/Button.h"
 
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "script/LuaFunction.h"
 #include "script/LuaTable.h"
@@ -44,7 +45,7 @@ public:
 
     bool Visit(TWindow* window) override
     {
-        const bool begins = (window->GetFlags() & TButton::kBeginGroupFlag) != 0;
+        const bool begins = (window->GetFlags() & kWindowBeginsGroup) != 0;
         if (pass == 0)
         {
             if (begins) groupStart_ = window;
@@ -257,7 +258,7 @@ bool TButton::IsOutsideHitArea(TPoint point)
     const float sx = float(GetWidth()) / float(maskWidth_);
     const float sy = float(GetHeight()) / float(maskHeight_);
     int64_t mx, my;
-    if (GetSettingBool("fixbuttonmask"))
+    if (GetSettingBool(kSettingFixButtonMask))
     {
         mx = static_cast<int64_t>(float(point.x) / sx);
         my = static_cast<int64_t>(float(point.y) / sy);
@@ -328,7 +329,7 @@ void TButton::SetToggleState(bool on)
 
 void TButton::SetOptions(uint32_t bits)
 {
-    if (bits & kOptionBeginGroup) AddRoleFlags(kBeginGroupFlag);
+    if (bits & kOptionBeginGroup) AddRoleFlags(kWindowBeginsGroup);
     if (bits & kOptionSendToParent) options_ |= kSendToParent;
     if (bits & kOptionClose) options_ |= kCloseDialog;
     if (bits & kOptionDefault) options_ |= kDefault;

@@ -43,8 +43,6 @@ public:
         kDefault = 0x8,
         kCancel = 0x10,
     };
-    // The window role flag of the first button of a radio group.
-    static constexpr uint32_t kBeginGroupFlag = 0x8;
     // Option bits SetOptions takes (kOn is the toggle state's own).
     enum : uint32_t
     {

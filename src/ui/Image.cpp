@@ -138,7 +138,7 @@ TDrawParams TImage::MakeDrawParams() const
 void TImage::Draw()
 {
     if (!texture_) return;
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();

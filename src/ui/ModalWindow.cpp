@@ -5,6 +5,7 @@
 #include <cctype>
 #include <string>
 
+#include "core/Event.h"
 #include "core/Log.h"
 #include "ui/Button.h"
 #include "ui/Message.h"
@@ -177,11 +178,11 @@ bool TModalWindow::OnKeyDown(int8_t key, int32_t modifiers)
 
 bool TModalWindow::OnChar(char c)
 {
-    if (c != 13 && c != 27) return false;
+    if (c != kKeyEnter && c != kKeyEscape) return false;
     auto message = std::make_unique<TMessage>(kDefaultAction);
     FindDefault finder;
     VisitChildren(finder);
-    TButton* button = c == 13 ? finder.defaultButton : finder.cancelButton;
+    TButton* button = c == kKeyEnter ? finder.defaultButton : finder.cancelButton;
     if (button != nullptr && button->RunCommand()) return true;
     TWindowManager* wm = GetWindowManager();
     TWindow* focus = wm != nullptr ? wm->GetFocusWindow() : nullptr;

@@ -15,7 +15,7 @@ TScreen::TScreen()
 
 void TScreen::Draw()
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     TWindowManager* wm = GetWindowManager();
     if (dc == nullptr) return;
     if (!neverClear_ && (clearAlways_ || (wm != nullptr && wm->GetTopModal() == this)))

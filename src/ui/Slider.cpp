@@ -245,7 +245,7 @@ bool TSlider::OnMouseLeave()
 
 void TSlider::DrawRailPiece(const TTextureRef& image, float start, float length)
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     int sw = 0, sh = 0;
     image->GetSurfaceSize(&sw, &sh);
     const float across = scale_ * float(image->GetWidth());
@@ -284,7 +284,7 @@ void TSlider::DrawRailPiece(const TTextureRef& image, float start, float length)
 
 void TSlider::Draw()
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr || (!rails_[0] && !rails_[1] && !rails_[2])) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();

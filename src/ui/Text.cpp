@@ -110,7 +110,7 @@ void TText::SetRotation(float degrees, int32_t originX, int32_t originY)
 void TText::Draw()
 {
     if (!graphic_) return;
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();

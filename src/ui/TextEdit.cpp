@@ -320,7 +320,7 @@ bool TTextEdit::Edit(const TString& text)
         case 9:
             if (!FilterEdit(kEditTab, b) && ring_) FocusNextInRing();
             return false;
-        case 13:
+        case kKeyEnter:
             return FilterEdit(kEditEnter, b);
         default:
             break;

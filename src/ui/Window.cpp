@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/Log.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "graphics/DrawContext.h"
 #include "script/LuaFunction.h"
@@ -475,7 +476,7 @@ bool DispatchEvent(TWindow* window, const TEvent& original, bool focusAssigned)
 
         if (window->IsModalLayer())
         {
-            const bool overlayMouse = GetSettingBool("overlaymouse");
+            const bool overlayMouse = GetSettingBool(kSettingOverlayMouse);
             TWindowManager* wm = GetWindowManager();
             if (!overlayMouse && wm != nullptr)
             {

@@ -29,6 +29,7 @@ enum : uint32_t
     kWindowModal = 0x1,        // a modal layer: propagation stops here
     kWindowTakesFocus = 0x2,   // a press inside makes it the focus window
     kWindowScreenLayer = 0x4,  // taken into the capture pass
+    kWindowBeginsGroup = 0x8,  // the first button of a radio group
     kWindowVisible = 0x100,
     kWindowCaptured = 0x400,  // drawn in the capture pass of this frame
     kWindowOpaque = 0x800,    // covers everything behind it

@@ -30,7 +30,7 @@ bool TWindowAppLink::IsFlipDone() const
 
 bool TWindowAppLink::IsDisplayReady() const
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     return dc != nullptr && dc->GetDisplayHandler() != nullptr &&
            dc->GetDisplayHandler()->IsReady();
 }

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/Clock.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "core/Task.h"
 #include "graphics/DrawContext.h"
@@ -258,7 +259,7 @@ bool TWindowManager::SetScreen(TScreen* screen)
     if (screen == nullptr) return false;
     screen_ = screen;
     PushModal(screen);
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc != nullptr && GetWindowAppLink().IsDisplayReady())
     {
         const TRect v = dc->GetViewport();
@@ -533,7 +534,7 @@ void TWindowManager::HandleMouse(const TEvent& event)
     }
     if (event.type == kEventMouseMove && GetWindowAppLink().IsRelativeMouse()) return;
 
-    const bool overlayMouse = GetSettingBool("overlaymouse");
+    const bool overlayMouse = GetSettingBool(kSettingOverlayMouse);
     if (overlayMouse)
     {
         const std::vector<TWindow*> overlays = overlays_;
@@ -620,7 +621,7 @@ void TWindowManager::DrawFrame(TWindowAppLink& app)
     // The draw pass may have emptied the stack.
     if (modals_.empty()) return;
 
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     if (capture_ && dc->BeginRenderTarget(capture_, 0))
     {
@@ -663,7 +664,7 @@ void TWindowManager::DrawModalStack(int pass)
 {
     TWindowAppLink& app = GetWindowAppLink();
     if (abortDraw_ || !app.IsAppReady() || modals_.empty() || !app.IsDisplayReady()) return;
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     if (pass == kDrawAfterCapture || topModalOnly_)
     {

@@ -148,7 +148,7 @@ void TWindowScript::SetWindowName(TString name)
 
 int TWindowScript::FillRect(lua_State* L)
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     TWindowManager* wm = GetWindowManager();
     if (dc == nullptr || wm == nullptr || wm->GetScreen() == nullptr) return 0;
     if (lua_type(L, 1) != LUA_TTABLE || lua_type(L, 2) != LUA_TTABLE) return 0;

@@ -235,7 +235,7 @@ TEST_F(AnimTaskTest, ClockTimeBaseAndSetClockKeepsTheRemainingWait)
     Counter t(&a);
     EXPECT_EQ(t.GetTime(), 1000);
     t.SetTimer(300, false, true, false);  // due at 1300 on a
-    gNow += 100;                         // a reads 1100: 200 left
+    gNow += 100;                          // a reads 1100: 200 left
     TClock b;
     b.Start();
     b.SetTime(50000);

@@ -290,7 +290,7 @@ TEST(DrawContextWithoutDisplay, AFailedBeginDrawRefusesEveryBlock)
     ImageAssets assets;
     ImageTestHost host;
     TDrawContext::UseDevice(nullptr, &host);
-    TDrawContext* dc = TDrawContext::Get();
+    TDrawContext* dc = TDrawContext::GetInstance();
     EXPECT_FALSE(dc->BeginDraw(false));
     EXPECT_FALSE(dc->Begin2d());
     {
@@ -304,7 +304,7 @@ TEST(DrawContextWithoutDisplay, AFailedBeginDrawRefusesEveryBlock)
     EXPECT_FALSE(assets.LogHas("End2d called"));
     TDrawContext::Destroy();
     TDrawContext::UseDevice(nullptr, nullptr);
-    EXPECT_EQ(TDrawContext::Instance(), nullptr);
+    EXPECT_EQ(TDrawContext::GetIfMade(), nullptr);
 }
 
 }  // namespace
@@ -315,6 +315,6 @@ TEST(DrawContextWithoutDisplay, AFailedBeginDrawRefusesEveryBlock)
 TEST(DrawContextDeathTest, GetBeforeUseDeviceAsserts)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_DEATH(TDrawContext::Get(), "UseDevice must come first");
+    EXPECT_DEATH(TDrawContext::GetInstance(), "UseDevice must come first");
 }
 #endif

@@ -65,7 +65,7 @@ protected:
     void SetUp() override
     {
         TDrawContext::UseDevice(&device_, &host_);
-        dc_ = TDrawContext::Get();
+        dc_ = TDrawContext::GetInstance();
         dc_->GetDisplayHandler()->SetDisplay({.width = 64, .height = 48, .force = true, .quiet = true});
         ASSERT_TRUE(dc_->GetDisplayHandler()->IsReady());
         ctx_ = dc_->GetDisplayHandler()->GetContext();

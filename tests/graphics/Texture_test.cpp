@@ -650,7 +650,7 @@ TEST(TextureWithoutDisplay, SurfacesArriveWithTheDisplay)
     SetGlobalAssetManager(&manager);
     ImageTestHost host;
     TDrawContext::UseDevice(nullptr, &host);
-    TDrawContext* dc = TDrawContext::Get();
+    TDrawContext* dc = TDrawContext::GetInstance();
     assets.Put("early.png", imagefx::PngFromArgb(3, 3, Solid(3, 3, kRed)));
     TTextureRef file = TTexture::Get("early.png", 0), empty = TTexture::CreateEmpty(5, 3, false);
     ASSERT_NE(file, nullptr);

@@ -58,7 +58,7 @@ TEST_F(AppTest, ConstructionPublishesAndConfigures)
     TApp* app = MakeApp("-url=http://x.example/dl --stringtest");
     EXPECT_EQ(app, GetApp());
     EXPECT_STREQ("100000000", GetSetting("memorymax").CStr());
-    EXPECT_STREQ("100000000", GetSetting("texturememorymax").CStr());
+    EXPECT_STREQ("419430400", GetSetting("texturememorymax").CStr());
     EXPECT_STREQ("http://x.example/dl", GetSetting("downloadurl").CStr());
     EXPECT_STREQ("1", GetSetting("stringtest").CStr());
     EXPECT_TRUE(HasSetting("utf8modeinit"));

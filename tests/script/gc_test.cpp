@@ -462,10 +462,13 @@ TEST_F(OwnedRefs, WeakTablesDropThemAndPlainRefsKeepTheirFinaliser)
     lua_pushuserdataref(L, Tag(4), Key(4));
     lua_newtable(L);
     lua_pushstring(L, "__gc");
-    lua_pushcfunction(L, [](lua_State* L1) {
-        gFinalized.push_back(static_cast<int>(reinterpret_cast<uintptr_t>(lua_touserdata(L1, 1)) / 16));
-        return 0;
-    });
+    lua_pushcfunction(L,
+                      [](lua_State* L1)
+                      {
+                          gFinalized.push_back(static_cast<int>(
+                              reinterpret_cast<uintptr_t>(lua_touserdata(L1, 1)) / 16));
+                          return 0;
+                      });
     lua_rawset(L, -3);
     lua_setmetatable(L, -2);
     lua_pop(L, 1);

@@ -81,7 +81,7 @@ TEST_F(ModuleTest, ForwardsEveryOperationAndGivesTheHandlerBackOnce)
     ASSERT_TRUE(handler->Load(Name("good")));
     EXPECT_TRUE(handler->IsLoaded());
     TGameState::AddHandler(std::move(owned));
-    TGameState* board = TGameState::Get();
+    TGameState* board = TGameState::GetInstance();
 
     board->SetState("consume", "1");
     board->SetState("k", "v");

@@ -37,7 +37,7 @@ TEST_F(BindingsTest, ScriptsReadWriteAndAskTheBoard)
 {
     RecordingHandler* a = Add("a");
     ASSERT_EQ(0, script_.DoLuaString("_SetState('score', 10) _SetState('++score', 'ignored')"));
-    EXPECT_STREQ("11", TGameState::Get()->GetStoredStates().at("score").CStr());
+    EXPECT_STREQ("11", TGameState::GetInstance()->GetStoredStates().at("score").CStr());
     EXPECT_STREQ("11", Text("GetState('score')").CStr());
     EXPECT_STREQ("string", Text("type(GetState('never'))").CStr());
     EXPECT_STREQ("", Text("GetState('never')").CStr());
@@ -61,7 +61,7 @@ TEST_F(BindingsTest, WithoutABoardTheFunctionsAnswerEmpty)
     EXPECT_FALSE(Bool("QueryMuteGame()"));
     EXPECT_FALSE(Bool("QueryRestartMode()"));
     EXPECT_FALSE(Bool("QueryJumpToMenu()"));
-    EXPECT_EQ(nullptr, TGameState::Peek());
+    EXPECT_EQ(nullptr, TGameState::GetIfMade());
 }
 
 }  // namespace

@@ -106,7 +106,7 @@ TEST_F(GameStateTest, WritesAndReadsThroughTheChain)
         a->consume = c.consumeA;
         a->suffix = c.suffixA;
         b->suffix = c.suffixB;
-        TGameState* board = TGameState::Get();
+        TGameState* board = TGameState::GetInstance();
         ASSERT_NE(nullptr, board);
         std::string last;
         for (const Op& op : c.ops)
@@ -131,7 +131,7 @@ TEST_F(GameStateTest, WritesAndReadsThroughTheChain)
 
 TEST_F(GameStateTest, QuestionsStopAtTheFirstTrueAnswer)
 {
-    TGameState* board = TGameState::Get();
+    TGameState* board = TGameState::GetInstance();
     ASSERT_NE(nullptr, board);
     // No handlers: only the stored "mute" can say yes.
     EXPECT_FALSE(board->QueryRestartMode());
@@ -170,22 +170,22 @@ TEST_F(GameStateTest, DestroyShutsDownAndDeletesInListOrderThenTheBoard)
 {
     Add("a");
     Add("b");
-    TGameState* board = TGameState::Get();
+    TGameState* board = TGameState::GetInstance();
     ASSERT_NE(nullptr, board);
     EXPECT_EQ(2u, TGameState::GetHandlers().size());
     TGameState::Destroy();
     EXPECT_EQ((Lines{"a:shutdown", "a:delete", "b:shutdown", "b:delete"}), Journal());
     EXPECT_TRUE(TGameState::GetHandlers().empty());
-    EXPECT_EQ(nullptr, TGameState::Peek());
+    EXPECT_EQ(nullptr, TGameState::GetIfMade());
     // A new board starts empty.
-    EXPECT_TRUE(TGameState::Get()->GetStoredStates().empty());
+    EXPECT_TRUE(TGameState::GetInstance()->GetStoredStates().empty());
 }
 
 TEST_F(GameStateTest, DestroyWithoutABoardStillFreesTheHandlers)
 {
     TGameState::SetFacadeTestForTest([] { return false; });
     Add("early");  // listed before any facade, as the portal switches do
-    EXPECT_EQ(nullptr, TGameState::Get());
+    EXPECT_EQ(nullptr, TGameState::GetInstance());
     TGameState::Destroy();
     EXPECT_EQ((Lines{"early:shutdown", "early:delete"}), Journal());
     EXPECT_TRUE(TGameState::GetHandlers().empty());
@@ -194,12 +194,12 @@ TEST_F(GameStateTest, DestroyWithoutABoardStillFreesTheHandlers)
 TEST_F(GameStateTest, TheBoardWaitsForTheFacade)
 {
     TGameState::SetFacadeTestForTest(nullptr);  // the real test: GetApp()
-    EXPECT_EQ(nullptr, TGameState::Get());
-    EXPECT_EQ(nullptr, TGameState::Peek());
+    EXPECT_EQ(nullptr, TGameState::GetInstance());
+    EXPECT_EQ(nullptr, TGameState::GetIfMade());
     TGameState::SetFacadeTestForTest([] { return true; });
-    TGameState* board = TGameState::Get();
+    TGameState* board = TGameState::GetInstance();
     EXPECT_NE(nullptr, board);
-    EXPECT_EQ(board, TGameState::Get());
+    EXPECT_EQ(board, TGameState::GetInstance());
 }
 
 // The mute rule over a sound manager on the fake device.
@@ -228,7 +228,7 @@ protected:
 
 TEST_F(MuteTest, MutingSavesTheVolumeOnceAndUnmutingRestoresIt)
 {
-    TGameState* board = TGameState::Get();
+    TGameState* board = TGameState::GetInstance();
     board->SetState("mute", "1");
     EXPECT_EQ(0.0f, Master());
     sound_->SetMasterVolume(0.5f);  // changed while muted; the saved one stays
@@ -245,7 +245,7 @@ TEST_F(MuteTest, AConsumedMuteLeavesTheVolumeAlone)
 {
     RecordingHandler* a = Add("a");
     a->consume = {"mute"};
-    TGameState* board = TGameState::Get();
+    TGameState* board = TGameState::GetInstance();
     board->SetState("mute", "1");
     EXPECT_EQ(0.75f, Master());
     EXPECT_STREQ("1", board->GetStoredStates().at("mute").CStr());
@@ -293,7 +293,7 @@ TEST_F(GameStateTest, HostFaceForwardsAndRefusesPortals)
     EXPECT_EQ(3u, TGameState::GetHandlers().size());
     // Deleting the face destroys the board and its handlers.
     host.reset();
-    EXPECT_EQ(nullptr, TGameState::Peek());
+    EXPECT_EQ(nullptr, TGameState::GetIfMade());
     EXPECT_TRUE(TGameState::GetHandlers().empty());
 }
 

@@ -57,8 +57,11 @@ protected:
         after_ = Add("after");
         return metrics;
     }
-    void Set(const char* key, const char* value) { TGameState::Get()->SetState(key, value); }
-    std::string Get(const char* key) { return TGameState::Get()->GetState(key).CStr(); }
+    void Set(const char* key, const char* value)
+    {
+        TGameState::GetInstance()->SetState(key, value);
+    }
+    std::string Get(const char* key) { return TGameState::GetInstance()->GetState(key).CStr(); }
     std::string Metrics(const char* name = "metrics.txt") const
     {
         return filetest::ReadAll(fs::path(UserFolder()) / name);
@@ -180,7 +183,7 @@ TEST_F(MetricsTest, ElapsedBlocksFollowThePlayTimeKeptAcrossRuns)
     EXPECT_EQ("", Get("anything"));
     EXPECT_EQ("", Metrics());
     gNow += 1;  // 45 minutes in all
-    EXPECT_FALSE(TGameState::Get()->IsHeld());
+    EXPECT_FALSE(TGameState::GetInstance()->IsHeld());
     EXPECT_EQ("three_quarters" + kStamp + ",1,9\r\n", Metrics());
     // The play time is written back when the handler goes: 45 minutes.
     TGameState::Destroy();
@@ -259,7 +262,7 @@ TEST_F(MetricsTest, KeysInsideABlockStayWithTheRecorder)
     EXPECT_EQ(0u, metrics->GetStore().states.count("level"));
     EXPECT_EQ(1u, metrics->GetStore().states.count("after-block"));
     // The board stores them all the same.
-    EXPECT_STREQ("3", TGameState::Get()->GetStoredStates().at("level").CStr());
+    EXPECT_STREQ("3", TGameState::GetInstance()->GetStoredStates().at("level").CStr());
     EXPECT_EQ(TMetricsGameStateHandler::kOutside, metrics->GetBlockState());
 }
 

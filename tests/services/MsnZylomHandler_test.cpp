@@ -93,7 +93,7 @@ protected:
         hooks.commandLine = [] { return TString(gFake.commandLine.c_str()); };
         SetPortalHooks(hooks);
         SetPortalChannel(&channel_);
-        board_ = TGameState::Get();
+        board_ = TGameState::GetInstance();
     }
     void TearDown() override
     {
@@ -269,7 +269,7 @@ TEST_F(PortalTest, CommercialIntervalReadsSafely)
     {
         ResetPortalState();
         TGameState::Destroy();
-        board_ = TGameState::Get();
+        board_ = TGameState::GetInstance();
         ASSERT_TRUE(EnableZylomMode());
         gFake.now = 0;
         Host(7);
@@ -321,7 +321,7 @@ TEST_F(PortalTest, AolHandlerOnlyAnswersSystemMode)
     // A handler made before the command line was known learns it then.
     ResetPortalState();
     TGameState::Destroy();
-    board_ = TGameState::Get();
+    board_ = TGameState::GetInstance();
     gFake.commandLine = "";
     EnablePortalHandler();
     EXPECT_EQ("", Get("systemmode"));

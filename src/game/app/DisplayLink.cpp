@@ -103,7 +103,7 @@ public:
     {
         device_ = GfxCreateSdlDevice();
         TDrawContext::UseDevice(device_.get(), &linkHost_);
-        handler_ = TDrawContext::Get()->GetDisplayHandler();
+        handler_ = TDrawContext::GetInstance()->GetDisplayHandler();
     }
     ~TDisplayLink() override
     {
@@ -173,7 +173,7 @@ public:
     void OnMouseMove(int x, int y) override { handler_->UpdateMouse(x, y); }
     void RedrawMouseRect() override { handler_->RedrawMouseRect(); }
     void ClearRedrawFlag() override {}
-    void ToggleDebugOverlay() override { TDrawContext::Get()->ToggleDebugOverlay(); }
+    void ToggleDebugOverlay() override { TDrawContext::GetInstance()->ToggleDebugOverlay(); }
     void GetViewport(float& scaleX, float& scaleY, int& originX, int& originY) const override
     {
         // The picture is letterboxed into the window at the largest scale that fits.

@@ -3,7 +3,7 @@
 
 #include "core/Folders.h"
 #include "core/Log.h"
-#include "core/Settings.h"
+#include "core/SettingKeys.h"
 #include "core/StringTable.h"
 #include "game/app/AppEvents.h"
 #include "game/app/FrameworkServices.h"
@@ -13,6 +13,7 @@
 #include "game/app/MySoundManager.h"
 #include "game/app/Player.h"
 #include "game/app/RunningLevel.h"
+#include "game/app/ScreenSize.h"
 #include "game/app/Singleton.h"
 #include "game/app/StartupSettings.h"
 #include "graphics/DrawContext.h"
@@ -27,7 +28,6 @@
 namespace
 {
 
-constexpr int kTextureMemoryMax = 419430400;  // 400 MiB
 constexpr const char* kMainLoopScript = "scripts/mainloop.lua";
 
 // What StartGame hands the main function (a plain function pointer).
@@ -62,16 +62,15 @@ int StartGame(const TString& commandLine, const TGameSetup& setup)
 
 void GameMain(TApp& app, const TString&)
 {
-    SetSetting("texturememorymax", TString::Format("%d", kTextureMemoryMax));
-    if (TDrawContext* dc = TDrawContext::Instance())
+    if (TDrawContext* dc = TDrawContext::GetIfMade())
     {
-        dc->OnSettingChanged("new_subtractive", "1");
-        dc->OnSettingChanged("new_render_blend", "1");
-        dc->OnSettingChanged("texture_rectangle", "1");
+        dc->OnSettingChanged(kRenderSettingNewSubtractive, "1");
+        dc->OnSettingChanged(kRenderSettingNewRenderBlend, "1");
+        dc->OnSettingChanged(kRenderSettingTextureRectangle, "1");
     }
     if (TStringTable* strings = app.GetStringTable())
         app.SetWindowTitle(strings->GetString("game_name", "", "", "", "", ""));
-    app.SetDisplayMode(800, 600, false);
+    app.SetDisplayMode(kScreenWidth, kScreenHeight, false);
     app.SetCursor(TTexture::Get("images/kursor", 0), 7, 6, true);
 
     // The cursor trail first: the profile's cursor setting reaches it. The

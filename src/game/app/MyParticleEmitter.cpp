@@ -214,7 +214,7 @@ void TMyParticleEmitter::Move(float x, float y)
 void TMyParticleEmitter::Draw()
 {
     if (!texture_) return;
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     const bool blend = file_.blend;
     // A blended particle is a batch of its own, begun afresh so that its
     // blend mode does not leak into what the batch holds.

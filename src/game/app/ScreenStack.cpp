@@ -81,7 +81,7 @@ TWindow* CursorTrailWindow()
 
 void DrawCursorTrail(const TWindow* caller)
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     TMyCursor* cursor = TMyCursor::GetIfMade();
     if (dc == nullptr || cursor == nullptr || caller == nullptr || caller != CursorTrailWindow())
         return;

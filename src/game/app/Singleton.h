@@ -3,6 +3,14 @@
 // ends them all, newest first, while the framework they use still exists;
 // an instance ended so is made afresh on its next use, so the game can run
 // twice in one process.
+//
+// This is the one way to keep a one-of-a-kind object. Framework classes
+// below the game follow the same shape by hand (TDrawContext, TGameState):
+// static GetInstance() makes it on first use (null when it cannot be made),
+// GetIfMade() never makes it, Destroy() ends it, and the library's reset
+// function ends it for tests. An object that its owner makes and publishes
+// (the application, the window manager, the sound manager) is not one of
+// these: a GetX() function hands out the current one, or null.
 #pragma once
 
 #include <new>

@@ -144,7 +144,7 @@ TEST_F(FrameworkServicesTest, FacadeMakesTheBoardAndListsTheMetricsHandler)
 {
     SetSetting("postmetrics", "1");
     MakeApp();
-    TGameState* board = TGameState::Peek();
+    TGameState* board = TGameState::GetIfMade();
     ASSERT_NE(nullptr, board);
     ASSERT_EQ(1u, TGameState::GetHandlers().size());
     EXPECT_NE(nullptr, dynamic_cast<TPostMetricsHandler*>(TGameState::GetHandlers()[0].get()));
@@ -152,7 +152,7 @@ TEST_F(FrameworkServicesTest, FacadeMakesTheBoardAndListsTheMetricsHandler)
     EXPECT_STREQ("3", board->GetState("level").CStr());
     delete app;
     app = nullptr;
-    EXPECT_EQ(nullptr, TGameState::Peek());
+    EXPECT_EQ(nullptr, TGameState::GetIfMade());
     EXPECT_TRUE(TGameState::GetHandlers().empty());
 }
 
@@ -196,7 +196,7 @@ TEST_F(FrameworkServicesTest, TheWindowScriptReachesTheBoard)
             << name;
     EXPECT_EQ("level 3",
               Eval(*script, "_SetState('progress', 'level 3'); r = GetState('progress')"));
-    ASSERT_NE(nullptr, TGameState::Peek());
-    EXPECT_STREQ("level 3", TGameState::Peek()->GetState("progress").CStr());
+    ASSERT_NE(nullptr, TGameState::GetIfMade());
+    EXPECT_STREQ("level 3", TGameState::GetIfMade()->GetState("progress").CStr());
     EXPECT_EQ("false", Eval(*script, "r = QueryRestartMode()"));
 }

@@ -36,7 +36,7 @@ public:
         host.SetMainWindow(window_);
         host.SetFixedTime(true, 1000);
         TDrawContext::UseDevice(nullptr, &host);
-        dc = TDrawContext::Get();
+        dc = TDrawContext::GetInstance();
         dc->GetDisplayHandler()->SetDisplay(
             {.width = width, .height = height, .force = true, .quiet = true});
     }

@@ -20,7 +20,7 @@ public:
     RecordingScene()
     {
         TDrawContext::UseDevice(&device, &host);
-        dc = TDrawContext::Get();
+        dc = TDrawContext::GetInstance();
         dc->GetDisplayHandler()->SetDisplay({.width = 800, .height = 600, .force = true, .quiet = true});
     }
     ~RecordingScene()

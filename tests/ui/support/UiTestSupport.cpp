@@ -34,7 +34,7 @@ uint32_t FakeTime()
 
 void FillWindow(const TFloatVector4& colour)
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     const TRect v = dc->GetViewport();
     dc->FillRect(TRect(0, 0, v.right - v.left, v.bottom - v.top), colour, TTextureRef());
@@ -109,7 +109,7 @@ RecordingDisplay::RecordingDisplay()
 {
     host.SetFixedTime(true, 1000);
     TDrawContext::UseDevice(&device, &host);
-    dc = TDrawContext::Get();
+    dc = TDrawContext::GetInstance();
     dc->GetDisplayHandler()->SetDisplay(
         {.width = 800, .height = 600, .force = true, .quiet = true});
 }

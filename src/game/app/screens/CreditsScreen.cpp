@@ -3,12 +3,14 @@
 
 #include <algorithm>
 
+#include "core/Event.h"
 #include "core/Log.h"
 #include "core/Saturate.h"
 #include "core/StringTable.h"
 #include "game/app/MyAnimSprite.h"
 #include "game/app/MySoundManager.h"
 #include "game/app/MySprite.h"
+#include "game/app/ScreenSize.h"
 #include "graphics/DrawContext.h"
 #include "graphics/TextGraphic.h"
 #include "script/LuaTable.h"
@@ -19,11 +21,7 @@
 namespace
 {
 
-constexpr int32_t kScreenWidth = 800;
-constexpr int32_t kScreenHeight = 600;
 constexpr int32_t kCentreX = kScreenWidth / 2;
-constexpr int8_t kKeyEnter = 13;
-constexpr int8_t kKeyEscape = 27;
 constexpr const char* kNoText = "no_text";
 // Offsets, heights and the speed from the list are cut to this many pixels:
 // far past any screen, yet a column of as many entries as TLuaRows reads
@@ -112,13 +110,13 @@ int32_t TCreditsScreen::SItem::Draw()
     if (rect_.right < 0 || rect_.bottom < 0 || rect_.left > kScreenWidth ||
         rect_.top > kScreenHeight)
         return 0;
-    if (TDrawContext::Instance() != nullptr) DrawOnScreen();
+    if (TDrawContext::GetIfMade() != nullptr) DrawOnScreen();
     return 1;
 }
 
 ORVELLE_WINDOW_RECORD(TCreditsScreen)
 
-TCreditsScreen::TCreditsScreen() : TGameScreen(16)
+TCreditsScreen::TCreditsScreen() : TGameScreen(TGameScreen::kTickMs)
 {
     animationClock_.Start();
 }
@@ -302,7 +300,7 @@ void TCreditsScreen::Tick()
 
 void TCreditsScreen::Draw()
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     TScoped2d block(false);
     if (dc != nullptr && !dc->Is2d()) block.began = dc->Begin2d();
     drawnCount_ = 0;

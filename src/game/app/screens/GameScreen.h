@@ -25,7 +25,10 @@
 class TGameScreen : public TWindow
 {
 public:
-    // timerMs: the tick, 10 or 16 ms.
+    // The tick of the game's screens.
+    static constexpr int32_t kTickMs = 16;
+
+    // timerMs: the tick, 10 or kTickMs.
     explicit TGameScreen(int32_t timerMs);
     ~TGameScreen() override;
 

@@ -1,11 +1,12 @@
 // The help screen's pages.
 #include "game/app/screens/HelpScreen.h"
 
+#include "core/Event.h"
 #include "graphics/DrawContext.h"
 
 ORVELLE_WINDOW_RECORD(THelpScreen)
 
-THelpScreen::THelpScreen() : TGameScreen(16)
+THelpScreen::THelpScreen() : TGameScreen(TGameScreen::kTickMs)
 {
     PublishBindings();
 }
@@ -64,7 +65,7 @@ void THelpScreen::CollectTextBoxes()
 void THelpScreen::Draw()
 {
     if (!showBoxes_) return;
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();
@@ -73,7 +74,7 @@ void THelpScreen::Draw()
 
 bool THelpScreen::OnKeyDown(int8_t key, int32_t)
 {
-    if (key == 13 || key == 27)
+    if (key == kKeyEnter || key == kKeyEscape)
     {
         PressButton("ok_button");
     }

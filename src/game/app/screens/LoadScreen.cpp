@@ -172,7 +172,7 @@ bool TLoadScreen::OnTimer()
 
 void TLoadScreen::Draw()
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "core/Event.h"
 #include "core/Log.h"
 #include "core/StringTable.h"
 #include "host/App.h"
@@ -13,9 +14,9 @@
 #include "game/app/MySprite.h"
 #include "game/app/Player.h"
 #include "game/app/Res.h"
+#include "game/app/ScreenSize.h"
 #include "graphics/DrawContext.h"
 #include "graphics/TextGraphic.h"
-#include "host/App.h"
 #include "script/LuaTable.h"
 #include "script/Script.h"
 #include "ui/Text.h"
@@ -25,10 +26,8 @@
 namespace
 {
 
-constexpr int kScreenWidth = 800;
-constexpr int kScreenHeight = 600;
-constexpr int kCentreX = 400;
-constexpr int kCentreY = 300;
+constexpr int kCentreX = kScreenWidth / 2;
+constexpr int kCentreY = kScreenHeight / 2;
 constexpr int kPulseFrames = 70;
 constexpr int32_t kMusicFadeMs = 1000;
 
@@ -40,15 +39,12 @@ const char* const kFlash2 = "main_menu:images/core/main_menu/flash_2";
 const char* const kIntroMusic = "core_audio:audio/music/main_menu_intro";
 const char* const kMenuMusic = "core_audio:audio/music/main_menu";
 
-// The prompt's pulse runs on across menus.
-int gPulseFrames = 0;
-int gPulseToggle = 0;
 
 }  // namespace
 
 ORVELLE_WINDOW_RECORD(TMainMenuScreen)
 
-TMainMenuScreen::TMainMenuScreen() : TGameScreen(16)
+TMainMenuScreen::TMainMenuScreen() : TGameScreen(TGameScreen::kTickMs)
 {
     PublishBindings();
     screenClock_.Start();
@@ -58,12 +54,6 @@ TMainMenuScreen::~TMainMenuScreen()
 {
     if (TMySoundManager* sounds = TMySoundManager::GetIfMade())
         sounds->PauseMusicByName(kMenuMusic);
-}
-
-void TMainMenuScreen::ResetPulse()
-{
-    gPulseFrames = 0;
-    gPulseToggle = 0;
 }
 
 void TMainMenuScreen::PostInit(TWindowStyle& style)
@@ -301,10 +291,10 @@ void TMainMenuScreen::Tick()
     {
         if (flash_.GetFirstPhase() == TAnimatedElementList::kNotStarted)
         {
-            if (++gPulseFrames % kPulseFrames == 0)
+            if (++pulseFrames_ % kPulseFrames == 0)
             {
-                gPulseToggle ^= 1;
-                pressFontSize_ = pressSize_ + gPulseToggle;
+                pulseToggle_ ^= 1;
+                pressFontSize_ = pressSize_ + pulseToggle_;
                 if (pressText_) pressText_->SetFontSize(pressFontSize_);
             }
         }
@@ -330,7 +320,7 @@ void TMainMenuScreen::Tick()
 void TMainMenuScreen::Draw()
 {
     if (firstFrame_) return;
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();
@@ -346,7 +336,7 @@ void TMainMenuScreen::Draw()
 void TMainMenuScreen::DrawOverlay()
 {
     if (firstFrame_ || !flashOn_) return;
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();
@@ -393,9 +383,9 @@ bool TMainMenuScreen::OnKeyDown(int8_t key, int32_t)
         StartFlash();
         return true;
     }
-    if (key == 27)
+    if (key == kKeyEscape)
         PressButton("quit");
-    else if (key == 13)
+    else if (key == kKeyEnter)
         PressButton("play_button");
     return false;
 }

@@ -75,8 +75,6 @@ public:
     // The groups the menu asks for with this many profiles and this comics
     // due (-1: none).
     static std::vector<TString> GroupsFor(int users, int comicDue);
-    // The prompt's pulse is shared by every menu of the run.
-    static void ResetPulse();
 
 protected:
     std::vector<TString> WantedGroups() override;
@@ -119,6 +117,9 @@ private:
     TRect pressRect_;
     int32_t pressSize_ = 0;
     int32_t pressFontSize_ = 0;
+    // The prompt grows by one and back every kPulseFrames frames.
+    int pulseFrames_ = 0;
+    int pulseToggle_ = 0;
     TAnimatedElementList flash_;
     int32_t scrollStartX_ = 0;
     int32_t scrollStartY_ = 0;

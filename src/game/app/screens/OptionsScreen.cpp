@@ -1,6 +1,7 @@
 // The options dialog.
 #include "game/app/screens/OptionsScreen.h"
 
+#include "core/Event.h"
 #include "game/app/MySoundManager.h"
 #include "game/app/Player.h"
 #include "graphics/DrawContext.h"
@@ -12,8 +13,6 @@
 namespace
 {
 
-constexpr int8_t kKeyEnter = 13;
-constexpr int8_t kKeyEscape = 27;
 
 template <class T>
 T* Child(TWindow* screen, const char* name)
@@ -26,7 +25,7 @@ T* Child(TWindow* screen, const char* name)
 
 ORVELLE_WINDOW_RECORD(TOptionsScreen)
 
-TOptionsScreen::TOptionsScreen() : TGameScreen(16)
+TOptionsScreen::TOptionsScreen() : TGameScreen(TGameScreen::kTickMs)
 {
     PublishBindings();
 }
@@ -52,7 +51,7 @@ void TOptionsScreen::PostInit(TWindowStyle& style)
 
 void TOptionsScreen::Draw()
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();

@@ -8,6 +8,7 @@
 #include "game/app/Player.h"
 #include "graphics/DrawContext.h"
 #include "graphics/TextGraphic.h"
+#include "graphics/TextLayout.h"
 #include "ui/Message.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowStyle.h"
@@ -17,13 +18,12 @@ namespace
 
 const char* const kHighlightPicture = "images/core/window/element_3";
 // Rows laid out centred both ways.
-constexpr int kRowTextFlags = 5;
+constexpr int kRowTextFlags = kTextCentre | kTextMiddle;
 // A long name is drawn smaller, down to this share of the rows' size, rather
 // than wrapping inside its row.
 constexpr int kSmallestNamePercent = 50;
 // The buttons with nothing to act on while the list is empty.
 const char* const kProfileButtons[] = {"rename_button", "delete", "select_button"};
-constexpr int32_t kTimerMs = 16;
 
 void PlaceSprite(TMySprite& sprite, TFloatPoint at, float alpha, float scale)
 {
@@ -38,7 +38,7 @@ void PlaceSprite(TMySprite& sprite, TFloatPoint at, float alpha, float scale)
 ORVELLE_WINDOW_RECORD(TProfileScreen)
 
 TProfileScreen::TProfileScreen()
-    : TGameScreen(kTimerMs),
+    : TGameScreen(TGameScreen::kTickMs),
       previousHighlight_(std::make_unique<TMySprite>(TString(kHighlightPicture), false)),
       highlight_(std::make_unique<TMySprite>(TString(kHighlightPicture), false))
 {
@@ -371,7 +371,7 @@ void TProfileScreen::Tick()
 
 bool TProfileScreen::OnKeyDown(int8_t key, int32_t modifiers)
 {
-    if (key == 13 || key == 27)
+    if (key == kKeyEnter || key == kKeyEscape)
     {
         PressButton("select_button");
         return true;
@@ -471,7 +471,7 @@ bool TProfileScreen::OnMessage(TMessage* message)
 
 void TProfileScreen::Draw()
 {
-    TDrawContext* dc = TDrawContext::Instance();
+    TDrawContext* dc = TDrawContext::GetIfMade();
     if (dc == nullptr) return;
     TScoped2d block(false);
     if (!dc->Is2d()) block.began = dc->Begin2d();
