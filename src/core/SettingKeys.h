@@ -75,3 +75,6 @@ inline constexpr const char* kSettingLegacyLineWrap = "legacylinewrap";
 inline constexpr const char* kSettingStringTest = "stringtest";
 inline constexpr const char* kSettingMemoryMax = "memorymax";
 inline constexpr const char* kSettingViewportScale = "viewportscale";
+// Seconds a script may run from native code without returning or yielding
+// before it is stopped (default 10; 0 or less: no limit).
+inline constexpr const char* kSettingScriptTimeBudget = "scripttimebudget";
