@@ -8,6 +8,7 @@
 #include "core/Clock.h"
 #include "core/Folders.h"
 #include "core/Log.h"
+#include "core/MainLoopWatch.h"
 #include "core/Prefs.h"
 #include "core/Settings.h"
 
@@ -26,4 +27,5 @@ void ResetCoreGlobals()
     SetClockTimeSource(nullptr);
     SetLogFolder(nullptr);
     TPrefs::SetSaveHookForTest(nullptr);
+    ResetMainLoopWatch();
 }

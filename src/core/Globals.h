@@ -5,6 +5,6 @@
 
 // Back to the state the program starts in: no settings, setting hook, asset
 // index, first-peek mode, asset loaders, packed archives or global asset
-// manager; no data folders; the system clock; no log; no prefs save hook.
+// manager; no data folders; the system clock; no log; no prefs save hook; no termination check.
 // Never fails.
 void ResetCoreGlobals();

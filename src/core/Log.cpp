@@ -30,6 +30,11 @@ int gMemoryLimit = 0;
 
 constexpr char kMemoryNotice[] = "__MEMORYMAX__";
 
+// A longer message is cut there (at a character boundary) and marked, so
+// that one huge entry (a whole file's text in an error) cannot wrap the log
+// by itself and push out the start-up lines.
+constexpr size_t kLogMessageLimit = 4096;
+
 }  // namespace
 
 TString FormatLogStamp(const struct tm& when)
@@ -96,7 +101,21 @@ void LogVPrintf(const char* format, va_list args)
     if (localtime_r(&now, &local) == nullptr) memset(&local, 0, sizeof(local));
     std::string entry = FormatLogStamp(local).CStr();
     entry += ": ";
-    entry += message.CStr();
+    const size_t length = static_cast<size_t>(message.Length());
+    if (length <= kLogMessageLimit)
+    {
+        entry.append(message.CStr(), length);
+    }
+    else
+    {
+        size_t keep = kLogMessageLimit;
+        while (keep > 0 && (static_cast<unsigned char>(message.CStr()[keep]) & 0xC0) == 0x80)
+            --keep;
+        entry.append(message.CStr(), keep);
+        entry += " [... ";
+        entry += std::to_string(length - keep);
+        entry += " more bytes cut]";
+    }
     entry += '\n';
 
     std::lock_guard<std::mutex> lock(LogMutex());

@@ -182,30 +182,78 @@ void TPrefs::Load()
     if (damaged_) damagedFile_ = std::move(file);
 }
 
+namespace
+{
+
+// A chunk header as the writer makes them: one of its three tags and a length
+// the reader takes that fits in the rest of the data.
+bool IsChunkAt(const unsigned char* data, size_t size, size_t pos)
+{
+    if (pos > size || size - pos < 8) return false;
+    const unsigned char* tag = data + pos;
+    const bool user = std::memcmp(tag, "USER", 4) == 0;
+    if (!user && std::memcmp(tag, "IKEY", 4) != 0 && std::memcmp(tag, "KVPR", 4) != 0)
+        return false;
+    const uint32_t length = Le32(data + pos + 4);
+    if (length == 0 || length > TPrefs::kMaxChunk || size - pos - 8 < length) return false;
+    return user ? length == 2 : length % 8 == 0;
+}
+
+// Where reading goes on after the failed chunk at pos: behind it when its
+// length leads to the end or to another chunk, else at the next chunk header
+// found further on. size when there is none.
+size_t NextChunkAfter(const unsigned char* data, size_t size, size_t pos, uint32_t length)
+{
+    if (size - pos - 8 >= length)
+    {
+        const size_t next = pos + 8 + length;
+        if (next == size || IsChunkAt(data, size, next)) return next;
+    }
+    for (size_t at = pos + 1; at + 8 <= size; ++at)
+        if (IsChunkAt(data, size, at)) return at;
+    return size;
+}
+
+}  // namespace
+
 void TPrefs::ReadChunks(const unsigned char* data, size_t size, bool installTextEmpty)
 {
     size_t pos = 0;
     bool first = true;
     TString section;
     size_t index = 0;
+    // Chunks that belong to a failed install-key or user chunk have no known
+    // home: they are passed over until the next good chunk of that kind.
+    bool sectionLost = false;
+    bool slotLost = false;
+    // A failed chunk is passed over; reading stops only where no further
+    // chunk can be found, so one damaged value does not take the rest.
+    auto skip = [&](size_t at, uint32_t length, const char* why)
+    {
+        damaged_ = true;
+        pos = NextChunkAfter(data, size, at, length);
+        if (pos < size)
+            LogPrintf("prefs: %s at byte %zu; chunk skipped", why, at);
+        else
+            LogPrintf("prefs: %s at byte %zu; no further chunk, reading stops", why, at);
+    };
     while (size - pos >= 8)
     {
-        const unsigned char* tag = data + pos;
-        const uint32_t length = Le32(data + pos + 4);
+        const size_t at = pos;
+        const unsigned char* tag = data + at;
+        const uint32_t length = Le32(data + at + 4);
         if (length == 0 || length > kMaxChunk)
         {
-            LogPrintf("prefs: chunk of %u bytes refused; reading stops", length);
-            damaged_ = true;
-            return;
+            skip(at, length, TString::Format("chunk of %u bytes refused", length).CStr());
+            continue;
         }
-        if (size - pos - 8 < length)
+        if (size - at - 8 < length)
         {
-            LogPrintf("prefs: truncated chunk; reading stops");
-            damaged_ = true;
-            return;
+            skip(at, length, "chunk longer than the file");
+            continue;
         }
-        const unsigned char* body = data + pos + 8;
-        pos += 8 + length;
+        const unsigned char* body = data + at + 8;
+        pos = at + 8 + length;
 
         std::vector<unsigned char> payload;
         if (tag[0] == 'U')
@@ -217,21 +265,22 @@ void TPrefs::ReadChunks(const unsigned char* data, size_t size, bool installText
             payload = cipher_.DecryptBytes(body, length);
             if (payload.empty())
             {
-                LogPrintf("prefs: chunk cannot be deciphered; reading stops");
-                damaged_ = true;
-                return;
+                if (tag[0] == 'I') sectionLost = true;
+                skip(at, length, "chunk cannot be deciphered");
+                continue;
             }
         }
 
         if (first)
         {
-            first = false;
             if (tag[0] != 'I')
             {
                 LogPrintf("prefs: file does not begin with an install key; nothing read");
                 damaged_ = true;
                 return;
             }
+            first = false;
+            sectionLost = false;
             section = Lowered(TextOf(payload.data(), payload.size()));
             GetSlots(section);
             if (installTextEmpty)
@@ -247,48 +296,52 @@ void TPrefs::ReadChunks(const unsigned char* data, size_t size, bool installText
             case 'I':
                 section = Lowered(TextOf(payload.data(), payload.size()));
                 GetSlots(section);
+                sectionLost = false;
+                slotLost = false;
                 break;
             case 'U':
             {
+                if (sectionLost) break;
                 if (payload.size() < 2)
                 {
-                    LogPrintf("prefs: short chunk; reading stops");
-                    damaged_ = true;
-                    return;
+                    slotLost = true;
+                    skip(at, length, "short user chunk");
+                    continue;
                 }
-                index = static_cast<size_t>(payload[0]) | (static_cast<size_t>(payload[1]) << 8);
-                if (index > static_cast<size_t>(kMaxUserSlot) + 1)
+                const size_t read =
+                    static_cast<size_t>(payload[0]) | (static_cast<size_t>(payload[1]) << 8);
+                if (read > static_cast<size_t>(kMaxUserSlot) + 1)
                 {
-                    LogPrintf("prefs: user index %zu out of range; reading stops", index);
-                    damaged_ = true;
-                    return;
+                    slotLost = true;
+                    skip(at, length, TString::Format("user index %zu out of range", read).CStr());
+                    continue;
                 }
+                index = read;
+                slotLost = false;
                 TPrefsSlots& slots = GetSlots(section);
                 if (slots.size() < index + 1) slots.resize(index + 1);
                 break;
             }
             case 'K':
             {
+                if (sectionLost || slotLost) break;
                 if (payload.size() < 2)
                 {
-                    LogPrintf("prefs: short chunk; reading stops");
-                    damaged_ = true;
-                    return;
+                    skip(at, length, "short value chunk");
+                    continue;
                 }
                 const size_t n =
                     static_cast<size_t>(payload[0]) | (static_cast<size_t>(payload[1]) << 8);
                 if (payload.size() < n + 2)
                 {
-                    LogPrintf("prefs: key longer than its chunk; reading stops");
-                    damaged_ = true;
-                    return;
+                    skip(at, length, "key longer than its chunk");
+                    continue;
                 }
                 auto it = store_.find(section);
                 if (it == store_.end() || it->second.size() <= index)
                 {
-                    LogPrintf("prefs: value for a missing user slot; reading stops");
-                    damaged_ = true;
-                    return;
+                    skip(at, length, "value for a missing user slot");
+                    continue;
                 }
                 const TString key = TextOf(payload.data() + 2, n);
                 it->second[index][key] =
@@ -296,12 +349,11 @@ void TPrefs::ReadChunks(const unsigned char* data, size_t size, bool installText
                 break;
             }
             default:
-                LogPrintf("prefs: unknown chunk; reading stops");
-                damaged_ = true;
-                return;
+                skip(at, length, "unknown chunk");
+                continue;
         }
     }
-    if (pos != size)
+    if (pos < size)
     {
         LogPrintf("prefs: %zu stray bytes at the end ignored", size - pos);
         damaged_ = true;
@@ -497,11 +549,22 @@ std::vector<unsigned char> TPrefs::BuildImage() const
     return out;
 }
 
+TString TPrefs::BadCopyName() const
+{
+    // An earlier copy may be the only whole one left: each is kept, up to
+    // the last name, which the newest then replaces.
+    TString name = fileName_ + ".bad";
+    for (int n = 2; n <= kMaxBadCopies && FileExists(name); ++n)
+        name = fileName_ + TString::Format(".bad.%d", n);
+    return name;
+}
+
 bool TPrefs::Save()
 {
     if (!saveEnabled_) return true;
     const std::vector<unsigned char> image = BuildImage();
     const bool keepBad = damaged_ && !damagedFile_.empty();
+    TString badName;
     std::vector<TPreparedFile> files;
     files.reserve(2);
     // A file that could not be read whole is kept beside the new one the
@@ -510,8 +573,8 @@ bool TPrefs::Save()
     if (keepBad)
     {
         TPreparedFile& bad = files.emplace_back();
-        if (!PrepareFileReplace("prefs", fileName_ + ".bad", damagedFile_.data(),
-                                damagedFile_.size(), bad))
+        badName = BadCopyName();
+        if (!PrepareFileReplace("prefs", badName, damagedFile_.data(), damagedFile_.size(), bad))
             return false;
     }
     TPreparedFile& prefs = files.emplace_back();
@@ -521,7 +584,7 @@ bool TPrefs::Save()
         return false;
     }
     if (CommitFileReplace("prefs", files) >= 0) return false;
-    if (keepBad) LogPrintf("prefs: the damaged file is kept as %s.bad", fileName_.CStr());
+    if (keepBad) LogPrintf("prefs: the damaged file is kept as %s", badName.CStr());
     damaged_ = false;
     damagedFile_.clear();
     damagedFile_.shrink_to_fit();

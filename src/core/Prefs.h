@@ -59,15 +59,19 @@ public:
     // flushed and synced, renamed over the old one, folder synced. False
     // (logged, the old file untouched) on any failure; true and nothing
     // written when saving is disabled. When the loaded file was damaged
-    // (reading stopped early, stray bytes, a legacy file that failed its
-    // check), the first successful save also keeps its bytes, unchanged, as
-    // "<name>.bad" (replacing an older one), in the same atomic commit.
+    // (chunks skipped, reading stopped early, stray bytes, a legacy file that
+    // failed its check), the first successful save also keeps its bytes, unchanged, as
+    // "<name>.bad" in the same atomic commit; when that exists, as the first
+    // free one of "<name>.bad.2" to "<name>.bad.9", or over ".bad.9" when
+    // none is free.
     bool Save();
 
     // Reads chunk-form data into the store (what loading does after opening
     // the file). installTextEmpty: "install.txt" exists but is empty, so the
-    // file's first install key becomes the current one. Data that makes
-    // reading stop marks the store damaged (IsDamaged).
+    // file's first install key becomes the current one. A chunk that fails
+    // is passed over (by its length, or to the next chunk header found) and
+    // marks the store damaged (IsDamaged); reading stops only where no
+    // further chunk can be found.
     void ReadChunks(const unsigned char* data, size_t size, bool installTextEmpty);
     // The whole file image in chunk form.
     std::vector<unsigned char> BuildImage() const;
@@ -80,6 +84,8 @@ public:
     // Largest user slot: the reader accepts slot-vector indices up to 1024.
     static constexpr int kMaxUserSlot = 1023;
     static constexpr size_t kMaxChunk = 0x400000;
+    // Kept copies of damaged files: ".bad" and ".bad.2" to ".bad.9".
+    static constexpr int kMaxBadCopies = 9;
 
     // Test seam: runs after the temporary file is written and synced, before
     // the rename. Returning false abandons the save there, as a crash would.
@@ -98,6 +104,7 @@ private:
     void ImportLegacyXml(const std::vector<unsigned char>& file, InstallText installState,
                          const TString& installText);
     TPrefsSlots& GetSlots(const TString& installKey);
+    TString BadCopyName() const;
 
     StringCipher cipher_;
     std::map<TString, TPrefsSlots, TPrefsLess> store_;

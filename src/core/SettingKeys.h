@@ -95,3 +95,7 @@ inline constexpr const char* kRenderSettingNewSubtractive = "new_subtractive";
 inline constexpr const char* kRenderSettingNewRenderBlend = "new_render_blend";
 inline constexpr const char* kRenderSettingTextureRectangle = "texture_rectangle";
 inline constexpr const char* kRenderSetting16BitMode = "16bitmode";
+
+// Seconds a script may run from native code without returning or yielding
+// before it is stopped (default 10; 0 or less: no limit).
+inline constexpr const char* kSettingScriptTimeBudget = "scripttimebudget";

@@ -90,21 +90,23 @@ bool TStringTable::AddFile(const char* fileName)
 {
     std::vector<unsigned char> data;
     if (!fileName || !XmlReadWholeFile(TString(fileName), data)) return false;
-    AddBuffer(data.data(), data.size());
+    // The container's own message cannot say which file it came from.
+    if (!AddBuffer(data.data(), data.size()))
+        LogPrintf("string table %s: damaged container, no strings read", fileName);
     return true;
 }
 
-void TStringTable::AddBuffer(const void* data, size_t size)
+bool TStringTable::AddBuffer(const void* data, size_t size)
 {
     std::vector<unsigned char> inflated;
     const char* text = static_cast<const char*>(data);
     if (size >= 4 && std::memcmp(data, "ZXML", 4) == 0)
     {
-        if (!InflateZxml(data, size, inflated)) return;
+        if (!InflateZxml(data, size, inflated)) return false;
         text = reinterpret_cast<const char*>(inflated.data());
         size = inflated.size();
     }
-    if (!text || size == 0) return;
+    if (!text || size == 0) return true;
     // The text ends at its first NUL, as the scanner always read it.
     const char* end = FindCharIn(text, text + size, '\0');
 
@@ -123,6 +125,7 @@ void TStringTable::AddBuffer(const void* data, size_t size)
         }
         row = rowEnd;
     }
+    return true;
 }
 
 bool TStringTable::LoadStartupFiles()

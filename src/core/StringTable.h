@@ -27,7 +27,8 @@ public:
     // corrupt ZXML container adds what could be read (nothing, for ZXML).
     bool AddFile(const char* fileName);
     // The same for a file already in memory (size bytes, plain or ZXML).
-    void AddBuffer(const void* data, size_t size);
+    // False when a ZXML container cannot be inflated (nothing added).
+    bool AddBuffer(const void* data, size_t size);
 
     // Start-up loading: LoadFile("strings.xml"), then AddFile for every
     // "string*.xml" of the "user:" folder, then of the "common:" folder, each

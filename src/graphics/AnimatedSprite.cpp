@@ -8,6 +8,7 @@
 #include "core/Log.h"
 #include "graphics/AnimationHost.h"
 #include "script/Binding.h"
+#include "script/RunawayGuard.h"
 #include "script/Script.h"
 
 namespace
@@ -194,7 +195,12 @@ void TAnimatedSprite::Play(const TString& functionName)
     lua_State* T = thread_->GetState();
     lua_pushstring(T, functionName.CStr());
     lua_gettable(T, LUA_GLOBALSINDEX);
-    if (lua_resume(T, 0) != 0)
+    int status;
+    {
+        TRunawayGuard runaway(T);
+        status = lua_resume(T, 0);
+    }
+    if (status != 0)
     {
         TString textureName;
         if (animation_)

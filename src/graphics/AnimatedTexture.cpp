@@ -76,10 +76,15 @@ TAnimatedTexture::~TAnimatedTexture() = default;
 
 const TSharedChunk& TAnimatedTexture::GetScriptChunk() const
 {
-    // Named by its text, as a text run on its own would be.
+    // Named by its animation file, so that its errors say where they are;
+    // by its text, as a text run on its own would be, without one.
     if (!scriptChunk_)
+    {
+        const TString name =
+            fileName_.IsEmpty() ? data_.script : TString("@") + fileName_;
         scriptChunk_ = std::make_unique<TSharedChunk>(
-            data_.script.CStr(), size_t(data_.script.Length()), data_.script.CStr());
+            data_.script.CStr(), size_t(data_.script.Length()), name.CStr());
+    }
     return *scriptChunk_;
 }
 

@@ -36,7 +36,8 @@ void PngRead(png_structp png, png_bytep out, png_size_t count)
 
 void PngError(png_structp png, png_const_charp message)
 {
-    LogPrintf("PNG error: %s", message ? message : "");
+    const char* name = static_cast<const char*>(png_get_error_ptr(png));
+    LogPrintf("PNG error in %s: %s", name ? name : "?", message ? message : "");
     png_longjmp(png, 1);
 }
 
@@ -130,7 +131,10 @@ bool LoadPngImage(TTextureData* data, int option, const TString& name, uint8_t**
         CloseFileHandle(job.file);
         return fail();
     }
-    job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+    // The file's name travels as the error handler's pointer, so that the
+    // library's message says which file failed.
+    job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, const_cast<char*>(name.CStr()),
+                                     PngError, PngWarning);
     if (job.png) job.info = png_create_info_struct(job.png);
 
     const bool ok = job.png && job.info && PngDecode(&job);

@@ -10,6 +10,7 @@
 
 #include "core/Folders.h"
 #include "core/Log.h"
+#include "core/MainLoopWatch.h"
 #include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "core/Version.h"
@@ -32,6 +33,15 @@ int ScaledPosition(int v, double scale, int origin)
     if (!(p > INT32_MIN)) return INT32_MIN;
     if (p > INT32_MAX) return INT32_MAX;
     return static_cast<int>(p);
+}
+
+// The window asked by the termination check while a script holds the main
+// thread; set while the host has its window.
+platform::Window* gTerminationWindow = nullptr;
+
+bool IsTerminationWaiting()
+{
+    return gTerminationWindow != nullptr && gTerminationWindow->IsTerminationPending();
 }
 
 }  // namespace
@@ -155,6 +165,11 @@ TAppHost::~TAppHost()
     overlayCursor_.reset();
     if (window_)
     {
+        if (gTerminationWindow == window_.get())
+        {
+            gTerminationWindow = nullptr;
+            SetTerminationCheck(nullptr);
+        }
         window_->Destroy();
         window_.reset();
     }
@@ -190,6 +205,8 @@ bool TAppHost::CreateMainWindow()
         return false;
     }
     SetSetting(kSettingHwnd, TString::Format("%d", static_cast<int>(window_->GetId())));
+    gTerminationWindow = window_.get();
+    SetTerminationCheck(&IsTerminationWaiting);
     return true;
 }
 

@@ -1,6 +1,7 @@
 // The event fetch, in the order its steps are checked.
 #include "host/GetNextEvent.h"
 
+#include "core/MainLoopWatch.h"
 #include "host/AppHost.h"
 #include "platform/InstanceLock.h"
 
@@ -102,6 +103,7 @@ bool TakeQuit(TAppHost& host, TEvent& ev)
 void GetNextEvent(TAppHost& host, TEvent& ev)
 {
     ev = TEvent();
+    MarkEventPass();
     auto& flags = host.Flags();
     THostDisplay* display = host.GetDisplay();
     THostGameState* gameState = host.GetGameState();

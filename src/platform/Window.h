@@ -50,6 +50,10 @@ public:
     // Takes the next waiting message, translated, or a due hover once no
     // message waits. False when nothing waits.
     virtual bool PollMessage(const InputContext& ctx, InputState& st, Message& out) = 0;
+    // Whether a request to end the program (a signal, the window closed)
+    // waits among the messages, without taking any: asked while the main
+    // thread is held up away from its message loop.
+    virtual bool IsTerminationPending() = 0;
 
     // Clipboard text (UTF-8). Set: false when the clipboard refuses; get: ""
     // when it holds no text.

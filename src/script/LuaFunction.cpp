@@ -2,6 +2,7 @@
 #include "script/LuaFunction.h"
 
 #include "script/LuaStackGuard.h"
+#include "script/RunawayGuard.h"
 
 TLuaFunction::TLuaFunction(lua_State* L) : TLuaObjectWrapper(L) {}
 
@@ -19,5 +20,6 @@ bool TLuaFunction::CallAlert()
     lua_gettable(L_, LUA_GLOBALSINDEX);
     lua_insert(L_, -2);
     int handler = lua_gettop(L_) - 1;
+    TRunawayGuard runaway(L_);
     return lua_pcall(L_, 0, 1, handler) == 0;
 }

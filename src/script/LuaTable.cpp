@@ -7,6 +7,7 @@
 #include "core/Saturate.h"
 #include "script/Binding.h"
 #include "script/LuaStackGuard.h"
+#include "script/RunawayGuard.h"
 #include "script/Script.h"
 #include "script/lang/TypeTable.h"
 
@@ -106,7 +107,11 @@ bool TLuaTable::PushEntry(Lookup& lookup) const
     lua_settop(L_, top);
     lua_pushcclosure(L_, LookupBody, 0);
     lua_pushlightuserdata(L_, &lookup);
-    if (lua_pcall(L_, 1, 1, 0) != 0 || lua_type(L_, -1) == LUA_TNIL)
+    // A handler on the table runs script code.
+    TRunawayGuard runaway(L_);
+    const int status = lua_pcall(L_, 1, 1, 0);
+    if (status != 0) LogPrintf("table read: the __index handler failed: %s", LuaErrorText(L_, -1).CStr());
+    if (status != 0 || lua_type(L_, -1) == LUA_TNIL)
     {
         lua_settop(L_, top);
         return false;
@@ -247,6 +252,7 @@ TLuaObjectWrapper* TLuaTable::Next(TLuaObjectWrapper*& key) const
         lua_pushlightuserdata(L_, &step);
         // A key that is not in the table makes lua_next raise an error: that
         // ends the traversal like its end does.
+        TRunawayGuard runaway(L_);
         if (lua_pcall(L_, 1, 2, 0) == 0 && step.found)
         {
             value = new TLuaObjectWrapper(L_);

@@ -13,6 +13,7 @@
 #include "script/LuaStackGuard.h"
 #include "script/LuaTable.h"
 #include "script/LuaThread.h"
+#include "script/RunawayGuard.h"
 #include "script/ScriptCode.h"
 #include "script/lib/auxlib.h"
 #include "script/lib/lualib.h"
@@ -113,6 +114,7 @@ void ReportToAlert(lua_State* L)
 {
     PushGlobal(L, "_ALERT");
     lua_insert(L, -2);
+    TRunawayGuard guard(L);
     if (lua_pcall(L, 1, 0, 0) != 0)
     {
         LogPrintf("_ALERT failed: %s", LuaErrorText(L, -1).CStr());
@@ -254,7 +256,11 @@ int TScript::Resume(int nargs)
         if (nargs > 0 && lua_gettop(L_) >= nargs) lua_pop(L_, nargs);
         return LUA_ERRRUN;
     }
-    int status = lua_resume(L_, nargs);
+    int status;
+    {
+        TRunawayGuard guard(L_);
+        status = lua_resume(L_, nargs);
+    }
     if (status != 0)
     {
         LogPrintf("lua_resume ERROR: %s", LuaErrorText(L_, -1).CStr());
@@ -289,6 +295,7 @@ int ProtectedCall(lua_State* L, int nargs, int nresults, bool suspended)
         int fn = lua_gettop(L) - nargs;
         PushGlobal(L, "_ALERT");
         lua_insert(L, fn);
+        TRunawayGuard guard(L);
         int status = lua_pcall(L, nargs, nresults, fn);
         lua_remove(L, fn);
         return status;
@@ -305,7 +312,11 @@ int ProtectedCall(lua_State* L, int nargs, int nresults, bool suspended)
     lua_xmove(L, T, nargs + 1);
     PushGlobal(T, "_ALERT");
     lua_insert(T, 1);
-    int status = lua_pcall(T, nargs, nresults, 1);
+    int status;
+    {
+        TRunawayGuard guard(T);
+        status = lua_pcall(T, nargs, nresults, 1);
+    }
     int n = lua_gettop(T) - 1;
     if (n > 0 && !lua_checkstack(L, n))
     {
@@ -392,7 +403,10 @@ int TScript::RunFunction(int nargs, int nresults)
         }
         else
         {
-            rs = lua_resume(L, 0);
+            {
+                TRunawayGuard guard(L);
+                rs = lua_resume(L, 0);
+            }
             if (rs != 0)
             {
                 LogPrintf("lua_resume error: %s", LuaErrorText(L, -1).CStr());

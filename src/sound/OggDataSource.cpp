@@ -160,6 +160,7 @@ void TOggDataSource::Free()
 bool TOggDataSource::Open(const TString& name, bool stream)
 {
     Free();
+    name_ = name;
     auto file = std::make_unique<TFileHandle>();
     if (!file->Open(name, kFileReadBinary) && !file->Open(name + ".ogg", kFileReadBinary))
         return false;
@@ -181,7 +182,7 @@ bool TOggDataSource::Open(const TString& name, bool stream)
         }
         catch (const std::bad_alloc&)
         {
-            LogPrintf("OGG file could not be opened");
+            LogPrintf("OGG file could not be opened: %s", name_.CStr());
             Free();
             return false;
         }
@@ -195,6 +196,7 @@ bool TOggDataSource::Open(const TString& name, bool stream)
 bool TOggDataSource::OpenMemory(const void* bytes, size_t size)
 {
     Free();
+    name_ = "(memory)";
     reader_ = std::make_unique<TOggReader>();
     if (size > 0 && bytes != nullptr)
     {
@@ -212,7 +214,7 @@ bool TOggDataSource::OpenDecoder()
     if (ov_open_callbacks(reader_.get(), decoder_.get(), nullptr, 0, callbacks) != 0)
     {
         // On failure vorbisfile has not taken the reader; it is freed with us.
-        LogPrintf("OGG file could not be opened");
+        LogPrintf("OGG file could not be opened: %s", name_.CStr());
         decoder_.reset();
         if (reader_->file) reader_->file->Close();
         reader_.reset();
@@ -225,7 +227,7 @@ bool TOggDataSource::OpenDecoder()
     if (info == nullptr || info->rate <= 0 || info->rate > INT32_MAX || info->channels < 1 ||
         info->channels > 2)
     {
-        LogPrintf("OGG file could not be opened");
+        LogPrintf("OGG file could not be opened: %s", name_.CStr());
         Free();
         return false;
     }
@@ -251,7 +253,8 @@ bool TOggDataSource::OpenDecoder()
     const int rewound = ov_pcm_seek(decoder_.get(), 0);
     if (rewound == OV_EBADLINK)
     {
-        LogPrintf("OGG file could not be opened: decoder set-up failed (error %d)", rewound);
+        LogPrintf("OGG file could not be opened: %s: decoder set-up failed (error %d)",
+                  name_.CStr(), rewound);
         Free();
         return false;
     }
@@ -286,7 +289,20 @@ long TOggDataSource::DecodeChunk(char* target, int length)
         // Other errors end the data; a failed set-up (of a later link) for good.
         if (got == OV_EBADLINK && !decodeFailed_)
         {
-            LogPrintf("OGG stream damaged: decoder set-up failed; the rest is dropped");
+            LogPrintf("OGG stream %s damaged: decoder set-up failed; the rest is dropped",
+                      name_.CStr());
+            decodeFailed_ = true;
+        }
+        else if (got < 0 && !decodeFailed_)
+        {
+            LogPrintf("OGG stream %s damaged (error %ld); the rest is dropped", name_.CStr(), got);
+            decodeFailed_ = true;
+        }
+        else if (got == 0 && !decodeFailed_ && static_cast<int64_t>(position_) < totalBytes_)
+        {
+            // The file ends before the length its last page claims.
+            LogPrintf("OGG stream %s ends early, at byte %u of %lld", name_.CStr(), position_,
+                      static_cast<long long>(totalBytes_));
             decodeFailed_ = true;
         }
         if (got <= 0) return 0;

@@ -58,6 +58,8 @@ private:
     // Set once the decoder fails to set up for a link: it keeps its tables
     // half built then, and the system decoder would divide by zero on a retry.
     bool decodeFailed_ = false;
+    // What the log lines call the sound: its file name, or "(memory)".
+    TString name_;
     uint32_t position_ = 0;  // the decoder's byte position, always on a frame
 };
 

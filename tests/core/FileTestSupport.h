@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -16,6 +17,7 @@
 
 #include "core/Archive.h"
 #include "core/AssetIndex.h"
+#include "core/Cipher.h"
 #include "core/Folders.h"
 #include "core/Log.h"
 #include "core/Settings.h"
@@ -190,4 +192,36 @@ private:
     bool forceCount_ = false;
     int32_t count_ = 0;
 };
+// The offset of the value chunk for key after the user chunk of slot-vector
+// index user (0 shared, n + 1 user slot n) in a whole preferences file
+// enciphered with keyText; npos when there is none.
+inline size_t FindPrefsValueChunk(const std::string& file, const char* keyText, unsigned user,
+                                  const std::string& key)
+{
+    auto lengthAt = [&](size_t pos)
+    {
+        uint32_t length = 0;
+        for (int i = 0; i < 4; ++i)
+            length |= static_cast<uint32_t>(static_cast<unsigned char>(file[pos + 4 + i]))
+                      << (8 * i);
+        return length;
+    };
+    StringCipher cipher(keyText);
+    int current = -1;
+    for (size_t pos = 0; pos + 8 <= file.size(); pos += 8 + lengthAt(pos))
+    {
+        const std::string tag = file.substr(pos, 4);
+        const std::string body = file.substr(pos + 8, lengthAt(pos));
+        if (tag == "USER" && body.size() == 2)
+            current = static_cast<unsigned char>(body[0]) |
+                      (static_cast<unsigned char>(body[1]) << 8);
+        if (tag != "KVPR" || current != static_cast<int>(user)) continue;
+        const std::vector<unsigned char> plain = cipher.DecryptBytes(body.data(), body.size());
+        if (plain.size() > 2 + key.size() &&
+            std::memcmp(plain.data() + 2, key.c_str(), key.size() + 1) == 0)
+            return pos;
+    }
+    return std::string::npos;
+}
+
 }  // namespace filetest

@@ -136,6 +136,46 @@ TEST_F(LogTest, WrapsAtLimitBehindBanner)
     EXPECT_EQ(ReadAll(path).substr(0, 51200), before.substr(0, 51200));
 }
 
+// One line never holds more than 4 KB of message, so no
+// single entry wraps the log; a cut never splits a character.
+TEST_F(LogTest, LongMessagesAreCutWithAMarker)
+{
+    constexpr size_t kLogMessageLimit = 4096;
+    SetLogFolder(root_.c_str());
+    const std::string path = root_ + "/logfile.txt";
+    const std::string euro = "\xE2\x82\xAC";
+    struct Case
+    {
+        const char* what;
+        std::string message;
+        size_t kept;  // message bytes before the marker; npos: whole, no marker
+    } const cases[] = {
+        {"at the limit", std::string(kLogMessageLimit, 'a'), std::string::npos},
+        {"one byte over", std::string(kLogMessageLimit + 1, 'b'), kLogMessageLimit},
+        {"100 KB", std::string(100 * 1024, 'c'), kLogMessageLimit},
+        {"character across the limit", std::string(kLogMessageLimit - 1, 'd') + euro + "tail",
+         kLogMessageLimit - 1},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        SetLogFolder(root_.c_str());
+        LogPrintf("%s", c.message.c_str());
+        const std::string log = ReadAll(path);
+        const std::string line = log.substr(26, log.size() - 27);
+        EXPECT_EQ(log.back(), '\n');
+        EXPECT_EQ(log.find('\n'), log.size() - 1);
+        if (c.kept == std::string::npos)
+        {
+            EXPECT_EQ(line, c.message);
+            continue;
+        }
+        EXPECT_EQ(line.substr(0, c.kept), c.message.substr(0, c.kept));
+        EXPECT_EQ(line.substr(c.kept),
+                  " [... " + std::to_string(c.message.size() - c.kept) + " more bytes cut]");
+    }
+}
+
 TEST_F(LogTest, MemoryLimitNoticeLeavesLogAlone)
 {
     SetLogFolder(root_.c_str());

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -204,21 +205,24 @@ TEST_F(PrefsTest, DamagedFilesKeepWhatCameBefore)
         const char* what;
         std::string damage;  // inserted between value a and value b
         bool keepsA;
+        bool keepsB;  // the chunks after the damage are still read
     };
     ChunkWriter wrongKey("anotherkey");
     wrongKey.Value("x", "y");
     const Case cases[] = {
-        {"intact", "", true},
-        {"zero length", ChunkWriter().Raw("KVPR", 0, "").Bytes(), true},
-        {"over 4 MiB", ChunkWriter().Raw("KVPR", 0x400001, "").Bytes(), true},
-        {"length beyond the file", ChunkWriter().Raw("KVPR", 64, "short").Bytes(), true},
-        {"unknown tag", ChunkWriter().Enciphered("XXXX", "abcdefgh").Bytes(), true},
-        {"wrong key", wrongKey.Bytes(), true},
+        {"intact", "", true, true},
+        {"zero length", ChunkWriter().Raw("KVPR", 0, "").Bytes(), true, true},
+        {"over 4 MiB", ChunkWriter().Raw("KVPR", 0x400001, "").Bytes(), true, true},
+        {"length beyond the file", ChunkWriter().Raw("KVPR", 64, "short").Bytes(), true, true},
+        {"unknown tag", ChunkWriter().Enciphered("XXXX", "abcdefgh").Bytes(), true, true},
+        {"wrong key", wrongKey.Bytes(), true, true},
         {"key longer than its chunk",
-         ChunkWriter().Enciphered("KVPR", std::string("\xff\x00k\0v\0", 6)).Bytes(), true},
-        {"value for a missing slot", ChunkWriter().Install("fresh").Value("x", "y").Bytes(), true},
-        {"user index 1025", ChunkWriter().User(1025).Bytes(), true},
-        {"short user chunk", ChunkWriter().Raw("USER", 1, "\x01").Bytes(), true},
+         ChunkWriter().Enciphered("KVPR", std::string("\xff\x00k\0v\0", 6)).Bytes(), true, true},
+        // b then belongs to the section "fresh".
+        {"value for a missing slot", ChunkWriter().Install("fresh").Value("x", "y").Bytes(), true,
+         false},
+        {"user index 1025", ChunkWriter().User(1025).Bytes(), true, true},
+        {"short user chunk", ChunkWriter().Raw("USER", 1, "\x01").Bytes(), true, true},
     };
     for (const Case& c : cases)
     {
@@ -230,7 +234,8 @@ TEST_F(PrefsTest, DamagedFilesKeepWhatCameBefore)
         WritePrefs(bytes);
         TPrefs prefs(false);
         EXPECT_STREQ(prefs.GetValue("a", "-", -1).CStr(), c.keepsA ? "1" : "-");
-        EXPECT_STREQ(prefs.GetValue("b", "-", 0).CStr(), *c.damage.c_str() ? "-" : "2");
+        EXPECT_STREQ(prefs.GetValue("b", "-", 0).CStr(), c.keepsB ? "2" : "-");
+        EXPECT_EQ(prefs.IsDamaged(), !c.damage.empty());
     }
 
     // Truncation at every byte never crashes and keeps a prefix.
@@ -242,6 +247,122 @@ TEST_F(PrefsTest, DamagedFilesKeepWhatCameBefore)
         TPrefs prefs(false);
         EXPECT_STREQ(prefs.GetValue("b", "-", -1).CStr(), "-");
     }
+}
+
+size_t FindValueChunk(const std::string& file, unsigned user, const std::string& key)
+{
+    return filetest::FindPrefsValueChunk(file, kKey, user, key);
+}
+
+// Two players and shared keys, written by the store itself.
+std::string TwoPlayerFile(const std::filesystem::path& file)
+{
+    {
+        TPrefs prefs(true);
+        prefs.SetValue("fullscreen", "1", -1);
+        prefs.SetValue("curuser", "0", -1);
+        prefs.SetValue("name", "Alice", 0);
+        prefs.SetValue("total_money", "120", 0);
+        prefs.SetValue("name", "Bob", 1);
+        prefs.SetValue("total_money", "75", 1);
+        EXPECT_TRUE(prefs.Save());
+    }
+    return filetest::ReadAll(file);
+}
+
+TEST_F(PrefsTest, DamageInTheFirstPlayersNameKeepsEverythingElse)
+{
+    const std::string whole = TwoPlayerFile(tree / "user/prefs.dat");
+    const size_t name = FindValueChunk(whole, 1, "name");
+    ASSERT_NE(name, std::string::npos);
+    struct Case
+    {
+        const char* what;
+        size_t at;  // the byte whose low bit flips
+    } const cases[] = {
+        {"bit in the name's last block", name + 8 + 15},
+        {"bit in the name chunk's length", name + 5},
+        {"bit in the name chunk's tag", name},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        std::string damaged = whole;
+        damaged[c.at] = static_cast<char>(damaged[c.at] ^ 0x01);
+        WritePrefs(damaged);
+        {
+            TPrefs prefs(true);
+            EXPECT_TRUE(prefs.IsDamaged());
+            EXPECT_STREQ(prefs.GetValue("name", "-", 0).CStr(), "-");
+            EXPECT_STREQ(prefs.GetValue("total_money", "-", 0).CStr(), "120");
+            EXPECT_STREQ(prefs.GetValue("name", "-", 1).CStr(), "Bob");
+            EXPECT_STREQ(prefs.GetValue("total_money", "-", 1).CStr(), "75");
+            EXPECT_STREQ(prefs.GetValue("fullscreen", "-", -1).CStr(), "1");
+            EXPECT_EQ(prefs.GetUserCount(), 2);
+            ASSERT_TRUE(prefs.Save());
+        }
+        // The nameless slot stays in the file as it was read.
+        TPrefs reader(false);
+        EXPECT_FALSE(reader.IsDamaged());
+        EXPECT_EQ(reader.GetUserCount(), 2);
+        EXPECT_STREQ(reader.GetValue("total_money", "-", 0).CStr(), "120");
+        EXPECT_STREQ(reader.GetValue("name", "-", 1).CStr(), "Bob");
+        std::filesystem::remove(tree / "user/prefs.dat.bad");
+    }
+}
+
+TEST_F(PrefsTest, ChunkLengthPastTheEndKeepsTheChunksAfterIt)
+{
+    const std::string whole = TwoPlayerFile(tree / "user/prefs.dat");
+    const size_t money = FindValueChunk(whole, 1, "total_money");
+    ASSERT_NE(money, std::string::npos);
+    for (uint32_t length : {0x00100000u, 0x003FFFF8u, 0xFFFFFFF0u})
+    {
+        SCOPED_TRACE(length);
+        std::string damaged = whole;
+        for (int i = 0; i < 4; ++i) damaged[money + 4 + i] = static_cast<char>(length >> (8 * i));
+        WritePrefs(damaged);
+        TPrefs prefs(false);
+        EXPECT_TRUE(prefs.IsDamaged());
+        EXPECT_STREQ(prefs.GetValue("name", "-", 0).CStr(), "Alice");
+        EXPECT_STREQ(prefs.GetValue("total_money", "-", 0).CStr(), "-");
+        EXPECT_STREQ(prefs.GetValue("name", "-", 1).CStr(), "Bob");
+        EXPECT_STREQ(prefs.GetValue("total_money", "-", 1).CStr(), "75");
+    }
+    // With no chunk behind the damage, reading stops there.
+    WritePrefs(whole.substr(0, money) + ChunkWriter().Raw("KVPR", 64, "short").Bytes());
+    TPrefs prefs(false);
+    EXPECT_TRUE(prefs.IsDamaged());
+    EXPECT_STREQ(prefs.GetValue("name", "-", 0).CStr(), "Alice");
+    EXPECT_EQ(tree.Log().find("no further chunk, reading stops") != std::string::npos, true);
+}
+
+TEST_F(PrefsTest, EveryDamagedFileIsKept)
+{
+    const std::string whole = TwoPlayerFile(tree / "user/prefs.dat");
+    const auto kept = [&](int n)
+    {
+        return tree / (n == 1 ? std::string("user/prefs.dat.bad")
+                              : "user/prefs.dat.bad." + std::to_string(n));
+    };
+    // Eleven damaged files in a row, each different.
+    for (int n = 1; n <= 11; ++n)
+    {
+        SCOPED_TRACE(n);
+        const std::string damaged = whole + std::string(static_cast<size_t>(n), 'x');
+        WritePrefs(damaged);
+        {
+            TPrefs prefs(true);
+            EXPECT_TRUE(prefs.IsDamaged());
+            ASSERT_TRUE(prefs.Save());
+        }
+        EXPECT_EQ(filetest::ReadAll(kept(std::min(n, 9))), damaged);
+        // The earlier copies stay as they were.
+        for (int earlier = 1; earlier < std::min(n, 9); ++earlier)
+            EXPECT_EQ(filetest::ReadAll(kept(earlier)),
+                      whole + std::string(static_cast<size_t>(earlier), 'x'));
+    }
+    EXPECT_FALSE(std::filesystem::exists(kept(10)));
 }
 
 TEST_F(PrefsTest, FirstChunkAndUserIndexRules)

@@ -167,6 +167,75 @@ TEST_F(Debug, CountHookCanStopARunawayScript)
     EXPECT_EQ(lua_gethook(L), nullptr);
 }
 
+// The loop-counting hook reaches every kind of endless loop and recursion,
+// at the point the script had reached, and never shows its due bit.
+TEST_F(Debug, LoopHookReachesEveryEndlessLoop)
+{
+    struct Case
+    {
+        const char* what;
+        const char* text;
+    } const cases[] = {
+        {"while", "local n = 0\nwhile true do n = n + 1 end"},
+        {"repeat", "local n = 0\nrepeat n = n + 1 until n < 0"},
+        {"numeric for", "local n = 0\nfor i = 1, 1e300 do n = n + 1 end"},
+        {"numeric for, zero step", "for i = 1, 2, 0 do end"},
+        {"generic for", "for k in function() return 1 end do end"},
+        {"tail recursion", "local function f() return f() end\nf()"},
+        {"comparison loop", "local a, b = 1, 2\nwhile a < b do a = a * 1 end"},
+        {"loop calling natives", "while true do type(1) end"},
+    };
+    static int fires = 0;
+    static int mask = 0;
+    for (const Case& c : cases)
+    {
+        fires = 0;
+        mask = 0;
+        lua_sethook(
+            L,
+            [](lua_State* L1, lua_Debug* ar)
+            {
+                EXPECT_EQ(ar->event, LUA_HOOKCOUNT);
+                mask = lua_gethookmask(L1);
+                if (++fires == 5)
+                {
+                    lua_pushstring(L1, "stopped");
+                    lua_error(L1);
+                }
+            },
+            LUA_MASKLOOP, 100);
+        std::string err;
+        EXPECT_EQ(RunScript(L, c.text, &err), LUA_ERRRUN) << c.what;
+        EXPECT_EQ(err, "stopped") << c.what;
+        EXPECT_EQ(fires, 5) << c.what;
+        EXPECT_EQ(mask, LUA_MASKLOOP) << c.what;
+        lua_sethook(L, nullptr, 0, 0);
+    }
+}
+
+TEST_F(Debug, LoopHookMask)
+{
+    auto hook = [](lua_State*, lua_Debug*) {};
+    // The instruction count is the finer of the two: it wins.
+    lua_sethook(L, hook, LUA_MASKCOUNT | LUA_MASKLOOP, 10);
+    EXPECT_EQ(lua_gethookmask(L), LUA_MASKCOUNT);
+    lua_sethook(L, hook, LUA_MASKLOOP | LUA_MASKCALL, 10);
+    EXPECT_EQ(lua_gethookmask(L), LUA_MASKLOOP | LUA_MASKCALL);
+    // A straight run of code counts its entry only.
+    static int fires = 0;
+    fires = 0;
+    lua_sethook(
+        L, [](lua_State*, lua_Debug*) { ++fires; }, LUA_MASKLOOP, 2);
+    ASSERT_EQ(RunScript(L, "local a = 1\nlocal b = a + 1\nlocal c = b * 2\n"), 0);
+    EXPECT_EQ(fires, 0);
+    lua_sethook(
+        L, [](lua_State*, lua_Debug*) { ++fires; }, LUA_MASKLOOP, 2);
+    ASSERT_EQ(RunScript(L, "for i = 1, 10 do end"), 0);
+    EXPECT_GE(fires, 5);
+    lua_sethook(L, nullptr, 0, 0);
+    EXPECT_EQ(lua_gethookmask(L), 0);
+}
+
 TEST_F(Debug, LineHookReportsEachNewLine)
 {
     gLines.clear();

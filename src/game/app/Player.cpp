@@ -90,7 +90,22 @@ TPlayer::TPlayer() : scriptFunctions_(GetWindowManagerScript())
     BindScriptFunctions();
     if (GetNumUsers() > 0)
     {
-        SetCurrentUser(ReadInt("curuser", -1, kShared));
+        int current = ReadInt("curuser", -1, kShared);
+        // A damaged file may have lost the current player's name: that slot
+        // stays in the file as it is, but the first named player is taken
+        // instead, or none, and the player is asked for a name.
+        if (prefs_->IsDamaged() && current >= 0 && current < GetNumUsers() &&
+            GetUserName(current).IsEmpty())
+        {
+            current = kShared;
+            for (int slot = 0; slot < GetNumUsers() && current == kShared; ++slot)
+                if (!GetUserName(slot).IsEmpty()) current = slot;
+            nameLost_ = current == kShared;
+            LogPrintf("TPlayer: the current player's name was lost; %s",
+                      nameLost_ ? "no named player is left"
+                                : TString::Format("player %d is taken", current).CStr());
+        }
+        SetCurrentUser(current);
     }
     else
     {
@@ -125,6 +140,7 @@ void TPlayer::BindScriptFunctions()
     scriptFunctions_.Member("NoNeededLoad", this, &TPlayer::ForgetSavedLevel);
     scriptFunctions_.Member("CreateNewUser", this, &TPlayer::CreateNewUser);
     scriptFunctions_.Member("SetCurrentUser", this, &TPlayer::SetCurrentUser);
+    scriptFunctions_.Member("IsPlayerNameLost", this, &TPlayer::IsPlayerNameLost);
 }
 
 // --- store access ---
@@ -230,6 +246,7 @@ int TPlayer::FindUser(const TString& name) const
 void TPlayer::CreateNewUser(const TString& name)
 {
     if (!prefs_) return;
+    nameLost_ = false;
     const int slot = GetNumUsers();
     WriteText("name", name, slot);
     for (const SettingDefault& setting : kNewUserSettings)

@@ -30,7 +30,8 @@ class TPlayer : public Singleton<TPlayer>, public TScriptObject
 {
 public:
     // Opens the store ("user:prefs.dat"), publishes the script functions
-    // "IsNameInUse", "GetNumUsers", "NoNeededLoad", "CreateNewUser" and
+    // "IsNameInUse", "GetNumUsers", "NoNeededLoad", "CreateNewUser",
+    // "IsPlayerNameLost" and
     // "SetCurrentUser" into the window manager's script (when there is
     // one), selects the stored current user (or, with no users, writes the
     // five settings' defaults into the shared slot and applies them) and
@@ -73,6 +74,10 @@ public:
     void SetCurrentUser(int slot);
     // The current slot: "curuser" when it names an existing slot, else -1.
     int GetCurrentUser() const;
+    // True from a start whose damaged file left no named player (the current
+    // one's name lost) until a new player is made: the game asks for a name
+    // as at the first start.
+    bool IsPlayerNameLost() const { return nameLost_; }
 
     // --- settings of the current user (the shared slot when none) ---
     bool GetSoundOff() const;
@@ -186,6 +191,7 @@ private:
     // Taken back when the profile goes (declared first: it goes last).
     TScriptFunctions scriptFunctions_;
     std::unique_ptr<TPrefs> prefs_;
+    bool nameLost_ = false;
     SCompleteLevel lastResult_;
     int32_t levelToPlay_ = 1;
     int32_t mode_ = kModeStory;

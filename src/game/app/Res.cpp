@@ -119,10 +119,40 @@ std::vector<TString> TRes::GroupFiles(const TString& group)
 {
     std::vector<TString> files;
     std::unique_ptr<TLuaTable> table(script_->GetGlobalTable(group.CStr()));
-    if (!table) return files;
+    if (!table)
+    {
+        lua_State* L = script_->GetState();
+        if (L != nullptr)
+        {
+            lua_pushstring(L, group.CStr());
+            lua_gettable(L, LUA_GLOBALSINDEX);
+            const int type = lua_type(L, -1);
+            lua_pop(L, 1);
+            // A group that is not a list of files is empty; said so, or the
+            // screen that asked for it would just lack its pictures.
+            if (type != LUA_TNIL)
+                LogPrintf("resource group %s is a %s, not a table of file names; empty",
+                          group.CStr(), lua_typename(L, type));
+        }
+        return files;
+    }
     const int count = std::min(table->GetCount(), LastIndex(*table));
     files.reserve(size_t(std::max(count, 0)));
-    for (int i = 1; i <= count; ++i) files.push_back(table->GetStringAt(i));
+    lua_State* L = table->GetThread();
+    for (int i = 1; i <= count; ++i)
+    {
+        table->Push();
+        lua_rawgeti(L, -1, i);
+        const int type = lua_type(L, -1);
+        lua_pop(L, 2);
+        if (type != LUA_TSTRING && type != LUA_TNUMBER && type != LUA_TNIL)
+        {
+            LogPrintf("resource group %s: entry %d is a %s, not a file name; skipped",
+                      group.CStr(), i, lua_typename(L, type));
+            continue;
+        }
+        files.push_back(table->GetStringAt(i));
+    }
     return files;
 }
 

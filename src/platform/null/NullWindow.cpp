@@ -61,4 +61,13 @@ bool NullWindow::SetClipboardText(const std::string& utf8)
     return true;
 }
 
+bool NullWindow::IsTerminationPending()
+{
+    for (const Message& message : queue)
+        if (message.signal == WindowSignal::TerminateRequest ||
+            message.signal == WindowSignal::CloseRequest)
+            return true;
+    return false;
+}
+
 }  // namespace platform

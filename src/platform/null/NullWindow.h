@@ -27,6 +27,8 @@ public:
     void ShowSystemCursor(bool v) override { cursorVisible = v; }
     // Hands out the queued messages in order, then a due hover.
     bool PollMessage(const InputContext& ctx, InputState& st, Message& out) override;
+    // True while a queued message is a close or termination request.
+    bool IsTerminationPending() override;
     bool SetClipboardText(const std::string& utf8) override;
     std::string GetClipboardText() override { return clipboard; }
     void* GetNativeHandle() const override { return nullptr; }

@@ -134,6 +134,21 @@ public:
         return CheckHover(ctx, st, out);
     }
 
+    bool IsTerminationPending() override
+    {
+        if (!videoStarted_) return false;
+        // Fills the queue from the window system and from the signal handler
+        // SDL keeps for SIGTERM and SIGINT; nothing is taken out of it.
+        SDL_PumpEvents();
+        if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0) return true;
+        SDL_Event events[64];
+        const int n =
+            SDL_PeepEvents(events, 64, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+        for (int i = 0; i < n; ++i)
+            if (events[i].window.event == SDL_WINDOWEVENT_CLOSE) return true;
+        return false;
+    }
+
     bool SetClipboardText(const std::string& utf8) override
     {
         if (!videoStarted_) return false;

@@ -276,6 +276,8 @@ void DebugOrderError(lua_State* L, const TValue* p1, const TValue* p2)
 
 int lua_sethook(lua_State* L, lua_Hook func, int mask, int count)
 {
+    mask &= LUA_MASKCALL | LUA_MASKRET | LUA_MASKLINE | LUA_MASKCOUNT | LUA_MASKLOOP;
+    if (mask & LUA_MASKCOUNT) mask &= ~LUA_MASKLOOP;
     if (func == nullptr || mask == 0)
     {
         mask = 0;
@@ -295,7 +297,7 @@ lua_Hook lua_gethook(lua_State* L)
 }
 int lua_gethookmask(lua_State* L)
 {
-    return L->hookmask;
+    return L->hookmask & ~kHookCountDue;
 }
 int lua_gethookcount(lua_State* L)
 {

@@ -250,6 +250,11 @@ void lua_concat(lua_State* L, int n);
 #define LUA_MASKRET (1 << LUA_HOOKRET)
 #define LUA_MASKLINE (1 << LUA_HOOKLINE)
 #define LUA_MASKCOUNT (1 << LUA_HOOKCOUNT)
+// The count hook counting taken jumps and script-function entries instead of
+// instructions: every endless loop or recursion reaches it, and between those
+// points the interpreter pays nothing for it. The hook is called with
+// LUA_HOOKCOUNT. Ignored when LUA_MASKCOUNT is also given.
+#define LUA_MASKLOOP (1 << 5)
 
 #define LUA_IDSIZE 60
 

@@ -80,6 +80,12 @@ struct global_State
     Table* refmeta;                 // metatable of owned references
 };
 
+// Hook-mask bit set when a loop-counting hook's count has run out: the hook
+// runs before the next instruction.
+constexpr int kHookCountDue = 1 << 6;
+// The hook-mask bits that the interpreter loop tests before every instruction.
+constexpr int kHookEachStep = LUA_MASKLINE | LUA_MASKCOUNT | kHookCountDue;
+
 struct lua_State : GCObject
 {
     StkId top;   // first free slot
@@ -93,7 +99,7 @@ struct lua_State : GCObject
     CallInfo* base_ci;
     unsigned short size_ci;
     unsigned short nCcalls;  // nested native calls
-    lu_byte hookmask;
+    lu_byte hookmask;  // LUA_MASK* bits, and kHookCountDue
     lu_byte allowhook;
     lu_byte hookinit;
     int basehookcount;

@@ -502,13 +502,38 @@ static int LineOf(const Proto* p, int pc)
 // calls, collections). savedpc also remembers the previous instruction for
 // the line hook, so it is read before being brought up to date; the hook
 // itself sees the current position.
+// One step of a loop-counting hook: when its count runs out, the hook is
+// made due before the next instruction, where the loop's usual hook path runs
+// it (so it may yield or raise an error there like the count hook).
+static inline void CountLoopStep(lua_State* L)
+{
+    if (--L->hookcount <= 0) L->hookmask = static_cast<lu_byte>(L->hookmask | kHookCountDue);
+}
+
+// Whether the hooks must run before the next instruction, after an
+// operation that may jump (see vmnext_loop).
+static inline bool LoopHookDue(lua_State* L)
+{
+    if (L->hookmask & kHookEachStep) return true;
+    if (--L->hookcount > 0) return false;
+    L->hookmask = static_cast<lu_byte>(L->hookmask | kHookCountDue);
+    return true;
+}
+
 static void TraceExec(lua_State* L, const Instruction* pc)
 {
     CallInfo* ci = L->ci;
     const Instruction* oldpc = ci->savedpc;
     ci->savedpc = pc;
     lu_byte mask = L->hookmask;
-    if (mask & LUA_MASKCOUNT)
+    if (mask & kHookCountDue)
+    {
+        L->hookmask = static_cast<lu_byte>(mask & ~kHookCountDue);
+        L->hookcount = L->basehookcount;
+        DoCallHook(L, LUA_HOOKCOUNT, -1);
+        if (L->ci->state & CI_YIELD) return;
+    }
+    else if (mask & LUA_MASKCOUNT)
     {
         if (L->hookcount == 0)
         {
@@ -573,7 +598,7 @@ static void TraceExec(lua_State* L, const Instruction* pc)
 // the loop must then return (the instruction runs again on resumption).
 static inline bool RunHooks(lua_State* L, const Instruction* pc)
 {
-    bool fire = (L->hookmask & LUA_MASKLINE) != 0;
+    bool fire = (L->hookmask & (LUA_MASKLINE | kHookCountDue)) != 0;
     if ((L->hookmask & LUA_MASKCOUNT) && --L->hookcount == 0) fire = true;
     if (!fire) return false;
     TraceExec(L, pc);
@@ -596,13 +621,28 @@ static inline bool RunHooks(lua_State* L, const Instruction* pc)
 #define vmnext                                                        \
     {                                                                 \
         i = *pc++;                                                    \
-        if (L->hookmask & (LUA_MASKLINE | LUA_MASKCOUNT)) goto hooks; \
+        if (L->hookmask & kHookEachStep) goto hooks;                  \
         goto* kDispatch[GET_OPCODE(i)];                               \
+    }
+// The closing sequence of the operations that may jump, which every loop
+// passes: it also counts for a loop-counting hook. Without hooks it is the
+// same fetch, test and jump.
+#define vmnext_loop                                                        \
+    {                                                                      \
+        i = *pc++;                                                         \
+        if (L->hookmask & (kHookEachStep | LUA_MASKLOOP) && LoopHookDue(L)) \
+            goto hooks;                                                    \
+        goto* kDispatch[GET_OPCODE(i)];                                    \
     }
 #else
 #define VM_THREADED 0
 #define vmcase(op) case op:
 #define vmnext break
+#define vmnext_loop                                                     \
+    {                                                                   \
+        if (L->hookmask & LUA_MASKLOOP) CountLoopStep(L);               \
+        break;                                                          \
+    }
 #endif
 
 // The common outcome of a test in the loop, so the compiler lays that path
@@ -646,7 +686,7 @@ static inline bool RunHooks(lua_State* L, const Instruction* pc)
             Protect(res = full(L, rb, rc));           \
         }                                             \
         CONDJUMP(res);                                \
-        vmnext;                                       \
+        vmnext_loop;                                  \
     }
 
 // GCC would otherwise merge the operations' identical closing jumps back
@@ -679,10 +719,14 @@ StkId VMExecute(lua_State* L)
     Instruction i;
     StkId base;
 callentry:
-    if (L->hookmask & LUA_MASKCALL)
+    if (L->hookmask & (LUA_MASKCALL | LUA_MASKLOOP))
     {
-        L->ci->state |= CI_HASFRAME;
-        DoCallHook(L, LUA_HOOKCALL, -1);
+        if (L->hookmask & LUA_MASKLOOP) CountLoopStep(L);
+        if (L->hookmask & LUA_MASKCALL)
+        {
+            L->ci->state |= CI_HASFRAME;
+            DoCallHook(L, LUA_HOOKCALL, -1);
+        }
     }
     L->ci->state = CI_HASFRAME;
     pc = L->ci->savedpc;
@@ -698,7 +742,7 @@ hooks:
     for (;;)
     {
         i = *pc++;
-        if (L->hookmask & (LUA_MASKLINE | LUA_MASKCOUNT))
+        if (L->hookmask & kHookEachStep)
         {
             if (RunHooks(L, pc)) return nullptr;
             base = L->base;
@@ -916,7 +960,7 @@ hooks:
             vmcase(OP_JMP)
             {
                 DOJUMP(pc, GETARG_sBx(i));
-                vmnext;
+                vmnext_loop;
             }
             vmcase(OP_EQ)
             {
@@ -944,7 +988,7 @@ hooks:
                     Protect(res = VMEqualObj(L, rb, rc));
                 }
                 CONDJUMP(res);
-                vmnext;
+                vmnext_loop;
             }
             vmcase(OP_LT) ORDER_OP(<, VMLessThan);
             vmcase(OP_LE) ORDER_OP(<=, VMLessEqual);
@@ -961,7 +1005,7 @@ hooks:
                     *ra = *rb;
                     DOJUMP(pc, GETARG_sBx(*pc) + 1);
                 }
-                vmnext;
+                vmnext_loop;
             }
             vmcase(OP_CALL) vmcase(OP_TAILCALL)
             {
@@ -987,7 +1031,11 @@ hooks:
                         L->ci = ++ci;
                         L->top = top;
                         DoOpenScriptFrame(L, ci, nbase, p);
-                        if (L->hookmask & LUA_MASKCALL) goto callentry;
+                        if (L->hookmask & (LUA_MASKCALL | LUA_MASKLOOP))
+                        {
+                            if (L->hookmask & LUA_MASKCALL) goto callentry;
+                            CountLoopStep(L);
+                        }
                         // The callee's registers are known here: no need to read
                         // them back from the call record as a fresh entry does.
                         ci->state = CI_HASFRAME;
@@ -1133,7 +1181,7 @@ hooks:
                         DOJUMP(pc, GETARG_sBx(i));
                         ra->value.n = idx;  // already tagged as a number
                     }
-                    vmnext;
+                    vmnext_loop;
                 }
                 SAVEPC();
                 if (!ra->IsNumber()) DebugRunError(L, "`for' initial value must be a number");
@@ -1152,7 +1200,7 @@ hooks:
                     DOJUMP(pc, GETARG_sBx(i));
                     ra->SetNum(idx);
                 }
-                vmnext;
+                vmnext_loop;
             }
             vmcase(OP_TFORLOOP)
             {
@@ -1178,7 +1226,7 @@ hooks:
                     pc++;
                 else
                     DOJUMP(pc, GETARG_sBx(*pc) + 1);
-                vmnext;
+                vmnext_loop;
             }
             vmcase(OP_TFORPREP)
             {

@@ -252,6 +252,51 @@ TEST_F(PlayerTest, SoundAndCursorSettingsReachTheSoundManagerAndTheTrail)
     DestroySingletons();
 }
 
+// A damaged file that lost players' names: a nameless slot is kept but not
+// taken as the current player; with no named player left the game asks for
+// a name.
+TEST_F(PlayerTest, ANamelessSlotFromADamagedFileIsNotChosen)
+{
+    struct Case
+    {
+        const char* what;
+        int current;
+        std::vector<unsigned> lost;  // slots whose name chunk is damaged
+        int chosen;
+        bool nameLost;
+    } const cases[] = {
+        {"current player's name lost", 0, {0}, 1, false},
+        {"another player's name lost", 0, {1}, 0, false},
+        {"later current player's name lost", 2, {0, 2}, 1, false},
+        {"every name lost", 1, {0, 1, 2}, -1, true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const auto own = FreshStore({{"curuser", c.current}}, {{{"total_money", 10}}, {}, {}});
+        std::string file = filetest::ReadAll(*own / "user/prefs.dat");
+        for (unsigned slot : c.lost)
+        {
+            const size_t at = filetest::FindPrefsValueChunk(file, "playerkey", slot + 1, "name");
+            ASSERT_NE(at, std::string::npos);
+            file[at] = 'J';  // a chunk the reader does not know: passed over
+        }
+        filetest::WriteAll(*own / "user/prefs.dat", file);
+        TPlayer player;
+        EXPECT_EQ(player.GetNumUsers(), 3);
+        EXPECT_EQ(player.GetCurrentUser(), c.chosen);
+        EXPECT_EQ(player.IsPlayerNameLost(), c.nameLost);
+        // The nameless slots stay, with what else they hold.
+        EXPECT_STREQ(StoredText("name", c.lost.front()).CStr(), "<absent>");
+        EXPECT_EQ(Stored("total_money", 0), 10);
+        if (c.nameLost)
+        {
+            player.CreateNewUser("Newcomer");
+            EXPECT_FALSE(player.IsPlayerNameLost());
+        }
+    }
+}
+
 TEST_F(PlayerTest, ACurrentUserBeyondTheStoredSlotsWritesNoGhostSlot)
 {
     WriteStore({{"curuser", 5}}, {{}, {}});

@@ -34,7 +34,9 @@ const char kResources[] =
     "counted = { 'img/one', 'img/two', 'img/three', n = 2 }\n"
     "wild = { 'img/one', n = 1e9 }\n"
     "holes = { 'img/one', nil, 'img/two' }\n"
-    "empty = {}\n";
+    "empty = {}\n"
+    "numbered = 5\n"
+    "oddities = { 'img/one', {}, true }\n";
 
 class ResTest : public gameapptest::LoadingTest
 {
@@ -168,6 +170,33 @@ TEST_F(ResTest, MissingFilesAreNamedAsTheTableWritesThem)
         // Once per request.
         EXPECT_EQ(res_->QueueGroup(c.group), 0);
         EXPECT_TRUE(Boxes().empty());
+    }
+}
+
+// A group that is not a table of file names, or holds entries that are not,
+// is named in the log instead of loading silently short.
+TEST_F(ResTest, EntriesOfTheWrongTypeNameTheirGroup)
+{
+    struct Case
+    {
+        const char* group;
+        int files;
+        std::vector<std::string> logged;
+    } const cases[] = {
+        {"numbered", 0, {"resource group numbered is a number, not a table of file names"}},
+        {"oddities", 1,
+         {"resource group oddities: entry 2 is a table, not a file name",
+          "resource group oddities: entry 3 is a boolean, not a file name"}},
+        {"pics", 2, {}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.group);
+        EXPECT_EQ(res_->QueueGroup(c.group), c.files);
+        const std::string log = assets_.NewLog();
+        for (const std::string& text : c.logged)
+            EXPECT_NE(log.find(text), std::string::npos) << log;
+        if (c.logged.empty()) EXPECT_EQ(log.find("resource group"), std::string::npos) << log;
     }
 }
 

@@ -79,6 +79,8 @@ struct RunResult
     bool exited = false;
     int exitCode = -1;
     int signal = 0;
+    // From the termination request to the program's end.
+    std::chrono::milliseconds endedAfter{0};
     std::string log;
     std::string output;
 };
@@ -204,8 +206,11 @@ protected:
             (!ready || waitFor(std::chrono::seconds(30), ready));
         if (!ended)
         {
+            const auto asked = std::chrono::steady_clock::now();
             kill(pid, SIGTERM);
             waitFor(std::chrono::seconds(30), [] { return false; });
+            r.endedAfter = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - asked);
         }
         if (!ended)
         {
@@ -295,6 +300,124 @@ TEST_F(ProgramRun, TerminationOnTheFirstScreenEndsTheGame)
                  return now - *since > std::chrono::milliseconds(1500);
              });
     EXPECT_TRUE(fs::exists(prefs));
+}
+
+// Scripts that never return, with a short time budget: each is stopped with
+// an error naming its file, and the game runs on and ends on request.
+TEST_F(ProgramRun, RunawayScriptsAreStoppedAndTheGameRunsOn)
+{
+    const fs::path source = ORVELLE_SOURCE_DIR;
+    fs::copy(source / "assets", Assets(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    WriteAll(Assets() / "settings.xml",
+             "<?xml version=\"1.0\"?><settings><scripttimebudget>0.5</scripttimebudget>"
+             "</settings>\n");
+    const std::string lantern = ReadAll(source / "assets/images/core/main_menu/lantern.xml");
+    const std::string animation =
+        "function DoAnim() while true do delay(160); frames{1, 2, 3, 2} end end";
+    ASSERT_NE(lantern.find(animation), std::string::npos);
+    auto lanternWith = [&](const std::string& body)
+    {
+        std::string text = lantern;
+        text.replace(text.find(animation), animation.size(), body);
+        return text;
+    };
+    const std::string menu = ReadAll(source / "assets/scripts/core/screen/main_menu.lua");
+    const std::string resources = ReadAll(source / "assets/resources.lua");
+    struct Case
+    {
+        const char* what;
+        fs::path file;
+        std::string text;
+        const char* named;
+    } const cases[] = {
+        {"screen script", Assets() / "scripts/core/screen/main_menu.lua",
+         "local n = 0\nwhile true do n = n + 1 end\n" + menu, "main_menu.lua:2:"},
+        {"resource table", Assets() / "resources.lua", resources + "\nwhile true do end\n",
+         "resources.lua:"},
+        {"animation script", Assets() / "images/core/main_menu/lantern.xml",
+         lanternWith("function DoAnim() while true do end end"), "lantern"},
+        {"animation coroutine after a yield", Assets() / "images/core/main_menu/lantern.xml",
+         lanternWith("function DoAnim() delay(160); while true do end end"), "lantern"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const std::string original = ReadAll(c.file);
+        WriteAll(c.file, c.text);
+        const fs::path log = userData_ / "logfile.txt";
+        RunClean({"script ran longer than 0.5 s", c.named}, {},
+                 [&] { return ReadAll(log).find("ran longer") != std::string::npos; });
+        WriteAll(c.file, original);
+        fs::remove_all(userData_);
+    }
+}
+
+// Each damaged file the game loads at start is named in the log line that
+// reports it.
+TEST_F(ProgramRun, DamagedFilesAreNamedInTheLog)
+{
+    const fs::path source = ORVELLE_SOURCE_DIR;
+    fs::copy(source / "assets", Assets(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    auto half = [&](const char* file)
+    {
+        const std::string whole = ReadAll(source / "assets" / file);
+        return whole.substr(0, whole.size() / 2);
+    };
+    struct Case
+    {
+        const char* file;
+        std::string bytes;
+        std::vector<std::string> logged;
+    } const cases[] = {
+        {"strings.xml", std::string("ZXML\x10\0\0\0", 8), {"string table strings.xml"}},
+        {"images/kursor.png", half("images/kursor.png"), {"PNG error in", "kursor"}},
+        {"audio/music/main_menu_intro.ogg", half("audio/music/main_menu_intro.ogg"),
+         {"OGG", "main_menu_intro"}},
+        {"fonts/default.mvec", Garbage(512, 3), {"default.mvec"}},
+        {"images/core/particle/menu_sparks.psi", Garbage(64, 5), {"particle file", "menu_sparks"}},
+        {"images/core/main_menu/lantern.xml", "<sequence", {"Animation", "lantern"}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.file);
+        const fs::path file = Assets() / c.file;
+        ASSERT_TRUE(fs::exists(file));
+        const std::string original = ReadAll(file);
+        WriteAll(file, c.bytes);
+        const fs::path prefs = userData_ / "users" / "prefs.dat";
+        const auto since = std::make_shared<std::chrono::steady_clock::time_point>();
+        // Until the first screen is up and has loaded its groups.
+        RunClean(c.logged, {},
+                 [&]
+                 {
+                     if (!fs::exists(prefs)) return false;
+                     const auto now = std::chrono::steady_clock::now();
+                     if (*since == std::chrono::steady_clock::time_point()) *since = now;
+                     return now - *since > std::chrono::milliseconds(1500);
+                 });
+        WriteAll(file, original);
+        fs::remove_all(userData_);
+    }
+}
+
+// A termination request while a script runs away ends the game at once, long
+// before the script's default budget would stop it.
+TEST_F(ProgramRun, TerminationDuringARunawayScriptEndsTheGame)
+{
+    const fs::path source = ORVELLE_SOURCE_DIR;
+    fs::copy(source / "assets", Assets(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    WriteAll(Assets() / "scripts/core/screen/main_menu.lua",
+             "_ALERT('the menu script loops')\nwhile true do end\n");
+    const fs::path log = userData_ / "logfile.txt";
+    const RunResult r =
+        RunClean({"script stopped: the program is ending", "main_menu.lua:2:"}, {},
+                 [&] { return ReadAll(log).find("the menu script loops") != std::string::npos; });
+    EXPECT_EQ(r.log.find("ran longer"), std::string::npos) << r.log;
+    // Generous: the default budget is 10 s.
+    EXPECT_LT(r.endedAfter, std::chrono::seconds(5));
 }
 
 // Damaged start-up settings: the run goes on with the defaults.

@@ -20,10 +20,11 @@ local function MenuButton(name, x, y, label, command)
                          label = label } }
 end
 
--- No profile yet: the profile screen opens over the menu. The screen calls
--- this outside the script's loop, so the dialog is queued to open in it.
+-- No profile yet (or none named left by a damaged profile file): the
+-- profile screen opens over the menu. The screen calls this outside the
+-- script's loop, so the dialog is queued to open in it.
 function FirstPlayer()
-    if GetNumUsers() == 0 then
+    if GetNumUsers() == 0 or (IsPlayerNameLost and IsPlayerNameLost()) then
         table.insert(gCommandQueue, function()
             DoModal("scripts/core/screen/profile.lua")
         end)
