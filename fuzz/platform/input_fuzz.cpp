@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/host/CommandLine.h"
+#include "host/CommandLine.h"
 #include "platform/sdl/SdlInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

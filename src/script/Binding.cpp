@@ -10,7 +10,7 @@
 #include "script/LuaPush.h"
 #include "script/LuaTable.h"
 #include "script/Script.h"
-#include "script/TypeTable.h"
+#include "script/lang/TypeTable.h"
 
 TString LuaArgString(lua_State* L, int idx)
 {

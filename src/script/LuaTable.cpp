@@ -8,7 +8,7 @@
 #include "script/Binding.h"
 #include "script/LuaStackGuard.h"
 #include "script/Script.h"
-#include "script/TypeTable.h"
+#include "script/lang/TypeTable.h"
 
 struct TLuaTable::Lookup
 {

@@ -3,8 +3,8 @@
 
 #include "core/Log.h"
 #include "core/Settings.h"
-#include "core/host/App.h"
-#include "core/host/AppHost.h"
+#include "host/App.h"
+#include "host/AppHost.h"
 
 namespace
 {

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "core/host/App.h"
+#include "host/App.h"
 #include "sound/SoundManager.h"
 
 namespace

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/Log.h"
-#include "core/host/HostServices.h"
+#include "host/HostServices.h"
 #include "services/DllGameState.h"
 #include "services/GameState.h"
 #include "services/MetricsHandler.h"

@@ -1,7 +1,7 @@
 // The host's request interface over TSimpleHttp.
 #include "services/HostHttp.h"
 
-#include "core/host/HostServices.h"
+#include "host/HostServices.h"
 #include "services/SimpleHttp.h"
 
 namespace

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "core/Clock.h"
-#include "core/host/App.h"
-#include "core/host/AppHost.h"
+#include "host/App.h"
+#include "host/AppHost.h"
 #include "platform/Time.h"
 #include "sound/SoundManager.h"
 

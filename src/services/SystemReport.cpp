@@ -8,9 +8,9 @@
 #include "core/FileReplace.h"
 #include "core/Log.h"
 #include "core/Xml.h"
-#include "core/host/App.h"
 #include "graphics/DXContext.h"
 #include "graphics/DisplayHandler.h"
+#include "host/App.h"
 
 namespace
 {

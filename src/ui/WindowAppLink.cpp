@@ -1,10 +1,10 @@
 // The window system's default view of the application: the facade's.
 #include "ui/WindowAppLink.h"
 
-#include "core/host/App.h"
-#include "core/host/AppHost.h"
 #include "graphics/DisplayHandler.h"
 #include "graphics/DrawContext.h"
+#include "host/App.h"
+#include "host/AppHost.h"
 
 namespace
 {

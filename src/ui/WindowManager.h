@@ -12,8 +12,8 @@
 
 #include "core/Event.h"
 #include "core/ValueTypes.h"
-#include "core/host/HostServices.h"
 #include "graphics/Texture.h"
+#include "host/HostServices.h"
 #include "ui/WindowClass.h"
 
 class TMessage;

@@ -20,7 +20,7 @@
 #include "script/LuaPush.h"
 #include "script/LuaTable.h"
 #include "script/Script.h"
-#include "script/WideString.h"
+#include "script/lang/WideString.h"
 
 namespace
 {

@@ -1,5 +1,5 @@
 // Per-type tables and table sizes for native code.
-#include "script/TypeTable.h"
+#include "script/lang/TypeTable.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // The wide-string helpers for native code.
-#include "script/WideString.h"
+#include "script/lang/WideString.h"
 
 #include <string>
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/FileNames.h"
-#include "script/WideString.h"
+#include "script/lang/WideString.h"
 #include "script/lang/lua.h"
 #include "script/lib/auxlib.h"
 #include "script/lib/lualib.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "script/WideString.h"
+#include "script/lang/WideString.h"
 #include "script/lang/lua.h"
 #include "script/lib/auxlib.h"
 #include "script/lib/lualib.h"

@@ -11,7 +11,7 @@
 
 #include "ServicesTestSupport.h"
 #include "core/Folders.h"
-#include "core/host/HostServices.h"
+#include "host/HostServices.h"
 #include "platform/Library.h"
 #include "services/HostGameState.h"
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "ServicesTestSupport.h"
-#include "core/host/HostServices.h"
+#include "host/HostServices.h"
 #include "platform/null/AudioFake.h"
 #include "services/HostGameState.h"
 #include "sound/SoundManager.h"

@@ -12,8 +12,8 @@
 #include "core/FileTestSupport.h"
 #include "core/Folders.h"
 #include "core/Settings.h"
-#include "core/host/ExitStats.h"
-#include "core/host/HostServices.h"
+#include "host/ExitStats.h"
+#include "host/HostServices.h"
 #include "services/SimpleHttp.h"
 
 using testhttp::LocalHttpServer;

@@ -12,7 +12,7 @@
 #include "ServicesTestSupport.h"
 #include "core/Clock.h"
 #include "core/Log.h"
-#include "core/host/HostServices.h"
+#include "host/HostServices.h"
 #include "services/HostGameState.h"
 
 using servicestest::BoardTest;

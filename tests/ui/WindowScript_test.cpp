@@ -15,7 +15,7 @@
 #include "core/FileTestSupport.h"
 #include "core/Settings.h"
 #include "core/StringTable.h"
-#include "core/host/HostServices.h"
+#include "host/HostServices.h"
 #include "script/Binding.h"
 #include "script/LuaFunction.h"
 #include "ui/Image.h"

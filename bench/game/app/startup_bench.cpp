@@ -17,12 +17,13 @@
 #include <vector>
 
 #include "core/Task.h"
-#include "core/host/App.h"
 #include "game/app/AppEvents.h"
 #include "game/app/GameMain.h"
 #include "game/app/LoadScreen.h"
 #include "game/app/MainMenuScreen.h"
 #include "game/app/Res.h"
+#include "game/wiring/GameWiring.h"
+#include "host/App.h"
 #include "ui/Window.h"
 #include "ui/WindowAppLink.h"
 #include "ui/WindowManager.h"
@@ -173,7 +174,7 @@ double RunOnce(TGameMain main, TRunFolders& folders)
     gFilesLoaded = 0;
     const std::filesystem::path here = std::filesystem::current_path();
     TGameSetup setup;
-    setup.windowTypes = GetAppWindowTypes();
+    WireGame(setup);
     setup.mainFunction = main;
     setup.allowMultiple = true;
     gStart = Clock::now();

@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <memory>
 
-#include "core/host/App.h"
-#include "core/host/AppHost.h"
-#include "core/host/HostServices.h"
 #include "graphics/DisplayHandler.h"
 #include "graphics/DrawContext.h"
 #include "graphics/FontRegistry.h"
 #include "graphics/VecDraw.h"
+#include "host/App.h"
+#include "host/AppHost.h"
+#include "host/HostServices.h"
 #include "platform/gfx/Device.h"
 
 namespace

@@ -4,14 +4,14 @@
 #include <memory>
 
 #include "core/Random.h"
-#include "core/host/App.h"
-#include "core/host/HostServices.h"
 #include "game/app/DisplayLink.h"
 #include "graphics/AnimatedTexture.h"
 #include "graphics/AnimationHost.h"
 #include "graphics/DisplayHandler.h"
 #include "graphics/Model.h"
 #include "graphics/Texture.h"
+#include "host/App.h"
+#include "host/HostServices.h"
 #include "script/ScriptCode.h"
 #include "services/FlashHost.h"
 #include "services/GameStateBindings.h"

@@ -7,8 +7,8 @@
 
 #include "core/Event.h"
 #include "core/String.h"
-#include "core/host/Start.h"
 #include "game/app/WindowTypes.h"
+#include "host/Start.h"
 
 class IGameHelper;
 class IRunningLevel;

@@ -3,7 +3,6 @@
 
 #include "core/Log.h"
 #include "core/StringTable.h"
-#include "core/host/App.h"
 #include "game/app/AppEvents.h"
 #include "game/app/MyAnimSprite.h"
 #include "game/app/MyParticle.h"
@@ -13,6 +12,7 @@
 #include "game/app/Res.h"
 #include "graphics/DrawContext.h"
 #include "graphics/TextGraphic.h"
+#include "host/App.h"
 #include "script/LuaTable.h"
 #include "script/Script.h"
 #include "ui/Text.h"

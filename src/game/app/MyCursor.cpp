@@ -1,7 +1,7 @@
 // The cursor trail.
 #include "game/app/MyCursor.h"
 
-#include "core/host/App.h"
+#include "host/App.h"
 
 TMyCursor::TMyCursor()
     : clock_(std::make_unique<TClock>()),

@@ -8,9 +8,9 @@
 
 #include "core/FileNames.h"
 #include "core/Log.h"
-#include "core/host/App.h"
 #include "game/app/LoadScreen.h"
 #include "game/app/MySoundManager.h"
+#include "host/App.h"
 #include "platform/MessageBox.h"
 #include "script/LuaTable.h"
 #include "script/Script.h"

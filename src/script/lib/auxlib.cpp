@@ -10,7 +10,7 @@
 #include "core/FileHandle.h"
 #include "core/FileNames.h"
 #include "core/String.h"
-#include "script/WideString.h"
+#include "script/lang/WideString.h"
 #include "script/lang/object.h"
 
 namespace

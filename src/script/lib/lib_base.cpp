@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "script/TypeTable.h"
-#include "script/WideString.h"
+#include "script/lang/TypeTable.h"
+#include "script/lang/WideString.h"
 #include "script/lang/object.h"
 #include "script/lib/auxlib.h"
 #include "script/lib/lualib.h"

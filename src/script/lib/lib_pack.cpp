@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "script/WideString.h"
+#include "script/lang/WideString.h"
 #include "script/lang/object.h"
 #include "script/lib/auxlib.h"
 

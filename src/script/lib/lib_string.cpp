@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "script/TypeTable.h"
-#include "script/WideString.h"
+#include "script/lang/TypeTable.h"
+#include "script/lang/WideString.h"
 #include "script/lang/object.h"
 #include "script/lib/lib_pack.h"
 #include "script/lib/auxlib.h"

@@ -10,7 +10,7 @@
 
 #include "core/AssetMap.h"
 #include "core/FileNames.h"
-#include "core/host/HostFakes.h"
+#include "host/HostFakes.h"
 #include "game/app/FrameworkServices.h"
 #include "core/Settings.h"
 #include "platform/audio/AudioDevice.h"

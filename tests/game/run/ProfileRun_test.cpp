@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "core/Event.h"
-#include "core/host/App.h"
-#include "core/host/AppHost.h"
 #include "game/app/MainMenuScreen.h"
 #include "game/app/Player.h"
 #include "game/app/screens/ProfileScreen.h"
 #include "game/run/support/GameRun.h"
+#include "host/App.h"
+#include "host/AppHost.h"
 #include "platform/Keys.h"
 #include "script/Script.h"
 #include "ui/WindowManager.h"

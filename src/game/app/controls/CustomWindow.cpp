@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "core/Log.h"
-#include "core/host/App.h"
 #include "game/app/Player.h"
 #include "game/app/ScreenStack.h"
+#include "host/App.h"
 #include "script/LuaTable.h"
 #include "ui/Button.h"
 #include "ui/WindowManager.h"

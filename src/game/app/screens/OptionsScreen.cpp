@@ -1,10 +1,10 @@
 // The options dialog.
 #include "game/app/screens/OptionsScreen.h"
 
-#include "core/host/App.h"
 #include "game/app/MySoundManager.h"
 #include "game/app/Player.h"
 #include "graphics/DrawContext.h"
+#include "host/App.h"
 #include "ui/Button.h"
 #include "ui/Message.h"
 #include "ui/Slider.h"

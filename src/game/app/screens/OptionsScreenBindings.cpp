@@ -1,8 +1,8 @@
 // The options dialog's script functions: the three toggles its buttons call.
-#include "core/host/App.h"
 #include "game/app/MySoundManager.h"
 #include "game/app/Player.h"
 #include "game/app/screens/OptionsScreen.h"
+#include "host/App.h"
 
 void TOptionsScreen::PublishBindings()
 {

@@ -4,13 +4,15 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "core/Event.h"
 #include "core/Task.h"
-#include "core/host/App.h"
-#include "core/host/AppHost.h"
 #include "game/app/AppEvents.h"
+#include "game/wiring/GameWiring.h"
 #include "graphics/DisplayHandler.h"
+#include "host/App.h"
+#include "host/AppHost.h"
 #include "platform/Input.h"
 #include "platform/Keys.h"
 #include "platform/gfx/Device.h"
@@ -150,7 +152,12 @@ void TGameRun::MainFunction(TApp& app, const TString& commandLine)
 
 int TGameRun::Run(TGameSetup setup, const TString& commandLine)
 {
-    if (setup.windowTypes.empty()) setup.windowTypes = GetAppWindowTypes();
+    // The game as the program wires it; what the test brings replaces that.
+    TGameSetup wired;
+    WireGame(wired);
+    if (setup.windowTypes.empty()) setup.windowTypes = std::move(wired.windowTypes);
+    if (setup.level == nullptr) setup.level = wired.level;
+    if (setup.helper == nullptr) setup.helper = wired.helper;
     setup.mainFunction = &TGameRun::MainFunction;
     // Several test programs may run games at once, each in its own folders.
     setup.allowMultiple = true;

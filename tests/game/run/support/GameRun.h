@@ -49,8 +49,9 @@ public:
     TGameRun& Idle(int passes);
 
     // Starts the game with the steps queued since the last run and returns
-    // its exit code. setup: window types, level, helper (the app's rows when
-    // empty).
+    // its exit code. The game is wired as the program wires it (WireGame);
+    // setup's own window types, level or helper, where given, replace the
+    // wired ones.
     int Run(TGameSetup setup = {}, const TString& commandLine = TString());
 
     // Steps that failed (ran out of time, or never came), one line each.

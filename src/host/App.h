@@ -10,7 +10,7 @@
 #include "core/Event.h"
 #include "core/String.h"
 #include "core/Task.h"
-#include "core/host/HostServices.h"
+#include "host/HostServices.h"
 
 class TAppHost;
 class TAssetManager;

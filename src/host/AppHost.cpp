@@ -1,6 +1,6 @@
 // The platform host: initialisation, main window, window procedure,
 // activation, display forwarding, cursors, clipboard, URLs and shutdown.
-#include "core/host/AppHost.h"
+#include "host/AppHost.h"
 
 #include <cmath>
 #include <cstdint>
@@ -13,8 +13,8 @@
 #include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "core/Version.h"
-#include "core/host/CommandLine.h"
-#include "core/host/SystemCursor.h"
+#include "host/CommandLine.h"
+#include "host/SystemCursor.h"
 #include "platform/Process.h"
 #include "platform/Time.h"
 

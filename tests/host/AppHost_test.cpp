@@ -7,7 +7,7 @@
 
 #include "HostFakes.h"
 #include "core/Version.h"
-#include "core/host/App.h"
+#include "host/App.h"
 
 using namespace hostfakes;
 

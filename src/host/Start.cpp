@@ -1,6 +1,6 @@
 // The start function: the start-up steps in order, the game's main function,
 // then shutdown.
-#include "core/host/Start.h"
+#include "host/Start.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,9 +14,9 @@
 #include "core/Log.h"
 #include "core/SettingKeys.h"
 #include "core/Settings.h"
-#include "core/host/App.h"
-#include "core/host/AppHost.h"
-#include "core/host/CommandLine.h"
+#include "host/App.h"
+#include "host/AppHost.h"
+#include "host/CommandLine.h"
 #include "platform/Library.h"
 #include "platform/Process.h"
 

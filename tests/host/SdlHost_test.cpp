@@ -5,7 +5,7 @@
 #include <SDL.h>
 
 #include "HostFakes.h"
-#include "core/host/GetNextEvent.h"
+#include "host/GetNextEvent.h"
 #include "platform/sdl/SdlWindow.h"
 
 using namespace hostfakes;

@@ -3,4 +3,4 @@
 #pragma once
 
 // Empty framework services and no start-up trace. Never fails.
-void ResetCorehostGlobals();
+void ResetHostGlobals();

@@ -1,5 +1,5 @@
 // Command-line joining, switch search and "options=" pairs.
-#include "core/host/CommandLine.h"
+#include "host/CommandLine.h"
 
 #include <cstring>
 #include <string>

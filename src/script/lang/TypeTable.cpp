@@ -1,5 +1,5 @@
 // Per-type table slots and the table element count used by call adapters.
-#include "script/TypeTable.h"
+#include "script/lang/TypeTable.h"
 
 #include "script/lang/do.h"
 #include "script/lang/meta.h"

@@ -16,10 +16,10 @@
 #include "core/Folders.h"
 #include "core/Log.h"
 #include "core/Settings.h"
-#include "core/host/App.h"
-#include "core/host/AppHost.h"
-#include "core/host/GetNextEvent.h"
-#include "core/host/HostServices.h"
+#include "host/App.h"
+#include "host/AppHost.h"
+#include "host/GetNextEvent.h"
+#include "host/HostServices.h"
 #include "platform/null/NullWindow.h"
 
 namespace hostfakes

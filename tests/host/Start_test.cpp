@@ -8,8 +8,8 @@
 
 #include "HostFakes.h"
 #include "core/Version.h"
-#include "core/host/CommandLine.h"
-#include "core/host/Start.h"
+#include "host/CommandLine.h"
+#include "host/Start.h"
 
 using namespace hostfakes;
 

@@ -1,5 +1,5 @@
 // The application facade: construction, destruction and forwarding.
-#include "core/host/App.h"
+#include "host/App.h"
 
 #include <cstdlib>
 
@@ -9,11 +9,11 @@
 #include "core/Log.h"
 #include "core/SettingKeys.h"
 #include "core/Settings.h"
-#include "core/host/AppHost.h"
-#include "core/host/CommandLine.h"
-#include "core/host/ExitStats.h"
-#include "core/host/GetNextEvent.h"
-#include "core/host/SystemCursor.h"
+#include "host/AppHost.h"
+#include "host/CommandLine.h"
+#include "host/ExitStats.h"
+#include "host/GetNextEvent.h"
+#include "host/SystemCursor.h"
 
 namespace
 {

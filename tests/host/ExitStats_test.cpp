@@ -8,7 +8,7 @@
 
 #include "HostFakes.h"
 #include "core/FileNames.h"
-#include "core/host/ExitStats.h"
+#include "host/ExitStats.h"
 
 using namespace hostfakes;
 

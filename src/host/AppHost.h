@@ -15,7 +15,7 @@
 #include "core/StringTable.h"
 #include "core/Task.h"
 #include "core/Event.h"
-#include "core/host/HostServices.h"
+#include "host/HostServices.h"
 #include "platform/InstanceLock.h"
 #include "platform/Input.h"
 #include "platform/Window.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "HostFakes.h"
-#include "core/host/GetNextEvent.h"
+#include "host/GetNextEvent.h"
 
 using namespace hostfakes;
 using platform::Message;

@@ -1,5 +1,5 @@
 // Wide-string helpers over the engine's interned 16-bit strings.
-#include "script/WideString.h"
+#include "script/lang/WideString.h"
 
 #include "script/lang/api.h"
 #include "script/lang/do.h"

@@ -1,11 +1,11 @@
 // The host library's process-wide state put back as the program starts
 // with it.
-#include "core/host/Globals.h"
+#include "host/Globals.h"
 
-#include "core/host/HostServices.h"
-#include "core/host/Start.h"
+#include "host/HostServices.h"
+#include "host/Start.h"
 
-void ResetCorehostGlobals()
+void ResetHostGlobals()
 {
     GetFrameworkServices() = TFrameworkServices();
     SetStartTrace(nullptr);

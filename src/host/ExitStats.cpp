@@ -1,5 +1,5 @@
 // Exit statistics upload over the registered HTTP client.
-#include "core/host/ExitStats.h"
+#include "host/ExitStats.h"
 
 #include <memory>
 #include <string>
@@ -10,8 +10,8 @@
 #include "core/FileReplace.h"
 #include "core/SettingKeys.h"
 #include "core/Settings.h"
-#include "core/host/AppHost.h"
-#include "core/host/HostServices.h"
+#include "host/AppHost.h"
+#include "host/HostServices.h"
 #include "platform/Time.h"
 
 namespace

@@ -9,8 +9,8 @@
 #include "core/Clock.h"
 #include "core/FileNames.h"
 #include "core/StringTable.h"
-#include "core/host/App.h"
-#include "core/host/SystemCursor.h"
+#include "host/App.h"
+#include "host/SystemCursor.h"
 
 using namespace hostfakes;
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/host/CommandLine.h"
+#include "host/CommandLine.h"
 
 namespace
 {

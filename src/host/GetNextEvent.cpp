@@ -1,7 +1,7 @@
 // The event fetch, in the order its steps are checked.
-#include "core/host/GetNextEvent.h"
+#include "host/GetNextEvent.h"
 
-#include "core/host/AppHost.h"
+#include "host/AppHost.h"
 #include "platform/InstanceLock.h"
 
 namespace
