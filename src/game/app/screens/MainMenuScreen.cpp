@@ -17,6 +17,7 @@
 #include "game/app/ScreenSize.h"
 #include "graphics/DrawContext.h"
 #include "graphics/TextGraphic.h"
+#include "host/App.h"
 #include "script/LuaTable.h"
 #include "script/Script.h"
 #include "ui/Text.h"
