@@ -17,7 +17,6 @@
 #include "game/app/ScreenSize.h"
 #include "graphics/DrawContext.h"
 #include "graphics/TextGraphic.h"
-#include "host/App.h"
 #include "script/LuaTable.h"
 #include "script/Script.h"
 #include "ui/Text.h"
@@ -262,8 +261,6 @@ void TMainMenuScreen::PlayMenuMusic(const char* name)
     sounds->PlayMusic(name, true);
 }
 
-#include "core/StringTable.h"
-#include "host/App.h"
 void TMainMenuScreen::StartScroll()
 {
     scrolling_ = true;
