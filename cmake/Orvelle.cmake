@@ -1,12 +1,42 @@
 # Helpers shared by every subsystem's CMakeLists.
 #
-# orvelle_library(NAME DIR [DEPS ...] [RESET FUNCTION])
-#   One static library per subsystem, made of every .cpp/.c file under DIR
-#   (recursively, except the platform backends which list their own sources).
-#   RESET names the library's function that puts its globals back for tests;
-#   the test entry calls it before each test.
+# The layers: every library sits in one layer of the table orvelle_layers
+# sets, lowest first. A library may declare DEPS on libraries of its own layer
+# or of lower ones, never of a higher one, and the DEPS within one layer may
+# not form a cycle; configure stops with a plain message otherwise. A lower
+# library reaches a higher one only through an interface it declares itself
+# and the game's wiring installs. The same table, written to
+# ORVELLE_LAYER_TABLE, lets the include check (cmake/CheckIncludes.cmake) hold
+# every #include "x/..." under src/ to the same order.
+set(ORVELLE_LAYER_TABLE "${CMAKE_BINARY_DIR}/OrvelleLayers.cmake")
+
+# orvelle_layers(LAYER ...)
+#   The layer table, lowest layer first. Called once, before any library.
+function(orvelle_layers)
+  set_property(GLOBAL PROPERTY ORVELLE_LAYERS ${ARGN})
+  # The DEPS are checked once every library (of src/, tests, tools) exists.
+  cmake_language(DEFER DIRECTORY "${CMAKE_SOURCE_DIR}" CALL _orvelle_check_layers)
+endfunction()
+
+# orvelle_library(NAME LAYER LAYER [SOURCES ...] [EXCLUDE REGEX ...]
+#                 [DEPS ...] [RESET FUNCTION])
+#   One static library per subsystem, made of every .cpp/.c file under the
+#   current folder (recursively; SOURCES lists them instead, EXCLUDE drops
+#   the matching ones), in layer LAYER. The folder, less the folders of
+#   other libraries and programs inside it, is the library's for the include
+#   check. RESET names the library's function that puts its globals back for
+#   tests; the test entry calls it before each test.
 function(orvelle_library name)
-  cmake_parse_arguments(ARG "" "RESET" "SOURCES;DEPS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "" "RESET;LAYER" "SOURCES;DEPS;EXCLUDE" ${ARGN})
+  get_property(layers GLOBAL PROPERTY ORVELLE_LAYERS)
+  list(JOIN layers " < " order)
+  if(NOT ARG_LAYER)
+    message(FATAL_ERROR "orvelle_library(${name}) names no LAYER; the layers: ${order}")
+  endif()
+  if(NOT ARG_LAYER IN_LIST layers)
+    message(FATAL_ERROR "orvelle_library(${name}): the layer ${ARG_LAYER} is not in the layer table "
+      "(orvelle_layers); the layers: ${order}")
+  endif()
   if(NOT ARG_SOURCES)
     file(GLOB_RECURSE ARG_SOURCES CONFIGURE_DEPENDS
       "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/*.c")
@@ -26,7 +56,21 @@ function(orvelle_library name)
   if(ARG_RESET)
     set_property(TARGET ${name} PROPERTY ORVELLE_RESET ${ARG_RESET})
   endif()
+  set_property(TARGET ${name} PROPERTY ORVELLE_LAYER ${ARG_LAYER})
+  set_property(TARGET ${name} PROPERTY ORVELLE_DEPS ${ARG_DEPS})
+  _orvelle_own_folder(${name})
   orvelle_declare_library(${name})
+endfunction()
+
+# orvelle_program(NAME SOURCES ... DEPS ...)
+#   A program of src/ (the game's entry, the developer's tools): above every
+#   layer, written to the build folder's top.
+function(orvelle_program name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
+  _orvelle_own_folder(${name})
 endfunction()
 
 # orvelle_declare_library(NAME)
@@ -34,6 +78,140 @@ endfunction()
 #   links all of it against only the dependencies it declares.
 function(orvelle_declare_library name)
   set_property(GLOBAL APPEND PROPERTY ORVELLE_LIBRARIES ${name})
+endfunction()
+
+# Records the current folder (relative to src/) as the one target name's
+# sources live in, for the include check.
+function(_orvelle_own_folder name)
+  file(RELATIVE_PATH folder "${PROJECT_SOURCE_DIR}/src" "${CMAKE_CURRENT_SOURCE_DIR}")
+  set_property(TARGET ${name} PROPERTY ORVELLE_FOLDER "${folder}")
+  set_property(GLOBAL APPEND PROPERTY ORVELLE_FOLDER_OWNERS ${name})
+endfunction()
+
+# The declared DEPS of every library against the layer table (see the top of
+# this file); writes the table for the include check when they hold.
+function(_orvelle_check_layers)
+  get_property(layers GLOBAL PROPERTY ORVELLE_LAYERS)
+  get_property(libs GLOBAL PROPERTY ORVELLE_LIBRARIES)
+  set(problems "")
+  foreach(lib ${libs})
+    get_target_property(layer ${lib} ORVELLE_LAYER)
+    list(FIND layers ${layer} rank)
+    set(rank_${lib} ${rank})
+    set(same_${lib} "")
+    get_target_property(deps ${lib} ORVELLE_DEPS)
+    foreach(dep ${deps})
+      if(NOT dep IN_LIST libs)
+        continue()  # a system library
+      endif()
+      get_target_property(dep_layer ${dep} ORVELLE_LAYER)
+      list(FIND layers ${dep_layer} dep_rank)
+      if(dep_rank GREATER rank)
+        list(APPEND problems "${lib} (layer ${layer}) declares DEPS ${dep}, which sits in the higher layer ${dep_layer}.")
+      elseif(dep_rank EQUAL rank)
+        list(APPEND same_${lib} ${dep})
+      endif()
+    endforeach()
+  endforeach()
+
+  # Within a layer: peel off the libraries whose same-layer DEPS are all
+  # peeled already; whatever stays is on a cycle or leads into one.
+  set(left ${libs})
+  set(progress TRUE)
+  while(progress)
+    set(progress FALSE)
+    foreach(lib ${left})
+      set(blocked FALSE)
+      foreach(dep ${same_${lib}})
+        if(dep IN_LIST left)
+          set(blocked TRUE)
+          break()
+        endif()
+      endforeach()
+      if(NOT blocked)
+        list(REMOVE_ITEM left ${lib})
+        set(progress TRUE)
+      endif()
+    endforeach()
+  endwhile()
+  set(reported "")
+  foreach(start ${left})
+    if(start IN_LIST reported)
+      continue()
+    endif()
+    # Follow DEPS that are still left until one comes round again.
+    set(path ${start})
+    set(at ${start})
+    while(TRUE)
+      foreach(dep ${same_${at}})
+        if(dep IN_LIST left)
+          set(at ${dep})
+          break()
+        endif()
+      endforeach()
+      list(FIND path ${at} seen)
+      if(NOT seen EQUAL -1)
+        break()
+      endif()
+      list(APPEND path ${at})
+    endwhile()
+    list(SUBLIST path ${seen} -1 cycle)
+    list(APPEND reported ${cycle})
+    list(APPEND cycle ${at})
+    list(JOIN cycle " -> " text)
+    get_target_property(layer ${at} ORVELLE_LAYER)
+    list(APPEND problems "the DEPS within layer ${layer} form a cycle: ${text}.")
+  endforeach()
+
+  if(problems)
+    list(JOIN problems "\n  " text)
+    list(JOIN layers " < " order)
+    message(FATAL_ERROR "Layer order broken:\n  ${text}\n"
+      "A library may depend only on its own layer (without a cycle) or lower ones; the layers: "
+      "${order}. A lower library reaches a higher one only through an "
+      "interface it declares itself, installed by the game's wiring.")
+  endif()
+  _orvelle_write_layer_table("${layers}" "${libs}")
+endfunction()
+
+# The include check's table: for each library and program, its folder under
+# src/, its layer's rank (programs above every layer) and the libraries it
+# reaches through its DEPS.
+function(_orvelle_write_layer_table layers libs)
+  list(LENGTH layers top)
+  get_property(owners GLOBAL PROPERTY ORVELLE_FOLDER_OWNERS)
+  set(text "# Generated by _orvelle_check_layers: the layer table for cmake/CheckIncludes.cmake.\n")
+  string(APPEND text "set(LAYERS \"${layers}\")\nset(OWNERS \"${owners}\")\n")
+  foreach(owner ${owners})
+    get_target_property(folder ${owner} ORVELLE_FOLDER)
+    if(owner IN_LIST libs)
+      get_target_property(layer ${owner} ORVELLE_LAYER)
+      list(FIND layers ${layer} rank)
+      get_target_property(deps ${owner} ORVELLE_DEPS)
+    else()
+      set(layer "(program)")
+      set(rank ${top})
+      get_target_property(deps ${owner} LINK_LIBRARIES)
+    endif()
+    # Everything reached through DEPS, for the same-layer includes.
+    set(reach "")
+    set(stack ${deps})
+    list(LENGTH stack left)
+    while(left GREATER 0)
+      list(POP_FRONT stack dep)
+      if(dep IN_LIST libs AND NOT dep IN_LIST reach)
+        list(APPEND reach ${dep})
+        get_target_property(more ${dep} ORVELLE_DEPS)
+        if(more)
+          list(APPEND stack ${more})
+        endif()
+      endif()
+      list(LENGTH stack left)
+    endwhile()
+    string(APPEND text "set(FOLDER_${owner} \"${folder}\")\nset(LAYER_${owner} \"${layer}\")\n"
+      "set(RANK_${owner} ${rank})\nset(REACH_${owner} \"${reach}\")\n")
+  endforeach()
+  file(CONFIGURE OUTPUT "${ORVELLE_LAYER_TABLE}" CONTENT "${text}" @ONLY)
 endfunction()
 
 # Include folders, GoogleTest and the data-folder definitions every test
