@@ -2,6 +2,8 @@
 // slot access, and the atomic save.
 #include "core/Prefs.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -553,8 +555,16 @@ TString TPrefs::BadCopyName() const
 {
     // An earlier copy may be the only whole one left: each is kept, up to
     // the last name, which the newest then replaces.
+    // Asked of the disk itself: the name index may not know of a copy made
+    // since it was built.
+    auto onDisk = [](const TString& logical)
+    {
+        const TString path = ResolveFileName(logical, false);
+        struct stat info;
+        return !path.IsEmpty() && stat(path.CStr(), &info) == 0;
+    };
     TString name = fileName_ + ".bad";
-    for (int n = 2; n <= kMaxBadCopies && FileExists(name); ++n)
+    for (int n = 2; n <= kMaxBadCopies && onDisk(name); ++n)
         name = fileName_ + TString::Format(".bad.%d", n);
     return name;
 }

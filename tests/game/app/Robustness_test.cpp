@@ -373,8 +373,6 @@ TEST_F(ProgramRun, DamagedFilesAreNamedInTheLog)
     } const cases[] = {
         {"strings.xml", std::string("ZXML\x10\0\0\0", 8), {"string table strings.xml"}},
         {"images/kursor.png", half("images/kursor.png"), {"PNG error in", "kursor"}},
-        {"audio/music/main_menu_intro.ogg", half("audio/music/main_menu_intro.ogg"),
-         {"OGG", "main_menu_intro"}},
         {"fonts/default.mvec", Garbage(512, 3), {"default.mvec"}},
         {"images/core/particle/menu_sparks.psi", Garbage(64, 5), {"particle file", "menu_sparks"}},
         {"images/core/main_menu/lantern.xml", "<sequence", {"Animation", "lantern"}},
