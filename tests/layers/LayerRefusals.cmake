@@ -7,13 +7,13 @@
 #   cmake -DPROJECT_ROOT=<source> -DWORK=<folder> -DGENERATOR=<gen> -DCXX=<compiler> -P LayerRefusals.cmake
 cmake_minimum_required(VERSION 3.25)
 
-# A project at dir with one library (or program) per spec "name layer [dep ...]";
+# A project at dir with one library (or program) per entry "name layer [dep ...]";
 # the layer "-" leaves LAYER out, "program" makes it a program.
 function(write_project dir)
   file(REMOVE_RECURSE "${dir}")
   set(names "")
-  foreach(spec ${ARGN})
-    string(REPLACE " " ";" words "${spec}")
+  foreach(entry ${ARGN})
+    string(REPLACE " " ";" words "${entry}")
     list(POP_FRONT words name layer)
     list(JOIN words " " deps)
     if(layer STREQUAL "program")
@@ -56,7 +56,7 @@ function(run_case name expect)
   endif()
 endfunction()
 
-# Configures the project of specs.
+# Configures the project of those entries.
 function(configure_case name expect)
   set(dir "${WORK}/${name}")
   write_project("${dir}" ${ARGN})
