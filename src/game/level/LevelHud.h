@@ -49,6 +49,13 @@ public:
     virtual void ResetMiddleInfo() {}
 
     // --- Read-outs and the level clock ---
+    // The level's time limit; the clock starts running against the main clock.
+    virtual void StartClock(int32_t minutes, int32_t seconds) { (void)minutes, (void)seconds; }
+    virtual void SetExpertTime(int32_t minutes, int32_t seconds) { (void)minutes, (void)seconds; }
+    // Recomputes the dial at once (after a restored level moved the clock).
+    virtual void UpdateClock() {}
+    // The build tabs' new-draft marks, once the level's offers are read.
+    virtual void InitDraftCounters() {}
     virtual void SetProfitBarComplete(bool complete) { (void)complete; }
     // 2 when the time ran out, 1 at least the expert time left, else 0.
     virtual int32_t GetTimeGrade() const { return 0; }

@@ -95,6 +95,16 @@ public:
     void ShowStallInfo(int32_t stallId, int32_t, int32_t) override;
     int32_t GetShownStallId() const override { return shownStall; }
     void ClearStallInfo() override { shownStall = -1; }
+    void StartClock(int32_t minutes, int32_t seconds) override
+    {
+        calls.push_back("clock " + std::to_string(minutes) + ":" + std::to_string(seconds));
+    }
+    void SetExpertTime(int32_t minutes, int32_t seconds) override
+    {
+        calls.push_back("expert " + std::to_string(minutes) + ":" + std::to_string(seconds));
+    }
+    void UpdateClock() override { calls.push_back("update clock"); }
+    void InitDraftCounters() override { calls.push_back("drafts"); }
     void SetProfitBarComplete(bool complete) override { profitComplete = complete; }
     int32_t GetTimeGrade() const override { return timeGrade; }
     float GetTimeLeftFraction() const override { return timeLeft; }
