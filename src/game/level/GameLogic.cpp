@@ -539,8 +539,9 @@ void TGameLogic::SpawnCourier(int32_t courierType, int32_t stallId, int32_t load
 {
     std::unique_ptr<TLevelWalker> courier = factory_->MakeWalker(*this, kWalkerCourier, courierType, stallId);
     if (!courier) return;
-    courier->CreateSprites(couriersSpawned_, a, b);
+    // The load first: a courier that cannot set out hands it over at once.
     courier->SetLoad(load);
+    courier->CreateSprites(couriersSpawned_, a, b);
     AddWalker(couriers_, std::move(courier), kWalkerCourier, couriersSpawned_);
 }
 

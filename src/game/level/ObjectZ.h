@@ -11,8 +11,11 @@
 #include <cstdint>
 #include <functional>
 
+#include <vector>
+
 #include "core/Clock.h"
 #include "core/String.h"
+#include "core/ValueTypes.h"
 
 struct SStallDesc;
 
@@ -185,6 +188,10 @@ public:
     virtual void FreePlace(int32_t walkerId, int32_t index) { (void)walkerId, (void)index; }
     virtual void AddVisitor(int32_t walkerId) { (void)walkerId; }
     virtual void RemoveVisitor(int32_t walkerId) { (void)walkerId; }
+    // The cells (column, row) a walker walks from the anchor cell into the
+    // service place and back out; empty for a place the stall does not have.
+    virtual std::vector<TPoint> GetPlacePathIn(int32_t index) const { return (void)index, std::vector<TPoint>(); }
+    virtual std::vector<TPoint> GetPlacePathOut(int32_t index) const { return (void)index, std::vector<TPoint>(); }
 };
 
 // Walker kinds.
@@ -202,6 +209,9 @@ public:
     int32_t kind = kWalkerCustomer;
     // The level removes the walker once it is set after its update.
     bool done = false;
+    // A monster a protecting stall's lightning struck and that has not yet
+    // left its area (the stall's scan sets and clears it too).
+    bool struck = false;
 
     // Paused and resumed with the level (monsters with the partial set,
     // customers and couriers only with a full pause).
@@ -219,6 +229,8 @@ public:
         CreateSprites(walkerId, px, py);
     }
     virtual void OnArrive() {}
+    // Where the walker stands (pixels).
+    virtual TFloatPoint GetPosition() const { return TFloatPoint(); }
 
     // The stall the walker is bound for (courier, monster), -1 for none.
     virtual int32_t GetTargetStallId() const { return -1; }
@@ -242,6 +254,11 @@ public:
         (void)entryIndex, (void)manaReward, (void)health, (void)damage;
     }
     virtual bool IsDying() const { return false; }
+    // A raised shield: lightning leaves the monster alone.
+    virtual bool IsShieldOn() const { return false; }
+    // A hit of one click's damage: by lightning (a retreat follows) or by a
+    // click, shielded when a rising shield takes it.
+    virtual void Hit(bool lightning, bool shielded) { (void)lightning, (void)shielded; }
     // The player's click: false while dying or off the monster, else the
     // monster reacts to it and answers true.
     virtual bool OnClick(int32_t px, int32_t py) { return (void)px, (void)py, false; }

@@ -140,6 +140,43 @@ bool FakeStall::IsInArea(int32_t px, int32_t py) const
     return std::any_of(area.begin(), area.end(), [&](const TPoint& p) { return p.x == px && p.y == py; });
 }
 
+int32_t FakeStall::FindFreePlace() const
+{
+    for (size_t i = 0; i < occupants.size(); ++i)
+        if (occupants[i] < 0) return static_cast<int32_t>(i);
+    return -1;
+}
+
+void FakeStall::OccupyPlace(int32_t walkerId, int32_t index)
+{
+    placeCalls.push_back("occupy " + std::to_string(walkerId) + " " + std::to_string(index));
+    if (index >= 0 && static_cast<size_t>(index) < occupants.size()) occupants[static_cast<size_t>(index)] = walkerId;
+}
+
+void FakeStall::FreePlace(int32_t walkerId, int32_t index)
+{
+    placeCalls.push_back("free " + std::to_string(walkerId) + " " + std::to_string(index));
+    if (index >= 0 && static_cast<size_t>(index) < occupants.size()) occupants[static_cast<size_t>(index)] = -1;
+}
+
+void FakeStall::RemoveVisitor(int32_t walkerId)
+{
+    auto it = std::find(visitors.begin(), visitors.end(), walkerId);
+    if (it != visitors.end()) visitors.erase(it);
+}
+
+std::vector<TPoint> FakeStall::GetPlacePathIn(int32_t index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= pathsIn.size()) return {};
+    return pathsIn[static_cast<size_t>(index)];
+}
+
+std::vector<TPoint> FakeStall::GetPlacePathOut(int32_t index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= pathsOut.size()) return {};
+    return pathsOut[static_cast<size_t>(index)];
+}
+
 void FakeStall::Report(int32_t entered)
 {
     const int32_t left = state;

@@ -95,6 +95,15 @@ public:
     int32_t SellGoods(int32_t amount) override;
     void AddGoods(int32_t amount) override { goods += amount; }
     bool IsInArea(int32_t px, int32_t py) const override;
+    int32_t FindFreePlace() const override;
+    void OccupyPlace(int32_t walkerId, int32_t index) override;
+    void FreePlace(int32_t walkerId, int32_t index) override;
+    void AddVisitor(int32_t walkerId) override { visitors.push_back(walkerId); }
+    void RemoveVisitor(int32_t walkerId) override;
+    std::vector<TPoint> GetPlacePathIn(int32_t index) const override;
+    std::vector<TPoint> GetPlacePathOut(int32_t index) const override;
+    void Destroy() override { destroyed = true; }
+    bool IsDestroying() const override { return destroyed; }
     void PlayCoin() override { ++coins; }
     void PlayLayerAnims(bool on) override { layerAnims.push_back(on); }
 
@@ -107,6 +116,16 @@ public:
     int32_t goodsLimit = 0;
     // Points IsInArea holds (while active).
     std::vector<TPoint> area;
+    // Service places: each place's in and out path; a place is free while
+    // no walker occupies it.
+    std::vector<std::vector<TPoint>> pathsIn;
+    std::vector<std::vector<TPoint>> pathsOut;
+    std::vector<int32_t> occupants;  // by place, -1 free
+    // Every occupy and free: "occupy WALKER PLACE", "free WALKER PLACE".
+    std::vector<std::string> placeCalls;
+    // Walkers inside (couriers of a transport stall).
+    std::vector<int32_t> visitors;
+    bool destroyed = false;
     // Hit box around (x, y): |dx| <= hitHalfWidth, |dy| <= hitHalfHeight.
     int32_t hitHalfWidth = 30;
     int32_t hitHalfHeight = 13;
@@ -149,6 +168,9 @@ public:
     int32_t GetLoad() const override { return load; }
     void SetSpawnParameters(int32_t entry, int32_t mana, float hp, float dmg) override;
     bool IsDying() const override { return dying; }
+    TFloatPoint GetPosition() const override { return position; }
+    bool IsShieldOn() const override { return shieldOn; }
+    void Hit(bool lightning, bool shielded) override { hits.emplace_back(lightning, shielded); }
     bool OnClick(int32_t px, int32_t py) override;
     bool HitTest(int32_t px, int32_t py) const override { return (void)px, (void)py, clickable; }
     void Die(bool silent) override;
@@ -175,6 +197,9 @@ public:
     int32_t clicks = 0;
     int32_t deaths = 0;
     int32_t silentDeaths = 0;
+    TFloatPoint position;
+    bool shieldOn = false;
+    std::vector<std::pair<bool, bool>> hits;  // (lightning, shielded)
 };
 
 class FakeLevel : public ILevelContext
