@@ -46,6 +46,13 @@ game_logic_audio = {
     "audio/sound/game_logic/slot_buy_finish?group=1000",
     "audio/sound/game_logic/select_game_object?group=1000",
     "audio/sound/game_logic/select_slot?group=1000",
+    -- Walkers: couriers, monsters and the lightning.
+    "audio/sound/game_logic/courier_done?group=1000",
+    "audio/sound/game_logic/courier_walk?group=1000",
+    "audio/sound/game_logic/monster/portal_open?group=1000",
+    "audio/sound/game_logic/monster/attack?group=1000",
+    "audio/sound/game_logic/monster/kill?group=1000",
+    "audio/sound/game_logic/shot?group=1000",
 }
 
 game_logic_common = {
@@ -54,11 +61,95 @@ game_logic_common = {
     "images/game_logic/slot",
     "images/game_logic/stall_bar_layer_0",
     "images/game_logic/stall_bar_layer_1",
+    -- Walkers' shadow and the lightning's bolt pieces.
+    "images/game_logic/shade",
+    "images/game_logic/lightning/lightning_piece_0",
+    "images/game_logic/lightning/lightning_piece_1",
+    "images/game_logic/lightning/lightning_piece_2",
+    "images/game_logic/lightning/lightning_piece_3",
+    "images/game_logic/lightning/lightning_piece_4",
+    "images/game_logic/lightning/lightning_piece_5",
+    "images/game_logic/lightning/lightning_piece_6",
+    "images/game_logic/lightning/lightning_piece_7",
+    "images/game_logic/lightning/lightning_piece_8",
 }
 
 effect = {
     -- The sign over a slot that is free for building.
     "images/game_logic/effect/slot/for_build",
+    -- The workers around a stall at work and their magic hands.
+    "images/game_logic/effect/worker/worker",
+    "images/game_logic/effect/worker/hand_magic",
+}
+
+-- Walkers: customers, couriers and monsters, one group each.
+customer_0 = {
+    "images/game_logic/humans/customer_0/walk_0",
+    "images/game_logic/humans/customer_0/walk_1",
+    "images/game_logic/humans/customer_0/happy",
+}
+
+customer_1 = {
+    "images/game_logic/humans/customer_1/walk_0",
+    "images/game_logic/humans/customer_1/walk_1",
+    "images/game_logic/humans/customer_1/happy",
+}
+
+employee_0 = {
+    "images/game_logic/humans/employee_0/full_walk_0",
+    "images/game_logic/humans/employee_0/full_walk_1",
+    "images/game_logic/humans/employee_0/empty_walk_0",
+    "images/game_logic/humans/employee_0/empty_walk_1",
+}
+
+employee_1 = {
+    "images/game_logic/humans/employee_1/full_walk_0",
+    "images/game_logic/humans/employee_1/full_walk_1",
+    "images/game_logic/humans/employee_1/empty_walk_0",
+    "images/game_logic/humans/employee_1/empty_walk_1",
+}
+
+employee_2 = {
+    "images/game_logic/humans/employee_2/full_walk_0",
+    "images/game_logic/humans/employee_2/full_walk_1",
+    "images/game_logic/humans/employee_2/empty_walk_0",
+    "images/game_logic/humans/employee_2/empty_walk_1",
+}
+
+employee_3 = {
+    "images/game_logic/humans/employee_3/full_walk_0",
+    "images/game_logic/humans/employee_3/full_walk_1",
+    "images/game_logic/humans/employee_3/empty_walk_0",
+    "images/game_logic/humans/employee_3/empty_walk_1",
+}
+
+monster_0 = {
+    "images/game_logic/humans/monster_0/walk_0",
+    "images/game_logic/humans/monster_0/walk_1",
+    "images/game_logic/humans/monster_0/action_walk_0",
+    "images/game_logic/humans/monster_0/action_walk_1",
+    "images/game_logic/humans/monster_0/attack",
+    "images/game_logic/humans/monster_0/click_mask",
+}
+
+monster_1 = {
+    "images/game_logic/humans/monster_1/walk_0",
+    "images/game_logic/humans/monster_1/walk_1",
+    "images/game_logic/humans/monster_1/action_walk_0",
+    "images/game_logic/humans/monster_1/action_walk_1",
+    "images/game_logic/humans/monster_1/attack",
+    "images/game_logic/humans/monster_1/click_mask",
+}
+
+monster_2 = {
+    "images/game_logic/humans/monster_2/walk_0",
+    "images/game_logic/humans/monster_2/walk_1",
+    "images/game_logic/humans/monster_2/action_walk_0",
+    "images/game_logic/humans/monster_2/action_walk_1",
+    "images/game_logic/humans/monster_2/shield_walk_0",
+    "images/game_logic/humans/monster_2/shield_walk_1",
+    "images/game_logic/humans/monster_2/attack",
+    "images/game_logic/humans/monster_2/click_mask",
 }
 
 comics = {

@@ -85,6 +85,8 @@ void Monster::Spawn(int32_t walkerId, int32_t px, int32_t py, int32_t value)
 
 void Monster::Load()
 {
+    if (!attackSprite_) attackSprite_ = std::make_unique<TMyAnimSprite>(TString(), true);
+    if (!clickMask_) clickMask_ = std::make_unique<TMySprite>(TString(), true);
     ReadScript(
         TString::Format(kScript, type_),
         [this](const TLuaTable& main) {
