@@ -299,21 +299,9 @@ float Courier::GetProgress() const
 
 void Courier::Draw()
 {
+    // A courier that flies: its shadow on the ground, itself above it.
     if (flyHigh_ == 0)
-    {
         Human::Draw();
-        return;
-    }
-    if (!mainSprite_ || !mainSprite_->visible) return;
-    // A dark silhouette on the ground, the courier raised above it.
-    mainSprite_->SetColor(TFloatVector4(0.0f, 0.0f, 0.0f, 1.0f));
-    mainSprite_->SetAlpha(0.5f);
-    mainSprite_->Draw();
-    mainSprite_->SetPosition(position_.x, position_.y - static_cast<float>(flyHigh_));
-    mainSprite_->UpdateTransform();
-    mainSprite_->SetColor(TFloatVector4(1.0f, 1.0f, 1.0f, 1.0f));
-    mainSprite_->SetAlpha(1.0f);
-    mainSprite_->Draw();
-    mainSprite_->SetPosition(position_.x, position_.y);
-    mainSprite_->UpdateTransform();
+    else
+        DrawRaised(flyHigh_);
 }

@@ -249,6 +249,19 @@ void Human::DrawBody()
     mainSprite_->Draw();
 }
 
+void Human::DrawRaised(int32_t height)
+{
+    if (!mainSprite_ || !mainSprite_->visible) return;
+    mainSprite_->SetColor(TFloatVector4(0.0f, 0.0f, 0.0f, 1.0f));
+    mainSprite_->SetAlpha(0.5f);
+    mainSprite_->Draw();
+    Place(mainSprite_.get(), position_.x, position_.y - static_cast<float>(height));
+    mainSprite_->SetColor(TFloatVector4(1.0f, 1.0f, 1.0f, 1.0f));
+    mainSprite_->SetAlpha(1.0f);
+    mainSprite_->Draw();
+    Place(mainSprite_.get(), position_.x, position_.y);
+}
+
 void Human::Draw()
 {
     DrawBody();

@@ -99,6 +99,9 @@ protected:
     virtual void OnPathFailed() {}
     // Draws the main sprite and shadow at the position (the base draw).
     void DrawBody();
+    // Draws the main sprite twice: a dark half-transparent silhouette at the
+    // position, then the walker itself raised by height pixels.
+    void DrawRaised(int32_t height);
     void StopAnimation();
     int32_t Random() const;
 

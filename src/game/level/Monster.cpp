@@ -589,22 +589,10 @@ void Monster::FinishAction()
 
 void Monster::Draw()
 {
-    if (shieldType_ == 3 && mainSprite_)
+    if (shieldType_ == 3)
     {
         attackSprite_->Draw();
-        if (mainSprite_->visible)
-        {
-            mainSprite_->SetColor(TFloatVector4(0.0f, 0.0f, 0.0f, 1.0f));
-            mainSprite_->SetAlpha(0.5f);
-            mainSprite_->Draw();
-            mainSprite_->SetPosition(position_.x, position_.y - static_cast<float>(flyHigh_));
-            mainSprite_->UpdateTransform();
-            mainSprite_->SetColor(TFloatVector4(1.0f, 1.0f, 1.0f, 1.0f));
-            mainSprite_->SetAlpha(1.0f);
-            mainSprite_->Draw();
-            mainSprite_->SetPosition(position_.x, position_.y);
-            mainSprite_->UpdateTransform();
-        }
+        DrawRaised(flyHigh_);
     }
     else
     {
