@@ -1,0 +1,119 @@
+// A HUD on a level logic made on its own: the fake factory and helper, the
+// clock source stepped by hand, a private asset folder the test writes the
+// layout script, labels and pictures into, a hidden display for the
+// pictures, and the sounds recorded.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/AssetManager.h"
+#include "core/StringTable.h"
+#include "core/support/FakeClock.h"
+#include "game/app/Res.h"
+#include "game/app/Singleton.h"
+#include "game/hud/Hud.h"
+#include "game/level/GameLogic.h"
+#include "game/level/support/LevelFakes.h"
+#include "graphics/support/ImageAssets.h"
+#include "graphics/support/ImageDisplay.h"
+#include "graphics/support/ImageFixtures.h"
+#include "ui/WindowAppLink.h"
+
+// The string table the HUD resolves its labels with.
+class HudTestLink : public TWindowAppLink
+{
+public:
+    TStringTable* GetStringTable() const override { return table; }
+    TStringTable* table = nullptr;
+};
+
+class HudFixture : public ::testing::Test
+{
+protected:
+    HudFixture()
+    {
+        fake_clock::gNow = 0;
+        SetClockTimeSource(&fake_clock::FakeNow);
+        SetGlobalAssetManager(&manager_);
+        RegisterTextureAssetLoader();
+        SetLevelHelper(&helper_);
+        SetWindowAppLink(&link_);
+        SetLevelHudMaker([this](TGameLogic& level) {
+            auto hud = MakeGameHud(level);
+            hud_ = static_cast<HUD*>(hud.get());
+            return hud;
+        });
+    }
+    ~HudFixture() override
+    {
+        level_.reset();
+        DestroySingletons();
+        ClearAssetLoaders();
+        SetGlobalAssetManager(nullptr);
+        SetLevelHudMaker(nullptr);
+        SetWindowAppLink(nullptr);
+        SetLevelHelper(nullptr);
+        SetClockTimeSource(nullptr);
+    }
+
+    void PutLayout(const std::string& lua) { assets_.Put("scripts/game_logic/hud.lua", lua); }
+    // Labels: pairs (label, text).
+    void PutStrings(const std::vector<std::pair<std::string, std::string>>& rows)
+    {
+        std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Workbook><Worksheet><Table>\n";
+        for (const auto& [label, text] : rows)
+            xml += "<Row><Cell><Data>" + label + "</Data></Cell><Cell><Data>" + text + "</Data></Cell></Row>\n";
+        xml += "</Table></Worksheet></Workbook>\n";
+        assets_.Put("strings.xml", xml);
+        strings_ = std::make_unique<TStringTable>();
+        strings_->LoadFile("strings.xml");
+        link_.table = strings_.get();
+    }
+    // A w x h picture, transparent but for the opaque rectangle (x, y, w, h).
+    void PutPicture(const std::string& path, int w, int h, TRect opaque, uint32_t colour = 0xFF808080u)
+    {
+        std::vector<uint32_t> px(static_cast<size_t>(w * h), 0u);
+        for (int y = opaque.top; y < opaque.top + opaque.bottom && y < h; ++y)
+            for (int x = opaque.left; x < opaque.left + opaque.right && x < w; ++x)
+                px[static_cast<size_t>(y * w + x)] = colour;
+        assets_.Put(path + ".png", imagefx::PngFromArgb(w, h, px));
+        pictures_.push_back(path);
+    }
+    // Lists the pictures put so far as the "hud" group and loads it.
+    bool LoadPictures()
+    {
+        if (!display_.Ready()) return false;
+        std::string lua = "hud = {\n";
+        for (const std::string& p : pictures_) lua += "  '" + p + "',\n";
+        lua += "}\n";
+        assets_.Put("resources.lua", lua);
+        TRes::GetInstance()->LoadGroupNow("hud");
+        return true;
+    }
+    // A level of that number with its HUD built.
+    HUD& Start(int32_t levelNumber = 1)
+    {
+        level_ = std::make_unique<TGameLogic>(std::make_unique<FakeFactory>(), 1234);
+        level_->SetSoundSink([this](const TString& name, bool loop, bool stop) {
+            sounds_.push_back(std::string(stop ? "stop " : loop ? "loop " : "") + name.CStr());
+        });
+        level_->BeginLevel(levelNumber, 0);
+        return *hud_;
+    }
+    void Advance(uint32_t ms) { fake_clock::gNow += ms; }
+
+    ImageAssets assets_;
+    TAssetManager manager_;
+    ImageDisplay display_{800, 600};
+    HudTestLink link_;
+    std::unique_ptr<TStringTable> strings_;
+    std::vector<std::string> pictures_;
+    FakeHelper helper_;
+    std::unique_ptr<TGameLogic> level_;
+    HUD* hud_ = nullptr;
+    std::vector<std::string> sounds_;
+};
