@@ -67,11 +67,13 @@ struct TGameLogic::SWalkGuard
 TGameLogic::TGameLogic()
 {
     Init(std::make_unique<TLevelFactory>(), static_cast<uint32_t>(std::time(nullptr)));
+    LoadGameInfo();
 }
 
 TGameLogic::TGameLogic(std::unique_ptr<ILevelFactory> factory, uint32_t seed)
 {
     Init(std::move(factory), seed);
+    LoadGameInfo();
 }
 
 void TGameLogic::Init(std::unique_ptr<ILevelFactory> factory, uint32_t seed)
@@ -183,6 +185,8 @@ void TGameLogic::ClearLevel()
     winEffect_ = false;
     customerEntries_.clear();
     monsterEntries_.clear();
+    background_.reset();
+    backgroundSnow_.reset();
 }
 
 void TGameLogic::Update()
@@ -917,6 +921,8 @@ void TGameLogic::StopSound(const TString& name)
 
 void TGameLogic::Draw()
 {
+    for (TMySprite* back : {background_.get(), backgroundSnow_.get()})
+        if (back != nullptr) back->Draw();
     for (ObjectZ* o : groundList_) o->Draw();
     if (TLevelStall* selected = FindStall(selectedStall_)) selected->DrawSelection();
     GetLevelHelper().DrawLowerLayer();

@@ -10,6 +10,7 @@
 // removal from inside an object's own call never pulls it from under it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,6 +31,8 @@
 #include "game/level/LevelRecords.h"
 #include "game/level/ObjectZ.h"
 #include "game/level/WalkGrid.h"
+
+class TLevelScript;
 
 class TGameLogic : public Singleton<TGameLogic>, public ILevelContext
 {
@@ -123,6 +126,46 @@ public:
     const SStallDesc* FindDescription(int32_t kind, int32_t id) const;
     const std::vector<std::unique_ptr<SStallDesc>>& GetDescriptions(int32_t kind) const;
     const std::vector<SStallCounters>& GetCounters(int32_t kind) const;
+
+    // --- Level data (GameInfoLoader.cpp, StallDescLoader.cpp, LevelLoader.cpp,
+    // LevelLayout.cpp, LevelResources.cpp) ---
+    // Reads the game's info script ("gMain", the common settings, the lucky
+    // bubble and the game-over caption); both constructors call it. A table
+    // the script lacks (or a script that does not run) is logged and keeps
+    // its defaults.
+    void LoadGameInfo();
+    // Builds the begun level (BeginLevel made its HUD and economy) from its
+    // scripts: the game-wide captions again, the stall descriptions that
+    // ListLevelResources flagged for it, the level info, the ids' final order
+    // and the layout. While restoring, no monster wave and no pre-built stall
+    // is made.
+    void LoadLevel();
+    // Descriptions take their offering index as id and that order; the HUD's
+    // task conditions that name a stall follow.
+    void ResolveDescriptionIds();
+    // Appends the resource groups the level needs and records which
+    // description files it uses and its location.
+    void ListLevelResources(int32_t levelNumber, std::vector<TString>& groups);
+    // Set by the level start when a saved state of this level comes back.
+    void SetRestoring(bool on) { restoring_ = on; }
+    bool IsRestoring() const { return restoring_; }
+    // The use flags of the description files of a kind (0 attraction,
+    // 1 trade, 2 bonus), by file number, from the last ListLevelResources.
+    const std::vector<int32_t>& GetStallUse(int32_t kind) const;
+    // The location the last ListLevelResources found.
+    int32_t GetLevelLocation() const { return levelLocation_; }
+    const SGameOverCaption& GetGameOverCaption() const { return gameOver_; }
+    const std::vector<int32_t>& GetTimeFlags() const { return timeFlags_; }
+    const SLevelStory& GetStory() const { return story_; }
+    const SMonsterMana& GetMonsterMana() const { return monsterMana_; }
+    // What each building slot of the layout costs to buy.
+    int32_t GetLandWorker() const { return landWorker_; }
+    int32_t GetLandMana() const { return landMana_; }
+    int32_t GetGroundElementCount() const { return static_cast<int32_t>(groundElems_.size()); }
+    SGroundElem* GetGroundElement(int32_t index);
+    // The background picture and its snow layer; null until the layout
+    // names one.
+    TMySprite* GetBackground(bool snow) const { return snow ? backgroundSnow_.get() : background_.get(); }
 
     // --- Input (GameLogicInput.cpp) ---
     bool OnMouseDown(int32_t x, int32_t y);
@@ -272,6 +315,13 @@ private:
     int32_t IndexOfStall(int32_t stallId) const;
     void Sound(const TString& name, bool loop, bool stop);
     void DeleteDragged();
+    // Level data steps.
+    void ReadGameCaptions(TLevelScript& script, bool monsterMana);
+    void LoadDescriptions();
+    void ReadLevelInfo(TLevelScript& script);
+    void LoadLayout();
+    void BuildPrebuiltStall(int32_t slotIndex, int32_t kind, int32_t stallId, int32_t upgrades, bool broken,
+                            bool inactive);
     // Stall actions.
     void ApplyActionRow(TLevelStall& stall, int32_t kind, int32_t state, bool finishedSide, int32_t finished,
                         int32_t entered, bool pay);
@@ -353,4 +403,17 @@ private:
     int32_t walking_ = 0;
     std::vector<std::unique_ptr<ObjectZ>> buried_;
     TSoundSink soundSink_;
+
+    // Level data.
+    bool restoring_ = false;
+    std::array<std::vector<int32_t>, 3> stallUse_;
+    int32_t levelLocation_ = 0;
+    SGameOverCaption gameOver_;
+    std::vector<int32_t> timeFlags_;
+    SLevelStory story_;
+    SMonsterMana monsterMana_;
+    int32_t landWorker_ = 1;
+    int32_t landMana_ = 100;
+    std::unique_ptr<TMySprite> background_;
+    std::unique_ptr<TMySprite> backgroundSnow_;
 };

@@ -11,6 +11,7 @@
 #include "core/FileNames.h"
 #include "core/FileReplace.h"
 #include "core/Log.h"
+#include "game/level/LevelScript.h"
 #include "script/LuaTable.h"
 #include "script/Script.h"
 
@@ -163,13 +164,8 @@ TLevelLayout::SSlotRow ReadSlotRow(const TLuaTable& row)
 std::vector<TGridCell> ReadEntryCells(const TLuaTable& pairs)
 {
     std::vector<TGridCell> cells;
-    const int count = TLuaRows(pairs, kLayoutName).Count();
-    for (int i = 1; i <= count; i += 2)
-    {
-        const int x = pairs.GetIntAt(i);
-        const int y = i + 1 <= count ? pairs.GetIntAt(i + 1) : 0;
-        cells.push_back(WalkGrid::PixelToCell(x, y));
-    }
+    for (const TPoint& pixel : levelscript::FlatPoints(pairs, kLayoutName))
+        cells.push_back(WalkGrid::PixelToCell(pixel.x, pixel.y));
     return cells;
 }
 

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+#include "core/String.h"
+
 class TGameLogic;
 
 class ILevelHud
@@ -66,6 +68,20 @@ public:
     virtual void AddMonsterKill(int32_t monsterType) { (void)monsterType; }
     // The level intro closed: the level clock starts.
     virtual void OnIntroClosed() {}
+
+    // --- Level tasks ---
+    // One condition of a level task. key is "T-C": the task number, a minus
+    // and the condition's index; a is a stall kind (0 attraction, 1 trade,
+    // 2 bonus) and b a stall id for the kinds that name a stall.
+    virtual void AddTaskCondition(int32_t kind, int32_t value, const TString& key, int32_t a, int32_t b, int32_t c)
+    {
+        (void)kind, (void)value, (void)key, (void)a, (void)b, (void)c;
+    }
+    // Every condition of every task, in order, with its kind, stall kind (a)
+    // and stall id (b); the visitor may rewrite the id (the level turns stall
+    // ids into description indices once its descriptions are ordered).
+    using TConditionVisitor = std::function<void(int32_t kind, int32_t stallKind, int32_t& stallId)>;
+    virtual void VisitTaskConditions(const TConditionVisitor& visit) { (void)visit; }
 };
 
 class ILevelHelper

@@ -77,6 +77,39 @@ struct SGameObjectCommon
     SLuckyBubble luckyBubble;
 };
 
+// The caption of a won level ("gGameOverText" of the game's info script).
+struct SGameOverCaption
+{
+    TString pattern;  // the caption text
+    std::array<int32_t, 4> drawRect{};
+    TString font;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t flag = 0;
+    TFloatVector4 color;
+    TFloatVector4 colorStroke;
+    int32_t startSize = 0;
+    int32_t middleSize = 0;
+    int32_t finishSize = 0;
+};
+
+// The story texts of a level ("Story" of its info script).
+struct SLevelStory
+{
+    int32_t startCharacter = 0;
+    TString startText;
+    int32_t finishCharacter = 0;
+    TString finishText;
+    TString moneyText;
+};
+
+// Where the mana of killed monsters gathers, and its time ("gMonsterMana").
+struct SMonsterMana
+{
+    TFloatPoint at;
+    int32_t time = 0;
+};
+
 // A stall description: the part every kind has. The kind's tail is in the
 // derived record; `kind` says which one it is.
 struct SStallDesc

@@ -112,6 +112,14 @@ public:
     void AddMonsterKill(int32_t type) override { calls.push_back("kill " + std::to_string(type)); }
     void OnIntroClosed() override { started = true; }
     void Update() override { ++updates; }
+    void AddTaskCondition(int32_t kind, int32_t value, const TString& key, int32_t a, int32_t b, int32_t c) override
+    {
+        conditions.push_back({kind, value, key.CStr(), a, b, c});
+    }
+    void VisitTaskConditions(const TConditionVisitor& visit) override
+    {
+        for (SCondition& condition : conditions) visit(condition.kind, condition.a, condition.b);
+    }
 
     // Clicks inside this band (y >= hudTop) are the HUD's.
     int32_t hudTop = 10000;
@@ -125,6 +133,18 @@ public:
     bool started = false;
     int32_t updates = 0;
     std::vector<std::string> calls;
+    // The task conditions as added (the visitor rewrites b in place).
+    struct SCondition
+    {
+        int32_t kind = 0;
+        int32_t value = 0;
+        std::string key;
+        int32_t a = 0;
+        int32_t b = 0;
+        int32_t c = 0;
+        bool operator==(const SCondition&) const = default;
+    };
+    std::vector<SCondition> conditions;
 };
 
 class FakeHelper : public ILevelHelper
