@@ -5,6 +5,7 @@
 #include "game/app/MyAnimSprite.h"
 #include "game/app/MySprite.h"
 #include "game/app/TextFormat.h"
+#include "game/hud/HudMath.h"
 #include "game/level/GameLogic.h"
 #include "graphics/DrawParams.h"
 #include "graphics/TextGraphic.h"
@@ -338,7 +339,7 @@ void HUD::SelectTab(int32_t tab, bool force)
         if (openTab_ < kFirstPanelTab && openTab_ < tabTexts_.size())
         {
             HudText& label = *tabTexts_[openTab_];
-            label.MoveY(-layout_.tabRaise);
+            label.MoveY(-int64_t{layout_.tabRaise});
             label.SetFontSize(label.fontSize + kLabelGrowth);
         }
     }
@@ -355,16 +356,16 @@ void HUD::DeleteButtons()
 void HUD::MakeButtonRow(int32_t n)
 {
     DeleteButtons();
-    const int32_t w = layout_.buttonW;
-    const int32_t gap = layout_.buttonGap;
-    const int32_t left = kRowCentreX - (n * w + (n - 1) * gap) / 2;
+    const int64_t w = layout_.buttonW;
+    const int64_t gap = layout_.buttonGap;
+    const int64_t left = kRowCentreX - (n * w + (n - 1) * gap) / 2;
     for (int32_t i = 0; i < n; ++i)
     {
         auto b = std::make_unique<HudButton>();
         b->SetId(i);
         b->SetStateImages({kButtonImages[0], kButtonImages[1], kButtonImages[2], kButtonImages[3]});
         b->SetProgressImage(kProgressImage);
-        b->SetPosition(left + i * (w + gap), layout_.buttonY);
+        b->SetPosition(SatInt(left + i * (w + gap)), layout_.buttonY);
         b->SetProgress(0.0f);
         b->SetSoundSink([this](const TString& name) { owner_.PlaySound(name, false); });
         buttons_.push_back(std::move(b));

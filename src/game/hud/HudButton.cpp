@@ -7,6 +7,7 @@
 #include "game/app/MySoundManager.h"
 #include "game/app/MySprite.h"
 #include "game/app/TextFormat.h"
+#include "game/hud/HudMath.h"
 #include "graphics/DrawParams.h"
 #include "graphics/TextGraphic.h"
 
@@ -101,12 +102,12 @@ void HudButton::SetPosition(int32_t x, int32_t y)
     x_ = x;
     y_ = y;
     Place(*frame_, x, y);
-    Place(*icon_, x + kIconOffsetX, y + kIconOffsetY);
+    Place(*icon_, SatInt(int64_t{x} + kIconOffsetX), SatInt(int64_t{y} + kIconOffsetY));
     Place(*overlay_, x, y);
     Place(*pulse_, x, y);
     progressOffX_ = 0;
     progressOffY_ = kProgressOffsetY;
-    Place(*progressSprite_, x, y + kProgressOffsetY);
+    Place(*progressSprite_, x, SatInt(int64_t{y} + kProgressOffsetY));
     if (progressOn_) SetProgress(progress_);
     if (!costAmounts_.empty()) LayoutCosts();
 }
@@ -174,7 +175,7 @@ void HudButton::SetProgress(float fraction)
     progressSprite_->GetSize(&w, &h);
     const int32_t row = h - static_cast<int32_t>(static_cast<float>(h) * fraction);
     progressSprite_->SetSourceRect(0, row, w, h - row);
-    Place(*progressSprite_, x_ + progressOffX_, y_ + progressOffY_ + row);
+    Place(*progressSprite_, SatInt(int64_t{x_} + progressOffX_), SatInt(int64_t{y_} + progressOffY_ + row));
 }
 
 void HudButton::StartPulse(int32_t intervalMs, float step)
@@ -240,18 +241,19 @@ void HudButton::LayoutCosts()
         total += w + TextWidth(*costTexts_[i]) + (i > 0 ? kCostGap : 0);
     }
     // The row runs along the lower part of the button, centred on it.
-    int32_t x = x_ + (bw - total) / 2;
-    const int32_t rowY = y_ + bh * 4 / 5;
+    int32_t x = SatInt(int64_t{x_} + (bw - total) / 2);
+    const int32_t rowY = SatInt(int64_t{y_} + bh * 4 / 5);
     for (size_t i = 0; i < costIcons_.size(); ++i)
     {
         int32_t w = 0;
         int32_t h = 0;
         costIcons_[i]->GetSize(&w, &h);
         Place(*costIcons_[i], x, rowY);
-        x += w;
+        x = SatInt(int64_t{x} + w);
         const int32_t tw = TextWidth(*costTexts_[i]);
-        costRects_[i] = TRect(x, rowY - kCostTextHeight / 2, x + tw, rowY + kCostTextHeight / 2);
-        x += tw + kCostGap;
+        costRects_[i] = TRect(x, SatInt(int64_t{rowY} - kCostTextHeight / 2), SatInt(int64_t{x} + tw),
+                              SatInt(int64_t{rowY} + kCostTextHeight / 2));
+        x = SatInt(int64_t{x} + tw + kCostGap);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "game/app/MySprite.h"
 #include "game/app/TextFormat.h"
 #include "game/hud/Hud.h"
+#include "game/hud/HudMath.h"
 #include "game/level/GameLogic.h"
 
 namespace
@@ -141,8 +142,8 @@ void HUD::CreateSprites()
         int32_t w = 0;
         int32_t h = 0;
         indicator->GetSize(&w, &h);
-        Place(*indicator, static_cast<float>(text.rect.left - w / 2),
-              static_cast<float>(text.rect.top + (text.rect.bottom - text.rect.top) / 2));
+        Place(*indicator, static_cast<float>(SatInt(int64_t{text.rect.left} - w / 2)),
+              static_cast<float>(SatInt(int64_t{text.rect.top} + (int64_t{text.rect.bottom} - text.rect.top) / 2)));
         // The animation loops by itself.
         indicator->Play("DoAnim");
         indicators_.push_back(std::move(indicator));

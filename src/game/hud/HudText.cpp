@@ -1,5 +1,6 @@
 #include "game/hud/HudText.h"
 
+#include "game/hud/HudMath.h"
 #include "graphics/TextGraphic.h"
 
 HudText::HudText() = default;
@@ -7,9 +8,9 @@ HudText::~HudText() = default;
 
 void HudText::Create()
 {
-    const int32_t left = centreX - width / 2;
-    const int32_t top = centreY - height / 2;
-    rect = TRect(left, top, left + width, top + height);
+    const int32_t left = SatInt(int64_t{centreX} - width / 2);
+    const int32_t top = SatInt(int64_t{centreY} - height / 2);
+    rect = TRect(left, top, SatInt(int64_t{left} + width), SatInt(int64_t{top} + height));
     graphic = TTextGraphic::Create(text, width, height, flags, font, fontSize, color);
     bounds = graphic->GetTextBounds(1.0f);
     visible = true;
@@ -22,11 +23,11 @@ void HudText::SetText(const TString& newText)
     bounds = graphic->GetTextBounds(1.0f);
 }
 
-void HudText::MoveY(int32_t dy)
+void HudText::MoveY(int64_t dy)
 {
-    centreY += dy;
-    rect.top += dy;
-    rect.bottom += dy;
+    centreY = SatInt(centreY + dy);
+    rect.top = SatInt(rect.top + dy);
+    rect.bottom = SatInt(rect.bottom + dy);
 }
 
 void HudText::SetFontSize(int32_t size)

@@ -24,7 +24,7 @@ struct HudText
     // Renders the text again and measures it (nothing before Create).
     void SetText(const TString& newText);
     // Moves the box by dy (both its centre and its rectangle).
-    void MoveY(int32_t dy);
+    void MoveY(int64_t dy);
     void SetFontSize(int32_t size);
     // At the rectangle's top-left; nothing without a graphic or when hidden.
     void Draw() const;

@@ -1,6 +1,7 @@
 #include "game/hud/HudWindows.h"
 
 #include "game/app/MySprite.h"
+#include "game/hud/HudMath.h"
 #include "graphics/TextGraphic.h"
 
 namespace
@@ -98,34 +99,29 @@ void HudInfoWindow::CopyLayout(const HudInfoWindow& from)
 
 void HudInfoWindow::SetPosition(int32_t x, int32_t y)
 {
-    constexpr int32_t kArrowMargin = 170;
-    constexpr int32_t kBubbleMargin = 160;
+    constexpr int64_t kArrowMargin = 170;
+    constexpr int64_t kBubbleMargin = 160;
     const TPoint d = kind != 0 ? kindOffset : TPoint();
     int32_t w = 0;
     int32_t h = 0;
     arrow->GetSize(&w, &h);
-    int32_t c = x + arrowOffset.x;
+    int64_t c = int64_t{x} + arrowOffset.x;
     if (c - w / 2 <= kArrowMargin) c = w / 2 + kArrowMargin;
-    arrow->SetPosition(static_cast<float>(d.x + arrowOffset.x + c), static_cast<float>(y + d.y + arrowOffset.y));
+    arrow->SetPosition(static_cast<float>(int64_t{d.x} + arrowOffset.x + c), static_cast<float>(int64_t{y} + d.y + arrowOffset.y));
     arrow->UpdateTransform();
     bubble->GetSize(&w, &h);
-    int32_t b = x + d.x + bubbleOffset.x;
+    int64_t b = int64_t{x} + d.x + bubbleOffset.x;
     if (b - w / 2 <= kBubbleMargin) b = w / 2 + kBubbleMargin;
-    bubble->SetPosition(static_cast<float>(b), static_cast<float>(y + d.y + bubbleOffset.y));
+    bubble->SetPosition(static_cast<float>(b), static_cast<float>(int64_t{y} + d.y + bubbleOffset.y));
     bubble->UpdateTransform();
+    auto rectAt = [&](const TPoint& offset, const TPoint& size) {
+        const int64_t left = int64_t{offset.x} + d.x + b;
+        const int64_t top = int64_t{offset.y} + d.y + y;
+        return TRect(SatInt(left), SatInt(top), SatInt(left + size.x), SatInt(top + size.y));
+    };
     lineRects.assign(static_cast<size_t>(kLineCount), TRect());
-    for (size_t i = 0; i < lineRects.size() && i < lineOffsets.size(); ++i)
-    {
-        const int32_t left = lineOffsets[i].x + d.x + b;
-        const int32_t top = lineOffsets[i].y + d.y + y;
-        lineRects[i] = TRect(left, top, left + lineSize.x, top + lineSize.y);
-    }
-    if (lineOffsets.size() > 1)
-    {
-        const int32_t left = lineOffsets[1].x + d.x + b;
-        const int32_t top = lineOffsets[1].y + d.y + y;
-        titleRect = TRect(left, top, left + titleSize.x, top + titleSize.y);
-    }
+    for (size_t i = 0; i < lineRects.size() && i < lineOffsets.size(); ++i) lineRects[i] = rectAt(lineOffsets[i], lineSize);
+    if (lineOffsets.size() > 1) titleRect = rectAt(lineOffsets[1], titleSize);
 }
 
 void HudInfoWindow::Draw()

@@ -21,6 +21,7 @@
 #include "graphics/support/ImageAssets.h"
 #include "graphics/support/ImageDisplay.h"
 #include "graphics/support/ImageFixtures.h"
+#include "graphics/support/RecordingScene.h"
 #include "ui/WindowAppLink.h"
 
 // The string table the HUD resolves its labels with.
@@ -34,8 +35,14 @@ public:
 class HudFixture : public ::testing::Test
 {
 protected:
-    HudFixture()
+    // recording: the pictures go to the recording device instead of a
+    // hidden display.
+    explicit HudFixture(bool recording = false)
     {
+        if (recording)
+            scene_ = std::make_unique<RecordingScene>();
+        else
+            display_ = std::make_unique<ImageDisplay>(800, 600);
         fake_clock::gNow = 0;
         SetClockTimeSource(&fake_clock::FakeNow);
         SetGlobalAssetManager(&manager_);
@@ -52,6 +59,8 @@ protected:
     {
         level_.reset();
         DestroySingletons();
+        display_.reset();
+        scene_.reset();
         ClearAssetLoaders();
         SetGlobalAssetManager(nullptr);
         SetLevelHudMaker(nullptr);
@@ -86,7 +95,7 @@ protected:
     // Lists the pictures put so far as the "hud" group and loads it.
     bool LoadPictures()
     {
-        if (!display_.Ready()) return false;
+        if (display_ ? !display_->Ready() : !scene_->Ready()) return false;
         std::string lua = "hud = {\n";
         for (const std::string& p : pictures_) lua += "  '" + p + "',\n";
         lua += "}\n";
@@ -108,7 +117,8 @@ protected:
 
     ImageAssets assets_;
     TAssetManager manager_;
-    ImageDisplay display_{800, 600};
+    std::unique_ptr<ImageDisplay> display_;
+    std::unique_ptr<RecordingScene> scene_;
     HudTestLink link_;
     std::unique_ptr<TStringTable> strings_;
     std::vector<std::string> pictures_;
