@@ -240,9 +240,10 @@ void HudButton::LayoutCosts()
         costIcons_[i]->GetSize(&w, &h);
         total += w + TextWidth(*costTexts_[i]) + (i > 0 ? kCostGap : 0);
     }
-    // The row runs along the lower part of the button, centred on it.
-    int32_t x = SatInt(int64_t{x_} + (bw - total) / 2);
-    const int32_t rowY = SatInt(int64_t{y_} + bh * 4 / 5);
+    // The button is placed by its centre; the row runs along its lower part,
+    // centred on it.
+    int32_t x = SatInt(int64_t{x_} - total / 2);
+    const int32_t rowY = SatInt(int64_t{y_} + bh / 4);
     for (size_t i = 0; i < costIcons_.size(); ++i)
     {
         int32_t w = 0;

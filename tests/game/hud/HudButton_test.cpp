@@ -120,7 +120,10 @@ TEST_F(HudButtonTest, StatesUnderTheMouse)
         EXPECT_EQ(fired_, c.fired) << c.what;
         EXPECT_EQ(played_.size(), c.sounds) << c.what;
         EXPECT_EQ(hints_.size(), c.hints) << c.what;
-        if (!hints_.empty()) EXPECT_EQ(hints_[0], c.hint) << c.what;
+        if (!hints_.empty())
+        {
+            EXPECT_EQ(hints_[0], c.hint) << c.what;
+        }
     }
 }
 

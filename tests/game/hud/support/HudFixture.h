@@ -34,7 +34,7 @@ public:
 
 class HudFixture : public ::testing::Test
 {
-protected:
+public:
     // recording: the pictures go to the recording device instead of a
     // hidden display.
     explicit HudFixture(bool recording = false)
