@@ -7,6 +7,7 @@
 #include "core/Clock.h"
 #include "game/app/MySprite.h"
 #include "game/level/LevelContext.h"
+#include "game/level/ObjectZ.h"
 
 namespace
 {
@@ -107,4 +108,36 @@ void LightningManager::Draw()
 {
     for (auto& strike : strikes_)
         for (auto& piece : strike->pieces) piece->Draw();
+}
+
+int32_t LightningWatch::Update(ILevelContext& level, const TLevelStall& stall, int32_t bonusType,
+                               const std::vector<TRect>& areaRects)
+{
+    if (!stall.active || stall.state != kStateWorking || bonusType != kLightningBonus) return -1;
+    const int32_t now = level.GetMainClock().GetTime();
+    if (now - lastScan < interval) return -1;
+    lastScan = now;
+    for (int32_t i = 0; i < level.GetMonsterCount(); ++i)
+    {
+        TLevelWalker* monster = level.GetMonsterAt(i);
+        if (monster == nullptr || monster->IsShieldOn()) continue;
+        // Left and top inclusive, right and bottom exclusive.
+        const TFloatPoint at = monster->GetPosition();
+        const bool inside = std::any_of(areaRects.begin(), areaRects.end(), [&](const TRect& r) {
+            return static_cast<float>(r.left) <= at.x && at.x < static_cast<float>(r.right) &&
+                   static_cast<float>(r.top) <= at.y && at.y < static_cast<float>(r.bottom);
+        });
+        if (!inside)
+        {
+            monster->struck = false;
+            continue;
+        }
+        // Struck on an earlier scan and still inside: the next one.
+        if (monster->struck) continue;
+        monster->struck = true;
+        const int32_t monsterId = monster->id;
+        level.StrikeLightning(stall.id, monsterId);
+        return monsterId;
+    }
+    return -1;
 }

@@ -14,6 +14,7 @@
 
 class ILevelContext;
 class TClock;
+class TLevelStall;
 class TMySprite;
 
 class LightningManager : public TLevelLightning
@@ -55,4 +56,27 @@ private:
     ILevelContext& level_;
     TClock& clock_;
     std::vector<std::unique_ptr<SStrike>> strikes_;
+};
+
+// A protecting bonus stall's watch over its area: once a second (on the
+// level's main clock) it looks through the level's monsters in list order,
+// skipping raised shields, and strikes the first one inside one of the area
+// rectangles that it has not struck yet; a monster found outside every
+// rectangle may be struck again when it comes back. Only a working, active
+// stall of the lightning bonus type watches. The stall owns one and calls
+// Update from its own update.
+class LightningWatch
+{
+public:
+    static constexpr int32_t kLightningBonus = 10;
+    static constexpr int32_t kInterval = 1000;
+
+    // The scan interval starts now (the stall's set-up).
+    void Start(int32_t now) { lastScan = now; }
+    // The monster struck by this call (its walker id), -1 for none.
+    int32_t Update(ILevelContext& level, const TLevelStall& stall, int32_t bonusType,
+                   const std::vector<TRect>& areaRects);
+
+    int32_t lastScan = 0;
+    int32_t interval = kInterval;
 };

@@ -85,6 +85,66 @@ TEST_F(LevelEffectsTest, StrikeHitsFlickersAndEndsOnePerUpdate)
     EXPECT_EQ(lightning.GetStrikeCount(), 0u);
 }
 
+TEST_F(LevelEffectsTest, AreaWatchStrikesOneMonsterOncePerStay)
+{
+    FakeStall& stall = level_->AddStall(4, kStallBonus, 190, 145);
+    stall.state = kStateWorking;
+    const std::vector<TRect> area = {TRect(100, 100, 280, 190)};
+    // In list order: a shielded one inside, one outside, two inside.
+    FakeWalker& shielded = level_->AddWalker(10, kWalkerMonster);
+    shielded.position = TFloatPoint(150, 150);
+    shielded.shieldOn = true;
+    FakeWalker& outside = level_->AddWalker(8, kWalkerMonster);
+    outside.position = TFloatPoint(280, 150);  // on the right edge: outside
+    outside.struck = true;
+    FakeWalker& first = level_->AddWalker(9, kWalkerMonster);
+    first.position = TFloatPoint(100, 100);  // on the top-left corner: inside
+    FakeWalker& second = level_->AddWalker(11, kWalkerMonster);
+    second.position = TFloatPoint(279.5f, 189.5f);
+
+    LightningWatch watch;
+    watch.Start(level_->mainClock.GetTime());
+    auto scan = [&](uint32_t ms) {
+        Advance(ms);
+        return watch.Update(*level_, stall, LightningWatch::kLightningBonus, area);
+    };
+    EXPECT_EQ(scan(999), -1);  // not a second yet
+    EXPECT_EQ(scan(1), 9);     // one monster per scan, the first in the list
+    EXPECT_FALSE(shielded.struck);
+    EXPECT_FALSE(outside.struck);  // outside clears the flag
+    EXPECT_TRUE(first.struck);
+    EXPECT_FALSE(second.struck);
+    EXPECT_EQ(scan(500), -1);
+    EXPECT_EQ(scan(500), 11);
+    // Both stay inside: neither is struck again.
+    EXPECT_EQ(scan(1000), -1);
+    EXPECT_EQ(scan(1000), -1);
+    // One leaves and comes back: struck again.
+    first.position = TFloatPoint(400, 300);
+    EXPECT_EQ(scan(1000), -1);
+    EXPECT_FALSE(first.struck);
+    first.position = TFloatPoint(120, 120);
+    EXPECT_EQ(scan(1000), 9);
+    EXPECT_EQ(level_->CallsOf("strike "), (std::vector<std::string>{"strike 4 9", "strike 4 11", "strike 4 9"}));
+
+    // Only an active, working stall of the lightning bonus watches.
+    first.position = TFloatPoint(400, 300);
+    scan(1000);
+    first.position = TFloatPoint(120, 120);
+    level_->calls.clear();
+    EXPECT_EQ(watch.Update(*level_, stall, 3, area), -1);
+    stall.state = kStateBroken;
+    EXPECT_EQ(scan(1000), -1);
+    stall.state = kStateWorking;
+    stall.active = false;
+    EXPECT_EQ(scan(1000), -1);
+    stall.active = true;
+    // An empty area strikes nothing.
+    EXPECT_EQ(watch.Update(*level_, stall, LightningWatch::kLightningBonus, {}), -1);
+    EXPECT_TRUE(level_->CallsOf("strike ").empty());
+    EXPECT_EQ(scan(1000), 9);
+}
+
 TEST_F(LevelEffectsTest, ManaDropFliesOnTheCurve)
 {
     level_->randomDraws = {7};

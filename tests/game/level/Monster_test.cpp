@@ -160,6 +160,49 @@ TEST_F(MonsterTest, ActionTableWithHints)
     EXPECT_TRUE(level_->calls.empty());
 }
 
+TEST_F(MonsterTest, AStallRemovedDuringTheAttackIsLeftAlone)
+{
+    struct Case
+    {
+        const char* name;
+        int moveType;
+        bool forgotten;  // the level tells the monster before deleting the stall
+        bool struck;     // lightning cuts the attack short afterwards
+    } const cases[] = {
+        {"walker, told", 0, true, false},
+        {"walker, not told", 0, false, false},
+        {"walker, struck after", 0, false, true},
+        {"flyer, told", 1, true, false},
+        {"flyer, not told", 1, false, true},
+    };
+    for (const Case& k : cases)
+    {
+        UseScript(k.moveType, 4, -1);
+        level_->stalls.clear();
+        level_->randomDraws = {0};
+        level_->nextDraw = 0;
+        Stall(4, 20, 30);
+        auto m = Spawn(10.0f, 4.0f, 500);
+        Run(*m, 2000, [&] { return m->IsInAction(); });
+        ASSERT_TRUE(m->IsInAction()) << k.name;
+        if (k.forgotten) m->ForgetTargetStall();
+        level_->stalls.clear();
+        level_->calls.clear();
+        if (k.struck) m->Hit(true, false);
+        Run(*m, 300);
+        // Nothing was applied to a stall that is gone, and the monster goes on.
+        EXPECT_TRUE(level_->CallsOf("hint ").empty()) << k.name;
+        EXPECT_TRUE(level_->CallsOf("free-slot ").empty()) << k.name;
+        EXPECT_FALSE(m->IsInAction() && m->IsActionRunning() && m->GetTargetStallId() == 4) << k.name;
+        if (k.moveType == 0)
+        {
+            Run(*m, 6000, [&] { return m->done; });
+            EXPECT_TRUE(m->done) << k.name;
+            EXPECT_TRUE(level_->CallsOf("kill ").empty()) << k.name;
+        }
+    }
+}
+
 TEST_F(MonsterTest, ClicksCostHealthAndTheThirdKills)
 {
     Stall(4, 10, 8);
@@ -236,7 +279,10 @@ TEST_F(MonsterTest, ShieldsByType)
         EXPECT_EQ(m->IsShieldOn(), k.on) << k.type;
         EXPECT_STREQ(m->GetImagePattern().CStr(), k.pattern) << k.type;
         EXPECT_FLOAT_EQ(m->GetHealth(), health - 4.0f);
-        if (k.type == 1 || k.type == 2) EXPECT_FALSE(m->IsWalking()) << k.type;
+        if (k.type == 1 || k.type == 2)
+        {
+            EXPECT_FALSE(m->IsWalking()) << k.type;
+        }
         if (k.type == 3)
         {
             EXPECT_EQ(m->GetSpeed(), 50);  // 100 - 0.5 x 100
@@ -250,9 +296,14 @@ TEST_F(MonsterTest, ShieldsByType)
         // It ends at the shield time.
         Run(*m, 400, [&] { return !m->IsShieldOn(); });
         EXPECT_FALSE(m->IsShieldOn()) << k.type;
-        if (k.type == 3) EXPECT_EQ(m->GetSpeed(), 100);
+        if (k.type == 3)
+        {
+            EXPECT_EQ(m->GetSpeed(), 100);
+        }
         if (k.type >= 0 && k.type <= 2)
+        {
             EXPECT_STREQ(m->GetImagePattern().CStr(), "monster_0:images/game_logic/humans/monster_0/%s%d");
+        }
     }
 }
 

@@ -93,7 +93,10 @@ TEST_F(ShippedWalkersTest, Couriers)
         level_->common.locat = {n == 2 ? 1 : n == 3 ? 4 : 0};
         Courier c(*level_, 0, -1);
         c.CreateSprites(1, 0, 0);
-        if (n != 1) EXPECT_EQ(c.GetMoveType(), n) << what;
+        if (n != 1)
+        {
+            EXPECT_EQ(c.GetMoveType(), n) << what;
+        }
         c.Load();  // the script of its move type (the transport one too)
         ExpectNoError(what);
         EXPECT_GT(c.GetSpeed(), 0) << what;

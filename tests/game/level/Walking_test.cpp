@@ -72,7 +72,10 @@ TEST_F(WalkingTest, DirectionPicksWalkImageAndMirroring)
         // The step shows on the walker's sprite.
         auto h = HumanAt(10, 10);
         h->SetPath({{10 + c.dx, 10 + c.dy}});
-        if (c.dir != 0) EXPECT_EQ(h->GetDirection(), c.dir);
+        if (c.dir != 0)
+        {
+            EXPECT_EQ(h->GetDirection(), c.dir);
+        }
         EXPECT_EQ(h->GetMainSprite()->GetFlipX(), c.mirrored) << c.dir;
         EXPECT_TRUE(h->GetMainSprite()->visible);
     }
