@@ -1,18 +1,34 @@
-// The game's level factory. Kinds whose classes are not built yet come back
-// null; the level skips them.
+// The game's level factory.
 #include "game/level/LevelFactory.h"
 
+#include "core/Log.h"
+#include "game/level/AttrStall.h"
+#include "game/level/BonusStall.h"
 #include "game/level/Courier.h"
 #include "game/level/Customer.h"
+#include "game/level/LevelRecords.h"
 #include "game/level/LightningManager.h"
 #include "game/level/ManaDrop.h"
 #include "game/level/Monster.h"
+#include "game/level/TradeStall.h"
 #include "game/level/WorkerMagicEffect.h"
 
 std::unique_ptr<TLevelStall> TLevelFactory::MakeStall(ILevelContext& level, int32_t kind, const SStallDesc& desc)
 {
-    (void)level, (void)kind, (void)desc;
-    return nullptr;
+    // The record must be of the kind asked for: the stall reads its tail.
+    if (desc.kind != kind)
+    {
+        LogPrintf("ERROR: a stall of kind %d was asked for with a description of kind %d; none is made", kind,
+                  desc.kind);
+        return nullptr;
+    }
+    switch (kind)
+    {
+    case kStallAttraction: return std::make_unique<AttrStall>(level, static_cast<const SAttrStallDesc&>(desc));
+    case kStallTrade: return std::make_unique<TradeStall>(level, static_cast<const STradeStallDesc&>(desc));
+    case kStallBonus: return std::make_unique<BonusStall>(level, static_cast<const SBonusStallDesc&>(desc));
+    default: return nullptr;
+    }
 }
 
 std::unique_ptr<TLevelWalker> TLevelFactory::MakeWalker(ILevelContext& level, int32_t kind, int32_t type,
