@@ -53,6 +53,23 @@ game_logic_audio = {
     "audio/sound/game_logic/monster/attack?group=1000",
     "audio/sound/game_logic/monster/kill?group=1000",
     "audio/sound/game_logic/shot?group=1000",
+    -- Stalls: their states, offers and goods.
+    "audio/sound/game_logic/game_object/go_build?group=1000",
+    "audio/sound/game_logic/game_object/finish_build?group=1000",
+    "audio/sound/game_logic/game_object/go_upgrade?group=1000",
+    "audio/sound/game_logic/game_object/finish_upgrade?group=1000",
+    "audio/sound/game_logic/game_object/go_repair?group=1000",
+    "audio/sound/game_logic/game_object/finish_repair?group=1000",
+    "audio/sound/game_logic/game_object/go_crash?group=1000",
+    "audio/sound/game_logic/game_object/finish_crash?group=1000",
+    "audio/sound/game_logic/game_object/go_sell_find?group=1000",
+    "audio/sound/game_logic/game_object/go_sell_find_finish?group=1000",
+    "audio/sound/game_logic/game_object/go_sell?group=1000",
+    "audio/sound/game_logic/game_object/go_sell_finish?group=1000",
+    "audio/sound/game_logic/game_object/go_break?group=1000",
+    "audio/sound/game_logic/game_object/go_buy_start?group=1000",
+    "audio/sound/game_logic/game_object/go_good_non?group=1000",
+    "audio/sound/game_logic/hud_buy_normal_finish?group=1000",
 }
 
 game_logic_common = {
@@ -72,6 +89,17 @@ game_logic_common = {
     "images/game_logic/lightning/lightning_piece_6",
     "images/game_logic/lightning/lightning_piece_7",
     "images/game_logic/lightning/lightning_piece_8",
+    -- Stalls: the attention frame, the locks, the badge bubbles, the bonus
+    -- area, the coin and the buyer found.
+    "images/game_logic/select_attent",
+    "images/game_logic/lock_silver",
+    "images/game_logic/lock_gold",
+    "images/game_logic/lucky_bubble/green",
+    "images/game_logic/lucky_bubble/yellow",
+    "images/game_logic/lucky_bubble/red",
+    "images/game_logic/bonuses/bonus_area",
+    "images/game_logic/stalls/coin",
+    "images/game_logic/stalls/buy",
 }
 
 effect = {
@@ -80,6 +108,17 @@ effect = {
     -- The workers around a stall at work and their magic hands.
     "images/game_logic/effect/worker/worker",
     "images/game_logic/effect/worker/hand_magic",
+    -- Stalls: broken, out of goods, the festival clock, out of luck, the
+    -- upgrade star, and the build, upgrade, repair and crash effects.
+    "images/game_logic/effect/break/break",
+    "images/game_logic/effect/good/trade",
+    "images/game_logic/effect/bonus_fest/clock",
+    "images/game_logic/effect/break/no_lucky",
+    "images/game_logic/effect/upgrade/star",
+    "images/game_logic/effect/build/build",
+    "images/game_logic/effect/upgrade/upgrade",
+    "images/game_logic/effect/repair/repair",
+    "images/game_logic/effect/crash/dust",
 }
 
 -- Walkers: customers, couriers and monsters, one group each.

@@ -15,8 +15,6 @@
 #include "game/level/LevelRecords.h"
 #include "graphics/TextGraphic.h"
 
-const char* const GameObject::kSoundFolder = "game_logic_audio:audio/sound/game_logic/game_object/";
-
 namespace
 {
 
@@ -333,9 +331,7 @@ void GameObject::StartAction(const char* script, int32_t workers, std::vector<TS
 
 void GameObject::Sound(const char* name)
 {
-    const TString full = std::string(name).find(':') != std::string::npos ? TString(name)
-                                                                          : TString(kSoundFolder) + TString(name);
-    level_.PlaySound(full, false);
+    level_.PlaySound(name, false);
 }
 
 void GameObject::ReopenPanel()
@@ -417,7 +413,7 @@ void GameObject::WorkStep()
         const int32_t steps = offerRand_ / 1000;
         timerTarget_ = steps != 0 ? RandomPart(offerRand_) * 1000 + offerTime_ : offerTime_;
         if (flipped) SwitchLock(true, false);
-        Sound("go_buy_start");
+        Sound("game_logic_audio:audio/sound/game_logic/game_object/go_buy_start");
     }
     else
     {
@@ -433,11 +429,11 @@ void GameObject::Build(bool enter)
         EnterTimed(kStateBuilding, buildTime_);
         SetLayersAlpha(0.0f);
         StartAction(kEffectBuild, At(desc_.workers.build, level, "Worker.build"));
-        Sound("go_build");
+        Sound("game_logic_audio:audio/sound/game_logic/game_object/go_build");
         return;
     }
     if (!StepTimed()) return;
-    Sound("finish_build");
+    Sound("game_logic_audio:audio/sound/game_logic/game_object/finish_build");
     SetLayersAlpha(1.0f);
     action_.reset();
     Work(true);
@@ -457,11 +453,11 @@ void GameObject::Upgrade(bool enter)
         star->visible = false;
         stars_.push_back(std::move(star));
         StartAction(kEffectUpgrade, At(desc_.workers.build, level, "Worker.build"), {}, {at});
-        Sound("go_upgrade");
+        Sound("game_logic_audio:audio/sound/game_logic/game_object/go_upgrade");
         return;
     }
     if (!StepTimed()) return;
-    Sound("finish_upgrade");
+    Sound("game_logic_audio:audio/sound/game_logic/game_object/finish_upgrade");
     action_.reset();
     Work(true);
 }
@@ -477,7 +473,8 @@ void GameObject::Break(bool enter, bool noEffect)
     if (!noEffect) PlayEffect(0);
     ReleaseAllPlaces();
     // No break sound in the level's last moments.
-    if (level_.GetTimeLeftFraction() > 0.05f) Sound("go_break");
+    if (level_.GetTimeLeftFraction() > 0.05f)
+        Sound("game_logic_audio:audio/sound/game_logic/game_object/go_break");
     infoChanged = true;
 }
 
@@ -488,14 +485,14 @@ void GameObject::Repair(bool enter)
         EnterTimed(kStateRepairing, repairTime_);
         StopEffect();
         StartAction(kEffectRepair, At(desc_.workers.repair, level, "Worker.repair"));
-        Sound("go_repair");
+        Sound("game_logic_audio:audio/sound/game_logic/game_object/go_repair");
         infoChanged = true;
         return;
     }
     if (!StepTimed()) return;
     if (selected) SetSelected(true);
     PlayLayerAnims(true);
-    Sound("finish_repair");
+    Sound("game_logic_audio:audio/sound/game_logic/game_object/finish_repair");
     action_.reset();
     ++repairCount_;
     Work(true);
@@ -528,11 +525,11 @@ void GameObject::Crash(bool enter)
         }
         StartAction(kEffectSell, At(desc_.workers.sell, level, "Worker.sell"), {image});
         if (overlay_) overlay_->SetAlpha(1.0f);
-        Sound("go_crash");
+        Sound("game_logic_audio:audio/sound/game_logic/game_object/go_crash");
         return;
     }
     if (!StepTimed()) return;
-    Sound("finish_crash");
+    Sound("game_logic_audio:audio/sound/game_logic/game_object/finish_crash");
     action_.reset();
     level_.FreeSlot(slotIndex);
     removeMe = true;
@@ -565,14 +562,14 @@ void GameObject::FindBuyer(bool enter)
         ReleaseAllPlaces();
         StopEffect();
         PlayLayerAnims(false);
-        Sound("go_sell_find");
+        Sound("game_logic_audio:audio/sound/game_logic/game_object/go_sell_find");
         return;
     }
     if (!StepTimed()) return;
     PlayEffect(10);
     SetIdle(true);
     buyerWaiting = true;
-    Sound("go_sell_find_finish");
+    Sound("game_logic_audio:audio/sound/game_logic/game_object/go_sell_find_finish");
     // Every kind offers what its description pays for a sale at its level.
     offer = RandomizeOffer(At(desc_.money.sell, level, "Money.sell"));
     ReopenPanel();
@@ -584,12 +581,12 @@ void GameObject::Sell(bool enter)
     {
         EnterTimed(kStateSelling, sellTime_);
         StopEffect();
-        Sound("go_sell");
+        Sound("game_logic_audio:audio/sound/game_logic/game_object/go_sell");
         return;
     }
     if (!StepTimed()) return;
     Notify(kStateSelling, kStateIdle);
-    Sound("go_sell_finish");
+    Sound("game_logic_audio:audio/sound/game_logic/game_object/go_sell_finish");
     SetActive(false, false);
     Work(true);
 }

@@ -180,9 +180,6 @@ public:
     IObjectEffect* GetAction() const { return action_.get(); }
     const TRect& GetHoverRect() const { return hoverRect_; }
 
-    // Short sound names are under this folder.
-    static const char* const kSoundFolder;
-
 protected:
     // --- The shared steps of the subclasses' set-up ---
     // Description id, click mask, side, layers (sorted), times, break and
@@ -223,7 +220,7 @@ protected:
     void RestartClock();
     void StartAction(const char* script, int32_t workers, std::vector<TString> texts = {},
                      std::vector<TPoint> points = {});
-    // name is short (under kSoundFolder) unless it holds a ':'.
+    // An effect sound by its full name.
     void Sound(const char* name);
     int32_t RandomPart(int32_t range);
     bool IsSelectedOne() const { return selected; }

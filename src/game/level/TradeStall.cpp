@@ -154,7 +154,7 @@ int32_t TradeStall::SellGoods(int32_t amount)
     OverlayImage(breakImage_, 1.0f);
     goodsOut_ = true;
     infoChanged = true;
-    Sound("go_good_non");
+    Sound("game_logic_audio:audio/sound/game_logic/game_object/go_good_non");
     if (selected)
     {
         level_.SelectTab(5, true);
