@@ -399,9 +399,10 @@ void GameObject::SetLockBlend(float t, bool gold)
 
 void GameObject::Destroy()
 {
+    // Marked first: what breaking does may ask whether the stall is going.
+    crashRunning_ = crashParticle_ != nullptr;
     Break(true, true);
     if (crashParticle_) crashParticle_->Start();
-    crashRunning_ = crashParticle_ != nullptr;
     fadeAlpha_ = 1.0f;
     fadeStep_ = 0.03f;
 }
