@@ -1,5 +1,5 @@
 // BonusStall: the area, the lucky amount and badge, breaking and the
-// instant repair, and the lightning scan of a bonus stall of type 10.
+// instant repair; a stall of the lightning type keeps its watch.
 #include "game/level/BonusStall.h"
 
 #include <string>
@@ -71,8 +71,7 @@ void BonusStall::CreateSprites(int32_t stallId, int32_t px, int32_t py)
     CreateDescSprites();
     showArea_ = bonus_.local;
     areaPicture_ = TRes::GetInstance()->GetAsset(kAreaPicture);
-    lastStrike_ = level_.GetMainClock().GetTime();
-    strikeInterval_ = kStrikeInterval;
+    watch_.Start(level_.GetMainClock().GetTime());
     bonusValues_ = bonus_.bonus;
     zeroValues_.assign(bonusValues_.size(), 0);
     if (HasLucky())
@@ -156,43 +155,10 @@ void BonusStall::InitLucky()
 
 // --- Per frame ---
 
-void BonusStall::ScanMonsters()
-{
-    const int32_t now = level_.GetMainClock().GetTime();
-    if (now - lastStrike_ < strikeInterval_) return;
-    lastStrike_ = now;
-    const int32_t count = level_.GetMonsterCount();
-    for (int32_t i = 0; i < count; ++i)
-    {
-        TLevelWalker* monster = level_.GetMonsterAt(i);
-        if (monster == nullptr || monster->IsShieldOn()) continue;
-        const TFloatPoint at = monster->GetPosition();
-        const int32_t mx = static_cast<int32_t>(at.x);
-        const int32_t my = static_cast<int32_t>(at.y);
-        bool inside = false;
-        for (const TRect& r : areaRects_)
-            if (r.Contains(mx, my))
-            {
-                inside = true;
-                break;
-            }
-        if (!inside)
-        {
-            monster->struck = false;
-            continue;
-        }
-        // One strike per monster while it stays; one monster per scan.
-        if (monster->struck) continue;
-        monster->struck = true;
-        level_.StrikeLightning(id, monster->id);
-        return;
-    }
-}
-
 void BonusStall::Update()
 {
     if (HasLucky()) SetValueText();
-    if (active && bonusType_ == 10 && state == kStateWorking) ScanMonsters();
+    watch_.Update(level_, *this, bonusType_, areaRects_);
     GameObject::Update();
     if (state == kStateBroken) Break(false, false);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/level/GameObject.h"
+#include "game/level/LightningManager.h"
 #include "graphics/Texture.h"
 
 struct SBonusStallDesc;
@@ -20,7 +21,6 @@ class BonusStall : public GameObject
 public:
     static constexpr int32_t kCellHalfWidth = 90;
     static constexpr int32_t kCellHalfHeight = 45;
-    static constexpr int32_t kStrikeInterval = 1000;
 
     // The stall writes its bonus values into desc while it works (zeros
     // while locked): desc belongs to the level and is not const there.
@@ -66,8 +66,6 @@ public:
 private:
     void AddAreaRing(int32_t ring);
     void RebuildAreaRects();
-    // Strikes at most one monster newly inside the area per interval.
-    void ScanMonsters();
     void SetValueText();
     void SetBubble(const char* colour);
 
@@ -77,8 +75,7 @@ private:
     std::vector<TPoint> areaPoints_;
     TTextureRef areaPicture_;
     std::vector<TRect> areaRects_;
-    int32_t lastStrike_ = 0;
-    int32_t strikeInterval_ = kStrikeInterval;
+    LightningWatch watch_;
     std::vector<int32_t> bonusValues_;
     std::vector<int32_t> zeroValues_;
     std::unique_ptr<TMySprite> bubble_;
