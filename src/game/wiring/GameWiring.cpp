@@ -2,12 +2,15 @@
 #include "game/wiring/GameWiring.h"
 
 #include "game/app/WindowTypes.h"
+#include "game/level/RunningLevelLink.h"
 
 void WireGame(TGameSetup& setup)
 {
+    // One link for the whole program: it holds no state of its own, it only
+    // forwards to the level logic of the moment.
+    static TRunningLevelLink gLevelLink;
     setup.windowTypes = GetAppWindowTypes();
-    // No level or helper library offers its object yet: the app's stand-ins
-    // answer until one does.
-    setup.level = nullptr;
+    setup.level = &gLevelLink;
+    // No helper library offers its object yet: the app's stand-in answers.
     setup.helper = nullptr;
 }
