@@ -329,8 +329,32 @@ void TGameLogic::UpdateManaDrops()
 
 void TGameLogic::SortDepthList()
 {
-    std::stable_sort(depthList_.begin(), depthList_.end(),
-                     [](const ObjectZ* a, const ObjectZ* b) { return a->depth < b->depth; });
+    // Walkers move a little between frames, so the list is nearly in order:
+    // an insertion pass (stable: equal depths keep their order) does it in
+    // one sweep. A list far out of order (a fresh level, a wave of spawns)
+    // goes to the merge sort once the pass has moved more than a few times
+    // the list's length.
+    const auto byDepth = [](const ObjectZ* a, const ObjectZ* b) { return a->depth < b->depth; };
+    const size_t count = depthList_.size();
+    size_t movesLeft = 4 * count;
+    for (size_t i = 1; i < count; ++i)
+    {
+        ObjectZ* held = depthList_[i];
+        size_t j = i;
+        while (j > 0 && byDepth(held, depthList_[j - 1]))
+        {
+            if (movesLeft == 0)
+            {
+                depthList_[j] = held;
+                std::stable_sort(depthList_.begin(), depthList_.end(), byDepth);
+                return;
+            }
+            --movesLeft;
+            depthList_[j] = depthList_[j - 1];
+            --j;
+        }
+        depthList_[j] = held;
+    }
 }
 
 void TGameLogic::EraseFromDepthList(const ObjectZ* object)

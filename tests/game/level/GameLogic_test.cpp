@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <vector>
+
 #include "game/level/support/LevelFixture.h"
 
 namespace
@@ -100,6 +103,50 @@ TEST_F(GameLogicTest, MonstersBehindARemovedOneWaitAFrame)
     factory_->walkers[0]->done = true;
     Frame();
     EXPECT_EQ(factory_->walkers[1]->updates, 0);
+}
+
+// The depth list is drawn back to front: after every update it is in depth
+// order, and objects of one depth stay in the order they joined, whether the
+// list was nearly in order (the insertion pass) or far from it (the pass
+// gives up and the merge sort finishes).
+TEST_F(GameLogicTest, TheDepthListSortsStably)
+{
+    struct Case
+    {
+        const char* what;
+        std::vector<int32_t> depths;
+    };
+    const std::vector<Case> cases = {
+        {"in order", {1, 2, 3, 4, 5, 6}},
+        {"one walker moved", {1, 2, 9, 4, 5, 6, 7}},
+        {"ties among neighbours", {3, 1, 3, 1, 3, 1, 2, 2}},
+        {"reversed", {40, 39, 38, 37, 36, 35, 34, 33, 32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21}},
+        {"reversed with ties", {9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0, 9, 0}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        level_->ClearLevel();
+        factory_->walkers.clear();
+        for (size_t i = 0; i < c.depths.size(); ++i) level_->SpawnCustomer(0, 0, 0);
+        ASSERT_EQ(factory_->walkers.size(), c.depths.size());
+        // The order the walkers joined, to tell equal depths apart.
+        std::map<const ObjectZ*, size_t> joined;
+        for (size_t i = 0; i < c.depths.size(); ++i)
+        {
+            factory_->walkers[i]->depth = c.depths[i];
+            joined[factory_->walkers[i]] = i;
+        }
+        Frame();
+        const std::vector<ObjectZ*>& list = level_->GetDepthList();
+        ASSERT_EQ(list.size(), c.depths.size());
+        for (size_t i = 1; i < list.size(); ++i)
+        {
+            ASSERT_LE(list[i - 1]->depth, list[i]->depth) << "at " << i;
+            if (list[i - 1]->depth == list[i]->depth)
+                EXPECT_LT(joined[list[i - 1]], joined[list[i]]) << "at " << i;
+        }
+    }
 }
 
 TEST_F(GameLogicTest, RemovingAnUnknownIdDoesNothing)
