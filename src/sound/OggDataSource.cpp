@@ -36,6 +36,52 @@ constexpr int kMaxHolesInARow = 32;
 // cut here.
 constexpr int64_t kMaxTotalBytes = INT32_MAX;
 
+// The largest Ogg page: a 27-byte header, 255 lacing values, 255 segments
+// of 255 bytes.
+constexpr size_t kMaxPageBytes = 27 + 255 + 255 * 255;
+
+// The last bytes of the stream (at most one page's worth), the reading
+// position left where it was.
+std::vector<uint8_t> ReadTail(TOggReader& reader)
+{
+    if (!reader.file)
+    {
+        const size_t size = reader.image.size();
+        const size_t from = size > kMaxPageBytes ? size - kMaxPageBytes : 0;
+        return {reader.image.begin() + static_cast<long>(from), reader.image.end()};
+    }
+    const int length = reader.file->GetLength();
+    const int at = reader.file->Tell();
+    if (length <= 0 || at < 0) return {};
+    const int from = length > static_cast<int>(kMaxPageBytes) ? length - static_cast<int>(kMaxPageBytes) : 0;
+    std::vector<uint8_t> tail(static_cast<size_t>(length - from));
+    reader.file->Seek(from, kSeekStart);
+    const int got = reader.file->Read(tail.data(), static_cast<int>(tail.size()));
+    tail.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    reader.file->Seek(at, kSeekStart);
+    return tail;
+}
+
+// Whether the stream stops short of the end of its last page: the last page
+// found runs past the bytes there are, or is not marked as the stream's end
+// (a file cut right at a page boundary).
+bool EndsShortOfItsLastPage(const std::vector<uint8_t>& tail)
+{
+    if (tail.size() < 27) return !tail.empty();
+    for (size_t i = tail.size() - 27 + 1; i-- > 0;)
+    {
+        if (std::memcmp(tail.data() + i, "OggS", 4) != 0 || tail[i + 4] != 0) continue;
+        const size_t segments = tail[i + 26];
+        if (i + 27 + segments > tail.size()) return true;
+        size_t body = 0;
+        for (size_t k = 0; k < segments; ++k) body += tail[i + 27 + k];
+        if (i + 27 + segments + body > tail.size()) return true;
+        if (i + 27 + segments + body < tail.size()) continue;  // a false match inside a packet
+        return (tail[i + 5] & 0x04) == 0;
+    }
+    return true;
+}
+
 size_t FileRead(void* destination, size_t size, size_t count, void* source)
 {
     auto* reader = static_cast<TOggReader*>(source);
@@ -221,6 +267,8 @@ bool TOggDataSource::OpenDecoder()
         return false;
     }
     decoderOpen_ = true;
+    if (EndsShortOfItsLastPage(ReadTail(*reader_)))
+        LogPrintf("OGG file %s is cut short: it plays what is there", name_.CStr());
     const vorbis_info* info = ov_info(decoder_.get(), -1);
     // The header is untrusted: a rate or channel count the device cannot play
     // would otherwise reach the mixer and the buffer sizing.

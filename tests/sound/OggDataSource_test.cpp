@@ -327,6 +327,56 @@ TEST(OggDataSource, TruncatedAndEmptyStreamsEndEarlyWithoutHarm)
     EXPECT_EQ(empty.Read(bytes.data(), 0, 64), 0u);
 }
 
+// A file that stops short (a broken download, a damaged disk) still plays
+// what it holds, and the log names it; a whole file leaves no such line.
+TEST(OggDataSource, AFileCutShortIsNamedInTheLog)
+{
+    TTempFolder folder;
+    const auto good = MakeOggTone(1, 22050, 20.0, 3000.0);
+    size_t lastPage = 0;
+    for (size_t i = 0; i + 4 <= good.size(); ++i)
+        if (std::memcmp(good.data() + i, "OggS", 4) == 0) lastPage = i;
+    ASSERT_GT(lastPage, 0u);
+    struct Case
+    {
+        const char* what;
+        size_t size;
+        bool cut;
+    };
+    const Case cases[] = {
+        {"whole", good.size(), false},
+        {"cut inside the last page", good.size() - 7, true},
+        {"cut at the last page's start", lastPage, true},
+        {"cut in the middle", good.size() / 2, true},
+    };
+    for (const Case& c : cases)
+    {
+        const std::vector<uint8_t> bytes(good.begin(), good.begin() + static_cast<long>(c.size));
+        const std::string path = folder.Write("tone.ogg", bytes);
+        for (int mode = 0; mode < 3; ++mode)
+        {
+            SCOPED_TRACE(std::string(c.what) + (mode == 0 ? ", streamed" : mode == 1 ? ", loaded" : ", in memory"));
+            TLogCapture log;
+            TOggDataSource source;
+            const bool opened = mode == 2 ? source.OpenMemory(bytes.data(), bytes.size())
+                                          : source.Open(path.c_str(), mode == 0);
+            ASSERT_TRUE(opened);
+            EXPECT_EQ(log.Contains("is cut short: it plays what is there"), c.cut) << log.Text();
+            if (c.cut)
+            {
+                EXPECT_TRUE(log.Contains(mode == 2 ? "(memory)" : "tone.ogg")) << log.Text();
+            }
+            std::vector<uint8_t> pcm(static_cast<size_t>(source.GetTotalBytes()));
+            const uint32_t got = source.Read(pcm.data(), 0, static_cast<uint32_t>(pcm.size()));
+            // 20 s of mono 16-bit at 22050 Hz when whole; at least half of
+            // the share of the file that is left.
+            const double whole = 20.0 * 22050 * 2;
+            EXPECT_GE(got, whole * static_cast<double>(c.size) / static_cast<double>(good.size()) / 2)
+                << "what is there still plays";
+        }
+    }
+}
+
 TEST(OggDataSource, DecodingGoesOnAfterAMissingPage)
 {
     const auto good = MakeOggTone(1, 22050, 20.0, 3000.0);
