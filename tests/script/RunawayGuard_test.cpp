@@ -98,6 +98,13 @@ TEST_F(RunawayGuardTest, EveryEntryStopsARunawayScript)
              return s.Resume(0) != 0 && !s.IsYielded();
          },
          ":3:"},
+        {"coroutine made by the script",
+         [](TScript& s)
+         {
+             return s.DoLuaString("local co = coroutine.create(function()\n  while true do end\nend)\n"
+                                  "local ok, err = coroutine.resume(co)\nerror(err, 0)") != 0;
+         },
+         ":2:"},
         {"table handler read from native code",
          [](TScript& s)
          {

@@ -135,6 +135,12 @@ lua_State* lua_newthread(lua_State* L)
 {
     GCCheck(L);
     lua_State* L1 = ThreadNew(L);
+    // A thread starts under its creator's hook, so a coroutine made inside a
+    // watched run is watched as well.
+    L1->hook = L->hook;
+    L1->hookmask = static_cast<lu_byte>(L->hookmask & ~kHookCountDue);
+    L1->basehookcount = L->basehookcount;
+    L1->hookcount = L->basehookcount;
     L->top->SetTh(L1);
     IncrTop(L);
     return L1;
