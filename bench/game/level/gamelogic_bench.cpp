@@ -64,6 +64,15 @@ private:
     uint32_t made_ = 0;
 };
 
+// A land element as the depth list sees it: it stands still.
+class StillObject : public ObjectZ
+{
+public:
+    explicit StillObject(int32_t at) { depth = at; }
+    void Update() override {}
+    void Draw() override {}
+};
+
 struct BenchLevel
 {
     BenchLevel()
@@ -136,6 +145,12 @@ void BM_Baseline_UpdateFakesAndSort(benchmark::State& state)
     {
         stalls.push_back(std::make_unique<FakeStall>(i + 1, i % 3, 40 + (i % 8) * 90, 120 + (i / 8) * 80));
         depthList.push_back(stalls.back().get());
+    }
+    std::vector<std::unique_ptr<StillObject>> land;
+    for (int i = 0; i < kLandElements; ++i)
+    {
+        land.push_back(std::make_unique<StillObject>((i * 53) % 600));
+        depthList.push_back(land.back().get());
     }
     for (int i = 0; i < kWalkers; ++i)
     {
