@@ -199,3 +199,312 @@ comics_1 = {
 
 comics_1_audio = {
 }
+
+-- The locations' art: background, ground and land pieces (each with its
+-- snow layer) and the slot pictures; the slots for sale and what replaces
+-- them once a level is won.
+
+location_0 = {
+    "images/game_logic/location_0/fon",
+    "images/game_logic/location_0/fon_snow",
+    "images/game_logic/location_0/ground_0",
+    "images/game_logic/location_0/ground_0_snow",
+    "images/game_logic/location_0/ground_1",
+    "images/game_logic/location_0/ground_1_snow",
+    "images/game_logic/location_0/land_0",
+    "images/game_logic/location_0/land_0_snow",
+    "images/game_logic/location_0/land_1",
+    "images/game_logic/location_0/land_1_snow",
+    "images/game_logic/location_0/land_2",
+    "images/game_logic/location_0/land_2_snow",
+    "images/game_logic/location_0/slots/slot",
+    "images/game_logic/location_0/slots/slot_fon",
+}
+
+location_0_break_slot = {
+    "images/game_logic/location_0/slots/breake_slot_0",
+    "images/game_logic/location_0/slots/breake_slot_1",
+}
+
+location_0_fun_slot = {
+    "images/game_logic/location_0/slots/fun_slot_0",
+    "images/game_logic/location_0/slots/fun_slot_1",
+}
+
+location_1 = {
+    "images/game_logic/location_1/fon",
+    "images/game_logic/location_1/fon_snow",
+    "images/game_logic/location_1/ground_0",
+    "images/game_logic/location_1/ground_0_snow",
+    "images/game_logic/location_1/ground_1",
+    "images/game_logic/location_1/ground_1_snow",
+    "images/game_logic/location_1/land_0",
+    "images/game_logic/location_1/land_0_snow",
+    "images/game_logic/location_1/land_1",
+    "images/game_logic/location_1/land_1_snow",
+    "images/game_logic/location_1/land_2",
+    "images/game_logic/location_1/land_2_snow",
+    "images/game_logic/location_1/slots/slot",
+    "images/game_logic/location_1/slots/slot_fon",
+}
+
+location_1_break_slot = {
+    "images/game_logic/location_1/slots/breake_slot_0",
+    "images/game_logic/location_1/slots/breake_slot_1",
+}
+
+location_1_fun_slot = {
+    "images/game_logic/location_1/slots/fun_slot_0",
+    "images/game_logic/location_1/slots/fun_slot_1",
+}
+
+location_2 = {
+    "images/game_logic/location_2/fon",
+    "images/game_logic/location_2/fon_snow",
+    "images/game_logic/location_2/ground_0",
+    "images/game_logic/location_2/ground_0_snow",
+    "images/game_logic/location_2/ground_1",
+    "images/game_logic/location_2/ground_1_snow",
+    "images/game_logic/location_2/land_0",
+    "images/game_logic/location_2/land_0_snow",
+    "images/game_logic/location_2/land_1",
+    "images/game_logic/location_2/land_1_snow",
+    "images/game_logic/location_2/land_2",
+    "images/game_logic/location_2/land_2_snow",
+    "images/game_logic/location_2/slots/slot",
+    "images/game_logic/location_2/slots/slot_fon",
+}
+
+location_2_break_slot = {
+    "images/game_logic/location_2/slots/breake_slot_0",
+    "images/game_logic/location_2/slots/breake_slot_1",
+}
+
+location_2_fun_slot = {
+    "images/game_logic/location_2/slots/fun_slot_0",
+    "images/game_logic/location_2/slots/fun_slot_1",
+}
+
+location_3 = {
+    "images/game_logic/location_3/fon",
+    "images/game_logic/location_3/fon_snow",
+    "images/game_logic/location_3/ground_0",
+    "images/game_logic/location_3/ground_0_snow",
+    "images/game_logic/location_3/ground_1",
+    "images/game_logic/location_3/ground_1_snow",
+    "images/game_logic/location_3/land_0",
+    "images/game_logic/location_3/land_0_snow",
+    "images/game_logic/location_3/land_1",
+    "images/game_logic/location_3/land_1_snow",
+    "images/game_logic/location_3/land_2",
+    "images/game_logic/location_3/land_2_snow",
+    "images/game_logic/location_3/slots/slot",
+    "images/game_logic/location_3/slots/slot_fon",
+}
+
+location_3_break_slot = {
+    "images/game_logic/location_3/slots/breake_slot_0",
+    "images/game_logic/location_3/slots/breake_slot_1",
+}
+
+location_3_fun_slot = {
+    "images/game_logic/location_3/slots/fun_slot_0",
+    "images/game_logic/location_3/slots/fun_slot_1",
+}
+
+location_4 = {
+    "images/game_logic/location_4/fon",
+    "images/game_logic/location_4/fon_snow",
+    "images/game_logic/location_4/ground_0",
+    "images/game_logic/location_4/ground_0_snow",
+    "images/game_logic/location_4/ground_1",
+    "images/game_logic/location_4/ground_1_snow",
+    "images/game_logic/location_4/land_0",
+    "images/game_logic/location_4/land_0_snow",
+    "images/game_logic/location_4/land_1",
+    "images/game_logic/location_4/land_1_snow",
+    "images/game_logic/location_4/land_2",
+    "images/game_logic/location_4/land_2_snow",
+    "images/game_logic/location_4/slots/slot",
+    "images/game_logic/location_4/slots/slot_fon",
+}
+
+location_4_break_slot = {
+    "images/game_logic/location_4/slots/breake_slot_0",
+    "images/game_logic/location_4/slots/breake_slot_1",
+}
+
+location_4_fun_slot = {
+    "images/game_logic/location_4/slots/fun_slot_0",
+    "images/game_logic/location_4/slots/fun_slot_1",
+}
+
+-- The stalls' pictures, one group per description.
+
+trade_stall_0 = {
+    "images/game_logic/stall/stall_0/body",
+    "images/game_logic/stall/stall_0/break",
+    "images/game_logic/stall/stall_0/ground",
+    "images/game_logic/stall/stall_0/ico",
+    "images/game_logic/stall/stall_0/ico_d",
+}
+
+trade_stall_1 = {
+    "images/game_logic/stall/stall_1/body",
+    "images/game_logic/stall/stall_1/break",
+    "images/game_logic/stall/stall_1/ground",
+    "images/game_logic/stall/stall_1/ico",
+    "images/game_logic/stall/stall_1/ico_d",
+}
+
+trade_stall_2 = {
+    "images/game_logic/stall/stall_2/body",
+    "images/game_logic/stall/stall_2/break",
+    "images/game_logic/stall/stall_2/ground",
+    "images/game_logic/stall/stall_2/ico",
+    "images/game_logic/stall/stall_2/ico_d",
+}
+
+trade_stall_3 = {
+    "images/game_logic/stall/stall_3/body",
+    "images/game_logic/stall/stall_3/break",
+    "images/game_logic/stall/stall_3/ground",
+    "images/game_logic/stall/stall_3/ico",
+    "images/game_logic/stall/stall_3/ico_d",
+}
+
+trade_stall_4 = {
+    "images/game_logic/stall/stall_4/body",
+    "images/game_logic/stall/stall_4/break",
+    "images/game_logic/stall/stall_4/ground",
+    "images/game_logic/stall/stall_4/ico",
+    "images/game_logic/stall/stall_4/ico_d",
+}
+
+trade_stall_5 = {
+    "images/game_logic/stall/stall_5/body",
+    "images/game_logic/stall/stall_5/break",
+    "images/game_logic/stall/stall_5/ground",
+    "images/game_logic/stall/stall_5/ico",
+    "images/game_logic/stall/stall_5/ico_d",
+}
+
+trade_stall_6 = {
+    "images/game_logic/stall/stall_6/body",
+    "images/game_logic/stall/stall_6/break",
+    "images/game_logic/stall/stall_6/ground",
+    "images/game_logic/stall/stall_6/ico",
+    "images/game_logic/stall/stall_6/ico_d",
+}
+
+attr_stall_0 = {
+    "images/game_logic/attr/attr_0/body",
+    "images/game_logic/attr/attr_0/break",
+    "images/game_logic/attr/attr_0/ground",
+    "images/game_logic/attr/attr_0/ico",
+    "images/game_logic/attr/attr_0/ico_d",
+}
+
+attr_stall_1 = {
+    "images/game_logic/attr/attr_1/body",
+    "images/game_logic/attr/attr_1/break",
+    "images/game_logic/attr/attr_1/ground",
+    "images/game_logic/attr/attr_1/ico",
+    "images/game_logic/attr/attr_1/ico_d",
+}
+
+attr_stall_2 = {
+    "images/game_logic/attr/attr_2/body",
+    "images/game_logic/attr/attr_2/break",
+    "images/game_logic/attr/attr_2/ground",
+    "images/game_logic/attr/attr_2/ico",
+    "images/game_logic/attr/attr_2/ico_d",
+}
+
+attr_stall_3 = {
+    "images/game_logic/attr/attr_3/body",
+    "images/game_logic/attr/attr_3/break",
+    "images/game_logic/attr/attr_3/ground",
+    "images/game_logic/attr/attr_3/ico",
+    "images/game_logic/attr/attr_3/ico_d",
+}
+
+attr_stall_4 = {
+    "images/game_logic/attr/attr_4/body",
+    "images/game_logic/attr/attr_4/break",
+    "images/game_logic/attr/attr_4/ground",
+    "images/game_logic/attr/attr_4/ico",
+    "images/game_logic/attr/attr_4/ico_d",
+}
+
+attr_stall_5 = {
+    "images/game_logic/attr/attr_5/body",
+    "images/game_logic/attr/attr_5/break",
+    "images/game_logic/attr/attr_5/ground",
+    "images/game_logic/attr/attr_5/ico",
+    "images/game_logic/attr/attr_5/ico_d",
+}
+
+attr_stall_6 = {
+    "images/game_logic/attr/attr_6/body",
+    "images/game_logic/attr/attr_6/break",
+    "images/game_logic/attr/attr_6/ground",
+    "images/game_logic/attr/attr_6/ico",
+    "images/game_logic/attr/attr_6/ico_d",
+}
+
+bonus_stall_0 = {
+    "images/game_logic/bonus/bonus_0/body",
+    "images/game_logic/bonus/bonus_0/break",
+    "images/game_logic/bonus/bonus_0/ground",
+    "images/game_logic/bonus/bonus_0/ico",
+    "images/game_logic/bonus/bonus_0/ico_d",
+}
+
+bonus_stall_1 = {
+    "images/game_logic/bonus/bonus_1/body",
+    "images/game_logic/bonus/bonus_1/break",
+    "images/game_logic/bonus/bonus_1/ground",
+    "images/game_logic/bonus/bonus_1/ico",
+    "images/game_logic/bonus/bonus_1/ico_d",
+}
+
+bonus_stall_2 = {
+    "images/game_logic/bonus/bonus_2/body",
+    "images/game_logic/bonus/bonus_2/break",
+    "images/game_logic/bonus/bonus_2/ground",
+    "images/game_logic/bonus/bonus_2/ico",
+    "images/game_logic/bonus/bonus_2/ico_d",
+}
+
+bonus_stall_3 = {
+    "images/game_logic/bonus/bonus_3/body",
+    "images/game_logic/bonus/bonus_3/break",
+    "images/game_logic/bonus/bonus_3/ground",
+    "images/game_logic/bonus/bonus_3/ico",
+    "images/game_logic/bonus/bonus_3/ico_d",
+}
+
+bonus_stall_4 = {
+    "images/game_logic/bonus/bonus_4/body",
+    "images/game_logic/bonus/bonus_4/break",
+    "images/game_logic/bonus/bonus_4/ground",
+    "images/game_logic/bonus/bonus_4/ico",
+    "images/game_logic/bonus/bonus_4/ico_d",
+}
+
+bonus_stall_5 = {
+    "images/game_logic/bonus/bonus_5/body",
+    "images/game_logic/bonus/bonus_5/break",
+    "images/game_logic/bonus/bonus_5/ground",
+    "images/game_logic/bonus/bonus_5/ico",
+    "images/game_logic/bonus/bonus_5/ico_d",
+}
+
+bonus_stall_6 = {
+    "images/game_logic/bonus/bonus_6/body",
+    "images/game_logic/bonus/bonus_6/break",
+    "images/game_logic/bonus/bonus_6/ground",
+    "images/game_logic/bonus/bonus_6/ico",
+    "images/game_logic/bonus/bonus_6/ico_d",
+}

@@ -82,6 +82,7 @@ public:
     void FindBuyer(bool enter) override;
     void Sell(bool enter) override;
     void RemoveUpgradeLevel() override;
+    void AddUpgradeLevel() override { ++addedLevels; }
     void SetTimerNever() override { ++timerNever; }
     void SetSelectImage(bool attention) override { attentionShown = attention; }
 
@@ -135,6 +136,8 @@ public:
     int32_t draws = 0;
     int32_t coins = 0;
     int32_t timerNever = 0;
+    // AddUpgradeLevel calls (the level field is the state entries').
+    int32_t addedLevels = 0;
     bool attentionShown = false;
     std::vector<bool> layerAnims;
     // Every (left, entered) this stall reported.

@@ -1,0 +1,61 @@
+-- attr stall description 3: four upgrade levels.
+
+Main =
+{
+	id = 3,
+	is_right_side = 1,
+	name = "attr_stall_name_3",
+	draft_cost = 800,
+}
+
+Sprite =
+{
+	click_mask = "attr_stall_3:images/game_logic/attr/attr_3/body",
+	ico = "attr_stall_3:images/game_logic/attr/attr_3/ico",
+	ico_d = "attr_stall_3:images/game_logic/attr/attr_3/ico_d",
+	break_image = "attr_stall_3:images/game_logic/attr/attr_3/break",
+	sell_image = "attr_stall_3:images/game_logic/attr/attr_3/body",
+	ground = { {"attr_stall_3:images/game_logic/attr/attr_3/ground", 0, 0} },
+	image = { {"attr_stall_3:images/game_logic/attr/attr_3/body", 1, 0, -40} },
+	anim = {},
+	particle = {},
+}
+
+Time =
+{
+	build = 3000,
+	upgrade = 4000,
+	repair = 2500,
+	crash = 2000,
+	pay = 3000,
+	pre_buy = 1000,
+	buy = 2000,
+}
+
+Money =
+{
+	build = {250, 500, 750, 1000},
+	profit = {25, 35, 45, 55},
+	repair = {62, 125, 187, 250},
+	sell = {125, 250, 375, 500},
+	pay = {50, 100, 150, 200},
+}
+
+Mana =
+{
+	build = {20, 30, 40, 50},
+	repair = {10, 10, 10, 10},
+	sell = {0, 0, 0, 0},
+}
+
+Worker =
+{
+	build = {1, 1, 2, 2},
+	repair = {1, 1, 1, 1},
+	sell = {0, 0, 0, 0},
+}
+
+FunCustomer =
+{
+	cnt = {1, 2, 2, 3},
+}

@@ -1,0 +1,67 @@
+-- trade stall description 1: four upgrade levels.
+
+Main =
+{
+	id = 1,
+	trade_type = 1,
+	is_right_side = 1,
+	name = "trade_stall_name_1",
+	is_draft = 0,
+	is_draft_access = 0,
+	draft_cost = 600,
+}
+
+Sprite =
+{
+	click_mask = "trade_stall_1:images/game_logic/stall/stall_1/body",
+	ico = "trade_stall_1:images/game_logic/stall/stall_1/ico",
+	ico_d = "trade_stall_1:images/game_logic/stall/stall_1/ico_d",
+	break_image = "trade_stall_1:images/game_logic/stall/stall_1/break",
+	sell_image = "trade_stall_1:images/game_logic/stall/stall_1/body",
+	ground = { {"trade_stall_1:images/game_logic/stall/stall_1/ground", 0, 0} },
+	image = { {"trade_stall_1:images/game_logic/stall/stall_1/body", 1, 0, -40} },
+	anim = {},
+	particle = {},
+}
+
+Time =
+{
+	build = 3000,
+	upgrade = 4000,
+	repair = 2500,
+	crash = 2000,
+	pay = 3000,
+	pre_buy = 1000,
+	buy = 2000,
+}
+
+Money =
+{
+	build = {150, 300, 450, 600},
+	profit = {15, 25, 35, 45},
+	repair = {37, 75, 112, 150},
+	sell = {75, 150, 225, 300},
+	pay = {30, 60, 90, 120},
+}
+
+Mana =
+{
+	build = {20, 30, 40, 50},
+	repair = {10, 10, 10, 10},
+	sell = {0, 0, 0, 0},
+}
+
+Worker =
+{
+	build = {1, 1, 2, 2},
+	repair = {1, 1, 1, 1},
+	sell = {0, 0, 0, 0},
+}
+
+Good =
+{
+	store = {20, 30, 40, 50},
+	sub = {1, 1, 2, 2},
+	limit = {40, 60, 80, 100},
+	cost = {6, 7, 8, 9},
+}

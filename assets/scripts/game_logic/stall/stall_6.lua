@@ -1,0 +1,67 @@
+-- trade stall description 6: four upgrade levels.
+
+Main =
+{
+	id = 6,
+	trade_type = 0,
+	is_right_side = 0,
+	name = "trade_stall_name_6",
+	is_draft = 0,
+	is_draft_access = 0,
+	draft_cost = 1100,
+}
+
+Sprite =
+{
+	click_mask = "trade_stall_6:images/game_logic/stall/stall_6/body",
+	ico = "trade_stall_6:images/game_logic/stall/stall_6/ico",
+	ico_d = "trade_stall_6:images/game_logic/stall/stall_6/ico_d",
+	break_image = "trade_stall_6:images/game_logic/stall/stall_6/break",
+	sell_image = "trade_stall_6:images/game_logic/stall/stall_6/body",
+	ground = { {"trade_stall_6:images/game_logic/stall/stall_6/ground", 0, 0} },
+	image = { {"trade_stall_6:images/game_logic/stall/stall_6/body", 1, 0, -40} },
+	anim = {},
+	particle = {},
+}
+
+Time =
+{
+	build = 3000,
+	upgrade = 4000,
+	repair = 2500,
+	crash = 2000,
+	pay = 3000,
+	pre_buy = 1000,
+	buy = 2000,
+}
+
+Money =
+{
+	build = {400, 800, 1200, 1600},
+	profit = {40, 50, 60, 70},
+	repair = {100, 200, 300, 400},
+	sell = {200, 400, 600, 800},
+	pay = {80, 160, 240, 320},
+}
+
+Mana =
+{
+	build = {20, 30, 40, 50},
+	repair = {10, 10, 10, 10},
+	sell = {0, 0, 0, 0},
+}
+
+Worker =
+{
+	build = {1, 1, 2, 2},
+	repair = {1, 1, 1, 1},
+	sell = {0, 0, 0, 0},
+}
+
+Good =
+{
+	store = {20, 30, 40, 50},
+	sub = {1, 1, 2, 2},
+	limit = {40, 60, 80, 100},
+	cost = {11, 12, 13, 14},
+}

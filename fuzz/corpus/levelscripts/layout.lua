@@ -1,0 +1,37 @@
+2Entry=
+{
+	["customer"]=
+	{
+		790,305,
+		790,455,
+	},
+	["monster"]=
+	{
+		10,255,
+	},
+}
+LandElement=
+{
+	{0,"location_0:images/game_logic/location_0/fon",400,300,0,0,0},
+	{1,"location_0:images/game_logic/location_0/ground_0",150,420,60,30,0},
+	{1,"location_0:images/game_logic/location_0/ground_1",640,180,60,30,0},
+	{2,"location_0:images/game_logic/location_0/land_0",100,150,40,104,0},
+	{2,"location_0:images/game_logic/location_0/land_2",560,120,40,54,0},
+	{2,"location_0:images/game_logic/location_0/land_0",730,260,40,104,0},
+	{2,"location_0:images/game_logic/location_0/land_1",700,470,40,54,0},
+}
+Slot=
+{
+	{200,200,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1},
+	{340,160,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",0},
+	{480,220,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",0},
+	{260,330,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,1,0,1,0},
+	{420,360,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,0,1,0,1},
+	{580,320,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",0,2,2,0,0,1},
+}
+Resources=
+{
+	"location_0",
+	"location_0_break_slot",
+	"location_0_fun_slot",
+}
