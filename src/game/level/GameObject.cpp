@@ -26,15 +26,25 @@ constexpr const char* kBuyFinishSound = "game_logic_audio:audio/sound/game_logic
 
 // The descriptions (and what of them) already logged as short; one line
 // each is enough, however many stalls of it the level builds.
-bool FirstShortReport(const SStallDesc& desc, const char* what)
+std::set<std::string>& Reported()
 {
     static std::set<std::string> reported;
+    return reported;
+}
+
+bool FirstShortReport(const SStallDesc& desc, const char* what)
+{
     const std::string key = std::to_string(desc.kind) + "/" + std::to_string(desc.id) + "/" +
                             std::string(desc.name.CStr()) + "/" + what;
-    return reported.insert(key).second;
+    return Reported().insert(key).second;
 }
 
 }  // namespace
+
+void ResetStallLogs()
+{
+    Reported().clear();
+}
 
 GameObject::GameObject(ILevelContext& level, const SStallDesc& desc)
     : level_(level), desc_(desc), common_(level.GetCommon())

@@ -286,3 +286,6 @@ protected:
     bool goodsOut_ = false;
     int32_t bonusValue_ = 0;
 };
+
+// Forgets which descriptions were logged as short (a new game, a test).
+void ResetStallLogs();

@@ -2,6 +2,8 @@
 // game's wiring installs the real ones.
 #include "game/level/LevelHud.h"
 
+#include "game/level/GameObject.h"
+
 namespace
 {
 
@@ -38,4 +40,5 @@ void ResetGameLevelGlobals()
 {
     gHudMaker = nullptr;
     gHelper = nullptr;
+    ResetStallLogs();
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FileTestSupport.h"
 #include "game/app/MySprite.h"
 #include "game/level/support/StallFixture.h"
 
@@ -315,6 +316,22 @@ TEST_F(GameObjectTest, ShortListsReadZero)
     s.AddUpgradeLevel();
     EXPECT_FLOAT_EQ(s.GetStars().back()->GetPosition().x, 400.0f);
     EXPECT_FLOAT_EQ(s.GetStars().back()->GetPosition().y, 300.0f);
+}
+
+TEST_F(GameObjectTest, AShortListIsLoggedOncePerDescription)
+{
+    filetest::TempTree tree;
+    ResetStallLogs();
+    STradeStallDesc shortDesc = trade_;
+    shortDesc.name = "short workers";
+    shortDesc.workers.build = {};
+    for (int i = 0; i < 3; ++i) Make<TradeStall>(shortDesc).Build(true);
+    const std::string log = tree.Log();
+    size_t count = 0;
+    for (size_t at = log.find("no Worker.build value"); at != std::string::npos;
+         at = log.find("no Worker.build value", at + 1))
+        ++count;
+    EXPECT_EQ(count, 1u) << log;
 }
 
 TEST_F(GameObjectTest, PricesAreDrawnInTenthsRoundedToHundreds)
