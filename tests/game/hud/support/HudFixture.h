@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/AssetIndex.h"
 #include "core/AssetManager.h"
 #include "core/StringTable.h"
 #include "core/support/FakeClock.h"
@@ -17,6 +19,7 @@
 #include "game/app/Singleton.h"
 #include "game/hud/Hud.h"
 #include "game/level/GameLogic.h"
+#include "graphics/AnimatedTexture.h"
 #include "game/level/support/LevelFakes.h"
 #include "graphics/support/ImageAssets.h"
 #include "graphics/support/ImageDisplay.h"
@@ -47,6 +50,7 @@ public:
         SetClockTimeSource(&fake_clock::FakeNow);
         SetGlobalAssetManager(&manager_);
         RegisterTextureAssetLoader();
+        RegisterAnimatedTextureAssetLoader();
         SetLevelHelper(&helper_);
         SetWindowAppLink(&link_);
         SetLevelHudMaker([this](TGameLogic& level) {
@@ -61,6 +65,7 @@ public:
         DestroySingletons();
         display_.reset();
         scene_.reset();
+        if (shipped_) std::filesystem::current_path(assets_.Tree().Root());
         ClearAssetLoaders();
         SetGlobalAssetManager(nullptr);
         SetLevelHudMaker(nullptr);
@@ -103,6 +108,21 @@ public:
         TRes::GetInstance()->LoadGroupNow("hud");
         return true;
     }
+    // The game's own assets instead of the private folder: the shipped
+    // layout, labels and the "hud" group, found as the game finds them.
+    bool UseShippedAssets()
+    {
+        if (display_ ? !display_->Ready() : !scene_->Ready()) return false;
+        std::filesystem::current_path(ORVELLE_SOURCE_DIR);
+        shipped_ = true;
+        ClearAssetIndex();
+        ScanAssetFolder("assets", "");
+        strings_ = std::make_unique<TStringTable>();
+        if (!strings_->LoadFile("strings.xml")) return false;
+        link_.table = strings_.get();
+        TRes::GetInstance()->LoadGroupNow("hud");
+        return TRes::GetInstance()->IsGroupLoaded("hud");
+    }
     // A level of that number with its HUD built.
     HUD& Start(int32_t levelNumber = 1)
     {
@@ -126,4 +146,5 @@ public:
     std::unique_ptr<TGameLogic> level_;
     HUD* hud_ = nullptr;
     std::vector<std::string> sounds_;
+    bool shipped_ = false;
 };
