@@ -2,6 +2,7 @@
 #include "game/wiring/GameWiring.h"
 
 #include "game/app/WindowTypes.h"
+#include "game/hud/Hud.h"
 #include "game/level/RunningLevelLink.h"
 
 void WireGame(TGameSetup& setup)
@@ -11,6 +12,8 @@ void WireGame(TGameSetup& setup)
     static TRunningLevelLink gLevelLink;
     setup.windowTypes = GetAppWindowTypes();
     setup.level = &gLevelLink;
+    // Every level's HUD.
+    SetLevelHudMaker(MakeGameHud);
     // No helper library offers its object yet: the app's stand-in answers.
     setup.helper = nullptr;
 }

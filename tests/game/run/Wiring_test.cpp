@@ -5,6 +5,8 @@
 #include "game/app/GameMain.h"
 #include "game/app/RunningLevel.h"
 #include "game/app/WindowTypes.h"
+#include "game/hud/Hud.h"
+#include "game/level/GameLogic.h"
 #include "game/level/RunningLevelLink.h"
 #include "game/run/support/GameRun.h"
 #include "game/wiring/GameWiring.h"
@@ -29,6 +31,19 @@ TEST(GameWiring, HandsTheLevelLinkAndTheAppRows)
     TGameSetup again;
     WireGame(again);
     EXPECT_EQ(again.level, setup.level);
+}
+
+TEST(GameWiring, InstallsTheHudMaker)
+{
+    TGameLogic level(nullptr, 1);
+    EXPECT_EQ(dynamic_cast<HUD*>(MakeLevelHud(level).get()), nullptr) << "the stand-in before the wiring";
+    TGameSetup setup;
+    WireGame(setup);
+    EXPECT_NE(dynamic_cast<HUD*>(MakeLevelHud(level).get()), nullptr);
+    level.BeginLevel(1, 0);
+    EXPECT_NE(dynamic_cast<HUD*>(&level.GetHud()), nullptr);
+    EXPECT_EQ(level.GetHud().GetCurrentTab(), 0) << "built: the mana shop is open";
+    level.ClearLevel();
 }
 
 TEST(GameWiring, AnEmptySetupRunsWithTheLevelLink)
