@@ -3,7 +3,6 @@
 #include "game/level/GameObject.h"
 
 #include <algorithm>
-#include <mutex>
 #include <set>
 #include <string>
 
@@ -59,7 +58,6 @@ GameObject::~GameObject() = default;
 void GameObject::Reset()
 {
     id = -1;
-    objectId = -1;
     descriptionId = -1;
     slotIndex = -1;
     state = kStateWorking;
@@ -367,38 +365,36 @@ void GameObject::Work(bool enter)
 
 void GameObject::EnterWork()
 {
+    Notify(state, kStateWorking);
+    buyerWaiting = false;
+    state = kStateWorking;
+    for (SLayer& layer : layers_)
+        if (layer.layerKind == TMySpritePattern::kAnimated)
+            static_cast<TMyAnimSprite*>(layer.sprite.get())->Play("DoAnim");
+    for (SParticleRef& p : particles_)
+        if (p.anchor == -1 && p.particle != nullptr) p.particle->Start();
+    barShown_ = false;
+    RestartClock();
+    if (active)
     {
-        Notify(state, kStateWorking);
-        buyerWaiting = false;
-        state = kStateWorking;
-        for (SLayer& layer : layers_)
-            if (layer.layerKind == TMySpritePattern::kAnimated)
-                static_cast<TMyAnimSprite*>(layer.sprite.get())->Play("DoAnim");
-        for (SParticleRef& p : particles_)
-            if (p.anchor == -1 && p.particle != nullptr) p.particle->Start();
-        barShown_ = false;
-        RestartClock();
-        if (active)
-        {
-            PlayLayerAnims(true);
-            if (level_.SumStallsByType(3, x, y) != 0)
-                timerTarget_ = kNever;
-            else
-                timerTarget_ = RandomPart(breakRand_) * 1000 + breakTime_;
-        }
+        PlayLayerAnims(true);
+        if (level_.SumStallsByType(3, x, y) != 0)
+            timerTarget_ = kNever;
         else
-        {
-            PlayLayerAnims(false);
-            OverlayImage(sellOverlayImage_, 1.0f);
-            if (overlay_) overlay_->visible = true;
-            if (sleepRounds_ == 0)
-                timerTarget_ = sleepTime_ != 0 ? sleepTime_ + level_.Random() % 15000 : 0;
-            else
-                timerTarget_ = RandomPart(sleepRand_) * 1000;
-            ++sleepRounds_;
-        }
-        StopEffect();
+            timerTarget_ = RandomPart(breakRand_) * 1000 + breakTime_;
     }
+    else
+    {
+        PlayLayerAnims(false);
+        OverlayImage(sellOverlayImage_, 1.0f);
+        if (overlay_) overlay_->visible = true;
+        if (sleepRounds_ == 0)
+            timerTarget_ = sleepTime_ != 0 ? sleepTime_ + level_.Random() % 15000 : 0;
+        else
+            timerTarget_ = RandomPart(sleepRand_) * 1000;
+        ++sleepRounds_;
+    }
+    StopEffect();
 }
 
 void GameObject::WorkStep()

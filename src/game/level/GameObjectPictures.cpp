@@ -12,7 +12,6 @@
 #include "game/level/LevelContext.h"
 #include "game/level/LevelRecords.h"
 #include "graphics/TextGraphic.h"
-#include "graphics/TextLayout.h"
 
 namespace
 {
