@@ -397,6 +397,28 @@ TEST_F(LevelDataTest, UpgradesStopAtTheDescriptionsLevels)
     EXPECT_EQ(LogCount("2000000000 upgrades asked"), 1);
 }
 
+TEST_F(LevelDataTest, ASixValueSlotBuildsItsStallAndAMissingLabelLogs)
+{
+    PutPlain();
+    PutAsset("scripts/game_logic/stall/stall_0.lua", Description(0, "Main.name = \"no_such_label\"\n"));
+    PutLevel(1, "Trade = {{}}\nBonus = {}\nAttr = {}\nMain = { task = {} }\nMonsters = {}\nCustomer = { prob = {} }\n"
+                "Story = { start_text = \"no_story_label\" }\n",
+             "Entry = { customer = {}, monster = {} }\nLandElement = {}\n"
+             "Slot = { {200, 200, \"x\", \"y\", 0, 1} }\nResources = {}\n");
+    Start(1);
+    // Six values: a trade stall of id 0, not upgraded, running, on an opened slot.
+    ASSERT_EQ(factory_->stalls.size(), 1u);
+    EXPECT_EQ(factory_->stalls[0]->kind, kStallTrade);
+    EXPECT_EQ(factory_->stalls[0]->addedLevels, 0);
+    EXPECT_EQ(factory_->stalls[0]->state, kStateWorking);
+    EXPECT_FALSE(level_->GetSlot(0)->forSale);
+    // Labels the string table lacks: looked up, logged, stored as it answers.
+    EXPECT_EQ(level_->GetDescriptions(kStallTrade)[0]->name, TString("#####"));
+    EXPECT_EQ(level_->GetStory().startText, TString("#####"));
+    EXPECT_GE(LogCount("no_such_label"), 1);
+    EXPECT_GE(LogCount("no_story_label"), 1);
+}
+
 TEST_F(LevelDataTest, TheLayoutsTablesMissingAreLoggedAndSkipped)
 {
     PutPlain();
