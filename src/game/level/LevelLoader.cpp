@@ -39,6 +39,12 @@ void ReadDescriptionSettings(const TLuaTable& entry, SStallDesc& desc)
 void TGameLogic::LoadLevel()
 {
     timeFlags_.clear();
+    // What a level info without its tables leaves: the defaults, never the
+    // previous level's values.
+    landWorker_ = 1;
+    landMana_ = 100;
+    customers_settings_ = SCustomerSettings();
+    nextCustomerCheck_ = 0;
     {
         TLevelScript info(kGameInfoFile);
         ReadGameCaptions(info, true);

@@ -309,6 +309,23 @@ TEST_F(LevelDataTest, EachLevelTableMissingIsLoggedAndSkipped)
     EXPECT_EQ(LogCount("level_31_gr.lua: not found or did not run"), 2);
 }
 
+TEST_F(LevelDataTest, ALevelWithoutItsTablesTakesNoValuesOfTheLevelBefore)
+{
+    PutPlain();
+    PutLevel(1, "Trade = {}\nBonus = {}\nAttr = {}\nMain = { task = {}, land_worker = 4, land_mana = 7 }\n"
+                "Monsters = {}\nCustomer = { price = 5, time = 900, prob = {1} }\n");
+    Start(1);
+    EXPECT_EQ(level_->GetLandMana(), 7);
+    EXPECT_EQ(level_->GetCustomerSettings().price, 5);
+    PutLevel(2, "Trade = {}\nBonus = {}\nAttr = {}\nMonsters = {}\n");
+    Start(2);
+    EXPECT_EQ(level_->GetLandWorker(), 1);
+    EXPECT_EQ(level_->GetLandMana(), 100);
+    EXPECT_EQ(level_->GetCustomerSettings().price, 0);
+    EXPECT_EQ(level_->GetCustomerSettings().interval, 0);
+    EXPECT_TRUE(level_->GetCustomerSettings().weights.empty());
+}
+
 TEST_F(LevelDataTest, AHugeClaimedCountIsCut)
 {
     PutPlain();
