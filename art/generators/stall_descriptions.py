@@ -4,7 +4,8 @@ numbers 0 to 6 of each kind (trade stalls, attractions, bonus stalls), four
 upgrade levels each, from the one table below: the description scripts
 under assets/scripts/game_logic/{stall,attr,bonus}/ and the pictures they
 name as SVG under art/images/game_logic/{stall,attr,bonus}/<kind>_<n>/
-(body, ground, ico, ico_d, break), in the groups "trade_stall_<n>",
+(body, ground, ico, ico_d, break; the body is centred on the stall's
+position, like its click mask, and the ground lies under its foot), in the groups "trade_stall_<n>",
 "attr_stall_<n>" and "bonus_stall_<n>". Run from the repository root; then
 `make content` renders the pictures."""
 import os
@@ -142,8 +143,8 @@ def description(kind, n):
               f'\tico_d = "{pic}/ico_d",',
               f'\tbreak_image = "{pic}/break",',
               f'\tsell_image = "{pic}/body",',
-              f'\tground = {{ {{"{pic}/ground", 0, 0}} }},',
-              f'\timage = {{ {{"{pic}/body", 1, 0, -40}} }},',
+              f'\tground = {{ {{"{pic}/ground", 60, -12}} }},',
+              f'\timage = {{ {{"{pic}/body", 1, 50, 50}} }},',
               "\tanim = {},", "\tparticle = {},", "}", ""]
     lines += ["Time =", "{", "\tbuild = 3000,", "\tupgrade = 4000,", "\trepair = 2500,", "\tcrash = 2000,",
               "\tpay = 3000,", "\tpre_buy = 1000,", "\tbuy = 2000,", "}", ""]

@@ -39,7 +39,7 @@ gGameObjectCommon =
 	right_entry = {2, 2},
 	left_entry = {-2, 2},
 	-- The upgrade stars over a stall, one per level.
-	star_place = {-30, -92, -10, -98, 10, -98, 30, -92},
+	star_place = {-30, -58, -10, -64, 10, -64, 30, -58},
 	-- Service places: one path of cells (from the entrance) per place.
 	right_house_in = { {0, 0, 1, 0, 1, -1}, {0, 0, 0, 1, 1, 1} },
 	right_house_out = { {1, -1, 1, 0, 0, 0}, {1, 1, 0, 1, 0, 0} },

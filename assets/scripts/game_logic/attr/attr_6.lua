@@ -15,8 +15,8 @@ Sprite =
 	ico_d = "attr_stall_6:images/game_logic/attr/attr_6/ico_d",
 	break_image = "attr_stall_6:images/game_logic/attr/attr_6/break",
 	sell_image = "attr_stall_6:images/game_logic/attr/attr_6/body",
-	ground = { {"attr_stall_6:images/game_logic/attr/attr_6/ground", 0, 0} },
-	image = { {"attr_stall_6:images/game_logic/attr/attr_6/body", 1, 0, -40} },
+	ground = { {"attr_stall_6:images/game_logic/attr/attr_6/ground", 60, -12} },
+	image = { {"attr_stall_6:images/game_logic/attr/attr_6/body", 1, 50, 50} },
 	anim = {},
 	particle = {},
 }

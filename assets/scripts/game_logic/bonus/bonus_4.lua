@@ -17,8 +17,8 @@ Sprite =
 	ico_d = "bonus_stall_4:images/game_logic/bonus/bonus_4/ico_d",
 	break_image = "bonus_stall_4:images/game_logic/bonus/bonus_4/break",
 	sell_image = "bonus_stall_4:images/game_logic/bonus/bonus_4/body",
-	ground = { {"bonus_stall_4:images/game_logic/bonus/bonus_4/ground", 0, 0} },
-	image = { {"bonus_stall_4:images/game_logic/bonus/bonus_4/body", 1, 0, -40} },
+	ground = { {"bonus_stall_4:images/game_logic/bonus/bonus_4/ground", 60, -12} },
+	image = { {"bonus_stall_4:images/game_logic/bonus/bonus_4/body", 1, 50, 50} },
 	anim = {},
 	particle = {},
 }

@@ -17,8 +17,8 @@ Sprite =
 	ico_d = "bonus_stall_6:images/game_logic/bonus/bonus_6/ico_d",
 	break_image = "bonus_stall_6:images/game_logic/bonus/bonus_6/break",
 	sell_image = "bonus_stall_6:images/game_logic/bonus/bonus_6/body",
-	ground = { {"bonus_stall_6:images/game_logic/bonus/bonus_6/ground", 0, 0} },
-	image = { {"bonus_stall_6:images/game_logic/bonus/bonus_6/body", 1, 0, -40} },
+	ground = { {"bonus_stall_6:images/game_logic/bonus/bonus_6/ground", 60, -12} },
+	image = { {"bonus_stall_6:images/game_logic/bonus/bonus_6/body", 1, 50, 50} },
 	anim = {},
 	particle = {},
 }

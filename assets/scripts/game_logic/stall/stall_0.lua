@@ -18,8 +18,8 @@ Sprite =
 	ico_d = "trade_stall_0:images/game_logic/stall/stall_0/ico_d",
 	break_image = "trade_stall_0:images/game_logic/stall/stall_0/break",
 	sell_image = "trade_stall_0:images/game_logic/stall/stall_0/body",
-	ground = { {"trade_stall_0:images/game_logic/stall/stall_0/ground", 0, 0} },
-	image = { {"trade_stall_0:images/game_logic/stall/stall_0/body", 1, 0, -40} },
+	ground = { {"trade_stall_0:images/game_logic/stall/stall_0/ground", 60, -12} },
+	image = { {"trade_stall_0:images/game_logic/stall/stall_0/body", 1, 50, 50} },
 	anim = {},
 	particle = {},
 }

@@ -18,8 +18,8 @@ Sprite =
 	ico_d = "trade_stall_1:images/game_logic/stall/stall_1/ico_d",
 	break_image = "trade_stall_1:images/game_logic/stall/stall_1/break",
 	sell_image = "trade_stall_1:images/game_logic/stall/stall_1/body",
-	ground = { {"trade_stall_1:images/game_logic/stall/stall_1/ground", 0, 0} },
-	image = { {"trade_stall_1:images/game_logic/stall/stall_1/body", 1, 0, -40} },
+	ground = { {"trade_stall_1:images/game_logic/stall/stall_1/ground", 60, -12} },
+	image = { {"trade_stall_1:images/game_logic/stall/stall_1/body", 1, 50, 50} },
 	anim = {},
 	particle = {},
 }

@@ -18,8 +18,8 @@ Sprite =
 	ico_d = "trade_stall_4:images/game_logic/stall/stall_4/ico_d",
 	break_image = "trade_stall_4:images/game_logic/stall/stall_4/break",
 	sell_image = "trade_stall_4:images/game_logic/stall/stall_4/body",
-	ground = { {"trade_stall_4:images/game_logic/stall/stall_4/ground", 0, 0} },
-	image = { {"trade_stall_4:images/game_logic/stall/stall_4/body", 1, 0, -40} },
+	ground = { {"trade_stall_4:images/game_logic/stall/stall_4/ground", 60, -12} },
+	image = { {"trade_stall_4:images/game_logic/stall/stall_4/body", 1, 50, 50} },
 	anim = {},
 	particle = {},
 }
