@@ -10,6 +10,7 @@
 
 #include "game/app/MySprite.h"
 #include "game/hud/support/HudScene.h"
+#include "game/level/support/FakeLevel.h"
 #include "graphics/TextGraphic.h"
 
 extern "C" const char* __asan_default_options()
@@ -144,6 +145,20 @@ TEST_F(HudCoreTest, OpeningTabs)
     EXPECT_EQ(hud.GetCurrentTab(), 6);
     EXPECT_FLOAT_EQ(hud.GetTabSprite(6)->GetPosition().y, 494.0f);
     EXPECT_EQ(hud.GetTabTexts()[1]->rect.top, 485);
+}
+
+TEST_F(HudCoreTest, LeavingTheServicesTabDropsTheSelectedStall)
+{
+    HUD& hud = Start(1);
+    level_->AddGameObject(std::make_unique<FakeStall>(40, kStallTrade), -1, false);
+    level_->SelectGameObject(0);
+    EXPECT_EQ(hud.GetCurrentTab(), 5) << "selecting a stall opens its services";
+    EXPECT_EQ(level_->GetSelectedStallId(), 40);
+    hud.SelectTab(5, true);
+    EXPECT_EQ(level_->GetSelectedStallId(), 40) << "staying on tab 5 keeps it";
+    hud.SelectTab(6, false);
+    EXPECT_EQ(level_->GetSelectedStallId(), -1);
+    EXPECT_EQ(hud.GetCurrentTab(), 6);
 }
 
 TEST_F(HudCoreTest, TheTabStripTakesPressesStrictlyBetweenItsRows)
