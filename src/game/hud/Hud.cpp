@@ -248,7 +248,10 @@ bool HUD::OnMouseDown(int32_t x, int32_t y)
     for (size_t i = 0; i < buttons_.size(); ++i)
     {
         if (!buttons_[i]->OnPress(x, y)) continue;
-        if (IsBuildTab(openTab_)) DropSelectedSlot(false);
+        // A stall is about to be placed: a plot whose land is bought stops
+        // being the selection.
+        const SSlot* slot = owner_.GetSlot(owner_.GetSelectedSlot());
+        if (IsBuildTab(openTab_) && slot != nullptr && !slot->forSale && !slot->beingBought) owner_.TakeSelectedSlot();
         return true;
     }
     return false;

@@ -161,6 +161,28 @@ TEST_F(HudCoreTest, LeavingTheServicesTabDropsTheSelectedStall)
     EXPECT_EQ(hud.GetCurrentTab(), 6);
 }
 
+TEST_F(HudCoreTest, ABuildTabKeepsAPlotWhoseLandIsBought)
+{
+    struct Case
+    {
+        bool forSale;
+        int32_t x;
+        int32_t selected;
+    };
+    // Tab 2 at x 250, tab 1 at x 150.
+    for (const Case& c : {Case{false, 250, 0}, Case{true, 250, -1}, Case{false, 150, -1}})
+    {
+        HUD& hud = Start(1);
+        SSlot* slot = level_->AddSlot(200, 200, 5, 2);
+        slot->forSale = c.forSale;
+        slot->free = !c.forSale;
+        level_->SelectSlot(0);
+        ASSERT_EQ(level_->GetSelectedSlot(), 0);
+        EXPECT_TRUE(hud.OnMouseDown(c.x, 500));
+        EXPECT_EQ(level_->GetSelectedSlot(), c.selected) << c.forSale << " " << c.x;
+    }
+}
+
 TEST_F(HudCoreTest, TheTabStripTakesPressesStrictlyBetweenItsRows)
 {
     struct Case
