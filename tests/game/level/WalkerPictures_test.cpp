@@ -24,6 +24,7 @@
 #include "game/level/Courier.h"
 #include "game/level/Customer.h"
 #include "game/level/Human.h"
+#include "game/level/LightningManager.h"
 #include "game/level/Monster.h"
 #include "game/level/WorkerMagicEffect.h"
 #include "game/level/support/WalkerFixture.h"
@@ -262,6 +263,45 @@ TEST_F(WalkerPicturesTest, TheClickMaskIsHitWhereTheMonsterStandsMirroredWithIt)
                                        std::to_string(feet.y - 4) + " 1"});
     EXPECT_FALSE(m.OnClick(feet.x + 3, feet.y - 4));
     EXPECT_FLOAT_EQ(m.GetHealth(), 6.0f);
+}
+
+// The bolt's step comes from the first piece picture's height (25 here, so
+// a step of 20): 5 pieces to a monster 100 pixels right of the source, each
+// turned about the middle of its left edge.
+TEST_F(WalkerPicturesTest, TheBoltIsCutByThePieceHeight)
+{
+    ASSERT_TRUE(display_.Ready());
+    std::string list = "game_logic_common = {";
+    for (int i = 0; i < 9; ++i)
+    {
+        const std::string name = "images/game_logic/lightning/lightning_piece_" + std::to_string(i);
+        PutAsset(name + ".png",
+                 imagefx::PngFromArgb(25, 25, std::vector<uint32_t>(25 * 25, kWhite)));
+        list += " '" + name + "',";
+    }
+    PutAsset("resources.lua", list + " }\n");
+    LoadGroups({"game_logic_common"});
+    level_->AddStall(4, kStallBonus, 99, 75);  // the bolt leaves from (100, 20)
+    FakeWalker& monster = level_->AddWalker(8, kWalkerMonster);
+    monster.position = TFloatPoint(200, 40);  // it aims at (200, 20)
+
+    LightningManager lightning(*level_);
+    lightning.Strike(4, 8);
+    ASSERT_EQ(lightning.GetStrikeCount(), 1u);
+    const LightningManager::SStrike& strike = lightning.GetStrike(0);
+    ASSERT_EQ(strike.pieces.size(), 5u);
+    for (size_t i = 0; i < strike.pieces.size(); ++i)
+    {
+        const TMySprite& piece = *strike.pieces[i];
+        EXPECT_FLOAT_EQ(piece.GetPosition().x, 100.0f + 20.0f * static_cast<float>(i)) << i;
+        EXPECT_FLOAT_EQ(piece.GetPosition().y, 20.0f) << i;
+        EXPECT_FLOAT_EQ(piece.GetRotation(), 0.0f) << i;
+        EXPECT_EQ(piece.GetOrigin(), TPoint(0, 12)) << i;
+    }
+    // Drawn: white along the bolt's line from the source to the monster.
+    DrawFrame([&] { lightning.Draw(); });
+    for (int x : {101, 150, 199}) EXPECT_TRUE(RgbNear(display_.Pixel(x, 20), 0xFFFFFF)) << x;
+    EXPECT_TRUE(RgbNear(display_.Pixel(150, 40), 0x000000));
 }
 
 // The shipped walkers, drawn once each headless: something of each is on
