@@ -31,6 +31,8 @@ core_audio = {
     -- The options and credits screens.
     "audio/sound/core/sfx_slider_sound?group=1000",
     "audio/music/credits?group=1001",
+    -- A level starts.
+    "audio/sound/core/click_map_play?group=1000",
 }
 
 window_audio = {
@@ -84,6 +86,8 @@ game_logic_audio = {
 }
 
 game_logic_common = {
+    -- The won level caption's backdrop.
+    "images/game_logic/you_win_fon",
     -- Slots: their hit picture, the selection and the progress bar.
     "images/game_logic/select",
     "images/game_logic/slot",
@@ -114,6 +118,8 @@ game_logic_common = {
 }
 
 effect = {
+    -- The flash of a won level.
+    "images/game_logic/gof/flash",
     -- The sign over a slot that is free for building.
     "images/game_logic/effect/slot/for_build",
     -- The workers around a stall at work and their magic hands.

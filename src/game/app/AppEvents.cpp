@@ -22,17 +22,20 @@ namespace
 {
 
 constexpr const char* kQuitScript = "scripts/core/quitverify.lua";
-constexpr const char* kPauseText = "DoModal(\"scripts/core/screen/pause.lua\")";
+// However the pause closes (its button, or the focus coming back), the level
+// screen, when one lies right under it, lets the level go on.
+constexpr const char* kPauseText =
+    "DoModal(\"scripts/core/screen/pause.lua\") if ResumeLevelAfterPause then ResumeLevelAfterPause() end";
 
 // The saved level as it was before the open question stored over it.
 std::optional<TPlayer::TKeptSavedLevel> gKeptSavedLevel;
 
 // Dialogs under which a lost activation leaves the level to them: they hold
 // the level themselves, or are the question or the pause itself.
-constexpr const char* kHoldingDialogs[] = {"quit",  "pause",   "load",    "game_over",
-                                           "intro", "options", "in_game", "help"};
+constexpr const char* kHoldingDialogs[] = {"quit",    "pause",   "load", "game_over",     "intro",
+                                           "options", "in_game", "help", "close_tutorial"};
 // Dialogs that keep the level paused when the question closes over them.
-constexpr const char* kPausingDialogs[] = {"intro", "in_game", "help", "game_over"};
+constexpr const char* kPausingDialogs[] = {"intro", "in_game", "help", "game_over", "close_tutorial"};
 
 template <size_t N>
 bool IsOneOf(const TString& name, const char* const (&names)[N])

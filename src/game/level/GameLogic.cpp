@@ -8,6 +8,7 @@
 #include "core/Log.h"
 #include "game/app/MySoundManager.h"
 #include "game/level/ObjectEffect.h"
+#include "game/level/WinSequence.h"
 
 namespace
 {
@@ -183,6 +184,8 @@ void TGameLogic::ClearLevel()
     economic_ = std::make_unique<Economic>(*this);
     winRunning_ = false;
     winEffect_ = false;
+    winReported_ = false;
+    EndWinSequence(true);
     customerEntries_.clear();
     monsterEntries_.clear();
     background_.reset();
@@ -440,6 +443,9 @@ void TGameLogic::FinishLevel(bool won)
     }
     if (!winRunning_)
     {
+        // A won level is reported once: a later win of the same level
+        // starts nothing.
+        if (winReported_) return;
         winRunning_ = true;
         winStart_ = static_cast<uint32_t>(mainClock_.GetTime());
         StartWinEffect();
@@ -449,21 +455,12 @@ void TGameLogic::FinishLevel(bool won)
     if (now - winStart_ < static_cast<uint32_t>(std::max(0, info_.gofTime))) return;
     winRunning_ = false;
     winEffect_ = false;
+    winReported_ = true;
+    EndWinSequence(false);
     SCompleteLevel result;
     MakeResult(result);
     if (onResult) onResult(result);
 }
-
-void TGameLogic::StartWinEffect()
-{
-    // The sequence's pictures come with the level screen; the spawn queue
-    // empties now so no wave is left for after the win.
-    winEffect_ = true;
-    spawnQueue_.clear();
-    for (auto& s : stalls_) s->SetTimerNever();
-}
-
-void TGameLogic::StepEffects() {}
 
 void TGameLogic::MakeResult(SCompleteLevel& result) const
 {
@@ -961,5 +958,6 @@ void TGameLogic::Draw()
         dragged_->DrawSelection();
         dragged_->Draw();
     }
+    if (winRunning_) DrawWinSequence();
     GetLevelHelper().DrawUpperLayer();
 }

@@ -33,6 +33,7 @@
 #include "game/level/WalkGrid.h"
 
 class TLevelScript;
+struct SWinSequence;
 
 class TGameLogic : public Singleton<TGameLogic>, public ILevelContext
 {
@@ -82,6 +83,10 @@ public:
     // a new economy (its interval the tact, the sale tick bound), the HUD from
     // the installed maker and the lightning manager. The level files fill it.
     void BeginLevel(int32_t levelNumber, int32_t location);
+    // Starts level n afresh (LevelStart.cpp): the level begun, its walk grid
+    // and scripts loaded, the profile's saved state of this level restored,
+    // then the start notification (the intro handler when openIntro is set).
+    void StartLevel(int32_t levelNumber);
     // Deletes every level object and resets the level's state.
     void ClearLevel();
     // One simulation step.
@@ -95,6 +100,20 @@ public:
     // at once.
     void FinishLevel(bool won);
     void MakeResult(SCompleteLevel& result) const;
+    // The win sequence's state (WinSequence.cpp); null before the first win.
+    const SWinSequence* GetWinSequence() const { return win_.get(); }
+    bool IsWinEffectOn() const { return winEffect_; }
+
+    // --- A level in progress, kept in the profile (GameLogicSnapshot.cpp) ---
+    // Stores the running level's snapshot in the profile (an invalid one
+    // when there is nothing to resume).
+    void SaveLevelState();
+    // The snapshot as SaveLevelState would store it.
+    LevelSnapshot MakeSnapshot() const;
+    // Rebuilds the profile's held snapshot over the loaded level, then the
+    // profile forgets it. Records naming nothing the level has are skipped.
+    void RestoreLevelState();
+
     // The start-level callback's answer; -1 when none is bound.
     int32_t RequestStartLevel(int32_t level);
     void OnIntroClosed();
@@ -238,6 +257,12 @@ public:
     // --- What the HUD, the helper, the level screen and tests read ---
     bool IsRunning() const { return running_; }
     void SetRunning(bool on) { running_ = on; }
+    // Not running and not being won (a new level screen).
+    void ClearRunningFlags()
+    {
+        running_ = false;
+        winRunning_ = false;
+    }
     bool HasEconomic() const { return economic_ != nullptr; }
     ILevelHud& GetHud();
     SSlot* GetSlot(int32_t index);
@@ -265,6 +290,8 @@ public:
 
     SGameInfo& GetGameInfo() { return info_; }
     SGameObjectCommon& GetCommonForLoading() { return common_; }
+    SGameOverCaption& GetGameOverCaptionForLoading() { return gameOver_; }
+    std::vector<int32_t>& GetTimeFlagsForLoading() { return timeFlags_; }
     SCustomerSettings& GetCustomerSettings() { return customers_settings_; }
     // The next customer check is due at this main clock time.
     void SetNextCustomerCheck(int32_t ms) { nextCustomerCheck_ = ms; }
@@ -311,6 +338,11 @@ private:
     void UpdateManaDrops();
     void StartWinEffect();
     void StepEffects();
+    void StepCaption();
+    void DrawWinSequence();
+    // Deletes the win particles and the flash; with caption, the rest too.
+    void EndWinSequence(bool caption);
+    void RestoreStall(const LevelSnapshot::GameObject& record);
     void BindStall(TLevelStall& stall);
     int32_t IndexOfStall(int32_t stallId) const;
     void Sound(const TString& name, bool loop, bool stop);
@@ -395,6 +427,9 @@ private:
     bool winRunning_ = false;
     uint32_t winStart_ = 0;
     bool winEffect_ = false;
+    // The won level's result went out; cleared with the level.
+    bool winReported_ = false;
+    std::unique_ptr<SWinSequence> win_;
 
     bool paused_ = false;
     bool partial_ = false;

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "core/String.h"
+#include "game/app/LevelSnapshot.h"
 
 class TGameLogic;
 
@@ -82,6 +84,18 @@ public:
     // ids into description indices once its descriptions are ordered).
     using TConditionVisitor = std::function<void(int32_t kind, int32_t stallKind, int32_t& stallId)>;
     virtual void VisitTaskConditions(const TConditionVisitor& visit) { (void)visit; }
+    // The level's tasks and how many of them are complete.
+    virtual int32_t GetTaskCount() const { return 0; }
+    virtual int32_t GetCompletedTaskCount() const { return 0; }
+
+    // --- What a saved level keeps of the HUD ---
+    // The (stall kind, description index) pairs whose draft was paid in
+    // this level.
+    virtual std::vector<LevelSnapshot::PayDraft> GetPayDrafts() const { return {}; }
+    virtual void SetPayDrafts(const std::vector<LevelSnapshot::PayDraft>& drafts) { (void)drafts; }
+    // The monster kills, one count per monster type.
+    virtual std::vector<int32_t> GetMonsterKills() const { return {}; }
+    virtual void SetMonsterKills(const std::vector<int32_t>& kills) { (void)kills; }
 };
 
 class ILevelHelper
@@ -107,6 +121,10 @@ public:
     virtual void DrawUpperLayer() {}
     // The level's pictures go with the level.
     virtual void ReleaseImages() {}
+    // The player closed the tutorial (its closed flag is set).
+    virtual void SetTutorialClosed() {}
+    // Closes the speech bubble (animated: with its closing animation).
+    virtual void CloseBubble(bool animated) { (void)animated; }
 };
 
 // Makes the HUD of a level for its level logic.

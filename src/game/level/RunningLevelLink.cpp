@@ -10,12 +10,17 @@ bool TRunningLevelLink::IsRunning() const
 
 void TRunningLevelLink::ClearRunningFlags()
 {
-    if (TGameLogic* level = TGameLogic::GetIfMade()) level->SetRunning(false);
+    if (TGameLogic* level = TGameLogic::GetIfMade()) level->ClearRunningFlags();
 }
 
 void TRunningLevelLink::Pause(bool pause, bool partial)
 {
     if (TGameLogic* level = TGameLogic::GetIfMade()) level->Pause(pause, partial);
+}
+
+void TRunningLevelLink::SaveLevelState()
+{
+    if (TGameLogic* level = TGameLogic::GetIfMade()) level->SaveLevelState();
 }
 
 void TRunningLevelLink::RequestPause()

@@ -14,8 +14,8 @@ public:
     bool IsRunning() const override;
     void ClearRunningFlags() override;
     void Pause(bool pause, bool partial) override;
-    // Nothing yet: the level screen stores the snapshot.
-    void SaveLevelState() override {}
+    // The level logic stores its snapshot; nothing when there is none.
+    void SaveLevelState() override;
     void RequestPause() override;
     // Makes the level logic when there is none yet; null when it cannot be made.
     TClock* GetMainClock() override;

@@ -3,6 +3,7 @@
 
 #include "game/app/WindowTypes.h"
 #include "game/hud/Hud.h"
+#include "game/level/LevelWindowTypes.h"
 #include "game/level/RunningLevelLink.h"
 
 void WireGame(TGameSetup& setup)
@@ -11,6 +12,7 @@ void WireGame(TGameSetup& setup)
     // forwards to the level logic of the moment.
     static TRunningLevelLink gLevelLink;
     setup.windowTypes = GetAppWindowTypes();
+    for (const TWindowTypeRow& row : GetLevelWindowTypes()) setup.windowTypes.push_back(row);
     setup.level = &gLevelLink;
     // Every level's HUD.
     SetLevelHudMaker(MakeGameHud);

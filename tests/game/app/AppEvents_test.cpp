@@ -161,6 +161,7 @@ TEST_F(AppEventsTest, NoResumesOnlyOverAFreeLevelAndPutsTheSavedLevelBack)
     } cases[] = {
         {"map", true},      {"main_menu", true}, {"intro", false},
         {"in_game", false}, {"help", false},     {"game_over", false},
+        {"close_tutorial", false},
     };
     for (const Case& c : cases)
     {
@@ -266,6 +267,7 @@ TEST_F(AppEventsTest, LostFocusPausesTheLevelUnlessItsOwnDialogIsOnTop)
         {"map", true, true},      {"quit", false, true},      {"pause", false, false},
         {"load", false, true},    {"game_over", false, true}, {"intro", false, true},
         {"options", false, true}, {"in_game", false, true},   {"help", false, true},
+        {"close_tutorial", false, true},
     };
     for (const Case& c : cases)
     {

@@ -63,6 +63,12 @@ bool TGameScreen::OnTimer()
     return true;
 }
 
+void TGameScreen::RequestGroupsAgain()
+{
+    requested_ = false;
+    groupsLoaded_ = false;
+}
+
 void TGameScreen::RequestGroups()
 {
     std::vector<TString> groups = WantedGroups();

@@ -63,6 +63,9 @@ protected:
     virtual void OnGroupsLoaded() {}
     // One tick of the screen after the first.
     virtual void Tick() {}
+    // The next tick asks for WantedGroups() anew (TRes unloads what the new
+    // list drops) and OnGroupsLoaded runs again once they are in.
+    void RequestGroupsAgain();
 
 private:
     void RequestGroups();
