@@ -30,7 +30,7 @@ protected:
         c.colorStroke = TFloatVector4(0, 0, 0, 1);
         level_->GetTimeFlagsForLoading() = std::move(flags);
     }
-    const SWinSequence& Win() const { return *level_->GetWinSequence(); }
+    const SWinSequence& Seq() const { return *level_->GetWinSequence(); }
     // Frames of 16 ms until ms have passed since the start of the sequence.
     void RunTo(int32_t ms)
     {
@@ -58,9 +58,9 @@ TEST_F(WinSequenceTest, TheCaptionAppearsGrowsShrinksStaysAndFades)
     SetCaption({500, 300, 300, 1000, 400});
     Win();
     ASSERT_NE(level_->GetWinSequence(), nullptr);
-    EXPECT_EQ(Win().state, 0);
-    EXPECT_FLOAT_EQ(Win().fill.w, 0.0f);
-    EXPECT_FALSE(Win().backdrop->visible);
+    EXPECT_EQ(Seq().state, 0);
+    EXPECT_FLOAT_EQ(Seq().fill.w, 0.0f);
+    EXPECT_FALSE(Seq().backdrop->visible);
 
     // (time since the start, state, size, fill alpha)
     struct Row
@@ -84,12 +84,12 @@ TEST_F(WinSequenceTest, TheCaptionAppearsGrowsShrinksStaysAndFades)
     {
         SCOPED_TRACE(row.ms);
         RunTo(row.ms);
-        EXPECT_EQ(Win().state, row.state);
-        EXPECT_NEAR(Win().size, row.size, 2);
-        EXPECT_NEAR(Win().fill.w, row.alpha, 0.06f);
-        EXPECT_NEAR(Win().outline.w, row.alpha, 0.06f);
+        EXPECT_EQ(Seq().state, row.state);
+        EXPECT_NEAR(Seq().size, row.size, 2);
+        EXPECT_NEAR(Seq().fill.w, row.alpha, 0.06f);
+        EXPECT_NEAR(Seq().outline.w, row.alpha, 0.06f);
     }
-    EXPECT_FALSE(Win().backdrop->visible);
+    EXPECT_FALSE(Seq().backdrop->visible);
 }
 
 TEST_F(WinSequenceTest, TheBackdropScalesWithTheSize)
@@ -97,12 +97,12 @@ TEST_F(WinSequenceTest, TheBackdropScalesWithTheSize)
     SetCaption({0, 300, 300, 1000, 400}, 10, 40, 20);
     Win();
     Frame();
-    ASSERT_EQ(Win().state, 1);
-    EXPECT_TRUE(Win().backdrop->visible);
+    ASSERT_EQ(Seq().state, 1);
+    EXPECT_TRUE(Seq().backdrop->visible);
     RunTo(320);
-    ASSERT_EQ(Win().state, 2);
+    ASSERT_EQ(Seq().state, 2);
     // Size 40 over the finish size 20.
-    EXPECT_NEAR(Win().backdrop->GetScale().x, 2.0f, 0.15f);
+    EXPECT_NEAR(Seq().backdrop->GetScale().x, 2.0f, 0.15f);
 }
 
 TEST_F(WinSequenceTest, AShortTimeListAndZeroStatesEndAtOnce)
@@ -126,7 +126,7 @@ TEST_F(WinSequenceTest, AShortTimeListAndZeroStatesEndAtOnce)
         SetCaption(c.flags);
         Win();
         Frame();
-        EXPECT_EQ(Win().state, c.stateAfterAFrame);
+        EXPECT_EQ(Seq().state, c.stateAfterAFrame);
     }
     // The short list's first state still ends on time, and the rest at once.
     level_->ClearLevel();
@@ -134,7 +134,7 @@ TEST_F(WinSequenceTest, AShortTimeListAndZeroStatesEndAtOnce)
     SetCaption({300});
     Win();
     RunTo(320);
-    EXPECT_EQ(Win().state, 5);
+    EXPECT_EQ(Seq().state, 5);
 }
 
 TEST_F(WinSequenceTest, MonstersDieOneEveryThreeHundredMilliseconds)
@@ -175,7 +175,7 @@ TEST_F(WinSequenceTest, NothingIsPaidOrSpawnedAndTheResultGoesOutOnce)
     Win(true);  // a second win does not start it again
     RunTo(1000);
     Win(true);
-    EXPECT_EQ(Win().state, 2) << "not restarted";
+    EXPECT_EQ(Seq().state, 2) << "not restarted";
     RunTo(1980);
     EXPECT_EQ(results, 0);
     EXPECT_EQ(Eco().GetMoney(), 100);
@@ -184,8 +184,8 @@ TEST_F(WinSequenceTest, NothingIsPaidOrSpawnedAndTheResultGoesOutOnce)
     RunTo(2100);
     EXPECT_EQ(results, 1);
     EXPECT_FALSE(level_->IsWinEffectOn());
-    EXPECT_TRUE(Win().gofs.empty());
-    EXPECT_EQ(Win().flash, nullptr);
+    EXPECT_TRUE(Seq().gofs.empty());
+    EXPECT_EQ(Seq().flash, nullptr);
     level_->FinishLevel(true);  // the level is won already
     Frame(10);
     EXPECT_EQ(results, 1);
@@ -200,10 +200,10 @@ TEST_F(WinSequenceTest, ThePausedEffectClockHoldsTheCaption)
     level_->Pause(true, false);
     Advance(2000);
     level_->Update();
-    EXPECT_EQ(Win().state, 0);
+    EXPECT_EQ(Seq().state, 0);
     level_->Pause(false, false);
     Frame(8);
-    EXPECT_EQ(Win().state, 1);
+    EXPECT_EQ(Seq().state, 1);
 }
 
 TEST_F(WinSequenceTest, StartingTheSequenceStopsBreakingAndMeltsTheSnow)

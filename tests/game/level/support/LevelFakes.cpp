@@ -7,6 +7,7 @@ std::unique_ptr<TLevelStall> FakeFactory::MakeStall(ILevelContext& level, int32_
     stall->state = kStateIdle;
     stall->rightSide = desc.rightSide;
     stall->deaths = &stallDeaths;
+    if (kind == kStallTrade) stall->goods = stall->goodsLimit = tradeStock;
     stalls.push_back(stall.get());
     return stall;
 }

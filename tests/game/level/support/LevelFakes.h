@@ -81,6 +81,8 @@ public:
     std::vector<int32_t> figureWorkers;
     // Stalls made destroyed so far.
     int32_t stallDeaths = 0;
+    // The stock (and limit) every trade stall made starts with.
+    int32_t tradeStock = 0;
 };
 
 class FakeHud : public ILevelHud
@@ -120,6 +122,12 @@ public:
     {
         for (SCondition& condition : conditions) visit(condition.kind, condition.a, condition.b);
     }
+    int32_t GetTaskCount() const override { return taskCount; }
+    int32_t GetCompletedTaskCount() const override { return completedTasks; }
+    std::vector<LevelSnapshot::PayDraft> GetPayDrafts() const override { return drafts; }
+    void SetPayDrafts(const std::vector<LevelSnapshot::PayDraft>& d) override { drafts = d; }
+    std::vector<int32_t> GetMonsterKills() const override { return kills; }
+    void SetMonsterKills(const std::vector<int32_t>& k) override { kills = k; }
 
     // Clicks inside this band (y >= hudTop) are the HUD's.
     int32_t hudTop = 10000;
@@ -133,6 +141,10 @@ public:
     bool started = false;
     int32_t updates = 0;
     std::vector<std::string> calls;
+    int32_t taskCount = 0;
+    int32_t completedTasks = 0;
+    std::vector<LevelSnapshot::PayDraft> drafts;
+    std::vector<int32_t> kills;
     // The task conditions as added (the visitor rewrites b in place).
     struct SCondition
     {
@@ -159,6 +171,8 @@ public:
     bool OnMouseMove(int32_t, int32_t) override { return moveAnswer; }
     void Update() override { ++updates; }
     void ReleaseImages() override { ++releases; }
+    void SetTutorialClosed() override { tutorialClosed = true; }
+    void CloseBubble(bool animated) override { bubbleCloses.push_back(animated); }
 
     bool active = false;
     bool tutorial = false;
@@ -169,4 +183,6 @@ public:
     std::vector<int32_t> hints;
     int32_t updates = 0;
     int32_t releases = 0;
+    bool tutorialClosed = false;
+    std::vector<bool> bubbleCloses;
 };
