@@ -19,12 +19,14 @@ extern "C" const char* __asan_default_options()
     return "detect_leaks=0";
 }
 
-TEST(GameWiring, HandsTheLevelLinkAndTheAppRows)
+TEST(GameWiring, HandsTheLevelLinkAndTheWindowRows)
 {
     TGameSetup setup;
     WireGame(setup);
     EXPECT_NE(dynamic_cast<TRunningLevelLink*>(setup.level), nullptr);
-    EXPECT_EQ(setup.windowTypes.size(), GetAppWindowTypes().size());
+    // The app's rows, then the level's screen.
+    ASSERT_EQ(setup.windowTypes.size(), GetAppWindowTypes().size() + 1);
+    EXPECT_STREQ(setup.windowTypes.back().typeName, "GameLogicScreen");
     EXPECT_EQ(setup.helper, nullptr);
 
     // One link for every wiring: the program hands out the same object.
