@@ -253,6 +253,13 @@ bool TGameRun::Click(const char* name)
     return true;
 }
 
+void TGameRun::ClickAt(int32_t x, int32_t y)
+{
+    Push(kEventMouseMove, x, y, 0);
+    Push(kEventLeftDown, x, y, 0);
+    Push(kEventLeftUp, x, y, 0);
+}
+
 uint32_t TGameRun::FramePixel(int x, int y)
 {
     TDisplayHandler* display = GetDisplayHandler();

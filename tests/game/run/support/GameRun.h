@@ -82,6 +82,9 @@ public:
     // Moves onto the centre of the named window below the top modal, presses
     // and releases there. False when there is no such window.
     static bool Click(const char* name);
+    // Moves onto (x, y), presses and releases there (the level's map and its
+    // HUD buttons are no windows).
+    static void ClickAt(int32_t x, int32_t y);
 
     // --- the frame ---
     // The last drawn frame's pixel as 0xRRGGBB; 0xFFFFFFFF without a display.
