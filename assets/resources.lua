@@ -360,7 +360,9 @@ location_4_fun_slot = {
 
 trade_stall_0 = {
     "images/game_logic/stall/stall_0/body",
+    "images/game_logic/stall/stall_0/body_",
     "images/game_logic/stall/stall_0/break",
+    "images/game_logic/stall/stall_0/break_",
     "images/game_logic/stall/stall_0/ground",
     "images/game_logic/stall/stall_0/ico",
     "images/game_logic/stall/stall_0/ico_d",
@@ -368,7 +370,9 @@ trade_stall_0 = {
 
 trade_stall_1 = {
     "images/game_logic/stall/stall_1/body",
+    "images/game_logic/stall/stall_1/body_",
     "images/game_logic/stall/stall_1/break",
+    "images/game_logic/stall/stall_1/break_",
     "images/game_logic/stall/stall_1/ground",
     "images/game_logic/stall/stall_1/ico",
     "images/game_logic/stall/stall_1/ico_d",
@@ -376,7 +380,9 @@ trade_stall_1 = {
 
 trade_stall_2 = {
     "images/game_logic/stall/stall_2/body",
+    "images/game_logic/stall/stall_2/body_",
     "images/game_logic/stall/stall_2/break",
+    "images/game_logic/stall/stall_2/break_",
     "images/game_logic/stall/stall_2/ground",
     "images/game_logic/stall/stall_2/ico",
     "images/game_logic/stall/stall_2/ico_d",
@@ -384,7 +390,9 @@ trade_stall_2 = {
 
 trade_stall_3 = {
     "images/game_logic/stall/stall_3/body",
+    "images/game_logic/stall/stall_3/body_",
     "images/game_logic/stall/stall_3/break",
+    "images/game_logic/stall/stall_3/break_",
     "images/game_logic/stall/stall_3/ground",
     "images/game_logic/stall/stall_3/ico",
     "images/game_logic/stall/stall_3/ico_d",
@@ -392,7 +400,9 @@ trade_stall_3 = {
 
 trade_stall_4 = {
     "images/game_logic/stall/stall_4/body",
+    "images/game_logic/stall/stall_4/body_",
     "images/game_logic/stall/stall_4/break",
+    "images/game_logic/stall/stall_4/break_",
     "images/game_logic/stall/stall_4/ground",
     "images/game_logic/stall/stall_4/ico",
     "images/game_logic/stall/stall_4/ico_d",
@@ -400,7 +410,9 @@ trade_stall_4 = {
 
 trade_stall_5 = {
     "images/game_logic/stall/stall_5/body",
+    "images/game_logic/stall/stall_5/body_",
     "images/game_logic/stall/stall_5/break",
+    "images/game_logic/stall/stall_5/break_",
     "images/game_logic/stall/stall_5/ground",
     "images/game_logic/stall/stall_5/ico",
     "images/game_logic/stall/stall_5/ico_d",
@@ -408,7 +420,9 @@ trade_stall_5 = {
 
 trade_stall_6 = {
     "images/game_logic/stall/stall_6/body",
+    "images/game_logic/stall/stall_6/body_",
     "images/game_logic/stall/stall_6/break",
+    "images/game_logic/stall/stall_6/break_",
     "images/game_logic/stall/stall_6/ground",
     "images/game_logic/stall/stall_6/ico",
     "images/game_logic/stall/stall_6/ico_d",
@@ -416,7 +430,9 @@ trade_stall_6 = {
 
 attr_stall_0 = {
     "images/game_logic/attr/attr_0/body",
+    "images/game_logic/attr/attr_0/body_",
     "images/game_logic/attr/attr_0/break",
+    "images/game_logic/attr/attr_0/break_",
     "images/game_logic/attr/attr_0/ground",
     "images/game_logic/attr/attr_0/ico",
     "images/game_logic/attr/attr_0/ico_d",
@@ -424,7 +440,9 @@ attr_stall_0 = {
 
 attr_stall_1 = {
     "images/game_logic/attr/attr_1/body",
+    "images/game_logic/attr/attr_1/body_",
     "images/game_logic/attr/attr_1/break",
+    "images/game_logic/attr/attr_1/break_",
     "images/game_logic/attr/attr_1/ground",
     "images/game_logic/attr/attr_1/ico",
     "images/game_logic/attr/attr_1/ico_d",
@@ -432,7 +450,9 @@ attr_stall_1 = {
 
 attr_stall_2 = {
     "images/game_logic/attr/attr_2/body",
+    "images/game_logic/attr/attr_2/body_",
     "images/game_logic/attr/attr_2/break",
+    "images/game_logic/attr/attr_2/break_",
     "images/game_logic/attr/attr_2/ground",
     "images/game_logic/attr/attr_2/ico",
     "images/game_logic/attr/attr_2/ico_d",
@@ -440,7 +460,9 @@ attr_stall_2 = {
 
 attr_stall_3 = {
     "images/game_logic/attr/attr_3/body",
+    "images/game_logic/attr/attr_3/body_",
     "images/game_logic/attr/attr_3/break",
+    "images/game_logic/attr/attr_3/break_",
     "images/game_logic/attr/attr_3/ground",
     "images/game_logic/attr/attr_3/ico",
     "images/game_logic/attr/attr_3/ico_d",
@@ -448,7 +470,9 @@ attr_stall_3 = {
 
 attr_stall_4 = {
     "images/game_logic/attr/attr_4/body",
+    "images/game_logic/attr/attr_4/body_",
     "images/game_logic/attr/attr_4/break",
+    "images/game_logic/attr/attr_4/break_",
     "images/game_logic/attr/attr_4/ground",
     "images/game_logic/attr/attr_4/ico",
     "images/game_logic/attr/attr_4/ico_d",
@@ -456,7 +480,9 @@ attr_stall_4 = {
 
 attr_stall_5 = {
     "images/game_logic/attr/attr_5/body",
+    "images/game_logic/attr/attr_5/body_",
     "images/game_logic/attr/attr_5/break",
+    "images/game_logic/attr/attr_5/break_",
     "images/game_logic/attr/attr_5/ground",
     "images/game_logic/attr/attr_5/ico",
     "images/game_logic/attr/attr_5/ico_d",
@@ -464,7 +490,9 @@ attr_stall_5 = {
 
 attr_stall_6 = {
     "images/game_logic/attr/attr_6/body",
+    "images/game_logic/attr/attr_6/body_",
     "images/game_logic/attr/attr_6/break",
+    "images/game_logic/attr/attr_6/break_",
     "images/game_logic/attr/attr_6/ground",
     "images/game_logic/attr/attr_6/ico",
     "images/game_logic/attr/attr_6/ico_d",
@@ -472,7 +500,9 @@ attr_stall_6 = {
 
 bonus_stall_0 = {
     "images/game_logic/bonus/bonus_0/body",
+    "images/game_logic/bonus/bonus_0/body_",
     "images/game_logic/bonus/bonus_0/break",
+    "images/game_logic/bonus/bonus_0/break_",
     "images/game_logic/bonus/bonus_0/ground",
     "images/game_logic/bonus/bonus_0/ico",
     "images/game_logic/bonus/bonus_0/ico_d",
@@ -480,7 +510,9 @@ bonus_stall_0 = {
 
 bonus_stall_1 = {
     "images/game_logic/bonus/bonus_1/body",
+    "images/game_logic/bonus/bonus_1/body_",
     "images/game_logic/bonus/bonus_1/break",
+    "images/game_logic/bonus/bonus_1/break_",
     "images/game_logic/bonus/bonus_1/ground",
     "images/game_logic/bonus/bonus_1/ico",
     "images/game_logic/bonus/bonus_1/ico_d",
@@ -488,7 +520,9 @@ bonus_stall_1 = {
 
 bonus_stall_2 = {
     "images/game_logic/bonus/bonus_2/body",
+    "images/game_logic/bonus/bonus_2/body_",
     "images/game_logic/bonus/bonus_2/break",
+    "images/game_logic/bonus/bonus_2/break_",
     "images/game_logic/bonus/bonus_2/ground",
     "images/game_logic/bonus/bonus_2/ico",
     "images/game_logic/bonus/bonus_2/ico_d",
@@ -496,7 +530,9 @@ bonus_stall_2 = {
 
 bonus_stall_3 = {
     "images/game_logic/bonus/bonus_3/body",
+    "images/game_logic/bonus/bonus_3/body_",
     "images/game_logic/bonus/bonus_3/break",
+    "images/game_logic/bonus/bonus_3/break_",
     "images/game_logic/bonus/bonus_3/ground",
     "images/game_logic/bonus/bonus_3/ico",
     "images/game_logic/bonus/bonus_3/ico_d",
@@ -504,7 +540,9 @@ bonus_stall_3 = {
 
 bonus_stall_4 = {
     "images/game_logic/bonus/bonus_4/body",
+    "images/game_logic/bonus/bonus_4/body_",
     "images/game_logic/bonus/bonus_4/break",
+    "images/game_logic/bonus/bonus_4/break_",
     "images/game_logic/bonus/bonus_4/ground",
     "images/game_logic/bonus/bonus_4/ico",
     "images/game_logic/bonus/bonus_4/ico_d",
@@ -512,7 +550,9 @@ bonus_stall_4 = {
 
 bonus_stall_5 = {
     "images/game_logic/bonus/bonus_5/body",
+    "images/game_logic/bonus/bonus_5/body_",
     "images/game_logic/bonus/bonus_5/break",
+    "images/game_logic/bonus/bonus_5/break_",
     "images/game_logic/bonus/bonus_5/ground",
     "images/game_logic/bonus/bonus_5/ico",
     "images/game_logic/bonus/bonus_5/ico_d",
@@ -520,7 +560,9 @@ bonus_stall_5 = {
 
 bonus_stall_6 = {
     "images/game_logic/bonus/bonus_6/body",
+    "images/game_logic/bonus/bonus_6/body_",
     "images/game_logic/bonus/bonus_6/break",
+    "images/game_logic/bonus/bonus_6/break_",
     "images/game_logic/bonus/bonus_6/ground",
     "images/game_logic/bonus/bonus_6/ico",
     "images/game_logic/bonus/bonus_6/ico_d",

@@ -88,6 +88,12 @@ def body(kind, n, broken=False):
     return out
 
 
+def veiled(picture):
+    """The picture drained of most of its colour."""
+    return ('  <filter id="veil"><feColorMatrix type="saturate" values="0.2"/></filter>\n'
+            f'  <g filter="url(#veil)" opacity="0.9">\n{picture}  </g>\n')
+
+
 def star_points():
     import math
     return [(math.cos(math.radians(-90 + 36 * i)), math.sin(math.radians(-90 + 36 * i))) for i in range(10)]
@@ -192,6 +198,11 @@ def main():
             art = f"art/images/game_logic/{folder}/{prefix}_{n}"
             write(f"{art}/body.svg", svg(100, 100, body(kind, n), f"{kind} stall {n}"))
             write(f"{art}/break.svg", svg(100, 100, body(kind, n, broken=True), f"{kind} stall {n}, broken"))
+            # What a locked or departing stall shows over itself, and the
+            # broken stall's picture the crash effect fades away.
+            write(f"{art}/body_.svg", svg(100, 100, veiled(body(kind, n)), f"{kind} stall {n}, locked or sold"))
+            write(f"{art}/break_.svg", svg(100, 100, veiled(body(kind, n, broken=True)),
+                                           f"{kind} stall {n}, broken, fading"))
             write(f"{art}/ground.svg", svg(120, 60, ground(n), f"{kind} stall {n}, ground"))
             write(f"{art}/ico.svg", svg(48, 48, icon(kind, n, False), f"{kind} stall {n}, icon"))
             write(f"{art}/ico_d.svg", svg(48, 48, icon(kind, n, True), f"{kind} stall {n}, icon disabled"))

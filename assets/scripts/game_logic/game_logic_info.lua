@@ -58,12 +58,14 @@ gGameObjectCommon =
 	locat = {0, 1, 2, 3, 4},
 }
 
+-- The badge over a stall, placed from the stall's position: the bubble
+-- above its right shoulder, the text box centred on the bubble.
 gLuckyBubble =
 {
-	bubble_x = 700,
-	bubble_y = 90,
-	text_x = 660,
-	text_y = 74,
+	bubble_x = 34,
+	bubble_y = -58,
+	text_x = -6,
+	text_y = -74,
 	text_w = 80,
 	text_h = 32,
 	text_font = "fonts/default.mvec",

@@ -257,6 +257,7 @@ TEST_F(SampleLevelTest, EveryShippedDescriptionLoadsWithoutALogLine)
     Start(97);
     fs::remove(info);
     fs::remove(layout);
+    const std::string resources = filetest::ReadAll("assets/resources.lua");
     for (int kind = 0; kind < 3; ++kind)
     {
         const auto& list = level_->GetDescriptions(kind);
@@ -266,6 +267,18 @@ TEST_F(SampleLevelTest, EveryShippedDescriptionLoadsWithoutALogLine)
             EXPECT_FALSE(desc->name.IsEmpty()) << kind;
             EXPECT_EQ(desc->levelCount, 4) << kind;
             EXPECT_FALSE(desc->images.empty()) << kind;
+            // The locked or sold look and the broken stall's fading picture
+            // are the description's pictures with "_" appended: shipped and
+            // listed in the picture's group.
+            for (const TString& name : {desc->sellImage, desc->breakImage})
+            {
+                const std::string text = std::string(name.CStr()) + "_";
+                const size_t colon = text.find(':');
+                ASSERT_NE(colon, std::string::npos) << text;
+                const std::string path = text.substr(colon + 1);
+                EXPECT_TRUE(fs::exists(fs::path("assets") / (path + ".png"))) << text;
+                EXPECT_NE(resources.find("\"" + path + "\""), std::string::npos) << text;
+            }
         }
     }
     const std::vector<int32_t> types = {0, 2, 3, 4, 6, 8, 10};
