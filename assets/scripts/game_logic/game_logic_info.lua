@@ -80,7 +80,8 @@ gGameOverText =
 	font = "fonts/default.mvec",
 	width = 500,
 	height = 120,
-	flag = 0,
+	-- Centred in the box (horizontally and vertically), over its backdrop.
+	flag = 5,
 	color = {0.95, 0.70, 0.24, 1},
 	color_stroke = {0.23, 0.16, 0.29, 1},
 	start_size = 10,

@@ -42,8 +42,14 @@ TEST(RunningLevelLink, AnswersNothingWithoutALevelLogic)
         level->onPauseRequest = [&] { ++requests; };
         link.RequestPause();
         EXPECT_EQ(requests, 1);
+        // The close request's store reaches the level: without a profile it
+        // stores nothing and asks nothing more of it.
+        link.SaveLevelState();
+        EXPECT_TRUE(link.IsRunning());
+        level->FinishLevel(true);
         link.ClearRunningFlags();
         EXPECT_FALSE(link.IsRunning());
+        EXPECT_FALSE(level->IsWinSequenceRunning()) << "the win flag goes with the running flag";
 
         // The singletons end: the link answers as before it was made.
         DestroySingletons();
