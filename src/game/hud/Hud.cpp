@@ -113,13 +113,14 @@ void HUD::PlaySound(const char* name)
 void HUD::Update()
 {
     const bool stopped = !owner_.IsRunning() || owner_.IsPaused();
-    // The draft blink, the shop prices in the button info window and the tab
-    // buttons' refresh come with the tab builders; the buttons' own pulse and
-    // particle run here.
+    // The draft blink and the shop prices in the button info window come
+    // with the tab builders; the buttons' own pulse and particle run here.
     for (auto& b : buttons_) b->Update();
     if (menuButton_) menuButton_->Update();
     if (helpButton_) helpButton_->Update();
+    RefreshTabButtons();
     if (!stopped) StepClock();
+    CompletePurchases();
     // Delayed shows of the little window, the middle window and the task hint.
     if (littleInfo_) littleInfo_->Step();
     if (middleInfo_) middleInfo_->Step();
@@ -128,6 +129,7 @@ void HUD::Update()
     if (stallInfo_) stallInfo_->Step();
     StepProfitBar();
     StepPurchaseProgress();
+    UpdateResourceTexts();
 }
 
 void HUD::StepPurchaseProgress()
@@ -371,6 +373,7 @@ void HUD::MakeButtonRow(int32_t n)
         b->SetPosition(SatInt(left + i * (w + gap)), layout_.buttonY);
         b->SetProgress(0.0f);
         b->SetSoundSink([this](const TString& name) { owner_.PlaySound(name, false); });
+        b->SetHintSink([](int32_t hint) { GetLevelHelper().ShowHint(hint); });
         buttons_.push_back(std::move(b));
     }
 }
@@ -379,7 +382,6 @@ void HUD::BuildShopTab(bool mana)
 {
     const auto& offers = mana ? manaOffers_ : workerOffers_;
     MakeButtonRow(static_cast<int32_t>(offers.size()));
-    const int32_t discount = std::clamp(owner_.SumStallsByType(mana ? 2 : 1, 0, 0), 0, 100);
     const char* icon = mana ? "hud:images/game_logic/hud/ico/mana_%d" : "hud:images/game_logic/hud/ico/worker_%d";
     const char* iconOff =
         mana ? "hud:images/game_logic/hud/ico/mana_d_%d" : "hud:images/game_logic/hud/ico/worker_d_%d";
@@ -389,9 +391,12 @@ void HUD::BuildShopTab(bool mana)
         const int32_t n = static_cast<int32_t>(i);
         const TString normal = FormatDataText(icon, {n});
         b.SetIconImages({normal, normal, normal, FormatDataText(iconOff, {n})});
-        const double price = offers[i].second;
-        const int32_t cost = static_cast<int32_t>(price - static_cast<double>(discount) / 100.0 * price);
+        const int32_t cost = ShopCost(mana, n);
         b.SetCosts({{kMoneyIcon, FormatDataText("%d", {cost})}});
+        if (mana)
+            b.SetCallback([this, n] { OnManaButton(n); });
+        else
+            b.SetCallback([this, n] { OnWorkerButton(n); });
     }
 }
 

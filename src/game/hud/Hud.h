@@ -140,6 +140,35 @@ public:
     float GetTimeLeftFraction() const override { return fractionLeft_; }
     void OnIntroClosed() override { started_ = true; }
 
+    // --- Read-outs, purchases and the shop buttons ---
+    // Refreshes the read-outs: a text is rebuilt only when its value changed;
+    // mana and workers every call.
+    void UpdateResourceTexts();
+    // Gives the text room for the icon as leading spaces, shows it and places
+    // the icon in that room.
+    void PlaceTextIcon(TMySpritePattern& icon, HudText& text, const TString& shown);
+    // The coverage row (icon, left, separator, total) round the layout's row x.
+    void LayoutCoverageRow(TMySpritePattern* icon, HudText& left, HudText& dop, HudText& total);
+    // Starts a purchase: kind 0 mana shop item, 1 worker shop item, 2 the
+    // entry of build list listKind (whose money the caller takes).
+    void Pay(int32_t kind, int32_t item, int32_t listKind = -1);
+    // The shop buttons' callbacks: nothing while a purchase of the shop runs
+    // or the money is below the cost.
+    void OnManaButton(int32_t item);
+    void OnWorkerButton(int32_t item);
+    // The shop price of an item after the discount of its stalls, never below
+    // 0; 0 for an item the shop does not have.
+    int32_t ShopCost(bool mana, int32_t item);
+    // Prices, affordability, enabling and hints of the open tab's buttons.
+    void RefreshTabButtons();
+    // Ends the purchases whose time has passed.
+    void CompletePurchases();
+    // 0 mana, 1 workers, 2 build list.
+    const SPurchase& GetPurchase(int32_t kind) const
+    {
+        return kind == 0 ? manaPurchase_ : kind == 1 ? workerPurchase_ : buildPurchase_;
+    }
+
     // One frame of the clock (from Update unless the level is stopped).
     void StepClock();
     // The profit bar's fill (from Update).
@@ -210,6 +239,13 @@ private:
     void DropSelectedSlot(bool keepBoughtLand);
     void PlaySound(const char* name);
     void StepPurchaseProgress();
+    void RefreshShopTab(bool mana);
+    // Shows the value through the text's own format unless it is the value
+    // last shown; true when it was rebuilt.
+    bool Changed(HudText& text, int32_t value);
+    void StepIncomeIndicator();
+    // The width of a space in the text's font and size.
+    int32_t SpaceWidth(const HudText& text) const;
     int32_t Now() const;
     void FadePeas(float angle);
 

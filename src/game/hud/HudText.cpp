@@ -30,6 +30,19 @@ void HudText::MoveY(int64_t dy)
     rect.bottom = SatInt(rect.bottom + dy);
 }
 
+void HudText::MoveLeftTo(int64_t x)
+{
+    const int64_t w = int64_t{rect.right} - rect.left;
+    rect.left = SatInt(x);
+    rect.right = SatInt(x + w);
+    centreX = SatInt(x + w / 2);
+}
+
+void HudText::UseColour(bool alternative)
+{
+    if (graphic) graphic->SetColor(alternative ? color2 : color);
+}
+
 void HudText::SetFontSize(int32_t size)
 {
     if (!graphic) return;

@@ -25,6 +25,12 @@ struct HudText
     void SetText(const TString& newText);
     // Moves the box by dy (both its centre and its rectangle).
     void MoveY(int64_t dy);
+    // Puts the rectangle's left edge at x, keeping its width.
+    void MoveLeftTo(int64_t x);
+    // The measured width of the shown text.
+    int32_t MeasuredWidth() const { return bounds.right - bounds.left; }
+    // Normal (false) or alternative (true) colour.
+    void UseColour(bool alternative);
     void SetFontSize(int32_t size);
     // At the rectangle's top-left; nothing without a graphic or when hidden.
     void Draw() const;

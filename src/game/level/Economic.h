@@ -66,6 +66,14 @@ public:
     void RemoveIncomeSource(int32_t amount, int32_t key);
     // How often the key is counted now (0 for an unknown key).
     int32_t GetIncomeSourceCount(int32_t key) const;
+    // The keys counted now, in the order they were first added.
+    std::vector<int32_t> GetIncomeSourceKeys() const
+    {
+        std::vector<int32_t> keys;
+        for (const SSource& s : sources_)
+            if (s.count > 0) keys.push_back(s.key);
+        return keys;
+    }
     void AddIncomeTarget(int32_t n);
     void SubIncomeTarget(int32_t n);
 
