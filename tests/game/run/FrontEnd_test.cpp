@@ -295,15 +295,10 @@ TEST(FrontEndRun, KeysAfterThePauseEscapeOnTheMenuAndTheDisplaysRealMode)
                 EXPECT_TRUE(TPlayer::GetIfMade()->GetFullScreen()) << "the profile's wish";
                 EXPECT_TRUE(TGameRun::Click("full_screen"));
             })
-        .Idle(5)
         .Step(
             "a refused switch leaves the box as the display is",
-            [] { return TGameRun::IsTop("options"); },
-            []
-            {
-                EXPECT_FALSE(BoxTicked("full_screen"));
-                TGameRun::SetFocus(false);
-            })
+            [] { return TGameRun::IsTop("options") && !BoxTicked("full_screen"); },
+            [] { TGameRun::SetFocus(false); }, 5000)
         .Step("the pause over the options", [] { return TGameRun::IsTop("pause"); },
               [] { TGameRun::SetFocus(true); })
         .Step("the focus back closes the pause", [] { return TGameRun::IsTop("options"); },
