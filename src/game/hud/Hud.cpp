@@ -118,6 +118,7 @@ void HUD::Update()
     for (auto& b : buttons_) b->Update();
     if (menuButton_) menuButton_->Update();
     if (helpButton_) helpButton_->Update();
+    StepDraftBlink();
     RefreshTabButtons();
     if (!stopped) StepClock();
     CompletePurchases();
@@ -330,6 +331,7 @@ void HUD::SelectTab(int32_t tab, bool force)
         case 2:
         case 3:
         case 4:
+            ClearDraftBlink(static_cast<int32_t>(k));
             buildKind_ = static_cast<int32_t>(k) - 2;
             draggedEntry_ = -1;
             DeleteButtons();

@@ -163,6 +163,17 @@ public:
     void RefreshTabButtons();
     // Ends the purchases whose time has passed.
     void CompletePurchases();
+    // The draft blink: the labels of build tabs whose kind has a new draft
+    // swap with their alternative labels every blink interval until opened.
+    void InitDraftCounters() override;
+    void StepDraftBlink();
+    // Opening build tab 2 to 4 clears its kind's new-draft flag.
+    void ClearDraftBlink(int32_t tab);
+    bool IsDraftBlinkRunning() const { return blinkRunning_; }
+    bool IsNewDraft(int32_t kind) const
+    {
+        return kind >= 0 && static_cast<size_t>(kind) < newDrafts_.size() && newDrafts_[static_cast<size_t>(kind)] != 0;
+    }
     // 0 mana, 1 workers, 2 build list.
     const SPurchase& GetPurchase(int32_t kind) const
     {
@@ -244,6 +255,8 @@ private:
     // last shown; true when it was rebuilt.
     bool Changed(HudText& text, int32_t value);
     void StepIncomeIndicator();
+    // Shows a build tab's label (or, alternative, its second label).
+    void ShowDraftLabel(int32_t kind, bool alternative);
     // The width of a space in the text's font and size.
     int32_t SpaceWidth(const HudText& text) const;
     int32_t Now() const;

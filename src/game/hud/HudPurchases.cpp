@@ -162,4 +162,74 @@ void HUD::CompletePurchases()
     };
     finish(manaPurchase_, true);
     finish(workerPurchase_, false);
+    if (buildPurchase_.item >= 0 && Elapsed(buildPurchase_, now))
+    {
+        const int32_t kind = buildPurchase_.kind;
+        const int32_t item = buildPurchase_.item;
+        buildPurchase_.item = -1;
+        if (kind < 0 || kind > 2) return;
+        const auto& list = owner_.GetDescriptions(kind);
+        if (item < 0 || static_cast<size_t>(item) >= list.size() || !list[static_cast<size_t>(item)]) return;
+        // The stall can be built now.
+        list[static_cast<size_t>(item)]->draft = false;
+        if (newDrafts_.size() < 3) newDrafts_.resize(3, 0);
+        newDrafts_[static_cast<size_t>(kind)] = 1;
+        if (!blinkRunning_)
+        {
+            for (int32_t k = 0; k < 3; ++k)
+                if (newDrafts_[static_cast<size_t>(k)] == 0) ShowDraftLabel(k, false);
+            blinkRunning_ = true;
+            blinkLast_ = now;
+            blinkPhase_ = true;
+        }
+    }
+}
+
+void HUD::ShowDraftLabel(int32_t kind, bool alternative)
+{
+    const size_t label = static_cast<size_t>(kind) + 2;
+    const size_t alt = static_cast<size_t>(kind) + 5;
+    if (label < tabTexts_.size()) tabTexts_[label]->visible = !alternative;
+    if (alt < tabTexts_.size()) tabTexts_[alt]->visible = alternative;
+}
+
+void HUD::InitDraftCounters()
+{
+    newDrafts_.assign(3, 0);
+    for (size_t i = 5; i < tabTexts_.size() && i < 8; ++i) tabTexts_[i]->visible = false;
+    bool any = false;
+    for (int32_t k = 0; k < 3; ++k)
+    {
+        int32_t n = 0;
+        for (const auto& desc : owner_.GetDescriptions(k))
+            if (desc && desc->draft && desc->draftAccess) ++n;
+        newDrafts_[static_cast<size_t>(k)] = n;
+        any = any || n != 0;
+    }
+    if (!any) return;
+    blinkRunning_ = true;
+    blinkLast_ = Now();
+    blinkPhase_ = true;
+}
+
+void HUD::StepDraftBlink()
+{
+    if (!blinkRunning_) return;
+    const int32_t now = Now();
+    if (int64_t{now} - blinkLast_ < layout_.blinkInterval) return;
+    blinkLast_ = now;
+    blinkPhase_ = !blinkPhase_;
+    for (int32_t k = 0; k < 3; ++k)
+        if (IsNewDraft(k)) ShowDraftLabel(k, blinkPhase_);
+}
+
+void HUD::ClearDraftBlink(int32_t tab)
+{
+    const int32_t kind = tab - 2;
+    if (kind < 0 || kind > 2) return;
+    if (static_cast<size_t>(kind) < newDrafts_.size()) newDrafts_[static_cast<size_t>(kind)] = 0;
+    ShowDraftLabel(kind, false);
+    for (int32_t k = 0; k < 3; ++k)
+        if (IsNewDraft(k)) return;
+    blinkRunning_ = false;
 }

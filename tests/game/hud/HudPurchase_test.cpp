@@ -265,3 +265,108 @@ TEST_F(HudPurchaseTest, DiscountsLowerPricesButNeverBelowZero)
 }
 
 }  // namespace
+
+namespace
+{
+
+class HudDraftTest : public HudPurchaseTest
+{
+protected:
+    HudDraftTest()
+    {
+        // Three alternative labels after the five tab labels.
+        std::string layout = ReadOutLayout();
+        const std::string last = "{ 5, \"\", { 445, 500, 90, 30 }, { 1, 1, 1, 1 }, 14, \"fonts/default.mvec\" },";
+        const size_t at = layout.find(last);
+        std::string alts;
+        for (int x : {245, 345, 445})
+            alts += "\n    { 5, \"\", { " + std::to_string(x) + ", 500, 90, 30 }, { 1, 1, 1, 1 }, 14, \"fonts/default.mvec\" },";
+        layout.insert(at + last.size(), alts);
+        PutLayout(layout);
+    }
+    // A level whose kinds 0 and 1 each offer one draft.
+    HUD& StartWithDrafts()
+    {
+        HUD& hud = StartWith(10000);
+        for (int32_t kind : {0, 1})
+        {
+            auto desc = std::make_unique<SStallDesc>();
+            desc->kind = kind;
+            desc->draft = true;
+            desc->draftAccess = true;
+            desc->draftCost = 100;
+            level_->AddDescription(std::move(desc));
+        }
+        level_->GetGameInfo().shopDraft = 500;
+        return hud;
+    }
+    bool LabelShown(HUD& hud, size_t i) const { return hud.GetTabTexts()[i]->visible; }
+};
+
+TEST_F(HudDraftTest, TwoPaidDraftsBlinkUntilTheirTabIsOpened)
+{
+    HUD& hud = StartWithDrafts();
+    ASSERT_EQ(hud.GetTabTexts().size(), 8u);
+    EXPECT_FALSE(hud.IsDraftBlinkRunning());
+    for (int32_t kind : {0, 1})
+    {
+        hud.Pay(2, 0, kind);
+        Advance(500);
+        hud.Update();
+        EXPECT_FALSE(level_->GetDescriptions(kind)[0]->draft) << kind;
+        EXPECT_EQ(hud.GetPurchase(2).item, -1);
+    }
+    EXPECT_EQ(Sounds("game_logic_audio:audio/sound/game_logic/hud_pay_scroll"), 2u);
+    EXPECT_TRUE(hud.IsDraftBlinkRunning());
+    EXPECT_TRUE(hud.IsNewDraft(0));
+    EXPECT_TRUE(hud.IsNewDraft(1));
+    EXPECT_FALSE(hud.IsNewDraft(2));
+    // Every blink interval the flagged labels swap with their alternatives.
+    bool swapped = false;
+    for (int i = 0; i < 3; ++i)
+    {
+        Advance(1000);
+        hud.Update();
+        EXPECT_EQ(LabelShown(hud, 2), !LabelShown(hud, 5));
+        EXPECT_EQ(LabelShown(hud, 3), LabelShown(hud, 2));
+        swapped = swapped || !LabelShown(hud, 2);
+        EXPECT_TRUE(LabelShown(hud, 4)) << "kind 2 has no new draft";
+        EXPECT_FALSE(LabelShown(hud, 7));
+    }
+    EXPECT_TRUE(swapped);
+    // Opening the first build tab stops its blink only.
+    hud.SelectTab(2, false);
+    EXPECT_FALSE(hud.IsNewDraft(0));
+    EXPECT_TRUE(hud.IsDraftBlinkRunning());
+    for (int i = 0; i < 3; ++i)
+    {
+        Advance(1000);
+        hud.Update();
+        EXPECT_TRUE(LabelShown(hud, 2));
+        EXPECT_FALSE(LabelShown(hud, 5));
+        swapped = swapped && LabelShown(hud, 3);
+    }
+    EXPECT_FALSE(swapped) << "the other label still blinks";
+    hud.SelectTab(3, false);
+    EXPECT_FALSE(hud.IsDraftBlinkRunning());
+    EXPECT_TRUE(LabelShown(hud, 3));
+    EXPECT_FALSE(LabelShown(hud, 6));
+}
+
+TEST_F(HudDraftTest, DraftCountersAtLevelStartAndAPurchaseOfAnEntryThatIsGone)
+{
+    HUD& hud = StartWithDrafts();
+    hud.InitDraftCounters();
+    EXPECT_TRUE(hud.IsDraftBlinkRunning());
+    EXPECT_TRUE(hud.IsNewDraft(0));
+    EXPECT_TRUE(hud.IsNewDraft(1));
+    EXPECT_FALSE(LabelShown(hud, 5));
+    // An entry the list lacks ends its purchase and changes nothing.
+    hud.Pay(2, 7, 2);
+    Advance(500);
+    hud.Update();
+    EXPECT_EQ(hud.GetPurchase(2).item, -1);
+    EXPECT_FALSE(hud.IsNewDraft(2));
+}
+
+}  // namespace
