@@ -1,0 +1,64 @@
+-- The busy level of bench_levelframe: the sample level's entries and
+-- elements, and 30 open slots each with a working stall of one of the
+-- three kinds.
+Entry=
+{
+	["customer"]=
+	{
+		790,305,
+		790,455,
+	},
+	["monster"]=
+	{
+		10,255,
+	},
+}
+LandElement=
+{
+	{0,"location_0:images/game_logic/location_0/fon",400,300,0,0,0},
+	{1,"location_0:images/game_logic/location_0/ground_0",150,420,60,30,0},
+	{1,"location_0:images/game_logic/location_0/ground_1",640,180,60,30,0},
+	{2,"location_0:images/game_logic/location_0/land_0",100,150,40,104,0},
+	{2,"location_0:images/game_logic/location_0/land_2",560,120,40,54,0},
+	{2,"location_0:images/game_logic/location_0/land_0",730,260,40,104,0},
+	{2,"location_0:images/game_logic/location_0/land_1",700,470,40,54,0},
+}
+Slot=
+{
+	{90,150,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,0,0,0,0},
+	{214,150,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,1,0,0,0},
+	{338,150,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,2,0,0,0},
+	{462,150,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,0,1,0,0},
+	{586,150,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,1,1,0,0},
+	{710,150,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,2,1,0,0},
+	{90,240,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,0,0,0,0},
+	{214,240,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,1,2,0,0},
+	{338,240,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,2,2,0,0},
+	{462,240,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,0,1,0,0},
+	{586,240,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,1,0,0,0},
+	{710,240,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,2,0,0,0},
+	{90,330,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,0,0,0,0},
+	{214,330,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,1,1,0,0},
+	{338,330,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,2,1,0,0},
+	{462,330,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,0,1,0,0},
+	{586,330,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,1,2,0,0},
+	{710,330,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,2,2,0,0},
+	{90,420,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,0,0,0,0},
+	{214,420,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,1,0,0,0},
+	{338,420,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,2,0,0,0},
+	{462,420,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,0,1,0,0},
+	{586,420,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,1,1,0,0},
+	{710,420,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,2,1,0,0},
+	{90,510,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,0,0,0,0},
+	{214,510,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,1,2,0,0},
+	{338,510,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,2,2,0,0},
+	{462,510,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,0,1,0,0},
+	{586,510,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_0","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_0",1,1,0,0,0},
+	{710,510,"location_0_break_slot:images/game_logic/location_0/slots/breake_slot_1","location_0_fun_slot:images/game_logic/location_0/slots/fun_slot_1",1,2,0,0,0},
+}
+Resources=
+{
+	"location_0",
+	"location_0_break_slot",
+	"location_0_fun_slot",
+}
