@@ -163,6 +163,7 @@ public:
             now.damage = 1;
             level->SpawnMonster(now);
         }
+        workingAtStart = Working();
         for (int i = 0; i < kWarmFrames; ++i) Step();
     }
     ~BusyLevel()
@@ -209,6 +210,7 @@ public:
     GfxRecordingDevice device;
     TDrawContext* dc = nullptr;
     std::unique_ptr<TGameLogic> level;
+    int workingAtStart = 0;
 
 private:
     TStringsLink link_;
@@ -222,6 +224,7 @@ void Report(benchmark::State& state, BusyLevel& busy)
     if (!busy.Ready()) state.SkipWithError("the busy level did not load its 30 stalls");
     state.counters["objects"] = static_cast<double>(busy.level->GetDepthList().size());
     state.counters["working"] = busy.Working();
+    state.counters["working_at_start"] = busy.workingAtStart;
     state.counters["walkers"] = static_cast<double>(busy.level->GetDepthList().size()) - kStalls;
     state.counters["tasks"] = static_cast<double>(GetAnimationHost().GetTaskList().Count());
 }
