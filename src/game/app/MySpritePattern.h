@@ -65,6 +65,14 @@ public:
     // Identity, then the rotation (when not 0), the scale (when not (1, 1)),
     // and the position as the translation row.
     void UpdateTransform();
+    // The framework's neutral parent: zero position, alpha 1, scale 1, no flags.
+    static const TDrawParams& NeutralParent();
+    // SetPosition, then UpdateTransform: shown at (x, y) from the next draw.
+    void MoveTo(float x, float y)
+    {
+        SetPosition(x, y);
+        UpdateTransform();
+    }
 
     // The named point of the animated kind's current frame, (kNoAnchor,
     // kNoAnchor) when the frame has no such point and for the other kinds.
@@ -99,8 +107,6 @@ protected:
     {
         return (void)name, (void)x, (void)y, false;
     }
-    // The framework's neutral parent: zero position, alpha 1, scale 1, no flags.
-    static const TDrawParams& NeutralParent();
 
 private:
     void SetFlagBit(uint32_t bit, bool on);

@@ -32,18 +32,6 @@ constexpr const char* kCrashFile = "images/game_logic/effect/crash/crash.psi";
 constexpr const char* kCrashImage = "images/game_logic/effect/crash/crash";
 constexpr const char* kNameFont = "fonts/comic_sans.mvec";
 
-const TDrawParams& Identity()
-{
-    static const TDrawParams parent(TFloatPoint(0.0f, 0.0f), 1.0f, 1.0f, 0);
-    return parent;
-}
-
-void Place(TMySpritePattern& sprite, int32_t px, int32_t py)
-{
-    sprite.SetPosition(static_cast<float>(px), static_cast<float>(py));
-    sprite.UpdateTransform();
-}
-
 }  // namespace
 
 // --- Set-up ---
@@ -58,7 +46,7 @@ void GameObject::CreateSprites(int32_t stallId, int32_t px, int32_t py)
     maxLevel_ = 3;
 
     selection_ = std::make_unique<TMySprite>(kSelect, true);
-    Place(*selection_, px, py);
+    selection_->MoveTo(px, py);
     RestartClock();
     coin_ = std::make_unique<TMyAnimSprite>(TString(), true);
     coin_->SetClock(&level_.GetMainClock());
@@ -101,7 +89,7 @@ void GameObject::CreateDescSprites()
     const SStallDesc& d = desc_;
     descriptionId = d.id;
     clickMask_ = std::make_unique<TMySprite>(d.clickMask, true);
-    Place(*clickMask_, x, y);
+    clickMask_->MoveTo(x, y);
     rightSide = d.rightSide;
 
     layers_.clear();
@@ -111,7 +99,7 @@ void GameObject::CreateDescSprites()
         auto sprite = std::make_unique<TMySprite>(g.name, true);
         sprite->SetOriginEnabled(true);
         sprite->SetOrigin(g.at.x, g.at.y);
-        Place(*sprite, x, y);
+        sprite->MoveTo(x, y);
         layers_.push_back({std::move(sprite), -5.0f, TMySpritePattern::kStill, {}});
     }
     for (const SStallDesc::SLayer& l : d.images)
@@ -119,14 +107,14 @@ void GameObject::CreateDescSprites()
         auto sprite = std::make_unique<TMySprite>(l.name, true);
         sprite->SetOriginEnabled(true);
         sprite->SetOrigin(l.at.x, l.at.y);
-        Place(*sprite, x, y);
+        sprite->MoveTo(x, y);
         layers_.push_back({std::move(sprite), static_cast<float>(l.layer), TMySpritePattern::kStill, {}});
     }
     for (const SStallDesc::SLayer& l : d.anims)
     {
         auto sprite = std::make_unique<TMyAnimSprite>(l.name, true);
         sprite->SetClock(&level_.GetMainClock());
-        Place(*sprite, x + l.at.x, y + l.at.y);
+        sprite->MoveTo(x + l.at.x, y + l.at.y);
         layers_.push_back({std::move(sprite), static_cast<float>(l.layer), TMySpritePattern::kAnimated, l.at});
     }
     // A particle entry: its layer key and offset, then the key of the
@@ -136,7 +124,7 @@ void GameObject::CreateDescSprites()
     {
         auto sprite = std::make_unique<TMyParticle>(p.file, p.image);
         sprite->SetClock(&level_.GetMainClock());
-        Place(*sprite, x + p.at.x, y + p.at.y);
+        sprite->MoveTo(x + p.at.x, y + p.at.y);
         particles_.push_back({sprite.get(), p.number, p.at2.x});
         layers_.push_back({std::move(sprite), static_cast<float>(p.layer), TMySpritePattern::kParticle, p.at});
     }
@@ -196,22 +184,22 @@ void GameObject::SetPosition(int32_t px, int32_t py)
     x = px;
     y = py;
     depth = py + 2;
-    if (selection_) Place(*selection_, px, py);
-    if (clickMask_) Place(*clickMask_, px, py);
-    if (coin_) Place(*coin_, px, py);
-    if (overlay_) Place(*overlay_, px, py);
-    if (silverLock_) Place(*silverLock_, px, py);
-    if (goldLock_) Place(*goldLock_, px, py);
-    if (effect_) Place(*effect_, px, py - 35);
-    if (barBack_) Place(*barBack_, px + common_.barFon.x, py + common_.barFon.y);
-    if (barFront_) Place(*barFront_, px + common_.barLine.x, py + common_.barLine.y);
-    if (crashParticle_) Place(*crashParticle_, px, py + 10);
+    if (selection_) selection_->MoveTo(px, py);
+    if (clickMask_) clickMask_->MoveTo(px, py);
+    if (coin_) coin_->MoveTo(px, py);
+    if (overlay_) overlay_->MoveTo(px, py);
+    if (silverLock_) silverLock_->MoveTo(px, py);
+    if (goldLock_) goldLock_->MoveTo(px, py);
+    if (effect_) effect_->MoveTo(px, py - 35);
+    if (barBack_) barBack_->MoveTo(px + common_.barFon.x, py + common_.barFon.y);
+    if (barFront_) barFront_->MoveTo(px + common_.barLine.x, py + common_.barLine.y);
+    if (crashParticle_) crashParticle_->MoveTo(px, py + 10);
     hoverRect_ = TRect(px - 30, py - 13, px + 30, py + 13);
 }
 
 void GameObject::PlaceLayers()
 {
-    for (SLayer& layer : layers_) Place(*layer.sprite, x + layer.offset.x, y + layer.offset.y);
+    for (SLayer& layer : layers_) layer.sprite->MoveTo(x + layer.offset.x, y + layer.offset.y);
 }
 
 // --- Per frame ---
@@ -363,7 +351,7 @@ void GameObject::SetSelectImage(bool attention)
 
 bool GameObject::HitTest(int32_t px, int32_t py)
 {
-    return clickMask_ && clickMask_->HitTest(px, py, 250, Identity());
+    return clickMask_ && clickMask_->HitTest(px, py, 250, TMySpritePattern::NeutralParent());
 }
 
 // --- Lock ---
@@ -412,7 +400,7 @@ void GameObject::AddUpgradeLevel()
     const TPoint off = StarOffset(level);
     auto star = std::make_unique<TMySprite>(kStar, true);
     star->visible = true;
-    Place(*star, x + off.x, y + off.y);
+    star->MoveTo(x + off.x, y + off.y);
     stars_.push_back(std::move(star));
 }
 

@@ -21,9 +21,7 @@ const char kShadow[] = "game_logic_common:images/game_logic/shade";
 
 void Place(TMySpritePattern* pattern, float x, float y)
 {
-    if (pattern == nullptr) return;
-    pattern->SetPosition(x, y);
-    pattern->UpdateTransform();
+    if (pattern != nullptr) pattern->MoveTo(x, y);
 }
 
 }  // namespace

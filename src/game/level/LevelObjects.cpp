@@ -28,18 +28,6 @@ bool KeepsSlotPicture(int32_t location)
 }
 
 // Slots are hit-tested as they are drawn: against the neutral parent.
-const TDrawParams& ScreenParent()
-{
-    static const TDrawParams parent(TFloatPoint(0.0f, 0.0f), 1.0f, 1.0f, 0);
-    return parent;
-}
-
-void Place(TMySpritePattern& sprite, int32_t x, int32_t y)
-{
-    sprite.SetPosition(static_cast<float>(x), static_cast<float>(y));
-    sprite.UpdateTransform();
-}
-
 }  // namespace
 
 // --- SSlot ---
@@ -57,11 +45,11 @@ SSlot::SSlot(ILevelContext& level, int32_t slotId, int32_t px, int32_t py, const
 
     barBack = std::make_unique<TMySprite>(kBarBack, true);
     barFront = std::make_unique<TMySprite>(kBarFront, true);
-    Place(*barBack, x + common.barFon.x, y + common.barFon.y);
+    barBack->MoveTo(x + common.barFon.x, y + common.barFon.y);
     barFront->SetOriginEnabled(true);
     barFront->SetOrigin(0, 0);
     barFront->SetSourceRectEnabled(true);
-    Place(*barFront, x + common.barLine.x, y + common.barLine.y);
+    barFront->MoveTo(x + common.barLine.x, y + common.barLine.y);
 
     baseName = TString::Format("location_%d:images/game_logic/location_%d/slots/slot", location, location);
     slotName = TString::Format("location_%d:images/game_logic/location_%d/slots/slot_fon", location, location);
@@ -69,10 +57,10 @@ SSlot::SSlot(ILevelContext& level, int32_t slotId, int32_t px, int32_t py, const
     selectPicture = std::make_unique<TMySprite>(kSelectPicture, true);
     basePicture = std::make_unique<TMySprite>(TString(), true);
     hitSprite = std::make_unique<TMySprite>(kHitPicture, true);
-    for (TMySprite* s : {slotPicture.get(), selectPicture.get(), basePicture.get(), hitSprite.get()}) Place(*s, x, y);
+    for (TMySprite* s : {slotPicture.get(), selectPicture.get(), basePicture.get(), hitSprite.get()}) s->MoveTo(x, y);
     buildSign = std::make_unique<TMyAnimSprite>(kBuildSign, true);
     buildSign->SetClock(&level_.GetMainClock());
-    Place(*buildSign, x, y);
+    buildSign->MoveTo(x, y);
     buildSign->Play("DoAnim");
     if (location == 4)
     {
@@ -125,7 +113,7 @@ void SSlot::Draw()
 bool SSlot::HitTest(int32_t px, int32_t py)
 {
     if (!forSale && !free && !beingBought) return false;
-    return hitSprite->HitTest(px, py, 100, ScreenParent());
+    return hitSprite->HitTest(px, py, 100, TMySpritePattern::NeutralParent());
 }
 
 void SSlot::StartPurchase()
@@ -265,7 +253,7 @@ SMapElement::SMapElement(const TString& picture, int32_t px, int32_t py, int32_t
     {
         s->SetOriginEnabled(true);
         s->SetOrigin(ox, oy);
-        Place(*s, x, y);
+        s->MoveTo(x, y);
     }
     depth = y;
 }

@@ -14,13 +14,6 @@
 namespace
 {
 
-// Monsters are hit-tested as they are drawn: against the neutral parent.
-const TDrawParams& ScreenParent()
-{
-    static const TDrawParams parent(TFloatPoint(0.0f, 0.0f), 1.0f, 1.0f, 0);
-    return parent;
-}
-
 // The click particles the game ships: stages 0 to 2.
 constexpr int32_t kLastClickStage = 2;
 
@@ -30,7 +23,7 @@ bool Monster::HitTest(int32_t px, int32_t py) const
 {
     if (dying_ || IsHidden() || !clickMask_) return false;
     clickMask_->SetFlip(mainSprite_->GetFlipX(), false);
-    if (!clickMask_->HitTest(px, py, kClickThreshold, ScreenParent())) return false;
+    if (!clickMask_->HitTest(px, py, kClickThreshold, TMySpritePattern::NeutralParent())) return false;
     clickPoint_ = TPoint(px, py);
     return true;
 }

@@ -27,12 +27,6 @@ constexpr int32_t kRaise = 13;
 // How long the burst shows before the sequence ends.
 constexpr uint32_t kBurstTime = 2000;
 
-void Place(TMySpritePattern& pattern, TPoint at)
-{
-    pattern.SetPosition(static_cast<float>(at.x), static_cast<float>(at.y));
-    pattern.UpdateTransform();
-}
-
 }  // namespace
 
 WorkerMagicEffect::WorkerMagicEffect(ILevelContext& level, int32_t x, int32_t y, int32_t workers, TClock& clock)
@@ -56,7 +50,7 @@ WorkerMagicEffect::WorkerMagicEffect(ILevelContext& level, int32_t x, int32_t y,
         {
             sprite->SetFlip(mirrored, false);
             sprite->SetClock(&clock_);
-            Place(*sprite, place);
+            sprite->MoveTo(place.x, place.y);
         }
         // A hand picture without its point sends the spark from the worker's
         // own place.
