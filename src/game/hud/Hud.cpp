@@ -29,18 +29,6 @@ const char* const kButtonImages[4] = {
 const char* const kProgressImage = "hud:images/game_logic/hud/button/button_progress_bar";
 const char* const kMoneyIcon = "hud:images/game_logic/hud/ico/ico_money";
 
-const TDrawParams& ScreenParent()
-{
-    static const TDrawParams parent(TFloatPoint(0.0f, 0.0f), 1.0f, 1.0f, 0);
-    return parent;
-}
-
-void Place(TMySprite& sprite, float x, float y)
-{
-    sprite.SetPosition(x, y);
-    sprite.UpdateTransform();
-}
-
 void DrawIf(const std::unique_ptr<TMySprite>& sprite)
 {
     if (sprite) sprite->Draw();
@@ -230,7 +218,7 @@ bool HUD::PressTabStrip(int32_t x, int32_t y)
     if (x < 0 || x >= kScreenWidth || y <= kStripAbove || y >= kStripBelow) return false;
     for (uint32_t i = 0; i < tabSprites_.size(); ++i)
     {
-        if (!tabSprites_[i]->HitTest(x, y, kTabAlphaThreshold, ScreenParent())) continue;
+        if (!tabSprites_[i]->HitTest(x, y, kTabAlphaThreshold, TMySpritePattern::NeutralParent())) continue;
         owner_.ClearSelectedStall();
         DropSelectedSlot(IsBuildTab(i));
         PlaySound(kOpenTabSound);
@@ -310,7 +298,7 @@ void HUD::SelectTab(int32_t tab, bool force)
     const float y = static_cast<float>(layout_.tabY);
     if (TMySprite* open = GetTabSprite(openTab_))
     {
-        Place(*open, x, y);
+        open->MoveTo(x, y);
         if (openTab_ < kFirstPanelTab && openTab_ < tabTexts_.size())
         {
             HudText& label = *tabTexts_[openTab_];
@@ -342,7 +330,7 @@ void HUD::SelectTab(int32_t tab, bool force)
     }
     if (TMySprite* open = GetTabSprite(openTab_))
     {
-        Place(*open, x, y - static_cast<float>(layout_.tabRaise));
+        open->MoveTo(x, y - static_cast<float>(layout_.tabRaise));
         if (openTab_ < kFirstPanelTab && openTab_ < tabTexts_.size())
         {
             HudText& label = *tabTexts_[openTab_];

@@ -24,18 +24,6 @@ constexpr int32_t kCostTextFlags = 4;
 constexpr int32_t kCostFontSize = 16;
 const char* const kCostFont = "fonts/tnr.mvec";
 
-const TDrawParams& ScreenParent()
-{
-    static const TDrawParams parent(TFloatPoint(0.0f, 0.0f), 1.0f, 1.0f, 0);
-    return parent;
-}
-
-void Place(TMySprite& sprite, int32_t x, int32_t y)
-{
-    sprite.SetPosition(static_cast<float>(x), static_cast<float>(y));
-    sprite.UpdateTransform();
-}
-
 // The cost text's number: digits after an optional "~" (which asks for the
 // "~%d" format); anything else reads as far as it is a number.
 int32_t ReadAmount(const TString& text, bool* estimate)
@@ -101,13 +89,13 @@ void HudButton::SetPosition(int32_t x, int32_t y)
 {
     x_ = x;
     y_ = y;
-    Place(*frame_, x, y);
-    Place(*icon_, SatInt(int64_t{x} + kIconOffsetX), SatInt(int64_t{y} + kIconOffsetY));
-    Place(*overlay_, x, y);
-    Place(*pulse_, x, y);
+    frame_->MoveTo(x, y);
+    icon_->MoveTo(SatInt(int64_t{x} + kIconOffsetX), SatInt(int64_t{y} + kIconOffsetY));
+    overlay_->MoveTo(x, y);
+    pulse_->MoveTo(x, y);
     progressOffX_ = 0;
     progressOffY_ = kProgressOffsetY;
-    Place(*progressSprite_, x, SatInt(int64_t{y} + kProgressOffsetY));
+    progressSprite_->MoveTo(x, SatInt(int64_t{y} + kProgressOffsetY));
     if (progressOn_) SetProgress(progress_);
     if (!costAmounts_.empty()) LayoutCosts();
 }
@@ -175,7 +163,7 @@ void HudButton::SetProgress(float fraction)
     progressSprite_->GetSize(&w, &h);
     const int32_t row = h - static_cast<int32_t>(static_cast<float>(h) * fraction);
     progressSprite_->SetSourceRect(0, row, w, h - row);
-    Place(*progressSprite_, SatInt(int64_t{x_} + progressOffX_), SatInt(int64_t{y_} + progressOffY_ + row));
+    progressSprite_->MoveTo(SatInt(int64_t{x_} + progressOffX_), SatInt(int64_t{y_} + progressOffY_ + row));
 }
 
 void HudButton::StartPulse(int32_t intervalMs, float step)
@@ -249,7 +237,7 @@ void HudButton::LayoutCosts()
         int32_t w = 0;
         int32_t h = 0;
         costIcons_[i]->GetSize(&w, &h);
-        Place(*costIcons_[i], x, rowY);
+        costIcons_[i]->MoveTo(x, rowY);
         x = SatInt(int64_t{x} + w);
         const int32_t tw = TextWidth(*costTexts_[i]);
         costRects_[i] = TRect(x, SatInt(int64_t{rowY} - kCostTextHeight / 2), SatInt(int64_t{x} + tw),
@@ -360,7 +348,7 @@ void HudButton::Draw()
 
 bool HudButton::HitTest(int32_t x, int32_t y) const
 {
-    return frame_->HitTest(x, y, threshold_, ScreenParent());
+    return frame_->HitTest(x, y, threshold_, TMySpritePattern::NeutralParent());
 }
 
 bool HudButton::UpdateHover(int32_t x, int32_t y)

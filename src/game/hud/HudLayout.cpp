@@ -205,9 +205,7 @@ void ReadCaption(const TLuaTable* t, const char* prefix, bool withText, HudButto
 
 void PlaceSprite(TMySprite* sprite, TFloatPoint p)
 {
-    if (sprite == nullptr) return;
-    sprite->SetPosition(p.x, p.y);
-    sprite->UpdateTransform();
+    if (sprite != nullptr) sprite->MoveTo(p.x, p.y);
 }
 
 }  // namespace

@@ -44,12 +44,6 @@ void MakeFill(TMySprite& fill)
     fill.SetSourceRect(0, 0, 0, 0);
 }
 
-void Place(TMySpritePattern& sprite, float x, float y)
-{
-    sprite.SetPosition(x, y);
-    sprite.UpdateTransform();
-}
-
 // Level numbers past 50 are the second and third round of five.
 int32_t ShownLevelNumber(int32_t n)
 {
@@ -102,7 +96,7 @@ void HUD::CreateSprites()
     for (uint32_t i = 0; i < kTabCount; ++i)
     {
         auto tab = std::make_unique<TMySprite>(FormatDataText(kTab, {static_cast<int32_t>(i)}), true);
-        Place(*tab, static_cast<float>(layout_.tabX), static_cast<float>(layout_.tabY));
+        tab->MoveTo(static_cast<float>(layout_.tabX), static_cast<float>(layout_.tabY));
         tabSprites_.push_back(std::move(tab));
     }
     strip_ = std::make_unique<TMySprite>(TString(), true);
@@ -118,7 +112,7 @@ void HUD::CreateSprites()
     });
     // 12. The panel.
     panel_ = std::make_unique<TMySprite>(kPanel, true);
-    Place(*panel_, static_cast<float>(layout_.panel.x), static_cast<float>(layout_.panel.y));
+    panel_->MoveTo(static_cast<float>(layout_.panel.x), static_cast<float>(layout_.panel.y));
     // 13. The read-outs, the level number and the panel's fixed texts.
     for (auto& text : readOuts_) text->Create();
     HudText& level = *readOuts_[kLevel];
@@ -129,7 +123,7 @@ void HUD::CreateSprites()
     for (size_t i = 0; i < iconNames_.size(); ++i)
     {
         auto icon = std::make_unique<TMySprite>(iconNames_[i], true);
-        Place(*icon, static_cast<float>(iconPoints_[i].x), static_cast<float>(iconPoints_[i].y));
+        icon->MoveTo(static_cast<float>(iconPoints_[i].x), static_cast<float>(iconPoints_[i].y));
         backdrops_.push_back(std::move(icon));
     }
     // 15. The income indicators by income, free workers and mana.
@@ -142,7 +136,7 @@ void HUD::CreateSprites()
         int32_t w = 0;
         int32_t h = 0;
         indicator->GetSize(&w, &h);
-        Place(*indicator, static_cast<float>(SatInt(int64_t{text.rect.left} - w / 2)),
+        indicator->MoveTo(static_cast<float>(SatInt(int64_t{text.rect.left} - w / 2)),
               static_cast<float>(SatInt(int64_t{text.rect.top} + (int64_t{text.rect.bottom} - text.rect.top) / 2)));
         // The animation loops by itself.
         indicator->Play("DoAnim");
@@ -157,7 +151,7 @@ void HUD::CreateSprites()
         for (auto& text : taskTextGroups_[g]) text->Create();
         if (g >= taskIconNames_.size()) continue;
         auto icon = std::make_unique<TMySprite>(taskIconNames_[g], true);
-        Place(*icon, static_cast<float>(taskIconPoints_[g].x), static_cast<float>(taskIconPoints_[g].y));
+        icon->MoveTo(static_cast<float>(taskIconPoints_[g].x), static_cast<float>(taskIconPoints_[g].y));
         taskIcons_.push_back(std::move(icon));
     }
     // 18. Nothing selected, nothing bought, no tab open; then the mana shop.
@@ -175,15 +169,15 @@ void HUD::CreateClockSprites()
 {
     const TFloatPoint p = layout_.clock;
     clockFace_ = std::make_unique<TMySprite>(kClockFace, true);
-    Place(*clockFace_, p.x, p.y);
+    clockFace_->MoveTo(p.x, p.y);
     hand_ = std::make_unique<TMySprite>(kClockHand, true);
     hand_->SetOriginEnabled(true);
     hand_->SetOrigin(static_cast<int32_t>(layout_.handOffset.x), static_cast<int32_t>(layout_.handOffset.y));
-    Place(*hand_, p.x, p.y);
+    hand_->MoveTo(p.x, p.y);
     expertHand_ = std::make_unique<TMySprite>(kClockOverlay, true);
     expertHand_->SetOriginEnabled(true);
     expertHand_->SetOrigin(static_cast<int32_t>(layout_.frameOffset.x), static_cast<int32_t>(layout_.frameOffset.y));
-    Place(*expertHand_, p.x, p.y);
+    expertHand_->MoveTo(p.x, p.y);
     peas_.clear();
     // Below two peas the step angle has no meaning: no peas.
     const int32_t n = layout_.peaCount;
@@ -195,7 +189,7 @@ void HUD::CreateClockSprites()
         pea->SetOriginEnabled(true);
         pea->SetOrigin(static_cast<int32_t>(layout_.peaOffset.x), static_cast<int32_t>(layout_.peaOffset.y));
         pea->SetRotation(static_cast<float>(i) * step + step / 2.0f);
-        Place(*pea, p.x, p.y);
+        pea->MoveTo(p.x, p.y);
         peas_.push_back(std::move(pea));
     }
 }
