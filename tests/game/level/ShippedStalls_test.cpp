@@ -55,6 +55,8 @@ const char* const kAnimations[] = {
     "effect:images/game_logic/effect/good/trade",
     "effect:images/game_logic/effect/bonus_fest/clock",
     "effect:images/game_logic/effect/break/no_lucky",
+    // Not a stall's, but of the same group: the won level's flash.
+    "effect:images/game_logic/gof/flash",
 };
 
 class ShippedStallsTest : public WalkerFixture
@@ -86,6 +88,7 @@ protected:
         EXPECT_EQ(log.find("ERROR"), std::string::npos) << what << "\n" << log;
         EXPECT_EQ(log.find("not found"), std::string::npos) << what << "\n" << log;
         EXPECT_EQ(log.find("Failed"), std::string::npos) << what << "\n" << log;
+        EXPECT_EQ(log.find("Error loading"), std::string::npos) << what << "\n" << log;
     }
     template <typename T>
     T& Make(const SStallDesc& desc, int32_t x, int32_t y)
