@@ -61,12 +61,6 @@ protected:
         loaded_ = LoadPictures();
     }
     void SetUp() override { ASSERT_TRUE(loaded_); }
-    size_t Sounds(const std::string& name) const
-    {
-        size_t n = 0;
-        for (const auto& s : sounds_) n += s == name ? 1 : 0;
-        return n;
-    }
     HUD& StartWith(int32_t money)
     {
         HUD& hud = Start(1);

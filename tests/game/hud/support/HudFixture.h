@@ -145,6 +145,14 @@ public:
     FakeHelper helper_;
     std::unique_ptr<TGameLogic> level_;
     HUD* hud_ = nullptr;
+    // How many times the named sound was played.
+    size_t Sounds(const std::string& name) const
+    {
+        size_t n = 0;
+        for (const auto& s : sounds_) n += s == name ? 1 : 0;
+        return n;
+    }
+
     std::vector<std::string> sounds_;
     bool shipped_ = false;
 };
