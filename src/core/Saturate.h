@@ -3,6 +3,8 @@
 // plain cast of those is undefined.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <type_traits>
 
@@ -21,4 +23,11 @@ constexpr T SaturateTo(double value, T ifNaN = T{})
     if (value <= kLow) return Limits::min();
     if (value >= kPastHigh) return Limits::max();
     return static_cast<T>(value);
+}
+
+// A 64-bit sum or product of 32-bit values brought back into 32 bits.
+constexpr int32_t ClampToInt32(int64_t value)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }

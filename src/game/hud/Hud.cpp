@@ -5,7 +5,7 @@
 #include "game/app/MyAnimSprite.h"
 #include "game/app/MySprite.h"
 #include "game/app/TextFormat.h"
-#include "game/hud/HudMath.h"
+#include "core/Saturate.h"
 #include "game/level/GameLogic.h"
 #include "graphics/DrawParams.h"
 #include "graphics/TextGraphic.h"
@@ -360,7 +360,7 @@ void HUD::MakeButtonRow(int32_t n)
         b->SetId(i);
         b->SetStateImages({kButtonImages[0], kButtonImages[1], kButtonImages[2], kButtonImages[3]});
         b->SetProgressImage(kProgressImage);
-        b->SetPosition(SatInt(left + i * (w + gap)), layout_.buttonY);
+        b->SetPosition(ClampToInt32(left + i * (w + gap)), layout_.buttonY);
         b->SetProgress(0.0f);
         b->SetSoundSink([this](const TString& name) { owner_.PlaySound(name, false); });
         b->SetHintSink([](int32_t hint) { GetLevelHelper().ShowHint(hint); });

@@ -7,7 +7,7 @@
 #include "game/app/MySoundManager.h"
 #include "game/app/MySprite.h"
 #include "game/app/TextFormat.h"
-#include "game/hud/HudMath.h"
+#include "core/Saturate.h"
 #include "graphics/DrawParams.h"
 #include "graphics/TextGraphic.h"
 
@@ -32,7 +32,7 @@ int32_t ReadAmount(const TString& text, bool* estimate)
     *estimate = s[0] == '~';
     if (*estimate) ++s;
     const long long n = std::strtoll(s, nullptr, 10);
-    return static_cast<int32_t>(std::clamp<long long>(n, INT32_MIN, INT32_MAX));
+    return ClampToInt32(n);
 }
 
 int32_t TextWidth(const TTextGraphic& text)
@@ -90,12 +90,12 @@ void HudButton::SetPosition(int32_t x, int32_t y)
     x_ = x;
     y_ = y;
     frame_->MoveTo(x, y);
-    icon_->MoveTo(SatInt(int64_t{x} + kIconOffsetX), SatInt(int64_t{y} + kIconOffsetY));
+    icon_->MoveTo(ClampToInt32(int64_t{x} + kIconOffsetX), ClampToInt32(int64_t{y} + kIconOffsetY));
     overlay_->MoveTo(x, y);
     pulse_->MoveTo(x, y);
     progressOffX_ = 0;
     progressOffY_ = kProgressOffsetY;
-    progressSprite_->MoveTo(x, SatInt(int64_t{y} + kProgressOffsetY));
+    progressSprite_->MoveTo(x, ClampToInt32(int64_t{y} + kProgressOffsetY));
     if (progressOn_) SetProgress(progress_);
     if (!costAmounts_.empty()) LayoutCosts();
 }
@@ -163,7 +163,7 @@ void HudButton::SetProgress(float fraction)
     progressSprite_->GetSize(&w, &h);
     const int32_t row = h - static_cast<int32_t>(static_cast<float>(h) * fraction);
     progressSprite_->SetSourceRect(0, row, w, h - row);
-    progressSprite_->MoveTo(SatInt(int64_t{x_} + progressOffX_), SatInt(int64_t{y_} + progressOffY_ + row));
+    progressSprite_->MoveTo(ClampToInt32(int64_t{x_} + progressOffX_), ClampToInt32(int64_t{y_} + progressOffY_ + row));
 }
 
 void HudButton::StartPulse(int32_t intervalMs, float step)
@@ -230,19 +230,19 @@ void HudButton::LayoutCosts()
     }
     // The button is placed by its centre; the row runs along its lower part,
     // centred on it.
-    int32_t x = SatInt(int64_t{x_} - total / 2);
-    const int32_t rowY = SatInt(int64_t{y_} + bh / 4);
+    int32_t x = ClampToInt32(int64_t{x_} - total / 2);
+    const int32_t rowY = ClampToInt32(int64_t{y_} + bh / 4);
     for (size_t i = 0; i < costIcons_.size(); ++i)
     {
         int32_t w = 0;
         int32_t h = 0;
         costIcons_[i]->GetSize(&w, &h);
         costIcons_[i]->MoveTo(x, rowY);
-        x = SatInt(int64_t{x} + w);
+        x = ClampToInt32(int64_t{x} + w);
         const int32_t tw = TextWidth(*costTexts_[i]);
-        costRects_[i] = TRect(x, SatInt(int64_t{rowY} - kCostTextHeight / 2), SatInt(int64_t{x} + tw),
-                              SatInt(int64_t{rowY} + kCostTextHeight / 2));
-        x = SatInt(int64_t{x} + tw + kCostGap);
+        costRects_[i] = TRect(x, ClampToInt32(int64_t{rowY} - kCostTextHeight / 2), ClampToInt32(int64_t{x} + tw),
+                              ClampToInt32(int64_t{rowY} + kCostTextHeight / 2));
+        x = ClampToInt32(int64_t{x} + tw + kCostGap);
     }
 }
 

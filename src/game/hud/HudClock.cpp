@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/Saturate.h"
 #include "game/app/MySprite.h"
 #include "game/app/TextFormat.h"
 #include "game/hud/Hud.h"
@@ -25,7 +26,7 @@ const char* const kProfitIncomplete = "hud:images/game_logic/hud/profit_bar/laye
 int32_t Millis(int32_t minutes, int32_t seconds)
 {
     const int64_t ms = static_cast<int64_t>(minutes) * 60000 + static_cast<int64_t>(seconds) * 1000;
-    return static_cast<int32_t>(std::clamp<int64_t>(ms, INT32_MIN, INT32_MAX));
+    return ClampToInt32(ms);
 }
 
 // "m:s" of a time in ms, no zero padding.

@@ -5,7 +5,7 @@
 
 #include "game/app/TextFormat.h"
 #include "game/hud/Hud.h"
-#include "game/hud/HudMath.h"
+#include "core/Saturate.h"
 #include "game/level/Economic.h"
 #include "game/level/GameLogic.h"
 
@@ -32,7 +32,7 @@ int32_t Discounted(int32_t price, int32_t discount)
 {
     const double p = price;
     const double cost = p - p * static_cast<double>(discount) / 100.0;
-    return std::max(0, SatInt(static_cast<int64_t>(cost)));
+    return std::max(0, ClampToInt32(static_cast<int64_t>(cost)));
 }
 
 bool Elapsed(const HUD::SPurchase& p, int32_t now)

@@ -7,7 +7,7 @@
 #include "game/app/MySprite.h"
 #include "game/app/TextFormat.h"
 #include "game/hud/Hud.h"
-#include "game/hud/HudMath.h"
+#include "core/Saturate.h"
 #include "game/level/Economic.h"
 #include "game/level/GameLogic.h"
 #include "game/level/ObjectZ.h"
@@ -22,7 +22,7 @@ constexpr int32_t kProbeFlags = 5;
 
 void PlaceAt(TMySpritePattern& sprite, int64_t x, int64_t y)
 {
-    sprite.SetPosition(static_cast<float>(SatInt(x)), static_cast<float>(SatInt(y)));
+    sprite.SetPosition(static_cast<float>(ClampToInt32(x)), static_cast<float>(ClampToInt32(y)));
     sprite.UpdateTransform();
 }
 
@@ -128,7 +128,7 @@ void HUD::UpdateResourceTexts()
     }
 
     HudText& profit = out(kProfit);
-    if (Changed(profit, SatInt(int64_t{eco.GetIncomeTarget()} + eco.GetIncome())))
+    if (Changed(profit, ClampToInt32(int64_t{eco.GetIncomeTarget()} + eco.GetIncome())))
     {
         profit.SetText(FormatThousands(eco.GetIncome(), profit.text));
         StepIncomeIndicator();
@@ -163,9 +163,9 @@ void HUD::UpdateResourceTexts()
     HudText& dop = out(kFunCustomerDop);
     const int32_t coverage = eco.GetCoverage();
     const int64_t free = int64_t{coverage} - eco.GetCoverageUsed();
-    if (Changed(left, SatInt(2 * int64_t{coverage} - eco.GetCoverageUsed())))
+    if (Changed(left, ClampToInt32(2 * int64_t{coverage} - eco.GetCoverageUsed())))
     {
-        left.SetText(free <= 0 ? TString("0") : FormatDataText(total.text, {SatInt(free)}));
+        left.SetText(free <= 0 ? TString("0") : FormatDataText(total.text, {ClampToInt32(free)}));
         total.SetText(FormatDataText(total.text, {coverage}));
         LayoutCoverageRow(backdrops_.size() > 2 ? backdrops_[2].get() : nullptr, left, dop, total);
     }

@@ -7,7 +7,7 @@
 #include "game/app/MySprite.h"
 #include "game/app/TextFormat.h"
 #include "game/hud/Hud.h"
-#include "game/hud/HudMath.h"
+#include "core/Saturate.h"
 #include "game/level/GameLogic.h"
 
 namespace
@@ -136,8 +136,8 @@ void HUD::CreateSprites()
         int32_t w = 0;
         int32_t h = 0;
         indicator->GetSize(&w, &h);
-        indicator->MoveTo(static_cast<float>(SatInt(int64_t{text.rect.left} - w / 2)),
-              static_cast<float>(SatInt(int64_t{text.rect.top} + (int64_t{text.rect.bottom} - text.rect.top) / 2)));
+        indicator->MoveTo(static_cast<float>(ClampToInt32(int64_t{text.rect.left} - w / 2)),
+              static_cast<float>(ClampToInt32(int64_t{text.rect.top} + (int64_t{text.rect.bottom} - text.rect.top) / 2)));
         // The animation loops by itself.
         indicator->Play("DoAnim");
         indicators_.push_back(std::move(indicator));

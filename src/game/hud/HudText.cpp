@@ -1,6 +1,6 @@
 #include "game/hud/HudText.h"
 
-#include "game/hud/HudMath.h"
+#include "core/Saturate.h"
 #include "graphics/TextGraphic.h"
 
 HudText::HudText() = default;
@@ -8,9 +8,9 @@ HudText::~HudText() = default;
 
 void HudText::Create()
 {
-    const int32_t left = SatInt(int64_t{centreX} - width / 2);
-    const int32_t top = SatInt(int64_t{centreY} - height / 2);
-    rect = TRect(left, top, SatInt(int64_t{left} + width), SatInt(int64_t{top} + height));
+    const int32_t left = ClampToInt32(int64_t{centreX} - width / 2);
+    const int32_t top = ClampToInt32(int64_t{centreY} - height / 2);
+    rect = TRect(left, top, ClampToInt32(int64_t{left} + width), ClampToInt32(int64_t{top} + height));
     graphic = TTextGraphic::Create(text, width, height, flags, font, fontSize, color);
     bounds = graphic->GetTextBounds(1.0f);
     visible = true;
@@ -25,17 +25,17 @@ void HudText::SetText(const TString& newText)
 
 void HudText::MoveY(int64_t dy)
 {
-    centreY = SatInt(centreY + dy);
-    rect.top = SatInt(rect.top + dy);
-    rect.bottom = SatInt(rect.bottom + dy);
+    centreY = ClampToInt32(centreY + dy);
+    rect.top = ClampToInt32(rect.top + dy);
+    rect.bottom = ClampToInt32(rect.bottom + dy);
 }
 
 void HudText::MoveLeftTo(int64_t x)
 {
     const int64_t w = int64_t{rect.right} - rect.left;
-    rect.left = SatInt(x);
-    rect.right = SatInt(x + w);
-    centreX = SatInt(x + w / 2);
+    rect.left = ClampToInt32(x);
+    rect.right = ClampToInt32(x + w);
+    centreX = ClampToInt32(x + w / 2);
 }
 
 void HudText::UseColour(bool alternative)

@@ -1,7 +1,7 @@
 #include "game/hud/HudWindows.h"
 
 #include "game/app/MySprite.h"
-#include "game/hud/HudMath.h"
+#include "core/Saturate.h"
 #include "graphics/TextGraphic.h"
 
 namespace
@@ -117,7 +117,7 @@ void HudInfoWindow::SetPosition(int32_t x, int32_t y)
     auto rectAt = [&](const TPoint& offset, const TPoint& size) {
         const int64_t left = int64_t{offset.x} + d.x + b;
         const int64_t top = int64_t{offset.y} + d.y + y;
-        return TRect(SatInt(left), SatInt(top), SatInt(left + size.x), SatInt(top + size.y));
+        return TRect(ClampToInt32(left), ClampToInt32(top), ClampToInt32(left + size.x), ClampToInt32(top + size.y));
     };
     lineRects.assign(static_cast<size_t>(kLineCount), TRect());
     for (size_t i = 0; i < lineRects.size() && i < lineOffsets.size(); ++i) lineRects[i] = rectAt(lineOffsets[i], lineSize);

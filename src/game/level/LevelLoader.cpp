@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "core/Saturate.h"
 #include "game/level/GameLogic.h"
 #include "game/level/LevelScript.h"
 #include "script/LuaTable.h"
@@ -119,7 +120,7 @@ void TGameLogic::ReadLevelInfo(TLevelScript& script)
                 const int32_t spread = IntAt(w, 3);
                 // A spread of 0 or less adds nothing to the base time.
                 const int64_t extra = spread > 0 ? Random() % spread : 0;
-                const int64_t due = std::clamp<int64_t>(int64_t{IntAt(w, 2)} + extra, INT32_MIN, INT32_MAX);
+                const int64_t due = ClampToInt32(int64_t{IntAt(w, 2)} + extra);
                 SpawnEvent event;
                 event.dueTime = static_cast<int32_t>(due);
                 event.repeatInterval = IntAt(w, 9, 30000);
